@@ -1,0 +1,117 @@
+#include "device/CBiosClock.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+namespace
+{
+// How often a reading that is not valid BCD is taken again before the OS clock stands in.
+constexpr int kInvalidReadingRetries = 3;
+// The wait for a new clock second gives up after this long and uses the last reading.
+constexpr auto kNewSecondBound = std::chrono::milliseconds(1100);
+
+struct SClockFields
+{
+    unsigned nYear = 0, nMonth = 0, nDay = 0, nHour = 0, nMinute = 0, nSecond = 0;
+};
+
+bool IsBcd(std::uint8_t nByte)
+{
+    return (nByte >> 4) <= 9 && (nByte & 0x0F) <= 9;
+}
+
+bool IsValidReading(const SBcdReading& reading)
+{
+    return IsBcd(reading.nCentury) && IsBcd(reading.nYear) && IsBcd(reading.nMonth) &&
+           IsBcd(reading.nDay) && IsBcd(reading.nHour) && IsBcd(reading.nMinute) &&
+           IsBcd(reading.nSecond);
+}
+
+// The clock's BCD bytes printed as hexadecimal read back as decimal digits.
+SClockFields ConvertReading(const SBcdReading& reading)
+{
+    char szText[32];
+    std::snprintf(szText, sizeof szText, "%02x%02x %02x %02x %02x:%02x:%02x", reading.nCentury,
+                  reading.nYear, reading.nMonth, reading.nDay, reading.nHour, reading.nMinute,
+                  reading.nSecond);
+    SClockFields fields;
+    std::sscanf(szText, "%04u %02u %02u %02u:%02u:%02u", &fields.nYear, &fields.nMonth,
+                &fields.nDay, &fields.nHour, &fields.nMinute, &fields.nSecond);
+    return fields;
+}
+
+// The operating system's local time as a reading, for when the clock gives nothing usable.
+SBcdReading ReadOsClock()
+{
+    const std::time_t nNow = std::time(nullptr);
+    std::tm now{};
+    localtime_r(&nNow, &now);
+    return MakeBcdReading(now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_hour,
+                          now.tm_min, now.tm_sec);
+}
+
+SBcdReading TakeReading(CClockBackend& backend)
+{
+    SBcdReading reading;
+    for (int nTry = 0; nTry < kInvalidReadingRetries; ++nTry)
+    {
+        if (backend.ReadClock(reading) && IsValidReading(reading))
+            return reading;
+    }
+    return ReadOsClock();
+}
+
+// Of two readings taken one after the other, the second wins when the day changed between them.
+const SBcdReading& PickReading(const SBcdReading& first, const SBcdReading& second)
+{
+    return first.nDay == second.nDay ? first : second;
+}
+} // namespace
+
+SBcdReading MakeBcdReading(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond)
+{
+    const auto toBcd = [](int nValue)
+    { return static_cast<std::uint8_t>(((nValue / 10) << 4) | (nValue % 10)); };
+    return {toBcd(nYear / 100), toBcd(nYear % 100), toBcd(nMonth), toBcd(nDay),
+            toBcd(nHour),       toBcd(nMinute),     toBcd(nSecond)};
+}
+
+void CBiosClock::ReadBiosClock(std::uint8_t* pCentury, std::uint8_t* pYear, std::uint8_t* pMonth,
+                               std::uint8_t* pDay, std::uint8_t* pHour, std::uint8_t* pMinute,
+                               std::uint8_t* pSecond)
+{
+    const SBcdReading reading = TakeReading(m_backend);
+    *pCentury = reading.nCentury;
+    *pYear = reading.nYear;
+    *pMonth = reading.nMonth;
+    *pDay = reading.nDay;
+    *pHour = reading.nHour;
+    *pMinute = reading.nMinute;
+    *pSecond = reading.nSecond;
+}
+
+CTime CBiosClock::GetBiosTime()
+{
+    const SBcdReading first = TakeReading(m_backend);
+    const SBcdReading second = TakeReading(m_backend);
+    const SClockFields fields = ConvertReading(PickReading(first, second));
+    return CTime(static_cast<int>(fields.nYear), static_cast<int>(fields.nMonth),
+                 static_cast<int>(fields.nDay), static_cast<int>(fields.nHour),
+                 static_cast<int>(fields.nMinute), static_cast<int>(fields.nSecond));
+}
+
+bool CBiosClock::SetClockFromBios(std::string& strError)
+{
+    const std::uint8_t nStartSecond = TakeReading(m_backend).nSecond;
+    const auto giveUp = std::chrono::steady_clock::now() + kNewSecondBound;
+    SBcdReading atNewSecond = TakeReading(m_backend);
+    while (atNewSecond.nSecond == nStartSecond && std::chrono::steady_clock::now() < giveUp)
+        atNewSecond = TakeReading(m_backend);
+    const SBcdReading after = TakeReading(m_backend);
+    const SClockFields fields = ConvertReading(PickReading(atNewSecond, after));
+    return m_backend.SetSystemClock(
+        static_cast<int>(fields.nYear), static_cast<int>(fields.nMonth),
+        static_cast<int>(fields.nDay), static_cast<int>(fields.nHour),
+        static_cast<int>(fields.nMinute), static_cast<int>(fields.nSecond), strError);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "device/CClockBackend.h"
+#include "document/CTime.h"
+
+#include <string>
+
+// The battery-backed clock as the program's only notion of the current time.
+class CBiosClock
+{
+public:
+    explicit CBiosClock(CClockBackend& backend) : m_backend(backend) {}
+
+    // One reading, BCD as delivered.
+    void ReadBiosClock(std::uint8_t* pCentury, std::uint8_t* pYear, std::uint8_t* pMonth,
+                       std::uint8_t* pDay, std::uint8_t* pHour, std::uint8_t* pMinute,
+                       std::uint8_t* pSecond);
+    // The current local date and time by the clock.
+    CTime GetBiosTime();
+    // Sets the operating system's clock from this clock at the start of one of its seconds.
+    // False, with the reason in strError, when the clock was not set.
+    bool SetClockFromBios(std::string& strError);
+
+    CClockBackend& GetBackend() { return m_backend; }
+
+private:
+    CClockBackend& m_backend;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// One reading of the real-time clock: seven two-digit BCD bytes as the clock chip holds them.
+struct SBcdReading
+{
+    std::uint8_t nCentury = 0;
+    std::uint8_t nYear = 0;
+    std::uint8_t nMonth = 0;
+    std::uint8_t nDay = 0;
+    std::uint8_t nHour = 0;
+    std::uint8_t nMinute = 0;
+    std::uint8_t nSecond = 0;
+};
+
+// A reading of the given calendar fields, encoded the way the clock chip holds them.
+SBcdReading MakeBcdReading(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond);
+
+// Where clock readings come from, and the one place that may set the machine's clock.
+class CClockBackend
+{
+public:
+    virtual ~CClockBackend() = default;
+
+    // One reading, local time, BCD. False when the clock could not be read at all.
+    virtual bool ReadClock(SBcdReading& reading) = 0;
+    // Set the operating system's clock to this local time (milliseconds 0). False with a
+    // reason in strError when it was not set; backends that must never touch the machine's
+    // clock record the request instead.
+    virtual bool SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute,
+                                int nSecond, std::string& strError) = 0;
+    // A short name for the person: "rtc", "os", "simulated", ...
+    virtual const char* GetName() const = 0;
+};

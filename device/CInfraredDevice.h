@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+
+// The infrared unit on a parallel port: the detector on status bit 4, the emitter on data
+// bit 0, the detector's enable on data bit 1. Backends reach the port registers in their own
+// way (kernel parport device, direct port I/O, a simulated unit).
+class CInfraredDevice
+{
+public:
+    virtual ~CInfraredDevice() = default;
+
+    // Port 1, 2 or 3 selects the port and the interrupt-masking flag; any other port number
+    // is ignored and changes neither.
+    void SelectPort(int nPort, int bMaskInterrupts);
+    int GetPort() const { return m_nPort; }
+    int GetMaskInterrupts() const { return m_bMaskInterrupts; }
+
+    virtual void EnableDetector() = 0;
+    // 0x10 while the detector line is high (no infrared), 0 while infrared is seen.
+    virtual int ReadDetectorLine() = 0;
+    // Records 400,000 samples into pDest (a 50,000-byte field); nLength is the most the caller
+    // accepts on entry and the number of bytes recorded on return.
+    virtual void CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLength) = 0;
+    // Plays min(nLength, 50,000) bytes of pSrc to the emitter.
+    virtual void TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength) = 0;
+    // A short name for the person: "ppdev /dev/parport0", "direct", "simulated", ...
+    virtual const char* GetBackendName() const = 0;
+
+protected:
+    virtual void OnPortSelected() {}
+
+    short m_nPort = 1;
+    int m_bMaskInterrupts = 1;
+};

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "document/CRemote.h"
+#include "document/CTimedEvent.h"
+
+#include <memory>
+#include <string>
+
+class CBiosClock;
+class CFrontEnd;
+
+// The clock-refresh settings the document's schedule is built from.
+struct SClockSettings
+{
+    int nMethod = 1; // 0 None, 1 From BIOS
+    int nDay = 1;    // 0 Daily, 1-7 Sunday ... Saturday
+    int nHour = 0;
+    int nMinute = 5;
+};
+
+// The one document: every remote, button, megabutton and event the user builds, and the
+// run-time scheduling state (clock-refresh schedule, armed slot, Event Programmer flag).
+class CQuorbexDoc
+{
+public:
+    CQuorbexDoc(CFrontEnd& frontEnd, CBiosClock& clock, const SClockSettings& clockSettings);
+    ~CQuorbexDoc();
+    CQuorbexDoc(const CQuorbexDoc&) = delete;
+    CQuorbexDoc& operator=(const CQuorbexDoc&) = delete;
+
+    // Life cycle.
+    bool OnNewDocument();
+    void DeleteContents();
+    bool OnOpenDocument(const std::string& strPath);
+    bool OnSaveDocument(const std::string& strPath);
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool bModified = true);
+
+    // Lookups.
+    CRemote* FindRemote(const std::string& strName) const;
+    CRemote* FindRemoteByMenuId(int nMenuId) const;
+    bool IsRemoteCommand(int nId) const;
+    CTimedEvent* FindEvent(const std::string& strName) const;
+    // True when some remote holds a plain button.
+    bool HasPlainButton() const;
+
+    // Schedule rules.
+    CTime NextOccurrence(const CTimedEvent& event, const CTime& now) const;
+    void ArmNextEvent();
+    void SetupClockRefresh();
+    void CheckClockRefresh();
+    // The BIOS time with its seconds set to 0.
+    CTime GetCurrentMinute() const;
+
+    CFrontEnd& GetFrontEnd() const { return m_frontEnd; }
+    CBiosClock& GetClock() const { return m_clock; }
+
+    bool m_bNewerVersion = false;
+    bool m_bInvalidFile = false;
+    std::unique_ptr<CRemoteMap> m_pRemotes;
+    std::unique_ptr<CEventMap> m_pEvents;
+    unsigned m_nRemoteIds = 0;
+    CTimedEvent m_clockRefresh;
+    CTimedEvent m_armed;
+    CTimedEvent* m_pArmedEvent = nullptr;
+    bool m_bEventsDialogOpen = false;
+    SClockSettings m_clockSettings;
+
+private:
+    CFrontEnd& m_frontEnd;
+    CBiosClock& m_clock;
+    bool m_bModified = false;
+};

@@ -1,0 +1,114 @@
+// The schedule rules of the document: next occurrences, arming the next event and the
+// clock-refresh schedule. All of them work on whole minutes of the BIOS clock.
+#include "document/CQuorbexDoc.h"
+
+#include "device/CBiosClock.h"
+#include "document/CFrontEnd.h"
+
+namespace
+{
+// Weekday frequencies name weekday (frequency - 2), Sunday = 1.
+int GetTargetWeekday(int nFrequency)
+{
+    return nFrequency - 2;
+}
+
+bool IsTaken(const CTimedEvent& event, const CTime& candidate, const CTime& now)
+{
+    return candidate < now || candidate == event.m_lastFired;
+}
+} // namespace
+
+CTime CQuorbexDoc::GetCurrentMinute() const
+{
+    return m_clock.GetBiosTime().ToMinute();
+}
+
+CTime CQuorbexDoc::NextOccurrence(const CTimedEvent& event, const CTime& now) const
+{
+    if (event.m_nFrequency == kFrequencyOnce)
+        return event.m_time;
+
+    const int nToday = now.GetDayOfWeek();
+    CTime candidate(now.GetYear(), now.GetMonth(), now.GetDay(), event.m_time.GetHour(),
+                    event.m_time.GetMinute(), 0);
+    if (event.m_nFrequency == kFrequencyDaily)
+    {
+        if (IsTaken(event, candidate, now))
+            candidate = candidate.AddDays(1);
+    }
+    else if (event.m_nFrequency == kFrequencyWeekdays)
+    {
+        constexpr int kSunday = 1, kFriday = 6, kSaturday = 7;
+        if (nToday == kSunday)
+            candidate = candidate.AddDays(1);
+        else if (nToday == kSaturday)
+            candidate = candidate.AddDays(2);
+        if (IsTaken(event, candidate, now))
+            candidate = candidate.AddDays(nToday == kFriday ? 3 : 1);
+    }
+    else
+    {
+        const int nTarget = GetTargetWeekday(event.m_nFrequency);
+        candidate = candidate.AddDays(nTarget >= nToday ? nTarget - nToday : nTarget - nToday + 7);
+        if (IsTaken(event, candidate, now))
+            candidate = candidate.AddDays(7);
+    }
+    return candidate;
+}
+
+void CQuorbexDoc::ArmNextEvent()
+{
+    if (m_armed.IsFiring())
+        return;
+    const CTime now = GetCurrentMinute();
+    m_armed.m_bDisabled = true;
+    m_pArmedEvent = nullptr;
+    m_clockRefresh.m_time = NextOccurrence(m_clockRefresh, now);
+    if (!m_pEvents)
+        return;
+
+    for (auto& [strName, pEvent] : *m_pEvents)
+    {
+        if (pEvent->m_bDisabled)
+            continue;
+        const CTime next = NextOccurrence(*pEvent, now);
+        if (IsTaken(*pEvent, next, now))
+            continue;
+        if (!m_armed.m_bDisabled && !(next < m_armed.m_time))
+            continue;
+        m_armed.m_strName = pEvent->m_strName;
+        m_armed.m_time = next;
+        m_armed.m_nFrequency = pEvent->m_nFrequency;
+        m_armed.m_pRemote = pEvent->m_pRemote;
+        m_armed.m_pButton = pEvent->m_pButton;
+        m_armed.m_bDisabled = false;
+        m_pArmedEvent = pEvent.get();
+    }
+    m_frontEnd.RefreshEventRows();
+}
+
+void CQuorbexDoc::SetupClockRefresh()
+{
+    const CTime now = GetCurrentMinute();
+    m_clockRefresh.m_strName.clear();
+    m_clockRefresh.m_time = CTime(1997, 1, 1, m_clockSettings.nHour, m_clockSettings.nMinute, 0);
+    m_clockRefresh.m_bDisabled = m_clockSettings.nMethod == 0;
+    m_clockRefresh.m_nFrequency =
+        m_clockSettings.nDay == 0 ? kFrequencyDaily : m_clockSettings.nDay + 2;
+    m_clockRefresh.m_pRemote = nullptr;
+    m_clockRefresh.m_pButton = nullptr;
+    m_clockRefresh.m_time = NextOccurrence(m_clockRefresh, now);
+}
+
+void CQuorbexDoc::CheckClockRefresh()
+{
+    const CTime now = GetCurrentMinute();
+    if (m_clockRefresh.m_bDisabled || m_clockRefresh.m_time != now ||
+        now == m_clockRefresh.m_lastFired)
+        return;
+    std::string strIgnored; // a scheduled refresh reports nothing
+    m_clock.SetClockFromBios(strIgnored);
+    m_clockRefresh.m_lastFired = m_clockRefresh.m_time;
+    m_clockRefresh.m_time = NextOccurrence(m_clockRefresh, now);
+}

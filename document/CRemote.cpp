@@ -1,0 +1,27 @@
+#include "document/CRemote.h"
+
+CRemote::CRemote(std::string strName, int nStyle, int nMenuId)
+    : m_strName(std::move(strName)), m_nStyle(nStyle), m_nMenuId(nMenuId)
+{
+}
+
+CRemoteButton* CRemote::FindButton(const std::string& strName) const
+{
+    const auto it = m_buttons.find(strName);
+    return it == m_buttons.end() ? nullptr : it->second.get();
+}
+
+CRemoteButton* CRemote::GetButtonAt(int nColumn, int nRow) const
+{
+    const int nCell = nColumn * kGridRows + nRow;
+    return nCell >= 0 && nCell < kGridCells ? m_grid[nCell] : nullptr;
+}
+
+CRemoteButton& CRemote::AddButton(std::unique_ptr<CRemoteButton> pButton)
+{
+    CRemoteButton& button = *pButton;
+    if (button.IsPlaced())
+        m_grid[button.GetCell()] = &button;
+    m_buttons[button.m_strName] = std::move(pButton);
+    return button;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "document/CRemoteButton.h"
+#include "document/DocumentConstants.h"
+
+#include <array>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+class CRemotePadDlg; // the pad window; only the windows look inside
+
+// One remote control: named buttons laid out on a grid of one of the eight styles.
+class CRemote
+{
+public:
+    CRemote(std::string strName, int nStyle, int nMenuId);
+
+    CRemoteButton* FindButton(const std::string& strName) const;
+    CRemoteButton* GetButtonAt(int nColumn, int nRow) const;
+    // Enter a button in m_buttons and, when it is placed, in its grid cell.
+    CRemoteButton& AddButton(std::unique_ptr<CRemoteButton> pButton);
+
+    std::string m_strName;
+    int m_nStyle = 0;
+    int m_nMenuId = 0;
+    CRemotePadDlg* m_pPad = nullptr;
+    CButtonMap m_buttons;
+    std::array<CRemoteButton*, kGridCells> m_grid{};
+    int m_nPadX = kNoPadPosition;
+    int m_nPadY = kNoPadPosition;
+};
+
+// All remotes of a document by exact, case-sensitive name; it owns them.
+using CRemoteMap = std::unordered_map<std::string, std::unique_ptr<CRemote>>;

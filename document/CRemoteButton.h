@@ -1,0 +1,48 @@
+#pragma once
+
+#include "document/CMegaStep.h"
+#include "document/DocumentConstants.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+// One button of a remote: a plain button with its learned bitstream, or a megabutton that
+// plays other buttons in sequence.
+class CRemoteButton
+{
+public:
+    CRemoteButton(std::string strName, bool bMega);
+
+    // The description when there is one, else the name; every message naming a button uses it.
+    const std::string& GetDisplayText() const;
+
+    // Bytes of bitstream a firing plays; 0 means the button cannot fire. A megabutton sums its
+    // steps' lengths and gives 0 as soon as one step gives 0.
+    std::uint32_t GetFiringLength() const;
+    // Count a firing in progress on this button and, for a megabutton, on every step's button.
+    void BeginFiring();
+    void EndFiring();
+    bool IsFiring() const { return m_nFiring != 0; }
+    // True when this button is pButton or plays it through its steps, however deeply nested.
+    bool Uses(const CRemoteButton* pButton) const;
+
+    // True when the button occupies a grid cell; GetCell() is then its index 0-74.
+    bool IsPlaced() const { return m_nColumn < kNotPlacedColumn; }
+    int GetCell() const { return m_nColumn * kGridRows + m_nRow; }
+
+    int m_nFiring = 0;
+    std::string m_strName;
+    std::string m_strDescription;
+    int m_nColumn = kNotPlacedColumn;
+    int m_nRow = kNotPlacedRow;
+    std::uint32_t m_nLength = 0;
+    bool m_bMega = false;
+    std::array<std::uint8_t, kBitstreamBytes> m_bits{};
+    CMegaStepList m_steps;
+};
+
+// A remote's buttons by exact, case-sensitive name; it owns them.
+using CButtonMap = std::unordered_map<std::string, std::unique_ptr<CRemoteButton>>;

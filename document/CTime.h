@@ -1,0 +1,48 @@
+#pragma once
+
+#include <compare>
+#include <cstdint>
+
+// A point in time to the second: seconds since 1970-01-01 00:00:00 UTC in 64 bits, built from
+// and broken into local calendar fields. Daylight saving is decided by the C library's rules
+// for the local time zone.
+class CTime
+{
+public:
+    CTime() = default;
+    explicit CTime(std::int64_t nSeconds) : m_nSeconds(nSeconds) {}
+    // Local calendar fields: month 1-12, day 1-31. Out-of-range fields are normalised the way
+    // mktime does (day 32 of January is 1 February).
+    CTime(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond);
+
+    // The time a new event carries as "never fired": 1997-01-01 00:00:00 local.
+    static CTime NeverFired();
+
+    std::int64_t GetTime() const { return m_nSeconds; }
+
+    int GetYear() const;
+    int GetMonth() const;     // 1-12
+    int GetDay() const;       // 1-31
+    int GetHour() const;
+    int GetMinute() const;
+    int GetSecond() const;
+    int GetDayOfWeek() const; // 1 = Sunday ... 7 = Saturday
+
+    // The same local hour, minute and second nDays calendar days later (or earlier), so that a
+    // daylight-saving change in between does not shift the time of day.
+    CTime AddDays(int nDays) const;
+    CTime AddSeconds(std::int64_t nSeconds) const { return CTime(m_nSeconds + nSeconds); }
+    // This time with its seconds set to 0.
+    CTime ToMinute() const;
+
+    auto operator<=>(const CTime&) const = default;
+
+private:
+    struct SFields
+    {
+        int nYear, nMonth, nDay, nHour, nMinute, nSecond, nDayOfWeek;
+    };
+    SFields GetFields() const;
+
+    std::int64_t m_nSeconds = 0;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "document/CTime.h"
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+class CRemote;
+class CRemoteButton;
+
+// One programmed event: a button fired at a set minute once, daily, Monday to Friday or on one
+// weekday. The document also uses this record for its clock-refresh schedule and its armed slot.
+class CTimedEvent
+{
+public:
+    bool IsFiring() const { return m_nFiring != 0; }
+
+    int m_nFiring = 0;
+    std::string m_strName;
+    CTime m_time = CTime::NeverFired();
+    CTime m_lastFired = CTime::NeverFired();
+    bool m_bDisabled = false;
+    int m_nFrequency = 0;
+    CRemote* m_pRemote = nullptr;
+    CRemoteButton* m_pButton = nullptr;
+};
+
+// All events of a document by exact, case-sensitive name; it owns them.
+using CEventMap = std::unordered_map<std::string, std::unique_ptr<CTimedEvent>>;

@@ -1,0 +1,90 @@
+#include "ui/resources/CStringTable.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace
+{
+// Where a newer version of the program can be had; follows the "newer version" message.
+#define QUORBIT_DOWNLOAD_PAGE "https://quorbit.example.org/download"
+
+constexpr std::array<std::pair<int, const char*>, 37> kStrings{{
+    {StringId::kTemplate, "Quorbit Remote Control Centre\n\nQB\nQuorbit Files (*.qb)\n.qb\n"
+                          "Quorbit.Document\nQuorbit Document"},
+    {StringId::kAddRemotePrompt, "Add a new remote control\nAdd Remote"},
+    {StringId::kDeleteRemotePrompt, "Delete an existing remote control\nDelete Remote"},
+    {StringId::kRemoteBuilderPrompt, "Define buttons on a remote control\nRemote Builder"},
+    {StringId::kEventProgrammerPrompt, "Program timed events\nEvent Programmer"},
+    {StringId::kAppName, "Quorbit"},
+    {StringId::kRemoteMenuPrompt, "Go to this remote control"},
+    {StringId::kRecorderPrompt,
+     "Hold the remote in front of the detector, and press the %s button."},
+    {StringId::kConfirmDeleteRemote, "%s:  Are you sure you want to delete this remote?"},
+    {StringId::kRemoteUsedByEvent,
+     "%s:  This remote is being used in one or more programmed events.\n\nPlease adjust or "
+     "remove the event(s) before deleting this remote."},
+    {StringId::kConfirmRemoveButton, "%s:  Are you sure you want to remove this button?"},
+    {StringId::kButtonInUse,
+     "%s:  This button is being used in one or more programmed events or megabuttons.\n\n"
+     "Please adjust or remove the event(s) or megabuttons(s)  before removing this button."},
+    {StringId::kConfirmRemoveEvent, "%s:  Are you sure you want to remove this event?"},
+    {StringId::kBitstreamTitle, "Bitstream for %s button"},
+    {StringId::kZoomIn, "&Zoom In"},
+    {StringId::kZoomOut, "&ZoomOut"},
+    {StringId::kAdvanced, "Ad&vanced >>"},
+    {StringId::kBasic, "<< &Basic"},
+    {StringId::kNoPlainButtons, "Buttons must be created before this megabutton can be learned"},
+    {StringId::kNewerVersion,
+     "%s\n\nThe file you have attempted to open is supported by a more recent version of "
+     "Quorbit.  If you need an update, it can be downloaded from\n\n" QUORBIT_DOWNLOAD_PAGE},
+    {StringId::kInvalidFile,
+     "%s\n\nThe file you have attempted to open is not a valid Quorbit file."},
+    {StringId::kButtonSequenceTitle, "Button sequence for %s"},
+    {StringId::kEventFiringUpdate,
+     "%s:  This event is currently firing!  An event cannot be updated while it is firing."},
+    {StringId::kEventFiringRemove,
+     "%s:  This event is currently firing!  An event cannot be removed while it is firing."},
+    {StringId::kButtonFiringChange,
+     "%s:  This button is currently firing!  A button cannot be changed while it is firing."},
+    {StringId::kButtonFiringRemove,
+     "%s:  This button is currently firing!  A button cannot be removed while it is firing."},
+    {StringId::kConfirmTrimLeft,
+     "Trimming the bitstream will zero all bits to the left of the current window.  Are you "
+     "sure you want to do this?"},
+    {StringId::kConfirmTrimRight,
+     "Trimming the bitstream will zero all bits to the right of the current window.  Are you "
+     "sure you want to do this?"},
+    {StringId::kShutdownWhileFiring, "Windows cannot shut down while a button is firing"},
+    {StringId::kRemoteButtonsUsedByMega,
+     "%s:  This remote has buttons being used by one or more megabuttons in other remotes.\n\n"
+     "Please adjust or remove the megabutton(s) before deleting this remote."},
+    {StringId::kListFontFace, "MS Sans Serif"},
+    {StringId::kClockPaneSizer, "00:00:00 AM"},
+    {StringId::kBitstreamTooLong,
+     "%s:  This button's bitstream is too irregular to be stored in a Quorbit file.\n\n"
+     "Please learn the button again or trim its bitstream, then save again.  Nothing was "
+     "written."},
+    {StringId::kSaveFailed, "%s\n\nThe document could not be saved.  The file on disk was "
+                            "left as it was."},
+    {StringId::kOpenFailed, "%s\n\nThe file could not be opened."},
+    {StringId::kRemoteNameInUse,
+     "%s:  A remote with this name already exists.  Please choose another name."},
+}};
+} // namespace
+
+const char* LoadString(int nId)
+{
+    const auto it = std::find_if(kStrings.begin(), kStrings.end(),
+                                 [nId](const auto& entry) { return entry.first == nId; });
+    return it == kStrings.end() ? "" : it->second;
+}
+
+std::string FormatString(int nId, const std::string& strArgument)
+{
+    std::string strText = LoadString(nId);
+    const auto nAt = strText.find("%s");
+    if (nAt != std::string::npos)
+        strText.replace(nAt, 2, strArgument);
+    return strText;
+}
