@@ -52,6 +52,22 @@ public:
     // The BIOS time with its seconds set to 0.
     CTime GetCurrentMinute() const;
 
+    // Editing rules. Each runs its checks in order, refuses or asks through the front end, and
+    // changes nothing unless every check passes; then it brings the View menu, the pads, the
+    // event list and the armed event in step and marks the document modified.
+    CRemote* AddRemote(const std::string& strName, int nStyle); // null when refused
+    bool DeleteRemote(CRemote& remote);
+    CRemoteButton* AddButton(CRemote& remote, const std::string& strName,
+                             const std::string& strDescription, bool bMega);
+    bool RemoveButton(CRemote& remote, CRemoteButton& button);
+    // The check every change of a button makes first (refuses while it fires).
+    bool CanChangeButton(const CRemoteButton& button);
+    // The megabutton editor needs at least one plain button in the document.
+    bool CanEditMegabutton();
+    CTimedEvent* AddEvent(const CTimedEvent& fields);
+    bool UpdateEvent(CTimedEvent& event, const CTimedEvent& fields);
+    bool RemoveEvent(CTimedEvent& event);
+
     CFrontEnd& GetFrontEnd() const { return m_frontEnd; }
     CBiosClock& GetClock() const { return m_clock; }
 
