@@ -57,6 +57,7 @@ public:
     // event list and the armed event in step and marks the document modified.
     CRemote* AddRemote(const std::string& strName, int nStyle); // null when refused
     bool DeleteRemote(CRemote& remote);
+    // Null, without a message, when the remote already has a button of that name.
     CRemoteButton* AddButton(CRemote& remote, const std::string& strName,
                              const std::string& strDescription, bool bMega);
     bool RemoveButton(CRemote& remote, CRemoteButton& button);
@@ -64,6 +65,8 @@ public:
     bool CanChangeButton(const CRemoteButton& button);
     // The megabutton editor needs at least one plain button in the document.
     bool CanEditMegabutton();
+    // Takes name, time, disabled flag, frequency, remote and button from fields. Null, without
+    // a message, when an event of that name exists.
     CTimedEvent* AddEvent(const CTimedEvent& fields);
     bool UpdateEvent(CTimedEvent& event, const CTimedEvent& fields);
     bool RemoveEvent(CTimedEvent& event);

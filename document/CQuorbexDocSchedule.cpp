@@ -7,6 +7,8 @@
 
 namespace
 {
+constexpr int kSunday = 1, kFriday = 6, kSaturday = 7;
+
 // Weekday frequencies name weekday (frequency - 2), Sunday = 1.
 int GetTargetWeekday(int nFrequency)
 {
@@ -16,6 +18,37 @@ int GetTargetWeekday(int nFrequency)
 bool IsTaken(const CTimedEvent& event, const CTime& candidate, const CTime& now)
 {
     return candidate < now || candidate == event.m_lastFired;
+}
+
+// The event's hour and minute on the date nDays calendar days after now's. Built from the
+// fields each time rather than by adding to an earlier candidate, so that neither a
+// daylight-saving change nor an hour that did not exist on some day shifts the time of day.
+CTime MakeCandidate(const CTimedEvent& event, const CTime& now, int nDays)
+{
+    return CTime(now.GetYear(), now.GetMonth(), now.GetDay() + nDays, event.m_time.GetHour(),
+                 event.m_time.GetMinute(), 0);
+}
+
+// Days from now's date to the first date the event may fall on, before the taken test.
+int GetFirstDayOffset(int nFrequency, int nToday)
+{
+    if (nFrequency == kFrequencyDaily)
+        return 0;
+    if (nFrequency == kFrequencyWeekdays)
+        return nToday == kSunday ? 1 : nToday == kSaturday ? 2 : 0;
+    const int nTarget = GetTargetWeekday(nFrequency);
+    return nTarget >= nToday ? nTarget - nToday : nTarget - nToday + 7;
+}
+
+// Days to move on when the first date is already taken. The weekday tests use today, not the
+// candidate's day.
+int GetTakenDayOffset(int nFrequency, int nToday)
+{
+    if (nFrequency == kFrequencyDaily)
+        return 1;
+    if (nFrequency == kFrequencyWeekdays)
+        return nToday == kFriday ? 3 : 1;
+    return 7;
 }
 } // namespace
 
@@ -30,31 +63,10 @@ CTime CQuorbexDoc::NextOccurrence(const CTimedEvent& event, const CTime& now) co
         return event.m_time;
 
     const int nToday = now.GetDayOfWeek();
-    CTime candidate(now.GetYear(), now.GetMonth(), now.GetDay(), event.m_time.GetHour(),
-                    event.m_time.GetMinute(), 0);
-    if (event.m_nFrequency == kFrequencyDaily)
-    {
-        if (IsTaken(event, candidate, now))
-            candidate = candidate.AddDays(1);
-    }
-    else if (event.m_nFrequency == kFrequencyWeekdays)
-    {
-        constexpr int kSunday = 1, kFriday = 6, kSaturday = 7;
-        if (nToday == kSunday)
-            candidate = candidate.AddDays(1);
-        else if (nToday == kSaturday)
-            candidate = candidate.AddDays(2);
-        if (IsTaken(event, candidate, now))
-            candidate = candidate.AddDays(nToday == kFriday ? 3 : 1);
-    }
-    else
-    {
-        const int nTarget = GetTargetWeekday(event.m_nFrequency);
-        candidate = candidate.AddDays(nTarget >= nToday ? nTarget - nToday : nTarget - nToday + 7);
-        if (IsTaken(event, candidate, now))
-            candidate = candidate.AddDays(7);
-    }
-    return candidate;
+    int nDays = GetFirstDayOffset(event.m_nFrequency, nToday);
+    if (IsTaken(event, MakeCandidate(event, now, nDays), now))
+        nDays += GetTakenDayOffset(event.m_nFrequency, nToday);
+    return MakeCandidate(event, now, nDays);
 }
 
 void CQuorbexDoc::ArmNextEvent()

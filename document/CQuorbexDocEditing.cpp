@@ -1,0 +1,233 @@
+// The editing rules. Every operation makes all of its checks before its first change, so a
+// refusal or a No leaves the document exactly as it was; afterwards it brings the View menu,
+// the pads, the event list and the armed event in step.
+#include "document/CQuorbexDoc.h"
+
+#include "document/CFrontEnd.h"
+#include "ui/resources/CStringTable.h"
+
+namespace
+{
+bool Refuse(CFrontEnd& frontEnd, int nStringId, const std::string& strArgument)
+{
+    frontEnd.ShowMessage(nStringId, strArgument, EMessageBox::Stop);
+    return false;
+}
+
+bool Confirm(CFrontEnd& frontEnd, int nStringId, const std::string& strArgument)
+{
+    return frontEnd.ShowMessage(nStringId, strArgument, EMessageBox::Question) == EAnswer::Yes;
+}
+
+bool IsRemoteUsedByEvent(const CEventMap& events, const CRemote& remote)
+{
+    for (const auto& [strName, pEvent] : events)
+    {
+        if (pEvent->m_pRemote == &remote)
+            return true;
+    }
+    return false;
+}
+
+bool IsButtonUsedByEvent(const CEventMap& events, const CRemoteButton& button)
+{
+    for (const auto& [strName, pEvent] : events)
+    {
+        if (pEvent->m_pButton == &button)
+            return true;
+    }
+    return false;
+}
+
+bool IsButtonInAnyStep(const CRemoteMap& remotes, const CRemoteButton& button)
+{
+    for (const auto& [strRemote, pRemote] : remotes)
+    {
+        for (const auto& [strButton, pMega] : pRemote->m_buttons)
+        {
+            for (const CMegaStep& step : pMega->m_steps)
+            {
+                if (step.m_pButton == &button)
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+// True when some button of another remote plays a button of this one, however deeply nested.
+// The remote's own megabuttons do not count: they go with it.
+bool IsRemoteUsedByOtherRemotes(const CRemoteMap& remotes, const CRemote& remote)
+{
+    for (const auto& [strOther, pOther] : remotes)
+    {
+        if (pOther.get() == &remote)
+            continue;
+        for (const auto& [strMega, pMega] : pOther->m_buttons)
+        {
+            for (const auto& [strButton, pButton] : remote.m_buttons)
+            {
+                if (pMega->Uses(pButton.get()))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+// A megabutton of the remote fired from its pad counts its own buttons only; deleting the
+// remote in the middle of that firing would pull the steps out from under it.
+const CRemoteButton* FindFiringButton(const CRemote& remote)
+{
+    for (const auto& [strName, pButton] : remote.m_buttons)
+    {
+        if (pButton->IsFiring())
+            return pButton.get();
+    }
+    return nullptr;
+}
+
+void CopyEventFields(CTimedEvent& event, const CTimedEvent& fields)
+{
+    event.m_time = fields.m_time;
+    event.m_bDisabled = fields.m_bDisabled;
+    event.m_nFrequency = fields.m_nFrequency;
+    event.m_pRemote = fields.m_pRemote;
+    event.m_pButton = fields.m_pButton;
+}
+} // namespace
+
+CRemote* CQuorbexDoc::AddRemote(const std::string& strName, int nStyle)
+{
+    // A second remote under the same name would replace the first in the map while its menu
+    // entry and its buttons' references stayed behind.
+    if (FindRemote(strName))
+    {
+        Refuse(m_frontEnd, StringId::kRemoteNameInUse, strName);
+        return nullptr;
+    }
+    const int nMenuId = kFirstRemoteMenuId + static_cast<int>(m_nRemoteIds++);
+    auto pRemote = std::make_unique<CRemote>(strName, nStyle, nMenuId);
+    CRemote& remote = *pRemote;
+    (*m_pRemotes)[strName] = std::move(pRemote);
+    m_frontEnd.AddRemoteMenuEntry(remote);
+    SetModifiedFlag();
+    return &remote;
+}
+
+bool CQuorbexDoc::DeleteRemote(CRemote& remote)
+{
+    if (IsRemoteUsedByEvent(*m_pEvents, remote))
+        return Refuse(m_frontEnd, StringId::kRemoteUsedByEvent, remote.m_strName);
+    if (IsRemoteUsedByOtherRemotes(*m_pRemotes, remote))
+        return Refuse(m_frontEnd, StringId::kRemoteButtonsUsedByMega, remote.m_strName);
+    if (const CRemoteButton* pFiring = FindFiringButton(remote))
+        return Refuse(m_frontEnd, StringId::kButtonFiringRemove, pFiring->GetDisplayText());
+    if (!Confirm(m_frontEnd, StringId::kConfirmDeleteRemote, remote.m_strName))
+        return false;
+
+    m_frontEnd.RemoveRemoteMenuEntry(remote);
+    if (remote.m_pPad)
+        m_frontEnd.ClosePad(remote);
+    m_pRemotes->erase(m_pRemotes->find(remote.m_strName));
+    SetModifiedFlag();
+    return true;
+}
+
+CRemoteButton* CQuorbexDoc::AddButton(CRemote& remote, const std::string& strName,
+                                      const std::string& strDescription, bool bMega)
+{
+    // The Remote Builder offers Add only for a new name; replacing a button would leave events,
+    // steps and grid cells pointing at a deleted one.
+    if (remote.FindButton(strName))
+        return nullptr;
+    if (remote.m_pPad)
+        m_frontEnd.ClosePad(remote);
+    auto pButton = std::make_unique<CRemoteButton>(strName, bMega);
+    pButton->m_strDescription = strDescription;
+    CRemoteButton& button = remote.AddButton(std::move(pButton));
+    SetModifiedFlag();
+    return &button;
+}
+
+bool CQuorbexDoc::RemoveButton(CRemote& remote, CRemoteButton& button)
+{
+    const std::string& strText = button.GetDisplayText();
+    if (button.IsFiring())
+        return Refuse(m_frontEnd, StringId::kButtonFiringRemove, strText);
+    if (IsButtonUsedByEvent(*m_pEvents, button) || IsButtonInAnyStep(*m_pRemotes, button))
+        return Refuse(m_frontEnd, StringId::kButtonInUse, strText);
+    if (!Confirm(m_frontEnd, StringId::kConfirmRemoveButton, strText))
+        return false;
+
+    if (remote.m_pPad)
+        m_frontEnd.ClosePad(remote);
+    if (button.IsPlaced() && remote.m_grid[button.GetCell()] == &button)
+        remote.m_grid[button.GetCell()] = nullptr;
+    remote.m_buttons.erase(remote.m_buttons.find(button.m_strName));
+    SetModifiedFlag();
+    return true;
+}
+
+bool CQuorbexDoc::CanChangeButton(const CRemoteButton& button)
+{
+    if (button.IsFiring())
+        return Refuse(m_frontEnd, StringId::kButtonFiringChange, button.GetDisplayText());
+    return true;
+}
+
+bool CQuorbexDoc::CanEditMegabutton()
+{
+    if (!HasPlainButton())
+        return Refuse(m_frontEnd, StringId::kNoPlainButtons, std::string());
+    return true;
+}
+
+CTimedEvent* CQuorbexDoc::AddEvent(const CTimedEvent& fields)
+{
+    // The Event Programmer offers Add only for a new name; replacing an event could delete the
+    // armed or a firing one.
+    if (FindEvent(fields.m_strName))
+        return nullptr;
+    auto pEvent = std::make_unique<CTimedEvent>();
+    CTimedEvent& event = *pEvent;
+    event.m_strName = fields.m_strName;
+    CopyEventFields(event, fields);
+    (*m_pEvents)[event.m_strName] = std::move(pEvent);
+    m_frontEnd.AddEventRow(event);
+    SetModifiedFlag();
+    ArmNextEvent();
+    return &event;
+}
+
+bool CQuorbexDoc::UpdateEvent(CTimedEvent& event, const CTimedEvent& fields)
+{
+    if (event.IsFiring())
+        return Refuse(m_frontEnd, StringId::kEventFiringUpdate, event.m_strName);
+    CopyEventFields(event, fields);
+    m_frontEnd.RefreshEventRows();
+    SetModifiedFlag();
+    ArmNextEvent();
+    return true;
+}
+
+bool CQuorbexDoc::RemoveEvent(CTimedEvent& event)
+{
+    if (event.IsFiring())
+        return Refuse(m_frontEnd, StringId::kEventFiringRemove, event.m_strName);
+    if (!Confirm(m_frontEnd, StringId::kConfirmRemoveEvent, event.m_strName))
+        return false;
+
+    // The armed slot is a reference too; it must not outlive the event even while the
+    // scheduler is held and the re-arming below does nothing.
+    if (m_pArmedEvent == &event)
+    {
+        m_armed.m_bDisabled = true;
+        m_pArmedEvent = nullptr;
+    }
+    m_frontEnd.RemoveEventRow(event);
+    m_pEvents->erase(m_pEvents->find(event.m_strName));
+    SetModifiedFlag();
+    ArmNextEvent();
+    return true;
+}

@@ -1,0 +1,95 @@
+#include "engine/CFiringEngine.h"
+
+#include "device/CInfraredDevice.h"
+#include "document/CFrontEnd.h"
+#include "document/CRemoteButton.h"
+#include "engine/CTickSource.h"
+
+#include <algorithm>
+
+namespace
+{
+// Milliseconds allowed from the start of a step to the start of the next. A delay index from a
+// damaged file must not read outside the table.
+std::uint32_t GetStepDelayMs(int nDelay)
+{
+    const int nIndex = std::clamp(nDelay, 0, kStepDelayCount - 1);
+    return static_cast<std::uint32_t>(kStepDelays[nIndex]) * 100;
+}
+} // namespace
+
+CFiringEngine::CFiringEngine(CInfraredDevice& device, CFrontEnd& frontEnd, CTickSource& ticks)
+    : m_device(device), m_frontEnd(frontEnd), m_ticks(ticks)
+{
+}
+
+void CFiringEngine::Fire(CRemoteButton& button)
+{
+    if (button.GetFiringLength() == 0)
+        return;
+    if (!button.m_bMega)
+    {
+        m_device.TransmitBitstream(button.m_bits.data(), button.m_nLength);
+        return;
+    }
+    EnterFiring();
+    button.BeginFiring();
+    FireSteps(button);
+    button.EndFiring();
+    LeaveFiring();
+}
+
+void CFiringEngine::FireSteps(CRemoteButton& megabutton)
+{
+    // The editing rules refuse to change a firing button, so the steps stay as they are while
+    // messages are pumped between them.
+    for (const CMegaStep& step : megabutton.m_steps)
+    {
+        const std::uint32_t nStart = m_ticks.GetTickCount();
+        const std::uint32_t nDeadline = nStart + GetStepDelayMs(step.m_nDelay);
+        if (m_onStep)
+            m_onStep(step);
+        Fire(*step.m_pButton);
+        // A nested megabutton has already waited its own steps' delays.
+        if (!step.m_pButton->m_bMega)
+            WaitUntil(nStart, nDeadline);
+    }
+}
+
+void CFiringEngine::WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline)
+{
+    const bool bWrapped = nDeadline < nStart;
+    while (!HasIntervalEnded(m_ticks.GetTickCount(), nStart, nDeadline, bWrapped))
+        PumpWaitMessages();
+}
+
+void CFiringEngine::Learn(CRemoteButton& button)
+{
+    const std::uint32_t nCapacity =
+        std::min(button.m_nLength, static_cast<std::uint32_t>(kBitstreamBytes));
+    std::uint32_t nCaptured = nCapacity;
+    m_device.CaptureBitstream(button.m_bits.data(), nCaptured);
+    button.m_nLength = std::min(nCaptured, nCapacity);
+}
+
+void CFiringEngine::PumpWaitMessages()
+{
+    m_frontEnd.PumpWaitMessages();
+}
+
+void CFiringEngine::EnterFiring()
+{
+    if (++m_nDepth == 1)
+        m_frontEnd.EnableCloseCommand(false);
+}
+
+void CFiringEngine::LeaveFiring()
+{
+    if (--m_nDepth == 0)
+        m_frontEnd.EnableCloseCommand(true);
+}
+
+void CFiringEngine::SetStepObserver(std::function<void(const CMegaStep&)> onStep)
+{
+    m_onStep = std::move(onStep);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+class CFrontEnd;
+class CInfraredDevice;
+class CMegaStep;
+class CRemoteButton;
+class CTickSource;
+
+// Plays buttons to the infrared emitter and keeps the application's firing depth. A megabutton
+// waits between its steps by pumping the front end's messages, so anything (pads, dialogs, the
+// scheduler tick, another firing) may run in the middle of a firing; the buttons' firing
+// counters and the depth are what lets that code see what is in use.
+class CFiringEngine
+{
+public:
+    CFiringEngine(CInfraredDevice& device, CFrontEnd& frontEnd, CTickSource& ticks);
+
+    // Plays the button; a button that cannot fire (GetFiringLength 0) sends nothing at all.
+    void Fire(CRemoteButton& button);
+    // Records from the detector into the button with its m_nLength as the capacity in bytes.
+    void Learn(CRemoteButton& button);
+    // Keeps the windows (and the timer) alive while a firing or a recording waits.
+    void PumpWaitMessages();
+
+    // Megabutton and scheduled firings in progress; the window's Close command is greyed while
+    // it is above 0.
+    void EnterFiring();
+    void LeaveFiring();
+    int GetFiringDepth() const { return m_nDepth; }
+
+    // Called for each megabutton step just before its button is played.
+    void SetStepObserver(std::function<void(const CMegaStep&)> onStep);
+
+private:
+    void FireSteps(CRemoteButton& megabutton);
+    void WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline);
+
+    CInfraredDevice& m_device;
+    CFrontEnd& m_frontEnd;
+    CTickSource& m_ticks;
+    int m_nDepth = 0;
+    std::function<void(const CMegaStep&)> m_onStep;
+};

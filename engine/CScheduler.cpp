@@ -1,0 +1,118 @@
+#include "engine/CScheduler.h"
+
+#include "device/CBiosClock.h"
+#include "document/CFrontEnd.h"
+#include "document/CQuorbexDoc.h"
+#include "engine/CFiringEngine.h"
+#include "engine/CTickSource.h"
+
+namespace
+{
+constexpr std::uint32_t kCheckIntervalMs = 10000;
+constexpr std::int64_t kCheckIntervalSeconds = 10;
+// How far the BIOS clock may drift from the tick count in one interval before it counts as a
+// jump.
+constexpr std::int64_t kJumpToleranceSeconds = 1;
+} // namespace
+
+CScheduler::CScheduler(CQuorbexDoc& doc, CFiringEngine& engine, CTickSource& ticks)
+    : m_doc(doc), m_engine(engine), m_ticks(ticks)
+{
+}
+
+void CScheduler::SchedulerTick()
+{
+    if (!m_bStarted)
+        StartTickState();
+    m_doc.CheckClockRefresh();
+    CTime now = m_doc.GetClock().GetBiosTime();
+    m_doc.GetFrontEnd().ShowClockTime(now);
+    CheckClockJump(now);
+    now = now.ToMinute();
+
+    CTimedEvent& armed = m_doc.m_armed;
+    if (armed.IsFiring())
+        return;
+    ++armed.m_nFiring;
+    if (!armed.m_bDisabled && armed.m_time == now)
+        FireArmedEvent();
+    --armed.m_nFiring;
+
+    if (armed.m_bDisabled || armed.m_time < now)
+        m_doc.ArmNextEvent();
+}
+
+void CScheduler::StartTickState()
+{
+    m_bStarted = true;
+    m_expectedClockTime = m_doc.GetClock().GetBiosTime().AddSeconds(kCheckIntervalSeconds);
+    m_nCheckBase = m_ticks.GetTickCount();
+    m_nCheckDeadline = m_nCheckBase + kCheckIntervalMs;
+    m_bDeadlineWrapped = m_nCheckDeadline < m_nCheckBase;
+}
+
+void CScheduler::CheckClockJump(const CTime& now)
+{
+    const std::uint32_t nTicks = m_ticks.GetTickCount();
+    if (!HasIntervalEnded(nTicks, m_nCheckBase, m_nCheckDeadline, m_bDeadlineWrapped))
+        return;
+    if (now < m_expectedClockTime.AddSeconds(-kJumpToleranceSeconds) ||
+        now > m_expectedClockTime.AddSeconds(kJumpToleranceSeconds))
+        m_doc.ArmNextEvent();
+    // The interval moves on from its previous deadline, not from nTicks, so after a stall the
+    // next ticks catch up one interval each.
+    m_expectedClockTime = now.AddSeconds(kCheckIntervalSeconds);
+    m_nCheckBase = m_nCheckDeadline;
+    m_nCheckDeadline += kCheckIntervalMs;
+    m_bDeadlineWrapped = m_nCheckDeadline < m_nCheckBase;
+}
+
+void CScheduler::FireArmedEvent()
+{
+    CTimedEvent& armed = m_doc.m_armed;
+    CTimedEvent& event = *m_doc.m_pArmedEvent;
+    CFrontEnd& frontEnd = m_doc.GetFrontEnd();
+
+    m_engine.EnterFiring();
+    ++event.m_nFiring;
+    frontEnd.SortEvents();
+    if (m_onFire)
+        m_onFire(armed);
+    m_engine.Fire(*armed.m_pButton);
+    --event.m_nFiring;
+    m_engine.LeaveFiring();
+    FinishFiredEvent();
+}
+
+void CScheduler::FinishFiredEvent()
+{
+    CTimedEvent& armed = m_doc.m_armed;
+    CTimedEvent& event = *m_doc.m_pArmedEvent;
+    event.m_lastFired = armed.m_time;
+    if (armed.m_nFrequency == kFrequencyOnce && !m_doc.m_bEventsDialogOpen)
+    {
+        m_doc.GetFrontEnd().RemoveEventRow(event);
+        // Erase by position: the name is a key held inside the record being destroyed.
+        m_doc.m_pEvents->erase(m_doc.m_pEvents->find(event.m_strName));
+    }
+    // The slot must not point at an event that may just have been deleted, even if something
+    // keeps the re-arming below from running.
+    armed.m_bDisabled = true;
+    m_doc.m_pArmedEvent = nullptr;
+    m_doc.SetModifiedFlag();
+}
+
+void CScheduler::HoldForMenu()
+{
+    ++m_doc.m_armed.m_nFiring;
+}
+
+void CScheduler::ReleaseMenuHold()
+{
+    --m_doc.m_armed.m_nFiring;
+}
+
+void CScheduler::SetFireObserver(std::function<void(const CTimedEvent&)> onFire)
+{
+    m_onFire = std::move(onFire);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "document/CTime.h"
+
+#include <cstdint>
+#include <functional>
+
+class CFiringEngine;
+class CQuorbexDoc;
+class CTickSource;
+class CTimedEvent;
+
+// The once-a-second timer callback: refreshes the system clock when due, shows the clock,
+// re-arms when the BIOS clock jumped, and fires the armed event when its minute has come. It
+// re-enters itself from a megabutton's waits; the armed slot's m_nFiring (the hold count) keeps
+// such a nested tick, and a tick while a menu is open, out of the firing section.
+class CScheduler
+{
+public:
+    CScheduler(CQuorbexDoc& doc, CFiringEngine& engine, CTickSource& ticks);
+
+    void SchedulerTick();
+
+    // While a menu of the main window is open no event fires.
+    void HoldForMenu();
+    void ReleaseMenuHold();
+
+    // Called with the armed slot just before its button is fired.
+    void SetFireObserver(std::function<void(const CTimedEvent&)> onFire);
+
+private:
+    void StartTickState();
+    void CheckClockJump(const CTime& now);
+    void FireArmedEvent();
+    void FinishFiredEvent();
+
+    CQuorbexDoc& m_doc;
+    CFiringEngine& m_engine;
+    CTickSource& m_ticks;
+    std::function<void(const CTimedEvent&)> m_onFire;
+
+    // Kept for the whole run, never reset: not even another document starts it again.
+    bool m_bStarted = false;
+    CTime m_expectedClockTime;
+    std::uint32_t m_nCheckBase = 0;
+    std::uint32_t m_nCheckDeadline = 0;
+    bool m_bDeadlineWrapped = false;
+};

@@ -1,0 +1,10 @@
+#include "engine/CTickSource.h"
+
+#include <chrono>
+
+std::uint32_t CSteadyTickSource::GetTickCount()
+{
+    const auto elapsed = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
