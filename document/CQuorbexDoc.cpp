@@ -1,6 +1,7 @@
 #include "document/CQuorbexDoc.h"
 
 #include "document/CFrontEnd.h"
+#include "document/CQbFile.h"
 
 CQuorbexDoc::CQuorbexDoc(CFrontEnd& frontEnd, CBiosClock& clock,
                          const SClockSettings& clockSettings)
@@ -18,6 +19,7 @@ bool CQuorbexDoc::OnNewDocument()
     m_pRemotes = std::make_unique<CRemoteMap>();
     m_pEvents = std::make_unique<CEventMap>();
     m_nRemoteIds = 0;
+    m_nFileVersion = kQbFileVersion;
     m_armed.m_bDisabled = true;
     SetModifiedFlag(false);
     return true;

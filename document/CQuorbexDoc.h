@@ -83,6 +83,7 @@ public:
     CTimedEvent m_armed;
     CTimedEvent* m_pArmedEvent = nullptr;
     bool m_bEventsDialogOpen = false;
+    int m_nFileVersion = 512; // version of the last file loaded; a new document is current
     SClockSettings m_clockSettings;
 
 private:

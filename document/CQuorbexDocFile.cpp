@@ -1,11 +1,91 @@
+// Opening and saving the document as a ".qb" file.
 #include "document/CQuorbexDoc.h"
 
-bool CQuorbexDoc::OnOpenDocument(const std::string&)
+#include "document/CFrontEnd.h"
+#include "document/CQbFile.h"
+#include "document/CSafeFile.h"
+#include "ui/resources/CStringTable.h"
+
+namespace
 {
-    return false;
+// Anything shorter cannot hold the magic and the version.
+constexpr std::size_t kShortestFile = 4;
+
+// Hands a loaded content to the document and the windows in the order they expect: remotes
+// with their menu entries, the pads that were open, the event rows, then the armed event.
+void TakeContent(CQuorbexDoc& doc, SQbContent& content)
+{
+    CFrontEnd& frontEnd = doc.GetFrontEnd();
+    doc.m_pRemotes = std::move(content.pRemotes);
+    doc.m_pEvents = std::move(content.pEvents);
+    doc.m_nFileVersion = content.nVersion;
+    for (CRemote* pRemote : content.remoteOrder)
+    {
+        pRemote->m_nMenuId = kFirstRemoteMenuId + static_cast<int>(doc.m_nRemoteIds++);
+        frontEnd.AddRemoteMenuEntry(*pRemote);
+    }
+    for (CRemote* pRemote : content.openPads)
+        frontEnd.OpenPad(*pRemote);
+    for (CTimedEvent* pEvent : content.eventOrder)
+        frontEnd.AddEventRow(*pEvent);
+    doc.ArmNextEvent();
+}
+} // namespace
+
+bool CQuorbexDoc::OnOpenDocument(const std::string& strPath)
+{
+    m_bNewerVersion = false;
+    m_bInvalidFile = false;
+    std::vector<std::uint8_t> bytes;
+    std::string strError;
+    if (!CSafeFile::ReadAll(strPath, bytes, strError))
+    {
+        m_frontEnd.ShowMessage(StringId::kOpenFailed, strPath + ": " + strError,
+                               EMessageBox::Stop);
+        return false;
+    }
+    // Refused before the current content is touched.
+    if (bytes.size() < kShortestFile)
+    {
+        m_bInvalidFile = true;
+        m_frontEnd.ShowMessage(StringId::kInvalidFile, strPath, EMessageBox::Stop);
+        return false;
+    }
+
+    SQbContent content;
+    const EQbParse nResult = ParseQbFile(bytes, content);
+    if (nResult != EQbParse::Ok)
+    {
+        // Whatever was open is gone either way; leave a document the user can work on.
+        OnNewDocument();
+        m_bNewerVersion = nResult == EQbParse::NewerVersion;
+        m_bInvalidFile = nResult == EQbParse::InvalidFile;
+        m_frontEnd.ShowMessage(m_bNewerVersion ? StringId::kNewerVersion : StringId::kInvalidFile,
+                               strPath, EMessageBox::Stop);
+        return false;
+    }
+    DeleteContents();
+    TakeContent(*this, content);
+    SetModifiedFlag(false);
+    return true;
 }
 
-bool CQuorbexDoc::OnSaveDocument(const std::string&)
+bool CQuorbexDoc::OnSaveDocument(const std::string& strPath)
 {
-    return false;
+    std::vector<std::uint8_t> bytes;
+    std::string strTooLong;
+    if (!StoreQbFile(m_pRemotes.get(), m_pEvents.get(), bytes, strTooLong))
+    {
+        m_frontEnd.ShowMessage(StringId::kBitstreamTooLong, strTooLong, EMessageBox::Stop);
+        return false;
+    }
+    std::string strError;
+    if (!CSafeFile().SaveWithBackup(strPath, bytes, strError))
+    {
+        m_frontEnd.ShowMessage(StringId::kSaveFailed, strPath + ": " + strError,
+                               EMessageBox::Stop);
+        return false;
+    }
+    SetModifiedFlag(false);
+    return true;
 }

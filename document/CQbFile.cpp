@@ -1,0 +1,463 @@
+#include "document/CQbFile.h"
+
+#include "document/CBitstreamCodec.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace
+{
+constexpr std::size_t kShortText = kMaxRemoteName + 1; // remote and button names
+constexpr std::size_t kLongText = kMaxEventName + 1;   // event names and descriptions
+constexpr std::uint8_t kMagic[] = {'Q', 'B'};
+
+// Anything a well-formed file cannot hold. Thrown deep inside the reader and caught once at
+// the top, so that each record reads straight through.
+class CFormatError
+{
+};
+
+class CByteReader
+{
+public:
+    explicit CByteReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+
+    std::span<const std::uint8_t> GetBytes(std::size_t nCount)
+    {
+        if (nCount > m_bytes.size() - m_nPos)
+            throw CFormatError();
+        const auto bytes = m_bytes.subspan(m_nPos, nCount);
+        m_nPos += nCount;
+        return bytes;
+    }
+
+    std::uint16_t GetU16()
+    {
+        const auto bytes = GetBytes(2);
+        return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+    }
+
+    int GetS16() { return static_cast<std::int16_t>(GetU16()); }
+
+    int GetBounded(int nMax)
+    {
+        const int nValue = GetU16();
+        if (nValue > nMax)
+            throw CFormatError();
+        return nValue;
+    }
+
+    // A zero-terminated text in a field of nField bytes; what follows the zero is ignored.
+    std::string GetText(std::size_t nField)
+    {
+        const auto field = GetBytes(nField);
+        const auto end = std::find(field.begin(), field.end(), std::uint8_t{0});
+        if (end == field.end())
+            throw CFormatError();
+        return std::string(field.begin(), end);
+    }
+
+    // Local calendar fields to the minute.
+    CTime GetTime()
+    {
+        const int nYear = GetU16();
+        const int nMonth = GetU16();
+        const int nDay = GetU16();
+        const int nHour = GetU16();
+        const int nMinute = GetU16();
+        return CTime(nYear, nMonth, nDay, nHour, nMinute, 0);
+    }
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_nPos = 0;
+};
+
+class CByteWriter
+{
+public:
+    explicit CByteWriter(std::vector<std::uint8_t>& bytes) : m_bytes(bytes) {}
+
+    void PutBytes(std::span<const std::uint8_t> bytes)
+    {
+        m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
+    }
+
+    void PutU16(std::size_t nValue)
+    {
+        m_bytes.push_back(static_cast<std::uint8_t>(nValue));
+        m_bytes.push_back(static_cast<std::uint8_t>(nValue >> 8));
+    }
+
+    void PutS16(int nValue) { PutU16(static_cast<std::uint16_t>(nValue)); }
+
+    // Longer texts are cut so that the terminating zero always fits.
+    void PutText(const std::string& strText, std::size_t nField)
+    {
+        const std::size_t nLength = std::min(strText.size(), nField - 1);
+        m_bytes.insert(m_bytes.end(), strText.begin(), strText.begin() + nLength);
+        m_bytes.insert(m_bytes.end(), nField - nLength, std::uint8_t{0});
+    }
+
+    void PutTime(const CTime& time)
+    {
+        PutS16(time.GetYear());
+        PutS16(time.GetMonth());
+        PutS16(time.GetDay());
+        PutS16(time.GetHour());
+        PutS16(time.GetMinute());
+    }
+
+private:
+    std::vector<std::uint8_t>& m_bytes;
+};
+
+// Reads the records after the version word into a content that nothing else sees yet, checking
+// every rule the rest of the program relies on.
+class CQbParser
+{
+public:
+    CQbParser(std::span<const std::uint8_t> bytes, SQbContent& content)
+        : m_reader(bytes), m_content(content)
+    {
+    }
+
+    std::uint16_t ReadVersion() { return m_content.nVersion = m_reader.GetU16(); }
+
+    void ReadRemotes()
+    {
+        const int nCount = m_reader.GetU16();
+        for (int i = 0; i < nCount; ++i)
+            ReadRemote();
+    }
+
+    // Names in steps may point at remotes further on in the file.
+    void ResolveSteps()
+    {
+        for (const SPendingStep& pending : m_pendingSteps)
+        {
+            const auto [pRemote, pButton] = Resolve(pending.strRemote, pending.strButton);
+            pending.pMegabutton->m_steps.push_back({pRemote, pButton, pending.nDelay});
+        }
+    }
+
+    // A megabutton that reaches itself would recurse for ever when fired or checked. Walk the
+    // step graph depth first without recursion, since a chain of steps can be long.
+    void CheckForCycles() const
+    {
+        enum class EMark { Open, Done };
+        struct SFrame
+        {
+            const CRemoteButton* pButton;
+            std::size_t nNextStep;
+        };
+        std::unordered_map<const CRemoteButton*, EMark> marks;
+        std::vector<SFrame> path;
+        auto visit = [&](const CRemoteButton* pButton) {
+            const auto it = marks.find(pButton);
+            if (it != marks.end() && it->second == EMark::Open)
+                throw CFormatError();
+            if (it == marks.end())
+            {
+                marks.emplace(pButton, EMark::Open);
+                path.push_back({pButton, 0});
+            }
+        };
+        for (const CRemote* pRemote : m_content.remoteOrder)
+        {
+            for (const auto& [strName, pButton] : pRemote->m_buttons)
+            {
+                visit(pButton.get());
+                while (!path.empty())
+                {
+                    SFrame& frame = path.back();
+                    if (frame.nNextStep == frame.pButton->m_steps.size())
+                    {
+                        marks[frame.pButton] = EMark::Done;
+                        path.pop_back();
+                        continue;
+                    }
+                    visit(frame.pButton->m_steps[frame.nNextStep++].m_pButton);
+                }
+            }
+        }
+    }
+
+    void ReadEvents()
+    {
+        const int nCount = m_reader.GetU16();
+        for (int i = 0; i < nCount; ++i)
+            ReadEvent();
+    }
+
+private:
+    struct SPendingStep
+    {
+        CRemoteButton* pMegabutton;
+        std::string strRemote;
+        std::string strButton;
+        int nDelay;
+    };
+
+    void ReadRemote()
+    {
+        std::string strName = m_reader.GetText(kShortText);
+        const int nStyle = m_reader.GetBounded(kStyleCount - 1);
+        const bool bPadOpen = m_reader.GetU16() != 0;
+        auto pRemote = std::make_unique<CRemote>(std::move(strName), nStyle, 0);
+        pRemote->m_nPadX = m_reader.GetS16();
+        pRemote->m_nPadY = m_reader.GetS16();
+        const int nButtons = m_reader.GetU16();
+        for (int i = 0; i < nButtons; ++i)
+            AddButton(*pRemote, ReadButton(*pRemote));
+
+        CRemote* pAdded = pRemote.get();
+        if (!m_content.pRemotes->emplace(pAdded->m_strName, std::move(pRemote)).second)
+            throw CFormatError();
+        m_content.remoteOrder.push_back(pAdded);
+        if (bPadOpen)
+            m_content.openPads.push_back(pAdded);
+    }
+
+    std::unique_ptr<CRemoteButton> ReadButton(const CRemote& remote)
+    {
+        std::string strName = m_reader.GetText(kShortText);
+        std::string strDescription = m_reader.GetText(kLongText);
+        const int nColumn = m_reader.GetU16();
+        const int nRow = m_reader.GetU16();
+        const bool bMega = m_reader.GetU16() != 0;
+        auto pButton = std::make_unique<CRemoteButton>(std::move(strName), bMega);
+        pButton->m_strDescription = std::move(strDescription);
+        // Column 5 and beyond all mean "not placed"; keep the one form the rest expects.
+        if (nColumn < kNotPlacedColumn)
+        {
+            pButton->m_nColumn = nColumn;
+            pButton->m_nRow = nRow;
+        }
+        if (bMega)
+            ReadSteps(*pButton, remote);
+        else
+            ReadBitstream(*pButton);
+        return pButton;
+    }
+
+    void ReadBitstream(CRemoteButton& button)
+    {
+        const auto encoded = m_reader.GetBytes(m_reader.GetU16());
+        if (!ExpandBitstream(encoded, button.m_bits, button.m_nLength))
+            throw CFormatError();
+    }
+
+    void ReadSteps(CRemoteButton& megabutton, const CRemote& remote)
+    {
+        const bool bOwnRemote = m_content.nVersion <= kQbLastVersionWithoutStepRemote;
+        const int nCount = m_reader.GetU16();
+        for (int i = 0; i < nCount; ++i)
+        {
+            std::string strRemote = bOwnRemote ? remote.m_strName : m_reader.GetText(kShortText);
+            std::string strButton = m_reader.GetText(kShortText);
+            const int nDelay = m_reader.GetBounded(kStepDelayCount - 1);
+            m_pendingSteps.push_back(
+                {&megabutton, std::move(strRemote), std::move(strButton), nDelay});
+        }
+    }
+
+    // Two buttons may share neither a name nor a cell. A cell the remote's style does not show
+    // is kept: the button stays reachable through the Remote Builder.
+    static void AddButton(CRemote& remote, std::unique_ptr<CRemoteButton> pButton)
+    {
+        if (remote.m_buttons.contains(pButton->m_strName))
+            throw CFormatError();
+        if (pButton->IsPlaced())
+        {
+            const int nCell = pButton->GetCell();
+            if (nCell >= kGridCells || remote.m_grid[nCell] != nullptr)
+                throw CFormatError();
+        }
+        remote.AddButton(std::move(pButton));
+    }
+
+    void ReadEvent()
+    {
+        auto pEvent = std::make_unique<CTimedEvent>();
+        pEvent->m_strName = m_reader.GetText(kLongText);
+        pEvent->m_time = m_reader.GetTime();
+        pEvent->m_lastFired = m_reader.GetTime();
+        pEvent->m_bDisabled = m_reader.GetU16() != 0;
+        pEvent->m_nFrequency = m_reader.GetBounded(kFrequencyCount - 1);
+        const std::string strRemote = m_reader.GetText(kShortText);
+        const std::string strButton = m_reader.GetText(kShortText);
+        std::tie(pEvent->m_pRemote, pEvent->m_pButton) = Resolve(strRemote, strButton);
+
+        CTimedEvent* pAdded = pEvent.get();
+        if (!m_content.pEvents->emplace(pAdded->m_strName, std::move(pEvent)).second)
+            throw CFormatError();
+        m_content.eventOrder.push_back(pAdded);
+    }
+
+    std::pair<CRemote*, CRemoteButton*> Resolve(const std::string& strRemote,
+                                                const std::string& strButton) const
+    {
+        const auto it = m_content.pRemotes->find(strRemote);
+        if (it == m_content.pRemotes->end())
+            throw CFormatError();
+        CRemoteButton* pButton = it->second->FindButton(strButton);
+        if (pButton == nullptr)
+            throw CFormatError();
+        return {it->second.get(), pButton};
+    }
+
+    CByteReader m_reader;
+    SQbContent& m_content;
+    std::vector<SPendingStep> m_pendingSteps;
+};
+
+// The maps have no order of their own; writing by name makes saving the same document give
+// the same bytes every time.
+template <typename TMap>
+std::vector<const typename TMap::value_type*> SortedByName(const TMap* pMap)
+{
+    std::vector<const typename TMap::value_type*> entries;
+    if (pMap != nullptr)
+    {
+        for (const auto& entry : *pMap)
+            entries.push_back(&entry);
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const auto* pLeft, const auto* pRight) { return pLeft->first < pRight->first; });
+    return entries;
+}
+
+class CQbStorer
+{
+public:
+    CQbStorer(std::vector<std::uint8_t>& bytes, std::string& strTooLong)
+        : m_writer(bytes), m_strTooLong(strTooLong)
+    {
+    }
+
+    bool StoreRemotes(const CRemoteMap* pRemotes)
+    {
+        const auto remotes = SortedByName(pRemotes);
+        m_writer.PutU16(remotes.size());
+        for (const auto* pEntry : remotes)
+        {
+            if (!StoreRemote(*pEntry->second))
+                return false;
+        }
+        return true;
+    }
+
+    void StoreEvents(const CEventMap* pEvents)
+    {
+        const auto events = SortedByName(pEvents);
+        m_writer.PutU16(events.size());
+        for (const auto* pEntry : events)
+            StoreEvent(*pEntry->second);
+    }
+
+private:
+    bool StoreRemote(const CRemote& remote)
+    {
+        m_writer.PutText(remote.m_strName, kShortText);
+        m_writer.PutU16(static_cast<std::size_t>(remote.m_nStyle));
+        m_writer.PutU16(remote.m_pPad != nullptr ? 1 : 0);
+        m_writer.PutS16(remote.m_nPadX);
+        m_writer.PutS16(remote.m_nPadY);
+        const auto buttons = SortedByName(&remote.m_buttons);
+        m_writer.PutU16(buttons.size());
+        for (const auto* pEntry : buttons)
+        {
+            if (!StoreButton(remote, *pEntry->second))
+                return false;
+        }
+        return true;
+    }
+
+    bool StoreButton(const CRemote& remote, const CRemoteButton& button)
+    {
+        m_writer.PutText(button.m_strName, kShortText);
+        m_writer.PutText(button.m_strDescription, kLongText);
+        m_writer.PutU16(static_cast<std::size_t>(button.m_nColumn));
+        m_writer.PutU16(static_cast<std::size_t>(button.m_nRow));
+        m_writer.PutU16(button.m_bMega ? 1 : 0);
+        if (button.m_bMega)
+        {
+            StoreSteps(button);
+            return true;
+        }
+        const std::size_t nLength = std::min<std::size_t>(button.m_nLength, kBitstreamBytes);
+        if (!CompressBitstream(std::span(button.m_bits).first(nLength), m_encoded))
+        {
+            m_strTooLong = remote.m_strName + ": " + button.GetDisplayText();
+            return false;
+        }
+        m_writer.PutU16(m_encoded.size());
+        m_writer.PutBytes(m_encoded);
+        return true;
+    }
+
+    void StoreSteps(const CRemoteButton& megabutton)
+    {
+        m_writer.PutU16(megabutton.m_steps.size());
+        for (const CMegaStep& step : megabutton.m_steps)
+        {
+            m_writer.PutText(step.m_pRemote->m_strName, kShortText);
+            m_writer.PutText(step.m_pButton->m_strName, kShortText);
+            m_writer.PutU16(static_cast<std::size_t>(step.m_nDelay));
+        }
+    }
+
+    void StoreEvent(const CTimedEvent& event)
+    {
+        m_writer.PutText(event.m_strName, kLongText);
+        m_writer.PutTime(event.m_time);
+        m_writer.PutTime(event.m_lastFired);
+        m_writer.PutU16(event.m_bDisabled ? 1 : 0);
+        m_writer.PutU16(static_cast<std::size_t>(event.m_nFrequency));
+        m_writer.PutText(event.m_pRemote->m_strName, kShortText);
+        m_writer.PutText(event.m_pButton->m_strName, kShortText);
+    }
+
+    CByteWriter m_writer;
+    std::string& m_strTooLong;
+    std::vector<std::uint8_t> m_encoded;
+};
+} // namespace
+
+EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content)
+{
+    if (!std::ranges::equal(bytes.first(std::min(bytes.size(), std::size(kMagic))), kMagic))
+        return EQbParse::InvalidFile;
+    SQbContent parsed;
+    try
+    {
+        CQbParser parser(bytes.subspan(std::size(kMagic)), parsed);
+        if (parser.ReadVersion() > kQbFileVersion)
+            return EQbParse::NewerVersion;
+        parser.ReadRemotes();
+        parser.ResolveSteps();
+        parser.CheckForCycles();
+        parser.ReadEvents();
+    }
+    catch (const CFormatError&)
+    {
+        return EQbParse::InvalidFile;
+    }
+    content = std::move(parsed);
+    return EQbParse::Ok;
+}
+
+bool StoreQbFile(const CRemoteMap* pRemotes, const CEventMap* pEvents,
+                 std::vector<std::uint8_t>& bytes, std::string& strTooLong)
+{
+    bytes.clear();
+    CByteWriter writer(bytes);
+    writer.PutBytes(kMagic);
+    writer.PutU16(kQbFileVersion);
+    CQbStorer storer(bytes, strTooLong);
+    if (!storer.StoreRemotes(pRemotes))
+        return false;
+    storer.StoreEvents(pEvents);
+    return true;
+}

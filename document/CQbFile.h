@@ -1,0 +1,45 @@
+#pragma once
+
+#include "document/CRemote.h"
+#include "document/CTimedEvent.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+// The ".qb" document file: little-endian 16-bit words, fixed-size text fields and
+// run-length-encoded bitstreams.
+
+constexpr std::uint16_t kQbFileVersion = 512;
+// Files up to this version name a step's button only; the step plays on the megabutton's remote.
+constexpr std::uint16_t kQbLastVersionWithoutStepRemote = 256;
+
+// A whole document as read from a file, complete and consistent, before it replaces the
+// document's content. Remotes carry no menu ids yet.
+struct SQbContent
+{
+    std::uint16_t nVersion = 0;
+    std::unique_ptr<CRemoteMap> pRemotes = std::make_unique<CRemoteMap>();
+    std::vector<CRemote*> remoteOrder;  // as they stand in the file
+    std::vector<CRemote*> openPads;     // remotes saved with their pad open, in file order
+    std::unique_ptr<CEventMap> pEvents = std::make_unique<CEventMap>();
+    std::vector<CTimedEvent*> eventOrder;
+};
+
+enum class EQbParse
+{
+    Ok,
+    InvalidFile,  // not a document file, or one whose content no program would have written
+    NewerVersion, // written by a later version of the program
+};
+
+// Reads a whole file. Anything but Ok leaves content as it was before the call.
+EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content);
+
+// Writes remotes and events (either may be null, meaning none) as a current-version file.
+// False, naming the button as "Remote: Button" in strTooLong, when a bitstream is too irregular
+// for its encoding to fit the format; bytes are then meaningless.
+bool StoreQbFile(const CRemoteMap* pRemotes, const CEventMap* pEvents,
+                 std::vector<std::uint8_t>& bytes, std::string& strTooLong);

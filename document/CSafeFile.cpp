@@ -1,0 +1,193 @@
+#include "document/CSafeFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+std::string SystemReason(int nError)
+{
+    return std::strerror(nError);
+}
+
+// Closes a descriptor when the scope ends, unless it was closed (and checked) on purpose.
+class CFileDescriptor
+{
+public:
+    explicit CFileDescriptor(int nFd) : m_nFd(nFd) {}
+    ~CFileDescriptor()
+    {
+        if (m_nFd >= 0)
+            ::close(m_nFd);
+    }
+    CFileDescriptor(const CFileDescriptor&) = delete;
+    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
+
+    int Get() const { return m_nFd; }
+    bool Close()
+    {
+        const int nFd = m_nFd;
+        m_nFd = -1;
+        return ::close(nFd) == 0;
+    }
+
+private:
+    int m_nFd;
+};
+
+std::string GetFolder(const std::string& strPath)
+{
+    const std::string strFolder = std::filesystem::path(strPath).parent_path().string();
+    return strFolder.empty() ? "." : strFolder;
+}
+
+// A renamed file survives a power cut only once its folder entry is on disk as well.
+void SyncFolder(const std::string& strPath)
+{
+    CFileDescriptor folder(::open(GetFolder(strPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.Get() >= 0)
+        ::fsync(folder.Get());
+}
+
+// What a file created by an ordinary open() would get: 0666 less the umask.
+mode_t GetNewFileMode()
+{
+    const mode_t nMask = ::umask(0);
+    ::umask(nMask);
+    return 0666 & ~nMask;
+}
+
+// The file a symbolic link names is the one to replace, not the link.
+std::string ResolveTarget(const std::string& strPath)
+{
+    std::error_code error;
+    const auto target = std::filesystem::canonical(strPath, error);
+    return error ? strPath : target.string();
+}
+} // namespace
+
+CSafeFile::CSafeFile() : m_write(::write) {}
+
+CSafeFile::CSafeFile(WriteFunction write) : m_write(std::move(write)) {}
+
+bool CSafeFile::ReadAll(const std::string& strPath, std::vector<std::uint8_t>& bytes,
+                        std::string& strError)
+{
+    bytes.clear();
+    CFileDescriptor file(::open(strPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Get() < 0)
+    {
+        strError = SystemReason(errno);
+        return false;
+    }
+    std::uint8_t buffer[65536];
+    for (;;)
+    {
+        const ssize_t nRead = ::read(file.Get(), buffer, sizeof buffer);
+        if (nRead == 0)
+            return true;
+        if (nRead < 0 && errno != EINTR)
+        {
+            strError = SystemReason(errno);
+            return false;
+        }
+        if (nRead > 0)
+            bytes.insert(bytes.end(), buffer, buffer + nRead);
+    }
+}
+
+bool CSafeFile::SaveWithBackup(const std::string& strPath, std::span<const std::uint8_t> bytes,
+                               std::string& strError) const
+{
+    const std::string strTarget = ResolveTarget(strPath);
+    struct stat status{};
+    const bool bExists = ::stat(strTarget.c_str(), &status) == 0;
+    const mode_t nMode = bExists ? (status.st_mode & 07777) : GetNewFileMode();
+
+    std::string strTemporary;
+    if (!WriteTemporary(strTarget, bytes, nMode, strTemporary, strError))
+        return false;
+
+    // The backup is a convenience: failing to make it must not stop the save.
+    const std::string strBackup = GetBackupPath(strTarget);
+    std::vector<std::uint8_t> previous;
+    std::string strIgnored;
+    if (bExists && strBackup != strTarget && ReadAll(strTarget, previous, strIgnored))
+        Replace(strBackup, previous, nMode, strIgnored);
+
+    return Commit(strTemporary, strTarget, strError);
+}
+
+std::string CSafeFile::GetBackupPath(const std::string& strPath)
+{
+    return std::filesystem::path(strPath).replace_extension(".qbb").string();
+}
+
+bool CSafeFile::Replace(const std::string& strPath, std::span<const std::uint8_t> bytes,
+                        mode_t nMode, std::string& strError) const
+{
+    std::string strTemporary;
+    return WriteTemporary(strPath, bytes, nMode, strTemporary, strError) &&
+           Commit(strTemporary, strPath, strError);
+}
+
+bool CSafeFile::Commit(const std::string& strTemporary, const std::string& strPath,
+                       std::string& strError)
+{
+    if (::rename(strTemporary.c_str(), strPath.c_str()) != 0)
+    {
+        strError = SystemReason(errno);
+        ::unlink(strTemporary.c_str());
+        return false;
+    }
+    SyncFolder(strPath);
+    return true;
+}
+
+bool CSafeFile::WriteTemporary(const std::string& strBeside, std::span<const std::uint8_t> bytes,
+                               mode_t nMode, std::string& strTemporary,
+                               std::string& strError) const
+{
+    const std::filesystem::path beside(strBeside);
+    std::string strTemplate =
+        (beside.parent_path() / ("." + beside.filename().string() + ".XXXXXX")).string();
+    CFileDescriptor file(::mkstemp(strTemplate.data()));
+    if (file.Get() < 0)
+    {
+        strError = SystemReason(errno);
+        return false;
+    }
+    const bool bWritten = WriteAll(file.Get(), bytes) && ::fchmod(file.Get(), nMode) == 0 &&
+                          ::fsync(file.Get()) == 0;
+    const int nError = errno;
+    if (!file.Close() || !bWritten)
+    {
+        strError = SystemReason(bWritten ? errno : nError);
+        ::unlink(strTemplate.c_str());
+        return false;
+    }
+    strTemporary = std::move(strTemplate);
+    return true;
+}
+
+bool CSafeFile::WriteAll(int nFd, std::span<const std::uint8_t> bytes) const
+{
+    while (!bytes.empty())
+    {
+        const ssize_t nWritten = m_write(nFd, bytes.data(), bytes.size());
+        if (nWritten < 0 && errno == EINTR)
+            continue;
+        if (nWritten <= 0)
+        {
+            if (nWritten == 0)
+                errno = EIO;
+            return false;
+        }
+        bytes = bytes.subspan(static_cast<std::size_t>(nWritten));
+    }
+    return true;
+}
