@@ -1,14 +1,184 @@
 #include "app/cli/CCommandLine.h"
 
-#include <cstring>
+#include <array>
+#include <cstdio>
+
+namespace
+{
+struct SCommandOption
+{
+    const char* pszOption;
+    ECommand nCommand;
+    int nFiles;
+};
+
+constexpr std::array<SCommandOption, 5> kCommandOptions{{
+    {"--help", ECommand::Help, 0},
+    {"--version", ECommand::Version, 0},
+    {"--list", ECommand::List, 1},
+    {"--convert", ECommand::Convert, 2},
+    {"--run", ECommand::Run, 1},
+}};
+
+const SCommandOption* FindCommandOption(const std::string& strArgument)
+{
+    for (const SCommandOption& option : kCommandOptions)
+    {
+        if (strArgument == option.pszOption)
+            return &option;
+    }
+    return nullptr;
+}
+
+// "--name VALUE" or "--name=VALUE" for the options that take a value; null for other names.
+std::string* FindValueOption(const std::string& strName, SCommandLine& commandLine)
+{
+    if (strName == "--device")
+        return &commandLine.strDevice;
+    if (strName == "--clock-start")
+        return &commandLine.strClockStart;
+    return nullptr;
+}
+
+bool ParseOption(const std::vector<std::string>& arguments, std::size_t& nIndex,
+                 SCommandLine& commandLine, const SCommandOption*& pCommand,
+                 std::string& strError)
+{
+    const std::string& strArgument = arguments[nIndex];
+    if (const SCommandOption* pOption = FindCommandOption(strArgument))
+    {
+        if (pCommand)
+        {
+            strError = std::string("choose one command, not both ") + pCommand->pszOption +
+                       " and " + pOption->pszOption;
+            return false;
+        }
+        pCommand = pOption;
+        return true;
+    }
+    if (strArgument == "--json")
+    {
+        commandLine.bJson = true;
+        return true;
+    }
+    const std::size_t nEquals = strArgument.find('=');
+    const std::string strName = strArgument.substr(0, nEquals);
+    std::string* pValue = FindValueOption(strName, commandLine);
+    if (!pValue)
+    {
+        strError = "unknown option " + strArgument;
+        return false;
+    }
+    if (nEquals != std::string::npos)
+    {
+        *pValue = strArgument.substr(nEquals + 1);
+        return true;
+    }
+    if (nIndex + 1 == arguments.size())
+    {
+        strError = strName + " needs a value";
+        return false;
+    }
+    *pValue = arguments[++nIndex];
+    return true;
+}
+
+bool CheckFileCount(const SCommandOption* pCommand, const SCommandLine& commandLine,
+                    std::string& strError)
+{
+    const int nGiven = static_cast<int>(commandLine.files.size());
+    if (!pCommand)
+    {
+        if (nGiven <= 1)
+            return true;
+        strError = "only one document can be opened at a time";
+        return false;
+    }
+    if (nGiven == pCommand->nFiles)
+        return true;
+    strError = std::string(pCommand->pszOption) + " takes " + std::to_string(pCommand->nFiles) +
+               (pCommand->nFiles == 1 ? " file name, " : " file names, ") +
+               std::to_string(nGiven) + " given";
+    return false;
+}
+} // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& commandLine,
+                      std::string& strError)
+{
+    commandLine = SCommandLine();
+    const SCommandOption* pCommand = nullptr;
+    bool bOptionsEnded = false;
+    for (std::size_t nIndex = 0; nIndex < arguments.size(); ++nIndex)
+    {
+        const std::string& strArgument = arguments[nIndex];
+        if (bOptionsEnded || strArgument.size() < 2 || strArgument[0] != '-')
+            commandLine.files.push_back(strArgument);
+        else if (strArgument == "--")
+            bOptionsEnded = true;
+        else if (!ParseOption(arguments, nIndex, commandLine, pCommand, strError))
+            return false;
+    }
+    if (pCommand)
+        commandLine.nCommand = pCommand->nCommand;
+    if (commandLine.bJson && commandLine.nCommand != ECommand::List)
+    {
+        strError = "--json goes with --list";
+        return false;
+    }
+    return CheckFileCount(pCommand, commandLine, strError);
+}
+
+const char* GetUsage()
+{
+    return "Usage: quorbit [options] [FILE]\n"
+           "       quorbit --list [--json] FILE\n"
+           "       quorbit --convert IN OUT\n"
+           "       quorbit --run FILE\n"
+           "\n"
+           "Without a command the window program starts, opening FILE when one is named.\n"
+           "\n"
+           "Commands:\n"
+           "  --list FILE         print the remotes, buttons and events of a document\n"
+           "  --list --json FILE  print them as one JSON object\n"
+           "  --convert IN OUT    read IN and save it as OUT in the current file format;\n"
+           "                      an OUT that exists is kept as its backup (.qbb)\n"
+           "  --run FILE          fire the document's events as they fall due, without\n"
+           "                      windows, until interrupted\n"
+           "  --help              print this text\n"
+           "  --version           print the program's version\n"
+           "\n"
+           "Options:\n"
+           "  --device NAME       the infrared unit: sim (simulated), ppdev (the kernel's\n"
+           "                      parallel-port device) or direct (port I/O, needs root)\n"
+           "  --clock-start \"YYYY-MM-DD HH:MM:SS\"\n"
+           "                      run on a simulated clock that starts at that time\n";
+}
 
 bool RunHeadlessCommand(int argc, char** argv, int& nExitCode)
 {
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0)
+    SCommandLine commandLine;
+    std::string strError;
+    if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), commandLine, strError))
     {
-        std::printf("quorbit %s\n", QUORBIT_VERSION);
-        nExitCode = 0;
+        std::fprintf(stderr, "quorbit: %s\n\n%s", strError.c_str(), GetUsage());
+        nExitCode = 2;
         return true;
     }
-    return false;
+    nExitCode = 0;
+    switch (commandLine.nCommand)
+    {
+    case ECommand::None:
+        return false;
+    case ECommand::Help:
+        std::fputs(GetUsage(), stdout);
+        return true;
+    case ECommand::Version:
+        std::printf("quorbit %s\n", QUORBIT_VERSION);
+        return true;
+    default:
+        std::fprintf(stderr, "quorbit: this command is not available in this build yet\n");
+        nExitCode = 1;
+        return true;
+    }
 }

@@ -1,7 +1,37 @@
 #pragma once
 
-#include <cstdio>
+#include <string>
+#include <vector>
 
-// The commands that run without windows. Returns true and sets nExitCode when the arguments
-// asked for one of them; false when the window program should start.
+enum class ECommand
+{
+    None, // the window program, opening the file when one is named
+    Help,
+    Version,
+    List,
+    Convert,
+    Run,
+};
+
+// What the program was asked to do. The window program reads it too, for the file to open and
+// the backends to use.
+struct SCommandLine
+{
+    ECommand nCommand = ECommand::None;
+    bool bJson = false;
+    std::string strDevice;     // empty: the usual infrared unit
+    std::string strClockStart; // empty: the usual clock
+    std::vector<std::string> files;
+};
+
+// Fills commandLine from the arguments after the program name. False, with the reason in
+// strError, when they make no sense.
+bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& commandLine,
+                      std::string& strError);
+
+const char* GetUsage();
+
+// The commands that run without windows. Returns true and sets nExitCode (0 done, 1 failed,
+// 2 misused) when the arguments asked for one of them or made no sense; false when the window
+// program should start.
 bool RunHeadlessCommand(int argc, char** argv, int& nExitCode);

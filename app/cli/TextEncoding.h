@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+// Document texts are 8-bit Windows-1252, as documents made on Windows are; people and other
+// tools get UTF-8.
+
+// The Unicode code point of one Windows-1252 byte. The five bytes the code page leaves
+// undefined map to the control characters of the same number, so no byte is lost.
+char32_t Windows1252ToCodePoint(unsigned char nByte);
+
+// True for C0 and C1 control characters and DEL: never written raw to a terminal or to JSON.
+bool IsControlCharacter(char32_t nCodePoint);
+
+void AppendUtf8(std::string& strOut, char32_t nCodePoint);
+
+// The text for a terminal: UTF-8, with each control character shown as '?' so that a name
+// read from a file cannot drive the terminal.
+std::string ToDisplayText(const std::string& strWindows1252);
+
+// The text as a quoted JSON string in UTF-8: quotes and backslashes escaped, control
+// characters as \u00XX.
+std::string ToJsonString(const std::string& strWindows1252);

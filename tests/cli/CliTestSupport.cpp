@@ -1,0 +1,70 @@
+#include "cli/CliTestSupport.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+
+extern char** environ;
+
+SProcessResult RunProgram(const std::string& strProgram, const std::vector<std::string>& arguments)
+{
+    // Output goes to files rather than pipes, so that a chatty child never blocks on a full pipe.
+    const CTempFolder folder;
+    const std::string strOutPath = folder.File("stdout");
+    const std::string strErrPath = folder.File("stderr");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, strOutPath.c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, strErrPath.c_str(), O_WRONLY | O_CREAT, 0600);
+
+    std::vector<char*> argv{const_cast<char*>(strProgram.c_str())};
+    for (const std::string& strArgument : arguments)
+        argv.push_back(const_cast<char*>(strArgument.c_str()));
+    argv.push_back(nullptr);
+
+    SProcessResult result;
+    pid_t nPid = 0;
+    const int nError =
+        posix_spawn(&nPid, strProgram.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (nError != 0)
+        throw std::runtime_error("cannot start " + strProgram);
+    int nStatus = 0;
+    waitpid(nPid, &nStatus, 0);
+    if (WIFEXITED(nStatus))
+        result.nExitStatus = WEXITSTATUS(nStatus);
+    result.strOut = ReadFileBytes(strOutPath);
+    result.strErr = ReadFileBytes(strErrPath);
+    return result;
+}
+
+CTempFolder::CTempFolder()
+{
+    std::string strTemplate = (std::filesystem::temp_directory_path() / "quorbit-XXXXXX").string();
+    if (!mkdtemp(strTemplate.data()))
+        throw std::runtime_error("cannot make a temporary folder");
+    m_path = strTemplate;
+}
+
+CTempFolder::~CTempFolder()
+{
+    std::error_code error;
+    std::filesystem::remove_all(m_path, error);
+}
+
+std::string ReadFileBytes(const std::string& strPath)
+{
+    std::ifstream file(strPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& strPath, const std::string& strBytes)
+{
+    std::ofstream file(strPath, std::ios::binary);
+    file.write(strBytes.data(), static_cast<std::streamsize>(strBytes.size()));
+}

@@ -1,0 +1,104 @@
+#include "app/cli/CCommandLine.h"
+#include "cli/CliTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+struct SParseCase
+{
+    std::vector<std::string> arguments;
+    ECommand nCommand;
+    std::vector<std::string> files;
+    std::string strDevice;
+    std::string strClockStart;
+    bool bJson;
+};
+
+class ParseCommandLineTest : public testing::TestWithParam<SParseCase>
+{
+};
+
+TEST_P(ParseCommandLineTest, Accepts)
+{
+    const SParseCase& expected = GetParam();
+    SCommandLine commandLine;
+    std::string strError;
+    ASSERT_TRUE(ParseCommandLine(expected.arguments, commandLine, strError)) << strError;
+    EXPECT_EQ(commandLine.nCommand, expected.nCommand);
+    EXPECT_EQ(commandLine.files, expected.files);
+    EXPECT_EQ(commandLine.strDevice, expected.strDevice);
+    EXPECT_EQ(commandLine.strClockStart, expected.strClockStart);
+    EXPECT_EQ(commandLine.bJson, expected.bJson);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParseCommandLineTest,
+    testing::Values(
+        SParseCase{{}, ECommand::None, {}, "", "", false},
+        SParseCase{{"a.qb"}, ECommand::None, {"a.qb"}, "", "", false},
+        SParseCase{{"--device", "sim", "a.qb"}, ECommand::None, {"a.qb"}, "sim", "", false},
+        SParseCase{{"--list", "a.qb"}, ECommand::List, {"a.qb"}, "", "", false},
+        SParseCase{{"a.qb", "--json", "--list"}, ECommand::List, {"a.qb"}, "", "", true},
+        SParseCase{{"--convert", "a.qb", "b.qb"}, ECommand::Convert, {"a.qb", "b.qb"}, "", "",
+                   false},
+        SParseCase{{"--run", "a.qb", "--device=ppdev", "--clock-start", "1998-03-02 06:59:00"},
+                   ECommand::Run, {"a.qb"}, "ppdev", "1998-03-02 06:59:00", false},
+        // After "--" even a name that looks like an option is a file.
+        SParseCase{{"--list", "--", "--json"}, ECommand::List, {"--json"}, "", "", false},
+        SParseCase{{"--list", "-"}, ECommand::List, {"-"}, "", "", false},
+        SParseCase{{"--help"}, ECommand::Help, {}, "", "", false},
+        SParseCase{{"--version"}, ECommand::Version, {}, "", "", false}));
+
+struct SRefusalCase
+{
+    std::vector<std::string> arguments;
+    std::string strReason;
+};
+
+class RefuseCommandLineTest : public testing::TestWithParam<SRefusalCase>
+{
+};
+
+TEST_P(RefuseCommandLineTest, Refuses)
+{
+    SCommandLine commandLine;
+    std::string strError;
+    EXPECT_FALSE(ParseCommandLine(GetParam().arguments, commandLine, strError));
+    EXPECT_EQ(strError, GetParam().strReason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefuseCommandLineTest,
+    testing::Values(SRefusalCase{{"--lst", "a.qb"}, "unknown option --lst"},
+                    SRefusalCase{{"-x"}, "unknown option -x"},
+                    SRefusalCase{{"--list"}, "--list takes 1 file name, 0 given"},
+                    SRefusalCase{{"--convert", "a.qb"}, "--convert takes 2 file names, 1 given"},
+                    SRefusalCase{{"--version", "a.qb"}, "--version takes 0 file names, 1 given"},
+                    SRefusalCase{{"a.qb", "b.qb"}, "only one document can be opened at a time"},
+                    SRefusalCase{{"--json", "a.qb"}, "--json goes with --list"},
+                    SRefusalCase{{"--list", "a.qb", "--run"},
+                                 "choose one command, not both --list and --run"},
+                    SRefusalCase{{"--list", "a.qb", "--device"}, "--device needs a value"}));
+
+TEST(CommandLineProgramTest, HelpAndVersionGoToStandardOutput)
+{
+    const SProcessResult help = RunQuorbit({"--help"});
+    EXPECT_EQ(help.nExitStatus, 0);
+    EXPECT_EQ(help.strOut, GetUsage());
+    EXPECT_EQ(help.strErr, "");
+
+    const SProcessResult version = RunQuorbit({"--version"});
+    EXPECT_EQ(version.nExitStatus, 0);
+    EXPECT_EQ(version.strOut, "quorbit " QUORBIT_VERSION "\n");
+}
+
+TEST(CommandLineProgramTest, MisuseShowsTheReasonAndUsageOnStandardError)
+{
+    const SProcessResult result = RunQuorbit({"--frobnicate", "a.qb"});
+    EXPECT_EQ(result.nExitStatus, 2);
+    EXPECT_EQ(result.strOut, "");
+    EXPECT_EQ(result.strErr,
+              std::string("quorbit: unknown option --frobnicate\n\n") + GetUsage());
+}
+} // namespace
