@@ -1,8 +1,9 @@
 #include "device/CBiosClock.h"
 
+#include "device/COsClock.h"
+
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 
 namespace
 {
@@ -21,11 +22,21 @@ bool IsBcd(std::uint8_t nByte)
     return (nByte >> 4) <= 9 && (nByte & 0x0F) <= 9;
 }
 
+// A BCD byte holding a value within [nLow, nHigh].
+bool IsBcdIn(std::uint8_t nByte, int nLow, int nHigh)
+{
+    const int nValue = (nByte >> 4) * 10 + (nByte & 0x0F);
+    return IsBcd(nByte) && nValue >= nLow && nValue <= nHigh;
+}
+
+// Valid BCD is what the conversion needs; a field out of its range is just as much a
+// garbled reading (a clock chip read while it updates, a dead battery).
 bool IsValidReading(const SBcdReading& reading)
 {
-    return IsBcd(reading.nCentury) && IsBcd(reading.nYear) && IsBcd(reading.nMonth) &&
-           IsBcd(reading.nDay) && IsBcd(reading.nHour) && IsBcd(reading.nMinute) &&
-           IsBcd(reading.nSecond);
+    return IsBcdIn(reading.nCentury, 0, 99) && IsBcdIn(reading.nYear, 0, 99) &&
+           IsBcdIn(reading.nMonth, 1, 12) &&
+           IsBcdIn(reading.nDay, 1, 31) && IsBcdIn(reading.nHour, 0, 23) &&
+           IsBcdIn(reading.nMinute, 0, 59) && IsBcdIn(reading.nSecond, 0, 59);
 }
 
 // The clock's BCD bytes printed as hexadecimal read back as decimal digits.
@@ -41,16 +52,6 @@ SClockFields ConvertReading(const SBcdReading& reading)
     return fields;
 }
 
-// The operating system's local time as a reading, for when the clock gives nothing usable.
-SBcdReading ReadOsClock()
-{
-    const std::time_t nNow = std::time(nullptr);
-    std::tm now{};
-    localtime_r(&nNow, &now);
-    return MakeBcdReading(now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_hour,
-                          now.tm_min, now.tm_sec);
-}
-
 SBcdReading TakeReading(CClockBackend& backend)
 {
     SBcdReading reading;
@@ -59,7 +60,8 @@ SBcdReading TakeReading(CClockBackend& backend)
         if (backend.ReadClock(reading) && IsValidReading(reading))
             return reading;
     }
-    return ReadOsClock();
+    // The clock gives nothing usable: the operating system's clock stands in.
+    return COsClock::ReadNow();
 }
 
 // Of two readings taken one after the other, the second wins when the day changed between them.
@@ -75,6 +77,12 @@ SBcdReading MakeBcdReading(int nYear, int nMonth, int nDay, int nHour, int nMinu
     { return static_cast<std::uint8_t>(((nValue / 10) << 4) | (nValue % 10)); };
     return {toBcd(nYear / 100), toBcd(nYear % 100), toBcd(nMonth), toBcd(nDay),
             toBcd(nHour),       toBcd(nMinute),     toBcd(nSecond)};
+}
+
+SBcdReading MakeBcdReading(const std::tm& fields)
+{
+    return MakeBcdReading(fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour,
+                          fields.tm_min, fields.tm_sec);
 }
 
 void CBiosClock::ReadBiosClock(std::uint8_t* pCentury, std::uint8_t* pYear, std::uint8_t* pMonth,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 // One reading of the real-time clock: seven two-digit BCD bytes as the clock chip holds them.
@@ -17,6 +18,8 @@ struct SBcdReading
 
 // A reading of the given calendar fields, encoded the way the clock chip holds them.
 SBcdReading MakeBcdReading(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond);
+// The same from broken-down time as the C library and the kernel's clock keep it.
+SBcdReading MakeBcdReading(const std::tm& fields);
 
 // Where clock readings come from, and the one place that may set the machine's clock.
 class CClockBackend

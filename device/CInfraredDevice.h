@@ -27,9 +27,16 @@ public:
     // A short name for the person: "ppdev /dev/parport0", "direct", "simulated", ...
     virtual const char* GetBackendName() const = 0;
 
+    // How long one sample took in the last capture and the last transmit that played anything,
+    // in nanoseconds (0 until then): the resolution of what was recorded or sent.
+    double GetLastCaptureNanosPerSample() const { return m_dCaptureNanosPerSample; }
+    double GetLastTransmitNanosPerSample() const { return m_dTransmitNanosPerSample; }
+
 protected:
     virtual void OnPortSelected() {}
 
     short m_nPort = 1;
     int m_bMaskInterrupts = 1;
+    double m_dCaptureNanosPerSample = 0;
+    double m_dTransmitNanosPerSample = 0;
 };

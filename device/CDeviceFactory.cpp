@@ -1,0 +1,83 @@
+#include "device/CDeviceFactory.h"
+
+#include "device/CDirectPort.h"
+#include "device/COsClock.h"
+#include "device/CPortDevice.h"
+#include "device/CPpdevPort.h"
+#include "device/CRtcClock.h"
+#include "device/CSimulatedClock.h"
+#include "device/CSimulatedPort.h"
+
+namespace
+{
+template <typename TPort>
+std::unique_ptr<CInfraredDevice> MakeDevice(TPort port, int nPort)
+{
+    auto pDevice = std::make_unique<CPortDevice<TPort>>(std::move(port));
+    pDevice->SelectPort(nPort, pDevice->GetMaskInterrupts());
+    return pDevice;
+}
+
+std::unique_ptr<CInfraredDevice> OpenPpdev(int nPort, std::string& strError)
+{
+    std::optional<CPpdevPort> port = CPpdevPort::Open(nPort, strError);
+    return port ? MakeDevice(std::move(*port), nPort) : nullptr;
+}
+
+// Direct access is only chosen unasked when a port is really there: with nothing at the
+// address every sample would read as idle and nobody would know why.
+std::unique_ptr<CInfraredDevice> OpenDirect(int nPort, bool bMustAnswer, std::string& strError)
+{
+    std::optional<CDirectPort> port = CDirectPort::Open(strError);
+    if (!port)
+        return nullptr;
+    if (bMustAnswer && !port->Answers(GetPortRegisters(nPort).nData))
+        return nullptr;
+    return MakeDevice(std::move(*port), nPort);
+}
+
+std::unique_ptr<CInfraredDevice> OpenBest(int nPort)
+{
+    std::string strIgnored;
+    if (auto pDevice = OpenPpdev(nPort, strIgnored))
+        return pDevice;
+    if (auto pDevice = OpenDirect(nPort, true, strIgnored))
+        return pDevice;
+    return MakeDevice(CSimulatedPort(), nPort);
+}
+} // namespace
+
+std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBackend,
+                                                      int nRequestedPort, std::string& strError)
+{
+    // Like SelectPort, a port number out of range leaves the first port in use.
+    const int nPort = IsValidPort(nRequestedPort) ? nRequestedPort : 1;
+    if (strBackend.empty())
+        return OpenBest(nPort);
+    if (strBackend == "sim")
+        return MakeDevice(CSimulatedPort(), nPort);
+    if (strBackend == "ppdev")
+        return OpenPpdev(nPort, strError);
+    if (strBackend == "direct")
+        return OpenDirect(nPort, false, strError);
+    strError = "unknown infrared device \"" + strBackend + "\" (choose sim, ppdev or direct)";
+    return nullptr;
+}
+
+std::unique_ptr<CClockBackend> CreateClockBackend(const std::string& strClockStart,
+                                                  std::string& strError)
+{
+    if (!strClockStart.empty())
+    {
+        const std::optional<CTime> start = CSimulatedClock::ParseStart(strClockStart);
+        if (start)
+            return std::make_unique<CSimulatedClock>(*start);
+        strError = "clock start \"" + strClockStart +
+                   "\" is not a local time written YYYY-MM-DD HH:MM:SS (from 1970 on)";
+        return nullptr;
+    }
+    std::string strIgnored;
+    if (std::unique_ptr<CRtcClock> pRtc = CRtcClock::Open(strIgnored))
+        return pRtc;
+    return std::make_unique<COsClock>();
+}

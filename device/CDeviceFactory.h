@@ -1,0 +1,20 @@
+#pragma once
+
+#include "device/CClockBackend.h"
+#include "device/CInfraredDevice.h"
+
+#include <memory>
+#include <string>
+
+// The infrared unit for port nPort through the backend strBackend: "sim", "ppdev", "direct",
+// or "" for the best one this machine offers (a kernel parport device at the port's address,
+// else direct port I/O where a port answers, else the simulated unit). An explicit backend
+// that cannot be had, or an unknown name, gives nothing and the reason in strError.
+std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBackend, int nPort,
+                                                      std::string& strError);
+
+// The clock: "" for the real-time clock when it can be read, else the operating system's
+// clock; "YYYY-MM-DD HH:MM:SS" for a simulated clock starting at that local time. Text that is
+// not such a time gives nothing and the reason in strError.
+std::unique_ptr<CClockBackend> CreateClockBackend(const std::string& strClockStart,
+                                                  std::string& strError);

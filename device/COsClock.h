@@ -1,0 +1,17 @@
+#pragma once
+
+#include "device/CClockBackend.h"
+
+// The operating system's clock standing in for a real-time clock that cannot be read.
+class COsClock : public CClockBackend
+{
+public:
+    // The operating system's local time now, as the clock chip would hold it.
+    static SBcdReading ReadNow();
+
+    bool ReadClock(SBcdReading& reading) override;
+    // Setting the clock from itself changes nothing, so nothing is done.
+    bool SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond,
+                        std::string& strError) override;
+    const char* GetName() const override { return "os"; }
+};

@@ -1,0 +1,142 @@
+#include "device/CPpdevPort.h"
+
+#include <linux/parport.h>
+#include <linux/ppdev.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace
+{
+std::string ErrnoText()
+{
+    return std::system_category().message(errno);
+}
+
+std::string DevicePath(int nDevice)
+{
+    return "/dev/parport" + std::to_string(nDevice);
+}
+
+std::string HexAddress(std::uint16_t nAddress)
+{
+    char szText[8];
+    std::snprintf(szText, sizeof szText, "0x%03x", nAddress);
+    return szText;
+}
+} // namespace
+
+int CPpdevPort::FindDeviceNumber(std::uint16_t nBase, const char* pszProcDirectory)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(pszProcDirectory, error))
+    {
+        const std::string strName = entry.path().filename().string();
+        if (strName.rfind("parport", 0) != 0 || strName.size() == 7 ||
+            strName.find_first_not_of("0123456789", 7) != std::string::npos)
+            continue;
+        // The file holds the base address first, in decimal, then the extended one.
+        std::ifstream file(entry.path() / "base-addr");
+        unsigned long nAddress = 0;
+        if (file >> nAddress && nAddress == nBase)
+            return std::stoi(strName.substr(7));
+    }
+    return -1;
+}
+
+bool CPpdevPort::OpenRow(std::size_t nRow, std::string& strError)
+{
+    const std::uint16_t nBase = kPortTable[nRow].nData;
+    const int nDevice = FindDeviceNumber(nBase);
+    if (nDevice < 0)
+    {
+        strError = "no parallel port device has base address " + HexAddress(nBase) +
+                   " (are the parport_pc and ppdev modules loaded?)";
+        return false;
+    }
+    const std::string strPath = DevicePath(nDevice);
+    const int fd = open(strPath.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+    {
+        const bool bDenied = errno == EACCES;
+        strError = "cannot open " + strPath + ": " + ErrnoText() +
+                   (bDenied ? " (the user needs to be in group lp)" : "");
+        return false;
+    }
+    if (ioctl(fd, PPCLAIM) != 0)
+    {
+        strError = "cannot claim " + strPath + ": " + ErrnoText();
+        close(fd);
+        return false;
+    }
+    m_fds[nRow] = fd;
+    m_strName += (m_strName.empty() ? "ppdev " : ", ") + strPath;
+    return true;
+}
+
+std::optional<CPpdevPort> CPpdevPort::Open(int nPort, std::string& strError)
+{
+    if (!IsValidPort(nPort))
+    {
+        strError = "port " + std::to_string(nPort) + " is not 1, 2 or 3";
+        return std::nullopt;
+    }
+    CPpdevPort port;
+    const std::size_t nWanted = static_cast<std::size_t>(nPort - 1);
+    if (!port.OpenRow(nWanted, strError))
+        return std::nullopt;
+    // The other ports are a bonus: without them only a change of port is lost.
+    std::string strIgnored;
+    for (std::size_t nRow = 0; nRow < kPortTable.size(); ++nRow)
+    {
+        if (nRow != nWanted)
+            port.OpenRow(nRow, strIgnored);
+    }
+    return port;
+}
+
+CPpdevPort::CPpdevPort(CPpdevPort&& other) noexcept
+    : m_fds(other.m_fds), m_strName(std::move(other.m_strName))
+{
+    other.m_fds.fill(-1);
+}
+
+CPpdevPort::~CPpdevPort()
+{
+    for (const int fd : m_fds)
+    {
+        if (fd < 0)
+            continue;
+        ioctl(fd, PPRELEASE);
+        close(fd);
+    }
+}
+
+std::uint8_t CPpdevPort::In(std::uint16_t nAddress)
+{
+    for (std::size_t nRow = 0; nRow < kPortTable.size(); ++nRow)
+    {
+        unsigned char nValue = 0;
+        if (kPortTable[nRow].nStatus == nAddress && m_fds[nRow] >= 0 &&
+            ioctl(m_fds[nRow], PPRSTATUS, &nValue) == 0)
+            return nValue;
+    }
+    return 0xFF;
+}
+
+void CPpdevPort::Out(std::uint16_t nAddress, std::uint8_t nValue)
+{
+    for (std::size_t nRow = 0; nRow < kPortTable.size(); ++nRow)
+    {
+        unsigned char nData = nValue;
+        if (kPortTable[nRow].nData == nAddress && m_fds[nRow] >= 0)
+            ioctl(m_fds[nRow], PPWDATA, &nData);
+    }
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <utility>
+#include <vector>
+
+// A hand-held remote pointed at the simulated detector. Each time the detector is powered the
+// person presses a button: the line stays idle for a moment, then carries one demodulated
+// frame, then stays idle. A signal is a list of run lengths in samples, alternating between
+// no infrared and infrared and starting with no infrared; one sample stands for about a
+// microsecond, the time one access to a real port takes.
+class CSimulatedRemote
+{
+public:
+    using CRuns = std::vector<std::uint32_t>;
+
+    // Samples of silence before a press's frame begins.
+    static constexpr std::uint32_t kIdleSamples = 1000;
+    static constexpr std::uint8_t kAddress = 0x04;
+
+    // kIdleSamples of silence, then a frame in the common 32-bit pulse-distance format: a long
+    // header mark and space, address, inverted address, command and inverted command (least
+    // significant bit first, a long space for a 1) and a closing mark.
+    static CRuns MakeFrame(std::uint8_t nAddress, std::uint8_t nCommand);
+
+    // The detector was powered: the next press starts now.
+    void Press();
+    // Makes the next press send exactly these runs instead of a frame.
+    void QueueSignal(CRuns runs) { m_queued.push_back(std::move(runs)); }
+    // The command the next frame carries; it changes with every press, so no two recordings
+    // in a row are alike.
+    std::uint8_t GetNextCommand() const;
+
+    // Whether infrared reaches the detector at the next sample of the current press.
+    bool NextSample()
+    {
+        const std::uint64_t nSample = m_nSample++;
+        while (m_nNextEdge < m_edges.size() && nSample >= m_edges[m_nNextEdge])
+        {
+            m_bInfrared = !m_bInfrared;
+            ++m_nNextEdge;
+        }
+        return m_bInfrared;
+    }
+
+private:
+    CRuns NextSignal();
+
+    std::deque<CRuns> m_queued;
+    // Sample numbers, counted from the press, at which the line changes.
+    std::vector<std::uint64_t> m_edges;
+    std::size_t m_nNextEdge = 0;
+    std::uint64_t m_nSample = 0;
+    bool m_bInfrared = false;
+    unsigned m_nPresses = 0;
+};
