@@ -1,0 +1,197 @@
+#include "CEngineFixture.h"
+
+#include <limits>
+
+namespace
+{
+using Sent = std::vector<std::pair<std::uint32_t, std::string>>;
+
+// Delay indexes: 0.5 s, 1 s, 5 s.
+constexpr int kHalfSecond = 0, kOneSecond = 1, kFiveSeconds = 2;
+
+class CFiringEngineTest : public CEngineFixture
+{
+protected:
+    CFiringEngineTest()
+    {
+        // Every pump lets 10 ms pass.
+        m_frontEnd.m_onPump = [this] { AdvanceMs(10); };
+    }
+
+    CRemote& m_remote = MakeRemote("TV");
+};
+
+TEST_F(CFiringEngineTest, PlainButtonIsSentAtOnceWithoutCountersOrPumping)
+{
+    CRemoteButton& power = MakePlain(m_remote, "Power", 7);
+    m_engine.Fire(power);
+    ASSERT_EQ(m_device.m_sent.size(), 1u);
+    EXPECT_EQ(m_device.m_sent[0].bytes.size(), 7u);
+    EXPECT_EQ(m_device.m_sent[0].bytes[0], 'P');
+    EXPECT_EQ(m_frontEnd.m_nPumps, 0);
+    EXPECT_EQ(CountCalls("EnableCloseCommand 0"), 0);
+    EXPECT_EQ(m_engine.GetFiringDepth(), 0);
+}
+
+TEST_F(CFiringEngineTest, UnlearnedButtonsFireNothing)
+{
+    CRemoteButton& learned = MakePlain(m_remote, "A");
+    CRemoteButton& unlearned = MakePlain(m_remote, "B", 0);
+    CRemoteButton& mega = MakeMega(m_remote, "M", {{&learned, kOneSecond}, {&unlearned, kOneSecond}});
+    CRemoteButton& empty = MakeMega(m_remote, "E", {});
+    for (CRemoteButton* pButton : {&unlearned, &mega, &empty})
+        m_engine.Fire(*pButton);
+    EXPECT_TRUE(m_device.m_sent.empty());
+    EXPECT_EQ(m_frontEnd.m_nPumps, 0);
+    EXPECT_EQ(CountCalls("EnableCloseCommand 0"), 0);
+}
+
+TEST_F(CFiringEngineTest, EachStepWaitsFromTheStartOfItsOwnTransmission)
+{
+    CRemoteButton& a = MakePlain(m_remote, "A");
+    CRemoteButton& b = MakePlain(m_remote, "B");
+    CRemoteButton& mega = MakeMega(m_remote, "M", {{&a, kOneSecond}, {&b, kHalfSecond}});
+    m_frontEnd.m_calls.clear();
+    m_engine.Fire(mega);
+    EXPECT_EQ(GetSent(), (Sent{{1000, "A"}, {2000, "B"}}));
+    // The last step's delay is waited too before Close comes back.
+    EXPECT_EQ(m_ticks.m_nNow, 2500u);
+    EXPECT_EQ(m_frontEnd.m_calls,
+              (std::vector<std::string>{"EnableCloseCommand 0", "EnableCloseCommand 1"}));
+}
+
+TEST_F(CFiringEngineTest, SlowTransmissionEatsIntoTheStepDelay)
+{
+    CRemoteButton& a = MakePlain(m_remote, "A");
+    CRemoteButton& b = MakePlain(m_remote, "B");
+    CRemoteButton& mega = MakeMega(m_remote, "M", {{&a, kHalfSecond}, {&b, kOneSecond}});
+    m_device.m_nTransmitMs = 700;
+    m_engine.Fire(mega);
+    EXPECT_EQ(GetSent(), (Sent{{1000, "A"}, {1700, "B"}}));
+    EXPECT_EQ(m_ticks.m_nNow, 2700u);
+}
+
+TEST_F(CFiringEngineTest, NestedMegabuttonAddsNoWaitOfItsOwn)
+{
+    CRemoteButton& x = MakePlain(m_remote, "X");
+    CRemoteButton& y = MakePlain(m_remote, "Y");
+    CRemoteButton& z = MakePlain(m_remote, "Z");
+    CRemoteButton& inner = MakeMega(m_remote, "Inner", {{&x, kOneSecond}, {&y, kOneSecond}});
+    // The outer step's five seconds are not waited after a megabutton.
+    CRemoteButton& outer = MakeMega(m_remote, "Outer", {{&inner, kFiveSeconds}, {&z, kHalfSecond}});
+    int nDeepest = 0;
+    m_frontEnd.m_onPump = [&]
+    {
+        nDeepest = std::max(nDeepest, m_engine.GetFiringDepth());
+        AdvanceMs(10);
+    };
+    m_frontEnd.m_calls.clear();
+    m_engine.Fire(outer);
+    EXPECT_EQ(GetSent(), (Sent{{1000, "X"}, {2000, "Y"}, {3000, "Z"}}));
+    EXPECT_EQ(m_ticks.m_nNow, 3500u);
+    EXPECT_EQ(nDeepest, 2);
+    EXPECT_EQ(m_frontEnd.m_calls,
+              (std::vector<std::string>{"EnableCloseCommand 0", "EnableCloseCommand 1"}));
+}
+
+TEST_F(CFiringEngineTest, WaitsSpanningTheWrapOfTheTickCountEndOnTime)
+{
+    CRemoteButton& a = MakePlain(m_remote, "A");
+    CRemoteButton& b = MakePlain(m_remote, "B");
+    CRemoteButton& mega = MakeMega(m_remote, "M", {{&a, kOneSecond}, {&b, kHalfSecond}});
+    constexpr std::uint32_t kStart = std::numeric_limits<std::uint32_t>::max() - 299;
+    for (const std::uint32_t nStart : {kStart, kStart + 300 - 1000})
+    {
+        m_device.m_sent.clear();
+        m_ticks.m_nNow = nStart;
+        m_engine.Fire(mega);
+        EXPECT_EQ(GetSent(), (Sent{{nStart, "A"}, {nStart + 1000, "B"}}));
+        EXPECT_EQ(m_ticks.m_nNow, nStart + 1500);
+    }
+}
+
+TEST_F(CFiringEngineTest, CountersRiseAndFallInPairs)
+{
+    CRemoteButton& a = MakePlain(m_remote, "A");
+    CRemoteButton& b = MakePlain(m_remote, "B");
+    CRemoteButton& inner = MakeMega(m_remote, "Inner", {{&a, kHalfSecond}});
+    CRemoteButton& mega =
+        MakeMega(m_remote, "M", {{&a, kHalfSecond}, {&inner, kHalfSecond}, {&a, kHalfSecond}});
+    int nMostOfA = 0;
+    m_frontEnd.m_onPump = [&]
+    {
+        nMostOfA = std::max(nMostOfA, a.m_nFiring);
+        EXPECT_EQ(mega.m_nFiring, 1);
+        EXPECT_EQ(b.m_nFiring, 0);
+        AdvanceMs(10);
+    };
+    m_engine.Fire(mega);
+    // Twice directly, once through Inner (counted by both the outer and the inner firing).
+    EXPECT_EQ(nMostOfA, 4);
+    for (const CRemoteButton* pButton : {&a, &b, &inner, &mega})
+        EXPECT_EQ(pButton->m_nFiring, 0) << pButton->m_strName;
+    EXPECT_EQ(m_engine.GetFiringDepth(), 0);
+}
+
+TEST_F(CFiringEngineTest, FiringStartedDuringAWaitNests)
+{
+    CRemoteButton& a = MakePlain(m_remote, "A");
+    CRemoteButton& slow = MakeMega(m_remote, "Slow", {{&a, kOneSecond}});
+    CRemoteButton& quick = MakeMega(m_remote, "Quick", {{&a, kHalfSecond}});
+    bool bPressed = false;
+    m_frontEnd.m_onPump = [&]
+    {
+        AdvanceMs(10);
+        if (bPressed)
+            return;
+        bPressed = true; // a pad button pressed while Slow waits
+        m_engine.Fire(quick);
+        EXPECT_EQ(m_engine.GetFiringDepth(), 1);
+    };
+    m_frontEnd.m_calls.clear();
+    m_engine.Fire(slow);
+    EXPECT_EQ(GetSent(), (Sent{{1000, "A"}, {1010, "A"}}));
+    EXPECT_EQ(m_frontEnd.m_calls,
+              (std::vector<std::string>{"EnableCloseCommand 0", "EnableCloseCommand 1"}));
+    EXPECT_EQ(a.m_nFiring, 0);
+}
+
+TEST_F(CFiringEngineTest, LearnCapturesUpToTheButtonsLengthAsCapacity)
+{
+    CRemoteButton& power = MakePlain(m_remote, "Power", 0);
+    m_device.m_capture = {0xF0, 0x0F, 0xFF};
+    power.m_nLength = static_cast<std::uint32_t>(kBitstreamBytes);
+    m_engine.Learn(power);
+    EXPECT_EQ(m_device.m_nLastCaptureCapacity, kBitstreamBytes);
+    EXPECT_EQ(power.m_nLength, 3u);
+    EXPECT_EQ(power.m_bits[1], 0x0F);
+
+    power.m_nLength = 2;
+    m_engine.Learn(power);
+    EXPECT_EQ(power.m_nLength, 2u);
+}
+
+TEST_F(CFiringEngineTest, FiringLengthAndUsesLookThroughNestedSteps)
+{
+    CRemoteButton& a = MakePlain(m_remote, "A", 100);
+    CRemoteButton& b = MakePlain(m_remote, "B", 20);
+    CRemoteButton& c = MakePlain(m_remote, "C", 0);
+    CRemoteButton& inner = MakeMega(m_remote, "Inner", {{&a, 0}, {&b, 0}});
+    CRemoteButton& outer = MakeMega(m_remote, "Outer", {{&inner, 0}, {&a, 0}});
+    CRemoteButton& broken = MakeMega(m_remote, "Broken", {{&inner, 0}, {&c, 0}});
+    EXPECT_EQ(outer.GetFiringLength(), 220u);
+    EXPECT_EQ(broken.GetFiringLength(), 0u);
+
+    struct SCase
+    {
+        const CRemoteButton* pUser;
+        const CRemoteButton* pUsed;
+        bool bUses;
+    };
+    for (const SCase& use : {SCase{&a, &a, true}, SCase{&a, &b, false}, SCase{&outer, &outer, true},
+                             SCase{&outer, &b, true}, SCase{&inner, &outer, false},
+                             SCase{&broken, &c, true}})
+        EXPECT_EQ(use.pUser->Uses(use.pUsed), use.bUses)
+            << use.pUser->m_strName << " uses " << use.pUsed->m_strName;
+}
+} // namespace

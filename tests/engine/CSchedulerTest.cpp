@@ -1,0 +1,263 @@
+#include "CEngineFixture.h"
+
+#include "engine/EventStatus.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace
+{
+using Sent = std::vector<std::pair<std::uint32_t, std::string>>;
+
+CTime Today(int nHour, int nMinute, int nSecond = 0)
+{
+    return CTime(1998, 3, 2, nHour, nMinute, nSecond);
+}
+
+class CSchedulerTest : public CEngineFixture
+{
+protected:
+    // The BIOS times at which something was sent.
+    std::vector<std::string> GetSentClockTimes() const { return m_sentAt; }
+
+    CSchedulerTest()
+    {
+        m_scheduler.SetFireObserver(
+            [this](const CTimedEvent& armed)
+            {
+                const CTime now = m_clock.GetBiosTime();
+                m_sentAt.push_back(armed.m_strName + " " + std::to_string(now.GetHour()) + ":" +
+                                   std::to_string(now.GetMinute()) + ":" +
+                                   std::to_string(now.GetSecond()));
+            });
+    }
+
+    CRemote& m_remote = MakeRemote("TV");
+    CRemoteButton& m_power = MakePlain(m_remote, "Power");
+    std::vector<std::string> m_sentAt;
+};
+
+TEST_F(CSchedulerTest, ArmedEventFiresOnceAtTheStartOfItsMinute)
+{
+    SetClock(Today(6, 59, 57));
+    CTimedEvent& wake = MakeEvent("Wake", Today(7, 0), kFrequencyDaily, m_power);
+    m_scheduler.SchedulerTick();
+    RunSeconds(120);
+    EXPECT_EQ(GetSentClockTimes(), std::vector<std::string>{"Wake 7:0:0"});
+    EXPECT_EQ(m_device.m_sent.size(), 1u);
+    EXPECT_EQ(wake.m_lastFired, Today(7, 0));
+    EXPECT_EQ(m_doc.m_pArmedEvent, &wake);
+    EXPECT_EQ(m_doc.m_armed.m_time, CTime(1998, 3, 3, 7, 0, 0));
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_EQ(m_doc.m_armed.m_nFiring, 0);
+    EXPECT_EQ(m_engine.GetFiringDepth(), 0);
+}
+
+TEST_F(CSchedulerTest, ShowsTheRunningClockEveryTick)
+{
+    SetClock(Today(6, 59, 58));
+    m_frontEnd.m_calls.clear();
+    m_scheduler.SchedulerTick();
+    RunSeconds(2);
+    std::vector<std::string> shown;
+    std::copy_if(m_frontEnd.m_calls.begin(), m_frontEnd.m_calls.end(), std::back_inserter(shown),
+                 [](const std::string& strCall) { return strCall.starts_with("ShowClockTime"); });
+    EXPECT_EQ(shown, (std::vector<std::string>{"ShowClockTime 06:59:58", "ShowClockTime 06:59:59",
+                                                "ShowClockTime 07:00:00"}));
+}
+
+TEST_F(CSchedulerTest, TwoEventsDueInOneMinuteFireOnConsecutiveTicks)
+{
+    SetClock(Today(6, 59, 59));
+    MakeEvent("First", Today(7, 0), kFrequencyOnce, m_power);
+    MakeEvent("Second", Today(7, 0), kFrequencyOnce, m_power);
+    m_scheduler.SchedulerTick();
+    RunSeconds(3);
+    ASSERT_EQ(m_sentAt.size(), 2u);
+    EXPECT_EQ(m_sentAt[0].substr(m_sentAt[0].find(' ')), " 7:0:0");
+    EXPECT_EQ(m_sentAt[1].substr(m_sentAt[1].find(' ')), " 7:0:1");
+    EXPECT_TRUE(m_doc.m_pEvents->empty());
+    EXPECT_TRUE(m_doc.m_armed.m_bDisabled);
+}
+
+TEST_F(CSchedulerTest, OneTimeEventIsKeptOnlyWhileTheEventProgrammerIsOpen)
+{
+    for (const bool bDialogOpen : {false, true})
+    {
+        SetClock(Today(6, 59, 59));
+        m_doc.m_bEventsDialogOpen = bDialogOpen;
+        CTimedEvent& once = MakeEvent("Once", Today(7, 0), kFrequencyOnce, m_power);
+        m_frontEnd.m_calls.clear();
+        RunSeconds(1);
+        EXPECT_EQ(CountCalls("RemoveEventRow Once"), bDialogOpen ? 0 : 1);
+        ASSERT_EQ(m_doc.FindEvent("Once") != nullptr, bDialogOpen);
+        if (bDialogOpen)
+        {
+            EXPECT_STREQ(GetEventStatusText(GetEventStatus(m_doc, once, Today(7, 0, 30))),
+                         "Expired");
+        }
+        EXPECT_EQ(m_doc.m_pArmedEvent, nullptr);
+    }
+}
+
+TEST_F(CSchedulerTest, EventDoesNotFireWhileAMenuHoldsTheScheduler)
+{
+    SetClock(Today(6, 59, 49));
+    CTimedEvent& wake = MakeEvent("Wake", Today(7, 0), kFrequencyDaily, m_power);
+    CTimedEvent& once = MakeEvent("Once", Today(7, 0), kFrequencyOnce, m_power);
+    m_scheduler.SchedulerTick();
+    RunSeconds(1);
+    m_scheduler.HoldForMenu(); // 06:59:50
+    m_frontEnd.m_calls.clear();
+    RunSeconds(80);
+    // The clock keeps running while the menu is open.
+    EXPECT_EQ(CountCalls("ShowClockTime 07:00:30"), 1);
+    m_scheduler.ReleaseMenuHold(); // 07:01:10
+    RunSeconds(1);
+    EXPECT_TRUE(m_device.m_sent.empty());
+    EXPECT_EQ(m_doc.m_pArmedEvent, &wake);
+    EXPECT_EQ(m_doc.m_armed.m_time, CTime(1998, 3, 3, 7, 0, 0));
+    EXPECT_EQ(once.m_lastFired, CTime::NeverFired());
+}
+
+TEST_F(CSchedulerTest, ClockJumpReArmsWithinTenSeconds)
+{
+    SetClock(Today(7, 30));
+    MakeEvent("Early", Today(6, 45), kFrequencyDaily, m_power);
+    m_scheduler.SchedulerTick();
+    ASSERT_EQ(m_doc.m_armed.m_time, CTime(1998, 3, 3, 6, 45, 0));
+    RunSeconds(3);
+    // The BIOS clock is put back an hour; nothing is due, yet Early now falls today.
+    SetClock(Today(6, 30, 3));
+    m_frontEnd.m_calls.clear();
+    RunSeconds(7);
+    EXPECT_EQ(CountCalls("RefreshEventRows"), 1);
+    EXPECT_EQ(m_doc.m_armed.m_time, Today(6, 45));
+    // A steady clock is not taken for a jump.
+    RunSeconds(60);
+    EXPECT_EQ(CountCalls("RefreshEventRows"), 1);
+}
+
+TEST_F(CSchedulerTest, ClockJumpCheckCarriesOnAcrossTheWrapOfTheTickCount)
+{
+    SetClock(Today(5, 0));
+    MakeEvent("Wake", Today(7, 0), kFrequencyDaily, m_power);
+    m_ticks.m_nNow = 0xFFFFFFFFu - 25000;
+    m_scheduler.SchedulerTick();
+    m_frontEnd.m_calls.clear();
+    RunSeconds(60);
+    EXPECT_EQ(CountCalls("RefreshEventRows"), 0);
+    SetClock(Today(6, 0, 1)); // forward an hour, past the wrap
+    RunSeconds(10);
+    EXPECT_EQ(CountCalls("RefreshEventRows"), 1);
+}
+
+TEST_F(CSchedulerTest, DailyEventArmedTheDayBeforeSummerTimeFiresAtSevenOnTheDay)
+{
+    SetClock(CTime(1998, 3, 28, 8, 0, 0));
+    CTimedEvent& wake = MakeEvent("Wake", Today(7, 0), kFrequencyDaily, m_power);
+    ASSERT_EQ(m_doc.m_armed.m_time, CTime(1998, 3, 29, 7, 0, 0));
+    // The computer slept through the change; the first tick after waking is at 06:59:58.
+    SetClock(CTime(1998, 3, 29, 6, 59, 58));
+    m_scheduler.SchedulerTick();
+    RunSeconds(3);
+    EXPECT_EQ(m_sentAt, std::vector<std::string>{"Wake 7:0:0"});
+    EXPECT_EQ(wake.m_lastFired.GetHour(), 7);
+}
+
+TEST_F(CSchedulerTest, UnlearnedEventButtonCountsAsFired)
+{
+    SetClock(Today(6, 59, 59));
+    CRemoteButton& dead = MakePlain(m_remote, "Dead", 0);
+    MakeEvent("Once", Today(7, 0), kFrequencyOnce, dead);
+    RunSeconds(1);
+    EXPECT_TRUE(m_device.m_sent.empty());
+    EXPECT_EQ(m_doc.FindEvent("Once"), nullptr);
+}
+
+class CMegabuttonEventTest : public CSchedulerTest
+{
+protected:
+    CMegabuttonEventTest()
+    {
+        SetClock(Today(6, 59, 59));
+        PumpWithTimer(100);
+    }
+
+    // Steps of 60 s, 60 s and 0.5 s: the firing lasts just over two minutes.
+    CRemoteButton& m_a = MakePlain(m_remote, "A");
+    CRemoteButton& m_b = MakePlain(m_remote, "B");
+    CRemoteButton& m_long = MakeMega(m_remote, "Long", {{&m_a, 4}, {&m_b, 4}, {&m_a, 0}});
+};
+
+TEST_F(CMegabuttonEventTest, NestedTicksKeepTheClockButFireNothingElse)
+{
+    MakeEvent("Show", Today(7, 0), kFrequencyOnce, m_long);
+    CTimedEvent& mid = MakeEvent("Mid", Today(7, 1), kFrequencyDaily, m_power);
+    m_frontEnd.m_calls.clear();
+    RunSeconds(1);
+    EXPECT_EQ(m_sentAt, std::vector<std::string>{"Show 7:0:0"});
+    EXPECT_EQ(GetSent().size(), 3u);
+    // The clock pane ran through the pauses, minute 07:01 included.
+    EXPECT_EQ(CountCalls("ShowClockTime 07:01:00"), 1);
+    EXPECT_EQ(CountCalls("ShowClockTime 07:02:00"), 1);
+    // Mid's minute passed during the firing: skipped, re-armed for tomorrow.
+    EXPECT_EQ(mid.m_lastFired, CTime::NeverFired());
+    EXPECT_EQ(m_doc.m_pArmedEvent, &mid);
+    EXPECT_EQ(m_doc.m_armed.m_time, CTime(1998, 3, 3, 7, 1, 0));
+    EXPECT_EQ(m_doc.FindEvent("Show"), nullptr);
+    EXPECT_EQ(m_doc.m_armed.m_nFiring, 0);
+    EXPECT_EQ(m_engine.GetFiringDepth(), 0);
+}
+
+TEST_F(CMegabuttonEventTest, FiringEventAndItsButtonsShowAsFiring)
+{
+    CTimedEvent& show = MakeEvent("Show", Today(7, 0), kFrequencyOnce, m_long);
+    std::string strSeen;
+    m_frontEnd.m_onPump = [&, pump = m_frontEnd.m_onPump]
+    {
+        if (strSeen.empty())
+            strSeen = GetEventStatusText(GetEventStatus(m_doc, show, m_clock.GetBiosTime()));
+        EXPECT_TRUE(m_long.IsFiring());
+        EXPECT_TRUE(m_a.IsFiring());
+        // The scheduled firing and the megabutton's own.
+        EXPECT_EQ(m_engine.GetFiringDepth(), 2);
+        pump();
+    };
+    m_frontEnd.m_calls.clear();
+    RunSeconds(1);
+    EXPECT_EQ(strSeen, "FIRING");
+    EXPECT_EQ(CountCalls("SortEvents"), 1);
+    EXPECT_FALSE(m_a.IsFiring());
+}
+
+// Every edit of something that is firing is refused, and nothing changes.
+TEST_F(CMegabuttonEventTest, EditingRefusesWhatIsFiring)
+{
+    CTimedEvent& show = MakeEvent("Show", Today(7, 0), kFrequencyDaily, m_long);
+    CTimedEvent changed = show;
+    changed.m_time = Today(9, 0);
+    bool bTried = false;
+    m_frontEnd.m_onPump = [&, pump = m_frontEnd.m_onPump]
+    {
+        if (!bTried)
+        {
+            bTried = true;
+            m_frontEnd.QueueAnswer(EAnswer::Yes);
+            EXPECT_FALSE(m_doc.RemoveButton(m_remote, m_a));
+            EXPECT_FALSE(m_doc.CanChangeButton(m_long));
+            EXPECT_FALSE(m_doc.UpdateEvent(show, changed));
+            EXPECT_FALSE(m_doc.RemoveEvent(show));
+        }
+        pump();
+    };
+    m_frontEnd.m_messages.clear();
+    RunSeconds(1);
+    std::vector<int> ids;
+    for (const CRecordingFrontEnd::SMessage& message : m_frontEnd.m_messages)
+        ids.push_back(message.nStringId);
+    EXPECT_EQ(ids, (std::vector<int>{61223, 61222, 61220, 61221}));
+    EXPECT_EQ(show.m_time, Today(7, 0));
+    EXPECT_EQ(m_remote.FindButton("A"), &m_a);
+}
+} // namespace
