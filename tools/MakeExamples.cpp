@@ -1,4 +1,263 @@
-int main()
+// Writes the sample document examples/living-room.qb into the folder named on the command line.
+// The document is built through the document's own operations, so the sample is exactly what a
+// person could have made in the windows; the output is the same on every run.
+#include "app/cli/CListingFrontEnd.h"
+#include "device/CBiosClock.h"
+#include "device/CSimulatedClock.h"
+#include "document/CQuorbexDoc.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <vector>
+
+namespace
 {
+constexpr double kMicrosecondsPerSample = 1.5;
+
+// Appends runs of samples to a button's bitstream, earliest sample in the top bit of each byte.
+class CBitstreamWriter
+{
+public:
+    explicit CBitstreamWriter(CRemoteButton& button) : m_button(button) {}
+
+    void Append(bool bInfrared, double dMicroseconds)
+    {
+        const auto nSamples = static_cast<std::size_t>(std::lround(dMicroseconds /
+                                                                   kMicrosecondsPerSample));
+        for (std::size_t i = 0; i < nSamples && m_nSample < kBitstreamSamples; ++i, ++m_nSample)
+        {
+            if (bInfrared)
+                m_button.m_bits[m_nSample / 8] |= static_cast<std::uint8_t>(0x80 >> (m_nSample % 8));
+        }
+        m_button.m_nLength = static_cast<std::uint32_t>((m_nSample + 7) / 8);
+    }
+
+private:
+    CRemoteButton& m_button;
+    std::size_t m_nSample = 0;
+};
+
+// One frame as a demodulating detector sees it: a 9 ms header mark and 4.5 ms space, then
+// address, inverted address, command and inverted command, least significant bit first, each
+// bit a 562.5 us mark and a short (0) or long (1) space, then a stop mark and the silence
+// before the recorder stops. Every duration wobbles by a few microseconds, as real ones do.
+void LearnFrame(CRemoteButton& button, std::uint8_t nAddress, std::uint8_t nCommand,
+                std::minstd_rand& random)
+{
+    CBitstreamWriter writer(button);
+    const auto wobbly = [&random](double dMicroseconds)
+    { return dMicroseconds + static_cast<double>(random() % 13) - 6.0; };
+    writer.Append(true, wobbly(9000));
+    writer.Append(false, wobbly(4500));
+    const std::uint32_t nCode = nAddress | (std::uint8_t(~nAddress) << 8) | (nCommand << 16) |
+                                (std::uint32_t(std::uint8_t(~nCommand)) << 24);
+    for (int nBit = 0; nBit < 32; ++nBit)
+    {
+        writer.Append(true, wobbly(562.5));
+        writer.Append(false, wobbly((nCode >> nBit) & 1 ? 1687.5 : 562.5));
+    }
+    writer.Append(true, wobbly(562.5));
+    writer.Append(false, 10000);
+}
+
+struct SButtonSpec
+{
+    const char* pszName;
+    const char* pszDescription;
+    int nColumn; // kNotPlacedColumn: not placed
+    int nRow;
+    int nCommand; // -1: never learned
+};
+
+struct SRemoteSpec
+{
+    const char* pszName;
+    int nStyle;
+    std::uint8_t nAddress;
+    std::vector<SButtonSpec> buttons;
+};
+
+struct SStepSpec
+{
+    const char* pszRemote;
+    const char* pszButton;
+    int nDelay; // index into kStepDelays
+};
+
+struct SMegaSpec
+{
+    const char* pszRemote;
+    const char* pszName;
+    const char* pszDescription;
+    int nColumn;
+    int nRow;
+    std::vector<SStepSpec> steps;
+};
+
+struct SEventSpec
+{
+    const char* pszName;
+    int nYear, nMonth, nDay, nHour, nMinute;
+    int nFrequency;
+    bool bDisabled;
+    const char* pszRemote;
+    const char* pszButton;
+};
+
+const std::vector<SRemoteSpec> kRemotes{
+    {"TV", 0, 0x04,
+     {{"Power", "TV on/off", 0, 0, 0x08},
+      {"Mute", "", 4, 0, 0x09},
+      {"1", "", 0, 2, 0x11},
+      {"2", "", 1, 2, 0x12},
+      {"3", "", 2, 2, 0x13},
+      {"Ch+", "Next channel", 3, 4, 0x00},
+      {"Ch-", "Previous channel", 3, 5, 0x01},
+      {"Vol+", "", 1, 4, 0x02},
+      {"Vol-", "", 1, 5, 0x03},
+      {"Teletext", "", 4, 14, -1},
+      {"Sleep", "Switch off in 30 minutes", kNotPlacedColumn, kNotPlacedRow, 0x0E}}},
+    {"Video", 1, 0x05,
+     {{"Power", "Recorder on/off", 0, 0, 0x08},
+      {"Play", "", 1, 1, 0x15},
+      {"Stop", "", 2, 1, 0x14},
+      {"Rec", "Record", 3, 1, 0x17},
+      {"Rew", "Rewind", 0, 2, 0x19},
+      {"FF", "Fast forward", 1, 2, 0x18}}},
+    {"HiFi", 3, 0x7A,
+     {{"Power", "Amplifier on/off", 0, 0, 0x1E},
+      {"CD", "", 0, 2, 0x4A},
+      {"Tuner", "", 1, 2, 0x4B},
+      {"Vol+", "", 2, 4, 0x1A},
+      {"Vol-", "", 2, 5, 0x1B}}},
+    {"Lights", 7, 0x30, {{"On", "", 0, 0, 0x01}, {"Off", "", 1, 0, 0x02}, {"Dim", "", 2, 0, 0x03}}},
+};
+
+// In creation order: a megabutton can only play buttons that exist already.
+const std::vector<SMegaSpec> kMegabuttons{
+    {"TV", "Movie", "Movie night", 0, 14,
+     {{"Lights", "Dim", 2}, {"TV", "Power", 1}, {"Video", "Power", 1}, {"Video", "Play", 0}}},
+    {"HiFi", "Party", "", 2, 0, {{"Lights", "On", 0}, {"HiFi", "Power", 1}, {"HiFi", "CD", 2}}},
+    {"Lights", "Goodnight", "Everything off",  0, 2,
+     {{"TV", "Power", 1}, {"Video", "Stop", 0}, {"HiFi", "Power", 1}}},
+    {"Lights", "Bedtime", "", 1, 2, {{"Lights", "Goodnight", 3}, {"Lights", "Off", 0}}},
+};
+
+// Entered on Monday 2 March 1998; only a "Once" event uses the date.
+const std::vector<SEventSpec> kEvents{
+    {"Morning news", 1998, 3, 2, 6, 45, kFrequencyWeekdays, false, "TV", "Power"},
+    {"Wake-up music", 1998, 3, 2, 7, 0, kFrequencyDaily, false, "HiFi", "Power"},
+    {"Record the final", 1998, 7, 12, 20, 45, kFrequencyOnce, false, "Video", "Rec"},
+    {"Saturday party", 1998, 3, 2, 21, 0, kFrequencySaturday, false, "HiFi", "Party"},
+    {"Sunday film", 1998, 3, 2, 19, 30, kFrequencySunday, true, "TV", "Movie"},
+    {"Lights out", 1998, 3, 2, 23, 30, kFrequencyDaily, false, "Lights", "Bedtime"},
+};
+
+void PlaceButton(CRemote& remote, CRemoteButton& button, int nColumn, int nRow)
+{
+    button.m_nColumn = nColumn;
+    button.m_nRow = nRow;
+    if (button.IsPlaced())
+        remote.m_grid[button.GetCell()] = &button;
+}
+
+bool AddRemotes(CQuorbexDoc& doc, std::minstd_rand& random)
+{
+    for (const SRemoteSpec& spec : kRemotes)
+    {
+        CRemote* pRemote = doc.AddRemote(spec.pszName, spec.nStyle);
+        if (!pRemote)
+            return false;
+        for (const SButtonSpec& buttonSpec : spec.buttons)
+        {
+            CRemoteButton* pButton =
+                doc.AddButton(*pRemote, buttonSpec.pszName, buttonSpec.pszDescription, false);
+            if (!pButton)
+                return false;
+            PlaceButton(*pRemote, *pButton, buttonSpec.nColumn, buttonSpec.nRow);
+            if (buttonSpec.nCommand >= 0)
+                LearnFrame(*pButton, spec.nAddress, static_cast<std::uint8_t>(buttonSpec.nCommand),
+                           random);
+        }
+    }
+    return true;
+}
+
+bool AddMegabuttons(CQuorbexDoc& doc)
+{
+    for (const SMegaSpec& spec : kMegabuttons)
+    {
+        CRemote* pRemote = doc.FindRemote(spec.pszRemote);
+        CRemoteButton* pMega = doc.AddButton(*pRemote, spec.pszName, spec.pszDescription, true);
+        if (!pMega)
+            return false;
+        PlaceButton(*pRemote, *pMega, spec.nColumn, spec.nRow);
+        for (const SStepSpec& step : spec.steps)
+        {
+            CRemote* pStepRemote = doc.FindRemote(step.pszRemote);
+            pMega->m_steps.push_back({pStepRemote, pStepRemote->FindButton(step.pszButton),
+                                      step.nDelay});
+        }
+    }
+    return true;
+}
+
+bool AddEvents(CQuorbexDoc& doc)
+{
+    for (const SEventSpec& spec : kEvents)
+    {
+        CTimedEvent fields;
+        fields.m_strName = spec.pszName;
+        fields.m_time = CTime(spec.nYear, spec.nMonth, spec.nDay, spec.nHour, spec.nMinute, 0);
+        fields.m_nFrequency = spec.nFrequency;
+        fields.m_bDisabled = spec.bDisabled;
+        fields.m_pRemote = doc.FindRemote(spec.pszRemote);
+        fields.m_pButton = fields.m_pRemote->FindButton(spec.pszButton);
+        if (!doc.AddEvent(fields))
+            return false;
+    }
+    // The morning news has fired once already, on the day the events were entered.
+    doc.FindEvent("Morning news")->m_lastFired = CTime(1998, 3, 2, 6, 45, 0);
+    return true;
+}
+
+bool BuildLivingRoom(CQuorbexDoc& doc, CListingFrontEnd& frontEnd)
+{
+    // A fixed seed: the wobble of the durations is part of the committed file.
+    std::minstd_rand random(1998);
+    if (!doc.OnNewDocument() || !AddRemotes(doc, random) || !AddMegabuttons(doc) ||
+        !AddEvents(doc))
+        return false;
+    // The TV pad was left open where the user had moved it.
+    CRemote& tv = *doc.FindRemote("TV");
+    tv.m_nPadX = 40;
+    tv.m_nPadY = 60;
+    frontEnd.OpenPad(tv);
+    return true;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2)
+    {
+        std::fprintf(stderr, "Usage: quorbit_make_examples FOLDER\n");
+        return 2;
+    }
+    CListingFrontEnd frontEnd;
+    CSimulatedClock clockBackend(CTime(1998, 3, 2, 6, 0, 0));
+    CBiosClock clock(clockBackend);
+    CQuorbexDoc doc(frontEnd, clock, SClockSettings{});
+    const std::filesystem::path path = std::filesystem::path(argv[1]) / "living-room.qb";
+    // Written afresh, so that regenerating leaves no backup beside the sample.
+    std::error_code error;
+    std::filesystem::remove(path, error);
+    if (!BuildLivingRoom(doc, frontEnd) || !doc.OnSaveDocument(path.string()))
+    {
+        std::fprintf(stderr, "quorbit_make_examples: could not write %s\n", path.c_str());
+        return 1;
+    }
     return 0;
 }

@@ -1,5 +1,8 @@
 #include "app/cli/CCommandLine.h"
 
+#include "app/cli/DocumentCommands.h"
+#include "device/CDeviceFactory.h"
+
 #include <array>
 #include <cstdio>
 
@@ -101,6 +104,36 @@ bool CheckFileCount(const SCommandOption* pCommand, const SCommandLine& commandL
                std::to_string(nGiven) + " given";
     return false;
 }
+
+// Without windows there are no settings to read the port from; the first port is the usual one.
+constexpr int kHeadlessPort = 1;
+
+int RunWithBackends(const SCommandLine& commandLine)
+{
+    std::string strError;
+    const std::unique_ptr<CInfraredDevice> pDevice =
+        CreateInfraredDevice(commandLine.strDevice, kHeadlessPort, strError);
+    const std::unique_ptr<CClockBackend> pClock =
+        pDevice ? CreateClockBackend(commandLine.strClockStart, strError) : nullptr;
+    if (!pClock)
+    {
+        std::fprintf(stderr, "quorbit: %s\n", strError.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "quorbit: infrared unit: %s; clock: %s\n", pDevice->GetBackendName(),
+                 pClock->GetName());
+    const std::vector<std::string>& files = commandLine.files;
+    switch (commandLine.nCommand)
+    {
+    case ECommand::List:
+        return ListDocument(files[0], commandLine.bJson, *pClock);
+    case ECommand::Convert:
+        return ConvertDocument(files[0], files[1], *pClock);
+    default:
+        std::fprintf(stderr, "quorbit: --run is not available in this build yet\n");
+        return 1;
+    }
+}
 } // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& commandLine,
@@ -177,8 +210,7 @@ bool RunHeadlessCommand(int argc, char** argv, int& nExitCode)
         std::printf("quorbit %s\n", QUORBIT_VERSION);
         return true;
     default:
-        std::fprintf(stderr, "quorbit: this command is not available in this build yet\n");
-        nExitCode = 1;
+        nExitCode = RunWithBackends(commandLine);
         return true;
     }
 }

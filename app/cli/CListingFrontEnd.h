@@ -3,12 +3,11 @@
 #include "document/CFrontEnd.h"
 
 #include <cstdio>
-#include <set>
 #include <string>
 
 // The front end of the commands that only read and write documents: messages go to standard
-// error, questions are answered No, and pads the document asks to reopen are only remembered,
-// so that a listing can show them as open without opening a window.
+// error, questions are answered No, and a pad the document asks to reopen is marked open
+// without a window, so that a listing shows it open and a converted file keeps it open.
 class CListingFrontEnd : public CFrontEnd
 {
 public:
@@ -18,12 +17,11 @@ public:
                         EMessageBox nKind) override;
     void PumpWaitMessages() override {}
     void OpenPad(CRemote& remote) override;
+    void ClosePad(CRemote& remote) override;
 
     int GetMessageCount() const { return m_nMessages; }
-    const std::set<std::string>& GetOpenPads() const { return m_openPads; }
 
 private:
     std::FILE* m_pMessages;
     int m_nMessages = 0;
-    std::set<std::string> m_openPads;
 };

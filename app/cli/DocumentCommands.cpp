@@ -52,10 +52,8 @@ int ListDocument(const std::string& strPath, bool bJson, CClockBackend& clockBac
     CLoadedDocument loaded(clockBackend);
     if (!loaded.Open(strPath))
         return 1;
-    const SListingContext context{ReadDocumentFileVersion(strPath),
-                                  loaded.m_frontEnd.GetOpenPads()};
-    const std::string strText = bJson ? FormatDocumentJson(loaded.m_doc, context)
-                                      : FormatDocumentText(loaded.m_doc, context);
+    const std::string strText =
+        bJson ? FormatDocumentJson(loaded.m_doc) : FormatDocumentText(loaded.m_doc);
     std::fwrite(strText.data(), 1, strText.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

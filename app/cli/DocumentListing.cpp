@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
 namespace
@@ -126,11 +125,11 @@ std::string ButtonText(const CRemoteButton& button)
     return strText;
 }
 
-std::string RemoteText(const CRemote& remote, const SListingContext& context)
+std::string RemoteText(const CRemote& remote)
 {
     std::string strText = "Remote " + ToDisplayText(remote.m_strName) + ": " +
                           StyleText(remote.m_nStyle) + ", pad " +
-                          (context.openPads.contains(remote.m_strName) ? "open" : "closed") +
+                          (remote.m_pPad ? "open" : "closed") +
                           "\n";
     for (const CRemoteButton* pButton : SortedByName(remote.m_buttons))
         strText += ButtonText(*pButton);
@@ -212,13 +211,13 @@ std::string ButtonJson(const CRemoteButton* pButton)
         .Get();
 }
 
-std::string RemoteJson(const CRemote* pRemote, const SListingContext& context)
+std::string RemoteJson(const CRemote* pRemote)
 {
     return CJsonObject()
         .AddText("name", pRemote->m_strName)
         .AddNumber("style", pRemote->m_nStyle)
         .AddNumber("menuId", pRemote->m_nMenuId)
-        .AddBool("padOpen", context.openPads.contains(pRemote->m_strName))
+        .AddBool("padOpen", pRemote->m_pPad != nullptr)
         .AddNumber("padX", pRemote->m_nPadX)
         .AddNumber("padY", pRemote->m_nPadY)
         .Add("buttons", JsonArray(SortedByName(pRemote->m_buttons), ButtonJson))
@@ -252,35 +251,23 @@ const CEventMap& EventsOf(const CQuorbexDoc& doc)
 }
 } // namespace
 
-std::string FormatDocumentText(const CQuorbexDoc& doc, const SListingContext& context)
+std::string FormatDocumentText(const CQuorbexDoc& doc)
 {
-    std::string strText = "Quorbit document, version " + std::to_string(context.nFileVersion) +
+    std::string strText = "Quorbit document, version " + std::to_string(doc.m_nFileVersion) +
                           "\n";
     for (const CRemote* pRemote : SortedByName(RemotesOf(doc)))
-        strText += RemoteText(*pRemote, context);
+        strText += RemoteText(*pRemote);
     for (const CTimedEvent* pEvent : SortedByName(EventsOf(doc)))
         strText += EventText(*pEvent);
     return strText;
 }
 
-std::string FormatDocumentJson(const CQuorbexDoc& doc, const SListingContext& context)
+std::string FormatDocumentJson(const CQuorbexDoc& doc)
 {
-    const auto remoteJson = [&context](const CRemote* pRemote)
-    { return RemoteJson(pRemote, context); };
     return CJsonObject()
-               .AddNumber("version", context.nFileVersion)
-               .Add("remotes", JsonArray(SortedByName(RemotesOf(doc)), remoteJson))
+               .AddNumber("version", doc.m_nFileVersion)
+               .Add("remotes", JsonArray(SortedByName(RemotesOf(doc)), RemoteJson))
                .Add("events", JsonArray(SortedByName(EventsOf(doc)), EventJson))
                .Get() +
            "\n";
-}
-
-int ReadDocumentFileVersion(const std::string& strPath)
-{
-    std::ifstream file(strPath, std::ios::binary);
-    unsigned char header[4] = {};
-    if (!file.read(reinterpret_cast<char*>(header), sizeof header) || header[0] != 'Q' ||
-        header[1] != 'B')
-        return -1;
-    return header[2] | (header[3] << 8);
 }

@@ -1,3 +1,4 @@
+#include "app/cli/CListingFrontEnd.h"
 #include "app/cli/DocumentListing.h"
 #include "cli/JsonReader.h"
 #include "cli/ListingTestDocument.h"
@@ -29,17 +30,15 @@ protected:
             m_test.AddEvent("Holiday", CTime(1998, 12, 24, 18, 0, 0), kFrequencyOnce, hifi, party);
         holiday.m_bDisabled = true;
         holiday.m_lastFired = CTime(1998, 12, 24, 18, 0, 0);
-        m_context.nFileVersion = 512;
-        m_context.openPads = {"HiFi"};
+        CListingFrontEnd().OpenPad(hifi);
     }
 
     CListingTestDocument m_test;
-    SListingContext m_context;
 };
 
 TEST_F(DocumentListingTest, TextListsEverythingByName)
 {
-    EXPECT_EQ(FormatDocumentText(m_test.m_doc, m_context),
+    EXPECT_EQ(FormatDocumentText(m_test.m_doc),
               "Quorbit document, version 512\n"
               "Remote HiFi: 9 buttons high, 3 buttons wide, pad open\n"
               "  Button Mute: not placed, 3 bytes\n"
@@ -57,7 +56,7 @@ TEST_F(DocumentListingTest, TextListsEverythingByName)
 
 TEST_F(DocumentListingTest, JsonHasTheAgreedShape)
 {
-    const std::string strJson = FormatDocumentJson(m_test.m_doc, m_context);
+    const std::string strJson = FormatDocumentJson(m_test.m_doc);
     ASSERT_EQ(strJson.back(), '\n');
     const std::optional<SJson> root = ReadJson(strJson);
     ASSERT_TRUE(root) << strJson;
@@ -113,7 +112,7 @@ TEST_F(DocumentListingTest, AwkwardNamesStayValidJson)
     m_test.AddEvent("Caf\xE9 \"late\"", CTime(1998, 3, 2, 22, 30, 0), kFrequencySunday + 5, remote,
                     button);
 
-    const std::optional<SJson> root = ReadJson(FormatDocumentJson(m_test.m_doc, m_context));
+    const std::optional<SJson> root = ReadJson(FormatDocumentJson(m_test.m_doc));
     ASSERT_TRUE(root);
     // Sorted by the document's own bytes: 'H' < 'Q' < 'T'.
     const SJson& awkward = (*root)["remotes"].items[1];
@@ -122,7 +121,7 @@ TEST_F(DocumentListingTest, AwkwardNamesStayValidJson)
     EXPECT_EQ((*root)["events"].items[0]["name"].strValue, "Caf\xC3\xA9 \"late\"");
     EXPECT_EQ((*root)["events"].items[0]["remote"].strValue, "Q\"uo\\te\xC3\xA9\x01");
 
-    const std::string strText = FormatDocumentText(m_test.m_doc, m_context);
+    const std::string strText = FormatDocumentText(m_test.m_doc);
     EXPECT_NE(strText.find("Remote Q\"uo\\te\xC3\xA9?: 3 buttons high"), std::string::npos);
     EXPECT_NE(strText.find("Event Caf\xC3\xA9 \"late\": 22:30 Friday, Q\"uo\\te\xC3\xA9?/"
                            "\xE2\x82\xAC" "uro"),
@@ -132,9 +131,8 @@ TEST_F(DocumentListingTest, AwkwardNamesStayValidJson)
 TEST(DocumentListingEmptyTest, EmptyDocumentHasEmptyArrays)
 {
     CListingTestDocument test;
-    const SListingContext context{1, {}};
-    EXPECT_EQ(FormatDocumentJson(test.m_doc, context),
-              "{\"version\":1,\"remotes\":[],\"events\":[]}\n");
-    EXPECT_EQ(FormatDocumentText(test.m_doc, context), "Quorbit document, version 1\n");
+    test.m_doc.m_nFileVersion = 1;
+    EXPECT_EQ(FormatDocumentJson(test.m_doc), "{\"version\":1,\"remotes\":[],\"events\":[]}\n");
+    EXPECT_EQ(FormatDocumentText(test.m_doc), "Quorbit document, version 1\n");
 }
 } // namespace

@@ -1,0 +1,205 @@
+#include "cli/CliTestSupport.h"
+#include "cli/JsonReader.h"
+#include "cli/ListingTestDocument.h"
+#include "ui/resources/CStringTable.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+namespace
+{
+const std::string kSample = QUORBIT_EXAMPLES "/living-room.qb";
+const std::string kBackendLine = "quorbit: infrared unit: simulated; clock: simulated\n";
+
+// The documented commands with backends that every machine has, so standard error is known.
+SProcessResult RunOnSimulation(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.end(), {"--device", "sim", "--clock-start", "1998-03-02 06:59:00"});
+    return RunQuorbit(arguments);
+}
+
+SJson ListAsJson(const std::string& strPath)
+{
+    const SProcessResult result = RunOnSimulation({"--list", "--json", strPath});
+    EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
+    std::optional<SJson> json = ReadJson(result.strOut);
+    EXPECT_TRUE(json) << result.strOut;
+    return json.value_or(SJson());
+}
+
+TEST(ExamplesTest, GeneratorWritesTheCommittedSample)
+{
+    const CTempFolder folder;
+    const SProcessResult result = RunProgram(QUORBIT_MAKE_EXAMPLES, {folder.GetPath().string()});
+    ASSERT_EQ(result.nExitStatus, 0) << result.strErr;
+    // Compared as a whole, so a difference fails without printing kilobytes of bytes.
+    EXPECT_TRUE(ReadFileBytes(folder.File("living-room.qb")) == ReadFileBytes(kSample))
+        << "examples/living-room.qb is out of date: run quorbit_make_examples examples";
+}
+
+TEST(ExamplesTest, SampleShowsTheProgramsRange)
+{
+    const SJson sample = ListAsJson(kSample);
+    EXPECT_EQ(sample["version"].dValue, 512);
+    std::set<double> styles;
+    int nLearned = 0;
+    bool bMegaPlaysMega = false;
+    for (const SJson& remote : sample["remotes"].items)
+    {
+        styles.insert(remote["style"].dValue);
+        for (const SJson& button : remote["buttons"].items)
+        {
+            nLearned += button["length"].dValue > 2000;
+            for (const SJson& step : button["steps"].items)
+                bMegaPlaysMega |= step["button"].strValue == "Goodnight";
+        }
+    }
+    EXPECT_EQ(styles.size(), 4u);
+    EXPECT_GE(nLearned, 20);
+    EXPECT_TRUE(bMegaPlaysMega);
+    std::set<double> frequencies;
+    int nDisabled = 0;
+    for (const SJson& event : sample["events"].items)
+    {
+        frequencies.insert(event["frequency"].dValue);
+        nDisabled += event["disabled"].bValue;
+    }
+    EXPECT_EQ(frequencies, (std::set<double>{0, 1, 2, 3, 9}));
+    EXPECT_EQ(nDisabled, 1);
+}
+
+TEST(ListCommandTest, ListsTheSampleForAPerson)
+{
+    const SProcessResult result = RunOnSimulation({"--list", kSample});
+    EXPECT_EQ(result.nExitStatus, 0);
+    EXPECT_EQ(result.strErr, kBackendLine);
+    EXPECT_EQ(result.strOut.rfind("Quorbit document, version 512\nRemote HiFi: ", 0), 0u);
+    for (const char* pszLine :
+         {"\nRemote TV: 15 buttons high, 5 buttons wide, pad open\n",
+          "\n    1. Lights/Goodnight (delay 30.0s)\n", "\n  Button Teletext: cell 4/14, not learned\n",
+          "\nEvent Record the final: 1998-07-12 20:45 Once, Video/Rec, last fired never\n"})
+        EXPECT_NE(result.strOut.find(pszLine), std::string::npos) << pszLine;
+}
+
+TEST(ListCommandTest, JsonOfAwkwardNamesIsValidUtf8)
+{
+    const CTempFolder folder;
+    CListingTestDocument test;
+    CRemote& remote = test.AddRemote("Q\"uo\\te\xE9", 2);
+    CRemoteButton& button = test.AddButton(remote, "Tab\there", "\x0F", 0, 0);
+    test.AddEvent("\xABLate\xBB", CTime(1998, 3, 2, 22, 30, 0), kFrequencyDaily, remote, button);
+    ASSERT_TRUE(test.m_doc.OnSaveDocument(folder.File("awkward.qb")));
+
+    const SJson listing = ListAsJson(folder.File("awkward.qb"));
+    const SJson& listed = listing["remotes"].items.at(0);
+    EXPECT_EQ(listed["name"].strValue, "Q\"uo\\te\xC3\xA9");
+    EXPECT_EQ(listed["buttons"].items.at(0)["name"].strValue, "Tab\there");
+    EXPECT_EQ(listed["buttons"].items.at(0)["bits"].strValue, "0f");
+    EXPECT_EQ(listing["events"].items.at(0)["name"].strValue, "\xC2\xAB" "Late\xC2\xBB");
+}
+
+TEST(ConvertCommandTest, OutputLoadsAsTheSameDocumentAndKeepsTheOldOutputAsBackup)
+{
+    const CTempFolder folder;
+    const std::string strOut = folder.File("copy.qb");
+    WriteFileBytes(strOut, "an older file");
+
+    const SProcessResult result = RunOnSimulation({"--convert", kSample, strOut});
+    EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
+    EXPECT_EQ(result.strOut, "");
+    // A current file sorted by name comes out byte for byte, open pad included.
+    EXPECT_TRUE(ReadFileBytes(strOut) == ReadFileBytes(kSample));
+    EXPECT_EQ(ReadFileBytes(folder.File("copy.qbb")), "an older file");
+}
+
+TEST(ConvertCommandTest, UnwritableOutputFailsWithTheReason)
+{
+    const SProcessResult result =
+        RunOnSimulation({"--convert", kSample, "/nonexistent-folder/copy.qb"});
+    EXPECT_EQ(result.nExitStatus, 1);
+    EXPECT_NE(result.strErr.find("The document could not be saved."), std::string::npos)
+        << result.strErr;
+}
+
+struct SBadFileCase
+{
+    const char* pszName;
+    std::string strBytes; // empty: the file does not exist
+    int nStringId;
+    const char* pszReason; // what the message adds to the path
+};
+
+void PrintTo(const SBadFileCase& badFile, std::ostream* pStream)
+{
+    *pStream << badFile.pszName;
+}
+
+class BadFileTest : public testing::TestWithParam<SBadFileCase>
+{
+};
+
+TEST_P(BadFileTest, ListAndConvertShowTheMessageAndFail)
+{
+    const CTempFolder folder;
+    const std::string strPath = folder.File("bad.qb");
+    if (!GetParam().strBytes.empty())
+        WriteFileBytes(strPath, GetParam().strBytes);
+
+    for (const auto& arguments : {std::vector<std::string>{"--list", strPath},
+                                  std::vector<std::string>{"--list", "--json", strPath},
+                                  std::vector<std::string>{"--convert", strPath,
+                                                           folder.File("out.qb")}})
+    {
+        const SProcessResult result = RunOnSimulation(arguments);
+        EXPECT_EQ(result.nExitStatus, 1);
+        EXPECT_EQ(result.strOut, "");
+        const std::string strMessage =
+            FormatString(GetParam().nStringId, strPath + GetParam().pszReason);
+        EXPECT_EQ(result.strErr.rfind(kBackendLine + "quorbit: " + strMessage, 0), 0u)
+            << result.strErr;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.File("out.qb")));
+}
+
+std::string Truncated(std::size_t nBytes)
+{
+    return ReadFileBytes(kSample).substr(0, nBytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadFileTest,
+    testing::Values(
+        SBadFileCase{"Missing", "", StringId::kOpenFailed, ": No such file or directory"},
+        SBadFileCase{"TooShort", "QB\x01", StringId::kInvalidFile, ""},
+        SBadFileCase{"WrongMagic", std::string("QC\x00\x02\x00\x00\x00\x00", 8),
+                     StringId::kInvalidFile, ""},
+        SBadFileCase{"Newer", std::string("QB\x01\x02\x00\x00\x00\x00", 8),
+                     StringId::kNewerVersion, ""},
+        SBadFileCase{"EndsInARecord", Truncated(100), StringId::kInvalidFile, ""}),
+    [](const auto& info) { return std::string(info.param.pszName); });
+
+TEST(BackendOptionTest, BackendsThatCannotBeHadFailClearly)
+{
+    const SProcessResult device = RunQuorbit({"--list", kSample, "--device", "infrared-cannon"});
+    EXPECT_EQ(device.nExitStatus, 1);
+    EXPECT_EQ(device.strOut, "");
+    EXPECT_EQ(device.strErr.rfind("quorbit: unknown infrared device \"infrared-cannon\"", 0), 0u)
+        << device.strErr;
+
+    const SProcessResult clock = RunQuorbit({"--list", kSample, "--clock-start", "tomorrow"});
+    EXPECT_EQ(clock.nExitStatus, 1);
+    EXPECT_EQ(clock.strErr.rfind("quorbit: clock start \"tomorrow\"", 0), 0u) << clock.strErr;
+}
+
+TEST(BackendOptionTest, ParallelPortDeviceWithoutAPortFails)
+{
+    if (std::filesystem::exists("/dev/parport0"))
+        GTEST_SKIP() << "this machine has a parallel port";
+    const SProcessResult result = RunQuorbit({"--list", kSample, "--device", "ppdev"});
+    EXPECT_EQ(result.nExitStatus, 1);
+    EXPECT_EQ(result.strOut, "");
+    EXPECT_NE(result.strErr.find("parallel port"), std::string::npos) << result.strErr;
+}
+} // namespace
