@@ -14,6 +14,8 @@ struct SBcdReading
     std::uint8_t nHour = 0;
     std::uint8_t nMinute = 0;
     std::uint8_t nSecond = 0;
+
+    bool operator==(const SBcdReading&) const = default;
 };
 
 // A reading of the given calendar fields, encoded the way the clock chip holds them.

@@ -1,0 +1,120 @@
+#include "device/CBiosClock.h"
+#include "device/CDeviceFactory.h"
+#include "device/CRtcClock.h"
+#include "device/CSimulatedClock.h"
+
+#include "support/TimeZone.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace
+{
+TEST(CClockBackendTest, StartsASimulatedClockOnlyFromAWholeLocalTime)
+{
+    const CScopedTimeZone zone("Europe/Berlin");
+    std::string strError;
+    const auto pClock = CreateClockBackend("1998-03-02 06:59:58", strError);
+    ASSERT_NE(pClock, nullptr);
+    EXPECT_STREQ(pClock->GetName(), "simulated");
+    EXPECT_EQ(CBiosClock(*pClock).GetBiosTime(), CTime(1998, 3, 2, 6, 59, 58));
+
+    for (const char* pszBad :
+         {"1998-3-2 06:59:58", "1998-02-29 12:00:00", "1998-13-01 00:00:00",
+          "1998-03-02 24:00:00", "1998-03-02 06:60:00", "1998-03-02T06:59:58",
+          " 1998-03-02 06:59:5", "1998-03-02 06:59:58x", "1969-12-31 23:59:59", "tomorrow"})
+    {
+        strError.clear();
+        EXPECT_EQ(CreateClockBackend(pszBad, strError), nullptr) << pszBad;
+        EXPECT_NE(strError.find(pszBad), std::string::npos) << strError;
+    }
+    EXPECT_EQ(CSimulatedClock::ParseStart("2000-02-29 00:00:00"), CTime(2000, 2, 29, 0, 0, 0));
+}
+
+TEST(CClockBackendTest, ASimulatedClockRunsOnAndOnlyRecordsRequestsToSetTheMachine)
+{
+    const CScopedTimeZone zone("Europe/Berlin");
+    CSimulatedClock backend(CTime(1998, 12, 31, 23, 59, 59));
+    CBiosClock clock(backend);
+    std::string strError;
+    // Waits for the simulated clock's next second, which is the next year.
+    EXPECT_TRUE(clock.SetClockFromBios(strError));
+    EXPECT_EQ(backend.GetSetRequests(), std::vector<std::string>{"1999-01-01 00:00:00"});
+    EXPECT_GE(clock.GetBiosTime(), CTime(1999, 1, 1, 0, 0, 0));
+}
+
+TEST(CClockBackendTest, HandsOnTheRealTimeClockAsLocalTime)
+{
+    const CScopedTimeZone zone("Europe/Berlin");
+    std::tm chip{};
+    chip.tm_year = 98;
+    chip.tm_mon = 4;
+    chip.tm_mday = 17;
+    chip.tm_hour = 23;
+    chip.tm_min = 45;
+    chip.tm_sec = 7;
+    // Summer time: two hours ahead of UTC, so past midnight.
+    EXPECT_EQ(CRtcClock::ToLocalReading(chip, false),
+              (SBcdReading{0x19, 0x98, 0x05, 0x18, 0x01, 0x45, 0x07}));
+    EXPECT_EQ(CRtcClock::ToLocalReading(chip, true),
+              (SBcdReading{0x19, 0x98, 0x05, 0x17, 0x23, 0x45, 0x07}));
+}
+
+TEST(CClockBackendTest, ReadsWhetherTheClockChipKeepsLocalTime)
+{
+    const std::filesystem::path path =
+        std::filesystem::path(testing::TempDir()) / "quorbit-adjtime";
+    struct SCase
+    {
+        const char* pszContent;
+        bool bLocal;
+    };
+    for (const SCase& adjtime : {SCase{"0.0 0 0.0\n0\nLOCAL\n", true},
+                                 SCase{"0.0 0 0.0\n0\nUTC\n", false},
+                                 SCase{"0.0 0 0.0\n0\n", false},
+                                 SCase{"LOCAL\n", false}})
+    {
+        std::ofstream(path) << adjtime.pszContent;
+        EXPECT_EQ(CRtcClock::KeepsLocalTime(path.c_str()), adjtime.bLocal) << adjtime.pszContent;
+    }
+    std::filesystem::remove(path);
+    EXPECT_FALSE(CRtcClock::KeepsLocalTime(path.c_str()));
+}
+
+TEST(CClockBackendTest, ReadsTheRealTimeClockWhenThereIsOne)
+{
+    std::string strError;
+    const std::unique_ptr<CRtcClock> pRtc = CRtcClock::Open(strError);
+    if (!pRtc)
+        GTEST_SKIP() << "no readable real-time clock: " << strError;
+    // Only reading: a test never sets the machine's clock.
+    SBcdReading reading;
+    EXPECT_TRUE(pRtc->ReadClock(reading));
+    EXPECT_GE(reading.nCentury, 0x19);
+}
+
+TEST(CDeviceFactoryTest, RefusesBackendsItCannotHonour)
+{
+    std::string strError;
+    EXPECT_EQ(CreateInfraredDevice("lpt", 1, strError), nullptr);
+    EXPECT_NE(strError.find("\"lpt\""), std::string::npos) << strError;
+
+    const auto pSimulated = CreateInfraredDevice("sim", 2, strError);
+    ASSERT_NE(pSimulated, nullptr);
+    EXPECT_STREQ(pSimulated->GetBackendName(), "simulated");
+    EXPECT_EQ(pSimulated->GetPort(), 2);
+
+    for (const char* pszBackend : {"ppdev", "direct"})
+    {
+        strError.clear();
+        const auto pDevice = CreateInfraredDevice(pszBackend, 1, strError);
+        // Opening does no port I/O, so a test may try it anywhere.
+        if (pDevice)
+            EXPECT_STRNE(pDevice->GetBackendName(), "simulated");
+        else
+            EXPECT_FALSE(strError.empty()) << pszBackend;
+    }
+}
+} // namespace
