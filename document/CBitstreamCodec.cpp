@@ -61,7 +61,8 @@ public:
         if (m_nCount > 0)
         {
             const int nBytes = (m_nCount + 7) / 8;
-            const auto nTail = static_cast<std::uint32_t>(m_nAccumulator << (nBytes * 8 - m_nCount));
+            const auto nTail =
+                static_cast<std::uint32_t>(m_nAccumulator << (nBytes * 8 - m_nCount));
             PutBytes(nTail, nBytes);
             m_nCount = 0;
         }

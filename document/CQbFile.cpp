@@ -145,7 +145,11 @@ public:
     // step graph depth first without recursion, since a chain of steps can be long.
     void CheckForCycles() const
     {
-        enum class EMark { Open, Done };
+        enum class EMark
+        {
+            Open,
+            Done
+        };
         struct SFrame
         {
             const CRemoteButton* pButton;
@@ -153,7 +157,8 @@ public:
         };
         std::unordered_map<const CRemoteButton*, EMark> marks;
         std::vector<SFrame> path;
-        auto visit = [&](const CRemoteButton* pButton) {
+        auto visit = [&](const CRemoteButton* pButton)
+        {
             const auto it = marks.find(pButton);
             if (it != marks.end() && it->second == EMark::Open)
                 throw CFormatError();

@@ -22,8 +22,8 @@ struct SQbContent
 {
     std::uint16_t nVersion = 0;
     std::unique_ptr<CRemoteMap> pRemotes = std::make_unique<CRemoteMap>();
-    std::vector<CRemote*> remoteOrder;  // as they stand in the file
-    std::vector<CRemote*> openPads;     // remotes saved with their pad open, in file order
+    std::vector<CRemote*> remoteOrder; // as they stand in the file
+    std::vector<CRemote*> openPads;    // remotes saved with their pad open, in file order
     std::unique_ptr<CEventMap> pEvents = std::make_unique<CEventMap>();
     std::vector<CTimedEvent*> eventOrder;
 };

@@ -40,8 +40,7 @@ bool CQuorbexDoc::OnOpenDocument(const std::string& strPath)
     std::string strError;
     if (!CSafeFile::ReadAll(strPath, bytes, strError))
     {
-        m_frontEnd.ShowMessage(StringId::kOpenFailed, strPath + ": " + strError,
-                               EMessageBox::Stop);
+        m_frontEnd.ShowMessage(StringId::kOpenFailed, strPath + ": " + strError, EMessageBox::Stop);
         return false;
     }
     // Refused before the current content is touched.
@@ -82,8 +81,7 @@ bool CQuorbexDoc::OnSaveDocument(const std::string& strPath)
     std::string strError;
     if (!CSafeFile().SaveWithBackup(strPath, bytes, strError))
     {
-        m_frontEnd.ShowMessage(StringId::kSaveFailed, strPath + ": " + strError,
-                               EMessageBox::Stop);
+        m_frontEnd.ShowMessage(StringId::kSaveFailed, strPath + ": " + strError, EMessageBox::Stop);
         return false;
     }
     SetModifiedFlag(false);

@@ -104,7 +104,9 @@ bool CSafeFile::SaveWithBackup(const std::string& strPath, std::span<const std::
                                std::string& strError) const
 {
     const std::string strTarget = ResolveTarget(strPath);
-    struct stat status{};
+    struct stat status
+    {
+    };
     const bool bExists = ::stat(strTarget.c_str(), &status) == 0;
     const mode_t nMode = bExists ? (status.st_mode & 07777) : GetNewFileMode();
 
@@ -149,8 +151,7 @@ bool CSafeFile::Commit(const std::string& strTemporary, const std::string& strPa
 }
 
 bool CSafeFile::WriteTemporary(const std::string& strBeside, std::span<const std::uint8_t> bytes,
-                               mode_t nMode, std::string& strTemporary,
-                               std::string& strError) const
+                               mode_t nMode, std::string& strTemporary, std::string& strError) const
 {
     const std::filesystem::path beside(strBeside);
     std::string strTemplate =
@@ -161,8 +162,8 @@ bool CSafeFile::WriteTemporary(const std::string& strBeside, std::span<const std
         strError = SystemReason(errno);
         return false;
     }
-    const bool bWritten = WriteAll(file.Get(), bytes) && ::fchmod(file.Get(), nMode) == 0 &&
-                          ::fsync(file.Get()) == 0;
+    const bool bWritten =
+        WriteAll(file.Get(), bytes) && ::fchmod(file.Get(), nMode) == 0 && ::fsync(file.Get()) == 0;
     const int nError = errno;
     if (!file.Close() || !bWritten)
     {

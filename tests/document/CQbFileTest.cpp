@@ -1,0 +1,409 @@
+#include "document/CQbFile.h"
+
+#include "CQbBytes.h"
+#include "support/TimeZone.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace
+{
+using CBytes = std::vector<std::uint8_t>;
+const CBytes kTrain{0x90, 0x40}; // FF 00 encoded
+
+EQbParse Parse(const CBytes& bytes, SQbContent& content)
+{
+    return ParseQbFile(bytes, content);
+}
+
+EQbParse Parse(const CBytes& bytes)
+{
+    SQbContent content;
+    return Parse(bytes, content);
+}
+
+CBytes Store(const SQbContent& content)
+{
+    CBytes bytes;
+    std::string strTooLong;
+    EXPECT_TRUE(StoreQbFile(content.pRemotes.get(), content.pEvents.get(), bytes, strTooLong));
+    return bytes;
+}
+
+CRemoteButton& Button(const SQbContent& content, const std::string& strRemote,
+                      const std::string& strButton)
+{
+    CRemoteButton* pButton = content.pRemotes->at(strRemote)->FindButton(strButton);
+    EXPECT_NE(pButton, nullptr);
+    return *pButton;
+}
+
+// A document of random remotes, buttons, megabuttons and events that obeys every rule a file
+// must: unique names and cells, steps only on buttons made before (so no cycles).
+class CRandomDocument
+{
+public:
+    explicit CRandomDocument(unsigned nSeed) : m_random(nSeed)
+    {
+        const int nRemotes = Pick(0, 6);
+        for (int i = 0; i < nRemotes; ++i)
+            AddRemote();
+        const int nEvents = m_buttons.empty() ? 0 : Pick(0, 6);
+        for (int i = 0; i < nEvents; ++i)
+            AddEvent();
+    }
+
+    SQbContent m_content;
+
+private:
+    int Pick(int nLow, int nHigh) { return std::uniform_int_distribution(nLow, nHigh)(m_random); }
+
+    // Any 8-bit character but the terminating zero.
+    std::string Name(int nMaxLength)
+    {
+        std::string strName(Pick(1, nMaxLength), ' ');
+        for (char& c : strName)
+            c = static_cast<char>(Pick(1, 255));
+        return strName;
+    }
+
+    CTime Time()
+    {
+        return CTime(Pick(1997, 2060), Pick(1, 12), Pick(1, 28), Pick(0, 23), Pick(0, 59), 0);
+    }
+
+    void AddRemote()
+    {
+        auto pRemote = std::make_unique<CRemote>(Name(15), Pick(0, 7), 0);
+        pRemote->m_nPadX = Pick(-32768, 32767);
+        pRemote->m_nPadY = Pick(-32768, 32767);
+        const int nButtons = Pick(0, 12);
+        for (int i = 0; i < nButtons; ++i)
+            AddButton(*pRemote);
+        m_content.pRemotes->emplace(pRemote->m_strName, std::move(pRemote));
+    }
+
+    void AddButton(CRemote& remote)
+    {
+        auto pButton = std::make_unique<CRemoteButton>(Name(15), Pick(0, 3) == 0);
+        if (remote.m_buttons.contains(pButton->m_strName))
+            return;
+        if (Pick(0, 1) == 0)
+            Place(remote, *pButton);
+        pButton->m_strDescription = Pick(0, 1) == 0 ? "" : Name(31);
+        if (pButton->m_bMega)
+            AddSteps(*pButton);
+        else
+            Learn(*pButton);
+        m_buttons.emplace_back(&remote, pButton.get());
+        remote.AddButton(std::move(pButton));
+    }
+
+    // A free cell, written in either of the two forms the fifth column has.
+    void Place(const CRemote& remote, CRemoteButton& button)
+    {
+        const int nCell = Pick(0, kGridCells - 1);
+        if (remote.m_grid[nCell] != nullptr)
+            return;
+        const bool bFifthAsThird = nCell >= 4 * kGridRows && Pick(0, 1) == 0;
+        button.m_nColumn = bFifthAsThird ? 3 : nCell / kGridRows;
+        button.m_nRow = bFifthAsThird ? nCell - 3 * kGridRows : nCell % kGridRows;
+    }
+
+    void Learn(CRemoteButton& button)
+    {
+        button.m_nLength = static_cast<std::uint32_t>(Pick(0, 3000));
+        bool bLevel = Pick(0, 1) != 0;
+        for (std::uint32_t nSample = 0; nSample < button.m_nLength * 8;)
+        {
+            const std::uint32_t nEnd = std::min(nSample + Pick(1, 3000), button.m_nLength * 8);
+            for (; nSample < nEnd; ++nSample)
+            {
+                if (bLevel)
+                    button.m_bits[nSample / 8] |= static_cast<std::uint8_t>(0x80 >> nSample % 8);
+            }
+            bLevel = !bLevel;
+        }
+    }
+
+    void AddSteps(CRemoteButton& megabutton)
+    {
+        const int nSteps = m_buttons.empty() ? 0 : Pick(0, 5);
+        for (int i = 0; i < nSteps; ++i)
+        {
+            const auto [pRemote, pButton] =
+                m_buttons[Pick(0, static_cast<int>(m_buttons.size()) - 1)];
+            megabutton.m_steps.push_back({pRemote, pButton, Pick(0, kStepDelayCount - 1)});
+        }
+    }
+
+    void AddEvent()
+    {
+        auto pEvent = std::make_unique<CTimedEvent>();
+        pEvent->m_strName = Name(31);
+        pEvent->m_time = Time();
+        pEvent->m_lastFired = Time();
+        pEvent->m_bDisabled = Pick(0, 1) != 0;
+        pEvent->m_nFrequency = Pick(0, kFrequencyCount - 1);
+        std::tie(pEvent->m_pRemote, pEvent->m_pButton) =
+            m_buttons[Pick(0, static_cast<int>(m_buttons.size()) - 1)];
+        m_content.pEvents->emplace(pEvent->m_strName, std::move(pEvent));
+    }
+
+    std::mt19937 m_random;
+    std::vector<std::pair<CRemote*, CRemoteButton*>> m_buttons;
+};
+} // namespace
+
+TEST(CQbFileTest, ReadsEveryFieldOfTheExampleFileAndWritesItBackUnchanged)
+{
+    SQbContent content;
+    ASSERT_EQ(Parse(GetExampleFileBytes(), content), EQbParse::Ok);
+    EXPECT_EQ(content.nVersion, 512);
+    ASSERT_EQ(content.pRemotes->size(), 1u);
+    const CRemote& remote = *content.pRemotes->at("TV");
+    EXPECT_EQ(remote.m_nStyle, 0);
+    EXPECT_EQ(remote.m_nPadX, 0x7FFF);
+    EXPECT_EQ(remote.m_nPadY, 0x7FFF);
+    EXPECT_TRUE(content.openPads.empty());
+    ASSERT_EQ(remote.m_buttons.size(), 1u);
+    const CRemoteButton& button = Button(content, "TV", "Power");
+    EXPECT_EQ(button.m_strDescription, "");
+    EXPECT_EQ(button.m_nColumn, 0);
+    EXPECT_EQ(button.m_nRow, 0);
+    EXPECT_EQ(remote.m_grid[0], &button);
+    EXPECT_FALSE(button.m_bMega);
+    EXPECT_EQ(button.m_nLength, 2u);
+    EXPECT_EQ(button.m_bits[0], 0xFF);
+    EXPECT_EQ(button.m_bits[1], 0x00);
+
+    ASSERT_EQ(content.pEvents->size(), 1u);
+    const CTimedEvent& event = *content.pEvents->at("Wake");
+    EXPECT_EQ(event.m_time, CTime(1998, 3, 2, 7, 0, 0));
+    EXPECT_EQ(event.m_lastFired, CTime::NeverFired());
+    EXPECT_FALSE(event.m_bDisabled);
+    EXPECT_EQ(event.m_nFrequency, kFrequencyDaily);
+    EXPECT_EQ(event.m_pRemote, &remote);
+    EXPECT_EQ(event.m_pButton, &button);
+
+    EXPECT_EQ(Store(content), GetExampleFileBytes());
+}
+
+TEST(CQbFileTest, StoresLoadsAndStoresRandomDocumentsToTheSameBytes)
+{
+    const CScopedTimeZone zone("UTC");
+    for (unsigned nSeed = 1; nSeed <= 40; ++nSeed)
+    {
+        const CBytes first = Store(CRandomDocument(nSeed).m_content);
+        SQbContent loaded;
+        ASSERT_EQ(Parse(first, loaded), EQbParse::Ok) << "seed " << nSeed;
+        ASSERT_EQ(Store(loaded), first) << "seed " << nSeed;
+    }
+}
+
+TEST(CQbFileTest, OldFilesPlayStepsOnTheMegabuttonsOwnRemoteAndAreWrittenCurrent)
+{
+    for (const unsigned nVersion : {0u, 1u, 256u})
+    {
+        const CBytes old = CQbBytes()
+                               .Header(nVersion)
+                               .U16(2)
+                               .Remote("VCR", 1)
+                               .Button("Play", 0, 0, kTrain)
+                               .Remote("TV", 2)
+                               .Megabutton("Both", 1, 0, 1)
+                               .StepWithoutRemote("Play", 3)
+                               .Button("Play", 0, 0, kTrain)
+                               .U16(0)
+                               .m_bytes;
+        SQbContent content;
+        ASSERT_EQ(Parse(old, content), EQbParse::Ok) << nVersion;
+        const CMegaStep& step = Button(content, "TV", "Both").m_steps.at(0);
+        EXPECT_EQ(step.m_pRemote, content.pRemotes->at("TV").get());
+        EXPECT_EQ(step.m_pButton, &Button(content, "TV", "Play"));
+        EXPECT_EQ(step.m_nDelay, 3);
+
+        const CBytes current = CQbBytes()
+                                   .Header(512)
+                                   .U16(2)
+                                   .Remote("TV", 2)
+                                   .Megabutton("Both", 1, 0, 1)
+                                   .Step("TV", "Play", 3)
+                                   .Button("Play", 0, 0, kTrain)
+                                   .Remote("VCR", 1)
+                                   .Button("Play", 0, 0, kTrain)
+                                   .U16(0)
+                                   .m_bytes;
+        EXPECT_EQ(Store(content), current);
+    }
+}
+
+TEST(CQbFileTest, ResolvesStepsOnRemotesFurtherOnAndRefusesNewerVersions)
+{
+    const auto file = [](unsigned nVersion)
+    {
+        return CQbBytes()
+            .Header(nVersion)
+            .U16(2)
+            .Remote("All", 1)
+            .Megabutton("Off", 0, 0, 1)
+            .Step("VCR", "Stop", 0)
+            .Remote("VCR", 1)
+            .Button("Stop", 0, 0, kTrain)
+            .U16(0)
+            .m_bytes;
+    };
+    SQbContent content;
+    ASSERT_EQ(Parse(file(512), content), EQbParse::Ok);
+    EXPECT_EQ(Button(content, "All", "Off").m_steps.at(0).m_pButton,
+              &Button(content, "VCR", "Stop"));
+    EXPECT_EQ(Parse(file(513), content), EQbParse::NewerVersion);
+    EXPECT_EQ(Parse(CQbBytes().Header(0xFFFF).m_bytes), EQbParse::NewerVersion);
+    // The refused parse left the earlier content alone.
+    EXPECT_EQ(content.pRemotes->size(), 2u);
+}
+
+TEST(CQbFileTest, KeepsNamesThatFillTheirFields)
+{
+    const std::string strName15 = "Fifteen chars!!";
+    const std::string strName31 = "Thirty-one characters, exactly.";
+    ASSERT_EQ(strName15.size(), 15u);
+    ASSERT_EQ(strName31.size(), 31u);
+    const CBytes bytes = CQbBytes()
+                             .Header()
+                             .U16(1)
+                             .Remote(strName15, 1)
+                             .Button(strName15, 5, 15, kTrain, strName31)
+                             .U16(1)
+                             .Event(strName31, strName15, strName15)
+                             .m_bytes;
+    SQbContent content;
+    ASSERT_EQ(Parse(bytes, content), EQbParse::Ok);
+    EXPECT_EQ(Button(content, strName15, strName15).m_strDescription, strName31);
+    EXPECT_TRUE(content.pEvents->contains(strName31));
+    EXPECT_EQ(Store(content), bytes);
+}
+
+TEST(CQbFileTest, PlacesButtonsByCellWhateverTheFormOrStyle)
+{
+    const auto oneButton = [](unsigned nStyle, unsigned nColumn, unsigned nRow)
+    {
+        return CQbBytes()
+            .Header()
+            .U16(1)
+            .Remote("TV", 1, nStyle)
+            .Button("Mute", nColumn, nRow, kTrain)
+            .U16(0)
+            .m_bytes;
+    };
+    SQbContent content;
+    ASSERT_EQ(Parse(oneButton(0, 3, 20), content), EQbParse::Ok);
+    const CRemoteButton& mute = Button(content, "TV", "Mute");
+    EXPECT_EQ(content.pRemotes->at("TV")->m_grid[65], &mute);
+    EXPECT_EQ(content.pRemotes->at("TV")->GetButtonAt(4, 5), &mute);
+    EXPECT_EQ(Store(content), oneButton(0, 3, 20)); // the form read is the form written
+
+    // A cell the 3 x 3 layout does not show keeps its button, reachable in the builder.
+    ASSERT_EQ(Parse(oneButton(7, 4, 14), content), EQbParse::Ok);
+    EXPECT_EQ(content.pRemotes->at("TV")->m_grid[74], &Button(content, "TV", "Mute"));
+}
+
+TEST(CQbFileTest, AcceptsMegabuttonsSharingSteps)
+{
+    const CBytes bytes = CQbBytes()
+                             .Header()
+                             .U16(1)
+                             .Remote("TV", 3)
+                             .Button("A", 0, 0, kTrain)
+                             .Megabutton("Inner", 0, 1, 2)
+                             .Step("TV", "A", 0)
+                             .Step("TV", "A", 1)
+                             .Megabutton("Outer", 0, 2, 2)
+                             .Step("TV", "Inner", 0)
+                             .Step("TV", "A", 0)
+                             .U16(0)
+                             .m_bytes;
+    EXPECT_EQ(Parse(bytes), EQbParse::Ok);
+}
+
+TEST(CQbFileTest, RefusesEveryFileTheProgramCouldNotWorkWith)
+{
+    const auto oneRemote = [](const std::string& strName, unsigned nButtons, unsigned nStyle = 0)
+    { return CQbBytes().Header().U16(1).Remote(strName, nButtons, nStyle); };
+    const auto withPower = []
+    { return CQbBytes().Header().U16(1).Remote("TV", 1).Button("Power", 0, 0, kTrain); };
+    const auto megaStep =
+        [&](const std::string& strRemote, const std::string& strButton, unsigned nDelay)
+    {
+        return oneRemote("TV", 2)
+            .Button("A", 0, 0, kTrain)
+            .Megabutton("M", 0, 1, 1)
+            .Step(strRemote, strButton, nDelay)
+            .U16(0)
+            .m_bytes;
+    };
+    const std::vector<std::pair<const char*, CBytes>> cases{
+        {"wrong magic", CQbBytes().Raw({'Q', 'C'}).U16(512).U16(0).U16(0).m_bytes},
+        {"remote name without its zero", oneRemote("SixteenCharacter", 0).U16(0).m_bytes},
+        {"description without its zero",
+         oneRemote("TV", 1).Button("Power", 0, 0, kTrain, std::string(32, 'd')).U16(0).m_bytes},
+        {"style above 7", oneRemote("TV", 0, 8).U16(0).m_bytes},
+        {"cell above 74", oneRemote("TV", 1).Button("Power", 4, 15, kTrain).U16(0).m_bytes},
+        {"two buttons in one cell",
+         oneRemote("TV", 2).Button("A", 3, 20, kTrain).Button("B", 4, 5, kTrain).U16(0).m_bytes},
+        {"two buttons of one name",
+         oneRemote("TV", 2).Button("A", 0, 0, kTrain).Button("A", 5, 15, kTrain).U16(0).m_bytes},
+        {"two remotes of one name",
+         CQbBytes().Header().U16(2).Remote("TV", 0).Remote("TV", 0).U16(0).m_bytes},
+        {"run past 400,000 samples",
+         oneRemote("TV", 1).Button("A", 0, 0, {0x60, 0x00, 0xC3, 0x50, 0x20}).U16(0).m_bytes},
+        {"encoded data above 50,000 bytes",
+         oneRemote("TV", 1).Button("A", 0, 0, CBytes(kBitstreamBytes + 1, 0)).U16(0).m_bytes},
+        {"step delay above 4", megaStep("TV", "A", 5)},
+        {"step on an unknown remote", megaStep("VCR", "A", 0)},
+        {"step on an unknown button", megaStep("TV", "B", 0)},
+        {"megabutton playing itself", megaStep("TV", "M", 0)},
+        {"megabuttons playing each other", CQbBytes()
+                                               .Header()
+                                               .U16(2)
+                                               .Remote("A", 1)
+                                               .Megabutton("M", 0, 0, 1)
+                                               .Step("B", "N", 0)
+                                               .Remote("B", 1)
+                                               .Megabutton("N", 0, 0, 1)
+                                               .Step("A", "M", 0)
+                                               .U16(0)
+                                               .m_bytes},
+        {"frequency above 9", withPower().U16(1).Event("Wake", "TV", "Power", 10).m_bytes},
+        {"event on an unknown remote", withPower().U16(1).Event("Wake", "VCR", "Power").m_bytes},
+        {"event on an unknown button", withPower().U16(1).Event("Wake", "TV", "Mute").m_bytes},
+        {"event name without its zero",
+         withPower().U16(1).Event(std::string(32, 'e'), "TV", "Power").m_bytes},
+        {"two events of one name",
+         withPower().U16(2).Event("Wake", "TV", "Power").Event("Wake", "TV", "Power").m_bytes},
+    };
+    for (const auto& [pszCase, bytes] : cases)
+        EXPECT_EQ(Parse(bytes), EQbParse::InvalidFile) << pszCase;
+
+    const CBytes example = GetExampleFileBytes();
+    for (std::size_t nLength = 0; nLength < example.size(); ++nLength)
+    {
+        EXPECT_EQ(Parse(CBytes(example.begin(), example.begin() + nLength)), EQbParse::InvalidFile)
+            << "cut after " << nLength << " bytes";
+    }
+}
+
+TEST(CQbFileTest, NamesTheButtonWhoseBitstreamCannotBeStored)
+{
+    SQbContent content;
+    ASSERT_EQ(Parse(GetExampleFileBytes(), content), EQbParse::Ok);
+    CRemoteButton& power = Button(content, "TV", "Power");
+    power.m_bits.fill(0x55);
+    power.m_nLength = kBitstreamBytes;
+    power.m_strDescription = "Standby";
+    CBytes bytes;
+    std::string strTooLong;
+    EXPECT_FALSE(StoreQbFile(content.pRemotes.get(), content.pEvents.get(), bytes, strTooLong));
+    EXPECT_EQ(strTooLong, "TV: Standby");
+}

@@ -1,0 +1,313 @@
+#include "document/CQuorbexDoc.h"
+
+#include "CQbBytes.h"
+#include "device/CBiosClock.h"
+#include "document/CSafeFile.h"
+#include "support/CRecordingFrontEnd.h"
+#include "support/CScriptedClock.h"
+#include "ui/resources/CStringTable.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+using CBytes = std::vector<std::uint8_t>;
+namespace fs = std::filesystem;
+
+class CQuorbexDocFileTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string strTemplate = (fs::temp_directory_path() / "quorbit-file-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(strTemplate.data()), nullptr);
+        m_folder = strTemplate;
+        m_doc.OnNewDocument();
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    std::string PathOf(const std::string& strName) const { return (m_folder / strName).string(); }
+
+    static void WriteBytes(const std::string& strPath, const CBytes& bytes)
+    {
+        std::ofstream(strPath, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
+
+    static CBytes ReadBytes(const std::string& strPath)
+    {
+        std::ifstream file(strPath, std::ios::binary);
+        return CBytes(std::istreambuf_iterator<char>(file), {});
+    }
+
+    std::vector<std::string> FolderEntries() const
+    {
+        std::vector<std::string> entries;
+        for (const auto& entry : fs::directory_iterator(m_folder))
+            entries.push_back(entry.path().filename().string());
+        std::sort(entries.begin(), entries.end());
+        return entries;
+    }
+
+    // Calls to the windows that loading makes, in order.
+    std::vector<std::string> LoadingCalls() const
+    {
+        std::vector<std::string> calls;
+        for (const std::string& strCall : m_frontEnd.m_calls)
+        {
+            if (strCall.starts_with("Add") || strCall.starts_with("OpenPad"))
+                calls.push_back(strCall);
+        }
+        return calls;
+    }
+
+    void ExpectEmptyAndUsable()
+    {
+        ASSERT_NE(m_doc.m_pRemotes, nullptr);
+        ASSERT_NE(m_doc.m_pEvents, nullptr);
+        EXPECT_TRUE(m_doc.m_pRemotes->empty());
+        EXPECT_TRUE(m_doc.m_pEvents->empty());
+        EXPECT_FALSE(m_doc.IsModified());
+        EXPECT_EQ(m_doc.m_nFileVersion, 512);
+        EXPECT_TRUE(m_doc.OnSaveDocument(PathOf("after.qb")));
+    }
+
+    fs::path m_folder;
+    CRecordingFrontEnd m_frontEnd;
+    CScriptedClock m_backend; // 1998-03-02 06:59
+    CBiosClock m_clock{m_backend};
+    CQuorbexDoc m_doc{m_frontEnd, m_clock, SClockSettings{}};
+};
+
+const CBytes kTrain{0x90, 0x40};
+} // namespace
+
+TEST_F(CQuorbexDocFileTest, SavesTheExampleDocumentAsTheExampleFile)
+{
+    AddExampleContent(m_doc);
+    m_doc.SetModifiedFlag(true);
+    ASSERT_TRUE(m_doc.OnSaveDocument(PathOf("example.qb")));
+    EXPECT_EQ(ReadBytes(PathOf("example.qb")), GetExampleFileBytes());
+    EXPECT_EQ(ReadBytes(QUORBIT_FIXTURES "/example.qb"), GetExampleFileBytes());
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"example.qb"}); // no backup of nothing
+}
+
+TEST_F(CQuorbexDocFileTest, LoadsIntoTheWindowsInOrderAndArmsTheNextEvent)
+{
+    AddTestRemote(m_doc, "Old"); // takes the first menu id; the counter goes on from there
+    m_doc.SetModifiedFlag(true);
+    WriteBytes(PathOf("two.qb"), CQbBytes()
+                                     .Header()
+                                     .U16(2)
+                                     .Remote("TV", 1, 0, 1, 120, -40)
+                                     .Button("Power", 0, 0, kTrain)
+                                     .Remote("VCR", 0)
+                                     .U16(1)
+                                     .Event("Wake", "TV", "Power")
+                                     .m_bytes);
+    m_frontEnd.m_calls.clear();
+
+    ASSERT_TRUE(m_doc.OnOpenDocument(PathOf("two.qb")));
+    EXPECT_EQ(m_frontEnd.m_calls.front(), "RemoveRemoteMenuEntry Old 33792");
+    EXPECT_EQ(LoadingCalls(), (std::vector<std::string>{"AddRemoteMenuEntry TV 33793",
+                                                        "AddRemoteMenuEntry VCR 33794",
+                                                        "OpenPad TV", "AddEventRow Wake"}));
+    EXPECT_EQ(m_doc.m_nRemoteIds, 3u);
+    const CRemote* pTv = m_doc.FindRemote("TV");
+    ASSERT_NE(pTv, nullptr);
+    EXPECT_EQ(pTv->m_nPadX, 120);
+    EXPECT_EQ(pTv->m_nPadY, -40);
+    EXPECT_EQ(m_doc.m_pArmedEvent, m_doc.FindEvent("Wake"));
+    EXPECT_EQ(m_doc.m_armed.m_time, CTime(1998, 3, 2, 7, 0, 0));
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_EQ(m_doc.m_nFileVersion, 512);
+}
+
+TEST_F(CQuorbexDocFileTest, WritesPadsThatAreOpenAsOpen)
+{
+    AddExampleContent(m_doc);
+    CRemote& tv = *m_doc.FindRemote("TV");
+    static int nPadStandIn;
+    tv.m_pPad = reinterpret_cast<CRemotePadDlg*>(&nPadStandIn);
+    tv.m_nPadX = -5;
+    tv.m_nPadY = 300;
+    ASSERT_TRUE(m_doc.OnSaveDocument(PathOf("pad.qb")));
+    m_frontEnd.m_calls.clear();
+
+    ASSERT_TRUE(m_doc.OnOpenDocument(PathOf("pad.qb")));
+    const auto& calls = m_frontEnd.m_calls;
+    const auto closed = std::find(calls.begin(), calls.end(), "ClosePad TV");
+    EXPECT_NE(closed, calls.end());
+    EXPECT_NE(std::find(closed, calls.end(), "OpenPad TV"), calls.end());
+    EXPECT_EQ(m_doc.FindRemote("TV")->m_nPadX, -5);
+    EXPECT_EQ(m_doc.FindRemote("TV")->m_nPadY, 300);
+}
+
+TEST_F(CQuorbexDocFileTest, RefusedFilesLeaveAnEmptyUsableDocument)
+{
+    struct SCase
+    {
+        const char* pszFile;
+        int nMessage;
+        bool bNewer;
+    };
+    for (const SCase& test : {SCase{"truncated.qb", StringId::kInvalidFile, false},
+                              SCase{"newer-version.qb", StringId::kNewerVersion, true}})
+    {
+        m_doc.OnNewDocument();
+        AddExampleContent(m_doc);
+        m_doc.SetModifiedFlag(true);
+        m_frontEnd.m_messages.clear();
+        const std::string strPath = std::string(QUORBIT_FIXTURES "/") + test.pszFile;
+
+        EXPECT_FALSE(m_doc.OnOpenDocument(strPath));
+        ASSERT_EQ(m_frontEnd.m_messages.size(), 1u);
+        EXPECT_EQ(m_frontEnd.m_messages[0].nStringId, test.nMessage);
+        EXPECT_EQ(m_frontEnd.m_messages[0].strArgument, strPath);
+        EXPECT_EQ(m_frontEnd.m_messages[0].nKind, EMessageBox::Stop);
+        EXPECT_EQ(m_doc.m_bNewerVersion, test.bNewer);
+        EXPECT_EQ(m_doc.m_bInvalidFile, !test.bNewer);
+        ExpectEmptyAndUsable();
+    }
+}
+
+TEST_F(CQuorbexDocFileTest, FilesTooShortOrUnreadableLeaveTheContentAlone)
+{
+    AddExampleContent(m_doc);
+    WriteBytes(PathOf("short.qb"), {'Q', 'B', 0x00});
+    struct SCase
+    {
+        std::string strPath;
+        int nMessage;
+        std::string strArgument;
+        bool bInvalid;
+    };
+    const SCase cases[] = {
+        {PathOf("short.qb"), StringId::kInvalidFile, PathOf("short.qb"), true},
+        {PathOf("missing.qb"), StringId::kOpenFailed,
+         PathOf("missing.qb") + ": No such file or directory", false},
+    };
+    for (const SCase& test : cases)
+    {
+        m_frontEnd.m_messages.clear();
+        m_frontEnd.m_calls.clear();
+        EXPECT_FALSE(m_doc.OnOpenDocument(test.strPath));
+        EXPECT_EQ(m_doc.m_bInvalidFile, test.bInvalid);
+        ASSERT_EQ(m_frontEnd.m_messages.size(), 1u);
+        EXPECT_EQ(m_frontEnd.m_messages[0].nStringId, test.nMessage);
+        EXPECT_EQ(m_frontEnd.m_messages[0].strArgument, test.strArgument);
+        EXPECT_EQ(m_frontEnd.m_calls.size(), 1u); // only the message
+        EXPECT_NE(m_doc.FindEvent("Wake"), nullptr);
+    }
+}
+
+TEST_F(CQuorbexDocFileTest, SavingTwiceKeepsTheFirstSaveInTheBackup)
+{
+    AddExampleContent(m_doc);
+    const std::string strPath = PathOf("home.qb");
+    ASSERT_TRUE(m_doc.OnSaveDocument(strPath));
+    m_doc.FindRemote("TV")->FindButton("Power")->m_strDescription = "Standby";
+    ASSERT_TRUE(m_doc.OnSaveDocument(strPath));
+
+    EXPECT_EQ(ReadBytes(PathOf("home.qbb")), GetExampleFileBytes());
+    EXPECT_NE(ReadBytes(strPath), GetExampleFileBytes());
+    ASSERT_TRUE(m_doc.OnOpenDocument(strPath));
+    EXPECT_EQ(m_doc.FindRemote("TV")->FindButton("Power")->m_strDescription, "Standby");
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"home.qb", "home.qbb"}));
+}
+
+TEST_F(CQuorbexDocFileTest, NamesTheBackupAfterTheDocument)
+{
+    EXPECT_EQ(CSafeFile::GetBackupPath("x.qb"), "x.qbb");
+    EXPECT_EQ(CSafeFile::GetBackupPath("/home/a.b/remotes"), "/home/a.b/remotes.qbb");
+    EXPECT_EQ(CSafeFile::GetBackupPath("/home/my.remotes.qb"), "/home/my.remotes.qbb");
+}
+
+TEST_F(CQuorbexDocFileTest, AFailedWriteLeavesDocumentAndBackupAsTheyWere)
+{
+    const std::string strPath = PathOf("home.qb");
+    const CBytes old(500, 0x11), backup(300, 0x22), fresh(1000, 0x33);
+    for (const std::size_t nFailAfter : {std::size_t{0}, std::size_t{1}, std::size_t{999}})
+    {
+        WriteBytes(strPath, old);
+        WriteBytes(PathOf("home.qbb"), backup);
+        std::size_t nLeft = nFailAfter;
+        const CSafeFile failing(
+            [&nLeft](int nFd, const void* pData, std::size_t nSize) -> ssize_t
+            {
+                if (nLeft == 0)
+                {
+                    errno = ENOSPC;
+                    return -1;
+                }
+                const ssize_t nWritten = ::write(nFd, pData, std::min(nSize, nLeft));
+                nLeft -= static_cast<std::size_t>(nWritten);
+                return nWritten;
+            });
+        std::string strError;
+        EXPECT_FALSE(failing.SaveWithBackup(strPath, fresh, strError));
+        EXPECT_EQ(strError, "No space left on device");
+        EXPECT_EQ(ReadBytes(strPath), old);
+        EXPECT_EQ(ReadBytes(PathOf("home.qbb")), backup);
+        EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"home.qb", "home.qbb"}));
+    }
+
+    // Short writes are carried on, not mistaken for the end.
+    const CSafeFile trickling([](int nFd, const void* pData, std::size_t nSize)
+                              { return ::write(nFd, pData, std::min<std::size_t>(nSize, 7)); });
+    std::string strError;
+    EXPECT_TRUE(trickling.SaveWithBackup(strPath, fresh, strError));
+    EXPECT_EQ(ReadBytes(strPath), fresh);
+    EXPECT_EQ(ReadBytes(PathOf("home.qbb")), old);
+}
+
+TEST_F(CQuorbexDocFileTest, RefusedSavesWriteNothingAndKeepTheDocumentModified)
+{
+    AddExampleContent(m_doc);
+    CRemoteButton& power = *m_doc.FindRemote("TV")->FindButton("Power");
+    power.m_bits.fill(0x55); // a sample change at every bit cannot be encoded in the space
+    power.m_nLength = kBitstreamBytes;
+    m_doc.SetModifiedFlag(true);
+
+    EXPECT_FALSE(m_doc.OnSaveDocument(PathOf("home.qb")));
+    EXPECT_FALSE(m_doc.OnSaveDocument(PathOf("missing/home.qb")));
+    power.m_nLength = 0;
+    EXPECT_FALSE(m_doc.OnSaveDocument(PathOf("missing/home.qb")));
+
+    ASSERT_EQ(m_frontEnd.m_messages.size(), 3u);
+    EXPECT_EQ(m_frontEnd.m_messages[0].nStringId, StringId::kBitstreamTooLong);
+    EXPECT_EQ(m_frontEnd.m_messages[0].strArgument, "TV: Power");
+    EXPECT_EQ(m_frontEnd.m_messages[1].nStringId, StringId::kBitstreamTooLong);
+    EXPECT_EQ(m_frontEnd.m_messages[2].nStringId, StringId::kSaveFailed);
+    EXPECT_EQ(m_frontEnd.m_messages[2].strArgument,
+              PathOf("missing/home.qb") + ": No such file or directory");
+    EXPECT_TRUE(FolderEntries().empty());
+    EXPECT_TRUE(m_doc.IsModified());
+}
+
+TEST_F(CQuorbexDocFileTest, KeepsTheDocumentsPermissions)
+{
+    AddExampleContent(m_doc);
+    const std::string strPath = PathOf("shared.qb");
+    WriteBytes(strPath, {});
+    ASSERT_EQ(::chmod(strPath.c_str(), 0640), 0);
+    ASSERT_TRUE(m_doc.OnSaveDocument(strPath));
+    struct stat status
+    {
+    };
+    ASSERT_EQ(::stat(strPath.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+
+    const mode_t nOldMask = ::umask(022);
+    ASSERT_TRUE(m_doc.OnSaveDocument(PathOf("new.qb")));
+    ::umask(nOldMask);
+    ASSERT_EQ(::stat(PathOf("new.qb").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0644u);
+}
