@@ -24,12 +24,13 @@ public:
 
     void Append(bool bInfrared, double dMicroseconds)
     {
-        const auto nSamples = static_cast<std::size_t>(std::lround(dMicroseconds /
-                                                                   kMicrosecondsPerSample));
+        const auto nSamples =
+            static_cast<std::size_t>(std::lround(dMicroseconds / kMicrosecondsPerSample));
         for (std::size_t i = 0; i < nSamples && m_nSample < kBitstreamSamples; ++i, ++m_nSample)
         {
             if (bInfrared)
-                m_button.m_bits[m_nSample / 8] |= static_cast<std::uint8_t>(0x80 >> (m_nSample % 8));
+                m_button.m_bits[m_nSample / 8] |=
+                    static_cast<std::uint8_t>(0x80 >> (m_nSample % 8));
         }
         m_button.m_nLength = static_cast<std::uint32_t>((m_nSample + 7) / 8);
     }
@@ -106,6 +107,7 @@ struct SEventSpec
     const char* pszButton;
 };
 
+// clang-format off
 const std::vector<SRemoteSpec> kRemotes{
     {"TV", 0, 0x04,
      {{"Power", "TV on/off", 0, 0, 0x08},
@@ -140,7 +142,7 @@ const std::vector<SMegaSpec> kMegabuttons{
     {"TV", "Movie", "Movie night", 0, 14,
      {{"Lights", "Dim", 2}, {"TV", "Power", 1}, {"Video", "Power", 1}, {"Video", "Play", 0}}},
     {"HiFi", "Party", "", 2, 0, {{"Lights", "On", 0}, {"HiFi", "Power", 1}, {"HiFi", "CD", 2}}},
-    {"Lights", "Goodnight", "Everything off",  0, 2,
+    {"Lights", "Goodnight", "Everything off", 0, 2,
      {{"TV", "Power", 1}, {"Video", "Stop", 0}, {"HiFi", "Power", 1}}},
     {"Lights", "Bedtime", "", 1, 2, {{"Lights", "Goodnight", 3}, {"Lights", "Off", 0}}},
 };
@@ -154,6 +156,7 @@ const std::vector<SEventSpec> kEvents{
     {"Sunday film", 1998, 3, 2, 19, 30, kFrequencySunday, true, "TV", "Movie"},
     {"Lights out", 1998, 3, 2, 23, 30, kFrequencyDaily, false, "Lights", "Bedtime"},
 };
+// clang-format on
 
 void PlaceButton(CRemote& remote, CRemoteButton& button, int nColumn, int nRow)
 {
@@ -197,8 +200,8 @@ bool AddMegabuttons(CQuorbexDoc& doc)
         for (const SStepSpec& step : spec.steps)
         {
             CRemote* pStepRemote = doc.FindRemote(step.pszRemote);
-            pMega->m_steps.push_back({pStepRemote, pStepRemote->FindButton(step.pszButton),
-                                      step.nDelay});
+            pMega->m_steps.push_back(
+                {pStepRemote, pStepRemote->FindButton(step.pszButton), step.nDelay});
         }
     }
     return true;
@@ -227,8 +230,7 @@ bool BuildLivingRoom(CQuorbexDoc& doc, CListingFrontEnd& frontEnd)
 {
     // A fixed seed: the wobble of the durations is part of the committed file.
     std::minstd_rand random(1998);
-    if (!doc.OnNewDocument() || !AddRemotes(doc, random) || !AddMegabuttons(doc) ||
-        !AddEvents(doc))
+    if (!doc.OnNewDocument() || !AddRemotes(doc, random) || !AddMegabuttons(doc) || !AddEvents(doc))
         return false;
     // The TV pad was left open where the user had moved it.
     CRemote& tv = *doc.FindRemote("TV");

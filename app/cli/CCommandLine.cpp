@@ -44,8 +44,7 @@ std::string* FindValueOption(const std::string& strName, SCommandLine& commandLi
 }
 
 bool ParseOption(const std::vector<std::string>& arguments, std::size_t& nIndex,
-                 SCommandLine& commandLine, const SCommandOption*& pCommand,
-                 std::string& strError)
+                 SCommandLine& commandLine, const SCommandOption*& pCommand, std::string& strError)
 {
     const std::string& strArgument = arguments[nIndex];
     if (const SCommandOption* pOption = FindCommandOption(strArgument))
@@ -100,8 +99,8 @@ bool CheckFileCount(const SCommandOption* pCommand, const SCommandLine& commandL
     if (nGiven == pCommand->nFiles)
         return true;
     strError = std::string(pCommand->pszOption) + " takes " + std::to_string(pCommand->nFiles) +
-               (pCommand->nFiles == 1 ? " file name, " : " file names, ") +
-               std::to_string(nGiven) + " given";
+               (pCommand->nFiles == 1 ? " file name, " : " file names, ") + std::to_string(nGiven) +
+               " given";
     return false;
 }
 

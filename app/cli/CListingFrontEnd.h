@@ -13,8 +13,7 @@ class CListingFrontEnd : public CFrontEnd
 public:
     explicit CListingFrontEnd(std::FILE* pMessages = stderr) : m_pMessages(pMessages) {}
 
-    EAnswer ShowMessage(int nStringId, const std::string& strArgument,
-                        EMessageBox nKind) override;
+    EAnswer ShowMessage(int nStringId, const std::string& strArgument, EMessageBox nKind) override;
     void PumpWaitMessages() override {}
     void OpenPad(CRemote& remote) override;
     void ClosePad(CRemote& remote) override;

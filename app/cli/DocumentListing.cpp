@@ -10,8 +10,7 @@
 namespace
 {
 // The records of a map in name order: the maps themselves have no order worth showing.
-template <class TMap>
-auto SortedByName(const TMap& map)
+template <class TMap> auto SortedByName(const TMap& map)
 {
     std::vector<const typename TMap::mapped_type::element_type*> records;
     for (const auto& [strName, pRecord] : map)
@@ -22,14 +21,12 @@ auto SortedByName(const TMap& map)
 
 // Steps and events hold plain pointers; a listing must survive a reference the loader could
 // not resolve.
-template <class TRecord>
-std::string NameOf(const TRecord* pRecord)
+template <class TRecord> std::string NameOf(const TRecord* pRecord)
 {
     return pRecord ? pRecord->m_strName : std::string();
 }
 
-template <std::size_t N>
-const char* TableText(const std::array<const char*, N>& texts, int nIndex)
+template <std::size_t N> const char* TableText(const std::array<const char*, N>& texts, int nIndex)
 {
     return nIndex >= 0 && nIndex < static_cast<int>(N) ? texts[nIndex] : "unknown";
 }
@@ -129,8 +126,7 @@ std::string RemoteText(const CRemote& remote)
 {
     std::string strText = "Remote " + ToDisplayText(remote.m_strName) + ": " +
                           StyleText(remote.m_nStyle) + ", pad " +
-                          (remote.m_pPad ? "open" : "closed") +
-                          "\n";
+                          (remote.m_pPad ? "open" : "closed") + "\n";
     for (const CRemoteButton* pButton : SortedByName(remote.m_buttons))
         strText += ButtonText(*pButton);
     return strText;
@@ -146,7 +142,7 @@ std::string EventText(const CTimedEvent& event)
         strText += ", disabled";
     strText += ", " + TargetText(event.m_pRemote, event.m_pButton) + ", last fired ";
     strText += event.m_lastFired == CTime::NeverFired() ? std::string("never")
-                                                         : FormatTime(event.m_lastFired, ' ');
+                                                        : FormatTime(event.m_lastFired, ' ');
     return strText + "\n";
 }
 
@@ -157,8 +153,8 @@ class CJsonObject
 public:
     CJsonObject& Add(const char* pszKey, const std::string& strJson)
     {
-        m_strMembers += (m_strMembers.empty() ? "\"" : ",\"") + std::string(pszKey) + "\":" +
-                        strJson;
+        m_strMembers +=
+            (m_strMembers.empty() ? "\"" : ",\"") + std::string(pszKey) + "\":" + strJson;
         return *this;
     }
     CJsonObject& AddText(const char* pszKey, const std::string& strText)
@@ -253,8 +249,7 @@ const CEventMap& EventsOf(const CQuorbexDoc& doc)
 
 std::string FormatDocumentText(const CQuorbexDoc& doc)
 {
-    std::string strText = "Quorbit document, version " + std::to_string(doc.m_nFileVersion) +
-                          "\n";
+    std::string strText = "Quorbit document, version " + std::to_string(doc.m_nFileVersion) + "\n";
     for (const CRemote* pRemote : SortedByName(RemotesOf(doc)))
         strText += RemoteText(*pRemote);
     for (const CTimedEvent* pEvent : SortedByName(EventsOf(doc)))

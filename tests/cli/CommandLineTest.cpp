@@ -40,10 +40,14 @@ INSTANTIATE_TEST_SUITE_P(
         SParseCase{{"--device", "sim", "a.qb"}, ECommand::None, {"a.qb"}, "sim", "", false},
         SParseCase{{"--list", "a.qb"}, ECommand::List, {"a.qb"}, "", "", false},
         SParseCase{{"a.qb", "--json", "--list"}, ECommand::List, {"a.qb"}, "", "", true},
-        SParseCase{{"--convert", "a.qb", "b.qb"}, ECommand::Convert, {"a.qb", "b.qb"}, "", "",
-                   false},
+        SParseCase{
+            {"--convert", "a.qb", "b.qb"}, ECommand::Convert, {"a.qb", "b.qb"}, "", "", false},
         SParseCase{{"--run", "a.qb", "--device=ppdev", "--clock-start", "1998-03-02 06:59:00"},
-                   ECommand::Run, {"a.qb"}, "ppdev", "1998-03-02 06:59:00", false},
+                   ECommand::Run,
+                   {"a.qb"},
+                   "ppdev",
+                   "1998-03-02 06:59:00",
+                   false},
         // After "--" even a name that looks like an option is a file.
         SParseCase{{"--list", "--", "--json"}, ECommand::List, {"--json"}, "", "", false},
         SParseCase{{"--list", "-"}, ECommand::List, {"-"}, "", "", false},
@@ -98,7 +102,6 @@ TEST(CommandLineProgramTest, MisuseShowsTheReasonAndUsageOnStandardError)
     const SProcessResult result = RunQuorbit({"--frobnicate", "a.qb"});
     EXPECT_EQ(result.nExitStatus, 2);
     EXPECT_EQ(result.strOut, "");
-    EXPECT_EQ(result.strErr,
-              std::string("quorbit: unknown option --frobnicate\n\n") + GetUsage());
+    EXPECT_EQ(result.strErr, std::string("quorbit: unknown option --frobnicate\n\n") + GetUsage());
 }
 } // namespace

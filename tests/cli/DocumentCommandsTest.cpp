@@ -78,7 +78,8 @@ TEST(ListCommandTest, ListsTheSampleForAPerson)
     EXPECT_EQ(result.strOut.rfind("Quorbit document, version 512\nRemote HiFi: ", 0), 0u);
     for (const char* pszLine :
          {"\nRemote TV: 15 buttons high, 5 buttons wide, pad open\n",
-          "\n    1. Lights/Goodnight (delay 30.0s)\n", "\n  Button Teletext: cell 4/14, not learned\n",
+          "\n    1. Lights/Goodnight (delay 30.0s)\n",
+          "\n  Button Teletext: cell 4/14, not learned\n",
           "\nEvent Record the final: 1998-07-12 20:45 Once, Video/Rec, last fired never\n"})
         EXPECT_NE(result.strOut.find(pszLine), std::string::npos) << pszLine;
 }
@@ -97,7 +98,8 @@ TEST(ListCommandTest, JsonOfAwkwardNamesIsValidUtf8)
     EXPECT_EQ(listed["name"].strValue, "Q\"uo\\te\xC3\xA9");
     EXPECT_EQ(listed["buttons"].items.at(0)["name"].strValue, "Tab\there");
     EXPECT_EQ(listed["buttons"].items.at(0)["bits"].strValue, "0f");
-    EXPECT_EQ(listing["events"].items.at(0)["name"].strValue, "\xC2\xAB" "Late\xC2\xBB");
+    EXPECT_EQ(listing["events"].items.at(0)["name"].strValue, "\xC2\xAB"
+                                                              "Late\xC2\xBB");
 }
 
 TEST(ConvertCommandTest, OutputLoadsAsTheSameDocumentAndKeepsTheOldOutputAsBackup)
@@ -147,10 +149,10 @@ TEST_P(BadFileTest, ListAndConvertShowTheMessageAndFail)
     if (!GetParam().strBytes.empty())
         WriteFileBytes(strPath, GetParam().strBytes);
 
-    for (const auto& arguments : {std::vector<std::string>{"--list", strPath},
-                                  std::vector<std::string>{"--list", "--json", strPath},
-                                  std::vector<std::string>{"--convert", strPath,
-                                                           folder.File("out.qb")}})
+    for (const auto& arguments :
+         {std::vector<std::string>{"--list", strPath},
+          std::vector<std::string>{"--list", "--json", strPath},
+          std::vector<std::string>{"--convert", strPath, folder.File("out.qb")}})
     {
         const SProcessResult result = RunOnSimulation(arguments);
         EXPECT_EQ(result.nExitStatus, 1);
@@ -170,14 +172,14 @@ std::string Truncated(std::size_t nBytes)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BadFileTest,
-    testing::Values(
-        SBadFileCase{"Missing", "", StringId::kOpenFailed, ": No such file or directory"},
-        SBadFileCase{"TooShort", "QB\x01", StringId::kInvalidFile, ""},
-        SBadFileCase{"WrongMagic", std::string("QC\x00\x02\x00\x00\x00\x00", 8),
-                     StringId::kInvalidFile, ""},
-        SBadFileCase{"Newer", std::string("QB\x01\x02\x00\x00\x00\x00", 8),
-                     StringId::kNewerVersion, ""},
-        SBadFileCase{"EndsInARecord", Truncated(100), StringId::kInvalidFile, ""}),
+    testing::Values(SBadFileCase{"Missing", "", StringId::kOpenFailed,
+                                 ": No such file or directory"},
+                    SBadFileCase{"TooShort", "QB\x01", StringId::kInvalidFile, ""},
+                    SBadFileCase{"WrongMagic", std::string("QC\x00\x02\x00\x00\x00\x00", 8),
+                                 StringId::kInvalidFile, ""},
+                    SBadFileCase{"Newer", std::string("QB\x01\x02\x00\x00\x00\x00", 8),
+                                 StringId::kNewerVersion, ""},
+                    SBadFileCase{"EndsInARecord", Truncated(100), StringId::kInvalidFile, ""}),
     [](const auto& info) { return std::string(info.param.pszName); });
 
 TEST(BackendOptionTest, BackendsThatCannotBeHadFailClearly)

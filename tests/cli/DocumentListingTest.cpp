@@ -1,5 +1,5 @@
-#include "app/cli/CListingFrontEnd.h"
 #include "app/cli/DocumentListing.h"
+#include "app/cli/CListingFrontEnd.h"
 #include "cli/JsonReader.h"
 #include "cli/ListingTestDocument.h"
 
@@ -78,8 +78,8 @@ TEST_F(DocumentListingTest, JsonHasTheAgreedShape)
     EXPECT_FALSE(remotes[1]["padOpen"].bValue);
 
     const SJson& party = hifi["buttons"].items[1];
-    EXPECT_EQ(party.GetKeys(), (Keys{"name", "description", "column", "row", "mega", "length",
-                                     "bits", "steps"}));
+    EXPECT_EQ(party.GetKeys(),
+              (Keys{"name", "description", "column", "row", "mega", "length", "bits", "steps"}));
     EXPECT_TRUE(party["mega"].bValue);
     ASSERT_EQ(party["steps"].items.size(), 2u);
     EXPECT_EQ(party["steps"].items[0].GetKeys(), (Keys{"remote", "button", "delay"}));
@@ -96,8 +96,8 @@ TEST_F(DocumentListingTest, JsonHasTheAgreedShape)
 
     const std::vector<SJson>& events = (*root)["events"].items;
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].GetKeys(), (Keys{"name", "time", "lastFired", "disabled", "frequency",
-                                         "remote", "button"}));
+    EXPECT_EQ(events[0].GetKeys(),
+              (Keys{"name", "time", "lastFired", "disabled", "frequency", "remote", "button"}));
     EXPECT_EQ(events[0]["time"].strValue, "1998-12-24T18:00");
     EXPECT_TRUE(events[0]["disabled"].bValue);
     EXPECT_EQ(events[1]["lastFired"].strValue, "1997-01-01T00:00");
@@ -117,14 +117,16 @@ TEST_F(DocumentListingTest, AwkwardNamesStayValidJson)
     // Sorted by the document's own bytes: 'H' < 'Q' < 'T'.
     const SJson& awkward = (*root)["remotes"].items[1];
     EXPECT_EQ(awkward["name"].strValue, "Q\"uo\\te\xC3\xA9\x01");
-    EXPECT_EQ(awkward["buttons"].items[0]["name"].strValue, "\xE2\x82\xAC" "uro");
+    EXPECT_EQ(awkward["buttons"].items[0]["name"].strValue, "\xE2\x82\xAC"
+                                                            "uro");
     EXPECT_EQ((*root)["events"].items[0]["name"].strValue, "Caf\xC3\xA9 \"late\"");
     EXPECT_EQ((*root)["events"].items[0]["remote"].strValue, "Q\"uo\\te\xC3\xA9\x01");
 
     const std::string strText = FormatDocumentText(m_test.m_doc);
     EXPECT_NE(strText.find("Remote Q\"uo\\te\xC3\xA9?: 3 buttons high"), std::string::npos);
     EXPECT_NE(strText.find("Event Caf\xC3\xA9 \"late\": 22:30 Friday, Q\"uo\\te\xC3\xA9?/"
-                           "\xE2\x82\xAC" "uro"),
+                           "\xE2\x82\xAC"
+                           "uro"),
               std::string::npos);
 }
 

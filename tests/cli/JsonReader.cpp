@@ -25,8 +25,8 @@ public:
 private:
     void SkipSpace()
     {
-        while (m_nAt < m_strText.size() && std::string_view(" \t\r\n").find(m_strText[m_nAt]) !=
-                                               std::string_view::npos)
+        while (m_nAt < m_strText.size() &&
+               std::string_view(" \t\r\n").find(m_strText[m_nAt]) != std::string_view::npos)
             ++m_nAt;
     }
 

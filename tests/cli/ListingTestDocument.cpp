@@ -44,8 +44,7 @@ CRemoteButton& CListingTestDocument::AddMegabutton(CRemote& remote, const std::s
 }
 
 CTimedEvent& CListingTestDocument::AddEvent(const std::string& strName, const CTime& time,
-                                            int nFrequency, CRemote& remote,
-                                            CRemoteButton& button)
+                                            int nFrequency, CRemote& remote, CRemoteButton& button)
 {
     auto pEvent = std::make_unique<CTimedEvent>();
     pEvent->m_strName = strName;

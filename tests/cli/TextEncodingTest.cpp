@@ -24,8 +24,7 @@ TEST_P(TextEncodingTest, ConvertsForTerminalAndJson)
 INSTANTIATE_TEST_SUITE_P(
     Cases, TextEncodingTest,
     testing::Values(
-        SEncodingCase{"", "", "\"\""},
-        SEncodingCase{"TV Power", "TV Power", "\"TV Power\""},
+        SEncodingCase{"", "", "\"\""}, SEncodingCase{"TV Power", "TV Power", "\"TV Power\""},
         SEncodingCase{"say \"hi\"", "say \"hi\"", "\"say \\\"hi\\\"\""},
         SEncodingCase{"C:\\tv", "C:\\tv", "\"C:\\\\tv\""},
         // Latin-1 range, the code page's own 0x80-0x9F, and its undefined 0x81 kept as a control.

@@ -1,0 +1,196 @@
+#include "app/cli/CHeadlessRunner.h"
+
+#include "cli/CliTestSupport.h"
+#include "cli/ListingTestDocument.h"
+#include "device/CSimulatedClock.h"
+#include "support/CRecordingDevice.h"
+#include "support/CScriptedClock.h"
+#include "support/CScriptedTickSource.h"
+#include "support/CScriptedTime.h"
+#include "support/TimeZone.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <thread>
+
+namespace
+{
+// A stream whose text the test can read back.
+class CCapturedStream
+{
+public:
+    CCapturedStream() : m_pFile(open_memstream(&m_pText, &m_nSize)) {}
+    ~CCapturedStream()
+    {
+        std::fclose(m_pFile);
+        std::free(m_pText);
+    }
+    CCapturedStream(const CCapturedStream&) = delete;
+    CCapturedStream& operator=(const CCapturedStream&) = delete;
+
+    std::FILE* Get() const { return m_pFile; }
+    std::string GetText() const
+    {
+        std::fflush(m_pFile);
+        return std::string(m_pText, m_nSize);
+    }
+
+private:
+    char* m_pText = nullptr;
+    std::size_t m_nSize = 0;
+    std::FILE* m_pFile;
+};
+
+int CountOf(const std::string& strText, const std::string& strPart)
+{
+    int nCount = 0;
+    for (auto nAt = strText.find(strPart); nAt != std::string::npos;
+         nAt = strText.find(strPart, nAt + 1))
+        ++nCount;
+    return nCount;
+}
+
+const std::string kExample = QUORBIT_FIXTURES "/example.qb";
+
+class CHeadlessRunnerTest : public ::testing::Test
+{
+protected:
+    CHeadlessRunner& MakeRunner(const std::string& strPath)
+    {
+        m_pRunner = std::make_unique<CHeadlessRunner>(strPath, m_device, m_clock, m_ticks,
+                                                      m_out.Get(), m_err.Get());
+        return *m_pRunner;
+    }
+
+    void RunSeconds(int nSeconds)
+    {
+        for (int nSecond = 0; nSecond < nSeconds; ++nSecond)
+        {
+            m_pRunner->Tick();
+            m_time.Advance(1000);
+        }
+    }
+
+    CScopedTimeZone m_zone{"Europe/Berlin"};
+    CScriptedClock m_clock{CTime(1998, 3, 2, 6, 59, 58)};
+    CScriptedTickSource m_ticks;
+    CScriptedTime m_time{m_clock, m_ticks};
+    CRecordingDevice m_device{m_ticks};
+    CCapturedStream m_out;
+    CCapturedStream m_err;
+    std::unique_ptr<CHeadlessRunner> m_pRunner;
+};
+
+TEST_F(CHeadlessRunnerTest, ExampleFiresWakeAtSevenAndLeavesTheFileAlone)
+{
+    const std::string strBefore = ReadFileBytes(kExample);
+    CHeadlessRunner& runner = MakeRunner(kExample);
+    ASSERT_TRUE(runner.Start());
+    EXPECT_EQ(m_out.GetText(), "Running " + kExample + "\n" +
+                                   "Wake                             1998-03-02 07:00  ARMED\n");
+    RunSeconds(65);
+    EXPECT_EQ(CountOf(m_out.GetText(), " fired "), 1);
+    EXPECT_NE(m_out.GetText().find("1998-03-02 07:00:00 fired Wake (remote TV, button Power)\n"),
+              std::string::npos);
+    ASSERT_EQ(m_device.m_sent.size(), 1u);
+    EXPECT_EQ(m_device.m_sent[0].bytes, (std::vector<std::uint8_t>{0xFF, 0x00}));
+    EXPECT_EQ(ReadFileBytes(kExample), strBefore);
+    EXPECT_EQ(m_err.GetText(), "");
+}
+
+TEST_F(CHeadlessRunnerTest, FileThatCannotBeOpenedStopsTheRun)
+{
+    const CTempFolder folder;
+    EXPECT_FALSE(MakeRunner(folder.File("missing.qb")).Start());
+    EXPECT_NE(m_err.GetText().find("missing.qb"), std::string::npos);
+    EXPECT_EQ(m_out.GetText(), "");
+}
+
+// Show plays A and B a second apart at 07:00; the file is replaced while it plays.
+class CHeadlessReloadTest : public CHeadlessRunnerTest
+{
+protected:
+    static void WriteDocument(const std::string& strPath, bool bWithLate)
+    {
+        CListingTestDocument document;
+        CRemote& tv = document.AddRemote("TV", 0);
+        CRemoteButton& a = document.AddButton(tv, "A", "\x01");
+        CRemoteButton& b = document.AddButton(tv, "B", "\x02");
+        CRemoteButton& show = document.AddMegabutton(tv, "Show", kNotPlacedColumn, kNotPlacedRow);
+        show.m_steps = {{&tv, &a, 1}, {&tv, &b, 1}};
+        document.AddEvent("Show", CTime(1998, 3, 2, 7, 0, 0), kFrequencyDaily, tv, show);
+        if (bWithLate)
+            document.AddEvent("Late", CTime(1998, 3, 2, 22, 0, 0), kFrequencyDaily, tv, a);
+        ASSERT_TRUE(document.m_doc.OnSaveDocument(strPath));
+    }
+
+    CTempFolder m_folder;
+    std::string m_strPath = m_folder.File("show.qb");
+};
+
+TEST_F(CHeadlessReloadTest, StepsPrintAsSentAndTheReloadWaitsForTheFiring)
+{
+    WriteDocument(m_strPath, false);
+    CHeadlessRunner& runner = MakeRunner(m_strPath);
+    bool bReplaced = false;
+    runner.SetIdleWait(
+        [&]
+        {
+            if (!bReplaced)
+            {
+                bReplaced = true;
+                WriteDocument(m_strPath, true);
+            }
+            m_time.Advance(50);
+        });
+    ASSERT_TRUE(runner.Start());
+    RunSeconds(6);
+
+    const std::string strOut = m_out.GetText();
+    const auto nFired = strOut.find("1998-03-02 07:00:00 fired Show (remote TV, button Show)\n");
+    const auto nFirstStep = strOut.find("1998-03-02 07:00:00   step (remote TV, button A)\n");
+    const auto nSecondStep = strOut.find("1998-03-02 07:00:01   step (remote TV, button B)\n");
+    const auto nReloaded = strOut.find("Reloaded " + m_strPath + "\n");
+    ASSERT_NE(nFired, std::string::npos) << strOut;
+    EXPECT_LT(nFired, nFirstStep);
+    EXPECT_LT(nFirstStep, nSecondStep);
+    ASSERT_NE(nSecondStep, std::string::npos) << strOut;
+    ASSERT_NE(nReloaded, std::string::npos) << strOut;
+    EXPECT_LT(nSecondStep, nReloaded);
+    // Reloaded within the minute it fired in, Show is not fired a second time.
+    EXPECT_EQ(CountOf(strOut, " fired "), 1);
+    EXPECT_NE(strOut.find("Late                             1998-03-02 22:00  Active\n", nReloaded),
+              std::string::npos);
+    EXPECT_NE(strOut.find("Show                             1998-03-03 07:00  ARMED\n", nReloaded),
+              std::string::npos);
+    EXPECT_EQ(m_device.m_sent.size(), 2u);
+}
+
+// The whole run, signals included, on a simulated clock in real time: about two seconds.
+TEST(RunHeadlessTest, FiresOnTimeAndStopsCleanlyOnSigterm)
+{
+    const CScopedTimeZone zone("Europe/Berlin");
+    CSimulatedClock clock(CTime(1998, 3, 2, 6, 59, 59));
+    CScriptedTickSource ticks;
+    CRecordingDevice device(ticks);
+    CCapturedStream out;
+    CCapturedStream err;
+    std::thread stopper(
+        []
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2200));
+            std::raise(SIGTERM);
+        });
+    const int nStatus = RunHeadless(kExample, device, clock, out.Get(), err.Get());
+    stopper.join();
+    EXPECT_EQ(nStatus, 0);
+    const std::string strOut = out.GetText();
+    EXPECT_NE(strOut.find("1998-03-02 07:00:00 fired Wake (remote TV, button Power)\n"),
+              std::string::npos)
+        << strOut;
+    EXPECT_TRUE(strOut.ends_with("Stopped\n")) << strOut;
+    EXPECT_EQ(device.m_sent.size(), 1u);
+}
+} // namespace
