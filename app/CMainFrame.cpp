@@ -1,0 +1,598 @@
+#include "app/CMainFrame.h"
+
+#include "app/CMessageBox.h"
+#include "app/CQuorbexApp.h"
+#include "device/CClockBackend.h"
+#include "device/CInfraredDevice.h"
+#include "document/CQuorbexDoc.h"
+#include "engine/CFiringEngine.h"
+#include "engine/CScheduler.h"
+#include "ui/CQuorbexView.h"
+#include "ui/EventFormat.h"
+#include "ui/resources/CStringTable.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileOpenEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+#include <array>
+
+namespace
+{
+struct SCommandInfo
+{
+    int nId;
+    const char* pszText;
+    // Status-bar prompt, then the tooltip after a line break; a string id when pszPrompt is
+    // null and nPromptId is set.
+    const char* pszPrompt;
+    int nPromptId;
+};
+
+constexpr std::array<SCommandInfo, 15> kCommandInfo{{
+    {CMainFrame::kCmdFileNew, "&New\tCtrl+N", "Start a new, empty document\nNew", 0},
+    {CMainFrame::kCmdFileOpen, "&Open...\tCtrl+O", "Open a document from a file\nOpen", 0},
+    {CMainFrame::kCmdFileSave, "&Save\tCtrl+S", "Save the document\nSave", 0},
+    {CMainFrame::kCmdFileSaveAs, "Save &As...", "Save the document under a new name\nSave As",
+     0},
+    {CMainFrame::kCmdAddRemote, "Add &Remote...", nullptr, StringId::kAddRemotePrompt},
+    {CMainFrame::kCmdDeleteRemote, "&Delete Remote...", nullptr, StringId::kDeleteRemotePrompt},
+    {CMainFrame::kCmdParallelPort, "&Parallel Port...",
+     "Choose the parallel port of the infrared unit\nParallel Port", 0},
+    {CMainFrame::kCmdSystemClock, "S&ystem Clock...",
+     "Choose when the system clock is set from the battery clock\nSystem Clock", 0},
+    {CMainFrame::kCmdExit, "E&xit", "Quit the program, offering to save changes\nExit", 0},
+    {CMainFrame::kCmdEventProgrammer, "&Event Programmer", nullptr,
+     StringId::kEventProgrammerPrompt},
+    {CMainFrame::kCmdRemoteBuilder, "&Remote Builder", nullptr, StringId::kRemoteBuilderPrompt},
+    {CMainFrame::kCmdViewToolbar, "&Toolbar", "Show or hide the toolbar\nToolbar", 0},
+    {CMainFrame::kCmdViewStatusBar, "&Status Bar", "Show or hide the status bar\nStatus Bar", 0},
+    {CMainFrame::kCmdAbout, "&About Quorbit...",
+     "Show the program's name and version\nAbout", 0},
+    {CMainFrame::kCmdRecentFile, "Recent File", "Open this document", 0},
+}};
+
+const SCommandInfo& FindCommandInfo(int nId)
+{
+    for (const SCommandInfo& info : kCommandInfo)
+    {
+        if (info.nId == nId)
+            return info;
+    }
+    return kCommandInfo.back();
+}
+
+QString GetPrompt(const SCommandInfo& info)
+{
+    return info.pszPrompt ? QString(info.pszPrompt) : QString(LoadString(info.nPromptId));
+}
+
+// The first line of the document template's text: the program's window title.
+QString GetAppTitle()
+{
+    return QString(LoadString(StringId::kTemplate)).section('\n', 0, 0);
+}
+
+bool IsRecentFileCommand(int nId)
+{
+    return nId >= CMainFrame::kCmdRecentFile &&
+           nId < CMainFrame::kCmdRecentFile + CSettings::kRecentFiles;
+}
+
+// A stored rectangle that reaches past the primary screen's right or bottom edge moves to the
+// screen's top-left corner; one that starts left of or above the screen moves onto it. Its
+// size is kept.
+QRect PlaceOnScreen(QRect rect, const QRect& screen)
+{
+    if (rect.right() > screen.right() || rect.bottom() > screen.bottom())
+        rect.moveTopLeft(screen.topLeft());
+    if (rect.left() < screen.left())
+        rect.moveLeft(screen.left());
+    if (rect.top() < screen.top())
+        rect.moveTop(screen.top());
+    return rect;
+}
+
+QString GetFirstLocalFile(const QMimeData* pMime)
+{
+    if (!pMime || !pMime->hasUrls())
+        return {};
+    for (const QUrl& url : pMime->urls())
+    {
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    }
+    return {};
+}
+
+// "&1 ~/remotes/living-room.qb": ampersands in the path must not become mnemonics.
+QString GetRecentFileText(int nEntry, const QString& strPath)
+{
+    QString strShown = QDir::toNativeSeparators(strPath);
+    const QString strHome = QDir::homePath();
+    if (strShown.startsWith(strHome + '/'))
+        strShown = '~' + strShown.mid(strHome.size());
+    strShown.replace('&', "&&");
+    return QStringLiteral("&%1 %2").arg(nEntry + 1).arg(strShown);
+}
+} // namespace
+
+CMainFrame::CMainFrame(CQuorbexApp& app) : m_app(app)
+{
+    setObjectName("mainFrame");
+    resize(760, 420);
+    // The timer keeps running while a menu or modal dialog is open; the scheduler holds itself.
+    m_timer.setInterval(1000);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::Create()
+{
+    m_pView = new CQuorbexView(m_app.GetDocument(), m_app.GetSettings(),
+                               m_app.GetDialogBaseUnit(), this);
+    setCentralWidget(m_pView);
+    connect(m_pView, &CQuorbexView::EventProgrammerRequested, this,
+            [this] { OnCommand(kCmdEventProgrammer); });
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    // No context menu on the bars: the View menu shows and hides them.
+    setContextMenuPolicy(Qt::NoContextMenu);
+    qApp->installEventFilter(this);
+    UpdateTitle();
+    UpdateCommandUI();
+
+    connect(&m_timer, &QTimer::timeout, this, [this] { m_app.GetScheduler().SchedulerTick(); });
+    m_timer.start();
+}
+
+QAction* CMainFrame::AddCommand(QMenu* pMenu, int nId)
+{
+    const SCommandInfo& info = FindCommandInfo(nId);
+    const QString strPrompt = GetPrompt(info);
+    QAction* pAction = pMenu->addAction(info.pszText);
+    pAction->setStatusTip(strPrompt.section('\n', 0, 0));
+    pAction->setToolTip(strPrompt.section('\n', 1, 1));
+    connect(pAction, &QAction::triggered, this, [this, nId] { OnCommand(nId); });
+    m_commands[nId] = pAction;
+    return pAction;
+}
+
+void CMainFrame::CreateMenus()
+{
+    m_pFileMenu = menuBar()->addMenu("&File");
+    AddCommand(m_pFileMenu, kCmdFileNew)->setShortcut(QKeySequence("Ctrl+N"));
+    AddCommand(m_pFileMenu, kCmdFileOpen)->setShortcut(QKeySequence("Ctrl+O"));
+    AddCommand(m_pFileMenu, kCmdFileSave)->setShortcut(QKeySequence("Ctrl+S"));
+    AddCommand(m_pFileMenu, kCmdFileSaveAs);
+    m_pFileMenu->addSeparator();
+    AddCommand(m_pFileMenu, kCmdAddRemote);
+    AddCommand(m_pFileMenu, kCmdDeleteRemote);
+    m_pFileMenu->addSeparator();
+    QMenu* pConfigureMenu = m_pFileMenu->addMenu("&Configure");
+    AddCommand(pConfigureMenu, kCmdParallelPort);
+    AddCommand(pConfigureMenu, kCmdSystemClock);
+    m_pFileMenu->addSeparator();
+    m_pRecentEnd = m_pFileMenu->addSeparator();
+    AddCommand(m_pFileMenu, kCmdExit);
+
+    m_pViewMenu = menuBar()->addMenu("&View");
+    AddCommand(m_pViewMenu, kCmdEventProgrammer);
+    AddCommand(m_pViewMenu, kCmdRemoteBuilder);
+    m_pViewMenu->addSeparator();
+    AddCommand(m_pViewMenu, kCmdViewToolbar)->setCheckable(true);
+    AddCommand(m_pViewMenu, kCmdViewStatusBar)->setCheckable(true);
+    m_pViewMenu->addSeparator();
+
+    QMenu* pHelpMenu = menuBar()->addMenu("&Help");
+    AddCommand(pHelpMenu, kCmdAbout);
+
+    for (QMenu* pMenu : {m_pFileMenu, pConfigureMenu, m_pViewMenu, pHelpMenu})
+        WatchMenu(pMenu);
+    RebuildRecentFileMenu();
+}
+
+void CMainFrame::CreateToolBar()
+{
+    m_pToolBar = addToolBar("Toolbar");
+    m_pToolBar->setObjectName("toolbar");
+    m_pToolBar->setIconSize(QSize(16, 16));
+    const auto addButton = [this](int nId, QStyle::StandardPixmap nIcon) {
+        QAction* pAction = m_commands.at(nId);
+        pAction->setIcon(style()->standardIcon(nIcon));
+        m_pToolBar->addAction(pAction);
+    };
+    addButton(kCmdFileNew, QStyle::SP_FileIcon);
+    addButton(kCmdFileOpen, QStyle::SP_DialogOpenButton);
+    addButton(kCmdFileSave, QStyle::SP_DialogSaveButton);
+    m_pToolBar->addSeparator();
+    addButton(kCmdEventProgrammer, QStyle::SP_FileDialogDetailedView);
+    addButton(kCmdRemoteBuilder, QStyle::SP_ComputerIcon);
+    m_pToolBar->addSeparator();
+    addButton(kCmdAbout, QStyle::SP_MessageBoxInformation);
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    statusBar()->addWidget(new QLabel("Ready"), 1);
+    const QString strBackends = QStringLiteral("Infrared: %1   Clock: %2")
+                                    .arg(m_app.GetDevice().GetBackendName(),
+                                         m_app.GetClockBackend().GetName());
+    auto* pBackendPane = new QLabel(strBackends);
+    pBackendPane->setObjectName("backendPane");
+    statusBar()->addPermanentWidget(pBackendPane);
+
+    // Sized by its placeholder text, which stays until the first tick writes the time.
+    const QString strSizer = LoadString(StringId::kClockPaneSizer);
+    m_pClockPane = new QLabel(strSizer);
+    m_pClockPane->setObjectName("clockPane");
+    m_pClockPane->setAlignment(Qt::AlignCenter);
+    m_pClockPane->setMinimumWidth(m_pClockPane->fontMetrics().horizontalAdvance(strSizer) + 12);
+    statusBar()->addPermanentWidget(m_pClockPane);
+}
+
+void CMainFrame::WatchMenu(QMenu* pMenu)
+{
+    connect(pMenu, &QMenu::aboutToShow, this, &CMainFrame::OnMenuShown);
+    connect(pMenu, &QMenu::aboutToHide, this, &CMainFrame::OnMenuHidden);
+}
+
+// While any menu is open no event fires: the person may be about to change what would fire.
+void CMainFrame::OnMenuShown()
+{
+    if (m_nOpenMenus++ == 0)
+        m_app.GetScheduler().HoldForMenu();
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnMenuHidden()
+{
+    if (m_nOpenMenus > 0 && --m_nOpenMenus == 0)
+        m_app.GetScheduler().ReleaseMenuHold();
+}
+
+bool CMainFrame::IsFiring() const
+{
+    return m_app.GetEngine().GetFiringDepth() != 0;
+}
+
+bool CMainFrame::IsCommandEnabled(int nId) const
+{
+    const CQuorbexDoc& doc = m_app.GetDocument();
+    const bool bHasRemotes = doc.m_pRemotes && !doc.m_pRemotes->empty();
+    switch (nId)
+    {
+    case kCmdDeleteRemote:
+        return bHasRemotes && !IsFiring();
+    case kCmdRemoteBuilder:
+    case kCmdEventProgrammer:
+        return bHasRemotes;
+    case kCmdParallelPort:
+    case kCmdFileNew:
+    case kCmdFileOpen:
+    case kCmdExit:
+        return !IsFiring();
+    default:
+        return !IsRecentFileCommand(nId) || !IsFiring();
+    }
+}
+
+void CMainFrame::UpdateCommandUI()
+{
+    if (!m_pView)
+        return;
+    for (const auto& [nId, pAction] : m_commands)
+        pAction->setEnabled(IsCommandEnabled(nId));
+    m_commands.at(kCmdViewToolbar)->setChecked(!m_pToolBar->isHidden());
+    m_commands.at(kCmdViewStatusBar)->setChecked(!statusBar()->isHidden());
+
+    const CQuorbexDoc& doc = m_app.GetDocument();
+    for (QAction* pAction : m_pViewMenu->actions())
+    {
+        const int nId = pAction->data().toInt();
+        if (!doc.IsRemoteCommand(nId))
+            continue;
+        const CRemote* pRemote = doc.FindRemoteByMenuId(nId);
+        pAction->setChecked(pRemote && pRemote->m_pPad);
+    }
+    if (IsFiring() != m_bRecentCollapsed)
+        RebuildRecentFileMenu();
+}
+
+QAction* CMainFrame::FindCommand(int nId) const
+{
+    const auto it = m_commands.find(nId);
+    return it == m_commands.end() ? nullptr : it->second;
+}
+
+bool CMainFrame::OnCommand(int nId)
+{
+    CQuorbexDoc& doc = m_app.GetDocument();
+    if (doc.IsRemoteCommand(nId))
+    {
+        OnRemoteCommand(nId);
+        return true;
+    }
+    if (!m_commands.count(nId) && !IsRecentFileCommand(nId))
+        return false;
+    if (!IsCommandEnabled(nId))
+        return true;
+    switch (nId)
+    {
+    case kCmdFileNew:
+        m_app.OnFileNew();
+        break;
+    case kCmdFileOpen:
+        m_app.OnFileOpen();
+        break;
+    case kCmdFileSave:
+        m_app.OnFileSave();
+        break;
+    case kCmdFileSaveAs:
+        m_app.OnFileSaveAs();
+        break;
+    case kCmdExit:
+        close();
+        break;
+    case kCmdAddRemote:
+        ShowNotBuiltYet("The Add Remote dialog");
+        break;
+    case kCmdDeleteRemote:
+        ShowNotBuiltYet("The Delete Remote dialog");
+        break;
+    case kCmdRemoteBuilder:
+        ShowNotBuiltYet("The Remote Builder");
+        break;
+    case kCmdEventProgrammer:
+        OnEventProgrammer();
+        break;
+    case kCmdParallelPort:
+        ShowNotBuiltYet("The Configure Parallel Port dialog");
+        break;
+    case kCmdSystemClock:
+        ShowNotBuiltYet("The Configure System Clock dialog");
+        break;
+    case kCmdViewToolbar:
+        m_pToolBar->setVisible(m_pToolBar->isHidden());
+        break;
+    case kCmdViewStatusBar:
+        statusBar()->setVisible(statusBar()->isHidden());
+        break;
+    case kCmdAbout:
+        ShowAbout();
+        break;
+    default:
+        OnRecentFile(nId - kCmdRecentFile);
+        break;
+    }
+    UpdateCommandUI();
+    return true;
+}
+
+void CMainFrame::OnEventProgrammer()
+{
+    // While the programmer is open a one-time event that fires is kept, so that the person
+    // does not see it vanish from under the dialog.
+    CQuorbexDoc& doc = m_app.GetDocument();
+    doc.m_bEventsDialogOpen = true;
+    ShowNotBuiltYet("The Event Programmer");
+    doc.m_bEventsDialogOpen = false;
+}
+
+void CMainFrame::OnRemoteCommand(int nId)
+{
+    // The entry's id names its remote; ids of deleted remotes are never handed out again.
+    if (m_app.GetDocument().FindRemoteByMenuId(nId))
+        ShowNotBuiltYet("The remote's pad window");
+}
+
+void CMainFrame::ShowNotBuiltYet(const QString& strFeature)
+{
+    CMessageBox::Show(this, QMessageBox::Information,
+                      strFeature + " is not built yet in this version of Quorbit.",
+                      QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void CMainFrame::ShowAbout()
+{
+    CMessageBox::Show(this, QMessageBox::Information,
+                      GetAppTitle() + "\nVersion " + QUORBIT_VERSION, QMessageBox::Ok,
+                      QMessageBox::Ok);
+}
+
+void CMainFrame::AddRemoteMenuEntry(const CRemote& remote)
+{
+    QString strText = ToDisplayString(remote.m_strName);
+    QAction* pAction = m_pViewMenu->addAction(strText.replace('&', "&&"));
+    pAction->setData(remote.m_nMenuId);
+    pAction->setCheckable(true);
+    pAction->setStatusTip(LoadString(StringId::kRemoteMenuPrompt));
+    const int nId = remote.m_nMenuId;
+    connect(pAction, &QAction::triggered, this, [this, nId] { OnCommand(nId); });
+    UpdateCommandUI();
+}
+
+void CMainFrame::RemoveRemoteMenuEntry(const CRemote& remote)
+{
+    for (QAction* pAction : m_pViewMenu->actions())
+    {
+        if (pAction->data().isValid() && pAction->data().toInt() == remote.m_nMenuId)
+            delete pAction;
+    }
+    UpdateCommandUI();
+}
+
+void CMainFrame::RebuildRecentFileMenu()
+{
+    qDeleteAll(m_recentActions);
+    m_recentActions.clear();
+    // While a button fires the list collapses to its disabled placeholder: opening a file now
+    // would empty the document under the firing.
+    m_bRecentCollapsed = IsFiring();
+    const QStringList& files = m_app.GetSettings().m_recentFiles;
+    if (m_bRecentCollapsed || files.isEmpty())
+    {
+        auto* pPlaceholder = new QAction(FindCommandInfo(kCmdRecentFile).pszText, m_pFileMenu);
+        pPlaceholder->setEnabled(false);
+        m_recentActions.append(pPlaceholder);
+    }
+    else
+    {
+        for (int nEntry = 0; nEntry < files.size(); ++nEntry)
+        {
+            auto* pAction = new QAction(GetRecentFileText(nEntry, files[nEntry]), m_pFileMenu);
+            pAction->setStatusTip(FindCommandInfo(kCmdRecentFile).pszPrompt);
+            const int nId = kCmdRecentFile + nEntry;
+            connect(pAction, &QAction::triggered, this, [this, nId] { OnCommand(nId); });
+            m_recentActions.append(pAction);
+        }
+    }
+    m_pFileMenu->insertActions(m_pRecentEnd, m_recentActions);
+}
+
+void CMainFrame::OnRecentFile(int nEntry)
+{
+    const QStringList& files = m_app.GetSettings().m_recentFiles;
+    if (nEntry < 0 || nEntry >= files.size())
+        return;
+    m_app.OpenRecentFile(files[nEntry]);
+}
+
+void CMainFrame::OnDocumentChanged()
+{
+    UpdateTitle();
+    RebuildRecentFileMenu();
+    UpdateCommandUI();
+}
+
+void CMainFrame::UpdateTitle()
+{
+    setWindowTitle(m_app.GetTitle() + "[*] - " + GetAppTitle());
+    setWindowModified(m_app.GetDocument().IsModified());
+}
+
+void CMainFrame::SetClockText(const QString& strText)
+{
+    m_pClockPane->setText(strText);
+}
+
+QString CMainFrame::GetClockText() const
+{
+    return m_pClockPane->text();
+}
+
+bool CMainFrame::QueryEndSession(bool bMayAsk)
+{
+    if (bMayAsk && !m_app.SaveModified())
+        return false;
+    if (!IsFiring())
+        return true;
+    if (bMayAsk)
+        CMessageBox::Show(this, QMessageBox::Critical,
+                          LoadString(StringId::kShutdownWhileFiring), QMessageBox::Ok,
+                          QMessageBox::Ok);
+    return false;
+}
+
+void CMainFrame::StorePlacement()
+{
+    CSettings& settings = m_app.GetSettings();
+    settings.m_toolbarState = saveState();
+    settings.m_bStatusBarVisible = statusBar()->isHidden() ? 0 : 1;
+    for (int nColumn = 0; nColumn < CSettings::kEventColumns; ++nColumn)
+        settings.m_eventWidths[static_cast<std::size_t>(nColumn)] =
+            m_pView->GetColumnWidth(nColumn);
+    settings.m_nFrameShowCmd = isMinimized() ? 2 : (isMaximized() ? 3 : 1);
+    // The normal rectangle, also of a maximised window, so that it comes back the same size
+    // when the person un-maximises it next time.
+    const QRect rect = normalGeometry().isValid() ? normalGeometry() : geometry();
+    settings.m_nFrameLeft = rect.left();
+    settings.m_nFrameTop = rect.top();
+    settings.m_nFrameRight = rect.left() + rect.width();
+    settings.m_nFrameBottom = rect.top() + rect.height();
+}
+
+void CMainFrame::RestorePlacement()
+{
+    const CSettings& settings = m_app.GetSettings();
+    restoreState(settings.m_toolbarState);
+    statusBar()->setVisible(settings.m_bStatusBarVisible != 0);
+    if (settings.m_nFrameShowCmd != CSettings::kNotStored)
+    {
+        const QRect rect(QPoint(settings.m_nFrameLeft, settings.m_nFrameTop),
+                         QPoint(settings.m_nFrameRight - 1, settings.m_nFrameBottom - 1));
+        if (rect.isValid())
+            setGeometry(PlaceOnScreen(rect, QGuiApplication::primaryScreen()->geometry()));
+    }
+    if (settings.m_nFrameShowCmd == 2)
+        showMinimized();
+    else if (settings.m_nFrameShowCmd == 3)
+        showMaximized();
+    else
+        show();
+    UpdateCommandUI();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* pEvent)
+{
+    // Closing under a firing would pull the document and the windows from under it.
+    if (IsFiring())
+    {
+        pEvent->ignore();
+        return;
+    }
+    StorePlacement();
+    // The person may still cancel at the save question; the program then runs on with its
+    // scheduler, so the timer stops only once the close really goes ahead.
+    if (!m_app.SaveModified())
+    {
+        pEvent->ignore();
+        return;
+    }
+    m_timer.stop();
+    pEvent->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent)
+{
+    if (!IsFiring() && !GetFirstLocalFile(pEvent->mimeData()).isEmpty())
+        pEvent->acceptProposedAction();
+    else
+        pEvent->ignore();
+}
+
+void CMainFrame::dropEvent(QDropEvent* pEvent)
+{
+    const QString strPath = GetFirstLocalFile(pEvent->mimeData());
+    if (strPath.isEmpty() || IsFiring())
+    {
+        pEvent->ignore();
+        return;
+    }
+    pEvent->acceptProposedAction();
+    activateWindow();
+    // Opened once the drop has finished: the questions and messages of opening must not run
+    // inside the drag and drop exchange.
+    QTimer::singleShot(0, this, [this, strPath] { m_app.OpenDocumentFile(strPath); });
+}
+
+bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    // The desktop hands over a document to open.
+    if (pEvent->type() == QEvent::FileOpen)
+    {
+        const QString strPath = static_cast<QFileOpenEvent*>(pEvent)->file();
+        QTimer::singleShot(0, this, [this, strPath] { m_app.OpenDocumentFile(strPath); });
+        return true;
+    }
+    return QMainWindow::eventFilter(pWatched, pEvent);
+}

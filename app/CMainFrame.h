@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <map>
+
+class CQuorbexApp;
+class CQuorbexView;
+class CRemote;
+class QLabel;
+
+// The program's one top-level window: menus, toolbar, status bar with the clock pane, the event
+// list as its client, the scheduler's one-second timer and the remote entries of the View menu.
+// It greys what must not run while a button fires, and refuses to close or to let the session
+// end during a firing.
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Command ids of the menus, the toolbar and the keys.
+    enum ECommand
+    {
+        kCmdAddRemote = 32771,
+        kCmdDeleteRemote = 32772,
+        kCmdRemoteBuilder = 32773,
+        kCmdEventProgrammer = 32774,
+        kCmdParallelPort = 32779,
+        kCmdSystemClock = 32780,
+        kCmdFileNew = 57600,
+        kCmdFileOpen = 57601,
+        kCmdFileSave = 57603,
+        kCmdFileSaveAs = 57604,
+        kCmdRecentFile = 57616, // the first of four
+        kCmdAbout = 57664,
+        kCmdExit = 57665,
+        kCmdViewToolbar = 59392,
+        kCmdViewStatusBar = 59393,
+    };
+
+    explicit CMainFrame(CQuorbexApp& app);
+    ~CMainFrame() override;
+
+    // Builds the menus, toolbar, status bar and view, and starts the scheduler's timer. The
+    // document exists by now; the frame itself is built before it, as the document's windows.
+    void Create();
+    // Places the window as it was left at the last exit, pulled back onto the screen, and
+    // shows it.
+    void RestorePlacement();
+
+    // Runs a command by id, as its menu entry would, when its enabling rule allows it.
+    // Returns false for an id that is not a command.
+    bool OnCommand(int nId);
+    bool IsCommandEnabled(int nId) const;
+    // Brings every command's enabled state and check mark up to date.
+    void UpdateCommandUI();
+    QAction* FindCommand(int nId) const;
+
+    void AddRemoteMenuEntry(const CRemote& remote);
+    void RemoveRemoteMenuEntry(const CRemote& remote);
+    QMenu* GetViewMenu() const { return m_pViewMenu; }
+
+    // Title, recent-file list and commands after the document was replaced or saved.
+    void OnDocumentChanged();
+    void SetClockText(const QString& strText);
+    QString GetClockText() const;
+
+    // The session asks whether it may end: not with unsaved changes the person keeps, and not
+    // while a button fires. bMayAsk: questions may be put to the person.
+    bool QueryEndSession(bool bMayAsk);
+
+    CQuorbexView& GetView() const { return *m_pView; }
+    QTimer& GetSchedulerTimer() { return m_timer; }
+    int GetOpenMenuCount() const { return m_nOpenMenus; }
+
+protected:
+    void closeEvent(QCloseEvent* pEvent) override;
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+private:
+    QAction* AddCommand(QMenu* pMenu, int nId);
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void WatchMenu(QMenu* pMenu);
+    void OnMenuShown();
+    void OnMenuHidden();
+    void RebuildRecentFileMenu();
+    void OnRecentFile(int nEntry);
+    void OnRemoteCommand(int nId);
+    void OnEventProgrammer();
+    void ShowNotBuiltYet(const QString& strFeature);
+    void ShowAbout();
+    void StorePlacement();
+    bool IsFiring() const;
+    void UpdateTitle();
+
+    CQuorbexApp& m_app;
+    CQuorbexView* m_pView = nullptr;
+    QToolBar* m_pToolBar = nullptr;
+    QLabel* m_pClockPane = nullptr;
+    QMenu* m_pFileMenu = nullptr;
+    QMenu* m_pViewMenu = nullptr;
+    QAction* m_pRecentEnd = nullptr; // the separator after the recent-file entries
+    QList<QAction*> m_recentActions;
+    bool m_bRecentCollapsed = false;
+    std::map<int, QAction*> m_commands;
+    QTimer m_timer;
+    int m_nOpenMenus = 0;
+};

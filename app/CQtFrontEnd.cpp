@@ -1,0 +1,89 @@
+#include "app/CQtFrontEnd.h"
+
+#include "app/CMainFrame.h"
+#include "app/CMessageBox.h"
+#include "ui/CQuorbexView.h"
+#include "ui/EventFormat.h"
+#include "ui/resources/CStringTable.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+EAnswer CQtFrontEnd::ShowMessage(int nStringId, const std::string& strArgument,
+                                 EMessageBox nKind)
+{
+    // Arguments are names from the document, held in its 8-bit code page.
+    const QString strText = QString::fromStdString(
+        FormatString(nStringId, ToDisplayString(strArgument).toStdString()));
+    if (nKind == EMessageBox::Stop)
+    {
+        CMessageBox::Show(&m_frame, QMessageBox::Critical, strText, QMessageBox::Ok,
+                          QMessageBox::Ok);
+        return EAnswer::Ok;
+    }
+    const QMessageBox::StandardButton nAnswer =
+        CMessageBox::Show(&m_frame, QMessageBox::Question, strText,
+                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return nAnswer == QMessageBox::Yes ? EAnswer::Yes : EAnswer::No;
+}
+
+void CQtFrontEnd::PumpWaitMessages()
+{
+    // A quit asked for meanwhile stays pending on the main loop, which ends once the firing
+    // returns to it. The short sleep keeps the wait from spinning a core at full load.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    m_frame.UpdateCommandUI();
+    QThread::usleep(500);
+}
+
+void CQtFrontEnd::AddEventRow(CTimedEvent& event)
+{
+    m_frame.GetView().AddEventRow(event);
+}
+
+void CQtFrontEnd::RemoveEventRow(CTimedEvent& event)
+{
+    m_frame.GetView().RemoveEventRow(event);
+}
+
+void CQtFrontEnd::RemoveAllEventRows()
+{
+    m_frame.GetView().RemoveAllEventRows();
+}
+
+void CQtFrontEnd::SortEvents()
+{
+    m_frame.GetView().SortEvents();
+}
+
+void CQtFrontEnd::RefreshEventRows()
+{
+    m_frame.GetView().RefreshEventRows();
+}
+
+void CQtFrontEnd::AddRemoteMenuEntry(const CRemote& remote)
+{
+    m_frame.AddRemoteMenuEntry(remote);
+}
+
+void CQtFrontEnd::RemoveRemoteMenuEntry(const CRemote& remote)
+{
+    m_frame.RemoveRemoteMenuEntry(remote);
+}
+
+void CQtFrontEnd::OnModifiedChanged(bool bModified)
+{
+    m_frame.setWindowModified(bModified);
+}
+
+void CQtFrontEnd::ShowClockTime(const CTime& now)
+{
+    m_frame.SetClockText(FormatTimeOfDay(now));
+}
+
+void CQtFrontEnd::EnableCloseCommand(bool /*bEnable*/)
+{
+    // The window manager's close button cannot be greyed without re-creating the window; the
+    // frame refuses the close instead, and its own commands follow the firing depth.
+    m_frame.UpdateCommandUI();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "document/CFrontEnd.h"
+
+class CMainFrame;
+
+// The core's way to the windows: message boxes, the message pump, the event list, the View
+// menu's remote entries, the modified mark, the clock pane and the Close command, all on the
+// main frame and its view.
+class CQtFrontEnd : public CFrontEnd
+{
+public:
+    explicit CQtFrontEnd(CMainFrame& frame) : m_frame(frame) {}
+
+    EAnswer ShowMessage(int nStringId, const std::string& strArgument,
+                        EMessageBox nKind) override;
+    void PumpWaitMessages() override;
+
+    void AddEventRow(CTimedEvent& event) override;
+    void RemoveEventRow(CTimedEvent& event) override;
+    void RemoveAllEventRows() override;
+    void SortEvents() override;
+    void RefreshEventRows() override;
+
+    void AddRemoteMenuEntry(const CRemote& remote) override;
+    void RemoveRemoteMenuEntry(const CRemote& remote) override;
+
+    void OnModifiedChanged(bool bModified) override;
+    void ShowClockTime(const CTime& now) override;
+    void EnableCloseCommand(bool bEnable) override;
+
+private:
+    CMainFrame& m_frame;
+};

@@ -1,0 +1,263 @@
+#include "app/CQuorbexApp.h"
+
+#include "app/CDesktopRegistration.h"
+#include "app/CFileDialog.h"
+#include "app/CMainFrame.h"
+#include "app/CMessageBox.h"
+#include "app/CQtFrontEnd.h"
+#include "app/cli/CCommandLine.h"
+#include "device/CBiosClock.h"
+#include "device/CDeviceFactory.h"
+#include "document/CQuorbexDoc.h"
+#include "engine/CFiringEngine.h"
+#include "engine/CScheduler.h"
+#include "ui/resources/CStringTable.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QSessionManager>
+#include <QSettings>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace
+{
+QSettings OpenSettingsStore()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Dorn", "Quorbit");
+}
+
+std::string ToLocalPath(const QString& strPath)
+{
+    return QFile::encodeName(strPath).toStdString();
+}
+
+// Without a display Qt would abort; say why instead.
+bool HasDisplay()
+{
+    for (const char* pszName : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+    {
+        const char* pszValue = std::getenv(pszName);
+        if (pszValue && *pszValue)
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+int RunQuorbitApp(int argc, char** argv)
+{
+    SCommandLine commandLine;
+    std::string strError;
+    if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), commandLine, strError))
+    {
+        std::fprintf(stderr, "quorbit: %s\n\n%s", strError.c_str(), GetUsage());
+        return 2;
+    }
+    if (!HasDisplay())
+    {
+        std::fprintf(stderr, "quorbit: there is no display to show the window on; the "
+                             "commands of --help work without one\n");
+        return 1;
+    }
+    std::unique_ptr<CClockBackend> pClockBackend =
+        CreateClockBackend(commandLine.strClockStart, strError);
+    if (!pClockBackend)
+    {
+        std::fprintf(stderr, "quorbit: %s\n", strError.c_str());
+        return 2;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName("Dorn");
+    QApplication::setApplicationName(LoadString(StringId::kAppName));
+    QApplication::setApplicationVersion(QUORBIT_VERSION);
+    CQuorbexApp app(commandLine.strDevice, std::move(pClockBackend));
+    QObject::connect(&application, &QGuiApplication::commitDataRequest,
+                     [&app](QSessionManager& manager) { app.OnCommitDataRequest(manager); });
+    const QString strFile =
+        commandLine.files.empty() ? QString() : QFile::decodeName(commandLine.files.front().c_str());
+    if (!app.InitInstance(strFile))
+        return 1;
+    const int nExitCode = QApplication::exec();
+    app.ExitInstance();
+    return nExitCode;
+}
+
+CQuorbexApp::CQuorbexApp(std::string strDevice, std::unique_ptr<CClockBackend> pClockBackend)
+    : m_strDeviceBackend(std::move(strDevice)), m_pClockBackend(std::move(pClockBackend)),
+      m_pClock(std::make_unique<CBiosClock>(*m_pClockBackend))
+{
+}
+
+CQuorbexApp::~CQuorbexApp() = default;
+
+bool CQuorbexApp::InitInstance(const QString& strFile)
+{
+    m_nDialogBaseUnit = QFontMetrics(QApplication::font()).averageCharWidth();
+    QSettings store = OpenSettingsStore();
+    m_settings.Read(store);
+    if (!CreateDevice())
+        return false;
+    m_pDevice->SelectPort(m_settings.m_nParallelPort, m_settings.m_bDisableInterrupts);
+    RegisterDocumentType(QCoreApplication::applicationFilePath());
+    CreateWindowsAndDocument();
+
+    // A file named at start that cannot be opened ends the program once its message is shown.
+    if (strFile.isEmpty())
+        StartNewDocument();
+    else if (!OpenDocumentFile(strFile))
+        return false;
+    m_pFrame->setAcceptDrops(true);
+    m_pFrame->RestorePlacement();
+    return true;
+}
+
+bool CQuorbexApp::CreateDevice()
+{
+    std::string strError;
+    m_pDevice = CreateInfraredDevice(m_strDeviceBackend, m_settings.m_nParallelPort, strError);
+    if (m_pDevice)
+        return true;
+    std::fprintf(stderr, "quorbit: %s\n", strError.c_str());
+    return false;
+}
+
+void CQuorbexApp::CreateWindowsAndDocument()
+{
+    // The frame object comes first as the document's way to the windows; its windows are
+    // built once the document, the engine and the scheduler they show and drive exist.
+    m_pFrame = std::make_unique<CMainFrame>(*this);
+    m_pFrontEnd = std::make_unique<CQtFrontEnd>(*m_pFrame);
+    m_pDoc = std::make_unique<CQuorbexDoc>(*m_pFrontEnd, *m_pClock, m_settings.m_clock);
+    m_pEngine = std::make_unique<CFiringEngine>(*m_pDevice, *m_pFrontEnd, m_ticks);
+    m_pScheduler = std::make_unique<CScheduler>(*m_pDoc, *m_pEngine, m_ticks);
+    m_pFrame->Create();
+}
+
+void CQuorbexApp::ExitInstance()
+{
+    QSettings store = OpenSettingsStore();
+    m_settings.Write(store);
+}
+
+bool CQuorbexApp::IsFiring() const
+{
+    return m_pEngine->GetFiringDepth() != 0;
+}
+
+bool CQuorbexApp::OpenDocumentFile(const QString& strPath)
+{
+    if (IsFiring() || !SaveModified())
+        return false;
+    return LoadDocument(strPath);
+}
+
+void CQuorbexApp::OpenRecentFile(const QString& strPath)
+{
+    if (IsFiring() || !SaveModified())
+        return;
+    if (!LoadDocument(strPath))
+    {
+        m_settings.RemoveRecentFile(strPath);
+        m_pFrame->OnDocumentChanged();
+    }
+}
+
+bool CQuorbexApp::LoadDocument(const QString& strPath)
+{
+    const QString strAbsolute = QFileInfo(strPath).absoluteFilePath();
+    if (m_pDoc->OnOpenDocument(ToLocalPath(strAbsolute)))
+    {
+        SetPathName(strAbsolute);
+        m_settings.AddRecentFile(strAbsolute);
+        m_pFrame->OnDocumentChanged();
+        return true;
+    }
+    // A file that could not be read at all left the current document as it was.
+    if (m_pDoc->m_bNewerVersion || m_pDoc->m_bInvalidFile)
+    {
+        m_pDoc->SetModifiedFlag(false);
+        StartNewDocument();
+    }
+    return false;
+}
+
+void CQuorbexApp::StartNewDocument()
+{
+    m_pDoc->OnNewDocument();
+    SetPathName(QString());
+    m_pFrame->OnDocumentChanged();
+}
+
+void CQuorbexApp::OnFileNew()
+{
+    if (!IsFiring() && SaveModified())
+        StartNewDocument();
+}
+
+void CQuorbexApp::OnFileOpen()
+{
+    if (IsFiring())
+        return;
+    const QString strPath = CFileDialog::GetOpenPath(m_pFrame.get());
+    if (!strPath.isEmpty())
+        OpenDocumentFile(strPath);
+}
+
+bool CQuorbexApp::OnFileSave()
+{
+    return m_strPathName.isEmpty() ? OnFileSaveAs() : DoSave(m_strPathName);
+}
+
+bool CQuorbexApp::OnFileSaveAs()
+{
+    const QString strProposed = m_strPathName.isEmpty() ? GetTitle() + ".qb" : m_strPathName;
+    const QString strPath = CFileDialog::GetSavePath(m_pFrame.get(), strProposed);
+    return !strPath.isEmpty() && DoSave(strPath);
+}
+
+bool CQuorbexApp::DoSave(const QString& strPath)
+{
+    const QString strAbsolute = QFileInfo(strPath).absoluteFilePath();
+    if (!m_pDoc->OnSaveDocument(ToLocalPath(strAbsolute)))
+        return false;
+    SetPathName(strAbsolute);
+    m_settings.AddRecentFile(strAbsolute);
+    m_pFrame->OnDocumentChanged();
+    return true;
+}
+
+bool CQuorbexApp::SaveModified()
+{
+    if (!m_pDoc->IsModified())
+        return true;
+    const QMessageBox::StandardButton nAnswer = CMessageBox::Show(
+        m_pFrame.get(), QMessageBox::Warning, QStringLiteral("Save changes to %1?").arg(GetTitle()),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (nAnswer == QMessageBox::Yes)
+        return OnFileSave();
+    return nAnswer == QMessageBox::No;
+}
+
+QString CQuorbexApp::GetTitle() const
+{
+    return m_strPathName.isEmpty() ? QStringLiteral("Untitled")
+                                   : QFileInfo(m_strPathName).fileName();
+}
+
+void CQuorbexApp::SetPathName(const QString& strPath)
+{
+    m_strPathName = strPath;
+}
+
+void CQuorbexApp::OnCommitDataRequest(QSessionManager& manager)
+{
+    const bool bMayAsk = manager.allowsInteraction();
+    if (!m_pFrame->QueryEndSession(bMayAsk))
+        manager.cancel();
+    if (bMayAsk)
+        manager.release();
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "app/CSettings.h"
+#include "engine/CTickSource.h"
+
+#include <QString>
+
+#include <memory>
+#include <string>
+
+class CBiosClock;
+class CClockBackend;
+class CFiringEngine;
+class CInfraredDevice;
+class CMainFrame;
+class CQtFrontEnd;
+class CQuorbexDoc;
+class CScheduler;
+class QSessionManager;
+
+// The window program: runs the start-up and the event loop; the exit code for main().
+int RunQuorbitApp(int argc, char** argv);
+
+// The application object: the settings, the device and clock, the firing engine and scheduler,
+// the one document and the main frame. Start-up and exit run in a fixed order; the document's
+// file commands (New, Open, Save, Save As, the recent files) live here, as does its path.
+class CQuorbexApp
+{
+public:
+    // strDevice: the infrared backend ("" for the best this machine offers); pClockBackend: the
+    // clock every schedule reads.
+    CQuorbexApp(std::string strDevice, std::unique_ptr<CClockBackend> pClockBackend);
+    ~CQuorbexApp();
+    CQuorbexApp(const CQuorbexApp&) = delete;
+    CQuorbexApp& operator=(const CQuorbexApp&) = delete;
+
+    // Reads the settings, builds everything, opens strFile (or starts an empty document) and
+    // shows the main window. False when start-up failed (the reason has been shown).
+    bool InitInstance(const QString& strFile);
+    // Writes the settings back; after a normal end of the event loop.
+    void ExitInstance();
+
+    // Opens a document in place of the current one, asking first whether to save changes.
+    // Refused while a button fires: emptying the document would pull it from under the firing.
+    bool OpenDocumentFile(const QString& strPath);
+    // The same for an entry of the recent-file list, which loses the entry when it fails.
+    void OpenRecentFile(const QString& strPath);
+    void OnFileNew();
+    void OnFileOpen();
+    bool OnFileSave();
+    bool OnFileSaveAs();
+    // Asks "Save changes to ...?" for a modified document. False when the person cancelled or
+    // the save failed: whatever was about to replace or close the document must not go ahead.
+    bool SaveModified();
+
+    // The document's name for titles and questions: its file name, or "Untitled".
+    QString GetTitle() const;
+    const QString& GetPathName() const { return m_strPathName; }
+
+    CSettings& GetSettings() { return m_settings; }
+    CQuorbexDoc& GetDocument() const { return *m_pDoc; }
+    CFiringEngine& GetEngine() const { return *m_pEngine; }
+    CScheduler& GetScheduler() const { return *m_pScheduler; }
+    CMainFrame& GetMainFrame() const { return *m_pFrame; }
+    CInfraredDevice& GetDevice() const { return *m_pDevice; }
+    CClockBackend& GetClockBackend() const { return *m_pClockBackend; }
+    int GetDialogBaseUnit() const { return m_nDialogBaseUnit; }
+
+    // The desktop session asks whether it may end.
+    void OnCommitDataRequest(QSessionManager& manager);
+
+private:
+    bool CreateDevice();
+    void CreateWindowsAndDocument();
+    bool IsFiring() const;
+    // Replaces the document with the file's content; after a file that is not a document or
+    // is from a newer version the program goes on with an empty document.
+    bool LoadDocument(const QString& strPath);
+    void StartNewDocument();
+    bool DoSave(const QString& strPath);
+    void SetPathName(const QString& strPath);
+
+    std::string m_strDeviceBackend;
+    CSettings m_settings;
+    int m_nDialogBaseUnit = 8;
+    QString m_strPathName;
+
+    std::unique_ptr<CClockBackend> m_pClockBackend;
+    std::unique_ptr<CBiosClock> m_pClock;
+    std::unique_ptr<CInfraredDevice> m_pDevice;
+    CSteadyTickSource m_ticks;
+    std::unique_ptr<CQtFrontEnd> m_pFrontEnd;
+    std::unique_ptr<CQuorbexDoc> m_pDoc;
+    std::unique_ptr<CFiringEngine> m_pEngine;
+    std::unique_ptr<CScheduler> m_pScheduler;
+    // Last, so that it goes first: its view points into the document.
+    std::unique_ptr<CMainFrame> m_pFrame;
+};

@@ -1,0 +1,244 @@
+#include "ui/CListCtrlEx.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+
+namespace
+{
+// Room kept free around a cell's text: the first column's label sits closer to its icon.
+constexpr int kFirstColumnInset = 2;
+constexpr int kFirstColumnMargin = 4;
+constexpr int kColumnInset = 6;
+constexpr int kColumnMargin = 12;
+
+const QString kEllipsis = QStringLiteral("...");
+
+int GetIconWidth(const QModelIndex& index, const QSize& iconSize)
+{
+    const QVariant icon = index.siblingAtColumn(0).data(Qt::DecorationRole);
+    return icon.isValid() && !icon.isNull() ? iconSize.width() : 0;
+}
+
+// Draws one cell: the first column's icon, then the text, shortened to fit. A shortened text
+// is always drawn left-aligned, so that its start stays readable in any column.
+class CShortTextDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* pPainter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        const bool bFirst = index.column() == 0;
+        QRect cell = option.rect;
+        if (bFirst)
+            cell.setLeft(cell.left() + PaintIcon(pPainter, option, index));
+
+        const QString strText = index.data(Qt::DisplayRole).toString();
+        if (strText.isEmpty())
+            return;
+        const int nInset = bFirst ? kFirstColumnInset : kColumnInset;
+        const int nMargin = bFirst ? kFirstColumnMargin : kColumnMargin;
+        const QString strShort =
+            CListCtrlEx::MakeShortString(option.fontMetrics, strText, cell.width(), nMargin);
+        Qt::Alignment nAlign = Qt::AlignLeft;
+        if (!bFirst && strShort == strText)
+        {
+            const QVariant align = index.data(Qt::TextAlignmentRole);
+            if (align.isValid())
+                nAlign = Qt::Alignment(align.toInt()) & Qt::AlignHorizontal_Mask;
+        }
+        const QPalette::ColorRole nRole = (option.state & QStyle::State_Selected)
+                                              ? QPalette::HighlightedText
+                                              : QPalette::Text;
+        pPainter->setPen(option.palette.color(nRole));
+        pPainter->setFont(option.font);
+        pPainter->drawText(cell.adjusted(nInset, 0, -nInset, 0),
+                           int(nAlign | Qt::AlignVCenter | Qt::TextSingleLine), strShort);
+    }
+
+private:
+    // Returns the width the icon takes from the cell.
+    static int PaintIcon(QPainter* pPainter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index)
+    {
+        const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
+        if (icon.isNull())
+            return 0;
+        const QSize size = option.decorationSize;
+        const QRect rect(option.rect.left(),
+                         option.rect.top() + (option.rect.height() - size.height()) / 2,
+                         size.width(), size.height());
+        icon.paint(pPainter, rect);
+        return size.width();
+    }
+};
+} // namespace
+
+struct CListCtrlEx::SRowColours
+{
+    QColor text;
+    QColor fill;
+};
+
+CListCtrlEx::CListCtrlEx(QWidget* pParent) : QTreeView(pParent)
+{
+    setItemDelegate(new CShortTextDelegate(this));
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setIconSize(QSize(20, 16));
+    header()->setStretchLastSection(false);
+}
+
+bool CListCtrlEx::SetFullRowSel(bool bFullRowSel)
+{
+    if (m_bFullRowSel == bFullRowSel)
+        return false;
+    m_bFullRowSel = bFullRowSel;
+    viewport()->update();
+    return true;
+}
+
+void CListCtrlEx::RepaintSelectedItems()
+{
+    QModelIndexList rows;
+    if (currentIndex().isValid())
+        rows.append(currentIndex());
+    if (selectionModel())
+        rows += selectionModel()->selectedIndexes();
+    const int nWidth = viewport()->width();
+    for (const QModelIndex& index : rows)
+    {
+        const QRect rect = visualRect(index);
+        viewport()->update(QRect(0, rect.top(), nWidth, rect.height()));
+    }
+}
+
+QString CListCtrlEx::MakeShortString(const QFontMetrics& metrics, const QString& strText,
+                                     int nWidth, int nMargin)
+{
+    if (strText.isEmpty() || metrics.horizontalAdvance(strText) + nMargin <= nWidth)
+        return strText;
+    const int nEllipsis = metrics.horizontalAdvance(kEllipsis);
+    qsizetype nLength = strText.size() - 1;
+    while (nLength > 1 &&
+           metrics.horizontalAdvance(strText.left(nLength)) + nMargin + nEllipsis > nWidth)
+        --nLength;
+    return strText.left(std::max<qsizetype>(nLength, 1)) + kEllipsis;
+}
+
+CListCtrlEx::SRowColours CListCtrlEx::GetRowColours(bool bSelected) const
+{
+    const QPalette& pal = palette();
+    if (!isEnabled())
+        return {pal.color(QPalette::Disabled, QPalette::Text), pal.color(QPalette::Button)};
+    if (bSelected && hasFocus())
+        return {pal.color(QPalette::Active, QPalette::HighlightedText),
+                pal.color(QPalette::Active, QPalette::Highlight)};
+    if (bSelected)
+        return {pal.color(QPalette::ButtonText), pal.color(QPalette::Button)};
+    return {pal.color(QPalette::Text), pal.color(QPalette::Base)};
+}
+
+int CListCtrlEx::GetColumnsRight() const
+{
+    int nRight = 0;
+    for (int nColumn = 0; nColumn < header()->count(); ++nColumn)
+    {
+        if (!isColumnHidden(nColumn))
+            nRight = std::max(nRight, columnViewportPosition(nColumn) + columnWidth(nColumn));
+    }
+    return nRight;
+}
+
+void CListCtrlEx::drawRow(QPainter* pPainter, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const
+{
+    if (!m_bFullRowSel)
+    {
+        QTreeView::drawRow(pPainter, option, index);
+        return;
+    }
+    const bool bSelected =
+        selectionModel() && selectionModel()->isRowSelected(index.row(), index.parent());
+    const SRowColours colours = GetRowColours(bSelected);
+    const int nTop = option.rect.top();
+    const int nHeight = option.rect.height();
+    pPainter->fillRect(QRect(0, nTop, viewport()->width(), nHeight), palette().color(QPalette::Base));
+
+    // The highlight starts at the first column's label, after its icon, and ends at the last
+    // column or, when the columns are narrower than the list, at the list's right edge.
+    const int nFirstLeft = columnViewportPosition(0);
+    const int nLabelLeft =
+        std::min(nFirstLeft + GetIconWidth(index, iconSize()), nFirstLeft + columnWidth(0));
+    int nRight = GetColumnsRight();
+    if (m_bClientWidthSel)
+        nRight = std::max(nRight, viewport()->width());
+    const QRect highlight(nLabelLeft, nTop, nRight - nLabelLeft, nHeight);
+    pPainter->fillRect(highlight, colours.fill);
+
+    for (int nColumn = 0; nColumn < header()->count(); ++nColumn)
+    {
+        if (isColumnHidden(nColumn))
+            continue;
+        const QModelIndex cellIndex = index.siblingAtColumn(nColumn);
+        QStyleOptionViewItem cell = option;
+        cell.rect = QRect(columnViewportPosition(nColumn), nTop, columnWidth(nColumn), nHeight);
+        cell.state &= ~QStyle::State_Selected;
+        cell.palette.setColor(QPalette::Text, colours.text);
+        cell.decorationSize = iconSize();
+        pPainter->save();
+        pPainter->setClipRect(cell.rect);
+        itemDelegateForIndex(cellIndex)->paint(pPainter, cell, cellIndex);
+        pPainter->restore();
+    }
+
+    if (hasFocus() && currentIndex().row() == index.row())
+    {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = highlight;
+        focus.backgroundColor = colours.fill;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, pPainter, this);
+    }
+}
+
+void CListCtrlEx::focusInEvent(QFocusEvent* pEvent)
+{
+    QTreeView::focusInEvent(pEvent);
+    if (m_bFullRowSel)
+        RepaintSelectedItems();
+}
+
+void CListCtrlEx::focusOutEvent(QFocusEvent* pEvent)
+{
+    QTreeView::focusOutEvent(pEvent);
+    if (m_bFullRowSel)
+        RepaintSelectedItems();
+}
+
+void CListCtrlEx::keyPressEvent(QKeyEvent* pEvent)
+{
+    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter)
+    {
+        emit EnterPressed();
+        pEvent->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(pEvent);
+}
+
+void CListCtrlEx::mouseDoubleClickEvent(QMouseEvent* pEvent)
+{
+    emit DoubleClicked();
+    QTreeView::mouseDoubleClickEvent(pEvent);
+}
