@@ -85,6 +85,21 @@ SBcdReading MakeBcdReading(const std::tm& fields)
                           fields.tm_min, fields.tm_sec);
 }
 
+SBcdReading MakeBcdReading(const CTime& time)
+{
+    return MakeBcdReading(time.GetYear(), time.GetMonth(), time.GetDay(), time.GetHour(),
+                          time.GetMinute(), time.GetSecond());
+}
+
+std::string FormatClockRequest(int nYear, int nMonth, int nDay, int nHour, int nMinute,
+                               int nSecond)
+{
+    char szText[32];
+    std::snprintf(szText, sizeof szText, "%04d-%02d-%02d %02d:%02d:%02d", nYear, nMonth, nDay,
+                  nHour, nMinute, nSecond);
+    return szText;
+}
+
 void CBiosClock::ReadBiosClock(std::uint8_t* pCentury, std::uint8_t* pYear, std::uint8_t* pMonth,
                                std::uint8_t* pDay, std::uint8_t* pHour, std::uint8_t* pMinute,
                                std::uint8_t* pSecond)

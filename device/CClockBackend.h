@@ -4,6 +4,8 @@
 #include <ctime>
 #include <string>
 
+class CTime;
+
 // One reading of the real-time clock: seven two-digit BCD bytes as the clock chip holds them.
 struct SBcdReading
 {
@@ -22,6 +24,12 @@ struct SBcdReading
 SBcdReading MakeBcdReading(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond);
 // The same from broken-down time as the C library and the kernel's clock keep it.
 SBcdReading MakeBcdReading(const std::tm& fields);
+SBcdReading MakeBcdReading(const CTime& time);
+
+// A request to set the machine's clock as "YYYY-MM-DD HH:MM:SS", for the backends that only
+// record such requests.
+std::string FormatClockRequest(int nYear, int nMonth, int nDay, int nHour, int nMinute,
+                               int nSecond);
 
 // Where clock readings come from, and the one place that may set the machine's clock.
 class CClockBackend

@@ -50,18 +50,13 @@ bool CSimulatedClock::ReadClock(SBcdReading& reading)
 {
     const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(
         std::chrono::steady_clock::now() - m_startedAt);
-    const CTime now = m_start.AddSeconds(elapsed.count());
-    reading = MakeBcdReading(now.GetYear(), now.GetMonth(), now.GetDay(), now.GetHour(),
-                             now.GetMinute(), now.GetSecond());
+    reading = MakeBcdReading(m_start.AddSeconds(elapsed.count()));
     return true;
 }
 
 bool CSimulatedClock::SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute,
                                      int nSecond, std::string&)
 {
-    char szText[32];
-    std::snprintf(szText, sizeof szText, "%04d-%02d-%02d %02d:%02d:%02d", nYear, nMonth, nDay,
-                  nHour, nMinute, nSecond);
-    m_setRequests.emplace_back(szText);
+    m_setRequests.push_back(FormatClockRequest(nYear, nMonth, nDay, nHour, nMinute, nSecond));
     return true;
 }

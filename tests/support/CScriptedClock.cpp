@@ -1,7 +1,5 @@
 #include "support/CScriptedClock.h"
 
-#include <cstdio>
-
 bool CScriptedClock::ReadClock(SBcdReading& reading)
 {
     ++m_nReads;
@@ -11,17 +9,13 @@ bool CScriptedClock::ReadClock(SBcdReading& reading)
         m_readings.pop_front();
         return true;
     }
-    reading = MakeBcdReading(m_now.GetYear(), m_now.GetMonth(), m_now.GetDay(), m_now.GetHour(),
-                             m_now.GetMinute(), m_now.GetSecond());
+    reading = MakeBcdReading(m_now);
     return true;
 }
 
 bool CScriptedClock::SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute,
                                     int nSecond, std::string&)
 {
-    char szText[32];
-    std::snprintf(szText, sizeof szText, "%04d-%02d-%02d %02d:%02d:%02d", nYear, nMonth, nDay,
-                  nHour, nMinute, nSecond);
-    m_setRequests.emplace_back(szText);
+    m_setRequests.push_back(FormatClockRequest(nYear, nMonth, nDay, nHour, nMinute, nSecond));
     return true;
 }
