@@ -15,7 +15,8 @@ template <class TMap> auto SortedByName(const TMap& map)
     std::vector<const typename TMap::mapped_type::element_type*> records;
     for (const auto& [strName, pRecord] : map)
         records.push_back(pRecord.get());
-    std::ranges::sort(records, {}, [](const auto* pRecord) { return pRecord->m_strName; });
+    std::ranges::sort(records, {},
+                      [](const auto* pRecord) -> const std::string& { return pRecord->m_strName; });
     return records;
 }
 
@@ -24,11 +25,6 @@ template <class TMap> auto SortedByName(const TMap& map)
 template <class TRecord> std::string NameOf(const TRecord* pRecord)
 {
     return pRecord ? pRecord->m_strName : std::string();
-}
-
-template <std::size_t N> const char* TableText(const std::array<const char*, N>& texts, int nIndex)
-{
-    return nIndex >= 0 && nIndex < static_cast<int>(N) ? texts[nIndex] : "unknown";
 }
 
 std::string FormatTime(const CTime& time, char cBetweenDateAndTime)
@@ -79,6 +75,13 @@ std::string StyleText(int nStyle)
 {
     return nStyle >= 0 && nStyle < kStyleCount ? kRemoteStyles[nStyle].pszText
                                                : "style " + std::to_string(nStyle);
+}
+
+std::string FrequencyText(int nFrequency)
+{
+    return nFrequency >= 0 && nFrequency < kFrequencyCount
+               ? kFrequencyTexts[nFrequency]
+               : "frequency " + std::to_string(nFrequency);
 }
 
 std::string DelayText(int nDelay)
@@ -137,7 +140,7 @@ std::string EventText(const CTimedEvent& event)
     std::string strText = "Event " + ToDisplayText(event.m_strName) + ": ";
     strText += event.m_nFrequency == kFrequencyOnce ? FormatTime(event.m_time, ' ')
                                                     : FormatTimeOfDay(event.m_time);
-    strText += std::string(" ") + TableText(kFrequencyTexts, event.m_nFrequency);
+    strText += " " + FrequencyText(event.m_nFrequency);
     if (event.m_bDisabled)
         strText += ", disabled";
     strText += ", " + TargetText(event.m_pRemote, event.m_pButton) + ", last fired ";

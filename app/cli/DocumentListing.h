@@ -8,6 +8,13 @@ class CQuorbexDoc;
 // each sorted by name.
 std::string FormatDocumentText(const CQuorbexDoc& doc);
 
-// The document as one JSON object for other tools (see the usage text for its shape), arrays
-// sorted by name and steps in playing order.
+// The document as one JSON object on one line, for other tools that rely on its shape:
+//   {"version", "remotes": [{"name", "style", "menuId", "padOpen", "padX", "padY",
+//     "buttons": [{"name", "description", "column", "row", "mega", "length", "bits",
+//       "steps": [{"remote", "button", "delay"}]}]}],
+//    "events": [{"name", "time", "lastFired", "disabled", "frequency", "remote", "button"}]}
+// Arrays are sorted by name, steps stay in playing order. Texts are UTF-8; "bits" is the hex of
+// the learned bytes; times are local "YYYY-MM-DDTHH:MM"; "delay" is the step's delay index and
+// "frequency" the event's frequency number; a placed button's column and row name the cell it
+// occupies; "padOpen", "mega" and "disabled" are booleans.
 std::string FormatDocumentJson(const CQuorbexDoc& doc);
