@@ -7,7 +7,7 @@
 
 namespace
 {
-// How often a reading that is not valid BCD is taken again before the OS clock stands in.
+// How often a garbled reading is taken again before the OS clock stands in.
 constexpr int kInvalidReadingRetries = 3;
 // The wait for a new clock second gives up after this long and uses the last reading.
 constexpr auto kNewSecondBound = std::chrono::milliseconds(1100);
@@ -34,9 +34,9 @@ bool IsBcdIn(std::uint8_t nByte, int nLow, int nHigh)
 bool IsValidReading(const SBcdReading& reading)
 {
     return IsBcdIn(reading.nCentury, 0, 99) && IsBcdIn(reading.nYear, 0, 99) &&
-           IsBcdIn(reading.nMonth, 1, 12) &&
-           IsBcdIn(reading.nDay, 1, 31) && IsBcdIn(reading.nHour, 0, 23) &&
-           IsBcdIn(reading.nMinute, 0, 59) && IsBcdIn(reading.nSecond, 0, 59);
+           IsBcdIn(reading.nMonth, 1, 12) && IsBcdIn(reading.nDay, 1, 31) &&
+           IsBcdIn(reading.nHour, 0, 23) && IsBcdIn(reading.nMinute, 0, 59) &&
+           IsBcdIn(reading.nSecond, 0, 59);
 }
 
 // The clock's BCD bytes printed as hexadecimal read back as decimal digits.
@@ -91,8 +91,7 @@ SBcdReading MakeBcdReading(const CTime& time)
                           time.GetMinute(), time.GetSecond());
 }
 
-std::string FormatClockRequest(int nYear, int nMonth, int nDay, int nHour, int nMinute,
-                               int nSecond)
+std::string FormatClockRequest(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond)
 {
     char szText[32];
     std::snprintf(szText, sizeof szText, "%04d-%02d-%02d %02d:%02d:%02d", nYear, nMonth, nDay,
@@ -133,8 +132,8 @@ bool CBiosClock::SetClockFromBios(std::string& strError)
         atNewSecond = TakeReading(m_backend);
     const SBcdReading after = TakeReading(m_backend);
     const SClockFields fields = ConvertReading(PickReading(atNewSecond, after));
-    return m_backend.SetSystemClock(
-        static_cast<int>(fields.nYear), static_cast<int>(fields.nMonth),
-        static_cast<int>(fields.nDay), static_cast<int>(fields.nHour),
-        static_cast<int>(fields.nMinute), static_cast<int>(fields.nSecond), strError);
+    return m_backend.SetSystemClock(static_cast<int>(fields.nYear), static_cast<int>(fields.nMonth),
+                                    static_cast<int>(fields.nDay), static_cast<int>(fields.nHour),
+                                    static_cast<int>(fields.nMinute),
+                                    static_cast<int>(fields.nSecond), strError);
 }

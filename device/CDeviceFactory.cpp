@@ -10,8 +10,7 @@
 
 namespace
 {
-template <typename TPort>
-std::unique_ptr<CInfraredDevice> MakeDevice(TPort port, int nPort)
+template <typename TPort> std::unique_ptr<CInfraredDevice> MakeDevice(TPort port, int nPort)
 {
     auto pDevice = std::make_unique<CPortDevice<TPort>>(std::move(port));
     pDevice->SelectPort(nPort, pDevice->GetMaskInterrupts());

@@ -13,9 +13,9 @@ std::optional<CDirectPort> CDirectPort::Open(std::string& strError)
     {
         if (ioperm(registers.nData, 3, 1) != 0)
         {
-            strError = "direct port I/O is not permitted: " +
-                       std::system_category().message(errno) +
-                       " (it needs root or CAP_SYS_RAWIO)";
+            strError =
+                "direct port I/O is not permitted: " + std::system_category().message(errno) +
+                " (it needs root or CAP_SYS_RAWIO)";
             return std::nullopt;
         }
     }

@@ -26,13 +26,25 @@ public:
     bool Answers(std::uint16_t nData);
 
 #if QUORBIT_HAS_PORT_IO
-    std::uint8_t In(std::uint16_t nAddress) { return inb(nAddress); }
-    void Out(std::uint16_t nAddress, std::uint8_t nValue) { outb(nValue, nAddress); }
+    std::uint8_t In(std::uint16_t nAddress)
+    {
+        return inb(nAddress);
+    }
+    void Out(std::uint16_t nAddress, std::uint8_t nValue)
+    {
+        outb(nValue, nAddress);
+    }
 #else
-    std::uint8_t In(std::uint16_t) { return 0xFF; }
+    std::uint8_t In(std::uint16_t)
+    {
+        return 0xFF;
+    }
     void Out(std::uint16_t, std::uint8_t) {}
 #endif
-    const char* GetName() const { return "direct"; }
+    const char* GetName() const
+    {
+        return "direct";
+    }
 
 private:
     CDirectPort() = default;

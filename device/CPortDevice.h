@@ -34,8 +34,7 @@ protected:
 //     const char* GetName() const;
 // The loops call In and Out directly, so each sample costs one port access and a bit
 // operation: the recording's time base is the speed of the port.
-template <typename TPort>
-class CPortDevice final : public CPortDeviceBase
+template <typename TPort> class CPortDevice final : public CPortDeviceBase
 {
 public:
     explicit CPortDevice(TPort port) : m_port(std::move(port)) {}

@@ -86,12 +86,11 @@ bool CRtcClock::ReadClock(SBcdReading& reading)
     return true;
 }
 
-bool CRtcClock::SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute,
-                               int nSecond, std::string& strError)
+bool CRtcClock::SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond,
+                               std::string& strError)
 {
-    const timespec time{static_cast<std::time_t>(
-                            CTime(nYear, nMonth, nDay, nHour, nMinute, nSecond).GetTime()),
-                        0};
+    const timespec time{
+        static_cast<std::time_t>(CTime(nYear, nMonth, nDay, nHour, nMinute, nSecond).GetTime()), 0};
     if (clock_settime(CLOCK_REALTIME, &time) == 0)
         return true;
     strError = "cannot set the system clock: " + ErrnoText();

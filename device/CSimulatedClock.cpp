@@ -39,8 +39,8 @@ std::optional<CTime> CSimulatedClock::ParseStart(const std::string& strText)
 {
     int nYear = 0, nMonth = 0, nDay = 0, nHour = 0, nMinute = 0, nSecond = 0;
     if (!MatchesPattern(strText) ||
-        std::sscanf(strText.c_str(), "%d-%d-%d %d:%d:%d", &nYear, &nMonth, &nDay, &nHour,
-                    &nMinute, &nSecond) != 6 ||
+        std::sscanf(strText.c_str(), "%d-%d-%d %d:%d:%d", &nYear, &nMonth, &nDay, &nHour, &nMinute,
+                    &nSecond) != 6 ||
         !IsCalendarDate(nYear, nMonth, nDay) || nHour > 23 || nMinute > 59 || nSecond > 59)
         return std::nullopt;
     return CTime(nYear, nMonth, nDay, nHour, nMinute, nSecond);

@@ -63,9 +63,9 @@ TEST_F(CBiosClockTest, TakesTheSecondReadingWhenTheDayChangedBetweenThem)
 TEST_F(CBiosClockTest, ReadsAgainAfterAGarbledReading)
 {
     const SBcdReading garbled[] = {
-        Reading(0x17, 0x13, 0x4A, 0x07), // a letter digit
-        Reading(0x17, 0x24, 0x00, 0x00), // hour 24
-        Reading(0x00, 0x13, 0x45, 0x07), // day 0
+        Reading(0x17, 0x13, 0x4A, 0x07),            // a letter digit
+        Reading(0x17, 0x24, 0x00, 0x00),            // hour 24
+        Reading(0x00, 0x13, 0x45, 0x07),            // day 0
         {0x19, 0x98, 0x13, 0x17, 0x13, 0x45, 0x07}, // month 13
     };
     for (const SBcdReading& bad : garbled)

@@ -22,9 +22,9 @@ TEST(CClockBackendTest, StartsASimulatedClockOnlyFromAWholeLocalTime)
     EXPECT_EQ(CBiosClock(*pClock).GetBiosTime(), CTime(1998, 3, 2, 6, 59, 58));
 
     for (const char* pszBad :
-         {"1998-3-2 06:59:58", "1998-02-29 12:00:00", "1998-13-01 00:00:00",
-          "1998-03-02 24:00:00", "1998-03-02 06:60:00", "1998-03-02T06:59:58",
-          " 1998-03-02 06:59:5", "1998-03-02 06:59:58x", "1969-12-31 23:59:59", "tomorrow"})
+         {"1998-3-2 06:59:58", "1998-02-29 12:00:00", "1998-13-01 00:00:00", "1998-03-02 24:00:00",
+          "1998-03-02 06:60:00", "1998-03-02T06:59:58", " 1998-03-02 06:59:5",
+          "1998-03-02 06:59:58x", "1969-12-31 23:59:59", "tomorrow"})
     {
         strError.clear();
         EXPECT_EQ(CreateClockBackend(pszBad, strError), nullptr) << pszBad;
@@ -71,10 +71,9 @@ TEST(CClockBackendTest, ReadsWhetherTheClockChipKeepsLocalTime)
         const char* pszContent;
         bool bLocal;
     };
-    for (const SCase& adjtime : {SCase{"0.0 0 0.0\n0\nLOCAL\n", true},
-                                 SCase{"0.0 0 0.0\n0\nUTC\n", false},
-                                 SCase{"0.0 0 0.0\n0\n", false},
-                                 SCase{"LOCAL\n", false}})
+    for (const SCase& adjtime :
+         {SCase{"0.0 0 0.0\n0\nLOCAL\n", true}, SCase{"0.0 0 0.0\n0\nUTC\n", false},
+          SCase{"0.0 0 0.0\n0\n", false}, SCase{"LOCAL\n", false}})
     {
         std::ofstream(path) << adjtime.pszContent;
         EXPECT_EQ(CRtcClock::KeepsLocalTime(path.c_str()), adjtime.bLocal) << adjtime.pszContent;

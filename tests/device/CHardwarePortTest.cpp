@@ -51,8 +51,7 @@ TEST(CPpdevPortTest, FindsTheKernelDeviceByBaseAddress)
 
 // Reading the detector of a real port: the line is either idle or sees infrared, and the
 // other status lines do not leak into the answer.
-template <typename TPort>
-void ExpectDetectorLine(TPort port)
+template <typename TPort> void ExpectDetectorLine(TPort port)
 {
     CPortDevice<TPort> device(std::move(port));
     device.SelectPort(1, 0);

@@ -1,5 +1,5 @@
-#include "device/CMemoryPort.h"
 #include "device/CPortDevice.h"
+#include "device/CMemoryPort.h"
 #include "device/CSimulatedPort.h"
 
 #include <gtest/gtest.h>
