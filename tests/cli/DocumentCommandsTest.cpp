@@ -84,7 +84,7 @@ TEST(ListCommandTest, ListsTheSampleForAPerson)
         EXPECT_NE(result.strOut.find(pszLine), std::string::npos) << pszLine;
 }
 
-TEST(ListCommandTest, JsonOfAwkwardNamesIsValidUtf8)
+TEST(ListCommandTest, AwkwardNamesStayValidUtf8AndKeepOffTheTerminal)
 {
     const CTempFolder folder;
     CListingTestDocument test;
@@ -100,6 +100,12 @@ TEST(ListCommandTest, JsonOfAwkwardNamesIsValidUtf8)
     EXPECT_EQ(listed["buttons"].items.at(0)["bits"].strValue, "0f");
     EXPECT_EQ(listing["events"].items.at(0)["name"].strValue, "\xC2\xAB"
                                                               "Late\xC2\xBB");
+
+    const SProcessResult text = RunOnSimulation({"--list", folder.File("awkward.qb")});
+    EXPECT_NE(text.strOut.find("\nRemote Q\"uo\\te\xC3\xA9: 12 buttons high, 3 buttons wide"),
+              std::string::npos)
+        << text.strOut;
+    EXPECT_NE(text.strOut.find("\n  Button Tab?here: cell 0/0, 1 byte\n"), std::string::npos);
 }
 
 TEST(ConvertCommandTest, OutputLoadsAsTheSameDocumentAndKeepsTheOldOutputAsBackup)

@@ -105,31 +105,6 @@ TEST_F(DocumentListingTest, JsonHasTheAgreedShape)
     EXPECT_EQ(events[1]["button"].strValue, "Power");
 }
 
-TEST_F(DocumentListingTest, AwkwardNamesStayValidJson)
-{
-    CRemote& remote = m_test.AddRemote("Q\"uo\\te\xE9\x01", 7);
-    CRemoteButton& button = m_test.AddButton(remote, "\x80uro", "\x55");
-    m_test.AddEvent("Caf\xE9 \"late\"", CTime(1998, 3, 2, 22, 30, 0), kFrequencySunday + 5, remote,
-                    button);
-
-    const std::optional<SJson> root = ReadJson(FormatDocumentJson(m_test.m_doc));
-    ASSERT_TRUE(root);
-    // Sorted by the document's own bytes: 'H' < 'Q' < 'T'.
-    const SJson& awkward = (*root)["remotes"].items[1];
-    EXPECT_EQ(awkward["name"].strValue, "Q\"uo\\te\xC3\xA9\x01");
-    EXPECT_EQ(awkward["buttons"].items[0]["name"].strValue, "\xE2\x82\xAC"
-                                                            "uro");
-    EXPECT_EQ((*root)["events"].items[0]["name"].strValue, "Caf\xC3\xA9 \"late\"");
-    EXPECT_EQ((*root)["events"].items[0]["remote"].strValue, "Q\"uo\\te\xC3\xA9\x01");
-
-    const std::string strText = FormatDocumentText(m_test.m_doc);
-    EXPECT_NE(strText.find("Remote Q\"uo\\te\xC3\xA9?: 3 buttons high"), std::string::npos);
-    EXPECT_NE(strText.find("Event Caf\xC3\xA9 \"late\": 22:30 Friday, Q\"uo\\te\xC3\xA9?/"
-                           "\xE2\x82\xAC"
-                           "uro"),
-              std::string::npos);
-}
-
 TEST(DocumentListingEmptyTest, EmptyDocumentHasEmptyArrays)
 {
     CListingTestDocument test;
