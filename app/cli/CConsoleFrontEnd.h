@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/cli/CListingFrontEnd.h"
+
+#include <functional>
+
+// The headless runner's front end: messages and answers as for the other commands, and the
+// waits of a firing run whatever the runner hands in (its timer and a short sleep).
+class CConsoleFrontEnd : public CListingFrontEnd
+{
+public:
+    using CListingFrontEnd::CListingFrontEnd;
+
+    void PumpWaitMessages() override;
+    void SetPumpHandler(std::function<void()> onPump) { m_onPump = std::move(onPump); }
+
+private:
+    std::function<void()> m_onPump;
+};

@@ -1,0 +1,250 @@
+#include "app/cli/CHeadlessRunner.h"
+
+#include "app/cli/TextEncoding.h"
+#include "engine/CTickSource.h"
+#include "engine/EventStatus.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <map>
+#include <thread>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace
+{
+constexpr std::uint32_t kTickMs = 1000;
+
+// Without a settings store there is no clock-refresh schedule to honour, and a headless run
+// must not set the machine's clock on its own.
+constexpr SClockSettings kNoClockRefresh{0, 1, 0, 5};
+
+std::string FormatClock(const CTime& time, bool bSeconds)
+{
+    char szText[32];
+    std::snprintf(szText, sizeof szText, "%04d-%02d-%02d %02d:%02d", time.GetYear(),
+                  time.GetMonth(), time.GetDay(), time.GetHour(), time.GetMinute());
+    std::string strText = szText;
+    if (bSeconds)
+    {
+        std::snprintf(szText, sizeof szText, ":%02d", time.GetSecond());
+        strText += szText;
+    }
+    return strText;
+}
+
+std::string DescribeButton(const CRemote* pRemote, const CRemoteButton* pButton)
+{
+    return "(remote " + ToDisplayText(pRemote ? pRemote->m_strName : "?") + ", button " +
+           ToDisplayText(pButton ? pButton->GetDisplayText() : "?") + ")";
+}
+} // namespace
+
+CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
+                                 CClockBackend& clockBackend, CTickSource& ticks,
+                                 std::FILE* pOut, std::FILE* pErr)
+    : m_strPath(std::move(strPath)), m_pOut(pOut), m_frontEnd(pErr), m_clock(clockBackend),
+      m_doc(m_frontEnd, m_clock, kNoClockRefresh), m_ticks(ticks),
+      m_engine(device, m_frontEnd, ticks), m_scheduler(m_doc, m_engine, ticks)
+{
+    m_frontEnd.SetPumpHandler([this] { OnPump(); });
+    m_scheduler.SetFireObserver([this](const CTimedEvent& armed) { PrintFiring(armed); });
+    m_engine.SetStepObserver([this](const CMegaStep& step) { PrintStep(step); });
+}
+
+bool CHeadlessRunner::Start()
+{
+    // Stamped before reading, so that a change made while it is read is not missed.
+    m_loadedStamp = m_changedStamp = ReadStamp(m_strPath);
+    if (!m_doc.OnOpenDocument(m_strPath))
+        return false;
+    std::fprintf(m_pOut, "Running %s\n", ToDisplayText(m_strPath).c_str());
+    PrintEvents();
+    return true;
+}
+
+void CHeadlessRunner::Tick()
+{
+    m_nLastTick = m_ticks.GetTickCount();
+    // Never under a firing: its event and buttons belong to the content a reload replaces.
+    if (m_engine.GetFiringDepth() == 0)
+        ReloadIfChanged();
+    m_scheduler.SchedulerTick();
+}
+
+void CHeadlessRunner::OnPump()
+{
+    if (m_ticks.GetTickCount() - m_nLastTick >= kTickMs)
+        Tick();
+    if (m_idleWait)
+        m_idleWait();
+}
+
+CHeadlessRunner::SFileStamp CHeadlessRunner::ReadStamp(const std::string& strPath)
+{
+    struct stat status{};
+    if (stat(strPath.c_str(), &status) != 0)
+        return {};
+    return {true,
+            static_cast<std::uint64_t>(status.st_dev),
+            static_cast<std::uint64_t>(status.st_ino),
+            static_cast<std::uint64_t>(status.st_size),
+            static_cast<std::int64_t>(status.st_mtim.tv_sec),
+            static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
+}
+
+void CHeadlessRunner::ReloadIfChanged()
+{
+    const SFileStamp stamp = ReadStamp(m_strPath);
+    if (!stamp.bExists || stamp == m_loadedStamp)
+        return;
+    // A file still being written changes from one tick to the next; wait until it holds still.
+    if (stamp != m_changedStamp)
+    {
+        m_changedStamp = stamp;
+        return;
+    }
+    m_loadedStamp = stamp;
+    Reload();
+}
+
+void CHeadlessRunner::Reload()
+{
+    // An occurrence this run has already fired stays fired, even if the file on disk was saved
+    // before it happened.
+    std::map<std::string, CTime> lastFired;
+    for (const auto& [strName, pEvent] : *m_doc.m_pEvents)
+        lastFired.emplace(strName, pEvent->m_lastFired);
+
+    if (!m_doc.OnOpenDocument(m_strPath))
+    {
+        std::fprintf(m_pOut, "Reloading %s failed; trying again when it changes\n",
+                     ToDisplayText(m_strPath).c_str());
+        return;
+    }
+    for (const auto& [strName, pEvent] : *m_doc.m_pEvents)
+    {
+        const auto it = lastFired.find(strName);
+        if (it != lastFired.end())
+            pEvent->m_lastFired = std::max(pEvent->m_lastFired, it->second);
+    }
+    m_doc.ArmNextEvent();
+    std::fprintf(m_pOut, "Reloaded %s\n", ToDisplayText(m_strPath).c_str());
+    PrintEvents();
+}
+
+void CHeadlessRunner::PrintEvents()
+{
+    const CTime now = m_clock.GetBiosTime();
+    std::vector<std::pair<CTime, const CTimedEvent*>> events;
+    for (const auto& [strName, pEvent] : *m_doc.m_pEvents)
+        events.emplace_back(m_doc.NextOccurrence(*pEvent, now.ToMinute()), pEvent.get());
+    std::sort(events.begin(), events.end(),
+              [](const auto& first, const auto& second)
+              {
+                  return first.first != second.first ? first.first < second.first
+                                                     : first.second->m_strName <
+                                                           second.second->m_strName;
+              });
+    if (events.empty())
+        std::fprintf(m_pOut, "No events\n");
+    for (const auto& [next, pEvent] : events)
+        std::fprintf(m_pOut, "%-31s  %s  %s\n", ToDisplayText(pEvent->m_strName).c_str(),
+                     FormatClock(next, false).c_str(),
+                     GetEventStatusText(GetEventStatus(m_doc, *pEvent, now)));
+    std::fflush(m_pOut);
+}
+
+void CHeadlessRunner::PrintFiring(const CTimedEvent& armed)
+{
+    std::fprintf(m_pOut, "%s fired %s %s\n", FormatClock(m_clock.GetBiosTime(), true).c_str(),
+                 ToDisplayText(armed.m_strName).c_str(),
+                 DescribeButton(armed.m_pRemote, armed.m_pButton).c_str());
+    std::fflush(m_pOut);
+}
+
+void CHeadlessRunner::PrintStep(const CMegaStep& step)
+{
+    std::fprintf(m_pOut, "%s   step %s\n", FormatClock(m_clock.GetBiosTime(), true).c_str(),
+                 DescribeButton(step.m_pRemote, step.m_pButton).c_str());
+    std::fflush(m_pOut);
+}
+
+namespace
+{
+volatile std::sig_atomic_t g_bStopRequested = 0;
+
+void OnStopSignal(int)
+{
+    g_bStopRequested = 1;
+}
+
+// SIGINT and SIGTERM ask the run to stop once the firing in progress is over; a second one
+// finds the default action back and ends the program at once.
+class CStopSignals
+{
+public:
+    CStopSignals()
+    {
+        g_bStopRequested = 0;
+        struct sigaction action{};
+        action.sa_handler = OnStopSignal;
+        action.sa_flags = SA_RESETHAND;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &m_oldInterrupt);
+        sigaction(SIGTERM, &action, &m_oldTerminate);
+    }
+    ~CStopSignals()
+    {
+        sigaction(SIGINT, &m_oldInterrupt, nullptr);
+        sigaction(SIGTERM, &m_oldTerminate, nullptr);
+    }
+    CStopSignals(const CStopSignals&) = delete;
+    CStopSignals& operator=(const CStopSignals&) = delete;
+
+private:
+    struct sigaction m_oldInterrupt{};
+    struct sigaction m_oldTerminate{};
+};
+
+void Sleep(std::uint32_t nMilliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(nMilliseconds));
+}
+} // namespace
+
+int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBackend& clockBackend,
+                std::FILE* pOut, std::FILE* pErr)
+{
+    // Short enough for step timing, long enough not to spin.
+    constexpr std::uint32_t kIdleMs = 2;
+    // How long the loop sleeps at most before it looks at the stop request again.
+    constexpr std::uint32_t kLongestSleepMs = 100;
+
+    CSteadyTickSource ticks;
+    CHeadlessRunner runner(strPath, device, clockBackend, ticks, pOut, pErr);
+    runner.SetIdleWait([] { Sleep(kIdleMs); });
+    const CStopSignals signals;
+    if (!runner.Start())
+        return 1;
+
+    std::uint32_t nNextTick = ticks.GetTickCount();
+    while (!g_bStopRequested)
+    {
+        const auto nWait = static_cast<std::int32_t>(nNextTick - ticks.GetTickCount());
+        if (nWait > 0)
+        {
+            Sleep(std::min(static_cast<std::uint32_t>(nWait), kLongestSleepMs));
+            continue;
+        }
+        runner.Tick();
+        nNextTick += kTickMs;
+        // After a long firing the timer goes on from now, without a burst of missed beats.
+        if (static_cast<std::int32_t>(nNextTick - ticks.GetTickCount()) <= 0)
+            nNextTick = ticks.GetTickCount() + kTickMs;
+    }
+    std::fprintf(pOut, "Stopped\n");
+    return 0;
+}

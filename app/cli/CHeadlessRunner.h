@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/cli/CConsoleFrontEnd.h"
+#include "device/CBiosClock.h"
+#include "document/CQuorbexDoc.h"
+#include "engine/CFiringEngine.h"
+#include "engine/CScheduler.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+class CClockBackend;
+class CInfraredDevice;
+class CTickSource;
+
+// Runs the document's events until SIGINT or SIGTERM; returns the exit status.
+int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBackend& clockBackend,
+                std::FILE* pOut, std::FILE* pErr);
+
+// The runner without signals or real time: Start loads the document and lists its events, and
+// each Tick is one beat of the once-a-second timer. It never writes the document; when the
+// file changes on disk (and has stopped changing for a tick) it is loaded again and re-armed.
+class CHeadlessRunner
+{
+public:
+    CHeadlessRunner(std::string strPath, CInfraredDevice& device, CClockBackend& clockBackend,
+                    CTickSource& ticks, std::FILE* pOut, std::FILE* pErr);
+
+    // False when the document cannot be opened (the reason is on pErr).
+    bool Start();
+    void Tick();
+    // What a megabutton's wait does after giving the timer its due: the real loop sleeps a
+    // little so that a wait does not spin.
+    void SetIdleWait(std::function<void()> idleWait) { m_idleWait = std::move(idleWait); }
+
+    const CQuorbexDoc& GetDocument() const { return m_doc; }
+
+private:
+    // What identifies one version of the file on disk.
+    struct SFileStamp
+    {
+        bool bExists = false;
+        std::uint64_t nDevice = 0, nInode = 0, nSize = 0;
+        std::int64_t nSeconds = 0, nNanoseconds = 0;
+        bool operator==(const SFileStamp&) const = default;
+    };
+    static SFileStamp ReadStamp(const std::string& strPath);
+
+    void OnPump();
+    void ReloadIfChanged();
+    void Reload();
+    void PrintEvents();
+    void PrintFiring(const CTimedEvent& armed);
+    void PrintStep(const CMegaStep& step);
+
+    std::string m_strPath;
+    std::FILE* m_pOut;
+    CConsoleFrontEnd m_frontEnd;
+    CBiosClock m_clock;
+    CQuorbexDoc m_doc;
+    CTickSource& m_ticks;
+    CFiringEngine m_engine;
+    CScheduler m_scheduler;
+    std::function<void()> m_idleWait;
+    std::uint32_t m_nLastTick = 0;
+    SFileStamp m_loadedStamp;
+    SFileStamp m_changedStamp;
+};
