@@ -1,5 +1,6 @@
 #include "app/cli/CCommandLine.h"
 
+#include "app/cli/CHeadlessRunner.h"
 #include "app/cli/DocumentCommands.h"
 #include "device/CDeviceFactory.h"
 
@@ -129,8 +130,7 @@ int RunWithBackends(const SCommandLine& commandLine)
     case ECommand::Convert:
         return ConvertDocument(files[0], files[1], *pClock);
     default:
-        std::fprintf(stderr, "quorbit: --run is not available in this build yet\n");
-        return 1;
+        return RunHeadless(files[0], *pDevice, *pClock, stdout, stderr);
     }
 }
 } // namespace

@@ -148,7 +148,7 @@ class BadFileTest : public testing::TestWithParam<SBadFileCase>
 {
 };
 
-TEST_P(BadFileTest, ListAndConvertShowTheMessageAndFail)
+TEST_P(BadFileTest, EveryCommandShowsTheMessageAndFails)
 {
     const CTempFolder folder;
     const std::string strPath = folder.File("bad.qb");
@@ -158,7 +158,8 @@ TEST_P(BadFileTest, ListAndConvertShowTheMessageAndFail)
     for (const auto& arguments :
          {std::vector<std::string>{"--list", strPath},
           std::vector<std::string>{"--list", "--json", strPath},
-          std::vector<std::string>{"--convert", strPath, folder.File("out.qb")}})
+          std::vector<std::string>{"--convert", strPath, folder.File("out.qb")},
+          std::vector<std::string>{"--run", strPath}})
     {
         const SProcessResult result = RunOnSimulation(arguments);
         EXPECT_EQ(result.nExitStatus, 1);
