@@ -124,12 +124,4 @@ TEST_F(CSimulatedUnitTest, TheEmitterSendsALearnedFrameSampleForSample)
         ASSERT_EQ(sent[nSample], SampleAt(field, nSample) ? 1 : 0) << "sample " << nSample;
     EXPECT_EQ(sent.back(), 0);
 }
-
-TEST_F(CSimulatedUnitTest, TheDetectorSeesNothingUntilItIsPowered)
-{
-    CField field{};
-    std::uint32_t nLength = kBitstreamBytes;
-    m_device.CaptureBitstream(field.data(), nLength);
-    EXPECT_EQ(nLength, 0u);
-}
 } // namespace
