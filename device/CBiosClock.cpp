@@ -125,6 +125,9 @@ CTime CBiosClock::GetBiosTime()
 
 bool CBiosClock::SetClockFromBios(std::string& strError)
 {
+    // Waiting up to a second for the next clock second would only freeze the windows.
+    if (m_backend.IsSystemClock())
+        return true;
     const std::uint8_t nStartSecond = TakeReading(m_backend).nSecond;
     const auto giveUp = std::chrono::steady_clock::now() + kNewSecondBound;
     SBcdReading atNewSecond = TakeReading(m_backend);

@@ -46,4 +46,7 @@ public:
                                 int nSecond, std::string& strError) = 0;
     // A short name for the person: "rtc", "os", "simulated", ...
     virtual const char* GetName() const = 0;
+    // True when the readings are the operating system's own clock, so that setting that clock
+    // from them has nothing to do.
+    virtual bool IsSystemClock() const { return false; }
 };

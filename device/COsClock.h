@@ -14,4 +14,5 @@ public:
     bool SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond,
                         std::string& strError) override;
     const char* GetName() const override { return "os"; }
+    bool IsSystemClock() const override { return true; }
 };

@@ -126,3 +126,19 @@ TEST_F(CBiosClockTest, ReportsWhyTheSystemClockWasNotSet)
     EXPECT_EQ(strError, "not permitted");
 }
 } // namespace
+
+TEST(CBiosClockRefreshTest, RefreshFromTheSystemClockItselfReadsNothing)
+{
+    // A system clock whose second never changes: a refresh that waited for a new second
+    // would read it over and over.
+    class CFrozenSystemClock : public CScriptedClock
+    {
+    public:
+        bool IsSystemClock() const override { return true; }
+    } backend;
+    CBiosClock clock(backend);
+    std::string strError;
+    EXPECT_TRUE(clock.SetClockFromBios(strError));
+    EXPECT_EQ(backend.m_nReads, 0);
+    EXPECT_TRUE(backend.m_setRequests.empty());
+}
