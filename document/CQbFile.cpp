@@ -341,6 +341,8 @@ public:
     {
     }
 
+    void StoreVersion() { m_writer.PutU16(kQbFileVersion); }
+
     bool StoreRemotes(const CRemoteMap* pRemotes)
     {
         const auto remotes = SortedByName(pRemotes);
@@ -456,11 +458,9 @@ EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content)
 bool StoreQbFile(const CRemoteMap* pRemotes, const CEventMap* pEvents,
                  std::vector<std::uint8_t>& bytes, std::string& strTooLong)
 {
-    bytes.clear();
-    CByteWriter writer(bytes);
-    writer.PutBytes(kMagic);
-    writer.PutU16(kQbFileVersion);
+    bytes.assign(std::begin(kMagic), std::end(kMagic));
     CQbStorer storer(bytes, strTooLong);
+    storer.StoreVersion();
     if (!storer.StoreRemotes(pRemotes))
         return false;
     storer.StoreEvents(pEvents);

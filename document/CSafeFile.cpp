@@ -153,9 +153,10 @@ bool CSafeFile::Commit(const std::string& strTemporary, const std::string& strPa
 bool CSafeFile::WriteTemporary(const std::string& strBeside, std::span<const std::uint8_t> bytes,
                                mode_t nMode, std::string& strTemporary, std::string& strError) const
 {
-    const std::filesystem::path beside(strBeside);
-    std::string strTemplate =
-        (beside.parent_path() / ("." + beside.filename().string() + ".XXXXXX")).string();
+    // Hidden, and in the same folder so that the final rename stays on one file system.
+    std::filesystem::path temporary(strBeside);
+    temporary.replace_filename(temporary.filename().string().insert(0, 1, '.') + ".XXXXXX");
+    std::string strTemplate = temporary.string();
     CFileDescriptor file(::mkstemp(strTemplate.data()));
     if (file.Get() < 0)
     {
