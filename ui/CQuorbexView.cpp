@@ -44,6 +44,7 @@ void CQuorbexView::SetUpColumns(int nDialogBaseUnit)
         m_pList->setColumnWidth(nColumn,
                                 nStored == CSettings::kNotStored ? 10 * nDialogBaseUnit : nStored);
     }
+    ShowSortIndicator();
 }
 
 void CQuorbexView::AddEventRow(CTimedEvent& event)
@@ -64,13 +65,17 @@ void CQuorbexView::RemoveAllEventRows()
 
 void CQuorbexView::SortEvents()
 {
-    const int nColumn = m_settings.m_nSortColumn;
-    const bool bForward = m_settings.m_bSortForward != 0;
-    m_pModel->SortEvents(nColumn, bForward);
-    if (nColumn >= 0 && nColumn < CEventListModel::kColumnCount)
-        m_pList->header()->setSortIndicator(nColumn,
-                                            bForward ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_pModel->SortEvents(m_settings.m_nSortColumn, m_settings.m_bSortForward != 0);
+    ShowSortIndicator();
     m_pList->viewport()->update();
+}
+
+void CQuorbexView::ShowSortIndicator()
+{
+    const int nColumn = m_settings.m_nSortColumn;
+    if (nColumn >= 0 && nColumn < CEventListModel::kColumnCount)
+        m_pList->header()->setSortIndicator(
+            nColumn, m_settings.m_bSortForward ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void CQuorbexView::RefreshEventRows()

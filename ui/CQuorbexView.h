@@ -42,6 +42,7 @@ signals:
 
 private:
     void SetUpColumns(int nDialogBaseUnit);
+    void ShowSortIndicator();
 
     CSettings& m_settings;
     CEventListModel* m_pModel;

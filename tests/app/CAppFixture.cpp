@@ -1,0 +1,81 @@
+#include "app/CAppFixture.h"
+
+#include "app/CMainFrame.h"
+#include "app/CMessageBox.h"
+#include "document/CQuorbexDoc.h"
+
+#include <QFile>
+#include <QSettings>
+
+namespace
+{
+QSettings OpenStore()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Dorn", "Quorbit");
+}
+} // namespace
+
+CAppFixture::CAppFixture()
+{
+    OpenStore().clear();
+    CMessageBox::TakeShownTexts();
+    auto pClock = std::make_unique<CScriptedClock>(CTime(1998, 6, 1, 6, 59, 0));
+    m_pClock = pClock.get();
+    m_pApp = std::make_unique<CQuorbexApp>("sim", std::move(pClock));
+}
+
+CAppFixture::~CAppFixture() = default;
+
+bool CAppFixture::Start(const QString& strFile)
+{
+    return m_pApp->InitInstance(strFile);
+}
+
+CMainFrame& CAppFixture::Frame() const
+{
+    return m_pApp->GetMainFrame();
+}
+
+CQuorbexDoc& CAppFixture::Doc() const
+{
+    return m_pApp->GetDocument();
+}
+
+void CAppFixture::StoreSettings(const std::function<void(CSettings&)>& change)
+{
+    CSettings settings;
+    change(settings);
+    QSettings store = OpenStore();
+    settings.Write(store);
+}
+
+CSettings CAppFixture::LoadSettings()
+{
+    CSettings settings;
+    QSettings store = OpenStore();
+    settings.Read(store);
+    return settings;
+}
+
+CRemote& CAppFixture::AddRemoteWithButton(const std::string& strName)
+{
+    CRemote& remote = *Doc().AddRemote(strName, 0);
+    CRemoteButton& button = *Doc().AddButton(remote, "Power", "", false);
+    button.m_nLength = 4;
+    button.m_bits[0] = 0xF0;
+    return remote;
+}
+
+QString CAppFixture::GetTempPath(const QString& strName) const
+{
+    return m_dir.filePath(strName);
+}
+
+QString CAppFixture::WriteTempFile(const QString& strName, const QByteArray& bytes) const
+{
+    const QString strPath = GetTempPath(strName);
+    QFile file(strPath);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return strPath;
+}

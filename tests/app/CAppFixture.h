@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/CQuorbexApp.h"
+#include "support/CScriptedClock.h"
+#include "support/TimeZone.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+class CMainFrame;
+class CQuorbexDoc;
+class CRemote;
+class CRemoteButton;
+
+// Starts the whole window program on the simulated infrared unit and a scripted clock, with
+// settings that start empty for every test.
+class CAppFixture : public ::testing::Test
+{
+protected:
+    CAppFixture();
+    ~CAppFixture() override;
+
+    // Runs start-up, as the program does with strFile on its command line.
+    bool Start(const QString& strFile = QString());
+
+    CQuorbexApp& App() const { return *m_pApp; }
+    CMainFrame& Frame() const;
+    CQuorbexDoc& Doc() const;
+
+    // Settings as a previous run would have left them.
+    static void StoreSettings(const std::function<void(CSettings&)>& change);
+    static CSettings LoadSettings();
+
+    // A remote with one learned plain button "Power".
+    CRemote& AddRemoteWithButton(const std::string& strName);
+    QString GetTempPath(const QString& strName) const;
+    // A file holding exactly these bytes.
+    QString WriteTempFile(const QString& strName, const QByteArray& bytes) const;
+
+    CScopedTimeZone m_zone{"UTC0"};
+    QTemporaryDir m_dir;
+    CScriptedClock* m_pClock = nullptr;
+
+private:
+    std::unique_ptr<CQuorbexApp> m_pApp;
+};

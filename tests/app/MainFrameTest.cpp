@@ -1,0 +1,483 @@
+#include "app/CAppFixture.h"
+#include "app/CFileDialog.h"
+#include "app/CMainFrame.h"
+#include "app/CMessageBox.h"
+#include "document/CQuorbexDoc.h"
+#include "engine/CFiringEngine.h"
+#include "engine/CScheduler.h"
+#include "ui/CListCtrlEx.h"
+#include "ui/CQuorbexView.h"
+#include "ui/resources/CStringTable.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace
+{
+using MainFrameTest = CAppFixture;
+using EntryList = std::vector<std::pair<QString, int>>;
+
+const QString kLivingRoom = QStringLiteral(QUORBIT_EXAMPLES "/living-room.qb");
+
+QMenu* GetMenu(const CMainFrame& frame, int nIndex)
+{
+    return frame.menuBar()->actions().at(nIndex)->menu();
+}
+
+// The View menu's entries after its last separator: the remotes, with their command ids.
+EntryList GetRemoteEntries(const CMainFrame& frame)
+{
+    EntryList entries;
+    for (const QAction* pAction : frame.GetViewMenu()->actions())
+    {
+        if (pAction->isSeparator())
+            entries.clear();
+        else
+            entries.emplace_back(pAction->text(), pAction->data().toInt());
+    }
+    return entries;
+}
+
+// The recent-file entries of the File menu, or its placeholder, with whether they are enabled.
+std::vector<std::pair<QString, bool>> GetRecentEntries(const CMainFrame& frame)
+{
+    std::vector<std::pair<QString, bool>> entries;
+    for (const QAction* pAction : GetMenu(frame, 0)->actions())
+    {
+        const QString strText = pAction->text();
+        if (strText == "Recent File" || (strText.startsWith('&') && strText[1].isDigit()))
+            entries.emplace_back(strText, pAction->isEnabled());
+    }
+    return entries;
+}
+
+void DropFile(CMainFrame& frame, const QString& strPath)
+{
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(strPath)});
+    // A drop reaches only the widget that accepted the drag's entry.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&frame, &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&frame, &drop);
+    QCoreApplication::processEvents();
+}
+
+TEST_F(MainFrameTest, FirstStartShowsAnEmptyUntitledDocumentAtTheDefaults)
+{
+    ASSERT_TRUE(Start());
+    CMainFrame& frame = Frame();
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_FALSE(frame.isMaximized());
+    EXPECT_EQ(frame.windowTitle(), "Untitled[*] - Quorbit Remote Control Centre");
+    EXPECT_FALSE(frame.isWindowModified());
+    EXPECT_EQ(frame.GetClockText(), "00:00:00 AM");
+    EXPECT_TRUE(frame.GetSchedulerTimer().isActive());
+    EXPECT_EQ(frame.GetSchedulerTimer().interval(), 1000);
+    ASSERT_NE(Doc().m_pRemotes, nullptr);
+    EXPECT_TRUE(Doc().m_pRemotes->empty());
+
+    const int nBaseUnit = App().GetDialogBaseUnit();
+    for (int nColumn = 0; nColumn < 7; ++nColumn)
+        EXPECT_EQ(frame.GetView().GetColumnWidth(nColumn), 10 * nBaseUnit);
+    const QHeaderView* pHeader = frame.GetView().GetList().header();
+    EXPECT_EQ(pHeader->sortIndicatorSection(), 0);
+    EXPECT_EQ(pHeader->sortIndicatorOrder(), Qt::AscendingOrder);
+    EXPECT_EQ(GetRecentEntries(frame), (std::vector<std::pair<QString, bool>>{{"Recent File", false}}));
+
+    // The first tick replaces the placeholder with the clock's time.
+    App().GetScheduler().SchedulerTick();
+    EXPECT_EQ(frame.GetClockText(), "6:59:00 AM");
+}
+
+struct SPlacementCase
+{
+    const char* pszName;
+    QPoint stored;       // top-left; negative or past the screen's edge as needed
+    bool bPastRightEdge; // stored left placed 100 pixels before the screen's right edge
+    int nShowCmd;
+    QPoint expected;
+};
+
+class PlacementTest : public CAppFixture, public ::testing::WithParamInterface<SPlacementCase>
+{
+};
+
+TEST_P(PlacementTest, StoredPlacementComesBackPulledOntoTheScreen)
+{
+    const SPlacementCase& test = GetParam();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QPoint stored =
+        test.bPastRightEdge ? QPoint(screen.right() - 100, test.stored.y()) : test.stored;
+    const QSize size(600, 400);
+    StoreSettings([&](CSettings& settings) {
+        settings.m_nFrameShowCmd = test.nShowCmd;
+        settings.m_nFrameLeft = stored.x();
+        settings.m_nFrameTop = stored.y();
+        settings.m_nFrameRight = stored.x() + size.width();
+        settings.m_nFrameBottom = stored.y() + size.height();
+    });
+    ASSERT_TRUE(Start());
+
+    // The window system may nudge a window further in so that its frame stays on the screen.
+    const QRect normal = Frame().normalGeometry();
+    const QMargins frame = Frame().windowHandle()->frameMargins();
+    EXPECT_GE(normal.left(), test.expected.x());
+    EXPECT_LE(normal.left(), test.expected.x() + frame.left());
+    EXPECT_GE(normal.top(), test.expected.y());
+    EXPECT_LE(normal.top(), test.expected.y() + frame.top());
+    EXPECT_EQ(normal.size(), size);
+    EXPECT_EQ(Frame().isMaximized(), test.nShowCmd == 3);
+    EXPECT_EQ(Frame().isMinimized(), test.nShowCmd == 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainFrame, PlacementTest,
+    ::testing::Values(
+        SPlacementCase{"MaximisedFromALargerScreen", QPoint(0, 50), true, 3, QPoint(0, 0)},
+        SPlacementCase{"AboveAndLeftOfTheScreen", QPoint(-30, -40), false, 1, QPoint(0, 0)},
+        SPlacementCase{"LeftOfTheScreenOnly", QPoint(-30, 40), false, 1, QPoint(0, 40)},
+        SPlacementCase{"InsideTheScreen", QPoint(20, 30), false, 1, QPoint(20, 30)},
+        SPlacementCase{"Minimised", QPoint(20, 30), false, 2, QPoint(20, 30)}),
+    [](const ::testing::TestParamInfo<SPlacementCase>& info) { return info.param.pszName; });
+
+TEST_F(MainFrameTest, ClosingAMaximisedWindowStoresItsNormalRectangleAndTheColumns)
+{
+    ASSERT_TRUE(Start());
+    Frame().setGeometry(40, 50, 500, 300);
+    Frame().showMaximized();
+    Frame().GetView().GetList().setColumnWidth(2, 77);
+
+    EXPECT_TRUE(Frame().close());
+    EXPECT_FALSE(Frame().GetSchedulerTimer().isActive());
+    App().ExitInstance();
+
+    const CSettings settings = LoadSettings();
+    EXPECT_EQ(settings.m_nFrameShowCmd, 3);
+    EXPECT_EQ(settings.m_nFrameLeft, 40);
+    EXPECT_EQ(settings.m_nFrameTop, 50);
+    EXPECT_EQ(settings.m_nFrameRight, 540);
+    EXPECT_EQ(settings.m_nFrameBottom, 350);
+    EXPECT_EQ(settings.m_eventWidths[2], 77);
+    EXPECT_FALSE(settings.m_toolbarState.isEmpty());
+}
+
+struct SNewCase
+{
+    const char* pszName;
+    bool bModified;
+    QMessageBox::StandardButton nAnswer;
+    bool bEmptied;
+    bool bSaved;
+};
+
+class FileNewTest : public CAppFixture, public ::testing::WithParamInterface<SNewCase>
+{
+};
+
+TEST_P(FileNewTest, AsksAboutUnsavedChangesFirst)
+{
+    const SNewCase& test = GetParam();
+    ASSERT_TRUE(Start());
+    AddRemoteWithButton("TV");
+    Doc().SetModifiedFlag(test.bModified);
+    const QString strPath = GetTempPath("saved.qb");
+    if (test.bSaved)
+        CFileDialog::QueuePath(strPath);
+    if (test.bModified)
+        CMessageBox::QueueAnswer(test.nAnswer);
+
+    EXPECT_TRUE(Frame().OnCommand(CMainFrame::kCmdFileNew));
+
+    const QStringList expectedQuestions =
+        test.bModified ? QStringList{"Save changes to Untitled?"} : QStringList{};
+    EXPECT_EQ(CMessageBox::TakeShownTexts(), expectedQuestions);
+    EXPECT_EQ(Doc().m_pRemotes->empty(), test.bEmptied);
+    EXPECT_EQ(QFileInfo::exists(strPath), test.bSaved);
+    EXPECT_EQ(Frame().windowTitle(), "Untitled[*] - Quorbit Remote Control Centre");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainFrame, FileNewTest,
+    ::testing::Values(SNewCase{"Unmodified", false, QMessageBox::Cancel, true, false},
+                      SNewCase{"Cancelled", true, QMessageBox::Cancel, false, false},
+                      SNewCase{"ChangesDropped", true, QMessageBox::No, true, false},
+                      SNewCase{"ChangesSavedFirst", true, QMessageBox::Yes, true, true}),
+    [](const ::testing::TestParamInfo<SNewCase>& info) { return info.param.pszName; });
+
+TEST_F(MainFrameTest, CancellingTheSaveQuestionAtCloseKeepsTheSchedulerRunning)
+{
+    ASSERT_TRUE(Start());
+    AddRemoteWithButton("TV");
+
+    CMessageBox::QueueAnswer(QMessageBox::Cancel);
+    EXPECT_FALSE(Frame().close());
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_TRUE(Frame().GetSchedulerTimer().isActive());
+
+    CMessageBox::QueueAnswer(QMessageBox::No);
+    EXPECT_TRUE(Frame().close());
+    EXPECT_FALSE(Frame().GetSchedulerTimer().isActive());
+    EXPECT_EQ(CMessageBox::TakeShownTexts().size(), 2);
+}
+
+TEST_F(MainFrameTest, CommandsThatNeedARemoteAreGreyedWithoutOne)
+{
+    ASSERT_TRUE(Start());
+    const int needRemote[] = {CMainFrame::kCmdDeleteRemote, CMainFrame::kCmdRemoteBuilder,
+                              CMainFrame::kCmdEventProgrammer};
+    for (const int nId : needRemote)
+        EXPECT_FALSE(Frame().FindCommand(nId)->isEnabled()) << nId;
+    EXPECT_TRUE(Frame().FindCommand(CMainFrame::kCmdAddRemote)->isEnabled());
+
+    Doc().AddRemote("TV", 0);
+    for (const int nId : needRemote)
+        EXPECT_TRUE(Frame().FindCommand(nId)->isEnabled()) << nId;
+}
+
+TEST_F(MainFrameTest, WhileAMegabuttonFiresTheWindowGuardsTheDocument)
+{
+    StoreSettings([&](CSettings& settings) { settings.m_recentFiles = {kLivingRoom}; });
+    ASSERT_TRUE(Start());
+    CRemote& tv = AddRemoteWithButton("TV");
+    CRemoteButton& macro = *Doc().AddButton(tv, "Macro", "", true);
+    macro.m_steps.push_back(CMegaStep{&tv, tv.FindButton("Power"), 0}); // 0.5 s
+    Doc().SetModifiedFlag(false);
+
+    const std::vector<int> greyed = {CMainFrame::kCmdFileNew, CMainFrame::kCmdFileOpen,
+                                     CMainFrame::kCmdExit, CMainFrame::kCmdDeleteRemote,
+                                     CMainFrame::kCmdParallelPort};
+    const std::vector<int> available = {CMainFrame::kCmdFileSave, CMainFrame::kCmdAddRemote,
+                                        CMainFrame::kCmdSystemClock,
+                                        CMainFrame::kCmdEventProgrammer};
+    std::map<int, bool> enabled;
+    std::vector<std::pair<QString, bool>> recentDuring;
+    bool bClosed = true;
+    bool bOpened = true;
+    QTimer::singleShot(100, &Frame(), [&] {
+        for (const std::vector<int>* pIds : {&greyed, &available})
+        {
+            for (const int nId : *pIds)
+                enabled[nId] = Frame().FindCommand(nId)->isEnabled();
+        }
+        recentDuring = GetRecentEntries(Frame());
+        bClosed = Frame().close();
+        bOpened = App().OpenDocumentFile(kLivingRoom);
+        DropFile(Frame(), kLivingRoom);
+    });
+    App().GetEngine().Fire(macro);
+    QCoreApplication::processEvents();
+
+    for (const int nId : greyed)
+        EXPECT_FALSE(enabled.at(nId)) << nId;
+    for (const int nId : available)
+        EXPECT_TRUE(enabled.at(nId)) << nId;
+    EXPECT_EQ(recentDuring, (std::vector<std::pair<QString, bool>>{{"Recent File", false}}));
+    EXPECT_FALSE(bClosed);
+    EXPECT_FALSE(bOpened);
+    // Neither the open nor the drop replaced the document under the firing.
+    EXPECT_NE(Doc().FindRemote("TV"), nullptr);
+    EXPECT_TRUE(Frame().isVisible());
+
+    // Afterwards everything is back.
+    EXPECT_TRUE(Frame().FindCommand(CMainFrame::kCmdFileNew)->isEnabled());
+    ASSERT_EQ(GetRecentEntries(Frame()).size(), 1u);
+    EXPECT_TRUE(GetRecentEntries(Frame()).front().second);
+    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+}
+
+TEST_F(MainFrameTest, EnterOrDoubleClickInTheListOpensTheEventProgrammerOnlyWithARemote)
+{
+    ASSERT_TRUE(Start());
+    CListCtrlEx& list = Frame().GetView().GetList();
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton);
+    QTest::keyClick(&list, Qt::Key_Return);
+    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+
+    Doc().AddRemote("TV", 0);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton);
+    QTest::keyClick(&list, Qt::Key_Enter);
+    const QStringList shown = CMessageBox::TakeShownTexts();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].startsWith("The Event Programmer"));
+    EXPECT_FALSE(Doc().m_bEventsDialogOpen);
+}
+
+TEST_F(MainFrameTest, AnOpenMenuHoldsTheScheduler)
+{
+    ASSERT_TRUE(Start());
+    CRemote& tv = AddRemoteWithButton("TV");
+    CTimedEvent fields;
+    fields.m_strName = "Wake";
+    fields.m_time = CTime(1998, 6, 1, 7, 0, 0);
+    fields.m_nFrequency = kFrequencyOnce;
+    fields.m_pRemote = &tv;
+    fields.m_pButton = tv.FindButton("Power");
+    ASSERT_NE(Doc().AddEvent(fields), nullptr);
+    m_pClock->m_now = CTime(1998, 6, 1, 7, 0, 0);
+
+    QMenu* pFile = GetMenu(Frame(), 0);
+    auto* pConfigure =
+        qobject_cast<QMenu*>(Frame().FindCommand(CMainFrame::kCmdParallelPort)->parent());
+    ASSERT_NE(pConfigure, nullptr);
+    pFile->popup(QPoint(0, 0));
+    pConfigure->popup(QPoint(20, 20));
+    EXPECT_EQ(Frame().GetOpenMenuCount(), 2);
+    EXPECT_EQ(Doc().m_armed.m_nFiring, 1);
+
+    App().GetScheduler().SchedulerTick();
+    EXPECT_NE(Doc().FindEvent("Wake"), nullptr) << "fired while a menu was open";
+
+    pConfigure->hide();
+    EXPECT_EQ(Doc().m_armed.m_nFiring, 1);
+    pFile->hide();
+    EXPECT_EQ(Doc().m_armed.m_nFiring, 0);
+    m_pClock->m_now = CTime(1998, 6, 1, 7, 0, 30);
+    App().GetScheduler().SchedulerTick();
+    EXPECT_EQ(Doc().FindEvent("Wake"), nullptr) << "a one-time event is gone once fired";
+}
+
+TEST_F(MainFrameTest, RemoteEntriesFollowTheRemotesWithIdsNeverHandedOutTwice)
+{
+    ASSERT_TRUE(Start());
+    for (const char* pszName : {"TV", "HiFi", "VCR"})
+        Doc().AddRemote(pszName, 0);
+    EXPECT_EQ(GetRemoteEntries(Frame()),
+              (EntryList{{"TV", 0x8400}, {"HiFi", 0x8401}, {"VCR", 0x8402}}));
+
+    // Ids in the document's range are remote commands; the next one is no command at all.
+    EXPECT_TRUE(Frame().OnCommand(0x8402));
+    EXPECT_EQ(CMessageBox::TakeShownTexts().size(), 1);
+    EXPECT_FALSE(Frame().OnCommand(0x8403));
+
+    CMessageBox::QueueAnswer(QMessageBox::Yes);
+    ASSERT_TRUE(Doc().DeleteRemote(*Doc().FindRemote("HiFi")));
+    Doc().AddRemote("R&B", 0);
+    EXPECT_EQ(GetRemoteEntries(Frame()),
+              (EntryList{{"TV", 0x8400}, {"VCR", 0x8402}, {"R&&B", 0x8403}}));
+
+    CMessageBox::QueueAnswer(QMessageBox::No);
+    Frame().OnCommand(CMainFrame::kCmdFileNew);
+    EXPECT_TRUE(GetRemoteEntries(Frame()).empty());
+    EXPECT_EQ(Frame().GetViewMenu()->actions().size(), 6) << "the fixed entries stay";
+}
+
+struct SBadFileCase
+{
+    const char* pszName;
+    const char* pszFile;
+    QByteArray content; // not written when the case is a missing file
+    int nStringId;
+};
+
+class BadFileTest : public CAppFixture, public ::testing::WithParamInterface<SBadFileCase>
+{
+protected:
+    QString MakeFile() const
+    {
+        const SBadFileCase& test = GetParam();
+        return test.content.isNull() ? GetTempPath(test.pszFile)
+                                     : WriteTempFile(test.pszFile, test.content);
+    }
+};
+
+TEST_P(BadFileTest, NamedAtStartEndsTheProgramAfterItsMessage)
+{
+    const QString strPath = MakeFile();
+    EXPECT_FALSE(Start(strPath));
+
+    const QStringList shown = CMessageBox::TakeShownTexts();
+    ASSERT_EQ(shown.size(), 1);
+    if (GetParam().nStringId == StringId::kOpenFailed)
+        EXPECT_TRUE(shown[0].startsWith(strPath + ": ")) << shown[0].toStdString();
+    else
+        EXPECT_EQ(shown[0].toStdString(), FormatString(GetParam().nStringId, strPath.toStdString()));
+    EXPECT_FALSE(Frame().isVisible());
+}
+
+TEST_P(BadFileTest, OpenedLaterLeavesAUsableDocument)
+{
+    ASSERT_TRUE(Start());
+    AddRemoteWithButton("TV");
+    Doc().SetModifiedFlag(false);
+    CFileDialog::QueuePath(MakeFile());
+    Frame().OnCommand(CMainFrame::kCmdFileOpen);
+
+    EXPECT_EQ(CMessageBox::TakeShownTexts().size(), 1);
+    // A file that could not be read leaves the document as it was; one that is not a document
+    // leaves an empty one, titled as after File New.
+    const bool bKept = GetParam().nStringId == StringId::kOpenFailed;
+    EXPECT_EQ(Doc().FindRemote("TV") != nullptr, bKept);
+    EXPECT_FALSE(Doc().IsModified());
+    EXPECT_EQ(App().GetTitle(), "Untitled");
+    EXPECT_TRUE(App().GetSettings().m_recentFiles.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainFrame, BadFileTest,
+    ::testing::Values(
+        SBadFileCase{"NotADocument", "notes.qb", "These are notes, not remote controls.",
+                     StringId::kInvalidFile},
+        SBadFileCase{"TooShort", "short.qb", "QB", StringId::kInvalidFile},
+        SBadFileCase{"NewerVersion", "newer.qb", QByteArray("QB\x01\x02\0\0\0\0", 8),
+                     StringId::kNewerVersion},
+        SBadFileCase{"Missing", "missing.qb", QByteArray(), StringId::kOpenFailed}),
+    [](const ::testing::TestParamInfo<SBadFileCase>& info) { return info.param.pszName; });
+
+TEST_F(MainFrameTest, SavedDocumentComesBackFromTheRecentFileList)
+{
+    ASSERT_TRUE(Start());
+    AddRemoteWithButton("TV");
+    EXPECT_TRUE(Frame().isWindowModified());
+    const QString strPath = GetTempPath("den.qb");
+    CFileDialog::QueuePath(strPath);
+
+    Frame().OnCommand(CMainFrame::kCmdFileSaveAs);
+    EXPECT_TRUE(QFileInfo::exists(strPath));
+    EXPECT_EQ(Frame().windowTitle(), "den.qb[*] - Quorbit Remote Control Centre");
+    EXPECT_FALSE(Frame().isWindowModified());
+
+    Frame().OnCommand(CMainFrame::kCmdFileNew);
+    EXPECT_TRUE(Doc().m_pRemotes->empty());
+    Frame().OnCommand(CMainFrame::kCmdRecentFile);
+    EXPECT_NE(Doc().FindRemote("TV"), nullptr);
+    EXPECT_EQ(GetRemoteEntries(Frame()), (EntryList{{"TV", 0x8400}}));
+    EXPECT_EQ(App().GetPathName(), strPath);
+    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+}
+
+TEST_F(MainFrameTest, AFileDroppedOnTheWindowOpensAsTheDocument)
+{
+    ASSERT_TRUE(Start());
+    DropFile(Frame(), kLivingRoom);
+    EXPECT_EQ(App().GetTitle(), "living-room.qb");
+    EXPECT_FALSE(Doc().m_pRemotes->empty());
+    EXPECT_FALSE(GetRemoteEntries(Frame()).empty());
+}
+
+TEST_F(MainFrameTest, TheSessionMayNotEndWhileAButtonFires)
+{
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(Frame().QueryEndSession(true));
+
+    App().GetEngine().EnterFiring();
+    EXPECT_FALSE(Frame().QueryEndSession(true));
+    EXPECT_EQ(CMessageBox::TakeShownTexts(),
+              QStringList{LoadString(StringId::kShutdownWhileFiring)});
+    EXPECT_FALSE(Frame().QueryEndSession(false));
+    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty()) << "no question without interaction";
+    App().GetEngine().LeaveFiring();
+}
+} // namespace

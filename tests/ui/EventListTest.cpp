@@ -1,0 +1,306 @@
+#include "app/CSettings.h"
+#include "device/CBiosClock.h"
+#include "document/CQuorbexDoc.h"
+#include "support/CRecordingFrontEnd.h"
+#include "support/CScriptedClock.h"
+#include "support/TimeZone.h"
+#include "ui/CEventListModel.h"
+#include "ui/CListCtrlEx.h"
+#include "ui/CQuorbexView.h"
+
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace
+{
+struct SEventSpec
+{
+    const char* pszName;
+    int nFrequency;
+    CTime time;
+    const char* pszRemote = "TV";
+    const char* pszButton = "PWR";
+    const char* pszDescription = "";
+    bool bDisabled = false;
+};
+
+// An event list over a document whose clock the test sets; the events live in the test.
+class EventListTest : public ::testing::Test
+{
+protected:
+    EventListTest() : m_doc(m_frontEnd, m_clock, SClockSettings())
+    {
+        m_doc.OnNewDocument();
+        m_pView = std::make_unique<CQuorbexView>(m_doc, m_settings, 6);
+    }
+
+    CTimedEvent& Add(const SEventSpec& spec)
+    {
+        CRemote* pRemote = m_doc.FindRemote(spec.pszRemote);
+        if (!pRemote)
+            pRemote = m_doc.AddRemote(spec.pszRemote, 0);
+        CRemoteButton* pButton = pRemote->FindButton(spec.pszButton);
+        if (!pButton)
+            pButton = m_doc.AddButton(*pRemote, spec.pszButton, spec.pszDescription, false);
+        CTimedEvent& event = m_events.emplace_back();
+        event.m_strName = spec.pszName;
+        event.m_nFrequency = spec.nFrequency;
+        event.m_time = spec.time;
+        event.m_bDisabled = spec.bDisabled;
+        event.m_pRemote = pRemote;
+        event.m_pButton = pButton;
+        m_pView->AddEventRow(event);
+        return event;
+    }
+
+    QString Text(int nRow, int nColumn) const
+    {
+        const CEventListModel& model = m_pView->GetModel();
+        return model.data(model.index(nRow, nColumn)).toString();
+    }
+
+    // The event names in row order.
+    std::vector<std::string> Order() const
+    {
+        std::vector<std::string> names;
+        for (int nRow = 0; nRow < m_pView->GetModel().rowCount(); ++nRow)
+            names.push_back(m_pView->GetModel().GetEvent(nRow)->m_strName);
+        return names;
+    }
+
+    void SortBy(int nColumn, bool bForward)
+    {
+        m_settings.m_nSortColumn = nColumn;
+        m_settings.m_bSortForward = bForward ? 1 : 0;
+        m_pView->SortEvents();
+    }
+
+    CScopedTimeZone m_zone{"UTC0"};
+    CRecordingFrontEnd m_frontEnd;
+    CScriptedClock m_clockBackend{CTime(1998, 6, 1, 9, 59, 0)};
+    CBiosClock m_clock{m_clockBackend};
+    CQuorbexDoc m_doc;
+    CSettings m_settings;
+    std::deque<CTimedEvent> m_events;
+    std::unique_ptr<CQuorbexView> m_pView;
+};
+
+TEST_F(EventListTest, RowsShowTheirEventsInSevenColumns)
+{
+    Add({"Wake", kFrequencyOnce, CTime(1998, 6, 2, 7, 5, 0), "TV", "PWR", "Power on"});
+    Add({"News", kFrequencyWeekdays, CTime(1997, 1, 1, 18, 30, 0), "TV", "CH1"});
+
+    SortBy(CEventListModel::kColumnEvent, true);
+    const QStringList news = {"News", "6:30:00 PM", "Monday to Friday", "", "TV", "CH1", "Active"};
+    const QStringList wake = {"Wake", "7:05:00 AM", "Once", "Tuesday, June 2, 1998",
+                              "TV", "Power on", "Active"};
+    for (int nColumn = 0; nColumn < 7; ++nColumn)
+    {
+        EXPECT_EQ(Text(0, nColumn), news[nColumn]) << nColumn;
+        EXPECT_EQ(Text(1, nColumn), wake[nColumn]) << nColumn;
+    }
+    EXPECT_EQ(m_pView->GetModel().headerData(1, Qt::Horizontal).toString(), "Time");
+}
+
+struct SSortCase
+{
+    const char* pszName;
+    int nColumn;
+    bool bForward;
+    std::vector<std::string> expected;
+};
+
+class EventSortTest : public EventListTest, public ::testing::WithParamInterface<SSortCase>
+{
+};
+
+TEST_P(EventSortTest, SortsByTheColumnsKey)
+{
+    // Now is 1 June 1998, 09:59.
+    Add({"b", kFrequencyDaily, CTime(1998, 1, 1, 6, 0, 0), "VCR", "Rec", "Record"});
+    Add({"A", kFrequencyOnce, CTime(1998, 6, 1, 8, 0, 0), "Amp", "Vol"});
+    Add({"a", kFrequencyOnce, CTime(1998, 6, 2, 7, 0, 0), "TV", "PWR", "Power"});
+    Add({"c", kFrequencySunday, CTime(1998, 1, 1, 5, 0, 0), "TV", "PWR", "", true});
+
+    SortBy(GetParam().nColumn, GetParam().bForward);
+    EXPECT_EQ(Order(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EventList, EventSortTest,
+    ::testing::Values(
+        // Character-code order: capitals first.
+        SSortCase{"NameForward", 0, true, {"A", "a", "b", "c"}},
+        SSortCase{"NameBackward", 0, false, {"c", "b", "a", "A"}},
+        // The frequency first, then the full time of one-time events, then the time of day.
+        SSortCase{"TimeForward", 1, true, {"A", "a", "b", "c"}},
+        SSortCase{"DateBackward", 3, false, {"c", "b", "a", "A"}},
+        SSortCase{"Remote", 4, true, {"A", "a", "c", "b"}},
+        SSortCase{"ButtonByDisplayText", 5, true, {"a", "c", "b", "A"}},
+        // "Active" < "Disabled" < "Expired": A's minute has passed.
+        SSortCase{"Status", 6, true, {"a", "b", "c", "A"}},
+        SSortCase{"ColumnOutsideTheListKeepsTheOrder", 7, false, {"A", "a", "b", "c"}}),
+    [](const ::testing::TestParamInfo<SSortCase>& info) { return info.param.pszName; });
+
+TEST_F(EventListTest, DailyTimesCompareByTimeOfDayWhateverTheirDate)
+{
+    Add({"late", kFrequencyDaily, CTime(1990, 1, 1, 23, 0, 0)});
+    Add({"early", kFrequencyDaily, CTime(2005, 9, 9, 1, 0, 0)});
+    SortBy(CEventListModel::kColumnTime, true);
+    EXPECT_EQ(Order(), (std::vector<std::string>{"early", "late"}));
+}
+
+struct SClickCase
+{
+    int nSortedColumn;
+    bool bForward;
+    int nClicked;
+    bool bForwardAfter;
+};
+
+class ColumnClickTest : public EventListTest, public ::testing::WithParamInterface<SClickCase>
+{
+};
+
+TEST_P(ColumnClickTest, ReversesOnlyTheSortedKey)
+{
+    const SClickCase& test = GetParam();
+    SortBy(test.nSortedColumn, test.bForward);
+    m_pView->OnColumnClick(test.nClicked);
+    EXPECT_EQ(m_settings.m_nSortColumn, test.nClicked);
+    EXPECT_EQ(m_settings.m_bSortForward != 0, test.bForwardAfter);
+    EXPECT_EQ(m_pView->GetList().header()->sortIndicatorSection(), test.nClicked);
+}
+
+INSTANTIATE_TEST_SUITE_P(EventList, ColumnClickTest,
+                         ::testing::Values(SClickCase{0, true, 0, false},   // same column
+                                           SClickCase{1, true, 3, false},   // Time to Date
+                                           SClickCase{2, false, 1, true},   // Frequency to Time
+                                           SClickCase{3, false, 4, false},  // Date to Remote
+                                           SClickCase{4, true, 1, true},    // Remote to Time
+                                           SClickCase{6, false, 0, false})); // keeps direction
+
+struct SStatusCase
+{
+    const char* pszName;
+    CTime now;
+    CTime lastFired;
+    const char* pszStatus;
+};
+
+class EventStatusTest : public EventListTest, public ::testing::WithParamInterface<SStatusCase>
+{
+};
+
+TEST_P(EventStatusTest, OneTimeEventAtTenExpiresAMinuteLater)
+{
+    const SStatusCase& test = GetParam();
+    CTimedEvent& event = Add({"Ten", kFrequencyOnce, CTime(1998, 6, 1, 10, 0, 0)});
+    event.m_lastFired = test.lastFired;
+    m_clockBackend.m_now = test.now;
+    EXPECT_EQ(Text(0, CEventListModel::kColumnStatus), test.pszStatus);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EventList, EventStatusTest,
+    ::testing::Values(
+        SStatusCase{"Before", CTime(1998, 6, 1, 9, 59, 0), CTime::NeverFired(), "Active"},
+        SStatusCase{"DuringItsMinute", CTime(1998, 6, 1, 10, 0, 30), CTime::NeverFired(),
+                    "Active"},
+        SStatusCase{"AfterItsMinute", CTime(1998, 6, 1, 10, 1, 0), CTime::NeverFired(),
+                    "Expired"},
+        SStatusCase{"FiredAndKept", CTime(1998, 6, 1, 10, 0, 30), CTime(1998, 6, 1, 10, 0, 0),
+                    "Expired"}),
+    [](const ::testing::TestParamInfo<SStatusCase>& info) { return info.param.pszName; });
+
+TEST_F(EventListTest, FiringAndArmedComeBeforeDisabled)
+{
+    CTimedEvent& event = Add({"Wake", kFrequencyDaily, CTime(1998, 6, 1, 7, 0, 0)});
+    event.m_bDisabled = true;
+    EXPECT_EQ(Text(0, CEventListModel::kColumnStatus), "Disabled");
+    m_doc.m_pArmedEvent = &event;
+    EXPECT_EQ(Text(0, CEventListModel::kColumnStatus), "ARMED");
+    event.m_nFiring = 1;
+    EXPECT_EQ(Text(0, CEventListModel::kColumnStatus), "FIRING");
+    m_doc.m_pArmedEvent = nullptr;
+    event.m_nFiring = 0;
+
+    // Each status has its own icon on the first column.
+    const CEventListModel& model = m_pView->GetModel();
+    const auto iconKey = [&] {
+        return model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>().cacheKey();
+    };
+    const qint64 nDisabledIcon = iconKey();
+    event.m_bDisabled = false;
+    EXPECT_NE(iconKey(), nDisabledIcon);
+    EXPECT_FALSE(model.data(model.index(0, 1), Qt::DecorationRole).isValid());
+}
+
+TEST_F(EventListTest, ColumnWidthsComeFromTheSettingsOrTenBaseUnits)
+{
+    m_settings.m_eventWidths[3] = 140;
+    const CQuorbexView view(m_doc, m_settings, 6);
+    EXPECT_EQ(view.GetColumnWidth(0), 60);
+    EXPECT_EQ(view.GetColumnWidth(3), 140);
+}
+
+TEST_F(EventListTest, SelectionFollowsItsEventThroughSortingAndRemoval)
+{
+    CTimedEvent& b = Add({"b", kFrequencyDaily, CTime(1998, 1, 1, 6, 0, 0)});
+    CTimedEvent& a = Add({"a", kFrequencyDaily, CTime(1998, 1, 1, 7, 0, 0)});
+    EXPECT_EQ(m_pView->GetSelectedEvent(), nullptr);
+    CListCtrlEx& list = m_pView->GetList();
+    list.setCurrentIndex(m_pView->GetModel().index(1, 0)); // "b"
+    ASSERT_EQ(m_pView->GetSelectedEvent(), &b);
+
+    SortBy(CEventListModel::kColumnEvent, false);
+    EXPECT_EQ(m_pView->GetSelectedEvent(), &b);
+    m_pView->RemoveEventRow(a);
+    EXPECT_EQ(m_pView->GetSelectedEvent(), &b);
+    m_pView->RemoveAllEventRows();
+    EXPECT_EQ(m_pView->GetSelectedEvent(), nullptr);
+}
+
+TEST_F(EventListTest, ModelKeepsItsContractThroughEveryChange)
+{
+    CEventListModel& model = m_pView->GetModel();
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    CTimedEvent& first = Add({"x", kFrequencyOnce, CTime(1998, 6, 3, 7, 0, 0)});
+    Add({"y", kFrequencyDaily, CTime(1998, 6, 1, 8, 0, 0)});
+    Add({"z", kFrequencySunday, CTime(1998, 6, 1, 9, 0, 0)});
+    for (int nColumn = 0; nColumn < 7; ++nColumn)
+        SortBy(nColumn, nColumn % 2 == 0);
+    model.RefreshRows();
+    m_pView->RemoveEventRow(first);
+    EXPECT_EQ(model.rowCount(), 2);
+    m_pView->RemoveAllEventRows();
+    EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(ListCtrlExTest, ShortensTextsThatDoNotFitTheirCell)
+{
+    const QFontMetrics metrics(QFont("Sans", 10));
+    const QString strText = "Living room television";
+    const int nFull = metrics.horizontalAdvance(strText);
+    const int nDots = metrics.horizontalAdvance("...");
+
+    EXPECT_EQ(CListCtrlEx::MakeShortString(metrics, strText, nFull + 12, 12), strText);
+    EXPECT_EQ(CListCtrlEx::MakeShortString(metrics, "", 0, 12), "");
+
+    const int nWidth = metrics.horizontalAdvance("Living") + nDots + 12;
+    const QString strShort = CListCtrlEx::MakeShortString(metrics, strText, nWidth, 12);
+    EXPECT_TRUE(strShort.startsWith("Living")) << strShort.toStdString();
+    EXPECT_TRUE(strShort.endsWith("..."));
+    EXPECT_LE(metrics.horizontalAdvance(strShort) + 12, nWidth);
+    // One more character would not have fitted.
+    const QString strLonger = strText.left(strShort.size() - 3 + 1) + "...";
+    EXPECT_GT(metrics.horizontalAdvance(strLonger) + 12, nWidth);
+
+    // Too narrow even for one character and the dots: the first character stays.
+    EXPECT_EQ(CListCtrlEx::MakeShortString(metrics, strText, 5, 4), "L...");
+}
+} // namespace
