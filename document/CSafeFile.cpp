@@ -157,7 +157,7 @@ bool CSafeFile::WriteTemporary(const std::string& strBeside, std::span<const std
     std::filesystem::path temporary(strBeside);
     temporary.replace_filename(temporary.filename().string().insert(0, 1, '.') + ".XXXXXX");
     std::string strTemplate = temporary.string();
-    CFileDescriptor file(::mkstemp(strTemplate.data()));
+    CFileDescriptor file(::mkostemp(strTemplate.data(), O_CLOEXEC));
     if (file.Get() < 0)
     {
         strError = SystemReason(errno);
