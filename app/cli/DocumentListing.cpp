@@ -140,7 +140,8 @@ std::string EventText(const CTimedEvent& event)
     std::string strText = "Event " + ToDisplayText(event.m_strName) + ": ";
     strText += event.m_nFrequency == kFrequencyOnce ? FormatTime(event.m_time, ' ')
                                                     : FormatTimeOfDay(event.m_time);
-    strText += " " + FrequencyText(event.m_nFrequency);
+    strText += ' ';
+    strText += FrequencyText(event.m_nFrequency);
     if (event.m_bDisabled)
         strText += ", disabled";
     strText += ", " + TargetText(event.m_pRemote, event.m_pButton) + ", last fired ";
@@ -181,10 +182,14 @@ private:
 template <class TRange, class TFormat>
 std::string JsonArray(const TRange& items, TFormat formatItem)
 {
-    std::string strJson;
+    std::string strJson = "[";
     for (const auto& item : items)
-        strJson += (strJson.empty() ? "" : ",") + formatItem(item);
-    return "[" + strJson + "]";
+    {
+        if (strJson.size() > 1)
+            strJson += ',';
+        strJson += formatItem(item);
+    }
+    return strJson + ']';
 }
 
 std::string StepJson(const CMegaStep& step)
@@ -205,7 +210,7 @@ std::string ButtonJson(const CRemoteButton* pButton)
         .AddNumber("row", DisplayRow(*pButton))
         .AddBool("mega", pButton->m_bMega)
         .AddNumber("length", pButton->m_nLength)
-        .Add("bits", "\"" + FormatHex(*pButton) + "\"")
+        .Add("bits", '"' + FormatHex(*pButton) + '"')
         .Add("steps", JsonArray(pButton->m_steps, StepJson))
         .Get();
 }

@@ -91,7 +91,7 @@ private:
             SkipSpace();
             if (!ReadString(strKey) || !Take(':') || !ReadValue(member))
                 return false;
-            value.members.emplace_back(std::move(strKey), std::move(member));
+            value.members.push_back({std::move(strKey), std::move(member)});
         } while (Take(','));
         return Take('}');
     }
@@ -217,10 +217,10 @@ const SJson kMissing;
 
 const SJson& SJson::operator[](const std::string& strKey) const
 {
-    for (const auto& [strName, value] : members)
+    for (const SJsonMember& member : members)
     {
-        if (strName == strKey)
-            return value;
+        if (member.strKey == strKey)
+            return member.value;
     }
     return kMissing;
 }
@@ -228,8 +228,8 @@ const SJson& SJson::operator[](const std::string& strKey) const
 std::vector<std::string> SJson::GetKeys() const
 {
     std::vector<std::string> keys;
-    for (const auto& [strName, value] : members)
-        keys.push_back(strName);
+    for (const SJsonMember& member : members)
+        keys.push_back(member.strKey);
     return keys;
 }
 
