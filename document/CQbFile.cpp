@@ -112,6 +112,34 @@ private:
     std::vector<std::uint8_t>& m_bytes;
 };
 
+// How deep a megabutton nests and how many plain buttons one firing of it plays.
+struct SMegaShape
+{
+    bool bDone = false;
+    std::size_t nDepth = 0;
+    std::size_t nPlays = 1;
+};
+
+// Far beyond any real remote control, and still far from the stack's or a person's limits.
+constexpr std::size_t kMaxMegaDepth = 64;
+constexpr std::size_t kMaxMegaPlays = 1000000;
+
+// The shape of a button whose steps' buttons are all measured already.
+SMegaShape MeasureMegabutton(const CRemoteButton& button,
+                             const std::unordered_map<const CRemoteButton*, SMegaShape>& shapes)
+{
+    SMegaShape shape{true, 0, button.m_bMega ? 0u : 1u};
+    for (const CMegaStep& step : button.m_steps)
+    {
+        const SMegaShape& inner = shapes.at(step.m_pButton);
+        shape.nDepth = std::max(shape.nDepth, inner.nDepth + 1);
+        shape.nPlays += inner.nPlays;
+        if (shape.nDepth > kMaxMegaDepth || shape.nPlays > kMaxMegaPlays)
+            throw CFormatError();
+    }
+    return shape;
+}
+
 // Reads the records after the version word into a content that nothing else sees yet, checking
 // every rule the rest of the program relies on.
 class CQbParser
@@ -141,32 +169,26 @@ public:
         }
     }
 
-    // A megabutton that reaches itself would recurse for ever when fired or checked. Walk the
-    // step graph depth first without recursion, since a chain of steps can be long.
-    void CheckForCycles() const
+    // Firing and every check that walks steps recurse through nested megabuttons. A megabutton
+    // that reaches itself would recurse for ever; one nested absurdly deep would overflow the
+    // stack, and one whose steps fan out level after level would take practically for ever to
+    // walk. Walk the step graph depth first without recursion and refuse all three.
+    void CheckMegabuttons() const
     {
-        enum class EMark
-        {
-            Open,
-            Done
-        };
         struct SFrame
         {
             const CRemoteButton* pButton;
             std::size_t nNextStep;
         };
-        std::unordered_map<const CRemoteButton*, EMark> marks;
+        std::unordered_map<const CRemoteButton*, SMegaShape> shapes;
         std::vector<SFrame> path;
         auto visit = [&](const CRemoteButton* pButton)
         {
-            const auto it = marks.find(pButton);
-            if (it != marks.end() && it->second == EMark::Open)
+            const auto [it, bNew] = shapes.try_emplace(pButton);
+            if (!bNew && !it->second.bDone)
                 throw CFormatError();
-            if (it == marks.end())
-            {
-                marks.emplace(pButton, EMark::Open);
+            if (bNew)
                 path.push_back({pButton, 0});
-            }
         };
         for (const CRemote* pRemote : m_content.remoteOrder)
         {
@@ -178,7 +200,7 @@ public:
                     SFrame& frame = path.back();
                     if (frame.nNextStep == frame.pButton->m_steps.size())
                     {
-                        marks[frame.pButton] = EMark::Done;
+                        shapes[frame.pButton] = MeasureMegabutton(*frame.pButton, shapes);
                         path.pop_back();
                         continue;
                     }
@@ -444,7 +466,7 @@ EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content)
             return EQbParse::NewerVersion;
         parser.ReadRemotes();
         parser.ResolveSteps();
-        parser.CheckForCycles();
+        parser.CheckMegabuttons();
         parser.ReadEvents();
     }
     catch (const CFormatError&)

@@ -394,6 +394,29 @@ TEST(CQbFileTest, RefusesEveryFileTheProgramCouldNotWorkWith)
     }
 }
 
+// Each megabutton Mk plays M(k-1) nSteps times; M0 plays the plain button A.
+std::vector<std::uint8_t> MegabuttonTower(unsigned nLevels, unsigned nSteps)
+{
+    CQbBytes bytes;
+    bytes.Header().U16(1).Remote("TV", nLevels + 1).Button("A", 5, 15, kTrain);
+    for (unsigned nLevel = 0; nLevel < nLevels; ++nLevel)
+    {
+        bytes.Megabutton("M" + std::to_string(nLevel), 5, 15, nSteps);
+        const std::string strInner = nLevel == 0 ? "A" : "M" + std::to_string(nLevel - 1);
+        for (unsigned nStep = 0; nStep < nSteps; ++nStep)
+            bytes.Step("TV", strInner, 0);
+    }
+    return bytes.U16(0).m_bytes;
+}
+
+TEST(CQbFileTest, RefusesMegabuttonsTooDeepOrTooBroadToWalk)
+{
+    EXPECT_EQ(Parse(MegabuttonTower(64, 1)), EQbParse::Ok);
+    EXPECT_EQ(Parse(MegabuttonTower(65, 1)), EQbParse::InvalidFile);
+    EXPECT_EQ(Parse(MegabuttonTower(3, 100)), EQbParse::Ok); // a million plays
+    EXPECT_EQ(Parse(MegabuttonTower(4, 100)), EQbParse::InvalidFile);
+}
+
 TEST(CQbFileTest, NamesTheButtonWhoseBitstreamCannotBeStored)
 {
     SQbContent content;
