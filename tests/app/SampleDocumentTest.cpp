@@ -1,0 +1,54 @@
+#include "app/CAppFixture.h"
+#include "app/CMainFrame.h"
+#include "engine/CScheduler.h"
+#include "ui/CEventListModel.h"
+#include "ui/CListCtrlEx.h"
+#include "ui/CQuorbexView.h"
+
+#include <QCoreApplication>
+#include <QPixmap>
+
+#include <map>
+
+namespace
+{
+using SampleDocumentTest = CAppFixture;
+
+// The sample document on a Sunday evening: the one-time recording at 20:45 is next, the Sunday
+// film is switched off. QUORBIT_SCREENSHOT names a file to keep a picture of the window in.
+TEST_F(SampleDocumentTest, MainWindowListsItsEventsWithTheirLiveStatus)
+{
+    m_pClock->m_now = CTime(1998, 7, 12, 18, 0, 0);
+    StoreSettings([](CSettings& settings) {
+        settings.m_eventWidths = {130, 90, 130, 170, 70, 160, 80};
+        settings.m_nSortColumn = CEventListModel::kColumnTime;
+    });
+    ASSERT_TRUE(Start(QUORBIT_EXAMPLES "/living-room.qb"));
+    Frame().resize(900, 320);
+    App().GetScheduler().SchedulerTick();
+
+    const CEventListModel& model = Frame().GetView().GetModel();
+    ASSERT_EQ(model.rowCount(), 6);
+    std::map<QString, QString> statuses;
+    for (int nRow = 0; nRow < model.rowCount(); ++nRow)
+        statuses[model.data(model.index(nRow, 0)).toString()] =
+            model.data(model.index(nRow, CEventListModel::kColumnStatus)).toString();
+    EXPECT_EQ(statuses["Record the final"], "ARMED");
+    EXPECT_EQ(statuses["Sunday film"], "Disabled");
+    EXPECT_EQ(statuses["Lights out"], "Active");
+    EXPECT_EQ(Frame().GetClockText(), "6:00:00 PM");
+
+    CListCtrlEx& list = Frame().GetView().GetList();
+    Frame().activateWindow();
+    list.setFocus();
+    list.setCurrentIndex(model.index(1, 0));
+    QCoreApplication::processEvents();
+    const QPixmap picture = Frame().grab();
+    EXPECT_EQ(picture.size(), Frame().size() * picture.devicePixelRatio());
+    const QString strPath = qEnvironmentVariable("QUORBIT_SCREENSHOT");
+    if (!strPath.isEmpty())
+    {
+        EXPECT_TRUE(picture.save(strPath));
+    }
+}
+} // namespace
