@@ -1,0 +1,143 @@
+#include "ui/CAddRemoteDlg.h"
+#include "ui/CDeleteRemoteDlg.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+CRemoteMap MakeRemotes(std::initializer_list<const char*> names)
+{
+    CRemoteMap remotes;
+    int nMenuId = 0x8400;
+    for (const char* pszName : names)
+        remotes[pszName] = std::make_unique<CRemote>(pszName, 0, nMenuId++);
+    return remotes;
+}
+
+// Types characters the way a keyboard layout with them would, also those beyond ASCII.
+void TypeText(QWidget* pWidget, const QString& strText)
+{
+    for (const QChar ch : strText)
+    {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QCoreApplication::sendEvent(pWidget, &press);
+    }
+}
+
+struct SNameCase
+{
+    const char* pszTyped;
+    int nBackspaces;
+    bool bOkEnabled;
+    bool bInUseShown;
+};
+
+class AddRemoteNameTest : public ::testing::TestWithParam<SNameCase>
+{
+};
+
+TEST_P(AddRemoteNameTest, OkIsOfferedOnlyForANewNameThatIsNotEmpty)
+{
+    const SNameCase& test = GetParam();
+    const CRemoteMap remotes = MakeRemotes({"TV"});
+    CAddRemoteDlg dlg(remotes);
+    dlg.show();
+    auto* pName = dlg.findChild<QLineEdit*>("name");
+    TypeText(pName, test.pszTyped);
+    for (int n = 0; n < test.nBackspaces; ++n)
+        QTest::keyClick(pName, Qt::Key_Backspace);
+
+    EXPECT_EQ(dlg.findChild<QPushButton*>("ok")->isEnabled(), test.bOkEnabled);
+    const auto* pInUse = dlg.findChild<QLabel*>("nameInUse");
+    EXPECT_EQ(pInUse->isVisible(), test.bInUseShown);
+    if (test.bInUseShown)
+    {
+        EXPECT_TRUE(pInUse->text().startsWith(pName->text() + ":  A remote with this name"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, AddRemoteNameTest,
+                         ::testing::Values(SNameCase{"", 0, false, false},
+                                           SNameCase{"Amp", 0, true, false},
+                                           SNameCase{"Amp", 3, false, false},
+                                           SNameCase{"TV", 0, false, true},
+                                           SNameCase{"tv", 0, true, false},
+                                           SNameCase{"TVs", 1, false, true},
+                                           SNameCase{"   ", 0, true, false}));
+
+TEST(AddRemoteDlgTest, NameFieldTakesFifteenCharactersOfTheDocumentsCodePage)
+{
+    const CRemoteMap remotes;
+    CAddRemoteDlg dlg(remotes);
+    dlg.show();
+    auto* pName = dlg.findChild<QLineEdit*>("name");
+
+    TypeText(pName, QString::fromUtf8("Caf\u00e9 \u20ac\u4e2d"));
+    EXPECT_EQ(pName->text(), QString::fromUtf8("Caf\u00e9 \u20ac")); // no code for the last
+
+    pName->clear();
+    TypeText(pName, "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(pName->text(), "ABCDEFGHIJKLMNO");
+
+    QTest::keyClick(pName, Qt::Key_Return);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.GetName(), "ABCDEFGHIJKLMNO");
+}
+
+TEST(AddRemoteDlgTest, EnterAddsOnlyOnceANameIsTyped)
+{
+    const CRemoteMap remotes;
+    CAddRemoteDlg dlg(remotes);
+    dlg.show();
+    auto* pStyle = dlg.findChild<QComboBox*>("style");
+    ASSERT_EQ(pStyle->count(), kStyleCount);
+    EXPECT_EQ(pStyle->currentIndex(), 0);
+    pStyle->setCurrentIndex(7);
+    auto* pName = dlg.findChild<QLineEdit*>("name");
+
+    QTest::keyClick(pName, Qt::Key_Return);
+    EXPECT_TRUE(dlg.isVisible());
+
+    TypeText(pName, QString::fromUtf8("Caf\u00e9"));
+    QTest::keyClick(pName, Qt::Key_Return);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.GetName(), "Caf\xe9");
+    EXPECT_EQ(dlg.GetStyle(), 7);
+}
+
+TEST(DeleteRemoteDlgTest, ListsSortedNamesWithTheFirstChosen)
+{
+    const CRemoteMap remotes = MakeRemotes({"TV", "Amp", "VCR", "amp"});
+    CDeleteRemoteDlg dlg(remotes);
+    dlg.show();
+    const auto* pList = dlg.findChild<QComboBox*>("name");
+    QStringList names;
+    for (int n = 0; n < pList->count(); ++n)
+        names << pList->itemText(n);
+    EXPECT_EQ(names, (QStringList{"Amp", "amp", "TV", "VCR"}));
+    EXPECT_EQ(pList->currentText(), "Amp");
+
+    QTest::mouseClick(dlg.findChild<QPushButton*>("ok"), Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.GetName(), "Amp");
+}
+
+TEST(DeleteRemoteDlgTest, EnterCancels)
+{
+    const CRemoteMap remotes = MakeRemotes({"TV"});
+    CDeleteRemoteDlg dlg(remotes);
+    dlg.show();
+    QTest::keyClick(dlg.findChild<QComboBox*>("name"), Qt::Key_Return);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(dlg.GetName(), "");
+}
+} // namespace

@@ -1,0 +1,305 @@
+#include "ui/CPadButton.h"
+#include "ui/CPadFixture.h"
+#include "ui/CRemotePadDlg.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QTest>
+
+#include <set>
+
+namespace
+{
+using RemotePadTest = CPadFixture;
+
+std::set<int> GetCellIds(const CRemotePadDlg& pad)
+{
+    std::set<int> ids;
+    for (const CPadButton* pCell : pad.findChildren<CPadButton*>())
+        ids.insert(pCell->GetId());
+    return ids;
+}
+
+void DeleteClosedPads()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+class PadStyleTest : public CPadFixture, public ::testing::WithParamInterface<int>
+{
+};
+
+TEST_P(PadStyleTest, CellsAreTheStylesRowsAndColumnsNumberedDownEachColumn)
+{
+    const int nStyle = GetParam();
+    m_pRemote->m_nStyle = nStyle;
+    CRemotePadDlg pad(*m_pRemote, CRemotePadDlg::kAssignMode, m_doc, m_engine);
+
+    std::set<int> expected;
+    for (int nColumn = 0; nColumn < kRemoteStyles[nStyle].nColumns; ++nColumn)
+        for (int nRow = 0; nRow < kRemoteStyles[nStyle].nRows; ++nRow)
+            expected.insert(1049 + 15 * nColumn + nRow);
+    EXPECT_EQ(GetCellIds(pad), expected);
+
+    // Square cells, and the close bar under the bottom row.
+    const CPadButton* pCorner = FindCell(pad, *expected.rbegin());
+    EXPECT_EQ(pCorner->width(), pCorner->height());
+    const auto* pCloseBar = pad.findChild<QPushButton*>("closeBar");
+    EXPECT_GT(pCloseBar->y(), pCorner->geometry().bottom());
+    EXPECT_LE(pCloseBar->geometry().bottom(), pad.height());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllStyles, PadStyleTest, ::testing::Range(0, kStyleCount));
+
+struct SAssignCase
+{
+    int nId;
+    int nColumn;
+    int nRow;
+};
+
+class AssignModeTest : public CPadFixture, public ::testing::WithParamInterface<SAssignCase>
+{
+};
+
+TEST_P(AssignModeTest, ClickOnAnyCellEndsWithItsColumnAndRow)
+{
+    const SAssignCase& test = GetParam();
+    CRemotePadDlg pad(*m_pRemote, CRemotePadDlg::kAssignMode, m_doc, m_engine);
+    pad.show();
+
+    // The grid is empty: every cell is offered all the same.
+    QTest::mouseClick(FindCell(pad, test.nId), Qt::LeftButton);
+
+    EXPECT_EQ(pad.result(), QDialog::Accepted);
+    EXPECT_EQ(pad.GetChosenColumn(), test.nColumn);
+    EXPECT_EQ(pad.GetChosenRow(), test.nRow);
+    EXPECT_EQ(m_pRemote->m_pPad, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Style0, AssignModeTest,
+                         ::testing::Values(SAssignCase{1123, 4, 14}, SAssignCase{1109, 4, 0},
+                                           SAssignCase{1094, 3, 0}, SAssignCase{1049, 0, 0}));
+
+TEST_F(RemotePadTest, AssignModeClosedWithoutAChoiceIsCancelled)
+{
+    CRemotePadDlg pad(*m_pRemote, CRemotePadDlg::kAssignMode, m_doc, m_engine);
+    pad.show();
+    QTest::keyClick(&pad, Qt::Key_Escape);
+    EXPECT_EQ(pad.result(), QDialog::Rejected);
+    EXPECT_FALSE(pad.isVisible());
+    EXPECT_EQ(pad.GetChosenColumn(), -1);
+}
+
+struct SCellCase
+{
+    int nId;
+    bool bVisible;
+    bool bEnabled;
+    const char* pszText;
+    const char* pszToolTip;
+};
+
+TEST_F(RemotePadTest, FirePadShowsPlacedButtonsAndGreysThoseThatCannotFire)
+{
+    CRemoteButton& power = PlacePlain("Power", 0, 0, 4, "Switch on or off");
+    CRemoteButton& mute = PlacePlain("Mute", 1, 2, 0);
+    PlaceMega("Movie", 2, 0, {&power, &mute}); // one step cannot fire
+    PlaceMega("Both", 4, 14, {&power, &power});
+    const CRemotePadDlg& pad = ShowPad();
+
+    const SCellCase cases[] = {
+        {1049, true, true, "Power", "Switch on or off"},
+        {1066, true, false, "Mute", ""},
+        {1079, true, false, "Movie", ""},
+        {1123, true, true, "Both", ""},
+        {1050, false, false, "", ""}, // empty
+    };
+    for (const SCellCase& test : cases)
+    {
+        SCOPED_TRACE(test.nId);
+        const CPadButton* pCell = FindCell(pad, test.nId);
+        EXPECT_EQ(pCell->isVisible(), test.bVisible);
+        EXPECT_EQ(pCell->isEnabled(), test.bEnabled);
+        EXPECT_EQ(pCell->text(), test.pszText);
+        EXPECT_EQ(pCell->toolTip(), test.pszToolTip);
+    }
+    EXPECT_EQ(pad.windowTitle(), "TV");
+}
+
+TEST_F(RemotePadTest, AssignPadOffersEveryCell)
+{
+    PlacePlain("Mute", 1, 2, 0);
+    CRemotePadDlg pad(*m_pRemote, CRemotePadDlg::kAssignMode, m_doc, m_engine);
+    pad.show();
+    for (const int nId : {1050, 1066})
+    {
+        const CPadButton* pCell = FindCell(pad, nId);
+        EXPECT_TRUE(pCell->isVisible() && pCell->isEnabled()) << nId;
+    }
+}
+
+TEST_F(RemotePadTest, LongDescriptionIsCutToTheToolTipsSize)
+{
+    PlacePlain("Power", 0, 0, 4, std::string(100, 'x'));
+    EXPECT_EQ(FindCell(ShowPad(), 1049)->toolTip(), QString(79, 'x'));
+}
+
+TEST_F(RemotePadTest, ClickFiresTheCellsButton)
+{
+    CRemoteButton& power = PlacePlain("Power", 0, 0, 2);
+    power.m_bits[0] = 0xF0;
+    PlacePlain("Mute", 0, 1, 0);
+    CRemotePadDlg& pad = ShowPad();
+
+    QTest::mouseClick(FindCell(pad, 1049), Qt::LeftButton);
+    QTest::mouseClick(FindCell(pad, 1050), Qt::LeftButton); // greyed
+
+    ASSERT_EQ(m_device.m_sent.size(), 1u);
+    EXPECT_EQ(m_device.m_sent[0].bytes, (std::vector<std::uint8_t>{0xF0, 0x00}));
+}
+
+struct SPositionCase
+{
+    const char* pszName;
+    QPoint saved;    // from the screen's top-left corner
+    QPoint expected; // likewise; x -1 means flush with the right edge
+    bool bModified;
+};
+
+class PadPositionTest : public CPadFixture, public ::testing::WithParamInterface<SPositionCase>
+{
+};
+
+TEST_P(PadPositionTest, SavedPositionIsPulledOntoTheScreen)
+{
+    const SPositionCase& test = GetParam();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint saved = screen.topLeft() + test.saved;
+    m_pRemote->m_nPadX = saved.x();
+    m_pRemote->m_nPadY = saved.y();
+
+    const CRemotePadDlg& pad = ShowPad();
+    QCoreApplication::processEvents();
+
+    QPoint expected = screen.topLeft() + test.expected;
+    if (test.expected.x() == -1)
+        expected.setX(screen.left() + screen.width() - pad.frameGeometry().width());
+    EXPECT_EQ(pad.pos(), expected);
+    EXPECT_EQ(QPoint(m_pRemote->m_nPadX, m_pRemote->m_nPadY), expected);
+    EXPECT_EQ(m_doc.IsModified(), test.bModified);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, PadPositionTest,
+    ::testing::Values(SPositionCase{"Inside", {100, 120}, {100, 120}, false},
+                      SPositionCase{"PastRightEdge", {5000, 30}, {-1, 30}, true},
+                      SPositionCase{"AboveAndLeft", {-40, -10}, {0, 0}, true}),
+    [](const auto& info) { return std::string(info.param.pszName); });
+
+TEST_F(RemotePadTest, MovingThePadStoresItsPositionAndMarksTheDocument)
+{
+    // Never placed before: placing it over its owner is no move of the person's.
+    CRemotePadDlg& pad = ShowPad();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(m_doc.IsModified());
+    ASSERT_EQ(m_pRemote->m_nPadX, kNoPadPosition);
+
+    const QPoint target =
+        QGuiApplication::primaryScreen()->availableGeometry().topLeft() + QPoint(150, 90);
+    pad.move(target);
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(QPoint(m_pRemote->m_nPadX, m_pRemote->m_nPadY), target);
+    EXPECT_TRUE(m_doc.IsModified());
+}
+
+TEST_F(RemotePadTest, ShowingAnOpenPadAgainBringsThatPadForward)
+{
+    CRemotePadDlg& first = ShowPad();
+    CRemotePadDlg& second = ShowPad();
+    EXPECT_EQ(&first, &second);
+    EXPECT_EQ(m_pRemote->m_pPad, &first);
+    int nPads = 0;
+    for (const QWidget* pWindow : QApplication::topLevelWidgets())
+        nPads += qobject_cast<const CRemotePadDlg*>(pWindow) && pWindow->isVisible() ? 1 : 0;
+    EXPECT_EQ(nPads, 1);
+}
+
+enum class EClose
+{
+    CloseBar,
+    Escape,
+    WindowClose,
+    FromElsewhere,
+};
+
+class PadCloseTest : public CPadFixture, public ::testing::WithParamInterface<EClose>
+{
+};
+
+TEST_P(PadCloseTest, ClosedFirePadLeavesTheRemoteAndIsDeleted)
+{
+    CRemotePadDlg& pad = ShowPad();
+    const QPointer<CRemotePadDlg> pPad(&pad);
+    switch (GetParam())
+    {
+    case EClose::CloseBar:
+        QTest::mouseClick(pad.findChild<QPushButton*>("closeBar"), Qt::LeftButton);
+        break;
+    case EClose::Escape:
+        QTest::keyClick(&pad, Qt::Key_Escape);
+        break;
+    case EClose::WindowClose:
+        pad.close();
+        break;
+    case EClose::FromElsewhere:
+        pad.Close();
+        break;
+    }
+    EXPECT_EQ(m_pRemote->m_pPad, nullptr);
+    ASSERT_TRUE(pPad);
+    EXPECT_FALSE(pPad->isVisible());
+    DeleteClosedPads();
+    EXPECT_FALSE(pPad);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, PadCloseTest,
+                         ::testing::Values(EClose::CloseBar, EClose::Escape, EClose::WindowClose,
+                                           EClose::FromElsewhere));
+
+// The Remote Builder closes the pad of a remote whose buttons it changes, even while that pad's
+// own click handler is still playing a megabutton.
+TEST_F(RemotePadTest, PadClosedWhileItsMegabuttonPlaysLivesUntilTheFiringReturns)
+{
+    CRemoteButton& power = PlacePlain("Power", 0, 0, 2);
+    PlaceMega("Twice", 0, 1, {&power, &power});
+    CRemotePadDlg& pad = ShowPad();
+    const QPointer<CRemotePadDlg> pPad(&pad);
+    QPointer<CRemotePadDlg> pReopened;
+    m_frontEnd.m_onPump = [&] {
+        if (!pReopened)
+        {
+            pad.Close();
+            DeleteClosedPads();
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(pPad); // its handler is still on the stack
+            EXPECT_EQ(m_pRemote->m_pPad, nullptr);
+            pReopened = &ShowPad(); // the View menu meanwhile opens a fresh pad
+        }
+        m_ticks.Advance(600);
+    };
+
+    QTest::mouseClick(FindCell(pad, 1050), Qt::LeftButton);
+
+    EXPECT_EQ(m_device.m_sent.size(), 2u);
+    ASSERT_TRUE(pReopened);
+    EXPECT_NE(pReopened.data(), pPad.data());
+    EXPECT_EQ(m_pRemote->m_pPad, pReopened.data());
+    DeleteClosedPads();
+    EXPECT_FALSE(pPad);
+    EXPECT_TRUE(pReopened);
+}
+} // namespace

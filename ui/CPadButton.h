@@ -1,0 +1,39 @@
+#pragma once
+
+#include "document/DocumentConstants.h"
+
+#include <QPushButton>
+
+class CRemoteButton;
+
+// One cell of a pad: a square push button showing the button placed in the cell. Its id runs
+// down each column first (1049 + 15 * column + row), so that id - 1049 is the cell's index in
+// the remote's grid.
+class CPadButton : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kFirstId = 1049;
+    static constexpr int kLastId = kFirstId + kGridCells - 1;
+
+    CPadButton(int nColumn, int nRow, QWidget* pParent);
+
+    int GetId() const { return kFirstId + GetCell(); }
+    int GetCell() const { return m_nColumn * kGridRows + m_nRow; }
+    int GetColumn() const { return m_nColumn; }
+    int GetRow() const { return m_nRow; }
+    CRemoteButton* GetButton() const { return m_pButton; }
+
+    // Shows pButton (null for an empty cell). A pad that fires hides its empty cells and greys
+    // the buttons that cannot fire; a pad where a cell is being chosen offers every cell.
+    void Bind(CRemoteButton* pButton, bool bChoosingCell);
+
+    // The name under which tests and the pad find the cell with this id.
+    static QString GetObjectName(int nId);
+
+private:
+    int m_nColumn;
+    int m_nRow;
+    CRemoteButton* m_pButton = nullptr;
+};

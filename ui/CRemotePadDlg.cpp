@@ -1,0 +1,213 @@
+#include "ui/CRemotePadDlg.h"
+
+#include "document/CQuorbexDoc.h"
+#include "engine/CFiringEngine.h"
+#include "ui/CPadButton.h"
+#include "ui/EventFormat.h"
+#include "ui/PlaceWindowOnScreen.h"
+
+#include <QGroupBox>
+
+namespace
+{
+// The layout of each style in dialog units: the window's client size, the frame around the
+// grid and the close bar under it. A cell is 13 units square, 15 units from the next.
+struct SPadLayout
+{
+    QSize client;
+    QRect frame;
+    QRect closeBar;
+};
+
+const std::array<SPadLayout, kStyleCount> kPadLayouts{{
+    {{86, 246}, {1, 0, 83, 235}, {5, 238, 73, 6}},
+    {{70, 201}, {1, 0, 67, 190}, {5, 193, 58, 6}},
+    {{55, 201}, {1, 0, 52, 190}, {5, 193, 43, 6}},
+    {{55, 157}, {1, 0, 52, 146}, {5, 148, 43, 6}},
+    {{70, 141}, {1, 0, 67, 131}, {5, 133, 58, 6}},
+    {{55, 111}, {1, 0, 52, 100}, {5, 103, 43, 6}},
+    {{70, 82}, {1, 0, 67, 70}, {5, 73, 58, 6}},
+    {{55, 66}, {1, 0, 52, 56}, {5, 58, 43, 6}},
+}};
+
+constexpr int kCellSize = 13;
+constexpr int kCellPitch = 15;
+constexpr int kGridLeft = 5;
+constexpr int kGridTop = 8;
+
+// One dialog unit is an eighth of the font's line height in both directions, so the cells stay
+// square and grow with the person's font.
+class CDialogUnits
+{
+public:
+    explicit CDialogUnits(int nLineHeight) : m_nLineHeight(nLineHeight) {}
+
+    int ToPixels(int nUnits) const { return nUnits * m_nLineHeight / 8; }
+    // Position and size are converted on their own, so that every cell has the same size.
+    QRect ToPixels(const QRect& rect) const
+    {
+        return QRect(ToPixels(rect.left()), ToPixels(rect.top()), ToPixels(rect.width()),
+                     ToPixels(rect.height()));
+    }
+
+private:
+    int m_nLineHeight;
+};
+
+constexpr Qt::WindowFlags kPadFlags = Qt::Dialog | Qt::CustomizeWindowHint |
+                                      Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                      Qt::WindowCloseButtonHint;
+} // namespace
+
+CRemotePadDlg::CRemotePadDlg(CRemote& remote, EMode nMode, CQuorbexDoc& doc,
+                             CFiringEngine& engine, QWidget* pParent)
+    : QDialog(pParent, kPadFlags), m_pRemote(&remote),
+      m_nColumns(kRemoteStyles[remote.m_nStyle].nColumns),
+      m_nRows(kRemoteStyles[remote.m_nStyle].nRows), m_nMode(nMode), m_doc(doc), m_engine(engine)
+{
+    setObjectName(QStringLiteral("remotePad"));
+    CreateControls();
+    BindCells();
+    RestorePosition();
+    setWindowTitle(ToDisplayString(remote.m_strName));
+}
+
+CRemotePadDlg::~CRemotePadDlg()
+{
+    // Destroyed with its owner while still open (the program ends): the remote must not keep
+    // pointing at it.
+    if (m_nMode == kFireMode && m_pRemote && m_pRemote->m_pPad == this)
+        m_pRemote->m_pPad = nullptr;
+}
+
+CRemotePadDlg& CRemotePadDlg::ShowPad(CRemote& remote, CQuorbexDoc& doc, CFiringEngine& engine,
+                                      QWidget* pOwner)
+{
+    if (CRemotePadDlg* pOpen = remote.m_pPad)
+    {
+        pOpen->raise();
+        pOpen->activateWindow();
+        return *pOpen;
+    }
+    auto* pPad = new CRemotePadDlg(remote, kFireMode, doc, engine, pOwner);
+    remote.m_pPad = pPad;
+    pPad->show();
+    return *pPad;
+}
+
+void CRemotePadDlg::CreateControls()
+{
+    const CDialogUnits units(fontMetrics().height());
+    const SPadLayout& layout = kPadLayouts[static_cast<std::size_t>(m_pRemote->m_nStyle)];
+    setFixedSize(units.ToPixels(layout.client.width()), units.ToPixels(layout.client.height()));
+
+    auto* pFrame = new QGroupBox(this);
+    pFrame->setGeometry(units.ToPixels(layout.frame));
+
+    for (int nColumn = 0; nColumn < m_nColumns; ++nColumn)
+    {
+        for (int nRow = 0; nRow < m_nRows; ++nRow)
+        {
+            auto* pCell = new CPadButton(nColumn, nRow, this);
+            pCell->setGeometry(units.ToPixels(QRect(kGridLeft + kCellPitch * nColumn,
+                                                    kGridTop + kCellPitch * nRow, kCellSize,
+                                                    kCellSize)));
+            connect(pCell, &QPushButton::clicked, this, [this, pCell] { OnCellClicked(*pCell); });
+            m_cells[static_cast<std::size_t>(pCell->GetCell())] = pCell;
+        }
+    }
+
+    auto* pCloseBar = new QPushButton(this);
+    pCloseBar->setObjectName(QStringLiteral("closeBar"));
+    pCloseBar->setAutoDefault(false);
+    pCloseBar->setGeometry(units.ToPixels(layout.closeBar));
+    connect(pCloseBar, &QPushButton::clicked, this, &CRemotePadDlg::reject);
+}
+
+// The cells show the grid as it is now; a pad whose remote changes is closed and opened anew.
+void CRemotePadDlg::BindCells()
+{
+    for (CPadButton* pCell : m_cells)
+    {
+        if (pCell)
+            pCell->Bind(m_pRemote->m_grid[static_cast<std::size_t>(pCell->GetCell())],
+                        m_nMode == kAssignMode);
+    }
+}
+
+void CRemotePadDlg::RestorePosition()
+{
+    CRemote& remote = *m_pRemote;
+    if (remote.m_nPadX == kNoPadPosition)
+        return; // first opening: placed over its owner
+    const int nSavedX = remote.m_nPadX;
+    const int nSavedY = remote.m_nPadY;
+    PlaceWindowOnScreen(*this, remote.m_nPadX, remote.m_nPadY);
+    if (remote.m_nPadX != nSavedX || remote.m_nPadY != nSavedY)
+        m_doc.SetModifiedFlag();
+}
+
+void CRemotePadDlg::showEvent(QShowEvent* pEvent)
+{
+    // The moves of placing the window are delivered before this; only later ones are the
+    // person's.
+    QDialog::showEvent(pEvent);
+    m_bInitialised = true;
+}
+
+void CRemotePadDlg::moveEvent(QMoveEvent* pEvent)
+{
+    QDialog::moveEvent(pEvent);
+    if (!m_bInitialised || !m_pRemote)
+        return;
+    const QPoint position = pos();
+    if (position.x() == m_pRemote->m_nPadX && position.y() == m_pRemote->m_nPadY)
+        return;
+    m_pRemote->m_nPadX = position.x();
+    m_pRemote->m_nPadY = position.y();
+    m_doc.SetModifiedFlag();
+}
+
+void CRemotePadDlg::OnCellClicked(const CPadButton& cell)
+{
+    if (m_nMode == kFireMode)
+    {
+        FireCell(cell);
+        return;
+    }
+    m_nChosenColumn = cell.GetColumn();
+    m_nChosenRow = cell.GetRow();
+    accept();
+}
+
+void CRemotePadDlg::FireCell(const CPadButton& cell)
+{
+    CRemoteButton* pButton = cell.GetButton();
+    if (!pButton)
+        return;
+    // A megabutton keeps the windows running while it plays; whatever closes this pad meanwhile
+    // must leave the object alone until the firing has returned here.
+    ++m_nFiring;
+    m_engine.Fire(*pButton);
+    if (--m_nFiring == 0 && !m_pRemote)
+        deleteLater();
+}
+
+void CRemotePadDlg::Close()
+{
+    if (m_nMode != kFireMode || !m_pRemote)
+        return;
+    m_pRemote->m_pPad = nullptr;
+    m_pRemote = nullptr;
+    hide();
+    if (m_nFiring == 0)
+        deleteLater();
+}
+
+void CRemotePadDlg::reject()
+{
+    if (m_nMode == kFireMode)
+        Close();
+    else
+        QDialog::reject();
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "document/DocumentConstants.h"
+
+#include <QDialog>
+
+#include <array>
+
+class CFiringEngine;
+class CPadButton;
+class CQuorbexDoc;
+class CRemote;
+
+// A remote's pad: a small window laid out like the hand-held remote, a grid of square cells in
+// the remote's style. In fire mode it is a window of its own beside the main window and a click
+// fires the cell's button; in assign mode it is run modally to let the person choose a cell.
+// Its position follows the remote (and marks the document modified) in both modes.
+class CRemotePadDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum EMode
+    {
+        kFireMode = 0,
+        kAssignMode = 1,
+    };
+    // The close bar's id; the cells have ids 1049 to 1123.
+    static constexpr int kCloseBarId = 2;
+
+    CRemotePadDlg(CRemote& remote, EMode nMode, CQuorbexDoc& doc, CFiringEngine& engine,
+                  QWidget* pParent = nullptr);
+    ~CRemotePadDlg() override;
+
+    // Opens the remote's pad in fire mode, owned by pOwner, and keeps it in the remote's m_pPad;
+    // when it is open already, brings it forward with the keyboard focus.
+    static CRemotePadDlg& ShowPad(CRemote& remote, CQuorbexDoc& doc, CFiringEngine& engine,
+                                  QWidget* pOwner);
+
+    // Closes a fire-mode pad whatever it is doing: m_pPad is cleared at once, the window goes
+    // and the object is deleted once no firing started from it is running any more.
+    void Close();
+
+    // The cell chosen in assign mode (exec() returned QDialog::Accepted); -1 before.
+    int GetChosenColumn() const { return m_nChosenColumn; }
+    int GetChosenRow() const { return m_nChosenRow; }
+    EMode GetMode() const { return m_nMode; }
+
+    // The close bar, the Escape key and the window's Close: a modal pad ends without a choice,
+    // a fire-mode pad closes.
+    void reject() override;
+
+protected:
+    void moveEvent(QMoveEvent* pEvent) override;
+    void showEvent(QShowEvent* pEvent) override;
+
+private:
+    void CreateControls();
+    void BindCells();
+    void RestorePosition();
+    void OnCellClicked(const CPadButton& cell);
+    void FireCell(const CPadButton& cell);
+
+    std::array<CPadButton*, kGridCells> m_cells{};
+    int m_nChosenColumn = -1;
+    int m_nChosenRow = -1;
+    CRemote* m_pRemote; // null once a fire-mode pad was closed
+    int m_nColumns;
+    int m_nRows;
+    bool m_bInitialised = false;
+    EMode m_nMode;
+    CQuorbexDoc& m_doc;
+    CFiringEngine& m_engine;
+    int m_nFiring = 0; // firings started from this pad's cells and still running
+};
