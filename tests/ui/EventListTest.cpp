@@ -281,26 +281,4 @@ TEST_F(EventListTest, ModelKeepsItsContractThroughEveryChange)
     EXPECT_EQ(model.rowCount(), 0);
 }
 
-TEST(ListCtrlExTest, ShortensTextsThatDoNotFitTheirCell)
-{
-    const QFontMetrics metrics(QFont("Sans", 10));
-    const QString strText = "Living room television";
-    const int nFull = metrics.horizontalAdvance(strText);
-    const int nDots = metrics.horizontalAdvance("...");
-
-    EXPECT_EQ(CListCtrlEx::MakeShortString(metrics, strText, nFull + 12, 12), strText);
-    EXPECT_EQ(CListCtrlEx::MakeShortString(metrics, "", 0, 12), "");
-
-    const int nWidth = metrics.horizontalAdvance("Living") + nDots + 12;
-    const QString strShort = CListCtrlEx::MakeShortString(metrics, strText, nWidth, 12);
-    EXPECT_TRUE(strShort.startsWith("Living")) << strShort.toStdString();
-    EXPECT_TRUE(strShort.endsWith("..."));
-    EXPECT_LE(metrics.horizontalAdvance(strShort) + 12, nWidth);
-    // One more character would not have fitted.
-    const QString strLonger = strText.left(strShort.size() - 3 + 1) + "...";
-    EXPECT_GT(metrics.horizontalAdvance(strLonger) + 12, nWidth);
-
-    // Too narrow even for one character and the dots: the first character stays.
-    EXPECT_EQ(CListCtrlEx::MakeShortString(metrics, strText, 5, 4), "L...");
-}
 } // namespace
