@@ -108,7 +108,7 @@ QVariant CEventListModel::data(const QModelIndex& index, int nRole) const
     switch (nRole)
     {
     case Qt::DisplayRole:
-        return GetText(event, index.column(), m_doc.GetClock().GetBiosTime());
+        return GetText(event, index.column());
     case Qt::DecorationRole:
         if (index.column() != kColumnEvent)
             return {};
@@ -133,7 +133,7 @@ QVariant CEventListModel::headerData(int nSection, Qt::Orientation nOrientation,
     return {};
 }
 
-QString CEventListModel::GetText(const CTimedEvent& event, int nColumn, const CTime& now) const
+QString CEventListModel::GetText(const CTimedEvent& event, int nColumn) const
 {
     switch (nColumn)
     {
@@ -152,7 +152,9 @@ QString CEventListModel::GetText(const CTimedEvent& event, int nColumn, const CT
     case kColumnButton:
         return ToDisplayString(GetButtonText(event));
     default:
-        return GetEventStatusText(GetEventStatus(m_doc, event, now));
+        // Only the status needs the clock; reading it for every cell would cost a clock
+        // reading per cell and repaint.
+        return GetEventStatusText(GetEventStatus(m_doc, event, m_doc.GetClock().GetBiosTime()));
     }
 }
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 class CQuorbexDoc;
-class CTime;
 class CTimedEvent;
 
 // The rows of the event list: each row only points at its event; every text and icon is worked
@@ -50,7 +49,7 @@ public:
     int FindRow(const CTimedEvent& event) const;
 
 private:
-    QString GetText(const CTimedEvent& event, int nColumn, const CTime& now) const;
+    QString GetText(const CTimedEvent& event, int nColumn) const;
 
     const CQuorbexDoc& m_doc;
     std::vector<CTimedEvent*> m_events;
