@@ -21,6 +21,7 @@
 #include <QWindow>
 
 #include <map>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -111,6 +112,12 @@ struct SPlacementCase
     QPoint expected;
 };
 
+// Test names say which case failed; the case itself need not be printed.
+void PrintTo(const SPlacementCase& test, std::ostream* pStream)
+{
+    *pStream << test.pszName;
+}
+
 class PlacementTest : public CAppFixture, public ::testing::WithParamInterface<SPlacementCase>
 {
 };
@@ -182,6 +189,11 @@ struct SNewCase
     bool bEmptied;
     bool bSaved;
 };
+
+void PrintTo(const SNewCase& test, std::ostream* pStream)
+{
+    *pStream << test.pszName;
+}
 
 class FileNewTest : public CAppFixture, public ::testing::WithParamInterface<SNewCase>
 {
@@ -381,6 +393,11 @@ struct SBadFileCase
     QByteArray content; // not written when the case is a missing file
     int nStringId;
 };
+
+void PrintTo(const SBadFileCase& test, std::ostream* pStream)
+{
+    *pStream << test.pszName;
+}
 
 class BadFileTest : public CAppFixture, public ::testing::WithParamInterface<SBadFileCase>
 {

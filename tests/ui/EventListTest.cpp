@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <deque>
 
 namespace
@@ -114,6 +116,12 @@ struct SSortCase
     std::vector<std::string> expected;
 };
 
+// Test names say which case failed; the case itself need not be printed.
+void PrintTo(const SSortCase& test, std::ostream* pStream)
+{
+    *pStream << test.pszName;
+}
+
 class EventSortTest : public EventListTest, public ::testing::WithParamInterface<SSortCase>
 {
 };
@@ -191,6 +199,11 @@ struct SStatusCase
     CTime lastFired;
     const char* pszStatus;
 };
+
+void PrintTo(const SStatusCase& test, std::ostream* pStream)
+{
+    *pStream << test.pszName;
+}
 
 class EventStatusTest : public EventListTest, public ::testing::WithParamInterface<SStatusCase>
 {

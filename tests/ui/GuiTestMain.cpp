@@ -17,6 +17,9 @@ int main(int argc, char** argv)
         return 1;
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+    // The desktop's cache tools would run on after a test and its folders are gone; the
+    // registration leaves them out when they are not found.
+    qputenv("PATH", (home.path() + "/bin").toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
