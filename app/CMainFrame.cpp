@@ -41,8 +41,7 @@ constexpr std::array<SCommandInfo, 15> kCommandInfo{{
     {CMainFrame::kCmdFileNew, "&New\tCtrl+N", "Start a new, empty document\nNew", 0},
     {CMainFrame::kCmdFileOpen, "&Open...\tCtrl+O", "Open a document from a file\nOpen", 0},
     {CMainFrame::kCmdFileSave, "&Save\tCtrl+S", "Save the document\nSave", 0},
-    {CMainFrame::kCmdFileSaveAs, "Save &As...", "Save the document under a new name\nSave As",
-     0},
+    {CMainFrame::kCmdFileSaveAs, "Save &As...", "Save the document under a new name\nSave As", 0},
     {CMainFrame::kCmdAddRemote, "Add &Remote...", nullptr, StringId::kAddRemotePrompt},
     {CMainFrame::kCmdDeleteRemote, "&Delete Remote...", nullptr, StringId::kDeleteRemotePrompt},
     {CMainFrame::kCmdParallelPort, "&Parallel Port...",
@@ -55,8 +54,7 @@ constexpr std::array<SCommandInfo, 15> kCommandInfo{{
     {CMainFrame::kCmdRemoteBuilder, "&Remote Builder", nullptr, StringId::kRemoteBuilderPrompt},
     {CMainFrame::kCmdViewToolbar, "&Toolbar", "Show or hide the toolbar\nToolbar", 0},
     {CMainFrame::kCmdViewStatusBar, "&Status Bar", "Show or hide the status bar\nStatus Bar", 0},
-    {CMainFrame::kCmdAbout, "&About Quorbit...",
-     "Show the program's name and version\nAbout", 0},
+    {CMainFrame::kCmdAbout, "&About Quorbit...", "Show the program's name and version\nAbout", 0},
     {CMainFrame::kCmdRecentFile, "Recent File", "Open this document", 0},
 }};
 
@@ -137,8 +135,8 @@ CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::Create()
 {
-    m_pView = new CQuorbexView(m_app.GetDocument(), m_app.GetSettings(),
-                               m_app.GetDialogBaseUnit(), this);
+    m_pView =
+        new CQuorbexView(m_app.GetDocument(), m_app.GetSettings(), m_app.GetDialogBaseUnit(), this);
     setCentralWidget(m_pView);
     connect(m_pView, &CQuorbexView::EventProgrammerRequested, this,
             [this] { OnCommand(kCmdEventProgrammer); });
@@ -206,7 +204,8 @@ void CMainFrame::CreateToolBar()
     m_pToolBar = addToolBar("Toolbar");
     m_pToolBar->setObjectName("toolbar");
     m_pToolBar->setIconSize(QSize(16, 16));
-    const auto addButton = [this](int nId, QStyle::StandardPixmap nIcon) {
+    const auto addButton = [this](int nId, QStyle::StandardPixmap nIcon)
+    {
         QAction* pAction = m_commands.at(nId);
         pAction->setIcon(style()->standardIcon(nIcon));
         m_pToolBar->addAction(pAction);
@@ -224,9 +223,9 @@ void CMainFrame::CreateToolBar()
 void CMainFrame::CreateStatusBar()
 {
     statusBar()->addWidget(new QLabel("Ready"), 1);
-    const QString strBackends = QStringLiteral("Infrared: %1   Clock: %2")
-                                    .arg(m_app.GetDevice().GetBackendName(),
-                                         m_app.GetClockBackend().GetName());
+    const QString strBackends =
+        QStringLiteral("Infrared: %1   Clock: %2")
+            .arg(m_app.GetDevice().GetBackendName(), m_app.GetClockBackend().GetName());
     auto* pBackendPane = new QLabel(strBackends);
     pBackendPane->setObjectName("backendPane");
     statusBar()->addPermanentWidget(pBackendPane);
@@ -398,8 +397,8 @@ void CMainFrame::OnRemoteCommand(int nId)
 void CMainFrame::ShowNotBuiltYet(const QString& strFeature)
 {
     CMessageBox::Show(this, QMessageBox::Information,
-                      strFeature + " is not built yet in this version of Quorbit.",
-                      QMessageBox::Ok, QMessageBox::Ok);
+                      strFeature + " is not built yet in this version of Quorbit.", QMessageBox::Ok,
+                      QMessageBox::Ok);
 }
 
 void CMainFrame::ShowAbout()
@@ -497,9 +496,8 @@ bool CMainFrame::QueryEndSession(bool bMayAsk)
     if (!IsFiring())
         return true;
     if (bMayAsk)
-        CMessageBox::Show(this, QMessageBox::Critical,
-                          LoadString(StringId::kShutdownWhileFiring), QMessageBox::Ok,
-                          QMessageBox::Ok);
+        CMessageBox::Show(this, QMessageBox::Critical, LoadString(StringId::kShutdownWhileFiring),
+                          QMessageBox::Ok, QMessageBox::Ok);
     return false;
 }
 

@@ -9,12 +9,11 @@
 #include <QCoreApplication>
 #include <QThread>
 
-EAnswer CQtFrontEnd::ShowMessage(int nStringId, const std::string& strArgument,
-                                 EMessageBox nKind)
+EAnswer CQtFrontEnd::ShowMessage(int nStringId, const std::string& strArgument, EMessageBox nKind)
 {
     // Arguments are names from the document, held in its 8-bit code page.
-    const QString strText = QString::fromStdString(
-        FormatString(nStringId, ToDisplayString(strArgument).toStdString()));
+    const QString strText =
+        QString::fromStdString(FormatString(nStringId, ToDisplayString(strArgument).toStdString()));
     if (nKind == EMessageBox::Stop)
     {
         CMessageBox::Show(&m_frame, QMessageBox::Critical, strText, QMessageBox::Ok,

@@ -12,8 +12,7 @@ class CQtFrontEnd : public CFrontEnd
 public:
     explicit CQtFrontEnd(CMainFrame& frame) : m_frame(frame) {}
 
-    EAnswer ShowMessage(int nStringId, const std::string& strArgument,
-                        EMessageBox nKind) override;
+    EAnswer ShowMessage(int nStringId, const std::string& strArgument, EMessageBox nKind) override;
     void PumpWaitMessages() override;
 
     void AddEventRow(CTimedEvent& event) override;

@@ -77,8 +77,9 @@ int RunQuorbitApp(int argc, char** argv)
     CQuorbexApp app(commandLine.strDevice, std::move(pClockBackend));
     QObject::connect(&application, &QGuiApplication::commitDataRequest,
                      [&app](QSessionManager& manager) { app.OnCommitDataRequest(manager); });
-    const QString strFile =
-        commandLine.files.empty() ? QString() : QFile::decodeName(commandLine.files.front().c_str());
+    const QString strFile = commandLine.files.empty()
+                                ? QString()
+                                : QFile::decodeName(commandLine.files.front().c_str());
     if (!app.InitInstance(strFile))
         return 1;
     const int nExitCode = QApplication::exec();

@@ -20,8 +20,7 @@ void ReadPosition(QSettings& store, const QString& strPrefix, CSettings::SPositi
     ReadInt(store, strPrefix + " Top", position.nTop);
 }
 
-void WritePosition(QSettings& store, const QString& strPrefix,
-                   const CSettings::SPosition& position)
+void WritePosition(QSettings& store, const QString& strPrefix, const CSettings::SPosition& position)
 {
     store.setValue(strPrefix + " Left", position.nLeft);
     store.setValue(strPrefix + " Top", position.nTop);

@@ -44,9 +44,8 @@ int CompareWhen(const CTimedEvent& left, const CTimedEvent& right)
         return Sign(left.m_nFrequency - right.m_nFrequency);
     if (left.m_nFrequency == kFrequencyOnce && left.m_time != right.m_time)
         return left.m_time < right.m_time ? -1 : 1;
-    const auto minuteOfDay = [](const CTime& time) {
-        return time.GetHour() * 60 + time.GetMinute();
-    };
+    const auto minuteOfDay = [](const CTime& time)
+    { return time.GetHour() * 60 + time.GetMinute(); };
     return Sign(minuteOfDay(left.m_time) - minuteOfDay(right.m_time));
 }
 
@@ -61,8 +60,7 @@ std::string GetSortStatus(const CTimedEvent& event, const CTime& now)
     return "Expired";
 }
 
-int CompareEvents(const CTimedEvent& left, const CTimedEvent& right, int nColumn,
-                  const CTime& now)
+int CompareEvents(const CTimedEvent& left, const CTimedEvent& right, int nColumn, const CTime& now)
 {
     switch (nColumn)
     {
@@ -195,15 +193,16 @@ void CEventListModel::SortEvents(int nColumn, bool bForward)
 
     const CTime now = m_doc.GetClock().GetBiosTime();
     std::stable_sort(m_events.begin(), m_events.end(),
-                     [&](const CTimedEvent* pLeft, const CTimedEvent* pRight) {
+                     [&](const CTimedEvent* pLeft, const CTimedEvent* pRight)
+                     {
                          const int nOrder = CompareEvents(*pLeft, *pRight, nColumn, now);
                          return bForward ? nOrder < 0 : nOrder > 0;
                      });
 
     QModelIndexList after;
     for (qsizetype nAt = 0; nAt < before.size(); ++nAt)
-        after.append(index(FindRow(*persistentEvents[static_cast<std::size_t>(nAt)]),
-                           before[nAt].column()));
+        after.append(
+            index(FindRow(*persistentEvents[static_cast<std::size_t>(nAt)]), before[nAt].column()));
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

@@ -52,9 +52,8 @@ public:
             if (align.isValid())
                 nAlign = Qt::Alignment(align.toInt()) & Qt::AlignHorizontal_Mask;
         }
-        const QPalette::ColorRole nRole = (option.state & QStyle::State_Selected)
-                                              ? QPalette::HighlightedText
-                                              : QPalette::Text;
+        const QPalette::ColorRole nRole =
+            (option.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text;
         pPainter->setPen(option.palette.color(nRole));
         pPainter->setFont(option.font);
         pPainter->drawText(cell.adjusted(nInset, 0, -nInset, 0),
@@ -173,7 +172,8 @@ void CListCtrlEx::drawRow(QPainter* pPainter, const QStyleOptionViewItem& option
     const SRowColours colours = GetRowColours(bSelected);
     const int nTop = option.rect.top();
     const int nHeight = option.rect.height();
-    pPainter->fillRect(QRect(0, nTop, viewport()->width(), nHeight), palette().color(QPalette::Base));
+    pPainter->fillRect(QRect(0, nTop, viewport()->width(), nHeight),
+                       palette().color(QPalette::Base));
 
     // The highlight starts at the first column's label, after its icon, and ends at the last
     // column or, when the columns are narrower than the list, at the list's right edge.

@@ -25,8 +25,8 @@ public:
     // strText as drawn in a cell nWidth pixels wide that keeps nMargin pixels free: unchanged
     // when it fits, else its longest prefix that fits followed by "...", and at least its first
     // character followed by "...".
-    static QString MakeShortString(const QFontMetrics& metrics, const QString& strText,
-                                   int nWidth, int nMargin);
+    static QString MakeShortString(const QFontMetrics& metrics, const QString& strText, int nWidth,
+                                   int nMargin);
 
 signals:
     void EnterPressed();

@@ -29,8 +29,7 @@ CQuorbexView::CQuorbexView(const CQuorbexDoc& doc, CSettings& settings, int nDia
 
     connect(m_pList->header(), &QHeaderView::sectionClicked, this, &CQuorbexView::OnColumnClick);
     connect(m_pList, &CListCtrlEx::EnterPressed, this, &CQuorbexView::EventProgrammerRequested);
-    connect(m_pList, &CListCtrlEx::DoubleClicked, this,
-            &CQuorbexView::EventProgrammerRequested);
+    connect(m_pList, &CListCtrlEx::DoubleClicked, this, &CQuorbexView::EventProgrammerRequested);
 }
 
 void CQuorbexView::SetUpColumns(int nDialogBaseUnit)

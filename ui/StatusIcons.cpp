@@ -52,7 +52,8 @@ void DrawFiring(QPainter& painter)
     {
         const qreal nRadius = nPoint % 2 == 0 ? 7.5 : 3.5;
         const qreal nAngle = nPoint * 3.14159265 / 8;
-        const QPointF point = centre + QPointF(nRadius * std::cos(nAngle), nRadius * std::sin(nAngle));
+        const QPointF point =
+            centre + QPointF(nRadius * std::cos(nAngle), nRadius * std::sin(nAngle));
         if (nPoint == 0)
             burst.moveTo(point);
         else
@@ -94,6 +95,6 @@ QIcon MakeIcon(void (*pDraw)(QPainter&))
 std::array<QIcon, kStatusCount> MakeStatusIcons()
 {
     // In the order of EEventStatus.
-    return {MakeIcon(DrawFiring), MakeIcon(DrawArmed), MakeIcon(DrawDisabled),
-            MakeIcon(DrawActive), MakeIcon(DrawExpired)};
+    return {MakeIcon(DrawFiring), MakeIcon(DrawArmed), MakeIcon(DrawDisabled), MakeIcon(DrawActive),
+            MakeIcon(DrawExpired)};
 }

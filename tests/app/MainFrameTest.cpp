@@ -96,7 +96,8 @@ TEST_F(MainFrameTest, FirstStartShowsAnEmptyUntitledDocumentAtTheDefaults)
     const QHeaderView* pHeader = frame.GetView().GetList().header();
     EXPECT_EQ(pHeader->sortIndicatorSection(), 0);
     EXPECT_EQ(pHeader->sortIndicatorOrder(), Qt::AscendingOrder);
-    EXPECT_EQ(GetRecentEntries(frame), (std::vector<std::pair<QString, bool>>{{"Recent File", false}}));
+    EXPECT_EQ(GetRecentEntries(frame),
+              (std::vector<std::pair<QString, bool>>{{"Recent File", false}}));
 
     // The first tick replaces the placeholder with the clock's time.
     App().GetScheduler().SchedulerTick();
@@ -129,13 +130,15 @@ TEST_P(PlacementTest, StoredPlacementComesBackPulledOntoTheScreen)
     const QPoint stored =
         test.bPastRightEdge ? QPoint(screen.right() - 100, test.stored.y()) : test.stored;
     const QSize size(600, 400);
-    StoreSettings([&](CSettings& settings) {
-        settings.m_nFrameShowCmd = test.nShowCmd;
-        settings.m_nFrameLeft = stored.x();
-        settings.m_nFrameTop = stored.y();
-        settings.m_nFrameRight = stored.x() + size.width();
-        settings.m_nFrameBottom = stored.y() + size.height();
-    });
+    StoreSettings(
+        [&](CSettings& settings)
+        {
+            settings.m_nFrameShowCmd = test.nShowCmd;
+            settings.m_nFrameLeft = stored.x();
+            settings.m_nFrameTop = stored.y();
+            settings.m_nFrameRight = stored.x() + size.width();
+            settings.m_nFrameBottom = stored.y() + size.height();
+        });
     ASSERT_TRUE(Start());
 
     // The window system may nudge a window further in so that its frame stays on the screen.
@@ -278,17 +281,19 @@ TEST_F(MainFrameTest, WhileAMegabuttonFiresTheWindowGuardsTheDocument)
     std::vector<std::pair<QString, bool>> recentDuring;
     bool bClosed = true;
     bool bOpened = true;
-    QTimer::singleShot(100, &Frame(), [&] {
-        for (const std::vector<int>* pIds : {&greyed, &available})
-        {
-            for (const int nId : *pIds)
-                enabled[nId] = Frame().FindCommand(nId)->isEnabled();
-        }
-        recentDuring = GetRecentEntries(Frame());
-        bClosed = Frame().close();
-        bOpened = App().OpenDocumentFile(kLivingRoom);
-        DropFile(Frame(), kLivingRoom);
-    });
+    QTimer::singleShot(100, &Frame(),
+                       [&]
+                       {
+                           for (const std::vector<int>* pIds : {&greyed, &available})
+                           {
+                               for (const int nId : *pIds)
+                                   enabled[nId] = Frame().FindCommand(nId)->isEnabled();
+                           }
+                           recentDuring = GetRecentEntries(Frame());
+                           bClosed = Frame().close();
+                           bOpened = App().OpenDocumentFile(kLivingRoom);
+                           DropFile(Frame(), kLivingRoom);
+                       });
     App().GetEngine().Fire(macro);
     QCoreApplication::processEvents();
 
@@ -420,7 +425,8 @@ TEST_P(BadFileTest, NamedAtStartEndsTheProgramAfterItsMessage)
     if (GetParam().nStringId == StringId::kOpenFailed)
         EXPECT_TRUE(shown[0].startsWith(strPath + ": ")) << shown[0].toStdString();
     else
-        EXPECT_EQ(shown[0].toStdString(), FormatString(GetParam().nStringId, strPath.toStdString()));
+        EXPECT_EQ(shown[0].toStdString(),
+                  FormatString(GetParam().nStringId, strPath.toStdString()));
     EXPECT_FALSE(Frame().isVisible());
 }
 
@@ -444,13 +450,12 @@ TEST_P(BadFileTest, OpenedLaterLeavesAUsableDocument)
 
 INSTANTIATE_TEST_SUITE_P(
     MainFrame, BadFileTest,
-    ::testing::Values(
-        SBadFileCase{"NotADocument", "notes.qb", "These are notes, not remote controls.",
-                     StringId::kInvalidFile},
-        SBadFileCase{"TooShort", "short.qb", "QB", StringId::kInvalidFile},
-        SBadFileCase{"NewerVersion", "newer.qb", QByteArray("QB\x01\x02\0\0\0\0", 8),
-                     StringId::kNewerVersion},
-        SBadFileCase{"Missing", "missing.qb", QByteArray(), StringId::kOpenFailed}),
+    ::testing::Values(SBadFileCase{"NotADocument", "notes.qb",
+                                   "These are notes, not remote controls.", StringId::kInvalidFile},
+                      SBadFileCase{"TooShort", "short.qb", "QB", StringId::kInvalidFile},
+                      SBadFileCase{"NewerVersion", "newer.qb", QByteArray("QB\x01\x02\0\0\0\0", 8),
+                                   StringId::kNewerVersion},
+                      SBadFileCase{"Missing", "missing.qb", QByteArray(), StringId::kOpenFailed}),
     [](const ::testing::TestParamInfo<SBadFileCase>& info) { return info.param.pszName; });
 
 TEST_F(MainFrameTest, SavedDocumentComesBackFromTheRecentFileList)

@@ -19,10 +19,12 @@ using SampleDocumentTest = CAppFixture;
 TEST_F(SampleDocumentTest, MainWindowListsItsEventsWithTheirLiveStatus)
 {
     m_pClock->m_now = CTime(1998, 7, 12, 18, 0, 0);
-    StoreSettings([](CSettings& settings) {
-        settings.m_eventWidths = {130, 90, 130, 170, 70, 160, 80};
-        settings.m_nSortColumn = CEventListModel::kColumnTime;
-    });
+    StoreSettings(
+        [](CSettings& settings)
+        {
+            settings.m_eventWidths = {130, 90, 130, 170, 70, 160, 80};
+            settings.m_nSortColumn = CEventListModel::kColumnTime;
+        });
     ASSERT_TRUE(Start(QUORBIT_EXAMPLES "/living-room.qb"));
     Frame().resize(900, 320);
     App().GetScheduler().SchedulerTick();

@@ -1,5 +1,5 @@
-#include "support/TimeZone.h"
 #include "ui/EventFormat.h"
+#include "support/TimeZone.h"
 
 #include "document/CTime.h"
 
@@ -52,6 +52,8 @@ TEST(EventFormatTest, TimeOfDayCarriesNoZoneInAnyLocale)
 
 TEST(EventFormatTest, DocumentTextsComeFromTheirCodePage)
 {
-    EXPECT_EQ(ToDisplayString("Caf\xe9 \x80" "5"), QString::fromUtf8("Café €5"));
+    EXPECT_EQ(ToDisplayString("Caf\xe9 \x80"
+                              "5"),
+              QString::fromUtf8("Café €5"));
 }
 } // namespace

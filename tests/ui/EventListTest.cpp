@@ -98,8 +98,8 @@ TEST_F(EventListTest, RowsShowTheirEventsInSevenColumns)
 
     SortBy(CEventListModel::kColumnEvent, true);
     const QStringList news = {"News", "6:30:00 PM", "Monday to Friday", "", "TV", "CH1", "Active"};
-    const QStringList wake = {"Wake", "7:05:00 AM", "Once", "Tuesday, June 2, 1998",
-                              "TV", "Power on", "Active"};
+    const QStringList wake = {"Wake", "7:05:00 AM", "Once",  "Tuesday, June 2, 1998",
+                              "TV",   "Power on",   "Active"};
     for (int nColumn = 0; nColumn < 7; ++nColumn)
     {
         EXPECT_EQ(Text(0, nColumn), news[nColumn]) << nColumn;
@@ -185,11 +185,11 @@ TEST_P(ColumnClickTest, ReversesOnlyTheSortedKey)
 }
 
 INSTANTIATE_TEST_SUITE_P(EventList, ColumnClickTest,
-                         ::testing::Values(SClickCase{0, true, 0, false},   // same column
-                                           SClickCase{1, true, 3, false},   // Time to Date
-                                           SClickCase{2, false, 1, true},   // Frequency to Time
-                                           SClickCase{3, false, 4, false},  // Date to Remote
-                                           SClickCase{4, true, 1, true},    // Remote to Time
+                         ::testing::Values(SClickCase{0, true, 0, false},    // same column
+                                           SClickCase{1, true, 3, false},    // Time to Date
+                                           SClickCase{2, false, 1, true},    // Frequency to Time
+                                           SClickCase{3, false, 4, false},   // Date to Remote
+                                           SClickCase{4, true, 1, true},     // Remote to Time
                                            SClickCase{6, false, 0, false})); // keeps direction
 
 struct SStatusCase
@@ -222,10 +222,8 @@ INSTANTIATE_TEST_SUITE_P(
     EventList, EventStatusTest,
     ::testing::Values(
         SStatusCase{"Before", CTime(1998, 6, 1, 9, 59, 0), CTime::NeverFired(), "Active"},
-        SStatusCase{"DuringItsMinute", CTime(1998, 6, 1, 10, 0, 30), CTime::NeverFired(),
-                    "Active"},
-        SStatusCase{"AfterItsMinute", CTime(1998, 6, 1, 10, 1, 0), CTime::NeverFired(),
-                    "Expired"},
+        SStatusCase{"DuringItsMinute", CTime(1998, 6, 1, 10, 0, 30), CTime::NeverFired(), "Active"},
+        SStatusCase{"AfterItsMinute", CTime(1998, 6, 1, 10, 1, 0), CTime::NeverFired(), "Expired"},
         SStatusCase{"FiredAndKept", CTime(1998, 6, 1, 10, 0, 30), CTime(1998, 6, 1, 10, 0, 0),
                     "Expired"}),
     [](const ::testing::TestParamInfo<SStatusCase>& info) { return info.param.pszName; });
@@ -244,9 +242,8 @@ TEST_F(EventListTest, FiringAndArmedComeBeforeDisabled)
 
     // Each status has its own icon on the first column.
     const CEventListModel& model = m_pView->GetModel();
-    const auto iconKey = [&] {
-        return model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>().cacheKey();
-    };
+    const auto iconKey = [&]
+    { return model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>().cacheKey(); };
     const qint64 nDisabledIcon = iconKey();
     event.m_bDisabled = false;
     EXPECT_NE(iconKey(), nDisabledIcon);
