@@ -20,14 +20,25 @@ bool IsTaken(const CTimedEvent& event, const CTime& candidate, const CTime& now)
     return candidate < now || candidate == event.m_lastFired;
 }
 
-// The event's hour and minute on the date nDays calendar days after now's. Built from the
-// fields each time rather than by adding to an earlier candidate, so that neither a
-// daylight-saving change nor an hour that did not exist on some day shifts the time of day.
-CTime MakeCandidate(const CTimedEvent& event, const CTime& now, int nDays)
+// The event's hour and minute on now's date; the fields are read once, not per candidate.
+struct SCandidateFields
 {
-    return CTime(now.GetYear(), now.GetMonth(), now.GetDay() + nDays, event.m_time.GetHour(),
-                 event.m_time.GetMinute(), 0);
-}
+    SCandidateFields(const CTimedEvent& event, const CTime& now)
+        : nYear(now.GetYear()), nMonth(now.GetMonth()), nDay(now.GetDay()),
+          nHour(event.m_time.GetHour()), nMinute(event.m_time.GetMinute())
+    {
+    }
+
+    // nDays calendar days later. Built from the fields each time rather than by adding to an
+    // earlier candidate, so that neither a daylight-saving change nor an hour that did not
+    // exist on some day shifts the time of day.
+    CTime MakeCandidate(int nDays) const
+    {
+        return CTime(nYear, nMonth, nDay + nDays, nHour, nMinute, 0);
+    }
+
+    int nYear, nMonth, nDay, nHour, nMinute;
+};
 
 // Days from now's date to the first date the event may fall on, before the taken test.
 int GetFirstDayOffset(int nFrequency, int nToday)
@@ -63,10 +74,12 @@ CTime CQuorbexDoc::NextOccurrence(const CTimedEvent& event, const CTime& now) co
         return event.m_time;
 
     const int nToday = now.GetDayOfWeek();
-    int nDays = GetFirstDayOffset(event.m_nFrequency, nToday);
-    if (IsTaken(event, MakeCandidate(event, now, nDays), now))
-        nDays += GetTakenDayOffset(event.m_nFrequency, nToday);
-    return MakeCandidate(event, now, nDays);
+    const SCandidateFields fields(event, now);
+    const int nFirst = GetFirstDayOffset(event.m_nFrequency, nToday);
+    const CTime candidate = fields.MakeCandidate(nFirst);
+    if (!IsTaken(event, candidate, now))
+        return candidate;
+    return fields.MakeCandidate(nFirst + GetTakenDayOffset(event.m_nFrequency, nToday));
 }
 
 void CQuorbexDoc::ArmNextEvent()

@@ -43,8 +43,8 @@ std::string DescribeButton(const CRemote* pRemote, const CRemoteButton* pButton)
 } // namespace
 
 CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
-                                 CClockBackend& clockBackend, CTickSource& ticks,
-                                 std::FILE* pOut, std::FILE* pErr)
+                                 CClockBackend& clockBackend, CTickSource& ticks, std::FILE* pOut,
+                                 std::FILE* pErr)
     : m_strPath(std::move(strPath)), m_pOut(pOut), m_frontEnd(pErr), m_clock(clockBackend),
       m_doc(m_frontEnd, m_clock, kNoClockRefresh), m_ticks(ticks),
       m_engine(device, m_frontEnd, ticks), m_scheduler(m_doc, m_engine, ticks)
@@ -84,7 +84,9 @@ void CHeadlessRunner::OnPump()
 
 CHeadlessRunner::SFileStamp CHeadlessRunner::ReadStamp(const std::string& strPath)
 {
-    struct stat status{};
+    struct stat status
+    {
+    };
     if (stat(strPath.c_str(), &status) != 0)
         return {};
     return {true,
@@ -144,9 +146,9 @@ void CHeadlessRunner::PrintEvents()
     std::sort(events.begin(), events.end(),
               [](const auto& first, const auto& second)
               {
-                  return first.first != second.first ? first.first < second.first
-                                                     : first.second->m_strName <
-                                                           second.second->m_strName;
+                  return first.first != second.first
+                             ? first.first < second.first
+                             : first.second->m_strName < second.second->m_strName;
               });
     if (events.empty())
         std::fprintf(m_pOut, "No events\n");
@@ -189,7 +191,9 @@ public:
     CStopSignals()
     {
         g_bStopRequested = 0;
-        struct sigaction action{};
+        struct sigaction action
+        {
+        };
         action.sa_handler = OnStopSignal;
         action.sa_flags = SA_RESETHAND;
         sigemptyset(&action.sa_mask);
@@ -205,8 +209,12 @@ public:
     CStopSignals& operator=(const CStopSignals&) = delete;
 
 private:
-    struct sigaction m_oldInterrupt{};
-    struct sigaction m_oldTerminate{};
+    struct sigaction m_oldInterrupt
+    {
+    };
+    struct sigaction m_oldTerminate
+    {
+    };
 };
 
 void Sleep(std::uint32_t nMilliseconds)

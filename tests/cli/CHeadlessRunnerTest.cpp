@@ -162,7 +162,8 @@ TEST_F(CHeadlessReloadTest, StepsPrintAsSentAndTheReloadWaitsForTheFiring)
     // Reloaded within the minute it fired in, Show is not fired a second time.
     EXPECT_EQ(CountOf(strOut, " fired "), 1);
     EXPECT_NE(strOut.find("Late                             1998-03-02 22:00  ARMED\n", nReloaded),
-              std::string::npos) << strOut;
+              std::string::npos)
+        << strOut;
     EXPECT_NE(strOut.find("Show                             1998-03-03 07:00  Active\n", nReloaded),
               std::string::npos);
     EXPECT_EQ(m_device.m_sent.size(), 2u);

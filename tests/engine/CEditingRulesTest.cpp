@@ -54,14 +54,15 @@ protected:
         }
         for (const auto& [strName, pEvent] : Sorted(*m_doc.m_pEvents))
             text << "event " << strName << " " << pEvent->m_time.GetTime() << " "
-                 << pEvent->m_bDisabled << " " << pEvent->m_nFrequency << " "
-                 << pEvent->m_pButton << "\n";
+                 << pEvent->m_bDisabled << " " << pEvent->m_nFrequency << " " << pEvent->m_pButton
+                 << "\n";
         text << "armed " << m_doc.m_pArmedEvent << " " << m_doc.m_armed.m_time.GetTime();
         return text.str();
     }
 
     // Runs an edit that must be refused with the one stop message given.
-    void ExpectRefused(const std::function<bool()>& edit, int nStringId, const std::string& strArgument)
+    void ExpectRefused(const std::function<bool()>& edit, int nStringId,
+                       const std::string& strArgument)
     {
         const std::string strBefore = Snapshot();
         m_frontEnd.m_messages.clear();
@@ -76,7 +77,8 @@ protected:
     }
 
     // Runs an edit that asks first; answered No it must change nothing.
-    void ExpectDeclined(const std::function<bool()>& edit, int nStringId, const std::string& strArgument)
+    void ExpectDeclined(const std::function<bool()>& edit, int nStringId,
+                        const std::string& strArgument)
     {
         const std::string strBefore = Snapshot();
         m_frontEnd.m_messages.clear();
@@ -106,8 +108,8 @@ TEST_F(CEditingRulesTest, AddRemoteHandsOutMenuIdsThatAreNeverReused)
     EXPECT_EQ(pThree->m_nMenuId, 0x8402);
     EXPECT_EQ(pThree->m_nStyle, 7);
     EXPECT_EQ(pThree->m_nPadX, kNoPadPosition);
-    EXPECT_EQ(m_frontEnd.m_calls, (std::vector<std::string>{"AddRemoteMenuEntry Three 33794",
-                                                             "OnModifiedChanged 1"}));
+    EXPECT_EQ(m_frontEnd.m_calls,
+              (std::vector<std::string>{"AddRemoteMenuEntry Three 33794", "OnModifiedChanged 1"}));
 }
 
 TEST_F(CEditingRulesTest, AddRemoteRefusesANameInUse)
@@ -138,7 +140,8 @@ TEST_F(CEditingRulesTest, DeleteRemoteTakesItsOwnMegabuttonsAlong)
 {
     MakeMega(m_one, "Macro", {{&m_power, 0}});
     m_one.m_pPad = reinterpret_cast<CRemotePadDlg*>(&m_one); // any non-null pad
-    ExpectDeclined([&] { return m_doc.DeleteRemote(m_one); }, StringId::kConfirmDeleteRemote, "One");
+    ExpectDeclined([&] { return m_doc.DeleteRemote(m_one); }, StringId::kConfirmDeleteRemote,
+                   "One");
     m_frontEnd.QueueAnswer(EAnswer::Yes);
     StartRecording();
     EXPECT_TRUE(m_doc.DeleteRemote(m_one));
@@ -158,8 +161,8 @@ TEST_F(CEditingRulesTest, DeleteRemoteRefusesWhileItsMegabuttonFires)
         if (!bTried)
         {
             bTried = true;
-            ExpectRefused([&] { return m_doc.DeleteRemote(m_one); },
-                          StringId::kButtonFiringRemove, "Movie night");
+            ExpectRefused([&] { return m_doc.DeleteRemote(m_one); }, StringId::kButtonFiringRemove,
+                          "Movie night");
         }
         AdvanceMs(100);
     };
@@ -194,8 +197,8 @@ TEST_F(CEditingRulesTest, RemoveButtonRefusesWhileUsedAndNamesItByItsDisplayText
     ExpectRefused([&] { return m_doc.RemoveButton(m_one, m_power); }, StringId::kButtonInUse,
                   "Power");
     ++m_power.m_nFiring;
-    ExpectRefused([&] { return m_doc.RemoveButton(m_one, m_power); },
-                  StringId::kButtonFiringRemove, "Power");
+    ExpectRefused([&] { return m_doc.RemoveButton(m_one, m_power); }, StringId::kButtonFiringRemove,
+                  "Power");
     --m_power.m_nFiring;
 }
 
@@ -237,9 +240,9 @@ TEST_F(CEditingRulesTest, AddEventArmsItAtOnceWhenItIsDueNow)
     CTimedEvent& wake = MakeEvent("Wake", Today(7, 0), kFrequencyOnce, m_power);
     EXPECT_EQ(wake.m_lastFired, CTime::NeverFired());
     EXPECT_EQ(m_doc.m_pArmedEvent, &wake);
-    EXPECT_EQ(m_frontEnd.m_calls, (std::vector<std::string>{"AddEventRow Wake",
-                                                             "OnModifiedChanged 1",
-                                                             "RefreshEventRows"}));
+    EXPECT_EQ(
+        m_frontEnd.m_calls,
+        (std::vector<std::string>{"AddEventRow Wake", "OnModifiedChanged 1", "RefreshEventRows"}));
     const std::string strBefore = Snapshot();
     CTimedEvent fields = wake;
     EXPECT_EQ(m_doc.AddEvent(fields), nullptr);
@@ -280,17 +283,17 @@ TEST_F(CEditingRulesTest, RemoveEventAsksAndReArms)
     ++first.m_nFiring;
     ExpectRefused([&] { return m_doc.RemoveEvent(first); }, StringId::kEventFiringRemove, "First");
     --first.m_nFiring;
-    ExpectDeclined([&] { return m_doc.RemoveEvent(first); }, StringId::kConfirmRemoveEvent, "First");
+    ExpectDeclined([&] { return m_doc.RemoveEvent(first); }, StringId::kConfirmRemoveEvent,
+                   "First");
 
     m_frontEnd.QueueAnswer(EAnswer::Yes);
     StartRecording();
     EXPECT_TRUE(m_doc.RemoveEvent(first));
     EXPECT_EQ(m_doc.FindEvent("First"), nullptr);
     EXPECT_EQ(m_doc.m_pArmedEvent, &second);
-    EXPECT_EQ(m_frontEnd.m_calls, (std::vector<std::string>{"ShowMessage 61210 First",
-                                                             "RemoveEventRow First",
-                                                             "OnModifiedChanged 1",
-                                                             "RefreshEventRows"}));
+    EXPECT_EQ(m_frontEnd.m_calls,
+              (std::vector<std::string>{"ShowMessage 61210 First", "RemoveEventRow First",
+                                        "OnModifiedChanged 1", "RefreshEventRows"}));
 }
 
 TEST_F(CEditingRulesTest, RemovingTheArmedEventWhileHeldLeavesNoArmedPointer)

@@ -74,11 +74,13 @@ std::vector<std::pair<std::uint32_t, std::string>> CEngineFixture::GetSent() con
 {
     std::vector<std::pair<std::uint32_t, std::string>> sent;
     for (const CRecordingDevice::STransmission& transmission : m_device.m_sent)
-        sent.emplace_back(transmission.nTick, std::string(1, static_cast<char>(transmission.bytes[0])));
+        sent.emplace_back(transmission.nTick,
+                          std::string(1, static_cast<char>(transmission.bytes[0])));
     return sent;
 }
 
 int CEngineFixture::CountCalls(const std::string& strCall) const
 {
-    return static_cast<int>(std::count(m_frontEnd.m_calls.begin(), m_frontEnd.m_calls.end(), strCall));
+    return static_cast<int>(
+        std::count(m_frontEnd.m_calls.begin(), m_frontEnd.m_calls.end(), strCall));
 }

@@ -31,7 +31,8 @@ protected:
     CEngineFixture();
 
     CRemote& MakeRemote(const std::string& strName);
-    CRemoteButton& MakePlain(CRemote& remote, const std::string& strName, std::uint32_t nLength = 2);
+    CRemoteButton& MakePlain(CRemote& remote, const std::string& strName,
+                             std::uint32_t nLength = 2);
     CRemoteButton& MakeMega(CRemote& remote, const std::string& strName,
                             std::initializer_list<SStep> steps);
     CTimedEvent& MakeEvent(const std::string& strName, const CTime& time, int nFrequency,

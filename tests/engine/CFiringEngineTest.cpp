@@ -37,7 +37,8 @@ TEST_F(CFiringEngineTest, UnlearnedButtonsFireNothing)
 {
     CRemoteButton& learned = MakePlain(m_remote, "A");
     CRemoteButton& unlearned = MakePlain(m_remote, "B", 0);
-    CRemoteButton& mega = MakeMega(m_remote, "M", {{&learned, kOneSecond}, {&unlearned, kOneSecond}});
+    CRemoteButton& mega =
+        MakeMega(m_remote, "M", {{&learned, kOneSecond}, {&unlearned, kOneSecond}});
     CRemoteButton& empty = MakeMega(m_remote, "E", {});
     for (CRemoteButton* pButton : {&unlearned, &mega, &empty})
         m_engine.Fire(*pButton);
@@ -188,9 +189,9 @@ TEST_F(CFiringEngineTest, FiringLengthAndUsesLookThroughNestedSteps)
         const CRemoteButton* pUsed;
         bool bUses;
     };
-    for (const SCase& use : {SCase{&a, &a, true}, SCase{&a, &b, false}, SCase{&outer, &outer, true},
-                             SCase{&outer, &b, true}, SCase{&inner, &outer, false},
-                             SCase{&broken, &c, true}})
+    for (const SCase& use :
+         {SCase{&a, &a, true}, SCase{&a, &b, false}, SCase{&outer, &outer, true},
+          SCase{&outer, &b, true}, SCase{&inner, &outer, false}, SCase{&broken, &c, true}})
         EXPECT_EQ(use.pUser->Uses(use.pUsed), use.bUses)
             << use.pUser->m_strName << " uses " << use.pUsed->m_strName;
 }

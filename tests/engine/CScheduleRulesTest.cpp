@@ -28,9 +28,9 @@ protected:
 struct SOccurrenceCase
 {
     int nFrequency;
-    int nHour, nMinute;            // of the event
+    int nHour, nMinute; // of the event
     int nNowDay, nNowHour, nNowMinute;
-    int nLastFiredDay;             // 0: never fired; else that day at the event's time
+    int nLastFiredDay; // 0: never fired; else that day at the event's time
     int nExpectedDay;
 };
 
@@ -62,11 +62,13 @@ TEST_F(CScheduleRulesTest, NextOccurrenceByFrequency)
     };
     for (const SOccurrenceCase& test : cases)
     {
-        CTimedEvent event = MakeRecord(test.nFrequency, CTime(1997, 5, 17, test.nHour, test.nMinute, 0));
+        CTimedEvent event =
+            MakeRecord(test.nFrequency, CTime(1997, 5, 17, test.nHour, test.nMinute, 0));
         if (test.nLastFiredDay != 0)
             event.m_lastFired = March(test.nLastFiredDay, test.nHour, test.nMinute);
         const CTime now = March(test.nNowDay, test.nNowHour, test.nNowMinute);
-        EXPECT_EQ(m_doc.NextOccurrence(event, now), March(test.nExpectedDay, test.nHour, test.nMinute))
+        EXPECT_EQ(m_doc.NextOccurrence(event, now),
+                  March(test.nExpectedDay, test.nHour, test.nMinute))
             << "frequency " << test.nFrequency << " at " << test.nHour << ":" << test.nMinute
             << ", now day " << test.nNowDay << " " << test.nNowHour << ":" << test.nNowMinute;
     }
@@ -85,7 +87,8 @@ TEST_F(CScheduleRulesTest, DaysAreCalendarDaysAcrossDaylightSaving)
     const CTime spring = m_doc.NextOccurrence(wake, March(28, 8, 0));
     EXPECT_EQ(spring, March(29, 7, 0));
     EXPECT_EQ(spring.GetTime() - March(28, 7, 0).GetTime(), 23 * 3600);
-    EXPECT_EQ(m_doc.NextOccurrence(wake, CTime(1998, 10, 24, 8, 0, 0)), CTime(1998, 10, 25, 7, 0, 0));
+    EXPECT_EQ(m_doc.NextOccurrence(wake, CTime(1998, 10, 24, 8, 0, 0)),
+              CTime(1998, 10, 25, 7, 0, 0));
     const CTimedEvent sunday = MakeRecord(kSunday, CTime(1998, 1, 1, 7, 0, 0));
     EXPECT_EQ(m_doc.NextOccurrence(sunday, March(23, 8, 0)), March(29, 7, 0));
 
@@ -150,7 +153,10 @@ TEST_F(CScheduleRulesTest, StatusFollowsTheFirstRuleThatApplies)
     off.m_bDisabled = true;
     ASSERT_EQ(m_doc.m_pArmedEvent, &daily);
     const auto status = [this](const CTimedEvent& event, int nHour, int nMinute, int nSecond)
-    { return GetEventStatusText(GetEventStatus(m_doc, event, CTime(1998, 3, 2, nHour, nMinute, nSecond))); };
+    {
+        return GetEventStatusText(
+            GetEventStatus(m_doc, event, CTime(1998, 3, 2, nHour, nMinute, nSecond)));
+    };
 
     EXPECT_STREQ(status(daily, 8, 0, 0), "ARMED");
     EXPECT_STREQ(status(off, 8, 0, 0), "Disabled");

@@ -63,7 +63,7 @@ TEST_F(CSchedulerTest, ShowsTheRunningClockEveryTick)
     std::copy_if(m_frontEnd.m_calls.begin(), m_frontEnd.m_calls.end(), std::back_inserter(shown),
                  [](const std::string& strCall) { return strCall.starts_with("ShowClockTime"); });
     EXPECT_EQ(shown, (std::vector<std::string>{"ShowClockTime 06:59:58", "ShowClockTime 06:59:59",
-                                                "ShowClockTime 07:00:00"}));
+                                               "ShowClockTime 07:00:00"}));
 }
 
 TEST_F(CSchedulerTest, TwoEventsDueInOneMinuteFireOnConsecutiveTicks)

@@ -12,7 +12,8 @@ class CScriptedTickSource;
 class CScriptedTime
 {
 public:
-    CScriptedTime(CScriptedClock& clock, CScriptedTickSource& ticks) : m_clock(clock), m_ticks(ticks)
+    CScriptedTime(CScriptedClock& clock, CScriptedTickSource& ticks)
+        : m_clock(clock), m_ticks(ticks)
     {
     }
 
