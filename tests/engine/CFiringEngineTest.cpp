@@ -172,27 +172,4 @@ TEST_F(CFiringEngineTest, LearnCapturesUpToTheButtonsLengthAsCapacity)
     EXPECT_EQ(power.m_nLength, 2u);
 }
 
-TEST_F(CFiringEngineTest, FiringLengthAndUsesLookThroughNestedSteps)
-{
-    CRemoteButton& a = MakePlain(m_remote, "A", 100);
-    CRemoteButton& b = MakePlain(m_remote, "B", 20);
-    CRemoteButton& c = MakePlain(m_remote, "C", 0);
-    CRemoteButton& inner = MakeMega(m_remote, "Inner", {{&a, 0}, {&b, 0}});
-    CRemoteButton& outer = MakeMega(m_remote, "Outer", {{&inner, 0}, {&a, 0}});
-    CRemoteButton& broken = MakeMega(m_remote, "Broken", {{&inner, 0}, {&c, 0}});
-    EXPECT_EQ(outer.GetFiringLength(), 220u);
-    EXPECT_EQ(broken.GetFiringLength(), 0u);
-
-    struct SCase
-    {
-        const CRemoteButton* pUser;
-        const CRemoteButton* pUsed;
-        bool bUses;
-    };
-    for (const SCase& use :
-         {SCase{&a, &a, true}, SCase{&a, &b, false}, SCase{&outer, &outer, true},
-          SCase{&outer, &b, true}, SCase{&inner, &outer, false}, SCase{&broken, &c, true}})
-        EXPECT_EQ(use.pUser->Uses(use.pUsed), use.bUses)
-            << use.pUser->m_strName << " uses " << use.pUsed->m_strName;
-}
 } // namespace

@@ -136,14 +136,6 @@ TEST_F(CScheduleRulesTest, EventDueNowIsArmedAndHeldSlotIsLeftAlone)
     EXPECT_EQ(m_doc.m_pArmedEvent, &earlier);
 }
 
-TEST_F(CScheduleRulesTest, NothingIsArmedWithoutEligibleEvents)
-{
-    MakeEvent("Off", March(2, 9, 0), kFrequencyDaily, m_power).m_bDisabled = true;
-    m_doc.ArmNextEvent();
-    EXPECT_TRUE(m_doc.m_armed.m_bDisabled);
-    EXPECT_EQ(m_doc.m_pArmedEvent, nullptr);
-}
-
 TEST_F(CScheduleRulesTest, StatusFollowsTheFirstRuleThatApplies)
 {
     SetClock(March(2, 8, 0));
