@@ -21,10 +21,12 @@ std::vector<std::string> GetSortedNames(const CRemoteMap& remotes)
         names.push_back(strName);
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(names.begin(), names.end(), [&collator](const std::string& a, const std::string& b) {
-        const int nOrder = collator.compare(ToDisplayString(a), ToDisplayString(b));
-        return nOrder != 0 ? nOrder < 0 : a < b;
-    });
+    std::sort(names.begin(), names.end(),
+              [&collator](const std::string& a, const std::string& b)
+              {
+                  const int nOrder = collator.compare(ToDisplayString(a), ToDisplayString(b));
+                  return nOrder != 0 ? nOrder < 0 : a < b;
+              });
     return names;
 }
 } // namespace

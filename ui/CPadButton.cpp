@@ -5,8 +5,7 @@
 
 namespace
 {
-// What a tooltip held in the program this one replaces, without its terminating zero; a longer
-// description from a damaged file is cut there.
+// The longest tooltip a cell shows. Descriptions are shorter; one from a damaged file is cut.
 constexpr int kMaxToolTip = 79;
 } // namespace
 
@@ -14,6 +13,10 @@ CPadButton::CPadButton(int nColumn, int nRow, QWidget* pParent)
     : QPushButton(pParent), m_nColumn(nColumn), m_nRow(nRow)
 {
     setObjectName(GetObjectName(GetId()));
+    // A cell is only a little wider than two letters of the window's font.
+    QFont cellFont = font();
+    cellFont.setPointSizeF(cellFont.pointSizeF() * 0.8);
+    setFont(cellFont);
     // Enter must not fire whichever cell last had the focus.
     setAutoDefault(false);
 }
@@ -25,8 +28,7 @@ void CPadButton::Bind(CRemoteButton* pButton, bool bChoosingCell)
     setEnabled(bChoosingCell || (pButton && pButton->GetFiringLength() != 0));
     // An ampersand in a name is a character, not a mnemonic.
     setText(pButton ? ToDisplayString(pButton->m_strName).replace('&', "&&") : QString());
-    setToolTip(pButton ? ToDisplayString(pButton->m_strDescription).left(kMaxToolTip)
-                       : QString());
+    setToolTip(pButton ? ToDisplayString(pButton->m_strDescription).left(kMaxToolTip) : QString());
 }
 
 QString CPadButton::GetObjectName(int nId)

@@ -54,13 +54,12 @@ private:
     int m_nLineHeight;
 };
 
-constexpr Qt::WindowFlags kPadFlags = Qt::Dialog | Qt::CustomizeWindowHint |
-                                      Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                      Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags kPadFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 } // namespace
 
-CRemotePadDlg::CRemotePadDlg(CRemote& remote, EMode nMode, CQuorbexDoc& doc,
-                             CFiringEngine& engine, QWidget* pParent)
+CRemotePadDlg::CRemotePadDlg(CRemote& remote, EMode nMode, CQuorbexDoc& doc, CFiringEngine& engine,
+                             QWidget* pParent)
     : QDialog(pParent, kPadFlags), m_pRemote(&remote),
       m_nColumns(kRemoteStyles[remote.m_nStyle].nColumns),
       m_nRows(kRemoteStyles[remote.m_nStyle].nRows), m_nMode(nMode), m_doc(doc), m_engine(engine)
@@ -109,9 +108,9 @@ void CRemotePadDlg::CreateControls()
         for (int nRow = 0; nRow < m_nRows; ++nRow)
         {
             auto* pCell = new CPadButton(nColumn, nRow, this);
-            pCell->setGeometry(units.ToPixels(QRect(kGridLeft + kCellPitch * nColumn,
-                                                    kGridTop + kCellPitch * nRow, kCellSize,
-                                                    kCellSize)));
+            pCell->setGeometry(
+                units.ToPixels(QRect(kGridLeft + kCellPitch * nColumn, kGridTop + kCellPitch * nRow,
+                                     kCellSize, kCellSize)));
             connect(pCell, &QPushButton::clicked, this, [this, pCell] { OnCellClicked(*pCell); });
             m_cells[static_cast<std::size_t>(pCell->GetCell())] = pCell;
         }
