@@ -7,7 +7,10 @@
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "engine/CScheduler.h"
+#include "ui/CAddRemoteDlg.h"
+#include "ui/CDeleteRemoteDlg.h"
 #include "ui/CQuorbexView.h"
+#include "ui/CRemotePadDlg.h"
 #include "ui/EventFormat.h"
 #include "ui/resources/CStringTable.h"
 
@@ -343,10 +346,10 @@ bool CMainFrame::OnCommand(int nId)
         close();
         break;
     case kCmdAddRemote:
-        ShowNotBuiltYet("The Add Remote dialog");
+        OnAddRemote();
         break;
     case kCmdDeleteRemote:
-        ShowNotBuiltYet("The Delete Remote dialog");
+        OnDeleteRemote();
         break;
     case kCmdRemoteBuilder:
         ShowNotBuiltYet("The Remote Builder");
@@ -390,8 +393,32 @@ void CMainFrame::OnEventProgrammer()
 void CMainFrame::OnRemoteCommand(int nId)
 {
     // The entry's id names its remote; ids of deleted remotes are never handed out again.
-    if (m_app.GetDocument().FindRemoteByMenuId(nId))
-        ShowNotBuiltYet("The remote's pad window");
+    if (CRemote* pRemote = m_app.GetDocument().FindRemoteByMenuId(nId))
+        OpenPad(*pRemote);
+}
+
+void CMainFrame::OpenPad(CRemote& remote)
+{
+    CRemotePadDlg::ShowPad(remote, m_app.GetDocument(), m_app.GetEngine(), this);
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnAddRemote()
+{
+    CQuorbexDoc& doc = m_app.GetDocument();
+    CAddRemoteDlg dlg(*doc.m_pRemotes, this);
+    if (dlg.exec() == QDialog::Accepted)
+        doc.AddRemote(dlg.GetName(), dlg.GetStyle());
+}
+
+void CMainFrame::OnDeleteRemote()
+{
+    CQuorbexDoc& doc = m_app.GetDocument();
+    CDeleteRemoteDlg dlg(*doc.m_pRemotes, this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    if (CRemote* pRemote = doc.FindRemote(dlg.GetName()))
+        doc.DeleteRemote(*pRemote);
 }
 
 void CMainFrame::ShowNotBuiltYet(const QString& strFeature)

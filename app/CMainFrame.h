@@ -58,6 +58,8 @@ public:
     QAction* FindCommand(int nId) const;
 
     void AddRemoteMenuEntry(const CRemote& remote);
+    // Opens the remote's pad, or brings it forward when it is open.
+    void OpenPad(CRemote& remote);
     void RemoveRemoteMenuEntry(const CRemote& remote);
     QMenu* GetViewMenu() const { return m_pViewMenu; }
 
@@ -91,6 +93,8 @@ private:
     void RebuildRecentFileMenu();
     void OnRecentFile(int nEntry);
     void OnRemoteCommand(int nId);
+    void OnAddRemote();
+    void OnDeleteRemote();
     void OnEventProgrammer();
     void ShowNotBuiltYet(const QString& strFeature);
     void ShowAbout();

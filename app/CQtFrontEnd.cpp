@@ -2,7 +2,9 @@
 
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
+#include "document/CRemote.h"
 #include "ui/CQuorbexView.h"
+#include "ui/CRemotePadDlg.h"
 #include "ui/EventFormat.h"
 #include "ui/resources/CStringTable.h"
 
@@ -68,6 +70,17 @@ void CQtFrontEnd::AddRemoteMenuEntry(const CRemote& remote)
 void CQtFrontEnd::RemoveRemoteMenuEntry(const CRemote& remote)
 {
     m_frame.RemoveRemoteMenuEntry(remote);
+}
+
+void CQtFrontEnd::OpenPad(CRemote& remote)
+{
+    m_frame.OpenPad(remote);
+}
+
+void CQtFrontEnd::ClosePad(CRemote& remote)
+{
+    if (remote.m_pPad)
+        remote.m_pPad->Close();
 }
 
 void CQtFrontEnd::OnModifiedChanged(bool bModified)

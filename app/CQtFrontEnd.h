@@ -5,7 +5,7 @@
 class CMainFrame;
 
 // The core's way to the windows: message boxes, the message pump, the event list, the View
-// menu's remote entries, the modified mark, the clock pane and the Close command, all on the
+// menu's remote entries, the pads, the modified mark, the clock pane and the Close command, all on the
 // main frame and its view.
 class CQtFrontEnd : public CFrontEnd
 {
@@ -23,6 +23,9 @@ public:
 
     void AddRemoteMenuEntry(const CRemote& remote) override;
     void RemoveRemoteMenuEntry(const CRemote& remote) override;
+
+    void OpenPad(CRemote& remote) override;
+    void ClosePad(CRemote& remote) override;
 
     void OnModifiedChanged(bool bModified) override;
     void ShowClockTime(const CTime& now) override;
