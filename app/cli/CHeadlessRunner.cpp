@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <map>
 #include <thread>
 #include <vector>
 
@@ -50,7 +49,7 @@ CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
       m_engine(device, m_frontEnd, ticks), m_scheduler(m_doc, m_engine, ticks)
 {
     m_frontEnd.SetPumpHandler([this] { OnPump(); });
-    m_scheduler.SetFireObserver([this](const CTimedEvent& armed) { PrintFiring(armed); });
+    m_scheduler.SetFireObserver([this](const CTimedEvent& armed) { OnFiring(armed); });
     m_engine.SetStepObserver([this](const CMegaStep& step) { PrintStep(step); });
 }
 
@@ -114,23 +113,17 @@ void CHeadlessRunner::ReloadIfChanged()
 
 void CHeadlessRunner::Reload()
 {
-    // An occurrence this run has already fired stays fired, even if the file on disk was saved
-    // before it happened.
-    std::map<std::string, CTime> lastFired;
-    for (const auto& [strName, pEvent] : *m_doc.m_pEvents)
-        lastFired.emplace(strName, pEvent->m_lastFired);
-
     if (!m_doc.OnOpenDocument(m_strPath))
     {
         std::fprintf(m_pOut, "Reloading %s failed; trying again when it changes\n",
                      ToDisplayText(m_strPath).c_str());
         return;
     }
-    for (const auto& [strName, pEvent] : *m_doc.m_pEvents)
+    // The file on disk may have been saved before an occurrence fired here; it stays fired.
+    for (const auto& [strName, firedAt] : m_firedOccurrences)
     {
-        const auto it = lastFired.find(strName);
-        if (it != lastFired.end())
-            pEvent->m_lastFired = std::max(pEvent->m_lastFired, it->second);
+        if (CTimedEvent* pEvent = m_doc.FindEvent(strName))
+            pEvent->m_lastFired = std::max(pEvent->m_lastFired, firedAt);
     }
     m_doc.ArmNextEvent();
     std::fprintf(m_pOut, "Reloaded %s\n", ToDisplayText(m_strPath).c_str());
@@ -159,8 +152,9 @@ void CHeadlessRunner::PrintEvents()
     std::fflush(m_pOut);
 }
 
-void CHeadlessRunner::PrintFiring(const CTimedEvent& armed)
+void CHeadlessRunner::OnFiring(const CTimedEvent& armed)
 {
+    m_firedOccurrences[armed.m_strName] = armed.m_time;
     std::fprintf(m_pOut, "%s fired %s %s\n", FormatClock(m_clock.GetBiosTime(), true).c_str(),
                  ToDisplayText(armed.m_strName).c_str(),
                  DescribeButton(armed.m_pRemote, armed.m_pButton).c_str());

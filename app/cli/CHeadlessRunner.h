@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 
 class CClockBackend;
@@ -52,7 +53,7 @@ private:
     void ReloadIfChanged();
     void Reload();
     void PrintEvents();
-    void PrintFiring(const CTimedEvent& armed);
+    void OnFiring(const CTimedEvent& armed);
     void PrintStep(const CMegaStep& step);
 
     std::string m_strPath;
@@ -67,4 +68,8 @@ private:
     std::uint32_t m_nLastTick = 0;
     SFileStamp m_loadedStamp;
     SFileStamp m_changedStamp;
+    // The occurrence each event last fired at in this run, by event name. Kept apart from the
+    // document, because a one-time event is deleted once fired and a failed reload empties the
+    // document, while the file may still hold both.
+    std::map<std::string, CTime> m_firedOccurrences;
 };

@@ -112,7 +112,8 @@ TEST_F(CHeadlessRunnerTest, FileThatCannotBeOpenedStopsTheRun)
 class CHeadlessReloadTest : public CHeadlessRunnerTest
 {
 protected:
-    static void WriteDocument(const std::string& strPath, bool bWithLate)
+    static void WriteDocument(const std::string& strPath, bool bWithLate,
+                              int nShowFrequency = kFrequencyDaily)
     {
         CListingTestDocument document;
         CRemote& tv = document.AddRemote("TV", 0);
@@ -120,7 +121,7 @@ protected:
         CRemoteButton& b = document.AddButton(tv, "B", "\x02");
         CRemoteButton& show = document.AddMegabutton(tv, "Show", kNotPlacedColumn, kNotPlacedRow);
         show.m_steps = {{&tv, &a, 1}, {&tv, &b, 1}};
-        document.AddEvent("Show", CTime(1998, 3, 2, 7, 0, 0), kFrequencyDaily, tv, show);
+        document.AddEvent("Show", CTime(1998, 3, 2, 7, 0, 0), nShowFrequency, tv, show);
         if (bWithLate)
             document.AddEvent("Late", CTime(1998, 3, 2, 22, 0, 0), kFrequencyDaily, tv, a);
         ASSERT_TRUE(document.m_doc.OnSaveDocument(strPath));
@@ -167,6 +168,29 @@ TEST_F(CHeadlessReloadTest, StepsPrintAsSentAndTheReloadWaitsForTheFiring)
     EXPECT_NE(strOut.find("Show                             1998-03-03 07:00  Active\n", nReloaded),
               std::string::npos);
     EXPECT_EQ(m_device.m_sent.size(), 2u);
+}
+
+// The file still holds a one-time event that fired and was deleted in this run; neither a
+// reload nor a reload after a failed one brings that occurrence back.
+TEST_F(CHeadlessReloadTest, FiredOccurrenceStaysFiredAcrossReloads)
+{
+    WriteDocument(m_strPath, false, kFrequencyOnce);
+    CHeadlessRunner& runner = MakeRunner(m_strPath);
+    runner.SetIdleWait([&] { m_time.Advance(50); });
+    ASSERT_TRUE(runner.Start());
+    RunSeconds(5);
+    ASSERT_EQ(runner.GetDocument().FindEvent("Show"), nullptr);
+    WriteDocument(m_strPath, false, kFrequencyOnce);
+    RunSeconds(3);
+    WriteFileBytes(m_strPath, "QB");
+    RunSeconds(3);
+    WriteDocument(m_strPath, false, kFrequencyOnce);
+    RunSeconds(3);
+
+    const std::string strOut = m_out.GetText();
+    EXPECT_EQ(CountOf(strOut, "Reloaded "), 2) << strOut;
+    EXPECT_EQ(CountOf(strOut, "Reloading "), 1) << strOut;
+    EXPECT_EQ(CountOf(strOut, " fired "), 1) << strOut;
 }
 
 // The whole run, signals included, on a simulated clock in real time: about two seconds.
