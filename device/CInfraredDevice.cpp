@@ -1,10 +1,11 @@
 #include "device/CInfraredDevice.h"
 
+#include "device/PortTable.h"
+
 void CInfraredDevice::SelectPort(int nPort, int bMaskInterrupts)
 {
-    if (nPort < 1 || nPort > 3)
+    if (!IsValidPort(nPort))
         return;
     m_nPort = static_cast<short>(nPort);
     m_bMaskInterrupts = bMaskInterrupts;
-    OnPortSelected();
 }

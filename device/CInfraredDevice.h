@@ -33,8 +33,6 @@ public:
     double GetLastTransmitNanosPerSample() const { return m_dTransmitNanosPerSample; }
 
 protected:
-    virtual void OnPortSelected() {}
-
     short m_nPort = 1;
     int m_bMaskInterrupts = 1;
     double m_dCaptureNanosPerSample = 0;

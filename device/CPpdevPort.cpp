@@ -119,24 +119,27 @@ CPpdevPort::~CPpdevPort()
     }
 }
 
-std::uint8_t CPpdevPort::In(std::uint16_t nAddress)
+int CPpdevPort::FindDevice(std::uint16_t SPortRegisters::*pRegister, std::uint16_t nAddress) const
 {
     for (std::size_t nRow = 0; nRow < kPortTable.size(); ++nRow)
     {
-        unsigned char nValue = 0;
-        if (kPortTable[nRow].nStatus == nAddress && m_fds[nRow] >= 0 &&
-            ioctl(m_fds[nRow], PPRSTATUS, &nValue) == 0)
-            return nValue;
+        if (kPortTable[nRow].*pRegister == nAddress)
+            return m_fds[nRow];
     }
-    return 0xFF;
+    return -1;
+}
+
+std::uint8_t CPpdevPort::In(std::uint16_t nAddress)
+{
+    const int fd = FindDevice(&SPortRegisters::nStatus, nAddress);
+    unsigned char nValue = 0;
+    return fd >= 0 && ioctl(fd, PPRSTATUS, &nValue) == 0 ? nValue : 0xFF;
 }
 
 void CPpdevPort::Out(std::uint16_t nAddress, std::uint8_t nValue)
 {
-    for (std::size_t nRow = 0; nRow < kPortTable.size(); ++nRow)
-    {
-        unsigned char nData = nValue;
-        if (kPortTable[nRow].nData == nAddress && m_fds[nRow] >= 0)
-            ioctl(m_fds[nRow], PPWDATA, &nData);
-    }
+    const int fd = FindDevice(&SPortRegisters::nData, nAddress);
+    unsigned char nData = nValue;
+    if (fd >= 0)
+        ioctl(fd, PPWDATA, &nData);
 }

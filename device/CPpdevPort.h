@@ -34,6 +34,8 @@ public:
 private:
     CPpdevPort() = default;
     bool OpenRow(std::size_t nRow, std::string& strError);
+    // The open device whose register (data or status) is at nAddress, or -1.
+    int FindDevice(std::uint16_t SPortRegisters::*pRegister, std::uint16_t nAddress) const;
 
     // One open, claimed device per row of the port table, or -1.
     std::array<int, kPortCount> m_fds{-1, -1, -1};

@@ -14,8 +14,6 @@ public:
     CRealTimeScope(const CRealTimeScope&) = delete;
     CRealTimeScope& operator=(const CRealTimeScope&) = delete;
 
-    bool IsRealTime() const { return m_bScheduled; }
-
 private:
     bool m_bScheduled = false;
     bool m_bLocked = false;
