@@ -8,8 +8,8 @@
 
 namespace
 {
-constexpr std::uint32_t kCheckIntervalMs = 10000;
 constexpr std::int64_t kCheckIntervalSeconds = 10;
+constexpr std::uint32_t kCheckIntervalMs = kCheckIntervalSeconds * 1000;
 // How far the BIOS clock may drift from the tick count in one interval before it counts as a
 // jump.
 constexpr std::int64_t kJumpToleranceSeconds = 1;
