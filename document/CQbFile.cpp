@@ -112,29 +112,31 @@ private:
     std::vector<std::uint8_t>& m_bytes;
 };
 
-// How deep a megabutton nests and how many plain buttons one firing of it plays.
+// How deep a megabutton nests and how many buttons without steps a walk through it reaches:
+// the plain buttons one firing plays, and megabuttons left empty, which play nothing but
+// cost a walk as much.
 struct SMegaShape
 {
     bool bDone = false;
     std::size_t nDepth = 0;
-    std::size_t nPlays = 1;
+    std::size_t nEnds = 1;
 };
 
 // Far beyond any real remote control, and still far from the stack's or a person's limits.
 constexpr std::size_t kMaxMegaDepth = 64;
-constexpr std::size_t kMaxMegaPlays = 1000000;
+constexpr std::size_t kMaxMegaEnds = 1000000;
 
 // The shape of a button whose steps' buttons are all measured already.
 SMegaShape MeasureMegabutton(const CRemoteButton& button,
                              const std::unordered_map<const CRemoteButton*, SMegaShape>& shapes)
 {
-    SMegaShape shape{true, 0, button.m_bMega ? 0u : 1u};
+    SMegaShape shape{true, 0, button.m_steps.empty() ? 1u : 0u};
     for (const CMegaStep& step : button.m_steps)
     {
         const SMegaShape& inner = shapes.at(step.m_pButton);
         shape.nDepth = std::max(shape.nDepth, inner.nDepth + 1);
-        shape.nPlays += inner.nPlays;
-        if (shape.nDepth > kMaxMegaDepth || shape.nPlays > kMaxMegaPlays)
+        shape.nEnds += inner.nEnds;
+        if (shape.nDepth > kMaxMegaDepth || shape.nEnds > kMaxMegaEnds)
             throw CFormatError();
     }
     return shape;

@@ -394,11 +394,17 @@ TEST(CQbFileTest, RefusesEveryFileTheProgramCouldNotWorkWith)
     }
 }
 
-// Each megabutton Mk plays M(k-1) nSteps times; M0 plays the plain button A.
-std::vector<std::uint8_t> MegabuttonTower(unsigned nLevels, unsigned nSteps)
+// Each megabutton Mk plays M(k-1) nSteps times; M0 plays A, a plain button or a megabutton
+// without steps.
+std::vector<std::uint8_t> MegabuttonTower(unsigned nLevels, unsigned nSteps,
+                                          bool bEmptyBase = false)
 {
     CQbBytes bytes;
-    bytes.Header().U16(1).Remote("TV", nLevels + 1).Button("A", 5, 15, kTrain);
+    bytes.Header().U16(1).Remote("TV", nLevels + 1);
+    if (bEmptyBase)
+        bytes.Megabutton("A", 5, 15, 0);
+    else
+        bytes.Button("A", 5, 15, kTrain);
     for (unsigned nLevel = 0; nLevel < nLevels; ++nLevel)
     {
         bytes.Megabutton("M" + std::to_string(nLevel), 5, 15, nSteps);
@@ -415,6 +421,8 @@ TEST(CQbFileTest, RefusesMegabuttonsTooDeepOrTooBroadToWalk)
     EXPECT_EQ(Parse(MegabuttonTower(65, 1)), EQbParse::InvalidFile);
     EXPECT_EQ(Parse(MegabuttonTower(3, 100)), EQbParse::Ok); // a million plays
     EXPECT_EQ(Parse(MegabuttonTower(4, 100)), EQbParse::InvalidFile);
+    // Steps that end in an empty megabutton play nothing, yet every walk still visits them.
+    EXPECT_EQ(Parse(MegabuttonTower(4, 100, true)), EQbParse::InvalidFile);
 }
 
 TEST(CQbFileTest, NamesTheButtonWhoseBitstreamCannotBeStored)
