@@ -6,7 +6,6 @@
 EAnswer CListingFrontEnd::ShowMessage(int nStringId, const std::string& strArgument,
                                       EMessageBox nKind)
 {
-    ++m_nMessages;
     std::fprintf(m_pMessages, "quorbit: %s\n", FormatString(nStringId, strArgument).c_str());
     return nKind == EMessageBox::Question ? EAnswer::No : EAnswer::Ok;
 }

@@ -18,9 +18,6 @@ public:
     void OpenPad(CRemote& remote) override;
     void ClosePad(CRemote& remote) override;
 
-    int GetMessageCount() const { return m_nMessages; }
-
 private:
     std::FILE* m_pMessages;
-    int m_nMessages = 0;
 };

@@ -4,13 +4,13 @@
 #include "app/cli/DocumentListing.h"
 #include "device/CBiosClock.h"
 #include "document/CQuorbexDoc.h"
-#include "ui/resources/CStringTable.h"
 
 #include <cstdio>
 
 namespace
 {
-// A document with the console front end and a clock over the chosen backend.
+// A document with the console front end, which shows every reason a load or save fails, and a
+// clock over the chosen backend.
 class CLoadedDocument
 {
 public:
@@ -19,38 +19,16 @@ public:
     {
     }
 
-    bool Open(const std::string& strPath)
-    {
-        return Check(m_doc.OnOpenDocument(strPath), StringId::kOpenFailed, strPath);
-    }
-
-    bool Save(const std::string& strPath)
-    {
-        return Check(m_doc.OnSaveDocument(strPath), StringId::kSaveFailed, strPath);
-    }
-
     CListingFrontEnd m_frontEnd;
     CBiosClock m_clock;
     CQuorbexDoc m_doc;
-
-private:
-    // A failure must never end silently: when the document gave no reason, give the general one.
-    bool Check(bool bDone, int nStringId, const std::string& strPath)
-    {
-        if (!bDone && m_frontEnd.GetMessageCount() == m_nMessagesBefore)
-            m_frontEnd.ShowMessage(nStringId, strPath, EMessageBox::Stop);
-        m_nMessagesBefore = m_frontEnd.GetMessageCount();
-        return bDone;
-    }
-
-    int m_nMessagesBefore = 0;
 };
 } // namespace
 
 int ListDocument(const std::string& strPath, bool bJson, CClockBackend& clockBackend)
 {
     CLoadedDocument loaded(clockBackend);
-    if (!loaded.Open(strPath))
+    if (!loaded.m_doc.OnOpenDocument(strPath))
         return 1;
     const std::string strText =
         bJson ? FormatDocumentJson(loaded.m_doc) : FormatDocumentText(loaded.m_doc);
@@ -62,5 +40,6 @@ int ConvertDocument(const std::string& strInPath, const std::string& strOutPath,
                     CClockBackend& clockBackend)
 {
     CLoadedDocument loaded(clockBackend);
-    return loaded.Open(strInPath) && loaded.Save(strOutPath) ? 0 : 1;
+    CQuorbexDoc& doc = loaded.m_doc;
+    return doc.OnOpenDocument(strInPath) && doc.OnSaveDocument(strOutPath) ? 0 : 1;
 }
