@@ -1,7 +1,6 @@
 #include "ui/resources/CStringTable.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 namespace
@@ -9,7 +8,8 @@ namespace
 // Where a newer version of the program can be had; follows the "newer version" message.
 #define QUORBIT_DOWNLOAD_PAGE "https://quorbit.example.org/download"
 
-constexpr std::array<std::pair<int, const char*>, 37> kStrings{{
+// Sized by its entries, so that adding or removing a text needs no count kept in step.
+constexpr std::pair<int, const char*> kStrings[]{
     {StringId::kTemplate, "Quorbit Remote Control Centre\n\nQB\nQuorbit Files (*.qb)\n.qb\n"
                           "Quorbit.Document\nQuorbit Document"},
     {StringId::kAddRemotePrompt, "Add a new remote control\nAdd Remote"},
@@ -70,14 +70,13 @@ constexpr std::array<std::pair<int, const char*>, 37> kStrings{{
     {StringId::kOpenFailed, "%s\n\nThe file could not be opened."},
     {StringId::kRemoteNameInUse,
      "%s:  A remote with this name already exists.  Please choose another name."},
-}};
+};
 } // namespace
 
 const char* LoadString(int nId)
 {
-    const auto it = std::find_if(kStrings.begin(), kStrings.end(),
-                                 [nId](const auto& entry) { return entry.first == nId; });
-    return it == kStrings.end() ? "" : it->second;
+    const auto it = std::ranges::find(kStrings, nId, &std::pair<int, const char*>::first);
+    return it == std::end(kStrings) ? "" : it->second;
 }
 
 std::string FormatString(int nId, const std::string& strArgument)
