@@ -10,6 +10,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -240,13 +241,17 @@ TEST_F(EventListTest, FiringAndArmedComeBeforeDisabled)
     m_doc.m_pArmedEvent = nullptr;
     event.m_nFiring = 0;
 
-    // Each status has its own icon on the first column.
+    // Each status has its own picture on the first column.
     const CEventListModel& model = m_pView->GetModel();
-    const auto iconKey = [&]
-    { return model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>().cacheKey(); };
-    const qint64 nDisabledIcon = iconKey();
+    const auto picture = [&]
+    {
+        const QIcon icon = model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>();
+        return icon.pixmap(QSize(20, 16)).toImage();
+    };
+    const QImage disabledPicture = picture();
+    ASSERT_EQ(disabledPicture.size(), QSize(20, 16));
     event.m_bDisabled = false;
-    EXPECT_NE(iconKey(), nDisabledIcon);
+    EXPECT_NE(picture(), disabledPicture);
     EXPECT_FALSE(model.data(model.index(0, 1), Qt::DecorationRole).isValid());
 }
 
