@@ -14,11 +14,12 @@ namespace
 {
 using SampleDocumentTest = CAppFixture;
 
-// The sample document on a Sunday evening: the one-time recording at 20:45 is next, the Sunday
-// film is switched off. QUORBIT_SCREENSHOT names a file to keep a picture of the window in.
+// The sample document on the Monday morning after the final: its one-time recording is past, the
+// morning news is next and the Sunday film is switched off. QUORBIT_SCREENSHOT names a file to
+// keep a picture of the window in.
 TEST_F(SampleDocumentTest, MainWindowListsItsEventsWithTheirLiveStatus)
 {
-    m_pClock->m_now = CTime(1998, 7, 12, 18, 0, 0);
+    m_pClock->m_now = CTime(1998, 7, 13, 6, 0, 0);
     StoreSettings(
         [](CSettings& settings)
         {
@@ -35,10 +36,11 @@ TEST_F(SampleDocumentTest, MainWindowListsItsEventsWithTheirLiveStatus)
     for (int nRow = 0; nRow < model.rowCount(); ++nRow)
         statuses[model.data(model.index(nRow, 0)).toString()] =
             model.data(model.index(nRow, CEventListModel::kColumnStatus)).toString();
-    EXPECT_EQ(statuses["Record the final"], "ARMED");
+    EXPECT_EQ(statuses["Morning news"], "ARMED");
+    EXPECT_EQ(statuses["Record the final"], "Expired");
     EXPECT_EQ(statuses["Sunday film"], "Disabled");
     EXPECT_EQ(statuses["Lights out"], "Active");
-    EXPECT_EQ(Frame().GetClockText(), "6:00:00 PM");
+    EXPECT_EQ(Frame().GetClockText(), "6:00:00 AM");
 
     CListCtrlEx& list = Frame().GetView().GetList();
     Frame().activateWindow();
