@@ -108,30 +108,44 @@ bool CheckFileCount(const SCommandOption* pCommand, const SCommandLine& commandL
 // Without windows there are no settings to read the port from; the first port is the usual one.
 constexpr int kHeadlessPort = 1;
 
-int RunWithBackends(const SCommandLine& commandLine)
+std::unique_ptr<CClockBackend> OpenClock(const SCommandLine& commandLine)
+{
+    std::string strError;
+    std::unique_ptr<CClockBackend> pClock = CreateClockBackend(commandLine.strClockStart, strError);
+    if (!pClock)
+        std::fprintf(stderr, "quorbit: %s\n", strError.c_str());
+    return pClock;
+}
+
+// Listing and converting only read and write files, so they leave the infrared unit alone: the
+// window program may hold its port, and opening it would wait for that or disturb a firing.
+int RunDocumentCommand(const SCommandLine& commandLine)
+{
+    const std::unique_ptr<CClockBackend> pClock = OpenClock(commandLine);
+    if (!pClock)
+        return 1;
+    const std::vector<std::string>& files = commandLine.files;
+    if (commandLine.nCommand == ECommand::List)
+        return ListDocument(files[0], commandLine.bJson, *pClock);
+    return ConvertDocument(files[0], files[1], *pClock);
+}
+
+int RunEvents(const SCommandLine& commandLine)
 {
     std::string strError;
     const std::unique_ptr<CInfraredDevice> pDevice =
         CreateInfraredDevice(commandLine.strDevice, kHeadlessPort, strError);
-    const std::unique_ptr<CClockBackend> pClock =
-        pDevice ? CreateClockBackend(commandLine.strClockStart, strError) : nullptr;
-    if (!pClock)
+    if (!pDevice)
     {
         std::fprintf(stderr, "quorbit: %s\n", strError.c_str());
         return 1;
     }
+    const std::unique_ptr<CClockBackend> pClock = OpenClock(commandLine);
+    if (!pClock)
+        return 1;
     std::fprintf(stderr, "quorbit: infrared unit: %s; clock: %s\n", pDevice->GetBackendName(),
                  pClock->GetName());
-    const std::vector<std::string>& files = commandLine.files;
-    switch (commandLine.nCommand)
-    {
-    case ECommand::List:
-        return ListDocument(files[0], commandLine.bJson, *pClock);
-    case ECommand::Convert:
-        return ConvertDocument(files[0], files[1], *pClock);
-    default:
-        return RunHeadless(files[0], *pDevice, *pClock, stdout, stderr);
-    }
+    return RunHeadless(commandLine.files[0], *pDevice, *pClock, stdout, stderr);
 }
 } // namespace
 
@@ -158,6 +172,12 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& c
         strError = "--json goes with --list";
         return false;
     }
+    if (!commandLine.strDevice.empty() && commandLine.nCommand != ECommand::None &&
+        commandLine.nCommand != ECommand::Run)
+    {
+        strError = "--device goes with --run or the window program";
+        return false;
+    }
     return CheckFileCount(pCommand, commandLine, strError);
 }
 
@@ -181,8 +201,9 @@ const char* GetUsage()
            "  --version           print the program's version\n"
            "\n"
            "Options:\n"
-           "  --device NAME       the infrared unit: sim (simulated), ppdev (the kernel's\n"
-           "                      parallel-port device) or direct (port I/O, needs root)\n"
+           "  --device NAME       the infrared unit for --run and the windows: sim\n"
+           "                      (simulated), ppdev (the kernel's parallel-port device)\n"
+           "                      or direct (port I/O, needs root)\n"
            "  --clock-start \"YYYY-MM-DD HH:MM:SS\"\n"
            "                      run on a simulated clock that starts at that time\n";
 }
@@ -208,8 +229,13 @@ bool RunHeadlessCommand(int argc, char** argv, int& nExitCode)
     case ECommand::Version:
         std::printf("quorbit %s\n", QUORBIT_VERSION);
         return true;
-    default:
-        nExitCode = RunWithBackends(commandLine);
+    case ECommand::List:
+    case ECommand::Convert:
+        nExitCode = RunDocumentCommand(commandLine);
+        return true;
+    case ECommand::Run:
+        nExitCode = RunEvents(commandLine);
         return true;
     }
+    return false;
 }

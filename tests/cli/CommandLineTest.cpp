@@ -83,7 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
                     SRefusalCase{{"--json", "a.qb"}, "--json goes with --list"},
                     SRefusalCase{{"--list", "a.qb", "--run"},
                                  "choose one command, not both --list and --run"},
-                    SRefusalCase{{"--list", "a.qb", "--device"}, "--device needs a value"}));
+                    SRefusalCase{{"--list", "a.qb", "--device"}, "--device needs a value"},
+                    SRefusalCase{{"--convert", "a.qb", "b.qb", "--device=sim"},
+                                 "--device goes with --run or the window program"}));
 
 TEST(CommandLineProgramTest, HelpAndVersionGoToStandardOutput)
 {
