@@ -156,7 +156,7 @@ bool CQuorbexApp::OpenDocumentFile(const QString& strPath)
     return LoadDocument(strPath);
 }
 
-void CQuorbexApp::OpenRecentFile(const QString& strPath)
+void CQuorbexApp::OpenRecentFile(QString strPath)
 {
     if (IsFiring() || !SaveModified())
         return;

@@ -43,8 +43,9 @@ public:
     // Opens a document in place of the current one, asking first whether to save changes.
     // Refused while a button fires: emptying the document would pull it from under the firing.
     bool OpenDocumentFile(const QString& strPath);
-    // The same for an entry of the recent-file list, which loses the entry when it fails.
-    void OpenRecentFile(const QString& strPath);
+    // The same for an entry of the recent-file list, which loses the entry when it fails. The
+    // path is a copy: saving the changes first reorders the list it was read from.
+    void OpenRecentFile(QString strPath);
     void OnFileNew();
     void OnFileOpen();
     bool OnFileSave();

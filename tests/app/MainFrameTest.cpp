@@ -480,6 +480,24 @@ TEST_F(MainFrameTest, SavedDocumentComesBackFromTheRecentFileList)
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
 }
 
+TEST_F(MainFrameTest, SavingChangesFirstStillOpensTheChosenRecentFile)
+{
+    const QString strDen = GetTempPath("den.qb");
+    ASSERT_TRUE(QFile::copy(kLivingRoom, strDen));
+    StoreSettings([&](CSettings& settings) { settings.m_recentFiles = {strDen, kLivingRoom}; });
+    ASSERT_TRUE(Start());
+    AddRemoteWithButton("Amp");
+    // Saving the untitled document puts its new name at the top of the list the entry is in.
+    CMessageBox::QueueAnswer(QMessageBox::Yes);
+    CFileDialog::QueuePath(GetTempPath("amp.qb"));
+
+    Frame().OnCommand(CMainFrame::kCmdRecentFile + 1);
+
+    EXPECT_EQ(App().GetPathName(), kLivingRoom);
+    EXPECT_EQ(App().GetSettings().m_recentFiles,
+              (QStringList{kLivingRoom, GetTempPath("amp.qb"), strDen}));
+}
+
 TEST_F(MainFrameTest, AFileDroppedOnTheWindowOpensAsTheDocument)
 {
     ASSERT_TRUE(Start());
