@@ -33,7 +33,6 @@ void CQtFrontEnd::PumpWaitMessages()
     // A quit asked for meanwhile stays pending on the main loop, which ends once the firing
     // returns to it. The short sleep keeps the wait from spinning a core at full load.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    m_frame.UpdateCommandUI();
     QThread::usleep(500);
 }
 
