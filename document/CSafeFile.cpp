@@ -114,27 +114,31 @@ bool CSafeFile::SaveWithBackup(const std::string& strPath, std::span<const std::
     if (!WriteTemporary(strTarget, bytes, nMode, strTemporary, strError))
         return false;
 
-    // The backup is a convenience: failing to make it must not stop the save.
+    // The copy of the previous content is written before the target changes but takes the
+    // backup's place only once the new content is in, so that a failed save leaves both the
+    // document and its backup as they were. The backup is a convenience: failing to make it
+    // must not stop the save.
     const std::string strBackup = GetBackupPath(strTarget);
+    std::string strBackupTemporary;
     std::vector<std::uint8_t> previous;
     std::string strIgnored;
     if (bExists && strBackup != strTarget && ReadAll(strTarget, previous, strIgnored))
-        Replace(strBackup, previous, nMode, strIgnored);
+        WriteTemporary(strBackup, previous, nMode, strBackupTemporary, strIgnored);
 
-    return Commit(strTemporary, strTarget, strError);
+    if (!Commit(strTemporary, strTarget, strError))
+    {
+        if (!strBackupTemporary.empty())
+            ::unlink(strBackupTemporary.c_str());
+        return false;
+    }
+    if (!strBackupTemporary.empty())
+        Commit(strBackupTemporary, strBackup, strIgnored);
+    return true;
 }
 
 std::string CSafeFile::GetBackupPath(const std::string& strPath)
 {
     return std::filesystem::path(strPath).replace_extension(".qbb").string();
-}
-
-bool CSafeFile::Replace(const std::string& strPath, std::span<const std::uint8_t> bytes,
-                        mode_t nMode, std::string& strError) const
-{
-    std::string strTemporary;
-    return WriteTemporary(strPath, bytes, nMode, strTemporary, strError) &&
-           Commit(strTemporary, strPath, strError);
 }
 
 bool CSafeFile::Commit(const std::string& strTemporary, const std::string& strPath,

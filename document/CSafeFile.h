@@ -34,10 +34,6 @@ public:
     static std::string GetBackupPath(const std::string& strPath);
 
 private:
-    // Writes bytes to a new file beside strPath, flushed to disk, and puts it in strPath's
-    // place. strPath is untouched on failure.
-    bool Replace(const std::string& strPath, std::span<const std::uint8_t> bytes, mode_t nMode,
-                 std::string& strError) const;
     bool WriteTemporary(const std::string& strBeside, std::span<const std::uint8_t> bytes,
                         mode_t nMode, std::string& strTemporary, std::string& strError) const;
     // Puts a written temporary file in strPath's place in one step; removes it on failure.

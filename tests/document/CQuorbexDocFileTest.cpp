@@ -259,6 +259,29 @@ TEST_F(CQuorbexDocFileTest, AFailedWriteLeavesDocumentAndBackupAsTheyWere)
         EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"home.qb", "home.qbb"}));
     }
 
+    // With the new content written but no room left for the copy of the old one, the save
+    // still goes ahead and the backup keeps what it held.
+    WriteBytes(strPath, old);
+    std::size_t nLeft = fresh.size();
+    const CSafeFile noRoomForBackup(
+        [&nLeft](int nFd, const void* pData, std::size_t nSize) -> ssize_t
+        {
+            if (nLeft == 0)
+            {
+                errno = ENOSPC;
+                return -1;
+            }
+            const ssize_t nWritten = ::write(nFd, pData, std::min(nSize, nLeft));
+            nLeft -= static_cast<std::size_t>(nWritten);
+            return nWritten;
+        });
+    std::string strBackupError;
+    EXPECT_TRUE(noRoomForBackup.SaveWithBackup(strPath, fresh, strBackupError));
+    EXPECT_EQ(ReadBytes(strPath), fresh);
+    EXPECT_EQ(ReadBytes(PathOf("home.qbb")), backup);
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"home.qb", "home.qbb"}));
+    WriteBytes(strPath, old);
+
     // Short writes are carried on, not mistaken for the end.
     const CSafeFile trickling([](int nFd, const void* pData, std::size_t nSize)
                               { return ::write(nFd, pData, std::min<std::size_t>(nSize, 7)); });
