@@ -51,6 +51,16 @@ int CPpdevPort::FindDeviceNumber(std::uint16_t nBase, const char* pszProcDirecto
     return -1;
 }
 
+std::string CPpdevPort::GetClaimant(int nDevice, const char* pszProcDirectory)
+{
+    std::ifstream file(std::filesystem::path(pszProcDirectory) /
+                       ("parport" + std::to_string(nDevice)) / "devices" / "active");
+    std::string strName;
+    if (!(file >> strName) || strName == "none")
+        return {};
+    return strName;
+}
+
 bool CPpdevPort::OpenRow(std::size_t nRow, std::string& strError)
 {
     const std::uint16_t nBase = kPortTable[nRow].nData;
@@ -62,6 +72,14 @@ bool CPpdevPort::OpenRow(std::size_t nRow, std::string& strError)
         return false;
     }
     const std::string strPath = DevicePath(nDevice);
+    // Claiming a port that another program holds (another run of this one, say) waits until
+    // that program lets go, which may be never; the port is refused instead.
+    const std::string strClaimant = GetClaimant(nDevice);
+    if (!strClaimant.empty())
+    {
+        strError = strPath + " is in use by " + strClaimant;
+        return false;
+    }
     const int fd = open(strPath.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
     {

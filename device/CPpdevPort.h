@@ -21,6 +21,8 @@ public:
     static std::optional<CPpdevPort> Open(int nPort, std::string& strError);
     // The N of the /dev/parportN whose base address is nBase, or -1.
     static int FindDeviceNumber(std::uint16_t nBase, const char* pszProcDirectory = kProcDirectory);
+    // The driver that holds port N at the moment ("ppdev0", "lp0"), or "" when none does.
+    static std::string GetClaimant(int nDevice, const char* pszProcDirectory = kProcDirectory);
 
     CPpdevPort(CPpdevPort&& other) noexcept;
     CPpdevPort& operator=(CPpdevPort&&) = delete;

@@ -26,8 +26,12 @@ public:
 
     void AddPort(const std::string& strName, const char* pszBaseAddr)
     {
-        fs::create_directories(m_root / strName);
+        fs::create_directories(m_root / strName / "devices");
         std::ofstream(m_root / strName / "base-addr") << pszBaseAddr;
+    }
+    void SetActive(const std::string& strName, const char* pszActive)
+    {
+        std::ofstream(m_root / strName / "devices" / "active") << pszActive;
     }
     const char* GetPath() const { return m_root.c_str(); }
 
@@ -47,6 +51,19 @@ TEST(CPpdevPortTest, FindsTheKernelDeviceByBaseAddress)
     EXPECT_EQ(CPpdevPort::FindDeviceNumber(0x3BC, proc.GetPath()), 12);
     EXPECT_EQ(CPpdevPort::FindDeviceNumber(0x2BC, proc.GetPath()), -1);
     EXPECT_EQ(CPpdevPort::FindDeviceNumber(0x378, "/nonexistent/parport"), -1);
+}
+
+// Claiming a port another program holds would wait until it lets go, so it is not tried.
+TEST(CPpdevPortTest, TellsWhoHoldsAPort)
+{
+    CParportDirectory proc;
+    proc.AddPort("parport0", "888\t1912\n");
+    EXPECT_EQ(CPpdevPort::GetClaimant(0, proc.GetPath()), "");
+    proc.SetActive("parport0", "none\n");
+    EXPECT_EQ(CPpdevPort::GetClaimant(0, proc.GetPath()), "");
+    proc.SetActive("parport0", "ppdev0\n");
+    EXPECT_EQ(CPpdevPort::GetClaimant(0, proc.GetPath()), "ppdev0");
+    EXPECT_EQ(CPpdevPort::GetClaimant(1, proc.GetPath()), "");
 }
 
 // Reading the detector of a real port: the line is either idle or sees infrared, and the
