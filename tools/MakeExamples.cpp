@@ -168,12 +168,12 @@ void PlaceButton(CRemote& remote, CRemoteButton& button, int nColumn, int nRow)
 
 bool AddRemotes(CQuorbexDoc& doc, std::minstd_rand& random)
 {
-    for (const SRemoteSpec& spec : kRemotes)
+    for (const SRemoteSpec& entry : kRemotes)
     {
-        CRemote* pRemote = doc.AddRemote(spec.pszName, spec.nStyle);
+        CRemote* pRemote = doc.AddRemote(entry.pszName, entry.nStyle);
         if (!pRemote)
             return false;
-        for (const SButtonSpec& buttonSpec : spec.buttons)
+        for (const SButtonSpec& buttonSpec : entry.buttons)
         {
             CRemoteButton* pButton =
                 doc.AddButton(*pRemote, buttonSpec.pszName, buttonSpec.pszDescription, false);
@@ -181,7 +181,7 @@ bool AddRemotes(CQuorbexDoc& doc, std::minstd_rand& random)
                 return false;
             PlaceButton(*pRemote, *pButton, buttonSpec.nColumn, buttonSpec.nRow);
             if (buttonSpec.nCommand >= 0)
-                LearnFrame(*pButton, spec.nAddress, static_cast<std::uint8_t>(buttonSpec.nCommand),
+                LearnFrame(*pButton, entry.nAddress, static_cast<std::uint8_t>(buttonSpec.nCommand),
                            random);
         }
     }
@@ -190,14 +190,14 @@ bool AddRemotes(CQuorbexDoc& doc, std::minstd_rand& random)
 
 bool AddMegabuttons(CQuorbexDoc& doc)
 {
-    for (const SMegaSpec& spec : kMegabuttons)
+    for (const SMegaSpec& entry : kMegabuttons)
     {
-        CRemote* pRemote = doc.FindRemote(spec.pszRemote);
-        CRemoteButton* pMega = doc.AddButton(*pRemote, spec.pszName, spec.pszDescription, true);
+        CRemote* pRemote = doc.FindRemote(entry.pszRemote);
+        CRemoteButton* pMega = doc.AddButton(*pRemote, entry.pszName, entry.pszDescription, true);
         if (!pMega)
             return false;
-        PlaceButton(*pRemote, *pMega, spec.nColumn, spec.nRow);
-        for (const SStepSpec& step : spec.steps)
+        PlaceButton(*pRemote, *pMega, entry.nColumn, entry.nRow);
+        for (const SStepSpec& step : entry.steps)
         {
             CRemote* pStepRemote = doc.FindRemote(step.pszRemote);
             pMega->m_steps.push_back(
@@ -209,15 +209,15 @@ bool AddMegabuttons(CQuorbexDoc& doc)
 
 bool AddEvents(CQuorbexDoc& doc)
 {
-    for (const SEventSpec& spec : kEvents)
+    for (const SEventSpec& entry : kEvents)
     {
         CTimedEvent fields;
-        fields.m_strName = spec.pszName;
-        fields.m_time = CTime(spec.nYear, spec.nMonth, spec.nDay, spec.nHour, spec.nMinute, 0);
-        fields.m_nFrequency = spec.nFrequency;
-        fields.m_bDisabled = spec.bDisabled;
-        fields.m_pRemote = doc.FindRemote(spec.pszRemote);
-        fields.m_pButton = fields.m_pRemote->FindButton(spec.pszButton);
+        fields.m_strName = entry.pszName;
+        fields.m_time = CTime(entry.nYear, entry.nMonth, entry.nDay, entry.nHour, entry.nMinute, 0);
+        fields.m_nFrequency = entry.nFrequency;
+        fields.m_bDisabled = entry.bDisabled;
+        fields.m_pRemote = doc.FindRemote(entry.pszRemote);
+        fields.m_pButton = fields.m_pRemote->FindButton(entry.pszButton);
         if (!doc.AddEvent(fields))
             return false;
     }

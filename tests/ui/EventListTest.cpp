@@ -41,19 +41,19 @@ protected:
         m_pView = std::make_unique<CQuorbexView>(m_doc, m_settings, 6);
     }
 
-    CTimedEvent& Add(const SEventSpec& spec)
+    CTimedEvent& Add(const SEventSpec& entry)
     {
-        CRemote* pRemote = m_doc.FindRemote(spec.pszRemote);
+        CRemote* pRemote = m_doc.FindRemote(entry.pszRemote);
         if (!pRemote)
-            pRemote = m_doc.AddRemote(spec.pszRemote, 0);
-        CRemoteButton* pButton = pRemote->FindButton(spec.pszButton);
+            pRemote = m_doc.AddRemote(entry.pszRemote, 0);
+        CRemoteButton* pButton = pRemote->FindButton(entry.pszButton);
         if (!pButton)
-            pButton = m_doc.AddButton(*pRemote, spec.pszButton, spec.pszDescription, false);
+            pButton = m_doc.AddButton(*pRemote, entry.pszButton, entry.pszDescription, false);
         CTimedEvent& event = m_events.emplace_back();
-        event.m_strName = spec.pszName;
-        event.m_nFrequency = spec.nFrequency;
-        event.m_time = spec.time;
-        event.m_bDisabled = spec.bDisabled;
+        event.m_strName = entry.pszName;
+        event.m_nFrequency = entry.nFrequency;
+        event.m_time = entry.time;
+        event.m_bDisabled = entry.bDisabled;
         event.m_pRemote = pRemote;
         event.m_pButton = pButton;
         m_pView->AddEventRow(event);
