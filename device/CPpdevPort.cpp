@@ -95,7 +95,7 @@ bool CPpdevPort::OpenRow(std::size_t nRow, std::string& strError)
         return false;
     }
     m_fds[nRow] = fd;
-    m_strName += (m_strName.empty() ? "ppdev " : ", ") + strPath;
+    m_strName = "ppdev " + strPath;
     return true;
 }
 
@@ -106,17 +106,11 @@ std::optional<CPpdevPort> CPpdevPort::Open(int nPort, std::string& strError)
         strError = "port " + std::to_string(nPort) + " is not 1, 2 or 3";
         return std::nullopt;
     }
+    // Only the port in use is claimed: a claimed port is closed to the printer driver, and a
+    // change of port opens the device afresh.
     CPpdevPort port;
-    const std::size_t nWanted = static_cast<std::size_t>(nPort - 1);
-    if (!port.OpenRow(nWanted, strError))
+    if (!port.OpenRow(static_cast<std::size_t>(nPort - 1), strError))
         return std::nullopt;
-    // The other ports are a bonus: without them only a change of port is lost.
-    std::string strIgnored;
-    for (std::size_t nRow = 0; nRow < kPortTable.size(); ++nRow)
-    {
-        if (nRow != nWanted)
-            port.OpenRow(nRow, strIgnored);
-    }
     return port;
 }
 

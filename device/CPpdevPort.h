@@ -8,16 +8,16 @@
 #include <string>
 
 // Parallel ports through the kernel's parport devices (/dev/parportN). The kernel numbers its
-// ports in no fixed order, so each device is matched to a port by its base address. The ports
-// stay claimed while the object lives.
+// ports in no fixed order, so each device is matched to a port by its base address. The port
+// stays claimed while the object lives.
 class CPpdevPort
 {
 public:
     static constexpr const char* kProcDirectory = "/proc/sys/dev/parport";
 
-    // Opens the device of port nPort (1..3) and, while at it, of the other standard ports the
-    // kernel has, so that a later change of port keeps working. Fails, with the reason in
-    // strError, when port nPort cannot be had.
+    // Opens and claims the device of port nPort (1..3). Fails, with the reason in strError,
+    // when it cannot be had. Registers of other ports read as a floating bus and take no
+    // writes: a change of port needs a new object.
     static std::optional<CPpdevPort> Open(int nPort, std::string& strError);
     // The N of the /dev/parportN whose base address is nBase, or -1.
     static int FindDeviceNumber(std::uint16_t nBase, const char* pszProcDirectory = kProcDirectory);
@@ -39,7 +39,7 @@ private:
     // The open device whose register (data or status) is at nAddress, or -1.
     int FindDevice(std::uint16_t SPortRegisters::*pRegister, std::uint16_t nAddress) const;
 
-    // One open, claimed device per row of the port table, or -1.
+    // The open, claimed device of the port in use, in its row of the port table; -1 elsewhere.
     std::array<int, kPortCount> m_fds{-1, -1, -1};
     std::string m_strName;
 };
