@@ -3,7 +3,7 @@
 #include <pthread.h>
 #include <sys/mman.h>
 
-CRealTimeScope::CRealTimeScope(bool bWanted)
+CRealTimeScope::CRealTimeScope(bool bWanted, std::span<const std::uint8_t> working)
 {
     if (!bWanted || pthread_getschedparam(pthread_self(), &m_nOldPolicy, &m_oldParam) != 0)
         return;
@@ -13,14 +13,14 @@ CRealTimeScope::CRealTimeScope(bool bWanted)
     realTime.sched_priority = sched_get_priority_min(SCHED_FIFO);
     m_bScheduled = pthread_setschedparam(pthread_self(), SCHED_FIFO, &realTime) == 0;
     // A page fault in the middle of the loop would cost as much as a pre-emption.
-    if (m_bScheduled)
-        m_bLocked = mlockall(MCL_CURRENT | MCL_FUTURE) == 0;
+    if (m_bScheduled && mlock(working.data(), working.size()) == 0)
+        m_locked = working;
 }
 
 CRealTimeScope::~CRealTimeScope()
 {
-    if (m_bLocked)
-        munlockall();
+    if (!m_locked.empty())
+        munlock(m_locked.data(), m_locked.size());
     if (m_bScheduled)
         pthread_setschedparam(pthread_self(), m_nOldPolicy, &m_oldParam);
 }
