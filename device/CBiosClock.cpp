@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 
 namespace
 {
@@ -52,7 +53,8 @@ SClockFields ConvertReading(const SBcdReading& reading)
     return fields;
 }
 
-SBcdReading TakeReading(CClockBackend& backend)
+// A valid reading of the clock, or nothing after a few garbled or failed ones.
+std::optional<SBcdReading> TryReading(CClockBackend& backend)
 {
     SBcdReading reading;
     for (int nTry = 0; nTry < kInvalidReadingRetries; ++nTry)
@@ -60,8 +62,13 @@ SBcdReading TakeReading(CClockBackend& backend)
         if (backend.ReadClock(reading) && IsValidReading(reading))
             return reading;
     }
+    return std::nullopt;
+}
+
+SBcdReading TakeReading(CClockBackend& backend)
+{
     // The clock gives nothing usable: the operating system's clock stands in.
-    return COsClock::ReadNow();
+    return TryReading(backend).value_or(COsClock::ReadNow());
 }
 
 // Of two readings taken one after the other, the second wins when the day changed between them.
@@ -128,10 +135,17 @@ bool CBiosClock::SetClockFromBios(std::string& strError)
     // Waiting up to a second for the next clock second would only freeze the windows.
     if (m_backend.IsSystemClock())
         return true;
-    const std::uint8_t nStartSecond = TakeReading(m_backend).nSecond;
+    // Setting the system clock from the system clock standing in would only report a success
+    // that never happened.
+    const std::optional<SBcdReading> start = TryReading(m_backend);
+    if (!start)
+    {
+        strError = std::string("the ") + m_backend.GetName() + " clock cannot be read";
+        return false;
+    }
     const auto giveUp = std::chrono::steady_clock::now() + kNewSecondBound;
     SBcdReading atNewSecond = TakeReading(m_backend);
-    while (atNewSecond.nSecond == nStartSecond && std::chrono::steady_clock::now() < giveUp)
+    while (atNewSecond.nSecond == start->nSecond && std::chrono::steady_clock::now() < giveUp)
         atNewSecond = TakeReading(m_backend);
     const SBcdReading after = TakeReading(m_backend);
     const SClockFields fields = ConvertReading(PickReading(atNewSecond, after));

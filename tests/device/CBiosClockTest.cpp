@@ -138,3 +138,17 @@ TEST(CBiosClockRefreshTest, RefreshFromTheSystemClockItselfReadsNothing)
     EXPECT_EQ(backend.m_nReads, 0);
     EXPECT_TRUE(backend.m_setRequests.empty());
 }
+
+TEST(CBiosClockRefreshTest, AClockThatCannotBeReadSetsNothing)
+{
+    class CDeadClock : public CScriptedClock
+    {
+    public:
+        bool ReadClock(SBcdReading&) override { return false; }
+    } backend;
+    CBiosClock clock(backend);
+    std::string strError;
+    EXPECT_FALSE(clock.SetClockFromBios(strError));
+    EXPECT_EQ(strError, "the scripted clock cannot be read");
+    EXPECT_TRUE(backend.m_setRequests.empty());
+}
