@@ -40,7 +40,10 @@ std::unique_ptr<CInfraredDevice> OpenBest(int nPort)
     std::string strIgnored;
     if (auto pDevice = OpenPpdev(nPort, strIgnored))
         return pDevice;
-    if (auto pDevice = OpenDirect(nPort, true, strIgnored))
+    // A port the kernel drives but ppdev could not have is in someone else's hands: probing
+    // its registers directly would disturb them.
+    const bool bKernelPort = CPpdevPort::FindDeviceNumber(GetPortRegisters(nPort).nData) >= 0;
+    if (auto pDevice = bKernelPort ? nullptr : OpenDirect(nPort, true, strIgnored))
         return pDevice;
     return MakeDevice(CSimulatedPort(), nPort);
 }
