@@ -32,6 +32,9 @@ public:
     // The name under which tests and the pad find the cell with this id.
     static QString GetObjectName(int nId);
 
+protected:
+    void paintEvent(QPaintEvent* pEvent) override;
+
 private:
     int m_nColumn;
     int m_nRow;
