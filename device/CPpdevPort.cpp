@@ -94,7 +94,8 @@ bool CPpdevPort::OpenRow(std::size_t nRow, std::string& strError)
         close(fd);
         return false;
     }
-    m_fds[nRow] = fd;
+    m_fd = fd;
+    m_registers = kPortTable[nRow];
     m_strName = "ppdev " + strPath;
     return true;
 }
@@ -115,43 +116,28 @@ std::optional<CPpdevPort> CPpdevPort::Open(int nPort, std::string& strError)
 }
 
 CPpdevPort::CPpdevPort(CPpdevPort&& other) noexcept
-    : m_fds(other.m_fds), m_strName(std::move(other.m_strName))
+    : m_fd(other.m_fd), m_registers(other.m_registers), m_strName(std::move(other.m_strName))
 {
-    other.m_fds.fill(-1);
+    other.m_fd = -1;
 }
 
 CPpdevPort::~CPpdevPort()
 {
-    for (const int fd : m_fds)
-    {
-        if (fd < 0)
-            continue;
-        ioctl(fd, PPRELEASE);
-        close(fd);
-    }
-}
-
-int CPpdevPort::FindDevice(std::uint16_t SPortRegisters::*pRegister, std::uint16_t nAddress) const
-{
-    for (std::size_t nRow = 0; nRow < kPortTable.size(); ++nRow)
-    {
-        if (kPortTable[nRow].*pRegister == nAddress)
-            return m_fds[nRow];
-    }
-    return -1;
+    if (m_fd < 0)
+        return;
+    ioctl(m_fd, PPRELEASE);
+    close(m_fd);
 }
 
 std::uint8_t CPpdevPort::In(std::uint16_t nAddress)
 {
-    const int fd = FindDevice(&SPortRegisters::nStatus, nAddress);
     unsigned char nValue = 0;
-    return fd >= 0 && ioctl(fd, PPRSTATUS, &nValue) == 0 ? nValue : 0xFF;
+    return nAddress == m_registers.nStatus && ioctl(m_fd, PPRSTATUS, &nValue) == 0 ? nValue : 0xFF;
 }
 
 void CPpdevPort::Out(std::uint16_t nAddress, std::uint8_t nValue)
 {
-    const int fd = FindDevice(&SPortRegisters::nData, nAddress);
     unsigned char nData = nValue;
-    if (fd >= 0)
-        ioctl(fd, PPWDATA, &nData);
+    if (nAddress == m_registers.nData)
+        ioctl(m_fd, PPWDATA, &nData);
 }

@@ -2,7 +2,6 @@
 
 #include "device/PortTable.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,7 +27,8 @@ public:
     CPpdevPort& operator=(CPpdevPort&&) = delete;
     ~CPpdevPort();
 
-    // Status registers are read, data registers written; anything else reads as a floating bus.
+    // The port's status register is read and its data register written; any other address
+    // reads as a floating bus and takes no writes.
     std::uint8_t In(std::uint16_t nAddress);
     void Out(std::uint16_t nAddress, std::uint8_t nValue);
     const char* GetName() const { return m_strName.c_str(); }
@@ -36,10 +36,8 @@ public:
 private:
     CPpdevPort() = default;
     bool OpenRow(std::size_t nRow, std::string& strError);
-    // The open device whose register (data or status) is at nAddress, or -1.
-    int FindDevice(std::uint16_t SPortRegisters::*pRegister, std::uint16_t nAddress) const;
-
-    // The open, claimed device of the port in use, in its row of the port table; -1 elsewhere.
-    std::array<int, kPortCount> m_fds{-1, -1, -1};
+    // The open, claimed device of the port in use, and that port's registers.
+    int m_fd = -1;
+    SPortRegisters m_registers{};
     std::string m_strName;
 };

@@ -5,8 +5,8 @@
 #include <span>
 
 // Keeps the calling thread on real-time scheduling, with the loop's working memory locked, for
-// the life of the object, so that a sampling or playing loop is not pre-empted by ordinary tasks. A Linux
-// user program cannot mask interrupts; this is the closest it may come. When the process is
+// the life of the object, so that a sampling or playing loop is not pre-empted by ordinary tasks. A
+// Linux user program cannot mask interrupts; this is the closest it may come. When the process is
 // not allowed real-time scheduling the thread simply runs as usual.
 class CRealTimeScope
 {

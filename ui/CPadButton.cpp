@@ -41,8 +41,7 @@ void CPadButton::paintEvent(QPaintEvent*)
     initStyleOption(&option);
     // A name wider than its small cell shows as many of its first letters as fit, rather than
     // its middle clipped at both ends; an ellipsis would take the room of the letters.
-    const int nRoom =
-        style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).width();
+    const int nRoom = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).width();
     while (option.text.size() > 1 && option.fontMetrics.horizontalAdvance(option.text) > nRoom)
         option.text.chop(1);
     painter.drawControl(QStyle::CE_PushButton, option);
