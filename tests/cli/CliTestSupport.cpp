@@ -43,20 +43,6 @@ SProcessResult RunProgram(const std::string& strProgram, const std::vector<std::
     return result;
 }
 
-CTempFolder::CTempFolder()
-{
-    std::string strTemplate = (std::filesystem::temp_directory_path() / "quorbit-XXXXXX").string();
-    if (!mkdtemp(strTemplate.data()))
-        throw std::runtime_error("cannot make a temporary folder");
-    m_path = strTemplate;
-}
-
-CTempFolder::~CTempFolder()
-{
-    std::error_code error;
-    std::filesystem::remove_all(m_path, error);
-}
-
 std::string ReadFileBytes(const std::string& strPath)
 {
     std::ifstream file(strPath, std::ios::binary);

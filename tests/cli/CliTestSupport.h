@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/CTempFolder.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,22 +21,6 @@ inline SProcessResult RunQuorbit(const std::vector<std::string>& arguments)
 {
     return RunProgram(QUORBIT_BINARY, arguments);
 }
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class CTempFolder
-{
-public:
-    CTempFolder();
-    ~CTempFolder();
-    CTempFolder(const CTempFolder&) = delete;
-    CTempFolder& operator=(const CTempFolder&) = delete;
-
-    std::string File(const std::string& strName) const { return (m_path / strName).string(); }
-    const std::filesystem::path& GetPath() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 std::string ReadFileBytes(const std::string& strPath);
 void WriteFileBytes(const std::string& strPath, const std::string& strBytes);

@@ -3,6 +3,7 @@
 #include "device/CRtcClock.h"
 #include "device/CSimulatedClock.h"
 
+#include "support/CTempFolder.h"
 #include "support/TimeZone.h"
 
 #include <gtest/gtest.h>
@@ -64,8 +65,8 @@ TEST(CClockBackendTest, HandsOnTheRealTimeClockAsLocalTime)
 
 TEST(CClockBackendTest, ReadsWhetherTheClockChipKeepsLocalTime)
 {
-    const std::filesystem::path path =
-        std::filesystem::path(testing::TempDir()) / "quorbit-adjtime";
+    const CTempFolder folder;
+    const std::filesystem::path path = folder.GetPath() / "adjtime";
     struct SCase
     {
         const char* pszContent;

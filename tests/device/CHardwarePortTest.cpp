@@ -2,6 +2,8 @@
 #include "device/CPortDevice.h"
 #include "device/CPpdevPort.h"
 
+#include "support/CTempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,12 +19,7 @@ namespace fs = std::filesystem;
 class CParportDirectory
 {
 public:
-    CParportDirectory() : m_root(fs::path(testing::TempDir()) / "quorbit-parport")
-    {
-        fs::remove_all(m_root);
-        fs::create_directories(m_root / "default");
-    }
-    ~CParportDirectory() { fs::remove_all(m_root); }
+    CParportDirectory() : m_root(m_folder.GetPath()) { fs::create_directories(m_root / "default"); }
 
     void AddPort(const std::string& strName, const char* pszBaseAddr)
     {
@@ -36,6 +33,7 @@ public:
     const char* GetPath() const { return m_root.c_str(); }
 
 private:
+    CTempFolder m_folder;
     fs::path m_root;
 };
 

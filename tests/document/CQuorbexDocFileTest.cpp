@@ -5,6 +5,7 @@
 #include "document/CSafeFile.h"
 #include "support/CRecordingFrontEnd.h"
 #include "support/CScriptedClock.h"
+#include "support/CTempFolder.h"
 #include "ui/resources/CStringTable.h"
 
 #include <gtest/gtest.h>
@@ -22,16 +23,9 @@ namespace fs = std::filesystem;
 class CQuorbexDocFileTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string strTemplate = (fs::temp_directory_path() / "quorbit-file-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(strTemplate.data()), nullptr);
-        m_folder = strTemplate;
-        m_doc.OnNewDocument();
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
+    void SetUp() override { m_doc.OnNewDocument(); }
 
-    std::string PathOf(const std::string& strName) const { return (m_folder / strName).string(); }
+    std::string PathOf(const std::string& strName) const { return m_folder.File(strName); }
 
     static void WriteBytes(const std::string& strPath, const CBytes& bytes)
     {
@@ -49,7 +43,7 @@ protected:
     std::vector<std::string> FolderEntries() const
     {
         std::vector<std::string> entries;
-        for (const auto& entry : fs::directory_iterator(m_folder))
+        for (const auto& entry : fs::directory_iterator(m_folder.GetPath()))
             entries.push_back(entry.path().filename().string());
         std::sort(entries.begin(), entries.end());
         return entries;
@@ -78,7 +72,7 @@ protected:
         EXPECT_TRUE(m_doc.OnSaveDocument(PathOf("after.qb")));
     }
 
-    fs::path m_folder;
+    CTempFolder m_folder;
     CRecordingFrontEnd m_frontEnd;
     CScriptedClock m_backend; // 1998-03-02 06:59
     CBiosClock m_clock{m_backend};
