@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <thread>
@@ -193,19 +194,35 @@ TEST_F(CHeadlessReloadTest, FiredOccurrenceStaysFiredAcrossReloads)
     EXPECT_EQ(CountOf(strOut, " fired "), 1) << strOut;
 }
 
+// A device that tells another thread when it has sent something.
+class CSignallingDevice : public CRecordingDevice
+{
+public:
+    using CRecordingDevice::CRecordingDevice;
+    void TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength) override
+    {
+        CRecordingDevice::TransmitBitstream(pSrc, nLength);
+        m_bSent = true;
+    }
+    std::atomic<bool> m_bSent = false;
+};
+
 // The whole run, signals included, on a simulated clock in real time: about two seconds.
 TEST(RunHeadlessTest, FiresOnTimeAndStopsCleanlyOnSigterm)
 {
     const CScopedTimeZone zone("Europe/Berlin");
     CSimulatedClock clock(CTime(1998, 3, 2, 6, 59, 59));
     CScriptedTickSource ticks;
-    CRecordingDevice device(ticks);
+    CSignallingDevice device(ticks);
     CCapturedStream out;
     CCapturedStream err;
+    // Stop once the event has fired, however busy the machine; give up after a while so that
+    // a run that never fires still ends.
     std::thread stopper(
-        []
+        [&device]
         {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2200));
+            for (int nWait = 0; nWait < 300 && !device.m_bSent; ++nWait)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
             std::raise(SIGTERM);
         });
     const int nStatus = RunHeadless(kExample, device, clock, out.Get(), err.Get());
