@@ -268,7 +268,8 @@ TEST_F(MainFrameTest, WhileAMegabuttonFiresTheWindowGuardsTheDocument)
     ASSERT_TRUE(Start());
     CRemote& tv = AddRemoteWithButton("TV");
     CRemoteButton& macro = *Doc().AddButton(tv, "Macro", "", true);
-    macro.m_steps.push_back(CMegaStep{&tv, tv.FindButton("Power"), 0}); // 0.5 s
+    // 1 s: ample time for the check at 100 ms, even on a busy machine.
+    macro.m_steps.push_back(CMegaStep{&tv, tv.FindButton("Power"), 1});
     Doc().SetModifiedFlag(false);
 
     const std::vector<int> greyed = {CMainFrame::kCmdFileNew, CMainFrame::kCmdFileOpen,
