@@ -224,6 +224,23 @@ TEST_F(CQuorbexDocFileTest, NamesTheBackupAfterTheDocument)
     EXPECT_EQ(CSafeFile::GetBackupPath("/home/my.remotes.qb"), "/home/my.remotes.qbb");
 }
 
+// A file writer whose disk is full after nBytes bytes.
+CSafeFile FailingAfter(std::size_t nBytes)
+{
+    return CSafeFile(
+        [nLeft = nBytes](int nFd, const void* pData, std::size_t nSize) mutable -> ssize_t
+        {
+            if (nLeft == 0)
+            {
+                errno = ENOSPC;
+                return -1;
+            }
+            const ssize_t nWritten = ::write(nFd, pData, std::min(nSize, nLeft));
+            nLeft -= static_cast<std::size_t>(nWritten);
+            return nWritten;
+        });
+}
+
 TEST_F(CQuorbexDocFileTest, AFailedWriteLeavesDocumentAndBackupAsTheyWere)
 {
     const std::string strPath = PathOf("home.qb");
@@ -232,19 +249,7 @@ TEST_F(CQuorbexDocFileTest, AFailedWriteLeavesDocumentAndBackupAsTheyWere)
     {
         WriteBytes(strPath, old);
         WriteBytes(PathOf("home.qbb"), backup);
-        std::size_t nLeft = nFailAfter;
-        const CSafeFile failing(
-            [&nLeft](int nFd, const void* pData, std::size_t nSize) -> ssize_t
-            {
-                if (nLeft == 0)
-                {
-                    errno = ENOSPC;
-                    return -1;
-                }
-                const ssize_t nWritten = ::write(nFd, pData, std::min(nSize, nLeft));
-                nLeft -= static_cast<std::size_t>(nWritten);
-                return nWritten;
-            });
+        const CSafeFile failing = FailingAfter(nFailAfter);
         std::string strError;
         EXPECT_FALSE(failing.SaveWithBackup(strPath, fresh, strError));
         EXPECT_EQ(strError, "No space left on device");
@@ -256,19 +261,7 @@ TEST_F(CQuorbexDocFileTest, AFailedWriteLeavesDocumentAndBackupAsTheyWere)
     // With the new content written but no room left for the copy of the old one, the save
     // still goes ahead and the backup keeps what it held.
     WriteBytes(strPath, old);
-    std::size_t nLeft = fresh.size();
-    const CSafeFile noRoomForBackup(
-        [&nLeft](int nFd, const void* pData, std::size_t nSize) -> ssize_t
-        {
-            if (nLeft == 0)
-            {
-                errno = ENOSPC;
-                return -1;
-            }
-            const ssize_t nWritten = ::write(nFd, pData, std::min(nSize, nLeft));
-            nLeft -= static_cast<std::size_t>(nWritten);
-            return nWritten;
-        });
+    const CSafeFile noRoomForBackup = FailingAfter(fresh.size());
     std::string strBackupError;
     EXPECT_TRUE(noRoomForBackup.SaveWithBackup(strPath, fresh, strBackupError));
     EXPECT_EQ(ReadBytes(strPath), fresh);
