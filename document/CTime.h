@@ -2,6 +2,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <string>
 
 // A point in time to the second: seconds since 1970-01-01 00:00:00 UTC in 64 bits, built from
 // and broken into local calendar fields. Daylight saving is decided by the C library's rules
@@ -21,8 +22,8 @@ public:
     std::int64_t GetTime() const { return m_nSeconds; }
 
     int GetYear() const;
-    int GetMonth() const;     // 1-12
-    int GetDay() const;       // 1-31
+    int GetMonth() const; // 1-12
+    int GetDay() const;   // 1-31
     int GetHour() const;
     int GetMinute() const;
     int GetSecond() const;
@@ -34,6 +35,9 @@ public:
     CTime AddSeconds(std::int64_t nSeconds) const { return CTime(m_nSeconds + nSeconds); }
     // This time with its seconds set to 0.
     CTime ToMinute() const;
+
+    // "YYYY-MM-DD HH:MM", with cBetween between date and time and ":SS" when bSeconds.
+    std::string Format(char cBetween = ' ', bool bSeconds = false) const;
 
     auto operator<=>(const CTime&) const = default;
 

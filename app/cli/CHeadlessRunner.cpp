@@ -20,20 +20,6 @@ constexpr std::uint32_t kTickMs = 1000;
 // must not set the machine's clock on its own.
 constexpr SClockSettings kNoClockRefresh{0, 1, 0, 5};
 
-std::string FormatClock(const CTime& time, bool bSeconds)
-{
-    char szText[32];
-    std::snprintf(szText, sizeof szText, "%04d-%02d-%02d %02d:%02d", time.GetYear(),
-                  time.GetMonth(), time.GetDay(), time.GetHour(), time.GetMinute());
-    std::string strText = szText;
-    if (bSeconds)
-    {
-        std::snprintf(szText, sizeof szText, ":%02d", time.GetSecond());
-        strText += szText;
-    }
-    return strText;
-}
-
 std::string DescribeButton(const CRemote* pRemote, const CRemoteButton* pButton)
 {
     return "(remote " + ToDisplayText(pRemote ? pRemote->m_strName : "?") + ", button " +
@@ -147,7 +133,7 @@ void CHeadlessRunner::PrintEvents()
         std::fprintf(m_pOut, "No events\n");
     for (const auto& [next, pEvent] : events)
         std::fprintf(m_pOut, "%-31s  %s  %s\n", ToDisplayText(pEvent->m_strName).c_str(),
-                     FormatClock(next, false).c_str(),
+                     next.Format().c_str(),
                      GetEventStatusText(GetEventStatus(m_doc, *pEvent, now)));
     std::fflush(m_pOut);
 }
@@ -155,7 +141,7 @@ void CHeadlessRunner::PrintEvents()
 void CHeadlessRunner::OnFiring(const CTimedEvent& armed)
 {
     m_firedOccurrences[armed.m_strName] = armed.m_time;
-    std::fprintf(m_pOut, "%s fired %s %s\n", FormatClock(m_clock.GetBiosTime(), true).c_str(),
+    std::fprintf(m_pOut, "%s fired %s %s\n", m_clock.GetBiosTime().Format(' ', true).c_str(),
                  ToDisplayText(armed.m_strName).c_str(),
                  DescribeButton(armed.m_pRemote, armed.m_pButton).c_str());
     std::fflush(m_pOut);
@@ -163,7 +149,7 @@ void CHeadlessRunner::OnFiring(const CTimedEvent& armed)
 
 void CHeadlessRunner::PrintStep(const CMegaStep& step)
 {
-    std::fprintf(m_pOut, "%s   step %s\n", FormatClock(m_clock.GetBiosTime(), true).c_str(),
+    std::fprintf(m_pOut, "%s   step %s\n", m_clock.GetBiosTime().Format(' ', true).c_str(),
                  DescribeButton(step.m_pRemote, step.m_pButton).c_str());
     std::fflush(m_pOut);
 }

@@ -27,15 +27,6 @@ template <class TRecord> std::string NameOf(const TRecord* pRecord)
     return pRecord ? pRecord->m_strName : std::string();
 }
 
-std::string FormatTime(const CTime& time, char cBetweenDateAndTime)
-{
-    char szText[32];
-    std::snprintf(szText, sizeof szText, "%04d-%02d-%02d%c%02d:%02d", time.GetYear(),
-                  time.GetMonth(), time.GetDay(), cBetweenDateAndTime, time.GetHour(),
-                  time.GetMinute());
-    return szText;
-}
-
 std::string FormatTimeOfDay(const CTime& time)
 {
     char szText[8];
@@ -138,7 +129,7 @@ std::string RemoteText(const CRemote& remote)
 std::string EventText(const CTimedEvent& event)
 {
     std::string strText = "Event " + ToDisplayText(event.m_strName) + ": ";
-    strText += event.m_nFrequency == kFrequencyOnce ? FormatTime(event.m_time, ' ')
+    strText += event.m_nFrequency == kFrequencyOnce ? event.m_time.Format(' ')
                                                     : FormatTimeOfDay(event.m_time);
     strText += ' ';
     strText += FrequencyText(event.m_nFrequency);
@@ -146,7 +137,7 @@ std::string EventText(const CTimedEvent& event)
         strText += ", disabled";
     strText += ", " + TargetText(event.m_pRemote, event.m_pButton) + ", last fired ";
     strText += event.m_lastFired == CTime::NeverFired() ? std::string("never")
-                                                        : FormatTime(event.m_lastFired, ' ');
+                                                        : event.m_lastFired.Format(' ');
     return strText + "\n";
 }
 
@@ -232,8 +223,8 @@ std::string EventJson(const CTimedEvent* pEvent)
 {
     return CJsonObject()
         .AddText("name", pEvent->m_strName)
-        .AddText("time", FormatTime(pEvent->m_time, 'T'))
-        .AddText("lastFired", FormatTime(pEvent->m_lastFired, 'T'))
+        .AddText("time", pEvent->m_time.Format('T'))
+        .AddText("lastFired", pEvent->m_lastFired.Format('T'))
         .AddBool("disabled", pEvent->m_bDisabled)
         .AddNumber("frequency", pEvent->m_nFrequency)
         .AddText("remote", NameOf(pEvent->m_pRemote))
