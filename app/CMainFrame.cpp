@@ -2,6 +2,7 @@
 
 #include "app/CMessageBox.h"
 #include "app/CQuorbexApp.h"
+#include "base/CStringTable.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"
 #include "document/CQuorbexDoc.h"
@@ -12,7 +13,6 @@
 #include "ui/CQuorbexView.h"
 #include "ui/CRemotePadDlg.h"
 #include "ui/EventFormat.h"
-#include "ui/resources/CStringTable.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -138,8 +138,8 @@ CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::Create()
 {
-    m_pView =
-        new CQuorbexView(m_app.GetDocument(), m_app.GetSettings(), m_app.GetDialogBaseUnit(), this);
+    m_pView = new CQuorbexView(m_app.GetDocument(), m_app.GetSettings().m_eventList,
+                               m_app.GetDialogBaseUnit(), this);
     setCentralWidget(m_pView);
     connect(m_pView, &CQuorbexView::EventProgrammerRequested, this,
             [this] { OnCommand(kCmdEventProgrammer); });
@@ -532,11 +532,13 @@ void CMainFrame::StorePlacement()
 {
     CSettings& settings = m_app.GetSettings();
     settings.m_toolbarState = saveState();
-    settings.m_bStatusBarVisible = statusBar()->isHidden() ? 0 : 1;
-    for (int nColumn = 0; nColumn < CSettings::kEventColumns; ++nColumn)
-        settings.m_eventWidths[static_cast<std::size_t>(nColumn)] =
+    settings.m_bStatusBarVisible = !statusBar()->isHidden();
+    for (int nColumn = 0; nColumn < SEventListSettings::kColumns; ++nColumn)
+        settings.m_eventList.m_widths[static_cast<std::size_t>(nColumn)] =
             m_pView->GetColumnWidth(nColumn);
-    settings.m_nFrameShowCmd = isMinimized() ? 2 : (isMaximized() ? 3 : 1);
+    settings.m_nFrameShowCmd = isMinimized()   ? EFrameShowState::Minimized
+                               : isMaximized() ? EFrameShowState::Maximized
+                                               : EFrameShowState::Normal;
     // The normal rectangle, also of a maximised window, so that it comes back the same size
     // when the person un-maximises it next time.
     const QRect rect = normalGeometry().isValid() ? normalGeometry() : geometry();
@@ -550,17 +552,17 @@ void CMainFrame::RestorePlacement()
 {
     const CSettings& settings = m_app.GetSettings();
     restoreState(settings.m_toolbarState);
-    statusBar()->setVisible(settings.m_bStatusBarVisible != 0);
-    if (settings.m_nFrameShowCmd != CSettings::kNotStored)
+    statusBar()->setVisible(settings.m_bStatusBarVisible);
+    if (settings.m_nFrameShowCmd != EFrameShowState::NotStored)
     {
         const QRect rect(QPoint(settings.m_nFrameLeft, settings.m_nFrameTop),
                          QPoint(settings.m_nFrameRight - 1, settings.m_nFrameBottom - 1));
         if (rect.isValid())
             setGeometry(PlaceOnScreen(rect, QGuiApplication::primaryScreen()->geometry()));
     }
-    if (settings.m_nFrameShowCmd == 2)
+    if (settings.m_nFrameShowCmd == EFrameShowState::Minimized)
         showMinimized();
-    else if (settings.m_nFrameShowCmd == 3)
+    else if (settings.m_nFrameShowCmd == EFrameShowState::Maximized)
         showMaximized();
     else
         show();

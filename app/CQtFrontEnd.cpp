@@ -2,11 +2,11 @@
 
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
+#include "base/CStringTable.h"
 #include "document/CRemote.h"
 #include "ui/CQuorbexView.h"
 #include "ui/CRemotePadDlg.h"
 #include "ui/EventFormat.h"
-#include "ui/resources/CStringTable.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -6,12 +6,12 @@
 #include "app/CMessageBox.h"
 #include "app/CQtFrontEnd.h"
 #include "app/cli/CCommandLine.h"
+#include "base/CStringTable.h"
 #include "device/CBiosClock.h"
 #include "device/CDeviceFactory.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "engine/CScheduler.h"
-#include "ui/resources/CStringTable.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -134,7 +134,7 @@ void CQuorbexApp::CreateWindowsAndDocument()
     m_pFrontEnd = std::make_unique<CQtFrontEnd>(*m_pFrame);
     m_pDoc = std::make_unique<CQuorbexDoc>(*m_pFrontEnd, *m_pClock, m_settings.m_clock);
     m_pEngine = std::make_unique<CFiringEngine>(*m_pDevice, *m_pFrontEnd, m_ticks);
-    m_pScheduler = std::make_unique<CScheduler>(*m_pDoc, *m_pEngine, m_ticks);
+    m_pScheduler = std::make_unique<CScheduler>(*m_pDoc, *m_pEngine, m_ticks, *m_pClock);
     m_pFrame->Create();
 }
 

@@ -14,6 +14,28 @@ void ReadInt(QSettings& store, const QString& strName, int& nValue)
         nValue = nRead;
 }
 
+void ReadBool(QSettings& store, const QString& strName, bool& bValue)
+{
+    int nValue = bValue ? 1 : 0;
+    ReadInt(store, strName, nValue);
+    bValue = nValue != 0;
+}
+
+// A value outside the enumeration's range keeps the default too.
+template <typename TEnum>
+void ReadEnum(QSettings& store, const QString& strName, TEnum& nValue, TEnum nFirst, TEnum nLast)
+{
+    int nRead = static_cast<int>(nValue);
+    ReadInt(store, strName, nRead);
+    if (nRead >= static_cast<int>(nFirst) && nRead <= static_cast<int>(nLast))
+        nValue = static_cast<TEnum>(nRead);
+}
+
+template <typename TEnum> void WriteEnum(QSettings& store, const QString& strName, TEnum nValue)
+{
+    store.setValue(strName, static_cast<int>(nValue));
+}
+
 void ReadPosition(QSettings& store, const QString& strPrefix, CSettings::SPosition& position)
 {
     ReadInt(store, strPrefix + " Left", position.nLeft);
@@ -41,15 +63,18 @@ void CSettings::Read(QSettings& store)
 {
     store.beginGroup("Application Settings");
     ReadInt(store, "Parallel Port", m_nParallelPort);
-    ReadInt(store, "Disable Interrupts", m_bDisableInterrupts);
-    ReadInt(store, "Clock Set Method", m_clock.nMethod);
-    ReadInt(store, "Clock Set Day", m_clock.nDay);
+    ReadBool(store, "Disable Interrupts", m_bDisableInterrupts);
+    ReadEnum(store, "Clock Set Method", m_clock.nMethod, EClockRefreshMethod::None,
+             EClockRefreshMethod::FromBios);
+    ReadEnum(store, "Clock Set Day", m_clock.nDay, EClockRefreshDay::Daily,
+             EClockRefreshDay::Saturday);
     ReadInt(store, "Clock Set Hour", m_clock.nHour);
     ReadInt(store, "Clock Set Minute", m_clock.nMinute);
     store.endGroup();
 
     store.beginGroup("Window Settings");
-    ReadInt(store, "Frame ShowCmd", m_nFrameShowCmd);
+    ReadEnum(store, "Frame ShowCmd", m_nFrameShowCmd, EFrameShowState::Normal,
+             EFrameShowState::NotStored);
     ReadInt(store, "Frame Left", m_nFrameLeft);
     ReadInt(store, "Frame Top", m_nFrameTop);
     ReadInt(store, "Frame Right", m_nFrameRight);
@@ -58,18 +83,18 @@ void CSettings::Read(QSettings& store)
     ReadPosition(store, "Builder", m_builderPos);
     ReadPosition(store, "Recorder", m_recorderPos);
     ReadPosition(store, "Mega", m_megaPos);
-    for (int nColumn = 0; nColumn < kEventColumns; ++nColumn)
-        ReadInt(store, GetEventWidthName(nColumn), m_eventWidths[nColumn]);
+    for (int nColumn = 0; nColumn < SEventListSettings::kColumns; ++nColumn)
+        ReadInt(store, GetEventWidthName(nColumn), m_eventList.m_widths[nColumn]);
     store.endGroup();
 
     store.beginGroup("Sort Settings");
-    ReadInt(store, "Sort Column", m_nSortColumn);
-    ReadInt(store, "Sort Forward", m_bSortForward);
+    ReadInt(store, "Sort Column", m_eventList.m_nSortColumn);
+    ReadBool(store, "Sort Forward", m_eventList.m_bSortForward);
     store.endGroup();
 
     store.beginGroup("Control Bars");
     m_toolbarState = store.value("Toolbar State").toByteArray();
-    ReadInt(store, "Status Bar Visible", m_bStatusBarVisible);
+    ReadBool(store, "Status Bar Visible", m_bStatusBarVisible);
     store.endGroup();
 
     store.beginGroup("Recent File List");
@@ -87,20 +112,20 @@ void CSettings::Write(QSettings& store) const
 {
     store.beginGroup("Control Bars");
     store.setValue("Toolbar State", m_toolbarState);
-    store.setValue("Status Bar Visible", m_bStatusBarVisible);
+    store.setValue("Status Bar Visible", m_bStatusBarVisible ? 1 : 0);
     store.endGroup();
 
     store.beginGroup("Application Settings");
     store.setValue("Parallel Port", m_nParallelPort);
-    store.setValue("Disable Interrupts", m_bDisableInterrupts);
-    store.setValue("Clock Set Method", m_clock.nMethod);
-    store.setValue("Clock Set Day", m_clock.nDay);
+    store.setValue("Disable Interrupts", m_bDisableInterrupts ? 1 : 0);
+    WriteEnum(store, "Clock Set Method", m_clock.nMethod);
+    WriteEnum(store, "Clock Set Day", m_clock.nDay);
     store.setValue("Clock Set Hour", m_clock.nHour);
     store.setValue("Clock Set Minute", m_clock.nMinute);
     store.endGroup();
 
     store.beginGroup("Window Settings");
-    store.setValue("Frame ShowCmd", m_nFrameShowCmd);
+    WriteEnum(store, "Frame ShowCmd", m_nFrameShowCmd);
     store.setValue("Frame Left", m_nFrameLeft);
     store.setValue("Frame Top", m_nFrameTop);
     store.setValue("Frame Right", m_nFrameRight);
@@ -109,13 +134,13 @@ void CSettings::Write(QSettings& store) const
     WritePosition(store, "Builder", m_builderPos);
     WritePosition(store, "Recorder", m_recorderPos);
     WritePosition(store, "Mega", m_megaPos);
-    for (int nColumn = 0; nColumn < kEventColumns; ++nColumn)
-        store.setValue(GetEventWidthName(nColumn), m_eventWidths[nColumn]);
+    for (int nColumn = 0; nColumn < SEventListSettings::kColumns; ++nColumn)
+        store.setValue(GetEventWidthName(nColumn), m_eventList.m_widths[nColumn]);
     store.endGroup();
 
     store.beginGroup("Sort Settings");
-    store.setValue("Sort Column", m_nSortColumn);
-    store.setValue("Sort Forward", m_bSortForward);
+    store.setValue("Sort Column", m_eventList.m_nSortColumn);
+    store.setValue("Sort Forward", m_eventList.m_bSortForward ? 1 : 0);
     store.endGroup();
 
     store.beginGroup("Recent File List");

@@ -1,22 +1,30 @@
 #pragma once
 
 #include "document/CQuorbexDoc.h"
+#include "ui/SEventListSettings.h"
 
 #include <QByteArray>
 #include <QStringList>
 
-#include <array>
-
 class QSettings;
+
+// How the main window was shown when the program last closed; the numbers are the values kept
+// in the settings.
+enum class EFrameShowState : int
+{
+    Normal = 1,
+    Minimized = 2,
+    Maximized = 3,
+    NotStored = 0x7FFF,
+};
 
 // Every value the program keeps between runs, with its default. Read once at start, changed in
 // memory while the program runs, written once at a normal exit.
 class CSettings
 {
 public:
-    // 0x7FFF in a position, rectangle, show state or width: nothing stored yet.
+    // 0x7FFF in a position or rectangle: nothing stored yet.
     static constexpr int kNotStored = 0x7FFF;
-    static constexpr int kEventColumns = 7;
     static constexpr int kRecentFiles = 4;
 
     struct SPosition
@@ -34,11 +42,11 @@ public:
 
     // "Application Settings"
     int m_nParallelPort = 1;
-    int m_bDisableInterrupts = 1;
+    bool m_bDisableInterrupts = true;
     SClockSettings m_clock;
 
     // "Window Settings"
-    int m_nFrameShowCmd = kNotStored;
+    EFrameShowState m_nFrameShowCmd = EFrameShowState::NotStored;
     int m_nFrameLeft = kNotStored;
     int m_nFrameTop = kNotStored;
     int m_nFrameRight = kNotStored;
@@ -47,16 +55,12 @@ public:
     SPosition m_builderPos;
     SPosition m_recorderPos;
     SPosition m_megaPos;
-    std::array<int, kEventColumns> m_eventWidths{kNotStored, kNotStored, kNotStored, kNotStored,
-                                                 kNotStored, kNotStored, kNotStored};
-
-    // "Sort Settings"
-    int m_nSortColumn = 0;
-    int m_bSortForward = 1;
+    // The event list's column widths ("Window Settings") and its sort ("Sort Settings").
+    SEventListSettings m_eventList;
 
     // "Control Bars": the toolbar's place and visibility, and whether the status bar shows.
     QByteArray m_toolbarState;
-    int m_bStatusBarVisible = 1;
+    bool m_bStatusBarVisible = true;
 
     // "Recent File List", most recent first.
     QStringList m_recentFiles;

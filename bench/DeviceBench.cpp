@@ -72,7 +72,7 @@ CField MakeSignal()
 template <typename TPort> void BM_Capture(benchmark::State& state)
 {
     CPortDevice<TPort> device{TPort()};
-    device.SelectPort(1, 0);
+    device.SelectPort(1, false);
     CField field{};
     double dNanosPerSample = 0;
     for (auto _ : state)
@@ -91,7 +91,7 @@ template <typename TPort> void BM_Capture(benchmark::State& state)
 template <typename TPort> void BM_Transmit(benchmark::State& state)
 {
     CPortDevice<TPort> device{TPort()};
-    device.SelectPort(1, 0);
+    device.SelectPort(1, false);
     const CField signal = MakeSignal();
     double dNanosPerSample = 0;
     for (auto _ : state)
@@ -109,7 +109,7 @@ void BM_WorstGap(benchmark::State& state)
 {
     const bool bCapture = state.range(0) == 0;
     CPortDevice<CTimestampPort> device{CTimestampPort()};
-    device.SelectPort(1, 0);
+    device.SelectPort(1, false);
     CTimestampPort& port = device.GetPortBackend();
     const CField signal = MakeSignal();
     CField field{};

@@ -95,7 +95,7 @@ struct SEngine
     CFixedTicks ticks;
     CSilentDevice device;
     CFiringEngine engine{device, frontEnd, ticks};
-    CScheduler scheduler{doc, engine, ticks};
+    CScheduler scheduler{doc, engine, ticks, biosClock};
 };
 
 void BM_SchedulerTickNothingDue(benchmark::State& state)

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "base/CTime.h"
+#include "base/CTimeSource.h"
 #include "device/CClockBackend.h"
-#include "document/CTime.h"
 
 #include <string>
 
 // The battery-backed clock as the program's only notion of the current time.
-class CBiosClock
+class CBiosClock : public CTimeSource
 {
 public:
     explicit CBiosClock(CClockBackend& backend) : m_backend(backend) {}
@@ -16,7 +17,7 @@ public:
                        std::uint8_t* pDay, std::uint8_t* pHour, std::uint8_t* pMinute,
                        std::uint8_t* pSecond);
     // The current local date and time by the clock.
-    CTime GetBiosTime();
+    CTime GetBiosTime() override;
     // Sets the operating system's clock from this clock at the start of one of its seconds.
     // False, with the reason in strError, when the clock was not set.
     bool SetClockFromBios(std::string& strError);

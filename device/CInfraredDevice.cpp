@@ -2,7 +2,7 @@
 
 #include "device/PortTable.h"
 
-void CInfraredDevice::SelectPort(int nPort, int bMaskInterrupts)
+void CInfraredDevice::SelectPort(int nPort, bool bMaskInterrupts)
 {
     if (!IsValidPort(nPort))
         return;

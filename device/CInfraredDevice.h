@@ -12,9 +12,9 @@ public:
 
     // Port 1, 2 or 3 selects the port and the interrupt-masking flag; any other port number
     // is ignored and changes neither.
-    void SelectPort(int nPort, int bMaskInterrupts);
+    void SelectPort(int nPort, bool bMaskInterrupts);
     int GetPort() const { return m_nPort; }
-    int GetMaskInterrupts() const { return m_bMaskInterrupts; }
+    bool GetMaskInterrupts() const { return m_bMaskInterrupts; }
 
     virtual void EnableDetector() = 0;
     // 0x10 while the detector line is high (no infrared), 0 while infrared is seen.
@@ -34,7 +34,7 @@ public:
 
 protected:
     short m_nPort = 1;
-    int m_bMaskInterrupts = 1;
+    bool m_bMaskInterrupts = true;
     double m_dCaptureNanosPerSample = 0;
     double m_dTransmitNanosPerSample = 0;
 };

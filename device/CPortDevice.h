@@ -52,7 +52,7 @@ public:
     {
         const SPortRegisters& registers = GetRegisters();
         {
-            const CRealTimeScope realTime(m_bMaskInterrupts != 0, s_deviceBuffer);
+            const CRealTimeScope realTime(m_bMaskInterrupts, s_deviceBuffer);
             const auto start = CLoopClock::now();
             SampleInto(registers.nStatus);
             const auto elapsed = CLoopClock::now() - start;
@@ -69,7 +69,7 @@ public:
         const SPortRegisters& registers = GetRegisters();
         CLoopClock::duration elapsed{};
         {
-            const CRealTimeScope realTime(m_bMaskInterrupts != 0, s_deviceBuffer);
+            const CRealTimeScope realTime(m_bMaskInterrupts, s_deviceBuffer);
             const auto start = CLoopClock::now();
             PlayFrom(registers.nData, nBytes);
             elapsed = CLoopClock::now() - start;

@@ -1,6 +1,6 @@
 #include "device/CRtcClock.h"
 
-#include "document/CTime.h"
+#include "base/CTime.h"
 
 #include <linux/rtc.h>
 

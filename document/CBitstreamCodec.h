@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/DocumentConstants.h"
+#include "base/DocumentConstants.h"
 
 #include <cstdint>
 #include <span>

@@ -3,7 +3,7 @@
 #include "document/CFrontEnd.h"
 #include "document/CQbFile.h"
 
-CQuorbexDoc::CQuorbexDoc(CFrontEnd& frontEnd, CBiosClock& clock,
+CQuorbexDoc::CQuorbexDoc(CFrontEnd& frontEnd, CTimeSource& clock,
                          const SClockSettings& clockSettings)
     : m_clockSettings(clockSettings), m_frontEnd(frontEnd), m_clock(clock)
 {
@@ -79,8 +79,7 @@ CRemote* CQuorbexDoc::FindRemoteByMenuId(int nMenuId) const
 
 bool CQuorbexDoc::IsRemoteCommand(int nId) const
 {
-    return nId >= kFirstRemoteMenuId &&
-           nId < kFirstRemoteMenuId + static_cast<int>(m_nRemoteIds);
+    return nId >= kFirstRemoteMenuId && nId < kFirstRemoteMenuId + static_cast<int>(m_nRemoteIds);
 }
 
 CTimedEvent* CQuorbexDoc::FindEvent(const std::string& strName) const

@@ -6,14 +6,30 @@
 #include <memory>
 #include <string>
 
-class CBiosClock;
+class CTimeSource;
 class CFrontEnd;
+
+// How the system clock is refreshed; the numbers are the values kept in the settings.
+enum class EClockRefreshMethod : int
+{
+    None = 0,
+    FromBios = 1,
+};
+
+// The day of a clock refresh: every day, or one weekday; the numbers are the values kept in the
+// settings.
+enum class EClockRefreshDay : int
+{
+    Daily = 0,
+    Sunday = 1,
+    Saturday = 7,
+};
 
 // The clock-refresh settings the document's schedule is built from.
 struct SClockSettings
 {
-    int nMethod = 1; // 0 None, 1 From BIOS
-    int nDay = 1;    // 0 Daily, 1-7 Sunday ... Saturday
+    EClockRefreshMethod nMethod = EClockRefreshMethod::FromBios;
+    EClockRefreshDay nDay = EClockRefreshDay::Sunday;
     int nHour = 0;
     int nMinute = 5;
 };
@@ -23,7 +39,7 @@ struct SClockSettings
 class CQuorbexDoc
 {
 public:
-    CQuorbexDoc(CFrontEnd& frontEnd, CBiosClock& clock, const SClockSettings& clockSettings);
+    CQuorbexDoc(CFrontEnd& frontEnd, CTimeSource& clock, const SClockSettings& clockSettings);
     ~CQuorbexDoc();
     CQuorbexDoc(const CQuorbexDoc&) = delete;
     CQuorbexDoc& operator=(const CQuorbexDoc&) = delete;
@@ -48,7 +64,6 @@ public:
     CTime NextOccurrence(const CTimedEvent& event, const CTime& now) const;
     void ArmNextEvent();
     void SetupClockRefresh();
-    void CheckClockRefresh();
     // The BIOS time with its seconds set to 0.
     CTime GetCurrentMinute() const;
 
@@ -70,9 +85,12 @@ public:
     CTimedEvent* AddEvent(const CTimedEvent& fields);
     bool UpdateEvent(CTimedEvent& event, const CTimedEvent& fields);
     bool RemoveEvent(CTimedEvent& event);
+    // Takes the event out of the list, the armed slot and the document, without asking; for a
+    // one-time event that has fired, and for RemoveEvent once it may go ahead.
+    void DeleteEvent(CTimedEvent& event);
 
     CFrontEnd& GetFrontEnd() const { return m_frontEnd; }
-    CBiosClock& GetClock() const { return m_clock; }
+    CTimeSource& GetClock() const { return m_clock; }
 
     bool m_bNewerVersion = false;
     bool m_bInvalidFile = false;
@@ -88,6 +106,6 @@ public:
 
 private:
     CFrontEnd& m_frontEnd;
-    CBiosClock& m_clock;
+    CTimeSource& m_clock;
     bool m_bModified = false;
 };

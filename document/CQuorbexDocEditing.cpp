@@ -3,8 +3,8 @@
 // the pads, the event list and the armed event in step.
 #include "document/CQuorbexDoc.h"
 
+#include "base/CStringTable.h"
 #include "document/CFrontEnd.h"
-#include "ui/resources/CStringTable.h"
 
 namespace
 {
@@ -218,16 +218,22 @@ bool CQuorbexDoc::RemoveEvent(CTimedEvent& event)
     if (!Confirm(m_frontEnd, StringId::kConfirmRemoveEvent, event.m_strName))
         return false;
 
+    DeleteEvent(event);
+    SetModifiedFlag();
+    ArmNextEvent();
+    return true;
+}
+
+void CQuorbexDoc::DeleteEvent(CTimedEvent& event)
+{
     // The armed slot is a reference too; it must not outlive the event even while the
-    // scheduler is held and the re-arming below does nothing.
+    // scheduler is held and no re-arming follows.
     if (m_pArmedEvent == &event)
     {
         m_armed.m_bDisabled = true;
         m_pArmedEvent = nullptr;
     }
     m_frontEnd.RemoveEventRow(event);
+    // Erase by position: the name is a key held inside the record being destroyed.
     m_pEvents->erase(m_pEvents->find(event.m_strName));
-    SetModifiedFlag();
-    ArmNextEvent();
-    return true;
 }

@@ -1,10 +1,10 @@
 // Opening and saving the document as a ".qb" file.
 #include "document/CQuorbexDoc.h"
 
+#include "base/CStringTable.h"
 #include "document/CFrontEnd.h"
 #include "document/CQbFile.h"
 #include "document/CSafeFile.h"
-#include "ui/resources/CStringTable.h"
 
 namespace
 {

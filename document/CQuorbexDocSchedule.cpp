@@ -2,7 +2,7 @@
 // clock-refresh schedule. All of them work on whole minutes of the BIOS clock.
 #include "document/CQuorbexDoc.h"
 
-#include "device/CBiosClock.h"
+#include "base/CTimeSource.h"
 #include "document/CFrontEnd.h"
 
 namespace
@@ -118,22 +118,12 @@ void CQuorbexDoc::SetupClockRefresh()
     const CTime now = GetCurrentMinute();
     m_clockRefresh.m_strName.clear();
     m_clockRefresh.m_time = CTime(1997, 1, 1, m_clockSettings.nHour, m_clockSettings.nMinute, 0);
-    m_clockRefresh.m_bDisabled = m_clockSettings.nMethod == 0;
-    m_clockRefresh.m_nFrequency =
-        m_clockSettings.nDay == 0 ? kFrequencyDaily : m_clockSettings.nDay + 2;
+    m_clockRefresh.m_bDisabled = m_clockSettings.nMethod == EClockRefreshMethod::None;
+    // The weekday frequencies follow Daily in the same Sunday-first order as the days.
+    m_clockRefresh.m_nFrequency = m_clockSettings.nDay == EClockRefreshDay::Daily
+                                      ? kFrequencyDaily
+                                      : static_cast<int>(m_clockSettings.nDay) + 2;
     m_clockRefresh.m_pRemote = nullptr;
     m_clockRefresh.m_pButton = nullptr;
-    m_clockRefresh.m_time = NextOccurrence(m_clockRefresh, now);
-}
-
-void CQuorbexDoc::CheckClockRefresh()
-{
-    const CTime now = GetCurrentMinute();
-    if (m_clockRefresh.m_bDisabled || m_clockRefresh.m_time != now ||
-        now == m_clockRefresh.m_lastFired)
-        return;
-    std::string strIgnored; // a scheduled refresh reports nothing
-    m_clock.SetClockFromBios(strIgnored);
-    m_clockRefresh.m_lastFired = m_clockRefresh.m_time;
     m_clockRefresh.m_time = NextOccurrence(m_clockRefresh, now);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/DocumentConstants.h"
 #include "document/CRemoteButton.h"
-#include "document/DocumentConstants.h"
 
 #include <array>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/DocumentConstants.h"
 #include "document/CMegaStep.h"
-#include "document/DocumentConstants.h"
 
 #include <array>
 #include <cstdint>

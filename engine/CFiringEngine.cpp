@@ -32,11 +32,10 @@ void CFiringEngine::Fire(CRemoteButton& button)
         m_device.TransmitBitstream(button.m_bits.data(), button.m_nLength);
         return;
     }
-    EnterFiring();
-    button.BeginFiring();
+    const CScopedCount depth = EnterFiringScope();
+    const CScopedCount firing([&button] { button.BeginFiring(); },
+                              [&button] { button.EndFiring(); });
     FireSteps(button);
-    button.EndFiring();
-    LeaveFiring();
 }
 
 void CFiringEngine::FireSteps(CRemoteButton& megabutton)
@@ -87,6 +86,11 @@ void CFiringEngine::LeaveFiring()
 {
     if (--m_nDepth == 0)
         m_frontEnd.EnableCloseCommand(true);
+}
+
+CScopedCount CFiringEngine::EnterFiringScope()
+{
+    return CScopedCount([this] { EnterFiring(); }, [this] { LeaveFiring(); });
 }
 
 void CFiringEngine::SetStepObserver(std::function<void(const CMegaStep&)> onStep)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CScopedCount.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -29,6 +31,8 @@ public:
     // it is above 0.
     void EnterFiring();
     void LeaveFiring();
+    // EnterFiring now and LeaveFiring when the returned count goes out of scope.
+    CScopedCount EnterFiringScope();
     int GetFiringDepth() const { return m_nDepth; }
 
     // Called for each megabutton step just before its button is played.

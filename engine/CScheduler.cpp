@@ -1,5 +1,6 @@
 #include "engine/CScheduler.h"
 
+#include "base/CScopedCount.h"
 #include "device/CBiosClock.h"
 #include "document/CFrontEnd.h"
 #include "document/CQuorbexDoc.h"
@@ -15,8 +16,9 @@ constexpr std::uint32_t kCheckIntervalMs = kCheckIntervalSeconds * 1000;
 constexpr std::int64_t kJumpToleranceSeconds = 1;
 } // namespace
 
-CScheduler::CScheduler(CQuorbexDoc& doc, CFiringEngine& engine, CTickSource& ticks)
-    : m_doc(doc), m_engine(engine), m_ticks(ticks)
+CScheduler::CScheduler(CQuorbexDoc& doc, CFiringEngine& engine, CTickSource& ticks,
+                       CBiosClock& clock)
+    : m_doc(doc), m_engine(engine), m_ticks(ticks), m_clock(clock)
 {
 }
 
@@ -24,8 +26,8 @@ void CScheduler::SchedulerTick()
 {
     if (!m_bStarted)
         StartTickState();
-    m_doc.CheckClockRefresh();
-    CTime now = m_doc.GetClock().GetBiosTime();
+    CheckClockRefresh();
+    CTime now = m_clock.GetBiosTime();
     m_doc.GetFrontEnd().ShowClockTime(now);
     CheckClockJump(now);
     now = now.ToMinute();
@@ -33,10 +35,11 @@ void CScheduler::SchedulerTick()
     CTimedEvent& armed = m_doc.m_armed;
     if (armed.IsFiring())
         return;
-    ++armed.m_nFiring;
-    if (!armed.m_bDisabled && armed.m_time == now)
-        FireArmedEvent();
-    --armed.m_nFiring;
+    {
+        const CScopedCount hold(armed.m_nFiring);
+        if (!armed.m_bDisabled && armed.m_time == now)
+            FireArmedEvent();
+    }
 
     if (armed.m_bDisabled || armed.m_time < now)
         m_doc.ArmNextEvent();
@@ -45,10 +48,22 @@ void CScheduler::SchedulerTick()
 void CScheduler::StartTickState()
 {
     m_bStarted = true;
-    m_expectedClockTime = m_doc.GetClock().GetBiosTime().AddSeconds(kCheckIntervalSeconds);
+    m_expectedClockTime = m_clock.GetBiosTime().AddSeconds(kCheckIntervalSeconds);
     m_nCheckBase = m_ticks.GetTickCount();
     m_nCheckDeadline = m_nCheckBase + kCheckIntervalMs;
     m_bDeadlineWrapped = m_nCheckDeadline < m_nCheckBase;
+}
+
+void CScheduler::CheckClockRefresh()
+{
+    const CTime now = m_doc.GetCurrentMinute();
+    CTimedEvent& refresh = m_doc.m_clockRefresh;
+    if (refresh.m_bDisabled || refresh.m_time != now || now == refresh.m_lastFired)
+        return;
+    std::string strIgnored; // a scheduled refresh reports nothing
+    m_clock.SetClockFromBios(strIgnored);
+    refresh.m_lastFired = refresh.m_time;
+    refresh.m_time = m_doc.NextOccurrence(refresh, now);
 }
 
 void CScheduler::CheckClockJump(const CTime& now)
@@ -73,14 +88,14 @@ void CScheduler::FireArmedEvent()
     CTimedEvent& event = *m_doc.m_pArmedEvent;
     CFrontEnd& frontEnd = m_doc.GetFrontEnd();
 
-    m_engine.EnterFiring();
-    ++event.m_nFiring;
-    frontEnd.SortEvents();
-    if (m_onFire)
-        m_onFire(armed);
-    m_engine.Fire(*armed.m_pButton);
-    --event.m_nFiring;
-    m_engine.LeaveFiring();
+    {
+        const CScopedCount depth = m_engine.EnterFiringScope();
+        const CScopedCount firing(event.m_nFiring);
+        frontEnd.SortEvents();
+        if (m_onFire)
+            m_onFire(armed);
+        m_engine.Fire(*armed.m_pButton);
+    }
     FinishFiredEvent();
 }
 
@@ -90,11 +105,7 @@ void CScheduler::FinishFiredEvent()
     CTimedEvent& event = *m_doc.m_pArmedEvent;
     event.m_lastFired = armed.m_time;
     if (armed.m_nFrequency == kFrequencyOnce && !m_doc.m_bEventsDialogOpen)
-    {
-        m_doc.GetFrontEnd().RemoveEventRow(event);
-        // Erase by position: the name is a key held inside the record being destroyed.
-        m_doc.m_pEvents->erase(m_doc.m_pEvents->find(event.m_strName));
-    }
+        m_doc.DeleteEvent(event);
     // The slot must not point at an event that may just have been deleted, even if something
     // keeps the re-arming below from running.
     armed.m_bDisabled = true;

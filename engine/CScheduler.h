@@ -1,10 +1,11 @@
 #pragma once
 
-#include "document/CTime.h"
+#include "base/CTime.h"
 
 #include <cstdint>
 #include <functional>
 
+class CBiosClock;
 class CFiringEngine;
 class CQuorbexDoc;
 class CTickSource;
@@ -17,9 +18,11 @@ class CTimedEvent;
 class CScheduler
 {
 public:
-    CScheduler(CQuorbexDoc& doc, CFiringEngine& engine, CTickSource& ticks);
+    CScheduler(CQuorbexDoc& doc, CFiringEngine& engine, CTickSource& ticks, CBiosClock& clock);
 
     void SchedulerTick();
+    // Sets the system clock from the BIOS clock when the refresh schedule says so.
+    void CheckClockRefresh();
 
     // While a menu of the main window is open no event fires.
     void HoldForMenu();
@@ -37,6 +40,7 @@ private:
     CQuorbexDoc& m_doc;
     CFiringEngine& m_engine;
     CTickSource& m_ticks;
+    CBiosClock& m_clock;
     std::function<void(const CTimedEvent&)> m_onFire;
 
     // Kept for the whole run, never reset: not even another document starts it again.

@@ -6,10 +6,10 @@ namespace
 {
 constexpr std::int64_t kMinute = 60;
 
-bool IsExpiredOnce(const CTimedEvent& event, const CTime& now)
+// A one-time event that fired while the Event Programmer kept it reads "Expired" for the rest
+// of the minute it fired in.
+bool IsInFiredMinute(const CTimedEvent& event, const CTime& now)
 {
-    if (now >= event.m_time.AddSeconds(kMinute))
-        return true;
     return event.m_lastFired <= now && now < event.m_lastFired.AddSeconds(kMinute);
 }
 } // namespace
@@ -20,11 +20,20 @@ EEventStatus GetEventStatus(const CQuorbexDoc& doc, const CTimedEvent& event, co
         return EEventStatus::Firing;
     if (&event == doc.m_pArmedEvent)
         return EEventStatus::Armed;
+    const EEventStatus nSteady = GetSteadyEventStatus(event, now);
+    if (nSteady == EEventStatus::Active && event.m_nFrequency == kFrequencyOnce &&
+        IsInFiredMinute(event, now))
+        return EEventStatus::Expired;
+    return nSteady;
+}
+
+EEventStatus GetSteadyEventStatus(const CTimedEvent& event, const CTime& now)
+{
     if (event.m_bDisabled)
         return EEventStatus::Disabled;
-    if (event.m_nFrequency != kFrequencyOnce)
+    if (event.m_nFrequency != kFrequencyOnce || now < event.m_time.AddSeconds(kMinute))
         return EEventStatus::Active;
-    return IsExpiredOnce(event, now) ? EEventStatus::Expired : EEventStatus::Active;
+    return EEventStatus::Expired;
 }
 
 const char* GetEventStatusText(EEventStatus nStatus)

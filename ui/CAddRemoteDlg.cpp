@@ -1,7 +1,7 @@
 #include "ui/CAddRemoteDlg.h"
 
+#include "base/CStringTable.h"
 #include "ui/DocumentText.h"
-#include "ui/resources/CStringTable.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

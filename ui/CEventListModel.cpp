@@ -1,6 +1,6 @@
 #include "ui/CEventListModel.h"
 
-#include "device/CBiosClock.h"
+#include "base/CTimeSource.h"
 #include "document/CQuorbexDoc.h"
 #include "ui/EventFormat.h"
 
@@ -8,8 +8,6 @@
 
 namespace
 {
-constexpr std::int64_t kMinute = 60;
-
 const char* const kHeadings[CEventListModel::kColumnCount] = {
     "Event", "Time", "Frequency", "Date", "Remote", "Button", "Status"};
 
@@ -49,17 +47,6 @@ int CompareWhen(const CTimedEvent& left, const CTimedEvent& right)
     return Sign(minuteOfDay(left.m_time) - minuteOfDay(right.m_time));
 }
 
-// The status the list sorts by leaves out what changes from one tick to the next (FIRING,
-// ARMED, the minute after a kept firing), so that rows do not jump about while events fire.
-std::string GetSortStatus(const CTimedEvent& event, const CTime& now)
-{
-    if (event.m_bDisabled)
-        return "Disabled";
-    if (event.m_nFrequency != kFrequencyOnce || now < event.m_time.AddSeconds(kMinute))
-        return "Active";
-    return "Expired";
-}
-
 int CompareEvents(const CTimedEvent& left, const CTimedEvent& right, int nColumn, const CTime& now)
 {
     switch (nColumn)
@@ -71,7 +58,8 @@ int CompareEvents(const CTimedEvent& left, const CTimedEvent& right, int nColumn
     case CEventListModel::kColumnButton:
         return CompareText(GetButtonText(left), GetButtonText(right));
     case CEventListModel::kColumnStatus:
-        return CompareText(GetSortStatus(left, now), GetSortStatus(right, now));
+        return Sign(static_cast<int>(GetSteadyEventStatus(left, now)) -
+                    static_cast<int>(GetSteadyEventStatus(right, now)));
     default:
         return CompareWhen(left, right);
     }

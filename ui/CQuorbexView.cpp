@@ -1,8 +1,8 @@
 #include "ui/CQuorbexView.h"
 
-#include "app/CSettings.h"
 #include "ui/CEventListModel.h"
 #include "ui/CListCtrlEx.h"
+#include "ui/SEventListSettings.h"
 
 #include <QHeaderView>
 #include <QVBoxLayout>
@@ -15,8 +15,8 @@ bool IsWhenColumn(int nColumn)
 }
 } // namespace
 
-CQuorbexView::CQuorbexView(const CQuorbexDoc& doc, CSettings& settings, int nDialogBaseUnit,
-                           QWidget* pParent)
+CQuorbexView::CQuorbexView(const CQuorbexDoc& doc, SEventListSettings& settings,
+                           int nDialogBaseUnit, QWidget* pParent)
     : QWidget(pParent), m_settings(settings), m_pModel(new CEventListModel(doc, this)),
       m_pList(new CListCtrlEx(this))
 {
@@ -39,9 +39,9 @@ void CQuorbexView::SetUpColumns(int nDialogBaseUnit)
     pHeader->setSortIndicatorShown(true);
     for (int nColumn = 0; nColumn < CEventListModel::kColumnCount; ++nColumn)
     {
-        const int nStored = m_settings.m_eventWidths[static_cast<std::size_t>(nColumn)];
-        m_pList->setColumnWidth(nColumn,
-                                nStored == CSettings::kNotStored ? 10 * nDialogBaseUnit : nStored);
+        const int nStored = m_settings.m_widths[static_cast<std::size_t>(nColumn)];
+        m_pList->setColumnWidth(
+            nColumn, nStored == SEventListSettings::kNoWidth ? 10 * nDialogBaseUnit : nStored);
     }
     ShowSortIndicator();
 }
@@ -64,7 +64,7 @@ void CQuorbexView::RemoveAllEventRows()
 
 void CQuorbexView::SortEvents()
 {
-    m_pModel->SortEvents(m_settings.m_nSortColumn, m_settings.m_bSortForward != 0);
+    m_pModel->SortEvents(m_settings.m_nSortColumn, m_settings.m_bSortForward);
     ShowSortIndicator();
     m_pList->viewport()->update();
 }
@@ -97,7 +97,7 @@ void CQuorbexView::OnColumnClick(int nColumn)
 {
     const int nSorted = m_settings.m_nSortColumn;
     if (nColumn == nSorted || (IsWhenColumn(nColumn) && IsWhenColumn(nSorted)))
-        m_settings.m_bSortForward = m_settings.m_bSortForward ? 0 : 1;
+        m_settings.m_bSortForward = !m_settings.m_bSortForward;
     m_settings.m_nSortColumn = nColumn;
     SortEvents();
 }

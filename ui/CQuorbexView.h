@@ -5,11 +5,12 @@
 class CEventListModel;
 class CListCtrlEx;
 class CQuorbexDoc;
-class CSettings;
 class CTimedEvent;
+struct SEventListSettings;
 
 // The main window's only view: the list of programmed events with their live status, sorted by
-// any column. The sort column and direction and the column widths live in the settings.
+// any column. The sort column and direction and the column widths live in the settings it is
+// handed.
 class CQuorbexView : public QWidget
 {
     Q_OBJECT
@@ -17,7 +18,7 @@ class CQuorbexView : public QWidget
 public:
     // nDialogBaseUnit: the average character width; a column without a stored width is ten of
     // them wide.
-    CQuorbexView(const CQuorbexDoc& doc, CSettings& settings, int nDialogBaseUnit,
+    CQuorbexView(const CQuorbexDoc& doc, SEventListSettings& settings, int nDialogBaseUnit,
                  QWidget* pParent = nullptr);
 
     void AddEventRow(CTimedEvent& event);
@@ -44,7 +45,7 @@ private:
     void SetUpColumns(int nDialogBaseUnit);
     void ShowSortIndicator();
 
-    CSettings& m_settings;
+    SEventListSettings& m_settings;
     CEventListModel* m_pModel;
     CListCtrlEx* m_pList;
 };

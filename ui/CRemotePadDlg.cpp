@@ -1,5 +1,6 @@
 #include "ui/CRemotePadDlg.h"
 
+#include "base/CScopedCount.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "ui/CPadButton.h"
@@ -186,9 +187,11 @@ void CRemotePadDlg::FireCell(const CPadButton& cell)
         return;
     // A megabutton keeps the windows running while it plays; whatever closes this pad meanwhile
     // must leave the object alone until the firing has returned here.
-    ++m_nFiring;
-    m_engine.Fire(*pButton);
-    if (--m_nFiring == 0 && !m_pRemote)
+    {
+        const CScopedCount firing(m_nFiring);
+        m_engine.Fire(*pButton);
+    }
+    if (m_nFiring == 0 && !m_pRemote)
         deleteLater();
 }
 

@@ -1,6 +1,6 @@
 #include "ui/DocumentText.h"
 
-#include "app/cli/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>

@@ -1,7 +1,7 @@
 #include "ui/EventFormat.h"
 
-#include "app/cli/TextEncoding.h"
-#include "document/CTime.h"
+#include "base/CTime.h"
+#include "base/TextEncoding.h"
 
 #include <QDate>
 #include <QLocale>

@@ -1,6 +1,6 @@
 #include "app/cli/CHeadlessRunner.h"
 
-#include "app/cli/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "engine/CTickSource.h"
 #include "engine/EventStatus.h"
 
@@ -18,7 +18,7 @@ constexpr std::uint32_t kTickMs = 1000;
 
 // Without a settings store there is no clock-refresh schedule to honour, and a headless run
 // must not set the machine's clock on its own.
-constexpr SClockSettings kNoClockRefresh{0, 1, 0, 5};
+constexpr SClockSettings kNoClockRefresh{EClockRefreshMethod::None, EClockRefreshDay::Sunday, 0, 5};
 
 std::string DescribeButton(const CRemote* pRemote, const CRemoteButton* pButton)
 {
@@ -32,7 +32,7 @@ CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
                                  std::FILE* pErr)
     : m_strPath(std::move(strPath)), m_pOut(pOut), m_frontEnd(pErr), m_clock(clockBackend),
       m_doc(m_frontEnd, m_clock, kNoClockRefresh), m_ticks(ticks),
-      m_engine(device, m_frontEnd, ticks), m_scheduler(m_doc, m_engine, ticks)
+      m_engine(device, m_frontEnd, ticks), m_scheduler(m_doc, m_engine, ticks, m_clock)
 {
     m_frontEnd.SetPumpHandler([this] { OnPump(); });
     m_scheduler.SetFireObserver([this](const CTimedEvent& armed) { OnFiring(armed); });

@@ -1,7 +1,7 @@
 #include "app/cli/CListingFrontEnd.h"
 
+#include "base/CStringTable.h"
 #include "document/CRemote.h"
-#include "ui/resources/CStringTable.h"
 
 EAnswer CListingFrontEnd::ShowMessage(int nStringId, const std::string& strArgument,
                                       EMessageBox nKind)

@@ -1,6 +1,6 @@
 #include "app/cli/DocumentListing.h"
 
-#include "app/cli/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "document/CQuorbexDoc.h"
 
 #include <algorithm>

@@ -2,12 +2,12 @@
 #include "app/CFileDialog.h"
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
+#include "base/CStringTable.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "engine/CScheduler.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CQuorbexView.h"
-#include "ui/resources/CStringTable.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -109,7 +109,7 @@ struct SPlacementCase
     const char* pszName;
     QPoint stored;       // top-left; negative or past the screen's edge as needed
     bool bPastRightEdge; // stored left placed 100 pixels before the screen's right edge
-    int nShowCmd;
+    EFrameShowState nShowCmd;
     QPoint expected;
 };
 
@@ -149,18 +149,22 @@ TEST_P(PlacementTest, StoredPlacementComesBackPulledOntoTheScreen)
     EXPECT_GE(normal.top(), test.expected.y());
     EXPECT_LE(normal.top(), test.expected.y() + frame.top());
     EXPECT_EQ(normal.size(), size);
-    EXPECT_EQ(Frame().isMaximized(), test.nShowCmd == 3);
-    EXPECT_EQ(Frame().isMinimized(), test.nShowCmd == 2);
+    EXPECT_EQ(Frame().isMaximized(), test.nShowCmd == EFrameShowState::Maximized);
+    EXPECT_EQ(Frame().isMinimized(), test.nShowCmd == EFrameShowState::Minimized);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     MainFrame, PlacementTest,
-    ::testing::Values(
-        SPlacementCase{"MaximisedFromALargerScreen", QPoint(0, 50), true, 3, QPoint(0, 0)},
-        SPlacementCase{"AboveAndLeftOfTheScreen", QPoint(-30, -40), false, 1, QPoint(0, 0)},
-        SPlacementCase{"LeftOfTheScreenOnly", QPoint(-30, 40), false, 1, QPoint(0, 40)},
-        SPlacementCase{"InsideTheScreen", QPoint(20, 30), false, 1, QPoint(20, 30)},
-        SPlacementCase{"Minimised", QPoint(20, 30), false, 2, QPoint(20, 30)}),
+    ::testing::Values(SPlacementCase{"MaximisedFromALargerScreen", QPoint(0, 50), true,
+                                     EFrameShowState::Maximized, QPoint(0, 0)},
+                      SPlacementCase{"AboveAndLeftOfTheScreen", QPoint(-30, -40), false,
+                                     EFrameShowState::Normal, QPoint(0, 0)},
+                      SPlacementCase{"LeftOfTheScreenOnly", QPoint(-30, 40), false,
+                                     EFrameShowState::Normal, QPoint(0, 40)},
+                      SPlacementCase{"InsideTheScreen", QPoint(20, 30), false,
+                                     EFrameShowState::Normal, QPoint(20, 30)},
+                      SPlacementCase{"Minimised", QPoint(20, 30), false, EFrameShowState::Minimized,
+                                     QPoint(20, 30)}),
     [](const ::testing::TestParamInfo<SPlacementCase>& info) { return info.param.pszName; });
 
 TEST_F(MainFrameTest, ClosingAMaximisedWindowStoresItsNormalRectangleAndTheColumns)
@@ -175,12 +179,12 @@ TEST_F(MainFrameTest, ClosingAMaximisedWindowStoresItsNormalRectangleAndTheColum
     App().ExitInstance();
 
     const CSettings settings = LoadSettings();
-    EXPECT_EQ(settings.m_nFrameShowCmd, 3);
+    EXPECT_EQ(settings.m_nFrameShowCmd, EFrameShowState::Maximized);
     EXPECT_EQ(settings.m_nFrameLeft, 40);
     EXPECT_EQ(settings.m_nFrameTop, 50);
     EXPECT_EQ(settings.m_nFrameRight, 540);
     EXPECT_EQ(settings.m_nFrameBottom, 350);
-    EXPECT_EQ(settings.m_eventWidths[2], 77);
+    EXPECT_EQ(settings.m_eventList.m_widths[2], 77);
     EXPECT_FALSE(settings.m_toolbarState.isEmpty());
 }
 

@@ -23,8 +23,8 @@ TEST_F(SampleDocumentTest, MainWindowListsItsEventsWithTheirLiveStatus)
     StoreSettings(
         [](CSettings& settings)
         {
-            settings.m_eventWidths = {130, 90, 130, 170, 70, 160, 80};
-            settings.m_nSortColumn = CEventListModel::kColumnTime;
+            settings.m_eventList.m_widths = {130, 90, 130, 170, 70, 160, 80};
+            settings.m_eventList.m_nSortColumn = CEventListModel::kColumnTime;
         });
     ASSERT_TRUE(Start(QUORBIT_EXAMPLES "/living-room.qb"));
     Frame().resize(900, 320);

@@ -22,20 +22,20 @@ TEST_F(SettingsTest, FirstStartTakesEveryDefault)
     settings.Read(Store());
 
     EXPECT_EQ(settings.m_nParallelPort, 1);
-    EXPECT_EQ(settings.m_bDisableInterrupts, 1);
+    EXPECT_TRUE(settings.m_bDisableInterrupts);
     // The clock is refreshed from the battery clock every Sunday at 00:05.
-    EXPECT_EQ(settings.m_clock.nMethod, 1);
-    EXPECT_EQ(settings.m_clock.nDay, 1);
+    EXPECT_EQ(settings.m_clock.nMethod, EClockRefreshMethod::FromBios);
+    EXPECT_EQ(settings.m_clock.nDay, EClockRefreshDay::Sunday);
     EXPECT_EQ(settings.m_clock.nHour, 0);
     EXPECT_EQ(settings.m_clock.nMinute, 5);
-    EXPECT_EQ(settings.m_nFrameShowCmd, CSettings::kNotStored);
+    EXPECT_EQ(settings.m_nFrameShowCmd, EFrameShowState::NotStored);
     EXPECT_EQ(settings.m_nFrameRight, CSettings::kNotStored);
     EXPECT_EQ(settings.m_megaPos.nLeft, CSettings::kNotStored);
-    for (const int nWidth : settings.m_eventWidths)
+    for (const int nWidth : settings.m_eventList.m_widths)
         EXPECT_EQ(nWidth, CSettings::kNotStored);
-    EXPECT_EQ(settings.m_nSortColumn, 0);
-    EXPECT_EQ(settings.m_bSortForward, 1);
-    EXPECT_EQ(settings.m_bStatusBarVisible, 1);
+    EXPECT_EQ(settings.m_eventList.m_nSortColumn, 0);
+    EXPECT_TRUE(settings.m_eventList.m_bSortForward);
+    EXPECT_TRUE(settings.m_bStatusBarVisible);
     EXPECT_TRUE(settings.m_recentFiles.isEmpty());
 }
 
@@ -43,16 +43,16 @@ TEST_F(SettingsTest, ValuesSurviveWriteAndRead)
 {
     CSettings written;
     written.m_nParallelPort = 3;
-    written.m_bDisableInterrupts = 0;
-    written.m_clock = {0, 7, 23, 59};
-    written.m_nFrameShowCmd = 3;
+    written.m_bDisableInterrupts = false;
+    written.m_clock = {EClockRefreshMethod::None, EClockRefreshDay::Saturday, 23, 59};
+    written.m_nFrameShowCmd = EFrameShowState::Maximized;
     written.m_nFrameLeft = -4;
     written.m_nFrameBottom = 700;
     written.m_builderPos = {10, 20};
-    written.m_eventWidths[6] = 123;
-    written.m_nSortColumn = 4;
-    written.m_bSortForward = 0;
-    written.m_bStatusBarVisible = 0;
+    written.m_eventList.m_widths[6] = 123;
+    written.m_eventList.m_nSortColumn = 4;
+    written.m_eventList.m_bSortForward = false;
+    written.m_bStatusBarVisible = false;
     written.m_toolbarState = QByteArray("\x00\x01layout", 8);
     written.m_recentFiles = {"/a.qb", "/b.qb"};
     written.Write(Store());
@@ -60,19 +60,19 @@ TEST_F(SettingsTest, ValuesSurviveWriteAndRead)
     CSettings read;
     read.Read(Store());
     EXPECT_EQ(read.m_nParallelPort, 3);
-    EXPECT_EQ(read.m_bDisableInterrupts, 0);
-    EXPECT_EQ(read.m_clock.nDay, 7);
+    EXPECT_FALSE(read.m_bDisableInterrupts);
+    EXPECT_EQ(read.m_clock.nDay, EClockRefreshDay::Saturday);
     EXPECT_EQ(read.m_clock.nHour, 23);
     EXPECT_EQ(read.m_clock.nMinute, 59);
-    EXPECT_EQ(read.m_clock.nMethod, 0);
-    EXPECT_EQ(read.m_nFrameShowCmd, 3);
+    EXPECT_EQ(read.m_clock.nMethod, EClockRefreshMethod::None);
+    EXPECT_EQ(read.m_nFrameShowCmd, EFrameShowState::Maximized);
     EXPECT_EQ(read.m_nFrameLeft, -4);
     EXPECT_EQ(read.m_nFrameBottom, 700);
     EXPECT_EQ(read.m_builderPos.nTop, 20);
-    EXPECT_EQ(read.m_eventWidths[6], 123);
-    EXPECT_EQ(read.m_nSortColumn, 4);
-    EXPECT_EQ(read.m_bSortForward, 0);
-    EXPECT_EQ(read.m_bStatusBarVisible, 0);
+    EXPECT_EQ(read.m_eventList.m_widths[6], 123);
+    EXPECT_EQ(read.m_eventList.m_nSortColumn, 4);
+    EXPECT_FALSE(read.m_eventList.m_bSortForward);
+    EXPECT_FALSE(read.m_bStatusBarVisible);
     EXPECT_EQ(read.m_toolbarState, written.m_toolbarState);
     EXPECT_EQ(read.m_recentFiles, written.m_recentFiles);
     // Every value lives under its section and name.
@@ -81,15 +81,17 @@ TEST_F(SettingsTest, ValuesSurviveWriteAndRead)
     EXPECT_EQ(Store().value("Recent File List/File2").toString(), "/b.qb");
 }
 
-TEST_F(SettingsTest, ValueThatIsNotANumberKeepsItsDefault)
+TEST_F(SettingsTest, ValueThatIsNotANumberOrOutOfRangeKeepsItsDefault)
 {
     Store().setValue("Application Settings/Parallel Port", "LPT2");
     Store().setValue("Application Settings/Clock Set Minute", 30);
+    Store().setValue("Application Settings/Clock Set Day", 9);
 
     CSettings settings;
     settings.Read(Store());
     EXPECT_EQ(settings.m_nParallelPort, 1);
     EXPECT_EQ(settings.m_clock.nMinute, 30);
+    EXPECT_EQ(settings.m_clock.nDay, EClockRefreshDay::Sunday);
 }
 
 TEST_F(SettingsTest, RecentFilesKeepFourMostRecentFirstWithoutRepeats)

@@ -1,7 +1,7 @@
+#include "base/CStringTable.h"
 #include "cli/CliTestSupport.h"
 #include "cli/JsonReader.h"
 #include "cli/ListingTestDocument.h"
-#include "ui/resources/CStringTable.h"
 
 #include <gtest/gtest.h>
 

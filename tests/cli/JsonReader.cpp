@@ -1,6 +1,6 @@
 #include "cli/JsonReader.h"
 
-#include "app/cli/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 #include <cstdlib>
 

@@ -69,7 +69,7 @@ TEST(CPpdevPortTest, TellsWhoHoldsAPort)
 template <typename TPort> void ExpectDetectorLine(TPort port)
 {
     CPortDevice<TPort> device(std::move(port));
-    device.SelectPort(1, 0);
+    device.SelectPort(1, false);
     const int nLine = device.ReadDetectorLine();
     EXPECT_TRUE(nLine == 0 || nLine == 0x10) << nLine;
 }

@@ -16,7 +16,7 @@ using CBytes = std::vector<std::uint8_t>;
 class CPortDeviceTest : public testing::Test
 {
 protected:
-    CPortDeviceTest() { m_device.SelectPort(1, 0); }
+    CPortDeviceTest() { m_device.SelectPort(1, false); }
 
     CSimulatedPort& Port() { return m_device.GetPortBackend(); }
 
@@ -102,7 +102,7 @@ TEST_F(CPortDeviceTest, CaptureTurnsTheDetectorOffAtItsEnd)
 TEST_F(CPortDeviceTest, RecordsTheSameWithTheMaskingFlagSet)
 {
     // Real-time scheduling where the test may have it, plain scheduling otherwise.
-    m_device.SelectPort(1, 1);
+    m_device.SelectPort(1, true);
     EXPECT_EQ(Capture({0, 800}), 100u);
     const std::uint8_t nByte = 0xA5;
     EXPECT_EQ(Transmit(&nByte, 1).size(), 9u);
@@ -141,12 +141,12 @@ TEST_F(CPortDeviceTest, KeepsTheSamplePeriodOfTheLastLoops)
 
 TEST_F(CPortDeviceTest, IgnoresPortNumbersOutsideOneToThree)
 {
-    m_device.SelectPort(2, 0);
+    m_device.SelectPort(2, false);
     for (const int nPort : {0, 4, -1})
     {
-        m_device.SelectPort(nPort, 1);
+        m_device.SelectPort(nPort, true);
         EXPECT_EQ(m_device.GetPort(), 2);
-        EXPECT_EQ(m_device.GetMaskInterrupts(), 0);
+        EXPECT_FALSE(m_device.GetMaskInterrupts());
     }
 }
 
@@ -164,7 +164,7 @@ TEST(CPortDeviceRegistersTest, EachPortUsesOnlyItsOwnDataAndStatusRegisters)
         }
         const SPortRegisters& mine = GetPortRegisters(nPort);
         port.Out(mine.nStatus, 0x00); // only the selected port sees infrared
-        device.SelectPort(nPort, 0);
+        device.SelectPort(nPort, false);
 
         EXPECT_EQ(device.ReadDetectorLine(), 0);
         device.EnableDetector();

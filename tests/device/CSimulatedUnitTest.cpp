@@ -54,7 +54,7 @@ std::uint32_t FrameData(const std::vector<std::uint32_t>& runs)
 class CSimulatedUnitTest : public testing::Test
 {
 protected:
-    CSimulatedUnitTest() { m_device.SelectPort(1, 0); }
+    CSimulatedUnitTest() { m_device.SelectPort(1, false); }
 
     // What learning a button does: power the detector, wait for an idle line, wait for the
     // signal to begin, then record.

@@ -1,12 +1,12 @@
 #include "document/CQuorbexDoc.h"
 
 #include "CQbBytes.h"
+#include "base/CStringTable.h"
 #include "device/CBiosClock.h"
 #include "document/CSafeFile.h"
 #include "support/CRecordingFrontEnd.h"
 #include "support/CScriptedClock.h"
 #include "support/CTempFolder.h"
-#include "ui/resources/CStringTable.h"
 
 #include <gtest/gtest.h>
 

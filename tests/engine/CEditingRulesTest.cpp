@@ -1,6 +1,6 @@
 #include "CEngineFixture.h"
 
-#include "ui/resources/CStringTable.h"
+#include "base/CStringTable.h"
 
 #include <algorithm>
 #include <functional>

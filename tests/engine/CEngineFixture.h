@@ -58,7 +58,7 @@ protected:
     CScriptedTickSource m_ticks{1000};
     CRecordingDevice m_device{m_ticks};
     CFiringEngine m_engine{m_device, m_frontEnd, m_ticks};
-    CScheduler m_scheduler{m_doc, m_engine, m_ticks};
+    CScheduler m_scheduler{m_doc, m_engine, m_ticks, m_clock};
     CScriptedTime m_time{m_clockBackend, m_ticks};
 
 private:

@@ -171,13 +171,13 @@ TEST_F(CScheduleRulesTest, StatusFollowsTheFirstRuleThatApplies)
 TEST_F(CScheduleRulesTest, ClockRefreshScheduleFollowsTheSettings)
 {
     SetClock(March(2, 8, 0));
-    m_doc.m_clockSettings = {0, 3, 6, 15};
+    m_doc.m_clockSettings = {EClockRefreshMethod::None, EClockRefreshDay(3), 6, 15};
     m_doc.SetupClockRefresh();
     EXPECT_TRUE(m_doc.m_clockRefresh.m_bDisabled);
     EXPECT_EQ(m_doc.m_clockRefresh.m_nFrequency, 5); // Tuesday
     EXPECT_EQ(m_doc.m_clockRefresh.m_time, March(3, 6, 15));
 
-    m_doc.m_clockSettings = {1, 0, 0, 5};
+    m_doc.m_clockSettings = {EClockRefreshMethod::FromBios, EClockRefreshDay::Daily, 0, 5};
     m_doc.SetupClockRefresh();
     EXPECT_FALSE(m_doc.m_clockRefresh.m_bDisabled);
     EXPECT_EQ(m_doc.m_clockRefresh.m_nFrequency, kFrequencyDaily);
@@ -187,9 +187,9 @@ TEST_F(CScheduleRulesTest, ClockRefreshScheduleFollowsTheSettings)
 TEST_F(CScheduleRulesTest, ClockIsRefreshedOnceInItsMinuteAndNeverWhenOff)
 {
     SetClock(March(3, 0, 4));
-    m_doc.m_clockSettings = {1, 0, 0, 5};
+    m_doc.m_clockSettings = {EClockRefreshMethod::FromBios, EClockRefreshDay::Daily, 0, 5};
     m_doc.SetupClockRefresh();
-    m_doc.CheckClockRefresh();
+    m_scheduler.CheckClockRefresh();
     EXPECT_TRUE(m_clockBackend.m_setRequests.empty());
 
     // The refresh waits for the clock's next second: two readings for the minute, the second
@@ -198,16 +198,16 @@ TEST_F(CScheduleRulesTest, ClockIsRefreshedOnceInItsMinuteAndNeverWhenOff)
     const SBcdReading first = MakeBcdReading(1998, 3, 3, 0, 5, 0);
     for (const SBcdReading& reading : {first, first, first, MakeBcdReading(1998, 3, 3, 0, 5, 1)})
         m_clockBackend.QueueReading(reading);
-    m_doc.CheckClockRefresh();
-    m_doc.CheckClockRefresh();
+    m_scheduler.CheckClockRefresh();
+    m_scheduler.CheckClockRefresh();
     EXPECT_EQ(m_clockBackend.m_setRequests, std::vector<std::string>{"1998-03-03 00:05:01"});
     EXPECT_EQ(m_doc.m_clockRefresh.m_lastFired, March(3, 0, 5));
     EXPECT_EQ(m_doc.m_clockRefresh.m_time, March(4, 0, 5));
 
-    m_doc.m_clockSettings.nMethod = 0;
+    m_doc.m_clockSettings.nMethod = EClockRefreshMethod::None;
     m_doc.SetupClockRefresh();
     SetClock(March(4, 0, 5));
-    m_doc.CheckClockRefresh();
+    m_scheduler.CheckClockRefresh();
     EXPECT_EQ(m_clockBackend.m_setRequests.size(), 1u);
 }
 } // namespace

@@ -1,7 +1,7 @@
 #include "support/CRecordingFrontEnd.h"
 
+#include "base/CTime.h"
 #include "document/CRemote.h"
-#include "document/CTime.h"
 #include "document/CTimedEvent.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/CTime.h"
 #include "device/CClockBackend.h"
-#include "document/CTime.h"
 
 #include <deque>
 #include <string>

@@ -1,7 +1,7 @@
 #include "ui/EventFormat.h"
 #include "support/TimeZone.h"
 
-#include "document/CTime.h"
+#include "base/CTime.h"
 
 #include <QLocale>
 

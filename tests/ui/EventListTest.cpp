@@ -1,4 +1,3 @@
-#include "app/CSettings.h"
 #include "device/CBiosClock.h"
 #include "document/CQuorbexDoc.h"
 #include "support/CRecordingFrontEnd.h"
@@ -7,6 +6,7 @@
 #include "ui/CEventListModel.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CQuorbexView.h"
+#include "ui/SEventListSettings.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
@@ -78,7 +78,7 @@ protected:
     void SortBy(int nColumn, bool bForward)
     {
         m_settings.m_nSortColumn = nColumn;
-        m_settings.m_bSortForward = bForward ? 1 : 0;
+        m_settings.m_bSortForward = bForward;
         m_pView->SortEvents();
     }
 
@@ -87,7 +87,7 @@ protected:
     CScriptedClock m_clockBackend{CTime(1998, 6, 1, 9, 59, 0)};
     CBiosClock m_clock{m_clockBackend};
     CQuorbexDoc m_doc;
-    CSettings m_settings;
+    SEventListSettings m_settings;
     std::deque<CTimedEvent> m_events;
     std::unique_ptr<CQuorbexView> m_pView;
 };
@@ -181,7 +181,7 @@ TEST_P(ColumnClickTest, ReversesOnlyTheSortedKey)
     SortBy(test.nSortedColumn, test.bForward);
     m_pView->OnColumnClick(test.nClicked);
     EXPECT_EQ(m_settings.m_nSortColumn, test.nClicked);
-    EXPECT_EQ(m_settings.m_bSortForward != 0, test.bForwardAfter);
+    EXPECT_EQ(m_settings.m_bSortForward, test.bForwardAfter);
     EXPECT_EQ(m_pView->GetList().header()->sortIndicatorSection(), test.nClicked);
 }
 
@@ -257,7 +257,7 @@ TEST_F(EventListTest, FiringAndArmedComeBeforeDisabled)
 
 TEST_F(EventListTest, ColumnWidthsComeFromTheSettingsOrTenBaseUnits)
 {
-    m_settings.m_eventWidths[3] = 140;
+    m_settings.m_widths[3] = 140;
     const CQuorbexView view(m_doc, m_settings, 6);
     EXPECT_EQ(view.GetColumnWidth(0), 60);
     EXPECT_EQ(view.GetColumnWidth(3), 140);

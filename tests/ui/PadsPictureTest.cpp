@@ -45,7 +45,7 @@ TEST_F(PadsPictureTest, PadsOfThreeStylesBesideTheMainWindow)
 {
     m_pClock->m_now = CTime(1998, 7, 12, 18, 0, 0);
     StoreSettings([](CSettings& settings)
-                  { settings.m_eventWidths = {125, 100, 125, 165, 60, 120, 70}; });
+                  { settings.m_eventList.m_widths = {125, 100, 125, 165, 60, 120, 70}; });
     ASSERT_TRUE(Start(QUORBIT_EXAMPLES "/living-room.qb"));
     App().GetScheduler().SchedulerTick();
     std::vector<QWidget*> windows{&Frame()};

@@ -1,9 +1,9 @@
 #include "app/CAppFixture.h"
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
+#include "base/CStringTable.h"
 #include "document/CQuorbexDoc.h"
 #include "ui/CRemotePadDlg.h"
-#include "ui/resources/CStringTable.h"
 
 #include <QApplication>
 #include <QComboBox>

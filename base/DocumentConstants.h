@@ -6,17 +6,17 @@
 
 // Sizes, limits and fixed tables shared by the document, the file format and the windows.
 
-constexpr std::size_t kBitstreamBytes = 50000;             // 400,000 one-bit samples
+constexpr std::size_t kBitstreamBytes = 50000; // 400,000 one-bit samples
 constexpr std::size_t kBitstreamSamples = kBitstreamBytes * 8;
 
 constexpr int kGridColumns = 5;
 constexpr int kGridRows = 15;
-constexpr int kGridCells = kGridColumns * kGridRows;       // cell index = column * 15 + row
+constexpr int kGridCells = kGridColumns * kGridRows; // cell index = column * 15 + row
 constexpr int kNotPlacedColumn = 5;
 constexpr int kNotPlacedRow = 15;
 
-constexpr std::size_t kMaxRemoteName = 15;                 // also button names
-constexpr std::size_t kMaxEventName = 31;                  // also button descriptions
+constexpr std::size_t kMaxRemoteName = 15; // also button names
+constexpr std::size_t kMaxEventName = 31;  // also button descriptions
 
 constexpr int kNoPadPosition = 0x7FFF;
 constexpr int kFirstRemoteMenuId = 0x8400;
@@ -65,5 +65,5 @@ enum EFrequency : int
 constexpr int kFrequencyCount = 10;
 
 constexpr std::array<const char*, kFrequencyCount> kFrequencyTexts{
-    "Once",   "Daily",   "Monday to Friday", "Sunday",   "Monday",
-    "Tuesday", "Wednesday", "Thursday",      "Friday",   "Saturday"};
+    "Once",    "Daily",     "Monday to Friday", "Sunday", "Monday",
+    "Tuesday", "Wednesday", "Thursday",         "Friday", "Saturday"};

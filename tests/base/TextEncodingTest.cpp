@@ -1,4 +1,4 @@
-#include "app/cli/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 #include <gtest/gtest.h>
 

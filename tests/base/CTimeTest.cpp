@@ -1,4 +1,4 @@
-#include "document/CTime.h"
+#include "base/CTime.h"
 
 #include "support/TimeZone.h"
 

@@ -1,4 +1,4 @@
-#include "ui/resources/CStringTable.h"
+#include "base/CStringTable.h"
 
 #include <algorithm>
 #include <utility>
