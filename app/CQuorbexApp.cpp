@@ -12,6 +12,7 @@
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "engine/CScheduler.h"
+#include "engine/CTickSource.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -74,7 +75,8 @@ int RunQuorbitApp(int argc, char** argv)
     QApplication::setOrganizationName("Dorn");
     QApplication::setApplicationName(LoadString(StringId::kAppName));
     QApplication::setApplicationVersion(QUORBIT_VERSION);
-    CQuorbexApp app(commandLine.strDevice, std::move(pClockBackend));
+    CQuorbexApp app(commandLine.strDevice, std::move(pClockBackend),
+                    std::make_unique<CSteadyTickSource>());
     QObject::connect(&application, &QGuiApplication::commitDataRequest,
                      [&app](QSessionManager& manager) { app.OnCommitDataRequest(manager); });
     const QString strFile = commandLine.files.empty()
@@ -87,9 +89,10 @@ int RunQuorbitApp(int argc, char** argv)
     return nExitCode;
 }
 
-CQuorbexApp::CQuorbexApp(std::string strDevice, std::unique_ptr<CClockBackend> pClockBackend)
+CQuorbexApp::CQuorbexApp(std::string strDevice, std::unique_ptr<CClockBackend> pClockBackend,
+                         std::unique_ptr<CTickSource> pTicks)
     : m_strDeviceBackend(std::move(strDevice)), m_pClockBackend(std::move(pClockBackend)),
-      m_pClock(std::make_unique<CBiosClock>(*m_pClockBackend))
+      m_pClock(std::make_unique<CBiosClock>(*m_pClockBackend)), m_pTicks(std::move(pTicks))
 {
 }
 
@@ -133,8 +136,8 @@ void CQuorbexApp::CreateWindowsAndDocument()
     m_pFrame = std::make_unique<CMainFrame>(*this);
     m_pFrontEnd = std::make_unique<CQtFrontEnd>(*m_pFrame);
     m_pDoc = std::make_unique<CQuorbexDoc>(*m_pFrontEnd, *m_pClock, m_settings.m_clock);
-    m_pEngine = std::make_unique<CFiringEngine>(*m_pDevice, *m_pFrontEnd, m_ticks);
-    m_pScheduler = std::make_unique<CScheduler>(*m_pDoc, *m_pEngine, m_ticks, *m_pClock);
+    m_pEngine = std::make_unique<CFiringEngine>(*m_pDevice, *m_pFrontEnd, *m_pTicks);
+    m_pScheduler = std::make_unique<CScheduler>(*m_pDoc, *m_pEngine, *m_pTicks, *m_pClock);
     m_pFrame->Create();
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/CSettings.h"
-#include "engine/CTickSource.h"
 
 #include <QString>
 
@@ -16,6 +15,7 @@ class CMainFrame;
 class CQtFrontEnd;
 class CQuorbexDoc;
 class CScheduler;
+class CTickSource;
 class QSessionManager;
 
 // The window program: runs the start-up and the event loop; the exit code for main().
@@ -28,8 +28,10 @@ class CQuorbexApp
 {
 public:
     // strDevice: the infrared backend ("" for the best this machine offers); pClockBackend: the
-    // clock every schedule reads.
-    CQuorbexApp(std::string strDevice, std::unique_ptr<CClockBackend> pClockBackend);
+    // clock every schedule reads; pTicks: the millisecond count that megabutton waits and the
+    // clock-jump check measure with.
+    CQuorbexApp(std::string strDevice, std::unique_ptr<CClockBackend> pClockBackend,
+                std::unique_ptr<CTickSource> pTicks);
     ~CQuorbexApp();
     CQuorbexApp(const CQuorbexApp&) = delete;
     CQuorbexApp& operator=(const CQuorbexApp&) = delete;
@@ -89,7 +91,7 @@ private:
     std::unique_ptr<CClockBackend> m_pClockBackend;
     std::unique_ptr<CBiosClock> m_pClock;
     std::unique_ptr<CInfraredDevice> m_pDevice;
-    CSteadyTickSource m_ticks;
+    std::unique_ptr<CTickSource> m_pTicks;
     std::unique_ptr<CQtFrontEnd> m_pFrontEnd;
     std::unique_ptr<CQuorbexDoc> m_pDoc;
     std::unique_ptr<CFiringEngine> m_pEngine;

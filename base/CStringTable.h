@@ -39,7 +39,7 @@ constexpr int kRemoteButtonsUsedByMega = 61227;
 constexpr int kListFontFace = 61228;
 constexpr int kClockPaneSizer = 61229;
 
-// Texts this program added to the original set.
+// Failures the messages above leave unsaid, in a block of ids of their own.
 constexpr int kBitstreamTooLong = 61240;
 constexpr int kSaveFailed = 61241;
 constexpr int kOpenFailed = 61242;

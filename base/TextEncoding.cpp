@@ -1,7 +1,6 @@
 #include "base/TextEncoding.h"
 
 #include <array>
-#include <cstdio>
 
 namespace
 {
@@ -53,29 +52,4 @@ std::string ToDisplayText(const std::string& strWindows1252)
         AppendUtf8(strOut, IsControlCharacter(nCodePoint) ? U'?' : nCodePoint);
     }
     return strOut;
-}
-
-std::string ToJsonString(const std::string& strWindows1252)
-{
-    std::string strOut = "\"";
-    for (const char c : strWindows1252)
-    {
-        const char32_t nCodePoint = Windows1252ToCodePoint(static_cast<unsigned char>(c));
-        if (nCodePoint == U'"' || nCodePoint == U'\\')
-        {
-            strOut += '\\';
-            strOut += c;
-        }
-        else if (IsControlCharacter(nCodePoint))
-        {
-            char szEscape[8];
-            std::snprintf(szEscape, sizeof szEscape, "\\u%04x", static_cast<unsigned>(nCodePoint));
-            strOut += szEscape;
-        }
-        else
-        {
-            AppendUtf8(strOut, nCodePoint);
-        }
-    }
-    return strOut + '"';
 }

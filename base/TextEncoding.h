@@ -17,7 +17,3 @@ void AppendUtf8(std::string& strOut, char32_t nCodePoint);
 // The text for a terminal: UTF-8, with each control character shown as '?' so that a name
 // read from a file cannot drive the terminal.
 std::string ToDisplayText(const std::string& strWindows1252);
-
-// The text as a quoted JSON string in UTF-8: quotes and backslashes escaped, control
-// characters as \u00XX.
-std::string ToJsonString(const std::string& strWindows1252);

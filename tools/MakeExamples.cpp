@@ -63,7 +63,7 @@ void LearnFrame(CRemoteButton& button, std::uint8_t nAddress, std::uint8_t nComm
     writer.Append(false, 10000);
 }
 
-struct SButtonSpec
+struct SButtonRow
 {
     const char* pszName;
     const char* pszDescription;
@@ -72,32 +72,32 @@ struct SButtonSpec
     int nCommand; // -1: never learned
 };
 
-struct SRemoteSpec
+struct SRemoteRow
 {
     const char* pszName;
     int nStyle;
     std::uint8_t nAddress;
-    std::vector<SButtonSpec> buttons;
+    std::vector<SButtonRow> buttons;
 };
 
-struct SStepSpec
+struct SStepRow
 {
     const char* pszRemote;
     const char* pszButton;
     int nDelay; // index into kStepDelays
 };
 
-struct SMegaSpec
+struct SMegabuttonRow
 {
     const char* pszRemote;
     const char* pszName;
     const char* pszDescription;
     int nColumn;
     int nRow;
-    std::vector<SStepSpec> steps;
+    std::vector<SStepRow> steps;
 };
 
-struct SEventSpec
+struct SEventRow
 {
     const char* pszName;
     int nYear, nMonth, nDay, nHour, nMinute;
@@ -108,7 +108,7 @@ struct SEventSpec
 };
 
 // clang-format off
-const std::vector<SRemoteSpec> kRemotes{
+const std::vector<SRemoteRow> kRemotes{
     {"TV", 0, 0x04,
      {{"Power", "TV on/off", 0, 0, 0x08},
       {"Mute", "", 4, 0, 0x09},
@@ -138,7 +138,7 @@ const std::vector<SRemoteSpec> kRemotes{
 };
 
 // In creation order: a megabutton can only play buttons that exist already.
-const std::vector<SMegaSpec> kMegabuttons{
+const std::vector<SMegabuttonRow> kMegabuttons{
     {"TV", "Movie", "Movie night", 0, 14,
      {{"Lights", "Dim", 2}, {"TV", "Power", 1}, {"Video", "Power", 1}, {"Video", "Play", 0}}},
     {"HiFi", "Party", "", 2, 0, {{"Lights", "On", 0}, {"HiFi", "Power", 1}, {"HiFi", "CD", 2}}},
@@ -148,7 +148,7 @@ const std::vector<SMegaSpec> kMegabuttons{
 };
 
 // Entered on Monday 2 March 1998; only a "Once" event uses the date.
-const std::vector<SEventSpec> kEvents{
+const std::vector<SEventRow> kEvents{
     {"Morning news", 1998, 3, 2, 6, 45, kFrequencyWeekdays, false, "TV", "Power"},
     {"Wake-up music", 1998, 3, 2, 7, 0, kFrequencyDaily, false, "HiFi", "Power"},
     {"Record the final", 1998, 7, 12, 20, 45, kFrequencyOnce, false, "Video", "Rec"},
@@ -168,20 +168,20 @@ void PlaceButton(CRemote& remote, CRemoteButton& button, int nColumn, int nRow)
 
 bool AddRemotes(CQuorbexDoc& doc, std::minstd_rand& random)
 {
-    for (const SRemoteSpec& entry : kRemotes)
+    for (const SRemoteRow& entry : kRemotes)
     {
         CRemote* pRemote = doc.AddRemote(entry.pszName, entry.nStyle);
         if (!pRemote)
             return false;
-        for (const SButtonSpec& buttonSpec : entry.buttons)
+        for (const SButtonRow& buttonRow : entry.buttons)
         {
             CRemoteButton* pButton =
-                doc.AddButton(*pRemote, buttonSpec.pszName, buttonSpec.pszDescription, false);
+                doc.AddButton(*pRemote, buttonRow.pszName, buttonRow.pszDescription, false);
             if (!pButton)
                 return false;
-            PlaceButton(*pRemote, *pButton, buttonSpec.nColumn, buttonSpec.nRow);
-            if (buttonSpec.nCommand >= 0)
-                LearnFrame(*pButton, entry.nAddress, static_cast<std::uint8_t>(buttonSpec.nCommand),
+            PlaceButton(*pRemote, *pButton, buttonRow.nColumn, buttonRow.nRow);
+            if (buttonRow.nCommand >= 0)
+                LearnFrame(*pButton, entry.nAddress, static_cast<std::uint8_t>(buttonRow.nCommand),
                            random);
         }
     }
@@ -190,14 +190,14 @@ bool AddRemotes(CQuorbexDoc& doc, std::minstd_rand& random)
 
 bool AddMegabuttons(CQuorbexDoc& doc)
 {
-    for (const SMegaSpec& entry : kMegabuttons)
+    for (const SMegabuttonRow& entry : kMegabuttons)
     {
         CRemote* pRemote = doc.FindRemote(entry.pszRemote);
         CRemoteButton* pMega = doc.AddButton(*pRemote, entry.pszName, entry.pszDescription, true);
         if (!pMega)
             return false;
         PlaceButton(*pRemote, *pMega, entry.nColumn, entry.nRow);
-        for (const SStepSpec& step : entry.steps)
+        for (const SStepRow& step : entry.steps)
         {
             CRemote* pStepRemote = doc.FindRemote(step.pszRemote);
             pMega->m_steps.push_back(
@@ -209,7 +209,7 @@ bool AddMegabuttons(CQuorbexDoc& doc)
 
 bool AddEvents(CQuorbexDoc& doc)
 {
-    for (const SEventSpec& entry : kEvents)
+    for (const SEventRow& entry : kEvents)
     {
         CTimedEvent fields;
         fields.m_strName = entry.pszName;

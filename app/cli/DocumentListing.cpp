@@ -3,8 +3,11 @@
 #include "base/TextEncoding.h"
 #include "document/CQuorbexDoc.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -143,93 +146,105 @@ std::string EventText(const CTimedEvent& event)
 
 // ---- JSON for tools ----
 
-class CJsonObject
-{
-public:
-    CJsonObject& Add(const char* pszKey, const std::string& strJson)
-    {
-        m_strMembers +=
-            (m_strMembers.empty() ? "\"" : ",\"") + std::string(pszKey) + "\":" + strJson;
-        return *this;
-    }
-    CJsonObject& AddText(const char* pszKey, const std::string& strText)
-    {
-        return Add(pszKey, ToJsonString(strText));
-    }
-    CJsonObject& AddNumber(const char* pszKey, long long nValue)
-    {
-        return Add(pszKey, std::to_string(nValue));
-    }
-    CJsonObject& AddBool(const char* pszKey, bool bValue)
-    {
-        return Add(pszKey, bValue ? "true" : "false");
-    }
-    std::string Get() const { return "{" + m_strMembers + "}"; }
+using Json = nlohmann::ordered_json;
 
-private:
-    std::string m_strMembers;
-};
-
-template <class TRange, class TFormat>
-std::string JsonArray(const TRange& items, TFormat formatItem)
+// Control characters stay in; the JSON escapes them.
+std::string ToUtf8(const std::string& strWindows1252)
 {
-    std::string strJson = "[";
+    std::string strUtf8;
+    for (const char c : strWindows1252)
+        AppendUtf8(strUtf8, Windows1252ToCodePoint(static_cast<unsigned char>(c)));
+    return strUtf8;
+}
+
+// C's escape letters for 0x08 to 0x0D. JSON has no \v, so the library never writes that one.
+constexpr std::string_view kShortEscapes = "btnvfr";
+
+// The listing has always written every control character as \u00XX, and tools that compare
+// names as written rely on it; the library writes five of them in their short form and leaves
+// DEL and the C1 controls (U+0080 to U+009F, lead byte 0xC2 in UTF-8) raw.
+std::string WithControlsAsCodes(const std::string& strJson)
+{
+    std::string strOut;
+    strOut.reserve(strJson.size());
+    const auto appendCode = [&strOut](unsigned nControl)
+    {
+        char szCode[8];
+        std::snprintf(szCode, sizeof szCode, "\\u%04x", nControl);
+        strOut += szCode;
+    };
+    for (std::size_t i = 0; i < strJson.size(); ++i)
+    {
+        const char c = strJson[i];
+        const auto nNext = static_cast<unsigned char>(strJson[i + 1]);
+        const std::size_t nShort =
+            c == '\\' ? kShortEscapes.find(strJson[i + 1]) : std::string_view::npos;
+        if (nShort != std::string_view::npos)
+        {
+            appendCode(0x08 + static_cast<unsigned>(nShort));
+            ++i;
+        }
+        else if (c == '\x7F')
+        {
+            appendCode(0x7F);
+        }
+        else if (c == '\xC2' && nNext < 0xA0)
+        {
+            appendCode(nNext);
+            ++i;
+        }
+        else if (c == '\\') // any other escape pair stays as it is
+            strOut.append(strJson, i++, 2);
+        else
+            strOut += c;
+    }
+    return strOut;
+}
+
+template <class TRange, class TFormat> Json JsonArray(const TRange& items, TFormat formatItem)
+{
+    Json array = Json::array();
     for (const auto& item : items)
-    {
-        if (strJson.size() > 1)
-            strJson += ',';
-        strJson += formatItem(item);
-    }
-    return strJson + ']';
+        array.push_back(formatItem(item));
+    return array;
 }
 
-std::string StepJson(const CMegaStep& step)
+Json StepJson(const CMegaStep& step)
 {
-    return CJsonObject()
-        .AddText("remote", NameOf(step.m_pRemote))
-        .AddText("button", NameOf(step.m_pButton))
-        .AddNumber("delay", step.m_nDelay)
-        .Get();
+    return {{"remote", ToUtf8(NameOf(step.m_pRemote))},
+            {"button", ToUtf8(NameOf(step.m_pButton))},
+            {"delay", step.m_nDelay}};
 }
 
-std::string ButtonJson(const CRemoteButton* pButton)
+Json ButtonJson(const CRemoteButton* pButton)
 {
-    return CJsonObject()
-        .AddText("name", pButton->m_strName)
-        .AddText("description", pButton->m_strDescription)
-        .AddNumber("column", DisplayColumn(*pButton))
-        .AddNumber("row", DisplayRow(*pButton))
-        .AddBool("mega", pButton->m_bMega)
-        .AddNumber("length", pButton->m_nLength)
-        .Add("bits", '"' + FormatHex(*pButton) + '"')
-        .Add("steps", JsonArray(pButton->m_steps, StepJson))
-        .Get();
+    return {
+        {"name", ToUtf8(pButton->m_strName)}, {"description", ToUtf8(pButton->m_strDescription)},
+        {"column", DisplayColumn(*pButton)},  {"row", DisplayRow(*pButton)},
+        {"mega", pButton->m_bMega},           {"length", pButton->m_nLength},
+        {"bits", FormatHex(*pButton)},        {"steps", JsonArray(pButton->m_steps, StepJson)}};
 }
 
-std::string RemoteJson(const CRemote* pRemote)
+Json RemoteJson(const CRemote* pRemote)
 {
-    return CJsonObject()
-        .AddText("name", pRemote->m_strName)
-        .AddNumber("style", pRemote->m_nStyle)
-        .AddNumber("menuId", pRemote->m_nMenuId)
-        .AddBool("padOpen", pRemote->m_pPad != nullptr)
-        .AddNumber("padX", pRemote->m_nPadX)
-        .AddNumber("padY", pRemote->m_nPadY)
-        .Add("buttons", JsonArray(SortedByName(pRemote->m_buttons), ButtonJson))
-        .Get();
+    return {{"name", ToUtf8(pRemote->m_strName)},
+            {"style", pRemote->m_nStyle},
+            {"menuId", pRemote->m_nMenuId},
+            {"padOpen", pRemote->m_pPad != nullptr},
+            {"padX", pRemote->m_nPadX},
+            {"padY", pRemote->m_nPadY},
+            {"buttons", JsonArray(SortedByName(pRemote->m_buttons), ButtonJson)}};
 }
 
-std::string EventJson(const CTimedEvent* pEvent)
+Json EventJson(const CTimedEvent* pEvent)
 {
-    return CJsonObject()
-        .AddText("name", pEvent->m_strName)
-        .AddText("time", pEvent->m_time.Format('T'))
-        .AddText("lastFired", pEvent->m_lastFired.Format('T'))
-        .AddBool("disabled", pEvent->m_bDisabled)
-        .AddNumber("frequency", pEvent->m_nFrequency)
-        .AddText("remote", NameOf(pEvent->m_pRemote))
-        .AddText("button", NameOf(pEvent->m_pButton))
-        .Get();
+    return {{"name", ToUtf8(pEvent->m_strName)},
+            {"time", pEvent->m_time.Format('T')},
+            {"lastFired", pEvent->m_lastFired.Format('T')},
+            {"disabled", pEvent->m_bDisabled},
+            {"frequency", pEvent->m_nFrequency},
+            {"remote", ToUtf8(NameOf(pEvent->m_pRemote))},
+            {"button", ToUtf8(NameOf(pEvent->m_pButton))}};
 }
 
 const CRemoteMap kNoRemotes;
@@ -258,10 +273,8 @@ std::string FormatDocumentText(const CQuorbexDoc& doc)
 
 std::string FormatDocumentJson(const CQuorbexDoc& doc)
 {
-    return CJsonObject()
-               .AddNumber("version", doc.m_nFileVersion)
-               .Add("remotes", JsonArray(SortedByName(RemotesOf(doc)), RemoteJson))
-               .Add("events", JsonArray(SortedByName(EventsOf(doc)), EventJson))
-               .Get() +
-           "\n";
+    const Json root = {{"version", doc.m_nFileVersion},
+                       {"remotes", JsonArray(SortedByName(RemotesOf(doc)), RemoteJson)},
+                       {"events", JsonArray(SortedByName(EventsOf(doc)), EventJson)}};
+    return WithControlsAsCodes(root.dump()) + "\n";
 }

@@ -20,8 +20,10 @@ CAppFixture::CAppFixture()
     OpenStore().clear();
     CMessageBox::TakeShownTexts();
     auto pClock = std::make_unique<CScriptedClock>(CTime(1998, 6, 1, 6, 59, 0));
+    auto pTicks = std::make_unique<CScriptedTickSource>();
     m_pClock = pClock.get();
-    m_pApp = std::make_unique<CQuorbexApp>("sim", std::move(pClock));
+    m_pTicks = pTicks.get();
+    m_pApp = std::make_unique<CQuorbexApp>("sim", std::move(pClock), std::move(pTicks));
 }
 
 CAppFixture::~CAppFixture() = default;

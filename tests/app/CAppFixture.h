@@ -2,6 +2,7 @@
 
 #include "app/CQuorbexApp.h"
 #include "support/CScriptedClock.h"
+#include "support/CScriptedTickSource.h"
 #include "support/TimeZone.h"
 
 #include <QTemporaryDir>
@@ -16,8 +17,8 @@ class CQuorbexDoc;
 class CRemote;
 class CRemoteButton;
 
-// Starts the whole window program on the simulated infrared unit and a scripted clock, with
-// settings that start empty for every test.
+// Starts the whole window program on the simulated infrared unit, a scripted clock and a
+// scripted millisecond count, with settings that start empty for every test.
 class CAppFixture : public ::testing::Test
 {
 protected:
@@ -44,6 +45,7 @@ protected:
     CScopedTimeZone m_zone{"UTC0"};
     QTemporaryDir m_dir;
     CScriptedClock* m_pClock = nullptr;
+    CScriptedTickSource* m_pTicks = nullptr;
 
 private:
     std::unique_ptr<CQuorbexApp> m_pApp;

@@ -1,9 +1,9 @@
 #include "base/CStringTable.h"
 #include "cli/CliTestSupport.h"
-#include "cli/JsonReader.h"
 #include "cli/ListingTestDocument.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <set>
@@ -20,13 +20,13 @@ SProcessResult RunOnSimulation(std::vector<std::string> arguments)
     return RunQuorbit(arguments);
 }
 
-SJson ListAsJson(const std::string& strPath)
+nlohmann::json ListAsJson(const std::string& strPath)
 {
     const SProcessResult result = RunOnSimulation({"--list", "--json", strPath});
     EXPECT_EQ(result.nExitStatus, 0) << result.strErr;
-    std::optional<SJson> json = ReadJson(result.strOut);
-    EXPECT_TRUE(json) << result.strOut;
-    return json.value_or(SJson());
+    nlohmann::json json = nlohmann::json::parse(result.strOut, nullptr, false);
+    EXPECT_FALSE(json.is_discarded()) << result.strOut;
+    return json;
 }
 
 TEST(ExamplesTest, GeneratorWritesTheCommittedSample)
@@ -41,32 +41,32 @@ TEST(ExamplesTest, GeneratorWritesTheCommittedSample)
 
 TEST(ExamplesTest, SampleShowsTheProgramsRange)
 {
-    const SJson sample = ListAsJson(kSample);
-    EXPECT_EQ(sample["version"].dValue, 512);
-    std::set<double> styles;
+    const nlohmann::json sample = ListAsJson(kSample);
+    EXPECT_EQ(sample.at("version"), 512);
+    std::set<int> styles;
     int nLearned = 0;
     bool bMegaPlaysMega = false;
-    for (const SJson& remote : sample["remotes"].items)
+    for (const auto& remote : sample.at("remotes"))
     {
-        styles.insert(remote["style"].dValue);
-        for (const SJson& button : remote["buttons"].items)
+        styles.insert(remote.at("style").get<int>());
+        for (const auto& button : remote.at("buttons"))
         {
-            nLearned += button["length"].dValue > 2000;
-            for (const SJson& step : button["steps"].items)
-                bMegaPlaysMega |= step["button"].strValue == "Goodnight";
+            nLearned += button.at("length") > 2000;
+            for (const auto& step : button.at("steps"))
+                bMegaPlaysMega |= step.at("button") == "Goodnight";
         }
     }
     EXPECT_EQ(styles.size(), 4u);
     EXPECT_GE(nLearned, 20);
     EXPECT_TRUE(bMegaPlaysMega);
-    std::set<double> frequencies;
+    std::set<int> frequencies;
     int nDisabled = 0;
-    for (const SJson& event : sample["events"].items)
+    for (const auto& event : sample.at("events"))
     {
-        frequencies.insert(event["frequency"].dValue);
-        nDisabled += event["disabled"].bValue;
+        frequencies.insert(event.at("frequency").get<int>());
+        nDisabled += event.at("disabled") == true;
     }
-    EXPECT_EQ(frequencies, (std::set<double>{0, 1, 2, 3, 9}));
+    EXPECT_EQ(frequencies, (std::set<int>{0, 1, 2, 3, 9}));
     EXPECT_EQ(nDisabled, 1);
 }
 
@@ -93,13 +93,13 @@ TEST(ListCommandTest, AwkwardNamesStayValidUtf8AndKeepOffTheTerminal)
     test.AddEvent("\xABLate\xBB", CTime(1998, 3, 2, 22, 30, 0), kFrequencyDaily, remote, button);
     ASSERT_TRUE(test.m_doc.OnSaveDocument(folder.File("awkward.qb")));
 
-    const SJson listing = ListAsJson(folder.File("awkward.qb"));
-    const SJson& listed = listing["remotes"].items.at(0);
-    EXPECT_EQ(listed["name"].strValue, "Q\"uo\\te\xC3\xA9");
-    EXPECT_EQ(listed["buttons"].items.at(0)["name"].strValue, "Tab\there");
-    EXPECT_EQ(listed["buttons"].items.at(0)["bits"].strValue, "0f");
-    EXPECT_EQ(listing["events"].items.at(0)["name"].strValue, "\xC2\xAB"
-                                                              "Late\xC2\xBB");
+    const nlohmann::json listing = ListAsJson(folder.File("awkward.qb"));
+    const nlohmann::json& listed = listing.at("remotes").at(0);
+    EXPECT_EQ(listed.at("name"), "Q\"uo\\te\xC3\xA9");
+    EXPECT_EQ(listed.at("buttons").at(0).at("name"), "Tab\there");
+    EXPECT_EQ(listed.at("buttons").at(0).at("bits"), "0f");
+    EXPECT_EQ(listing.at("events").at(0).at("name"), "\xC2\xAB"
+                                                     "Late\xC2\xBB");
 
     const SProcessResult text = RunOnSimulation({"--list", folder.File("awkward.qb")});
     EXPECT_NE(text.strOut.find("\nRemote Q\"uo\\te\xC3\xA9: 12 buttons high, 3 buttons wide"),

@@ -1,9 +1,9 @@
 #include "app/cli/DocumentListing.h"
 #include "app/cli/CListingFrontEnd.h"
-#include "cli/JsonReader.h"
 #include "cli/ListingTestDocument.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 namespace
 {
@@ -54,55 +54,89 @@ TEST_F(DocumentListingTest, TextListsEverythingByName)
               "Event Wake: 07:00 Daily, TV/Power, last fired never\n");
 }
 
+// Keys in the order written, so that the order is checked too.
+std::vector<std::string> KeysOf(const nlohmann::ordered_json& object)
+{
+    std::vector<std::string> keys;
+    for (const auto& [strKey, value] : object.items())
+        keys.push_back(strKey);
+    return keys;
+}
+
 TEST_F(DocumentListingTest, JsonHasTheAgreedShape)
 {
     const std::string strJson = FormatDocumentJson(m_test.m_doc);
     ASSERT_EQ(strJson.back(), '\n');
-    const std::optional<SJson> root = ReadJson(strJson);
-    ASSERT_TRUE(root) << strJson;
+    const auto root = nlohmann::ordered_json::parse(strJson, nullptr, false);
+    ASSERT_FALSE(root.is_discarded()) << strJson;
     using Keys = std::vector<std::string>;
-    EXPECT_EQ(root->GetKeys(), (Keys{"version", "remotes", "events"}));
-    EXPECT_EQ((*root)["version"].dValue, 512);
+    EXPECT_EQ(KeysOf(root), (Keys{"version", "remotes", "events"}));
+    EXPECT_EQ(root.at("version"), 512);
 
-    const std::vector<SJson>& remotes = (*root)["remotes"].items;
+    const auto& remotes = root.at("remotes");
     ASSERT_EQ(remotes.size(), 2u);
-    const SJson& hifi = remotes[0];
-    EXPECT_EQ(hifi.GetKeys(),
+    const auto& hifi = remotes.at(0);
+    EXPECT_EQ(KeysOf(hifi),
               (Keys{"name", "style", "menuId", "padOpen", "padX", "padY", "buttons"}));
-    EXPECT_EQ(hifi["name"].strValue, "HiFi");
-    EXPECT_EQ(hifi["style"].dValue, 3);
-    EXPECT_EQ(hifi["menuId"].dValue, 0x8401);
-    EXPECT_EQ(hifi["padOpen"].nType, SJson::EType::Bool);
-    EXPECT_TRUE(hifi["padOpen"].bValue);
-    EXPECT_EQ(hifi["padY"].dValue, -8);
-    EXPECT_FALSE(remotes[1]["padOpen"].bValue);
+    EXPECT_EQ(hifi.at("name"), "HiFi");
+    EXPECT_EQ(hifi.at("style"), 3);
+    EXPECT_EQ(hifi.at("menuId"), 0x8401);
+    EXPECT_EQ(hifi.at("padOpen"), true);
+    EXPECT_EQ(hifi.at("padY"), -8);
+    EXPECT_EQ(remotes.at(1).at("padOpen"), false);
 
-    const SJson& party = hifi["buttons"].items[1];
-    EXPECT_EQ(party.GetKeys(),
+    const auto& party = hifi.at("buttons").at(1);
+    EXPECT_EQ(KeysOf(party),
               (Keys{"name", "description", "column", "row", "mega", "length", "bits", "steps"}));
-    EXPECT_TRUE(party["mega"].bValue);
-    ASSERT_EQ(party["steps"].items.size(), 2u);
-    EXPECT_EQ(party["steps"].items[0].GetKeys(), (Keys{"remote", "button", "delay"}));
-    EXPECT_EQ(party["steps"].items[0]["remote"].strValue, "TV");
-    EXPECT_EQ(party["steps"].items[1]["delay"].dValue, 4);
+    EXPECT_EQ(party.at("mega"), true);
+    ASSERT_EQ(party.at("steps").size(), 2u);
+    EXPECT_EQ(KeysOf(party.at("steps").at(0)), (Keys{"remote", "button", "delay"}));
+    EXPECT_EQ(party.at("steps").at(0).at("remote"), "TV");
+    EXPECT_EQ(party.at("steps").at(1).at("delay"), 4);
 
-    const SJson& tvButtons = remotes[1]["buttons"];
-    EXPECT_EQ(tvButtons.items[0]["bits"].strValue, "ff00");
-    EXPECT_EQ(tvButtons.items[0]["length"].dValue, 2);
-    EXPECT_EQ(tvButtons.items[1]["column"].dValue, 5);
-    EXPECT_EQ(tvButtons.items[1]["row"].dValue, 15);
-    EXPECT_EQ(tvButtons.items[2]["column"].dValue, 4);
-    EXPECT_EQ(tvButtons.items[2]["row"].dValue, 5);
+    const auto& tvButtons = remotes.at(1).at("buttons");
+    EXPECT_EQ(tvButtons.at(0).at("bits"), "ff00");
+    EXPECT_EQ(tvButtons.at(0).at("length"), 2);
+    EXPECT_EQ(tvButtons.at(1).at("column"), 5);
+    EXPECT_EQ(tvButtons.at(1).at("row"), 15);
+    EXPECT_EQ(tvButtons.at(2).at("column"), 4);
+    EXPECT_EQ(tvButtons.at(2).at("row"), 5);
 
-    const std::vector<SJson>& events = (*root)["events"].items;
+    const auto& events = root.at("events");
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].GetKeys(),
+    EXPECT_EQ(KeysOf(events.at(0)),
               (Keys{"name", "time", "lastFired", "disabled", "frequency", "remote", "button"}));
-    EXPECT_EQ(events[0]["time"].strValue, "1998-12-24T18:00");
-    EXPECT_TRUE(events[0]["disabled"].bValue);
-    EXPECT_EQ(events[1]["lastFired"].strValue, "1997-01-01T00:00");
-    EXPECT_EQ(events[1]["frequency"].dValue, kFrequencyDaily);
-    EXPECT_EQ(events[1]["button"].strValue, "Power");
+    EXPECT_EQ(events.at(0).at("time"), "1998-12-24T18:00");
+    EXPECT_EQ(events.at(0).at("disabled"), true);
+    EXPECT_EQ(events.at(1).at("lastFired"), "1997-01-01T00:00");
+    EXPECT_EQ(events.at(1).at("frequency"), kFrequencyDaily);
+    EXPECT_EQ(events.at(1).at("button"), "Power");
+}
+
+// Names reach the JSON in UTF-8 with quotes and backslashes escaped and every control
+// character as \u00XX, the form tools have always read.
+TEST(DocumentListingJsonTest, NamesAreUtf8WithControlsAsCodes)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "\"\""},
+        {"TV Power", "\"TV Power\""},
+        {"say \"hi\"", "\"say \\\"hi\\\"\""},
+        {"C:\\tv", "\"C:\\\\tv\""},
+        // Latin-1 range, the code page's own 0x80-0x9F, and its undefined 0x81 kept as a control.
+        {"caf\xE9", "\"caf\xC3\xA9\""},
+        {"\x80\x9F\xFF", "\"\xE2\x82\xAC\xC5\xB8\xC3\xBF\""},
+        {"a\x81z", "\"a\\u0081z\""},
+        // A terminal escape in a name must not break the JSON.
+        {"\x1B[2J\n\t\x7F", "\"\\u001b[2J\\u000a\\u0009\\u007f\""},
+        {"\b\f\r", "\"\\u0008\\u000c\\u000d\""}};
+    for (const auto& [strName, strJson] : cases)
+    {
+        CListingTestDocument test;
+        test.AddRemote(strName, 0);
+        EXPECT_NE(FormatDocumentJson(test.m_doc).find("[{\"name\":" + strJson + ",\"style\":"),
+                  std::string::npos)
+            << strJson;
+    }
 }
 
 TEST(DocumentListingEmptyTest, EmptyDocumentHasEmptyArrays)

@@ -1,0 +1,262 @@
+// Takes the pictures in docs/: quorbit_pictures FOLDER [NAME...] writes FOLDER/NAME.png for
+// each picture named, or for all of them. scripts/pictures runs it on a virtual display.
+//
+// Each picture starts the window program afresh, with empty settings plus its own, the
+// simulated infrared unit and a clock that stands still at its moment, so that every run draws
+// the same picture. A new picture is one more row in kPictures.
+#include "app/CMainFrame.h"
+#include "app/CMessageBox.h"
+#include "app/CQuorbexApp.h"
+#include "device/CClockBackend.h"
+#include "document/CQuorbexDoc.h"
+#include "engine/CScheduler.h"
+#include "engine/CTickSource.h"
+#include "ui/CEventListModel.h"
+#include "ui/CListCtrlEx.h"
+#include "ui/CQuorbexView.h"
+#include "ui/CRemotePadDlg.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QPainter>
+#include <QPixmap>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace
+{
+const QString kSample = QStringLiteral(QUORBIT_EXAMPLES "/living-room.qb");
+
+// The clock a picture shows, standing still. The status bar names it.
+class CStillClock : public CClockBackend
+{
+public:
+    explicit CStillClock(const CTime& now) : m_now(now) {}
+
+    bool ReadClock(SBcdReading& reading) override
+    {
+        reading = MakeBcdReading(m_now);
+        return true;
+    }
+    bool SetSystemClock(int, int, int, int, int, int, std::string&) override { return true; }
+    const char* GetName() const override { return "scripted"; }
+
+private:
+    CTime m_now;
+};
+
+// The window program as one picture needs it; it ends with the picture.
+class CPictureRun
+{
+public:
+    // Starts with strFile open, the clock at `now` and the settings that change() leaves.
+    // Nothing when start-up failed.
+    CQuorbexApp* Start(const CTime& now, const std::function<void(CSettings&)>& change,
+                       const QString& strFile)
+    {
+        CSettings settings;
+        change(settings);
+        QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Dorn", "Quorbit");
+        store.clear();
+        settings.Write(store);
+        store.sync();
+        m_pApp = std::make_unique<CQuorbexApp>("sim", std::make_unique<CStillClock>(now),
+                                               std::make_unique<CSteadyTickSource>());
+        return m_pApp->InitInstance(strFile) ? m_pApp.get() : nullptr;
+    }
+
+private:
+    std::unique_ptr<CQuorbexApp> m_pApp;
+};
+
+// A picture arranges its windows and returns them: one window is pictured as it is, several
+// as a desktop. No windows: the arrangement failed, and the reason has been printed.
+using ArrangeWindows = std::vector<QWidget*> (*)(CPictureRun& run);
+
+// The sample document on the Monday morning after the final: its one-time recording is past,
+// the morning news is next and the Sunday film is switched off.
+std::vector<QWidget*> ArrangeMainWindow(CPictureRun& run)
+{
+    CQuorbexApp* pApp = run.Start(
+        CTime(1998, 7, 13, 6, 0, 0),
+        [](CSettings& settings)
+        {
+            settings.m_eventList.m_widths = {130, 90, 130, 170, 70, 160, 80};
+            settings.m_eventList.m_nSortColumn = CEventListModel::kColumnTime;
+        },
+        kSample);
+    if (!pApp)
+        return {};
+    CMainFrame& frame = pApp->GetMainFrame();
+    frame.resize(900, 320);
+    pApp->GetScheduler().SchedulerTick();
+    CListCtrlEx& list = frame.GetView().GetList();
+    frame.activateWindow();
+    list.setFocus();
+    list.setCurrentIndex(frame.GetView().GetModel().index(1, 0));
+    return {&frame};
+}
+
+// The sample document with pads of three styles beside the main window, on the evening of
+// the final.
+std::vector<QWidget*> ArrangePads(CPictureRun& run)
+{
+    CQuorbexApp* pApp = run.Start(
+        CTime(1998, 7, 12, 18, 0, 0),
+        [](CSettings& settings)
+        { settings.m_eventList.m_widths = {125, 100, 125, 165, 60, 120, 70}; },
+        kSample);
+    if (!pApp)
+        return {};
+    pApp->GetScheduler().SchedulerTick();
+    CMainFrame& frame = pApp->GetMainFrame();
+    std::vector<QWidget*> windows{&frame};
+    // The TV pad was open when the sample was saved; the others come from the View menu.
+    for (const char* pszRemote : {"TV", "Video", "HiFi"})
+    {
+        CRemote* pRemote = pApp->GetDocument().FindRemote(pszRemote);
+        if (pRemote)
+            frame.OnCommand(pRemote->m_nMenuId);
+        if (!pRemote || !pRemote->m_pPad)
+        {
+            std::fprintf(stderr, "quorbit_pictures: the sample has no pad for %s\n", pszRemote);
+            return {};
+        }
+        windows.push_back(pRemote->m_pPad);
+    }
+    frame.setGeometry(40, 60, 800, 400);
+    int nLeft = frame.geometry().right() + 24;
+    for (std::size_t n = 1; n < windows.size(); ++n)
+    {
+        windows[n]->move(nLeft, 60);
+        nLeft += windows[n]->width() + 24;
+    }
+    return windows;
+}
+
+struct SPicture
+{
+    const char* pszName; // the file NAME.png
+    ArrangeWindows pArrange;
+};
+
+const SPicture kPictures[] = {
+    {"main-window", ArrangeMainWindow},
+    {"pads", ArrangePads},
+};
+
+// The windows as a desktop shows them, each under a plain title bar: without a window manager
+// nothing draws window frames.
+QImage PaintDesktop(const std::vector<QWidget*>& windows)
+{
+    const int nCaption = windows.front()->fontMetrics().height() + 8;
+    QRect desktop;
+    for (const QWidget* pWindow : windows)
+        desktop |= pWindow->geometry().adjusted(-16, -nCaption - 16, 16, 16);
+    QImage image(desktop.size(), QImage::Format_RGB32);
+    image.fill(QColor(0x4a, 0x5d, 0x6e));
+    QPainter painter(&image);
+    painter.translate(-desktop.topLeft());
+    for (QWidget* pWindow : windows)
+    {
+        const QRect rect = pWindow->geometry();
+        const QRect caption(rect.left(), rect.top() - nCaption, rect.width(), nCaption);
+        painter.fillRect(caption, pWindow->palette().color(QPalette::Highlight));
+        painter.setPen(pWindow->palette().color(QPalette::HighlightedText));
+        painter.drawText(caption.adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                         pWindow->windowTitle().remove("[*]"));
+        painter.drawPixmap(rect.topLeft(), pWindow->grab());
+    }
+    return image;
+}
+
+bool TakePicture(const SPicture& picture, const QDir& folder)
+{
+    CPictureRun run;
+    const std::vector<QWidget*> windows = picture.pArrange(run);
+    QCoreApplication::processEvents();
+    for (const QString& strText : CMessageBox::TakeShownTexts())
+        std::fprintf(stderr, "quorbit_pictures: %s: %s\n", picture.pszName, qPrintable(strText));
+    if (windows.empty())
+        return false;
+    const QImage image =
+        windows.size() == 1 ? windows.front()->grab().toImage() : PaintDesktop(windows);
+    const QString strPath = folder.filePath(QString(picture.pszName) + ".png");
+    if (image.save(strPath))
+        return true;
+    std::fprintf(stderr, "quorbit_pictures: %s could not be written\n", qPrintable(strPath));
+    return false;
+}
+
+// The pictures named, all of them when none is; nothing when a name is unknown.
+std::vector<const SPicture*> ChoosePictures(const QStringList& names)
+{
+    std::vector<const SPicture*> chosen;
+    for (const SPicture& picture : kPictures)
+    {
+        if (names.isEmpty() || names.contains(picture.pszName))
+            chosen.push_back(&picture);
+    }
+    if (names.isEmpty() || chosen.size() == static_cast<std::size_t>(names.size()))
+        return chosen;
+    std::fprintf(stderr, "quorbit_pictures: unknown picture among %s; the pictures are:",
+                 qPrintable(names.join(' ')));
+    for (const SPicture& picture : kPictures)
+        std::fprintf(stderr, " %s", picture.pszName);
+    std::fprintf(stderr, "\n");
+    return {};
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+    {
+        std::fprintf(stderr, "usage: quorbit_pictures FOLDER [NAME...]\n");
+        return 2;
+    }
+    // Settings, the desktop registration and runtime files go to a folder of their own, never
+    // the person's; the registration finds no desktop cache tools to run.
+    const QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+    qputenv("PATH", (home.path() + "/bin").toLocal8Bit());
+    qputenv("TZ", "UTC0");
+    tzset();
+
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName("Dorn");
+    QApplication::setApplicationName("Quorbit");
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    CMessageBox::UseScriptedAnswers();
+
+    const QStringList arguments = QApplication::arguments();
+    const QDir folder(arguments.at(1));
+    if (!folder.mkpath("."))
+    {
+        std::fprintf(stderr, "quorbit_pictures: no folder %s\n", qPrintable(folder.path()));
+        return 1;
+    }
+    QStringList names = arguments.mid(2);
+    names.removeDuplicates();
+    const std::vector<const SPicture*> chosen = ChoosePictures(names);
+    if (chosen.empty())
+        return 2;
+    for (const SPicture* pPicture : chosen)
+    {
+        if (!TakePicture(*pPicture, folder))
+            return 1;
+    }
+    return 0;
+}
