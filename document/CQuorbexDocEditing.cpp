@@ -6,6 +6,9 @@
 #include "base/CStringTable.h"
 #include "document/CFrontEnd.h"
 
+#include <unordered_set>
+#include <vector>
+
 namespace
 {
 bool Refuse(CFrontEnd& frontEnd, int nStringId, const std::string& strArgument)
@@ -56,20 +59,32 @@ bool IsButtonInAnyStep(const CRemoteMap& remotes, const CRemoteButton& button)
 }
 
 // True when some button of another remote plays a button of this one, however deeply nested.
-// The remote's own megabuttons do not count: they go with it.
+// The remote's own megabuttons do not count: they go with it. Every button is walked at most
+// once, so megabuttons that share their steps level after level cost no more than their number.
 bool IsRemoteUsedByOtherRemotes(const CRemoteMap& remotes, const CRemote& remote)
 {
+    std::unordered_set<const CRemoteButton*> seen;
+    std::vector<const CRemoteButton*> pending;
     for (const auto& [strOther, pOther] : remotes)
     {
         if (pOther.get() == &remote)
             continue;
-        for (const auto& [strMega, pMega] : pOther->m_buttons)
+        for (const auto& [strButton, pButton] : pOther->m_buttons)
         {
-            for (const auto& [strButton, pButton] : remote.m_buttons)
-            {
-                if (pMega->Uses(pButton.get()))
-                    return true;
-            }
+            seen.insert(pButton.get());
+            pending.push_back(pButton.get());
+        }
+    }
+    while (!pending.empty())
+    {
+        const CRemoteButton* pButton = pending.back();
+        pending.pop_back();
+        for (const CMegaStep& step : pButton->m_steps)
+        {
+            if (remote.FindButton(step.m_pButton->m_strName) == step.m_pButton)
+                return true;
+            if (seen.insert(step.m_pButton).second)
+                pending.push_back(step.m_pButton);
         }
     }
     return false;

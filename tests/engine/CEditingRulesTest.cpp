@@ -136,6 +136,17 @@ TEST_F(CEditingRulesTest, DeleteRemoteRefusesWhileReferredTo)
                   "One");
 }
 
+TEST_F(CEditingRulesTest, DeleteRemoteWalksMegabuttonsThatShareStepsOnlyOnce)
+{
+    // Each megabutton of Two plays the one below it twice: 2^48 ways down to Base, none of
+    // them to a button of One. Walked way by way, the check would not end.
+    CRemoteButton* pBelow = &MakePlain(m_two, "Base");
+    for (int nLevel = 0; nLevel < 48; ++nLevel)
+        pBelow = &MakeMega(m_two, "M" + std::to_string(nLevel), {{pBelow, 0}, {pBelow, 0}});
+    m_frontEnd.QueueAnswer(EAnswer::Yes);
+    EXPECT_TRUE(m_doc.DeleteRemote(m_one));
+}
+
 TEST_F(CEditingRulesTest, DeleteRemoteTakesItsOwnMegabuttonsAlong)
 {
     MakeMega(m_one, "Macro", {{&m_power, 0}});
