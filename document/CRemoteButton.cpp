@@ -10,14 +10,14 @@ const std::string& CRemoteButton::GetDisplayText() const
     return m_strDescription.empty() ? m_strName : m_strDescription;
 }
 
-std::uint32_t CRemoteButton::GetFiringLength() const
+std::uint64_t CRemoteButton::GetFiringLength() const
 {
     if (!m_bMega)
         return m_nLength;
-    std::uint32_t nTotal = 0;
+    std::uint64_t nTotal = 0;
     for (const CMegaStep& step : m_steps)
     {
-        const std::uint32_t nStep = step.m_pButton->GetFiringLength();
+        const std::uint64_t nStep = step.m_pButton->GetFiringLength();
         if (nStep == 0)
             return 0;
         nTotal += nStep;

@@ -20,8 +20,9 @@ public:
     const std::string& GetDisplayText() const;
 
     // Bytes of bitstream a firing plays; 0 means the button cannot fire. A megabutton sums its
-    // steps' lengths and gives 0 as soon as one step gives 0.
-    std::uint32_t GetFiringLength() const;
+    // steps' lengths and gives 0 as soon as one step gives 0. A million plays of full-length
+    // bitstreams would overflow 32 bits, and a sum that wrapped to 0 would silence the button.
+    std::uint64_t GetFiringLength() const;
     // Count a firing in progress on this button and, for a megabutton, on every step's button.
     void BeginFiring();
     void EndFiring();

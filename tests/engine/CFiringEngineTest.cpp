@@ -47,6 +47,17 @@ TEST_F(CFiringEngineTest, UnlearnedButtonsFireNothing)
     EXPECT_EQ(CountCalls("EnableCloseCommand 0"), 0);
 }
 
+TEST_F(CFiringEngineTest, FiringLengthOfAHugeMegabuttonDoesNotWrapToNothing)
+{
+    // 512 plays of 256 plays of a 32,768-byte bitstream: 2^32 bytes, which 32 bits hold as 0.
+    CRemoteButton& a = MakePlain(m_remote, "A", 32768);
+    CRemoteButton& inner = MakeMega(m_remote, "Inner", {});
+    inner.m_steps.assign(256, CMegaStep{&m_remote, &a, 0});
+    CRemoteButton& outer = MakeMega(m_remote, "Outer", {});
+    outer.m_steps.assign(512, CMegaStep{&m_remote, &inner, 0});
+    EXPECT_EQ(outer.GetFiringLength(), std::uint64_t{1} << 32);
+}
+
 TEST_F(CFiringEngineTest, EachStepWaitsFromTheStartOfItsOwnTransmission)
 {
     CRemoteButton& a = MakePlain(m_remote, "A");
