@@ -75,7 +75,7 @@ struct SEngine
         doc.OnNewDocument();
         CRemote& remote = *doc.AddRemote("TV", 0);
         CRemoteButton& power = *doc.AddButton(remote, "Power", "", false);
-        power.m_nLength = 2;
+        power.m_bits.SetLength(2);
         for (int nEvent = 0; nEvent < kEventCount; ++nEvent)
         {
             CTimedEvent fields;

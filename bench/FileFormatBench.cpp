@@ -83,14 +83,13 @@ void ExpandLearnedSignal(benchmark::State& state)
 {
     std::vector<std::uint8_t> encoded;
     CompressBitstream(LearnedSignal(0x20DF10EF), encoded);
-    std::array<std::uint8_t, kBitstreamBytes> bits{};
-    std::uint32_t nLength = 0;
+    CBitstream bits;
     for (auto _ : state)
     {
-        ExpandBitstream(encoded, bits, nLength);
-        benchmark::DoNotOptimize(bits.data());
+        ExpandBitstream(encoded, bits);
+        benchmark::DoNotOptimize(bits.GetBytes().data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * nLength));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bits.GetLength()));
 }
 BENCHMARK(ExpandLearnedSignal);
 
@@ -108,9 +107,7 @@ SQbContent LargeDocument()
                 std::make_unique<CRemoteButton>("Button " + std::to_string(nButton), false);
             pButton->m_nColumn = nButton / kGridRows;
             pButton->m_nRow = nButton % kGridRows;
-            const auto bits = LearnedSignal(nCode += 0x01010101);
-            std::copy(bits.begin(), bits.end(), pButton->m_bits.begin());
-            pButton->m_nLength = static_cast<std::uint32_t>(bits.size());
+            pButton->m_bits = CBitstream(LearnedSignal(nCode += 0x01010101));
             pRemote->AddButton(std::move(pButton));
         }
         content.pRemotes->emplace(pRemote->m_strName, std::move(pRemote));

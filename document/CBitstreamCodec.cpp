@@ -166,6 +166,29 @@ void SetSamples(std::uint8_t* pBits, std::size_t nFirst, std::size_t nCount)
     if (nCount % 8 != 0)
         pBits[nByte + nCount / 8] |= static_cast<std::uint8_t>(~(0xFFu >> (nCount % 8)));
 }
+
+// Walks the run records of encoded data, calling onOnes(first sample, count) for each non-empty
+// run of 1 samples, and sets nSamples to the number of samples decoded. False on runs reaching
+// past kBitstreamSamples.
+template <typename TOnOnes>
+bool ForEachRun(std::span<const std::uint8_t> encoded, std::size_t& nSamples, TOnOnes onOnes)
+{
+    CBitReader reader(encoded);
+    std::uint32_t nLevel = reader.Get(1);
+    nSamples = 0;
+    do
+    {
+        const int nWidth = kRunWidths[reader.Get(2)];
+        const std::uint32_t nRun = reader.Get(nWidth);
+        if (nRun > kBitstreamSamples - nSamples)
+            return false;
+        if (nLevel != 0 && nRun != 0)
+            onOnes(nSamples, std::size_t{nRun});
+        nSamples += nRun;
+        nLevel ^= 1;
+    } while (!reader.IsAtEnd());
+    return true;
+}
 } // namespace
 
 bool CompressBitstream(std::span<const std::uint8_t> bits, std::vector<std::uint8_t>& encoded)
@@ -200,30 +223,24 @@ bool CompressBitstream(std::span<const std::uint8_t> bits, std::vector<std::uint
     return writer.Finish();
 }
 
-bool ExpandBitstream(std::span<const std::uint8_t> encoded,
-                     std::span<std::uint8_t, kBitstreamBytes> bits, std::uint32_t& nLength)
+bool ExpandBitstream(std::span<const std::uint8_t> encoded, CBitstream& bits)
 {
-    std::fill(bits.begin(), bits.end(), std::uint8_t{0});
-    nLength = 0;
     if (encoded.size() > kBitstreamBytes)
         return false;
     if (encoded.empty())
-        return true;
-
-    CBitReader reader(encoded);
-    std::uint32_t nLevel = reader.Get(1);
-    std::size_t nWritten = 0;
-    do
     {
-        const int nWidth = kRunWidths[reader.Get(2)];
-        const std::uint32_t nRun = reader.Get(nWidth);
-        if (nRun > kBitstreamSamples - nWritten)
-            return false;
-        if (nLevel != 0 && nRun != 0)
-            SetSamples(bits.data(), nWritten, nRun);
-        nWritten += nRun;
-        nLevel ^= 1;
-    } while (!reader.IsAtEnd());
-    nLength = static_cast<std::uint32_t>((nWritten + 7) / 8);
+        bits = CBitstream();
+        return true;
+    }
+    // The first pass checks and measures the runs, so that the bitstream is allocated once, at
+    // its size, and only for data that decodes.
+    std::size_t nSamples = 0;
+    if (!ForEachRun(encoded, nSamples, [](std::size_t, std::size_t) {}))
+        return false;
+    std::vector<std::uint8_t> bytes((nSamples + 7) / 8);
+    ForEachRun(encoded, nSamples,
+               [&bytes](std::size_t nFirst, std::size_t nCount)
+               { SetSamples(bytes.data(), nFirst, nCount); });
+    bits = CBitstream(std::move(bytes));
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/DocumentConstants.h"
+#include "document/CBitstream.h"
 
 #include <cstdint>
 #include <span>
@@ -18,8 +18,7 @@
 // that irregular cannot be stored.
 bool CompressBitstream(std::span<const std::uint8_t> bits, std::vector<std::uint8_t>& encoded);
 
-// Decodes encoded into bits, which is zeroed first, and sets nLength to the decoded length in
-// bytes. False on data no encoder writes: more than kBitstreamBytes encoded bytes or runs that
-// reach past kBitstreamSamples. The content of bits is then meaningless.
-bool ExpandBitstream(std::span<const std::uint8_t> encoded,
-                     std::span<std::uint8_t, kBitstreamBytes> bits, std::uint32_t& nLength);
+// Decodes encoded into bits, whose storage takes exactly the decoded length. False, with bits
+// left as they were, on data no encoder writes: more than kBitstreamBytes encoded bytes or runs
+// that reach past kBitstreamSamples.
+bool ExpandBitstream(std::span<const std::uint8_t> encoded, CBitstream& bits);

@@ -273,7 +273,7 @@ private:
     void ReadBitstream(CRemoteButton& button)
     {
         const auto encoded = m_reader.GetBytes(m_reader.GetU16());
-        if (!ExpandBitstream(encoded, button.m_bits, button.m_nLength))
+        if (!ExpandBitstream(encoded, button.m_bits))
             throw CFormatError();
     }
 
@@ -417,8 +417,7 @@ private:
             StoreSteps(button);
             return true;
         }
-        const std::size_t nLength = std::min<std::size_t>(button.m_nLength, kBitstreamBytes);
-        if (!CompressBitstream(std::span(button.m_bits).first(nLength), m_encoded))
+        if (!CompressBitstream(button.m_bits.GetBytes(), m_encoded))
         {
             m_strTooLong = remote.m_strName + ": " + button.GetDisplayText();
             return false;

@@ -13,7 +13,7 @@ const std::string& CRemoteButton::GetDisplayText() const
 std::uint64_t CRemoteButton::GetFiringLength() const
 {
     if (!m_bMega)
-        return m_nLength;
+        return m_bits.GetLength();
     std::uint64_t nTotal = 0;
     for (const CMegaStep& step : m_steps)
     {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "base/DocumentConstants.h"
+#include "document/CBitstream.h"
 #include "document/CMegaStep.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -39,9 +39,8 @@ public:
     std::string m_strDescription;
     int m_nColumn = kNotPlacedColumn;
     int m_nRow = kNotPlacedRow;
-    std::uint32_t m_nLength = 0;
     bool m_bMega = false;
-    std::array<std::uint8_t, kBitstreamBytes> m_bits{};
+    CBitstream m_bits; // its length is the number of bytes in use; 0 = not learned
     CMegaStepList m_steps;
 };
 

@@ -6,6 +6,7 @@
 #include "engine/CTickSource.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace
 {
@@ -29,7 +30,7 @@ void CFiringEngine::Fire(CRemoteButton& button)
         return;
     if (!button.m_bMega)
     {
-        m_device.TransmitBitstream(button.m_bits.data(), button.m_nLength);
+        m_device.TransmitBitstream(button.m_bits.GetBytes().data(), button.m_bits.GetLength());
         return;
     }
     const CScopedCount depth = EnterFiringScope();
@@ -64,11 +65,13 @@ void CFiringEngine::WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline)
 
 void CFiringEngine::Learn(CRemoteButton& button)
 {
-    const std::uint32_t nCapacity =
-        std::min(button.m_nLength, static_cast<std::uint32_t>(kBitstreamBytes));
+    // The device writes a whole field whatever it records; the button keeps what was recorded.
+    std::vector<std::uint8_t> field(kBitstreamBytes);
+    const std::uint32_t nCapacity = button.m_bits.GetLength();
     std::uint32_t nCaptured = nCapacity;
-    m_device.CaptureBitstream(button.m_bits.data(), nCaptured);
-    button.m_nLength = std::min(nCaptured, nCapacity);
+    m_device.CaptureBitstream(field.data(), nCaptured);
+    field.resize(std::min(nCaptured, nCapacity));
+    button.m_bits = CBitstream(std::move(field));
 }
 
 void CFiringEngine::PumpWaitMessages()

@@ -22,7 +22,8 @@ public:
 
     // Plays the button; a button that cannot fire (GetFiringLength 0) sends nothing at all.
     void Fire(CRemoteButton& button);
-    // Records from the detector into the button with its m_nLength as the capacity in bytes.
+    // Records from the detector into the button with its bitstream's length as the capacity in
+    // bytes.
     void Learn(CRemoteButton& button);
     // Keeps the windows (and the timer) alive while a firing or a recording waits.
     void PumpWaitMessages();

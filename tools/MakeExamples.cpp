@@ -28,15 +28,16 @@ public:
             static_cast<std::size_t>(std::lround(dMicroseconds / kMicrosecondsPerSample));
         for (std::size_t i = 0; i < nSamples && m_nSample < kBitstreamSamples; ++i, ++m_nSample)
         {
+            m_bytes.resize(m_nSample / 8 + 1);
             if (bInfrared)
-                m_button.m_bits[m_nSample / 8] |=
-                    static_cast<std::uint8_t>(0x80 >> (m_nSample % 8));
+                m_bytes[m_nSample / 8] |= static_cast<std::uint8_t>(0x80 >> (m_nSample % 8));
         }
-        m_button.m_nLength = static_cast<std::uint32_t>((m_nSample + 7) / 8);
+        m_button.m_bits = CBitstream(std::span<const std::uint8_t>(m_bytes));
     }
 
 private:
     CRemoteButton& m_button;
+    std::vector<std::uint8_t> m_bytes;
     std::size_t m_nSample = 0;
 };
 

@@ -52,13 +52,12 @@ int DisplayRow(const CRemoteButton& button)
 std::string FormatHex(const CRemoteButton& button)
 {
     static constexpr char kDigits[] = "0123456789abcdef";
-    const std::size_t nLength = std::min<std::size_t>(button.m_nLength, kBitstreamBytes);
     std::string strHex;
-    strHex.reserve(nLength * 2);
-    for (std::size_t i = 0; i < nLength; ++i)
+    strHex.reserve(button.m_bits.GetLength() * 2);
+    for (const std::uint8_t nByte : button.m_bits.GetBytes())
     {
-        strHex += kDigits[button.m_bits[i] >> 4];
-        strHex += kDigits[button.m_bits[i] & 0x0F];
+        strHex += kDigits[nByte >> 4];
+        strHex += kDigits[nByte & 0x0F];
     }
     return strHex;
 }
@@ -109,7 +108,7 @@ std::string ButtonText(const CRemoteButton& button)
                                        std::to_string(DisplayRow(button))
                                  : std::string("not placed");
     if (!button.m_bMega)
-        strText += LengthText(button.m_nLength);
+        strText += LengthText(button.m_bits.GetLength());
     strText += "\n";
     int nStep = 0;
     for (const CMegaStep& step : button.m_steps)
@@ -221,7 +220,7 @@ Json ButtonJson(const CRemoteButton* pButton)
     return {
         {"name", ToUtf8(pButton->m_strName)}, {"description", ToUtf8(pButton->m_strDescription)},
         {"column", DisplayColumn(*pButton)},  {"row", DisplayRow(*pButton)},
-        {"mega", pButton->m_bMega},           {"length", pButton->m_nLength},
+        {"mega", pButton->m_bMega},           {"length", pButton->m_bits.GetLength()},
         {"bits", FormatHex(*pButton)},        {"steps", JsonArray(pButton->m_steps, StepJson)}};
 }
 

@@ -63,8 +63,8 @@ CRemote& CAppFixture::AddRemoteWithButton(const std::string& strName)
 {
     CRemote& remote = *Doc().AddRemote(strName, 0);
     CRemoteButton& button = *Doc().AddButton(remote, "Power", "", false);
-    button.m_nLength = 4;
-    button.m_bits[0] = 0xF0;
+    button.m_bits.SetLength(4);
+    button.m_bits.SetByte(0, 0xF0);
     return remote;
 }
 

@@ -32,8 +32,7 @@ CRemoteButton& CListingTestDocument::AddButton(CRemote& remote, const std::strin
                                                const std::string& strBits, int nColumn, int nRow)
 {
     auto pButton = MakeButton(strName, false, nColumn, nRow);
-    std::copy(strBits.begin(), strBits.end(), pButton->m_bits.begin());
-    pButton->m_nLength = static_cast<std::uint32_t>(strBits.size());
+    pButton->m_bits = CBitstream(std::vector<std::uint8_t>(strBits.begin(), strBits.end()));
     return remote.AddButton(std::move(pButton));
 }
 

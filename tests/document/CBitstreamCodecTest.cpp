@@ -85,13 +85,13 @@ struct SExpanded
 
 SExpanded Expand(const CBytes& encoded)
 {
-    static std::array<std::uint8_t, kBitstreamBytes> buffer;
-    buffer.fill(0xA5); // the decoder must clear what it does not set
-    std::uint32_t nLength = 0;
-    const bool bOk = ExpandBitstream(encoded, buffer, nLength);
-    CBytes bits(buffer.begin(), buffer.begin() + nLength);
-    EXPECT_TRUE(std::all_of(buffer.begin() + nLength, buffer.end(), [](auto n) { return n == 0; }));
-    return {bOk, bits};
+    CBitstream bits(CBytes{0xA5}); // replaced only when the data decodes
+    const bool bOk = ExpandBitstream(encoded, bits);
+    if (!bOk)
+    {
+        EXPECT_EQ(bits, CBitstream(CBytes{0xA5}));
+    }
+    return {bOk, CBytes(bits.GetBytes().begin(), bits.GetBytes().end())};
 }
 } // namespace
 

@@ -131,8 +131,7 @@ void AddExampleContent(CQuorbexDoc& doc)
 {
     CRemote& remote = AddTestRemote(doc, "TV");
     CRemoteButton& button = AddTestButton(remote, "Power", 0, 0);
-    button.m_bits[0] = 0xFF;
-    button.m_nLength = 2;
+    button.m_bits = CBitstream(std::vector<std::uint8_t>{0xFF, 0x00});
     auto pEvent = std::make_unique<CTimedEvent>();
     pEvent->m_strName = "Wake";
     pEvent->m_time = CTime(1998, 3, 2, 7, 0, 0);

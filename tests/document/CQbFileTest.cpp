@@ -113,18 +113,20 @@ private:
 
     void Learn(CRemoteButton& button)
     {
-        button.m_nLength = static_cast<std::uint32_t>(Pick(0, 3000));
+        std::vector<std::uint8_t> bits(static_cast<std::size_t>(Pick(0, 3000)));
         bool bLevel = Pick(0, 1) != 0;
-        for (std::uint32_t nSample = 0; nSample < button.m_nLength * 8;)
+        for (std::size_t nSample = 0; nSample < bits.size() * 8;)
         {
-            const std::uint32_t nEnd = std::min(nSample + Pick(1, 3000), button.m_nLength * 8);
+            const std::size_t nEnd =
+                std::min<std::size_t>(nSample + Pick(1, 3000), bits.size() * 8);
             for (; nSample < nEnd; ++nSample)
             {
                 if (bLevel)
-                    button.m_bits[nSample / 8] |= static_cast<std::uint8_t>(0x80 >> nSample % 8);
+                    bits[nSample / 8] |= static_cast<std::uint8_t>(0x80 >> nSample % 8);
             }
             bLevel = !bLevel;
         }
+        button.m_bits = CBitstream(std::move(bits));
     }
 
     void AddSteps(CRemoteButton& megabutton)
@@ -174,9 +176,7 @@ TEST(CQbFileTest, ReadsEveryFieldOfTheExampleFileAndWritesItBackUnchanged)
     EXPECT_EQ(button.m_nRow, 0);
     EXPECT_EQ(remote.m_grid[0], &button);
     EXPECT_FALSE(button.m_bMega);
-    EXPECT_EQ(button.m_nLength, 2u);
-    EXPECT_EQ(button.m_bits[0], 0xFF);
-    EXPECT_EQ(button.m_bits[1], 0x00);
+    EXPECT_EQ(button.m_bits, CBitstream(std::vector<std::uint8_t>{0xFF, 0x00}));
 
     ASSERT_EQ(content.pEvents->size(), 1u);
     const CTimedEvent& event = *content.pEvents->at("Wake");
@@ -430,8 +430,7 @@ TEST(CQbFileTest, NamesTheButtonWhoseBitstreamCannotBeStored)
     SQbContent content;
     ASSERT_EQ(Parse(GetExampleFileBytes(), content), EQbParse::Ok);
     CRemoteButton& power = Button(content, "TV", "Power");
-    power.m_bits.fill(0x55);
-    power.m_nLength = kBitstreamBytes;
+    power.m_bits = CBitstream(CBytes(kBitstreamBytes, 0x55));
     power.m_strDescription = "Standby";
     CBytes bytes;
     std::string strTooLong;

@@ -282,13 +282,13 @@ TEST_F(CQuorbexDocFileTest, RefusedSavesWriteNothingAndKeepTheDocumentModified)
 {
     AddExampleContent(m_doc);
     CRemoteButton& power = *m_doc.FindRemote("TV")->FindButton("Power");
-    power.m_bits.fill(0x55); // a sample change at every bit cannot be encoded in the space
-    power.m_nLength = kBitstreamBytes;
+    // A sample change at every bit cannot be encoded in the space.
+    power.m_bits = CBitstream(CBytes(kBitstreamBytes, 0x55));
     m_doc.SetModifiedFlag(true);
 
     EXPECT_FALSE(m_doc.OnSaveDocument(PathOf("home.qb")));
     EXPECT_FALSE(m_doc.OnSaveDocument(PathOf("missing/home.qb")));
-    power.m_nLength = 0;
+    power.m_bits.SetLength(0);
     EXPECT_FALSE(m_doc.OnSaveDocument(PathOf("missing/home.qb")));
 
     ASSERT_EQ(m_frontEnd.m_messages.size(), 3u);

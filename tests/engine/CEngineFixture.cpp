@@ -16,9 +16,9 @@ CRemoteButton& CEngineFixture::MakePlain(CRemote& remote, const std::string& str
                                          std::uint32_t nLength)
 {
     CRemoteButton& button = *m_doc.AddButton(remote, strName, "", false);
-    button.m_nLength = nLength;
     // The first byte tells the transmissions apart.
-    button.m_bits[0] = static_cast<std::uint8_t>(strName[0]);
+    button.m_bits.SetByte(0, static_cast<std::uint8_t>(strName[0]));
+    button.m_bits.SetLength(nLength);
     return button;
 }
 

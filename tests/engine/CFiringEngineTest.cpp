@@ -172,15 +172,14 @@ TEST_F(CFiringEngineTest, LearnCapturesUpToTheButtonsLengthAsCapacity)
 {
     CRemoteButton& power = MakePlain(m_remote, "Power", 0);
     m_device.m_capture = {0xF0, 0x0F, 0xFF};
-    power.m_nLength = static_cast<std::uint32_t>(kBitstreamBytes);
+    power.m_bits.SetLength(kBitstreamBytes);
     m_engine.Learn(power);
     EXPECT_EQ(m_device.m_nLastCaptureCapacity, kBitstreamBytes);
-    EXPECT_EQ(power.m_nLength, 3u);
-    EXPECT_EQ(power.m_bits[1], 0x0F);
+    EXPECT_EQ(power.m_bits, CBitstream(std::vector<std::uint8_t>{0xF0, 0x0F, 0xFF}));
 
-    power.m_nLength = 2;
+    power.m_bits.SetLength(2);
     m_engine.Learn(power);
-    EXPECT_EQ(power.m_nLength, 2u);
+    EXPECT_EQ(power.m_bits.GetLength(), 2u);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "support/CRecordingDevice.h"
 
+#include "base/DocumentConstants.h"
 #include "support/CScriptedTickSource.h"
 
 #include <algorithm>
@@ -9,6 +10,8 @@ void CRecordingDevice::CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLen
     m_nLastCaptureCapacity = nLength;
     nLength = std::min(nLength, static_cast<std::uint32_t>(m_capture.size()));
     std::copy_n(m_capture.begin(), nLength, pDest);
+    // Like the real unit, the capture writes the whole field.
+    std::fill(pDest + nLength, pDest + kBitstreamBytes, std::uint8_t{0});
 }
 
 void CRecordingDevice::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength)

@@ -26,7 +26,7 @@ CRemoteButton& CPadFixture::PlacePlain(const std::string& strName, int nColumn, 
     pButton->m_strDescription = strDescription;
     pButton->m_nColumn = nColumn;
     pButton->m_nRow = nRow;
-    pButton->m_nLength = nLength;
+    pButton->m_bits.SetLength(nLength);
     return m_pRemote->AddButton(std::move(pButton));
 }
 

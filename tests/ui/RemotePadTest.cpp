@@ -122,7 +122,7 @@ TEST_F(RemotePadTest, FirePadShowsPlacedButtonsAndGreysThoseThatCannotFire)
 TEST_F(RemotePadTest, ClickFiresTheCellsButton)
 {
     CRemoteButton& power = PlacePlain("Power", 0, 0, 2);
-    power.m_bits[0] = 0xF0;
+    power.m_bits.SetByte(0, 0xF0);
     PlacePlain("Mute", 0, 1, 0);
     CRemotePadDlg& pad = ShowPad();
 
