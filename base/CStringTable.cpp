@@ -70,6 +70,9 @@ constexpr std::pair<int, const char*> kStrings[]{
     {StringId::kOpenFailed, "%s\n\nThe file could not be opened."},
     {StringId::kRemoteNameInUse,
      "%s:  A remote with this name already exists.  Please choose another name."},
+    {StringId::kDocumentTooLarge,
+     "%s\n\nThis document is larger than Quorbit can work with: its content may need at most "
+     "256 MB of memory, and its file may be at most 64 MB."},
 };
 } // namespace
 

@@ -44,6 +44,7 @@ constexpr int kBitstreamTooLong = 61240;
 constexpr int kSaveFailed = 61241;
 constexpr int kOpenFailed = 61242;
 constexpr int kRemoteNameInUse = 61243;
+constexpr int kDocumentTooLarge = 61250;
 } // namespace StringId
 
 // The text of a string id; an empty text for an id the table does not hold.

@@ -17,6 +17,35 @@ class CFormatError
 {
 };
 
+// A file whose content would need more memory than kMaxQbContentBytes; thrown like CFormatError.
+class CTooLarge
+{
+};
+
+// What each record takes in memory once read, with its entry in a map or list, the reader's
+// bookkeeping and a name too long for the string's own buffer: an estimate on the large side.
+constexpr std::size_t kRecordOverhead = 160;
+constexpr std::size_t kRemoteCost = sizeof(CRemote) + kRecordOverhead;
+constexpr std::size_t kButtonCost = sizeof(CRemoteButton) + kRecordOverhead;
+constexpr std::size_t kStepCost = sizeof(CMegaStep) + kRecordOverhead;
+constexpr std::size_t kEventCost = sizeof(CTimedEvent) + kRecordOverhead;
+
+// Adds up what a document needs in memory. Reading and storing charge the same amounts, so that
+// a document saved within the bound is read within it.
+class CMemoryBudget
+{
+public:
+    // False once the total has passed kMaxQbContentBytes.
+    bool Charge(std::size_t nBytes)
+    {
+        m_nUsed += nBytes;
+        return m_nUsed <= kMaxQbContentBytes;
+    }
+
+private:
+    std::size_t m_nUsed = 0;
+};
+
 class CByteReader
 {
 public:
@@ -228,8 +257,15 @@ private:
         int nDelay;
     };
 
+    void Charge(std::size_t nBytes)
+    {
+        if (!m_budget.Charge(nBytes))
+            throw CTooLarge();
+    }
+
     void ReadRemote()
     {
+        Charge(kRemoteCost);
         std::string strName = m_reader.GetText(kShortText);
         const int nStyle = m_reader.GetBounded(kStyleCount - 1);
         const bool bPadOpen = m_reader.GetU16() != 0;
@@ -250,6 +286,7 @@ private:
 
     std::unique_ptr<CRemoteButton> ReadButton(const CRemote& remote)
     {
+        Charge(kButtonCost);
         std::string strName = m_reader.GetText(kShortText);
         std::string strDescription = m_reader.GetText(kLongText);
         const int nColumn = m_reader.GetU16();
@@ -275,6 +312,7 @@ private:
         const auto encoded = m_reader.GetBytes(m_reader.GetU16());
         if (!ExpandBitstream(encoded, button.m_bits))
             throw CFormatError();
+        Charge(button.m_bits.GetLength());
     }
 
     void ReadSteps(CRemoteButton& megabutton, const CRemote& remote)
@@ -283,6 +321,7 @@ private:
         const int nCount = m_reader.GetU16();
         for (int i = 0; i < nCount; ++i)
         {
+            Charge(kStepCost);
             std::string strRemote = bOwnRemote ? remote.m_strName : m_reader.GetText(kShortText);
             std::string strButton = m_reader.GetText(kShortText);
             const int nDelay = m_reader.GetBounded(kStepDelayCount - 1);
@@ -308,6 +347,7 @@ private:
 
     void ReadEvent()
     {
+        Charge(kEventCost);
         auto pEvent = std::make_unique<CTimedEvent>();
         pEvent->m_strName = m_reader.GetText(kLongText);
         pEvent->m_time = m_reader.GetTime();
@@ -339,6 +379,7 @@ private:
     CByteReader m_reader;
     SQbContent& m_content;
     std::vector<SPendingStep> m_pendingSteps;
+    CMemoryBudget m_budget;
 };
 
 // The maps have no order of their own; writing by name makes saving the same document give
@@ -459,6 +500,8 @@ EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content)
 {
     if (!std::ranges::equal(bytes.first(std::min(bytes.size(), std::size(kMagic))), kMagic))
         return EQbParse::InvalidFile;
+    if (bytes.size() > kMaxQbFileBytes)
+        return EQbParse::TooLarge;
     SQbContent parsed;
     try
     {
@@ -473,6 +516,10 @@ EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content)
     catch (const CFormatError&)
     {
         return EQbParse::InvalidFile;
+    }
+    catch (const CTooLarge&)
+    {
+        return EQbParse::TooLarge;
     }
     content = std::move(parsed);
     return EQbParse::Ok;

@@ -16,6 +16,17 @@ constexpr std::uint16_t kQbFileVersion = 512;
 // Files up to this version name a step's button only; the step plays on the megabutton's remote.
 constexpr std::uint16_t kQbLastVersionWithoutStepRemote = 256;
 
+// A document file is read whole, so anything larger is refused before it is read. A learned
+// button takes a few hundred bytes of encoded signal, so even a thousand remotes of 75 learned
+// buttons stay well below this.
+constexpr std::size_t kMaxQbFileBytes = std::size_t{64} << 20;
+// The most memory a document's content may need once loaded. A bitstream decodes to up to
+// 50,000 bytes from five bytes of file, so a file of a few megabytes could otherwise ask for
+// gigabytes; this still allows some 5,000 buttons learned to the full length, dozens of full
+// remotes. Opening refuses a file beyond it; the message for it (kDocumentTooLarge) names both
+// bounds.
+constexpr std::size_t kMaxQbContentBytes = std::size_t{256} << 20;
+
 // A whole document as read from a file, complete and consistent, before it replaces the
 // document's content. Remotes carry no menu ids yet.
 struct SQbContent
@@ -33,6 +44,7 @@ enum class EQbParse
     Ok,
     InvalidFile,  // not a document file, or one whose content no program would have written
     NewerVersion, // written by a later version of the program
+    TooLarge,     // content needing more than kMaxQbContentBytes, or a file over kMaxQbFileBytes
 };
 
 // Reads a whole file. Anything but Ok leaves content as it was before the call.

@@ -38,7 +38,7 @@ bool CQuorbexDoc::OnOpenDocument(const std::string& strPath)
     m_bInvalidFile = false;
     std::vector<std::uint8_t> bytes;
     std::string strError;
-    if (!CSafeFile::ReadAll(strPath, bytes, strError))
+    if (!CSafeFile::ReadAll(strPath, kMaxQbFileBytes, bytes, strError))
     {
         m_frontEnd.ShowMessage(StringId::kOpenFailed, strPath + ": " + strError, EMessageBox::Stop);
         return false;
@@ -53,6 +53,12 @@ bool CQuorbexDoc::OnOpenDocument(const std::string& strPath)
 
     SQbContent content;
     const EQbParse nResult = ParseQbFile(bytes, content);
+    // Too large to work with, yet nothing wrong with it: the current content stays.
+    if (nResult == EQbParse::TooLarge)
+    {
+        m_frontEnd.ShowMessage(StringId::kDocumentTooLarge, strPath, EMessageBox::Stop);
+        return false;
+    }
     if (nResult != EQbParse::Ok)
     {
         // Whatever was open is gone either way; leave a document the user can work on.

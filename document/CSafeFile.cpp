@@ -1,5 +1,7 @@
 #include "document/CSafeFile.h"
 
+#include "document/CQbFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -74,29 +76,54 @@ CSafeFile::CSafeFile() : m_write(::write) {}
 
 CSafeFile::CSafeFile(WriteFunction write) : m_write(std::move(write)) {}
 
-bool CSafeFile::ReadAll(const std::string& strPath, std::vector<std::uint8_t>& bytes,
-                        std::string& strError)
+bool CSafeFile::ReadAll(const std::string& strPath, std::size_t nMaxBytes,
+                        std::vector<std::uint8_t>& bytes, std::string& strError)
 {
     bytes.clear();
-    CFileDescriptor file(::open(strPath.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0)
+    // Opening a FIFO without O_NONBLOCK waits for a writer that may never come. The checks
+    // below ask the open file itself, so that what is checked is what is read.
+    CFileDescriptor file(::open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status
+    {
+    };
+    if (file.Get() < 0 || ::fstat(file.Get(), &status) != 0)
     {
         strError = SystemReason(errno);
         return false;
     }
+    // A device such as /dev/zero never ends, and a pipe may never deliver.
+    if (!S_ISREG(status.st_mode))
+    {
+        strError = "not a regular file";
+        return false;
+    }
+    const std::string strTooLarge = "larger than " + std::to_string(nMaxBytes >> 20) + " MB";
+    if (static_cast<std::uintmax_t>(status.st_size) > nMaxBytes)
+    {
+        strError = strTooLarge;
+        return false;
+    }
+    bytes.reserve(static_cast<std::size_t>(status.st_size));
     std::uint8_t buffer[65536];
     for (;;)
     {
         const ssize_t nRead = ::read(file.Get(), buffer, sizeof buffer);
         if (nRead == 0)
             return true;
-        if (nRead < 0 && errno != EINTR)
+        if (nRead < 0)
         {
+            if (errno == EINTR)
+                continue;
             strError = SystemReason(errno);
             return false;
         }
-        if (nRead > 0)
-            bytes.insert(bytes.end(), buffer, buffer + nRead);
+        // A file that grows while it is read is held to the same bound.
+        if (static_cast<std::size_t>(nRead) > nMaxBytes - bytes.size())
+        {
+            strError = strTooLarge;
+            return false;
+        }
+        bytes.insert(bytes.end(), buffer, buffer + nRead);
     }
 }
 
@@ -122,7 +149,8 @@ bool CSafeFile::SaveWithBackup(const std::string& strPath, std::span<const std::
     std::string strBackupTemporary;
     std::vector<std::uint8_t> previous;
     std::string strIgnored;
-    if (bExists && strBackup != strTarget && ReadAll(strTarget, previous, strIgnored))
+    if (bExists && strBackup != strTarget &&
+        ReadAll(strTarget, kMaxQbFileBytes, previous, strIgnored))
         WriteTemporary(strBackup, previous, nMode, strBackupTemporary, strIgnored);
 
     if (!Commit(strTemporary, strTarget, strError))

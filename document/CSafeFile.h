@@ -20,12 +20,14 @@ public:
     CSafeFile();
     explicit CSafeFile(WriteFunction write);
 
-    // The whole file; false with the system's reason in strError.
-    static bool ReadAll(const std::string& strPath, std::vector<std::uint8_t>& bytes,
-                        std::string& strError);
+    // The whole of a regular file of at most nMaxBytes bytes; false with the reason in strError
+    // for anything else. Devices, pipes and files already too large are refused unread.
+    static bool ReadAll(const std::string& strPath, std::size_t nMaxBytes,
+                        std::vector<std::uint8_t>& bytes, std::string& strError);
 
-    // Makes strPath hold bytes and its previous content (if any) the backup file. False with
-    // the system's reason in strError when the target still holds what it held before.
+    // Makes strPath hold bytes and its previous content (if any, and if it is a regular file no
+    // larger than a document file may be) the backup file. False with the system's reason in
+    // strError when the target still holds what it held before.
     bool SaveWithBackup(const std::string& strPath, std::span<const std::uint8_t> bytes,
                         std::string& strError) const;
 

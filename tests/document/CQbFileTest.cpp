@@ -7,6 +7,14 @@
 
 #include <random>
 
+#include <malloc.h>
+
+// The address sanitizer keeps its own heap, and its own count of it; not every compiler ships
+// the header that declares it.
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
 namespace
 {
 using CBytes = std::vector<std::uint8_t>;
@@ -30,6 +38,30 @@ CBytes Store(const SQbContent& content)
     EXPECT_TRUE(StoreQbFile(content.pRemotes.get(), content.pEvents.get(), bytes, strTooLong));
     return bytes;
 }
+
+// Bytes allocated on the heap and not yet freed.
+std::size_t HeapInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return mallinfo2().uordblks;
+#endif
+}
+
+// One remote of nButtons unplaced plain buttons, each with the same encoded bitstream.
+CBytes ManyButtons(unsigned nButtons, const CBytes& encoded)
+{
+    CQbBytes bytes;
+    bytes.Header().U16(1).Remote("Crafted", nButtons);
+    for (unsigned i = 0; i < nButtons; ++i)
+        bytes.Button("B" + std::to_string(i), 5, 15, encoded);
+    return bytes.U16(0).m_bytes;
+}
+
+// Five bytes that decode to a bitstream of the full 50,000 bytes.
+const CBytes kFullLength{0x60, 0x00, 0xC3, 0x50, 0x00};
+const unsigned kFullLengthsTooMany = kMaxQbContentBytes / kBitstreamBytes + 1;
 
 CRemoteButton& Button(const SQbContent& content, const std::string& strRemote,
                       const std::string& strButton)
@@ -423,6 +455,22 @@ TEST(CQbFileTest, RefusesMegabuttonsTooDeepOrTooBroadToWalk)
     EXPECT_EQ(Parse(MegabuttonTower(4, 100)), EQbParse::InvalidFile);
     // Steps that end in an empty megabutton play nothing, yet every walk still visits them.
     EXPECT_EQ(Parse(MegabuttonTower(4, 100, true)), EQbParse::InvalidFile);
+}
+
+TEST(CQbFileTest, ContentIsHeldToTheMemoryBound)
+{
+    // 65,535 buttons never learned, in a file of 3.6 MB: each takes what its record needs, not
+    // a bitstream's whole capacity.
+    const CBytes manyButtons = ManyButtons(65535, {});
+    const std::size_t nBefore = HeapInUse();
+    {
+        SQbContent content;
+        ASSERT_EQ(Parse(manyButtons, content), EQbParse::Ok);
+        EXPECT_LT(HeapInUse() - nBefore, kMaxQbContentBytes);
+    }
+    // Five bytes of file decode to 50,000 bytes of bitstream; past the bound the file is refused.
+    EXPECT_EQ(Parse(ManyButtons(kFullLengthsTooMany, kFullLength)), EQbParse::TooLarge);
+    EXPECT_EQ(Parse(ManyButtons(kFullLengthsTooMany - 100, kFullLength)), EQbParse::Ok);
 }
 
 TEST(CQbFileTest, NamesTheButtonWhoseBitstreamCannotBeStored)

@@ -3,6 +3,7 @@
 #include "CQbBytes.h"
 #include "base/CStringTable.h"
 #include "device/CBiosClock.h"
+#include "document/CQbFile.h"
 #include "document/CSafeFile.h"
 #include "support/CRecordingFrontEnd.h"
 #include "support/CScriptedClock.h"
@@ -176,6 +177,17 @@ TEST_F(CQuorbexDocFileTest, FilesTooShortOrUnreadableLeaveTheContentAlone)
 {
     AddExampleContent(m_doc);
     WriteBytes(PathOf("short.qb"), {'Q', 'B', 0x00});
+    // A FIFO no one writes to, and a file larger than any document, refused without reading.
+    ASSERT_EQ(::mkfifo(PathOf("fifo.qb").c_str(), 0600), 0);
+    WriteBytes(PathOf("huge.qb"), {'Q', 'B'});
+    fs::resize_file(PathOf("huge.qb"), kMaxQbFileBytes + 1);
+    // Five bytes of file each decode to a full 50,000-byte bitstream.
+    CQbBytes crafted;
+    const unsigned nButtons = kMaxQbContentBytes / kBitstreamBytes + 1;
+    crafted.Header().U16(1).Remote("Crafted", nButtons);
+    for (unsigned i = 0; i < nButtons; ++i)
+        crafted.Button("B" + std::to_string(i), 5, 15, {0x60, 0x00, 0xC3, 0x50, 0x00});
+    WriteBytes(PathOf("expands.qb"), crafted.U16(0).m_bytes);
     struct SCase
     {
         std::string strPath;
@@ -187,6 +199,14 @@ TEST_F(CQuorbexDocFileTest, FilesTooShortOrUnreadableLeaveTheContentAlone)
         {PathOf("short.qb"), StringId::kInvalidFile, PathOf("short.qb"), true},
         {PathOf("missing.qb"), StringId::kOpenFailed,
          PathOf("missing.qb") + ": No such file or directory", false},
+        {"/dev/zero", StringId::kOpenFailed, "/dev/zero: not a regular file", false},
+        {PathOf("fifo.qb"), StringId::kOpenFailed, PathOf("fifo.qb") + ": not a regular file",
+         false},
+        {m_folder.GetPath().string(), StringId::kOpenFailed,
+         m_folder.GetPath().string() + ": not a regular file", false},
+        {PathOf("huge.qb"), StringId::kOpenFailed, PathOf("huge.qb") + ": larger than 64 MB",
+         false},
+        {PathOf("expands.qb"), StringId::kDocumentTooLarge, PathOf("expands.qb"), false},
     };
     for (const SCase& test : cases)
     {
