@@ -3,6 +3,7 @@
 #include "document/CBitstreamCodec.h"
 
 #include <algorithm>
+#include <chrono>
 #include <unordered_map>
 
 namespace
@@ -46,6 +47,15 @@ private:
     std::size_t m_nUsed = 0;
 };
 
+bool IsStorableDate(int nYear, int nMonth, int nDay, int nHour, int nMinute)
+{
+    using namespace std::chrono;
+    const year_month_day date{year(nYear), month(static_cast<unsigned>(nMonth)),
+                              day(static_cast<unsigned>(nDay))};
+    return nYear >= kMinQbYear && nYear <= kMaxQbYear && date.ok() && nHour >= 0 && nHour < 24 &&
+           nMinute >= 0 && nMinute < 60;
+}
+
 class CByteReader
 {
 public:
@@ -86,7 +96,8 @@ public:
         return std::string(field.begin(), end);
     }
 
-    // Local calendar fields to the minute.
+    // Local calendar fields to the minute. Fields out of range would be carried over into the
+    // next month or year and saved so: a date the file never held.
     CTime GetTime()
     {
         const int nYear = GetU16();
@@ -94,6 +105,8 @@ public:
         const int nDay = GetU16();
         const int nHour = GetU16();
         const int nMinute = GetU16();
+        if (!IsStorableDate(nYear, nMonth, nDay, nHour, nMinute))
+            throw CFormatError();
         return CTime(nYear, nMonth, nDay, nHour, nMinute, 0);
     }
 

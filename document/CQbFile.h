@@ -26,6 +26,9 @@ constexpr std::size_t kMaxQbFileBytes = std::size_t{64} << 20;
 // remotes. Opening refuses a file beyond it; the message for it (kDocumentTooLarge) names both
 // bounds.
 constexpr std::size_t kMaxQbContentBytes = std::size_t{256} << 20;
+// The years a date in a file may have: none before the time values' epoch, four digits at most.
+constexpr int kMinQbYear = 1970;
+constexpr int kMaxQbYear = 9999;
 
 // A whole document as read from a file, complete and consistent, before it replaces the
 // document's content. Remotes carry no menu ids yet.

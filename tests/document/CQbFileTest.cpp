@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 
 #include <malloc.h>
@@ -57,6 +58,27 @@ CBytes ManyButtons(unsigned nButtons, const CBytes& encoded)
     for (unsigned i = 0; i < nButtons; ++i)
         bytes.Button("B" + std::to_string(i), 5, 15, encoded);
     return bytes.U16(0).m_bytes;
+}
+
+// Remote TV with button Power and one event on it, at the given time and last fired at the
+// other: year, month, day, hour and minute as the file holds them.
+CBytes EventAt(const std::array<int, 5>& time,
+               const std::array<int, 5>& lastFired = {1997, 1, 1, 0, 0})
+{
+    return CQbBytes()
+        .Header()
+        .U16(1)
+        .Remote("TV", 1)
+        .Button("Power", 0, 0, kTrain)
+        .U16(1)
+        .Text("Wake", 32)
+        .Time(time[0], time[1], time[2], time[3], time[4])
+        .Time(lastFired[0], lastFired[1], lastFired[2], lastFired[3], lastFired[4])
+        .U16(0)
+        .U16(kFrequencyOnce)
+        .Text("TV", 16)
+        .Text("Power", 16)
+        .m_bytes;
 }
 
 // Five bytes that decode to a bitstream of the full 50,000 bytes.
@@ -414,6 +436,12 @@ TEST(CQbFileTest, RefusesEveryFileTheProgramCouldNotWorkWith)
          withPower().U16(1).Event(std::string(32, 'e'), "TV", "Power").m_bytes},
         {"two events of one name",
          withPower().U16(2).Event("Wake", "TV", "Power").Event("Wake", "TV", "Power").m_bytes},
+        // Each would be carried over into another date and saved so.
+        {"date of all zeros", EventAt({0, 0, 0, 0, 0})},
+        {"year before 1970", EventAt({1969, 12, 31, 23, 59})},
+        {"year of five digits", EventAt({10000, 1, 1, 0, 0})},
+        {"31 February", EventAt({1998, 2, 31, 7, 0})},
+        {"hour 24", EventAt({1998, 3, 2, 24, 0})},
     };
     for (const auto& [pszCase, bytes] : cases)
         EXPECT_EQ(Parse(bytes), EQbParse::InvalidFile) << pszCase;
@@ -455,6 +483,15 @@ TEST(CQbFileTest, RefusesMegabuttonsTooDeepOrTooBroadToWalk)
     EXPECT_EQ(Parse(MegabuttonTower(4, 100)), EQbParse::InvalidFile);
     // Steps that end in an empty megabutton play nothing, yet every walk still visits them.
     EXPECT_EQ(Parse(MegabuttonTower(4, 100, true)), EQbParse::InvalidFile);
+}
+
+TEST(CQbFileTest, KeepsDatesAtTheEdgesOfItsYears)
+{
+    const CScopedTimeZone zone("UTC");
+    const CBytes bytes = EventAt({1970, 1, 1, 0, 0}, {9999, 12, 31, 23, 59});
+    SQbContent content;
+    ASSERT_EQ(Parse(bytes, content), EQbParse::Ok);
+    EXPECT_EQ(Store(content), bytes);
 }
 
 TEST(CQbFileTest, ContentIsHeldToTheMemoryBound)
