@@ -62,17 +62,34 @@ constexpr std::pair<int, const char*> kStrings[]{
     {StringId::kListFontFace, "MS Sans Serif"},
     {StringId::kClockPaneSizer, "00:00:00 AM"},
     {StringId::kBitstreamTooLong,
-     "%s:  This button's bitstream is too irregular to be stored in a Quorbit file.\n\n"
-     "Please learn the button again or trim its bitstream, then save again.  Nothing was "
-     "written."},
+     "%s:  This button's bitstream is too irregular to be stored in a Quorbit file.  Please "
+     "learn the button again or trim its bitstream."},
     {StringId::kSaveFailed, "%s\n\nThe document could not be saved.  The file on disk was "
                             "left as it was."},
     {StringId::kOpenFailed, "%s\n\nThe file could not be opened."},
     {StringId::kRemoteNameInUse,
      "%s:  A remote with this name already exists.  Please choose another name."},
+    {StringId::kNameNotStorable,
+     "%s:  This name is empty, too long or holds a character a Quorbit file cannot keep.  "
+     "Remotes and buttons can have names of up to 15 characters; events can have names, and "
+     "buttons descriptions, of up to 31."},
+    {StringId::kStyleNotStorable, "%s:  This remote's layout is not one of the eight Quorbit "
+                                  "offers."},
+    {StringId::kDateNotStorable,
+     "%s:  This event's date is not in the years 1970 to 9999 that a Quorbit file can hold."},
+    {StringId::kRecordNotStorable,
+     "%s:  This record refers to a remote or button that is not in the document, shares its "
+     "name or its place on the remote with another, or holds a value out of range."},
+    {StringId::kMegabuttonNotStorable,
+     "%s:  This megabutton plays itself, nests megabuttons more than 64 deep or plays more "
+     "than a million buttons in all, so it could never be played."},
+    {StringId::kTooManyRecords,
+     "%s:  A Quorbit file holds at most 65,535 remotes, buttons of one remote, steps of one "
+     "megabutton and events."},
     {StringId::kDocumentTooLarge,
      "%s\n\nThis document is larger than Quorbit can work with: its content may need at most "
      "256 MB of memory, and its file may be at most 64 MB."},
+    {StringId::kSaveRefused, "%s\n\nThe document was not saved.  Nothing was written."},
 };
 } // namespace
 

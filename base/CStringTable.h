@@ -44,7 +44,14 @@ constexpr int kBitstreamTooLong = 61240;
 constexpr int kSaveFailed = 61241;
 constexpr int kOpenFailed = 61242;
 constexpr int kRemoteNameInUse = 61243;
+constexpr int kNameNotStorable = 61244;
+constexpr int kStyleNotStorable = 61245;
+constexpr int kDateNotStorable = 61246;
+constexpr int kRecordNotStorable = 61247;
+constexpr int kMegabuttonNotStorable = 61248;
+constexpr int kTooManyRecords = 61249;
 constexpr int kDocumentTooLarge = 61250;
+constexpr int kSaveRefused = 61251;
 } // namespace StringId
 
 // The text of a string id; an empty text for an id the table does not hold.

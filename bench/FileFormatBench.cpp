@@ -119,10 +119,10 @@ void SaveLargeDocumentToMemory(benchmark::State& state)
 {
     const SQbContent content = LargeDocument();
     std::vector<std::uint8_t> bytes;
-    std::string strTooLong;
+    SQbStoreError error;
     for (auto _ : state)
     {
-        StoreQbFile(content.pRemotes.get(), content.pEvents.get(), bytes, strTooLong);
+        StoreQbFile(content.pRemotes.get(), content.pEvents.get(), bytes, error);
         benchmark::DoNotOptimize(bytes.data());
     }
     state.counters["file_bytes"] = static_cast<double>(bytes.size());
@@ -132,10 +132,10 @@ BENCHMARK(SaveLargeDocumentToMemory)->Unit(benchmark::kMillisecond);
 void LoadLargeDocumentFromMemory(benchmark::State& state)
 {
     std::vector<std::uint8_t> bytes;
-    std::string strTooLong;
+    SQbStoreError error;
     {
         const SQbContent content = LargeDocument();
-        StoreQbFile(content.pRemotes.get(), content.pEvents.get(), bytes, strTooLong);
+        StoreQbFile(content.pRemotes.get(), content.pEvents.get(), bytes, error);
     }
     for (auto _ : state)
     {

@@ -1,9 +1,12 @@
 #include "document/CQbFile.h"
 
+#include "base/CStringTable.h"
 #include "document/CBitstreamCodec.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <limits>
 #include <unordered_map>
 
 namespace
@@ -120,6 +123,8 @@ class CByteWriter
 public:
     explicit CByteWriter(std::vector<std::uint8_t>& bytes) : m_bytes(bytes) {}
 
+    std::size_t GetSize() const { return m_bytes.size(); }
+
     void PutBytes(std::span<const std::uint8_t> bytes)
     {
         m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
@@ -168,21 +173,70 @@ struct SMegaShape
 constexpr std::size_t kMaxMegaDepth = 64;
 constexpr std::size_t kMaxMegaEnds = 1000000;
 
-// The shape of a button whose steps' buttons are all measured already.
-SMegaShape MeasureMegabutton(const CRemoteButton& button,
-                             const std::unordered_map<const CRemoteButton*, SMegaShape>& shapes)
+// Firing and every check that walks steps recurse through nested megabuttons. A megabutton
+// that reaches itself would recurse for ever; one nested absurdly deep would overflow the
+// stack, and one whose steps fan out level after level would take practically for ever to
+// walk. This walks the step graph depth first without recursion, measuring each button once,
+// and finds all three.
+class CMegabuttonWalk
 {
-    SMegaShape shape{true, 0, button.m_steps.empty() ? 1u : 0u};
-    for (const CMegaStep& step : button.m_steps)
+public:
+    // False when a walk from pRoot meets a button still being walked, or measures one beyond
+    // the limits.
+    bool Visit(const CRemoteButton* pRoot)
     {
-        const SMegaShape& inner = shapes.at(step.m_pButton);
-        shape.nDepth = std::max(shape.nDepth, inner.nDepth + 1);
-        shape.nEnds += inner.nEnds;
-        if (shape.nDepth > kMaxMegaDepth || shape.nEnds > kMaxMegaEnds)
-            throw CFormatError();
+        if (!Enter(pRoot))
+            return false;
+        while (!m_path.empty())
+        {
+            SFrame& frame = m_path.back();
+            if (frame.nNextStep < frame.pButton->m_steps.size())
+            {
+                if (!Enter(frame.pButton->m_steps[frame.nNextStep++].m_pButton))
+                    return false;
+                continue;
+            }
+            if (!Measure(*frame.pButton))
+                return false;
+            m_path.pop_back();
+        }
+        return true;
     }
-    return shape;
-}
+
+private:
+    struct SFrame
+    {
+        const CRemoteButton* pButton;
+        std::size_t nNextStep;
+    };
+
+    bool Enter(const CRemoteButton* pButton)
+    {
+        const auto [it, bNew] = m_shapes.try_emplace(pButton);
+        if (bNew)
+            m_path.push_back({pButton, 0});
+        return bNew || it->second.bDone;
+    }
+
+    // The button's steps' buttons are all measured already.
+    bool Measure(const CRemoteButton& button)
+    {
+        SMegaShape shape{true, 0, button.m_steps.empty() ? 1u : 0u};
+        for (const CMegaStep& step : button.m_steps)
+        {
+            const SMegaShape& inner = m_shapes.at(step.m_pButton);
+            shape.nDepth = std::max(shape.nDepth, inner.nDepth + 1);
+            shape.nEnds += inner.nEnds;
+            if (shape.nDepth > kMaxMegaDepth || shape.nEnds > kMaxMegaEnds)
+                return false;
+        }
+        m_shapes[&button] = shape;
+        return true;
+    }
+
+    std::unordered_map<const CRemoteButton*, SMegaShape> m_shapes;
+    std::vector<SFrame> m_path;
+};
 
 // Reads the records after the version word into a content that nothing else sees yet, checking
 // every rule the rest of the program relies on.
@@ -213,43 +267,15 @@ public:
         }
     }
 
-    // Firing and every check that walks steps recurse through nested megabuttons. A megabutton
-    // that reaches itself would recurse for ever; one nested absurdly deep would overflow the
-    // stack, and one whose steps fan out level after level would take practically for ever to
-    // walk. Walk the step graph depth first without recursion and refuse all three.
     void CheckMegabuttons() const
     {
-        struct SFrame
-        {
-            const CRemoteButton* pButton;
-            std::size_t nNextStep;
-        };
-        std::unordered_map<const CRemoteButton*, SMegaShape> shapes;
-        std::vector<SFrame> path;
-        auto visit = [&](const CRemoteButton* pButton)
-        {
-            const auto [it, bNew] = shapes.try_emplace(pButton);
-            if (!bNew && !it->second.bDone)
-                throw CFormatError();
-            if (bNew)
-                path.push_back({pButton, 0});
-        };
+        CMegabuttonWalk walk;
         for (const CRemote* pRemote : m_content.remoteOrder)
         {
             for (const auto& [strName, pButton] : pRemote->m_buttons)
             {
-                visit(pButton.get());
-                while (!path.empty())
-                {
-                    SFrame& frame = path.back();
-                    if (frame.nNextStep == frame.pButton->m_steps.size())
-                    {
-                        shapes[frame.pButton] = MeasureMegabutton(*frame.pButton, shapes);
-                        path.pop_back();
-                        continue;
-                    }
-                    visit(frame.pButton->m_steps[frame.nNextStep++].m_pButton);
-                }
+                if (!walk.Visit(pButton.get()))
+                    throw CFormatError();
             }
         }
     }
@@ -411,89 +437,166 @@ std::vector<const typename TMap::value_type*> SortedByName(const TMap* pMap)
     return entries;
 }
 
+const CRemoteMap kNoRemotes;
+
+// Writes a document, refusing (by throwing SQbStoreError) anything the reader would refuse or
+// read back otherwise, before the fault could reach the bytes.
 class CQbStorer
 {
 public:
-    CQbStorer(std::vector<std::uint8_t>& bytes, std::string& strTooLong)
-        : m_writer(bytes), m_strTooLong(strTooLong)
-    {
-    }
+    explicit CQbStorer(std::vector<std::uint8_t>& bytes) : m_writer(bytes) {}
 
-    void StoreVersion() { m_writer.PutU16(kQbFileVersion); }
-
-    bool StoreRemotes(const CRemoteMap* pRemotes)
+    void Store(const CRemoteMap* pRemotes, const CEventMap* pEvents)
     {
-        const auto remotes = SortedByName(pRemotes);
-        m_writer.PutU16(remotes.size());
-        for (const auto* pEntry : remotes)
-        {
-            if (!StoreRemote(*pEntry->second))
-                return false;
-        }
-        return true;
-    }
+        const CRemoteMap& remotes = pRemotes != nullptr ? *pRemotes : kNoRemotes;
+        m_writer.PutU16(kQbFileVersion);
+        const auto remoteEntries = SortedByName(&remotes);
+        PutCount(remoteEntries.size(), std::string());
+        for (const auto* pEntry : remoteEntries)
+            StoreRemote(pEntry->first, *pEntry->second, remotes);
+        CheckMegabuttons(remoteEntries);
 
-    void StoreEvents(const CEventMap* pEvents)
-    {
-        const auto events = SortedByName(pEvents);
-        m_writer.PutU16(events.size());
-        for (const auto* pEntry : events)
-            StoreEvent(*pEntry->second);
+        const auto eventEntries = SortedByName(pEvents);
+        PutCount(eventEntries.size(), std::string());
+        for (const auto* pEntry : eventEntries)
+            StoreEvent(pEntry->first, *pEntry->second, remotes);
+        Require(m_writer.GetSize() <= kMaxQbFileBytes, StringId::kDocumentTooLarge, std::string());
     }
 
 private:
-    bool StoreRemote(const CRemote& remote)
+    static void Require(bool bStorable, int nReason, const std::string& strRecord)
     {
+        if (!bStorable)
+            throw SQbStoreError{nReason, strRecord};
+    }
+
+    void Charge(std::size_t nBytes)
+    {
+        Require(m_budget.Charge(nBytes), StringId::kDocumentTooLarge, std::string());
+    }
+
+    // Every count is a 16-bit word; a larger one would be written cut.
+    void PutCount(std::size_t nCount, const std::string& strRecord)
+    {
+        Require(nCount <= std::numeric_limits<std::uint16_t>::max(), StringId::kTooManyRecords,
+                strRecord);
+        m_writer.PutU16(nCount);
+    }
+
+    // A position is only where to show the pad again, and one beyond the field's range is off
+    // every screen: keep it in range rather than let it wrap round to another place.
+    void PutPadPosition(int nPosition)
+    {
+        m_writer.PutS16(std::clamp<int>(nPosition, std::numeric_limits<std::int16_t>::min(),
+                                        std::numeric_limits<std::int16_t>::max()));
+    }
+
+    void StoreRemote(const std::string& strKey, const CRemote& remote, const CRemoteMap& remotes)
+    {
+        const std::string& strRecord = remote.m_strName;
+        Require(IsStorableText(remote.m_strName, kMaxRemoteName), StringId::kNameNotStorable,
+                strRecord);
+        Require(IsStorableStyle(remote.m_nStyle), StringId::kStyleNotStorable, strRecord);
+        Require(strKey == remote.m_strName, StringId::kRecordNotStorable, strRecord);
+        Charge(kRemoteCost);
         m_writer.PutText(remote.m_strName, kShortText);
         m_writer.PutU16(static_cast<std::size_t>(remote.m_nStyle));
         m_writer.PutU16(remote.m_pPad != nullptr ? 1 : 0);
-        m_writer.PutS16(remote.m_nPadX);
-        m_writer.PutS16(remote.m_nPadY);
+        PutPadPosition(remote.m_nPadX);
+        PutPadPosition(remote.m_nPadY);
         const auto buttons = SortedByName(&remote.m_buttons);
-        m_writer.PutU16(buttons.size());
+        PutCount(buttons.size(), strRecord);
+        std::array<bool, kGridCells> taken{};
         for (const auto* pEntry : buttons)
-        {
-            if (!StoreButton(remote, *pEntry->second))
-                return false;
-        }
+            StoreButton(pEntry->first, remote, *pEntry->second, remotes, taken);
+    }
+
+    // The reader rebuilds the grid from the buttons' places: a placed button may only be where
+    // the reader would put it, and alone there.
+    static bool IsStorablePlace(const CRemoteButton& button, std::array<bool, kGridCells>& taken)
+    {
+        if (!button.IsPlaced())
+            return true;
+        const int nCell = button.GetCell();
+        if (button.m_nColumn < 0 || button.m_nRow < 0 || nCell >= kGridCells || taken[nCell])
+            return false;
+        taken[nCell] = true;
         return true;
     }
 
-    bool StoreButton(const CRemote& remote, const CRemoteButton& button)
+    void StoreButton(const std::string& strKey, const CRemote& remote, const CRemoteButton& button,
+                     const CRemoteMap& remotes, std::array<bool, kGridCells>& taken)
     {
+        const std::string strRecord = remote.m_strName + ": " + button.GetDisplayText();
+        Require(IsStorableText(button.m_strName, kMaxRemoteName) &&
+                    IsStorableText(button.m_strDescription, kMaxEventName),
+                StringId::kNameNotStorable, strRecord);
+        Require(strKey == button.m_strName && IsStorablePlace(button, taken),
+                StringId::kRecordNotStorable, strRecord);
+        Charge(kButtonCost);
         m_writer.PutText(button.m_strName, kShortText);
         m_writer.PutText(button.m_strDescription, kLongText);
-        m_writer.PutU16(static_cast<std::size_t>(button.m_nColumn));
-        m_writer.PutU16(static_cast<std::size_t>(button.m_nRow));
+        // Every column from 5 on reads back as not placed; write the one form it reads as.
+        const bool bPlaced = button.IsPlaced();
+        m_writer.PutU16(static_cast<std::size_t>(bPlaced ? button.m_nColumn : kNotPlacedColumn));
+        m_writer.PutU16(static_cast<std::size_t>(bPlaced ? button.m_nRow : kNotPlacedRow));
         m_writer.PutU16(button.m_bMega ? 1 : 0);
         if (button.m_bMega)
         {
-            StoreSteps(button);
-            return true;
+            StoreSteps(button, strRecord, remotes);
+            return;
         }
-        if (!CompressBitstream(button.m_bits.GetBytes(), m_encoded))
-        {
-            m_strTooLong = remote.m_strName + ": " + button.GetDisplayText();
-            return false;
-        }
+        Require(CompressBitstream(button.m_bits.GetBytes(), m_encoded), StringId::kBitstreamTooLong,
+                strRecord);
+        Charge(button.m_bits.GetLength());
         m_writer.PutU16(m_encoded.size());
         m_writer.PutBytes(m_encoded);
-        return true;
     }
 
-    void StoreSteps(const CRemoteButton& megabutton)
+    void StoreSteps(const CRemoteButton& megabutton, const std::string& strRecord,
+                    const CRemoteMap& remotes)
     {
-        m_writer.PutU16(megabutton.m_steps.size());
+        PutCount(megabutton.m_steps.size(), strRecord);
         for (const CMegaStep& step : megabutton.m_steps)
         {
+            Require(IsButtonInRemotes(remotes, step.m_pRemote, step.m_pButton) &&
+                        step.m_nDelay >= 0 && step.m_nDelay < kStepDelayCount,
+                    StringId::kRecordNotStorable, strRecord);
+            Charge(kStepCost);
             m_writer.PutText(step.m_pRemote->m_strName, kShortText);
             m_writer.PutText(step.m_pButton->m_strName, kShortText);
             m_writer.PutU16(static_cast<std::size_t>(step.m_nDelay));
         }
     }
 
-    void StoreEvent(const CTimedEvent& event)
+    // Runs once every step is known to lead to a button of the document.
+    template <typename TEntries> static void CheckMegabuttons(const TEntries& remoteEntries)
     {
+        CMegabuttonWalk walk;
+        for (const auto* pRemoteEntry : remoteEntries)
+        {
+            const CRemote& remote = *pRemoteEntry->second;
+            for (const auto* pEntry : SortedByName(&remote.m_buttons))
+            {
+                const CRemoteButton& button = *pEntry->second;
+                Require(walk.Visit(&button), StringId::kMegabuttonNotStorable,
+                        remote.m_strName + ": " + button.GetDisplayText());
+            }
+        }
+    }
+
+    void StoreEvent(const std::string& strKey, const CTimedEvent& event, const CRemoteMap& remotes)
+    {
+        const std::string& strRecord = event.m_strName;
+        Require(IsStorableText(event.m_strName, kMaxEventName), StringId::kNameNotStorable,
+                strRecord);
+        Require(IsStorableTime(event.m_time) && IsStorableTime(event.m_lastFired),
+                StringId::kDateNotStorable, strRecord);
+        Require(strKey == event.m_strName && event.m_nFrequency >= 0 &&
+                    event.m_nFrequency < kFrequencyCount &&
+                    IsButtonInRemotes(remotes, event.m_pRemote, event.m_pButton),
+                StringId::kRecordNotStorable, strRecord);
+        Charge(kEventCost);
         m_writer.PutText(event.m_strName, kLongText);
         m_writer.PutTime(event.m_time);
         m_writer.PutTime(event.m_lastFired);
@@ -504,8 +607,8 @@ private:
     }
 
     CByteWriter m_writer;
-    std::string& m_strTooLong;
     std::vector<std::uint8_t> m_encoded;
+    CMemoryBudget m_budget;
 };
 } // namespace
 
@@ -539,13 +642,32 @@ EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content)
 }
 
 bool StoreQbFile(const CRemoteMap* pRemotes, const CEventMap* pEvents,
-                 std::vector<std::uint8_t>& bytes, std::string& strTooLong)
+                 std::vector<std::uint8_t>& bytes, SQbStoreError& error)
 {
     bytes.assign(std::begin(kMagic), std::end(kMagic));
-    CQbStorer storer(bytes, strTooLong);
-    storer.StoreVersion();
-    if (!storer.StoreRemotes(pRemotes))
+    try
+    {
+        CQbStorer(bytes).Store(pRemotes, pEvents);
+    }
+    catch (const SQbStoreError& fault)
+    {
+        error = fault;
         return false;
-    storer.StoreEvents(pEvents);
+    }
     return true;
+}
+
+bool IsStorableText(const std::string& strText, std::size_t nMaxLength)
+{
+    return strText.size() <= nMaxLength && strText.find('\0') == std::string::npos;
+}
+
+bool IsStorableStyle(int nStyle)
+{
+    return nStyle >= 0 && nStyle < kStyleCount;
+}
+
+bool IsStorableTime(const CTime& time)
+{
+    return time.GetYear() >= kMinQbYear && time.GetYear() <= kMaxQbYear;
 }

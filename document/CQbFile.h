@@ -23,8 +23,8 @@ constexpr std::size_t kMaxQbFileBytes = std::size_t{64} << 20;
 // The most memory a document's content may need once loaded. A bitstream decodes to up to
 // 50,000 bytes from five bytes of file, so a file of a few megabytes could otherwise ask for
 // gigabytes; this still allows some 5,000 buttons learned to the full length, dozens of full
-// remotes. Opening refuses a file beyond it; the message for it (kDocumentTooLarge) names both
-// bounds.
+// remotes. Opening refuses a file beyond it, and saving a document beyond it, so that whatever
+// is saved opens again. The message for it (kDocumentTooLarge) names both bounds.
 constexpr std::size_t kMaxQbContentBytes = std::size_t{256} << 20;
 // The years a date in a file may have: none before the time values' epoch, four digits at most.
 constexpr int kMinQbYear = 1970;
@@ -53,8 +53,24 @@ enum class EQbParse
 // Reads a whole file. Anything but Ok leaves content as it was before the call.
 EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content);
 
+// Why a document cannot be stored as it is: a string id whose "%s" names the record, and the
+// record as "Remote", "Remote: Button" (by its display text) or "Event"; empty for a fault of
+// the whole document.
+struct SQbStoreError
+{
+    int nReason = 0;
+    std::string strRecord;
+};
+
 // Writes remotes and events (either may be null, meaning none) as a current-version file.
-// False, naming the button as "Remote: Button" in strTooLong, when a bitstream is too irregular
-// for its encoding to fit the format; bytes are then meaningless.
+// False, with the first fault in error and bytes meaningless, for anything the reader would
+// refuse or read back differently.
 bool StoreQbFile(const CRemoteMap* pRemotes, const CEventMap* pEvents,
-                 std::vector<std::uint8_t>& bytes, std::string& strTooLong);
+                 std::vector<std::uint8_t>& bytes, SQbStoreError& error);
+
+// What a file can hold, for the editing operations to check before they change anything: a
+// text of at most nMaxLength characters without a zero byte, one of the eight styles, a date
+// in the years kMinQbYear to kMaxQbYear.
+bool IsStorableText(const std::string& strText, std::size_t nMaxLength);
+bool IsStorableStyle(int nStyle);
+bool IsStorableTime(const CTime& time);

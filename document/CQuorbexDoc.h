@@ -69,10 +69,12 @@ public:
 
     // Editing rules. Each runs its checks in order, refuses or asks through the front end, and
     // changes nothing unless every check passes; then it brings the View menu, the pads, the
-    // event list and the armed event in step and marks the document modified.
+    // event list and the armed event in step and marks the document modified. Names, styles,
+    // dates and references a file could not hold as they are are refused with a message, so
+    // that every document can be saved and opened again.
     CRemote* AddRemote(const std::string& strName, int nStyle); // null when refused
     bool DeleteRemote(CRemote& remote);
-    // Null, without a message, when the remote already has a button of that name.
+    // Null when refused; without a message when the remote already has a button of that name.
     CRemoteButton* AddButton(CRemote& remote, const std::string& strName,
                              const std::string& strDescription, bool bMega);
     bool RemoveButton(CRemote& remote, CRemoteButton& button);
@@ -80,8 +82,8 @@ public:
     bool CanChangeButton(const CRemoteButton& button);
     // The megabutton editor needs at least one plain button in the document.
     bool CanEditMegabutton();
-    // Takes name, time, disabled flag, frequency, remote and button from fields. Null, without
-    // a message, when an event of that name exists.
+    // Takes name, time, disabled flag, frequency, remote and button from fields. Null when
+    // refused; without a message when an event of that name exists.
     CTimedEvent* AddEvent(const CTimedEvent& fields);
     bool UpdateEvent(CTimedEvent& event, const CTimedEvent& fields);
     bool RemoveEvent(CTimedEvent& event);
@@ -105,6 +107,9 @@ public:
     SClockSettings m_clockSettings;
 
 private:
+    // Refuses, naming the event strName, fields a file could not hold.
+    bool CanStoreEventFields(const std::string& strName, const CTimedEvent& fields);
+
     CFrontEnd& m_frontEnd;
     CTimeSource& m_clock;
     bool m_bModified = false;

@@ -5,6 +5,7 @@
 
 #include "base/CStringTable.h"
 #include "document/CFrontEnd.h"
+#include "document/CQbFile.h"
 
 #include <unordered_set>
 #include <vector>
@@ -90,6 +91,13 @@ bool IsRemoteUsedByOtherRemotes(const CRemoteMap& remotes, const CRemote& remote
     return false;
 }
 
+// A new record needs a name: the windows offer none without one, and an empty one would show as
+// nothing in menus and lists.
+bool IsStorableName(const std::string& strName, std::size_t nMaxLength)
+{
+    return !strName.empty() && IsStorableText(strName, nMaxLength);
+}
+
 // A megabutton of the remote fired from its pad counts its own buttons only; deleting the
 // remote in the middle of that firing would pull the steps out from under it.
 const CRemoteButton* FindFiringButton(const CRemote& remote)
@@ -114,6 +122,17 @@ void CopyEventFields(CTimedEvent& event, const CTimedEvent& fields)
 
 CRemote* CQuorbexDoc::AddRemote(const std::string& strName, int nStyle)
 {
+    // Whatever the document holds must be saved as it is and open again.
+    if (!IsStorableName(strName, kMaxRemoteName))
+    {
+        Refuse(m_frontEnd, StringId::kNameNotStorable, strName);
+        return nullptr;
+    }
+    if (!IsStorableStyle(nStyle))
+    {
+        Refuse(m_frontEnd, StringId::kStyleNotStorable, strName);
+        return nullptr;
+    }
     // A second remote under the same name would replace the first in the map while its menu
     // entry and its buttons' references stayed behind.
     if (FindRemote(strName))
@@ -152,6 +171,16 @@ bool CQuorbexDoc::DeleteRemote(CRemote& remote)
 CRemoteButton* CQuorbexDoc::AddButton(CRemote& remote, const std::string& strName,
                                       const std::string& strDescription, bool bMega)
 {
+    if (!IsStorableName(strName, kMaxRemoteName))
+    {
+        Refuse(m_frontEnd, StringId::kNameNotStorable, strName);
+        return nullptr;
+    }
+    if (!IsStorableText(strDescription, kMaxEventName))
+    {
+        Refuse(m_frontEnd, StringId::kNameNotStorable, strDescription);
+        return nullptr;
+    }
     // The Remote Builder offers Add only for a new name; replacing a button would leave events,
     // steps and grid cells pointing at a deleted one.
     if (remote.FindButton(strName))
@@ -198,8 +227,25 @@ bool CQuorbexDoc::CanEditMegabutton()
     return true;
 }
 
+bool CQuorbexDoc::CanStoreEventFields(const std::string& strName, const CTimedEvent& fields)
+{
+    if (!IsStorableTime(fields.m_time))
+        return Refuse(m_frontEnd, StringId::kDateNotStorable, strName);
+    if (fields.m_nFrequency < 0 || fields.m_nFrequency >= kFrequencyCount ||
+        !IsButtonInRemotes(*m_pRemotes, fields.m_pRemote, fields.m_pButton))
+        return Refuse(m_frontEnd, StringId::kRecordNotStorable, strName);
+    return true;
+}
+
 CTimedEvent* CQuorbexDoc::AddEvent(const CTimedEvent& fields)
 {
+    if (!IsStorableName(fields.m_strName, kMaxEventName))
+    {
+        Refuse(m_frontEnd, StringId::kNameNotStorable, fields.m_strName);
+        return nullptr;
+    }
+    if (!CanStoreEventFields(fields.m_strName, fields))
+        return nullptr;
     // The Event Programmer offers Add only for a new name; replacing an event could delete the
     // armed or a firing one.
     if (FindEvent(fields.m_strName))
@@ -219,6 +265,8 @@ bool CQuorbexDoc::UpdateEvent(CTimedEvent& event, const CTimedEvent& fields)
 {
     if (event.IsFiring())
         return Refuse(m_frontEnd, StringId::kEventFiringUpdate, event.m_strName);
+    if (!CanStoreEventFields(event.m_strName, fields))
+        return false;
     CopyEventFields(event, fields);
     m_frontEnd.RefreshEventRows();
     SetModifiedFlag();

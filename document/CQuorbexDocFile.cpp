@@ -78,10 +78,13 @@ bool CQuorbexDoc::OnOpenDocument(const std::string& strPath)
 bool CQuorbexDoc::OnSaveDocument(const std::string& strPath)
 {
     std::vector<std::uint8_t> bytes;
-    std::string strTooLong;
-    if (!StoreQbFile(m_pRemotes.get(), m_pEvents.get(), bytes, strTooLong))
+    SQbStoreError error;
+    if (!StoreQbFile(m_pRemotes.get(), m_pEvents.get(), bytes, error))
     {
-        m_frontEnd.ShowMessage(StringId::kBitstreamTooLong, strTooLong, EMessageBox::Stop);
+        // A fault of no single record is the whole document's: the file stands for it.
+        const std::string& strRecord = error.strRecord.empty() ? strPath : error.strRecord;
+        m_frontEnd.ShowMessage(StringId::kSaveRefused, FormatString(error.nReason, strRecord),
+                               EMessageBox::Stop);
         return false;
     }
     std::string strError;

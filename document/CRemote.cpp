@@ -25,3 +25,13 @@ CRemoteButton& CRemote::AddButton(std::unique_ptr<CRemoteButton> pButton)
     m_buttons[button.m_strName] = std::move(pButton);
     return button;
 }
+
+bool IsButtonInRemotes(const CRemoteMap& remotes, const CRemote* pRemote,
+                       const CRemoteButton* pButton)
+{
+    if (pRemote == nullptr || pButton == nullptr)
+        return false;
+    const auto it = remotes.find(pRemote->m_strName);
+    return it != remotes.end() && it->second.get() == pRemote &&
+           pRemote->FindButton(pButton->m_strName) == pButton;
+}

@@ -33,3 +33,8 @@ public:
 
 // All remotes of a document by exact, case-sensitive name; it owns them.
 using CRemoteMap = std::unordered_map<std::string, std::unique_ptr<CRemote>>;
+
+// True when pRemote is the remote of remotes under its name and pButton its button under its
+// name: the records a step or an event written by name is read back as.
+bool IsButtonInRemotes(const CRemoteMap& remotes, const CRemote* pRemote,
+                       const CRemoteButton* pButton);

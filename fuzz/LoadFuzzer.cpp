@@ -11,8 +11,8 @@ namespace
 std::vector<std::uint8_t> Store(const SQbContent& content, bool& bStored)
 {
     std::vector<std::uint8_t> bytes;
-    std::string strTooLong;
-    bStored = StoreQbFile(content.pRemotes.get(), content.pEvents.get(), bytes, strTooLong);
+    SQbStoreError error;
+    bStored = StoreQbFile(content.pRemotes.get(), content.pEvents.get(), bytes, error);
     return bytes;
 }
 } // namespace

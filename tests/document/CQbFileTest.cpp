@@ -1,11 +1,13 @@
 #include "document/CQbFile.h"
 
 #include "CQbBytes.h"
+#include "base/CStringTable.h"
 #include "support/TimeZone.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <random>
 
 #include <malloc.h>
@@ -35,8 +37,9 @@ EQbParse Parse(const CBytes& bytes)
 CBytes Store(const SQbContent& content)
 {
     CBytes bytes;
-    std::string strTooLong;
-    EXPECT_TRUE(StoreQbFile(content.pRemotes.get(), content.pEvents.get(), bytes, strTooLong));
+    SQbStoreError error;
+    EXPECT_TRUE(StoreQbFile(content.pRemotes.get(), content.pEvents.get(), bytes, error))
+        << error.nReason << " " << error.strRecord;
     return bytes;
 }
 
@@ -510,15 +513,72 @@ TEST(CQbFileTest, ContentIsHeldToTheMemoryBound)
     EXPECT_EQ(Parse(ManyButtons(kFullLengthsTooMany - 100, kFullLength)), EQbParse::Ok);
 }
 
-TEST(CQbFileTest, NamesTheButtonWhoseBitstreamCannotBeStored)
+// Damages an example document in memory the way no file could hold it; saving must refuse,
+// naming the record, rather than write what would not read back the same.
+TEST(CQbFileTest, RefusesToStoreWhatWouldNotReadBackTheSame)
 {
-    SQbContent content;
-    ASSERT_EQ(Parse(GetExampleFileBytes(), content), EQbParse::Ok);
-    CRemoteButton& power = Button(content, "TV", "Power");
-    power.m_bits = CBitstream(CBytes(kBitstreamBytes, 0x55));
-    power.m_strDescription = "Standby";
-    CBytes bytes;
-    std::string strTooLong;
-    EXPECT_FALSE(StoreQbFile(content.pRemotes.get(), content.pEvents.get(), bytes, strTooLong));
-    EXPECT_EQ(strTooLong, "TV: Standby");
+    struct SCase
+    {
+        const char* pszCase;
+        std::function<void(CRemote&, CRemoteButton&, CTimedEvent&)> damage;
+        int nReason;
+        std::string strRecord;
+    };
+    const auto addMegabutton = [](CRemote& remote, CRemoteButton& step, int nDelay)
+    {
+        auto pParty = std::make_unique<CRemoteButton>("Party", true);
+        pParty->m_steps.push_back({&remote, &step, nDelay});
+        return &remote.AddButton(std::move(pParty));
+    };
+    const std::string strLong16(16, 'x');
+    const std::vector<SCase> cases{
+        {"remote name of 16 characters", [&](auto& tv, auto&, auto&) { tv.m_strName = strLong16; },
+         StringId::kNameNotStorable, strLong16},
+        {"name with a zero byte",
+         [](auto&, auto& power, auto&) { power.m_strName = std::string("Po\0wer", 6); },
+         StringId::kNameNotStorable, std::string("TV: Po\0wer", 10)},
+        {"style 8", [](auto& tv, auto&, auto&) { tv.m_nStyle = 8; }, StringId::kStyleNotStorable,
+         "TV"},
+        {"two buttons in one cell",
+         [](auto& tv, auto&, auto&)
+         {
+             CRemoteButton& mute = tv.AddButton(std::make_unique<CRemoteButton>("Mute", false));
+             mute.m_nColumn = 0;
+             mute.m_nRow = 0;
+         },
+         StringId::kRecordNotStorable, "TV: Power"},
+        {"step delay 5", [&](auto& tv, auto& power, auto&) { addMegabutton(tv, power, 5); },
+         StringId::kRecordNotStorable, "TV: Party"},
+        {"megabutton playing itself",
+         [&](auto& tv, auto& power, auto&)
+         {
+             CRemoteButton* pParty = addMegabutton(tv, power, 0);
+             pParty->m_steps[0].m_pButton = pParty;
+         },
+         StringId::kMegabuttonNotStorable, "TV: Party"},
+        {"date before 1970",
+         [](auto&, auto&, auto& wake) { wake.m_time = CTime(1969, 12, 31, 23, 0, 0); },
+         StringId::kDateNotStorable, "Wake"},
+        {"content beyond the memory bound",
+         [](auto& tv, auto&, auto&)
+         {
+             for (unsigned i = 0; i < kFullLengthsTooMany; ++i)
+                 tv.AddButton(std::make_unique<CRemoteButton>("B" + std::to_string(i), false))
+                     .m_bits.SetLength(kBitstreamBytes);
+         },
+         StringId::kDocumentTooLarge, ""},
+    };
+    for (const SCase& test : cases)
+    {
+        SQbContent content;
+        ASSERT_EQ(Parse(GetExampleFileBytes(), content), EQbParse::Ok);
+        CRemote& tv = *content.pRemotes->at("TV");
+        test.damage(tv, *tv.FindButton("Power"), *content.pEvents->at("Wake"));
+        CBytes bytes;
+        SQbStoreError error;
+        EXPECT_FALSE(StoreQbFile(content.pRemotes.get(), content.pEvents.get(), bytes, error))
+            << test.pszCase;
+        EXPECT_EQ(error.nReason, test.nReason) << test.pszCase;
+        EXPECT_EQ(error.strRecord, test.strRecord) << test.pszCase;
+    }
 }

@@ -310,14 +310,21 @@ TEST_F(CQuorbexDocFileTest, RefusedSavesWriteNothingAndKeepTheDocumentModified)
     EXPECT_FALSE(m_doc.OnSaveDocument(PathOf("missing/home.qb")));
     power.m_bits.SetLength(0);
     EXPECT_FALSE(m_doc.OnSaveDocument(PathOf("missing/home.qb")));
+    // The number of events is a whole-document fault: the file stands for the record.
+    for (int i = 0; i < 65536; ++i)
+        m_doc.m_pEvents->emplace(std::to_string(i), std::make_unique<CTimedEvent>());
+    EXPECT_FALSE(m_doc.OnSaveDocument(PathOf("home.qb")));
 
-    ASSERT_EQ(m_frontEnd.m_messages.size(), 3u);
-    EXPECT_EQ(m_frontEnd.m_messages[0].nStringId, StringId::kBitstreamTooLong);
-    EXPECT_EQ(m_frontEnd.m_messages[0].strArgument, "TV: Power");
-    EXPECT_EQ(m_frontEnd.m_messages[1].nStringId, StringId::kBitstreamTooLong);
+    ASSERT_EQ(m_frontEnd.m_messages.size(), 4u);
+    EXPECT_EQ(m_frontEnd.m_messages[0].nStringId, StringId::kSaveRefused);
+    EXPECT_EQ(m_frontEnd.m_messages[0].strArgument,
+              FormatString(StringId::kBitstreamTooLong, "TV: Power"));
+    EXPECT_EQ(m_frontEnd.m_messages[1].nStringId, StringId::kSaveRefused);
     EXPECT_EQ(m_frontEnd.m_messages[2].nStringId, StringId::kSaveFailed);
     EXPECT_EQ(m_frontEnd.m_messages[2].strArgument,
               PathOf("missing/home.qb") + ": No such file or directory");
+    EXPECT_EQ(m_frontEnd.m_messages[3].strArgument,
+              FormatString(StringId::kTooManyRecords, PathOf("home.qb")));
     EXPECT_TRUE(FolderEntries().empty());
     EXPECT_TRUE(m_doc.IsModified());
 }

@@ -147,6 +147,39 @@ TEST_F(CEditingRulesTest, DeleteRemoteWalksMegabuttonsThatShareStepsOnlyOnce)
     EXPECT_TRUE(m_doc.DeleteRemote(m_one));
 }
 
+TEST_F(CEditingRulesTest, RefusesNamesStylesDatesAndReferencesAFileCouldNotHold)
+{
+    CTimedEvent& wake = MakeEvent("Wake", Today(7, 0), kFrequencyDaily, m_power);
+    CTimedEvent lateDate = wake;
+    lateDate.m_strName = "Late";
+    lateDate.m_time = CTime(10000, 1, 1, 0, 0, 0);
+    CRemoteButton outsider("Power", false);
+    CTimedEvent elsewhere = wake;
+    elsewhere.m_pButton = &outsider;
+    const std::string strLong(16, 'x');
+    const struct
+    {
+        std::function<bool()> edit;
+        int nStringId;
+        std::string strArgument;
+    } cases[] = {
+        {[&] { return m_doc.AddRemote(strLong, 0) != nullptr; }, StringId::kNameNotStorable,
+         strLong},
+        {[&] { return m_doc.AddRemote("", 0) != nullptr; }, StringId::kNameNotStorable, ""},
+        {[&] { return m_doc.AddRemote("Four", 8) != nullptr; }, StringId::kStyleNotStorable,
+         "Four"},
+        {[&] { return m_doc.AddButton(m_one, "Mute", strLong + strLong, false) != nullptr; },
+         StringId::kNameNotStorable, strLong + strLong},
+        {[&] { return m_doc.AddEvent(lateDate) != nullptr; }, StringId::kDateNotStorable, "Late"},
+        {[&] { return m_doc.UpdateEvent(wake, elsewhere); }, StringId::kRecordNotStorable, "Wake"},
+    };
+    StartRecording();
+    for (const auto& test : cases)
+        ExpectRefused(test.edit, test.nStringId, test.strArgument);
+    // A name that fills its field is taken.
+    EXPECT_NE(m_doc.AddRemote(std::string(15, 'r'), 7), nullptr);
+}
+
 TEST_F(CEditingRulesTest, DeleteRemoteTakesItsOwnMegabuttonsAlong)
 {
     MakeMega(m_one, "Macro", {{&m_power, 0}});
