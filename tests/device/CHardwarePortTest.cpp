@@ -1,6 +1,7 @@
 #include "device/CDirectPort.h"
 #include "device/CPortDevice.h"
 #include "device/CPpdevPort.h"
+#include "device/PortAvailability.h"
 
 #include "support/CTempFolder.h"
 
@@ -9,7 +10,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
+
+#include <grp.h>
+#include <unistd.h>
 
 namespace
 {
@@ -63,6 +68,70 @@ TEST(CPpdevPortTest, TellsWhoHoldsAPort)
     EXPECT_EQ(CPpdevPort::GetClaimant(0, proc.GetPath()), "ppdev0");
     EXPECT_EQ(CPpdevPort::GetClaimant(1, proc.GetPath()), "");
 }
+
+struct SAvailabilityCase
+{
+    const char* pszName;
+    bool bDriver;        // the kernel's parport folder exists
+    const char* pszBase; // base address of its one port, parport3
+    bool bDeviceFile;    // /dev/parport3 exists
+    bool bMayOpen;
+    EPortAvailability nState;
+};
+
+void PrintTo(const SAvailabilityCase& test, std::ostream* pStream)
+{
+    *pStream << test.pszName;
+}
+
+class PortAvailabilityTest : public ::testing::TestWithParam<SAvailabilityCase>
+{
+};
+
+// The port dialog tells the person which device serves LPT1 here, or why none does; the
+// device is the one whose base address matches, whatever its number.
+TEST_P(PortAvailabilityTest, NamesTheDeviceOrWhyThereIsNone)
+{
+    const SAvailabilityCase& test = GetParam();
+    CTempFolder folder;
+    const fs::path proc = folder.GetPath() / "parport";
+    const fs::path dev = folder.GetPath() / "dev";
+    fs::create_directories(dev);
+    if (test.bDriver)
+    {
+        fs::create_directories(proc / "parport3");
+        std::ofstream(proc / "parport3" / "base-addr") << test.pszBase;
+    }
+    if (test.bDeviceFile)
+        std::ofstream(dev / "parport3") << "";
+    SPortFolders folders{proc.string(), dev.string()};
+    folders.pMayOpen = test.bMayOpen ? +[](const std::string&) { return true; }
+                                     : +[](const std::string&) { return false; };
+
+    const SPortAvailability availability = ProbePort(1, folders);
+
+    EXPECT_EQ(availability.nState, test.nState);
+    const bool bKnown =
+        test.nState != EPortAvailability::NoDriver && test.nState != EPortAvailability::NoPort;
+    EXPECT_EQ(availability.strDevice, bKnown ? (dev / "parport3").string() : "");
+    const group* pGroup = getgrgid(getegid());
+    const std::string strGroup = pGroup ? pGroup->gr_name : std::to_string(getegid());
+    EXPECT_EQ(availability.strGroup,
+              test.nState == EPortAvailability::NoPermission ? strGroup : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CPpdevPort, PortAvailabilityTest,
+    ::testing::Values(
+        SAvailabilityCase{"NoDriver", false, "", false, true, EPortAvailability::NoDriver},
+        SAvailabilityCase{"OtherAddress", true, "632\t-1\n", true, true, EPortAvailability::NoPort},
+        SAvailabilityCase{"NoDeviceFile", true, "888\t-1\n", false, true,
+                          EPortAvailability::NoDevice},
+        SAvailabilityCase{"NotPermitted", true, "888\t-1\n", true, false,
+                          EPortAvailability::NoPermission},
+        SAvailabilityCase{"Available", true, "888\t-1\n", true, true,
+                          EPortAvailability::Available}),
+    [](const ::testing::TestParamInfo<SAvailabilityCase>& info) { return info.param.pszName; });
 
 // Reading the detector of a real port: the line is either idle or sees infrared, and the
 // other status lines do not leak into the answer.
