@@ -268,7 +268,8 @@ bool CQuorbexDoc::UpdateEvent(CTimedEvent& event, const CTimedEvent& fields)
     if (!CanStoreEventFields(event.m_strName, fields))
         return false;
     CopyEventFields(event, fields);
-    m_frontEnd.RefreshEventRows();
+    // A new time, frequency or button may move the event's row.
+    m_frontEnd.SortEvents();
     SetModifiedFlag();
     ArmNextEvent();
     return true;

@@ -311,7 +311,9 @@ TEST_F(CEditingRulesTest, UpdateEventKeepsNameAndLastFired)
                   "Wake");
     --wake.m_nFiring;
 
+    StartRecording();
     EXPECT_TRUE(m_doc.UpdateEvent(wake, fields));
+    EXPECT_EQ(CountCalls("SortEvents"), 1) << "its row may belong elsewhere now";
     EXPECT_EQ(wake.m_strName, "Wake");
     EXPECT_EQ(wake.m_lastFired, Today(10, 0));
     EXPECT_EQ(wake.m_pButton, &mute);
