@@ -10,6 +10,7 @@
 #include "engine/CScheduler.h"
 #include "ui/CAddRemoteDlg.h"
 #include "ui/CDeleteRemoteDlg.h"
+#include "ui/CEventProgrammerDlg.h"
 #include "ui/CQuorbexView.h"
 #include "ui/CRemotePadDlg.h"
 #include "ui/EventFormat.h"
@@ -386,7 +387,9 @@ void CMainFrame::OnEventProgrammer()
     // does not see it vanish from under the dialog.
     CQuorbexDoc& doc = m_app.GetDocument();
     doc.m_bEventsDialogOpen = true;
-    ShowNotBuiltYet("The Event Programmer");
+    CSettings::SPosition& position = m_app.GetSettings().m_programmerPos;
+    CEventProgrammerDlg dlg(doc, m_pView->GetSelectedEvent(), position.nLeft, position.nTop, this);
+    dlg.exec();
     doc.m_bEventsDialogOpen = false;
 }
 

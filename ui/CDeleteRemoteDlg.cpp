@@ -1,35 +1,11 @@
 #include "ui/CDeleteRemoteDlg.h"
 
-#include "ui/EventFormat.h"
+#include "ui/CDisplayOrder.h"
 
-#include <QCollator>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QPushButton>
-
-#include <algorithm>
-#include <vector>
-
-namespace
-{
-// Names in the order a person reads them: letter case aside, by the locale's rules.
-std::vector<std::string> GetSortedNames(const CRemoteMap& remotes)
-{
-    std::vector<std::string> names;
-    for (const auto& [strName, pRemote] : remotes)
-        names.push_back(strName);
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(names.begin(), names.end(),
-              [&collator](const std::string& a, const std::string& b)
-              {
-                  const int nOrder = collator.compare(ToDisplayString(a), ToDisplayString(b));
-                  return nOrder != 0 ? nOrder < 0 : a < b;
-              });
-    return names;
-}
-} // namespace
 
 CDeleteRemoteDlg::CDeleteRemoteDlg(const CRemoteMap& remotes, QWidget* pParent)
     : QDialog(pParent), m_pNameList(new QComboBox(this))
@@ -37,8 +13,8 @@ CDeleteRemoteDlg::CDeleteRemoteDlg(const CRemoteMap& remotes, QWidget* pParent)
     setWindowTitle(QStringLiteral("Delete Remote"));
 
     m_pNameList->setObjectName(QStringLiteral("name"));
-    for (const std::string& strName : GetSortedNames(remotes))
-        m_pNameList->addItem(ToDisplayString(strName), QByteArray::fromStdString(strName));
+    const CDisplayOrder order;
+    order.FillList(*m_pNameList, order.GetSortedNames(remotes));
     m_pNameList->setCurrentIndex(0);
 
     auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -60,6 +36,6 @@ CDeleteRemoteDlg::CDeleteRemoteDlg(const CRemoteMap& remotes, QWidget* pParent)
 void CDeleteRemoteDlg::accept()
 {
     // The list is never empty: the command is offered only while there is a remote.
-    m_strName = m_pNameList->currentData().toByteArray().toStdString();
+    m_strName = GetListName(*m_pNameList, m_pNameList->currentIndex());
     QDialog::accept();
 }

@@ -4,8 +4,11 @@
 #include "app/CMessageBox.h"
 #include "document/CQuorbexDoc.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QSettings>
+#include <QTimer>
 
 namespace
 {
@@ -57,6 +60,22 @@ CSettings CAppFixture::LoadSettings()
     QSettings store = OpenStore();
     settings.Read(store);
     return settings;
+}
+
+void CAppFixture::WhenDialogOpens(std::function<void(QDialog&)> act)
+{
+    QTimer::singleShot(0,
+                       [act]
+                       {
+                           auto* pDialog =
+                               qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                           if (!pDialog)
+                           {
+                               ADD_FAILURE() << "no dialog open";
+                               return;
+                           }
+                           act(*pDialog);
+                       });
 }
 
 CRemote& CAppFixture::AddRemoteWithButton(const std::string& strName)

@@ -16,6 +16,7 @@ class CMainFrame;
 class CQuorbexDoc;
 class CRemote;
 class CRemoteButton;
+class QDialog;
 
 // Starts the whole window program on the simulated infrared unit, a scripted clock and a
 // scripted millisecond count, with settings that start empty for every test.
@@ -35,6 +36,9 @@ protected:
     // Settings as a previous run would have left them.
     static void StoreSettings(const std::function<void(CSettings&)>& change);
     static CSettings LoadSettings();
+
+    // Acts on the dialog a command is about to run modally, once its loop runs.
+    static void WhenDialogOpens(std::function<void(QDialog&)> act);
 
     // A remote with one learned plain button "Power".
     CRemote& AddRemoteWithButton(const std::string& strName);

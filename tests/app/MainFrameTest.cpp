@@ -6,15 +6,20 @@
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "engine/CScheduler.h"
+#include "ui/CEventListModel.h"
+#include "ui/CEventProgrammerDlg.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CQuorbexView.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -325,17 +330,62 @@ TEST_F(MainFrameTest, EnterOrDoubleClickInTheListOpensTheEventProgrammerOnlyWith
 {
     ASSERT_TRUE(Start());
     CListCtrlEx& list = Frame().GetView().GetList();
-    QTest::mouseDClick(list.viewport(), Qt::LeftButton);
-    QTest::keyClick(&list, Qt::Key_Return);
-    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+    int nOpened = 0;
+    bool bHeldWhileOpen = false;
+    // Closes the programmer that the next action opens, if it opens one.
+    const auto closeNextProgrammer = [&]
+    {
+        QTimer::singleShot(0,
+                           [&]
+                           {
+                               auto* pDialog = qobject_cast<CEventProgrammerDlg*>(
+                                   QApplication::activeModalWidget());
+                               if (!pDialog)
+                                   return;
+                               ++nOpened;
+                               bHeldWhileOpen = Doc().m_bEventsDialogOpen;
+                               pDialog->reject();
+                           });
+    };
+    const auto openFromTheList = [&]
+    {
+        closeNextProgrammer();
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        closeNextProgrammer();
+        QTest::keyClick(&list, Qt::Key_Return);
+        QCoreApplication::processEvents();
+    };
+    openFromTheList();
+    EXPECT_EQ(nOpened, 0);
 
     Doc().AddRemote("TV", 0);
-    QTest::mouseDClick(list.viewport(), Qt::LeftButton);
-    QTest::keyClick(&list, Qt::Key_Enter);
-    const QStringList shown = CMessageBox::TakeShownTexts();
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_TRUE(shown[0].startsWith("The Event Programmer"));
+    openFromTheList();
+    EXPECT_EQ(nOpened, 2);
+    // One-time events that fire meanwhile stay for the person to see.
+    EXPECT_TRUE(bHeldWhileOpen);
     EXPECT_FALSE(Doc().m_bEventsDialogOpen);
+}
+
+TEST_F(MainFrameTest, TheEventProgrammerFillsTheListAndOpensWhereItWasClosed)
+{
+    ASSERT_TRUE(Start());
+    AddRemoteWithButton("TV");
+    WhenDialogOpens(
+        [](QDialog& dlg)
+        {
+            QTest::keyClicks(dlg.findChild<QComboBox*>("event"), "Wake");
+            QTest::mouseClick(dlg.findChild<QPushButton*>("add"), Qt::LeftButton);
+            dlg.move(120, 90);
+            QTest::mouseClick(dlg.findChild<QPushButton*>("close"), Qt::LeftButton);
+        });
+    Frame().OnCommand(CMainFrame::kCmdEventProgrammer);
+
+    ASSERT_NE(Doc().FindEvent("Wake"), nullptr);
+    EXPECT_EQ(Frame().GetView().GetModel().rowCount(), 1);
+    EXPECT_TRUE(Frame().isWindowModified());
+    EXPECT_EQ(App().GetSettings().m_programmerPos.nLeft, 120);
+    EXPECT_EQ(App().GetSettings().m_programmerPos.nTop, 90);
 }
 
 TEST_F(MainFrameTest, AnOpenMenuHoldsTheScheduler)

@@ -12,30 +12,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-
-#include <functional>
 
 namespace
 {
 using RemoteCommandsTest = CAppFixture;
-
-// Acts on the dialog a command is about to run modally, once its loop runs.
-void WhenDialogOpens(std::function<void(QDialog&)> act)
-{
-    QTimer::singleShot(0,
-                       [act]
-                       {
-                           auto* pDialog =
-                               qobject_cast<QDialog*>(QApplication::activeModalWidget());
-                           if (!pDialog)
-                           {
-                               ADD_FAILURE() << "no dialog open";
-                               return;
-                           }
-                           act(*pDialog);
-                       });
-}
 
 QAction* FindRemoteEntry(const CMainFrame& frame, const CRemote& remote)
 {
