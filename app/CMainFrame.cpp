@@ -9,6 +9,7 @@
 #include "engine/CFiringEngine.h"
 #include "engine/CScheduler.h"
 #include "ui/CAddRemoteDlg.h"
+#include "ui/CClockConfigDlg.h"
 #include "ui/CDeleteRemoteDlg.h"
 #include "ui/CEventProgrammerDlg.h"
 #include "ui/CQuorbexView.h"
@@ -362,7 +363,7 @@ bool CMainFrame::OnCommand(int nId)
         ShowNotBuiltYet("The Configure Parallel Port dialog");
         break;
     case kCmdSystemClock:
-        ShowNotBuiltYet("The Configure System Clock dialog");
+        OnSystemClock();
         break;
     case kCmdViewToolbar:
         m_pToolBar->setVisible(m_pToolBar->isHidden());
@@ -391,6 +392,18 @@ void CMainFrame::OnEventProgrammer()
     CEventProgrammerDlg dlg(doc, m_pView->GetSelectedEvent(), position.nLeft, position.nTop, this);
     dlg.exec();
     doc.m_bEventsDialogOpen = false;
+}
+
+void CMainFrame::OnSystemClock()
+{
+    CSettings& settings = m_app.GetSettings();
+    CClockConfigDlg dlg(settings.m_clock, m_app.GetClock(), this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    settings.m_clock = dlg.GetSettings();
+    CQuorbexDoc& doc = m_app.GetDocument();
+    doc.m_clockSettings = settings.m_clock;
+    doc.SetupClockRefresh();
 }
 
 void CMainFrame::OnRemoteCommand(int nId)

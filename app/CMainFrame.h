@@ -96,6 +96,7 @@ private:
     void OnAddRemote();
     void OnDeleteRemote();
     void OnEventProgrammer();
+    void OnSystemClock();
     void ShowNotBuiltYet(const QString& strFeature);
     void ShowAbout();
     void StorePlacement();

@@ -67,6 +67,7 @@ public:
     CMainFrame& GetMainFrame() const { return *m_pFrame; }
     CInfraredDevice& GetDevice() const { return *m_pDevice; }
     CClockBackend& GetClockBackend() const { return *m_pClockBackend; }
+    CBiosClock& GetClock() const { return *m_pClock; }
     int GetDialogBaseUnit() const { return m_nDialogBaseUnit; }
 
     // The desktop session asks whether it may end.

@@ -49,4 +49,6 @@ public:
     // True when the readings are the operating system's own clock, so that setting that clock
     // from them has nothing to do.
     virtual bool IsSystemClock() const { return false; }
+    // True when the readings come from the battery-backed clock on the main board.
+    virtual bool IsHardwareClock() const { return false; }
 };

@@ -93,6 +93,8 @@ bool CRtcClock::SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int n
         static_cast<std::time_t>(CTime(nYear, nMonth, nDay, nHour, nMinute, nSecond).GetTime()), 0};
     if (clock_settime(CLOCK_REALTIME, &time) == 0)
         return true;
-    strError = "cannot set the system clock: " + ErrnoText();
+    const bool bDenied = errno == EPERM;
+    strError = "cannot set the system clock: " + ErrnoText() +
+               (bDenied ? " (setting the time needs root or the CAP_SYS_TIME capability)" : "");
     return false;
 }

@@ -25,6 +25,7 @@ public:
     bool SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond,
                         std::string& strError) override;
     const char* GetName() const override { return "rtc"; }
+    bool IsHardwareClock() const override { return true; }
 
 private:
     explicit CRtcClock(bool bKeepsLocalTime) : m_bKeepsLocalTime(bKeepsLocalTime) {}
