@@ -5,6 +5,8 @@
 #include "base/CStringTable.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"
+#include "device/PortAvailability.h"
+#include "device/PortTable.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "engine/CScheduler.h"
@@ -12,6 +14,7 @@
 #include "ui/CClockConfigDlg.h"
 #include "ui/CDeleteRemoteDlg.h"
 #include "ui/CEventProgrammerDlg.h"
+#include "ui/CPortDialog.h"
 #include "ui/CQuorbexView.h"
 #include "ui/CRemotePadDlg.h"
 #include "ui/EventFormat.h"
@@ -228,12 +231,9 @@ void CMainFrame::CreateToolBar()
 void CMainFrame::CreateStatusBar()
 {
     statusBar()->addWidget(new QLabel("Ready"), 1);
-    const QString strBackends =
-        QStringLiteral("Infrared: %1   Clock: %2")
-            .arg(m_app.GetDevice().GetBackendName(), m_app.GetClockBackend().GetName());
-    auto* pBackendPane = new QLabel(strBackends);
-    pBackendPane->setObjectName("backendPane");
-    statusBar()->addPermanentWidget(pBackendPane);
+    m_pBackendPane = new QLabel(GetBackendText());
+    m_pBackendPane->setObjectName("backendPane");
+    statusBar()->addPermanentWidget(m_pBackendPane);
 
     // Sized by its placeholder text, which stays until the first tick writes the time.
     const QString strSizer = LoadString(StringId::kClockPaneSizer);
@@ -242,6 +242,12 @@ void CMainFrame::CreateStatusBar()
     m_pClockPane->setAlignment(Qt::AlignCenter);
     m_pClockPane->setMinimumWidth(m_pClockPane->fontMetrics().horizontalAdvance(strSizer) + 12);
     statusBar()->addPermanentWidget(m_pClockPane);
+}
+
+QString CMainFrame::GetBackendText() const
+{
+    return QStringLiteral("Infrared: %1   Clock: %2")
+        .arg(m_app.GetDevice().GetBackendName(), m_app.GetClockBackend().GetName());
 }
 
 void CMainFrame::WatchMenu(QMenu* pMenu)
@@ -360,7 +366,7 @@ bool CMainFrame::OnCommand(int nId)
         OnEventProgrammer();
         break;
     case kCmdParallelPort:
-        ShowNotBuiltYet("The Configure Parallel Port dialog");
+        OnParallelPort();
         break;
     case kCmdSystemClock:
         OnSystemClock();
@@ -404,6 +410,34 @@ void CMainFrame::OnSystemClock()
     CQuorbexDoc& doc = m_app.GetDocument();
     doc.m_clockSettings = settings.m_clock;
     doc.SetupClockRefresh();
+}
+
+void CMainFrame::OnParallelPort()
+{
+    CPortDialog::CAvailability availability;
+    for (int nPort = 1; nPort <= kPortCount; ++nPort)
+        availability[static_cast<std::size_t>(nPort - 1)] = ProbePort(nPort);
+    CSettings& settings = m_app.GetSettings();
+    CPortDialog dlg(settings.m_nParallelPort - 1, settings.m_bDisableInterrupts ? 1 : 0,
+                    availability, this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    // No port chosen stores 0, which leaves the port in use as it is.
+    settings.m_nParallelPort = dlg.GetPortOption() + 1;
+    settings.m_bDisableInterrupts = dlg.GetInterruptFlag() != 0;
+    std::string strError;
+    if (!m_app.SelectPort(settings.m_nParallelPort, settings.m_bDisableInterrupts, strError))
+    {
+        const CInfraredDevice& device = m_app.GetDevice();
+        const QString strText = QStringLiteral("The infrared unit cannot use LPT%1: %2.\n\nIt "
+                                               "stays on LPT%3 (%4).")
+                                    .arg(settings.m_nParallelPort)
+                                    .arg(QString::fromStdString(strError))
+                                    .arg(device.GetPort())
+                                    .arg(device.GetBackendName());
+        CMessageBox::Show(this, QMessageBox::Warning, strText, QMessageBox::Ok, QMessageBox::Ok);
+    }
+    m_pBackendPane->setText(GetBackendText());
 }
 
 void CMainFrame::OnRemoteCommand(int nId)

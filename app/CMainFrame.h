@@ -97,6 +97,8 @@ private:
     void OnDeleteRemote();
     void OnEventProgrammer();
     void OnSystemClock();
+    void OnParallelPort();
+    QString GetBackendText() const;
     void ShowNotBuiltYet(const QString& strFeature);
     void ShowAbout();
     void StorePlacement();
@@ -106,6 +108,7 @@ private:
     CQuorbexApp& m_app;
     CQuorbexView* m_pView = nullptr;
     QToolBar* m_pToolBar = nullptr;
+    QLabel* m_pBackendPane = nullptr;
     QLabel* m_pClockPane = nullptr;
     QMenu* m_pFileMenu = nullptr;
     QMenu* m_pViewMenu = nullptr;

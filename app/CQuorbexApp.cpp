@@ -9,6 +9,7 @@
 #include "base/CStringTable.h"
 #include "device/CBiosClock.h"
 #include "device/CDeviceFactory.h"
+#include "device/PortTable.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "engine/CScheduler.h"
@@ -127,6 +128,28 @@ bool CQuorbexApp::CreateDevice()
         return true;
     std::fprintf(stderr, "quorbit: %s\n", strError.c_str());
     return false;
+}
+
+bool CQuorbexApp::SelectPort(int nPort, bool bMaskInterrupts, std::string& strError)
+{
+    if (!IsValidPort(nPort))
+        return true;
+    // The kernel lends a port to one holder at a time: the device in use lets go of its port
+    // before the new one is opened, also when the port stays the same.
+    const int nOldPort = m_pDevice->GetPort();
+    m_pDevice.reset();
+    m_pDevice = CreateInfraredDevice(m_strDeviceBackend, nPort, strError);
+    const bool bSelected = m_pDevice != nullptr;
+    if (!bSelected)
+    {
+        std::string strIgnored;
+        m_pDevice = CreateInfraredDevice(m_strDeviceBackend, nOldPort, strIgnored);
+        if (!m_pDevice)
+            m_pDevice = CreateInfraredDevice("sim", nOldPort, strIgnored);
+    }
+    m_pDevice->SelectPort(m_pDevice->GetPort(), bMaskInterrupts);
+    m_pEngine->SetDevice(*m_pDevice);
+    return bSelected;
 }
 
 void CQuorbexApp::CreateWindowsAndDocument()

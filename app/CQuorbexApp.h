@@ -70,6 +70,12 @@ public:
     CBiosClock& GetClock() const { return *m_pClock; }
     int GetDialogBaseUnit() const { return m_nDialogBaseUnit; }
 
+    // Moves the infrared unit to port 1, 2 or 3 with the interrupt-masking flag; another port
+    // number changes nothing. The device is opened afresh, as the best this machine offers for
+    // the port. False, with the reason, when the port could not be had: the unit then stays on
+    // the port it was on. Only while nothing fires or records.
+    bool SelectPort(int nPort, bool bMaskInterrupts, std::string& strError);
+
     // The desktop session asks whether it may end.
     void OnCommitDataRequest(QSessionManager& manager);
 

@@ -20,7 +20,7 @@ std::uint32_t GetStepDelayMs(int nDelay)
 } // namespace
 
 CFiringEngine::CFiringEngine(CInfraredDevice& device, CFrontEnd& frontEnd, CTickSource& ticks)
-    : m_device(device), m_frontEnd(frontEnd), m_ticks(ticks)
+    : m_pDevice(&device), m_frontEnd(frontEnd), m_ticks(ticks)
 {
 }
 
@@ -30,7 +30,7 @@ void CFiringEngine::Fire(CRemoteButton& button)
         return;
     if (!button.m_bMega)
     {
-        m_device.TransmitBitstream(button.m_bits.GetBytes().data(), button.m_bits.GetLength());
+        m_pDevice->TransmitBitstream(button.m_bits.GetBytes().data(), button.m_bits.GetLength());
         return;
     }
     const CScopedCount depth = EnterFiringScope();
@@ -69,7 +69,7 @@ void CFiringEngine::Learn(CRemoteButton& button)
     std::vector<std::uint8_t> field(kBitstreamBytes);
     const std::uint32_t nCapacity = button.m_bits.GetLength();
     std::uint32_t nCaptured = nCapacity;
-    m_device.CaptureBitstream(field.data(), nCaptured);
+    m_pDevice->CaptureBitstream(field.data(), nCaptured);
     field.resize(std::min(nCaptured, nCapacity));
     button.m_bits = CBitstream(std::move(field));
 }

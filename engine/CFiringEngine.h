@@ -36,6 +36,10 @@ public:
     CScopedCount EnterFiringScope();
     int GetFiringDepth() const { return m_nDepth; }
 
+    // Plays and records through another device from now on (a new port was chosen). Only
+    // while nothing fires or records: the old device may be gone as soon as this returns.
+    void SetDevice(CInfraredDevice& device) { m_pDevice = &device; }
+
     // Called for each megabutton step just before its button is played.
     void SetStepObserver(std::function<void(const CMegaStep&)> onStep);
 
@@ -43,7 +47,7 @@ private:
     void FireSteps(CRemoteButton& megabutton);
     void WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline);
 
-    CInfraredDevice& m_device;
+    CInfraredDevice* m_pDevice;
     CFrontEnd& m_frontEnd;
     CTickSource& m_ticks;
     int m_nDepth = 0;
