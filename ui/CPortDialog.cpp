@@ -32,7 +32,8 @@ QString DescribeAvailability(const SPortAvailability& availability)
     case EPortAvailability::NoDriver:
         break;
     }
-    return QStringLiteral("No parallel port here: the kernel drives none (module parport_pc).");
+    return QStringLiteral("No parallel port here: no parallel port driver is loaded "
+                          "(parport_pc).");
 }
 } // namespace
 

@@ -97,7 +97,7 @@ TEST(PortDialogDeviceTest, SaysWhatServesEachAddress)
 
     CPortDialog none(0, 1, {});
     EXPECT_EQ(none.findChild<QLabel*>("port1Device")->text().toStdString(),
-              "No parallel port here: the kernel drives none (module parport_pc).");
+              "No parallel port here: no parallel port driver is loaded (parport_pc).");
 }
 
 using PortCommandTest = CAppFixture;
