@@ -8,11 +8,15 @@
 #include "app/CMessageBox.h"
 #include "app/CQuorbexApp.h"
 #include "device/CClockBackend.h"
+#include "device/PortAvailability.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CScheduler.h"
 #include "engine/CTickSource.h"
+#include "ui/CClockConfigDlg.h"
 #include "ui/CEventListModel.h"
+#include "ui/CEventProgrammerDlg.h"
 #include "ui/CListCtrlEx.h"
+#include "ui/CPortDialog.h"
 #include "ui/CQuorbexView.h"
 #include "ui/CRemotePadDlg.h"
 
@@ -72,6 +76,8 @@ public:
                                                std::make_unique<CSteadyTickSource>());
         return m_pApp->InitInstance(strFile) ? m_pApp.get() : nullptr;
     }
+
+    CQuorbexApp& GetApp() const { return *m_pApp; }
 
 private:
     std::unique_ptr<CQuorbexApp> m_pApp;
@@ -142,6 +148,62 @@ std::vector<QWidget*> ArrangePads(CPictureRun& run)
     return windows;
 }
 
+// A dialog of the window program over its main window, as a person sees it after choosing
+// its command; shown without its own event loop so that it can be pictured.
+std::vector<QWidget*> ShowOverMainWindow(CMainFrame& frame, QDialog* pDialog)
+{
+    frame.setGeometry(40, 60, 900, 320);
+    pDialog->show();
+    pDialog->move(frame.geometry().left() + 480, frame.geometry().top() + 30);
+    pDialog->activateWindow();
+    return {&frame, pDialog};
+}
+
+// The Event Programmer on the recording of the final, chosen in the list.
+std::vector<QWidget*> ArrangeEventProgrammer(CPictureRun& run)
+{
+    if (ArrangeMainWindow(run).empty())
+        return {};
+    CQuorbexApp& app = run.GetApp();
+    CMainFrame& frame = app.GetMainFrame();
+    const CTimedEvent* pFinal = app.GetDocument().FindEvent("Record the final");
+    if (!pFinal)
+    {
+        std::fprintf(stderr, "quorbit_pictures: the sample has no event Record the final\n");
+        return {};
+    }
+    const CEventListModel& model = frame.GetView().GetModel();
+    frame.GetView().GetList().setCurrentIndex(model.index(model.FindRow(*pFinal), 0));
+    CSettings::SPosition& position = app.GetSettings().m_programmerPos;
+    auto* pDialog = new CEventProgrammerDlg(app.GetDocument(), frame.GetView().GetSelectedEvent(),
+                                            position.nLeft, position.nTop, &frame);
+    return ShowOverMainWindow(frame, pDialog);
+}
+
+// The clock refreshed daily at 03:15, on the clock that pictures run on.
+std::vector<QWidget*> ArrangeClock(CPictureRun& run)
+{
+    if (ArrangeMainWindow(run).empty())
+        return {};
+    CQuorbexApp& app = run.GetApp();
+    const SClockSettings settings{EClockRefreshMethod::FromBios, EClockRefreshDay::Daily, 3, 15};
+    return ShowOverMainWindow(app.GetMainFrame(),
+                              new CClockConfigDlg(settings, app.GetClock(), &app.GetMainFrame()));
+}
+
+// The port dialog as this computer's kernel shows its parallel ports.
+std::vector<QWidget*> ArrangePort(CPictureRun& run)
+{
+    if (ArrangeMainWindow(run).empty())
+        return {};
+    CQuorbexApp& app = run.GetApp();
+    CPortDialog::CAvailability availability;
+    for (int nPort = 1; nPort <= kPortCount; ++nPort)
+        availability[static_cast<std::size_t>(nPort - 1)] = ProbePort(nPort);
+    return ShowOverMainWindow(app.GetMainFrame(),
+                              new CPortDialog(0, 1, availability, &app.GetMainFrame()));
+}
+
 struct SPicture
 {
     const char* pszName; // the file NAME.png
@@ -151,6 +213,9 @@ struct SPicture
 const SPicture kPictures[] = {
     {"main-window", ArrangeMainWindow},
     {"pads", ArrangePads},
+    {"event-programmer", ArrangeEventProgrammer},
+    {"clock", ArrangeClock},
+    {"port", ArrangePort},
 };
 
 // The windows as a desktop shows them, each under a plain title bar: without a window manager
