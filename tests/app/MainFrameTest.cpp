@@ -6,25 +6,25 @@
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "engine/CScheduler.h"
+#include "ui/CDialogDriver.h"
 #include "ui/CEventListModel.h"
 #include "ui/CEventProgrammerDlg.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CQuorbexView.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
 
+#include <functional>
 #include <map>
 #include <ostream>
 #include <utility>
@@ -330,40 +330,35 @@ TEST_F(MainFrameTest, EnterOrDoubleClickInTheListOpensTheEventProgrammerOnlyWith
 {
     ASSERT_TRUE(Start());
     CListCtrlEx& list = Frame().GetView().GetList();
-    int nOpened = 0;
-    bool bHeldWhileOpen = false;
-    // Closes the programmer that the next action opens, if it opens one.
-    const auto closeNextProgrammer = [&]
+    std::vector<bool> heldWhileOpen;
+    // Each action is followed by a look for the programmer it opened, which is closed.
+    const auto act = [&](const std::function<void()>& action)
     {
         QTimer::singleShot(0,
                            [&]
                            {
-                               auto* pDialog = qobject_cast<CEventProgrammerDlg*>(
-                                   QApplication::activeModalWidget());
-                               if (!pDialog)
-                                   return;
-                               ++nOpened;
-                               bHeldWhileOpen = Doc().m_bEventsDialogOpen;
-                               pDialog->reject();
+                               if (auto* pDialog = qobject_cast<CEventProgrammerDlg*>(
+                                       QApplication::activeModalWidget()))
+                               {
+                                   heldWhileOpen.push_back(Doc().m_bEventsDialogOpen);
+                                   pDialog->reject();
+                               }
                            });
+        action();
+        QCoreApplication::processEvents();
     };
     const auto openFromTheList = [&]
     {
-        closeNextProgrammer();
-        QTest::mouseDClick(list.viewport(), Qt::LeftButton);
-        QCoreApplication::processEvents();
-        closeNextProgrammer();
-        QTest::keyClick(&list, Qt::Key_Return);
-        QCoreApplication::processEvents();
+        act([&] { QTest::mouseDClick(list.viewport(), Qt::LeftButton); });
+        act([&] { QTest::keyClick(&list, Qt::Key_Return); });
     };
     openFromTheList();
-    EXPECT_EQ(nOpened, 0);
+    EXPECT_TRUE(heldWhileOpen.empty());
 
     Doc().AddRemote("TV", 0);
     openFromTheList();
-    EXPECT_EQ(nOpened, 2);
     // One-time events that fire meanwhile stay for the person to see.
-    EXPECT_TRUE(bHeldWhileOpen);
+    EXPECT_EQ(heldWhileOpen, std::vector<bool>(2, true));
     EXPECT_FALSE(Doc().m_bEventsDialogOpen);
 }
 
@@ -374,18 +369,18 @@ TEST_F(MainFrameTest, TheEventProgrammerFillsTheListAndOpensWhereItWasClosed)
     WhenDialogOpens(
         [](QDialog& dlg)
         {
-            QTest::keyClicks(dlg.findChild<QComboBox*>("event"), "Wake");
-            QTest::mouseClick(dlg.findChild<QPushButton*>("add"), Qt::LeftButton);
+            const CDialogDriver ui(dlg);
+            ui.Type("event", "Wake");
+            ui.Click("add");
             dlg.move(120, 90);
-            QTest::mouseClick(dlg.findChild<QPushButton*>("close"), Qt::LeftButton);
+            ui.Click("close");
         });
     Frame().OnCommand(CMainFrame::kCmdEventProgrammer);
 
     ASSERT_NE(Doc().FindEvent("Wake"), nullptr);
     EXPECT_EQ(Frame().GetView().GetModel().rowCount(), 1);
-    EXPECT_TRUE(Frame().isWindowModified());
-    EXPECT_EQ(App().GetSettings().m_programmerPos.nLeft, 120);
-    EXPECT_EQ(App().GetSettings().m_programmerPos.nTop, 90);
+    const CSettings::SPosition& position = App().GetSettings().m_programmerPos;
+    EXPECT_EQ(QPoint(position.nLeft, position.nTop), QPoint(120, 90));
 }
 
 TEST_F(MainFrameTest, AnOpenMenuHoldsTheScheduler)

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <ostream>
 #include <string>
 
 #include <grp.h>
@@ -78,11 +77,6 @@ struct SAvailabilityCase
     bool bMayOpen;
     EPortAvailability nState;
 };
-
-void PrintTo(const SAvailabilityCase& test, std::ostream* pStream)
-{
-    *pStream << test.pszName;
-}
 
 class PortAvailabilityTest : public ::testing::TestWithParam<SAvailabilityCase>
 {

