@@ -639,23 +639,40 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent)
     pEvent->accept();
 }
 
+// A dropped document is opened, never taken: a source that is told "moved" may delete its
+// file. The drop is accepted as a copy, or as a link when the source offers no copy, and
+// refused when it offers only to move.
+bool CMainFrame::AcceptDocumentDrop(QDropEvent& event) const
+{
+    const Qt::DropActions actions = event.possibleActions();
+    const Qt::DropAction nAction = (actions & Qt::CopyAction)   ? Qt::CopyAction
+                                   : (actions & Qt::LinkAction) ? Qt::LinkAction
+                                                                : Qt::IgnoreAction;
+    if (nAction == Qt::IgnoreAction || IsFiring() || GetFirstLocalFile(event.mimeData()).isEmpty())
+    {
+        event.ignore();
+        return false;
+    }
+    event.setDropAction(nAction);
+    event.accept();
+    return true;
+}
+
 void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent)
 {
-    if (!IsFiring() && !GetFirstLocalFile(pEvent->mimeData()).isEmpty())
-        pEvent->acceptProposedAction();
-    else
-        pEvent->ignore();
+    AcceptDocumentDrop(*pEvent);
+}
+
+void CMainFrame::dragMoveEvent(QDragMoveEvent* pEvent)
+{
+    AcceptDocumentDrop(*pEvent);
 }
 
 void CMainFrame::dropEvent(QDropEvent* pEvent)
 {
-    const QString strPath = GetFirstLocalFile(pEvent->mimeData());
-    if (strPath.isEmpty() || IsFiring())
-    {
-        pEvent->ignore();
+    if (!AcceptDocumentDrop(*pEvent))
         return;
-    }
-    pEvent->acceptProposedAction();
+    const QString strPath = GetFirstLocalFile(pEvent->mimeData());
     activateWindow();
     // Opened once the drop has finished: the questions and messages of opening must not run
     // inside the drag and drop exchange.

@@ -79,6 +79,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dragMoveEvent(QDragMoveEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
@@ -103,6 +104,7 @@ private:
     void ShowAbout();
     void StorePlacement();
     bool IsFiring() const;
+    bool AcceptDocumentDrop(QDropEvent& event) const;
     void UpdateTitle();
 
     CQuorbexApp& m_app;

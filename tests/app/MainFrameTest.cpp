@@ -549,14 +549,55 @@ TEST_F(MainFrameTest, SavingChangesFirstStillOpensTheChosenRecentFile)
               (QStringList{kLivingRoom, GetTempPath("amp.qb"), strDen}));
 }
 
-TEST_F(MainFrameTest, AFileDroppedOnTheWindowOpensAsTheDocument)
+struct SDropCase
 {
-    ASSERT_TRUE(Start());
-    DropFile(Frame(), kLivingRoom);
-    EXPECT_EQ(App().GetTitle(), "living-room.qb");
-    EXPECT_FALSE(Doc().m_pRemotes->empty());
-    EXPECT_FALSE(GetRemoteEntries(Frame()).empty());
+    const char* pszName;
+    Qt::DropActions offered;
+    Qt::DropAction nExpected; // IgnoreAction: the drop is refused
+};
+
+void PrintTo(const SDropCase& test, std::ostream* pStream)
+{
+    *pStream << test.pszName;
 }
+
+class DropTest : public CAppFixture, public ::testing::WithParamInterface<SDropCase>
+{
+};
+
+// The source proposes a move (Shift held, as file managers do): a drop answered with Move
+// would have it delete the person's file.
+TEST_P(DropTest, ADroppedFileOpensAsTheDocumentAndIsNeverTakenAsAMove)
+{
+    const SDropCase& test = GetParam();
+    ASSERT_TRUE(Start());
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(kLivingRoom)});
+    QDragEnterEvent enter(QPoint(10, 10), test.offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    ASSERT_EQ(enter.proposedAction(), Qt::MoveAction);
+    QCoreApplication::sendEvent(&Frame(), &enter);
+    QDropEvent drop(QPointF(10, 10), test.offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(&Frame(), &drop);
+    QCoreApplication::processEvents();
+
+    const bool bAccepted = test.nExpected != Qt::IgnoreAction;
+    EXPECT_EQ(enter.isAccepted(), bAccepted);
+    EXPECT_EQ(drop.isAccepted(), bAccepted);
+    if (bAccepted)
+    {
+        EXPECT_EQ(drop.dropAction(), test.nExpected);
+    }
+    EXPECT_EQ(App().GetTitle(), bAccepted ? "living-room.qb" : "Untitled");
+    EXPECT_EQ(GetRemoteEntries(Frame()).empty(), !bAccepted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainFrame, DropTest,
+    ::testing::Values(
+        SDropCase{"AsACopy", Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction},
+        SDropCase{"AsALinkWithoutACopy", Qt::MoveAction | Qt::LinkAction, Qt::LinkAction},
+        SDropCase{"RefusedWhenOnlyMoveIsOffered", Qt::MoveAction, Qt::IgnoreAction}),
+    [](const ::testing::TestParamInfo<SDropCase>& info) { return info.param.pszName; });
 
 TEST_F(MainFrameTest, TheSessionMayNotEndWhileAButtonFires)
 {
