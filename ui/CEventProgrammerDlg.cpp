@@ -415,8 +415,9 @@ CTimedEvent CEventProgrammerDlg::GetFields() const
 
 void CEventProgrammerDlg::done(int nResult)
 {
-    m_nLeft = pos().x();
-    m_nTop = pos().y();
+    // The inner corner, which opening puts back in place.
+    m_nLeft = geometry().left();
+    m_nTop = geometry().top();
     QDialog::done(nResult);
 }
 

@@ -160,7 +160,8 @@ void CRemotePadDlg::moveEvent(QMoveEvent* pEvent)
     QDialog::moveEvent(pEvent);
     if (!m_bInitialised || !m_pRemote)
         return;
-    const QPoint position = pos();
+    // The inner corner: the one that restoring the position puts back in place.
+    const QPoint position = geometry().topLeft();
     if (position.x() == m_pRemote->m_nPadX && position.y() == m_pRemote->m_nPadY)
         return;
     m_pRemote->m_nPadX = position.x();

@@ -372,7 +372,7 @@ TEST_F(MainFrameTest, TheEventProgrammerFillsTheListAndOpensWhereItWasClosed)
             const CDialogDriver ui(dlg);
             ui.Type("event", "Wake");
             ui.Click("add");
-            dlg.move(120, 90);
+            dlg.setGeometry(QRect(QPoint(120, 90), dlg.size())); // the inner corner
             ui.Click("close");
         });
     Frame().OnCommand(CMainFrame::kCmdEventProgrammer);

@@ -149,7 +149,7 @@ TEST_F(RemoteCommandsTest, PadOpenAtSaveComesBackAtItsPlaceAndGoesWithTheDocumen
     ASSERT_NE(tv.m_pPad, nullptr);
     const QPointer<CRemotePadDlg> pPad(tv.m_pPad);
     EXPECT_TRUE(pPad->isVisible());
-    EXPECT_EQ(pPad->pos(), QPoint(40, 60));
+    EXPECT_EQ(pPad->geometry().topLeft(), QPoint(40, 60));
     EXPECT_EQ(pPad->parentWidget(), &Frame());
 
     Frame().OnCommand(CMainFrame::kCmdFileNew);

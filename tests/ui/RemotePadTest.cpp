@@ -133,17 +133,32 @@ TEST_F(RemotePadTest, ClickFiresTheCellsButton)
     EXPECT_EQ(m_device.m_sent[0].bytes, (std::vector<std::uint8_t>{0xF0, 0x00}));
 }
 
+// Where a saved coordinate ends up: where it was, or pulled in so that the frame touches the
+// screen's near (left, top) or far (right, bottom) edge.
+enum class EEdge
+{
+    Kept,
+    Near,
+    Far,
+};
+
 struct SPositionCase
 {
     const char* pszName;
-    QPoint saved;    // from the screen's top-left corner
-    QPoint expected; // likewise; x -1 means flush with the right edge
+    QPoint saved; // the inner corner, from the screen's top-left corner
+    EEdge nX;
+    EEdge nY;
     bool bModified;
 };
 
 class PadPositionTest : public CPadFixture, public ::testing::WithParamInterface<SPositionCase>
 {
 };
+
+int GetExpectedEdge(EEdge nEdge, int nSaved, int nNear, int nFar)
+{
+    return nEdge == EEdge::Kept ? nSaved : (nEdge == EEdge::Near ? nNear : nFar);
+}
 
 TEST_P(PadPositionTest, SavedPositionIsPulledOntoTheScreen)
 {
@@ -156,20 +171,26 @@ TEST_P(PadPositionTest, SavedPositionIsPulledOntoTheScreen)
     const CRemotePadDlg& pad = ShowPad();
     QCoreApplication::processEvents();
 
-    QPoint expected = screen.topLeft() + test.expected;
-    if (test.expected.x() == -1)
-        expected.setX(screen.left() + screen.width() - pad.frameGeometry().width());
-    EXPECT_EQ(pad.pos(), expected);
-    EXPECT_EQ(QPoint(m_pRemote->m_nPadX, m_pRemote->m_nPadY), expected);
+    const QRect frame = pad.frameGeometry();
+    const QPoint inner = pad.geometry().topLeft();
+    EXPECT_EQ(
+        test.nX == EEdge::Kept ? inner.x() : frame.x(),
+        GetExpectedEdge(test.nX, saved.x(), screen.left(), screen.right() - frame.width() + 1));
+    EXPECT_EQ(
+        test.nY == EEdge::Kept ? inner.y() : frame.y(),
+        GetExpectedEdge(test.nY, saved.y(), screen.top(), screen.bottom() - frame.height() + 1));
+    EXPECT_TRUE(screen.contains(frame));
+    // What is stored is what restoring puts back: the inner corner.
+    EXPECT_EQ(QPoint(m_pRemote->m_nPadX, m_pRemote->m_nPadY), inner);
     EXPECT_EQ(m_doc.IsModified(), test.bModified);
 }
 
-INSTANTIATE_TEST_SUITE_P(Positions, PadPositionTest,
-                         ::testing::Values(SPositionCase{"Inside", {100, 120}, {100, 120}, false},
-                                           SPositionCase{
-                                               "PastRightEdge", {5000, 30}, {-1, 30}, true},
-                                           SPositionCase{"AboveAndLeft", {-40, -10}, {0, 0}, true}),
-                         [](const auto& info) { return std::string(info.param.pszName); });
+INSTANTIATE_TEST_SUITE_P(
+    Positions, PadPositionTest,
+    ::testing::Values(SPositionCase{"Inside", {100, 120}, EEdge::Kept, EEdge::Kept, false},
+                      SPositionCase{"PastRightEdge", {5000, 30}, EEdge::Far, EEdge::Kept, true},
+                      SPositionCase{"AboveAndLeft", {-40, -10}, EEdge::Near, EEdge::Near, true}),
+    [](const auto& info) { return std::string(info.param.pszName); });
 
 TEST_F(RemotePadTest, MovingThePadStoresItsPositionAndMarksTheDocument)
 {
@@ -179,12 +200,10 @@ TEST_F(RemotePadTest, MovingThePadStoresItsPositionAndMarksTheDocument)
     ASSERT_FALSE(m_doc.IsModified());
     ASSERT_EQ(m_pRemote->m_nPadX, kNoPadPosition);
 
-    const QPoint target =
-        QGuiApplication::primaryScreen()->availableGeometry().topLeft() + QPoint(150, 90);
-    pad.move(target);
+    pad.move(QGuiApplication::primaryScreen()->availableGeometry().topLeft() + QPoint(150, 90));
     QCoreApplication::processEvents();
 
-    EXPECT_EQ(QPoint(m_pRemote->m_nPadX, m_pRemote->m_nPadY), target);
+    EXPECT_EQ(QPoint(m_pRemote->m_nPadX, m_pRemote->m_nPadY), pad.geometry().topLeft());
     EXPECT_TRUE(m_doc.IsModified());
 }
 
