@@ -8,6 +8,7 @@
 #include "ui/PlaceWindowOnScreen.h"
 
 #include <QGroupBox>
+#include <QScreen>
 
 namespace
 {
@@ -35,6 +36,11 @@ constexpr int kCellSize = 13;
 constexpr int kCellPitch = 15;
 constexpr int kGridLeft = 5;
 constexpr int kGridTop = 8;
+
+// Pads opened for the first time: pixels between the owner's frame and the pad's, and how many
+// open pads step down before the next starts at the top again.
+constexpr int kOwnerGap = 8;
+constexpr int kCascadeLength = 6;
 
 // One dialog unit is an eighth of the font's line height in both directions, so the cells stay
 // square and grow with the person's font.
@@ -139,12 +145,43 @@ void CRemotePadDlg::RestorePosition()
 {
     CRemote& remote = *m_pRemote;
     if (remote.m_nPadX == kNoPadPosition)
-        return; // first opening: placed over its owner
+    {
+        PlaceBesideOwner();
+        return;
+    }
     const int nSavedX = remote.m_nPadX;
     const int nSavedY = remote.m_nPadY;
     PlaceWindowOnScreen(*this, remote.m_nPadX, remote.m_nPadY);
     if (remote.m_nPadX != nSavedX || remote.m_nPadY != nSavedY)
         m_doc.SetModifiedFlag();
+}
+
+// A pad opened for the first time goes beside its owner, right of it when there is room and
+// else left of it, each further open pad a little lower and further out, so that none hides
+// the list or another pad's title. The place is not stored: the remote has a position only
+// once the person has moved its pad.
+void CRemotePadDlg::PlaceBesideOwner()
+{
+    const QWidget* pOwner = parentWidget();
+    if (!pOwner)
+        return;
+    int nOpenPads = 0;
+    for (const CRemotePadDlg* pPad :
+         pOwner->findChildren<CRemotePadDlg*>(Qt::FindDirectChildrenOnly))
+        nOpenPads += pPad != this && pPad->isVisible() ? 1 : 0;
+    const int nCascade = (nOpenPads % kCascadeLength) * 2 * fontMetrics().height();
+
+    winId();
+    const QRect owner = pOwner->frameGeometry();
+    const QRect frame = frameGeometry();
+    const QPoint frameOffset = geometry().topLeft() - frame.topLeft();
+    const QRect screen = pOwner->screen()->availableGeometry();
+    int nFrameLeft = owner.right() + 1 + kOwnerGap + nCascade;
+    if (nFrameLeft + frame.width() > screen.left() + screen.width())
+        nFrameLeft = owner.left() - kOwnerGap - frame.width() - nCascade;
+    int nX = nFrameLeft + frameOffset.x();
+    int nY = owner.top() + nCascade + frameOffset.y();
+    PlaceWindowOnScreen(*this, nX, nY);
 }
 
 void CRemotePadDlg::showEvent(QShowEvent* pEvent)

@@ -58,6 +58,7 @@ private:
     void CreateControls();
     void BindCells();
     void RestorePosition();
+    void PlaceBesideOwner();
     void OnCellClicked(const CPadButton& cell);
     void FireCell(const CPadButton& cell);
 

@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <vector>
+
 namespace
 {
 using PadPlacementTest = CAppFixture;
@@ -51,4 +53,42 @@ TEST_F(PadPlacementTest, APadComesBackWhereItWasAfterSaveAndOpen)
         Frame().OnCommand(CMainFrame::kCmdFileSave);
     }
 }
+
+class FirstPlacementTest : public CAppFixture, public ::testing::WithParamInterface<bool>
+{
+};
+
+// Pads never moved before go beside the main window, wholly on the screen and apart, on its right
+// or, with the main window at the screen's right edge, on its left.
+TEST_P(FirstPlacementTest, NewPadsCascadeBesideTheMainWindow)
+{
+    const bool bMainAtRightEdge = GetParam();
+    ASSERT_TRUE(Start());
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize size(screen.width() / 2, screen.height() / 2);
+    Frame().setGeometry(QRect(bMainAtRightEdge ? screen.topRight() - QPoint(size.width() + 10, -30)
+                                               : screen.topLeft() + QPoint(10, 30),
+                              size));
+    QCoreApplication::processEvents();
+    const QRect main = Frame().frameGeometry();
+
+    std::vector<QRect> pads;
+    for (const char* pszName : {"TV", "HiFi", "VCR"})
+    {
+        CRemote& remote = *Doc().AddRemote(pszName, 7);
+        const QRect pad = OpenPad(Frame(), remote).frameGeometry();
+        SCOPED_TRACE(pszName);
+        EXPECT_TRUE(screen.contains(pad));
+        EXPECT_FALSE(pad.intersects(main));
+        EXPECT_EQ(bMainAtRightEdge, pad.right() < main.left());
+        for (const QRect& other : pads)
+            EXPECT_NE(pad.topLeft(), other.topLeft());
+        pads.push_back(pad);
+        EXPECT_EQ(remote.m_nPadX, kNoPadPosition) << "placed, not moved by the person";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, FirstPlacementTest, ::testing::Values(false, true),
+                         [](const auto& info)
+                         { return std::string(info.param ? "AtRightEdge" : "AtLeftEdge"); });
 } // namespace
