@@ -157,7 +157,19 @@ void CMainFrame::Create()
     UpdateTitle();
     UpdateCommandUI();
 
-    connect(&m_timer, &QTimer::timeout, this, [this] { m_app.GetScheduler().SchedulerTick(); });
+    // The tick runs after the timer's handler has returned: Qt calls a timer again only once its
+    // handler is done, and a megabutton that the tick fires plays for seconds while pumping
+    // messages, so the clock pane would stand still meanwhile. This way the timer goes on, and
+    // its nested ticks show the time while the scheduler's hold count keeps them from firing.
+    // A tick still queued when the timer was stopped for the close does not run.
+    connect(
+        &m_timer, &QTimer::timeout, this,
+        [this]
+        {
+            if (m_timer.isActive())
+                m_app.GetScheduler().SchedulerTick();
+        },
+        Qt::QueuedConnection);
     m_timer.start();
 }
 
