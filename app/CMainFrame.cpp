@@ -143,8 +143,7 @@ CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::Create()
 {
-    m_pView = new CQuorbexView(m_app.GetDocument(), m_app.GetSettings().m_eventList,
-                               m_app.GetDialogBaseUnit(), this);
+    m_pView = new CQuorbexView(m_app.GetDocument(), m_app.GetSettings().m_eventList, this);
     setCentralWidget(m_pView);
     connect(m_pView, &CQuorbexView::EventProgrammerRequested, this,
             [this] { OnCommand(kCmdEventProgrammer); });

@@ -17,7 +17,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QSessionManager>
 #include <QSettings>
 
@@ -101,7 +100,6 @@ CQuorbexApp::~CQuorbexApp() = default;
 
 bool CQuorbexApp::InitInstance(const QString& strFile)
 {
-    m_nDialogBaseUnit = QFontMetrics(QApplication::font()).averageCharWidth();
     QSettings store = OpenSettingsStore();
     m_settings.Read(store);
     if (!CreateDevice())

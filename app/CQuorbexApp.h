@@ -68,7 +68,6 @@ public:
     CInfraredDevice& GetDevice() const { return *m_pDevice; }
     CClockBackend& GetClockBackend() const { return *m_pClockBackend; }
     CBiosClock& GetClock() const { return *m_pClock; }
-    int GetDialogBaseUnit() const { return m_nDialogBaseUnit; }
 
     // Moves the infrared unit to port 1, 2 or 3 with the interrupt-masking flag; another port
     // number changes nothing. The device is opened afresh, as the best this machine offers for
@@ -92,7 +91,6 @@ private:
 
     std::string m_strDeviceBackend;
     CSettings m_settings;
-    int m_nDialogBaseUnit = 8;
     QString m_strPathName;
 
     std::unique_ptr<CClockBackend> m_pClockBackend;

@@ -9,11 +9,18 @@
 
 namespace
 {
-// Room kept free around a cell's text: the first column's label sits closer to its icon.
-constexpr int kFirstColumnInset = 2;
-constexpr int kFirstColumnMargin = 4;
-constexpr int kColumnInset = 6;
-constexpr int kColumnMargin = 12;
+// Room kept free around a cell's text: the first column's label sits closer to its icon. The
+// margin is the inset on both sides.
+struct STextRoom
+{
+    int nInset;
+    int nMargin;
+};
+
+STextRoom GetTextRoom(int nColumn)
+{
+    return nColumn == 0 ? STextRoom{2, 4} : STextRoom{6, 12};
+}
 
 const QString kEllipsis = QStringLiteral("...");
 
@@ -21,6 +28,18 @@ int GetIconWidth(const QModelIndex& index, const QSize& iconSize)
 {
     const QVariant icon = index.siblingAtColumn(0).data(Qt::DecorationRole);
     return icon.isValid() && !icon.isNull() ? iconSize.width() : 0;
+}
+
+// The room a cell leaves its text: the first column's icon takes its share.
+int GetTextCellWidth(const QModelIndex& index, int nCellWidth, const QSize& iconSize)
+{
+    return index.column() == 0 ? nCellWidth - GetIconWidth(index, iconSize) : nCellWidth;
+}
+
+QString ShortenForCell(const QFontMetrics& metrics, const QModelIndex& index, int nTextWidth)
+{
+    return CListCtrlEx::MakeShortString(metrics, index.data(Qt::DisplayRole).toString(), nTextWidth,
+                                        GetTextRoom(index.column()).nMargin);
 }
 
 // Draws one cell: the first column's icon, then the text, shortened to fit. A shortened text
@@ -41,10 +60,8 @@ public:
         const QString strText = index.data(Qt::DisplayRole).toString();
         if (strText.isEmpty())
             return;
-        const int nInset = bFirst ? kFirstColumnInset : kColumnInset;
-        const int nMargin = bFirst ? kFirstColumnMargin : kColumnMargin;
-        const QString strShort =
-            CListCtrlEx::MakeShortString(option.fontMetrics, strText, cell.width(), nMargin);
+        const int nInset = GetTextRoom(index.column()).nInset;
+        const QString strShort = ShortenForCell(option.fontMetrics, index, cell.width());
         Qt::Alignment nAlign = Qt::AlignLeft;
         if (!bFirst && strShort == strText)
         {
@@ -58,6 +75,17 @@ public:
         pPainter->setFont(option.font);
         pPainter->drawText(cell.adjusted(nInset, 0, -nInset, 0),
                            int(nAlign | Qt::AlignVCenter | Qt::TextSingleLine), strShort);
+    }
+
+    // Wide enough for the whole text with its margins, so that fitting a column to its contents
+    // leaves no text shortened.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const int nIcon = index.column() == 0 ? GetIconWidth(index, option.decorationSize) : 0;
+        size.setWidth(nIcon + CListCtrlEx::GetTextWidth(option.fontMetrics, index.column(),
+                                                        index.data(Qt::DisplayRole).toString()));
+        return size;
     }
 
 private:
@@ -133,6 +161,17 @@ QString CListCtrlEx::MakeShortString(const QFontMetrics& metrics, const QString&
            metrics.horizontalAdvance(strText.left(nLength)) + nMargin + nEllipsis > nWidth)
         --nLength;
     return strText.left(std::max<qsizetype>(nLength, 1)) + kEllipsis;
+}
+
+int CListCtrlEx::GetTextWidth(const QFontMetrics& metrics, int nColumn, const QString& strText)
+{
+    return metrics.horizontalAdvance(strText) + GetTextRoom(nColumn).nMargin;
+}
+
+QString CListCtrlEx::GetShownText(const QModelIndex& index) const
+{
+    return ShortenForCell(fontMetrics(), index,
+                          GetTextCellWidth(index, columnWidth(index.column()), iconSize()));
 }
 
 CListCtrlEx::SRowColours CListCtrlEx::GetRowColours(bool bSelected) const

@@ -27,6 +27,11 @@ public:
     // character followed by "...".
     static QString MakeShortString(const QFontMetrics& metrics, const QString& strText, int nWidth,
                                    int nMargin);
+    // The width that shows strText whole in a cell of column nColumn, without the first column's
+    // icon.
+    static int GetTextWidth(const QFontMetrics& metrics, int nColumn, const QString& strText);
+    // The cell's text as drawn in its column now: shortened when the column is too narrow.
+    QString GetShownText(const QModelIndex& index) const;
 
 signals:
     void EnterPressed();

@@ -15,8 +15,7 @@ bool IsWhenColumn(int nColumn)
 }
 } // namespace
 
-CQuorbexView::CQuorbexView(const CQuorbexDoc& doc, SEventListSettings& settings,
-                           int nDialogBaseUnit, QWidget* pParent)
+CQuorbexView::CQuorbexView(const CQuorbexDoc& doc, SEventListSettings& settings, QWidget* pParent)
     : QWidget(pParent), m_settings(settings), m_pModel(new CEventListModel(doc, this)),
       m_pList(new CListCtrlEx(this))
 {
@@ -25,25 +24,61 @@ CQuorbexView::CQuorbexView(const CQuorbexDoc& doc, SEventListSettings& settings,
     auto* pLayout = new QVBoxLayout(this);
     pLayout->setContentsMargins(0, 0, 0, 0);
     pLayout->addWidget(m_pList);
-    SetUpColumns(nDialogBaseUnit);
+    SetUpColumns();
 
     connect(m_pList->header(), &QHeaderView::sectionClicked, this, &CQuorbexView::OnColumnClick);
     connect(m_pList, &CListCtrlEx::EnterPressed, this, &CQuorbexView::EventProgrammerRequested);
     connect(m_pList, &CListCtrlEx::DoubleClicked, this, &CQuorbexView::EventProgrammerRequested);
 }
 
-void CQuorbexView::SetUpColumns(int nDialogBaseUnit)
+void CQuorbexView::SetUpColumns()
 {
     QHeaderView* pHeader = m_pList->header();
     pHeader->setSectionsClickable(true);
     pHeader->setSortIndicatorShown(true);
+    ShowSortIndicator();
     for (int nColumn = 0; nColumn < CEventListModel::kColumnCount; ++nColumn)
     {
         const int nStored = m_settings.m_widths[static_cast<std::size_t>(nColumn)];
-        m_pList->setColumnWidth(
-            nColumn, nStored == SEventListSettings::kNoWidth ? 10 * nDialogBaseUnit : nStored);
+        m_fitting[static_cast<std::size_t>(nColumn)] = nStored == SEventListSettings::kNoWidth;
+        if (nStored != SEventListSettings::kNoWidth)
+            m_pList->setColumnWidth(nColumn, nStored);
     }
-    ShowSortIndicator();
+    FitColumns();
+
+    connect(pHeader, &QHeaderView::sectionResized, this,
+            [this](int nColumn) { OnSectionResized(nColumn); });
+    // Rows come in one at a time while a document loads: the columns fit once they are all in.
+    for (const auto pSignal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_pModel, pSignal, this, &CQuorbexView::ScheduleFitColumns);
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, &CQuorbexView::ScheduleFitColumns);
+}
+
+void CQuorbexView::ScheduleFitColumns()
+{
+    if (m_bFitPending)
+        return;
+    m_bFitPending = true;
+    QMetaObject::invokeMethod(this, &CQuorbexView::FitColumns, Qt::QueuedConnection);
+}
+
+void CQuorbexView::FitColumns()
+{
+    m_bFitPending = false;
+    m_bFittingNow = true;
+    for (int nColumn = 0; nColumn < CEventListModel::kColumnCount; ++nColumn)
+    {
+        if (m_fitting[static_cast<std::size_t>(nColumn)])
+            m_pList->resizeColumnToContents(nColumn);
+    }
+    m_bFittingNow = false;
+}
+
+// A width the person chose stays.
+void CQuorbexView::OnSectionResized(int nColumn)
+{
+    if (!m_bFittingNow && nColumn >= 0 && nColumn < CEventListModel::kColumnCount)
+        m_fitting[static_cast<std::size_t>(nColumn)] = false;
 }
 
 void CQuorbexView::AddEventRow(CTimedEvent& event)

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "ui/CEventListModel.h"
+
 #include <QWidget>
 
-class CEventListModel;
+#include <array>
+
 class CListCtrlEx;
 class CQuorbexDoc;
 class CTimedEvent;
@@ -16,10 +19,9 @@ class CQuorbexView : public QWidget
     Q_OBJECT
 
 public:
-    // nDialogBaseUnit: the average character width; a column without a stored width is ten of
-    // them wide.
-    CQuorbexView(const CQuorbexDoc& doc, SEventListSettings& settings, int nDialogBaseUnit,
-                 QWidget* pParent = nullptr);
+    // A column without a stored width fits its heading and its texts, and goes on fitting them
+    // as rows come and go until the person sets its width.
+    CQuorbexView(const CQuorbexDoc& doc, SEventListSettings& settings, QWidget* pParent = nullptr);
 
     void AddEventRow(CTimedEvent& event);
     void RemoveEventRow(const CTimedEvent& event);
@@ -42,10 +44,17 @@ signals:
     void EventProgrammerRequested();
 
 private:
-    void SetUpColumns(int nDialogBaseUnit);
+    void SetUpColumns();
     void ShowSortIndicator();
+    void ScheduleFitColumns();
+    void FitColumns();
+    void OnSectionResized(int nColumn);
 
     SEventListSettings& m_settings;
     CEventListModel* m_pModel;
     CListCtrlEx* m_pList;
+    // Columns that fit their contents: no width was stored and the person has not set one.
+    std::array<bool, CEventListModel::kColumnCount> m_fitting{};
+    bool m_bFitPending = false;
+    bool m_bFittingNow = false;
 };

@@ -9,8 +9,10 @@
 #include "ui/SEventListSettings.h"
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -38,7 +40,7 @@ protected:
     EventListTest() : m_doc(m_frontEnd, m_clock, SClockSettings())
     {
         m_doc.OnNewDocument();
-        m_pView = std::make_unique<CQuorbexView>(m_doc, m_settings, 6);
+        m_pView = std::make_unique<CQuorbexView>(m_doc, m_settings);
     }
 
     CTimedEvent& Add(const SEventSpec& entry)
@@ -255,12 +257,70 @@ TEST_F(EventListTest, FiringAndArmedComeBeforeDisabled)
     EXPECT_FALSE(model.data(model.index(0, 1), Qt::DecorationRole).isValid());
 }
 
-TEST_F(EventListTest, ColumnWidthsComeFromTheSettingsOrTenBaseUnits)
+// The headings and cell texts that the list shows shortened, one a line.
+std::string GetCutTexts(const CQuorbexView& view)
 {
+    QStringList cut;
+    const CEventListModel& model = view.GetModel();
+    const QHeaderView& header = *view.GetList().header();
+    for (int nColumn = 0; nColumn < CEventListModel::kColumnCount; ++nColumn)
+    {
+        if (header.sectionSize(nColumn) < header.sectionSizeHint(nColumn))
+            cut << model.headerData(nColumn, Qt::Horizontal).toString();
+        for (int nRow = 0; nRow < model.rowCount(); ++nRow)
+        {
+            const QModelIndex index = model.index(nRow, nColumn);
+            if (view.GetList().GetShownText(index) != model.data(index).toString())
+                cut << model.data(index).toString();
+        }
+    }
+    return cut.join('\n').toStdString();
+}
+
+TEST_F(EventListTest, ColumnsWithoutAStoredWidthFitTheirHeadingsAndTexts)
+{
+    CTimedEvent& wake = Add({"Wake up the whole household", kFrequencyOnce,
+                             CTime(1998, 6, 2, 7, 5, 0), "Living room TV", "PWR", "Power on"});
+    Add({"News", kFrequencyWeekdays, CTime(1997, 1, 1, 18, 30, 0), "TV", "CH1"});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(GetCutTexts(*m_pView), "");
+    // A status that comes later is not cut either.
+    wake.m_nFiring = 1;
+    EXPECT_EQ(GetCutTexts(*m_pView), "");
+    wake.m_nFiring = 0;
+
+    // A width the person set stays when the rows change.
+    m_pView->GetList().setColumnWidth(0, 30);
+    Add({"Lights out at midnight", kFrequencyDaily, CTime(1997, 1, 1, 23, 59, 0)});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_pView->GetColumnWidth(0), 30);
+
+    // So does a stored one.
     m_settings.m_widths[3] = 140;
-    const CQuorbexView view(m_doc, m_settings, 6);
-    EXPECT_EQ(view.GetColumnWidth(0), 60);
+    const CQuorbexView view(m_doc, m_settings);
     EXPECT_EQ(view.GetColumnWidth(3), 140);
+    EXPECT_GE(view.GetColumnWidth(0), view.GetList().header()->sectionSizeHint(0));
+}
+
+TEST_F(EventListTest, DoubleClickOnAHeadingsRightEdgeFitsTheColumn)
+{
+    Add({"Wake up the whole household", kFrequencyOnce, CTime(1998, 6, 2, 7, 5, 0),
+         "Living room TV", "PWR", "Power on"});
+    Add({"News", kFrequencyWeekdays, CTime(1997, 1, 1, 18, 30, 0), "TV", "CH1"});
+    CListCtrlEx& list = m_pView->GetList();
+    m_pView->resize(1200, 200);
+    m_pView->show();
+    for (int nColumn = 0; nColumn < CEventListModel::kColumnCount; ++nColumn)
+        list.setColumnWidth(nColumn, 24);
+    QCoreApplication::processEvents();
+    QHeaderView& header = *list.header();
+    for (int nColumn = CEventListModel::kColumnCount - 1; nColumn >= 0; --nColumn)
+    {
+        const int nEdge = header.sectionViewportPosition(nColumn) + header.sectionSize(nColumn);
+        QTest::mouseDClick(header.viewport(), Qt::LeftButton, Qt::NoModifier,
+                           QPoint(nEdge - 1, header.height() / 2));
+    }
+    EXPECT_EQ(GetCutTexts(*m_pView), "");
 }
 
 TEST_F(EventListTest, SelectionFollowsItsEventThroughSortingAndRemoval)
