@@ -9,9 +9,9 @@
 
 namespace
 {
-QString ReadResource(const QString& strName)
+QString ReadResource(const QString& strPath)
 {
-    QFile file(":/desktop/" + strName);
+    QFile file(strPath);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll());
@@ -57,7 +57,7 @@ bool RegisterMimeType(const QString& strDataHome)
     const QString strPath = strMimeHome + "/packages/quorbit.xml";
     if (QFile::exists(strPath))
         return true;
-    if (!WriteNewFile(strPath, ReadResource("quorbit-mime.xml")))
+    if (!WriteNewFile(strPath, ReadResource(":/desktop/quorbit-mime.xml")))
         return false;
     RunIfInstalled("update-mime-database", strMimeHome);
     return true;
@@ -69,12 +69,18 @@ bool RegisterLauncher(const QString& strDataHome, const QString& strExecutable)
     const QString strPath = strApplications + "/quorbit.desktop";
     if (QFile::exists(strPath))
         return true;
-    QString strEntry = ReadResource("quorbit.desktop");
+    QString strEntry = ReadResource(":/desktop/quorbit.desktop");
     strEntry.replace("Exec=quorbit %f", "Exec=" + QuoteExecArgument(strExecutable) + " %f");
     if (!WriteNewFile(strPath, strEntry))
         return false;
     RunIfInstalled("update-desktop-database", strApplications);
     return true;
+}
+// The launcher names its icon "quorbit"; the desktop finds it in the user's icon theme folder.
+bool RegisterIcon(const QString& strDataHome)
+{
+    const QString strPath = strDataHome + "/icons/hicolor/scalable/apps/quorbit.svg";
+    return QFile::exists(strPath) || WriteNewFile(strPath, ReadResource(":/icons/quorbit.svg"));
 }
 } // namespace
 
@@ -88,5 +94,6 @@ bool RegisterDocumentType(const QString& strExecutable)
         return false;
     const bool bMime = RegisterMimeType(strDataHome);
     const bool bLauncher = RegisterLauncher(strDataHome, strExecutable);
-    return bMime && bLauncher;
+    const bool bIcon = RegisterIcon(strDataHome);
+    return bMime && bLauncher && bIcon;
 }

@@ -3,7 +3,8 @@
 #include <QString>
 
 // Makes ".qb" files known to the desktop for the current user: the "Quorbit Document" type
-// (application/x-quorbit) and a launcher that opens them with strExecutable. Files that are
+// (application/x-quorbit) and a launcher with the program's icon that opens them with
+// strExecutable. Files that are
 // already there are left alone; the desktop's caches are refreshed only by tools that are
 // installed. Nothing here may stop the program from starting, so failures are only returned.
 bool RegisterDocumentType(const QString& strExecutable);

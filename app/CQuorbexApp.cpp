@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QSessionManager>
 #include <QSettings>
 
@@ -106,6 +107,8 @@ bool CQuorbexApp::InitInstance(const QString& strFile)
         return false;
     m_pDevice->SelectPort(m_settings.m_nParallelPort, m_settings.m_bDisableInterrupts);
     RegisterDocumentType(QCoreApplication::applicationFilePath());
+    // Every window, the pads and dialogs included, shows the program's icon.
+    QApplication::setWindowIcon(QIcon(":/icons/quorbit.svg"));
     CreateWindowsAndDocument();
 
     // A file named at start that cannot be opened ends the program once its message is shown.

@@ -42,6 +42,8 @@ TEST(DesktopRegistrationTest, RegistersTheDocumentTypeAndALauncherForIt)
     const QString strEntry = home.Read("applications/quorbit.desktop");
     EXPECT_TRUE(strEntry.contains("\nExec=/opt/quorbit/bin/quorbit %f\n"));
     EXPECT_TRUE(strEntry.contains("\nMimeType=application/x-quorbit;\n"));
+    EXPECT_TRUE(strEntry.contains("\nIcon=quorbit\n"));
+    EXPECT_TRUE(home.Read("icons/hicolor/scalable/apps/quorbit.svg").contains("<svg"));
 }
 
 TEST(DesktopRegistrationTest, QuotesAProgramPathTheLauncherCouldMisread)

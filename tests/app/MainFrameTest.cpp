@@ -87,6 +87,7 @@ TEST_F(MainFrameTest, FirstStartShowsAnEmptyUntitledDocumentAtTheDefaults)
     CMainFrame& frame = Frame();
     EXPECT_TRUE(frame.isVisible());
     EXPECT_FALSE(frame.isMaximized());
+    EXPECT_EQ(frame.windowIcon().pixmap(32).size(), QSize(32, 32)) << "the program's icon";
     EXPECT_EQ(frame.windowTitle(), "Untitled[*] - Quorbit Remote Control Centre");
     EXPECT_FALSE(frame.isWindowModified());
     EXPECT_EQ(frame.GetClockText(), "00:00:00 AM");
