@@ -32,6 +32,7 @@
 #include <QToolBar>
 
 #include <array>
+#include <utility>
 
 namespace
 {
@@ -187,9 +188,15 @@ QAction* CMainFrame::AddCommand(QMenu* pMenu, int nId)
 void CMainFrame::CreateMenus()
 {
     m_pFileMenu = menuBar()->addMenu("&File");
-    AddCommand(m_pFileMenu, kCmdFileNew)->setShortcut(QKeySequence("Ctrl+N"));
-    AddCommand(m_pFileMenu, kCmdFileOpen)->setShortcut(QKeySequence("Ctrl+O"));
-    AddCommand(m_pFileMenu, kCmdFileSave)->setShortcut(QKeySequence("Ctrl+S"));
+    // The file keys work from every window of the program, the pads too.
+    for (const auto& [nId, pszKey] :
+         {std::pair{kCmdFileNew, "Ctrl+N"}, std::pair{kCmdFileOpen, "Ctrl+O"},
+          std::pair{kCmdFileSave, "Ctrl+S"}})
+    {
+        QAction* pAction = AddCommand(m_pFileMenu, nId);
+        pAction->setShortcut(QKeySequence(pszKey));
+        pAction->setShortcutContext(Qt::ApplicationShortcut);
+    }
     AddCommand(m_pFileMenu, kCmdFileSaveAs);
     m_pFileMenu->addSeparator();
     AddCommand(m_pFileMenu, kCmdAddRemote);

@@ -11,6 +11,7 @@
 #include "ui/CEventProgrammerDlg.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CQuorbexView.h"
+#include "ui/CRemotePadDlg.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -598,6 +599,36 @@ INSTANTIATE_TEST_SUITE_P(
         SDropCase{"AsALinkWithoutACopy", Qt::MoveAction | Qt::LinkAction, Qt::LinkAction},
         SDropCase{"RefusedWhenOnlyMoveIsOffered", Qt::MoveAction, Qt::IgnoreAction}),
     [](const ::testing::TestParamInfo<SDropCase>& info) { return info.param.pszName; });
+
+// Ctrl+S, Ctrl+O and Ctrl+N typed into a pad act as in the main window.
+TEST_F(MainFrameTest, FileKeysWorkWhileAPadHasTheFocus)
+{
+    ASSERT_TRUE(Start());
+    CRemote& tv = AddRemoteWithButton("TV");
+    Frame().OnCommand(tv.m_nMenuId);
+    const auto typeIntoPad = [this](Qt::Key nKey)
+    {
+        CRemotePadDlg* pPad = Doc().FindRemote("TV")->m_pPad;
+        ASSERT_NE(pPad, nullptr);
+        pPad->activateWindow();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QApplication::activeWindow(), pPad);
+        QTest::keyClick(pPad, nKey, Qt::ControlModifier);
+    };
+
+    const QString strPath = GetTempPath("den.qb");
+    CFileDialog::QueuePath(strPath);
+    typeIntoPad(Qt::Key_S);
+    EXPECT_EQ(App().GetPathName(), strPath);
+
+    CFileDialog::QueuePath(kLivingRoom);
+    typeIntoPad(Qt::Key_O);
+    EXPECT_EQ(App().GetPathName(), kLivingRoom);
+
+    typeIntoPad(Qt::Key_N);
+    EXPECT_TRUE(Doc().m_pRemotes->empty());
+    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+}
 
 TEST_F(MainFrameTest, TheSessionMayNotEndWhileAButtonFires)
 {
