@@ -10,16 +10,21 @@ namespace
 {
 // The longest tooltip a cell shows. Descriptions are shorter; one from a damaged file is cut.
 constexpr int kMaxToolTip = 79;
+// A name too wide for its cell is tried once more in a font this much smaller.
+constexpr double kSmallerFont = 0.8;
+
+// An ampersand in a name is a character, not a mnemonic.
+QString EscapeMnemonics(QString strText)
+{
+    return strText.replace('&', "&&");
+}
 } // namespace
 
 CPadButton::CPadButton(int nColumn, int nRow, QWidget* pParent)
     : QPushButton(pParent), m_nColumn(nColumn), m_nRow(nRow)
 {
     setObjectName(GetObjectName(GetId()));
-    // A cell is only a little wider than two letters of the window's font.
-    QFont cellFont = font();
-    cellFont.setPointSizeF(cellFont.pointSizeF() * 0.7);
-    setFont(cellFont);
+    setFont(MakeCellFont(font()));
     // Enter must not fire whichever cell last had the focus.
     setAutoDefault(false);
 }
@@ -29,9 +34,37 @@ void CPadButton::Bind(CRemoteButton* pButton, bool bChoosingCell)
     m_pButton = pButton;
     setVisible(bChoosingCell || pButton);
     setEnabled(bChoosingCell || (pButton && pButton->GetFiringLength() != 0));
-    // An ampersand in a name is a character, not a mnemonic.
-    setText(pButton ? ToDisplayString(pButton->m_strName).replace('&', "&&") : QString());
-    setToolTip(pButton ? ToDisplayString(pButton->m_strDescription).left(kMaxToolTip) : QString());
+    if (!pButton)
+    {
+        setText(QString());
+        setToolTip(QString());
+        return;
+    }
+    const QString strName = ToDisplayString(pButton->m_strName);
+    setText(EscapeMnemonics(strName));
+    // A cut name is given whole in the tooltip, above the description.
+    QString strToolTip = ToDisplayString(pButton->m_strDescription);
+    if (GetShownText() != strName)
+        strToolTip = strToolTip.isEmpty() ? strName : strName + '\n' + strToolTip;
+    setToolTip(strToolTip.left(kMaxToolTip));
+}
+
+int CPadButton::GetTextRoom() const
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).width();
+}
+
+CPadButton::SShownName CPadButton::GetShownName() const
+{
+    const QString strName = m_pButton ? ToDisplayString(m_pButton->m_strName) : QString();
+    const int nRoom = GetTextRoom();
+    if (fontMetrics().horizontalAdvance(strName) <= nRoom)
+        return {strName, font()};
+    QFont smaller = font();
+    smaller.setPointSizeF(smaller.pointSizeF() * kSmallerFont);
+    return {QFontMetrics(smaller).elidedText(strName, Qt::ElideRight, nRoom), smaller};
 }
 
 void CPadButton::paintEvent(QPaintEvent*)
@@ -39,12 +72,17 @@ void CPadButton::paintEvent(QPaintEvent*)
     QStylePainter painter(this);
     QStyleOptionButton option;
     initStyleOption(&option);
-    // A name wider than its small cell shows as many of its first letters as fit, rather than
-    // its middle clipped at both ends; an ellipsis would take the room of the letters.
-    const int nRoom = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).width();
-    while (option.text.size() > 1 && option.fontMetrics.horizontalAdvance(option.text) > nRoom)
-        option.text.chop(1);
+    const SShownName shown = GetShownName();
+    painter.setFont(shown.font);
+    option.fontMetrics = QFontMetrics(shown.font);
+    option.text = EscapeMnemonics(shown.strText);
     painter.drawControl(QStyle::CE_PushButton, option);
+}
+
+QFont CPadButton::MakeCellFont(QFont font)
+{
+    font.setPointSizeF(font.pointSizeF() * 0.7);
+    return font;
 }
 
 QString CPadButton::GetObjectName(int nId)

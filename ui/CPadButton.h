@@ -31,11 +31,25 @@ public:
 
     // The name under which tests and the pad find the cell with this id.
     static QString GetObjectName(int nId);
+    // The cells' font: a cell is only a little wider than two letters of the window's font.
+    static QFont MakeCellFont(QFont font);
+
+    // The button's name as the cell shows it: whole, in a smaller font if need be, or cut
+    // with an ellipsis when even that is too wide.
+    QString GetShownText() const { return GetShownName().strText; }
 
 protected:
     void paintEvent(QPaintEvent* pEvent) override;
 
 private:
+    struct SShownName
+    {
+        QString strText;
+        QFont font;
+    };
+    SShownName GetShownName() const;
+    int GetTextRoom() const;
+
     int m_nColumn;
     int m_nRow;
     CRemoteButton* m_pButton = nullptr;

@@ -8,6 +8,7 @@
 #include "ui/PlaceWindowOnScreen.h"
 
 #include <QGroupBox>
+#include <QLabel>
 #include <QScreen>
 
 namespace
@@ -101,32 +102,49 @@ CRemotePadDlg& CRemotePadDlg::ShowPad(CRemote& remote, CQuorbexDoc& doc, CFiring
     return *pPad;
 }
 
+// Laid out like the style's template, under a strip with the remote's name: a narrow pad's title
+// bar has no room for it. The name, the cells and the close bar share a small font.
 void CRemotePadDlg::CreateControls()
 {
     const CDialogUnits units(fontMetrics().height());
     const SPadLayout& layout = kPadLayouts[static_cast<std::size_t>(m_pRemote->m_nStyle)];
-    setFixedSize(units.ToPixels(layout.client.width()), units.ToPixels(layout.client.height()));
+    const QFont smallFont = CPadButton::MakeCellFont(font());
+    const QRect frame = units.ToPixels(layout.frame);
+    const int nNameHeight = QFontMetrics(smallFont).height() + units.ToPixels(1);
+    const auto place = [&units, nNameHeight](QWidget* pWidget, const QRect& rect)
+    { pWidget->setGeometry(units.ToPixels(rect).translated(0, nNameHeight)); };
+    setFixedSize(units.ToPixels(layout.client.width()),
+                 units.ToPixels(layout.client.height()) + nNameHeight);
 
-    auto* pFrame = new QGroupBox(this);
-    pFrame->setGeometry(units.ToPixels(layout.frame));
+    auto* pName = new QLabel(this);
+    pName->setObjectName(QStringLiteral("remoteName"));
+    pName->setFont(smallFont);
+    pName->setTextFormat(Qt::PlainText);
+    pName->setAlignment(Qt::AlignCenter);
+    pName->setGeometry(frame.left(), 0, frame.width(), nNameHeight);
+    const QString strName = ToDisplayString(m_pRemote->m_strName);
+    pName->setText(
+        QFontMetrics(smallFont).elidedText(strName, Qt::ElideRight, pName->contentsRect().width()));
+    pName->setToolTip(strName);
 
+    place(new QGroupBox(this), layout.frame);
     for (int nColumn = 0; nColumn < m_nColumns; ++nColumn)
     {
         for (int nRow = 0; nRow < m_nRows; ++nRow)
         {
             auto* pCell = new CPadButton(nColumn, nRow, this);
-            pCell->setGeometry(
-                units.ToPixels(QRect(kGridLeft + kCellPitch * nColumn, kGridTop + kCellPitch * nRow,
-                                     kCellSize, kCellSize)));
+            place(pCell, QRect(kGridLeft + kCellPitch * nColumn, kGridTop + kCellPitch * nRow,
+                               kCellSize, kCellSize));
             connect(pCell, &QPushButton::clicked, this, [this, pCell] { OnCellClicked(*pCell); });
             m_cells[static_cast<std::size_t>(pCell->GetCell())] = pCell;
         }
     }
 
-    auto* pCloseBar = new QPushButton(this);
+    auto* pCloseBar = new QPushButton(QStringLiteral("Close"), this);
     pCloseBar->setObjectName(QStringLiteral("closeBar"));
+    pCloseBar->setFont(smallFont);
     pCloseBar->setAutoDefault(false);
-    pCloseBar->setGeometry(units.ToPixels(layout.closeBar));
+    place(pCloseBar, layout.closeBar);
     connect(pCloseBar, &QPushButton::clicked, this, &CRemotePadDlg::reject);
 }
 

@@ -3,6 +3,7 @@
 #include "ui/CRemotePadDlg.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPointer>
 #include <QScreen>
 #include <QTest>
@@ -114,9 +115,49 @@ TEST_F(RemotePadTest, FirePadShowsPlacedButtonsAndGreysThoseThatCannotFire)
         EXPECT_EQ(pCell->isVisible(), test.bVisible);
         EXPECT_EQ(pCell->isEnabled(), test.bEnabled);
         EXPECT_EQ(pCell->text(), test.pszText);
-        EXPECT_EQ(pCell->toolTip(), test.pszToolTip);
+        // A name the cell cannot show whole comes first in the tooltip (below).
+        if (pCell->GetShownText() == test.pszText)
+        {
+            EXPECT_EQ(pCell->toolTip(), test.pszToolTip);
+        }
     }
     EXPECT_EQ(pad.windowTitle(), "TV");
+}
+
+TEST_F(RemotePadTest, NamesTooWideAreMarkedAsCutAndGivenWholeInTheTooltip)
+{
+    PlacePlain("Television", 0, 0, 4, "Switch on");
+    PlacePlain("Radio&Tape", 1, 0, 4);
+    PlacePlain("A", 2, 0, 4, "Aux");
+    CRemote& narrow = *m_doc.AddRemote("Living room TV", 7);
+    const CRemotePadDlg& pad = ShowPad();
+    const CRemotePadDlg narrowPad(narrow, CRemotePadDlg::kAssignMode, m_doc, m_engine);
+
+    const struct
+    {
+        int nId;
+        const char* pszToolTip;
+    } cut[] = {{1049, "Television\nSwitch on"}, {1064, "Radio&Tape"}};
+    for (const auto& test : cut)
+    {
+        const CPadButton* pCell = FindCell(pad, test.nId);
+        EXPECT_TRUE(pCell->GetShownText().endsWith(QChar(0x2026))) << test.nId;
+        EXPECT_EQ(pCell->toolTip(), test.pszToolTip);
+    }
+    EXPECT_EQ(FindCell(pad, 1079)->GetShownText(), "A");
+    EXPECT_EQ(FindCell(pad, 1079)->toolTip(), "Aux");
+
+    // The pad names its remote inside, whole or cut to fit, and labels its close bar.
+    for (const CRemotePadDlg* pPad : {&pad, &narrowPad})
+    {
+        const auto* pName = pPad->findChild<QLabel*>("remoteName");
+        ASSERT_NE(pName, nullptr);
+        EXPECT_EQ(pName->toolTip(), pPad->windowTitle());
+        EXPECT_TRUE(pName->text() == pPad->windowTitle() || pName->text().endsWith(QChar(0x2026)));
+        EXPECT_LE(pName->fontMetrics().horizontalAdvance(pName->text()),
+                  pName->contentsRect().width());
+        EXPECT_EQ(pPad->findChild<QPushButton*>("closeBar")->text(), "Close");
+    }
 }
 
 TEST_F(RemotePadTest, ClickFiresTheCellsButton)
