@@ -162,12 +162,17 @@ void CMainFrame::Create()
     // messages, so the clock pane would stand still meanwhile. This way the timer goes on, and
     // its nested ticks show the time while the scheduler's hold count keeps them from firing.
     // A tick still queued when the timer was stopped for the close does not run.
+    m_app.GetScheduler().SetFireObserver(
+        [this](const CTimedEvent& armed)
+        { ShowSending(FormatButtonName(*armed.m_pRemote, *armed.m_pButton)); });
     connect(
         &m_timer, &QTimer::timeout, this,
         [this]
         {
-            if (m_timer.isActive())
-                m_app.GetScheduler().SchedulerTick();
+            if (!m_timer.isActive())
+                return;
+            m_app.GetScheduler().SchedulerTick();
+            OnFiringEnded();
         },
         Qt::QueuedConnection);
     m_timer.start();
@@ -467,7 +472,12 @@ void CMainFrame::OnRemoteCommand(int nId)
 
 void CMainFrame::OpenPad(CRemote& remote)
 {
-    CRemotePadDlg::ShowPad(remote, m_app.GetDocument(), m_app.GetEngine(), this);
+    CRemotePadDlg& pad =
+        CRemotePadDlg::ShowPad(remote, m_app.GetDocument(), m_app.GetEngine(), this);
+    connect(&pad, &CRemotePadDlg::FiringStarted, this, &CMainFrame::ShowSending,
+            Qt::UniqueConnection);
+    connect(&pad, &CRemotePadDlg::FiringEnded, this, &CMainFrame::OnFiringEnded,
+            Qt::UniqueConnection);
     UpdateCommandUI();
 }
 
@@ -582,6 +592,22 @@ void CMainFrame::SetClockText(const QString& strText)
 QString CMainFrame::GetClockText() const
 {
     return m_pClockPane->text();
+}
+
+void CMainFrame::ShowSending(const QString& strButton)
+{
+    statusBar()->showMessage(QStringLiteral("Sending %1\u2026").arg(strButton));
+    statusBar()->repaint();
+    m_bSending = true;
+}
+
+// Other messages (the prompts of the menu entries) are left alone.
+void CMainFrame::OnFiringEnded()
+{
+    if (!m_bSending || IsFiring())
+        return;
+    statusBar()->clearMessage();
+    m_bSending = false;
 }
 
 bool CMainFrame::QueryEndSession(bool bMayAsk)

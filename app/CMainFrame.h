@@ -67,6 +67,11 @@ public:
     void OnDocumentChanged();
     void SetClockText(const QString& strText);
     QString GetClockText() const;
+    // The status bar says what is being sent ("TV: Power") while a button fires; it is painted
+    // at once, since sending a plain button keeps the windows still until it is done.
+    void ShowSending(const QString& strButton);
+    // A firing ended: the message goes once nothing fires any more.
+    void OnFiringEnded();
 
     // The session asks whether it may end: not with unsaved changes the person keeps, and not
     // while a button fires. bMayAsk: questions may be put to the person.
@@ -120,4 +125,5 @@ private:
     std::map<int, QAction*> m_commands;
     QTimer m_timer;
     int m_nOpenMenus = 0;
+    bool m_bSending = false; // the status bar shows what a firing sends
 };

@@ -245,7 +245,9 @@ void CRemotePadDlg::FireCell(const CPadButton& cell)
     // must leave the object alone until the firing has returned here.
     {
         const CScopedCount firing(m_nFiring);
+        emit FiringStarted(FormatButtonName(*m_pRemote, *pButton));
         m_engine.Fire(*pButton);
+        emit FiringEnded();
     }
     if (m_nFiring == 0 && !m_pRemote)
         deleteLater();

@@ -50,6 +50,11 @@ public:
     // a fire-mode pad closes.
     void reject() override;
 
+signals:
+    // A click fires strButton ("TV: Power"); the firing has ended.
+    void FiringStarted(const QString& strButton);
+    void FiringEnded();
+
 protected:
     void moveEvent(QMoveEvent* pEvent) override;
     void showEvent(QShowEvent* pEvent) override;

@@ -2,6 +2,7 @@
 
 #include "base/CTime.h"
 #include "base/TextEncoding.h"
+#include "document/CRemote.h"
 
 #include <QDate>
 #include <QLocale>
@@ -50,4 +51,9 @@ QString ToDisplayString(const std::string& strDocText)
         strText.append(QString::fromUcs4(&nCodePoint, 1));
     }
     return strText;
+}
+
+QString FormatButtonName(const CRemote& remote, const CRemoteButton& button)
+{
+    return ToDisplayString(remote.m_strName) + ": " + ToDisplayString(button.GetDisplayText());
 }
