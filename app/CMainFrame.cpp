@@ -1,8 +1,10 @@
 #include "app/CMainFrame.h"
 
+#include "app/BackendNames.h"
 #include "app/CMessageBox.h"
 #include "app/CQuorbexApp.h"
 #include "base/CStringTable.h"
+#include "device/CBiosClock.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"
 #include "device/PortAvailability.h"
@@ -31,6 +33,7 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -256,21 +259,29 @@ void CMainFrame::CreateStatusBar()
     statusBar()->addWidget(new QLabel("Ready"), 1);
     m_pBackendPane = new QLabel(GetBackendText());
     m_pBackendPane->setObjectName("backendPane");
+    m_pBackendPane->setToolTip("What Quorbit sends through, and the clock its events follow");
     statusBar()->addPermanentWidget(m_pBackendPane);
 
-    // Sized by its placeholder text, which stays until the first tick writes the time.
-    const QString strSizer = LoadString(StringId::kClockPaneSizer);
-    m_pClockPane = new QLabel(strSizer);
+    // Wide enough for any time of day in the locale's format; it shows the time from the start.
+    const QFontMetrics metrics = fontMetrics();
+    const int nWidest =
+        std::max(metrics.horizontalAdvance(LoadString(StringId::kClockPaneSizer)),
+                 metrics.horizontalAdvance(FormatTimeOfDay(CTime(2000, 1, 1, 23, 58, 58))));
+    m_pClockPane = new QLabel(FormatTimeOfDay(m_app.GetClock().GetBiosTime()));
     m_pClockPane->setObjectName("clockPane");
     m_pClockPane->setAlignment(Qt::AlignCenter);
-    m_pClockPane->setMinimumWidth(m_pClockPane->fontMetrics().horizontalAdvance(strSizer) + 12);
+    m_pClockPane->setMinimumWidth(nWidest + 12);
     statusBar()->addPermanentWidget(m_pClockPane);
 }
 
+// "Simulated infrared unit · system clock".
 QString CMainFrame::GetBackendText() const
 {
-    return QStringLiteral("Infrared: %1   Clock: %2")
-        .arg(m_app.GetDevice().GetBackendName(), m_app.GetClockBackend().GetName());
+    QString strText = DescribeInfraredBackend(m_app.GetDevice().GetBackendName()) +
+                      QStringLiteral(" \u00b7 ") +
+                      DescribeClockBackend(m_app.GetClockBackend().GetName());
+    strText[0] = strText[0].toUpper();
+    return strText;
 }
 
 void CMainFrame::WatchMenu(QMenu* pMenu)

@@ -182,8 +182,11 @@ CListCtrlEx::SRowColours CListCtrlEx::GetRowColours(bool bSelected) const
     if (bSelected && hasFocus())
         return {pal.color(QPalette::Active, QPalette::HighlightedText),
                 pal.color(QPalette::Active, QPalette::Highlight)};
+    // The style's colours for a selection that is not in use just now: button face on white
+    // would leave it nearly invisible.
     if (bSelected)
-        return {pal.color(QPalette::ButtonText), pal.color(QPalette::Button)};
+        return {pal.color(QPalette::Inactive, QPalette::HighlightedText),
+                pal.color(QPalette::Inactive, QPalette::Highlight)};
     return {pal.color(QPalette::Text), pal.color(QPalette::Base)};
 }
 

@@ -6,8 +6,9 @@ class QFontMetrics;
 
 // The program's report list: rows are drawn by the control itself, so that a selected row is
 // highlighted across all its columns and on to the right edge, texts too wide for their cell
-// are shortened with "...", and the selection stays visible in neutral colours while the list
-// does not have the focus. Subclass-free: the model supplies texts, icons and alignment.
+// are shortened with "...", and the selection stays visible in the style's inactive highlight
+// while the list does not have the focus. Subclass-free: the model supplies texts, icons and
+// alignment.
 class CListCtrlEx : public QTreeView
 {
     Q_OBJECT

@@ -91,7 +91,7 @@ TEST_F(MainFrameTest, FirstStartShowsAnEmptyUntitledDocumentAtTheDefaults)
     EXPECT_EQ(frame.windowIcon().pixmap(32).size(), QSize(32, 32)) << "the program's icon";
     EXPECT_EQ(frame.windowTitle(), "Untitled[*] - Quorbit Remote Control Centre");
     EXPECT_FALSE(frame.isWindowModified());
-    EXPECT_EQ(frame.GetClockText(), "00:00:00 AM");
+    EXPECT_EQ(frame.GetClockText(), "6:59:00 AM");
     EXPECT_TRUE(frame.GetSchedulerTimer().isActive());
     EXPECT_EQ(frame.GetSchedulerTimer().interval(), 1000);
     ASSERT_NE(Doc().m_pRemotes, nullptr);
@@ -105,9 +105,10 @@ TEST_F(MainFrameTest, FirstStartShowsAnEmptyUntitledDocumentAtTheDefaults)
     EXPECT_EQ(GetRecentEntries(frame),
               (std::vector<std::pair<QString, bool>>{{"Recent File", false}}));
 
-    // The first tick replaces the placeholder with the clock's time.
+    // Each tick writes the clock's time.
+    m_pClock->m_now = CTime(1998, 6, 1, 6, 59, 30);
     App().GetScheduler().SchedulerTick();
-    EXPECT_EQ(frame.GetClockText(), "6:59:00 AM");
+    EXPECT_EQ(frame.GetClockText(), "6:59:30 AM");
 }
 
 struct SPlacementCase

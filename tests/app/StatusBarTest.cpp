@@ -1,3 +1,4 @@
+#include "app/BackendNames.h"
 #include "app/CAppFixture.h"
 #include "app/CMainFrame.h"
 #include "document/CQuorbexDoc.h"
@@ -7,12 +8,15 @@
 #include "ui/CRemotePadDlg.h"
 
 #include <QCoreApplication>
+#include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
 #include <set>
+#include <utility>
 
 namespace
 {
@@ -121,5 +125,31 @@ TEST_F(StatusBarTest, SaysWhatIsBeingSentBeforeItGoesOut)
     EXPECT_EQ(sent.join(" | ").toStdString(),
               "Sending TV: Power on\u2026 (painted) | Sending TV: Party\u2026 (painted)");
     EXPECT_EQ(statusBar.currentMessage(), "");
+}
+TEST(BackendNamesTest, BackendsAreNamedInWordsAPersonKnows)
+{
+    using SNames = std::pair<const char*, const char*>;
+    for (const auto& [pszName, pszWords] :
+         {SNames{"simulated", "simulated infrared unit"},
+          SNames{"ppdev /dev/parport1", "infrared unit on /dev/parport1"},
+          SNames{"direct", "infrared unit on the parallel port"}})
+        EXPECT_EQ(DescribeInfraredBackend(pszName), pszWords);
+    for (const auto& [pszName, pszWords] :
+         {SNames{"rtc", "hardware clock"}, SNames{"os", "system clock"},
+          SNames{"simulated", "simulated clock"}})
+        EXPECT_EQ(DescribeClockBackend(pszName), pszWords);
+}
+
+// Started in a 24-hour locale, the pane shows the clock's time in it from the first moment.
+TEST_F(StatusBarTest, PanesShowTheBackendsInWordsAndTheTimeAtOnce)
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const bool bStarted = Start();
+    QLocale::setDefault(previous);
+    ASSERT_TRUE(bStarted);
+    EXPECT_EQ(Frame().GetClockText(), "06:59:00");
+    EXPECT_EQ(Frame().findChild<QLabel*>("backendPane")->text(),
+              "Simulated infrared unit \u00b7 scripted clock");
 }
 } // namespace

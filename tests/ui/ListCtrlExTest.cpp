@@ -75,11 +75,15 @@ TEST_F(ListCtrlExPaintTest, SelectedRowIsHighlightedOnToTheRightEdge)
     EXPECT_EQ(RightEdgeOfRow(1), Palette(QPalette::Base));
 }
 
-TEST_F(ListCtrlExPaintTest, SelectionStaysVisibleInNeutralColoursWithoutTheFocus)
+TEST_F(ListCtrlExPaintTest, SelectionStaysVisibleInTheInactiveHighlightWithoutTheFocus)
 {
+    // A style whose inactive highlight differs from its active one.
+    QPalette palette = m_list.palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, QColor(0xc0, 0xd0, 0xe0));
+    m_list.setPalette(palette);
     m_list.clearFocus();
     QCoreApplication::processEvents();
-    EXPECT_EQ(RightEdgeOfRow(0), Palette(QPalette::Button));
+    EXPECT_EQ(RightEdgeOfRow(0), QColor(0xc0, 0xd0, 0xe0));
     EXPECT_EQ(RightEdgeOfRow(1), Palette(QPalette::Base));
 }
 

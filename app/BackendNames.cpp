@@ -1,0 +1,22 @@
+#include "app/BackendNames.h"
+
+QString DescribeInfraredBackend(const QString& strName)
+{
+    if (strName == "simulated")
+        return QStringLiteral("simulated infrared unit");
+    if (strName == "direct")
+        return QStringLiteral("infrared unit on the parallel port");
+    // "ppdev /dev/parport0": the kernel's device for the port.
+    if (strName.startsWith("ppdev "))
+        return "infrared unit on " + strName.section(' ', 1);
+    return "infrared unit: " + strName;
+}
+
+QString DescribeClockBackend(const QString& strName)
+{
+    if (strName == "rtc")
+        return QStringLiteral("hardware clock");
+    if (strName == "os")
+        return QStringLiteral("system clock");
+    return strName + " clock";
+}
