@@ -12,13 +12,12 @@
 
 CAddRemoteDlg::CAddRemoteDlg(const CRemoteMap& remotes, QWidget* pParent)
     : QDialog(pParent), m_pNameEdit(new QLineEdit(this)), m_pOkButton(nullptr), m_remotes(remotes),
-      m_pStyleList(new QComboBox(this)), m_pNameInUse(new QLabel(this))
+      m_pStyleList(new QComboBox(this)), m_pNameProblem(new QLabel(this))
 {
     setWindowTitle(QStringLiteral("Add Remote"));
 
     m_pNameEdit->setObjectName(QStringLiteral("name"));
     m_pNameEdit->setMaxLength(static_cast<int>(kMaxRemoteName));
-    m_pNameEdit->setValidator(CreateDocumentTextValidator(m_pNameEdit));
     connect(m_pNameEdit, &QLineEdit::textChanged, this, &CAddRemoteDlg::OnNameChanged);
 
     m_pStyleList->setObjectName(QStringLiteral("style"));
@@ -26,9 +25,10 @@ CAddRemoteDlg::CAddRemoteDlg(const CRemoteMap& remotes, QWidget* pParent)
         m_pStyleList->addItem(style.pszText);
     m_pStyleList->setCurrentIndex(m_nStyle);
 
-    m_pNameInUse->setObjectName(QStringLiteral("nameInUse"));
-    m_pNameInUse->setWordWrap(true);
-    m_pNameInUse->hide();
+    m_pNameProblem->setObjectName(QStringLiteral("nameProblem"));
+    m_pNameProblem->setTextFormat(Qt::PlainText);
+    m_pNameProblem->setWordWrap(true);
+    m_pNameProblem->hide();
 
     auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_pOkButton = pButtons->button(QDialogButtonBox::Ok);
@@ -42,19 +42,38 @@ CAddRemoteDlg::CAddRemoteDlg(const CRemoteMap& remotes, QWidget* pParent)
     auto* pLayout = new QFormLayout(this);
     pLayout->addRow(QStringLiteral("&Name:"), m_pNameEdit);
     pLayout->addRow(QStringLiteral("&Style:"), m_pStyleList);
-    pLayout->addRow(m_pNameInUse);
+    pLayout->addRow(m_pNameProblem);
     pLayout->addRow(pButtons);
     pLayout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+// What is wrong with a name, or nothing. The name is kept as typed, so that the person sees
+// what to change.
+QString CAddRemoteDlg::GetNameProblem(const QString& strText) const
+{
+    const QString strUnstorable = FindUnstorableCharacter(strText);
+    if (!strUnstorable.isEmpty())
+    {
+        const QString strShown =
+            strUnstorable.front().isPrint()
+                ? "\u201c" + strUnstorable + "\u201d"
+                : QStringLiteral("U+%1").arg(strUnstorable.toUcs4().front(), 4, 16, QChar('0'));
+        return strShown + " cannot be stored in a Quorbit document, whose names hold only "
+                          "Western European letters and signs.";
+    }
+    // A second remote of the same name would take the first one's place in the document.
+    if (m_remotes.count(ToDocumentString(strText)) != 0)
+        return QString::fromStdString(
+            FormatString(StringId::kRemoteNameInUse, strText.toStdString()));
+    return {};
+}
+
 void CAddRemoteDlg::OnNameChanged(const QString& strText)
 {
-    // A second remote of the same name would take the first one's place in the document.
-    const bool bInUse = m_remotes.count(ToDocumentString(strText)) != 0;
-    m_pNameInUse->setText(
-        QString::fromStdString(FormatString(StringId::kRemoteNameInUse, strText.toStdString())));
-    m_pNameInUse->setVisible(bInUse);
-    m_pOkButton->setEnabled(!strText.isEmpty() && !bInUse);
+    const QString strProblem = GetNameProblem(strText);
+    m_pNameProblem->setText(strProblem);
+    m_pNameProblem->setVisible(!strProblem.isEmpty());
+    m_pOkButton->setEnabled(!strText.isEmpty() && strProblem.isEmpty());
 }
 
 void CAddRemoteDlg::accept()

@@ -12,7 +12,8 @@ class QLineEdit;
 class QPushButton;
 
 // Asks for the name and layout style of a new remote. OK is offered only for a name that is
-// not empty and not already a remote's (names are exact: "TV" and "tv" are two remotes).
+// not empty, not already a remote's (names are exact: "TV" and "tv" are two remotes) and made
+// of characters a document can hold; a line under the field says what is wrong.
 class CAddRemoteDlg : public QDialog
 {
     Q_OBJECT
@@ -28,6 +29,7 @@ public:
 
 private:
     void OnNameChanged(const QString& strText);
+    QString GetNameProblem(const QString& strText) const;
 
     QLineEdit* m_pNameEdit;
     QPushButton* m_pOkButton;
@@ -35,5 +37,5 @@ private:
     int m_nStyle = 0;
     const CRemoteMap& m_remotes;
     QComboBox* m_pStyleList;
-    QLabel* m_pNameInUse;
+    QLabel* m_pNameProblem;
 };

@@ -45,6 +45,16 @@ std::string ToDocumentString(const QString& strText)
     return strDocText;
 }
 
+QString FindUnstorableCharacter(const QString& strText)
+{
+    for (const char32_t nCodePoint : strText.toUcs4())
+    {
+        if (FindByte(nCodePoint) == 0)
+            return QString::fromUcs4(&nCodePoint, 1);
+    }
+    return {};
+}
+
 QValidator* CreateDocumentTextValidator(QObject* pParent)
 {
     const QRegularExpression allowed("[" + QRegularExpression::escape(GetPrintableCharacters()) +

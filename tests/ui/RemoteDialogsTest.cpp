@@ -55,7 +55,7 @@ TEST_P(AddRemoteNameTest, OkIsOfferedOnlyForANewNameThatIsNotEmpty)
         QTest::keyClick(pName, Qt::Key_Backspace);
 
     EXPECT_EQ(dlg.findChild<QPushButton*>("ok")->isEnabled(), test.bOkEnabled);
-    const auto* pInUse = dlg.findChild<QLabel*>("nameInUse");
+    const auto* pInUse = dlg.findChild<QLabel*>("nameProblem");
     EXPECT_EQ(pInUse->isVisible(), test.bInUseShown);
     if (test.bInUseShown)
     {
@@ -81,13 +81,41 @@ TEST(AddRemoteDlgTest, EnterAddsOnlyOnceANameIsTyped)
     QTest::keyClick(pName, Qt::Key_Return);
     EXPECT_TRUE(dlg.isVisible());
 
-    // Fifteen characters at most, and only those the document's code page holds.
-    TypeText(pName, QString::fromUtf8("Caf\u00e9 \u20ac\u4e2d 34567890ABC"));
+    // Fifteen characters at most, in the document's code page.
+    TypeText(pName, QString::fromUtf8("Caf\u00e9 \u20ac 34567890ABC"));
     EXPECT_EQ(pName->text(), QString::fromUtf8("Caf\u00e9 \u20ac 34567890"));
     QTest::keyClick(pName, Qt::Key_Return);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.GetName(), "Caf\xe9 \x80 34567890");
     EXPECT_EQ(dlg.GetStyle(), 7);
+}
+
+// "\u0141azienka" must not silently become "azienka": the name stays as typed, OK is refused and
+// the line under the field names the character.
+TEST(AddRemoteDlgTest, ACharacterADocumentCannotHoldIsKeptAndNamed)
+{
+    const CRemoteMap remotes;
+    CAddRemoteDlg dlg(remotes);
+    dlg.show();
+    auto* pName = dlg.findChild<QLineEdit*>("name");
+    const auto* pProblem = dlg.findChild<QLabel*>("nameProblem");
+    TypeText(pName, QString::fromUtf8("\u0141azienka"));
+
+    EXPECT_EQ(pName->text(), QString::fromUtf8("\u0141azienka"));
+    EXPECT_FALSE(dlg.findChild<QPushButton*>("ok")->isEnabled());
+    EXPECT_TRUE(pProblem->isVisible());
+    EXPECT_TRUE(
+        pProblem->text().startsWith(QString::fromUtf8("\u201c\u0141\u201d cannot be stored")))
+        << pProblem->text().toStdString();
+    QTest::keyClick(pName, Qt::Key_Return);
+    EXPECT_TRUE(dlg.isVisible());
+
+    QTest::keyClick(pName, Qt::Key_Home);
+    QTest::keyClick(pName, Qt::Key_Delete);
+    TypeText(pName, "L");
+    EXPECT_FALSE(pProblem->isVisible());
+    QTest::keyClick(pName, Qt::Key_Return);
+    EXPECT_EQ(dlg.GetName(), "Lazienka");
 }
 
 TEST(DeleteRemoteDlgTest, ListsSortedNamesWithTheFirstChosen)
