@@ -70,16 +70,20 @@ std::vector<std::pair<QString, bool>> GetRecentEntries(const CMainFrame& frame)
     return entries;
 }
 
-void DropFile(CMainFrame& frame, const QString& strPath)
+// Drops the file from a source that offers these actions and, with Shift held as file managers
+// read it, proposes a move where it may. The action the window answered, IgnoreAction if none.
+Qt::DropAction DropFile(CMainFrame& frame, const QString& strPath,
+                        Qt::DropActions offered = Qt::CopyAction)
 {
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(strPath)});
     // A drop reaches only the widget that accepted the drag's entry.
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(10, 10), offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
     QCoreApplication::sendEvent(&frame, &enter);
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(QPointF(10, 10), offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
     QCoreApplication::sendEvent(&frame, &drop);
     QCoreApplication::processEvents();
+    return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
 }
 
 TEST_F(MainFrameTest, FirstStartShowsAnEmptyUntitledDocumentAtTheDefaults)
@@ -551,55 +555,18 @@ TEST_F(MainFrameTest, SavingChangesFirstStillOpensTheChosenRecentFile)
               (QStringList{kLivingRoom, GetTempPath("amp.qb"), strDen}));
 }
 
-struct SDropCase
+// A source told "moved" may delete the person's file.
+TEST_F(MainFrameTest, ADroppedFileOpensAsACopyNeverAsAMove)
 {
-    const char* pszName;
-    Qt::DropActions offered;
-    Qt::DropAction nExpected; // IgnoreAction: the drop is refused
-};
-
-void PrintTo(const SDropCase& test, std::ostream* pStream)
-{
-    *pStream << test.pszName;
-}
-
-class DropTest : public CAppFixture, public ::testing::WithParamInterface<SDropCase>
-{
-};
-
-// The source proposes a move (Shift held, as file managers do): a drop answered with Move
-// would have it delete the person's file.
-TEST_P(DropTest, ADroppedFileOpensAsTheDocumentAndIsNeverTakenAsAMove)
-{
-    const SDropCase& test = GetParam();
     ASSERT_TRUE(Start());
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(kLivingRoom)});
-    QDragEnterEvent enter(QPoint(10, 10), test.offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
-    ASSERT_EQ(enter.proposedAction(), Qt::MoveAction);
-    QCoreApplication::sendEvent(&Frame(), &enter);
-    QDropEvent drop(QPointF(10, 10), test.offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
-    QCoreApplication::sendEvent(&Frame(), &drop);
-    QCoreApplication::processEvents();
-
-    const bool bAccepted = test.nExpected != Qt::IgnoreAction;
-    EXPECT_EQ(enter.isAccepted(), bAccepted);
-    EXPECT_EQ(drop.isAccepted(), bAccepted);
-    if (bAccepted)
-    {
-        EXPECT_EQ(drop.dropAction(), test.nExpected);
-    }
-    EXPECT_EQ(App().GetTitle(), bAccepted ? "living-room.qb" : "Untitled");
-    EXPECT_EQ(GetRemoteEntries(Frame()).empty(), !bAccepted);
+    EXPECT_EQ(DropFile(Frame(), kLivingRoom, Qt::MoveAction), Qt::IgnoreAction);
+    EXPECT_EQ(App().GetTitle(), "Untitled");
+    EXPECT_EQ(DropFile(Frame(), kLivingRoom, Qt::MoveAction | Qt::LinkAction), Qt::LinkAction);
+    EXPECT_EQ(DropFile(Frame(), kLivingRoom, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction),
+              Qt::CopyAction);
+    EXPECT_EQ(App().GetTitle(), "living-room.qb");
+    EXPECT_FALSE(GetRemoteEntries(Frame()).empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    MainFrame, DropTest,
-    ::testing::Values(
-        SDropCase{"AsACopy", Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction},
-        SDropCase{"AsALinkWithoutACopy", Qt::MoveAction | Qt::LinkAction, Qt::LinkAction},
-        SDropCase{"RefusedWhenOnlyMoveIsOffered", Qt::MoveAction, Qt::IgnoreAction}),
-    [](const ::testing::TestParamInfo<SDropCase>& info) { return info.param.pszName; });
 
 // Ctrl+S, Ctrl+O and Ctrl+N typed into a pad act as in the main window.
 TEST_F(MainFrameTest, FileKeysWorkWhileAPadHasTheFocus)

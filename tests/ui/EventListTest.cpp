@@ -277,50 +277,33 @@ std::string GetCutTexts(const CQuorbexView& view)
     return cut.join('\n').toStdString();
 }
 
-TEST_F(EventListTest, ColumnsWithoutAStoredWidthFitTheirHeadingsAndTexts)
-{
-    CTimedEvent& wake = Add({"Wake up the whole household", kFrequencyOnce,
-                             CTime(1998, 6, 2, 7, 5, 0), "Living room TV", "PWR", "Power on"});
-    Add({"News", kFrequencyWeekdays, CTime(1997, 1, 1, 18, 30, 0), "TV", "CH1"});
-    QCoreApplication::processEvents();
-    EXPECT_EQ(GetCutTexts(*m_pView), "");
-    // A status that comes later is not cut either.
-    wake.m_nFiring = 1;
-    EXPECT_EQ(GetCutTexts(*m_pView), "");
-    wake.m_nFiring = 0;
-
-    // A width the person set stays when the rows change.
-    m_pView->GetList().setColumnWidth(0, 30);
-    Add({"Lights out at midnight", kFrequencyDaily, CTime(1997, 1, 1, 23, 59, 0)});
-    QCoreApplication::processEvents();
-    EXPECT_EQ(m_pView->GetColumnWidth(0), 30);
-
-    // So does a stored one.
-    m_settings.m_widths[3] = 140;
-    const CQuorbexView view(m_doc, m_settings);
-    EXPECT_EQ(view.GetColumnWidth(3), 140);
-    EXPECT_GE(view.GetColumnWidth(0), view.GetList().header()->sectionSizeHint(0));
-}
-
-TEST_F(EventListTest, DoubleClickOnAHeadingsRightEdgeFitsTheColumn)
+TEST_F(EventListTest, ColumnsFitTheirHeadingsAndTextsUntilThePersonSetsAWidth)
 {
     Add({"Wake up the whole household", kFrequencyOnce, CTime(1998, 6, 2, 7, 5, 0),
          "Living room TV", "PWR", "Power on"});
     Add({"News", kFrequencyWeekdays, CTime(1997, 1, 1, 18, 30, 0), "TV", "CH1"});
-    CListCtrlEx& list = m_pView->GetList();
     m_pView->resize(1200, 200);
     m_pView->show();
-    for (int nColumn = 0; nColumn < CEventListModel::kColumnCount; ++nColumn)
-        list.setColumnWidth(nColumn, 24);
     QCoreApplication::processEvents();
-    QHeaderView& header = *list.header();
+    EXPECT_EQ(GetCutTexts(*m_pView), "");
+
+    // A double-click on a heading's right edge fits a column the person had narrowed.
+    QHeaderView& header = *m_pView->GetList().header();
     for (int nColumn = CEventListModel::kColumnCount - 1; nColumn >= 0; --nColumn)
     {
-        const int nEdge = header.sectionViewportPosition(nColumn) + header.sectionSize(nColumn);
+        header.resizeSection(nColumn, 24);
         QTest::mouseDClick(header.viewport(), Qt::LeftButton, Qt::NoModifier,
-                           QPoint(nEdge - 1, header.height() / 2));
+                           QPoint(header.sectionViewportPosition(nColumn) + 23, 5));
     }
     EXPECT_EQ(GetCutTexts(*m_pView), "");
+
+    // A width the person set stays when the rows change, and so does a stored one.
+    header.resizeSection(0, 30);
+    Add({"Lights out at midnight", kFrequencyDaily, CTime(1997, 1, 1, 23, 59, 0)});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_pView->GetColumnWidth(0), 30);
+    m_settings.m_widths[3] = 140;
+    EXPECT_EQ(CQuorbexView(m_doc, m_settings).GetColumnWidth(3), 140);
 }
 
 TEST_F(EventListTest, SelectionFollowsItsEventThroughSortingAndRemoval)
