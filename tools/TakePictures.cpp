@@ -88,21 +88,15 @@ private:
 using ArrangeWindows = std::vector<QWidget*> (*)(CPictureRun& run);
 
 // The sample document on the Monday morning after the final: its one-time recording is past,
-// the morning news is next and the Sunday film is switched off.
+// the morning news is next and the Sunday film is switched off. The window is as it opens on
+// a first start, with nothing in the settings.
 std::vector<QWidget*> ArrangeMainWindow(CPictureRun& run)
 {
     CQuorbexApp* pApp = run.Start(
-        CTime(1998, 7, 13, 6, 0, 0),
-        [](CSettings& settings)
-        {
-            settings.m_eventList.m_widths = {130, 90, 130, 170, 70, 160, 80};
-            settings.m_eventList.m_nSortColumn = CEventListModel::kColumnTime;
-        },
-        kSample);
+        CTime(1998, 7, 13, 6, 0, 0), [](CSettings&) {}, kSample);
     if (!pApp)
         return {};
     CMainFrame& frame = pApp->GetMainFrame();
-    frame.resize(900, 320);
     pApp->GetScheduler().SchedulerTick();
     CListCtrlEx& list = frame.GetView().GetList();
     frame.activateWindow();
@@ -116,10 +110,7 @@ std::vector<QWidget*> ArrangeMainWindow(CPictureRun& run)
 std::vector<QWidget*> ArrangePads(CPictureRun& run)
 {
     CQuorbexApp* pApp = run.Start(
-        CTime(1998, 7, 12, 18, 0, 0),
-        [](CSettings& settings)
-        { settings.m_eventList.m_widths = {125, 100, 125, 165, 60, 120, 70}; },
-        kSample);
+        CTime(1998, 7, 12, 18, 0, 0), [](CSettings&) {}, kSample);
     if (!pApp)
         return {};
     pApp->GetScheduler().SchedulerTick();
