@@ -1,9 +1,27 @@
 #include "base/CTime.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
-CTime::CTime(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond)
+namespace
+{
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+// Seconds by which local time is ahead of UTC at nTime. localtime_r keeps no state between
+// calls that could change its answer, unlike mktime, whose guess for an ambiguous time follows
+// the call before it.
+long GetUtcOffset(std::int64_t nTime)
+{
+    const std::time_t nAt = static_cast<std::time_t>(nTime);
+    std::tm fields{};
+    localtime_r(&nAt, &fields);
+    return fields.tm_gmtoff;
+}
+
+// Calendar fields counted as if they were UTC: what a local clock shows, in seconds, before
+// any offset is taken off. Out-of-range fields carry over.
+std::int64_t GetClockSeconds(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond)
 {
     std::tm fields{};
     fields.tm_year = nYear - 1900;
@@ -12,8 +30,42 @@ CTime::CTime(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecon
     fields.tm_hour = nHour;
     fields.tm_min = nMinute;
     fields.tm_sec = nSecond;
-    fields.tm_isdst = -1;
-    m_nSeconds = static_cast<std::int64_t>(std::mktime(&fields));
+    return static_cast<std::int64_t>(timegm(&fields));
+}
+
+// The instants a local clock reading names, given the zone's offsets a day before it and a day
+// after it (no zone changes its offset twice within two days).
+CTime::SLocalInstants FindInstants(std::int64_t nClock, long nOffsetBefore, long nOffsetAfter)
+{
+    const CTime asBefore(nClock - nOffsetBefore);
+    if (nOffsetBefore == nOffsetAfter)
+        return {asBefore, asBefore, false};
+    const CTime asAfter(nClock - nOffsetAfter);
+    const bool bBeforeHolds = GetUtcOffset(asBefore.GetTime()) == nOffsetBefore;
+    const bool bAfterHolds = GetUtcOffset(asAfter.GetTime()) == nOffsetAfter;
+    if (bBeforeHolds && bAfterHolds)
+        return {std::min(asBefore, asAfter), std::max(asBefore, asAfter), false};
+    if (bBeforeHolds)
+        return {asBefore, asBefore, false};
+    if (bAfterHolds)
+        return {asAfter, asAfter, false};
+    // The clock skipped this reading. Read with the offset from before the change, it lands as
+    // far past the change as it lay past the moment the clock jumped.
+    return {asBefore, asBefore, true};
+}
+} // namespace
+
+CTime::CTime(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond)
+    : CTime(FindLocal(nYear, nMonth, nDay, nHour, nMinute, nSecond).first)
+{
+}
+
+CTime::SLocalInstants CTime::FindLocal(int nYear, int nMonth, int nDay, int nHour, int nMinute,
+                                       int nSecond)
+{
+    const std::int64_t nClock = GetClockSeconds(nYear, nMonth, nDay, nHour, nMinute, nSecond);
+    return FindInstants(nClock, GetUtcOffset(nClock - kSecondsPerDay),
+                        GetUtcOffset(nClock + kSecondsPerDay));
 }
 
 CTime CTime::NeverFired()

@@ -5,16 +5,26 @@
 #include <string>
 
 // A point in time to the second: seconds since 1970-01-01 00:00:00 UTC in 64 bits, built from
-// and broken into local calendar fields. Daylight saving is decided by the C library's rules
-// for the local time zone.
+// and broken into local calendar fields by the C library's rules for the local time zone.
+//
+// Local fields do not always name one instant. In the hour repeated when the clocks go back
+// they name two; built from fields, a time is the first of them. In the hour
+// skipped when the clocks go forward they name none; a time is then read with the offset from
+// before the change, which moves it on by the length of the gap (01:30 becomes 02:30). The
+// result depends only on the fields and the zone, never on earlier calls of the C library.
 class CTime
 {
 public:
+    struct SLocalInstants;
+
     CTime() = default;
     explicit CTime(std::int64_t nSeconds) : m_nSeconds(nSeconds) {}
-    // Local calendar fields: month 1-12, day 1-31. Out-of-range fields are normalised the way
-    // mktime does (day 32 of January is 1 February).
+    // Local calendar fields: month 1-12, day 1-31. Out-of-range fields carry over (day 32 of
+    // January is 1 February).
     CTime(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond);
+    // Every instant the same fields name.
+    static SLocalInstants FindLocal(int nYear, int nMonth, int nDay, int nHour, int nMinute,
+                                    int nSecond);
 
     // The time a new event carries as "never fired": 1997-01-01 00:00:00 local.
     static CTime NeverFired();
@@ -49,4 +59,12 @@ private:
     SFields GetFields() const;
 
     std::int64_t m_nSeconds = 0;
+};
+
+// What local calendar fields name.
+struct CTime::SLocalInstants
+{
+    CTime first;
+    CTime last;    // later than first by the change in the repeated hour, else first itself
+    bool bSkipped; // the fields fall in the skipped hour; first is moved on by the gap
 };

@@ -27,7 +27,7 @@ public:
         reading = MakeBcdReading(m_now);
         return true;
     }
-    bool SetSystemClock(int, int, int, int, int, int, std::string&) override { return true; }
+    bool SetSystemClock(const CTime&, std::string&) override { return true; }
     const char* GetName() const override { return "fixed"; }
 
     CTime m_now;

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <optional>
 
 namespace
@@ -12,6 +14,9 @@ namespace
 constexpr int kInvalidReadingRetries = 3;
 // The wait for a new clock second gives up after this long and uses the last reading.
 constexpr auto kNewSecondBound = std::chrono::milliseconds(1100);
+// A reading this close to the system clock is taken to be the system clock's own time. Less
+// than half of any zone's change, so that only one reading of a repeated hour can be that close.
+constexpr std::int64_t kSystemClockAgreement = 10 * 60;
 
 struct SClockFields
 {
@@ -40,8 +45,9 @@ bool IsValidReading(const SBcdReading& reading)
            IsBcdIn(reading.nSecond, 0, 59);
 }
 
-// The clock's BCD bytes printed as hexadecimal read back as decimal digits.
-SClockFields ConvertReading(const SBcdReading& reading)
+// The clock's BCD bytes printed as hexadecimal read back as decimal digits, and the instants
+// those local fields name.
+CTime::SLocalInstants ConvertReading(const SBcdReading& reading)
 {
     char szText[32];
     std::snprintf(szText, sizeof szText, "%02x%02x %02x %02x %02x:%02x:%02x", reading.nCentury,
@@ -50,7 +56,14 @@ SClockFields ConvertReading(const SBcdReading& reading)
     SClockFields fields;
     std::sscanf(szText, "%04u %02u %02u %02u:%02u:%02u", &fields.nYear, &fields.nMonth,
                 &fields.nDay, &fields.nHour, &fields.nMinute, &fields.nSecond);
-    return fields;
+    return CTime::FindLocal(static_cast<int>(fields.nYear), static_cast<int>(fields.nMonth),
+                            static_cast<int>(fields.nDay), static_cast<int>(fields.nHour),
+                            static_cast<int>(fields.nMinute), static_cast<int>(fields.nSecond));
+}
+
+std::int64_t GetDistance(const CTime& left, const CTime& right)
+{
+    return std::abs(left.GetTime() - right.GetTime());
 }
 
 // A valid reading of the clock, or nothing after a few garbled or failed ones.
@@ -98,14 +111,6 @@ SBcdReading MakeBcdReading(const CTime& time)
                           time.GetMinute(), time.GetSecond());
 }
 
-std::string FormatClockRequest(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond)
-{
-    char szText[32];
-    std::snprintf(szText, sizeof szText, "%04d-%02d-%02d %02d:%02d:%02d", nYear, nMonth, nDay,
-                  nHour, nMinute, nSecond);
-    return szText;
-}
-
 void CBiosClock::ReadBiosClock(std::uint8_t* pCentury, std::uint8_t* pYear, std::uint8_t* pMonth,
                                std::uint8_t* pDay, std::uint8_t* pHour, std::uint8_t* pMinute,
                                std::uint8_t* pSecond)
@@ -120,14 +125,34 @@ void CBiosClock::ReadBiosClock(std::uint8_t* pCentury, std::uint8_t* pYear, std:
     *pSecond = reading.nSecond;
 }
 
+// In the hour repeated when the clocks go back a reading names two instants. The system clock
+// knows its own offset, so when it agrees with one of them that one is taken. Otherwise the
+// one nearer the previous reading, the later on a tie: read once a second, the clock then
+// runs on from 01:59:59 summer time to 01:00:00 winter time instead of back by an hour. With
+// neither to go by, the first.
+CTime CBiosClock::ToTime(const CTime::SLocalInstants& instants)
+{
+    if (instants.first == instants.last)
+        return instants.first;
+    const CTime system(static_cast<std::int64_t>(std::time(nullptr)));
+    for (const CTime& instant : {instants.first, instants.last})
+    {
+        if (GetDistance(instant, system) <= kSystemClockAgreement)
+            return instant;
+    }
+    if (!m_lastReading)
+        return instants.first;
+    const bool bFirstNearer =
+        GetDistance(instants.first, *m_lastReading) < GetDistance(instants.last, *m_lastReading);
+    return bFirstNearer ? instants.first : instants.last;
+}
+
 CTime CBiosClock::GetBiosTime()
 {
     const SBcdReading first = TakeReading(m_backend);
     const SBcdReading second = TakeReading(m_backend);
-    const SClockFields fields = ConvertReading(PickReading(first, second));
-    return CTime(static_cast<int>(fields.nYear), static_cast<int>(fields.nMonth),
-                 static_cast<int>(fields.nDay), static_cast<int>(fields.nHour),
-                 static_cast<int>(fields.nMinute), static_cast<int>(fields.nSecond));
+    m_lastReading = ToTime(ConvertReading(PickReading(first, second)));
+    return *m_lastReading;
 }
 
 bool CBiosClock::SetClockFromBios(std::string& strError)
@@ -148,9 +173,6 @@ bool CBiosClock::SetClockFromBios(std::string& strError)
     while (atNewSecond.nSecond == start->nSecond && std::chrono::steady_clock::now() < giveUp)
         atNewSecond = TakeReading(m_backend);
     const SBcdReading after = TakeReading(m_backend);
-    const SClockFields fields = ConvertReading(PickReading(atNewSecond, after));
-    return m_backend.SetSystemClock(static_cast<int>(fields.nYear), static_cast<int>(fields.nMonth),
-                                    static_cast<int>(fields.nDay), static_cast<int>(fields.nHour),
-                                    static_cast<int>(fields.nMinute),
-                                    static_cast<int>(fields.nSecond), strError);
+    m_lastReading = ToTime(ConvertReading(PickReading(atNewSecond, after)));
+    return m_backend.SetSystemClock(*m_lastReading, strError);
 }

@@ -4,6 +4,7 @@
 #include "base/CTimeSource.h"
 #include "device/CClockBackend.h"
 
+#include <optional>
 #include <string>
 
 // The battery-backed clock as the program's only notion of the current time.
@@ -25,5 +26,10 @@ public:
     CClockBackend& GetBackend() { return m_backend; }
 
 private:
+    // The instant a reading's local fields name, chosen in the repeated hour so that readings
+    // run forward through the change.
+    CTime ToTime(const CTime::SLocalInstants& instants);
+
     CClockBackend& m_backend;
+    std::optional<CTime> m_lastReading;
 };

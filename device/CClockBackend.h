@@ -26,11 +26,6 @@ SBcdReading MakeBcdReading(int nYear, int nMonth, int nDay, int nHour, int nMinu
 SBcdReading MakeBcdReading(const std::tm& fields);
 SBcdReading MakeBcdReading(const CTime& time);
 
-// A request to set the machine's clock as "YYYY-MM-DD HH:MM:SS", for the backends that only
-// record such requests.
-std::string FormatClockRequest(int nYear, int nMonth, int nDay, int nHour, int nMinute,
-                               int nSecond);
-
 // Where clock readings come from, and the one place that may set the machine's clock.
 class CClockBackend
 {
@@ -39,11 +34,10 @@ public:
 
     // One reading, local time, BCD. False when the clock could not be read at all.
     virtual bool ReadClock(SBcdReading& reading) = 0;
-    // Set the operating system's clock to this local time (milliseconds 0). False with a
-    // reason in strError when it was not set; backends that must never touch the machine's
-    // clock record the request instead.
-    virtual bool SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute,
-                                int nSecond, std::string& strError) = 0;
+    // Set the operating system's clock to this time (milliseconds 0). False with a reason in
+    // strError when it was not set; backends that must never touch the machine's clock record
+    // the request instead.
+    virtual bool SetSystemClock(const CTime& time, std::string& strError) = 0;
     // A short name for the person: "rtc", "os", "simulated", ...
     virtual const char* GetName() const = 0;
     // True when the readings are the operating system's own clock, so that setting that clock

@@ -14,7 +14,7 @@ bool COsClock::ReadClock(SBcdReading& reading)
     return true;
 }
 
-bool COsClock::SetSystemClock(int, int, int, int, int, int, std::string&)
+bool COsClock::SetSystemClock(const CTime&, std::string&)
 {
     return true;
 }

@@ -11,8 +11,7 @@ public:
 
     bool ReadClock(SBcdReading& reading) override;
     // Setting the clock from itself changes nothing, so nothing is done.
-    bool SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond,
-                        std::string& strError) override;
+    bool SetSystemClock(const CTime& time, std::string& strError) override;
     const char* GetName() const override { return "os"; }
     bool IsSystemClock() const override { return true; }
 };

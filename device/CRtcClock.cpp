@@ -86,12 +86,10 @@ bool CRtcClock::ReadClock(SBcdReading& reading)
     return true;
 }
 
-bool CRtcClock::SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond,
-                               std::string& strError)
+bool CRtcClock::SetSystemClock(const CTime& time, std::string& strError)
 {
-    const timespec time{
-        static_cast<std::time_t>(CTime(nYear, nMonth, nDay, nHour, nMinute, nSecond).GetTime()), 0};
-    if (clock_settime(CLOCK_REALTIME, &time) == 0)
+    const timespec at{static_cast<std::time_t>(time.GetTime()), 0};
+    if (clock_settime(CLOCK_REALTIME, &at) == 0)
         return true;
     const bool bDenied = errno == EPERM;
     strError = "cannot set the system clock: " + ErrnoText() +

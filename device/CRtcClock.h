@@ -22,8 +22,7 @@ public:
     static SBcdReading ToLocalReading(const std::tm& chipFields, bool bChipKeepsLocalTime);
 
     bool ReadClock(SBcdReading& reading) override;
-    bool SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond,
-                        std::string& strError) override;
+    bool SetSystemClock(const CTime& time, std::string& strError) override;
     const char* GetName() const override { return "rtc"; }
     bool IsHardwareClock() const override { return true; }
 

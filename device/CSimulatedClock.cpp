@@ -54,9 +54,8 @@ bool CSimulatedClock::ReadClock(SBcdReading& reading)
     return true;
 }
 
-bool CSimulatedClock::SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute,
-                                     int nSecond, std::string&)
+bool CSimulatedClock::SetSystemClock(const CTime& time, std::string&)
 {
-    m_setRequests.push_back(FormatClockRequest(nYear, nMonth, nDay, nHour, nMinute, nSecond));
+    m_setRequests.push_back(time.Format(' ', true));
     return true;
 }

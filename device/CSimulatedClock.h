@@ -21,8 +21,7 @@ public:
     static std::optional<CTime> ParseStart(const std::string& strText);
 
     bool ReadClock(SBcdReading& reading) override;
-    bool SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond,
-                        std::string& strError) override;
+    bool SetSystemClock(const CTime& time, std::string& strError) override;
     const char* GetName() const override { return "simulated"; }
 
     // Every request to set the machine's clock, as "YYYY-MM-DD HH:MM:SS".

@@ -1,11 +1,15 @@
 #include "device/CBiosClock.h"
+#include "device/COsClock.h"
 
 #include "support/CScriptedClock.h"
 #include "support/TimeZone.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <ctime>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -108,7 +112,7 @@ TEST_F(CBiosClockTest, ReportsWhyTheSystemClockWasNotSet)
     class CRefusingClock : public CScriptedClock
     {
     public:
-        bool SetSystemClock(int, int, int, int, int, int, std::string& strError) override
+        bool SetSystemClock(const CTime&, std::string& strError) override
         {
             strError = "not permitted";
             return false;
@@ -151,4 +155,75 @@ TEST(CBiosClockRefreshTest, AClockThatCannotBeReadSetsNothing)
     EXPECT_FALSE(clock.SetClockFromBios(strError));
     EXPECT_EQ(strError, "the scripted clock cannot be read");
     EXPECT_TRUE(backend.m_setRequests.empty());
+}
+
+namespace
+{
+// Records the instants the system clock is set to.
+class CSettingClock : public CScriptedClock
+{
+public:
+    using CScriptedClock::CScriptedClock;
+
+    bool SetSystemClock(const CTime& time, std::string&) override
+    {
+        m_setTimes.push_back(time);
+        return true;
+    }
+
+    std::vector<CTime> m_setTimes;
+};
+} // namespace
+
+// Read once a second through the hour the clocks go back, the clock runs on from 01:59:59
+// summer time to 01:00:00 winter time, and a refresh in that hour sets the instant it read.
+TEST(CBiosClockChangeTest, ReadingsRunForwardThroughTheRepeatedHour)
+{
+    const std::pair<const char*, std::int64_t> changes[] = {
+        {"Europe/London", UtcSeconds(2024, 10, 27, 1, 0)},
+        {"America/New_York", UtcSeconds(2024, 11, 3, 6, 0)},
+    };
+    for (const auto& [pszZone, nChange] : changes)
+    {
+        SCOPED_TRACE(pszZone);
+        const CScopedTimeZone zone(pszZone);
+        CSettingClock backend(CTime(nChange - 3600 - 60));
+        CBiosClock clock(backend);
+        for (std::int64_t nTime = nChange - 3600 - 60; nTime <= nChange + 3600 + 60; ++nTime)
+        {
+            backend.m_now = CTime(nTime);
+            ASSERT_EQ(clock.GetBiosTime(), backend.m_now) << backend.m_now.Format(' ', true);
+            if (nTime != nChange + 1800)
+                continue;
+            // A refresh half an hour into the second pass of the repeated hour.
+            const CTime next = backend.m_now.AddSeconds(1);
+            for (const CTime& reading : {backend.m_now, next, next})
+                backend.QueueReading(MakeBcdReading(reading));
+            std::string strError;
+            ASSERT_TRUE(clock.SetClockFromBios(strError));
+            EXPECT_EQ(backend.m_setTimes, std::vector<CTime>{next});
+        }
+    }
+}
+
+// Read from the system clock in the second pass of a repeated hour, as on starting up then,
+// the reading is the system clock's own instant, not the one an hour before.
+TEST(CBiosClockChangeTest, TakesTheSystemClocksInstantInTheRepeatedHour)
+{
+    const std::time_t nNow = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&nNow, &utc);
+    // A zone an hour ahead in summer time, which ended half an hour ago. The end is given as
+    // summer time on today's date (hours past 24 run into tomorrow); summer time began half a
+    // year before.
+    const int nEnd = utc.tm_hour * 3600 + utc.tm_min * 60 + utc.tm_sec - 1800 + 3600;
+    char szZone[64];
+    std::snprintf(szZone, sizeof szZone, "XST0XDT-1,%d/0,%d/%d:%02d:%02d",
+                  (utc.tm_yday + 180) % 365, utc.tm_yday, nEnd / 3600, nEnd / 60 % 60, nEnd % 60);
+    const CScopedTimeZone zone(szZone);
+    ASSERT_EQ(CTime(nNow - 3600).Format(), CTime(nNow).Format()) << szZone;
+
+    COsClock backend;
+    CBiosClock clock(backend);
+    EXPECT_NEAR(static_cast<double>(clock.GetBiosTime().GetTime()), static_cast<double>(nNow), 2);
 }

@@ -145,6 +145,78 @@ TEST_F(CSchedulerTest, DailyEventArmedTheDayBeforeSummerTimeFiresAtSevenOnTheDay
     EXPECT_EQ(wake.m_lastFired.GetHour(), 7);
 }
 
+// A daily event at nHour:nMinute on a day the clocks change in 2024, run tick by tick from
+// nStart for nSeconds: the one instant it fires at (0: none) and the occurrence armed
+// afterwards, all in seconds since the epoch.
+struct SClockChangeCase
+{
+    const char* pszName;
+    const char* pszZone;
+    int nHour, nMinute;
+    std::int64_t nStart;
+    int nSeconds;
+    std::int64_t nFired, nNext;
+};
+
+const SClockChangeCase kClockChangeCases[] = {
+    // Back from 02:00 summer time (01:00 UTC) to 01:00 on 27 October: 01:30 happens twice.
+    {"LondonBackFromBefore", "Europe/London", 1, 30, UtcSeconds(2024, 10, 26, 23, 58), 7620,
+     UtcSeconds(2024, 10, 27, 0, 30), UtcSeconds(2024, 10, 28, 1, 30)},
+    {"LondonBackFromInside", "Europe/London", 1, 30, UtcSeconds(2024, 10, 27, 0, 20), 7200,
+     UtcSeconds(2024, 10, 27, 0, 30), UtcSeconds(2024, 10, 28, 1, 30)},
+    // Started after the first 01:30: that occurrence is gone, the second is no new one.
+    {"LondonBackMissed", "Europe/London", 1, 30, UtcSeconds(2024, 10, 27, 0, 45), 4800, 0,
+     UtcSeconds(2024, 10, 28, 1, 30)},
+    // Forward from 01:00 to 02:00 summer time on 31 March: 01:30 moves to 02:30 that day.
+    {"LondonForward", "Europe/London", 1, 30, UtcSeconds(2024, 3, 31, 0, 58), 4020,
+     UtcSeconds(2024, 3, 31, 1, 30), UtcSeconds(2024, 4, 1, 0, 30)},
+    // Back from 02:00 summer time (06:00 UTC) to 01:00 on 3 November.
+    {"NewYorkBackFromBefore", "America/New_York", 1, 30, UtcSeconds(2024, 11, 3, 4, 58), 7620,
+     UtcSeconds(2024, 11, 3, 5, 30), UtcSeconds(2024, 11, 4, 6, 30)},
+    // Forward from 02:00 to 03:00 summer time on 10 March: 02:30 moves to 03:30 that day.
+    {"NewYorkForward", "America/New_York", 2, 30, UtcSeconds(2024, 3, 10, 6, 58), 4020,
+     UtcSeconds(2024, 3, 10, 7, 30), UtcSeconds(2024, 3, 11, 6, 30)},
+};
+
+// The same cases after mktime was last asked about no month, winter and summer.
+class CClockChangeTest : public CSchedulerTest,
+                         public testing::WithParamInterface<std::tuple<SClockChangeCase, int>>
+{
+protected:
+    CClockChangeTest()
+    {
+        m_scheduler.SetFireObserver([this](const CTimedEvent&)
+                                    { m_firedAt.push_back(m_clockBackend.m_now.GetTime()); });
+    }
+
+    std::vector<std::int64_t> m_firedAt;
+};
+
+TEST_P(CClockChangeTest, DailyEventFiresOnceAtTheFirstInstantOfItsTime)
+{
+    const auto& [change, nAskedMonth] = GetParam();
+    const CScopedTimeZone zone(change.pszZone);
+    AskMktimeAbout(nAskedMonth);
+    SetClock(CTime(change.nStart));
+    MakeEvent("Night", CTime(2024, 1, 15, change.nHour, change.nMinute, 0), kFrequencyDaily,
+              m_power);
+    m_scheduler.SchedulerTick();
+    RunSeconds(change.nSeconds);
+    const std::vector<std::int64_t> expected =
+        change.nFired == 0 ? std::vector<std::int64_t>{} : std::vector{change.nFired};
+    EXPECT_EQ(m_firedAt, expected);
+    EXPECT_EQ(m_doc.m_armed.m_time.GetTime(), change.nNext);
+}
+
+INSTANTIATE_TEST_SUITE_P(DaysOfChange, CClockChangeTest,
+                         testing::Combine(testing::ValuesIn(kClockChangeCases),
+                                          testing::Values(0, 1, 7)),
+                         [](const testing::TestParamInfo<CClockChangeTest::ParamType>& info)
+                         {
+                             return std::string(std::get<0>(info.param).pszName) + "AfterMonth" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+
 TEST_F(CSchedulerTest, UnlearnedEventButtonCountsAsFired)
 {
     SetClock(Today(6, 59, 59));

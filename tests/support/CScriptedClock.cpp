@@ -13,9 +13,8 @@ bool CScriptedClock::ReadClock(SBcdReading& reading)
     return true;
 }
 
-bool CScriptedClock::SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute,
-                                    int nSecond, std::string&)
+bool CScriptedClock::SetSystemClock(const CTime& time, std::string&)
 {
-    m_setRequests.push_back(FormatClockRequest(nYear, nMonth, nDay, nHour, nMinute, nSecond));
+    m_setRequests.push_back(time.Format(' ', true));
     return true;
 }

@@ -15,8 +15,7 @@ public:
     explicit CScriptedClock(const CTime& now = CTime(1998, 3, 2, 6, 59, 0)) : m_now(now) {}
 
     bool ReadClock(SBcdReading& reading) override;
-    bool SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond,
-                        std::string& strError) override;
+    bool SetSystemClock(const CTime& time, std::string& strError) override;
     const char* GetName() const override { return "scripted"; }
 
     void QueueReading(const SBcdReading& reading) { m_readings.push_back(reading); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -31,3 +32,34 @@ public:
 private:
     std::optional<std::string> m_strOld;
 };
+
+// Seconds since the epoch of a UTC date and time, worked out without the local zone, to state
+// the instants local times are expected to name.
+inline std::int64_t UtcSeconds(int nYear, int nMonth, int nDay, int nHour, int nMinute,
+                               int nSecond = 0)
+{
+    std::tm fields{};
+    fields.tm_year = nYear - 1900;
+    fields.tm_mon = nMonth - 1;
+    fields.tm_mday = nDay;
+    fields.tm_hour = nHour;
+    fields.tm_min = nMinute;
+    fields.tm_sec = nSecond;
+    return timegm(&fields);
+}
+
+// Calls mktime on noon of the first of nMonth 2024 (no call for 0). The C library's guess for
+// the next ambiguous local time follows the offset it found there, so code that still asked
+// mktime would answer differently after a summer and after a winter month.
+inline void AskMktimeAbout(int nMonth)
+{
+    if (nMonth == 0)
+        return;
+    std::tm fields{};
+    fields.tm_year = 2024 - 1900;
+    fields.tm_mon = nMonth - 1;
+    fields.tm_mday = 1;
+    fields.tm_hour = 12;
+    fields.tm_isdst = -1;
+    std::mktime(&fields);
+}

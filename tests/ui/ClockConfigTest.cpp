@@ -110,12 +110,10 @@ public:
     {
         return m_test.bReadable && CTickingClock::ReadClock(reading);
     }
-    bool SetSystemClock(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond,
-                        std::string& strError) override
+    bool SetSystemClock(const CTime& time, std::string& strError) override
     {
         strError = m_test.pszSetError;
-        return strError.empty() && CTickingClock::SetSystemClock(nYear, nMonth, nDay, nHour,
-                                                                 nMinute, nSecond, strError);
+        return strError.empty() && CTickingClock::SetSystemClock(time, strError);
     }
     bool IsHardwareClock() const override { return m_test.bHardware; }
     bool IsSystemClock() const override { return m_test.bSystem; }
