@@ -55,6 +55,19 @@ CTime::SLocalInstants FindInstants(std::int64_t nClock, long nOffsetBefore, long
 }
 } // namespace
 
+CTime::CLocalDay::CLocalDay(int nYear, int nMonth, int nDay)
+    : m_nMidnight(GetClockSeconds(nYear, nMonth, nDay, 0, 0, 0)),
+      m_nOffsetBefore(GetUtcOffset(m_nMidnight - kSecondsPerDay)),
+      m_nOffsetAfter(GetUtcOffset(m_nMidnight + 2 * kSecondsPerDay))
+{
+}
+
+CTime CTime::CLocalDay::At(int nHour, int nMinute, int nSecond) const
+{
+    const std::int64_t nClock = m_nMidnight + nHour * 3600 + nMinute * 60 + nSecond;
+    return FindInstants(nClock, m_nOffsetBefore, m_nOffsetAfter).first;
+}
+
 CTime::CTime(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond)
     : CTime(FindLocal(nYear, nMonth, nDay, nHour, nMinute, nSecond).first)
 {
@@ -109,6 +122,12 @@ int CTime::GetSecond() const
 int CTime::GetDayOfWeek() const
 {
     return GetFields().nDayOfWeek;
+}
+
+int CTime::GetMinuteOfDay() const
+{
+    const SFields fields = GetFields();
+    return fields.nHour * 60 + fields.nMinute;
 }
 
 CTime CTime::AddDays(int nDays) const

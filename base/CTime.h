@@ -17,6 +17,20 @@ class CTime
 public:
     struct SLocalInstants;
 
+    // One local date whose offsets from UTC are looked up once, so that many times of day on
+    // it are turned into time values without asking the C library again for each.
+    class CLocalDay
+    {
+    public:
+        CLocalDay(int nYear, int nMonth, int nDay);
+        // nHour 0-23, nMinute and nSecond 0-59.
+        CTime At(int nHour, int nMinute, int nSecond) const;
+
+    private:
+        std::int64_t m_nMidnight; // the date's local midnight counted as if it were UTC
+        long m_nOffsetBefore, m_nOffsetAfter;
+    };
+
     CTime() = default;
     explicit CTime(std::int64_t nSeconds) : m_nSeconds(nSeconds) {}
     // Local calendar fields: month 1-12, day 1-31. Out-of-range fields carry over (day 32 of
@@ -37,7 +51,8 @@ public:
     int GetHour() const;
     int GetMinute() const;
     int GetSecond() const;
-    int GetDayOfWeek() const; // 1 = Sunday ... 7 = Saturday
+    int GetDayOfWeek() const;   // 1 = Sunday ... 7 = Saturday
+    int GetMinuteOfDay() const; // hour * 60 + minute
 
     // The same local hour, minute and second nDays calendar days later (or earlier), so that a
     // daylight-saving change in between does not shift the time of day.

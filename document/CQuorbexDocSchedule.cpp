@@ -5,6 +5,9 @@
 #include "base/CTimeSource.h"
 #include "document/CFrontEnd.h"
 
+#include <array>
+#include <optional>
+
 namespace
 {
 constexpr int kSunday = 1, kFriday = 6, kSaturday = 7;
@@ -20,24 +23,38 @@ bool IsTaken(const CTimedEvent& event, const CTime& candidate, const CTime& now)
     return candidate < now || candidate == event.m_lastFired;
 }
 
-// The event's hour and minute on now's date; the fields are read once, not per candidate.
-struct SCandidateFields
+// Now, its date and weekday, and the dates occurrences fall on. Arming runs over every event
+// each minute, so each date's offsets from UTC are looked up once, not once per event.
+class CCandidateDays
 {
-    SCandidateFields(const CTimedEvent& event, const CTime& now)
-        : nYear(now.GetYear()), nMonth(now.GetMonth()), nDay(now.GetDay()),
-          nHour(event.m_time.GetHour()), nMinute(event.m_time.GetMinute())
+public:
+    explicit CCandidateDays(const CTime& now)
+        : m_now(now), m_nYear(now.GetYear()), m_nMonth(now.GetMonth()), m_nDay(now.GetDay()),
+          m_nToday(now.GetDayOfWeek())
     {
     }
 
-    // nDays calendar days later. Built from the fields each time rather than by adding to an
-    // earlier candidate, so that neither a daylight-saving change nor an hour that did not
-    // exist on some day shifts the time of day.
-    CTime MakeCandidate(int nDays) const
+    const CTime& GetNow() const { return m_now; }
+    int GetToday() const { return m_nToday; }
+
+    // nDays calendar days after today at nMinuteOfDay. Built from the fields each time rather
+    // than by adding to an earlier candidate, so that neither a daylight-saving change nor an
+    // hour that did not exist on some day shifts the time of day.
+    CTime At(int nDays, int nMinuteOfDay)
     {
-        return CTime(nYear, nMonth, nDay + nDays, nHour, nMinute, 0);
+        std::optional<CTime::CLocalDay>& day = m_days.at(static_cast<std::size_t>(nDays));
+        if (!day)
+            day.emplace(m_nYear, m_nMonth, m_nDay + nDays);
+        return day->At(nMinuteOfDay / 60, nMinuteOfDay % 60, 0);
     }
 
-    int nYear, nMonth, nDay, nHour, nMinute;
+private:
+    // A weekday frequency's first day lies at most six days on, and a taken one a week later.
+    static constexpr std::size_t kMaxDays = 14;
+
+    CTime m_now;
+    int m_nYear, m_nMonth, m_nDay, m_nToday;
+    std::array<std::optional<CTime::CLocalDay>, kMaxDays> m_days;
 };
 
 // Days from now's date to the first date the event may fall on, before the taken test.
@@ -61,6 +78,20 @@ int GetTakenDayOffset(int nFrequency, int nToday)
         return nToday == kFriday ? 3 : 1;
     return 7;
 }
+
+CTime FindNextOccurrence(const CTimedEvent& event, CCandidateDays& days)
+{
+    if (event.m_nFrequency == kFrequencyOnce)
+        return event.m_time;
+
+    const int nToday = days.GetToday();
+    const int nMinuteOfDay = event.m_time.GetMinuteOfDay();
+    const int nFirst = GetFirstDayOffset(event.m_nFrequency, nToday);
+    const CTime candidate = days.At(nFirst, nMinuteOfDay);
+    if (!IsTaken(event, candidate, days.GetNow()))
+        return candidate;
+    return days.At(nFirst + GetTakenDayOffset(event.m_nFrequency, nToday), nMinuteOfDay);
+}
 } // namespace
 
 CTime CQuorbexDoc::GetCurrentMinute() const
@@ -70,26 +101,19 @@ CTime CQuorbexDoc::GetCurrentMinute() const
 
 CTime CQuorbexDoc::NextOccurrence(const CTimedEvent& event, const CTime& now) const
 {
-    if (event.m_nFrequency == kFrequencyOnce)
-        return event.m_time;
-
-    const int nToday = now.GetDayOfWeek();
-    const SCandidateFields fields(event, now);
-    const int nFirst = GetFirstDayOffset(event.m_nFrequency, nToday);
-    const CTime candidate = fields.MakeCandidate(nFirst);
-    if (!IsTaken(event, candidate, now))
-        return candidate;
-    return fields.MakeCandidate(nFirst + GetTakenDayOffset(event.m_nFrequency, nToday));
+    CCandidateDays days(now);
+    return FindNextOccurrence(event, days);
 }
 
 void CQuorbexDoc::ArmNextEvent()
 {
     if (m_armed.IsFiring())
         return;
-    const CTime now = GetCurrentMinute();
+    CCandidateDays days(GetCurrentMinute());
+    const CTime& now = days.GetNow();
     m_armed.m_bDisabled = true;
     m_pArmedEvent = nullptr;
-    m_clockRefresh.m_time = NextOccurrence(m_clockRefresh, now);
+    m_clockRefresh.m_time = FindNextOccurrence(m_clockRefresh, days);
     if (!m_pEvents)
         return;
 
@@ -97,7 +121,7 @@ void CQuorbexDoc::ArmNextEvent()
     {
         if (pEvent->m_bDisabled)
             continue;
-        const CTime next = NextOccurrence(*pEvent, now);
+        const CTime next = FindNextOccurrence(*pEvent, days);
         if (IsTaken(*pEvent, next, now))
             continue;
         if (!m_armed.m_bDisabled && !(next < m_armed.m_time))

@@ -49,7 +49,7 @@ TEST(CTimeTest, NormalisesOutOfRangeFieldsAndTruncatesToTheMinute)
 }
 
 // The hours a change of the clocks repeats or skips name the same instants whatever the C
-// library was asked before.
+// library was asked before, and a date converted once for many times of day agrees.
 TEST(CTimeTest, ClockChangeHoursNameFixedInstantsWhateverCameBefore)
 {
     struct SCase
@@ -89,6 +89,8 @@ TEST(CTimeTest, ClockChangeHoursNameFixedInstantsWhateverCameBefore)
             EXPECT_EQ(found.bSkipped, test.bSkipped);
             AskMktimeAbout(nAskedMonth);
             EXPECT_EQ(CTime(2024, test.nMonth, test.nDay, test.nHour, 30, 0), found.first);
+            EXPECT_EQ(CTime::CLocalDay(2024, test.nMonth, test.nDay).At(test.nHour, 30, 0),
+                      found.first);
         }
     }
 }
