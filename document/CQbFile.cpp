@@ -59,6 +59,12 @@ bool IsStorableDate(int nYear, int nMonth, int nDay, int nHour, int nMinute)
            nMinute >= 0 && nMinute < 60;
 }
 
+// A time as the file stores it: local calendar fields to the minute.
+struct SStoredTime
+{
+    int nYear, nMonth, nDay, nHour, nMinute;
+};
+
 class CByteReader
 {
 public:
@@ -101,7 +107,7 @@ public:
 
     // Local calendar fields to the minute. Fields out of range would be carried over into the
     // next month or year and saved so: a date the file never held.
-    CTime GetTime()
+    SStoredTime GetStoredTime()
     {
         const int nYear = GetU16();
         const int nMonth = GetU16();
@@ -110,7 +116,13 @@ public:
         const int nMinute = GetU16();
         if (!IsStorableDate(nYear, nMonth, nDay, nHour, nMinute))
             throw CFormatError();
-        return CTime(nYear, nMonth, nDay, nHour, nMinute, 0);
+        return {nYear, nMonth, nDay, nHour, nMinute};
+    }
+
+    CTime GetTime()
+    {
+        const SStoredTime stored = GetStoredTime();
+        return CTime(stored.nYear, stored.nMonth, stored.nDay, stored.nHour, stored.nMinute, 0);
     }
 
 private:
@@ -389,10 +401,13 @@ private:
         Charge(kEventCost);
         auto pEvent = std::make_unique<CTimedEvent>();
         pEvent->m_strName = m_reader.GetText(kLongText);
-        pEvent->m_time = m_reader.GetTime();
+        // What the time means depends on the frequency, which follows it.
+        const SStoredTime time = m_reader.GetStoredTime();
         pEvent->m_lastFired = m_reader.GetTime();
         pEvent->m_bDisabled = m_reader.GetU16() != 0;
         pEvent->m_nFrequency = m_reader.GetBounded(kFrequencyCount - 1);
+        pEvent->m_time = CTimedEvent::MakeTime(pEvent->m_nFrequency, time.nYear, time.nMonth,
+                                               time.nDay, time.nHour, time.nMinute);
         const std::string strRemote = m_reader.GetText(kShortText);
         const std::string strButton = m_reader.GetText(kShortText);
         std::tie(pEvent->m_pRemote, pEvent->m_pButton) = Resolve(strRemote, strButton);

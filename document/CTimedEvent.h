@@ -14,6 +14,12 @@ class CRemoteButton;
 class CTimedEvent
 {
 public:
+    // The time an event of nFrequency carries for local calendar fields. A repeating event uses
+    // only their hour and minute; where the clocks skipped those on the given date, the time is
+    // built on the day before, so that the event keeps its hour and minute for good and only
+    // its occurrence on that one day moves.
+    static CTime MakeTime(int nFrequency, int nYear, int nMonth, int nDay, int nHour, int nMinute);
+
     bool IsFiring() const { return m_nFiring != 0; }
 
     int m_nFiring = 0;

@@ -582,3 +582,44 @@ TEST(CQbFileTest, RefusesToStoreWhatWouldNotReadBackTheSame)
         EXPECT_EQ(error.strRecord, test.strRecord) << test.pszCase;
     }
 }
+
+// London's clocks skipped 01:30 on 31 March 2024. A repeating event stored with that date keeps
+// its 01:30 for every other day, through a load and a save; a one-time event's only
+// occurrence is that day's, so it moves to 02:30.
+TEST(CQbFileTest, EventsStoredInTheSkippedHourKeepTheirTimeOfDay)
+{
+    const CScopedTimeZone zone("Europe/London");
+    const auto file = [](unsigned nFrequency, int nDay, int nHour)
+    {
+        return CQbBytes()
+            .Header()
+            .U16(1)
+            .Remote("TV", 1)
+            .Button("Power", 0, 0, kTrain)
+            .U16(1)
+            .Text("Night", 32)
+            .Time(2024, 3, nDay, nHour, 30)
+            .Time(1997, 1, 1, 0, 0)
+            .U16(0)
+            .U16(nFrequency)
+            .Text("TV", 16)
+            .Text("Power", 16)
+            .m_bytes;
+    };
+    struct SCase
+    {
+        unsigned nFrequency;
+        int nSavedDay, nHour;
+    };
+    for (const SCase& test : {SCase{kFrequencyDaily, 30, 1}, SCase{kFrequencySunday, 30, 1},
+                              SCase{kFrequencyOnce, 31, 2}})
+    {
+        SCOPED_TRACE(testing::Message() << "frequency " << test.nFrequency);
+        SQbContent content;
+        ASSERT_EQ(Parse(file(test.nFrequency, 31, 1), content), EQbParse::Ok);
+        const CTime loaded = content.pEvents->at("Night")->m_time;
+        EXPECT_EQ(loaded.GetHour(), test.nHour);
+        EXPECT_EQ(loaded.GetMinute(), 30);
+        EXPECT_EQ(Store(content), file(test.nFrequency, test.nSavedDay, test.nHour));
+    }
+}
