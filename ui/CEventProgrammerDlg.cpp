@@ -403,11 +403,12 @@ CTimedEvent CEventProgrammerDlg::GetFields() const
 {
     CTimedEvent fields;
     fields.m_strName = GetTypedName();
-    // The date counts whatever the frequency: it is what the event list shows as its date.
-    fields.m_time = CTime(m_pYear->value(), m_pMonth->currentIndex() + 1, m_pDay->value(),
-                          m_pHour->value(), m_pMinute->value(), 0);
-    fields.m_bDisabled = m_pDisable->isChecked();
     fields.m_nFrequency = m_pFrequency->currentIndex();
+    // The date counts whatever the frequency: it is what the event list shows as its date.
+    fields.m_time =
+        CTimedEvent::MakeTime(fields.m_nFrequency, m_pYear->value(), m_pMonth->currentIndex() + 1,
+                              m_pDay->value(), m_pHour->value(), m_pMinute->value());
+    fields.m_bDisabled = m_pDisable->isChecked();
     fields.m_pRemote = GetChosenRemote();
     fields.m_pButton = GetChosenButton();
     return fields;

@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <tuple>
 
 namespace
 {
@@ -312,21 +314,30 @@ TEST_F(EventProgrammerTest, AnEventThatStartedFiringIsNeitherUpdatedNorRemoved)
     EXPECT_EQ(m_doc.FindEvent("Wake Up"), &wake);
 }
 
-// 02:30 on 29 March 1998 does not exist in Berlin: the clocks went from 02:00 to 03:00. The
-// event keeps the time the C library makes of it, and the dialog shows that time.
+// 02:30 on 29 March 1998 does not exist in Berlin: the clocks went from 02:00 to 03:00. A
+// one-time event fires then at 03:30, and the dialog shows that time. A daily event keeps its
+// 02:30 for every other day: it is built on the day before.
 TEST_F(EventProgrammerTest, ATimeTheClocksSkipIsStoredAndShownAsNormalised)
 {
-    const CDialogDriver ui = Open();
-    ui.Type("event", "Spring");
-    ui.Find<CSpinField>("day").SetNumber(29);
-    ui.Type("hour", "2");
-    ui.Type("minute", "30");
-    ui.Click("add");
+    for (const auto& [pszFrequency, pszStored, pszShown] :
+         {std::tuple{"Once", "1998-03-29 03:30", "3:30"},
+          std::tuple{"Daily", "1998-03-28 02:30", "2:30"}})
+    {
+        SCOPED_TRACE(pszFrequency);
+        const CDialogDriver ui = Open();
+        const std::string strName = std::string("Spring ") + pszFrequency;
+        ui.Type("event", QString::fromStdString(strName));
+        ui.Find<QComboBox>("frequency").setCurrentText(pszFrequency);
+        ui.Find<CSpinField>("day").SetNumber(29);
+        ui.Type("hour", "2");
+        ui.Type("minute", "30");
+        ui.Click("add");
 
-    ASSERT_NE(m_doc.FindEvent("Spring"), nullptr);
-    EXPECT_EQ(m_doc.FindEvent("Spring")->m_time.Format(), "1998-03-29 03:30");
-    EXPECT_EQ(ui.Text("hour") + ":" + ui.Text("minute"), "3:30");
-    EXPECT_EQ(GetOffered(), "- - remove");
+        ASSERT_NE(m_doc.FindEvent(strName), nullptr);
+        EXPECT_EQ(m_doc.FindEvent(strName)->m_time.Format(), pszStored);
+        EXPECT_EQ(ui.Text("hour") + ":" + ui.Text("minute"), pszShown);
+        EXPECT_EQ(GetOffered(), "- - remove");
+    }
 }
 
 TEST_F(EventProgrammerTest, ClosingStoresThePlaceItOpensAtNextTime)
