@@ -51,7 +51,7 @@ public:
         return true;
     }
     bool SetSystemClock(const CTime&, std::string&) override { return true; }
-    const char* GetName() const override { return "scripted"; }
+    const char* GetName() const override { return "simulated"; }
 
 private:
     CTime m_now;
