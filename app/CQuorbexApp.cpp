@@ -9,6 +9,7 @@
 #include "base/CStringTable.h"
 #include "device/CBiosClock.h"
 #include "device/CDeviceFactory.h"
+#include "device/CSimulatedRemote.h"
 #include "device/PortTable.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
@@ -125,10 +126,21 @@ bool CQuorbexApp::CreateDevice()
 {
     std::string strError;
     m_pDevice = CreateInfraredDevice(m_strDeviceBackend, m_settings.m_nParallelPort, strError);
-    if (m_pDevice)
-        return true;
-    std::fprintf(stderr, "quorbit: %s\n", strError.c_str());
-    return false;
+    if (!m_pDevice)
+    {
+        std::fprintf(stderr, "quorbit: %s\n", strError.c_str());
+        return false;
+    }
+    TimeSimulatedPresses();
+    return true;
+}
+
+void CQuorbexApp::TimeSimulatedPresses()
+{
+    // Someone trying the program without a unit sees the Button Recorder wait, and may cancel,
+    // before the simulated remote is pressed.
+    if (CSimulatedRemote* pRemote = FindSimulatedRemote(*m_pDevice))
+        pRemote->SetMillisecondCount([this] { return m_pTicks->GetTickCount(); });
 }
 
 bool CQuorbexApp::SelectPort(int nPort, bool bMaskInterrupts, std::string& strError)
@@ -149,6 +161,7 @@ bool CQuorbexApp::SelectPort(int nPort, bool bMaskInterrupts, std::string& strEr
             m_pDevice = CreateInfraredDevice("sim", nOldPort, strIgnored);
     }
     m_pDevice->SelectPort(m_pDevice->GetPort(), bMaskInterrupts);
+    TimeSimulatedPresses();
     m_pEngine->SetDevice(*m_pDevice);
     return bSelected;
 }

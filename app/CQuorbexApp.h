@@ -80,6 +80,7 @@ public:
 
 private:
     bool CreateDevice();
+    void TimeSimulatedPresses();
     void CreateWindowsAndDocument();
     bool IsFiring() const;
     // Replaces the document with the file's content; after a file that is not a document or

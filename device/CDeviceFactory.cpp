@@ -66,6 +66,12 @@ std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBack
     return nullptr;
 }
 
+CSimulatedRemote* FindSimulatedRemote(CInfraredDevice& device)
+{
+    auto* pSimulated = dynamic_cast<CPortDevice<CSimulatedPort>*>(&device);
+    return pSimulated ? &pSimulated->GetPortBackend().GetRemote() : nullptr;
+}
+
 std::unique_ptr<CClockBackend> CreateClockBackend(const std::string& strClockStart,
                                                   std::string& strError)
 {

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+class CSimulatedRemote;
+
 // The infrared unit for port nPort through the backend strBackend: "sim", "ppdev", "direct",
 // or "" for the best one this machine offers (a kernel parport device at the port's address,
 // else direct port I/O where a port answers, else the simulated unit). An explicit backend
@@ -18,3 +20,6 @@ std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBack
 // not such a time gives nothing and the reason in strError.
 std::unique_ptr<CClockBackend> CreateClockBackend(const std::string& strClockStart,
                                                   std::string& strError);
+
+// The hand-held remote of the simulated unit; null for a unit on real hardware.
+CSimulatedRemote* FindSimulatedRemote(CInfraredDevice& device);

@@ -44,6 +44,11 @@ CSimulatedRemote::CRuns CSimulatedRemote::NextSignal()
     return runs;
 }
 
+void CSimulatedRemote::SetMillisecondCount(std::function<std::uint32_t()> getTicks)
+{
+    m_getTicks = std::move(getTicks);
+}
+
 void CSimulatedRemote::Press()
 {
     const CRuns runs = NextSignal();
@@ -58,4 +63,16 @@ void CSimulatedRemote::Press()
     m_nNextEdge = 0;
     m_nSample = 0;
     m_bInfrared = false;
+    m_bAwaitingPress = static_cast<bool>(m_getTicks);
+    if (m_bAwaitingPress)
+        m_nPoweredAt = m_getTicks();
+}
+
+bool CSimulatedRemote::HasPressBegun()
+{
+    // Unsigned: the count may wrap while the person takes their time.
+    if (m_getTicks() - m_nPoweredAt < kPressDelayMs)
+        return false;
+    m_bAwaitingPress = false;
+    return true;
 }

@@ -2,14 +2,16 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <utility>
 #include <vector>
 
 // A hand-held remote pointed at the simulated detector. Each time the detector is powered the
 // person presses a button: the line stays idle for a moment, then carries one demodulated
-// frame, then stays idle. A signal is a list of run lengths in samples, alternating between
-// no infrared and infrared and starting with no infrared; one sample stands for about a
-// microsecond, the time one access to a real port takes.
+// frame, then stays idle. Given a millisecond count, the person takes about a second to press,
+// as someone told to press would; without one the press comes at once. A signal is a list of run
+// lengths in samples, alternating between no infrared and infrared and starting with no infrared;
+// one sample stands for about a microsecond, the time one access to a real port takes.
 class CSimulatedRemote
 {
 public:
@@ -17,6 +19,8 @@ public:
 
     // Samples of silence before a press's frame begins.
     static constexpr std::uint32_t kIdleSamples = 1000;
+    // Milliseconds from powering the detector to the press, once a count is given.
+    static constexpr std::uint32_t kPressDelayMs = 1000;
     static constexpr std::uint8_t kAddress = 0x04;
 
     // kIdleSamples of silence, then a frame in the common 32-bit pulse-distance format: a long
@@ -24,7 +28,9 @@ public:
     // significant bit first, a long space for a 1) and a closing mark.
     static CRuns MakeFrame(std::uint8_t nAddress, std::uint8_t nCommand);
 
-    // The detector was powered: the next press starts now.
+    // Presses from now on wait kPressDelayMs by this millisecond count.
+    void SetMillisecondCount(std::function<std::uint32_t()> getTicks);
+    // The detector was powered: the next press starts now, or once the delay has passed.
     void Press();
     // Makes the next press send exactly these runs instead of a frame.
     void QueueSignal(CRuns runs) { m_queued.push_back(std::move(runs)); }
@@ -35,6 +41,8 @@ public:
     // Whether infrared reaches the detector at the next sample of the current press.
     bool NextSample()
     {
+        if (m_bAwaitingPress && !HasPressBegun())
+            return false;
         const std::uint64_t nSample = m_nSample++;
         while (m_nNextEdge < m_edges.size() && nSample >= m_edges[m_nNextEdge])
         {
@@ -46,6 +54,8 @@ public:
 
 private:
     CRuns NextSignal();
+    // Starts the press's samples once the delay since powering has passed.
+    bool HasPressBegun();
 
     std::deque<CRuns> m_queued;
     // Sample numbers, counted from the press, at which the line changes.
@@ -54,4 +64,7 @@ private:
     std::uint64_t m_nSample = 0;
     bool m_bInfrared = false;
     unsigned m_nPresses = 0;
+    std::function<std::uint32_t()> m_getTicks;
+    std::uint32_t m_nPoweredAt = 0;
+    bool m_bAwaitingPress = false;
 };

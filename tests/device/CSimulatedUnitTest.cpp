@@ -124,4 +124,34 @@ TEST_F(CSimulatedUnitTest, TheEmitterSendsALearnedFrameSampleForSample)
         ASSERT_EQ(sent[nSample], SampleAt(field, nSample) ? 1 : 0) << "sample " << nSample;
     EXPECT_EQ(sent.back(), 0);
 }
+
+// Reads until the line shows infrared, at most nReads times; the number of reads taken.
+int ReadsUntilInfrared(CInfraredDevice& device, int nReads)
+{
+    int nRead = 0;
+    while (nRead < nReads && device.ReadDetectorLine() != 0)
+        ++nRead;
+    return nRead;
+}
+
+class SimulatedPressDelayTest : public ::testing::TestWithParam<std::uint32_t>
+{
+};
+
+// However long the person looks at the window, the line stays idle until a second has passed
+// on the count, also across its wrap; then the frame follows its lead-in of silence.
+TEST_P(SimulatedPressDelayTest, ThePersonPressesASecondAfterTheDetectorIsPowered)
+{
+    std::uint32_t nNow = GetParam();
+    CPortDevice<CSimulatedPort> device{CSimulatedPort()};
+    device.GetPortBackend().GetRemote().SetMillisecondCount([&nNow] { return nNow; });
+    device.EnableDetector();
+
+    nNow += CSimulatedRemote::kPressDelayMs - 1;
+    EXPECT_EQ(ReadsUntilInfrared(device, 100000), 100000);
+    nNow += 1;
+    EXPECT_EQ(ReadsUntilInfrared(device, 100000), static_cast<int>(CSimulatedRemote::kIdleSamples));
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, SimulatedPressDelayTest, ::testing::Values(0u, 0xFFFFFE00u));
 } // namespace
