@@ -26,6 +26,27 @@ CRemoteButton& CRemote::AddButton(std::unique_ptr<CRemoteButton> pButton)
     return button;
 }
 
+void CRemote::PlaceButton(CRemoteButton& button, int nColumn, int nRow)
+{
+    if (nColumn < 0 || nColumn >= kGridColumns || nRow < 0 || nRow >= kGridRows)
+        return;
+    const int nCell = nColumn * kGridRows + nRow;
+    if (CRemoteButton* pOccupant = m_grid[nCell])
+        UnplaceButton(*pOccupant);
+    UnplaceButton(button);
+    button.m_nColumn = nColumn;
+    button.m_nRow = nRow;
+    m_grid[nCell] = &button;
+}
+
+void CRemote::UnplaceButton(CRemoteButton& button)
+{
+    if (button.IsPlaced() && m_grid[button.GetCell()] == &button)
+        m_grid[button.GetCell()] = nullptr;
+    button.m_nColumn = kNotPlacedColumn;
+    button.m_nRow = kNotPlacedRow;
+}
+
 bool IsButtonInRemotes(const CRemoteMap& remotes, const CRemote* pRemote,
                        const CRemoteButton* pButton)
 {

@@ -20,6 +20,12 @@ public:
     CRemoteButton* GetButtonAt(int nColumn, int nRow) const;
     // Enter a button in m_buttons and, when it is placed, in its grid cell.
     CRemoteButton& AddButton(std::unique_ptr<CRemoteButton> pButton);
+    // Puts the button in cell (nColumn, nRow) and empties its old cell. A button that held the
+    // cell goes off the pad: no cell may hold two buttons, and no button may name a cell that
+    // holds another (a file with such a remote would not load again).
+    void PlaceButton(CRemoteButton& button, int nColumn, int nRow);
+    // Takes the button off the pad (column 5, row 15) and empties its cell.
+    void UnplaceButton(CRemoteButton& button);
 
     std::string m_strName;
     int m_nStyle = 0;
