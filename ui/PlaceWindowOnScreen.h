@@ -2,6 +2,9 @@
 
 class QWidget;
 
+// A stored left coordinate of this value: the window has no stored position yet.
+constexpr int kNoStoredPosition = 0x7FFF;
+
 // Puts the inner corner of a top-level window (the top-left of its client area, without the
 // frame the window manager adds) at (nX, nY), pulled back so that the window and its frame lie
 // wholly on the screen: the screen under that point, or the primary screen when the point is on
