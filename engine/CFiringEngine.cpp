@@ -6,6 +6,7 @@
 #include "engine/CTickSource.h"
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 namespace
@@ -20,7 +21,7 @@ std::uint32_t GetStepDelayMs(int nDelay)
 } // namespace
 
 CFiringEngine::CFiringEngine(CInfraredDevice& device, CFrontEnd& frontEnd, CTickSource& ticks)
-    : m_pDevice(&device), m_frontEnd(frontEnd), m_ticks(ticks)
+    : m_pDevice(&device), m_frontEnd(frontEnd), m_ticks(ticks), m_captureField(kBitstreamBytes)
 {
 }
 
@@ -63,15 +64,13 @@ void CFiringEngine::WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline)
         PumpWaitMessages();
 }
 
-void CFiringEngine::Learn(CRemoteButton& button)
+void CFiringEngine::Learn(CRemoteButton& button, std::uint32_t nCapacity)
 {
-    // The device writes a whole field whatever it records; the button keeps what was recorded.
-    std::vector<std::uint8_t> field(kBitstreamBytes);
-    const std::uint32_t nCapacity = button.m_bits.GetLength();
-    std::uint32_t nCaptured = nCapacity;
-    m_pDevice->CaptureBitstream(field.data(), nCaptured);
-    field.resize(std::min(nCaptured, nCapacity));
-    button.m_bits = CBitstream(std::move(field));
+    const std::uint32_t nLimit = std::min(nCapacity, static_cast<std::uint32_t>(kBitstreamBytes));
+    std::uint32_t nCaptured = nLimit;
+    m_pDevice->CaptureBitstream(m_captureField.data(), nCaptured);
+    button.m_bits = CBitstream(
+        std::span<const std::uint8_t>(m_captureField.data(), std::min(nCaptured, nLimit)));
 }
 
 void CFiringEngine::PumpWaitMessages()

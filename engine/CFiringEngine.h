@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class CFrontEnd;
 class CInfraredDevice;
@@ -22,9 +23,9 @@ public:
 
     // Plays the button; a button that cannot fire (GetFiringLength 0) sends nothing at all.
     void Fire(CRemoteButton& button);
-    // Records from the detector into the button with its bitstream's length as the capacity in
-    // bytes.
-    void Learn(CRemoteButton& button);
+    // Records from the detector into the button, at most nCapacity bytes. Called the moment the
+    // detector sees a signal begin, so it does no work of its own before the first sample.
+    void Learn(CRemoteButton& button, std::uint32_t nCapacity);
     // Keeps the windows (and the timer) alive while a firing or a recording waits.
     void PumpWaitMessages();
 
@@ -52,4 +53,6 @@ private:
     CTickSource& m_ticks;
     int m_nDepth = 0;
     std::function<void(const CMegaStep&)> m_onStep;
+    // The device records a whole field; allocated once, so that a recording starts at once.
+    std::vector<std::uint8_t> m_captureField;
 };

@@ -168,17 +168,15 @@ TEST_F(CFiringEngineTest, FiringStartedDuringAWaitNests)
     EXPECT_EQ(a.m_nFiring, 0);
 }
 
-TEST_F(CFiringEngineTest, LearnCapturesUpToTheButtonsLengthAsCapacity)
+TEST_F(CFiringEngineTest, LearnCapturesUpToTheCapacityGiven)
 {
     CRemoteButton& power = MakePlain(m_remote, "Power", 0);
     m_device.m_capture = {0xF0, 0x0F, 0xFF};
-    power.m_bits.SetLength(kBitstreamBytes);
-    m_engine.Learn(power);
+    m_engine.Learn(power, kBitstreamBytes);
     EXPECT_EQ(m_device.m_nLastCaptureCapacity, kBitstreamBytes);
     EXPECT_EQ(power.m_bits, CBitstream(std::vector<std::uint8_t>{0xF0, 0x0F, 0xFF}));
 
-    power.m_bits.SetLength(2);
-    m_engine.Learn(power);
+    m_engine.Learn(power, 2);
     EXPECT_EQ(power.m_bits.GetLength(), 2u);
 }
 
