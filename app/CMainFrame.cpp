@@ -18,6 +18,7 @@
 #include "ui/CEventProgrammerDlg.h"
 #include "ui/CPortDialog.h"
 #include "ui/CQuorbexView.h"
+#include "ui/CRemoteBuilderDlg.h"
 #include "ui/CRemotePadDlg.h"
 #include "ui/EventFormat.h"
 
@@ -394,7 +395,7 @@ bool CMainFrame::OnCommand(int nId)
         OnDeleteRemote();
         break;
     case kCmdRemoteBuilder:
-        ShowNotBuiltYet("The Remote Builder");
+        OnRemoteBuilder();
         break;
     case kCmdEventProgrammer:
         OnEventProgrammer();
@@ -472,6 +473,16 @@ void CMainFrame::OnParallelPort()
         CMessageBox::Show(this, QMessageBox::Warning, strText, QMessageBox::Ok, QMessageBox::Ok);
     }
     m_pBackendPane->setText(GetBackendText());
+}
+
+void CMainFrame::OnRemoteBuilder()
+{
+    CSettings& settings = m_app.GetSettings();
+    CRemoteBuilderDlg dlg(m_app.GetDocument(), m_app.GetEngine(), m_app.GetDevice(),
+                          {settings.m_builderPos.nLeft, settings.m_builderPos.nTop,
+                           settings.m_recorderPos.nLeft, settings.m_recorderPos.nTop},
+                          this);
+    dlg.exec();
 }
 
 void CMainFrame::OnRemoteCommand(int nId)

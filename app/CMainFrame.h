@@ -101,6 +101,7 @@ private:
     void OnRemoteCommand(int nId);
     void OnAddRemote();
     void OnDeleteRemote();
+    void OnRemoteBuilder();
     void OnEventProgrammer();
     void OnSystemClock();
     void OnParallelPort();

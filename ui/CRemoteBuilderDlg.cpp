@@ -1,0 +1,440 @@
+#include "ui/CRemoteBuilderDlg.h"
+
+#include "base/CStringTable.h"
+#include "document/CFrontEnd.h"
+#include "document/CQuorbexDoc.h"
+#include "engine/CFiringEngine.h"
+#include "ui/CButtonRecorderDlg.h"
+#include "ui/CDialogMetrics.h"
+#include "ui/CDisplayOrder.h"
+#include "ui/CRemotePadDlg.h"
+#include "ui/DocumentText.h"
+#include "ui/EventFormat.h"
+#include "ui/PlaceWindowOnScreen.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace
+{
+constexpr Qt::WindowFlags kBuilderFlags = Qt::Dialog | Qt::CustomizeWindowHint |
+                                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                          Qt::WindowCloseButtonHint;
+
+// The layout in dialog units. The advanced panel lies below the Close button; basic mode cuts
+// the dialog off above it.
+constexpr QSize kClientSize(217, 156);
+constexpr int kBoxHeight = 12; // a combo box or an edit field
+const QRect kRemoteBoxRect(35, 5, 105, kBoxHeight);
+const QRect kButtonBoxRect(35, 25, 50, kBoxHeight);
+const QRect kDescriptionRect(135, 25, 75, kBoxHeight);
+const QRect kStripFrameRect(10, 110, 195, 20);
+const QRect kBitstreamGroupRect(5, 90, 205, 60);
+
+// The bitstream strip sits this many pixels inside its sunken frame on every side.
+constexpr int kStripInset = 4;
+
+struct SLabel
+{
+    const char* pszName;
+    const char* pszText;
+    QRect rect;
+    Qt::Alignment nAlign;
+};
+
+const SLabel kLabels[] = {
+    {"", "Remote:", {5, 5, 28, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
+    {"", "Button:", {5, 25, 24, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
+    // Ends where the layout has it, but may start further left: the text is wider in most
+    // fonts than the layout allows for.
+    {"", "Description:", {87, 25, 46, kBoxHeight}, Qt::AlignRight | Qt::AlignVCenter},
+    {"", "start:", {10, 100, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
+    {"windowStart", "0", {30, 100, 25, 8}, Qt::AlignRight | Qt::AlignTop},
+    {"", "end:", {158, 100, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
+    {"windowEnd", "399999", {180, 100, 25, 8}, Qt::AlignRight | Qt::AlignTop},
+};
+
+} // namespace
+
+CRemoteBuilderDlg::CRemoteBuilderDlg(CQuorbexDoc& doc, CFiringEngine& engine,
+                                     CInfraredDevice& device, const SBuilderPlaces& places,
+                                     QWidget* pParent)
+    : QDialog(pParent, kBuilderFlags), m_doc(doc), m_engine(engine), m_device(device),
+      m_places(places)
+{
+    setObjectName(QStringLiteral("remoteBuilder"));
+    setWindowTitle(QStringLiteral("Quorbit Remote Builder"));
+    CreateControls();
+    // Every opening starts in basic mode.
+    const int nPanel = m_pBitstreamGroup->geometry().bottom() - m_pClose->geometry().bottom();
+    setFixedHeight(height() - nPanel);
+    if (m_places.nBuilderLeft != kNoStoredPosition)
+        PlaceWindowOnScreen(*this, m_places.nBuilderLeft, m_places.nBuilderTop);
+    FillRemoteBox();
+    m_pRemoteBox->setFocus();
+}
+
+CRemoteBuilderDlg::~CRemoteBuilderDlg() = default;
+
+void CRemoteBuilderDlg::CreateControls()
+{
+    const CDialogMetrics units(fontMetrics());
+    setFixedSize(units.ToPixelsX(kClientSize.width()), units.ToPixelsY(kClientSize.height()));
+
+    // The group box and the strip's frame first: later siblings lie above them and take the
+    // clicks.
+    m_pBitstreamGroup = new QGroupBox(QStringLiteral("Bitstream for button"), this);
+    m_pBitstreamGroup->setObjectName(QStringLiteral("bitstreamGroup"));
+    m_pBitstreamGroup->setGeometry(units.ToPixels(kBitstreamGroupRect));
+    auto* pStripFrame = new QFrame(this);
+    pStripFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pStripFrame->setGeometry(units.ToPixels(kStripFrameRect));
+
+    m_pRemoteBox = new QComboBox(this);
+    m_pRemoteBox->setObjectName(QStringLiteral("remoteBox"));
+    m_pRemoteBox->setGeometry(units.ToPixels(kRemoteBoxRect));
+    connect(m_pRemoteBox, &QComboBox::currentIndexChanged, this,
+            &CRemoteBuilderDlg::OnRemoteChosen);
+
+    m_pButtonBox = new QComboBox(this);
+    m_pButtonBox->setObjectName(QStringLiteral("buttonBox"));
+    m_pButtonBox->setEditable(true);
+    // A typed name is a name to look up or to add, never an item of its own, and it is not
+    // completed behind the person's back.
+    m_pButtonBox->setInsertPolicy(QComboBox::NoInsert);
+    m_pButtonBox->setCompleter(nullptr);
+    m_pButtonBox->lineEdit()->setMaxLength(static_cast<int>(kMaxRemoteName));
+    m_pButtonBox->setValidator(CreateDocumentTextValidator(m_pButtonBox));
+    m_pButtonBox->setGeometry(units.ToPixels(kButtonBoxRect));
+    connect(m_pButtonBox->lineEdit(), &QLineEdit::textEdited, this,
+            &CRemoteBuilderDlg::OnButtonTextEdited);
+    connect(m_pButtonBox, &QComboBox::activated, this, &CRemoteBuilderDlg::OnButtonSelected);
+
+    m_pDescription = new QLineEdit(this);
+    m_pDescription->setObjectName(QStringLiteral("description"));
+    m_pDescription->setMaxLength(static_cast<int>(kMaxEventName));
+    m_pDescription->setValidator(CreateDocumentTextValidator(m_pDescription));
+    m_pDescription->setGeometry(units.ToPixels(kDescriptionRect));
+
+    m_pAdd = AddButton("add", QStringLiteral("&Add"), units.ToPixels({5, 50, 50, 15}), false);
+    m_pMega = AddButton("megaButton", QStringLiteral("&MegaButton"),
+                        units.ToPixels({55, 50, 50, 15}), false);
+    m_pRemove =
+        AddButton("remove", QStringLiteral("Remove"), units.ToPixels({105, 50, 50, 15}), false);
+    m_pLearn = AddButton("learn", QStringLiteral("&Learn"), units.ToPixels({5, 65, 50, 15}), false);
+    m_pTest = AddButton("test", QStringLiteral("&Test"), units.ToPixels({55, 65, 50, 15}), false);
+    m_pAssign =
+        AddButton("assign", QStringLiteral("A&ssign"), units.ToPixels({105, 65, 50, 15}), false);
+    m_pAdvanced = AddButton("advanced", LoadString(StringId::kAdvanced),
+                            units.ToPixels({160, 50, 50, 15}), true);
+    m_pClose = AddButton("close", QStringLiteral("Close"), units.ToPixels({160, 65, 50, 15}), true);
+    m_pZoom =
+        AddButton("zoom", LoadString(StringId::kZoomIn), units.ToPixels({90, 130, 35, 15}), false);
+    m_pScrollLeft =
+        AddButton("scrollLeft", QStringLiteral("&<"), units.ToPixels({10, 130, 40, 15}), false);
+    m_pScrollRight =
+        AddButton("scrollRight", QStringLiteral("&>"), units.ToPixels({165, 130, 40, 15}), false);
+    m_pTrimLeft =
+        AddButton("trimLeft", QStringLiteral("< Trim"), units.ToPixels({50, 130, 40, 15}), false);
+    m_pTrimRight =
+        AddButton("trimRight", QStringLiteral("Trim >"), units.ToPixels({125, 130, 40, 15}), false);
+    connect(m_pAdd, &QPushButton::clicked, this, [this] { OnAdd(false); });
+    connect(m_pMega, &QPushButton::clicked, this, [this] { OnAdd(true); });
+    connect(m_pRemove, &QPushButton::clicked, this, &CRemoteBuilderDlg::OnRemove);
+    connect(m_pLearn, &QPushButton::clicked, this, &CRemoteBuilderDlg::OnLearn);
+    connect(m_pTest, &QPushButton::clicked, this, &CRemoteBuilderDlg::OnTest);
+    connect(m_pAssign, &QPushButton::clicked, this, &CRemoteBuilderDlg::OnAssign);
+    connect(m_pAdvanced, &QPushButton::clicked, this, &CRemoteBuilderDlg::OnAdvanced);
+    connect(m_pClose, &QPushButton::clicked, this, &CRemoteBuilderDlg::reject);
+
+    // The bitstream strip's place, inside its frame.
+    m_pStrip = new QWidget(this);
+    m_pStrip->setObjectName(QStringLiteral("bitstreamStrip"));
+    m_pStrip->setGeometry(
+        pStripFrame->geometry().adjusted(kStripInset, kStripInset, -kStripInset, -kStripInset));
+
+    for (const SLabel& label : kLabels)
+    {
+        auto* pLabel = new QLabel(QString::fromLatin1(label.pszText), this);
+        pLabel->setObjectName(QString::fromLatin1(label.pszName));
+        pLabel->setAlignment(label.nAlign);
+        pLabel->setGeometry(units.ToPixels(label.rect));
+    }
+}
+
+QPushButton* CRemoteBuilderDlg::AddButton(const char* pszName, const QString& strText,
+                                          const QRect& rect, bool bEnabled)
+{
+    auto* pButton = new QPushButton(strText, this);
+    pButton->setObjectName(QString::fromLatin1(pszName));
+    // Enter does nothing here: no button is the default, whichever has the focus.
+    pButton->setAutoDefault(false);
+    pButton->setEnabled(bEnabled);
+    pButton->setGeometry(rect);
+    return pButton;
+}
+
+void CRemoteBuilderDlg::FillRemoteBox()
+{
+    {
+        const QSignalBlocker blocker(m_pRemoteBox);
+        const CDisplayOrder order;
+        order.FillList(*m_pRemoteBox, order.GetSortedNames(*m_doc.m_pRemotes));
+        m_pRemoteBox->setCurrentIndex(0);
+    }
+    OnRemoteChosen();
+}
+
+// The command that opens the dialog is offered only while the document holds a remote, and
+// nothing removes one while the dialog is open.
+CRemote& CRemoteBuilderDlg::GetChosenRemote() const
+{
+    return *m_doc.FindRemote(GetListName(*m_pRemoteBox, m_pRemoteBox->currentIndex()));
+}
+
+int CRemoteBuilderDlg::FindTypedIndex() const
+{
+    return m_pButtonBox->findText(m_pButtonBox->currentText(), Qt::MatchFixedString);
+}
+
+CRemoteButton* CRemoteBuilderDlg::FindTypedButton() const
+{
+    return GetButtonAt(FindTypedIndex());
+}
+
+CRemoteButton* CRemoteBuilderDlg::GetButtonAt(int nIndex) const
+{
+    return nIndex < 0 ? nullptr : GetChosenRemote().FindButton(GetListName(*m_pButtonBox, nIndex));
+}
+
+int CRemoteBuilderDlg::InsertButtonItem(const std::string& strName)
+{
+    const QSignalBlocker blocker(m_pButtonBox);
+    CDisplayOrder().InsertIntoList(*m_pButtonBox, strName);
+    return FindListName(*m_pButtonBox, strName);
+}
+
+void CRemoteBuilderDlg::RemoveButtonItem(int nIndex)
+{
+    // The text stays as typed: the person sees the name that went and may add it anew.
+    const QString strTyped = m_pButtonBox->currentText();
+    const QSignalBlocker blocker(m_pButtonBox);
+    m_pButtonBox->removeItem(nIndex);
+    m_pButtonBox->setCurrentIndex(-1);
+    m_pButtonBox->setEditText(strTyped);
+}
+
+void CRemoteBuilderDlg::OnRemoteChosen()
+{
+    const CRemote& remote = GetChosenRemote();
+    {
+        const QSignalBlocker blocker(m_pButtonBox);
+        const CDisplayOrder order;
+        order.FillList(*m_pButtonBox, order.GetSortedNames(remote.m_buttons));
+        // The first button's name, or nothing typed for a remote without buttons.
+        m_pButtonBox->setCurrentIndex(-1);
+        m_pButtonBox->clearEditText();
+        if (m_pButtonBox->count() > 0)
+            m_pButtonBox->setCurrentIndex(0);
+    }
+    if (m_pButtonBox->count() > 0)
+        OnButtonSelected(0);
+    else
+        OnButtonTextEdited();
+}
+
+void CRemoteBuilderDlg::OnButtonTextEdited()
+{
+    if (CRemoteButton* pButton = FindTypedButton())
+        ShowButton(*pButton);
+    else
+        ShowNoMatch();
+}
+
+void CRemoteBuilderDlg::OnButtonSelected(int nIndex)
+{
+    if (CRemoteButton* pButton = GetButtonAt(nIndex))
+        ShowButton(*pButton);
+    else
+        ShowNoMatch();
+}
+
+void CRemoteBuilderDlg::ShowButton(CRemoteButton& button)
+{
+    m_pAdd->setEnabled(false);
+    m_pMega->setEnabled(false);
+    m_pRemove->setEnabled(true);
+    m_pLearn->setEnabled(true);
+    m_pAssign->setEnabled(true);
+    // Whether the button can fire, for a megabutton too, however its name came into the box.
+    m_pTest->setEnabled(button.GetFiringLength() != 0);
+    m_pDescription->setText(ToDisplayString(button.m_strDescription));
+    SetCurrentButton(&button);
+}
+
+void CRemoteBuilderDlg::ShowNoMatch()
+{
+    // A new name is never empty and never another button's, letter case aside.
+    const bool bNewName = !m_pButtonBox->currentText().isEmpty();
+    m_pAdd->setEnabled(bNewName);
+    m_pMega->setEnabled(bNewName);
+    for (QPushButton* pButton : {m_pRemove, m_pLearn, m_pTest, m_pAssign})
+        pButton->setEnabled(false);
+    SetCurrentButton(nullptr);
+}
+
+void CRemoteBuilderDlg::SetCurrentButton(CRemoteButton* pButton)
+{
+    m_pCurrent = pButton;
+    const bool bHasBitstream = pButton && !pButton->m_bMega;
+    m_pBitstreamGroup->setTitle(
+        bHasBitstream
+            ? ToDisplayString(FormatString(StringId::kBitstreamTitle, pButton->GetDisplayText()))
+            : QString());
+    m_pStrip->update();
+}
+
+void CRemoteBuilderDlg::OnAdd(bool bMega)
+{
+    CRemoteButton* pButton =
+        m_doc.AddButton(GetChosenRemote(), ToDocumentString(m_pButtonBox->currentText()),
+                        ToDocumentString(m_pDescription->text()), bMega);
+    if (!pButton)
+        return;
+    const int nIndex = InsertButtonItem(pButton->m_strName);
+    {
+        const QSignalBlocker blocker(m_pButtonBox);
+        m_pButtonBox->setCurrentIndex(nIndex);
+    }
+    OnButtonSelected(nIndex);
+    m_pButtonBox->setFocus();
+}
+
+void CRemoteBuilderDlg::OnRemove()
+{
+    const int nIndex = FindTypedIndex();
+    CRemoteButton* pButton = GetButtonAt(nIndex);
+    if (!pButton || !m_doc.RemoveButton(GetChosenRemote(), *pButton))
+        return;
+    // The button is gone; nothing may show it any more.
+    SetCurrentButton(nullptr);
+    RemoveButtonItem(nIndex);
+    OnButtonTextEdited();
+    m_pButtonBox->setFocus();
+}
+
+void CRemoteBuilderDlg::OnLearn()
+{
+    CRemoteButton* pButton = FindTypedButton();
+    if (!pButton)
+        return;
+    if (!pButton->m_bMega)
+    {
+        LearnPlainButton(*pButton);
+        return;
+    }
+    if (!m_doc.CanEditMegabutton())
+        return;
+    EditMegabutton(GetChosenRemote(), *pButton);
+    m_pTest->setEnabled(pButton->GetFiringLength() != 0);
+}
+
+void CRemoteBuilderDlg::LearnPlainButton(CRemoteButton& button)
+{
+    if (!m_doc.CanChangeButton(button))
+        return;
+    LockForRecording(true);
+    bool bRecorded = false;
+    {
+        CButtonRecorderDlg recorder(button, m_engine, m_device, m_places.nRecorderLeft,
+                                    m_places.nRecorderTop, this);
+        m_pRecorder = &recorder;
+        bRecorded = recorder.RecordButton();
+        m_pRecorder = nullptr;
+    }
+    LockForRecording(false);
+    if (!bRecorded)
+        return;
+    m_pTest->setEnabled(button.m_bits.GetLength() != 0);
+    m_pStrip->update();
+    m_doc.SetModifiedFlag();
+}
+
+// The MegaButton editor's place: it chooses the megabutton's steps and marks the document
+// modified itself.
+void CRemoteBuilderDlg::EditMegabutton(CRemote& /*remote*/, CRemoteButton& megabutton)
+{
+    m_doc.GetFrontEnd().ShowMessage(StringId::kMegaButtonEditorMissing, megabutton.GetDisplayText(),
+                                    EMessageBox::Stop);
+}
+
+void CRemoteBuilderDlg::OnTest()
+{
+    if (CRemoteButton* pButton = FindTypedButton())
+        m_engine.Fire(*pButton);
+}
+
+void CRemoteBuilderDlg::OnAssign()
+{
+    CRemote& remote = GetChosenRemote();
+    // The pad shows the grid as it was when it opened; it must not outlive a change of it.
+    if (remote.m_pPad)
+        m_doc.GetFrontEnd().ClosePad(remote);
+    CRemotePadDlg pad(remote, CRemotePadDlg::kAssignMode, m_doc, m_engine, this);
+    if (pad.exec() != QDialog::Accepted)
+        return;
+    CRemoteButton* pButton = FindTypedButton();
+    if (!pButton)
+        return;
+    const int nColumn = pad.GetChosenColumn();
+    const int nRow = pad.GetChosenRow();
+    // Choosing the button's own cell again takes it off the pad.
+    if (pButton->m_nColumn == nColumn && pButton->m_nRow == nRow)
+        remote.UnplaceButton(*pButton);
+    else
+        remote.PlaceButton(*pButton, nColumn, nRow);
+    m_doc.SetModifiedFlag();
+}
+
+void CRemoteBuilderDlg::OnAdvanced()
+{
+    m_bAdvanced = !m_bAdvanced;
+    m_pAdvanced->setText(LoadString(m_bAdvanced ? StringId::kBasic : StringId::kAdvanced));
+    // The scroll and trim buttons follow the next zoom change, not the mode.
+    if (m_bAdvanced)
+        m_pZoom->setEnabled(true);
+    else
+    {
+        for (QPushButton* pButton :
+             {m_pScrollLeft, m_pScrollRight, m_pTrimLeft, m_pTrimRight, m_pZoom})
+            pButton->setEnabled(false);
+    }
+    const int nPanel = m_pBitstreamGroup->geometry().bottom() - m_pClose->geometry().bottom();
+    setFixedHeight(height() + (m_bAdvanced ? nPanel : -nPanel));
+}
+
+void CRemoteBuilderDlg::LockForRecording(bool bLock)
+{
+    if (bLock)
+        m_bTestWasEnabled = m_pTest->isEnabled();
+    for (QWidget* pControl :
+         std::initializer_list<QWidget*>{m_pRemoteBox, m_pButtonBox, m_pDescription, m_pRemove,
+                                         m_pLearn, m_pTest, m_pAssign, m_pClose})
+        pControl->setEnabled(!bLock);
+    if (!bLock)
+        m_pTest->setEnabled(m_bTestWasEnabled);
+}
+
+void CRemoteBuilderDlg::reject()
+{
+    // The recorder writes into a button of this dialog's remote; it must finish first.
+    if (m_pRecorder)
+        return;
+    m_places.nBuilderLeft = pos().x();
+    m_places.nBuilderTop = pos().y();
+    QDialog::reject();
+}
