@@ -12,15 +12,18 @@
 #include "document/CQuorbexDoc.h"
 #include "engine/CScheduler.h"
 #include "engine/CTickSource.h"
+#include "ui/CButtonRecorderDlg.h"
 #include "ui/CClockConfigDlg.h"
 #include "ui/CEventListModel.h"
 #include "ui/CEventProgrammerDlg.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CPortDialog.h"
 #include "ui/CQuorbexView.h"
+#include "ui/CRemoteBuilderDlg.h"
 #include "ui/CRemotePadDlg.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLocale>
 #include <QPainter>
@@ -195,6 +198,57 @@ std::vector<QWidget*> ArrangePort(CPictureRun& run)
                               new CPortDialog(0, 1, availability, &app.GetMainFrame()));
 }
 
+// The Remote Builder on the sample's TV remote with its "Ch+" button chosen, owned by the main
+// window so that it goes with the picture's run; null when the sample lacks the button.
+CRemoteBuilderDlg* OpenBuilder(CQuorbexApp& app)
+{
+    CSettings& settings = app.GetSettings();
+    auto* pBuilder =
+        new CRemoteBuilderDlg(app.GetDocument(), app.GetEngine(), app.GetDevice(),
+                              {settings.m_builderPos.nLeft, settings.m_builderPos.nTop,
+                               settings.m_recorderPos.nLeft, settings.m_recorderPos.nTop},
+                              &app.GetMainFrame());
+    auto* pRemoteBox = pBuilder->findChild<QComboBox*>("remoteBox");
+    auto* pButtonBox = pBuilder->findChild<QComboBox*>("buttonBox");
+    pRemoteBox->setCurrentIndex(pRemoteBox->findText("TV"));
+    const int nButton = pButtonBox->findText("Ch+");
+    pButtonBox->setCurrentIndex(nButton);
+    emit pButtonBox->activated(nButton);
+    if (pBuilder->FindTypedButton())
+        return pBuilder;
+    std::fprintf(stderr, "quorbit_pictures: the sample's TV remote has no Ch+ button\n");
+    return nullptr;
+}
+
+// The Remote Builder in basic mode.
+std::vector<QWidget*> ArrangeRemoteBuilder(CPictureRun& run)
+{
+    if (ArrangeMainWindow(run).empty())
+        return {};
+    CQuorbexApp& app = run.GetApp();
+    CRemoteBuilderDlg* pBuilder = OpenBuilder(app);
+    if (!pBuilder)
+        return {};
+    return ShowOverMainWindow(app.GetMainFrame(), pBuilder);
+}
+
+// The Button Recorder over the Remote Builder, waiting for the simulated remote's press.
+std::vector<QWidget*> ArrangeButtonRecorder(CPictureRun& run)
+{
+    std::vector<QWidget*> windows = ArrangeRemoteBuilder(run);
+    if (windows.empty())
+        return {};
+    CQuorbexApp& app = run.GetApp();
+    auto* pBuilder = static_cast<CRemoteBuilderDlg*>(windows.back());
+    CSettings::SPosition& position = app.GetSettings().m_recorderPos;
+    auto* pRecorder =
+        new CButtonRecorderDlg(*pBuilder->FindTypedButton(), app.GetEngine(), app.GetDevice(),
+                               position.nLeft, position.nTop, pBuilder);
+    pRecorder->show();
+    windows.push_back(pRecorder);
+    return windows;
+}
+
 struct SPicture
 {
     const char* pszName; // the file NAME.png
@@ -207,6 +261,8 @@ const SPicture kPictures[] = {
     {"event-programmer", ArrangeEventProgrammer},
     {"clock", ArrangeClock},
     {"port", ArrangePort},
+    {"remote-builder", ArrangeRemoteBuilder},
+    {"button-recorder", ArrangeButtonRecorder},
 };
 
 // The windows as a desktop shows them, each under a plain title bar: without a window manager
