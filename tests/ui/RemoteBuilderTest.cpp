@@ -2,29 +2,21 @@
 #include "app/CFileDialog.h"
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
-#include "device/CBiosClock.h"
 #include "device/CDeviceFactory.h"
 #include "device/CPortDevice.h"
 #include "device/CSimulatedPort.h"
 #include "document/CQuorbexDoc.h"
-#include "engine/CFiringEngine.h"
-#include "support/CRecordingFrontEnd.h"
-#include "support/CScriptedClock.h"
 #include "ui/CButtonRecorderDlg.h"
+#include "ui/CDialogDriver.h"
 #include "ui/CPadButton.h"
 #include "ui/CRemoteBuilderDlg.h"
 #include "ui/CRemotePadDlg.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QGroupBox>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
-#include <tuple>
 #include <vector>
 
 namespace
@@ -37,7 +29,25 @@ CBytes GetBits(const CRemoteButton& button)
     return CBytes(bytes.begin(), bytes.end());
 }
 
-// Runs once the recorder waits: in the first pass of its message pump.
+// What the simulated emitter sent since its record was cleared, packed as a bitstream is.
+CBytes GetSentBits(const CSimulatedPort& port)
+{
+    const std::vector<std::uint8_t> samples = port.GetEmitterRecord();
+    CBytes bits((samples.size() + 6) / 8);
+    for (std::size_t nSample = 0; nSample + 1 < samples.size(); ++nSample)
+        bits[nSample / 8] |= static_cast<std::uint8_t>((samples[nSample] & 1) << (7 - nSample % 8));
+    return bits;
+}
+
+void ClickCell(const QWidget& pad, int nColumn, int nRow)
+{
+    CDialogDriver(pad).Click(
+        CPadButton::GetObjectName(CPadButton::kFirstId + nColumn * kGridRows + nRow)
+            .toLatin1()
+            .constData());
+}
+
+// Runs once the recorder waits, in the first pass of its message pump.
 void WhileRecorderWaits(std::function<void(CButtonRecorderDlg&)> act)
 {
     QTimer::singleShot(0,
@@ -70,7 +80,7 @@ protected:
         CMessageBox::TakeShownTexts();
     }
 
-    CRemoteBuilderDlg& OpenBuilder()
+    void OpenBuilder()
     {
         CSettings& settings = App().GetSettings();
         m_pBuilder = std::make_unique<CRemoteBuilderDlg>(
@@ -79,28 +89,16 @@ protected:
                            settings.m_recorderPos.nLeft, settings.m_recorderPos.nTop},
             &Frame());
         m_pBuilder->show();
-        return *m_pBuilder;
     }
 
-    template <typename TWidget = QPushButton> TWidget* Find(const char* pszName) const
-    {
-        return m_pBuilder->findChild<TWidget*>(pszName);
-    }
-    void Click(const char* pszName) const { QTest::mouseClick(Find(pszName), Qt::LeftButton); }
-    // Replaces the Button box's text as the person would, key by key.
-    void TypeButtonName(const QString& strName) const
-    {
-        QLineEdit* pEdit = Find<QComboBox>("buttonBox")->lineEdit();
-        QTest::keyClick(pEdit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(pEdit, Qt::Key_Backspace);
-        QTest::keyClicks(pEdit, strName);
-    }
-    // Learn with the hand-held remote pressed once the recorder waits.
+    CDialogDriver Builder() const { return CDialogDriver(*m_pBuilder); }
+
+    // Learn, with the hand-held remote pressed once the recorder waits.
     void LearnPressed() const
     {
         WhileRecorderWaits([this](CButtonRecorderDlg&)
                            { m_pTicks->Advance(CSimulatedRemote::kPressDelayMs); });
-        Click("learn");
+        Builder().Click("learn");
     }
 
     CRemote* m_pTv = nullptr;
@@ -115,6 +113,8 @@ struct STypedCase
     const char* pszMatch; // the button the text names, or null
     bool bAddOffered;
     bool bTestOffered;
+    // The matched button's, or as it was: a text without a match leaves the field alone.
+    const char* pszDescription;
 };
 
 class TypedNameTest : public RemoteBuilderTest, public ::testing::WithParamInterface<STypedCase>
@@ -125,65 +125,72 @@ TEST_P(TypedNameTest, TheTextNamesAButtonLetterCaseAside)
 {
     const STypedCase& test = GetParam();
     OpenBuilder();
-    TypeButtonName(test.pszTyped);
+    Builder().Type("buttonBox", test.pszTyped);
 
     const CRemoteButton* pMatch = test.pszMatch ? m_pTv->FindButton(test.pszMatch) : nullptr;
     EXPECT_EQ(m_pBuilder->FindTypedButton(), pMatch);
     EXPECT_EQ(m_pBuilder->GetCurrentButton(), pMatch);
-    EXPECT_EQ(Find("add")->isEnabled(), test.bAddOffered);
-    EXPECT_EQ(Find("megaButton")->isEnabled(), test.bAddOffered);
+    EXPECT_EQ(Builder().IsEnabled("add"), test.bAddOffered);
+    EXPECT_EQ(Builder().IsEnabled("megaButton"), test.bAddOffered);
     for (const char* pszCommand : {"remove", "learn", "assign"})
-        EXPECT_EQ(Find(pszCommand)->isEnabled(), pMatch != nullptr) << pszCommand;
-    EXPECT_EQ(Find("test")->isEnabled(), test.bTestOffered);
-    if (pMatch)
-    {
-        EXPECT_EQ(Find<QLineEdit>("description")->text().toStdString(), pMatch->m_strDescription);
-    }
+        EXPECT_EQ(Builder().IsEnabled(pszCommand), pMatch != nullptr) << pszCommand;
+    EXPECT_EQ(Builder().IsEnabled("test"), test.bTestOffered);
+    EXPECT_EQ(Builder().Find<QLineEdit>("description").text(), test.pszDescription);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, TypedNameTest,
-                         ::testing::Values(STypedCase{"power", "Power", false, true},
-                                           STypedCase{"MUTE", "Mute", false, false},
-                                           STypedCase{"Pow", nullptr, true, false},
-                                           STypedCase{"Power ", nullptr, true, false},
-                                           STypedCase{"", nullptr, false, false}));
+                         ::testing::Values(STypedCase{"power", "Power", false, true, "TV on/off"},
+                                           STypedCase{"MUTE", "Mute", false, false, ""},
+                                           STypedCase{"Pow", nullptr, true, false, ""},
+                                           STypedCase{"Power ", nullptr, true, false, "TV on/off"},
+                                           STypedCase{"", nullptr, false, false, ""}));
 
-TEST_F(RemoteBuilderTest, RemoveTakesTheMatchedButtonAndItsCellAndOffersTheNameAnew)
+struct SRemoveCase
 {
+    const char* pszName;
+    bool bPlayedByMegabuttonElsewhere;
+    const char* pszShown;
+};
+
+class RemoveTest : public RemoteBuilderTest, public ::testing::WithParamInterface<SRemoveCase>
+{
+};
+
+TEST_P(RemoveTest, RemovesTheNamedButtonWithItsCellUnlessAnotherRemotePlaysIt)
+{
+    const SRemoveCase& test = GetParam();
+    if (test.bPlayedByMegabuttonElsewhere)
+    {
+        CRemote& hifi = *Doc().AddRemote("HiFi", 7);
+        Doc().AddButton(hifi, "Party", "", true)->m_steps.push_back(CMegaStep{m_pTv, m_pPower, 0});
+        Doc().SetModifiedFlag(false);
+    }
     OpenBuilder();
-    TypeButtonName("power");
+    Builder().Find<QComboBox>("remoteBox").setCurrentText("TV");
+    Builder().Type("buttonBox", "power");
     CMessageBox::QueueAnswer(QMessageBox::Yes);
-    Click("remove");
+    Builder().Click("remove");
 
-    EXPECT_EQ(CMessageBox::TakeShownTexts(),
-              QStringList{"TV on/off:  Are you sure you want to remove this button?"});
-    EXPECT_EQ(m_pTv->FindButton("Power"), nullptr);
-    EXPECT_EQ(m_pTv->m_grid[0], nullptr);
-    EXPECT_EQ(Find<QComboBox>("buttonBox")->currentText(), "power");
-    EXPECT_EQ(Find<QComboBox>("buttonBox")->count(), 1);
-    EXPECT_TRUE(Find("add")->isEnabled());
-    EXPECT_TRUE(Doc().IsModified());
+    const bool bRemoved = !test.bPlayedByMegabuttonElsewhere;
+    EXPECT_EQ(CMessageBox::TakeShownTexts(), QStringList{test.pszShown});
+    EXPECT_EQ(m_pTv->FindButton("Power") == nullptr, bRemoved);
+    EXPECT_EQ(m_pTv->m_grid[0] == nullptr, bRemoved);
+    EXPECT_EQ(Doc().IsModified(), bRemoved);
+    // The name stays in the box as typed, and may be added anew once its button is gone.
+    EXPECT_EQ(Builder().Text("buttonBox"), "power");
+    EXPECT_EQ(Builder().Find<QComboBox>("buttonBox").count(), bRemoved ? 1 : 2);
+    EXPECT_EQ(Builder().IsEnabled("add"), bRemoved);
 }
 
-TEST_F(RemoteBuilderTest, RemoveRefusesAButtonThatAMegabuttonOfAnotherRemotePlays)
-{
-    CRemote& hifi = *Doc().AddRemote("HiFi", 7);
-    Doc().AddButton(hifi, "Party", "", true)->m_steps.push_back(CMegaStep{m_pTv, m_pPower, 0});
-    Doc().SetModifiedFlag(false);
-    OpenBuilder();
-    auto* pRemoteBox = Find<QComboBox>("remoteBox");
-    pRemoteBox->setCurrentIndex(pRemoteBox->findText("TV"));
-    TypeButtonName("Power");
-    Click("remove");
-
-    EXPECT_EQ(CMessageBox::TakeShownTexts(),
-              QStringList{"TV on/off:  This button is being used in one or more programmed "
-                          "events or megabuttons.\n\nPlease adjust or remove the event(s) or "
-                          "megabuttons(s)  before removing this button."});
-    EXPECT_EQ(m_pTv->FindButton("Power"), m_pPower);
-    EXPECT_EQ(Find<QComboBox>("buttonBox")->count(), 2);
-    EXPECT_FALSE(Doc().IsModified());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Uses, RemoveTest,
+    ::testing::Values(SRemoveCase{"Unused", false,
+                                  "TV on/off:  Are you sure you want to remove this button?"},
+                      SRemoveCase{"PlayedByMegabuttonOfAnotherRemote", true,
+                                  "TV on/off:  This button is being used in one or more "
+                                  "programmed events or megabuttons.\n\nPlease adjust or remove "
+                                  "the event(s) or megabuttons(s)  before removing this button."}),
+    [](const auto& info) { return std::string(info.param.pszName); });
 
 struct SAssignCase
 {
@@ -206,35 +213,22 @@ TEST_P(AssignTest, PlacesTheButtonOnTheChosenCellAndKeepsOneButtonPerCell)
     m_pTv->PlaceButton(*m_pMute, 1, 1);
     Frame().OpenPad(*m_pTv);
     OpenBuilder();
-    TypeButtonName(test.pszButton);
-    WhenDialogOpens(
-        [&test](QDialog& pad)
-        {
-            const int nId = CPadButton::kFirstId + test.nColumn * kGridRows + test.nRow;
-            QTest::mouseClick(pad.findChild<CPadButton*>(CPadButton::GetObjectName(nId)),
-                              Qt::LeftButton);
-        });
-    Click("assign");
+    Builder().Type("buttonBox", test.pszButton);
+    WhenDialogOpens([&test](QDialog& pad) { ClickCell(pad, test.nColumn, test.nRow); });
+    Builder().Click("assign");
 
     EXPECT_EQ(m_pTv->m_pPad, nullptr) << "the pad showing the old grid closed";
     const QString strPath = GetTempPath("assigned.qb");
     ASSERT_TRUE(Doc().OnSaveDocument(strPath.toStdString()));
     ASSERT_TRUE(App().OpenDocumentFile(strPath));
     const CRemote& tv = *Doc().FindRemote("TV");
-    for (const auto& [pszName, nColumn, nRow] :
-         {std::tuple{"Power", test.nPowerColumn, test.nPowerRow},
-          std::tuple{"Mute", test.nMuteColumn, test.nMuteRow}})
-    {
-        const CRemoteButton& button = *tv.FindButton(pszName);
-        EXPECT_EQ(button.m_nColumn, nColumn) << pszName;
-        EXPECT_EQ(button.m_nRow, nRow) << pszName;
-        if (button.IsPlaced())
-        {
-            EXPECT_EQ(tv.m_grid[button.GetCell()], &button) << pszName;
-        }
-    }
+    const CRemoteButton& power = *tv.FindButton("Power");
+    const CRemoteButton& mute = *tv.FindButton("Mute");
+    EXPECT_EQ(std::pair(power.m_nColumn, power.m_nRow),
+              std::pair(test.nPowerColumn, test.nPowerRow));
+    EXPECT_EQ(std::pair(mute.m_nColumn, mute.m_nRow), std::pair(test.nMuteColumn, test.nMuteRow));
     EXPECT_EQ(std::count(tv.m_grid.begin(), tv.m_grid.end(), nullptr),
-              kGridCells - (test.nPowerColumn < 5) - (test.nMuteColumn < 5));
+              kGridCells - power.IsPlaced() - mute.IsPlaced());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cells, AssignTest,
@@ -242,108 +236,6 @@ INSTANTIATE_TEST_SUITE_P(Cells, AssignTest,
                                            SAssignCase{"OwnCell", "Power", 0, 0, 5, 15, 1, 1},
                                            SAssignCase{"OccupiedCell", "Mute", 0, 0, 5, 15, 0, 0}),
                          [](const auto& info) { return std::string(info.param.pszName); });
-
-struct SWaitEndCase
-{
-    const char* pszName;
-    void (*pAct)(CButtonRecorderDlg& recorder);
-    bool bCancels;
-};
-
-class RecorderWaitTest : public RemoteBuilderTest,
-                         public ::testing::WithParamInterface<SWaitEndCase>
-{
-};
-
-// While the recorder waits, the builder refuses to close and its editing controls are off; a
-// way out of the wait either cancels, leaving everything as it was, or lets the press come.
-TEST_P(RecorderWaitTest, LocksTheBuilderUntilTheWaitEndsOnlyByCancelOrASignal)
-{
-    const SWaitEndCase& test = GetParam();
-    OpenBuilder();
-    TypeButtonName("Power");
-    const CBytes oldBits = GetBits(*m_pPower);
-    const char* const locked[] = {"remove", "learn", "test", "assign", "close"};
-    std::vector<bool> lockedEnabled;
-    bool bBuilderClosed = true;
-    WhileRecorderWaits(
-        [&](CButtonRecorderDlg& recorder)
-        {
-            for (const char* pszName : locked)
-                lockedEnabled.push_back(Find(pszName)->isEnabled());
-            for (QWidget* pBox : {Find<QWidget>("remoteBox"), Find<QWidget>("buttonBox"),
-                                  Find<QWidget>("description")})
-                lockedEnabled.push_back(pBox->isEnabled());
-            EXPECT_TRUE(Find("advanced")->isEnabled());
-            m_pBuilder->reject();
-            bBuilderClosed = m_pBuilder->close() || !m_pBuilder->isVisible();
-            test.pAct(recorder);
-            m_pTicks->Advance(CSimulatedRemote::kPressDelayMs);
-        });
-    Click("learn");
-
-    EXPECT_EQ(lockedEnabled, std::vector<bool>(8, false));
-    EXPECT_FALSE(bBuilderClosed);
-    EXPECT_EQ(m_pBuilder->GetRecorder(), nullptr);
-    for (const char* pszName : locked)
-        EXPECT_TRUE(Find(pszName)->isEnabled()) << pszName;
-    EXPECT_EQ(GetBits(*m_pPower) == oldBits, test.bCancels);
-    EXPECT_EQ(Doc().IsModified(), !test.bCancels);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Ways, RecorderWaitTest,
-    ::testing::Values(SWaitEndCase{"CancelButton",
-                                   [](CButtonRecorderDlg& recorder) {
-                                       QTest::mouseClick(recorder.findChild<QPushButton*>("cancel"),
-                                                         Qt::LeftButton);
-                                   },
-                                   true},
-                      SWaitEndCase{"Escape",
-                                   [](CButtonRecorderDlg& recorder)
-                                   { QTest::keyClick(&recorder, Qt::Key_Escape); },
-                                   true},
-                      SWaitEndCase{"WindowClose",
-                                   [](CButtonRecorderDlg& recorder) { recorder.close(); }, true},
-                      SWaitEndCase{"Enter",
-                                   [](CButtonRecorderDlg& recorder) {
-                                       QTest::keyClick(recorder.findChild<QPushButton*>("cancel"),
-                                                       Qt::Key_Return);
-                                   },
-                                   false}),
-    [](const auto& info) { return std::string(info.param.pszName); });
-
-TEST_F(RemoteBuilderTest, RecorderOpensCentredOverTheBuilderFirstThenWhereItWasLeft)
-{
-    OpenBuilder();
-    m_pBuilder->move(100, 80);
-    TypeButtonName("Power");
-    QRect firstShown;
-    WhileRecorderWaits(
-        [&firstShown](CButtonRecorderDlg& recorder)
-        {
-            firstShown = recorder.frameGeometry();
-            recorder.move(30, 40);
-            recorder.reject();
-        });
-    Click("learn");
-    const QRect builder = m_pBuilder->frameGeometry();
-    EXPECT_EQ(firstShown.topLeft(),
-              QPoint(builder.left() + (builder.width() - firstShown.width()) / 2,
-                     builder.top() + (builder.height() - firstShown.height()) / 2));
-    const CSettings::SPosition& stored = App().GetSettings().m_recorderPos;
-    EXPECT_EQ(QPoint(stored.nLeft, stored.nTop), QPoint(30, 40));
-
-    QPoint shownAgain;
-    WhileRecorderWaits(
-        [&shownAgain](CButtonRecorderDlg& recorder)
-        {
-            shownAgain = recorder.pos();
-            recorder.reject();
-        });
-    Click("learn");
-    EXPECT_EQ(shownAgain, QPoint(30, 40));
-}
 
 // Counts the requests to quit that reach the application, and keeps them from ending the tests.
 class CQuitCounter : public QObject
@@ -357,39 +249,106 @@ public:
     int m_nQuits = 0;
 };
 
-TEST_F(RemoteBuilderTest, AQuitAskedForWhileTheRecorderWaitsComesOnceTheRecordingIsOver)
+struct SWaitCase
 {
-    CQuitCounter counter;
-    QCoreApplication::instance()->installEventFilter(&counter);
+    const char* pszName;
+    void (*pAct)(CButtonRecorderDlg& recorder);
+    bool bCancels;
+    int nQuitsAfter; // quit requests that reach the application once the recording is over
+};
+
+class RecorderWaitTest : public RemoteBuilderTest, public ::testing::WithParamInterface<SWaitCase>
+{
+};
+
+// While the recorder waits, the builder refuses to close and its editing controls are off. A
+// cancel leaves everything as it was; anything else lets the press come and be recorded, and
+// a quit asked for meanwhile comes only once the recording is over.
+TEST_P(RecorderWaitTest, LocksTheBuilderAndEndsOnlyByCancelOrASignal)
+{
+    const SWaitCase& test = GetParam();
+    CQuitCounter quits;
+    QCoreApplication::instance()->installEventFilter(&quits);
     OpenBuilder();
-    TypeButtonName("Power");
+    Builder().Type("buttonBox", "Power");
+    const CBytes oldBits = GetBits(*m_pPower);
+    const char* const locked[] = {"remoteBox", "buttonBox", "description", "remove",
+                                  "learn",     "test",      "assign",      "close"};
+    std::vector<bool> enabledWhileWaiting;
     int nQuitsWhileWaiting = -1;
     WhileRecorderWaits(
-        [&](CButtonRecorderDlg&)
+        [&](CButtonRecorderDlg& recorder)
         {
-            QEvent quit(QEvent::Quit);
-            QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+            for (const char* pszName : locked)
+                enabledWhileWaiting.push_back(Builder().IsEnabled(pszName));
+            m_pBuilder->reject();
+            m_pBuilder->close();
+            test.pAct(recorder);
             QCoreApplication::processEvents();
-            nQuitsWhileWaiting = counter.m_nQuits;
+            nQuitsWhileWaiting = quits.m_nQuits;
             m_pTicks->Advance(CSimulatedRemote::kPressDelayMs);
         });
-    Click("learn");
+    Builder().Click("learn");
     QCoreApplication::sendPostedEvents();
-    QCoreApplication::instance()->removeEventFilter(&counter);
+    QCoreApplication::instance()->removeEventFilter(&quits);
 
+    EXPECT_EQ(enabledWhileWaiting, std::vector<bool>(std::size(locked), false));
+    EXPECT_TRUE(m_pBuilder->isVisible());
+    EXPECT_EQ(m_pBuilder->GetRecorder(), nullptr);
+    for (const char* pszName : locked)
+        EXPECT_TRUE(Builder().IsEnabled(pszName)) << pszName;
+    EXPECT_EQ(GetBits(*m_pPower) == oldBits, test.bCancels);
+    EXPECT_EQ(Doc().IsModified(), !test.bCancels);
     EXPECT_EQ(nQuitsWhileWaiting, 0);
-    EXPECT_EQ(counter.m_nQuits, 1);
-    EXPECT_TRUE(Doc().IsModified()) << "the wait went on to a recording";
+    EXPECT_EQ(quits.m_nQuits, test.nQuitsAfter);
 }
 
-// The samples of infrared at the start of a recording.
-std::uint32_t GetLeadingMark(const CRemoteButton& button)
+INSTANTIATE_TEST_SUITE_P(
+    Ways, RecorderWaitTest,
+    ::testing::Values(
+        SWaitCase{"CancelButton", [](CButtonRecorderDlg& r) { CDialogDriver(r).Click("cancel"); },
+                  true, 0},
+        SWaitCase{"Escape", [](CButtonRecorderDlg& r) { QTest::keyClick(&r, Qt::Key_Escape); },
+                  true, 0},
+        SWaitCase{"WindowClose", [](CButtonRecorderDlg& r) { r.close(); }, true, 0},
+        SWaitCase{"Enter",
+                  [](CButtonRecorderDlg& r)
+                  { QTest::keyClick(&CDialogDriver(r).Find<QWidget>("cancel"), Qt::Key_Return); },
+                  false, 0},
+        SWaitCase{"Quit",
+                  [](CButtonRecorderDlg&)
+                  {
+                      QEvent quit(QEvent::Quit);
+                      QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+                  },
+                  false, 1}),
+    [](const auto& info) { return std::string(info.param.pszName); });
+
+TEST_F(RemoteBuilderTest, RecorderOpensCentredOverTheBuilderFirstThenWhereItWasLeft)
 {
-    std::uint32_t nSample = 0;
-    while (nSample < button.m_bits.GetLength() * 8 &&
-           (button.m_bits[nSample / 8] >> (7 - nSample % 8)) & 1)
-        ++nSample;
-    return nSample;
+    OpenBuilder();
+    m_pBuilder->move(100, 80);
+    Builder().Type("buttonBox", "Power");
+    std::vector<QRect> shown;
+    for (int nRecording = 0; nRecording < 2; ++nRecording)
+    {
+        WhileRecorderWaits(
+            [&shown](CButtonRecorderDlg& recorder)
+            {
+                shown.push_back(recorder.frameGeometry());
+                recorder.move(30, 40);
+                recorder.reject();
+            });
+        Builder().Click("learn");
+    }
+    const QRect builder = m_pBuilder->frameGeometry();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].topLeft(),
+              QPoint(builder.left() + (builder.width() - shown[0].width()) / 2,
+                     builder.top() + (builder.height() - shown[0].height()) / 2));
+    EXPECT_EQ(shown[1].topLeft(), QPoint(30, 40));
+    const CSettings::SPosition& stored = App().GetSettings().m_recorderPos;
+    EXPECT_EQ(QPoint(stored.nLeft, stored.nTop), QPoint(30, 40));
 }
 
 struct SLeadInCase
@@ -414,17 +373,20 @@ TEST_P(RecorderStartTest, TheRecordingStartsWithTheSampleAfterTheFall)
     runs.insert(runs.end(), frame.begin() + 1, frame.end());
     FindSimulatedRemote(App().GetDevice())->QueueSignal(runs);
     OpenBuilder();
-    TypeButtonName("Mute");
+    Builder().Type("buttonBox", "Mute");
     if (test.bPressedAtOnce)
     {
         m_pTicks->m_nStepPerRead = CSimulatedRemote::kPressDelayMs;
-        Click("learn");
+        Builder().Click("learn");
     }
     else
         LearnPressed();
 
-    EXPECT_EQ(GetLeadingMark(*m_pMute), frame[1] - 1);
-    EXPECT_TRUE(Find("test")->isEnabled());
+    std::uint32_t nMark = 0;
+    while (((m_pMute->m_bits[nMark / 8] >> (7 - nMark % 8)) & 1) != 0)
+        ++nMark;
+    EXPECT_EQ(nMark, frame[1] - 1);
+    EXPECT_TRUE(Builder().IsEnabled("test"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -442,70 +404,54 @@ TEST_F(RemoteBuilderRoadTest, AddLearnTestAssignSaveReopenAndFireFromThePad)
     ASSERT_TRUE(Start());
     CSimulatedPort& port =
         dynamic_cast<CPortDevice<CSimulatedPort>&>(App().GetDevice()).GetPortBackend();
-    const int nCell = CPadButton::kFirstId + 1 * kGridRows + 2;
     WhenDialogOpens(
         [](QDialog& dlg)
         {
-            QTest::keyClicks(dlg.findChild<QLineEdit*>("name"), "Amp");
-            QTest::mouseClick(dlg.findChild<QPushButton*>("ok"), Qt::LeftButton);
+            CDialogDriver(dlg).Type("name", "Amp");
+            CDialogDriver(dlg).Click("ok");
         });
     Frame().OnCommand(CMainFrame::kCmdAddRemote);
     CBytes learned;
-    std::uint64_t nTestSamples = 0;
+    CBytes tested;
     WhenDialogOpens(
-        [&](QDialog& builder)
+        [&](QDialog& dlg)
         {
-            const auto click = [&builder](const char* pszName)
-            { QTest::mouseClick(builder.findChild<QPushButton*>(pszName), Qt::LeftButton); };
-            QTest::keyClicks(builder.findChild<QComboBox*>("buttonBox")->lineEdit(), "Power");
-            QTest::keyClicks(builder.findChild<QLineEdit*>("description"), "Amplifier on/off");
-            click("add");
+            const CDialogDriver builder(dlg);
+            builder.Type("buttonBox", "Power");
+            builder.Type("description", "Amplifier on/off");
+            builder.Click("add");
             WhileRecorderWaits([this](CButtonRecorderDlg&)
                                { m_pTicks->Advance(CSimulatedRemote::kPressDelayMs); });
-            click("learn");
+            builder.Click("learn");
             learned = GetBits(*Doc().FindRemote("Amp")->FindButton("Power"));
             port.ClearEmitterRecord();
-            click("test");
-            nTestSamples = port.GetEmitterWriteCount();
-            WhenDialogOpens(
-                [nCell](QDialog& pad)
-                {
-                    QTest::mouseClick(pad.findChild<CPadButton*>(CPadButton::GetObjectName(nCell)),
-                                      Qt::LeftButton);
-                });
-            click("assign");
-            click("close");
+            builder.Click("test");
+            tested = GetSentBits(port);
+            WhenDialogOpens([](QDialog& pad) { ClickCell(pad, 1, 2); });
+            builder.Click("assign");
+            builder.Click("close");
         });
     Frame().OnCommand(CMainFrame::kCmdRemoteBuilder);
     ASSERT_FALSE(learned.empty());
-    EXPECT_EQ(nTestSamples, learned.size() * 8 + 1);
+    EXPECT_EQ(tested, learned);
     const QString strPath = GetTempPath("amp.qb");
     CFileDialog::QueuePath(strPath);
     Frame().OnCommand(CMainFrame::kCmdFileSaveAs);
 
-    CScriptedClock clockBackend;
-    CBiosClock clock(clockBackend);
-    CRecordingFrontEnd frontEnd;
-    CQuorbexDoc saved(frontEnd, clock, SClockSettings{});
-    ASSERT_TRUE(saved.OnOpenDocument(strPath.toStdString()));
-    const CRemoteButton* pSaved = saved.FindRemote("Amp")->FindButton("Power");
-    ASSERT_NE(pSaved, nullptr);
-    EXPECT_EQ(pSaved->m_strDescription, "Amplifier on/off");
-    EXPECT_EQ(pSaved->GetCell(), nCell - CPadButton::kFirstId);
-    EXPECT_EQ(GetBits(*pSaved), learned);
-
+    // What opens again is what the file holds.
     Frame().OnCommand(CMainFrame::kCmdFileNew);
     CFileDialog::QueuePath(strPath);
     Frame().OnCommand(CMainFrame::kCmdFileOpen);
     CRemote* pAmp = Doc().FindRemote("Amp");
     ASSERT_NE(pAmp, nullptr);
+    const CRemoteButton* pPower = pAmp->GetButtonAt(1, 2);
+    ASSERT_NE(pPower, nullptr);
+    EXPECT_EQ(pPower->m_strName, "Power");
+    EXPECT_EQ(pPower->m_strDescription, "Amplifier on/off");
+    EXPECT_EQ(GetBits(*pPower), learned);
     Frame().OnCommand(pAmp->m_nMenuId);
     port.ClearEmitterRecord();
-    QTest::mouseClick(pAmp->m_pPad->findChild<CPadButton*>(CPadButton::GetObjectName(nCell)),
-                      Qt::LeftButton);
-    const std::vector<std::uint8_t> sent = port.GetEmitterRecord();
-    ASSERT_EQ(sent.size(), learned.size() * 8 + 1);
-    for (std::size_t nSample = 0; nSample + 1 < sent.size(); ++nSample)
-        ASSERT_EQ(sent[nSample], (learned[nSample / 8] >> (7 - nSample % 8)) & 1) << nSample;
+    ClickCell(*pAmp->m_pPad, 1, 2);
+    EXPECT_EQ(GetSentBits(port), learned);
 }
 } // namespace
