@@ -54,10 +54,9 @@ const SLabel kLabels[] = {
     {"", "Description:", {87, 25, 46, kBoxHeight}, Qt::AlignRight | Qt::AlignVCenter},
     {"", "start:", {10, 100, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
     {"windowStart", "0", {30, 100, 25, 8}, Qt::AlignRight | Qt::AlignTop},
-    {"", "end:", {158, 100, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
-    {"windowEnd", "399999", {180, 100, 25, 8}, Qt::AlignRight | Qt::AlignTop},
+    {"", "end:", {150, 100, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
+    {"windowEnd", "399999", {170, 100, 35, 8}, Qt::AlignRight | Qt::AlignTop},
 };
-
 } // namespace
 
 CRemoteBuilderDlg::CRemoteBuilderDlg(CQuorbexDoc& doc, CFiringEngine& engine,
@@ -70,8 +69,7 @@ CRemoteBuilderDlg::CRemoteBuilderDlg(CQuorbexDoc& doc, CFiringEngine& engine,
     setWindowTitle(QStringLiteral("Quorbit Remote Builder"));
     CreateControls();
     // Every opening starts in basic mode.
-    const int nPanel = m_pBitstreamGroup->geometry().bottom() - m_pClose->geometry().bottom();
-    setFixedHeight(height() - nPanel);
+    setFixedHeight(height() - GetAdvancedPanelHeight());
     if (m_places.nBuilderLeft != kNoStoredPosition)
         PlaceWindowOnScreen(*this, m_places.nBuilderLeft, m_places.nBuilderTop);
     FillRemoteBox();
@@ -84,7 +82,6 @@ void CRemoteBuilderDlg::CreateControls()
 {
     const CDialogMetrics units(fontMetrics());
     setFixedSize(units.ToPixelsX(kClientSize.width()), units.ToPixelsY(kClientSize.height()));
-
     // The group box and the strip's frame first: later siblings lie above them and take the
     // clicks.
     m_pBitstreamGroup = new QGroupBox(QStringLiteral("Bitstream for button"), this);
@@ -94,6 +91,26 @@ void CRemoteBuilderDlg::CreateControls()
     pStripFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pStripFrame->setGeometry(units.ToPixels(kStripFrameRect));
 
+    CreateFields(units);
+    CreateButtons(units);
+
+    // The bitstream strip's place, inside its frame.
+    m_pStrip = new QWidget(this);
+    m_pStrip->setObjectName(QStringLiteral("bitstreamStrip"));
+    m_pStrip->setGeometry(
+        pStripFrame->geometry().adjusted(kStripInset, kStripInset, -kStripInset, -kStripInset));
+
+    for (const SLabel& label : kLabels)
+    {
+        auto* pLabel = new QLabel(QString::fromLatin1(label.pszText), this);
+        pLabel->setObjectName(QString::fromLatin1(label.pszName));
+        pLabel->setAlignment(label.nAlign);
+        pLabel->setGeometry(units.ToPixels(label.rect));
+    }
+}
+
+void CRemoteBuilderDlg::CreateFields(const CDialogMetrics& units)
+{
     m_pRemoteBox = new QComboBox(this);
     m_pRemoteBox->setObjectName(QStringLiteral("remoteBox"));
     m_pRemoteBox->setGeometry(units.ToPixels(kRemoteBoxRect));
@@ -119,29 +136,52 @@ void CRemoteBuilderDlg::CreateControls()
     m_pDescription->setMaxLength(static_cast<int>(kMaxEventName));
     m_pDescription->setValidator(CreateDocumentTextValidator(m_pDescription));
     m_pDescription->setGeometry(units.ToPixels(kDescriptionRect));
+}
 
-    m_pAdd = AddButton("add", QStringLiteral("&Add"), units.ToPixels({5, 50, 50, 15}), false);
-    m_pMega = AddButton("megaButton", QStringLiteral("&MegaButton"),
-                        units.ToPixels({55, 50, 50, 15}), false);
-    m_pRemove =
-        AddButton("remove", QStringLiteral("Remove"), units.ToPixels({105, 50, 50, 15}), false);
-    m_pLearn = AddButton("learn", QStringLiteral("&Learn"), units.ToPixels({5, 65, 50, 15}), false);
-    m_pTest = AddButton("test", QStringLiteral("&Test"), units.ToPixels({55, 65, 50, 15}), false);
-    m_pAssign =
-        AddButton("assign", QStringLiteral("A&ssign"), units.ToPixels({105, 65, 50, 15}), false);
-    m_pAdvanced = AddButton("advanced", LoadString(StringId::kAdvanced),
-                            units.ToPixels({160, 50, 50, 15}), true);
-    m_pClose = AddButton("close", QStringLiteral("Close"), units.ToPixels({160, 65, 50, 15}), true);
-    m_pZoom =
-        AddButton("zoom", LoadString(StringId::kZoomIn), units.ToPixels({90, 130, 35, 15}), false);
-    m_pScrollLeft =
-        AddButton("scrollLeft", QStringLiteral("&<"), units.ToPixels({10, 130, 40, 15}), false);
-    m_pScrollRight =
-        AddButton("scrollRight", QStringLiteral("&>"), units.ToPixels({165, 130, 40, 15}), false);
-    m_pTrimLeft =
-        AddButton("trimLeft", QStringLiteral("< Trim"), units.ToPixels({50, 130, 40, 15}), false);
-    m_pTrimRight =
-        AddButton("trimRight", QStringLiteral("Trim >"), units.ToPixels({125, 130, 40, 15}), false);
+void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
+{
+    struct SButton
+    {
+        QPushButton* CRemoteBuilderDlg::*pMember;
+        const char* pszName;
+        QString strText;
+        QRect rect;
+        bool bEnabled;
+    };
+    // In tab order; the zoom, scroll and trim buttons are the strip's.
+    const SButton buttons[] = {
+        {&CRemoteBuilderDlg::m_pAdd, "add", "&Add", {5, 50, 50, 15}, false},
+        {&CRemoteBuilderDlg::m_pMega, "megaButton", "&MegaButton", {55, 50, 50, 15}, false},
+        {&CRemoteBuilderDlg::m_pRemove, "remove", "Remove", {105, 50, 50, 15}, false},
+        {&CRemoteBuilderDlg::m_pLearn, "learn", "&Learn", {5, 65, 50, 15}, false},
+        {&CRemoteBuilderDlg::m_pTest, "test", "&Test", {55, 65, 50, 15}, false},
+        {&CRemoteBuilderDlg::m_pAssign, "assign", "A&ssign", {105, 65, 50, 15}, false},
+        {&CRemoteBuilderDlg::m_pAdvanced,
+         "advanced",
+         LoadString(StringId::kAdvanced),
+         {160, 50, 50, 15},
+         true},
+        {&CRemoteBuilderDlg::m_pClose, "close", "Close", {160, 65, 50, 15}, true},
+        {&CRemoteBuilderDlg::m_pZoom,
+         "zoom",
+         LoadString(StringId::kZoomIn),
+         {90, 130, 35, 15},
+         false},
+        {&CRemoteBuilderDlg::m_pScrollLeft, "scrollLeft", "&<", {10, 130, 40, 15}, false},
+        {&CRemoteBuilderDlg::m_pScrollRight, "scrollRight", "&>", {165, 130, 40, 15}, false},
+        {&CRemoteBuilderDlg::m_pTrimLeft, "trimLeft", "< Trim", {50, 130, 40, 15}, false},
+        {&CRemoteBuilderDlg::m_pTrimRight, "trimRight", "Trim >", {125, 130, 40, 15}, false},
+    };
+    for (const SButton& row : buttons)
+    {
+        auto* pButton = new QPushButton(row.strText, this);
+        pButton->setObjectName(QString::fromLatin1(row.pszName));
+        // Enter does nothing here: no button is the default, whichever has the focus.
+        pButton->setAutoDefault(false);
+        pButton->setEnabled(row.bEnabled);
+        pButton->setGeometry(units.ToPixels(row.rect));
+        this->*row.pMember = pButton;
+    }
     connect(m_pAdd, &QPushButton::clicked, this, [this] { OnAdd(false); });
     connect(m_pMega, &QPushButton::clicked, this, [this] { OnAdd(true); });
     connect(m_pRemove, &QPushButton::clicked, this, &CRemoteBuilderDlg::OnRemove);
@@ -150,32 +190,6 @@ void CRemoteBuilderDlg::CreateControls()
     connect(m_pAssign, &QPushButton::clicked, this, &CRemoteBuilderDlg::OnAssign);
     connect(m_pAdvanced, &QPushButton::clicked, this, &CRemoteBuilderDlg::OnAdvanced);
     connect(m_pClose, &QPushButton::clicked, this, &CRemoteBuilderDlg::reject);
-
-    // The bitstream strip's place, inside its frame.
-    m_pStrip = new QWidget(this);
-    m_pStrip->setObjectName(QStringLiteral("bitstreamStrip"));
-    m_pStrip->setGeometry(
-        pStripFrame->geometry().adjusted(kStripInset, kStripInset, -kStripInset, -kStripInset));
-
-    for (const SLabel& label : kLabels)
-    {
-        auto* pLabel = new QLabel(QString::fromLatin1(label.pszText), this);
-        pLabel->setObjectName(QString::fromLatin1(label.pszName));
-        pLabel->setAlignment(label.nAlign);
-        pLabel->setGeometry(units.ToPixels(label.rect));
-    }
-}
-
-QPushButton* CRemoteBuilderDlg::AddButton(const char* pszName, const QString& strText,
-                                          const QRect& rect, bool bEnabled)
-{
-    auto* pButton = new QPushButton(strText, this);
-    pButton->setObjectName(QString::fromLatin1(pszName));
-    // Enter does nothing here: no button is the default, whichever has the focus.
-    pButton->setAutoDefault(false);
-    pButton->setEnabled(bEnabled);
-    pButton->setGeometry(rect);
-    return pButton;
 }
 
 void CRemoteBuilderDlg::FillRemoteBox()
@@ -413,8 +427,14 @@ void CRemoteBuilderDlg::OnAdvanced()
              {m_pScrollLeft, m_pScrollRight, m_pTrimLeft, m_pTrimRight, m_pZoom})
             pButton->setEnabled(false);
     }
-    const int nPanel = m_pBitstreamGroup->geometry().bottom() - m_pClose->geometry().bottom();
+    const int nPanel = GetAdvancedPanelHeight();
     setFixedHeight(height() + (m_bAdvanced ? nPanel : -nPanel));
+}
+
+// The advanced panel reaches this far below the Close button.
+int CRemoteBuilderDlg::GetAdvancedPanelHeight() const
+{
+    return m_pBitstreamGroup->geometry().bottom() - m_pClose->geometry().bottom();
 }
 
 void CRemoteBuilderDlg::LockForRecording(bool bLock)

@@ -5,6 +5,7 @@
 #include <string>
 
 class CButtonRecorderDlg;
+class CDialogMetrics;
 class CFiringEngine;
 class CInfraredDevice;
 class CQuorbexDoc;
@@ -55,8 +56,8 @@ public:
 
 private:
     void CreateControls();
-    QPushButton* AddButton(const char* pszName, const QString& strText, const QRect& rect,
-                           bool bEnabled);
+    void CreateFields(const CDialogMetrics& units);
+    void CreateButtons(const CDialogMetrics& units);
     void FillRemoteBox();
     CRemote& GetChosenRemote() const;
     int FindTypedIndex() const;
@@ -79,6 +80,7 @@ private:
     void OnTest();
     void OnAssign();
     void OnAdvanced();
+    int GetAdvancedPanelHeight() const;
     void LockForRecording(bool bLock);
 
     CQuorbexDoc& m_doc;
