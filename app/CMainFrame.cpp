@@ -521,13 +521,6 @@ void CMainFrame::OnDeleteRemote()
         doc.DeleteRemote(*pRemote);
 }
 
-void CMainFrame::ShowNotBuiltYet(const QString& strFeature)
-{
-    CMessageBox::Show(this, QMessageBox::Information,
-                      strFeature + " is not built yet in this version of Quorbit.", QMessageBox::Ok,
-                      QMessageBox::Ok);
-}
-
 void CMainFrame::ShowAbout()
 {
     CMessageBox::Show(this, QMessageBox::Information,

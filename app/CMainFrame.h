@@ -106,7 +106,6 @@ private:
     void OnSystemClock();
     void OnParallelPort();
     QString GetBackendText() const;
-    void ShowNotBuiltYet(const QString& strFeature);
     void ShowAbout();
     void StorePlacement();
     bool IsFiring() const;
