@@ -95,8 +95,9 @@ void CButtonRecorderDlg::PlaceOverOwner()
     const QWidget* pOwner = parentWidget();
     if (m_nLeft == kNoStoredPosition && pOwner)
     {
-        const QRect owner = pOwner->frameGeometry();
-        const QRect own = frameGeometry();
+        // Inner corners, as every stored position is: the frames are alike.
+        const QRect owner = pOwner->geometry();
+        const QRect own = geometry();
         m_nLeft = owner.left() + (owner.width() - own.width()) / 2;
         m_nTop = owner.top() + (owner.height() - own.height()) / 2;
     }
@@ -117,8 +118,8 @@ bool CButtonRecorderDlg::RecordButton()
     {
         m_engine.Learn(m_button, kBitstreamBytes);
     }
-    m_nLeft = pos().x();
-    m_nTop = pos().y();
+    m_nLeft = geometry().left();
+    m_nTop = geometry().top();
     hide();
     QCoreApplication::instance()->removeEventFilter(this);
     if (m_bQuitHeld)

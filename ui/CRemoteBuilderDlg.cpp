@@ -454,7 +454,7 @@ void CRemoteBuilderDlg::reject()
     // The recorder writes into a button of this dialog's remote; it must finish first.
     if (m_pRecorder)
         return;
-    m_places.nBuilderLeft = pos().x();
-    m_places.nBuilderTop = pos().y();
+    m_places.nBuilderLeft = geometry().left();
+    m_places.nBuilderTop = geometry().top();
     QDialog::reject();
 }

@@ -335,13 +335,13 @@ TEST_F(RemoteBuilderTest, RecorderOpensCentredOverTheBuilderFirstThenWhereItWasL
         WhileRecorderWaits(
             [&shown](CButtonRecorderDlg& recorder)
             {
-                shown.push_back(recorder.frameGeometry());
-                recorder.move(30, 40);
+                shown.push_back(recorder.geometry());
+                recorder.setGeometry(QRect(QPoint(30, 40), recorder.size()));
                 recorder.reject();
             });
         Builder().Click("learn");
     }
-    const QRect builder = m_pBuilder->frameGeometry();
+    const QRect builder = m_pBuilder->geometry();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].topLeft(),
               QPoint(builder.left() + (builder.width() - shown[0].width()) / 2,
