@@ -12,6 +12,7 @@
 #include "document/CQuorbexDoc.h"
 #include "engine/CScheduler.h"
 #include "engine/CTickSource.h"
+#include "ui/CBitstreamStrip.h"
 #include "ui/CButtonRecorderDlg.h"
 #include "ui/CClockConfigDlg.h"
 #include "ui/CEventListModel.h"
@@ -28,6 +29,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -232,6 +234,56 @@ std::vector<QWidget*> ArrangeRemoteBuilder(CPictureRun& run)
     return ShowOverMainWindow(app.GetMainFrame(), pBuilder);
 }
 
+// Zooms the strip in and scrolls it to the first window in which the recording changes level.
+void ZoomOntoFirstEdge(CRemoteBuilderDlg& builder)
+{
+    const CBitstream& bits = builder.FindTypedButton()->m_bits;
+    auto isHigh = [&bits](std::uint32_t nSample)
+    { return (bits[nSample >> 3] & (0x80u >> (nSample & 7))) != 0; };
+    auto* pStrip = builder.findChild<CBitstreamStrip*>("bitstreamStrip");
+    auto* pScrollRight = builder.findChild<QPushButton*>("scrollRight");
+    builder.findChild<QPushButton*>("zoom")->click();
+    for (;;)
+    {
+        const std::uint32_t nFirst = pStrip->GetWindowFirst();
+        const std::uint32_t nLast = pStrip->GetWindowLast();
+        for (std::uint32_t nSample = nFirst; nSample < nLast; ++nSample)
+        {
+            if (isHigh(nSample) != isHigh(nSample + 1))
+                return;
+        }
+        if (nLast + 1 == kBitstreamSamples)
+            return;
+        pScrollRight->click();
+    }
+}
+
+// The Remote Builder in advanced mode: the strip shows the whole recording of Ch+, or zoomed,
+// a few dozen of its samples.
+std::vector<QWidget*> ArrangeBuilderStrip(CPictureRun& run, bool bZoomed)
+{
+    if (ArrangeMainWindow(run).empty())
+        return {};
+    CQuorbexApp& app = run.GetApp();
+    CRemoteBuilderDlg* pBuilder = OpenBuilder(app);
+    if (!pBuilder)
+        return {};
+    pBuilder->findChild<QPushButton*>("advanced")->click();
+    if (bZoomed)
+        ZoomOntoFirstEdge(*pBuilder);
+    return ShowOverMainWindow(app.GetMainFrame(), pBuilder);
+}
+
+std::vector<QWidget*> ArrangeBuilderOverview(CPictureRun& run)
+{
+    return ArrangeBuilderStrip(run, false);
+}
+
+std::vector<QWidget*> ArrangeBuilderZoomed(CPictureRun& run)
+{
+    return ArrangeBuilderStrip(run, true);
+}
+
 // The Button Recorder over the Remote Builder, waiting for the simulated remote's press.
 std::vector<QWidget*> ArrangeButtonRecorder(CPictureRun& run)
 {
@@ -263,6 +315,8 @@ const SPicture kPictures[] = {
     {"port", ArrangePort},
     {"remote-builder", ArrangeRemoteBuilder},
     {"button-recorder", ArrangeButtonRecorder},
+    {"remote-builder-overview", ArrangeBuilderOverview},
+    {"remote-builder-advanced", ArrangeBuilderZoomed},
 };
 
 // The windows as a desktop shows them, each under a plain title bar: without a window manager
