@@ -22,6 +22,7 @@
 #include "ui/CQuorbexView.h"
 #include "ui/CRemoteBuilderDlg.h"
 #include "ui/CRemotePadDlg.h"
+#include "ui/StripWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -238,8 +239,6 @@ std::vector<QWidget*> ArrangeRemoteBuilder(CPictureRun& run)
 void ZoomOntoFirstEdge(CRemoteBuilderDlg& builder)
 {
     const CBitstream& bits = builder.FindTypedButton()->m_bits;
-    auto isHigh = [&bits](std::uint32_t nSample)
-    { return (bits[nSample >> 3] & (0x80u >> (nSample & 7))) != 0; };
     auto* pStrip = builder.findChild<CBitstreamStrip*>("bitstreamStrip");
     auto* pScrollRight = builder.findChild<QPushButton*>("scrollRight");
     builder.findChild<QPushButton*>("zoom")->click();
@@ -249,10 +248,10 @@ void ZoomOntoFirstEdge(CRemoteBuilderDlg& builder)
         const std::uint32_t nLast = pStrip->GetWindowLast();
         for (std::uint32_t nSample = nFirst; nSample < nLast; ++nSample)
         {
-            if (isHigh(nSample) != isHigh(nSample + 1))
+            if (IsSampleHigh(bits, nSample) != IsSampleHigh(bits, nSample + 1))
                 return;
         }
-        if (nLast + 1 == kBitstreamSamples)
+        if (nLast + 1 == kStripSamples)
             return;
         pScrollRight->click();
     }

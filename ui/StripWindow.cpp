@@ -11,11 +11,6 @@ namespace
 constexpr std::uint64_t kOverviewDivisor = kStripSamples - 1;
 constexpr std::uint32_t kOverviewByteStep = 16;
 
-bool IsHigh(const CBitstream& bits, std::uint32_t nSample)
-{
-    return (bits[nSample >> 3] & (0x80u >> (nSample & 7))) != 0;
-}
-
 // Collects the corners of a square wave, one step to a new level at a time.
 class CTrace
 {
@@ -63,6 +58,11 @@ void DropTrailingZeros(CBitstream& bits)
     bits.SetLength(nLength);
 }
 } // namespace
+
+bool IsSampleHigh(const CBitstream& bits, std::uint32_t nSample)
+{
+    return (bits[nSample >> 3] & (0x80u >> (nSample & 7))) != 0;
+}
 
 QRect GetPlotRect(const QSize& stripSize)
 {
@@ -114,7 +114,7 @@ std::uint32_t GetSampleAt(std::uint32_t nStart, int nX)
 
 std::vector<QPoint> GetOverviewTrace(const CBitstream& bits, const QRect& plot)
 {
-    CTrace trace(plot, IsHigh(bits, 0));
+    CTrace trace(plot, IsSampleHigh(bits, 0));
     const std::uint64_t nSpan = static_cast<std::uint64_t>(plot.right() - plot.left());
     for (std::uint32_t nByte = 0; nByte < kBitstreamBytes; nByte += kOverviewByteStep)
     {
@@ -127,13 +127,13 @@ std::vector<QPoint> GetOverviewTrace(const CBitstream& bits, const QRect& plot)
 std::vector<QPoint> GetZoomedTrace(const CBitstream& bits, const QRect& plot, std::uint32_t nStart,
                                    std::uint32_t nVisible)
 {
-    CTrace trace(plot, IsHigh(bits, nStart));
+    CTrace trace(plot, IsSampleHigh(bits, nStart));
     for (std::uint32_t nCell = 0; nCell < nVisible; ++nCell)
         trace.StepTo(plot.left() + kSampleWidth * static_cast<int>(nCell),
-                     IsHigh(bits, nStart + nCell));
+                     IsSampleHigh(bits, nStart + nCell));
     const int nAfter = plot.left() + kSampleWidth * static_cast<int>(nVisible);
     if (nAfter < plot.right() && nStart + nVisible < kStripSamples)
-        trace.StepTo(nAfter, IsHigh(bits, nStart + nVisible));
+        trace.StepTo(nAfter, IsSampleHigh(bits, nStart + nVisible));
     return trace.Finish();
 }
 

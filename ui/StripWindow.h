@@ -19,6 +19,8 @@ constexpr std::uint32_t kStripSamples = static_cast<std::uint32_t>(kBitstreamSam
 constexpr int kStripMargin = 2; // pixels between the strip's edge and the part that reacts
 constexpr int kSampleWidth = 4;
 
+// True when sample nSample is high (infrared seen): bit 7 - nSample % 8 of byte nSample / 8.
+bool IsSampleHigh(const CBitstream& bits, std::uint32_t nSample);
 // The plot area of a strip of this size; its right() and bottom() are the last column and row
 // drawn.
 QRect GetPlotRect(const QSize& stripSize);

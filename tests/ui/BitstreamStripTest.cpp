@@ -36,7 +36,7 @@ protected:
     }
 
     CDialogDriver Builder() const { return CDialogDriver(*m_pBuilder); }
-    // The x of the middle of sample nCell of the zoomed window.
+    // A point in the middle of cell nCell of the zoomed window.
     static QPoint CellAt(std::uint32_t nCell)
     {
         return QPoint(kStripMargin + kSampleWidth * static_cast<int>(nCell) + 1, 8);
