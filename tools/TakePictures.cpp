@@ -12,6 +12,7 @@
 #include "document/CQuorbexDoc.h"
 #include "engine/CScheduler.h"
 #include "engine/CTickSource.h"
+#include "ui/CBitstreamStrip.h"
 #include "ui/CButtonRecorderDlg.h"
 #include "ui/CClockConfigDlg.h"
 #include "ui/CEventListModel.h"
@@ -21,6 +22,7 @@
 #include "ui/CQuorbexView.h"
 #include "ui/CRemoteBuilderDlg.h"
 #include "ui/CRemotePadDlg.h"
+#include "ui/StripWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -28,6 +30,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -232,6 +235,54 @@ std::vector<QWidget*> ArrangeRemoteBuilder(CPictureRun& run)
     return ShowOverMainWindow(app.GetMainFrame(), pBuilder);
 }
 
+// Zooms the strip in and scrolls it to the first window in which the recording changes level.
+void ZoomOntoFirstEdge(CRemoteBuilderDlg& builder)
+{
+    const CBitstream& bits = builder.FindTypedButton()->m_bits;
+    auto* pStrip = builder.findChild<CBitstreamStrip*>("bitstreamStrip");
+    auto* pScrollRight = builder.findChild<QPushButton*>("scrollRight");
+    builder.findChild<QPushButton*>("zoom")->click();
+    for (;;)
+    {
+        const std::uint32_t nFirst = pStrip->GetWindowFirst();
+        const std::uint32_t nLast = pStrip->GetWindowLast();
+        for (std::uint32_t nSample = nFirst; nSample < nLast; ++nSample)
+        {
+            if (IsSampleHigh(bits, nSample) != IsSampleHigh(bits, nSample + 1))
+                return;
+        }
+        if (nLast + 1 == kStripSamples)
+            return;
+        pScrollRight->click();
+    }
+}
+
+// The Remote Builder in advanced mode: the strip shows the whole recording of Ch+, or zoomed,
+// a few dozen of its samples.
+std::vector<QWidget*> ArrangeBuilderStrip(CPictureRun& run, bool bZoomed)
+{
+    if (ArrangeMainWindow(run).empty())
+        return {};
+    CQuorbexApp& app = run.GetApp();
+    CRemoteBuilderDlg* pBuilder = OpenBuilder(app);
+    if (!pBuilder)
+        return {};
+    pBuilder->findChild<QPushButton*>("advanced")->click();
+    if (bZoomed)
+        ZoomOntoFirstEdge(*pBuilder);
+    return ShowOverMainWindow(app.GetMainFrame(), pBuilder);
+}
+
+std::vector<QWidget*> ArrangeBuilderOverview(CPictureRun& run)
+{
+    return ArrangeBuilderStrip(run, false);
+}
+
+std::vector<QWidget*> ArrangeBuilderZoomed(CPictureRun& run)
+{
+    return ArrangeBuilderStrip(run, true);
+}
+
 // The Button Recorder over the Remote Builder, waiting for the simulated remote's press.
 std::vector<QWidget*> ArrangeButtonRecorder(CPictureRun& run)
 {
@@ -263,6 +314,8 @@ const SPicture kPictures[] = {
     {"port", ArrangePort},
     {"remote-builder", ArrangeRemoteBuilder},
     {"button-recorder", ArrangeButtonRecorder},
+    {"remote-builder-overview", ArrangeBuilderOverview},
+    {"remote-builder-advanced", ArrangeBuilderZoomed},
 };
 
 // The windows as a desktop shows them, each under a plain title bar: without a window manager

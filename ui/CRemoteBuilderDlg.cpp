@@ -4,6 +4,7 @@
 #include "document/CFrontEnd.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
+#include "ui/CBitstreamStrip.h"
 #include "ui/CButtonRecorderDlg.h"
 #include "ui/CDialogMetrics.h"
 #include "ui/CDisplayOrder.h"
@@ -94,11 +95,7 @@ void CRemoteBuilderDlg::CreateControls()
     CreateFields(units);
     CreateButtons(units);
 
-    // The bitstream strip's place, inside its frame.
-    m_pStrip = new QWidget(this);
-    m_pStrip->setObjectName(QStringLiteral("bitstreamStrip"));
-    m_pStrip->setGeometry(
-        pStripFrame->geometry().adjusted(kStripInset, kStripInset, -kStripInset, -kStripInset));
+    CreateStrip(pStripFrame->geometry());
 
     for (const SLabel& label : kLabels)
     {
@@ -107,6 +104,22 @@ void CRemoteBuilderDlg::CreateControls()
         pLabel->setAlignment(label.nAlign);
         pLabel->setGeometry(units.ToPixels(label.rect));
     }
+    m_pWindowFirst = findChild<QLabel*>(QStringLiteral("windowStart"));
+    m_pWindowLast = findChild<QLabel*>(QStringLiteral("windowEnd"));
+}
+
+// The strip sits inside its frame; its buttons' commands are its own.
+void CRemoteBuilderDlg::CreateStrip(const QRect& frame)
+{
+    m_pStrip = new CBitstreamStrip(m_doc, this);
+    m_pStrip->setGeometry(frame.adjusted(kStripInset, kStripInset, -kStripInset, -kStripInset));
+    connect(m_pStrip, &CBitstreamStrip::ViewChanged, this, &CRemoteBuilderDlg::OnStripViewChanged);
+    connect(m_pStrip, &CBitstreamStrip::BitsEdited, this, &CRemoteBuilderDlg::OnStripBitsEdited);
+    connect(m_pZoom, &QPushButton::clicked, m_pStrip, &CBitstreamStrip::ToggleZoom);
+    connect(m_pScrollLeft, &QPushButton::clicked, m_pStrip, &CBitstreamStrip::ScrollLeft);
+    connect(m_pScrollRight, &QPushButton::clicked, m_pStrip, &CBitstreamStrip::ScrollRight);
+    connect(m_pTrimLeft, &QPushButton::clicked, m_pStrip, &CBitstreamStrip::TrimLeft);
+    connect(m_pTrimRight, &QPushButton::clicked, m_pStrip, &CBitstreamStrip::TrimRight);
 }
 
 void CRemoteBuilderDlg::CreateFields(const CDialogMetrics& units)
@@ -309,7 +322,7 @@ void CRemoteBuilderDlg::SetCurrentButton(CRemoteButton* pButton)
         bHasBitstream
             ? ToDisplayString(FormatString(StringId::kBitstreamTitle, pButton->GetDisplayText()))
             : QString());
-    m_pStrip->update();
+    m_pStrip->SetButton(pButton);
 }
 
 void CRemoteBuilderDlg::OnAdd(bool bMega)
@@ -429,6 +442,22 @@ void CRemoteBuilderDlg::OnAdvanced()
     }
     const int nPanel = GetAdvancedPanelHeight();
     setFixedHeight(height() + (m_bAdvanced ? nPanel : -nPanel));
+}
+
+void CRemoteBuilderDlg::OnStripViewChanged()
+{
+    const bool bZoomed = m_pStrip->IsZoomed();
+    m_pZoom->setText(LoadString(bZoomed ? StringId::kZoomOut : StringId::kZoomIn));
+    for (QPushButton* pButton : {m_pScrollLeft, m_pScrollRight, m_pTrimLeft, m_pTrimRight})
+        pButton->setEnabled(bZoomed);
+    m_pWindowFirst->setText(QString::number(m_pStrip->GetWindowFirst()));
+    m_pWindowLast->setText(QString::number(m_pStrip->GetWindowLast()));
+}
+
+// Only the strip's current button is edited, and it is the one the Button box names.
+void CRemoteBuilderDlg::OnStripBitsEdited()
+{
+    m_pTest->setEnabled(m_pCurrent->m_bits.GetLength() != 0);
 }
 
 // The advanced panel reaches this far below the Close button.

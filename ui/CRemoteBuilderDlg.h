@@ -4,6 +4,7 @@
 
 #include <string>
 
+class CBitstreamStrip;
 class CButtonRecorderDlg;
 class CDialogMetrics;
 class CFiringEngine;
@@ -13,6 +14,7 @@ class CRemote;
 class CRemoteButton;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -58,6 +60,7 @@ private:
     void CreateControls();
     void CreateFields(const CDialogMetrics& units);
     void CreateButtons(const CDialogMetrics& units);
+    void CreateStrip(const QRect& frame);
     void FillRemoteBox();
     CRemote& GetChosenRemote() const;
     int FindTypedIndex() const;
@@ -80,6 +83,8 @@ private:
     void OnTest();
     void OnAssign();
     void OnAdvanced();
+    void OnStripViewChanged();
+    void OnStripBitsEdited();
     int GetAdvancedPanelHeight() const;
     void LockForRecording(bool bLock);
 
@@ -99,9 +104,12 @@ private:
     QPushButton* m_pAssign = nullptr;
     QPushButton* m_pAdvanced = nullptr;
     QPushButton* m_pClose = nullptr;
-    // The advanced panel: the bitstream strip's place and its zoom, scroll and trim buttons.
+    // The advanced panel: the bitstream strip, its window numbers and its zoom, scroll and trim
+    // buttons.
     QGroupBox* m_pBitstreamGroup = nullptr;
-    QWidget* m_pStrip = nullptr;
+    CBitstreamStrip* m_pStrip = nullptr;
+    QLabel* m_pWindowFirst = nullptr;
+    QLabel* m_pWindowLast = nullptr;
     QPushButton* m_pZoom = nullptr;
     QPushButton* m_pScrollLeft = nullptr;
     QPushButton* m_pScrollRight = nullptr;

@@ -1,0 +1,135 @@
+#include "app/CAppFixture.h"
+#include "app/CMainFrame.h"
+#include "app/CMessageBox.h"
+#include "base/CStringTable.h"
+#include "document/CQuorbexDoc.h"
+#include "ui/CBitstreamStrip.h"
+#include "ui/CDialogDriver.h"
+#include "ui/CRemoteBuilderDlg.h"
+#include "ui/StripWindow.h"
+
+#include <QPushButton>
+#include <QWindow>
+
+namespace
+{
+// The Remote Builder in advanced mode on the learned button Power of the remote TV.
+class BitstreamStripTest : public CAppFixture
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Start());
+        m_pPower = AddRemoteWithButton("TV").FindButton("Power");
+        CSettings& settings = App().GetSettings();
+        m_pBuilder = std::make_unique<CRemoteBuilderDlg>(
+            Doc(), App().GetEngine(), App().GetDevice(),
+            SBuilderPlaces{settings.m_builderPos.nLeft, settings.m_builderPos.nTop,
+                           settings.m_recorderPos.nLeft, settings.m_recorderPos.nTop},
+            &Frame());
+        m_pBuilder->show();
+        Builder().Click("advanced");
+        m_pStrip = &Builder().Find<CBitstreamStrip>("bitstreamStrip");
+        m_nVisible = GetVisibleSamples(m_pStrip->width());
+        Doc().SetModifiedFlag(false);
+        CMessageBox::TakeShownTexts();
+    }
+
+    CDialogDriver Builder() const { return CDialogDriver(*m_pBuilder); }
+    // A point in the middle of cell nCell of the zoomed window.
+    static QPoint CellAt(std::uint32_t nCell)
+    {
+        return QPoint(kStripMargin + kSampleWidth * static_cast<int>(nCell) + 1, 8);
+    }
+    // As the window system delivers it: press, release, press, double-click, release.
+    void DoubleClick(const QPoint& point) const
+    {
+        QTest::mouseDClick(m_pBuilder->windowHandle(), Qt::LeftButton, {},
+                           m_pStrip->mapTo(m_pBuilder.get(), point));
+    }
+    std::pair<QString, QString> Window() const
+    {
+        return {Builder().Text("windowStart"), Builder().Text("windowEnd")};
+    }
+
+    CRemoteButton* m_pPower = nullptr;
+    std::unique_ptr<CRemoteBuilderDlg> m_pBuilder;
+    CBitstreamStrip* m_pStrip = nullptr;
+    std::uint32_t m_nVisible = 0;
+};
+
+TEST_F(BitstreamStripTest, RightmostDoubleClickZoomsToTheLastWindowAndScrollingStopsThere)
+{
+    ASSERT_GT(m_nVisible, 0u);
+    DoubleClick(QPoint(m_pStrip->width() - 3, 8));
+    const QString strLastStart = QString::number(kStripSamples - m_nVisible);
+    EXPECT_EQ(Window(), std::pair(strLastStart, QString("399999")));
+    EXPECT_EQ(Builder().Find<QPushButton>("zoom").text(), QString(LoadString(StringId::kZoomOut)));
+    for (const char* pszName : {"scrollLeft", "scrollRight", "trimLeft", "trimRight"})
+        EXPECT_TRUE(Builder().IsEnabled(pszName)) << pszName;
+    EXPECT_EQ(m_pPower->m_bits.GetLength(), 4u) << "the double-click edits nothing";
+
+    Builder().Click("scrollRight");
+    EXPECT_EQ(Window().first, strLastStart);
+    Builder().Click("scrollLeft");
+    EXPECT_EQ(Window().first, QString::number(kStripSamples - 2 * m_nVisible));
+    Builder().Click("zoom");
+    EXPECT_EQ(Window(), std::pair(QString("0"), QString("399999")));
+    EXPECT_FALSE(Builder().IsEnabled("scrollLeft"));
+    Builder().Click("zoom");
+    Builder().Click("scrollLeft");
+    EXPECT_EQ(Window(), std::pair(QString("0"), QString::number(m_nVisible - 1)));
+}
+
+// Power holds F0 00 00 00: the first zoomed sample is high.
+TEST_F(BitstreamStripTest, ClickEditsFollowTheLengthIntoTheTestButtonAndTheDocument)
+{
+    Builder().Click("zoom");
+    m_pPower->m_bits = CBitstream(std::vector<std::uint8_t>{0x80});
+    DoubleClick(CellAt(0));
+    EXPECT_EQ(m_pPower->m_bits.GetLength(), 0u) << "inverted once, not twice";
+    EXPECT_FALSE(Builder().IsEnabled("test"));
+    EXPECT_TRUE(Doc().IsModified());
+    QTest::mouseClick(m_pStrip, Qt::LeftButton, {}, CellAt(9));
+    EXPECT_EQ(m_pPower->m_bits[1], 0x40);
+    EXPECT_EQ(m_pPower->m_bits.GetLength(), 2u);
+    EXPECT_TRUE(Builder().IsEnabled("test"));
+}
+
+TEST_F(BitstreamStripTest, TrimsWithNothingBeyondTheWindowAskButChangeNothing)
+{
+    Builder().Click("zoom");
+    CMessageBox::QueueAnswer(QMessageBox::Yes);
+    Builder().Click("trimLeft");
+    DoubleClick(QPoint(0, 0)); // on the margin: no zoom, no edit
+    Builder().Click("zoom");
+    DoubleClick(QPoint(m_pStrip->width() - 3, 8));
+    CMessageBox::QueueAnswer(QMessageBox::Yes);
+    Builder().Click("trimRight");
+
+    EXPECT_EQ(CMessageBox::TakeShownTexts(),
+              QStringList({QString(LoadString(StringId::kConfirmTrimLeft)),
+                           LoadString(StringId::kConfirmTrimRight)}));
+    EXPECT_EQ(m_pPower->m_bits, CBitstream(std::vector<std::uint8_t>{0xF0, 0, 0, 0}));
+    EXPECT_FALSE(Doc().IsModified());
+}
+
+TEST_F(BitstreamStripTest, AFiringButtonIsRefusedAndAMegabuttonIgnored)
+{
+    Builder().Click("zoom");
+    const CBitstream learned = m_pPower->m_bits;
+    m_pPower->BeginFiring();
+    QTest::mouseClick(m_pStrip, Qt::LeftButton, {}, CellAt(0));
+    Builder().Click("trimRight");
+    m_pPower->EndFiring();
+    m_pPower->m_bMega = true;
+    QTest::mouseClick(m_pStrip, Qt::LeftButton, {}, CellAt(0));
+    Builder().Click("trimRight");
+
+    const QString strRefusal =
+        QString::fromStdString(FormatString(StringId::kButtonFiringChange, "Power"));
+    EXPECT_EQ(CMessageBox::TakeShownTexts(), QStringList({strRefusal, strRefusal}));
+    EXPECT_EQ(m_pPower->m_bits, learned);
+    EXPECT_FALSE(Doc().IsModified());
+}
+} // namespace
