@@ -90,9 +90,10 @@ constexpr std::pair<int, const char*> kStrings[]{
      "%s\n\nThis document is larger than Quorbit can work with: its content may need at most "
      "256 MB of memory, and its file may be at most 64 MB."},
     {StringId::kSaveRefused, "%s\n\nThe document was not saved.  Nothing was written."},
-    {StringId::kMegaButtonEditorMissing,
-     "%s:  The steps of a megabutton are chosen in the MegaButton editor, which this version "
-     "of Quorbit does not have yet."},
+    {StringId::kMegabuttonStepTooDeep,
+     "%s:  With this step the megabutton would nest megabuttons more than 64 deep or play more "
+     "than a million buttons in one firing, which a Quorbit file cannot hold.  The step was not "
+     "inserted."},
 };
 } // namespace
 

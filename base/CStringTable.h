@@ -52,7 +52,7 @@ constexpr int kMegabuttonNotStorable = 61248;
 constexpr int kTooManyRecords = 61249;
 constexpr int kDocumentTooLarge = 61250;
 constexpr int kSaveRefused = 61251;
-constexpr int kMegaButtonEditorMissing = 61252;
+constexpr int kMegabuttonStepTooDeep = 61252;
 } // namespace StringId
 
 // The text of a string id; an empty text for an id the table does not hold.

@@ -686,3 +686,13 @@ bool IsStorableTime(const CTime& time)
 {
     return time.GetYear() >= kMinQbYear && time.GetYear() <= kMaxQbYear;
 }
+
+bool AreMegabuttonsStorable(const CRemoteMap& remotes)
+{
+    CMegabuttonWalk walk;
+    for (const auto& [strRemote, pRemote] : remotes)
+        for (const auto& [strButton, pButton] : pRemote->m_buttons)
+            if (!walk.Visit(pButton.get()))
+                return false;
+    return true;
+}

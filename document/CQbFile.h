@@ -74,3 +74,6 @@ bool StoreQbFile(const CRemoteMap* pRemotes, const CEventMap* pEvents,
 bool IsStorableText(const std::string& strText, std::size_t nMaxLength);
 bool IsStorableStyle(int nStyle);
 bool IsStorableTime(const CTime& time);
+// False when a megabutton of remotes plays itself, nests megabuttons more deeply or plays more
+// buttons in one firing than a file may hold.
+bool AreMegabuttonsStorable(const CRemoteMap& remotes);

@@ -8,6 +8,7 @@
 #include "ui/CButtonRecorderDlg.h"
 #include "ui/CDialogMetrics.h"
 #include "ui/CDisplayOrder.h"
+#include "ui/CMegaButtonDlg.h"
 #include "ui/CRemotePadDlg.h"
 #include "ui/DocumentText.h"
 #include "ui/EventFormat.h"
@@ -391,12 +392,11 @@ void CRemoteBuilderDlg::LearnPlainButton(CRemoteButton& button)
     m_doc.SetModifiedFlag();
 }
 
-// The MegaButton editor's place: it chooses the megabutton's steps and marks the document
-// modified itself.
-void CRemoteBuilderDlg::EditMegabutton(CRemote& /*remote*/, CRemoteButton& megabutton)
+// The editor changes the megabutton's steps and marks the document modified itself.
+void CRemoteBuilderDlg::EditMegabutton(CRemote& remote, CRemoteButton& megabutton)
 {
-    m_doc.GetFrontEnd().ShowMessage(StringId::kMegaButtonEditorMissing, megabutton.GetDisplayText(),
-                                    EMessageBox::Stop);
+    CMegaButtonDlg editor(m_doc, remote, megabutton, m_places.nMegaLeft, m_places.nMegaTop);
+    editor.exec();
 }
 
 void CRemoteBuilderDlg::OnTest()

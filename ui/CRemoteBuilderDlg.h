@@ -18,14 +18,16 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// Where the Remote Builder and its Button Recorder were when they last closed, kept by the
-// caller between runs; kNoStoredPosition in a left coordinate: not shown yet.
+// Where the Remote Builder, its Button Recorder and its MegaButton editor were when they last
+// closed, kept by the caller between runs; kNoStoredPosition in a left coordinate: not shown yet.
 struct SBuilderPlaces
 {
     int& nBuilderLeft;
     int& nBuilderTop;
     int& nRecorderLeft;
     int& nRecorderTop;
+    int& nMegaLeft;
+    int& nMegaTop;
 };
 
 // The dialog in which the person defines the buttons of a remote: adds plain buttons and

@@ -86,7 +86,8 @@ protected:
         m_pBuilder = std::make_unique<CRemoteBuilderDlg>(
             Doc(), App().GetEngine(), App().GetDevice(),
             SBuilderPlaces{settings.m_builderPos.nLeft, settings.m_builderPos.nTop,
-                           settings.m_recorderPos.nLeft, settings.m_recorderPos.nTop},
+                           settings.m_recorderPos.nLeft, settings.m_recorderPos.nTop,
+                           settings.m_megaPos.nLeft, settings.m_megaPos.nTop},
             &Frame());
         m_pBuilder->show();
     }
