@@ -8,6 +8,7 @@
 #include "ui/CDialogDriver.h"
 #include "ui/CHostedListCtrl.h"
 #include "ui/CMegaButtonDlg.h"
+#include "ui/CRemoteBuilderDlg.h"
 #include "ui/PlaceWindowOnScreen.h"
 
 #include <QTest>
@@ -131,6 +132,35 @@ TEST_F(MegaButtonEditorTest, OffersOnlyButtonsThatCannotLeadBack)
     EXPECT_EQ(GetRowTexts(3), QStringList({" 1.0s", " 0.5s"}));
     EXPECT_EQ(GetEntries(Editor().Find<QComboBox>("delayBox")),
               QStringList({" 0.5s", " 1.0s", " 5.0s", "30.0s", "60.0s"}));
+}
+
+// The Remote Builder's Learn on a megabutton runs the editor on it; the editor keeps its place
+// for the next opening.
+TEST_F(MegaButtonEditorTest, OpensFromTheBuildersLearn)
+{
+    CSettings& settings = App().GetSettings();
+    CRemoteBuilderDlg builder(
+        Doc(), App().GetEngine(), App().GetDevice(),
+        SBuilderPlaces{settings.m_builderPos.nLeft, settings.m_builderPos.nTop,
+                       settings.m_recorderPos.nLeft, settings.m_recorderPos.nTop,
+                       settings.m_megaPos.nLeft, settings.m_megaPos.nTop},
+        &Frame());
+    builder.show();
+    CDialogDriver(builder).Find<QComboBox>("remoteBox").setCurrentText("TV");
+    CDialogDriver(builder).Type("buttonBox", "Movie");
+    QString strTitle;
+    WhenDialogOpens(
+        [&strTitle](QDialog& editor)
+        {
+            strTitle = CDialogDriver(editor).Text("title");
+            CDialogDriver(editor).Click("insert");
+            CDialogDriver(editor).Click("close");
+        });
+    CDialogDriver(builder).Click("learn");
+    EXPECT_EQ(strTitle, "Button sequence for Movie");
+    EXPECT_EQ(m_pMovie->m_steps.size(), 3U);
+    EXPECT_TRUE(Doc().IsModified());
+    EXPECT_NE(settings.m_megaPos.nLeft, CSettings::kNotStored);
 }
 
 struct SEditCase
