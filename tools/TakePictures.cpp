@@ -17,7 +17,9 @@
 #include "ui/CClockConfigDlg.h"
 #include "ui/CEventListModel.h"
 #include "ui/CEventProgrammerDlg.h"
+#include "ui/CHostedListCtrl.h"
 #include "ui/CListCtrlEx.h"
+#include "ui/CMegaButtonDlg.h"
 #include "ui/CPortDialog.h"
 #include "ui/CQuorbexView.h"
 #include "ui/CRemoteBuilderDlg.h"
@@ -300,6 +302,34 @@ std::vector<QWidget*> ArrangeButtonRecorder(CPictureRun& run)
     return windows;
 }
 
+// The MegaButton editor over the Remote Builder, on the sample's Movie megabutton, whose steps
+// play buttons of three remotes; its second step is chosen.
+std::vector<QWidget*> ArrangeMegaButtonEditor(CPictureRun& run)
+{
+    std::vector<QWidget*> windows = ArrangeRemoteBuilder(run);
+    if (windows.empty())
+        return {};
+    CQuorbexApp& app = run.GetApp();
+    CRemote* pTv = app.GetDocument().FindRemote("TV");
+    CRemoteButton* pMovie = pTv ? pTv->FindButton("Movie") : nullptr;
+    if (!pMovie || pMovie->m_steps.size() < 2)
+    {
+        std::fprintf(stderr, "quorbit_pictures: the sample's TV remote has no Movie megabutton\n");
+        return {};
+    }
+    CSettings::SPosition& position = app.GetSettings().m_megaPos;
+    auto* pEditor = new CMegaButtonDlg(app.GetDocument(), *pTv, *pMovie, position.nLeft,
+                                       position.nTop, windows.back());
+    pEditor->move(windows.back()->geometry().topLeft() + QPoint(60, 90));
+    pEditor->show();
+    auto* pSteps = pEditor->findChild<CHostedListCtrl*>("steps");
+    pSteps->selectionModel()->select(pSteps->model()->index(1, 0),
+                                     QItemSelectionModel::ClearAndSelect |
+                                         QItemSelectionModel::Rows);
+    windows.push_back(pEditor);
+    return windows;
+}
+
 struct SPicture
 {
     const char* pszName; // the file NAME.png
@@ -316,6 +346,7 @@ const SPicture kPictures[] = {
     {"button-recorder", ArrangeButtonRecorder},
     {"remote-builder-overview", ArrangeBuilderOverview},
     {"remote-builder-advanced", ArrangeBuilderZoomed},
+    {"megabutton-editor", ArrangeMegaButtonEditor},
 };
 
 // The windows as a desktop shows them, each under a plain title bar: without a window manager

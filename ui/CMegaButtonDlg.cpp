@@ -37,10 +37,11 @@ struct SControl
     QRect rect;
 };
 
+// Wider than the texts need in the layout's own font, which is narrower than most.
 const SControl kLabels[] = {
-    {"", "Remote", {5, 20, 26, 8}},
-    {"", "Button", {115, 20, 22, 8}},
-    {"", "Delay", {245, 20, 19, 8}},
+    {"", "Remote", {5, 20, 40, 8}},
+    {"", "Button", {115, 20, 40, 8}},
+    {"", "Delay", {245, 20, 40, 8}},
 };
 
 const SControl kButtons[] = {
