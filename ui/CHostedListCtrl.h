@@ -3,6 +3,8 @@
 #include "ui/CListCtrlEx.h"
 #include "ui/CListHostDlg.h"
 
+#include <vector>
+
 class CHostedListModel;
 
 // A report list whose rows are items of its host dialog: the host lists the items, supplies
