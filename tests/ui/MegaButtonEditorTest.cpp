@@ -163,6 +163,20 @@ TEST_F(MegaButtonEditorTest, OpensFromTheBuildersLearn)
     EXPECT_NE(settings.m_megaPos.nLeft, CSettings::kNotStored);
 }
 
+// The arrow keys choose rows through the list's own handling; the row they reach becomes the
+// current row and shows its step in the boxes.
+TEST_F(MegaButtonEditorTest, KeyboardChoosesTheCurrentRow)
+{
+    OpenEditor();
+    ClickRow(0);
+    EXPECT_EQ(Editor().Text("buttonBox"), "Power");
+    QTest::keyClick(&Steps(), Qt::Key_Down);
+    EXPECT_EQ(Steps().GetCurrent(), 1);
+    EXPECT_EQ(Editor().Text("buttonBox"), "Mute");
+    EXPECT_EQ(Editor().Text("description"), "Sound off");
+    EXPECT_TRUE(Editor().IsEnabled("delete"));
+}
+
 struct SEditCase
 {
     const char* pszName;
