@@ -479,10 +479,7 @@ void CMainFrame::OnRemoteBuilder()
 {
     CSettings& settings = m_app.GetSettings();
     CRemoteBuilderDlg dlg(m_app.GetDocument(), m_app.GetEngine(), m_app.GetDevice(),
-                          {settings.m_builderPos.nLeft, settings.m_builderPos.nTop,
-                           settings.m_recorderPos.nLeft, settings.m_recorderPos.nTop,
-                           settings.m_megaPos.nLeft, settings.m_megaPos.nTop},
-                          this);
+                          settings.GetBuilderPlaces(), this);
     dlg.exec();
 }
 

@@ -1,5 +1,7 @@
 #include "app/CSettings.h"
 
+#include "ui/CRemoteBuilderDlg.h"
+
 #include <QSettings>
 
 namespace
@@ -167,4 +169,10 @@ void CSettings::AddRecentFile(const QString& strPath)
 void CSettings::RemoveRecentFile(const QString& strPath)
 {
     m_recentFiles.removeAll(strPath);
+}
+
+SBuilderPlaces CSettings::GetBuilderPlaces()
+{
+    return {m_builderPos.nLeft, m_builderPos.nTop, m_recorderPos.nLeft,
+            m_recorderPos.nTop, m_megaPos.nLeft,   m_megaPos.nTop};
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class QSettings;
+struct SBuilderPlaces;
 
 // How the main window was shown when the program last closed; the numbers are the values kept
 // in the settings.
@@ -39,6 +40,9 @@ public:
     // Adds a path at the top of the recent-file list (moving it there when already listed).
     void AddRecentFile(const QString& strPath);
     void RemoveRecentFile(const QString& strPath);
+
+    // The places the Remote Builder and the dialogs it opens come back to, as it keeps them.
+    SBuilderPlaces GetBuilderPlaces();
 
     // "Application Settings"
     int m_nParallelPort = 1;

@@ -208,11 +208,8 @@ std::vector<QWidget*> ArrangePort(CPictureRun& run)
 CRemoteBuilderDlg* OpenBuilder(CQuorbexApp& app)
 {
     CSettings& settings = app.GetSettings();
-    auto* pBuilder = new CRemoteBuilderDlg(
-        app.GetDocument(), app.GetEngine(), app.GetDevice(),
-        {settings.m_builderPos.nLeft, settings.m_builderPos.nTop, settings.m_recorderPos.nLeft,
-         settings.m_recorderPos.nTop, settings.m_megaPos.nLeft, settings.m_megaPos.nTop},
-        &app.GetMainFrame());
+    auto* pBuilder = new CRemoteBuilderDlg(app.GetDocument(), app.GetEngine(), app.GetDevice(),
+                                           settings.GetBuilderPlaces(), &app.GetMainFrame());
     auto* pRemoteBox = pBuilder->findChild<QComboBox*>("remoteBox");
     auto* pButtonBox = pBuilder->findChild<QComboBox*>("buttonBox");
     pRemoteBox->setCurrentIndex(pRemoteBox->findText("TV"));

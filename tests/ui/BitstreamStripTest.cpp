@@ -23,11 +23,7 @@ protected:
         m_pPower = AddRemoteWithButton("TV").FindButton("Power");
         CSettings& settings = App().GetSettings();
         m_pBuilder = std::make_unique<CRemoteBuilderDlg>(
-            Doc(), App().GetEngine(), App().GetDevice(),
-            SBuilderPlaces{settings.m_builderPos.nLeft, settings.m_builderPos.nTop,
-                           settings.m_recorderPos.nLeft, settings.m_recorderPos.nTop,
-                           settings.m_megaPos.nLeft, settings.m_megaPos.nTop},
-            &Frame());
+            Doc(), App().GetEngine(), App().GetDevice(), settings.GetBuilderPlaces(), &Frame());
         m_pBuilder->show();
         Builder().Click("advanced");
         m_pStrip = &Builder().Find<CBitstreamStrip>("bitstreamStrip");

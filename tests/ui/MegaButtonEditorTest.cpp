@@ -139,12 +139,8 @@ TEST_F(MegaButtonEditorTest, OffersOnlyButtonsThatCannotLeadBack)
 TEST_F(MegaButtonEditorTest, OpensFromTheBuildersLearn)
 {
     CSettings& settings = App().GetSettings();
-    CRemoteBuilderDlg builder(
-        Doc(), App().GetEngine(), App().GetDevice(),
-        SBuilderPlaces{settings.m_builderPos.nLeft, settings.m_builderPos.nTop,
-                       settings.m_recorderPos.nLeft, settings.m_recorderPos.nTop,
-                       settings.m_megaPos.nLeft, settings.m_megaPos.nTop},
-        &Frame());
+    CRemoteBuilderDlg builder(Doc(), App().GetEngine(), App().GetDevice(),
+                              settings.GetBuilderPlaces(), &Frame());
     builder.show();
     CDialogDriver(builder).Find<QComboBox>("remoteBox").setCurrentText("TV");
     CDialogDriver(builder).Type("buttonBox", "Movie");
