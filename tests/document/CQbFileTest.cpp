@@ -63,10 +63,11 @@ CBytes ManyButtons(unsigned nButtons, const CBytes& encoded)
     return bytes.U16(0).m_bytes;
 }
 
-// Remote TV with button Power and one event on it, at the given time and last fired at the
-// other: year, month, day, hour and minute as the file holds them.
+// Remote TV with button Power and one event "Wake" on it, at the given time and last fired at
+// the other: year, month, day, hour and minute as the file holds them.
 CBytes EventAt(const std::array<int, 5>& time,
-               const std::array<int, 5>& lastFired = {1997, 1, 1, 0, 0})
+               const std::array<int, 5>& lastFired = {1997, 1, 1, 0, 0},
+               unsigned nFrequency = kFrequencyOnce)
 {
     return CQbBytes()
         .Header()
@@ -78,7 +79,7 @@ CBytes EventAt(const std::array<int, 5>& time,
         .Time(time[0], time[1], time[2], time[3], time[4])
         .Time(lastFired[0], lastFired[1], lastFired[2], lastFired[3], lastFired[4])
         .U16(0)
-        .U16(kFrequencyOnce)
+        .U16(nFrequency)
         .Text("TV", 16)
         .Text("Power", 16)
         .m_bytes;
@@ -589,22 +590,8 @@ TEST(CQbFileTest, RefusesToStoreWhatWouldNotReadBackTheSame)
 TEST(CQbFileTest, EventsStoredInTheSkippedHourKeepTheirTimeOfDay)
 {
     const CScopedTimeZone zone("Europe/London");
-    const auto file = [](unsigned nFrequency, int nDay, int nHour)
-    {
-        return CQbBytes()
-            .Header()
-            .U16(1)
-            .Remote("TV", 1)
-            .Button("Power", 0, 0, kTrain)
-            .U16(1)
-            .Text("Night", 32)
-            .Time(2024, 3, nDay, nHour, 30)
-            .Time(1997, 1, 1, 0, 0)
-            .U16(0)
-            .U16(nFrequency)
-            .Text("TV", 16)
-            .Text("Power", 16)
-            .m_bytes;
+    const auto file = [](unsigned nFrequency, int nDay, int nHour) {
+        return EventAt({2024, 3, nDay, nHour, 30}, {1997, 1, 1, 0, 0}, nFrequency);
     };
     struct SCase
     {
@@ -617,7 +604,7 @@ TEST(CQbFileTest, EventsStoredInTheSkippedHourKeepTheirTimeOfDay)
         SCOPED_TRACE(testing::Message() << "frequency " << test.nFrequency);
         SQbContent content;
         ASSERT_EQ(Parse(file(test.nFrequency, 31, 1), content), EQbParse::Ok);
-        const CTime loaded = content.pEvents->at("Night")->m_time;
+        const CTime loaded = content.pEvents->at("Wake")->m_time;
         EXPECT_EQ(loaded.GetHour(), test.nHour);
         EXPECT_EQ(loaded.GetMinute(), 30);
         EXPECT_EQ(Store(content), file(test.nFrequency, test.nSavedDay, test.nHour));
