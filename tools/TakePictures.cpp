@@ -222,18 +222,6 @@ CRemoteBuilderDlg* OpenBuilder(CQuorbexApp& app)
     return nullptr;
 }
 
-// The Remote Builder in basic mode.
-std::vector<QWidget*> ArrangeRemoteBuilder(CPictureRun& run)
-{
-    if (ArrangeMainWindow(run).empty())
-        return {};
-    CQuorbexApp& app = run.GetApp();
-    CRemoteBuilderDlg* pBuilder = OpenBuilder(app);
-    if (!pBuilder)
-        return {};
-    return ShowOverMainWindow(app.GetMainFrame(), pBuilder);
-}
-
 // Zooms the strip in and scrolls it to the first window in which the recording changes level.
 void ZoomOntoFirstEdge(CRemoteBuilderDlg& builder)
 {
@@ -256,9 +244,16 @@ void ZoomOntoFirstEdge(CRemoteBuilderDlg& builder)
     }
 }
 
-// The Remote Builder in advanced mode: the strip shows the whole recording of Ch+, or zoomed,
-// a few dozen of its samples.
-std::vector<QWidget*> ArrangeBuilderStrip(CPictureRun& run, bool bZoomed)
+// How a picture shows the Remote Builder: basic, or advanced with the whole recording of Ch+ in
+// its strip, or a few dozen of its samples zoomed.
+enum class EBuilderView
+{
+    Basic,
+    Overview,
+    Zoomed,
+};
+
+std::vector<QWidget*> ArrangeBuilder(CPictureRun& run, EBuilderView nView)
 {
     if (ArrangeMainWindow(run).empty())
         return {};
@@ -266,20 +261,26 @@ std::vector<QWidget*> ArrangeBuilderStrip(CPictureRun& run, bool bZoomed)
     CRemoteBuilderDlg* pBuilder = OpenBuilder(app);
     if (!pBuilder)
         return {};
-    pBuilder->findChild<QPushButton*>("advanced")->click();
-    if (bZoomed)
+    if (nView != EBuilderView::Basic)
+        pBuilder->findChild<QPushButton*>("advanced")->click();
+    if (nView == EBuilderView::Zoomed)
         ZoomOntoFirstEdge(*pBuilder);
     return ShowOverMainWindow(app.GetMainFrame(), pBuilder);
 }
 
+std::vector<QWidget*> ArrangeRemoteBuilder(CPictureRun& run)
+{
+    return ArrangeBuilder(run, EBuilderView::Basic);
+}
+
 std::vector<QWidget*> ArrangeBuilderOverview(CPictureRun& run)
 {
-    return ArrangeBuilderStrip(run, false);
+    return ArrangeBuilder(run, EBuilderView::Overview);
 }
 
 std::vector<QWidget*> ArrangeBuilderZoomed(CPictureRun& run)
 {
-    return ArrangeBuilderStrip(run, true);
+    return ArrangeBuilder(run, EBuilderView::Zoomed);
 }
 
 // The Button Recorder over the Remote Builder, waiting for the simulated remote's press.
