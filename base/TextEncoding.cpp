@@ -18,6 +18,17 @@ char32_t Windows1252ToCodePoint(unsigned char nByte)
     return nByte;
 }
 
+unsigned char CodePointToWindows1252(char32_t nCodePoint)
+{
+    for (unsigned nByte = 0x20; nByte <= 0xFF; ++nByte)
+    {
+        const char32_t nCandidate = Windows1252ToCodePoint(static_cast<unsigned char>(nByte));
+        if (nCandidate == nCodePoint && !IsControlCharacter(nCandidate))
+            return static_cast<unsigned char>(nByte);
+    }
+    return 0;
+}
+
 bool IsControlCharacter(char32_t nCodePoint)
 {
     return nCodePoint < 0x20 || (nCodePoint >= 0x7F && nCodePoint < 0xA0);
@@ -52,4 +63,44 @@ std::string ToDisplayText(const std::string& strWindows1252)
         AppendUtf8(strOut, IsControlCharacter(nCodePoint) ? U'?' : nCodePoint);
     }
     return strOut;
+}
+
+namespace
+{
+// The code point starting at nIndex, moving nIndex past it; U+FFFF for a malformed, overlong or
+// surrogate sequence, which no printable byte of the code page matches.
+char32_t DecodeUtf8(const std::string& strUtf8, std::size_t& nIndex)
+{
+    constexpr char32_t kInvalid = 0xFFFF;
+    const auto nLead = static_cast<unsigned char>(strUtf8[nIndex++]);
+    if (nLead < 0x80)
+        return nLead;
+    const int nFollowing = nLead >= 0xF0 ? 3 : nLead >= 0xE0 ? 2 : nLead >= 0xC0 ? 1 : 0;
+    if (nFollowing == 0 || nLead >= 0xF8)
+        return kInvalid;
+    char32_t nCodePoint = nLead & (0x3F >> nFollowing);
+    for (int n = 0; n < nFollowing; ++n)
+    {
+        if (nIndex == strUtf8.size() ||
+            (static_cast<unsigned char>(strUtf8[nIndex]) & 0xC0) != 0x80)
+            return kInvalid;
+        nCodePoint = (nCodePoint << 6) | (static_cast<unsigned char>(strUtf8[nIndex++]) & 0x3F);
+    }
+    constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    const bool bSurrogate = nCodePoint >= 0xD800 && nCodePoint < 0xE000;
+    return nCodePoint < kSmallest[nFollowing] || bSurrogate ? kInvalid : nCodePoint;
+}
+} // namespace
+
+bool FromUtf8Text(const std::string& strUtf8, std::string& strWindows1252)
+{
+    strWindows1252.clear();
+    for (std::size_t nIndex = 0; nIndex < strUtf8.size();)
+    {
+        const unsigned char nByte = CodePointToWindows1252(DecodeUtf8(strUtf8, nIndex));
+        if (nByte == 0)
+            return false;
+        strWindows1252.push_back(static_cast<char>(nByte));
+    }
+    return true;
 }

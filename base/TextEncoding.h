@@ -9,6 +9,9 @@
 // undefined map to the control characters of the same number, so no byte is lost.
 char32_t Windows1252ToCodePoint(unsigned char nByte);
 
+// The byte that stands for a printable code point, or 0 when the code page has none for it.
+unsigned char CodePointToWindows1252(char32_t nCodePoint);
+
 // True for C0 and C1 control characters and DEL: never written raw to a terminal or to JSON.
 bool IsControlCharacter(char32_t nCodePoint);
 
@@ -17,3 +20,7 @@ void AppendUtf8(std::string& strOut, char32_t nCodePoint);
 // The text for a terminal: UTF-8, with each control character shown as '?' so that a name
 // read from a file cannot drive the terminal.
 std::string ToDisplayText(const std::string& strWindows1252);
+
+// Document text from UTF-8 that people and other tools write. False when strUtf8 is not valid
+// UTF-8 or holds a character the code page cannot print (a control character included).
+bool FromUtf8Text(const std::string& strUtf8, std::string& strWindows1252);

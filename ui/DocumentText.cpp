@@ -9,18 +9,6 @@ namespace
 {
 constexpr unsigned kFirstPrintable = 0x20;
 
-// The byte that stands for a code point, or 0 when the code page has no printable byte for it.
-unsigned char FindByte(char32_t nCodePoint)
-{
-    for (unsigned nByte = kFirstPrintable; nByte <= 0xFF; ++nByte)
-    {
-        const char32_t nCandidate = Windows1252ToCodePoint(static_cast<unsigned char>(nByte));
-        if (nCandidate == nCodePoint && !IsControlCharacter(nCandidate))
-            return static_cast<unsigned char>(nByte);
-    }
-    return 0;
-}
-
 QString GetPrintableCharacters()
 {
     QString strCharacters;
@@ -39,7 +27,7 @@ std::string ToDocumentString(const QString& strText)
     std::string strDocText;
     for (const char32_t nCodePoint : strText.toUcs4())
     {
-        const unsigned char nByte = FindByte(nCodePoint);
+        const unsigned char nByte = CodePointToWindows1252(nCodePoint);
         strDocText.push_back(static_cast<char>(nByte != 0 ? nByte : '?'));
     }
     return strDocText;
@@ -49,7 +37,7 @@ QString FindUnstorableCharacter(const QString& strText)
 {
     for (const char32_t nCodePoint : strText.toUcs4())
     {
-        if (FindByte(nCodePoint) == 0)
+        if (CodePointToWindows1252(nCodePoint) == 0)
             return QString::fromUcs4(&nCodePoint, 1);
     }
     return {};
