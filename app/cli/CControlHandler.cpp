@@ -1,0 +1,148 @@
+#include "app/cli/CControlHandler.h"
+
+#include "base/TextEncoding.h"
+#include "document/CQuorbexDoc.h"
+#include "document/CRemote.h"
+#include "engine/CFiringEngine.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <unistd.h>
+
+namespace
+{
+std::string QuoteName(const std::string& strWindows1252)
+{
+    return QuoteControlWord(ToDisplayText(strWindows1252));
+}
+
+std::string DescribeButtonState(const CRemoteButton& button)
+{
+    if (button.m_bMega)
+        return button.GetFiringLength() != 0 ? "megabutton" : "megabutton-not-ready";
+    return button.m_bits.GetLength() != 0 ? "learned" : "not-learned";
+}
+
+std::string DescribeArmed(const CQuorbexDoc& doc)
+{
+    const CTimedEvent& armed = doc.m_armed;
+    if (armed.m_bDisabled || !armed.m_pRemote || !armed.m_pButton)
+        return "ARMED none\n";
+    return "ARMED " + QuoteName(armed.m_strName) + " " + QuoteControlWord(armed.m_time.Format()) +
+           " " + QuoteName(armed.m_pRemote->m_strName) + " " +
+           QuoteName(armed.m_pButton->m_strName) + "\n";
+}
+// The records of a map in the order of their names, so that a listing is the same every time.
+template <typename TMap> auto SortedByName(const TMap& records)
+{
+    std::vector<const typename TMap::mapped_type::element_type*> sorted;
+    for (const auto& [strName, pRecord] : records)
+        sorted.push_back(pRecord.get());
+    std::sort(sorted.begin(), sorted.end(),
+              [](const auto* pFirst, const auto* pSecond)
+              { return pFirst->m_strName < pSecond->m_strName; });
+    return sorted;
+}
+} // namespace
+
+std::string CControlHandler::Answer(std::string_view strLine)
+{
+    SControlRequest request;
+    std::string strReply;
+    if (!ParseControlRequest(strLine, request, strReply))
+        return strReply;
+    switch (request.nCommand)
+    {
+    case EControlCommand::Open:
+        return OpenFromControl(request.arguments[0]);
+    case EControlCommand::Show:
+        return ShowFromControl();
+    case EControlCommand::Fire:
+        return AnswerFire(request.arguments[0], request.arguments[1]);
+    case EControlCommand::List:
+        return AnswerList();
+    case EControlCommand::Status:
+        return AnswerStatus();
+    }
+    return FormatControlError("unknown-command", "no such command");
+}
+
+std::string CControlHandler::OpenFromControl(const std::string& /*strPath*/)
+{
+    return FormatControlError("no-windows", "this Quorbit runs without windows (quorbit --run)");
+}
+
+std::string CControlHandler::ShowFromControl()
+{
+    return OpenFromControl({});
+}
+
+std::string CControlHandler::AnswerFire(const std::string& strRemote, const std::string& strButton)
+{
+    CQuorbexDoc* pDoc = GetControlDocument();
+    if (!pDoc)
+        return FormatControlError("no-document", "no document is open");
+    std::string strName;
+    CRemote* pRemote = FromUtf8Text(strRemote, strName) ? pDoc->FindRemote(strName) : nullptr;
+    if (!pRemote)
+        return FormatControlError("unknown-remote",
+                                  "no remote is named " + QuoteControlWord(strRemote));
+    CRemoteButton* pButton =
+        FromUtf8Text(strButton, strName) ? pRemote->FindButton(strName) : nullptr;
+    if (!pButton)
+        return FormatControlError("unknown-button", QuoteControlWord(strRemote) +
+                                                        " has no button named " +
+                                                        QuoteControlWord(strButton));
+    if (pButton->GetFiringLength() == 0)
+        return FormatControlError("not-learned",
+                                  pButton->m_bMega
+                                      ? "the megabutton has no steps, or one of them is not learned"
+                                      : "the button has not been learned");
+    if (GetControlEngine().GetFiringDepth() != 0)
+        return FormatControlError("busy", "another firing is in progress");
+    if (const std::string strRefusal = GetFiringRefusal(); !strRefusal.empty())
+        return FormatControlError("busy", strRefusal);
+    FireFromControl(*pRemote, *pButton);
+    return FormatControlOk("fired " + QuoteName(pRemote->m_strName) + " " +
+                           QuoteName(pButton->m_strName));
+}
+
+std::string CControlHandler::AnswerList()
+{
+    CQuorbexDoc* pDoc = GetControlDocument();
+    if (!pDoc)
+        return FormatControlError("no-document", "no document is open");
+    std::string strReply;
+    for (const CRemote* pRemote : SortedByName(*pDoc->m_pRemotes))
+    {
+        const std::string strRemote = QuoteName(pRemote->m_strName);
+        strReply += "REMOTE " + strRemote + "\n";
+        for (const CRemoteButton* pButton : SortedByName(pRemote->m_buttons))
+        {
+            strReply += "BUTTON " + strRemote + " " + QuoteName(pButton->m_strName) + " " +
+                        DescribeButtonState(*pButton);
+            if (!pButton->m_strDescription.empty())
+                strReply += " " + QuoteName(pButton->m_strDescription);
+            strReply += "\n";
+        }
+    }
+    return strReply + FormatControlOk();
+}
+
+std::string CControlHandler::AnswerStatus()
+{
+    const std::string strPath = GetDocumentPath();
+    CQuorbexDoc* pDoc = GetControlDocument();
+    std::string strReply =
+        std::string("PROGRAM ") + GetProgramKind() + " " + std::to_string(getpid()) + "\n";
+    strReply +=
+        "DOCUMENT " + (strPath.empty() ? std::string("none") : QuoteControlWord(strPath)) + "\n";
+    strReply += std::string("MODIFIED ") + (pDoc && pDoc->IsModified() ? "yes" : "no") + "\n";
+    strReply += "DEVICE " + QuoteControlWord(GetDeviceName()) + "\n";
+    strReply += "CLOCK " + QuoteControlWord(GetClockName()) + "\n";
+    strReply += pDoc ? DescribeArmed(*pDoc) : "ARMED none\n";
+    strReply +=
+        std::string("FIRING ") + (GetControlEngine().GetFiringDepth() != 0 ? "yes" : "no") + "\n";
+    return strReply + FormatControlOk();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/cli/ControlProtocol.h"
+
+#include <string>
+
+class CFiringEngine;
+class CQuorbexDoc;
+class CRemote;
+class CRemoteButton;
+
+// Answers the requests of the control socket for the program that owns it: the window program
+// or the headless runner. Listing, status and firing work the same in both; opening a file and
+// showing the window belong to the window program.
+class CControlHandler
+{
+public:
+    virtual ~CControlHandler() = default;
+
+    // The whole reply to one request line (without its newline): data lines and a last line
+    // that says OK or ERROR, each ended by a newline.
+    std::string Answer(std::string_view strLine);
+
+protected:
+    // What kind of program answers: "window" or "run".
+    virtual const char* GetProgramKind() const = 0;
+    // Null while there is no document to fire from.
+    virtual CQuorbexDoc* GetControlDocument() = 0;
+    virtual CFiringEngine& GetControlEngine() = 0;
+    // The document's file, empty for one never saved.
+    virtual std::string GetDocumentPath() const = 0;
+    virtual std::string GetDeviceName() const = 0;
+    virtual std::string GetClockName() const = 0;
+    // Why nothing may fire now, or empty: a recording in progress, say. A firing in progress is
+    // judged here already.
+    virtual std::string GetFiringRefusal() const { return {}; }
+    // Plays the button, telling the person as a firing from a pad would.
+    virtual void FireFromControl(CRemote& remote, CRemoteButton& button) = 0;
+    // Window program only: replace the document by the file at strPath (asking about unsaved
+    // changes first), and raise the window. The reply's last line.
+    virtual std::string OpenFromControl(const std::string& strPath);
+    virtual std::string ShowFromControl();
+
+private:
+    std::string AnswerFire(const std::string& strRemote, const std::string& strButton);
+    std::string AnswerList();
+    std::string AnswerStatus();
+};

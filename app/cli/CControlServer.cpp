@@ -1,0 +1,224 @@
+#include "app/cli/CControlServer.h"
+
+#include "app/cli/CControlHandler.h"
+#include "app/cli/ControlProtocol.h"
+#include "base/CScopedCount.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace
+{
+// More would only be another program of this user gone wrong; each costs a descriptor.
+constexpr std::size_t kMaxConnections = 32;
+// A reader that stops reading holds the program up this long at most before it is dropped.
+constexpr timeval kSendTimeout{2, 0};
+
+bool ReadPeerUser(int nDescriptor, uid_t& nUser)
+{
+    ucred credentials{};
+    socklen_t nSize = sizeof(credentials);
+    if (getsockopt(nDescriptor, SOL_SOCKET, SO_PEERCRED, &credentials, &nSize) != 0)
+        return false;
+    nUser = credentials.uid;
+    return true;
+}
+std::string FormatTooLong()
+{
+    return FormatControlError("too-long", "a request line holds at most " +
+                                              std::to_string(kMaxControlLine) + " bytes");
+}
+
+void Refuse(const CFileHandle& socket, const std::string& strCode, const std::string& strText)
+{
+    const std::string strReply = FormatControlError(strCode, strText);
+    send(socket.Get(), strReply.data(), strReply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+} // namespace
+
+CControlServer::CControlServer() : m_readPeerUser(ReadPeerUser) {}
+
+CControlServer::~CControlServer()
+{
+    if (m_listener.IsOpen())
+        unlink(m_paths.strSocket.c_str());
+}
+
+CControlServer::EClaim CControlServer::Claim(std::string& strError)
+{
+    if (!PrepareControlFolder(m_paths, strError))
+        return EClaim::Failed;
+    bool bHeld = false;
+    m_lock = TakeControlLock(m_paths, bHeld, strError);
+    if (bHeld)
+        return EClaim::AnotherRuns;
+    return m_lock.IsOpen() ? EClaim::Claimed : EClaim::Failed;
+}
+
+bool CControlServer::Listen(CControlHandler& handler, std::string& strError)
+{
+    if (!m_lock.IsOpen())
+    {
+        strError = "another Quorbit owns the control socket";
+        return false;
+    }
+    m_pHandler = &handler;
+    // Whoever made a socket here before has let go of the lock: it is gone, and so is its
+    // socket's listener.
+    unlink(m_paths.strSocket.c_str());
+    m_listener = CFileHandle(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, m_paths.strSocket.c_str());
+    if (!m_listener.IsOpen() ||
+        bind(m_listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        listen(m_listener.Get(), SOMAXCONN) != 0)
+    {
+        strError = "cannot listen on " + m_paths.strSocket + ": " + std::strerror(errno);
+        m_listener = CFileHandle();
+        return false;
+    }
+    return true;
+}
+
+std::vector<int> CControlServer::GetWatchedDescriptors() const
+{
+    std::vector<int> descriptors;
+    if (m_listener.IsOpen())
+        descriptors.push_back(m_listener.Get());
+    for (const auto& pConnection : m_connections)
+    {
+        if (pConnection->nAnswering == 0 && !pConnection->bClosed)
+            descriptors.push_back(pConnection->socket.Get());
+    }
+    return descriptors;
+}
+
+void CControlServer::OnReadable(int nDescriptor)
+{
+    {
+        const CScopedCount serving(m_nServing);
+        if (m_listener.IsOpen() && nDescriptor == m_listener.Get())
+            Accept();
+        const auto it = std::find_if(m_connections.begin(), m_connections.end(),
+                                     [&](const auto& pConnection)
+                                     { return pConnection->socket.Get() == nDescriptor; });
+        if (it != m_connections.end() && (*it)->nAnswering == 0 && !(*it)->bClosed)
+            Serve(**it);
+    }
+    // A nested call must not pull a connection from under the call that serves it.
+    if (m_nServing == 0)
+        ForgetClosed();
+}
+
+void CControlServer::ServeFor(int nMilliseconds)
+{
+    std::vector<pollfd> watched;
+    for (const int nDescriptor : GetWatchedDescriptors())
+        watched.push_back({nDescriptor, POLLIN, 0});
+    if (poll(watched.data(), watched.size(), nMilliseconds) <= 0)
+        return;
+    for (const pollfd& entry : watched)
+    {
+        if (entry.revents != 0)
+            OnReadable(entry.fd);
+    }
+}
+
+void CControlServer::Accept()
+{
+    CFileHandle socket(accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+    if (!socket.IsOpen())
+        return;
+    uid_t nUser = 0;
+    if (!m_readPeerUser(socket.Get(), nUser) || nUser != getuid())
+        return Refuse(socket, "not-permitted", "only the user running Quorbit may control it");
+    if (m_connections.size() >= kMaxConnections)
+        return Refuse(socket, "busy", "too many connections are open");
+    setsockopt(socket.Get(), SOL_SOCKET, SO_SNDTIMEO, &kSendTimeout, sizeof(kSendTimeout));
+    auto pConnection = std::make_unique<SConnection>();
+    pConnection->socket = std::move(socket);
+    m_connections.push_back(std::move(pConnection));
+}
+
+void CControlServer::Serve(SConnection& connection)
+{
+    if (!ReadInput(connection))
+    {
+        connection.bClosed = true;
+        return;
+    }
+    AnswerLines(connection);
+}
+
+bool CControlServer::ReadInput(SConnection& connection)
+{
+    char buffer[4096];
+    const ssize_t nRead = recv(connection.socket.Get(), buffer, sizeof(buffer), MSG_DONTWAIT);
+    if (nRead < 0)
+        return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+    if (nRead == 0)
+        return false;
+    connection.strInput.append(buffer, static_cast<std::size_t>(nRead));
+    return true;
+}
+
+void CControlServer::AnswerLines(SConnection& connection)
+{
+    const CScopedCount answering(connection.nAnswering);
+    while (!connection.bClosed)
+    {
+        const std::size_t nEnd = connection.strInput.find('\n');
+        if (nEnd == std::string::npos)
+        {
+            if (connection.strInput.size() > kMaxControlLine && !connection.bDiscarding)
+            {
+                Reply(connection, FormatTooLong());
+                connection.bDiscarding = true;
+            }
+            if (connection.bDiscarding)
+                connection.strInput.clear();
+            return;
+        }
+        std::string strLine = connection.strInput.substr(0, nEnd);
+        connection.strInput.erase(0, nEnd + 1);
+        if (std::exchange(connection.bDiscarding, false))
+            continue;
+        if (!strLine.empty() && strLine.back() == '\r')
+            strLine.pop_back();
+        if (strLine.size() > kMaxControlLine)
+            Reply(connection, FormatTooLong());
+        else
+            Reply(connection, m_pHandler->Answer(strLine));
+    }
+}
+
+void CControlServer::Reply(SConnection& connection, const std::string& strReply)
+{
+    for (std::size_t nSent = 0; nSent < strReply.size();)
+    {
+        const ssize_t nWritten = send(connection.socket.Get(), strReply.data() + nSent,
+                                      strReply.size() - nSent, MSG_NOSIGNAL);
+        if (nWritten < 0 && errno == EINTR)
+            continue;
+        if (nWritten < 0)
+        {
+            connection.bClosed = true;
+            return;
+        }
+        nSent += static_cast<std::size_t>(nWritten);
+    }
+}
+
+void CControlServer::ForgetClosed()
+{
+    std::erase_if(m_connections, [](const auto& pConnection) { return pConnection->bClosed; });
+}

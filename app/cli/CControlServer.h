@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/cli/ControlSocket.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+class CControlHandler;
+
+// The control socket of the program that runs first: it takes the lock, listens, and answers
+// each connection's request lines through the handler, one request at a time. It never blocks
+// on a reader: the event loop watches the descriptors it names and calls OnReadable. A request
+// whose answer takes a while (a firing) leaves that connection unwatched until it is answered,
+// while other connections are served from the firing's waits.
+class CControlServer
+{
+public:
+    enum class EClaim
+    {
+        Claimed,
+        AnotherRuns,
+        Failed,
+    };
+
+    CControlServer();
+    ~CControlServer();
+    CControlServer(const CControlServer&) = delete;
+    CControlServer& operator=(const CControlServer&) = delete;
+
+    // Takes the lock that makes this the running program; AnotherRuns when one has it.
+    EClaim Claim(std::string& strError);
+    // Once claimed: listens, answering through handler, which must outlive the listening.
+    bool Listen(CControlHandler& handler, std::string& strError);
+    bool IsClaimed() const { return m_lock.IsOpen(); }
+    const SControlPaths& GetPaths() const { return m_paths; }
+
+    // The listening socket and every connection not in the middle of a request.
+    std::vector<int> GetWatchedDescriptors() const;
+    void OnReadable(int nDescriptor);
+    // For a loop without its own event dispatcher: waits up to nMilliseconds for requests and
+    // answers those that came.
+    void ServeFor(int nMilliseconds);
+
+    // How a connection's user is found; tests stand in for the kernel's answer.
+    using CPeerUserReader = std::function<bool(int nDescriptor, uid_t& nUser)>;
+    void SetPeerUserReader(CPeerUserReader readPeerUser)
+    {
+        m_readPeerUser = std::move(readPeerUser);
+    }
+
+private:
+    struct SConnection
+    {
+        CFileHandle socket;
+        std::string strInput;
+        int nAnswering = 0;       // its request is being answered
+        bool bDiscarding = false; // skipping the rest of a line that was too long
+        bool bClosed = false;
+    };
+
+    void Accept();
+    void Serve(SConnection& connection);
+    bool ReadInput(SConnection& connection);
+    // Answers the complete lines waiting in the connection's input.
+    void AnswerLines(SConnection& connection);
+    void Reply(SConnection& connection, const std::string& strReply);
+    void ForgetClosed();
+
+    CControlHandler* m_pHandler = nullptr;
+    SControlPaths m_paths;
+    CFileHandle m_lock;
+    CFileHandle m_listener;
+    CPeerUserReader m_readPeerUser;
+    std::vector<std::unique_ptr<SConnection>> m_connections;
+    int m_nServing = 0; // OnReadable calls in progress, nested ones included
+};

@@ -1,0 +1,197 @@
+#include "app/cli/ControlSocket.h"
+
+#include "app/cli/ControlProtocol.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace
+{
+std::string DescribeErrno(const std::string& strWhat, const std::string& strPath)
+{
+    return strWhat + " " + strPath + ": " + std::strerror(errno);
+}
+
+bool CheckPrivateFolder(const std::string& strFolder, std::string& strError)
+{
+    struct stat status
+    {
+    };
+    if (lstat(strFolder.c_str(), &status) != 0)
+    {
+        strError = DescribeErrno("cannot look at", strFolder);
+        return false;
+    }
+    if (!S_ISDIR(status.st_mode) || status.st_uid != getuid())
+    {
+        strError = strFolder + " is not a folder of this user";
+        return false;
+    }
+    if ((status.st_mode & 077) != 0 && chmod(strFolder.c_str(), 0700) != 0)
+    {
+        strError = DescribeErrno("cannot make private", strFolder);
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+bool PrepareControlFolder(SControlPaths& paths, std::string& strError)
+{
+    const char* pszRuntime = std::getenv("XDG_RUNTIME_DIR");
+    paths.strFolder = pszRuntime && *pszRuntime ? std::string(pszRuntime) + "/quorbit"
+                                                : "/tmp/quorbit-" + std::to_string(getuid());
+    paths.strSocket = paths.strFolder + "/control.socket";
+    paths.strLock = paths.strFolder + "/control.lock";
+    if (paths.strSocket.size() >= sizeof(sockaddr_un::sun_path))
+    {
+        strError = "the control socket's path is too long: " + paths.strSocket;
+        return false;
+    }
+    if (mkdir(paths.strFolder.c_str(), 0700) != 0 && errno != EEXIST)
+    {
+        strError = DescribeErrno("cannot make", paths.strFolder);
+        return false;
+    }
+    return CheckPrivateFolder(paths.strFolder, strError);
+}
+
+CFileHandle::~CFileHandle()
+{
+    if (m_nDescriptor >= 0)
+        close(m_nDescriptor);
+}
+
+CFileHandle::CFileHandle(CFileHandle&& other) noexcept
+    : m_nDescriptor(std::exchange(other.m_nDescriptor, -1))
+{
+}
+
+CFileHandle& CFileHandle::operator=(CFileHandle&& other) noexcept
+{
+    if (this != &other)
+    {
+        if (m_nDescriptor >= 0)
+            close(m_nDescriptor);
+        m_nDescriptor = std::exchange(other.m_nDescriptor, -1);
+    }
+    return *this;
+}
+
+CFileHandle TakeControlLock(const SControlPaths& paths, bool& bHeld, std::string& strError)
+{
+    bHeld = false;
+    CFileHandle lock(open(paths.strLock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!lock.IsOpen())
+    {
+        strError = DescribeErrno("cannot open", paths.strLock);
+        return lock;
+    }
+    if (flock(lock.Get(), LOCK_EX | LOCK_NB) == 0)
+        return lock;
+    if (errno == EWOULDBLOCK)
+        bHeld = true;
+    else
+        strError = DescribeErrno("cannot lock", paths.strLock);
+    return {};
+}
+
+CControlClient::EConnect CControlClient::Connect(std::string& strError)
+{
+    // The running program takes the lock a moment before it listens; a client that comes in
+    // between waits for it rather than starting a second program.
+    constexpr auto kStartingWait = std::chrono::seconds(3);
+    constexpr auto kRetry = std::chrono::milliseconds(20);
+    SControlPaths paths;
+    if (!PrepareControlFolder(paths, strError))
+        return EConnect::Failed;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, paths.strSocket.c_str());
+    const auto deadline = std::chrono::steady_clock::now() + kStartingWait;
+    while (true)
+    {
+        m_socket = CFileHandle(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        if (!m_socket.IsOpen())
+        {
+            strError = DescribeErrno("cannot make a socket for", paths.strSocket);
+            return EConnect::Failed;
+        }
+        if (connect(m_socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) ==
+            0)
+            return EConnect::Connected;
+        bool bHeld = false;
+        const CFileHandle lock = TakeControlLock(paths, bHeld, strError);
+        if (!bHeld)
+            return lock.IsOpen() ? EConnect::NoneRuns : EConnect::Failed;
+        if (std::chrono::steady_clock::now() >= deadline)
+        {
+            strError =
+                "a Quorbit holds " + paths.strLock + " but does not answer on " + paths.strSocket;
+            return EConnect::Failed;
+        }
+        std::this_thread::sleep_for(kRetry);
+    }
+}
+
+bool CControlClient::Request(const std::string& strLine, std::vector<std::string>& dataLines,
+                             std::string& strLastLine, std::string& strError)
+{
+    const std::string strSent = strLine + "\n";
+    for (std::size_t nSent = 0; nSent < strSent.size();)
+    {
+        const ssize_t nWritten =
+            send(m_socket.Get(), strSent.data() + nSent, strSent.size() - nSent, MSG_NOSIGNAL);
+        if (nWritten < 0 && errno == EINTR)
+            continue;
+        if (nWritten < 0)
+        {
+            strError = std::string("the running Quorbit went away: ") + std::strerror(errno);
+            return false;
+        }
+        nSent += static_cast<std::size_t>(nWritten);
+    }
+    dataLines.clear();
+    while (ReadLine(strLastLine, strError))
+    {
+        if (IsControlOk(strLastLine) || strLastLine.starts_with("ERROR"))
+            return true;
+        dataLines.push_back(strLastLine);
+    }
+    return false;
+}
+
+bool CControlClient::ReadLine(std::string& strLine, std::string& strError)
+{
+    while (true)
+    {
+        const std::size_t nEnd = m_strPending.find('\n');
+        if (nEnd != std::string::npos)
+        {
+            strLine = m_strPending.substr(0, nEnd);
+            m_strPending.erase(0, nEnd + 1);
+            return true;
+        }
+        char buffer[4096];
+        const ssize_t nRead = recv(m_socket.Get(), buffer, sizeof(buffer), 0);
+        if (nRead < 0 && errno == EINTR)
+            continue;
+        if (nRead <= 0)
+        {
+            strError = "the running Quorbit closed the connection before it replied";
+            return false;
+        }
+        m_strPending.append(buffer, static_cast<std::size_t>(nRead));
+    }
+}

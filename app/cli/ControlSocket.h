@@ -1,0 +1,65 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Where the control socket of this user's Quorbit lives, and how a second program reaches it.
+// The folder is $XDG_RUNTIME_DIR/quorbit, or /tmp/quorbit-UID without a runtime folder; it is
+// the user's alone (mode 0700). It holds "control.socket" and "control.lock": the program that
+// holds the lock owns the socket, so a socket left by a program that crashed is known stale.
+
+struct SControlPaths
+{
+    std::string strFolder;
+    std::string strSocket;
+    std::string strLock;
+};
+
+// Makes the folder when it is missing and checks that only this user can enter it. False, with
+// the reason, when it cannot be had or another user could reach it.
+bool PrepareControlFolder(SControlPaths& paths, std::string& strError);
+
+// A file descriptor closed when it goes.
+class CFileHandle
+{
+public:
+    CFileHandle() = default;
+    explicit CFileHandle(int nDescriptor) : m_nDescriptor(nDescriptor) {}
+    ~CFileHandle();
+    CFileHandle(CFileHandle&& other) noexcept;
+    CFileHandle& operator=(CFileHandle&& other) noexcept;
+
+    int Get() const { return m_nDescriptor; }
+    bool IsOpen() const { return m_nDescriptor >= 0; }
+
+private:
+    int m_nDescriptor = -1;
+};
+
+// Takes the lock of the running program without waiting. An open handle when this program is
+// now the one; a closed handle with bHeld set when another holds it; else the reason.
+CFileHandle TakeControlLock(const SControlPaths& paths, bool& bHeld, std::string& strError);
+
+// A client's connection to the running Quorbit, for requests one at a time.
+class CControlClient
+{
+public:
+    enum class EConnect
+    {
+        Connected,
+        NoneRuns,
+        Failed,
+    };
+
+    EConnect Connect(std::string& strError);
+    // Sends one request line and reads its reply: the data lines, and the last line. False, with
+    // the reason, when the connection broke.
+    bool Request(const std::string& strLine, std::vector<std::string>& dataLines,
+                 std::string& strLastLine, std::string& strError);
+
+private:
+    bool ReadLine(std::string& strLine, std::string& strError);
+
+    CFileHandle m_socket;
+    std::string m_strPending;
+};
