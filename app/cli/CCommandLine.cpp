@@ -1,6 +1,8 @@
 #include "app/cli/CCommandLine.h"
 
+#include "app/cli/CControlServer.h"
 #include "app/cli/CHeadlessRunner.h"
+#include "app/cli/ControlCommands.h"
 #include "app/cli/DocumentCommands.h"
 #include "device/CDeviceFactory.h"
 
@@ -14,14 +16,18 @@ struct SCommandOption
     const char* pszOption;
     ECommand nCommand;
     int nFiles;
+    const char* pszOperands; // for commands whose operands are not all file names
 };
 
-constexpr std::array<SCommandOption, 5> kCommandOptions{{
-    {"--help", ECommand::Help, 0},
-    {"--version", ECommand::Version, 0},
-    {"--list", ECommand::List, 1},
-    {"--convert", ECommand::Convert, 2},
-    {"--run", ECommand::Run, 1},
+constexpr std::array<SCommandOption, 8> kCommandOptions{{
+    {"--help", ECommand::Help, 0, nullptr},
+    {"--version", ECommand::Version, 0, nullptr},
+    {"--list", ECommand::List, 1, nullptr},
+    {"--convert", ECommand::Convert, 2, nullptr},
+    {"--run", ECommand::Run, 1, nullptr},
+    {"--send", ECommand::Send, 2, "REMOTE BUTTON"},
+    {"--fire", ECommand::Fire, 3, "FILE REMOTE BUTTON"},
+    {"--status", ECommand::Status, 0, nullptr},
 }};
 
 const SCommandOption* FindCommandOption(const std::string& strArgument)
@@ -99,14 +105,17 @@ bool CheckFileCount(const SCommandOption* pCommand, const SCommandLine& commandL
     }
     if (nGiven == pCommand->nFiles)
         return true;
+    if (pCommand->pszOperands)
+    {
+        strError = std::string(pCommand->pszOption) + " takes " + pCommand->pszOperands + ", " +
+                   std::to_string(nGiven) + (nGiven == 1 ? " word given" : " words given");
+        return false;
+    }
     strError = std::string(pCommand->pszOption) + " takes " + std::to_string(pCommand->nFiles) +
                (pCommand->nFiles == 1 ? " file name, " : " file names, ") + std::to_string(nGiven) +
                " given";
     return false;
 }
-
-// Without windows there are no settings to read the port from; the first port is the usual one.
-constexpr int kHeadlessPort = 1;
 
 std::unique_ptr<CClockBackend> OpenClock(const SCommandLine& commandLine)
 {
@@ -132,6 +141,10 @@ int RunDocumentCommand(const SCommandLine& commandLine)
 
 int RunEvents(const SCommandLine& commandLine)
 {
+    // Before the unit is opened: the running Quorbit holds it.
+    CControlServer server;
+    if (!ClaimOrRefuseRun(server))
+        return 1;
     std::string strError;
     const std::unique_ptr<CInfraredDevice> pDevice =
         CreateInfraredDevice(commandLine.strDevice, kHeadlessPort, strError);
@@ -145,7 +158,16 @@ int RunEvents(const SCommandLine& commandLine)
         return 1;
     std::fprintf(stderr, "quorbit: infrared unit: %s; clock: %s\n", pDevice->GetBackendName(),
                  pClock->GetName());
-    return RunHeadless(commandLine.files[0], *pDevice, *pClock, stdout, stderr);
+    return RunHeadless(commandLine.files[0], *pDevice, *pClock, server, stdout, stderr);
+}
+
+int RunFire(const SCommandLine& commandLine)
+{
+    const std::unique_ptr<CClockBackend> pClock = OpenClock(commandLine);
+    if (!pClock)
+        return 1;
+    const std::vector<std::string>& operands = commandLine.files;
+    return FireFromFile(operands[0], operands[1], operands[2], commandLine.strDevice, *pClock);
 }
 } // namespace
 
@@ -173,9 +195,9 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& c
         return false;
     }
     if (!commandLine.strDevice.empty() && commandLine.nCommand != ECommand::None &&
-        commandLine.nCommand != ECommand::Run)
+        commandLine.nCommand != ECommand::Run && commandLine.nCommand != ECommand::Fire)
     {
-        strError = "--device goes with --run or the window program";
+        strError = "--device goes with --run, --fire or the window program";
         return false;
     }
     return CheckFileCount(pCommand, commandLine, strError);
@@ -187,8 +209,12 @@ const char* GetUsage()
            "       quorbit --list [--json] FILE\n"
            "       quorbit --convert IN OUT\n"
            "       quorbit --run FILE\n"
+           "       quorbit --send REMOTE BUTTON\n"
+           "       quorbit --fire FILE REMOTE BUTTON\n"
+           "       quorbit --status\n"
            "\n"
            "Without a command the window program starts, opening FILE when one is named.\n"
+           "When a Quorbit already runs, FILE is opened there instead.\n"
            "\n"
            "Commands:\n"
            "  --list FILE         print the remotes, buttons and events of a document\n"
@@ -197,11 +223,17 @@ const char* GetUsage()
            "                      an OUT that exists is kept as its backup (.qbb)\n"
            "  --run FILE          fire the document's events as they fall due, without\n"
            "                      windows, until interrupted\n"
+           "  --send REMOTE BUTTON\n"
+           "                      fire a button through the Quorbit that runs\n"
+           "  --fire FILE REMOTE BUTTON\n"
+           "                      fire a button of FILE: through the Quorbit that runs\n"
+           "                      when it has FILE open, else straight from the file\n"
+           "  --status            print what the running Quorbit has open and will fire\n"
            "  --help              print this text\n"
            "  --version           print the program's version\n"
            "\n"
            "Options:\n"
-           "  --device NAME       the infrared unit for --run and the windows: sim\n"
+           "  --device NAME       the infrared unit for --run, --fire and the windows: sim\n"
            "                      (simulated), ppdev (the kernel's parallel-port device)\n"
            "                      or direct (port I/O, needs root)\n"
            "  --clock-start \"YYYY-MM-DD HH:MM:SS\"\n"
@@ -235,6 +267,15 @@ bool RunHeadlessCommand(int argc, char** argv, int& nExitCode)
         return true;
     case ECommand::Run:
         nExitCode = RunEvents(commandLine);
+        return true;
+    case ECommand::Send:
+        nExitCode = SendFire(commandLine.files[0], commandLine.files[1]);
+        return true;
+    case ECommand::Fire:
+        nExitCode = RunFire(commandLine);
+        return true;
+    case ECommand::Status:
+        nExitCode = PrintRunningStatus();
         return true;
     }
     return false;

@@ -11,6 +11,9 @@ enum class ECommand
     List,
     Convert,
     Run,
+    Send,
+    Fire,
+    Status,
 };
 
 // What the program was asked to do. The window program reads it too, for the file to open and
@@ -19,9 +22,9 @@ struct SCommandLine
 {
     ECommand nCommand = ECommand::None;
     bool bJson = false;
-    std::string strDevice;     // empty: the usual infrared unit
-    std::string strClockStart; // empty: the usual clock
-    std::vector<std::string> files;
+    std::string strDevice;          // empty: the usual infrared unit
+    std::string strClockStart;      // empty: the usual clock
+    std::vector<std::string> files; // the operands: file names, or a remote and a button
 };
 
 // Fills commandLine from the arguments after the program name. False, with the reason in

@@ -1,13 +1,14 @@
 #include "app/cli/CHeadlessRunner.h"
 
+#include "app/cli/CControlServer.h"
 #include "base/TextEncoding.h"
+#include "device/CClockBackend.h"
+#include "device/CInfraredDevice.h"
 #include "engine/CTickSource.h"
 #include "engine/EventStatus.h"
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
-#include <thread>
 #include <vector>
 
 #include <sys/stat.h>
@@ -30,9 +31,10 @@ std::string DescribeButton(const CRemote* pRemote, const CRemoteButton* pButton)
 CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
                                  CClockBackend& clockBackend, CTickSource& ticks, std::FILE* pOut,
                                  std::FILE* pErr)
-    : m_strPath(std::move(strPath)), m_pOut(pOut), m_frontEnd(pErr), m_clock(clockBackend),
-      m_doc(m_frontEnd, m_clock, kNoClockRefresh), m_ticks(ticks),
-      m_engine(device, m_frontEnd, ticks), m_scheduler(m_doc, m_engine, ticks, m_clock)
+    : m_strPath(std::move(strPath)), m_device(device), m_clockBackend(clockBackend), m_pOut(pOut),
+      m_frontEnd(pErr), m_clock(clockBackend), m_doc(m_frontEnd, m_clock, kNoClockRefresh),
+      m_ticks(ticks), m_engine(device, m_frontEnd, ticks),
+      m_scheduler(m_doc, m_engine, ticks, m_clock)
 {
     m_frontEnd.SetPumpHandler([this] { OnPump(); });
     m_scheduler.SetFireObserver([this](const CTimedEvent& armed) { OnFiring(armed); });
@@ -147,6 +149,25 @@ void CHeadlessRunner::OnFiring(const CTimedEvent& armed)
     std::fflush(m_pOut);
 }
 
+std::string CHeadlessRunner::GetDeviceName() const
+{
+    return m_device.GetBackendName();
+}
+
+std::string CHeadlessRunner::GetClockName() const
+{
+    return m_clockBackend.GetName();
+}
+
+void CHeadlessRunner::FireFromControl(CRemote& remote, CRemoteButton& button)
+{
+    std::fprintf(m_pOut, "%s sending %s on request\n",
+                 m_clock.GetBiosTime().Format(' ', true).c_str(),
+                 DescribeButton(&remote, &button).c_str());
+    std::fflush(m_pOut);
+    m_engine.Fire(button);
+}
+
 void CHeadlessRunner::PrintStep(const CMegaStep& step)
 {
     std::fprintf(m_pOut, "%s   step %s\n", m_clock.GetBiosTime().Format(' ', true).c_str(),
@@ -197,14 +218,10 @@ private:
     };
 };
 
-void Sleep(std::uint32_t nMilliseconds)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(nMilliseconds));
-}
 } // namespace
 
 int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBackend& clockBackend,
-                std::FILE* pOut, std::FILE* pErr)
+                CControlServer& server, std::FILE* pOut, std::FILE* pErr)
 {
     // Short enough for step timing, long enough not to spin.
     constexpr std::uint32_t kIdleMs = 2;
@@ -213,8 +230,12 @@ int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBacke
 
     CSteadyTickSource ticks;
     CHeadlessRunner runner(strPath, device, clockBackend, ticks, pOut, pErr);
-    runner.SetIdleWait([] { Sleep(kIdleMs); });
+    // Waits serve the control socket, so that a request is answered within a step's wait.
+    runner.SetIdleWait([&server] { server.ServeFor(kIdleMs); });
     const CStopSignals signals;
+    std::string strError;
+    if (!server.Listen(runner, strError))
+        std::fprintf(pErr, "quorbit: scripts cannot reach this run: %s\n", strError.c_str());
     if (!runner.Start())
         return 1;
 
@@ -224,7 +245,8 @@ int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBacke
         const auto nWait = static_cast<std::int32_t>(nNextTick - ticks.GetTickCount());
         if (nWait > 0)
         {
-            Sleep(std::min(static_cast<std::uint32_t>(nWait), kLongestSleepMs));
+            server.ServeFor(
+                static_cast<int>(std::min(static_cast<std::uint32_t>(nWait), kLongestSleepMs)));
             continue;
         }
         runner.Tick();

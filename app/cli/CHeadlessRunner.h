@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/cli/CConsoleFrontEnd.h"
+#include "app/cli/CControlHandler.h"
 #include "device/CBiosClock.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
@@ -13,17 +14,23 @@
 #include <string>
 
 class CClockBackend;
+class CControlServer;
 class CInfraredDevice;
 class CTickSource;
 
-// Runs the document's events until SIGINT or SIGTERM; returns the exit status.
+// Without windows there are no settings to read the port from; the first port is the usual one.
+constexpr int kHeadlessPort = 1;
+
+// Runs the document's events until SIGINT or SIGTERM, answering the claimed control server's
+// requests meanwhile; returns the exit status.
 int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBackend& clockBackend,
-                std::FILE* pOut, std::FILE* pErr);
+                CControlServer& server, std::FILE* pOut, std::FILE* pErr);
 
 // The runner without signals or real time: Start loads the document and lists its events, and
 // each Tick is one beat of the once-a-second timer. It never writes the document; when the
 // file changes on disk (and has stopped changing for a tick) it is loaded again and re-armed.
-class CHeadlessRunner
+// Scripts fire its buttons, list them and ask its status through the control socket.
+class CHeadlessRunner : public CControlHandler
 {
 public:
     CHeadlessRunner(std::string strPath, CInfraredDevice& device, CClockBackend& clockBackend,
@@ -37,6 +44,15 @@ public:
     void SetIdleWait(std::function<void()> idleWait) { m_idleWait = std::move(idleWait); }
 
     const CQuorbexDoc& GetDocument() const { return m_doc; }
+
+protected:
+    const char* GetProgramKind() const override { return "run"; }
+    CQuorbexDoc* GetControlDocument() override { return &m_doc; }
+    CFiringEngine& GetControlEngine() override { return m_engine; }
+    std::string GetDocumentPath() const override { return m_strPath; }
+    std::string GetDeviceName() const override;
+    std::string GetClockName() const override;
+    void FireFromControl(CRemote& remote, CRemoteButton& button) override;
 
 private:
     // What identifies one version of the file on disk.
@@ -57,6 +73,8 @@ private:
     void PrintStep(const CMegaStep& step);
 
     std::string m_strPath;
+    CInfraredDevice& m_device;
+    CClockBackend& m_clockBackend;
     std::FILE* m_pOut;
     CConsoleFrontEnd m_frontEnd;
     CBiosClock m_clock;

@@ -1,8 +1,10 @@
 #include "app/cli/CHeadlessRunner.h"
 
+#include "app/cli/CControlServer.h"
 #include "cli/CliTestSupport.h"
 #include "cli/ListingTestDocument.h"
 #include "device/CSimulatedClock.h"
+#include "support/CPrivateRuntime.h"
 #include "support/CRecordingDevice.h"
 #include "support/CScriptedClock.h"
 #include "support/CScriptedTickSource.h"
@@ -225,7 +227,11 @@ TEST(RunHeadlessTest, FiresOnTimeAndStopsCleanlyOnSigterm)
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
             std::raise(SIGTERM);
         });
-    const int nStatus = RunHeadless(kExample, device, clock, out.Get(), err.Get());
+    const CPrivateRuntime runtime;
+    CControlServer server;
+    std::string strError;
+    ASSERT_EQ(server.Claim(strError), CControlServer::EClaim::Claimed) << strError;
+    const int nStatus = RunHeadless(kExample, device, clock, server, out.Get(), err.Get());
     stopper.join();
     EXPECT_EQ(nStatus, 0);
     const std::string strOut = out.GetText();

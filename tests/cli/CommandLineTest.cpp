@@ -51,6 +51,13 @@ INSTANTIATE_TEST_SUITE_P(
         // After "--" even a name that looks like an option is a file.
         SParseCase{{"--list", "--", "--json"}, ECommand::List, {"--json"}, "", "", false},
         SParseCase{{"--list", "-"}, ECommand::List, {"-"}, "", "", false},
+        SParseCase{{"--send", "TV", "Power"}, ECommand::Send, {"TV", "Power"}, "", "", false},
+        SParseCase{{"--fire", "a.qb", "TV", "Power", "--device", "sim"},
+                   ECommand::Fire,
+                   {"a.qb", "TV", "Power"},
+                   "sim",
+                   "",
+                   false},
         SParseCase{{"--help"}, ECommand::Help, {}, "", "", false},
         SParseCase{{"--version"}, ECommand::Version, {}, "", "", false}));
 
@@ -85,7 +92,10 @@ INSTANTIATE_TEST_SUITE_P(
                                  "choose one command, not both --list and --run"},
                     SRefusalCase{{"--list", "a.qb", "--device"}, "--device needs a value"},
                     SRefusalCase{{"--convert", "a.qb", "b.qb", "--device=sim"},
-                                 "--device goes with --run or the window program"}));
+                                 "--device goes with --run, --fire or the window program"},
+                    SRefusalCase{{"--send", "TV"}, "--send takes REMOTE BUTTON, 1 word given"},
+                    SRefusalCase{{"--send", "TV", "Power", "--device=sim"},
+                                 "--device goes with --run, --fire or the window program"}));
 
 TEST(CommandLineProgramTest, HelpAndVersionGoToStandardOutput)
 {

@@ -1,0 +1,303 @@
+#include "app/cli/ControlCommands.h"
+
+#include "app/cli/CConsoleFrontEnd.h"
+#include "app/cli/CControlHandler.h"
+#include "app/cli/CControlServer.h"
+#include "app/cli/CHeadlessRunner.h"
+#include "app/cli/ControlProtocol.h"
+#include "app/cli/ControlSocket.h"
+#include "device/CBiosClock.h"
+#include "device/CDeviceFactory.h"
+#include "device/CInfraredDevice.h"
+#include "document/CQuorbexDoc.h"
+#include "engine/CFiringEngine.h"
+#include "engine/CTickSource.h"
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace
+{
+void PrintError(const std::string& strText)
+{
+    std::fprintf(stderr, "quorbit: %s\n", strText.c_str());
+}
+
+// The reply's text after its "ERROR code" words: what people read.
+std::string GetErrorText(const std::string& strLastLine)
+{
+    const std::size_t nTextStart = strLastLine.find(' ', std::string("ERROR ").size());
+    return nTextStart == std::string::npos ? strLastLine : strLastLine.substr(nTextStart + 1);
+}
+
+// One request to the running Quorbit. False, with the reason printed, when none runs (and
+// bNoneRuns is set) or the request failed.
+bool RequestRunning(const std::string& strLine, std::vector<std::string>& dataLines,
+                    std::string& strLastLine, bool& bNoneRuns)
+{
+    CControlClient client;
+    std::string strError;
+    const CControlClient::EConnect nConnect = client.Connect(strError);
+    bNoneRuns = nConnect == CControlClient::EConnect::NoneRuns;
+    if (nConnect != CControlClient::EConnect::Connected)
+    {
+        if (!bNoneRuns)
+            PrintError(strError);
+        return false;
+    }
+    if (!client.Request(strLine, dataLines, strLastLine, strError))
+    {
+        PrintError(strError);
+        return false;
+    }
+    return true;
+}
+
+// The value words of the status line that starts with strKey, or empty.
+std::vector<std::string> FindStatusLine(const std::vector<std::string>& dataLines,
+                                        const std::string& strKey)
+{
+    std::vector<std::string> words;
+    std::string strError;
+    for (const std::string& strLine : dataLines)
+    {
+        if (SplitControlWords(strLine, words, strError) && !words.empty() && words[0] == strKey)
+            return {words.begin() + 1, words.end()};
+    }
+    return {};
+}
+
+struct SRunningQuorbit
+{
+    bool bRuns = false;
+    std::string strDocument; // empty for a document never saved
+    std::string strDescription;
+};
+
+SRunningQuorbit DescribeRunning()
+{
+    SRunningQuorbit running;
+    std::vector<std::string> dataLines;
+    std::string strLastLine;
+    bool bNoneRuns = false;
+    const bool bAnswered = RequestRunning("STATUS", dataLines, strLastLine, bNoneRuns);
+    running.bRuns = !bNoneRuns;
+    running.strDescription = "a Quorbit";
+    if (!bAnswered || !IsControlOk(strLastLine))
+        return running;
+    const std::vector<std::string> program = FindStatusLine(dataLines, "PROGRAM");
+    const std::vector<std::string> document = FindStatusLine(dataLines, "DOCUMENT");
+    const bool bWindows = !program.empty() && program[0] == "window";
+    running.strDescription = std::string("a Quorbit ") + (bWindows ? "window program" : "--run") +
+                             (program.size() > 1 ? " (process " + program[1] + ")" : "");
+    if (!document.empty() && document[0] != "none")
+        running.strDocument = document[0];
+    return running;
+}
+
+std::string DescribeDocument(const SRunningQuorbit& running)
+{
+    return running.strDocument.empty() ? "no saved document" : running.strDocument;
+}
+
+std::string FormatFireRequest(const std::string& strRemote, const std::string& strButton)
+{
+    return "FIRE " + QuoteControlWord(strRemote) + " " + QuoteControlWord(strButton);
+}
+
+// The exit status for a firing's reply.
+int ReportFire(const std::string& strRemote, const std::string& strButton,
+               const std::string& strLastLine)
+{
+    if (IsControlOk(strLastLine))
+        return 0;
+    PrintError("cannot fire " + QuoteControlWord(strRemote) + " " + QuoteControlWord(strButton) +
+               ": " + GetErrorText(strLastLine));
+    return 1;
+}
+
+bool IsSameFile(const std::string& strFirst, const std::string& strSecond)
+{
+    struct stat first
+    {
+    };
+    struct stat second
+    {
+    };
+    return stat(strFirst.c_str(), &first) == 0 && stat(strSecond.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// A document loaded on its own, to fire one of its buttons when no Quorbit runs.
+class CDirectFire : public CControlHandler
+{
+public:
+    CDirectFire(CInfraredDevice& device, CClockBackend& clockBackend)
+        : m_device(device), m_clockBackend(clockBackend), m_clock(clockBackend),
+          m_doc(m_frontEnd, m_clock, SClockSettings{}), m_engine(device, m_frontEnd, m_ticks)
+    {
+        // A megabutton's waits have nothing else to serve.
+        m_frontEnd.SetPumpHandler([]
+                                  { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
+    }
+
+    bool Open(const std::string& strPath)
+    {
+        m_strPath = strPath;
+        return m_doc.OnOpenDocument(strPath);
+    }
+
+protected:
+    const char* GetProgramKind() const override { return "fire"; }
+    CQuorbexDoc* GetControlDocument() override { return &m_doc; }
+    CFiringEngine& GetControlEngine() override { return m_engine; }
+    std::string GetDocumentPath() const override { return m_strPath; }
+    std::string GetDeviceName() const override { return m_device.GetBackendName(); }
+    std::string GetClockName() const override { return m_clockBackend.GetName(); }
+    void FireFromControl(CRemote& /*remote*/, CRemoteButton& button) override
+    {
+        m_engine.Fire(button);
+    }
+
+private:
+    CInfraredDevice& m_device;
+    CClockBackend& m_clockBackend;
+    CConsoleFrontEnd m_frontEnd;
+    CBiosClock m_clock;
+    CQuorbexDoc m_doc;
+    CSteadyTickSource m_ticks;
+    CFiringEngine m_engine;
+    std::string m_strPath;
+};
+
+int FireDirectly(const std::string& strPath, const std::string& strRemote,
+                 const std::string& strButton, const std::string& strDevice,
+                 CClockBackend& clockBackend)
+{
+    std::string strError;
+    const std::unique_ptr<CInfraredDevice> pDevice =
+        CreateInfraredDevice(strDevice, kHeadlessPort, strError);
+    if (!pDevice)
+    {
+        PrintError(strError);
+        return 1;
+    }
+    CDirectFire fire(*pDevice, clockBackend);
+    if (!fire.Open(strPath))
+        return 1;
+    const std::string strReply = fire.Answer(FormatFireRequest(strRemote, strButton));
+    return ReportFire(strRemote, strButton, strReply.substr(0, strReply.find('\n')));
+}
+} // namespace
+
+int SendFire(const std::string& strRemote, const std::string& strButton)
+{
+    std::vector<std::string> dataLines;
+    std::string strLastLine;
+    bool bNoneRuns = false;
+    if (!RequestRunning(FormatFireRequest(strRemote, strButton), dataLines, strLastLine, bNoneRuns))
+    {
+        if (bNoneRuns)
+            PrintError(
+                "no Quorbit is running; quorbit --fire FILE REMOTE BUTTON fires without one");
+        return 1;
+    }
+    return ReportFire(strRemote, strButton, strLastLine);
+}
+
+int PrintRunningStatus()
+{
+    std::vector<std::string> dataLines;
+    std::string strLastLine;
+    bool bNoneRuns = false;
+    if (!RequestRunning("STATUS", dataLines, strLastLine, bNoneRuns))
+    {
+        if (bNoneRuns)
+            std::puts("No Quorbit is running");
+        return 1;
+    }
+    for (const std::string& strLine : dataLines)
+        std::puts(strLine.c_str());
+    return IsControlOk(strLastLine) ? 0 : 1;
+}
+
+int FireFromFile(const std::string& strPath, const std::string& strRemote,
+                 const std::string& strButton, const std::string& strDevice,
+                 CClockBackend& clockBackend)
+{
+    const SRunningQuorbit running = DescribeRunning();
+    if (!running.bRuns)
+        return FireDirectly(strPath, strRemote, strButton, strDevice, clockBackend);
+    if (!IsSameFile(running.strDocument, strPath))
+    {
+        PrintError(running.strDescription + " has " + DescribeDocument(running) +
+                   " open and holds the infrared unit; open " + strPath +
+                   " there, or stop it first");
+        return 1;
+    }
+    return SendFire(strRemote, strButton);
+}
+
+bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nExitCode)
+{
+    std::string strError;
+    // The running program may end between the claim and the hand-over; then this one claims.
+    for (int nTry = 0; nTry < 2; ++nTry)
+    {
+        const CControlServer::EClaim nClaim = server.Claim(strError);
+        if (nClaim == CControlServer::EClaim::Failed)
+            PrintError("other programs cannot reach this Quorbit: " + strError);
+        if (nClaim != CControlServer::EClaim::AnotherRuns)
+            return true;
+        std::string strRequest = "SHOW";
+        if (!strFile.empty())
+        {
+            char szFull[PATH_MAX];
+            if (!realpath(strFile.c_str(), szFull))
+            {
+                PrintError(strFile + ": " + std::strerror(errno));
+                nExitCode = 1;
+                return false;
+            }
+            strRequest = "OPEN " + QuoteControlWord(szFull);
+        }
+        std::vector<std::string> dataLines;
+        std::string strLastLine;
+        bool bNoneRuns = false;
+        if (RequestRunning(strRequest, dataLines, strLastLine, bNoneRuns))
+        {
+            nExitCode = IsControlOk(strLastLine) ? 0 : 1;
+            if (nExitCode != 0)
+                PrintError("the running Quorbit refused: " + GetErrorText(strLastLine));
+            return false;
+        }
+        if (!bNoneRuns)
+        {
+            nExitCode = 1;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ClaimOrRefuseRun(CControlServer& server)
+{
+    std::string strError;
+    const CControlServer::EClaim nClaim = server.Claim(strError);
+    if (nClaim == CControlServer::EClaim::Failed)
+        PrintError("other programs cannot reach this run: " + strError);
+    if (nClaim != CControlServer::EClaim::AnotherRuns)
+        return true;
+    const SRunningQuorbit running = DescribeRunning();
+    PrintError(running.strDescription + " is already running with " + DescribeDocument(running) +
+               "; stop it first, or fire its buttons with quorbit --send");
+    return false;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+class CClockBackend;
+class CControlServer;
+
+// The commands that reach the running Quorbit through its control socket, and the start-up
+// rule that keeps one Quorbit per user. Each returns the exit status (0 done, 1 failed) and
+// writes its errors to stderr.
+
+// quorbit --send REMOTE BUTTON
+int SendFire(const std::string& strRemote, const std::string& strButton);
+// quorbit --status
+int PrintRunningStatus();
+// quorbit --fire FILE REMOTE BUTTON: through the running Quorbit when it has FILE open, else
+// straight from the file through the infrared unit strDevice names.
+int FireFromFile(const std::string& strPath, const std::string& strRemote,
+                 const std::string& strButton, const std::string& strDevice,
+                 CClockBackend& clockBackend);
+
+// For the window program's start: claims the server, or hands strFile (or the request to show
+// the window) to the Quorbit already running. True when this program goes on to start; false
+// with nExitCode when it must end. Without a control socket the program starts all the same.
+bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nExitCode);
+// For --run: claims the server, or refuses, naming what the running Quorbit has open.
+bool ClaimOrRefuseRun(CControlServer& server);

@@ -1,0 +1,275 @@
+#include "app/cli/CControlServer.h"
+#include "app/cli/CHeadlessRunner.h"
+#include "app/cli/ControlCommands.h"
+#include "app/cli/ControlProtocol.h"
+#include "app/cli/ControlSocket.h"
+#include "cli/CliTestSupport.h"
+#include "device/CDeviceFactory.h"
+#include "device/CInfraredDevice.h"
+#include "device/CSimulatedClock.h"
+#include "engine/CFiringEngine.h"
+#include "engine/CTickSource.h"
+#include "support/CPrivateRuntime.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace
+{
+const std::string kExample = QUORBIT_FIXTURES "/example.qb";
+const std::string kLivingRoom = QUORBIT_EXAMPLES "/living-room.qb";
+
+struct SRequestCase
+{
+    std::string strLine;
+    std::string strReplyStart; // "" when the line is a request
+    std::vector<std::string> arguments;
+};
+
+TEST(ControlProtocolTest, LinesAreRequestsOrGetTheirError)
+{
+    const std::vector<SRequestCase> cases = {
+        {"FIRE TV Power", "", {"TV", "Power"}},
+        {"  fire\t\"Living room\"  \"Vol \\\"+\\\"\"", "", {"Living room", "Vol \"+\""}},
+        {"OPEN \"/home/a b/c\\\\d.qb\"", "", {"/home/a b/c\\d.qb"}},
+        {"FIRE \"\" x", "", {"", "x"}},
+        {"status", "", {}},
+        {"", "ERROR malformed the line is empty", {}},
+        {"HELLO", "ERROR unknown-command", {}},
+        {"FIRE TV", "ERROR malformed FIRE takes 2 words", {}},
+        {"LIST now", "ERROR malformed LIST takes 0 words", {}},
+        {"FIRE \"TV Power", "ERROR malformed a quote is not closed", {}},
+        {"FIRE \"TV\"x y", "ERROR malformed a closing quote must end its word", {}},
+        {"FIRE T\"V y", "ERROR malformed a word with quotes", {}},
+        {"FIRE \"a\\n\" y", "ERROR malformed only", {}},
+        {std::string("FIRE T\0V y", 10), "ERROR malformed the line holds control characters", {}},
+        {"FIRE \x7f y", "ERROR malformed the line holds control characters", {}},
+    };
+    for (const SRequestCase& test : cases)
+    {
+        SControlRequest request;
+        std::string strReply;
+        const bool bParsed = ParseControlRequest(test.strLine, request, strReply);
+        EXPECT_EQ(bParsed, test.strReplyStart.empty()) << test.strLine;
+        if (bParsed)
+            EXPECT_EQ(request.arguments, test.arguments) << test.strLine;
+        else
+            EXPECT_TRUE(strReply.starts_with(test.strReplyStart) && strReply.ends_with("\n"))
+                << test.strLine << " -> " << strReply;
+    }
+}
+
+TEST(ControlProtocolTest, QuotedWordsReadBackAsWritten)
+{
+    for (const std::string strWord :
+         {"Power", "", "Living room", "a\"b", "back\\slash", "tab\there", "\xc3\xa9t\xc3\xa9"})
+    {
+        std::vector<std::string> words;
+        std::string strError;
+        ASSERT_TRUE(SplitControlWords("X " + QuoteControlWord(strWord), words, strError))
+            << strWord << ": " << strError;
+        EXPECT_EQ(words, (std::vector<std::string>{"X", strWord}));
+    }
+    // A file name with a newline must not break a reply line.
+    EXPECT_EQ(QuoteControlWord("a\nb"), "\"a?b\"");
+}
+
+// A headless run on the simulated unit that a window program's file requests also reach.
+class CControlledRunner : public CHeadlessRunner
+{
+public:
+    using CHeadlessRunner::CHeadlessRunner;
+    using CHeadlessRunner::GetControlEngine;
+
+    std::string OpenFromControl(const std::string& strPath) override
+    {
+        m_strOpened = strPath;
+        return FormatControlOk();
+    }
+
+    std::string m_strOpened;
+};
+
+class ControlTest : public ::testing::Test
+{
+protected:
+    ControlTest()
+    {
+        std::string strError;
+        m_pDevice = CreateInfraredDevice("sim", kHeadlessPort, strError);
+        m_pRunner = std::make_unique<CControlledRunner>(kExample, *m_pDevice, m_clock, m_ticks,
+                                                        m_pOut, m_pOut);
+        m_pRunner->Start();
+    }
+    ~ControlTest() override
+    {
+        m_bStop = true;
+        if (m_serving.joinable())
+            m_serving.join();
+        std::fclose(m_pOut);
+    }
+
+    // Claims the socket and answers on a thread of its own, as the running program would.
+    void Serve()
+    {
+        std::string strError;
+        ASSERT_EQ(m_server.Claim(strError), CControlServer::EClaim::Claimed) << strError;
+        ASSERT_TRUE(m_server.Listen(*m_pRunner, strError)) << strError;
+        m_serving = std::thread(
+            [this]
+            {
+                while (!m_bStop)
+                    m_server.ServeFor(10);
+            });
+    }
+
+    // Writes raw bytes to the socket and reads until the peer has answered nLines lines.
+    std::string Converse(const std::string& strBytes, int nLines)
+    {
+        const int nSocket = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, m_runtime.GetSocket().c_str());
+        EXPECT_EQ(connect(nSocket, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        send(nSocket, strBytes.data(), strBytes.size(), MSG_NOSIGNAL);
+        std::string strReply;
+        char buffer[4096];
+        while (std::count(strReply.begin(), strReply.end(), '\n') < nLines)
+        {
+            const ssize_t nRead = recv(nSocket, buffer, sizeof(buffer), 0);
+            if (nRead <= 0)
+                break;
+            strReply.append(buffer, static_cast<std::size_t>(nRead));
+        }
+        close(nSocket);
+        return strReply;
+    }
+
+    CPrivateRuntime m_runtime;
+    CSimulatedClock m_clock{CTime(2026, 12, 7, 12, 0, 0)};
+    CSteadyTickSource m_ticks;
+    std::unique_ptr<CInfraredDevice> m_pDevice;
+    std::FILE* m_pOut = std::fopen("/dev/null", "w");
+    std::unique_ptr<CControlledRunner> m_pRunner;
+    CControlServer m_server;
+    std::atomic<bool> m_bStop = false;
+    std::thread m_serving;
+};
+
+TEST_F(ControlTest, ProgramsStartedBesideTheRunningOneGoThroughIt)
+{
+    Serve();
+    const CTempFolder folder;
+    const std::string strOther = folder.File("other.qb");
+    WriteFileBytes(strOther, ReadFileBytes(kExample));
+
+    // A second start hands its file over and ends.
+    EXPECT_EQ(RunQuorbit({strOther}).nExitStatus, 0);
+    EXPECT_EQ(m_pRunner->m_strOpened, std::filesystem::canonical(strOther).string());
+
+    const SProcessResult run = RunQuorbit({"--run", strOther});
+    EXPECT_EQ(run.nExitStatus, 1);
+    EXPECT_NE(run.strErr.find("already running with " + kExample), std::string::npos) << run.strErr;
+
+    EXPECT_EQ(RunQuorbit({"--send", "TV", "Power"}).nExitStatus, 0);
+    EXPECT_GT(m_pDevice->GetLastTransmitNanosPerSample(), 0);
+    const SProcessResult unknown = RunQuorbit({"--send", "TV", "Mute"});
+    EXPECT_EQ(unknown.nExitStatus, 1);
+    EXPECT_EQ(unknown.strErr, "quorbit: cannot fire TV Mute: TV has no button named Mute\n");
+
+    // --fire goes through the running program for its file, and leaves the unit to it otherwise.
+    EXPECT_EQ(RunQuorbit({"--fire", kExample, "TV", "Power"}).nExitStatus, 0);
+    EXPECT_EQ(RunQuorbit({"--fire", strOther, "TV", "Power"}).nExitStatus, 1);
+
+    const SProcessResult status = RunQuorbit({"--status"});
+    EXPECT_EQ(status.nExitStatus, 0);
+    EXPECT_NE(status.strOut.find("DOCUMENT " + kExample + "\n"), std::string::npos)
+        << status.strOut;
+}
+
+TEST_F(ControlTest, WithoutARunningQuorbitScriptsAreToldOrFireStraightFromTheFile)
+{
+    EXPECT_EQ(RunQuorbit({"--status"}).nExitStatus, 1);
+    const SProcessResult send = RunQuorbit({"--send", "TV", "Power"});
+    EXPECT_EQ(send.nExitStatus, 1);
+    EXPECT_NE(send.strErr.find("no Quorbit is running"), std::string::npos) << send.strErr;
+    EXPECT_EQ(RunQuorbit({"--fire", kExample, "TV", "Power", "--device", "sim"}).nExitStatus, 0);
+}
+
+TEST_F(ControlTest, AStaleSocketIsReplaced)
+{
+    // What a program that crashed leaves: a socket file that nobody listens on.
+    SControlPaths paths;
+    std::string strError;
+    ASSERT_TRUE(PrepareControlFolder(paths, strError)) << strError;
+    const int nStale = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, paths.strSocket.c_str());
+    ASSERT_EQ(bind(nStale, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    close(nStale);
+
+    Serve();
+    EXPECT_TRUE(Converse("STATUS\n", 8).ends_with("\nOK\n"));
+}
+
+TEST_F(ControlTest, AnotherUsersConnectionIsRefused)
+{
+    m_server.SetPeerUserReader(
+        [](int, uid_t& nUser)
+        {
+            nUser = getuid() + 1;
+            return true;
+        });
+    Serve();
+    EXPECT_EQ(Converse("FIRE TV Power\n", 1),
+              "ERROR not-permitted only the user running Quorbit may control it\n");
+    EXPECT_EQ(m_pDevice->GetLastTransmitNanosPerSample(), 0);
+}
+
+TEST_F(ControlTest, MalformedRequestsAreAnsweredAndServingGoesOn)
+{
+    Serve();
+    const std::string strReply = Converse(
+        "\x01\x02\xff\n" + std::string(kMaxControlLine + 100, 'x') + "\nFIRE \"TV\nLIST\n", 6);
+    EXPECT_EQ(strReply, "ERROR malformed the line holds control characters or binary data\n"
+                        "ERROR too-long a request line holds at most 4096 bytes\n"
+                        "ERROR malformed a quote is not closed\n"
+                        "REMOTE TV\nBUTTON TV Power learned\nOK\n");
+}
+
+TEST(ControlFireTest, AFireSaysWhetherItWasSentAndWhyNot)
+{
+    CSimulatedClock clock(CTime(2026, 12, 7, 12, 0, 0));
+    CSteadyTickSource ticks;
+    std::string strError;
+    const std::unique_ptr<CInfraredDevice> pDevice =
+        CreateInfraredDevice("sim", kHeadlessPort, strError);
+    std::FILE* pOut = std::fopen("/dev/null", "w");
+    CControlledRunner runner(kLivingRoom, *pDevice, clock, ticks, pOut, pOut);
+    ASSERT_TRUE(runner.Start());
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"FIRE Radio Power", "ERROR unknown-remote no remote is named Radio\n"},
+        {"FIRE TV Nope", "ERROR unknown-button TV has no button named Nope\n"},
+        {"FIRE TV Teletext", "ERROR not-learned the button has not been learned\n"},
+        {"FIRE TV \xff", "ERROR unknown-button TV has no button named \xff\n"},
+        {"FIRE TV Power", "OK fired TV Power\n"},
+    };
+    for (const auto& [strLine, strReply] : cases)
+        EXPECT_EQ(runner.Answer(strLine), strReply) << strLine;
+    {
+        const CScopedCount firing = runner.GetControlEngine().EnterFiringScope();
+        EXPECT_EQ(runner.Answer("FIRE TV Power"), "ERROR busy another firing is in progress\n");
+    }
+    std::fclose(pOut);
+}
+} // namespace
