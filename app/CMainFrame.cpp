@@ -24,7 +24,6 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileOpenEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -157,7 +156,6 @@ void CMainFrame::Create()
     CreateStatusBar();
     // No context menu on the bars: the View menu shows and hides them.
     setContextMenuPolicy(Qt::NoContextMenu);
-    qApp->installEventFilter(this);
     UpdateTitle();
     UpdateCommandUI();
 
@@ -607,6 +605,22 @@ QString CMainFrame::GetClockText() const
     return m_pClockPane->text();
 }
 
+void CMainFrame::FireFromScript(CRemote& remote, CRemoteButton& button)
+{
+    ShowSending(FormatButtonName(remote, button));
+    m_app.GetEngine().Fire(button);
+    OnFiringEnded();
+}
+
+void CMainFrame::Reveal()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
 void CMainFrame::ShowSending(const QString& strButton)
 {
     statusBar()->showMessage(QStringLiteral("Sending %1\u2026").arg(strButton));
@@ -734,16 +748,4 @@ void CMainFrame::dropEvent(QDropEvent* pEvent)
     // Opened once the drop has finished: the questions and messages of opening must not run
     // inside the drag and drop exchange.
     QTimer::singleShot(0, this, [this, strPath] { m_app.OpenDocumentFile(strPath); });
-}
-
-bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent)
-{
-    // The desktop hands over a document to open.
-    if (pEvent->type() == QEvent::FileOpen)
-    {
-        const QString strPath = static_cast<QFileOpenEvent*>(pEvent)->file();
-        QTimer::singleShot(0, this, [this, strPath] { m_app.OpenDocumentFile(strPath); });
-        return true;
-    }
-    return QMainWindow::eventFilter(pWatched, pEvent);
 }

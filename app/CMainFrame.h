@@ -8,6 +8,7 @@
 class CQuorbexApp;
 class CQuorbexView;
 class CRemote;
+class CRemoteButton;
 class QLabel;
 
 // The program's one top-level window: menus, toolbar, status bar with the clock pane, the event
@@ -72,6 +73,10 @@ public:
     void ShowSending(const QString& strButton);
     // A firing ended: the message goes once nothing fires any more.
     void OnFiringEnded();
+    // A script asked for the button: it is sent as a pad would send it.
+    void FireFromScript(CRemote& remote, CRemoteButton& button);
+    // Shows the window in front of the others, as when another start of Quorbit asks for it.
+    void Reveal();
 
     // The session asks whether it may end: not with unsaved changes the person keeps, and not
     // while a button fires. bMayAsk: questions may be put to the person.
@@ -86,7 +91,6 @@ protected:
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dragMoveEvent(QDragMoveEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     QAction* AddCommand(QMenu* pMenu, int nId);

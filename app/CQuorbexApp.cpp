@@ -5,7 +5,10 @@
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
 #include "app/CQtFrontEnd.h"
+#include "app/CWindowControl.h"
 #include "app/cli/CCommandLine.h"
+#include "app/cli/CControlServer.h"
+#include "app/cli/ControlCommands.h"
 #include "base/CStringTable.h"
 #include "device/CBiosClock.h"
 #include "device/CDeviceFactory.h"
@@ -59,6 +62,12 @@ int RunQuorbitApp(int argc, char** argv)
         std::fprintf(stderr, "quorbit: %s\n\n%s", strError.c_str(), GetUsage());
         return 2;
     }
+    // One Quorbit per user: a second start hands its file to the first and ends.
+    CControlServer server;
+    const std::string strStartFile = commandLine.files.empty() ? "" : commandLine.files.front();
+    int nExitCode = 0;
+    if (!ClaimOrHandOver(server, strStartFile, nExitCode))
+        return nExitCode;
     if (!HasDisplay())
     {
         std::fprintf(stderr, "quorbit: there is no display to show the window on; the "
@@ -81,12 +90,16 @@ int RunQuorbitApp(int argc, char** argv)
                     std::make_unique<CSteadyTickSource>());
     QObject::connect(&application, &QGuiApplication::commitDataRequest,
                      [&app](QSessionManager& manager) { app.OnCommitDataRequest(manager); });
-    const QString strFile = commandLine.files.empty()
-                                ? QString()
-                                : QFile::decodeName(commandLine.files.front().c_str());
-    if (!app.InitInstance(strFile))
+    // Listening before the start-up, so that a program started meanwhile waits for its answer
+    // instead of finding no one; requests are answered once the window is up.
+    CWindowControl control(app, server);
+    if (!server.Listen(control, strError) && server.IsClaimed())
+        std::fprintf(stderr, "quorbit: other programs cannot reach this Quorbit: %s\n",
+                     strError.c_str());
+    if (!app.InitInstance(QFile::decodeName(strStartFile.c_str())))
         return 1;
-    const int nExitCode = QApplication::exec();
+    control.StartServing();
+    nExitCode = QApplication::exec();
     app.ExitInstance();
     return nExitCode;
 }

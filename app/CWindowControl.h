@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/cli/CControlHandler.h"
+
+#include <QObject>
+
+#include <map>
+
+class CControlServer;
+class CQuorbexApp;
+class QSocketNotifier;
+
+// The window program's side of the control socket: the event loop watches the server's sockets,
+// and requests act as the person's own commands would (a fire shows "Sending ..." in the status
+// bar, a file opens as File > Open opens it, asking about unsaved changes).
+class CWindowControl : public QObject, public CControlHandler
+{
+public:
+    CWindowControl(CQuorbexApp& app, CControlServer& server);
+
+    // Requests are answered from now on; until then they wait in the socket.
+    void StartServing();
+
+protected:
+    const char* GetProgramKind() const override { return "window"; }
+    CQuorbexDoc* GetControlDocument() override;
+    CFiringEngine& GetControlEngine() override;
+    std::string GetDocumentPath() const override;
+    std::string GetDeviceName() const override;
+    std::string GetClockName() const override;
+    std::string GetFiringRefusal() const override;
+    void FireFromControl(CRemote& remote, CRemoteButton& button) override;
+    std::string OpenFromControl(const std::string& strPath) override;
+    std::string ShowFromControl() override;
+
+private:
+    void OnReadable(int nDescriptor);
+    // One enabled notifier for each socket the server watches now, and none for the others.
+    void WatchServerSockets();
+
+    CQuorbexApp& m_app;
+    CControlServer& m_server;
+    std::map<int, QSocketNotifier*> m_notifiers;
+};

@@ -1,0 +1,82 @@
+#include "app/CAppFixture.h"
+#include "app/CMainFrame.h"
+#include "app/CWindowControl.h"
+#include "app/cli/CControlServer.h"
+#include "app/cli/ControlSocket.h"
+#include "device/CInfraredDevice.h"
+#include "support/CPrivateRuntime.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QStatusBar>
+
+#include <future>
+
+namespace
+{
+// The window program with its control socket, and a script talking to it from another thread
+// while the window's event loop runs.
+class WindowControlTest : public CAppFixture
+{
+protected:
+    void Serve()
+    {
+        std::string strError;
+        ASSERT_EQ(m_server.Claim(strError), CControlServer::EClaim::Claimed) << strError;
+        ASSERT_TRUE(m_server.Listen(m_control, strError)) << strError;
+        m_control.StartServing();
+    }
+
+    // The reply's last line, once the event loop has answered.
+    std::string Request(const std::string& strLine)
+    {
+        std::future<std::string> reply =
+            std::async(std::launch::async,
+                       [strLine]
+                       {
+                           CControlClient client;
+                           std::string strError;
+                           std::vector<std::string> dataLines;
+                           std::string strLastLine;
+                           if (client.Connect(strError) != CControlClient::EConnect::Connected ||
+                               !client.Request(strLine, dataLines, strLastLine, strError))
+                               return strError;
+                           return strLastLine;
+                       });
+        while (reply.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+            QCoreApplication::processEvents();
+        return reply.get();
+    }
+
+    CPrivateRuntime m_runtime;
+    CControlServer m_server;
+    CWindowControl m_control{App(), m_server};
+};
+
+TEST_F(WindowControlTest, ScriptsOpenFilesAndFireAsThePersonWould)
+{
+    ASSERT_TRUE(Start());
+    Serve();
+    EXPECT_EQ(Request("FIRE TV Power"), "ERROR no-document no document is open");
+
+    const QString strFile = QString(QUORBIT_EXAMPLES) + "/living-room.qb";
+    EXPECT_EQ(Request("OPEN " + QuoteControlWord(strFile.toStdString())),
+              "OK opened " + strFile.toStdString());
+    EXPECT_EQ(App().GetPathName(), strFile);
+
+    EXPECT_EQ(Request("FIRE TV Power"), "OK fired TV Power");
+    EXPECT_GT(App().GetDevice().GetLastTransmitNanosPerSample(), 0);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "");
+
+    // A dialog may hold records of the document that opening would replace.
+    WhenDialogOpens(
+        [this](QDialog& dialog)
+        {
+            EXPECT_EQ(Request("OPEN " + QuoteControlWord(GetTempPath("x.qb").toStdString())),
+                      "ERROR busy a dialog is open in Quorbit; close it first");
+            dialog.reject();
+        });
+    Frame().OnCommand(CMainFrame::kCmdEventProgrammer);
+    EXPECT_EQ(App().GetPathName(), strFile);
+}
+} // namespace
