@@ -2,6 +2,8 @@
 
 #include "app/cli/CHeadlessRunner.h"
 #include "app/cli/DocumentCommands.h"
+#include "app/cli/ExchangeCommands.h"
+#include "app/cli/SelfTest.h"
 #include "device/CDeviceFactory.h"
 
 #include <array>
@@ -14,14 +16,18 @@ struct SCommandOption
     const char* pszOption;
     ECommand nCommand;
     int nFiles;
+    int nOptionalFiles = 0; // names that may follow the nFiles the command needs
 };
 
-constexpr std::array<SCommandOption, 5> kCommandOptions{{
+constexpr std::array<SCommandOption, 8> kCommandOptions{{
     {"--help", ECommand::Help, 0},
     {"--version", ECommand::Version, 0},
     {"--list", ECommand::List, 1},
     {"--convert", ECommand::Convert, 2},
     {"--run", ECommand::Run, 1},
+    {"--export", ECommand::Export, 2, 1},
+    {"--import", ECommand::Import, 3, 1},
+    {"--selftest", ECommand::SelfTest, 0},
 }};
 
 const SCommandOption* FindCommandOption(const std::string& strArgument)
@@ -41,6 +47,10 @@ std::string* FindValueOption(const std::string& strName, SCommandLine& commandLi
         return &commandLine.strDevice;
     if (strName == "--clock-start")
         return &commandLine.strClockStart;
+    if (strName == "--format")
+        return &commandLine.strFormat;
+    if (strName == "--carrier")
+        return &commandLine.strCarrier;
     return nullptr;
 }
 
@@ -97,8 +107,15 @@ bool CheckFileCount(const SCommandOption* pCommand, const SCommandLine& commandL
         strError = "only one document can be opened at a time";
         return false;
     }
-    if (nGiven == pCommand->nFiles)
+    if (nGiven >= pCommand->nFiles && nGiven <= pCommand->nFiles + pCommand->nOptionalFiles)
         return true;
+    if (pCommand->nOptionalFiles != 0)
+    {
+        strError = std::string(pCommand->pszOption) + " takes " + std::to_string(pCommand->nFiles) +
+                   " to " + std::to_string(pCommand->nFiles + pCommand->nOptionalFiles) +
+                   " names, " + std::to_string(nGiven) + " given";
+        return false;
+    }
     strError = std::string(pCommand->pszOption) + " takes " + std::to_string(pCommand->nFiles) +
                (pCommand->nFiles == 1 ? " file name, " : " file names, ") + std::to_string(nGiven) +
                " given";
@@ -173,12 +190,14 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& c
         return false;
     }
     if (!commandLine.strDevice.empty() && commandLine.nCommand != ECommand::None &&
-        commandLine.nCommand != ECommand::Run)
+        commandLine.nCommand != ECommand::Run && commandLine.nCommand != ECommand::Export &&
+        commandLine.nCommand != ECommand::Import && commandLine.nCommand != ECommand::SelfTest)
     {
-        strError = "--device goes with --run or the window program";
+        strError = "--device goes with --run, --export, --import, --selftest or the window program";
         return false;
     }
-    return CheckFileCount(pCommand, commandLine, strError);
+    return CheckExchangeOptions(commandLine, strError) &&
+           CheckFileCount(pCommand, commandLine, strError);
 }
 
 const char* GetUsage()
@@ -187,6 +206,9 @@ const char* GetUsage()
            "       quorbit --list [--json] FILE\n"
            "       quorbit --convert IN OUT\n"
            "       quorbit --run FILE\n"
+           "       quorbit --export FILE REMOTE [BUTTON] --format FORMAT [--carrier HZ]\n"
+           "       quorbit --import FILE REMOTE INPUT [BUTTON] --format FORMAT [--carrier HZ]\n"
+           "       quorbit --selftest [--device NAME]\n"
            "\n"
            "Without a command the window program starts, opening FILE when one is named.\n"
            "\n"
@@ -197,13 +219,28 @@ const char* GetUsage()
            "                      an OUT that exists is kept as its backup (.qbb)\n"
            "  --run FILE          fire the document's events as they fall due, without\n"
            "                      windows, until interrupted\n"
+           "  --export FILE REMOTE [BUTTON]\n"
+           "                      print the remote's learned buttons, or one button, as\n"
+           "                      codes other infrared tools read (--format)\n"
+           "  --import FILE REMOTE INPUT [BUTTON]\n"
+           "                      bring the codes of INPUT (a file, or - for standard\n"
+           "                      input) into the remote: new names become buttons on\n"
+           "                      free places of its pad, known ones take the new signal;\n"
+           "                      BUTTON picks one code, or names an input's only code\n"
+           "  --selftest          play a test frame through the emitter while the detector\n"
+           "                      listens, and say whether the unit works\n"
            "  --help              print this text\n"
            "  --version           print the program's version\n"
            "\n"
            "Options:\n"
            "  --device NAME       the infrared unit for --run and the windows: sim\n"
            "                      (simulated), ppdev (the kernel's parallel-port device)\n"
-           "                      or direct (port I/O, needs root)\n"
+           "                      or direct (port I/O, needs root); --export and --import\n"
+           "                      take its sample period as the recordings' time base\n"
+           "  --format FORMAT     pronto (Pronto hex) or lirc (the raw configuration file\n"
+           "                      of the Linux infrared daemon)\n"
+           "  --carrier HZ        the carrier written on export and expected on import\n"
+           "                      (default 38000)\n"
            "  --clock-start \"YYYY-MM-DD HH:MM:SS\"\n"
            "                      run on a simulated clock that starts at that time\n";
 }
@@ -235,6 +272,13 @@ bool RunHeadlessCommand(int argc, char** argv, int& nExitCode)
         return true;
     case ECommand::Run:
         nExitCode = RunEvents(commandLine);
+        return true;
+    case ECommand::Export:
+    case ECommand::Import:
+        nExitCode = RunExchangeCommand(commandLine);
+        return true;
+    case ECommand::SelfTest:
+        nExitCode = RunSelfTestCommand(commandLine);
         return true;
     }
     return false;

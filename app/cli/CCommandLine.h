@@ -11,6 +11,9 @@ enum class ECommand
     List,
     Convert,
     Run,
+    Export,
+    Import,
+    SelfTest,
 };
 
 // What the program was asked to do. The window program reads it too, for the file to open and
@@ -21,6 +24,8 @@ struct SCommandLine
     bool bJson = false;
     std::string strDevice;     // empty: the usual infrared unit
     std::string strClockStart; // empty: the usual clock
+    std::string strFormat;     // --export and --import: pronto or lirc
+    std::string strCarrier;    // --export and --import: hertz; empty for the usual carrier
     std::vector<std::string> files;
 };
 

@@ -85,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  "choose one command, not both --list and --run"},
                     SRefusalCase{{"--list", "a.qb", "--device"}, "--device needs a value"},
                     SRefusalCase{{"--convert", "a.qb", "b.qb", "--device=sim"},
-                                 "--device goes with --run or the window program"}));
+                                 "--device goes with --run, --export, --import, --selftest or the "
+                                 "window program"}));
 
 TEST(CommandLineProgramTest, HelpAndVersionGoToStandardOutput)
 {
