@@ -346,6 +346,9 @@ bool SDecodedSignal::IsSameCode(const SDecodedSignal& other) const
 
 SDecodedSignal DecodeSignal(std::span<const std::uint32_t> durations)
 {
+    // A signal ends on a mark; the silence after it is no part of any frame.
+    if (durations.size() % 2 == 0 && !durations.empty())
+        durations = durations.first(durations.size() - 1);
     const std::vector<CRuns> frames = SplitFrames(durations);
     std::optional<SDecodedSignal> found;
     for (std::size_t nFrame = 0; nFrame < frames.size(); ++nFrame)
@@ -355,6 +358,7 @@ SDecodedSignal DecodeSignal(std::span<const std::uint32_t> durations)
         if (!decoded || (found && decoded->bRepeatOnly))
             continue;
         found = decoded;
+        found->nFrameStart = static_cast<std::size_t>(frames[nFrame].data() - durations.data());
         if (found->bRepeatOnly)
             continue;
         found->nRepeats = static_cast<int>(

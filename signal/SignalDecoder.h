@@ -36,8 +36,10 @@ struct SDecodedSignal
     // Frames after the first that repeat it (a button held down, or a remote that always sends
     // its frame more than once).
     int nRepeats = 0;
-    // Mark and space durations in the whole signal.
+    // Mark and space durations in the whole signal, and the one at which the decoded frame
+    // begins (frames before it were not understood).
     std::size_t nRuns = 0;
+    std::size_t nFrameStart = 0;
 
     // Same protocol, address and command: the same button, whatever the toggle bit and repeats.
     bool IsSameCode(const SDecodedSignal& other) const;

@@ -27,12 +27,6 @@ const CRuns kNecRepeat{9000, 2250, 560};
 const CRuns kJvcFrame = PulseDistance(8400, 4200, 526, 526, 1578, 0x1703, 16);
 const CRuns kSonyFrame = Sony(0x01 << 7 | 0x15, 12);
 
-// The runs from nFirst on: a frame whose start was missed, or one sent without its header.
-CRuns From(const CRuns& runs, std::size_t nFirst)
-{
-    return CRuns(runs.begin() + static_cast<std::ptrdiff_t>(nFirst), runs.end());
-}
-
 std::vector<SDecodeCase> DecodeCases()
 {
     return {

@@ -89,6 +89,11 @@ CRuns Rc6(bool bToggle, std::uint8_t nAddress, std::uint8_t nCommand)
     return FromLevels(levels, 444);
 }
 
+CRuns From(const CRuns& runs, std::size_t nFirst)
+{
+    return CRuns(runs.begin() + static_cast<std::ptrdiff_t>(nFirst), runs.end());
+}
+
 CRuns Join(const std::vector<CRuns>& frames, std::uint32_t nGap)
 {
     CRuns runs;

@@ -19,6 +19,8 @@ CRuns Sony(std::uint32_t nValue, int nBits);
 CRuns Rc5(bool bExtendedCommand, std::uint8_t nAddress, std::uint8_t nCommand);
 CRuns Rc6(bool bToggle, std::uint8_t nAddress, std::uint8_t nCommand);
 
+// The runs from nFirst on: a frame whose start was missed, or one sent without its header.
+CRuns From(const CRuns& runs, std::size_t nFirst);
 // The frames one after another, with nGap microseconds of silence between them.
 CRuns Join(const std::vector<CRuns>& frames, std::uint32_t nGap);
 // Every duration scaled by a pseudo-random factor in [0.9, 1.1] drawn from nSeed, marks made
