@@ -402,13 +402,14 @@ std::string DescribeSignal(const SDecodedSignal& decoded)
     if (decoded.bRepeatOnly)
         return strText + " repeat";
     if (decoded.eProtocol == EProtocol::kSony)
-        strText += " " + std::to_string(decoded.nBits) + "-bit";
+        strText.append(" ").append(std::to_string(decoded.nBits)).append("-bit");
     if (decoded.bExtended)
-        strText += " extended";
-    strText +=
-        " address " + FormatHex(decoded.nAddress) + " command " + FormatHex(decoded.nCommand);
+        strText.append(" extended");
+    strText.append(" address ").append(FormatHex(decoded.nAddress));
+    strText.append(" command ").append(FormatHex(decoded.nCommand));
     if (decoded.nRepeats > 0)
-        strText += ", repeated " + std::to_string(decoded.nRepeats) +
-                   (decoded.nRepeats == 1 ? " time" : " times");
+        strText.append(", repeated ")
+            .append(std::to_string(decoded.nRepeats))
+            .append(decoded.nRepeats == 1 ? " time" : " times");
     return strText;
 }
