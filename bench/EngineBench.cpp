@@ -48,6 +48,7 @@ public:
     int ReadDetectorLine() override { return 0x10; }
     void CaptureBitstream(std::uint8_t*, std::uint32_t& nLength) override { nLength = 0; }
     void TransmitBitstream(const std::uint8_t*, std::uint32_t) override {}
+    double LoopBackBitstream(std::uint8_t*, std::uint32_t) override { return 0; }
     const char* GetBackendName() const override { return "silent"; }
 };
 

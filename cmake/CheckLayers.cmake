@@ -3,15 +3,16 @@ cmake_minimum_required(VERSION 3.25)
 # core or of the command line names a Qt header. Run with -DROOT=<source folder>.
 #
 # Each layer lists the folders it may include from; the core and the command line build without Qt.
-set(layers base document device engine app/cli ui)
+set(layers base document device signal engine app/cli ui)
 set(allowed_base base)
 set(allowed_document base document)
 set(allowed_device base device)
-set(allowed_engine base document device engine)
-set(allowed_app/cli base document device engine app/cli)
-set(allowed_ui base document device engine ui)
-set(qt_free base document device engine app/cli)
-set(all_folders base document device engine app ui)
+set(allowed_signal base document signal)
+set(allowed_engine base document device signal engine)
+set(allowed_app/cli base document device signal engine app/cli)
+set(allowed_ui base document device signal engine ui)
+set(qt_free base document device signal engine app/cli)
+set(all_folders base document device signal engine app ui)
 
 set(faults "")
 foreach(layer ${layers})

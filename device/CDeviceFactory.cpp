@@ -66,10 +66,16 @@ std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBack
     return nullptr;
 }
 
-CSimulatedRemote* FindSimulatedRemote(CInfraredDevice& device)
+CSimulatedPort* FindSimulatedPort(CInfraredDevice& device)
 {
     auto* pSimulated = dynamic_cast<CPortDevice<CSimulatedPort>*>(&device);
-    return pSimulated ? &pSimulated->GetPortBackend().GetRemote() : nullptr;
+    return pSimulated ? &pSimulated->GetPortBackend() : nullptr;
+}
+
+CSimulatedRemote* FindSimulatedRemote(CInfraredDevice& device)
+{
+    CSimulatedPort* pPort = FindSimulatedPort(device);
+    return pPort ? &pPort->GetRemote() : nullptr;
 }
 
 std::unique_ptr<CClockBackend> CreateClockBackend(const std::string& strClockStart,

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+class CSimulatedPort;
 class CSimulatedRemote;
 
 // The infrared unit for port nPort through the backend strBackend: "sim", "ppdev", "direct",
@@ -21,5 +22,6 @@ std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBack
 std::unique_ptr<CClockBackend> CreateClockBackend(const std::string& strClockStart,
                                                   std::string& strError);
 
-// The hand-held remote of the simulated unit; null for a unit on real hardware.
+// The simulated unit's port and its hand-held remote; null for a unit on real hardware.
+CSimulatedPort* FindSimulatedPort(CInfraredDevice& device);
 CSimulatedRemote* FindSimulatedRemote(CInfraredDevice& device);

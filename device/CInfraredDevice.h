@@ -24,6 +24,12 @@ public:
     virtual void CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLength) = 0;
     // Plays min(nLength, 50,000) bytes of pSrc to the emitter.
     virtual void TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength) = 0;
+    // Plays min(nLength, 50,000) bytes of pBits to the emitter with the detector powered and, in
+    // the same loop, records the detector over them into pBits: the one way a single thread can
+    // hear what it sends. A sample then costs a write and a read, so the loop keeps its own
+    // period, returned in nanoseconds (0 when nothing was played), and changes neither of the
+    // figures below.
+    virtual double LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength) = 0;
     // A short name for the person: "ppdev /dev/parport0", "direct", "simulated", ...
     virtual const char* GetBackendName() const = 0;
 

@@ -4,6 +4,7 @@
 #include "device/CRealTimeScope.h"
 #include "device/PortTable.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -79,6 +80,22 @@ public:
             m_dTransmitNanosPerSample = NanosPerSample(elapsed, nBytes);
     }
 
+    double LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength) override
+    {
+        const std::uint32_t nBytes = LoadTransmit(pBits, nLength);
+        const SPortRegisters& registers = GetRegisters();
+        CLoopClock::duration elapsed{};
+        {
+            const CRealTimeScope realTime(m_bMaskInterrupts, s_deviceBuffer);
+            const auto start = CLoopClock::now();
+            PlayAndSample(registers.nData, registers.nStatus, nBytes);
+            elapsed = CLoopClock::now() - start;
+        }
+        m_port.Out(registers.nData, kDataAllOff);
+        std::copy_n(s_deviceBuffer, nBytes, pBits);
+        return nBytes != 0 ? NanosPerSample(elapsed, nBytes) : 0;
+    }
+
     const char* GetBackendName() const override { return m_port.GetName(); }
 
 private:
@@ -102,6 +119,24 @@ private:
             const unsigned nBits = s_deviceBuffer[nIndex];
             for (int nShift = 7; nShift >= 0; --nShift)
                 m_port.Out(nData, static_cast<std::uint8_t>((nBits >> nShift) & kDataEmitterOn));
+        }
+    }
+
+    // Each sample sets the emitter, then reads what the detector makes of it; the heard byte
+    // takes the played one's place.
+    void PlayAndSample(std::uint16_t nData, std::uint16_t nStatus, std::uint32_t nBytes)
+    {
+        for (std::uint32_t nIndex = 0; nIndex < nBytes; ++nIndex)
+        {
+            const unsigned nPlayed = s_deviceBuffer[nIndex];
+            unsigned nHeard = 0;
+            for (int nShift = 7; nShift >= 0; --nShift)
+            {
+                m_port.Out(nData, static_cast<std::uint8_t>(
+                                      kDataDetectorReady | ((nPlayed >> nShift) & kDataEmitterOn)));
+                nHeard = (nHeard << 1) | (((m_port.In(nStatus) >> kStatusDetectorShift) & 1u) ^ 1u);
+            }
+            s_deviceBuffer[nIndex] = static_cast<std::uint8_t>(nHeard);
         }
     }
 

@@ -8,8 +8,9 @@
 
 // The infrared unit simulated on the port, for machines without one. Data-register writes
 // drive the emitter, whose output is kept; the detector, powered by data bit 1, sees the
-// simulated remote on status bit 4. The unit answers on whichever port is selected: the
-// device only ever reads status registers and writes data registers.
+// simulated remote on status bit 4, or the emitter once that is turned to face it. The unit
+// answers on whichever port is selected: the device only ever reads status registers and
+// writes data registers.
 class CSimulatedPort
 {
 public:
@@ -17,7 +18,8 @@ public:
 
     std::uint8_t In(std::uint16_t)
     {
-        const bool bInfrared = m_bDetectorPowered && m_remote.NextSample();
+        const bool bInfrared =
+            m_bDetectorPowered && (m_bEmitterFacing ? m_bEmitterOn : m_remote.NextSample());
         return bInfrared ? kUndrivenStatusLines : kUndrivenStatusLines | kStatusDetectorLine;
     }
 
@@ -25,13 +27,17 @@ public:
     {
         m_emitterRecord[m_nEmitterWrites++ & (kEmitterRecordSize - 1)] = nValue;
         m_bDetectorPowered = (nValue & kDataDetectorReady) != 0;
-        if (m_bDetectorPowered)
+        m_bEmitterOn = (nValue & kDataEmitterOn) != 0;
+        if (m_bDetectorPowered && !m_bEmitterFacing)
             m_remote.Press();
     }
 
     const char* GetName() const { return "simulated"; }
 
     CSimulatedRemote& GetRemote() { return m_remote; }
+    // Turns the emitter to face the detector, as a self-test asks: the detector then sees the
+    // emitter's light, and the hand-held remote is put away.
+    void SetEmitterFacing(bool bFacing) { m_bEmitterFacing = bFacing; }
     // The data-register values written since the last ClearEmitterRecord, oldest first; bit 0
     // of each is the emitter. Only the most recent kEmitterRecordSize are kept.
     std::vector<std::uint8_t> GetEmitterRecord() const;
@@ -50,4 +56,6 @@ private:
     std::vector<std::uint8_t> m_emitterRecord;
     std::uint64_t m_nEmitterWrites = 0;
     bool m_bDetectorPowered = false;
+    bool m_bEmitterOn = false;
+    bool m_bEmitterFacing = false;
 };

@@ -22,6 +22,8 @@ public:
     // Milliseconds from powering the detector to the press, once a count is given.
     static constexpr std::uint32_t kPressDelayMs = 1000;
     static constexpr std::uint8_t kAddress = 0x04;
+    // What one sample stands for, in nanoseconds, whatever the simulated loop costs.
+    static constexpr double kNanosPerSample = 1000.0;
 
     // kIdleSamples of silence, then a frame in the common 32-bit pulse-distance format: a long
     // header mark and space, address, inverted address, command and inverted command (least

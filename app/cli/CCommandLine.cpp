@@ -4,6 +4,8 @@
 #include "app/cli/CHeadlessRunner.h"
 #include "app/cli/ControlCommands.h"
 #include "app/cli/DocumentCommands.h"
+#include "app/cli/ExchangeCommands.h"
+#include "app/cli/SelfTest.h"
 #include "device/CDeviceFactory.h"
 
 #include <array>
@@ -16,18 +18,22 @@ struct SCommandOption
     const char* pszOption;
     ECommand nCommand;
     int nFiles;
-    const char* pszOperands; // for commands whose operands are not all file names
+    int nOptionalFiles;      // names that may follow the nFiles the command needs
+    const char* pszOperands; // for commands whose operands are more than file names
 };
 
-constexpr std::array<SCommandOption, 8> kCommandOptions{{
-    {"--help", ECommand::Help, 0, nullptr},
-    {"--version", ECommand::Version, 0, nullptr},
-    {"--list", ECommand::List, 1, nullptr},
-    {"--convert", ECommand::Convert, 2, nullptr},
-    {"--run", ECommand::Run, 1, nullptr},
-    {"--send", ECommand::Send, 2, "REMOTE BUTTON"},
-    {"--fire", ECommand::Fire, 3, "FILE REMOTE BUTTON"},
-    {"--status", ECommand::Status, 0, nullptr},
+constexpr std::array<SCommandOption, 11> kCommandOptions{{
+    {"--help", ECommand::Help, 0, 0, nullptr},
+    {"--version", ECommand::Version, 0, 0, nullptr},
+    {"--list", ECommand::List, 1, 0, nullptr},
+    {"--convert", ECommand::Convert, 2, 0, nullptr},
+    {"--run", ECommand::Run, 1, 0, nullptr},
+    {"--send", ECommand::Send, 2, 0, "REMOTE BUTTON"},
+    {"--fire", ECommand::Fire, 3, 0, "FILE REMOTE BUTTON"},
+    {"--status", ECommand::Status, 0, 0, nullptr},
+    {"--export", ECommand::Export, 2, 1, "FILE REMOTE [BUTTON]"},
+    {"--import", ECommand::Import, 3, 1, "FILE REMOTE INPUT [BUTTON]"},
+    {"--selftest", ECommand::SelfTest, 0, 0, nullptr},
 }};
 
 const SCommandOption* FindCommandOption(const std::string& strArgument)
@@ -47,6 +53,10 @@ std::string* FindValueOption(const std::string& strName, SCommandLine& commandLi
         return &commandLine.strDevice;
     if (strName == "--clock-start")
         return &commandLine.strClockStart;
+    if (strName == "--format")
+        return &commandLine.strFormat;
+    if (strName == "--carrier")
+        return &commandLine.strCarrier;
     return nullptr;
 }
 
@@ -103,18 +113,35 @@ bool CheckFileCount(const SCommandOption* pCommand, const SCommandLine& commandL
         strError = "only one document can be opened at a time";
         return false;
     }
-    if (nGiven == pCommand->nFiles)
+    if (nGiven >= pCommand->nFiles && nGiven <= pCommand->nFiles + pCommand->nOptionalFiles)
         return true;
     if (pCommand->pszOperands)
     {
         strError = std::string(pCommand->pszOption) + " takes " + pCommand->pszOperands + ", " +
-                   std::to_string(nGiven) + (nGiven == 1 ? " word given" : " words given");
+                   std::to_string(nGiven) + " given";
         return false;
     }
     strError = std::string(pCommand->pszOption) + " takes " + std::to_string(pCommand->nFiles) +
                (pCommand->nFiles == 1 ? " file name, " : " file names, ") + std::to_string(nGiven) +
                " given";
     return false;
+}
+
+// The commands that play or record, for which --device chooses the unit.
+bool UsesInfraredUnit(ECommand nCommand)
+{
+    switch (nCommand)
+    {
+    case ECommand::None:
+    case ECommand::Run:
+    case ECommand::Fire:
+    case ECommand::Export:
+    case ECommand::Import:
+    case ECommand::SelfTest:
+        return true;
+    default:
+        return false;
+    }
 }
 
 std::unique_ptr<CClockBackend> OpenClock(const SCommandLine& commandLine)
@@ -194,13 +221,14 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& c
         strError = "--json goes with --list";
         return false;
     }
-    if (!commandLine.strDevice.empty() && commandLine.nCommand != ECommand::None &&
-        commandLine.nCommand != ECommand::Run && commandLine.nCommand != ECommand::Fire)
+    if (!commandLine.strDevice.empty() && !UsesInfraredUnit(commandLine.nCommand))
     {
-        strError = "--device goes with --run, --fire or the window program";
+        strError = "--device goes with --run, --fire, --export, --import, --selftest or the "
+                   "window program";
         return false;
     }
-    return CheckFileCount(pCommand, commandLine, strError);
+    return CheckExchangeOptions(commandLine, strError) &&
+           CheckFileCount(pCommand, commandLine, strError);
 }
 
 const char* GetUsage()
@@ -212,6 +240,9 @@ const char* GetUsage()
            "       quorbit --send REMOTE BUTTON\n"
            "       quorbit --fire FILE REMOTE BUTTON\n"
            "       quorbit --status\n"
+           "       quorbit --export FILE REMOTE [BUTTON] --format FORMAT [--carrier HZ]\n"
+           "       quorbit --import FILE REMOTE INPUT [BUTTON] --format FORMAT [--carrier HZ]\n"
+           "       quorbit --selftest [--device NAME]\n"
            "\n"
            "Without a command the window program starts, opening FILE when one is named.\n"
            "When a Quorbit already runs, FILE is opened there instead.\n"
@@ -229,13 +260,28 @@ const char* GetUsage()
            "                      fire a button of FILE: through the Quorbit that runs\n"
            "                      when it has FILE open, else straight from the file\n"
            "  --status            print what the running Quorbit has open and will fire\n"
+           "  --export FILE REMOTE [BUTTON]\n"
+           "                      print the remote's learned buttons, or one button, as\n"
+           "                      codes other infrared tools read (--format)\n"
+           "  --import FILE REMOTE INPUT [BUTTON]\n"
+           "                      bring the codes of INPUT (a file, or - for standard\n"
+           "                      input) into the remote: new names become buttons on\n"
+           "                      free places of its pad, known ones take the new signal;\n"
+           "                      BUTTON picks one code, or names an input's only code\n"
+           "  --selftest          play a test frame through the emitter while the detector\n"
+           "                      listens, and say whether the unit works\n"
            "  --help              print this text\n"
            "  --version           print the program's version\n"
            "\n"
            "Options:\n"
            "  --device NAME       the infrared unit for --run, --fire and the windows: sim\n"
            "                      (simulated), ppdev (the kernel's parallel-port device)\n"
-           "                      or direct (port I/O, needs root)\n"
+           "                      or direct (port I/O, needs root); --export and --import\n"
+           "                      take its sample period as the recordings' time base\n"
+           "  --format FORMAT     pronto (Pronto hex) or lirc (the raw configuration file\n"
+           "                      of the Linux infrared daemon)\n"
+           "  --carrier HZ        the carrier written on export and expected on import\n"
+           "                      (default 38000)\n"
            "  --clock-start \"YYYY-MM-DD HH:MM:SS\"\n"
            "                      run on a simulated clock that starts at that time\n";
 }
@@ -276,6 +322,13 @@ bool RunHeadlessCommand(int argc, char** argv, int& nExitCode)
         return true;
     case ECommand::Status:
         nExitCode = PrintRunningStatus();
+        return true;
+    case ECommand::Export:
+    case ECommand::Import:
+        nExitCode = RunExchangeCommand(commandLine);
+        return true;
+    case ECommand::SelfTest:
+        nExitCode = RunSelfTestCommand(commandLine);
         return true;
     }
     return false;

@@ -14,6 +14,9 @@ enum class ECommand
     Send,
     Fire,
     Status,
+    Export,
+    Import,
+    SelfTest,
 };
 
 // What the program was asked to do. The window program reads it too, for the file to open and
@@ -24,7 +27,9 @@ struct SCommandLine
     bool bJson = false;
     std::string strDevice;          // empty: the usual infrared unit
     std::string strClockStart;      // empty: the usual clock
-    std::vector<std::string> files; // the operands: file names, or a remote and a button
+    std::string strFormat;          // --export and --import: pronto or lirc
+    std::string strCarrier;         // --export and --import: hertz; empty for the usual carrier
+    std::vector<std::string> files; // the operands: file names, remote and button names
 };
 
 // Fills commandLine from the arguments after the program name. False, with the reason in

@@ -1,29 +1,9 @@
 #include "app/cli/DocumentCommands.h"
 
-#include "app/cli/CListingFrontEnd.h"
+#include "app/cli/CLoadedDocument.h"
 #include "app/cli/DocumentListing.h"
-#include "device/CBiosClock.h"
-#include "document/CQuorbexDoc.h"
 
 #include <cstdio>
-
-namespace
-{
-// A document with the console front end, which shows every reason a load or save fails, and a
-// clock over the chosen backend.
-class CLoadedDocument
-{
-public:
-    explicit CLoadedDocument(CClockBackend& clockBackend)
-        : m_clock(clockBackend), m_doc(m_frontEnd, m_clock, SClockSettings{})
-    {
-    }
-
-    CListingFrontEnd m_frontEnd;
-    CBiosClock m_clock;
-    CQuorbexDoc m_doc;
-};
-} // namespace
 
 int ListDocument(const std::string& strPath, bool bJson, CClockBackend& clockBackend)
 {

@@ -92,10 +92,12 @@ INSTANTIATE_TEST_SUITE_P(
                                  "choose one command, not both --list and --run"},
                     SRefusalCase{{"--list", "a.qb", "--device"}, "--device needs a value"},
                     SRefusalCase{{"--convert", "a.qb", "b.qb", "--device=sim"},
-                                 "--device goes with --run, --fire or the window program"},
-                    SRefusalCase{{"--send", "TV"}, "--send takes REMOTE BUTTON, 1 word given"},
+                                 "--device goes with --run, --fire, --export, --import, --selftest "
+                                 "or the window program"},
+                    SRefusalCase{{"--send", "TV"}, "--send takes REMOTE BUTTON, 1 given"},
                     SRefusalCase{{"--send", "TV", "Power", "--device=sim"},
-                                 "--device goes with --run, --fire or the window program"}));
+                                 "--device goes with --run, --fire, --export, --import, --selftest "
+                                 "or the window program"}));
 
 TEST(CommandLineProgramTest, HelpAndVersionGoToStandardOutput)
 {

@@ -24,6 +24,8 @@ public:
     int ReadDetectorLine() override { return 0x10; }
     void CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLength) override;
     void TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength) override;
+    // Plays nothing: the bits stay as given.
+    double LoopBackBitstream(std::uint8_t*, std::uint32_t) override { return 0; }
     const char* GetBackendName() const override { return "recording"; }
 
     std::vector<STransmission> m_sent;

@@ -1,0 +1,78 @@
+#include "device/SamplePeriod.h"
+
+#include "device/CDeviceFactory.h"
+#include "device/CInfraredDevice.h"
+#include "device/CRealTimeScope.h"
+#include "device/CSimulatedRemote.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <span>
+#include <string>
+
+namespace
+{
+// Enough reads to average over a few milliseconds of a real port, few enough to go unnoticed.
+constexpr std::size_t kTimedReads = 4096;
+
+SSamplePeriod TimeReads(CInfraredDevice& device)
+{
+    using CClock = std::chrono::steady_clock;
+    std::array<CClock::time_point, kTimedReads + 1> stamps;
+    {
+        const auto* pBytes = reinterpret_cast<const std::uint8_t*>(stamps.data());
+        const CRealTimeScope realTime(device.GetMaskInterrupts(),
+                                      std::span(pBytes, sizeof(stamps)));
+        stamps[0] = CClock::now();
+        for (std::size_t nRead = 1; nRead <= kTimedReads; ++nRead)
+        {
+            device.ReadDetectorLine();
+            stamps[nRead] = CClock::now();
+        }
+    }
+    double dSum = 0;
+    double dSumOfSquares = 0;
+    for (std::size_t nRead = 1; nRead <= kTimedReads; ++nRead)
+    {
+        const double dNanos = static_cast<double>(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(stamps[nRead] - stamps[nRead - 1])
+                .count());
+        dSum += dNanos;
+        dSumOfSquares += dNanos * dNanos;
+    }
+    const double dMean = dSum / kTimedReads;
+    const double dVariance = dSumOfSquares / kTimedReads - dMean * dMean;
+    return {dMean, std::sqrt(std::max(dVariance, 0.0)), false};
+}
+} // namespace
+
+SSamplePeriod MeasureSamplePeriod(CInfraredDevice& device)
+{
+    if (FindSimulatedRemote(device))
+        return {CSimulatedRemote::kNanosPerSample, 0, true};
+    return TimeReads(device);
+}
+
+double GetMachineNanosPerSample(CInfraredDevice& device)
+{
+    // The simulated unit's loop runs at whatever speed this processor has; its samples still
+    // stand for a microsecond.
+    if (FindSimulatedRemote(device))
+        return CSimulatedRemote::kNanosPerSample;
+    if (device.GetLastCaptureNanosPerSample() > 0)
+        return device.GetLastCaptureNanosPerSample();
+    // The period belongs to the machine and the way it reaches the port, not to one device
+    // object, so every device of a backend shares what was measured.
+    static std::mutex s_mutex;
+    static std::map<std::string, double> s_measured;
+    const std::lock_guard lock(s_mutex);
+    auto [it, bNew] = s_measured.try_emplace(device.GetBackendName(), 0.0);
+    if (bNew)
+        it->second = TimeReads(device).dNanos;
+    return it->second;
+}

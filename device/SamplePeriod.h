@@ -1,0 +1,24 @@
+#pragma once
+
+class CInfraredDevice;
+
+// How long one sample of the infrared unit lasts, in nanoseconds, and how much that varies.
+struct SSamplePeriod
+{
+    double dNanos = 0;
+    // The standard deviation of one sample's duration; 0 for the simulated unit.
+    double dJitterNanos = 0;
+    // True for the simulated unit, whose samples stand for a microsecond each whatever its loop
+    // costs; false for a period timed on this machine.
+    bool bNominal = false;
+};
+
+// Times a short run of detector reads, one port access each, as one sample of the capture loop
+// is. It only reads the status register: it neither powers the detector, nor plays anything,
+// nor makes the simulated remote press.
+SSamplePeriod MeasureSamplePeriod(CInfraredDevice& device);
+
+// The sample period of what this machine records and plays, for a signal whose own is not
+// known: the last capture's figure when there was one (the very loop that recorded), else
+// MeasureSamplePeriod's, measured once for the backend and kept.
+double GetMachineNanosPerSample(CInfraredDevice& device);

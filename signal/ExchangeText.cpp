@@ -1,0 +1,51 @@
+#include "signal/ExchangeText.h"
+
+#include <algorithm>
+#include <charconv>
+
+std::vector<SWordLine> SplitWordLines(std::string_view text)
+{
+    std::vector<SWordLine> lines;
+    int nLine = 0;
+    while (!text.empty() || nLine == 0)
+    {
+        ++nLine;
+        const std::size_t nEnd = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, nEnd);
+        text.remove_prefix(std::min(nEnd + 1, text.size()));
+        line = line.substr(0, std::min(line.find('#'), line.size()));
+        SWordLine words{nLine, {}};
+        while (true)
+        {
+            const std::size_t nFirst = line.find_first_not_of(" \t\r\f\v");
+            if (nFirst == std::string_view::npos)
+                break;
+            line.remove_prefix(nFirst);
+            const std::size_t nLength = std::min(line.find_first_of(" \t\r\f\v"), line.size());
+            words.words.push_back(line.substr(0, nLength));
+            line.remove_prefix(nLength);
+        }
+        if (!words.words.empty())
+            lines.push_back(std::move(words));
+    }
+    return lines;
+}
+
+std::string MakeExchangeName(const std::string& strName)
+{
+    std::string strWord = strName;
+    std::replace_if(
+        strWord.begin(), strWord.end(),
+        [](char c) { return c == ' ' || c == '\t' || c == '#' || c == ':'; }, '_');
+    return strWord;
+}
+
+unsigned long ParseDecimal(std::string_view strWord, unsigned long nMax)
+{
+    unsigned long nValue = 0;
+    const char* pEnd = strWord.data() + strWord.size();
+    const auto [pStop, error] = std::from_chars(strWord.data(), pEnd, nValue);
+    if (error != std::errc() || pStop != pEnd || nValue > nMax)
+        return 0;
+    return nValue;
+}

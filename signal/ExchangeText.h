@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What the exchange formats share in reading and writing text.
+
+// The words of one line that holds any, with its number from 1.
+struct SWordLine
+{
+    int nLine = 0;
+    std::vector<std::string_view> words;
+};
+
+// The lines of text split into words at spaces and tabs, without what follows a '#' (a comment)
+// and without lines that hold no words. The words point into text.
+std::vector<SWordLine> SplitWordLines(std::string_view text);
+
+// A name as these formats hold it: one word. Spaces, tabs, '#' and ':' become '_'.
+std::string MakeExchangeName(const std::string& strName);
+
+// strWord as a decimal number from 1 to nMax, or 0 when it is not one.
+unsigned long ParseDecimal(std::string_view strWord, unsigned long nMax);

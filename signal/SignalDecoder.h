@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+// The infrared protocols whose frames Quorbit recognises in a learned signal.
+enum class EProtocol
+{
+    kUnknown,
+    kNec,
+    kSamsung,
+    kJvc,
+    kSony,
+    kRc5,
+    kRc6,
+};
+
+// What a signal carries, as the maker of the remote would write it down.
+struct SDecodedSignal
+{
+    EProtocol eProtocol = EProtocol::kUnknown;
+    std::uint32_t nAddress = 0;
+    std::uint32_t nCommand = 0;
+    // Data bits in a frame: 32 (NEC, Samsung), 16 (JVC), 14 (RC-5), 21 (RC-6 mode 0, from its
+    // start bit), 12, 15 or 20 (Sony). Sony's address holds every bit past the 7-bit command.
+    int nBits = 0;
+    // NEC and Samsung: the second address byte is not derived from the first, so the address
+    // has 16 bits. RC-5 needs no flag: a command of 64 and above is its extended form.
+    bool bExtended = false;
+    // RC-5 and RC-6: the toggle bit, which changes with every new press.
+    bool bToggle = false;
+    // Only NEC repeat frames were found: a button held down, whose code was missed.
+    bool bRepeatOnly = false;
+    // Frames after the first that repeat it (a button held down, or a remote that always sends
+    // its frame more than once).
+    int nRepeats = 0;
+    // Mark and space durations in the whole signal, and the one at which the decoded frame
+    // begins (frames before it were not understood).
+    std::size_t nRuns = 0;
+    std::size_t nFrameStart = 0;
+
+    // Same protocol, address and command: the same button, whatever the toggle bit and repeats.
+    bool IsSameCode(const SDecodedSignal& other) const;
+};
+
+// Decodes the first complete frame of mark and space durations (microseconds, a mark first, as
+// ToDurations gives them). Frames are told apart by a space of several milliseconds; a frame
+// that no protocol explains, say a press cut short at the start of the recording, is passed
+// over. Each duration may stray by a good tenth from its nominal length, and a receiver may
+// lengthen marks (and shorten spaces) by up to 150 microseconds.
+SDecodedSignal DecodeSignal(std::span<const std::uint32_t> durations);
+
+// "NEC address 0x04 command 0x12", "Sony 15-bit address 0x97 command 0x15", "unknown (67 runs)".
+std::string DescribeSignal(const SDecodedSignal& decoded);
+
+const char* GetProtocolName(EProtocol eProtocol);

@@ -1,0 +1,235 @@
+#include "app/cli/SelfTest.h"
+#include "cli/CliTestSupport.h"
+#include "device/CMemoryPort.h"
+#include "device/CPortDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace
+{
+const std::string kSample = QUORBIT_EXAMPLES "/living-room.qb";
+const std::string kPeriodLine = "quorbit: durations at 1.000 µs a sample, the simulated unit's\n";
+
+// A copy of the sample document to change, and a place for the codes.
+class ExchangeCommandTest : public testing::Test
+{
+protected:
+    ExchangeCommandTest() { std::filesystem::copy_file(kSample, m_strDoc); }
+
+    // The arguments with DOC and INPUT standing for the document and the input file.
+    SProcessResult Run(std::vector<std::string> arguments) const
+    {
+        for (std::string& strArgument : arguments)
+        {
+            if (strArgument == "DOC")
+                strArgument = m_strDoc;
+            else if (strArgument == "INPUT")
+                strArgument = m_strInput;
+        }
+        arguments.insert(arguments.end(), {"--device", "sim"});
+        return RunQuorbit(arguments);
+    }
+
+    std::string List() const { return RunQuorbit({"--list", m_strDoc}).strOut; }
+
+    const CTempFolder m_folder;
+    const std::string m_strDoc = m_folder.File("living-room.qb");
+    const std::string m_strInput = m_folder.File("codes.txt");
+};
+
+class ExchangeRoundTripTest : public ExchangeCommandTest,
+                              public testing::WithParamInterface<const char*>
+{
+};
+
+// What is exported comes back in, replaces every button of the remote, and exports again
+// unchanged: no duration drifts through the document, whatever the format.
+TEST_P(ExchangeRoundTripTest, ExportedCodesComeBackUnchanged)
+{
+    const SProcessResult exported = Run({"--export", "DOC", "TV", "--format", GetParam()});
+    ASSERT_EQ(exported.nExitStatus, 0) << exported.strErr;
+    EXPECT_EQ(exported.strErr, kPeriodLine +
+                                   "quorbit: left out Movie, which is a megabutton: it plays other "
+                                   "buttons and has no signal of its own\n"
+                                   "quorbit: left out Teletext, which was never learned\n");
+    WriteFileBytes(m_strInput, exported.strOut);
+
+    const SProcessResult imported = Run({"--import", "DOC", "TV", "INPUT", "--format", GetParam()});
+    ASSERT_EQ(imported.nExitStatus, 0) << imported.strErr;
+    EXPECT_EQ(imported.strOut.find("Added"), std::string::npos);
+    for (const char* pszName : {"1", "2", "3", "Ch+", "Ch-", "Mute", "Power", "Sleep", "Vol+"})
+        EXPECT_NE(imported.strOut.find(std::string("Replaced the signal of ") + pszName + ".\n"),
+                  std::string::npos)
+            << pszName;
+    EXPECT_EQ(Run({"--export", "DOC", "TV", "--format", GetParam()}).strOut, exported.strOut);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTripTest, testing::Values("pronto", "lirc"));
+
+// A new name becomes a button in the first free cell, read row by row; the rest of the
+// document, the open pad included, stays as it was, and the old file is the backup.
+TEST_F(ExchangeCommandTest, ImportAddsButtonsOnFreeCellsAndKeepsTheRest)
+{
+    WriteFileBytes(m_strInput, "0000 006D 0002 0000 0156 00AB 0015 05F1\n");
+    const std::string strBefore = List();
+    const SProcessResult result =
+        Run({"--import", "DOC", "TV", "INPUT", "Guide", "--format", "pronto"});
+    ASSERT_EQ(result.nExitStatus, 0) << result.strErr;
+    EXPECT_EQ(result.strOut, "Added Guide in cell 1/0 of the pad.\nSaved " + m_strDoc +
+                                 "; the previous version is kept as " +
+                                 m_folder.File("living-room.qbb") + ".\n");
+    EXPECT_EQ(ReadFileBytes(m_folder.File("living-room.qbb")), ReadFileBytes(kSample));
+
+    std::string strExpected = strBefore;
+    const std::string strAfterCh = "  Button Ch- (Previous channel): cell 3/5, 6503 bytes\n";
+    strExpected.insert(strExpected.find(strAfterCh) + strAfterCh.size(),
+                       "  Button Guide: cell 1/0, 1756 bytes\n");
+    EXPECT_EQ(List(), strExpected);
+}
+
+struct SRefusalCase
+{
+    std::vector<std::string> arguments;
+    const char* pszInput; // written to INPUT first; null for none
+    int nExitStatus;
+    const char* pszError; // a part of standard error
+};
+
+const char* const kRawCode = "begin remote\nbegin raw_codes\nname %s\n900 900 900\n"
+                             "end raw_codes\nend remote\n";
+
+const SRefusalCase kRefusalCases[] = {
+    {{"--import", "DOC", "Nope", "INPUT", "--format", "lirc"}, "900", 1, "has no remote \"Nope\""},
+    {{"--import", "DOC", "TV", "missing.txt", "--format", "lirc"},
+     nullptr,
+     1,
+     "missing.txt: cannot be opened"},
+    {{"--import", "DOC", "TV", "INPUT", "--format", "lirc"},
+     "begin remote\nbegin raw_codes\nname A\n900 x\n",
+     1,
+     "codes.txt:4: \"x\" is not a duration in microseconds"},
+    {{"--import", "DOC", "TV", "INPUT", "--format", "pronto"},
+     "0000 006D 0001 0000 0015 05F1",
+     1,
+     "codes.txt:1: the code has no name: name the button after the input"},
+    {{"--import", "DOC", "TV", "INPUT", "Power", "--format", "pronto"},
+     "Mute: 0000 006D 0001 0000 0015 05F1",
+     1,
+     "codes.txt: it holds no code named Power"},
+    {{"--import", "DOC", "TV", "INPUT", "--format", "pronto"},
+     "A: 0000 006D 0001 0000 0015 05F1\nA: 0000 006D 0001 0000 0015 05F1",
+     1,
+     "codes.txt:2: A comes a second time (first on line 1)"},
+    {{"--import", "DOC", "TV", "INPUT", "--format", "lirc"},
+     "begin remote\nbegin raw_codes\nname Movie\n900\nend raw_codes\nend remote\n",
+     1,
+     "codes.txt:3: Movie is a megabutton of TV"},
+    {{"--import", "DOC", "TV", "INPUT", "--format", "lirc"},
+     "begin remote\nbegin raw_codes\nname ThisNameIsTooLong\n900\nend raw_codes\nend remote\n",
+     1,
+     "codes.txt:3: the name ThisNameIsTooLong is longer than 15 characters"},
+    {{"--import", "DOC", "TV", "INPUT", "Long", "--format", "lirc"},
+     "900 500000 900",
+     1,
+     "codes.txt:1: Long lasts longer than the 400000 samples a button holds"},
+    {{"--import", "DOC", "Lights", "INPUT", "--format", "lirc"},
+     "begin remote\nbegin raw_codes\nname A\n9\nname B\n9\nname C\n9\nname D\n9\nname E\n9\n"
+     "end raw_codes\nend remote\n",
+     1,
+     "Lights is full: its pad has 4 free places for 5 new buttons"},
+    {{"--export", "DOC", "TV", "Teletext", "--format", "lirc"},
+     nullptr,
+     1,
+     "TV: Teletext was never learned"},
+    {{"--export", "DOC", "TV", "Movie", "--format", "pronto"},
+     nullptr,
+     1,
+     "TV: Movie is a megabutton"},
+    {{"--export", "DOC", "TV", "Nope", "--format", "pronto"},
+     nullptr,
+     1,
+     "TV: Nope does not exist"},
+    {{"--export", "DOC", "TV"}, nullptr, 2, "--export and --import need --format pronto or"},
+    {{"--export", "DOC", "TV", "--format", "hex"}, nullptr, 2, "need --format pronto or"},
+    {{"--export", "DOC", "TV", "--format", "lirc", "--carrier", "38k"},
+     nullptr,
+     2,
+     "--carrier takes a frequency in hertz from 10000 to 500000, not \"38k\""},
+    {{"--selftest", "--format", "lirc"}, nullptr, 2, "--format and --carrier go with"},
+    {{"--import", "DOC", "TV", "--format", "lirc"}, nullptr, 2, "--import takes FILE REMOTE INPUT [BUTTON], 2 given"},
+    {{"--selftest", "DOC"}, nullptr, 2, "--selftest takes 0 file names, 1 given"},
+
+};
+
+class ExchangeRefusalTest : public ExchangeCommandTest,
+                            public testing::WithParamInterface<SRefusalCase>
+{
+};
+
+// Every refusal says why on standard error, fails, and leaves the document untouched: no
+// save, so not even a backup appears.
+TEST_P(ExchangeRefusalTest, SaysWhyAndChangesNothing)
+{
+    const SRefusalCase& refusal = GetParam();
+    if (refusal.pszInput)
+        WriteFileBytes(m_strInput, refusal.pszInput);
+    const SProcessResult result = Run(refusal.arguments);
+    EXPECT_EQ(result.nExitStatus, refusal.nExitStatus);
+    EXPECT_EQ(result.strOut, "");
+    EXPECT_NE(result.strErr.find(refusal.pszError), std::string::npos) << result.strErr;
+    EXPECT_EQ(ReadFileBytes(m_strDoc), ReadFileBytes(kSample));
+    EXPECT_FALSE(std::filesystem::exists(m_folder.File("living-room.qbb")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ExchangeRefusalTest, testing::ValuesIn(kRefusalCases));
+
+TEST(SelfTestCommandTest, TheSimulatedUnitHearsItsOwnFrame)
+{
+    const SProcessResult result = RunQuorbit({"--selftest", "--device", "sim"});
+    EXPECT_EQ(result.nExitStatus, 0) << result.strOut << result.strErr;
+    EXPECT_NE(result.strOut.find("Sample period: 1.000 µs, the simulated unit's nominal period"),
+              std::string::npos)
+        << result.strOut;
+    EXPECT_NE(result.strOut.find("Heard all 67 back, each within 0 µs"), std::string::npos);
+    EXPECT_TRUE(result.strOut.ends_with("The unit works.\n"));
+}
+
+struct SBrokenUnitCase
+{
+    std::uint8_t nStatus; // what the detector line reads all along
+    const char* pszVerdict;
+};
+
+class BrokenUnitTest : public testing::TestWithParam<SBrokenUnitCase>
+{
+};
+
+// A detector that never sees the emitter, or sees infrared all the time, fails the test with
+// a reason a person can act on; the period of a real port is timed, with its jitter.
+TEST_P(BrokenUnitTest, FailsAndSaysWhy)
+{
+    CPortDevice<CMemoryPort> device{CMemoryPort()};
+    device.GetPortBackend().Out(0x379, GetParam().nStatus);
+    std::FILE* pOut = std::tmpfile();
+    ASSERT_NE(pOut, nullptr);
+    EXPECT_FALSE(RunSelfTest(device, pOut));
+    std::string strText(4096, '\0');
+    std::rewind(pOut);
+    strText.resize(std::fread(strText.data(), 1, strText.size(), pOut));
+    std::fclose(pOut);
+    EXPECT_NE(strText.find("timed over 4096 reads of the detector line; jitter"), std::string::npos)
+        << strText;
+    EXPECT_NE(strText.find(GetParam().pszVerdict), std::string::npos) << strText;
+    EXPECT_TRUE(strText.ends_with("The unit does not work as it should.\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Detectors, BrokenUnitTest,
+                         testing::Values(SBrokenUnitCase{0x10, "The detector heard nothing."},
+                                         SBrokenUnitCase{
+                                             0x00, "The detector saw infrared without a break"}));
+} // namespace
