@@ -44,9 +44,9 @@ std::string CWindowControl::GetDocumentPath() const
     return QFile::encodeName(m_app.GetPathName()).toStdString();
 }
 
-std::string CWindowControl::GetDeviceName() const
+CInfraredDevice& CWindowControl::GetControlDevice()
 {
-    return m_app.GetDevice().GetBackendName();
+    return m_app.GetDevice();
 }
 
 std::string CWindowControl::GetClockName() const

@@ -26,7 +26,7 @@ protected:
     CQuorbexDoc* GetControlDocument() override;
     CFiringEngine& GetControlEngine() override;
     std::string GetDocumentPath() const override;
-    std::string GetDeviceName() const override;
+    CInfraredDevice& GetControlDevice() override;
     std::string GetClockName() const override;
     std::string GetFiringRefusal() const override;
     void FireFromControl(CRemote& remote, CRemoteButton& button) override;

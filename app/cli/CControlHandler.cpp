@@ -1,11 +1,14 @@
 #include "app/cli/CControlHandler.h"
 
 #include "base/TextEncoding.h"
+#include "device/CInfraredDevice.h"
+#include "device/SamplePeriod.h"
 #include "document/CQuorbexDoc.h"
 #include "document/CRemote.h"
 #include "engine/CFiringEngine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include <unistd.h>
@@ -139,7 +142,10 @@ std::string CControlHandler::AnswerStatus()
     strReply +=
         "DOCUMENT " + (strPath.empty() ? std::string("none") : QuoteControlWord(strPath)) + "\n";
     strReply += std::string("MODIFIED ") + (pDoc && pDoc->IsModified() ? "yes" : "no") + "\n";
-    strReply += "DEVICE " + QuoteControlWord(GetDeviceName()) + "\n";
+    CInfraredDevice& device = GetControlDevice();
+    strReply += "DEVICE " + QuoteControlWord(device.GetBackendName()) + "\n";
+    // What a command without the unit takes as the time base of this machine's recordings.
+    strReply += "PERIOD " + std::to_string(std::lround(GetMachineNanosPerSample(device))) + "\n";
     strReply += "CLOCK " + QuoteControlWord(GetClockName()) + "\n";
     strReply += pDoc ? DescribeArmed(*pDoc) : "ARMED none\n";
     strReply +=

@@ -5,6 +5,7 @@
 #include <string>
 
 class CFiringEngine;
+class CInfraredDevice;
 class CQuorbexDoc;
 class CRemote;
 class CRemoteButton;
@@ -29,7 +30,7 @@ protected:
     virtual CFiringEngine& GetControlEngine() = 0;
     // The document's file, empty for one never saved.
     virtual std::string GetDocumentPath() const = 0;
-    virtual std::string GetDeviceName() const = 0;
+    virtual CInfraredDevice& GetControlDevice() = 0;
     virtual std::string GetClockName() const = 0;
     // Why nothing may fire now, or empty: a recording in progress, say. A firing in progress is
     // judged here already.

@@ -149,11 +149,6 @@ void CHeadlessRunner::OnFiring(const CTimedEvent& armed)
     std::fflush(m_pOut);
 }
 
-std::string CHeadlessRunner::GetDeviceName() const
-{
-    return m_device.GetBackendName();
-}
-
 std::string CHeadlessRunner::GetClockName() const
 {
     return m_clockBackend.GetName();

@@ -50,7 +50,7 @@ protected:
     CQuorbexDoc* GetControlDocument() override { return &m_doc; }
     CFiringEngine& GetControlEngine() override { return m_engine; }
     std::string GetDocumentPath() const override { return m_strPath; }
-    std::string GetDeviceName() const override;
+    CInfraredDevice& GetControlDevice() override { return m_device; }
     std::string GetClockName() const override;
     void FireFromControl(CRemote& remote, CRemoteButton& button) override;
 

@@ -75,34 +75,6 @@ std::vector<std::string> FindStatusLine(const std::vector<std::string>& dataLine
     return {};
 }
 
-struct SRunningQuorbit
-{
-    bool bRuns = false;
-    std::string strDocument; // empty for a document never saved
-    std::string strDescription;
-};
-
-SRunningQuorbit DescribeRunning()
-{
-    SRunningQuorbit running;
-    std::vector<std::string> dataLines;
-    std::string strLastLine;
-    bool bNoneRuns = false;
-    const bool bAnswered = RequestRunning("STATUS", dataLines, strLastLine, bNoneRuns);
-    running.bRuns = !bNoneRuns;
-    running.strDescription = "a Quorbit";
-    if (!bAnswered || !IsControlOk(strLastLine))
-        return running;
-    const std::vector<std::string> program = FindStatusLine(dataLines, "PROGRAM");
-    const std::vector<std::string> document = FindStatusLine(dataLines, "DOCUMENT");
-    const bool bWindows = !program.empty() && program[0] == "window";
-    running.strDescription = std::string("a Quorbit ") + (bWindows ? "window program" : "--run") +
-                             (program.size() > 1 ? " (process " + program[1] + ")" : "");
-    if (!document.empty() && document[0] != "none")
-        running.strDocument = document[0];
-    return running;
-}
-
 std::string DescribeDocument(const SRunningQuorbit& running)
 {
     return running.strDocument.empty() ? "no saved document" : running.strDocument;
@@ -122,18 +94,6 @@ int ReportFire(const std::string& strRemote, const std::string& strButton,
     PrintError("cannot fire " + QuoteControlWord(strRemote) + " " + QuoteControlWord(strButton) +
                ": " + GetErrorText(strLastLine));
     return 1;
-}
-
-bool IsSameFile(const std::string& strFirst, const std::string& strSecond)
-{
-    struct stat first
-    {
-    };
-    struct stat second
-    {
-    };
-    return stat(strFirst.c_str(), &first) == 0 && stat(strSecond.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 // A document loaded on its own, to fire one of its buttons when no Quorbit runs.
@@ -160,7 +120,7 @@ protected:
     CQuorbexDoc* GetControlDocument() override { return &m_doc; }
     CFiringEngine& GetControlEngine() override { return m_engine; }
     std::string GetDocumentPath() const override { return m_strPath; }
-    std::string GetDeviceName() const override { return m_device.GetBackendName(); }
+    CInfraredDevice& GetControlDevice() override { return m_device; }
     std::string GetClockName() const override { return m_clockBackend.GetName(); }
     void FireFromControl(CRemote& /*remote*/, CRemoteButton& button) override
     {
@@ -197,6 +157,43 @@ int FireDirectly(const std::string& strPath, const std::string& strRemote,
     return ReportFire(strRemote, strButton, strReply.substr(0, strReply.find('\n')));
 }
 } // namespace
+
+SRunningQuorbit DescribeRunning()
+{
+    SRunningQuorbit running;
+    std::vector<std::string> dataLines;
+    std::string strLastLine;
+    bool bNoneRuns = false;
+    const bool bAnswered = RequestRunning("STATUS", dataLines, strLastLine, bNoneRuns);
+    running.bRuns = !bNoneRuns;
+    running.strDescription = "a Quorbit";
+    if (!bAnswered || !IsControlOk(strLastLine))
+        return running;
+    const std::vector<std::string> program = FindStatusLine(dataLines, "PROGRAM");
+    const std::vector<std::string> document = FindStatusLine(dataLines, "DOCUMENT");
+    const bool bWindows = !program.empty() && program[0] == "window";
+    running.bWindows = bWindows;
+    running.strDescription = std::string("a Quorbit ") + (bWindows ? "window program" : "--run") +
+                             (program.size() > 1 ? " (process " + program[1] + ")" : "");
+    if (!document.empty() && document[0] != "none")
+        running.strDocument = document[0];
+    const std::vector<std::string> period = FindStatusLine(dataLines, "PERIOD");
+    if (!period.empty())
+        running.dNanosPerSample = std::strtod(period[0].c_str(), nullptr);
+    return running;
+}
+
+bool IsSameFile(const std::string& strFirst, const std::string& strSecond)
+{
+    struct stat first
+    {
+    };
+    struct stat second
+    {
+    };
+    return stat(strFirst.c_str(), &first) == 0 && stat(strSecond.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
 
 int SendFire(const std::string& strRemote, const std::string& strButton)
 {

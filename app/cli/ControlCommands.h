@@ -9,6 +9,20 @@ class CControlServer;
 // rule that keeps one Quorbit per user. Each returns the exit status (0 done, 1 failed) and
 // writes its errors to stderr.
 
+// What the Quorbit running for this user is, as its status says.
+struct SRunningQuorbit
+{
+    bool bRuns = false;
+    bool bWindows = false;
+    std::string strDocument;    // empty for a document never saved
+    std::string strDescription; // "a Quorbit window program (process 123)", for messages
+    double dNanosPerSample = 0; // its unit's sample period; 0 when it did not say
+};
+// Asks the running Quorbit, printing the reason when one runs but cannot be asked.
+SRunningQuorbit DescribeRunning();
+// Whether two paths name one file (its device and inode), however they are written.
+bool IsSameFile(const std::string& strFirst, const std::string& strSecond);
+
 // quorbit --send REMOTE BUTTON
 int SendFire(const std::string& strRemote, const std::string& strButton);
 // quorbit --status
