@@ -45,13 +45,29 @@ bool CheckPrivateFolder(const std::string& strFolder, std::string& strError)
     }
     return true;
 }
+
+// The session's runtime folder. A cron job or a service has no XDG_RUNTIME_DIR, yet the one of
+// the user's session is where the running Quorbit listens: take it when it is there.
+std::string FindRuntimeFolder()
+{
+    if (const char* pszRuntime = std::getenv("XDG_RUNTIME_DIR"); pszRuntime && *pszRuntime)
+        return pszRuntime;
+    const std::string strSession = "/run/user/" + std::to_string(getuid());
+    struct stat status
+    {
+    };
+    if (lstat(strSession.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+        status.st_uid == getuid())
+        return strSession;
+    return {};
+}
 } // namespace
 
 bool PrepareControlFolder(SControlPaths& paths, std::string& strError)
 {
-    const char* pszRuntime = std::getenv("XDG_RUNTIME_DIR");
-    paths.strFolder = pszRuntime && *pszRuntime ? std::string(pszRuntime) + "/quorbit"
-                                                : "/tmp/quorbit-" + std::to_string(getuid());
+    const std::string strRuntime = FindRuntimeFolder();
+    paths.strFolder =
+        !strRuntime.empty() ? strRuntime + "/quorbit" : "/tmp/quorbit-" + std::to_string(getuid());
     paths.strSocket = paths.strFolder + "/control.socket";
     paths.strLock = paths.strFolder + "/control.lock";
     if (paths.strSocket.size() >= sizeof(sockaddr_un::sun_path))
