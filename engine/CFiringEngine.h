@@ -40,6 +40,7 @@ public:
     // Plays and records through another device from now on (a new port was chosen). Only
     // while nothing fires or records: the old device may be gone as soon as this returns.
     void SetDevice(CInfraredDevice& device) { m_pDevice = &device; }
+    CInfraredDevice& GetDevice() const { return *m_pDevice; }
 
     // Called for each megabutton step just before its button is played.
     void SetStepObserver(std::function<void(const CMegaStep&)> onStep);

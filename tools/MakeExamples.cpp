@@ -14,7 +14,9 @@
 
 namespace
 {
-constexpr double kMicrosecondsPerSample = 1.5;
+// The simulated unit's period, so that the sample's buttons play and decode as recorded on the
+// unit everyone without hardware uses.
+constexpr double kMicrosecondsPerSample = 1.0;
 
 // Appends runs of samples to a button's bitstream, earliest sample in the top bit of each byte.
 class CBitstreamWriter

@@ -2,6 +2,7 @@
 
 #include "document/CRemoteButton.h"
 #include "ui/EventFormat.h"
+#include "ui/SignalText.h"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -18,6 +19,16 @@ QString EscapeMnemonics(QString strText)
 {
     return strText.replace('&', "&&");
 }
+
+// Adds a line below the text; an empty line adds nothing.
+void AppendLine(QString& strText, const QString& strLine)
+{
+    if (strLine.isEmpty())
+        return;
+    if (!strText.isEmpty())
+        strText += '\n';
+    strText += strLine;
+}
 } // namespace
 
 CPadButton::CPadButton(int nColumn, int nRow, QWidget* pParent)
@@ -29,7 +40,7 @@ CPadButton::CPadButton(int nColumn, int nRow, QWidget* pParent)
     setAutoDefault(false);
 }
 
-void CPadButton::Bind(CRemoteButton* pButton, bool bChoosingCell)
+void CPadButton::Bind(CRemoteButton* pButton, bool bChoosingCell, double dNanosPerSample)
 {
     m_pButton = pButton;
     setVisible(bChoosingCell || pButton);
@@ -42,11 +53,17 @@ void CPadButton::Bind(CRemoteButton* pButton, bool bChoosingCell)
     }
     const QString strName = ToDisplayString(pButton->m_strName);
     setText(EscapeMnemonics(strName));
-    // A cut name is given whole in the tooltip, above the description.
-    QString strToolTip = ToDisplayString(pButton->m_strDescription);
+    // A cut name is given whole in the tooltip, above the description, and what the recording
+    // carries comes below it. A cell that cannot fire is greyed already: "not learned" would
+    // only repeat that.
+    QString strToolTip;
     if (GetShownText() != strName)
-        strToolTip = strToolTip.isEmpty() ? strName : strName + '\n' + strToolTip;
-    setToolTip(strToolTip.left(kMaxToolTip));
+        AppendLine(strToolTip, strName);
+    AppendLine(strToolTip, ToDisplayString(pButton->m_strDescription));
+    strToolTip.truncate(kMaxToolTip);
+    if (pButton->m_bits.GetLength() != 0)
+        AppendLine(strToolTip, DescribeButtonSignal(*pButton, dNanosPerSample));
+    setToolTip(strToolTip);
 }
 
 int CPadButton::GetTextRoom() const

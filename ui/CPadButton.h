@@ -26,8 +26,9 @@ public:
     CRemoteButton* GetButton() const { return m_pButton; }
 
     // Shows pButton (null for an empty cell). A pad that fires hides its empty cells and greys
-    // the buttons that cannot fire; a pad where a cell is being chosen offers every cell.
-    void Bind(CRemoteButton* pButton, bool bChoosingCell);
+    // the buttons that cannot fire; a pad where a cell is being chosen offers every cell. The
+    // tooltip tells what a learned button's recording carries, read at dNanosPerSample.
+    void Bind(CRemoteButton* pButton, bool bChoosingCell, double dNanosPerSample);
 
     // The name under which tests and the pad find the cell with this id.
     static QString GetObjectName(int nId);

@@ -13,6 +13,7 @@
 #include "ui/DocumentText.h"
 #include "ui/EventFormat.h"
 #include "ui/PlaceWindowOnScreen.h"
+#include "ui/SignalText.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -34,6 +35,7 @@ constexpr int kBoxHeight = 12; // a combo box or an edit field
 const QRect kRemoteBoxRect(35, 5, 105, kBoxHeight);
 const QRect kButtonBoxRect(35, 25, 50, kBoxHeight);
 const QRect kDescriptionRect(135, 25, 75, kBoxHeight);
+const QRect kSignalRect(35, 38, 175, 10);
 const QRect kStripFrameRect(10, 110, 195, 20);
 const QRect kBitstreamGroupRect(5, 90, 205, 60);
 
@@ -54,6 +56,7 @@ const SLabel kLabels[] = {
     // Ends where the layout has it, but may start further left: the text is wider in most
     // fonts than the layout allows for.
     {"", "Description:", {87, 25, 46, kBoxHeight}, Qt::AlignRight | Qt::AlignVCenter},
+    {"", "Signal:", {5, 38, 28, 10}, Qt::AlignLeft | Qt::AlignVCenter},
     {"", "start:", {10, 100, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
     {"windowStart", "0", {30, 100, 25, 8}, Qt::AlignRight | Qt::AlignTop},
     {"", "end:", {150, 100, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
@@ -150,6 +153,14 @@ void CRemoteBuilderDlg::CreateFields(const CDialogMetrics& units)
     m_pDescription->setMaxLength(static_cast<int>(kMaxEventName));
     m_pDescription->setValidator(CreateDocumentTextValidator(m_pDescription));
     m_pDescription->setGeometry(units.ToPixels(kDescriptionRect));
+
+    // What the current button's recording carries; selectable, so a code can be copied.
+    m_pSignal = new QLineEdit(this);
+    m_pSignal->setObjectName(QStringLiteral("decodedSignal"));
+    m_pSignal->setReadOnly(true);
+    m_pSignal->setFrame(false);
+    m_pSignal->setFocusPolicy(Qt::ClickFocus);
+    m_pSignal->setGeometry(units.ToPixels(kSignalRect));
 }
 
 void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
@@ -324,6 +335,21 @@ void CRemoteBuilderDlg::SetCurrentButton(CRemoteButton* pButton)
             ? ToDisplayString(FormatString(StringId::kBitstreamTitle, pButton->GetDisplayText()))
             : QString());
     m_pStrip->SetButton(pButton);
+    ShowSignal();
+}
+
+void CRemoteBuilderDlg::ShowSignal()
+{
+    if (!m_pCurrent || m_pCurrent->m_bMega)
+    {
+        m_pSignal->clear();
+        m_pSignal->setToolTip(QString());
+        return;
+    }
+    const SDisplayPeriod period = GetDisplayPeriod(m_device);
+    m_pSignal->setText(DescribeButtonSignal(*m_pCurrent, period.dNanos));
+    m_pSignal->setCursorPosition(0);
+    m_pSignal->setToolTip(period.strText);
 }
 
 void CRemoteBuilderDlg::OnAdd(bool bMega)
@@ -389,6 +415,7 @@ void CRemoteBuilderDlg::LearnPlainButton(CRemoteButton& button)
         return;
     m_pTest->setEnabled(button.m_bits.GetLength() != 0);
     m_pStrip->update();
+    ShowSignal();
     m_doc.SetModifiedFlag();
 }
 
@@ -458,6 +485,7 @@ void CRemoteBuilderDlg::OnStripViewChanged()
 void CRemoteBuilderDlg::OnStripBitsEdited()
 {
     m_pTest->setEnabled(m_pCurrent->m_bits.GetLength() != 0);
+    ShowSignal();
 }
 
 // The advanced panel reaches this far below the Close button.

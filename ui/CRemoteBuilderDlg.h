@@ -76,6 +76,8 @@ private:
     void ShowButton(CRemoteButton& button);
     void ShowNoMatch();
     void SetCurrentButton(CRemoteButton* pButton);
+    // The current button's decoded recording, read at this machine's sample period.
+    void ShowSignal();
 
     void OnAdd(bool bMega);
     void OnRemove();
@@ -98,6 +100,7 @@ private:
     QComboBox* m_pRemoteBox = nullptr;
     QComboBox* m_pButtonBox = nullptr;
     QLineEdit* m_pDescription = nullptr;
+    QLineEdit* m_pSignal = nullptr;
     QPushButton* m_pAdd = nullptr;
     QPushButton* m_pMega = nullptr;
     QPushButton* m_pRemove = nullptr;

@@ -6,6 +6,7 @@
 #include "ui/CPadButton.h"
 #include "ui/EventFormat.h"
 #include "ui/PlaceWindowOnScreen.h"
+#include "ui/SignalText.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -151,11 +152,12 @@ void CRemotePadDlg::CreateControls()
 // The cells show the grid as it is now; a pad whose remote changes is closed and opened anew.
 void CRemotePadDlg::BindCells()
 {
+    const double dNanosPerSample = GetDisplayPeriod(m_engine.GetDevice()).dNanos;
     for (CPadButton* pCell : m_cells)
     {
         if (pCell)
             pCell->Bind(m_pRemote->m_grid[static_cast<std::size_t>(pCell->GetCell())],
-                        m_nMode == kAssignMode);
+                        m_nMode == kAssignMode, dNanosPerSample);
     }
 }
 

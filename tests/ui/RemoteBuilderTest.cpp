@@ -39,12 +39,14 @@ CBytes GetSentBits(const CSimulatedPort& port)
     return bits;
 }
 
+QString GetCellName(int nColumn, int nRow)
+{
+    return CPadButton::GetObjectName(CPadButton::kFirstId + nColumn * kGridRows + nRow);
+}
+
 void ClickCell(const QWidget& pad, int nColumn, int nRow)
 {
-    CDialogDriver(pad).Click(
-        CPadButton::GetObjectName(CPadButton::kFirstId + nColumn * kGridRows + nRow)
-            .toLatin1()
-            .constData());
+    CDialogDriver(pad).Click(GetCellName(nColumn, nRow).toLatin1().constData());
 }
 
 // Runs once the recorder waits, in the first pass of its message pump.
@@ -410,6 +412,7 @@ TEST_F(RemoteBuilderRoadTest, AddLearnTestAssignSaveReopenAndFireFromThePad)
     Frame().OnCommand(CMainFrame::kCmdAddRemote);
     CBytes learned;
     CBytes tested;
+    QString strDecoded;
     WhenDialogOpens(
         [&](QDialog& dlg)
         {
@@ -421,6 +424,7 @@ TEST_F(RemoteBuilderRoadTest, AddLearnTestAssignSaveReopenAndFireFromThePad)
                                { m_pTicks->Advance(CSimulatedRemote::kPressDelayMs); });
             builder.Click("learn");
             learned = GetBits(*Doc().FindRemote("Amp")->FindButton("Power"));
+            strDecoded = builder.Find<QLineEdit>("decodedSignal").text();
             port.ClearEmitterRecord();
             builder.Click("test");
             tested = GetSentBits(port);
@@ -431,6 +435,8 @@ TEST_F(RemoteBuilderRoadTest, AddLearnTestAssignSaveReopenAndFireFromThePad)
     Frame().OnCommand(CMainFrame::kCmdRemoteBuilder);
     ASSERT_FALSE(learned.empty());
     EXPECT_EQ(tested, learned);
+    // The simulated remote's frame, read at its nominal microsecond a sample.
+    EXPECT_TRUE(strDecoded.startsWith("NEC address 0x04 command 0x")) << strDecoded.toStdString();
     const QString strPath = GetTempPath("amp.qb");
     CFileDialog::QueuePath(strPath);
     Frame().OnCommand(CMainFrame::kCmdFileSaveAs);
@@ -447,6 +453,9 @@ TEST_F(RemoteBuilderRoadTest, AddLearnTestAssignSaveReopenAndFireFromThePad)
     EXPECT_EQ(pPower->m_strDescription, "Amplifier on/off");
     EXPECT_EQ(GetBits(*pPower), learned);
     Frame().OnCommand(pAmp->m_nMenuId);
+    EXPECT_TRUE(pAmp->m_pPad->findChild<CPadButton*>(GetCellName(1, 2))
+                    ->toolTip()
+                    .endsWith("Amplifier on/off\n" + strDecoded));
     port.ClearEmitterRecord();
     ClickCell(*pAmp->m_pPad, 1, 2);
     EXPECT_EQ(GetSentBits(port), learned);

@@ -131,14 +131,15 @@ TEST_F(RemotePadTest, CutNamesAreMarkedAndGivenWholeInTheTooltip)
     PlacePlain("Radio&Tape", 1, 0, 4);
     PlacePlain("A", 2, 0, 4, "Aux");
     const CRemotePadDlg& pad = ShowPad();
-    for (const auto& [nId, pszToolTip] :
-         {std::pair{1049, "Television\nSwitch on"}, std::pair{1064, "Radio&Tape"}})
+    // Below the name and the description: what the recording (here silence) carries.
+    for (const auto& [nId, pszToolTip] : {std::pair{1049, "Television\nSwitch on\nno signal"},
+                                          std::pair{1064, "Radio&Tape\nno signal"}})
     {
         EXPECT_TRUE(FindCell(pad, nId)->GetShownText().endsWith(QChar(0x2026))) << nId;
         EXPECT_EQ(FindCell(pad, nId)->toolTip(), pszToolTip);
     }
     EXPECT_EQ(FindCell(pad, 1079)->GetShownText(), "A");
-    EXPECT_EQ(FindCell(pad, 1079)->toolTip(), "Aux");
+    EXPECT_EQ(FindCell(pad, 1079)->toolTip(), "Aux\nno signal");
 
     // A narrow pad's title bar has no room for the name: the pad shows it, cut to fit if need be.
     const CRemotePadDlg narrow(*m_doc.AddRemote("Living room TV", 7), CRemotePadDlg::kAssignMode,
