@@ -86,8 +86,8 @@ TEST_F(ExchangeCommandTest, ImportAddsButtonsOnFreeCellsAndKeepsTheRest)
     EXPECT_EQ(ReadFileBytes(m_folder.File("living-room.qbb")), ReadFileBytes(kSample));
 
     std::string strExpected = strBefore;
-    const std::string strAfterCh = "  Button Ch- (Previous channel): cell 3/5, 6503 bytes\n";
-    strExpected.insert(strExpected.find(strAfterCh) + strAfterCh.size(),
+    const std::size_t nChMinus = strExpected.find("  Button Ch- (Previous channel)");
+    strExpected.insert(strExpected.find('\n', nChMinus) + 1,
                        "  Button Guide: cell 1/0, 1756 bytes\n");
     EXPECT_EQ(List(), strExpected);
 }
