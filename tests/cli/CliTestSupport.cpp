@@ -1,14 +1,37 @@
 #include "cli/CliTestSupport.h"
 
+#include "support/CPrivateRuntime.h"
+
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
 
 extern char** environ;
+
+namespace
+{
+// Every program these tests start looks for a running Quorbit; none that the person runs, and
+// none that a test running beside this one starts, may answer it.
+class CPrivateRuntimeEnvironment : public testing::Environment
+{
+public:
+    void SetUp() override { m_pRuntime = std::make_unique<CPrivateRuntime>(); }
+    void TearDown() override { m_pRuntime.reset(); }
+
+private:
+    std::unique_ptr<CPrivateRuntime> m_pRuntime;
+};
+
+[[maybe_unused]] testing::Environment* const g_pRuntimeEnvironment =
+    testing::AddGlobalTestEnvironment(new CPrivateRuntimeEnvironment);
+} // namespace
 
 SProcessResult RunProgram(const std::string& strProgram, const std::vector<std::string>& arguments)
 {
