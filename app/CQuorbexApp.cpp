@@ -51,6 +51,13 @@ bool HasDisplay()
     }
     return false;
 }
+
+void ShowStartRefusal(int argc, char** argv, const std::string& strRefusal)
+{
+    QApplication application(argc, argv);
+    CMessageBox::Show(nullptr, QMessageBox::Warning, QString::fromStdString(strRefusal),
+                      QMessageBox::Ok, QMessageBox::Ok);
+}
 } // namespace
 
 int RunQuorbitApp(int argc, char** argv)
@@ -66,8 +73,14 @@ int RunQuorbitApp(int argc, char** argv)
     CControlServer server;
     const std::string strStartFile = commandLine.files.empty() ? "" : commandLine.files.front();
     int nExitCode = 0;
-    if (!ClaimOrHandOver(server, strStartFile, nExitCode))
+    std::string strRefusal;
+    if (!ClaimOrHandOver(server, strStartFile, nExitCode, strRefusal))
+    {
+        // Started from the file manager, the person would not see stderr.
+        if (!strRefusal.empty() && HasDisplay())
+            ShowStartRefusal(argc, argv, strRefusal);
         return nExitCode;
+    }
     if (!HasDisplay())
     {
         std::fprintf(stderr, "quorbit: there is no display to show the window on; the "

@@ -243,7 +243,8 @@ int FireFromFile(const std::string& strPath, const std::string& strRemote,
     return SendFire(strRemote, strButton);
 }
 
-bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nExitCode)
+bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nExitCode,
+                     std::string& strRefusal)
 {
     std::string strError;
     // The running program may end between the claim and the hand-over; then this one claims.
@@ -254,14 +255,15 @@ bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nE
             PrintError("other programs cannot reach this Quorbit: " + strError);
         if (nClaim != CControlServer::EClaim::AnotherRuns)
             return true;
+        nExitCode = 1;
         std::string strRequest = "SHOW";
         if (!strFile.empty())
         {
             char szFull[PATH_MAX];
             if (!realpath(strFile.c_str(), szFull))
             {
-                PrintError(strFile + ": " + std::strerror(errno));
-                nExitCode = 1;
+                strRefusal = strFile + ": " + std::strerror(errno);
+                PrintError(strRefusal);
                 return false;
             }
             strRequest = "OPEN " + QuoteControlWord(szFull);
@@ -271,16 +273,17 @@ bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nE
         bool bNoneRuns = false;
         if (RequestRunning(strRequest, dataLines, strLastLine, bNoneRuns))
         {
-            nExitCode = IsControlOk(strLastLine) ? 0 : 1;
-            if (nExitCode != 0)
-                PrintError("the running Quorbit refused: " + GetErrorText(strLastLine));
+            if (IsControlOk(strLastLine))
+                nExitCode = 0;
+            else
+            {
+                strRefusal = "The Quorbit that is running refused: " + GetErrorText(strLastLine);
+                PrintError(strRefusal);
+            }
             return false;
         }
         if (!bNoneRuns)
-        {
-            nExitCode = 1;
             return false;
-        }
     }
     return true;
 }
