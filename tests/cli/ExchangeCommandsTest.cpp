@@ -223,6 +223,7 @@ const SRefusalCase kRefusalCases[] = {
      1,
      "the remote name \"Ω\" is not UTF-8 text"},
     {{"--learn", "DOC", "Nope", "Power"}, nullptr, 1, "has no remote \"Nope\""},
+    {{"--learn", "DOC", "TV"}, nullptr, 2, "--learn takes FILE REMOTE BUTTON, 2 given"},
     {{"--learn", "DOC", "TV", "Power", "--presses", "0"},
      nullptr,
      2,

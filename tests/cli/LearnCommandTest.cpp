@@ -145,11 +145,5 @@ TEST_P(LearnCommandTest, StoresTheCleanConsensusOrNothing)
     EXPECT_GE(*std::min_element(stored.begin(), stored.end()), kGlitchMicros);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, LearnCommandTest, testing::ValuesIn(kLearnCases),
-                         [](const testing::TestParamInfo<SLearnCase>& info)
-                         {
-                             std::string strName = info.param.pszName;
-                             std::replace(strName.begin(), strName.end(), ' ', '_');
-                             return strName;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, LearnCommandTest, testing::ValuesIn(kLearnCases));
 } // namespace
