@@ -32,7 +32,7 @@ CSimulatedRemote::CRuns CSimulatedRemote::MakeFrame(std::uint8_t nAddress, std::
 std::uint8_t CSimulatedRemote::GetNextCommand() const
 {
     // An odd step visits every command before one comes round again.
-    return static_cast<std::uint8_t>(0x12 + 0x35 * m_nPresses);
+    return static_cast<std::uint8_t>(0x12 + 0x35 * m_nCommandSteps);
 }
 
 CSimulatedRemote::CRuns CSimulatedRemote::NextSignal()
@@ -52,7 +52,8 @@ void CSimulatedRemote::SetMillisecondCount(std::function<std::uint32_t()> getTic
 void CSimulatedRemote::Press()
 {
     const CRuns runs = NextSignal();
-    ++m_nPresses;
+    if (!m_bRepeatCommand)
+        ++m_nCommandSteps;
     m_edges.clear();
     std::uint64_t nAt = 0;
     for (const std::uint32_t nRun : runs)

@@ -39,6 +39,10 @@ public:
     // The command the next frame carries; it changes with every press, so no two recordings
     // in a row are alike.
     std::uint8_t GetNextCommand() const;
+    // From now on every press sends the command the next one would have, as a person asked to
+    // press one button several times does (learning from several presses); false returns to
+    // a new command each press.
+    void SetRepeatCommand(bool bRepeat) { m_bRepeatCommand = bRepeat; }
 
     // Whether infrared reaches the detector at the next sample of the current press.
     bool NextSample()
@@ -65,7 +69,9 @@ private:
     std::size_t m_nNextEdge = 0;
     std::uint64_t m_nSample = 0;
     bool m_bInfrared = false;
-    unsigned m_nPresses = 0;
+    // Presses that moved on to a new command.
+    unsigned m_nCommandSteps = 0;
+    bool m_bRepeatCommand = false;
     std::function<std::uint32_t()> m_getTicks;
     std::uint32_t m_nPoweredAt = 0;
     bool m_bAwaitingPress = false;

@@ -5,6 +5,7 @@
 #include "app/cli/ControlCommands.h"
 #include "app/cli/DocumentCommands.h"
 #include "app/cli/ExchangeCommands.h"
+#include "app/cli/LearnCommand.h"
 #include "app/cli/SelfTest.h"
 #include "device/CDeviceFactory.h"
 
@@ -22,7 +23,7 @@ struct SCommandOption
     const char* pszOperands; // for commands whose operands are more than file names
 };
 
-constexpr std::array<SCommandOption, 11> kCommandOptions{{
+constexpr std::array<SCommandOption, 12> kCommandOptions{{
     {"--help", ECommand::Help, 0, 0, nullptr},
     {"--version", ECommand::Version, 0, 0, nullptr},
     {"--list", ECommand::List, 1, 0, nullptr},
@@ -33,6 +34,7 @@ constexpr std::array<SCommandOption, 11> kCommandOptions{{
     {"--status", ECommand::Status, 0, 0, nullptr},
     {"--export", ECommand::Export, 2, 1, "FILE REMOTE [BUTTON]"},
     {"--import", ECommand::Import, 3, 1, "FILE REMOTE INPUT [BUTTON]"},
+    {"--learn", ECommand::Learn, 3, 0, "FILE REMOTE BUTTON"},
     {"--selftest", ECommand::SelfTest, 0, 0, nullptr},
 }};
 
@@ -57,6 +59,8 @@ std::string* FindValueOption(const std::string& strName, SCommandLine& commandLi
         return &commandLine.strFormat;
     if (strName == "--carrier")
         return &commandLine.strCarrier;
+    if (strName == "--presses")
+        return &commandLine.strPresses;
     return nullptr;
 }
 
@@ -137,6 +141,7 @@ bool UsesInfraredUnit(ECommand nCommand)
     case ECommand::Fire:
     case ECommand::Export:
     case ECommand::Import:
+    case ECommand::Learn:
     case ECommand::SelfTest:
         return true;
     default:
@@ -223,11 +228,12 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& c
     }
     if (!commandLine.strDevice.empty() && !UsesInfraredUnit(commandLine.nCommand))
     {
-        strError = "--device goes with --run, --fire, --export, --import, --selftest or the "
-                   "window program";
+        strError = "--device goes with --run, --fire, --learn, --export, --import, --selftest or "
+                   "the window program";
         return false;
     }
     return CheckExchangeOptions(commandLine, strError) &&
+           CheckLearnOptions(commandLine, strError) &&
            CheckFileCount(pCommand, commandLine, strError);
 }
 
@@ -242,6 +248,7 @@ const char* GetUsage()
            "       quorbit --status\n"
            "       quorbit --export FILE REMOTE [BUTTON] --format FORMAT [--carrier HZ]\n"
            "       quorbit --import FILE REMOTE INPUT [BUTTON] --format FORMAT [--carrier HZ]\n"
+           "       quorbit --learn FILE REMOTE BUTTON [--presses N]\n"
            "       quorbit --selftest [--device NAME]\n"
            "\n"
            "Without a command the window program starts, opening FILE when one is named.\n"
@@ -268,6 +275,10 @@ const char* GetUsage()
            "                      input) into the remote: new names become buttons on\n"
            "                      free places of its pad, known ones take the new signal;\n"
            "                      BUTTON picks one code, or names an input's only code\n"
+           "  --learn FILE REMOTE BUTTON\n"
+           "                      record a few presses of the button on its remote, and\n"
+           "                      store the signal they agree on (a new name becomes a\n"
+           "                      button on the first free place of the pad)\n"
            "  --selftest          play a test frame through the emitter while the detector\n"
            "                      listens, and say whether the unit works\n"
            "  --help              print this text\n"
@@ -277,11 +288,13 @@ const char* GetUsage()
            "  --device NAME       the infrared unit for --run, --fire and the windows: sim\n"
            "                      (simulated), ppdev (the kernel's parallel-port device)\n"
            "                      or direct (port I/O, needs root); --export and --import\n"
-           "                      take its sample period as the recordings' time base\n"
+           "                      take its sample period as the recordings' time base,\n"
+           "                      and --learn records through it\n"
            "  --format FORMAT     pronto (Pronto hex) or lirc (the raw configuration file\n"
            "                      of the Linux infrared daemon)\n"
            "  --carrier HZ        the carrier written on export and expected on import\n"
            "                      (default 38000)\n"
+           "  --presses N         the presses --learn records, 1 to 10 (default 3)\n"
            "  --clock-start \"YYYY-MM-DD HH:MM:SS\"\n"
            "                      run on a simulated clock that starts at that time\n";
 }
@@ -326,6 +339,9 @@ bool RunHeadlessCommand(int argc, char** argv, int& nExitCode)
     case ECommand::Export:
     case ECommand::Import:
         nExitCode = RunExchangeCommand(commandLine);
+        return true;
+    case ECommand::Learn:
+        nExitCode = RunLearnCommand(commandLine);
         return true;
     case ECommand::SelfTest:
         nExitCode = RunSelfTestCommand(commandLine);

@@ -16,6 +16,7 @@ enum class ECommand
     Status,
     Export,
     Import,
+    Learn,
     SelfTest,
 };
 
@@ -29,6 +30,7 @@ struct SCommandLine
     std::string strClockStart;      // empty: the usual clock
     std::string strFormat;          // --export and --import: pronto or lirc
     std::string strCarrier;         // --export and --import: hertz; empty for the usual carrier
+    std::string strPresses;         // --learn: how many presses; empty for the usual count
     std::vector<std::string> files; // the operands: file names, remote and button names
 };
 

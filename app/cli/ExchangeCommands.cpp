@@ -1,12 +1,14 @@
 #include "app/cli/ExchangeCommands.h"
 
 #include "app/cli/CLoadedDocument.h"
+#include "app/cli/ControlCommands.h"
+#include "app/cli/SignalStore.h"
+#include "base/TextEncoding.h"
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"
 #include "device/COsClock.h"
 #include "device/SamplePeriod.h"
 #include "document/CQbFile.h"
-#include "document/CSafeFile.h"
 #include "signal/ExchangeText.h"
 #include "signal/LircFormat.h"
 #include "signal/ProntoFormat.h"
@@ -16,7 +18,6 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
-#include <utility>
 
 namespace
 {
@@ -43,7 +44,7 @@ unsigned GetCarrierHz(const SCommandLine& commandLine)
     return nHz >= kMinCarrierHz ? static_cast<unsigned>(nHz) : 0;
 }
 
-// Everything one export or import works with.
+// Everything one export or import works with; the names as they were typed, in UTF-8.
 struct SExchange
 {
     const std::string& strDocument;
@@ -60,26 +61,10 @@ std::string FormatMicros(double dNanos)
     return szText;
 }
 
-void SayPeriod(CInfraredDevice& device, double dNanos)
+void SayPeriod(double dNanos, const std::string& strSource)
 {
-    const bool bSimulated = FindSimulatedRemote(device) != nullptr;
-    std::fprintf(stderr, "quorbit: durations at %s a sample, %s%s\n", FormatMicros(dNanos).c_str(),
-                 bSimulated ? "the simulated unit's" : "measured on this machine through ",
-                 bSimulated ? "" : device.GetBackendName());
-}
-
-bool Fail(const std::string& strReason)
-{
-    std::fprintf(stderr, "quorbit: %s\n", strReason.c_str());
-    return false;
-}
-
-CRemote* FindNamedRemote(const CQuorbexDoc& doc, const SExchange& exchange)
-{
-    CRemote* pRemote = doc.FindRemote(exchange.strRemote);
-    if (!pRemote)
-        Fail(exchange.strDocument + " has no remote \"" + exchange.strRemote + "\"");
-    return pRemote;
+    std::fprintf(stderr, "quorbit: durations at %s a sample, %s\n", FormatMicros(dNanos).c_str(),
+                 strSource.c_str());
 }
 
 // Why a button has no signal to export; empty when it has one.
@@ -93,9 +78,10 @@ std::string GetSilenceReason(const CRemoteButton& button)
     return {};
 }
 
+// Exported codes carry names as other tools read them: UTF-8.
 SExchangeCode MakeCode(const CRemoteButton& button, double dNanos)
 {
-    return {button.m_strName, ToDurations(button.m_bits, dNanos), 0, 0};
+    return {ToDisplayText(button.m_strName), ToDurations(button.m_bits, dNanos), 0, 0};
 }
 
 // The codes of the one button named, or of every button of the remote that has a signal, by
@@ -103,12 +89,19 @@ SExchangeCode MakeCode(const CRemoteButton& button, double dNanos)
 bool CollectCodes(const CRemote& remote, const std::string* pButton, double dNanos,
                   std::vector<SExchangeCode>& codes)
 {
+    const std::string strRemote = ToDisplayText(remote.m_strName);
     if (pButton)
     {
-        const CRemoteButton* pFound = remote.FindButton(*pButton);
-        const std::string strReason = pFound ? GetSilenceReason(*pFound) : "does not exist";
+        std::string strName;
+        std::string strReason;
+        const CRemoteButton* pFound =
+            ToDocumentName(*pButton, strName, strReason) ? remote.FindButton(strName) : nullptr;
+        if (pFound)
+            strReason = GetSilenceReason(*pFound);
+        else if (strReason.empty())
+            strReason = "does not exist";
         if (!strReason.empty())
-            return Fail(remote.m_strName + ": " + *pButton + " " + strReason);
+            return FailCommand(strRemote + ": " + *pButton + " " + strReason);
         codes.push_back(MakeCode(*pFound, dNanos));
         return true;
     }
@@ -124,10 +117,10 @@ bool CollectCodes(const CRemote& remote, const std::string* pButton, double dNan
         if (strReason.empty())
             codes.push_back(MakeCode(*pInRemote, dNanos));
         else
-            std::fprintf(stderr, "quorbit: left out %s, which %s\n", pInRemote->m_strName.c_str(),
-                         strReason.c_str());
+            std::fprintf(stderr, "quorbit: left out %s, which %s\n",
+                         ToDisplayText(pInRemote->m_strName).c_str(), strReason.c_str());
     }
-    return !codes.empty() || Fail(remote.m_strName + " has no learned buttons");
+    return !codes.empty() || FailCommand(strRemote + " has no learned buttons");
 }
 
 void NoteRenamedCodes(const std::vector<SExchangeCode>& codes)
@@ -147,21 +140,22 @@ bool ExportCodes(const SExchange& exchange, const std::string* pButton)
     CLoadedDocument loaded(osClock);
     if (!loaded.m_doc.OnOpenDocument(exchange.strDocument))
         return false;
-    const CRemote* pRemote = FindNamedRemote(loaded.m_doc, exchange);
+    const CRemote* pRemote =
+        FindRemoteArgument(loaded.m_doc, exchange.strDocument, exchange.strRemote);
     std::vector<SExchangeCode> codes;
     if (!pRemote || !CollectCodes(*pRemote, pButton, exchange.dNanosPerSample, codes))
         return false;
     std::string strText;
     std::string strError;
     if (!exchange.bPronto)
-        strText = FormatLircRemote(pRemote->m_strName, codes, exchange.nCarrierHz);
+        strText = FormatLircRemote(ToDisplayText(pRemote->m_strName), codes, exchange.nCarrierHz);
     else
     {
         // One button's code is written bare, as codes are passed around.
         if (pButton)
             codes[0].strName.clear();
         if (!FormatProntoCodes(codes, exchange.nCarrierHz, strText, strError))
-            return Fail("cannot write " + strError);
+            return FailCommand("cannot write " + strError);
     }
     NoteRenamedCodes(codes);
     std::fwrite(strText.data(), 1, strText.size(), stdout);
@@ -174,16 +168,16 @@ bool ReadInput(const std::string& strInput, const std::string& strShown, std::st
     const bool bStandardInput = strInput == "-";
     std::FILE* pFile = bStandardInput ? stdin : std::fopen(strInput.c_str(), "rb");
     if (!pFile)
-        return Fail(strShown + ": cannot be opened");
+        return FailCommand(strShown + ": cannot be opened");
     strText.resize(kMaxInputBytes + 1);
     strText.resize(std::fread(strText.data(), 1, strText.size(), pFile));
     const bool bFailed = std::ferror(pFile) != 0;
     if (!bStandardInput)
         std::fclose(pFile);
     if (bFailed)
-        return Fail(strShown + ": cannot be read");
+        return FailCommand(strShown + ": cannot be read");
     if (strText.size() > kMaxInputBytes)
-        return Fail(strShown + ": larger than the 16 MB a file of codes may be");
+        return FailCommand(strShown + ": larger than the 16 MB a file of codes may be");
     return true;
 }
 
@@ -191,11 +185,27 @@ bool Refuse(const std::string& strShown, const SExchangeError& error)
 {
     const std::string strWhere =
         error.nLine == 0 ? strShown : strShown + ":" + std::to_string(error.nLine);
-    return Fail(strWhere + ": " + error.strReason);
+    return FailCommand(strWhere + ": " + error.strReason);
 }
 
-// The codes to bring in: the one named BUTTON (or the only code, unnamed, under that name), or
-// every code, each of which must then have a name.
+// Other tools write names in UTF-8; the document keeps its own spelling.
+bool ConvertCodeNames(std::vector<SExchangeCode>& codes, SExchangeError& error)
+{
+    for (SExchangeCode& code : codes)
+    {
+        std::string strName;
+        if (!ToDocumentName(code.strName, strName, error.strReason))
+        {
+            error = {code.nLine, "the code's name " + error.strReason};
+            return false;
+        }
+        code.strName = std::move(strName);
+    }
+    return true;
+}
+
+// The codes to bring in: the one named BUTTON (document spelling; or the only code, unnamed,
+// under that name), or every code, each of which must then have a name.
 bool ChooseCodes(std::vector<SExchangeCode>& codes, const std::string* pButton,
                  SExchangeError& error)
 {
@@ -207,7 +217,7 @@ bool ChooseCodes(std::vector<SExchangeCode>& codes, const std::string* pButton,
                       [pButton](const SExchangeCode& code) { return code.strName != *pButton; });
         if (!codes.empty())
             return true;
-        error = {0, "it holds no code named " + *pButton};
+        error = {0, "it holds no code named " + ToDisplayText(*pButton)};
         return false;
     }
     for (const SExchangeCode& code : codes)
@@ -225,51 +235,18 @@ bool ChooseCodes(std::vector<SExchangeCode>& codes, const std::string* pButton,
 bool CheckCode(const CRemote& remote, const SExchangeCode& code, double dNanos,
                std::map<std::string, int>& seen, SExchangeError& error)
 {
-    error = {code.nLine, {}};
-    const CRemoteButton* pButton = remote.FindButton(code.strName);
+    error = {code.nLine, FindSignalRefusal(remote, code.strName)};
     const auto [it, bFirst] = seen.emplace(code.strName, code.nLine);
-    if (!IsStorableText(code.strName, kMaxRemoteName))
-        error.strReason = "the name " + code.strName + " is longer than " +
-                          std::to_string(kMaxRemoteName) + " characters or holds a zero byte";
-    else if (!bFirst)
-        error.strReason = code.strName + " comes a second time (first on line " +
-                          std::to_string(it->second) + ")";
-    else if (pButton && pButton->m_bMega)
-        error.strReason = code.strName + " is a megabutton of " + remote.m_strName +
-                          ", which plays other buttons and takes no signal";
+    const std::string strShown = ToDisplayText(code.strName);
+    if (!error.strReason.empty())
+        return false;
+    if (!bFirst)
+        error.strReason =
+            strShown + " comes a second time (first on line " + std::to_string(it->second) + ")";
     else if (CountSamples(code.durations, dNanos) > kBitstreamSamples)
-        error.strReason = code.strName + " lasts longer than the " +
-                          std::to_string(kBitstreamSamples) + " samples a button holds, at " +
-                          FormatMicros(dNanos) + " a sample";
+        error.strReason = strShown + " lasts longer than the " + std::to_string(kBitstreamSamples) +
+                          " samples a button holds, at " + FormatMicros(dNanos) + " a sample";
     return error.strReason.empty();
-}
-
-// The free cells of the remote's pad in reading order, where new buttons go.
-std::vector<std::pair<int, int>> FindFreeCells(const CRemote& remote)
-{
-    std::vector<std::pair<int, int>> cells;
-    const SRemoteStyle& style = kRemoteStyles[static_cast<std::size_t>(remote.m_nStyle)];
-    for (int nRow = 0; nRow < style.nRows; ++nRow)
-    {
-        for (int nColumn = 0; nColumn < style.nColumns; ++nColumn)
-        {
-            if (!remote.GetButtonAt(nColumn, nRow))
-                cells.emplace_back(nColumn, nRow);
-        }
-    }
-    return cells;
-}
-
-bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes,
-               const std::vector<std::pair<int, int>>& freeCells)
-{
-    const auto nNew =
-        std::count_if(codes.begin(), codes.end(),
-                      [&remote](const auto& code) { return !remote.FindButton(code.strName); });
-    if (static_cast<std::size_t>(nNew) <= freeCells.size())
-        return true;
-    return Fail(remote.m_strName + " is full: its pad has " + std::to_string(freeCells.size()) +
-                " free places for " + std::to_string(nNew) + " new buttons");
 }
 
 void NoteCarriers(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz)
@@ -281,80 +258,84 @@ void NoteCarriers(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz)
             std::fprintf(stderr,
                          "quorbit: %s came at %u Hz, far from the unit's %u Hz (--carrier): "
                          "the receiver may not answer it\n",
-                         code.strName.c_str(), code.nCarrierHz, nCarrierHz);
+                         ToDisplayText(code.strName).c_str(), code.nCarrierHz, nCarrierHz);
     }
 }
 
-// Brings the codes into the remote; the lines say what was done to each.
-bool ApplyCodes(CLoadedDocument& loaded, CRemote& remote, const std::vector<SExchangeCode>& codes,
-                std::vector<std::pair<int, int>> freeCells, double dNanos, std::string& strReport)
+// The codes of the input that are to come in, each checked against the remote.
+bool ReadCodes(const SExchange& exchange, const CRemote& remote, const std::string& strText,
+               const std::string* pButton, std::vector<SExchangeCode>& codes, SExchangeError& error)
 {
-    CQuorbexDoc& doc = loaded.m_doc;
-    // Adding a button closes the remote's pad, as a window showing it would be out of date;
-    // without windows it is only the pad's place in the file, which stays as it was.
-    const bool bPadOpen = remote.m_pPad != nullptr;
-    auto nextCell = freeCells.begin();
-    for (const SExchangeCode& code : codes)
-    {
-        CRemoteButton* pButton = remote.FindButton(code.strName);
-        if (pButton && !doc.CanChangeButton(*pButton))
-            return false;
-        if (pButton)
-            strReport += "Replaced the signal of " + code.strName + ".\n";
-        else
-        {
-            pButton = doc.AddButton(remote, code.strName, std::string(), false);
-            if (!pButton)
-                return false;
-            const auto [nColumn, nRow] = *nextCell++;
-            remote.PlaceButton(*pButton, nColumn, nRow);
-            strReport += "Added " + code.strName + " in cell " + std::to_string(nColumn) + "/" +
-                         std::to_string(nRow) + " of the pad.\n";
-        }
-        pButton->m_bits = ToBitstream(code.durations, dNanos);
-    }
-    if (bPadOpen)
-        loaded.m_frontEnd.OpenPad(remote);
-    doc.SetModifiedFlag();
-    return true;
+    const bool bRead = exchange.bPronto ? ParseProntoCodes(strText, codes, error)
+                                        : ParseLircCodes(strText, codes, error);
+    if (!bRead || !ConvertCodeNames(codes, error) || !ChooseCodes(codes, pButton, error))
+        return false;
+    std::map<std::string, int> seen;
+    return std::all_of(codes.begin(), codes.end(),
+                       [&](const SExchangeCode& code)
+                       { return CheckCode(remote, code, exchange.dNanosPerSample, seen, error); });
 }
 
-bool ImportCodes(const SExchange& exchange, const std::string& strInput, const std::string* pButton)
+bool ImportCodes(const SExchange& exchange, const std::string& strInput,
+                 const std::string* pButtonArgument)
 {
+    std::string strButton;
+    std::string strReason;
+    if (pButtonArgument && !ToDocumentName(*pButtonArgument, strButton, strReason))
+        return FailCommand("the button name \"" + *pButtonArgument + "\" " + strReason);
     COsClock osClock;
     CLoadedDocument loaded(osClock);
-    CQuorbexDoc& doc = loaded.m_doc;
-    if (!doc.OnOpenDocument(exchange.strDocument))
+    if (!loaded.m_doc.OnOpenDocument(exchange.strDocument))
         return false;
-    CRemote* pRemote = FindNamedRemote(doc, exchange);
+    CRemote* pRemote = FindRemoteArgument(loaded.m_doc, exchange.strDocument, exchange.strRemote);
     const std::string strShown = strInput == "-" ? "standard input" : strInput;
     std::string strText;
     if (!pRemote || !ReadInput(strInput, strShown, strText))
         return false;
     std::vector<SExchangeCode> codes;
     SExchangeError error;
-    const bool bRead = exchange.bPronto ? ParseProntoCodes(strText, codes, error)
-                                        : ParseLircCodes(strText, codes, error);
-    if (!bRead || !ChooseCodes(codes, pButton, error))
+    if (!ReadCodes(exchange, *pRemote, strText, pButtonArgument ? &strButton : nullptr, codes,
+                   error))
         return Refuse(strShown, error);
-    std::map<std::string, int> seen;
-    for (const SExchangeCode& code : codes)
-    {
-        if (!CheckCode(*pRemote, code, exchange.dNanosPerSample, seen, error))
-            return Refuse(strShown, error);
-    }
-    const std::vector<std::pair<int, int>> freeCells = FindFreeCells(*pRemote);
-    if (!CheckRoom(*pRemote, codes, freeCells))
+    if (!CheckRoom(*pRemote, codes))
         return false;
     NoteCarriers(codes, exchange.nCarrierHz);
-    std::string strReport;
-    if (!ApplyCodes(loaded, *pRemote, codes, freeCells, exchange.dNanosPerSample, strReport) ||
-        !doc.OnSaveDocument(exchange.strDocument))
+    return StoreSignals(loaded, *pRemote, codes, exchange.dNanosPerSample, exchange.strDocument);
+}
+
+// The time base of the recordings: the running Quorbit's period when one runs, as it holds the
+// unit and a second program on the port would disturb its firings; else the unit's own.
+bool FindPeriod(const SCommandLine& commandLine, const SRunningQuorbit& running, double& dNanos)
+{
+    if (running.bRuns)
+    {
+        dNanos = running.dNanosPerSample;
+        if (dNanos <= 0)
+            return FailCommand(running.strDescription +
+                               " holds the infrared unit and did not say its sample period; "
+                               "stop it first");
+        SayPeriod(dNanos, "the period of " + running.strDescription + ", which holds the unit");
+        return true;
+    }
+    const std::unique_ptr<CInfraredDevice> pDevice = OpenInfraredUnit(commandLine);
+    if (!pDevice)
         return false;
-    std::printf("%sSaved %s; the previous version is kept as %s.\n", strReport.c_str(),
-                exchange.strDocument.c_str(),
-                CSafeFile::GetBackupPath(exchange.strDocument).c_str());
-    return std::fflush(stdout) == 0;
+    dNanos = GetMachineNanosPerSample(*pDevice);
+    SayPeriod(dNanos,
+              FindSimulatedRemote(*pDevice)
+                  ? std::string("the simulated unit's")
+                  : std::string("measured on this machine through ") + pDevice->GetBackendName());
+    return true;
+}
+
+// A window program keeps its document in memory and saves all of it: its next save would
+// undo an import into its file. A --run reloads a file that changed, so it is left to do so.
+bool CheckNotOpenInWindows(const SRunningQuorbit& running, const std::string& strDocument)
+{
+    if (!running.bWindows || !IsSameFile(running.strDocument, strDocument))
+        return true;
+    return FailCommand(running.strDescription + " has " + strDocument +
+                       " open, and its next save would undo the import; close it there first");
 }
 } // namespace
 
@@ -380,23 +361,23 @@ std::unique_ptr<CInfraredDevice> OpenInfraredUnit(const SCommandLine& commandLin
     std::unique_ptr<CInfraredDevice> pDevice =
         CreateInfraredDevice(commandLine.strDevice, 1, strError);
     if (!pDevice)
-        Fail(strError);
+        FailCommand(strError);
     return pDevice;
 }
 
 int RunExchangeCommand(const SCommandLine& commandLine)
 {
-    const std::unique_ptr<CInfraredDevice> pDevice = OpenInfraredUnit(commandLine);
-    if (!pDevice)
-        return 1;
-    const double dNanos = GetMachineNanosPerSample(*pDevice);
-    SayPeriod(*pDevice, dNanos);
     const std::vector<std::string>& files = commandLine.files;
+    const bool bExport = commandLine.nCommand == ECommand::Export;
+    const SRunningQuorbit running = DescribeRunning();
+    double dNanos = 0;
+    if ((!bExport && !CheckNotOpenInWindows(running, files[0])) ||
+        !FindPeriod(commandLine, running, dNanos))
+        return 1;
     const SExchange exchange{files[0], files[1], commandLine.strFormat == "pronto",
                              GetCarrierHz(commandLine), dNanos};
     const bool bDone =
-        commandLine.nCommand == ECommand::Export
-            ? ExportCodes(exchange, files.size() > 2 ? &files[2] : nullptr)
-            : ImportCodes(exchange, files[2], files.size() > 3 ? &files[3] : nullptr);
+        bExport ? ExportCodes(exchange, files.size() > 2 ? &files[2] : nullptr)
+                : ImportCodes(exchange, files[2], files.size() > 3 ? &files[3] : nullptr);
     return bDone ? 0 : 1;
 }

@@ -8,7 +8,8 @@
 class CInfraredDevice;
 
 // The commands that carry signals between a document and other infrared tools. The unit is
-// opened only for its sample period, the time base of every recording.
+// opened only for its sample period, the time base of every recording; while a Quorbit runs,
+// which holds the unit, its period is asked for instead.
 
 // False, with the reason, when --format or --carrier are missing, malformed or given to a
 // command that takes neither.

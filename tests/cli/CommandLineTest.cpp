@@ -58,6 +58,12 @@ INSTANTIATE_TEST_SUITE_P(
                    "sim",
                    "",
                    false},
+        SParseCase{{"--learn", "a.qb", "TV", "Power", "--presses", "5", "--device", "sim"},
+                   ECommand::Learn,
+                   {"a.qb", "TV", "Power"},
+                   "sim",
+                   "",
+                   false},
         SParseCase{{"--help"}, ECommand::Help, {}, "", "", false},
         SParseCase{{"--version"}, ECommand::Version, {}, "", "", false}));
 
@@ -92,12 +98,12 @@ INSTANTIATE_TEST_SUITE_P(
                                  "choose one command, not both --list and --run"},
                     SRefusalCase{{"--list", "a.qb", "--device"}, "--device needs a value"},
                     SRefusalCase{{"--convert", "a.qb", "b.qb", "--device=sim"},
-                                 "--device goes with --run, --fire, --export, --import, --selftest "
-                                 "or the window program"},
+                                 "--device goes with --run, --fire, --learn, --export, --import, "
+                                 "--selftest or the window program"},
                     SRefusalCase{{"--send", "TV"}, "--send takes REMOTE BUTTON, 1 given"},
                     SRefusalCase{{"--send", "TV", "Power", "--device=sim"},
-                                 "--device goes with --run, --fire, --export, --import, --selftest "
-                                 "or the window program"}));
+                                 "--device goes with --run, --fire, --learn, --export, --import, "
+                                 "--selftest or the window program"}));
 
 TEST(CommandLineProgramTest, HelpAndVersionGoToStandardOutput)
 {

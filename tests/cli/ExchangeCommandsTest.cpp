@@ -1,7 +1,10 @@
 #include "app/cli/SelfTest.h"
+#include "cli/CRunningQuorbit.h"
 #include "cli/CliTestSupport.h"
+#include "cli/KitchenDocument.h"
 #include "device/CMemoryPort.h"
 #include "device/CPortDevice.h"
+#include "support/CPrivateRuntime.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +25,7 @@ protected:
     ExchangeCommandTest() { std::filesystem::copy_file(kSample, m_strDoc); }
 
     // The arguments with DOC and INPUT standing for the document and the input file.
-    SProcessResult Run(std::vector<std::string> arguments) const
+    std::vector<std::string> Substitute(std::vector<std::string> arguments) const
     {
         for (std::string& strArgument : arguments)
         {
@@ -31,12 +34,21 @@ protected:
             else if (strArgument == "INPUT")
                 strArgument = m_strInput;
         }
-        arguments.insert(arguments.end(), {"--device", "sim"});
-        return RunQuorbit(arguments);
+        return arguments;
+    }
+
+    // Substituted, on the simulated unit.
+    SProcessResult Run(const std::vector<std::string>& arguments) const
+    {
+        std::vector<std::string> substituted = Substitute(arguments);
+        substituted.insert(substituted.end(), {"--device", "sim"});
+        return RunQuorbit(substituted);
     }
 
     std::string List() const { return RunQuorbit({"--list", m_strDoc}).strOut; }
 
+    // No Quorbit the person runs takes part, unless the test starts one.
+    const CPrivateRuntime m_runtime;
     const CTempFolder m_folder;
     const std::string m_strDoc = m_folder.File("living-room.qb");
     const std::string m_strInput = m_folder.File("codes.txt");
@@ -90,6 +102,42 @@ TEST_F(ExchangeCommandTest, ImportAddsButtonsOnFreeCellsAndKeepsTheRest)
     strExpected.insert(strExpected.find('\n', nChMinus) + 1,
                        "  Button Guide: cell 1/0, 1756 bytes\n");
     EXPECT_EQ(List(), strExpected);
+}
+
+// Names come and go in UTF-8, as people and other tools write them, and the document keeps
+// its own spelling: a 15-letter name fits though its UTF-8 takes more bytes.
+TEST_F(ExchangeCommandTest, NamesBeyondAsciiComeAndGoInUtf8)
+{
+    std::filesystem::remove(m_strDoc);
+    WriteKitchenDocument(m_strDoc);
+    const SProcessResult exported = Run({"--export", "DOC", kKitchen, "--format", "lirc"});
+    ASSERT_EQ(exported.nExitStatus, 0) << exported.strErr;
+    for (const char* pszLine :
+         {"  name  Küche\n", "    name Lüfter\n", "    name Übergrößenlicht\n"})
+        EXPECT_NE(exported.strOut.find(pszLine), std::string::npos) << pszLine;
+    WriteFileBytes(m_strInput, exported.strOut);
+
+    const SProcessResult imported = Run({"--import", "DOC", kKitchen, "INPUT", "--format", "lirc"});
+    ASSERT_EQ(imported.nExitStatus, 0) << imported.strErr;
+    EXPECT_NE(imported.strOut.find("Replaced the signal of Übergrößenlicht.\n"), std::string::npos)
+        << imported.strOut;
+    EXPECT_EQ(Run({"--export", "DOC", kKitchen, "--format", "lirc"}).strOut, exported.strOut);
+    EXPECT_NE(ReadFileBytes(m_strDoc).find("\xDC"
+                                           "bergr\xF6\xDF"
+                                           "enlicht"),
+              std::string::npos);
+}
+
+// A person trying --learn on the simulated unit gets a button: its remote holds one command
+// for the presses, so they agree.
+TEST_F(ExchangeCommandTest, LearningOnTheSimulatedUnitAddsTheButton)
+{
+    const SProcessResult learned = Run({"--learn", "DOC", "TV", "Guide"});
+    ASSERT_EQ(learned.nExitStatus, 0) << learned.strErr;
+    EXPECT_TRUE(learned.strOut.starts_with("Guide: NEC address 0x04 command 0x12, from 3 presses.\n"
+                                           "Added Guide in cell 1/0 of the pad.\n"))
+        << learned.strOut;
+    EXPECT_NE(List().find("  Button Guide: cell 1/0"), std::string::npos);
 }
 
 struct SRefusalCase
@@ -161,9 +209,29 @@ const SRefusalCase kRefusalCases[] = {
      2,
      "--carrier takes a frequency in hertz from 10000 to 500000, not \"38k\""},
     {{"--selftest", "--format", "lirc"}, nullptr, 2, "--format and --carrier go with"},
-    {{"--import", "DOC", "TV", "--format", "lirc"}, nullptr, 2, "--import takes FILE REMOTE INPUT [BUTTON], 2 given"},
+    {{"--import", "DOC", "TV", "--format", "lirc"},
+     nullptr,
+     2,
+     "--import takes FILE REMOTE INPUT [BUTTON], 2 given"},
     {{"--selftest", "DOC"}, nullptr, 2, "--selftest takes 0 file names, 1 given"},
-
+    {{"--import", "DOC", "TV", "INPUT", "--format", "lirc"},
+     "begin remote\nbegin raw_codes\nname Ω\n900\nend raw_codes\nend remote\n",
+     1,
+     "codes.txt:3: the code's name is not UTF-8 text, or holds a character documents cannot"},
+    {{"--export", "DOC", "Ω", "--format", "lirc"},
+     nullptr,
+     1,
+     "the remote name \"Ω\" is not UTF-8 text"},
+    {{"--learn", "DOC", "Nope", "Power"}, nullptr, 1, "has no remote \"Nope\""},
+    {{"--learn", "DOC", "TV"}, nullptr, 2, "--learn takes FILE REMOTE BUTTON, 2 given"},
+    {{"--learn", "DOC", "TV", "Power", "--presses", "0"},
+     nullptr,
+     2,
+     "--presses takes a count from 1 to 10, not \"0\""},
+    {{"--export", "DOC", "TV", "--format", "lirc", "--presses", "2"},
+     nullptr,
+     2,
+     "--presses goes with --learn"},
 };
 
 class ExchangeRefusalTest : public ExchangeCommandTest,
@@ -187,6 +255,62 @@ TEST_P(ExchangeRefusalTest, SaysWhyAndChangesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ExchangeRefusalTest, testing::ValuesIn(kRefusalCases));
+
+struct SBesideCase
+{
+    bool bWindows;  // a window program runs, else a --run
+    bool bSameFile; // it has DOC open, else the sample document
+    std::vector<std::string> arguments;
+    int nExitStatus;
+    const char* pszError; // a part of standard error
+};
+
+const SBesideCase kBesideCases[] = {
+    {true,
+     true,
+     {"--learn", "DOC", "TV", "Power"},
+     1,
+     " and holds the infrared unit; learn the button there (Remote Builder, Learn), or close it "
+     "first\n"},
+    {false, false, {"--learn", "DOC", "TV", "Power"}, 1, " and holds the infrared unit; stop it"},
+    {true,
+     true,
+     {"--import", "DOC", "TV", "INPUT", "Guide", "--format", "pronto"},
+     1,
+     " open, and its next save would undo the import; close it there first\n"},
+    {false,
+     true,
+     {"--import", "DOC", "TV", "INPUT", "Guide", "--format", "pronto"},
+     0,
+     "quorbit: durations at 1.000 µs a sample, the period of a Quorbit --run (process "},
+    {true,
+     false,
+     {"--export", "DOC", "TV", "Mute", "--format", "pronto"},
+     0,
+     "quorbit: durations at 1.000 µs a sample, the period of a Quorbit window program (process "},
+};
+
+class BesideARunningQuorbitTest : public ExchangeCommandTest,
+                                  public testing::WithParamInterface<SBesideCase>
+{
+};
+
+// While a Quorbit runs it holds the unit: learning is refused, the codes take its period, and
+// an import is refused only into the file a window program would save over it; a --run loads
+// the changed file by itself.
+TEST_P(BesideARunningQuorbitTest, LeavesTheUnitToIt)
+{
+    const SBesideCase& beside = GetParam();
+    WriteFileBytes(m_strInput, "0000 006D 0002 0000 0156 00AB 0015 05F1\n");
+    const CRunningQuorbit running(beside.bSameFile ? m_strDoc : kSample, beside.bWindows);
+    const SProcessResult result = RunQuorbit(Substitute(beside.arguments));
+    EXPECT_EQ(result.nExitStatus, beside.nExitStatus) << result.strErr;
+    EXPECT_NE(result.strErr.find(beside.pszError), std::string::npos) << result.strErr;
+    EXPECT_EQ(ReadFileBytes(m_strDoc) == ReadFileBytes(kSample),
+              beside.nExitStatus != 0 || beside.arguments[0] == "--export");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BesideARunningQuorbitTest, testing::ValuesIn(kBesideCases));
 
 TEST(SelfTestCommandTest, TheSimulatedUnitHearsItsOwnFrame)
 {

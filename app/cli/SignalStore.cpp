@@ -1,0 +1,135 @@
+#include "app/cli/SignalStore.h"
+
+#include "app/cli/CLoadedDocument.h"
+#include "base/TextEncoding.h"
+#include "document/CQbFile.h"
+#include "document/CSafeFile.h"
+#include "signal/SignalDurations.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+namespace
+{
+// The free cells of the remote's pad in reading order, where new buttons go.
+std::vector<std::pair<int, int>> FindFreeCells(const CRemote& remote)
+{
+    std::vector<std::pair<int, int>> cells;
+    const SRemoteStyle& style = kRemoteStyles[static_cast<std::size_t>(remote.m_nStyle)];
+    for (int nRow = 0; nRow < style.nRows; ++nRow)
+    {
+        for (int nColumn = 0; nColumn < style.nColumns; ++nColumn)
+        {
+            if (!remote.GetButtonAt(nColumn, nRow))
+                cells.emplace_back(nColumn, nRow);
+        }
+    }
+    return cells;
+}
+
+// Brings the codes into the remote; the lines say what was done to each.
+bool ApplyCodes(CLoadedDocument& loaded, CRemote& remote, const std::vector<SExchangeCode>& codes,
+                double dNanos, std::string& strReport)
+{
+    CQuorbexDoc& doc = loaded.m_doc;
+    const std::vector<std::pair<int, int>> freeCells = FindFreeCells(remote);
+    // Adding a button closes the remote's pad, as a window showing it would be out of date;
+    // without windows it is only the pad's place in the file, which stays as it was.
+    const bool bPadOpen = remote.m_pPad != nullptr;
+    auto nextCell = freeCells.begin();
+    for (const SExchangeCode& code : codes)
+    {
+        const std::string strShown = ToDisplayText(code.strName);
+        CRemoteButton* pButton = remote.FindButton(code.strName);
+        if (pButton && !doc.CanChangeButton(*pButton))
+            return false;
+        if (pButton)
+            strReport += "Replaced the signal of " + strShown + ".\n";
+        else
+        {
+            pButton = doc.AddButton(remote, code.strName, std::string(), false);
+            if (!pButton)
+                return false;
+            const auto [nColumn, nRow] = *nextCell++;
+            remote.PlaceButton(*pButton, nColumn, nRow);
+            strReport += "Added " + strShown + " in cell " + std::to_string(nColumn) + "/" +
+                         std::to_string(nRow) + " of the pad.\n";
+        }
+        pButton->m_bits = ToBitstream(code.durations, dNanos);
+    }
+    if (bPadOpen)
+        loaded.m_frontEnd.OpenPad(remote);
+    doc.SetModifiedFlag();
+    return true;
+}
+} // namespace
+
+bool FailCommand(const std::string& strReason)
+{
+    std::fprintf(stderr, "quorbit: %s\n", strReason.c_str());
+    return false;
+}
+
+bool ToDocumentName(const std::string& strUtf8, std::string& strName, std::string& strReason)
+{
+    if (FromUtf8Text(strUtf8, strName))
+        return true;
+    strReason = "is not UTF-8 text, or holds a character documents cannot store (they keep "
+                "names in Windows-1252)";
+    return false;
+}
+
+CRemote* FindRemoteArgument(const CQuorbexDoc& doc, const std::string& strDocument,
+                            const std::string& strArgument)
+{
+    std::string strName;
+    std::string strReason;
+    if (!ToDocumentName(strArgument, strName, strReason))
+        FailCommand("the remote name \"" + strArgument + "\" " + strReason);
+    else if (CRemote* pRemote = doc.FindRemote(strName))
+        return pRemote;
+    else
+        FailCommand(strDocument + " has no remote \"" + strArgument + "\"");
+    return nullptr;
+}
+
+std::string FindSignalRefusal(const CRemote& remote, const std::string& strName)
+{
+    const std::string strShown = ToDisplayText(strName);
+    if (strName.empty())
+        return "a button needs a name";
+    if (!IsStorableText(strName, kMaxRemoteName))
+        return "the name " + strShown + " is longer than " + std::to_string(kMaxRemoteName) +
+               " characters or holds a zero byte";
+    const CRemoteButton* pButton = remote.FindButton(strName);
+    if (pButton && pButton->m_bMega)
+        return strShown + " is a megabutton of " + ToDisplayText(remote.m_strName) +
+               ", which plays other buttons and takes no signal";
+    return {};
+}
+
+bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes)
+{
+    const std::size_t nFree = FindFreeCells(remote).size();
+    const auto nNew = static_cast<std::size_t>(
+        std::count_if(codes.begin(), codes.end(),
+                      [&remote](const auto& code) { return !remote.FindButton(code.strName); }));
+    if (nNew <= nFree)
+        return true;
+    return FailCommand(ToDisplayText(remote.m_strName) + " is full: its pad has " +
+                       std::to_string(nFree) + " free places for " + std::to_string(nNew) +
+                       (nNew == 1 ? " new button" : " new buttons"));
+}
+
+bool StoreSignals(CLoadedDocument& loaded, CRemote& remote, const std::vector<SExchangeCode>& codes,
+                  double dNanosPerSample, const std::string& strPath)
+{
+    std::string strReport;
+    if (!ApplyCodes(loaded, remote, codes, dNanosPerSample, strReport) ||
+        !loaded.m_doc.OnSaveDocument(strPath))
+        return false;
+    std::printf("%sSaved %s; the previous version is kept as %s.\n", strReport.c_str(),
+                strPath.c_str(), CSafeFile::GetBackupPath(strPath).c_str());
+    return std::fflush(stdout) == 0;
+}

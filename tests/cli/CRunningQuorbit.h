@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/cli/CControlServer.h"
+#include "app/cli/CHeadlessRunner.h"
+#include "device/CSimulatedClock.h"
+#include "engine/CTickSource.h"
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+class CInfraredDevice;
+
+// A Quorbit running beside the programs a test starts, on the simulated unit, with strPath
+// open: it owns the control socket (of a private runtime folder, which the test sets up first)
+// and answers on a thread of its own, as a window program or a --run would.
+class CRunningQuorbit
+{
+public:
+    CRunningQuorbit(const std::string& strPath, bool bWindows);
+    ~CRunningQuorbit();
+    CRunningQuorbit(const CRunningQuorbit&) = delete;
+    CRunningQuorbit& operator=(const CRunningQuorbit&) = delete;
+
+private:
+    class CRunner;
+
+    CSimulatedClock m_clock{CTime(2026, 12, 7, 12, 0, 0)};
+    CSteadyTickSource m_ticks;
+    std::unique_ptr<CInfraredDevice> m_pDevice;
+    std::FILE* m_pOut;
+    std::unique_ptr<CRunner> m_pRunner;
+    CControlServer m_server;
+    std::atomic<bool> m_bStop = false;
+    std::thread m_serving;
+};
