@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <vector>
 
 #include <sys/stat.h>
@@ -152,6 +153,14 @@ void CHeadlessRunner::OnFiring(const CTimedEvent& armed)
 std::string CHeadlessRunner::GetClockName() const
 {
     return m_clockBackend.GetName();
+}
+
+// Whole, so that another program can tell whether a path it was given names this document.
+std::string CHeadlessRunner::GetDocumentPath() const
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(m_strPath, error);
+    return error ? m_strPath : absolute.lexically_normal().string();
 }
 
 void CHeadlessRunner::FireFromControl(CRemote& remote, CRemoteButton& button)

@@ -49,7 +49,7 @@ protected:
     const char* GetProgramKind() const override { return "run"; }
     CQuorbexDoc* GetControlDocument() override { return &m_doc; }
     CFiringEngine& GetControlEngine() override { return m_engine; }
-    std::string GetDocumentPath() const override { return m_strPath; }
+    std::string GetDocumentPath() const override;
     CInfraredDevice& GetControlDevice() override { return m_device; }
     std::string GetClockName() const override;
     void FireFromControl(CRemote& remote, CRemoteButton& button) override;
