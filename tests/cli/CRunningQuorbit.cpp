@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 // The headless runner, answering as the kind of program asked for.
 class CRunningQuorbit::CRunner : public CHeadlessRunner
 {
@@ -14,16 +16,35 @@ public:
     {
     }
 
+    std::string GetOpened()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_strOpened;
+    }
+
 protected:
     const char* GetProgramKind() const override { return m_bWindows ? "window" : "run"; }
+    std::string OpenFromControl(const std::string& strPath) override
+    {
+        if (!m_bWindows)
+            return CHeadlessRunner::OpenFromControl(strPath);
+        const std::lock_guard lock(m_mutex);
+        m_strOpened = strPath;
+        return FormatControlOk();
+    }
 
 private:
     bool m_bWindows;
+    std::mutex m_mutex; // the test reads what the serving thread was asked
+    std::string m_strOpened;
 };
 
-CRunningQuorbit::CRunningQuorbit(const std::string& strPath, bool bWindows)
+CRunningQuorbit::CRunningQuorbit(const std::string& strPath, bool bWindows,
+                                 CControlServer::CPeerUserReader readPeerUser)
     : m_pOut(std::fopen("/dev/null", "w"))
 {
+    if (readPeerUser)
+        m_server.SetPeerUserReader(std::move(readPeerUser));
     std::string strError;
     m_pDevice = CreateInfraredDevice("sim", kHeadlessPort, strError);
     m_pRunner = std::make_unique<CRunner>(bWindows, strPath, *m_pDevice, m_clock, m_ticks, m_pOut);
@@ -36,6 +57,11 @@ CRunningQuorbit::CRunningQuorbit(const std::string& strPath, bool bWindows)
             while (!m_bStop)
                 m_server.ServeFor(10);
         });
+}
+
+std::string CRunningQuorbit::GetOpened() const
+{
+    return m_pRunner->GetOpened();
 }
 
 CRunningQuorbit::~CRunningQuorbit()

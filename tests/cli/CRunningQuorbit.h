@@ -19,10 +19,16 @@ class CInfraredDevice;
 class CRunningQuorbit
 {
 public:
-    CRunningQuorbit(const std::string& strPath, bool bWindows);
+    // readPeerUser, when given, stands in for the kernel's word on who connects.
+    CRunningQuorbit(const std::string& strPath, bool bWindows,
+                    CControlServer::CPeerUserReader readPeerUser = {});
     ~CRunningQuorbit();
     CRunningQuorbit(const CRunningQuorbit&) = delete;
     CRunningQuorbit& operator=(const CRunningQuorbit&) = delete;
+
+    CInfraredDevice& GetDevice() const { return *m_pDevice; }
+    // The file a window program was asked to open; it opens nothing.
+    std::string GetOpened() const;
 
 private:
     class CRunner;

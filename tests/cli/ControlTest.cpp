@@ -3,6 +3,7 @@
 #include "app/cli/ControlCommands.h"
 #include "app/cli/ControlProtocol.h"
 #include "app/cli/ControlSocket.h"
+#include "cli/CRunningQuorbit.h"
 #include "cli/CliTestSupport.h"
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"
@@ -14,10 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -83,55 +82,17 @@ TEST(ControlProtocolTest, QuotedWordsReadBackAsWritten)
     EXPECT_EQ(QuoteControlWord("a\nb"), "\"a?b\"");
 }
 
-// A headless run on the simulated unit that a window program's file requests also reach.
+// The runner as the fire tests need it: its engine within reach.
 class CControlledRunner : public CHeadlessRunner
 {
 public:
     using CHeadlessRunner::CHeadlessRunner;
     using CHeadlessRunner::GetControlEngine;
-
-    std::string OpenFromControl(const std::string& strPath) override
-    {
-        m_strOpened = strPath;
-        return FormatControlOk();
-    }
-
-    std::string m_strOpened;
 };
 
 class ControlTest : public ::testing::Test
 {
 protected:
-    ControlTest()
-    {
-        std::string strError;
-        m_pDevice = CreateInfraredDevice("sim", kHeadlessPort, strError);
-        m_pRunner = std::make_unique<CControlledRunner>(kExample, *m_pDevice, m_clock, m_ticks,
-                                                        m_pOut, m_pOut);
-        m_pRunner->Start();
-    }
-    ~ControlTest() override
-    {
-        m_bStop = true;
-        if (m_serving.joinable())
-            m_serving.join();
-        std::fclose(m_pOut);
-    }
-
-    // Claims the socket and answers on a thread of its own, as the running program would.
-    void Serve()
-    {
-        std::string strError;
-        ASSERT_EQ(m_server.Claim(strError), CControlServer::EClaim::Claimed) << strError;
-        ASSERT_TRUE(m_server.Listen(*m_pRunner, strError)) << strError;
-        m_serving = std::thread(
-            [this]
-            {
-                while (!m_bStop)
-                    m_server.ServeFor(10);
-            });
-    }
-
     // Writes raw bytes to the socket and reads until the peer has answered nLines lines.
     std::string Converse(const std::string& strBytes, int nLines)
     {
@@ -155,33 +116,25 @@ protected:
     }
 
     CPrivateRuntime m_runtime;
-    CSimulatedClock m_clock{CTime(2026, 12, 7, 12, 0, 0)};
-    CSteadyTickSource m_ticks;
-    std::unique_ptr<CInfraredDevice> m_pDevice;
-    std::FILE* m_pOut = std::fopen("/dev/null", "w");
-    std::unique_ptr<CControlledRunner> m_pRunner;
-    CControlServer m_server;
-    std::atomic<bool> m_bStop = false;
-    std::thread m_serving;
 };
 
 TEST_F(ControlTest, ProgramsStartedBesideTheRunningOneGoThroughIt)
 {
-    Serve();
+    const CRunningQuorbit running(kExample, true);
     const CTempFolder folder;
     const std::string strOther = folder.File("other.qb");
     WriteFileBytes(strOther, ReadFileBytes(kExample));
 
     // A second start hands its file over and ends.
     EXPECT_EQ(RunQuorbit({strOther}).nExitStatus, 0);
-    EXPECT_EQ(m_pRunner->m_strOpened, std::filesystem::canonical(strOther).string());
+    EXPECT_EQ(running.GetOpened(), std::filesystem::canonical(strOther).string());
 
     const SProcessResult run = RunQuorbit({"--run", strOther});
     EXPECT_EQ(run.nExitStatus, 1);
     EXPECT_NE(run.strErr.find("already running with " + kExample), std::string::npos) << run.strErr;
 
     EXPECT_EQ(RunQuorbit({"--send", "TV", "Power"}).nExitStatus, 0);
-    EXPECT_GT(m_pDevice->GetLastTransmitNanosPerSample(), 0);
+    EXPECT_GT(running.GetDevice().GetLastTransmitNanosPerSample(), 0);
     const SProcessResult unknown = RunQuorbit({"--send", "TV", "Mute"});
     EXPECT_EQ(unknown.nExitStatus, 1);
     EXPECT_EQ(unknown.strErr, "quorbit: cannot fire TV Mute: TV has no button named Mute\n");
@@ -218,27 +171,26 @@ TEST_F(ControlTest, AStaleSocketIsReplaced)
     ASSERT_EQ(bind(nStale, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
     close(nStale);
 
-    Serve();
-    EXPECT_TRUE(Converse("STATUS\n", 8).ends_with("\nOK\n"));
+    const CRunningQuorbit running(kExample, false);
+    EXPECT_TRUE(Converse("STATUS\n", 9).ends_with("\nOK\n"));
 }
 
 TEST_F(ControlTest, AnotherUsersConnectionIsRefused)
 {
-    m_server.SetPeerUserReader(
-        [](int, uid_t& nUser)
-        {
-            nUser = getuid() + 1;
-            return true;
-        });
-    Serve();
+    const CRunningQuorbit running(kExample, false,
+                                  [](int, uid_t& nUser)
+                                  {
+                                      nUser = getuid() + 1;
+                                      return true;
+                                  });
     EXPECT_EQ(Converse("FIRE TV Power\n", 1),
               "ERROR not-permitted only the user running Quorbit may control it\n");
-    EXPECT_EQ(m_pDevice->GetLastTransmitNanosPerSample(), 0);
+    EXPECT_EQ(running.GetDevice().GetLastTransmitNanosPerSample(), 0);
 }
 
 TEST_F(ControlTest, MalformedRequestsAreAnsweredAndServingGoesOn)
 {
-    Serve();
+    const CRunningQuorbit running(kExample, false);
     const std::string strReply = Converse(
         "\x01\x02\xff\n" + std::string(kMaxControlLine + 100, 'x') + "\nFIRE \"TV\nLIST\n", 6);
     EXPECT_EQ(strReply, "ERROR malformed the line holds control characters or binary data\n"
