@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <span>
@@ -75,4 +76,11 @@ double GetMachineNanosPerSample(CInfraredDevice& device)
     if (bNew)
         it->second = TimeReads(device).dNanos;
     return it->second;
+}
+
+std::string FormatMicros(double dNanos)
+{
+    char szText[32];
+    std::snprintf(szText, sizeof szText, "%.3f µs", dNanos / 1000.0);
+    return szText;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 class CInfraredDevice;
 
 // How long one sample of the infrared unit lasts, in nanoseconds, and how much that varies.
@@ -22,3 +24,6 @@ SSamplePeriod MeasureSamplePeriod(CInfraredDevice& device);
 // known: the last capture's figure when there was one (the very loop that recorded), else
 // MeasureSamplePeriod's, measured once for the backend and kept.
 double GetMachineNanosPerSample(CInfraredDevice& device);
+
+// A period for people: "1.000 µs".
+std::string FormatMicros(double dNanos);

@@ -54,13 +54,6 @@ struct SExchange
     double dNanosPerSample;
 };
 
-std::string FormatMicros(double dNanos)
-{
-    char szText[32];
-    std::snprintf(szText, sizeof szText, "%.3f µs", dNanos / 1000.0);
-    return szText;
-}
-
 void SayPeriod(double dNanos, const std::string& strSource)
 {
     std::fprintf(stderr, "quorbit: durations at %s a sample, %s\n", FormatMicros(dNanos).c_str(),

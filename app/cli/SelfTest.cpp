@@ -52,25 +52,19 @@ std::vector<std::uint8_t> MakePattern(const CDurations& frame, double dNanos)
     return pattern;
 }
 
-std::string Micros(double dNanos)
-{
-    char szText[32];
-    std::snprintf(szText, sizeof szText, "%.3f µs", dNanos / 1000.0);
-    return szText;
-}
-
 void SayPeriod(const SSamplePeriod& period, std::FILE* pOut)
 {
     if (period.bNominal)
         std::fprintf(pOut,
                      "Sample period: %s, the simulated unit's nominal period; its samples are "
                      "exact, so there is no jitter.\n",
-                     Micros(period.dNanos).c_str());
+                     FormatMicros(period.dNanos).c_str());
     else
         std::fprintf(pOut,
                      "Sample period: %s, timed over 4096 reads of the detector line; jitter %s "
                      "(the standard deviation of one sample).\n",
-                     Micros(period.dNanos).c_str(), Micros(period.dJitterNanos).c_str());
+                     FormatMicros(period.dNanos).c_str(),
+                     FormatMicros(period.dJitterNanos).c_str());
 }
 
 // Plays the frame on the unit and gives what the detector heard, as durations at the period of
@@ -94,7 +88,7 @@ CDurations PlayAndListen(CInfraredDevice& device, const SSamplePeriod& period,
                               : std::max(dLoopNanos, nPatternMicros * 1000.0 / kBitstreamSamples);
     if (!period.bNominal)
         std::fprintf(pOut, "The test loop, a write and a read each sample, runs at %s a sample.\n",
-                     Micros(dLoopNanos).c_str());
+                     FormatMicros(dLoopNanos).c_str());
     std::vector<std::uint8_t> heard = MakePattern(frame, dNanos);
     device.LoopBackBitstream(heard.data(), static_cast<std::uint32_t>(heard.size()));
     std::fill_n(heard.begin(), BytesFor(kLeadMicros / 2, dNanos), 0);
