@@ -17,7 +17,8 @@
 
 namespace
 {
-// More would only be another program of this user gone wrong; each costs a descriptor.
+// Each costs a descriptor. When they are all taken, the one that has waited longest without a
+// request makes room, so that clients which never close cannot lock the others out.
 constexpr std::size_t kMaxConnections = 32;
 // A reader that stops reading holds the program up this long at most before it is dropped.
 constexpr timeval kSendTimeout{2, 0};
@@ -104,19 +105,14 @@ std::vector<int> CControlServer::GetWatchedDescriptors() const
 
 void CControlServer::OnReadable(int nDescriptor)
 {
-    {
-        const CScopedCount serving(m_nServing);
-        if (m_listener.IsOpen() && nDescriptor == m_listener.Get())
-            Accept();
-        const auto it = std::find_if(m_connections.begin(), m_connections.end(),
-                                     [&](const auto& pConnection)
-                                     { return pConnection->socket.Get() == nDescriptor; });
-        if (it != m_connections.end() && (*it)->nAnswering == 0 && !(*it)->bClosed)
-            Serve(**it);
-    }
-    // A nested call must not pull a connection from under the call that serves it.
-    if (m_nServing == 0)
-        ForgetClosed();
+    if (m_listener.IsOpen() && nDescriptor == m_listener.Get())
+        Accept();
+    const auto it = std::find_if(m_connections.begin(), m_connections.end(),
+                                 [&](const auto& pConnection)
+                                 { return pConnection->socket.Get() == nDescriptor; });
+    if (it != m_connections.end() && (*it)->nAnswering == 0 && !(*it)->bClosed)
+        Serve(**it);
+    ForgetClosed();
 }
 
 void CControlServer::ServeFor(int nMilliseconds)
@@ -141,12 +137,29 @@ void CControlServer::Accept()
     uid_t nUser = 0;
     if (!m_readPeerUser(socket.Get(), nUser) || nUser != getuid())
         return Refuse(socket, "not-permitted", "only the user running Quorbit may control it");
-    if (m_connections.size() >= kMaxConnections)
+    if (m_connections.size() >= kMaxConnections && !DropLongestIdle())
         return Refuse(socket, "busy", "too many connections are open");
     setsockopt(socket.Get(), SOL_SOCKET, SO_SNDTIMEO, &kSendTimeout, sizeof(kSendTimeout));
     auto pConnection = std::make_unique<SConnection>();
     pConnection->socket = std::move(socket);
+    pConnection->lastRequest = std::chrono::steady_clock::now();
     m_connections.push_back(std::move(pConnection));
+}
+
+bool CControlServer::DropLongestIdle()
+{
+    SConnection* pLongest = nullptr;
+    for (const auto& pConnection : m_connections)
+    {
+        if (pConnection->nAnswering == 0 &&
+            (!pLongest || pConnection->lastRequest < pLongest->lastRequest))
+            pLongest = pConnection.get();
+    }
+    if (!pLongest)
+        return false;
+    pLongest->bClosed = true;
+    ForgetClosed();
+    return true;
 }
 
 void CControlServer::Serve(SConnection& connection)
@@ -168,6 +181,7 @@ bool CControlServer::ReadInput(SConnection& connection)
     if (nRead == 0)
         return false;
     connection.strInput.append(buffer, static_cast<std::size_t>(nRead));
+    connection.lastRequest = std::chrono::steady_clock::now();
     return true;
 }
 
@@ -220,5 +234,7 @@ void CControlServer::Reply(SConnection& connection, const std::string& strReply)
 
 void CControlServer::ForgetClosed()
 {
-    std::erase_if(m_connections, [](const auto& pConnection) { return pConnection->bClosed; });
+    // A connection whose request is being answered further up the stack stays until then.
+    std::erase_if(m_connections, [](const auto& pConnection)
+                  { return pConnection->bClosed && pConnection->nAnswering == 0; });
 }

@@ -2,6 +2,7 @@
 
 #include "app/cli/ControlSocket.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -60,9 +61,12 @@ private:
         int nAnswering = 0;       // its request is being answered
         bool bDiscarding = false; // skipping the rest of a line that was too long
         bool bClosed = false;
+        std::chrono::steady_clock::time_point lastRequest; // or when it connected
     };
 
     void Accept();
+    // Closes the connection that has been idle longest; false when every one is answering.
+    bool DropLongestIdle();
     void Serve(SConnection& connection);
     bool ReadInput(SConnection& connection);
     // Answers the complete lines waiting in the connection's input.
@@ -76,5 +80,4 @@ private:
     CFileHandle m_listener;
     CPeerUserReader m_readPeerUser;
     std::vector<std::unique_ptr<SConnection>> m_connections;
-    int m_nServing = 0; // OnReadable calls in progress, nested ones included
 };

@@ -164,6 +164,7 @@ CControlClient::EConnect CControlClient::Connect(std::string& strError)
 bool CControlClient::Request(const std::string& strLine, std::vector<std::string>& dataLines,
                              std::string& strLastLine, std::string& strError)
 {
+    dataLines.clear();
     const std::string strSent = strLine + "\n";
     for (std::size_t nSent = 0; nSent < strSent.size();)
     {
@@ -173,12 +174,15 @@ bool CControlClient::Request(const std::string& strLine, std::vector<std::string
             continue;
         if (nWritten < 0)
         {
-            strError = std::string("the running Quorbit went away: ") + std::strerror(errno);
+            // A program that turned the connection away has said why before closing it.
+            const std::string strSendError = std::strerror(errno);
+            if (ReadLine(strLastLine, strError) && strLastLine.starts_with("ERROR"))
+                return true;
+            strError = "the running Quorbit went away: " + strSendError;
             return false;
         }
         nSent += static_cast<std::size_t>(nWritten);
     }
-    dataLines.clear();
     while (ReadLine(strLastLine, strError))
     {
         if (IsControlOk(strLastLine) || strLastLine.starts_with("ERROR"))

@@ -93,25 +93,30 @@ public:
 class ControlTest : public ::testing::Test
 {
 protected:
-    // Writes raw bytes to the socket and reads until the peer has answered nLines lines.
-    std::string Converse(const std::string& strBytes, int nLines)
+    CFileHandle ConnectRaw() const
     {
-        const int nSocket = socket(AF_UNIX, SOCK_STREAM, 0);
+        CFileHandle socket(::socket(AF_UNIX, SOCK_STREAM, 0));
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::strcpy(address.sun_path, m_runtime.GetSocket().c_str());
-        EXPECT_EQ(connect(nSocket, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-        send(nSocket, strBytes.data(), strBytes.size(), MSG_NOSIGNAL);
+        EXPECT_EQ(connect(socket.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        return socket;
+    }
+
+    // Writes raw bytes to the socket and reads until the peer has answered nLines lines.
+    std::string Converse(const std::string& strBytes, int nLines) const
+    {
+        const CFileHandle socket = ConnectRaw();
+        send(socket.Get(), strBytes.data(), strBytes.size(), MSG_NOSIGNAL);
         std::string strReply;
         char buffer[4096];
         while (std::count(strReply.begin(), strReply.end(), '\n') < nLines)
         {
-            const ssize_t nRead = recv(nSocket, buffer, sizeof(buffer), 0);
+            const ssize_t nRead = recv(socket.Get(), buffer, sizeof(buffer), 0);
             if (nRead <= 0)
                 break;
             strReply.append(buffer, static_cast<std::size_t>(nRead));
         }
-        close(nSocket);
         return strReply;
     }
 
@@ -188,6 +193,16 @@ TEST_F(ControlTest, AnotherUsersConnectionIsRefused)
     EXPECT_EQ(running.GetDevice().GetLastTransmitNanosPerSample(), 0);
 }
 
+// Clients that connect and never close must not lock the others out.
+TEST_F(ControlTest, IdleConnectionsMakeRoomForNewOnes)
+{
+    const CRunningQuorbit running(kExample, false);
+    std::vector<CFileHandle> idle;
+    for (int nClient = 0; nClient < 40; ++nClient)
+        idle.push_back(ConnectRaw());
+    EXPECT_TRUE(Converse("LIST\n", 3).ends_with("\nOK\n"));
+}
+
 TEST_F(ControlTest, MalformedRequestsAreAnsweredAndServingGoesOn)
 {
     const CRunningQuorbit running(kExample, false);
@@ -213,7 +228,8 @@ TEST(ControlFireTest, AFireSaysWhetherItWasSentAndWhyNot)
         {"FIRE Radio Power", "ERROR unknown-remote no remote is named Radio\n"},
         {"FIRE TV Nope", "ERROR unknown-button TV has no button named Nope\n"},
         {"FIRE TV Teletext", "ERROR not-learned the button has not been learned\n"},
-        {"FIRE TV \xff", "ERROR unknown-button TV has no button named \xff\n"},
+        {"FIRE TV \xff",
+         "ERROR malformed names are UTF-8 text of characters a document can hold\n"},
         {"FIRE TV Power", "OK fired TV Power\n"},
     };
     for (const auto& [strLine, strReply] : cases)
