@@ -86,13 +86,17 @@ std::string CControlHandler::AnswerFire(const std::string& strRemote, const std:
     CQuorbexDoc* pDoc = GetControlDocument();
     if (!pDoc)
         return FormatControlError("no-document", "no document is open");
-    std::string strName;
-    CRemote* pRemote = FromUtf8Text(strRemote, strName) ? pDoc->FindRemote(strName) : nullptr;
+    std::string strRemoteName;
+    std::string strButtonName;
+    // The names are echoed in the reply; bytes that are no text would make it binary too.
+    if (!FromUtf8Text(strRemote, strRemoteName) || !FromUtf8Text(strButton, strButtonName))
+        return FormatControlError("malformed",
+                                  "names are UTF-8 text of characters a document can hold");
+    CRemote* pRemote = pDoc->FindRemote(strRemoteName);
     if (!pRemote)
         return FormatControlError("unknown-remote",
                                   "no remote is named " + QuoteControlWord(strRemote));
-    CRemoteButton* pButton =
-        FromUtf8Text(strButton, strName) ? pRemote->FindButton(strName) : nullptr;
+    CRemoteButton* pButton = pRemote->FindButton(strButtonName);
     if (!pButton)
         return FormatControlError("unknown-button", QuoteControlWord(strRemote) +
                                                         " has no button named " +
