@@ -195,6 +195,17 @@ bool IsSameFile(const std::string& strFirst, const std::string& strSecond)
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+bool RefuseBesideRunning(const std::string& strWindowAdvice)
+{
+    const SRunningQuorbit running = DescribeRunning();
+    if (!running.bRuns)
+        return false;
+    PrintError(running.strDescription + " runs with " + DescribeDocument(running) +
+               " and holds the infrared unit; " +
+               (running.bWindows ? strWindowAdvice : std::string("stop it first")));
+    return true;
+}
+
 int SendFire(const std::string& strRemote, const std::string& strButton)
 {
     std::vector<std::string> dataLines;
@@ -233,15 +244,33 @@ int FireFromFile(const std::string& strPath, const std::string& strRemote,
     const SRunningQuorbit running = DescribeRunning();
     if (!running.bRuns)
         return FireDirectly(strPath, strRemote, strButton, strDevice, clockBackend);
-    if (!IsSameFile(running.strDocument, strPath))
+    if (IsSameFile(running.strDocument, strPath))
+        return SendFire(strRemote, strButton);
+    struct stat status
     {
+    };
+    if (stat(strPath.c_str(), &status) != 0)
+        PrintError(strPath + ": " + std::strerror(errno));
+    else
         PrintError(running.strDescription + " has " + DescribeDocument(running) +
-                   " open and holds the infrared unit; open " + strPath +
-                   " there, or stop it first");
-        return 1;
-    }
-    return SendFire(strRemote, strButton);
+                   " open and holds the infrared unit; " +
+                   (running.bWindows ? "open " + strPath + " there, or stop it first"
+                                     : std::string("stop it first")));
+    return 1;
 }
+
+namespace
+{
+std::string DescribeRefusal(const std::string& strLastLine, const std::string& strFile)
+{
+    if (!strLastLine.starts_with("ERROR no-windows"))
+        return "The Quorbit that is running refused: " + GetErrorText(strLastLine);
+    const SRunningQuorbit running = DescribeRunning();
+    return running.strDescription + " is running with " + DescribeDocument(running) +
+           " and has no window" + (strFile.empty() ? "" : " to open " + strFile + " in") +
+           "; stop it first";
+}
+} // namespace
 
 bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nExitCode,
                      std::string& strRefusal)
@@ -277,7 +306,7 @@ bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nE
                 nExitCode = 0;
             else
             {
-                strRefusal = "The Quorbit that is running refused: " + GetErrorText(strLastLine);
+                strRefusal = DescribeRefusal(strLastLine, strFile);
                 PrintError(strRefusal);
             }
             return false;

@@ -23,6 +23,10 @@ SRunningQuorbit DescribeRunning();
 // Whether two paths name one file (its device and inode), however they are written.
 bool IsSameFile(const std::string& strFirst, const std::string& strSecond);
 
+// For the commands that use the infrared unit themselves: true, having said why, when a Quorbit
+// runs, as it holds the unit. strWindowAdvice is what to do when that is the window program.
+bool RefuseBesideRunning(const std::string& strWindowAdvice);
+
 // quorbit --send REMOTE BUTTON
 int SendFire(const std::string& strRemote, const std::string& strButton);
 // quorbit --status

@@ -177,17 +177,8 @@ int LearnButton(const SLearnRequest& request, CInfraredDevice& device)
 
 int RunLearnCommand(const SCommandLine& commandLine)
 {
-    const SRunningQuorbit running = DescribeRunning();
-    if (running.bRuns)
-    {
-        FailCommand(running.strDescription + " runs with " +
-                    (running.strDocument.empty() ? "no saved document" : running.strDocument) +
-                    " and holds the infrared unit; " +
-                    (running.bWindows ? "learn the button there (Remote Builder, Learn), or "
-                                        "close it first"
-                                      : "stop it first"));
+    if (RefuseBesideRunning("learn the button there (Remote Builder, Learn), or close it first"))
         return 1;
-    }
     const std::unique_ptr<CInfraredDevice> pDevice = OpenInfraredUnit(commandLine);
     if (!pDevice)
         return 1;

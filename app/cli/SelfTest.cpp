@@ -1,5 +1,6 @@
 #include "app/cli/SelfTest.h"
 
+#include "app/cli/ControlCommands.h"
 #include "app/cli/ExchangeCommands.h"
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"
@@ -185,6 +186,8 @@ bool RunSelfTest(CInfraredDevice& device, std::FILE* pOut)
 
 int RunSelfTestCommand(const SCommandLine& commandLine)
 {
+    if (RefuseBesideRunning("close it first"))
+        return 1;
     const std::unique_ptr<CInfraredDevice> pDevice = OpenInfraredUnit(commandLine);
     if (!pDevice)
         return 1;
