@@ -7,6 +7,7 @@
 #include "signal/SignalDurations.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <utility>
 
@@ -63,6 +64,23 @@ bool ApplyCodes(CLoadedDocument& loaded, CRemote& remote, const std::vector<SExc
     doc.SetModifiedFlag();
     return true;
 }
+
+// A button whose name differs from strName only in the case of its letters.
+const CRemoteButton* FindLookalike(const CRemote& remote, const std::string& strName)
+{
+    const auto equalIgnoringCase = [](char cFirst, char cSecond)
+    {
+        return std::tolower(static_cast<unsigned char>(cFirst)) ==
+               std::tolower(static_cast<unsigned char>(cSecond));
+    };
+    for (const auto& [strOther, pButton] : remote.m_buttons)
+    {
+        if (std::equal(strOther.begin(), strOther.end(), strName.begin(), strName.end(),
+                       equalIgnoringCase))
+            return pButton.get();
+    }
+    return nullptr;
+}
 } // namespace
 
 bool FailCommand(const std::string& strReason)
@@ -106,6 +124,12 @@ std::string FindSignalRefusal(const CRemote& remote, const std::string& strName)
     if (pButton && pButton->m_bMega)
         return strShown + " is a megabutton of " + ToDisplayText(remote.m_strName) +
                ", which plays other buttons and takes no signal";
+    // The Remote Builder takes such a name for the button it already has; here a slip of the
+    // shift key would add a second button that looks like the first.
+    if (const CRemoteButton* pLookalike = FindLookalike(remote, strName); !pButton && pLookalike)
+        return ToDisplayText(remote.m_strName) + " has a button " +
+               ToDisplayText(pLookalike->m_strName) + "; give its name as it is written, or one " +
+               "that differs in more than capitals";
     return {};
 }
 
