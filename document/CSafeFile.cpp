@@ -1,5 +1,6 @@
 #include "document/CSafeFile.h"
 
+#include "base/CFileDescriptor.h"
 #include "document/CQbFile.h"
 
 #include <cerrno>
@@ -15,31 +16,6 @@ std::string SystemReason(int nError)
 {
     return std::strerror(nError);
 }
-
-// Closes a descriptor when the scope ends, unless it was closed (and checked) on purpose.
-class CFileDescriptor
-{
-public:
-    explicit CFileDescriptor(int nFd) : m_nFd(nFd) {}
-    ~CFileDescriptor()
-    {
-        if (m_nFd >= 0)
-            ::close(m_nFd);
-    }
-    CFileDescriptor(const CFileDescriptor&) = delete;
-    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
-
-    int Get() const { return m_nFd; }
-    bool Close()
-    {
-        const int nFd = m_nFd;
-        m_nFd = -1;
-        return ::close(nFd) == 0;
-    }
-
-private:
-    int m_nFd;
-};
 
 std::string GetFolder(const std::string& strPath)
 {

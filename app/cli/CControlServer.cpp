@@ -38,7 +38,7 @@ std::string FormatTooLong()
                                               std::to_string(kMaxControlLine) + " bytes");
 }
 
-void Refuse(const CFileHandle& socket, const std::string& strCode, const std::string& strText)
+void Refuse(const CFileDescriptor& socket, const std::string& strCode, const std::string& strText)
 {
     const std::string strReply = FormatControlError(strCode, strText);
     send(socket.Get(), strReply.data(), strReply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -75,7 +75,7 @@ bool CControlServer::Listen(CControlHandler& handler, std::string& strError)
     // Whoever made a socket here before has let go of the lock: it is gone, and so is its
     // socket's listener.
     unlink(m_paths.strSocket.c_str());
-    m_listener = CFileHandle(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    m_listener = CFileDescriptor(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strcpy(address.sun_path, m_paths.strSocket.c_str());
@@ -84,7 +84,7 @@ bool CControlServer::Listen(CControlHandler& handler, std::string& strError)
         listen(m_listener.Get(), SOMAXCONN) != 0)
     {
         strError = "cannot listen on " + m_paths.strSocket + ": " + std::strerror(errno);
-        m_listener = CFileHandle();
+        m_listener = CFileDescriptor();
         return false;
     }
     return true;
@@ -131,7 +131,7 @@ void CControlServer::ServeFor(int nMilliseconds)
 
 void CControlServer::Accept()
 {
-    CFileHandle socket(accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+    CFileDescriptor socket(accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
     if (!socket.IsOpen())
         return;
     uid_t nUser = 0;

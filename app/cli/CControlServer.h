@@ -56,7 +56,7 @@ public:
 private:
     struct SConnection
     {
-        CFileHandle socket;
+        CFileDescriptor socket;
         std::string strInput;
         int nAnswering = 0;       // its request is being answered
         bool bDiscarding = false; // skipping the rest of a line that was too long
@@ -76,8 +76,8 @@ private:
 
     CControlHandler* m_pHandler = nullptr;
     SControlPaths m_paths;
-    CFileHandle m_lock;
-    CFileHandle m_listener;
+    CFileDescriptor m_lock;
+    CFileDescriptor m_listener;
     CPeerUserReader m_readPeerUser;
     std::vector<std::unique_ptr<SConnection>> m_connections;
 };

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
-#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -83,32 +82,11 @@ bool PrepareControlFolder(SControlPaths& paths, std::string& strError)
     return CheckPrivateFolder(paths.strFolder, strError);
 }
 
-CFileHandle::~CFileHandle()
-{
-    if (m_nDescriptor >= 0)
-        close(m_nDescriptor);
-}
-
-CFileHandle::CFileHandle(CFileHandle&& other) noexcept
-    : m_nDescriptor(std::exchange(other.m_nDescriptor, -1))
-{
-}
-
-CFileHandle& CFileHandle::operator=(CFileHandle&& other) noexcept
-{
-    if (this != &other)
-    {
-        if (m_nDescriptor >= 0)
-            close(m_nDescriptor);
-        m_nDescriptor = std::exchange(other.m_nDescriptor, -1);
-    }
-    return *this;
-}
-
-CFileHandle TakeControlLock(const SControlPaths& paths, bool& bHeld, std::string& strError)
+CFileDescriptor TakeControlLock(const SControlPaths& paths, bool& bHeld, std::string& strError)
 {
     bHeld = false;
-    CFileHandle lock(open(paths.strLock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    CFileDescriptor lock(
+        open(paths.strLock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!lock.IsOpen())
     {
         strError = DescribeErrno("cannot open", paths.strLock);
@@ -138,7 +116,7 @@ CControlClient::EConnect CControlClient::Connect(std::string& strError)
     const auto deadline = std::chrono::steady_clock::now() + kStartingWait;
     while (true)
     {
-        m_socket = CFileHandle(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        m_socket = CFileDescriptor(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
         if (!m_socket.IsOpen())
         {
             strError = DescribeErrno("cannot make a socket for", paths.strSocket);
@@ -148,7 +126,7 @@ CControlClient::EConnect CControlClient::Connect(std::string& strError)
             0)
             return EConnect::Connected;
         bool bHeld = false;
-        const CFileHandle lock = TakeControlLock(paths, bHeld, strError);
+        const CFileDescriptor lock = TakeControlLock(paths, bHeld, strError);
         if (!bHeld)
             return lock.IsOpen() ? EConnect::NoneRuns : EConnect::Failed;
         if (std::chrono::steady_clock::now() >= deadline)

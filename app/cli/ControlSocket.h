@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CFileDescriptor.h"
+
 #include <string>
 #include <vector>
 
@@ -20,26 +22,9 @@ struct SControlPaths
 // the reason, when it cannot be had or another user could reach it.
 bool PrepareControlFolder(SControlPaths& paths, std::string& strError);
 
-// A file descriptor closed when it goes.
-class CFileHandle
-{
-public:
-    CFileHandle() = default;
-    explicit CFileHandle(int nDescriptor) : m_nDescriptor(nDescriptor) {}
-    ~CFileHandle();
-    CFileHandle(CFileHandle&& other) noexcept;
-    CFileHandle& operator=(CFileHandle&& other) noexcept;
-
-    int Get() const { return m_nDescriptor; }
-    bool IsOpen() const { return m_nDescriptor >= 0; }
-
-private:
-    int m_nDescriptor = -1;
-};
-
 // Takes the lock of the running program without waiting. An open handle when this program is
 // now the one; a closed handle with bHeld set when another holds it; else the reason.
-CFileHandle TakeControlLock(const SControlPaths& paths, bool& bHeld, std::string& strError);
+CFileDescriptor TakeControlLock(const SControlPaths& paths, bool& bHeld, std::string& strError);
 
 // A client's connection to the running Quorbit, for requests one at a time.
 class CControlClient
@@ -61,6 +46,6 @@ public:
 private:
     bool ReadLine(std::string& strLine, std::string& strError);
 
-    CFileHandle m_socket;
+    CFileDescriptor m_socket;
     std::string m_strPending;
 };

@@ -93,9 +93,9 @@ public:
 class ControlTest : public ::testing::Test
 {
 protected:
-    CFileHandle ConnectRaw() const
+    CFileDescriptor ConnectRaw() const
     {
-        CFileHandle socket(::socket(AF_UNIX, SOCK_STREAM, 0));
+        CFileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM, 0));
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::strcpy(address.sun_path, m_runtime.GetSocket().c_str());
@@ -106,7 +106,7 @@ protected:
     // Writes raw bytes to the socket and reads until the peer has answered nLines lines.
     std::string Converse(const std::string& strBytes, int nLines) const
     {
-        const CFileHandle socket = ConnectRaw();
+        const CFileDescriptor socket = ConnectRaw();
         send(socket.Get(), strBytes.data(), strBytes.size(), MSG_NOSIGNAL);
         std::string strReply;
         char buffer[4096];
@@ -197,7 +197,7 @@ TEST_F(ControlTest, AnotherUsersConnectionIsRefused)
 TEST_F(ControlTest, IdleConnectionsMakeRoomForNewOnes)
 {
     const CRunningQuorbit running(kExample, false);
-    std::vector<CFileHandle> idle;
+    std::vector<CFileDescriptor> idle;
     for (int nClient = 0; nClient < 40; ++nClient)
         idle.push_back(ConnectRaw());
     EXPECT_TRUE(Converse("LIST\n", 3).ends_with("\nOK\n"));
