@@ -156,6 +156,25 @@ int FireDirectly(const std::string& strPath, const std::string& strRemote,
     const std::string strReply = fire.Answer(FormatFireRequest(strRemote, strButton));
     return ReportFire(strRemote, strButton, strReply.substr(0, strReply.find('\n')));
 }
+
+// What to tell someone who wants the infrared unit while a Quorbit holds it.
+std::string DescribeUnitHolder(const SRunningQuorbit& running, const std::string& strWindowAdvice)
+{
+    return running.strDescription + " runs with " + DescribeDocument(running) +
+           " and holds the infrared unit; " +
+           (running.bWindows ? strWindowAdvice : std::string("stop it first"));
+}
+
+// Why the running Quorbit refused a start's file.
+std::string DescribeRefusal(const std::string& strLastLine, const std::string& strFile)
+{
+    if (!strLastLine.starts_with("ERROR no-windows"))
+        return "The Quorbit that is running refused: " + GetErrorText(strLastLine);
+    const SRunningQuorbit running = DescribeRunning();
+    return running.strDescription + " is running with " + DescribeDocument(running) +
+           " and has no window" + (strFile.empty() ? "" : " to open " + strFile + " in") +
+           "; stop it first";
+}
 } // namespace
 
 SRunningQuorbit DescribeRunning()
@@ -200,9 +219,7 @@ bool RefuseBesideRunning(const std::string& strWindowAdvice)
     const SRunningQuorbit running = DescribeRunning();
     if (!running.bRuns)
         return false;
-    PrintError(running.strDescription + " runs with " + DescribeDocument(running) +
-               " and holds the infrared unit; " +
-               (running.bWindows ? strWindowAdvice : std::string("stop it first")));
+    PrintError(DescribeUnitHolder(running, strWindowAdvice));
     return true;
 }
 
@@ -252,25 +269,9 @@ int FireFromFile(const std::string& strPath, const std::string& strRemote,
     if (stat(strPath.c_str(), &status) != 0)
         PrintError(strPath + ": " + std::strerror(errno));
     else
-        PrintError(running.strDescription + " has " + DescribeDocument(running) +
-                   " open and holds the infrared unit; " +
-                   (running.bWindows ? "open " + strPath + " there, or stop it first"
-                                     : std::string("stop it first")));
+        PrintError(DescribeUnitHolder(running, "open " + strPath + " there, or stop it first"));
     return 1;
 }
-
-namespace
-{
-std::string DescribeRefusal(const std::string& strLastLine, const std::string& strFile)
-{
-    if (!strLastLine.starts_with("ERROR no-windows"))
-        return "The Quorbit that is running refused: " + GetErrorText(strLastLine);
-    const SRunningQuorbit running = DescribeRunning();
-    return running.strDescription + " is running with " + DescribeDocument(running) +
-           " and has no window" + (strFile.empty() ? "" : " to open " + strFile + " in") +
-           "; stop it first";
-}
-} // namespace
 
 bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nExitCode,
                      std::string& strRefusal)
