@@ -84,3 +84,10 @@ std::string FormatMicros(double dNanos)
     std::snprintf(szText, sizeof szText, "%.3f µs", dNanos / 1000.0);
     return szText;
 }
+
+std::string DescribePeriodSource(CInfraredDevice& device)
+{
+    if (FindSimulatedRemote(device))
+        return "the simulated unit's";
+    return std::string("measured on this machine through ") + device.GetBackendName();
+}

@@ -27,3 +27,6 @@ double GetMachineNanosPerSample(CInfraredDevice& device);
 
 // A period for people: "1.000 µs".
 std::string FormatMicros(double dNanos);
+// Where GetMachineNanosPerSample's figure comes from, for people: "the simulated unit's", or
+// "measured on this machine through ppdev /dev/parport0".
+std::string DescribePeriodSource(CInfraredDevice& device);

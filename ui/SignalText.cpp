@@ -1,6 +1,5 @@
 #include "ui/SignalText.h"
 
-#include "device/CDeviceFactory.h"
 #include "device/SamplePeriod.h"
 #include "document/CRemoteButton.h"
 #include "signal/SignalDecoder.h"
@@ -10,10 +9,8 @@ SDisplayPeriod GetDisplayPeriod(CInfraredDevice& device)
 {
     SDisplayPeriod period;
     period.dNanos = GetMachineNanosPerSample(device);
-    period.strText = QStringLiteral("Read at %1 µs a sample, %2")
-                         .arg(period.dNanos / 1000, 0, 'f', 3)
-                         .arg(FindSimulatedRemote(device) ? QStringLiteral("the simulated unit's")
-                                                          : QStringLiteral("this machine's"));
+    period.strText = QString::fromStdString("Read at " + FormatMicros(period.dNanos) +
+                                            " a sample, " + DescribePeriodSource(device));
     return period;
 }
 

@@ -314,10 +314,7 @@ bool FindPeriod(const SCommandLine& commandLine, const SRunningQuorbit& running,
     if (!pDevice)
         return false;
     dNanos = GetMachineNanosPerSample(*pDevice);
-    SayPeriod(dNanos,
-              FindSimulatedRemote(*pDevice)
-                  ? std::string("the simulated unit's")
-                  : std::string("measured on this machine through ") + pDevice->GetBackendName());
+    SayPeriod(dNanos, DescribePeriodSource(*pDevice));
     return true;
 }
 
