@@ -37,7 +37,6 @@ public:
     // Once claimed: listens, answering through handler, which must outlive the listening.
     bool Listen(CControlHandler& handler, std::string& strError);
     bool IsClaimed() const { return m_lock.IsOpen(); }
-    const SControlPaths& GetPaths() const { return m_paths; }
 
     // The listening socket and every connection not in the middle of a request.
     std::vector<int> GetWatchedDescriptors() const;
