@@ -1,12 +1,12 @@
 #include "ui/CRemotePadDlg.h"
 
 #include "base/CScopedCount.h"
+#include "device/SamplePeriod.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "ui/CPadButton.h"
 #include "ui/EventFormat.h"
 #include "ui/PlaceWindowOnScreen.h"
-#include "ui/SignalText.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -152,7 +152,7 @@ void CRemotePadDlg::CreateControls()
 // The cells show the grid as it is now; a pad whose remote changes is closed and opened anew.
 void CRemotePadDlg::BindCells()
 {
-    const double dNanosPerSample = GetDisplayPeriod(m_engine.GetDevice()).dNanos;
+    const double dNanosPerSample = GetMachineNanosPerSample(m_engine.GetDevice());
     for (CPadButton* pCell : m_cells)
     {
         if (pCell)
