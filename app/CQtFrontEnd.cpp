@@ -9,7 +9,9 @@
 #include "ui/EventFormat.h"
 
 #include <QCoreApplication>
-#include <QThread>
+#include <QTimer>
+
+#include <chrono>
 
 EAnswer CQtFrontEnd::ShowMessage(int nStringId, const std::string& strArgument, EMessageBox nKind)
 {
@@ -28,12 +30,16 @@ EAnswer CQtFrontEnd::ShowMessage(int nStringId, const std::string& strArgument, 
     return nAnswer == QMessageBox::Yes ? EAnswer::Yes : EAnswer::No;
 }
 
-void CQtFrontEnd::PumpWaitMessages()
+void CQtFrontEnd::PumpWaitMessages(std::uint32_t nMaxWaitMs)
 {
     // A quit asked for meanwhile stays pending on the main loop, which ends once the firing
-    // returns to it. The short sleep keeps the wait from spinning a core at full load.
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    QThread::usleep(500);
+    // returns to it. Between messages the thread sleeps in the event loop until the timer
+    // ends the wait; a precise timer, as a coarse one may ring seconds late in a long delay.
+    QTimer deadline;
+    deadline.setTimerType(Qt::PreciseTimer);
+    deadline.setSingleShot(true);
+    deadline.start(std::chrono::milliseconds(nMaxWaitMs));
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 void CQtFrontEnd::AddEventRow(CTimedEvent& event)
@@ -78,8 +84,8 @@ void CQtFrontEnd::OpenPad(CRemote& remote)
 
 void CQtFrontEnd::ClosePad(CRemote& remote)
 {
-    if (remote.m_pPad)
-        remote.m_pPad->Close();
+    if (CRemotePadDlg* pPad = CRemotePadDlg::FindPad(remote))
+        pPad->Close();
 }
 
 void CQtFrontEnd::OnModifiedChanged(bool bModified)

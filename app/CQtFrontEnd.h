@@ -13,7 +13,7 @@ public:
     explicit CQtFrontEnd(CMainFrame& frame) : m_frame(frame) {}
 
     EAnswer ShowMessage(int nStringId, const std::string& strArgument, EMessageBox nKind) override;
-    void PumpWaitMessages() override;
+    void PumpWaitMessages(std::uint32_t nMaxWaitMs) override;
 
     void AddEventRow(CTimedEvent& event) override;
     void RemoveEventRow(CTimedEvent& event) override;

@@ -56,7 +56,7 @@ class CSilentFrontEnd : public CFrontEnd
 {
 public:
     EAnswer ShowMessage(int, const std::string&, EMessageBox) override { return EAnswer::No; }
-    void PumpWaitMessages() override {}
+    void PumpWaitMessages(std::uint32_t /*nMaxWaitMs*/) override {}
 };
 
 // Monday 2 March 1998, 08:00:00 local: every event falls later in the day or on a later day.

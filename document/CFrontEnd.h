@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class CRemote;
@@ -33,7 +34,9 @@ public:
     virtual EAnswer ShowMessage(int nStringId, const std::string& strArgument,
                                 EMessageBox nKind) = 0;
     // Dispatches waiting window messages and idle work while a firing or a recording waits.
-    virtual void PumpWaitMessages() = 0;
+    // When none are waiting it may sleep until one comes, for at most nMaxWaitMs: the time
+    // left before the waiter must look again.
+    virtual void PumpWaitMessages(std::uint32_t nMaxWaitMs) = 0;
 
     // The event list.
     virtual void AddEventRow(CTimedEvent& /*event*/) {}
@@ -47,7 +50,7 @@ public:
     virtual void AddRemoteMenuEntry(const CRemote& /*remote*/) {}
     virtual void RemoveRemoteMenuEntry(const CRemote& /*remote*/) {}
 
-    // Pads: open as if the remote's View-menu entry were chosen; close sets m_pPad to null.
+    // Pads: open as if the remote's View-menu entry were chosen; close clears m_bPadOpen.
     virtual void OpenPad(CRemote& /*remote*/) {}
     virtual void ClosePad(CRemote& /*remote*/) {}
 

@@ -60,8 +60,9 @@ void CFiringEngine::FireSteps(CRemoteButton& megabutton)
 void CFiringEngine::WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline)
 {
     const bool bWrapped = nDeadline < nStart;
-    while (!HasIntervalEnded(m_ticks.GetTickCount(), nStart, nDeadline, bWrapped))
-        PumpWaitMessages();
+    for (std::uint32_t nNow = m_ticks.GetTickCount();
+         !HasIntervalEnded(nNow, nStart, nDeadline, bWrapped); nNow = m_ticks.GetTickCount())
+        PumpWaitMessages(nDeadline - nNow);
 }
 
 void CFiringEngine::Learn(CRemoteButton& button, std::uint32_t nCapacity)
@@ -73,9 +74,9 @@ void CFiringEngine::Learn(CRemoteButton& button, std::uint32_t nCapacity)
         std::span<const std::uint8_t>(m_captureField.data(), std::min(nCaptured, nLimit)));
 }
 
-void CFiringEngine::PumpWaitMessages()
+void CFiringEngine::PumpWaitMessages(std::uint32_t nMaxWaitMs)
 {
-    m_frontEnd.PumpWaitMessages();
+    m_frontEnd.PumpWaitMessages(nMaxWaitMs);
 }
 
 void CFiringEngine::EnterFiring()

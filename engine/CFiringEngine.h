@@ -27,7 +27,7 @@ public:
     // detector sees a signal begin, so it does no work of its own before the first sample.
     void Learn(CRemoteButton& button, std::uint32_t nCapacity);
     // Keeps the windows (and the timer) alive while a firing or a recording waits.
-    void PumpWaitMessages();
+    void PumpWaitMessages(std::uint32_t nMaxWaitMs);
 
     // Megabutton and scheduled firings in progress; the window's Close command is greyed while
     // it is above 0.

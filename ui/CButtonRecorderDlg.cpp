@@ -135,7 +135,7 @@ bool CButtonRecorderDlg::WaitForLine(bool bHigh)
         if (PollLine(bHigh))
             m_nState = kLineSeen;
         else
-            m_engine.PumpWaitMessages();
+            m_engine.PumpWaitMessages(0);
     }
     return m_nState == kLineSeen;
 }

@@ -1,7 +1,7 @@
 #include "app/cli/CConsoleFrontEnd.h"
 
-void CConsoleFrontEnd::PumpWaitMessages()
+void CConsoleFrontEnd::PumpWaitMessages(std::uint32_t nMaxWaitMs)
 {
     if (m_onPump)
-        m_onPump();
+        m_onPump(nMaxWaitMs);
 }

@@ -11,9 +11,9 @@ class CConsoleFrontEnd : public CListingFrontEnd
 public:
     using CListingFrontEnd::CListingFrontEnd;
 
-    void PumpWaitMessages() override;
-    void SetPumpHandler(std::function<void()> onPump) { m_onPump = std::move(onPump); }
+    void PumpWaitMessages(std::uint32_t nMaxWaitMs) override;
+    void SetPumpHandler(std::function<void(std::uint32_t)> onPump) { m_onPump = std::move(onPump); }
 
 private:
-    std::function<void()> m_onPump;
+    std::function<void(std::uint32_t)> m_onPump;
 };

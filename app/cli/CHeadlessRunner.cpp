@@ -37,7 +37,7 @@ CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
       m_ticks(ticks), m_engine(device, m_frontEnd, ticks),
       m_scheduler(m_doc, m_engine, ticks, m_clock)
 {
-    m_frontEnd.SetPumpHandler([this] { OnPump(); });
+    m_frontEnd.SetPumpHandler([this](std::uint32_t) { OnPump(); });
     m_scheduler.SetFireObserver([this](const CTimedEvent& armed) { OnFiring(armed); });
     m_engine.SetStepObserver([this](const CMegaStep& step) { PrintStep(step); });
 }

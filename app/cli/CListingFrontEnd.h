@@ -14,7 +14,7 @@ public:
     explicit CListingFrontEnd(std::FILE* pMessages = stderr) : m_pMessages(pMessages) {}
 
     EAnswer ShowMessage(int nStringId, const std::string& strArgument, EMessageBox nKind) override;
-    void PumpWaitMessages() override {}
+    void PumpWaitMessages(std::uint32_t /*nMaxWaitMs*/) override {}
     void OpenPad(CRemote& remote) override;
     void ClosePad(CRemote& remote) override;
 

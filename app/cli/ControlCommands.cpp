@@ -104,9 +104,10 @@ public:
         : m_device(device), m_clockBackend(clockBackend), m_clock(clockBackend),
           m_doc(m_frontEnd, m_clock, SClockSettings{}), m_engine(device, m_frontEnd, m_ticks)
     {
-        // A megabutton's waits have nothing else to serve.
-        m_frontEnd.SetPumpHandler([]
-                                  { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
+        // A megabutton's waits have nothing else to serve: sleep them through.
+        m_frontEnd.SetPumpHandler(
+            [](std::uint32_t nMaxWaitMs)
+            { std::this_thread::sleep_for(std::chrono::milliseconds(nMaxWaitMs)); });
     }
 
     bool Open(const std::string& strPath)

@@ -1,5 +1,6 @@
 #include "CEngineFixture.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace
@@ -81,6 +82,10 @@ TEST_F(CFiringEngineTest, SlowTransmissionEatsIntoTheStepDelay)
     m_engine.Fire(mega);
     EXPECT_EQ(GetSent(), (Sent{{1000, "A"}, {1700, "B"}}));
     EXPECT_EQ(m_ticks.m_nNow, 2700u);
+    // The front end may sleep until the delay ends, and no longer: B's second ends at 2700.
+    ASSERT_FALSE(m_frontEnd.m_waits.empty());
+    EXPECT_EQ(m_frontEnd.m_waits.front(), 300u);
+    EXPECT_EQ(m_frontEnd.m_waits.back(), 10u);
 }
 
 TEST_F(CFiringEngineTest, NestedMegabuttonAddsNoWaitOfItsOwn)
@@ -115,10 +120,13 @@ TEST_F(CFiringEngineTest, WaitsSpanningTheWrapOfTheTickCountEndOnTime)
     for (const std::uint32_t nStart : {kStart, kStart + 300 - 1000})
     {
         m_device.m_sent.clear();
+        m_frontEnd.m_waits.clear();
         m_ticks.m_nNow = nStart;
         m_engine.Fire(mega);
         EXPECT_EQ(GetSent(), (Sent{{nStart, "A"}, {nStart + 1000, "B"}}));
         EXPECT_EQ(m_ticks.m_nNow, nStart + 1500);
+        // Across the wrap the sleep offered is still what is left, not a wrapped count.
+        EXPECT_EQ(*std::max_element(m_frontEnd.m_waits.begin(), m_frontEnd.m_waits.end()), 1000u);
     }
 }
 

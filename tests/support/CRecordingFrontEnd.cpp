@@ -20,9 +20,10 @@ EAnswer CRecordingFrontEnd::ShowMessage(int nStringId, const std::string& strArg
     return nKind == EMessageBox::Question ? EAnswer::No : EAnswer::Ok;
 }
 
-void CRecordingFrontEnd::PumpWaitMessages()
+void CRecordingFrontEnd::PumpWaitMessages(std::uint32_t nMaxWaitMs)
 {
     ++m_nPumps;
+    m_waits.push_back(nMaxWaitMs);
     if (m_onPump)
         m_onPump();
 }
@@ -72,7 +73,7 @@ void CRecordingFrontEnd::OpenPad(CRemote& remote)
 void CRecordingFrontEnd::ClosePad(CRemote& remote)
 {
     m_calls.push_back("ClosePad " + remote.m_strName);
-    remote.m_pPad = nullptr;
+    remote.m_bPadOpen = false;
 }
 
 void CRecordingFrontEnd::OnModifiedChanged(bool bModified)

@@ -22,7 +22,7 @@ public:
     void QueueAnswer(EAnswer nAnswer) { m_answers.push_back(nAnswer); }
 
     EAnswer ShowMessage(int nStringId, const std::string& strArgument, EMessageBox nKind) override;
-    void PumpWaitMessages() override;
+    void PumpWaitMessages(std::uint32_t nMaxWaitMs) override;
     void AddEventRow(CTimedEvent& event) override;
     void RemoveEventRow(CTimedEvent& event) override;
     void RemoveAllEventRows() override;
@@ -42,6 +42,8 @@ public:
     // Runs on every PumpWaitMessages, so a test can act in the middle of a firing.
     std::function<void()> m_onPump;
     int m_nPumps = 0;
+    // The longest sleep each pump was offered.
+    std::vector<std::uint32_t> m_waits;
 
 private:
     std::deque<EAnswer> m_answers;
