@@ -345,7 +345,7 @@ void CMainFrame::UpdateCommandUI()
         if (!doc.IsRemoteCommand(nId))
             continue;
         const CRemote* pRemote = doc.FindRemoteByMenuId(nId);
-        pAction->setChecked(pRemote && pRemote->m_pPad);
+        pAction->setChecked(pRemote && pRemote->m_bPadOpen);
     }
     if (IsFiring() != m_bRecentCollapsed)
         RebuildRecentFileMenu();

@@ -516,7 +516,7 @@ private:
         Charge(kRemoteCost);
         m_writer.PutText(remote.m_strName, kShortText);
         m_writer.PutU16(static_cast<std::size_t>(remote.m_nStyle));
-        m_writer.PutU16(remote.m_pPad != nullptr ? 1 : 0);
+        m_writer.PutU16(remote.m_bPadOpen ? 1 : 0);
         PutPadPosition(remote.m_nPadX);
         PutPadPosition(remote.m_nPadY);
         const auto buttons = SortedByName(&remote.m_buttons);

@@ -32,7 +32,7 @@ void CQuorbexDoc::DeleteContents()
         for (auto& [strName, pRemote] : *m_pRemotes)
         {
             m_frontEnd.RemoveRemoteMenuEntry(*pRemote);
-            if (pRemote->m_pPad)
+            if (pRemote->m_bPadOpen)
                 m_frontEnd.ClosePad(*pRemote);
         }
         m_pRemotes.reset();

@@ -161,7 +161,7 @@ bool CQuorbexDoc::DeleteRemote(CRemote& remote)
         return false;
 
     m_frontEnd.RemoveRemoteMenuEntry(remote);
-    if (remote.m_pPad)
+    if (remote.m_bPadOpen)
         m_frontEnd.ClosePad(remote);
     m_pRemotes->erase(m_pRemotes->find(remote.m_strName));
     SetModifiedFlag();
@@ -185,7 +185,7 @@ CRemoteButton* CQuorbexDoc::AddButton(CRemote& remote, const std::string& strNam
     // steps and grid cells pointing at a deleted one.
     if (remote.FindButton(strName))
         return nullptr;
-    if (remote.m_pPad)
+    if (remote.m_bPadOpen)
         m_frontEnd.ClosePad(remote);
     auto pButton = std::make_unique<CRemoteButton>(strName, bMega);
     pButton->m_strDescription = strDescription;
@@ -204,7 +204,7 @@ bool CQuorbexDoc::RemoveButton(CRemote& remote, CRemoteButton& button)
     if (!Confirm(m_frontEnd, StringId::kConfirmRemoveButton, strText))
         return false;
 
-    if (remote.m_pPad)
+    if (remote.m_bPadOpen)
         m_frontEnd.ClosePad(remote);
     if (button.IsPlaced() && remote.m_grid[button.GetCell()] == &button)
         remote.m_grid[button.GetCell()] = nullptr;

@@ -8,7 +8,6 @@
 #include <string>
 #include <unordered_map>
 
-class CRemotePadDlg; // the pad window; only the windows look inside
 
 // One remote control: named buttons laid out on a grid of one of the eight styles.
 class CRemote
@@ -30,7 +29,8 @@ public:
     std::string m_strName;
     int m_nStyle = 0;
     int m_nMenuId = 0;
-    CRemotePadDlg* m_pPad = nullptr;
+    // A pad shows the remote; which window that is, the windows know.
+    bool m_bPadOpen = false;
     CButtonMap m_buttons;
     std::array<CRemoteButton*, kGridCells> m_grid{};
     int m_nPadX = kNoPadPosition;

@@ -130,12 +130,13 @@ std::vector<QWidget*> ArrangePads(CPictureRun& run)
         CRemote* pRemote = pApp->GetDocument().FindRemote(pszRemote);
         if (pRemote)
             frame.OnCommand(pRemote->m_nMenuId);
-        if (!pRemote || !pRemote->m_pPad)
+        CRemotePadDlg* pPad = pRemote ? CRemotePadDlg::FindPad(*pRemote) : nullptr;
+        if (!pPad)
         {
             std::fprintf(stderr, "quorbit_pictures: the sample has no pad for %s\n", pszRemote);
             return {};
         }
-        windows.push_back(pRemote->m_pPad);
+        windows.push_back(pPad);
     }
     frame.setGeometry(40, 60, 800, 400);
     int nLeft = frame.geometry().right() + 24;

@@ -436,7 +436,7 @@ void CRemoteBuilderDlg::OnAssign()
 {
     CRemote& remote = GetChosenRemote();
     // The pad shows the grid as it was when it opened; it must not outlive a change of it.
-    if (remote.m_pPad)
+    if (remote.m_bPadOpen)
         m_doc.GetFrontEnd().ClosePad(remote);
     CRemotePadDlg pad(remote, CRemotePadDlg::kAssignMode, m_doc, m_engine, this);
     if (pad.exec() != QDialog::Accepted)

@@ -8,6 +8,7 @@
 #include "ui/EventFormat.h"
 #include "ui/PlaceWindowOnScreen.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QScreen>
@@ -84,23 +85,36 @@ CRemotePadDlg::~CRemotePadDlg()
 {
     // Destroyed with its owner while still open (the program ends): the remote must not keep
     // pointing at it.
-    if (m_nMode == kFireMode && m_pRemote && m_pRemote->m_pPad == this)
-        m_pRemote->m_pPad = nullptr;
+    if (m_nMode == kFireMode && m_pRemote)
+        m_pRemote->m_bPadOpen = false;
 }
 
 CRemotePadDlg& CRemotePadDlg::ShowPad(CRemote& remote, CQuorbexDoc& doc, CFiringEngine& engine,
                                       QWidget* pOwner)
 {
-    if (CRemotePadDlg* pOpen = remote.m_pPad)
+    if (CRemotePadDlg* pOpen = FindPad(remote))
     {
         pOpen->raise();
         pOpen->activateWindow();
         return *pOpen;
     }
     auto* pPad = new CRemotePadDlg(remote, kFireMode, doc, engine, pOwner);
-    remote.m_pPad = pPad;
+    remote.m_bPadOpen = true;
     pPad->show();
     return *pPad;
+}
+
+CRemotePadDlg* CRemotePadDlg::FindPad(const CRemote& remote)
+{
+    // Pads are windows of their own, whoever owns them. A closed pad that still finishes a
+    // firing has let go of its remote already.
+    for (QWidget* pWindow : QApplication::topLevelWidgets())
+    {
+        auto* pPad = qobject_cast<CRemotePadDlg*>(pWindow);
+        if (pPad && pPad->m_nMode == kFireMode && pPad->m_pRemote == &remote)
+            return pPad;
+    }
+    return nullptr;
 }
 
 // Laid out like the style's template, under a strip with the remote's name: a narrow pad's title
@@ -259,7 +273,7 @@ void CRemotePadDlg::Close()
 {
     if (m_nMode != kFireMode || !m_pRemote)
         return;
-    m_pRemote->m_pPad = nullptr;
+    m_pRemote->m_bPadOpen = false;
     m_pRemote = nullptr;
     hide();
     if (m_nFiring == 0)

@@ -32,12 +32,14 @@ public:
                   QWidget* pParent = nullptr);
     ~CRemotePadDlg() override;
 
-    // Opens the remote's pad in fire mode, owned by pOwner, and keeps it in the remote's m_pPad;
+    // Opens the remote's pad in fire mode, owned by pOwner, and marks the remote's pad open;
     // when it is open already, brings it forward with the keyboard focus.
     static CRemotePadDlg& ShowPad(CRemote& remote, CQuorbexDoc& doc, CFiringEngine& engine,
                                   QWidget* pOwner);
+    // The fire-mode pad that shows the remote, or null.
+    static CRemotePadDlg* FindPad(const CRemote& remote);
 
-    // Closes a fire-mode pad whatever it is doing: m_pPad is cleared at once, the window goes
+    // Closes a fire-mode pad whatever it is doing: the remote's pad is closed at once, the window goes
     // and the object is deleted once no firing started from it is running any more.
     void Close();
 

@@ -10,23 +10,13 @@ EAnswer CListingFrontEnd::ShowMessage(int nStringId, const std::string& strArgum
     return nKind == EMessageBox::Question ? EAnswer::No : EAnswer::Ok;
 }
 
-namespace
-{
-// The core never looks inside a pad (it only knows the type by name) and asks only whether
-// one is open, so a pointer that is never followed stands for a pad without a window.
-CRemotePadDlg* PadWithoutWindow()
-{
-    static char cMarker;
-    return reinterpret_cast<CRemotePadDlg*>(&cMarker);
-}
-} // namespace
-
+// Without windows a pad is only the state the file keeps.
 void CListingFrontEnd::OpenPad(CRemote& remote)
 {
-    remote.m_pPad = PadWithoutWindow();
+    remote.m_bPadOpen = true;
 }
 
 void CListingFrontEnd::ClosePad(CRemote& remote)
 {
-    remote.m_pPad = nullptr;
+    remote.m_bPadOpen = false;
 }

@@ -122,7 +122,7 @@ std::string RemoteText(const CRemote& remote)
 {
     std::string strText = "Remote " + ToDisplayText(remote.m_strName) + ": " +
                           StyleText(remote.m_nStyle) + ", pad " +
-                          (remote.m_pPad ? "open" : "closed") + "\n";
+                          (remote.m_bPadOpen ? "open" : "closed") + "\n";
     for (const CRemoteButton* pButton : SortedByName(remote.m_buttons))
         strText += ButtonText(*pButton);
     return strText;
@@ -229,7 +229,7 @@ Json RemoteJson(const CRemote* pRemote)
     return {{"name", ToUtf8(pRemote->m_strName)},
             {"style", pRemote->m_nStyle},
             {"menuId", pRemote->m_nMenuId},
-            {"padOpen", pRemote->m_pPad != nullptr},
+            {"padOpen", pRemote->m_bPadOpen},
             {"padX", pRemote->m_nPadX},
             {"padY", pRemote->m_nPadY},
             {"buttons", JsonArray(SortedByName(pRemote->m_buttons), ButtonJson)}};

@@ -37,7 +37,7 @@ bool ApplyCodes(CLoadedDocument& loaded, CRemote& remote, const std::vector<SExc
     const std::vector<std::pair<int, int>> freeCells = FindFreeCells(remote);
     // Adding a button closes the remote's pad, as a window showing it would be out of date;
     // without windows it is only the pad's place in the file, which stays as it was.
-    const bool bPadOpen = remote.m_pPad != nullptr;
+    const bool bPadOpen = remote.m_bPadOpen;
     auto nextCell = freeCells.begin();
     for (const SExchangeCode& code : codes)
     {

@@ -433,7 +433,7 @@ TEST_F(MainFrameTest, RemoteEntriesFollowTheRemotesWithIdsNeverHandedOutTwice)
 
     // Ids in the document's range are remote commands; the next one is no command at all.
     EXPECT_TRUE(Frame().OnCommand(0x8402));
-    EXPECT_NE(Doc().FindRemote("VCR")->m_pPad, nullptr);
+    EXPECT_TRUE(Doc().FindRemote("VCR")->m_bPadOpen);
     EXPECT_FALSE(Frame().OnCommand(0x8403));
 
     CMessageBox::QueueAnswer(QMessageBox::Yes);
@@ -576,7 +576,7 @@ TEST_F(MainFrameTest, FileKeysWorkWhileAPadHasTheFocus)
     Frame().OnCommand(tv.m_nMenuId);
     const auto typeIntoPad = [this](Qt::Key nKey)
     {
-        CRemotePadDlg* pPad = Doc().FindRemote("TV")->m_pPad;
+        CRemotePadDlg* pPad = CRemotePadDlg::FindPad(*Doc().FindRemote("TV"));
         ASSERT_NE(pPad, nullptr);
         pPad->activateWindow();
         QCoreApplication::processEvents();

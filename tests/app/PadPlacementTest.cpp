@@ -16,7 +16,7 @@ CRemotePadDlg& OpenPad(CMainFrame& frame, CRemote& remote)
 {
     frame.OnCommand(remote.m_nMenuId);
     QCoreApplication::processEvents();
-    return *remote.m_pPad;
+    return *CRemotePadDlg::FindPad(remote);
 }
 
 // The window system puts a frame around the pad: the corner stored in the document must be the
@@ -36,7 +36,7 @@ TEST_F(PadPlacementTest, APadComesBackWhereItWasAfterSaveAndOpen)
     Frame().OnCommand(CMainFrame::kCmdFileNew);
     ASSERT_TRUE(App().OpenDocumentFile(GetTempPath("den.qb")));
     QCoreApplication::processEvents();
-    EXPECT_EQ(Doc().FindRemote("TV")->m_pPad->geometry(), inner);
+    EXPECT_EQ(CRemotePadDlg::FindPad(*Doc().FindRemote("TV"))->geometry(), inner);
     EXPECT_FALSE(Doc().IsModified());
 }
 

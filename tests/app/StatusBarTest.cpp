@@ -91,13 +91,13 @@ TEST_F(StatusBarTest, APadsButtonIsShownBeforeItGoesOut)
     QCoreApplication::processEvents();
     CPaintCounter painted(*Frame().statusBar());
     QString strShown;
-    QObject::connect(tv.m_pPad, &CRemotePadDlg::FiringStarted,
+    QObject::connect(CRemotePadDlg::FindPad(tv), &CRemotePadDlg::FiringStarted,
                      [&]
                      {
                          strShown = Frame().statusBar()->currentMessage() +
                                     (painted.m_nPaints > 0 ? " (painted)" : "");
                      });
-    QTest::mouseClick(tv.m_pPad->findChild<QPushButton*>(CPadButton::GetObjectName(1049)),
+    QTest::mouseClick(CRemotePadDlg::FindPad(tv)->findChild<QPushButton*>(CPadButton::GetObjectName(1049)),
                       Qt::LeftButton);
     EXPECT_EQ(strShown, "Sending TV: Power on\u2026 (painted)");
     EXPECT_EQ(Frame().statusBar()->currentMessage(), "");

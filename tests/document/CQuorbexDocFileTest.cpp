@@ -129,8 +129,7 @@ TEST_F(CQuorbexDocFileTest, WritesPadsThatAreOpenAsOpen)
 {
     AddExampleContent(m_doc);
     CRemote& tv = *m_doc.FindRemote("TV");
-    static int nPadStandIn;
-    tv.m_pPad = reinterpret_cast<CRemotePadDlg*>(&nPadStandIn);
+    tv.m_bPadOpen = true;
     tv.m_nPadX = -5;
     tv.m_nPadY = 300;
     ASSERT_TRUE(m_doc.OnSaveDocument(PathOf("pad.qb")));

@@ -43,7 +43,7 @@ protected:
         text << "ids " << m_doc.m_nRemoteIds << " modified " << m_doc.IsModified() << "\n";
         for (const auto& [strName, pRemote] : Sorted(*m_doc.m_pRemotes))
         {
-            text << "remote " << strName << " " << pRemote->m_nMenuId << " pad " << pRemote->m_pPad
+            text << "remote " << strName << " " << pRemote->m_nMenuId << " pad " << pRemote->m_bPadOpen
                  << "\n";
             for (const auto& [strButton, pButton] : Sorted(pRemote->m_buttons))
                 text << "  button " << strButton << " " << pButton->m_nColumn << ","
@@ -183,7 +183,7 @@ TEST_F(CEditingRulesTest, RefusesNamesStylesDatesAndReferencesAFileCouldNotHold)
 TEST_F(CEditingRulesTest, DeleteRemoteTakesItsOwnMegabuttonsAlong)
 {
     MakeMega(m_one, "Macro", {{&m_power, 0}});
-    m_one.m_pPad = reinterpret_cast<CRemotePadDlg*>(&m_one); // any non-null pad
+    m_one.m_bPadOpen = true;
     ExpectDeclined([&] { return m_doc.DeleteRemote(m_one); }, StringId::kConfirmDeleteRemote,
                    "One");
     m_frontEnd.QueueAnswer(EAnswer::Yes);
@@ -216,7 +216,7 @@ TEST_F(CEditingRulesTest, DeleteRemoteRefusesWhileItsMegabuttonFires)
 
 TEST_F(CEditingRulesTest, AddButtonClosesThePadAndKeepsNamesUnique)
 {
-    m_one.m_pPad = reinterpret_cast<CRemotePadDlg*>(&m_one);
+    m_one.m_bPadOpen = true;
     CRemoteButton* pMute = m_doc.AddButton(m_one, "Mute", "Sound off", true);
     ASSERT_NE(pMute, nullptr);
     EXPECT_TRUE(pMute->m_bMega);

@@ -15,7 +15,7 @@ CPadFixture::CPadFixture()
 CPadFixture::~CPadFixture()
 {
     // Pads point into the document, which goes first.
-    delete m_pRemote->m_pPad;
+    delete CRemotePadDlg::FindPad(*m_pRemote);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

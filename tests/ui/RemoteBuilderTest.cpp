@@ -216,7 +216,7 @@ TEST_P(AssignTest, PlacesTheButtonOnTheChosenCellAndKeepsOneButtonPerCell)
     WhenDialogOpens([&test](QDialog& pad) { ClickCell(pad, test.nColumn, test.nRow); });
     Builder().Click("assign");
 
-    EXPECT_EQ(m_pTv->m_pPad, nullptr) << "the pad showing the old grid closed";
+    EXPECT_FALSE(m_pTv->m_bPadOpen) << "the pad showing the old grid closed";
     const QString strPath = GetTempPath("assigned.qb");
     ASSERT_TRUE(Doc().OnSaveDocument(strPath.toStdString()));
     ASSERT_TRUE(App().OpenDocumentFile(strPath));
@@ -453,11 +453,11 @@ TEST_F(RemoteBuilderRoadTest, AddLearnTestAssignSaveReopenAndFireFromThePad)
     EXPECT_EQ(pPower->m_strDescription, "Amplifier on/off");
     EXPECT_EQ(GetBits(*pPower), learned);
     Frame().OnCommand(pAmp->m_nMenuId);
-    EXPECT_TRUE(pAmp->m_pPad->findChild<CPadButton*>(GetCellName(1, 2))
+    EXPECT_TRUE(CRemotePadDlg::FindPad(*pAmp)->findChild<CPadButton*>(GetCellName(1, 2))
                     ->toolTip()
                     .endsWith("Amplifier on/off\n" + strDecoded));
     port.ClearEmitterRecord();
-    ClickCell(*pAmp->m_pPad, 1, 2);
+    ClickCell(*CRemotePadDlg::FindPad(*pAmp), 1, 2);
     EXPECT_EQ(GetSentBits(port), learned);
 }
 } // namespace

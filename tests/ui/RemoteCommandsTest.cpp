@@ -79,7 +79,7 @@ TEST_P(DeleteRemoteTest, RefusesARemoteInUseAndAsksBeforeDeleting)
     if (test.bUsedByOtherRemote)
         Doc().AddButton(hifi, "Party", "", true)->m_steps.push_back(CMegaStep{&tv, &power, 0});
     Frame().OnCommand(tv.m_nMenuId);
-    const QPointer<CRemotePadDlg> pPad(tv.m_pPad);
+    const QPointer<CRemotePadDlg> pPad(CRemotePadDlg::FindPad(tv));
     ASSERT_TRUE(pPad);
     CMessageBox::TakeShownTexts();
 
@@ -122,7 +122,7 @@ TEST_F(RemoteCommandsTest, ChoosingARemoteAgainFocusesItsOpenPad)
     ASSERT_TRUE(Start());
     CRemote& tv = AddRemoteWithButton("TV");
     Frame().OnCommand(tv.m_nMenuId);
-    CRemotePadDlg* pPad = tv.m_pPad;
+    CRemotePadDlg* pPad = CRemotePadDlg::FindPad(tv);
     ASSERT_NE(pPad, nullptr);
     EXPECT_TRUE(pPad->isVisible());
     EXPECT_TRUE(FindRemoteEntry(Frame(), tv)->isChecked());
@@ -132,13 +132,13 @@ TEST_F(RemoteCommandsTest, ChoosingARemoteAgainFocusesItsOpenPad)
     ASSERT_EQ(QApplication::activeWindow(), &Frame());
     Frame().OnCommand(tv.m_nMenuId);
     QCoreApplication::processEvents();
-    EXPECT_EQ(tv.m_pPad, pPad);
+    EXPECT_EQ(CRemotePadDlg::FindPad(tv), pPad);
     EXPECT_EQ(Frame().findChildren<CRemotePadDlg*>().size(), 1);
     EXPECT_EQ(QApplication::activeWindow(), pPad);
 
     pPad->close();
     Frame().UpdateCommandUI();
-    EXPECT_EQ(tv.m_pPad, nullptr);
+    EXPECT_FALSE(tv.m_bPadOpen);
     EXPECT_FALSE(FindRemoteEntry(Frame(), tv)->isChecked());
 }
 
@@ -146,8 +146,8 @@ TEST_F(RemoteCommandsTest, PadOpenAtSaveComesBackAtItsPlaceAndGoesWithTheDocumen
 {
     ASSERT_TRUE(Start(QUORBIT_EXAMPLES "/living-room.qb"));
     CRemote& tv = *Doc().FindRemote("TV");
-    ASSERT_NE(tv.m_pPad, nullptr);
-    const QPointer<CRemotePadDlg> pPad(tv.m_pPad);
+    ASSERT_TRUE(tv.m_bPadOpen);
+    const QPointer<CRemotePadDlg> pPad(CRemotePadDlg::FindPad(tv));
     EXPECT_TRUE(pPad->isVisible());
     EXPECT_EQ(pPad->geometry().topLeft(), QPoint(40, 60));
     EXPECT_EQ(pPad->parentWidget(), &Frame());

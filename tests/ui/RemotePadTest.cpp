@@ -78,7 +78,7 @@ TEST_P(AssignModeTest, ClickOnAnyCellEndsWithItsColumnAndRow)
     EXPECT_EQ(pad.result(), QDialog::Accepted);
     EXPECT_EQ(pad.GetChosenColumn(), test.nColumn);
     EXPECT_EQ(pad.GetChosenRow(), test.nRow);
-    EXPECT_EQ(m_pRemote->m_pPad, nullptr);
+    EXPECT_FALSE(m_pRemote->m_bPadOpen);
 }
 
 INSTANTIATE_TEST_SUITE_P(Style0, AssignModeTest,
@@ -271,7 +271,7 @@ TEST_P(PadCloseTest, ClosedFirePadLeavesTheRemoteAndIsDeleted)
         pad.Close();
         break;
     }
-    EXPECT_EQ(m_pRemote->m_pPad, nullptr);
+    EXPECT_FALSE(m_pRemote->m_bPadOpen);
     ASSERT_TRUE(pPad);
     EXPECT_FALSE(pPad->isVisible());
     DeleteClosedPads();
@@ -307,7 +307,7 @@ TEST_F(RemotePadTest, PadClosedWhileItsMegabuttonPlaysLivesUntilTheFiringReturns
             DeleteClosedPads();
             QCoreApplication::processEvents();
             EXPECT_TRUE(pPad); // its handler is still on the stack
-            EXPECT_EQ(m_pRemote->m_pPad, nullptr);
+            EXPECT_FALSE(m_pRemote->m_bPadOpen);
             pReopened = &ShowPad(); // the View menu meanwhile opens a fresh pad
         }
         m_ticks.Advance(600);
@@ -318,7 +318,7 @@ TEST_F(RemotePadTest, PadClosedWhileItsMegabuttonPlaysLivesUntilTheFiringReturns
     EXPECT_EQ(m_device.m_sent.size(), 2u);
     ASSERT_TRUE(pReopened);
     EXPECT_NE(pReopened.data(), pPad.data());
-    EXPECT_EQ(m_pRemote->m_pPad, pReopened.data());
+    EXPECT_EQ(CRemotePadDlg::FindPad(*m_pRemote), pReopened.data());
     DeleteClosedPads();
     EXPECT_FALSE(pPad);
     EXPECT_TRUE(pReopened);
