@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -12,6 +14,7 @@
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <thread>
 
 extern char** environ;
 
@@ -31,6 +34,27 @@ private:
 
 [[maybe_unused]] testing::Environment* const g_pRuntimeEnvironment =
     testing::AddGlobalTestEnvironment(new CPrivateRuntimeEnvironment);
+// A command that hangs fails its test instead of holding the whole run until ctest's timeout.
+constexpr auto kCommandTimeout = std::chrono::seconds(60);
+
+int WaitOrKill(pid_t nPid)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kCommandTimeout;
+    int nStatus = 0;
+    while (waitpid(nPid, &nStatus, WNOHANG) == 0)
+    {
+        if (std::chrono::steady_clock::now() > deadline)
+        {
+            ADD_FAILURE() << "the command did not end within " << kCommandTimeout.count()
+                          << " s and was killed";
+            kill(nPid, SIGKILL);
+            waitpid(nPid, &nStatus, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return nStatus;
+}
 } // namespace
 
 SProcessResult RunProgram(const std::string& strProgram, const std::vector<std::string>& arguments)
@@ -57,8 +81,7 @@ SProcessResult RunProgram(const std::string& strProgram, const std::vector<std::
     posix_spawn_file_actions_destroy(&actions);
     if (nError != 0)
         throw std::runtime_error("cannot start " + strProgram);
-    int nStatus = 0;
-    waitpid(nPid, &nStatus, 0);
+    const int nStatus = WaitOrKill(nPid);
     if (WIFEXITED(nStatus))
         result.nExitStatus = WEXITSTATUS(nStatus);
     result.strOut = ReadFileBytes(strOutPath);
