@@ -18,7 +18,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -178,6 +180,37 @@ TEST_F(ControlTest, AStaleSocketIsReplaced)
 
     const CRunningQuorbit running(kExample, false);
     EXPECT_TRUE(Converse("STATUS\n", 9).ends_with("\nOK\n"));
+}
+
+// Another user could empty or replace such a folder, and the lock in it with it.
+TEST_F(ControlTest, WithoutAFolderOfItsOwnNoQuorbitStarts)
+{
+    SControlPaths paths;
+    std::string strError;
+    ASSERT_TRUE(PrepareControlFolder(paths, strError)) << strError;
+    std::string strExpected = paths.strFolder + " is not a folder";
+    ASSERT_EQ(rmdir(paths.strFolder.c_str()), 0);
+    CFileDescriptor(open(paths.strFolder.c_str(), O_CREAT | O_WRONLY, 0600));
+    for (const bool bOtherUser : {false, true})
+    {
+        if (bOtherUser)
+        {
+            if (geteuid() != 0)
+                continue; // only root can give a folder to another user
+            ASSERT_EQ(unlink(paths.strFolder.c_str()), 0);
+            ASSERT_EQ(mkdir(paths.strFolder.c_str(), 0700), 0);
+            ASSERT_EQ(chown(paths.strFolder.c_str(), 65534, 65534), 0);
+            strExpected = paths.strFolder + " belongs to ";
+        }
+        CControlServer run;
+        EXPECT_FALSE(ClaimOrRefuseRun(run));
+        CControlServer window;
+        int nExitCode = 0;
+        std::string strRefusal;
+        EXPECT_FALSE(ClaimOrHandOver(window, "", nExitCode, strRefusal));
+        EXPECT_EQ(nExitCode, 1);
+        EXPECT_NE(strRefusal.find(strExpected), std::string::npos) << strRefusal;
+    }
 }
 
 TEST_F(ControlTest, AnotherUsersConnectionIsRefused)
