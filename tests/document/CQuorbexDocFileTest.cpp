@@ -154,9 +154,12 @@ TEST_F(CQuorbexDocFileTest, RefusedFilesLeaveAnEmptyUsableDocument)
         const char* pszFile;
         int nMessage;
         bool bNewer;
+        const char* pszWhere;
     };
-    for (const SCase& test : {SCase{"truncated.qb", StringId::kInvalidFile, false},
-                              SCase{"newer-version.qb", StringId::kNewerVersion, true}})
+    for (const SCase& test :
+         {SCase{"truncated.qb", StringId::kInvalidFile, false,
+                ", at byte 100: the file ends in the middle of a record"},
+          SCase{"newer-version.qb", StringId::kNewerVersion, true, ""}})
     {
         m_doc.OnNewDocument();
         AddExampleContent(m_doc);
@@ -167,7 +170,7 @@ TEST_F(CQuorbexDocFileTest, RefusedFilesLeaveAnEmptyUsableDocument)
         EXPECT_FALSE(m_doc.OnOpenDocument(strPath));
         ASSERT_EQ(m_frontEnd.m_messages.size(), 1u);
         EXPECT_EQ(m_frontEnd.m_messages[0].nStringId, test.nMessage);
-        EXPECT_EQ(m_frontEnd.m_messages[0].strArgument, strPath);
+        EXPECT_EQ(m_frontEnd.m_messages[0].strArgument, strPath + test.pszWhere);
         EXPECT_EQ(m_frontEnd.m_messages[0].nKind, EMessageBox::Stop);
         EXPECT_EQ(m_doc.m_bNewerVersion, test.bNewer);
         EXPECT_EQ(m_doc.m_bInvalidFile, !test.bNewer);
@@ -453,4 +456,20 @@ TEST_F(CQuorbexDocFileTest, RefusesASaveBeyondTheFileSizeLimit)
     EXPECT_FALSE(bSaved);
     EXPECT_EQ(strError, "File too large");
     EXPECT_TRUE(FolderEntries().empty());
+}
+
+// The View menu lists remotes in the order they were added or read; a save keeps it.
+TEST_F(CQuorbexDocFileTest, SavingKeepsTheOrderOfTheRemotes)
+{
+    ASSERT_NE(m_doc.AddRemote("Zed", 0), nullptr);
+    ASSERT_NE(m_doc.AddRemote("Alpha", 0), nullptr);
+    ASSERT_NE(m_doc.AddRemote("Mid", 0), nullptr);
+    ASSERT_TRUE(m_doc.OnSaveDocument(PathOf("order.qb")));
+    m_frontEnd.m_calls.clear();
+    ASSERT_TRUE(m_doc.OnOpenDocument(PathOf("order.qb")));
+    const std::vector<std::string> calls = LoadingCalls();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_TRUE(calls[0].starts_with("AddRemoteMenuEntry Zed "));
+    EXPECT_TRUE(calls[1].starts_with("AddRemoteMenuEntry Alpha "));
+    EXPECT_TRUE(calls[2].starts_with("AddRemoteMenuEntry Mid "));
 }
