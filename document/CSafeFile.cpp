@@ -263,12 +263,24 @@ bool CSafeFile::ReadOpen(const CFileDescriptor& file, std::size_t nMaxBytes,
 bool CSafeFile::SaveWithBackup(const std::string& strPath, std::span<const std::uint8_t> bytes,
                                std::string& strError) const
 {
+    return Replace(strPath, bytes, true, strError);
+}
+
+bool CSafeFile::Save(const std::string& strPath, std::span<const std::uint8_t> bytes,
+                     std::string& strError) const
+{
+    return Replace(strPath, bytes, false, strError);
+}
+
+bool CSafeFile::Replace(const std::string& strPath, std::span<const std::uint8_t> bytes,
+                        bool bBackup, std::string& strError) const
+{
     std::string strTarget;
     if (!ResolveTarget(strPath, strTarget, strError))
         return false;
     const std::string strBackup = GetBackupPath(strTarget);
     if (!IsReplaceable(strTarget, strTarget == strPath ? "" : "the file it links to, ", strError) ||
-        !IsReplaceable(strBackup, "its backup ", strError))
+        (bBackup && !IsReplaceable(strBackup, "its backup ", strError)))
         return false;
     // The target was resolved above; should a link take its place since, it is not followed.
     const CFileDescriptor previous(
@@ -299,7 +311,7 @@ bool CSafeFile::SaveWithBackup(const std::string& strPath, std::span<const std::
     STemporary backup;
     std::vector<std::uint8_t> previousBytes;
     std::string strIgnored;
-    if (keep.bOwned && ReadOpen(previous, kMaxQbFileBytes, previousBytes, strIgnored))
+    if (bBackup && keep.bOwned && ReadOpen(previous, kMaxQbFileBytes, previousBytes, strIgnored))
         WriteTemporary(strBackup, previousBytes, keep, backup, strIgnored);
 
     if (!Commit(temporary, strTarget, strError))

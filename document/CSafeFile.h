@@ -37,6 +37,9 @@ public:
     // file belongs to someone the save cannot give it back to, or the system refused.
     bool SaveWithBackup(const std::string& strPath, std::span<const std::uint8_t> bytes,
                         std::string& strError) const;
+    // The same for a file of the program's own, which keeps no backup.
+    bool Save(const std::string& strPath, std::span<const std::uint8_t> bytes,
+              std::string& strError) const;
 
     // The backup beside a document: "x.qb" keeps "x.qbb", any other name has ".qbb" added
     // ("x.txt" -> "x.txt.qbb"), so that no two documents share one backup.
@@ -59,6 +62,8 @@ private:
         CFileDescriptor hold;
     };
 
+    bool Replace(const std::string& strPath, std::span<const std::uint8_t> bytes, bool bBackup,
+                 std::string& strError) const;
     bool WriteTemporary(const std::string& strBeside, std::span<const std::uint8_t> bytes,
                         const SKeep& keep, STemporary& temporary, std::string& strError) const;
     // Puts a written temporary file in strPath's place in one step; removes it on failure.
