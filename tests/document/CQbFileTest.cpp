@@ -348,40 +348,35 @@ TEST(CQbFileTest, KeepsNamesThatFillTheirFields)
     EXPECT_EQ(Store(content), bytes);
 }
 
+namespace
+{
+// Remote TV of style nStyle with its one button Mute at (nColumn, nRow).
+CBytes OneButtonFile(unsigned nStyle, unsigned nColumn, unsigned nRow)
+{
+    return CQbBytes()
+        .Header()
+        .U16(1)
+        .Remote("TV", 1, nStyle)
+        .Button("Mute", nColumn, nRow, kTrain)
+        .U16(0)
+        .m_bytes;
+}
+} // namespace
+
 TEST(CQbFileTest, PlacesButtonsByCellWhateverTheFormOrStyle)
 {
-    const auto oneButton = [](unsigned nStyle, unsigned nColumn, unsigned nRow)
-    {
-        return CQbBytes()
-            .Header()
-            .U16(1)
-            .Remote("TV", 1, nStyle)
-            .Button("Mute", nColumn, nRow, kTrain)
-            .U16(0)
-            .m_bytes;
-    };
     SQbContent content;
-    ASSERT_EQ(Parse(oneButton(0, 3, 20), content), EQbParse::Ok);
+    ASSERT_EQ(Parse(OneButtonFile(0, 3, 20), content), EQbParse::Ok);
     const CRemoteButton& mute = Button(content, "TV", "Mute");
     EXPECT_EQ(content.pRemotes->at("TV")->m_grid[65], &mute);
     EXPECT_EQ(content.pRemotes->at("TV")->GetButtonAt(4, 5), &mute);
-    EXPECT_EQ(Store(content), oneButton(0, 3, 20)); // the form read is the form written
+    EXPECT_EQ(Store(content), OneButtonFile(0, 3, 20)); // the form read is the form written
 }
 
 // Each of these files was once read as something it does not hold: a cell beyond a column's
 // rows in another column's cell, an event as a remote named "\x01", a record after the last.
 TEST(CQbFileTest, NamesWhereAndWhyAFileIsRefused)
 {
-    const auto oneButton = [](unsigned nStyle, unsigned nColumn, unsigned nRow)
-    {
-        return CQbBytes()
-            .Header()
-            .U16(1)
-            .Remote("TV", 1, nStyle)
-            .Button("Mute", nColumn, nRow, kTrain)
-            .U16(0)
-            .m_bytes;
-    };
     CBytes trailing = GetExampleFileBytes();
     trailing.insert(trailing.end(), {0x01, 0x00, 0x00, 0x00});
     CBytes countTooLarge = GetExampleFileBytes();
@@ -392,13 +387,13 @@ TEST(CQbFileTest, NamesWhereAndWhyAFileIsRefused)
         std::size_t nOffset;
         std::string strReason;
     } cases[] = {
-        {oneButton(0, 0, 60), 32,
+        {OneButtonFile(0, 0, 60), 32,
          "button Mute of remote TV is at column 0, row 60, outside its pad of 15 buttons high, "
          "5 buttons wide"},
-        {oneButton(7, 4, 14), 32,
+        {OneButtonFile(7, 4, 14), 32,
          "button Mute of remote TV is at column 4, row 14, outside its pad of 3 buttons high, "
          "3 buttons wide"},
-        {oneButton(0, 3, 30), 32,
+        {OneButtonFile(0, 3, 30), 32,
          "button Mute of remote TV is at column 3, row 30, outside its pad of 15 buttons high, "
          "5 buttons wide"},
         {countTooLarge, 90,
