@@ -201,6 +201,15 @@ void CQuorbexApp::CreateWindowsAndDocument()
     m_pDoc = std::make_unique<CQuorbexDoc>(*m_pFrontEnd, *m_pClock, m_settings.m_clock);
     m_pEngine = std::make_unique<CFiringEngine>(*m_pDevice, *m_pFrontEnd, *m_pTicks);
     m_pScheduler = std::make_unique<CScheduler>(*m_pDoc, *m_pEngine, *m_pTicks, *m_pClock);
+    m_pScheduler->SetFiredObserver(
+        [this](const CTimedEvent& event)
+        {
+            std::string strError;
+            if (!m_strPathName.isEmpty() &&
+                !m_lastFired.Remember(ToLocalPath(m_strPathName), event, strError))
+                std::fprintf(stderr, "quorbit: cannot keep when an event fired: %s\n",
+                             strError.c_str());
+        });
     m_pFrame->Create();
 }
 
@@ -238,6 +247,8 @@ bool CQuorbexApp::LoadDocument(const QString& strPath)
     const QString strAbsolute = QFileInfo(strPath).absoluteFilePath();
     if (m_pDoc->OnOpenDocument(ToLocalPath(strAbsolute)))
     {
+        m_lastFired.Apply(ToLocalPath(strAbsolute), *m_pDoc);
+        m_pDoc->ArmNextEvent();
         SetPathName(strAbsolute);
         m_settings.AddRecentFile(strAbsolute);
         m_pFrame->OnDocumentChanged();

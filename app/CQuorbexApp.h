@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CSettings.h"
+#include "app/cli/CLastFiredStore.h"
 
 #include <QString>
 
@@ -93,6 +94,8 @@ private:
     std::string m_strDeviceBackend;
     CSettings m_settings;
     QString m_strPathName;
+    // When the document's events fired, which a firing keeps here rather than in the document.
+    CLastFiredStore m_lastFired;
 
     std::unique_ptr<CClockBackend> m_pClockBackend;
     std::unique_ptr<CBiosClock> m_pClock;

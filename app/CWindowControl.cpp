@@ -96,10 +96,21 @@ void CWindowControl::OnReadable(int nDescriptor)
     WatchServerSockets();
 }
 
+void CWindowControl::OnWritable(int nDescriptor)
+{
+    m_server.OnWritable(nDescriptor);
+    WatchServerSockets();
+}
+
 void CWindowControl::WatchServerSockets()
 {
-    const std::vector<int> watched = m_server.GetWatchedDescriptors();
-    for (auto it = m_notifiers.begin(); it != m_notifiers.end();)
+    Watch(m_readNotifiers, m_server.GetWatchedDescriptors(), false);
+    Watch(m_writeNotifiers, m_server.GetWritingDescriptors(), true);
+}
+
+void CWindowControl::Watch(CNotifiers& notifiers, const std::vector<int>& watched, bool bWrite)
+{
+    for (auto it = notifiers.begin(); it != notifiers.end();)
     {
         if (std::find(watched.begin(), watched.end(), it->first) != watched.end())
         {
@@ -110,15 +121,17 @@ void CWindowControl::WatchServerSockets()
         // until it goes, even when its descriptor number comes back for a new connection.
         it->second->setEnabled(false);
         it->second->deleteLater();
-        it = m_notifiers.erase(it);
+        it = notifiers.erase(it);
     }
     for (const int nDescriptor : watched)
     {
-        if (m_notifiers.contains(nDescriptor))
+        if (notifiers.contains(nDescriptor))
             continue;
-        auto* pNotifier = new QSocketNotifier(nDescriptor, QSocketNotifier::Read, this);
+        auto* pNotifier = new QSocketNotifier(
+            nDescriptor, bWrite ? QSocketNotifier::Write : QSocketNotifier::Read, this);
         connect(pNotifier, &QSocketNotifier::activated, this,
-                [this, nDescriptor] { OnReadable(nDescriptor); });
-        m_notifiers[nDescriptor] = pNotifier;
+                [this, nDescriptor, bWrite]
+                { bWrite ? OnWritable(nDescriptor) : OnReadable(nDescriptor); });
+        notifiers[nDescriptor] = pNotifier;
     }
 }

@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <map>
+#include <vector>
 
 class CControlServer;
 class CQuorbexApp;
@@ -34,11 +35,16 @@ protected:
     std::string ShowFromControl() override;
 
 private:
+    using CNotifiers = std::map<int, QSocketNotifier*>;
+
     void OnReadable(int nDescriptor);
+    void OnWritable(int nDescriptor);
     // One enabled notifier for each socket the server watches now, and none for the others.
     void WatchServerSockets();
+    void Watch(CNotifiers& notifiers, const std::vector<int>& watched, bool bWrite);
 
     CQuorbexApp& m_app;
     CControlServer& m_server;
-    std::map<int, QSocketNotifier*> m_notifiers;
+    CNotifiers m_readNotifiers;
+    CNotifiers m_writeNotifiers;
 };

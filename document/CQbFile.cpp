@@ -15,10 +15,12 @@ constexpr std::size_t kShortText = kMaxRemoteName + 1; // remote and button name
 constexpr std::size_t kLongText = kMaxEventName + 1;   // event names and descriptions
 constexpr std::uint8_t kMagic[] = {'Q', 'B'};
 
-// Anything a well-formed file cannot hold. Thrown deep inside the reader and caught once at
-// the top, so that each record reads straight through.
-class CFormatError
+// Anything a well-formed file cannot hold, with where it was found. Thrown deep inside the
+// reader and caught once at the top, so that each record reads straight through.
+struct CFormatError
 {
+    std::size_t nOffset;
+    std::string strReason;
 };
 
 // A file whose content would need more memory than kMaxQbContentBytes; thrown like CFormatError.
@@ -65,6 +67,16 @@ struct SStoredTime
     int nYear, nMonth, nDay, nHour, nMinute;
 };
 
+// A placed button's cell must be one of its remote's pad. Older files write the fifth column
+// as column 3, rows 15 to 29; any other row beyond the pad would land in another column's cell.
+bool IsPlaceOnPad(int nStyle, int nColumn, int nRow)
+{
+    const bool bOldFifthColumn = nColumn == 3 && nRow >= kGridRows && nRow < 2 * kGridRows;
+    const int nCell = nColumn * kGridRows + nRow;
+    return nColumn >= 0 && nRow >= 0 && (nRow < kGridRows || bOldFifthColumn) &&
+           IsCellOnStyle(nStyle, nCell / kGridRows, nCell % kGridRows);
+}
+
 class CByteReader
 {
 public:
@@ -73,7 +85,7 @@ public:
     std::span<const std::uint8_t> GetBytes(std::size_t nCount)
     {
         if (nCount > m_bytes.size() - m_nPos)
-            throw CFormatError();
+            throw CFormatError{m_bytes.size(), "the file ends in the middle of a record"};
         const auto bytes = m_bytes.subspan(m_nPos, nCount);
         m_nPos += nCount;
         return bytes;
@@ -91,7 +103,8 @@ public:
     {
         const int nValue = GetU16();
         if (nValue > nMax)
-            throw CFormatError();
+            throw CFormatError{m_nPos - 2, "a value of " + std::to_string(nValue) +
+                                               " where at most " + std::to_string(nMax) + " may be"};
         return nValue;
     }
 
@@ -101,7 +114,7 @@ public:
         const auto field = GetBytes(nField);
         const auto end = std::find(field.begin(), field.end(), std::uint8_t{0});
         if (end == field.end())
-            throw CFormatError();
+            throw CFormatError{m_nPos - nField, "a text field without its closing zero byte"};
         return std::string(field.begin(), end);
     }
 
@@ -115,7 +128,7 @@ public:
         const int nHour = GetU16();
         const int nMinute = GetU16();
         if (!IsStorableDate(nYear, nMonth, nDay, nHour, nMinute))
-            throw CFormatError();
+            throw CFormatError{m_nPos - 10, "a date or time that does not exist"};
         return {nYear, nMonth, nDay, nHour, nMinute};
     }
 
@@ -124,6 +137,9 @@ public:
         const SStoredTime stored = GetStoredTime();
         return CTime(stored.nYear, stored.nMonth, stored.nDay, stored.nHour, stored.nMinute, 0);
     }
+
+    std::size_t GetOffset() const { return m_nPos; }
+    std::size_t GetLeft() const { return m_bytes.size() - m_nPos; }
 
 private:
     std::span<const std::uint8_t> m_bytes;
@@ -260,7 +276,11 @@ public:
     {
     }
 
-    std::uint16_t ReadVersion() { return m_content.nVersion = m_reader.GetU16(); }
+    std::uint16_t ReadVersion()
+    {
+        m_reader.GetBytes(std::size(kMagic));
+        return m_content.nVersion = m_reader.GetU16();
+    }
 
     void ReadRemotes()
     {
@@ -274,7 +294,9 @@ public:
     {
         for (const SPendingStep& pending : m_pendingSteps)
         {
-            const auto [pRemote, pButton] = Resolve(pending.strRemote, pending.strButton);
+            const auto [pRemote, pButton] =
+                Resolve(pending.strRemote, pending.strButton, pending.nOffset,
+                        "a step of megabutton " + pending.pMegabutton->m_strName);
             pending.pMegabutton->m_steps.push_back({pRemote, pButton, pending.nDelay});
         }
     }
@@ -287,7 +309,9 @@ public:
             for (const auto& [strName, pButton] : pRemote->m_buttons)
             {
                 if (!walk.Visit(pButton.get()))
-                    throw CFormatError();
+                    Fail(m_buttonOffsets.at(pButton.get()),
+                         "megabutton " + pButton->m_strName + " of remote " + pRemote->m_strName +
+                             " plays itself or nests too deeply");
             }
         }
     }
@@ -297,6 +321,10 @@ public:
         const int nCount = m_reader.GetU16();
         for (int i = 0; i < nCount; ++i)
             ReadEvent();
+        // A count smaller than the records present would otherwise lose the rest unseen.
+        if (m_reader.GetLeft() != 0)
+            Fail(m_reader.GetOffset(), std::to_string(m_reader.GetLeft()) +
+                                           " bytes follow the last event the counts announce");
     }
 
 private:
@@ -306,7 +334,23 @@ private:
         std::string strRemote;
         std::string strButton;
         int nDelay;
+        std::size_t nOffset;
     };
+
+    [[noreturn]] static void Fail(std::size_t nOffset, std::string strReason)
+    {
+        throw CFormatError{nOffset, std::move(strReason)};
+    }
+
+    // No program writes a name that is empty or holds control characters; finding one, the
+    // reader is most likely inside another record, because a count said more than was there.
+    static void CheckName(const std::string& strName, std::size_t nOffset, const char* pszRecord)
+    {
+        if (!IsStorableName(strName, strName.size()))
+            Fail(nOffset, std::string("a ") + pszRecord +
+                              " without a name or with control characters in it, as when a "
+                              "count announces more records than there are");
+    }
 
     void Charge(std::size_t nBytes)
     {
@@ -317,7 +361,9 @@ private:
     void ReadRemote()
     {
         Charge(kRemoteCost);
+        const std::size_t nOffset = m_reader.GetOffset();
         std::string strName = m_reader.GetText(kShortText);
+        CheckName(strName, nOffset, "remote");
         const int nStyle = m_reader.GetBounded(kStyleCount - 1);
         const bool bPadOpen = m_reader.GetU16() != 0;
         auto pRemote = std::make_unique<CRemote>(std::move(strName), nStyle, 0);
@@ -325,11 +371,17 @@ private:
         pRemote->m_nPadY = m_reader.GetS16();
         const int nButtons = m_reader.GetU16();
         for (int i = 0; i < nButtons; ++i)
-            AddButton(*pRemote, ReadButton(*pRemote));
+        {
+            const std::size_t nButtonOffset = m_reader.GetOffset();
+            std::unique_ptr<CRemoteButton> pButton = ReadButton(*pRemote);
+            m_buttonOffsets[pButton.get()] = nButtonOffset;
+            AddButton(*pRemote, std::move(pButton), nButtonOffset);
+        }
 
         CRemote* pAdded = pRemote.get();
-        if (!m_content.pRemotes->emplace(pAdded->m_strName, std::move(pRemote)).second)
-            throw CFormatError();
+        if (m_content.pRemotes->contains(pAdded->m_strName))
+            Fail(nOffset, "a second remote named " + pAdded->m_strName);
+        m_content.pRemotes->emplace(pAdded->m_strName, std::move(pRemote));
         m_content.remoteOrder.push_back(pAdded);
         if (bPadOpen)
             m_content.openPads.push_back(pAdded);
@@ -338,7 +390,9 @@ private:
     std::unique_ptr<CRemoteButton> ReadButton(const CRemote& remote)
     {
         Charge(kButtonCost);
+        const std::size_t nOffset = m_reader.GetOffset();
         std::string strName = m_reader.GetText(kShortText);
+        CheckName(strName, nOffset, "button");
         std::string strDescription = m_reader.GetText(kLongText);
         const int nColumn = m_reader.GetU16();
         const int nRow = m_reader.GetU16();
@@ -348,6 +402,7 @@ private:
         // Column 5 and beyond all mean "not placed"; keep the one form the rest expects.
         if (nColumn < kNotPlacedColumn)
         {
+            CheckPlace(remote, pButton->m_strName, nColumn, nRow, nOffset);
             pButton->m_nColumn = nColumn;
             pButton->m_nRow = nRow;
         }
@@ -362,7 +417,8 @@ private:
     {
         const auto encoded = m_reader.GetBytes(m_reader.GetU16());
         if (!ExpandBitstream(encoded, button.m_bits))
-            throw CFormatError();
+            Fail(m_reader.GetOffset() - encoded.size(),
+                 "the recorded signal of button " + button.m_strName + " does not decode");
         Charge(button.m_bits.GetLength());
     }
 
@@ -373,26 +429,36 @@ private:
         for (int i = 0; i < nCount; ++i)
         {
             Charge(kStepCost);
+            const std::size_t nOffset = m_reader.GetOffset();
             std::string strRemote = bOwnRemote ? remote.m_strName : m_reader.GetText(kShortText);
             std::string strButton = m_reader.GetText(kShortText);
             const int nDelay = m_reader.GetBounded(kStepDelayCount - 1);
             m_pendingSteps.push_back(
-                {&megabutton, std::move(strRemote), std::move(strButton), nDelay});
+                {&megabutton, std::move(strRemote), std::move(strButton), nDelay, nOffset});
         }
     }
 
-    // Two buttons may share neither a name nor a cell. A cell the remote's style does not show
-    // is kept: the button stays reachable through the Remote Builder.
-    static void AddButton(CRemote& remote, std::unique_ptr<CRemoteButton> pButton)
+    static void CheckPlace(const CRemote& remote, const std::string& strButton, int nColumn,
+                           int nRow, std::size_t nOffset)
+    {
+        if (IsPlaceOnPad(remote.m_nStyle, nColumn, nRow))
+            return;
+        Fail(nOffset, "button " + strButton + " of remote " + remote.m_strName + " is at column " +
+                          std::to_string(nColumn) + ", row " + std::to_string(nRow) +
+                          ", outside its pad of " + kRemoteStyles[remote.m_nStyle].pszText);
+    }
+
+    // Two buttons may share neither a name nor a cell.
+    static void AddButton(CRemote& remote, std::unique_ptr<CRemoteButton> pButton,
+                          std::size_t nOffset)
     {
         if (remote.m_buttons.contains(pButton->m_strName))
-            throw CFormatError();
-        if (pButton->IsPlaced())
-        {
-            const int nCell = pButton->GetCell();
-            if (nCell >= kGridCells || remote.m_grid[nCell] != nullptr)
-                throw CFormatError();
-        }
+            Fail(nOffset, "a second button named " + pButton->m_strName + " in remote " +
+                              remote.m_strName);
+        if (pButton->IsPlaced() && remote.m_grid[pButton->GetCell()] != nullptr)
+            Fail(nOffset, "button " + pButton->m_strName + " takes the cell of button " +
+                              remote.m_grid[pButton->GetCell()]->m_strName + " in remote " +
+                              remote.m_strName);
         remote.AddButton(std::move(pButton));
     }
 
@@ -400,7 +466,9 @@ private:
     {
         Charge(kEventCost);
         auto pEvent = std::make_unique<CTimedEvent>();
+        const std::size_t nOffset = m_reader.GetOffset();
         pEvent->m_strName = m_reader.GetText(kLongText);
+        CheckName(pEvent->m_strName, nOffset, "event");
         // What the time means depends on the frequency, which follows it.
         const SStoredTime time = m_reader.GetStoredTime();
         pEvent->m_lastFired = m_reader.GetTime();
@@ -410,29 +478,33 @@ private:
                                                time.nDay, time.nHour, time.nMinute);
         const std::string strRemote = m_reader.GetText(kShortText);
         const std::string strButton = m_reader.GetText(kShortText);
-        std::tie(pEvent->m_pRemote, pEvent->m_pButton) = Resolve(strRemote, strButton);
+        std::tie(pEvent->m_pRemote, pEvent->m_pButton) =
+            Resolve(strRemote, strButton, nOffset, "event " + pEvent->m_strName);
 
         CTimedEvent* pAdded = pEvent.get();
-        if (!m_content.pEvents->emplace(pAdded->m_strName, std::move(pEvent)).second)
-            throw CFormatError();
+        if (m_content.pEvents->contains(pAdded->m_strName))
+            Fail(nOffset, "a second event named " + pAdded->m_strName);
+        m_content.pEvents->emplace(pAdded->m_strName, std::move(pEvent));
         m_content.eventOrder.push_back(pAdded);
     }
 
     std::pair<CRemote*, CRemoteButton*> Resolve(const std::string& strRemote,
-                                                const std::string& strButton) const
+                                                const std::string& strButton, std::size_t nOffset,
+                                                const std::string& strWho) const
     {
         const auto it = m_content.pRemotes->find(strRemote);
-        if (it == m_content.pRemotes->end())
-            throw CFormatError();
-        CRemoteButton* pButton = it->second->FindButton(strButton);
+        CRemoteButton* pButton =
+            it != m_content.pRemotes->end() ? it->second->FindButton(strButton) : nullptr;
         if (pButton == nullptr)
-            throw CFormatError();
+            Fail(nOffset, strWho + " plays button " + strButton + " of remote " + strRemote +
+                              ", which the file does not hold");
         return {it->second.get(), pButton};
     }
 
     CByteReader m_reader;
     SQbContent& m_content;
     std::vector<SPendingStep> m_pendingSteps;
+    std::unordered_map<const CRemoteButton*, std::size_t> m_buttonOffsets;
     CMemoryBudget m_budget;
 };
 
@@ -452,6 +524,16 @@ std::vector<const typename TMap::value_type*> SortedByName(const TMap* pMap)
     return entries;
 }
 
+// Remotes in the order of the View menu, which gives each its menu id as it is read or added,
+// so that saving keeps the order the person sees; remotes without ids by name.
+std::vector<const CRemoteMap::value_type*> SortedByMenuOrder(const CRemoteMap& remotes)
+{
+    std::vector<const CRemoteMap::value_type*> entries = SortedByName(&remotes);
+    std::stable_sort(entries.begin(), entries.end(), [](const auto* pLeft, const auto* pRight)
+                     { return pLeft->second->m_nMenuId < pRight->second->m_nMenuId; });
+    return entries;
+}
+
 const CRemoteMap kNoRemotes;
 
 // Writes a document, refusing (by throwing SQbStoreError) anything the reader would refuse or
@@ -465,7 +547,7 @@ public:
     {
         const CRemoteMap& remotes = pRemotes != nullptr ? *pRemotes : kNoRemotes;
         m_writer.PutU16(kQbFileVersion);
-        const auto remoteEntries = SortedByName(&remotes);
+        const auto remoteEntries = SortedByMenuOrder(remotes);
         PutCount(remoteEntries.size(), std::string());
         for (const auto* pEntry : remoteEntries)
             StoreRemote(pEntry->first, *pEntry->second, remotes);
@@ -509,7 +591,7 @@ private:
     void StoreRemote(const std::string& strKey, const CRemote& remote, const CRemoteMap& remotes)
     {
         const std::string& strRecord = remote.m_strName;
-        Require(IsStorableText(remote.m_strName, kMaxRemoteName), StringId::kNameNotStorable,
+        Require(IsStorableName(remote.m_strName, kMaxRemoteName), StringId::kNameNotStorable,
                 strRecord);
         Require(IsStorableStyle(remote.m_nStyle), StringId::kStyleNotStorable, strRecord);
         Require(strKey == remote.m_strName, StringId::kRecordNotStorable, strRecord);
@@ -527,13 +609,14 @@ private:
     }
 
     // The reader rebuilds the grid from the buttons' places: a placed button may only be where
-    // the reader would put it, and alone there.
-    static bool IsStorablePlace(const CRemoteButton& button, std::array<bool, kGridCells>& taken)
+    // the reader would put it, on the remote's pad, and alone there.
+    static bool IsStorablePlace(const CRemote& remote, const CRemoteButton& button,
+                                std::array<bool, kGridCells>& taken)
     {
         if (!button.IsPlaced())
             return true;
         const int nCell = button.GetCell();
-        if (button.m_nColumn < 0 || button.m_nRow < 0 || nCell >= kGridCells || taken[nCell])
+        if (!IsPlaceOnPad(remote.m_nStyle, button.m_nColumn, button.m_nRow) || taken[nCell])
             return false;
         taken[nCell] = true;
         return true;
@@ -543,10 +626,10 @@ private:
                      const CRemoteMap& remotes, std::array<bool, kGridCells>& taken)
     {
         const std::string strRecord = remote.m_strName + ": " + button.GetDisplayText();
-        Require(IsStorableText(button.m_strName, kMaxRemoteName) &&
+        Require(IsStorableName(button.m_strName, kMaxRemoteName) &&
                     IsStorableText(button.m_strDescription, kMaxEventName),
                 StringId::kNameNotStorable, strRecord);
-        Require(strKey == button.m_strName && IsStorablePlace(button, taken),
+        Require(strKey == button.m_strName && IsStorablePlace(remote, button, taken),
                 StringId::kRecordNotStorable, strRecord);
         Charge(kButtonCost);
         m_writer.PutText(button.m_strName, kShortText);
@@ -603,7 +686,7 @@ private:
     void StoreEvent(const std::string& strKey, const CTimedEvent& event, const CRemoteMap& remotes)
     {
         const std::string& strRecord = event.m_strName;
-        Require(IsStorableText(event.m_strName, kMaxEventName), StringId::kNameNotStorable,
+        Require(IsStorableName(event.m_strName, kMaxEventName), StringId::kNameNotStorable,
                 strRecord);
         Require(IsStorableTime(event.m_time) && IsStorableTime(event.m_lastFired),
                 StringId::kDateNotStorable, strRecord);
@@ -627,7 +710,8 @@ private:
 };
 } // namespace
 
-EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content)
+EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content,
+                     SQbParseFault* pFault)
 {
     if (!std::ranges::equal(bytes.first(std::min(bytes.size(), std::size(kMagic))), kMagic))
         return EQbParse::InvalidFile;
@@ -636,7 +720,7 @@ EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content)
     SQbContent parsed;
     try
     {
-        CQbParser parser(bytes.subspan(std::size(kMagic)), parsed);
+        CQbParser parser(bytes, parsed);
         if (parser.ReadVersion() > kQbFileVersion)
             return EQbParse::NewerVersion;
         parser.ReadRemotes();
@@ -644,8 +728,10 @@ EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content)
         parser.CheckMegabuttons();
         parser.ReadEvents();
     }
-    catch (const CFormatError&)
+    catch (const CFormatError& fault)
     {
+        if (pFault != nullptr)
+            *pFault = {fault.nOffset, fault.strReason};
         return EQbParse::InvalidFile;
     }
     catch (const CTooLarge&)
@@ -675,6 +761,12 @@ bool StoreQbFile(const CRemoteMap* pRemotes, const CEventMap* pEvents,
 bool IsStorableText(const std::string& strText, std::size_t nMaxLength)
 {
     return strText.size() <= nMaxLength && strText.find('\0') == std::string::npos;
+}
+
+bool IsStorableName(const std::string& strName, std::size_t nMaxLength)
+{
+    return !strName.empty() && IsStorableText(strName, nMaxLength) &&
+           std::ranges::none_of(strName, [](unsigned char c) { return c < 0x20 || c == 0x7F; });
 }
 
 bool IsStorableStyle(int nStyle)

@@ -50,8 +50,17 @@ enum class EQbParse
     TooLarge,     // content needing more than kMaxQbContentBytes, or a file over kMaxQbFileBytes
 };
 
-// Reads a whole file. Anything but Ok leaves content as it was before the call.
-EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content);
+// Where and why a file was found invalid.
+struct SQbParseFault
+{
+    std::size_t nOffset = 0; // from the start of the file
+    std::string strReason;
+};
+
+// Reads a whole file. Anything but Ok leaves content as it was before the call; an invalid
+// file says what is wrong with it in *pFault when one is given.
+EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content,
+                     SQbParseFault* pFault = nullptr);
 
 // Why a document cannot be stored as it is: a string id whose "%s" names the record, and the
 // record as "Remote", "Remote: Button" (by its display text) or "Event"; empty for a fault of
@@ -72,6 +81,10 @@ bool StoreQbFile(const CRemoteMap* pRemotes, const CEventMap* pEvents,
 // text of at most nMaxLength characters without a zero byte, one of the eight styles, a date
 // in the years kMinQbYear to kMaxQbYear.
 bool IsStorableText(const std::string& strText, std::size_t nMaxLength);
+// A name besides: not empty (it would show as nothing in menus and lists) and without control
+// characters, which no one types and which a reader finds where a count announced more records
+// than the file holds.
+bool IsStorableName(const std::string& strName, std::size_t nMaxLength);
 bool IsStorableStyle(int nStyle);
 bool IsStorableTime(const CTime& time);
 // False when a megabutton of remotes plays itself, nests megabuttons more deeply or plays more

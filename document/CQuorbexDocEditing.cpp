@@ -91,13 +91,6 @@ bool IsRemoteUsedByOtherRemotes(const CRemoteMap& remotes, const CRemote& remote
     return false;
 }
 
-// A new record needs a name: the windows offer none without one, and an empty one would show as
-// nothing in menus and lists.
-bool IsStorableName(const std::string& strName, std::size_t nMaxLength)
-{
-    return !strName.empty() && IsStorableText(strName, nMaxLength);
-}
-
 // A megabutton of the remote fired from its pad counts its own buttons only; deleting the
 // remote in the middle of that firing would pull the steps out from under it.
 const CRemoteButton* FindFiringButton(const CRemote& remote)

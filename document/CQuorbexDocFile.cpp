@@ -52,7 +52,8 @@ bool CQuorbexDoc::OnOpenDocument(const std::string& strPath)
     }
 
     SQbContent content;
-    const EQbParse nResult = ParseQbFile(bytes, content);
+    SQbParseFault fault;
+    const EQbParse nResult = ParseQbFile(bytes, content, &fault);
     // Too large to work with, yet nothing wrong with it: the current content stays.
     if (nResult == EQbParse::TooLarge)
     {
@@ -65,8 +66,13 @@ bool CQuorbexDoc::OnOpenDocument(const std::string& strPath)
         OnNewDocument();
         m_bNewerVersion = nResult == EQbParse::NewerVersion;
         m_bInvalidFile = nResult == EQbParse::InvalidFile;
+        // Where the file goes wrong, for whoever made it to look there.
+        const std::string strWhere = fault.strReason.empty()
+                                         ? strPath
+                                         : strPath + ", at byte " + std::to_string(fault.nOffset) +
+                                               ": " + fault.strReason;
         m_frontEnd.ShowMessage(m_bNewerVersion ? StringId::kNewerVersion : StringId::kInvalidFile,
-                               strPath, EMessageBox::Stop);
+                               strWhere, EMessageBox::Stop);
         return false;
     }
     DeleteContents();

@@ -3,10 +3,15 @@
 #include "base/CFileDescriptor.h"
 #include "document/CQbFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <grp.h>
+#include <pwd.h>
+#include <csignal>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,13 +44,159 @@ mode_t GetNewFileMode()
     return 0666 & ~nMask;
 }
 
-// The file a symbolic link names is the one to replace, not the link.
-std::string ResolveTarget(const std::string& strPath)
+std::string DescribeUser(uid_t nUser)
 {
-    std::error_code error;
-    const auto target = std::filesystem::canonical(strPath, error);
-    return error ? strPath : target.string();
+    const passwd* pUser = ::getpwuid(nUser);
+    return pUser != nullptr ? pUser->pw_name : "uid " + std::to_string(nUser);
 }
+
+// Whether the kernel, guarding shared folders, would follow this link for this user: in a
+// folder that is sticky and writable by all, only a link of the user's own or of the folder's
+// owner. Anyone could have planted any other there.
+bool MayFollow(const std::filesystem::path& folder, const struct stat& link)
+{
+    struct stat status
+    {
+    };
+    if (::stat(folder.c_str(), &status) != 0)
+        return false;
+    const bool bShared = (status.st_mode & S_ISVTX) != 0 && (status.st_mode & S_IWOTH) != 0;
+    return !bShared || link.st_uid == ::geteuid() || link.st_uid == status.st_uid;
+}
+
+// The file a path names once every symbolic link in it is followed, by hand, so that a link
+// planted in a shared folder is refused rather than followed by whoever saves there.
+bool ResolveTarget(const std::string& strPath, std::string& strTarget, std::string& strError)
+{
+    namespace fs = std::filesystem;
+    // The kernel gives up after as many.
+    constexpr int kMaxLinks = 40;
+    std::error_code error;
+    const fs::path absolute = fs::absolute(strPath, error);
+    if (error)
+    {
+        strError = error.message();
+        return false;
+    }
+    std::vector<fs::path> pending(std::next(absolute.begin()), absolute.end());
+    std::reverse(pending.begin(), pending.end());
+    fs::path resolved = "/";
+    int nLinks = 0;
+    while (!pending.empty())
+    {
+        const fs::path part = std::move(pending.back());
+        pending.pop_back();
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..")
+        {
+            resolved = resolved.parent_path();
+            continue;
+        }
+        const fs::path candidate = resolved / part;
+        struct stat status
+        {
+        };
+        if (::lstat(candidate.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+        {
+            resolved = candidate;
+            continue;
+        }
+        if (++nLinks > kMaxLinks)
+        {
+            strError = SystemReason(ELOOP);
+            return false;
+        }
+        if (!MayFollow(resolved, status))
+        {
+            strError = "the link " + candidate.string() + " belongs to " +
+                       DescribeUser(status.st_uid) + ", not to whoever saves, in the shared folder " +
+                       resolved.string() + "; it is not followed";
+            return false;
+        }
+        const fs::path link = fs::read_symlink(candidate, error);
+        if (error)
+        {
+            strError = error.message();
+            return false;
+        }
+        if (link.is_absolute())
+            resolved = "/";
+        for (auto it = link.end(); it != link.begin();)
+        {
+            if (--it; !it->has_root_directory())
+                pending.push_back(*it);
+        }
+    }
+    strTarget = resolved.string();
+    return true;
+}
+
+// Only a regular file is ever replaced: renaming over a pipe, a device or a folder's link
+// would put a document where something else was.
+bool IsReplaceable(const std::string& strPath, const std::string& strWhat, std::string& strError)
+{
+    struct stat status
+    {
+    };
+    if (::lstat(strPath.c_str(), &status) != 0 || S_ISREG(status.st_mode))
+        return true;
+    strError = strWhat + strPath + " is not a regular file, so it is not replaced";
+    return false;
+}
+
+// The names WriteTemporary gives the temporary files beside strBeside.
+std::string GetTemporaryPrefix(const std::string& strBeside)
+{
+    return "." + std::filesystem::path(strBeside).filename().string() + ".";
+}
+
+// A save that was interrupted (a power cut, a kill) leaves its temporary file behind. Those of
+// this user beside this document that no save holds locked are such leftovers.
+void RemoveStaleTemporaries(const std::string& strBeside)
+{
+    constexpr std::size_t kUniqueChars = 6;
+    const std::string strPrefix = GetTemporaryPrefix(strBeside);
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(GetFolder(strBeside), error))
+    {
+        const std::string strName = entry.path().filename().string();
+        if (!strName.starts_with(strPrefix) || strName.size() != strPrefix.size() + kUniqueChars)
+            continue;
+        CFileDescriptor file(
+            ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+        struct stat status
+        {
+        };
+        if (file.IsOpen() && ::fstat(file.Get(), &status) == 0 && S_ISREG(status.st_mode) &&
+            status.st_uid == ::geteuid() && ::flock(file.Get(), LOCK_EX | LOCK_NB) == 0)
+            ::unlink(entry.path().c_str());
+    }
+}
+
+// A file-size limit (ulimit -f) would kill the program in the middle of a save; ignored, the
+// write fails with EFBIG instead, and the save is refused like any other failed write.
+class CFileSizeSignalIgnored
+{
+public:
+    CFileSizeSignalIgnored()
+    {
+        struct sigaction ignore
+        {
+        };
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        ::sigaction(SIGXFSZ, &ignore, &m_previous);
+    }
+    ~CFileSizeSignalIgnored() { ::sigaction(SIGXFSZ, &m_previous, nullptr); }
+    CFileSizeSignalIgnored(const CFileSizeSignalIgnored&) = delete;
+    CFileSizeSignalIgnored& operator=(const CFileSizeSignalIgnored&) = delete;
+
+private:
+    struct sigaction m_previous
+    {
+    };
+};
 } // namespace
 
 CSafeFile::CSafeFile() : m_write(::write) {}
@@ -55,14 +206,20 @@ CSafeFile::CSafeFile(WriteFunction write) : m_write(std::move(write)) {}
 bool CSafeFile::ReadAll(const std::string& strPath, std::size_t nMaxBytes,
                         std::vector<std::uint8_t>& bytes, std::string& strError)
 {
-    bytes.clear();
     // Opening a FIFO without O_NONBLOCK waits for a writer that may never come. The checks
     // below ask the open file itself, so that what is checked is what is read.
-    CFileDescriptor file(::open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const CFileDescriptor file(::open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    return ReadOpen(file, nMaxBytes, bytes, strError);
+}
+
+bool CSafeFile::ReadOpen(const CFileDescriptor& file, std::size_t nMaxBytes,
+                         std::vector<std::uint8_t>& bytes, std::string& strError)
+{
+    bytes.clear();
     struct stat status
     {
     };
-    if (file.Get() < 0 || ::fstat(file.Get(), &status) != 0)
+    if (!file.IsOpen() || ::fstat(file.Get(), &status) != 0)
     {
         strError = SystemReason(errno);
         return false;
@@ -106,52 +263,83 @@ bool CSafeFile::ReadAll(const std::string& strPath, std::size_t nMaxBytes,
 bool CSafeFile::SaveWithBackup(const std::string& strPath, std::span<const std::uint8_t> bytes,
                                std::string& strError) const
 {
-    const std::string strTarget = ResolveTarget(strPath);
+    return Replace(strPath, bytes, true, strError);
+}
+
+bool CSafeFile::Save(const std::string& strPath, std::span<const std::uint8_t> bytes,
+                     std::string& strError) const
+{
+    return Replace(strPath, bytes, false, strError);
+}
+
+bool CSafeFile::Replace(const std::string& strPath, std::span<const std::uint8_t> bytes,
+                        bool bBackup, std::string& strError) const
+{
+    std::string strTarget;
+    if (!ResolveTarget(strPath, strTarget, strError))
+        return false;
+    const std::string strBackup = GetBackupPath(strTarget);
+    if (!IsReplaceable(strTarget, strTarget == strPath ? "" : "the file it links to, ", strError) ||
+        (bBackup && !IsReplaceable(strBackup, "its backup ", strError)))
+        return false;
+    // The target was resolved above; should a link take its place since, it is not followed.
+    const CFileDescriptor previous(
+        ::open(strTarget.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     struct stat status
     {
     };
-    const bool bExists = ::stat(strTarget.c_str(), &status) == 0;
-    const mode_t nMode = bExists ? (status.st_mode & 07777) : GetNewFileMode();
+    SKeep keep{GetNewFileMode()};
+    if (previous.IsOpen() && ::fstat(previous.Get(), &status) == 0)
+        keep = {status.st_mode & 07777, true, status.st_uid, status.st_gid};
+    else if (errno != ENOENT)
+    {
+        strError = SystemReason(errno);
+        return false;
+    }
 
-    std::string strTemporary;
-    if (!WriteTemporary(strTarget, bytes, nMode, strTemporary, strError))
+    const CFileSizeSignalIgnored fileSizeSignal;
+    RemoveStaleTemporaries(strTarget);
+    RemoveStaleTemporaries(strBackup);
+    STemporary temporary;
+    if (!WriteTemporary(strTarget, bytes, keep, temporary, strError))
         return false;
 
     // The copy of the previous content is written before the target changes but takes the
     // backup's place only once the new content is in, so that a failed save leaves both the
     // document and its backup as they were. The backup is a convenience: failing to make it
     // must not stop the save.
-    const std::string strBackup = GetBackupPath(strTarget);
-    std::string strBackupTemporary;
-    std::vector<std::uint8_t> previous;
+    STemporary backup;
+    std::vector<std::uint8_t> previousBytes;
     std::string strIgnored;
-    if (bExists && strBackup != strTarget &&
-        ReadAll(strTarget, kMaxQbFileBytes, previous, strIgnored))
-        WriteTemporary(strBackup, previous, nMode, strBackupTemporary, strIgnored);
+    if (bBackup && keep.bOwned && ReadOpen(previous, kMaxQbFileBytes, previousBytes, strIgnored))
+        WriteTemporary(strBackup, previousBytes, keep, backup, strIgnored);
 
-    if (!Commit(strTemporary, strTarget, strError))
+    if (!Commit(temporary, strTarget, strError))
     {
-        if (!strBackupTemporary.empty())
-            ::unlink(strBackupTemporary.c_str());
+        if (!backup.strPath.empty())
+            ::unlink(backup.strPath.c_str());
         return false;
     }
-    if (!strBackupTemporary.empty())
-        Commit(strBackupTemporary, strBackup, strIgnored);
+    if (!backup.strPath.empty())
+        Commit(backup, strBackup, strIgnored);
     return true;
 }
 
 std::string CSafeFile::GetBackupPath(const std::string& strPath)
 {
-    return std::filesystem::path(strPath).replace_extension(".qbb").string();
+    std::filesystem::path path(strPath);
+    if (path.extension() == ".qb")
+        return path.replace_extension(".qbb").string();
+    return strPath + ".qbb";
 }
 
-bool CSafeFile::Commit(const std::string& strTemporary, const std::string& strPath,
+bool CSafeFile::Commit(const STemporary& temporary, const std::string& strPath,
                        std::string& strError)
 {
-    if (::rename(strTemporary.c_str(), strPath.c_str()) != 0)
+    if (::rename(temporary.strPath.c_str(), strPath.c_str()) != 0)
     {
         strError = SystemReason(errno);
-        ::unlink(strTemporary.c_str());
+        ::unlink(temporary.strPath.c_str());
         return false;
     }
     SyncFolder(strPath);
@@ -159,20 +347,29 @@ bool CSafeFile::Commit(const std::string& strTemporary, const std::string& strPa
 }
 
 bool CSafeFile::WriteTemporary(const std::string& strBeside, std::span<const std::uint8_t> bytes,
-                               mode_t nMode, std::string& strTemporary, std::string& strError) const
+                               const SKeep& keep, STemporary& temporary,
+                               std::string& strError) const
 {
     // Hidden, and in the same folder so that the final rename stays on one file system.
-    std::filesystem::path temporary(strBeside);
-    temporary.replace_filename(temporary.filename().string().insert(0, 1, '.') + ".XXXXXX");
-    std::string strTemplate = temporary.string();
+    std::filesystem::path path(strBeside);
+    path.replace_filename(GetTemporaryPrefix(strBeside) + "XXXXXX");
+    std::string strTemplate = path.string();
     CFileDescriptor file(::mkostemp(strTemplate.data(), O_CLOEXEC));
     if (file.Get() < 0)
     {
         strError = SystemReason(errno);
         return false;
     }
-    const bool bWritten =
-        WriteAll(file.Get(), bytes) && ::fchmod(file.Get(), nMode) == 0 && ::fsync(file.Get()) == 0;
+    CFileDescriptor hold(::open(strTemplate.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (hold.IsOpen())
+        ::flock(hold.Get(), LOCK_SH);
+    if (keep.bOwned && !KeepOwner(file.Get(), keep, strBeside, strError))
+    {
+        ::unlink(strTemplate.c_str());
+        return false;
+    }
+    const bool bWritten = WriteAll(file.Get(), bytes) && ::fchmod(file.Get(), keep.nMode) == 0 &&
+                          ::fsync(file.Get()) == 0;
     const int nError = errno;
     if (!file.Close() || !bWritten)
     {
@@ -180,8 +377,26 @@ bool CSafeFile::WriteTemporary(const std::string& strBeside, std::span<const std
         ::unlink(strTemplate.c_str());
         return false;
     }
-    strTemporary = std::move(strTemplate);
+    temporary = {std::move(strTemplate), std::move(hold)};
     return true;
+}
+
+// A save by root, or by a member of the file's group, must not hand the file to whoever saved.
+bool CSafeFile::KeepOwner(int nFd, const SKeep& keep, const std::string& strPath,
+                          std::string& strError)
+{
+    struct stat status
+    {
+    };
+    if (::fstat(nFd, &status) == 0 && status.st_uid == keep.nOwner && status.st_gid == keep.nGroup)
+        return true;
+    if (::fchown(nFd, keep.nOwner, keep.nGroup) == 0)
+        return true;
+    const group* pGroup = ::getgrgid(keep.nGroup);
+    strError = strPath + " belongs to " + DescribeUser(keep.nOwner) + " and group " +
+               (pGroup != nullptr ? pGroup->gr_name : std::to_string(keep.nGroup)) +
+               ", which a file saved now could not keep (" + SystemReason(errno) + ")";
+    return false;
 }
 
 bool CSafeFile::WriteAll(int nFd, std::span<const std::uint8_t> bytes) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CFileDescriptor.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -11,6 +13,10 @@
 // Whole-file reading and writing for documents. Saving never leaves a torn or missing file:
 // the new bytes go to a temporary file beside the target, reach the disk, and only then
 // replace the target in one rename. The previous content becomes the backup file.
+//
+// Saving replaces only a regular file, keeping its owner, group and mode. A symbolic link is
+// followed to the file it names, except one that another user planted in a shared folder
+// (sticky and writable by all, such as /tmp), which is refused as the kernel refuses it.
 class CSafeFile
 {
 public:
@@ -25,23 +31,49 @@ public:
     static bool ReadAll(const std::string& strPath, std::size_t nMaxBytes,
                         std::vector<std::uint8_t>& bytes, std::string& strError);
 
-    // Makes strPath hold bytes and its previous content (if any, and if it is a regular file no
-    // larger than a document file may be) the backup file. False with the system's reason in
-    // strError when the target still holds what it held before.
+    // Makes strPath hold bytes and its previous content (if any, and if no larger than a
+    // document file may be) the backup file. False with the reason in strError when the target
+    // still holds what it held before: the target or its backup is not a regular file, the
+    // file belongs to someone the save cannot give it back to, or the system refused.
     bool SaveWithBackup(const std::string& strPath, std::span<const std::uint8_t> bytes,
                         std::string& strError) const;
+    // The same for a file of the program's own, which keeps no backup.
+    bool Save(const std::string& strPath, std::span<const std::uint8_t> bytes,
+              std::string& strError) const;
 
-    // The backup beside a document: its extension replaced by ".qbb" ("x.qb" -> "x.qbb"),
-    // or ".qbb" appended when it has none.
+    // The backup beside a document: "x.qb" keeps "x.qbb", any other name has ".qbb" added
+    // ("x.txt" -> "x.txt.qbb"), so that no two documents share one backup.
     static std::string GetBackupPath(const std::string& strPath);
 
 private:
+    // What the replaced file had, for the new one to keep.
+    struct SKeep
+    {
+        mode_t nMode = 0;
+        bool bOwned = false; // an existing file, whose owner and group are kept
+        uid_t nOwner = 0;
+        gid_t nGroup = 0;
+    };
+    // A written temporary file, locked for as long as it lives so that another save of the
+    // same document tells it from one an interrupted save left behind.
+    struct STemporary
+    {
+        std::string strPath;
+        CFileDescriptor hold;
+    };
+
+    bool Replace(const std::string& strPath, std::span<const std::uint8_t> bytes, bool bBackup,
+                 std::string& strError) const;
     bool WriteTemporary(const std::string& strBeside, std::span<const std::uint8_t> bytes,
-                        mode_t nMode, std::string& strTemporary, std::string& strError) const;
+                        const SKeep& keep, STemporary& temporary, std::string& strError) const;
     // Puts a written temporary file in strPath's place in one step; removes it on failure.
-    static bool Commit(const std::string& strTemporary, const std::string& strPath,
+    static bool Commit(const STemporary& temporary, const std::string& strPath,
                        std::string& strError);
     bool WriteAll(int nFd, std::span<const std::uint8_t> bytes) const;
+    static bool KeepOwner(int nFd, const SKeep& keep, const std::string& strPath,
+                          std::string& strError);
+    static bool ReadOpen(const CFileDescriptor& file, std::size_t nMaxBytes,
+                         std::vector<std::uint8_t>& bytes, std::string& strError);
 
     WriteFunction m_write;
 };

@@ -104,13 +104,14 @@ void CScheduler::FinishFiredEvent()
     CTimedEvent& armed = m_doc.m_armed;
     CTimedEvent& event = *m_doc.m_pArmedEvent;
     event.m_lastFired = armed.m_time;
+    if (m_onFired)
+        m_onFired(event);
     if (armed.m_nFrequency == kFrequencyOnce && !m_doc.m_bEventsDialogOpen)
         m_doc.DeleteEvent(event);
     // The slot must not point at an event that may just have been deleted, even if something
     // keeps the re-arming below from running.
     armed.m_bDisabled = true;
     m_doc.m_pArmedEvent = nullptr;
-    m_doc.SetModifiedFlag();
 }
 
 void CScheduler::HoldForMenu()
@@ -126,4 +127,9 @@ void CScheduler::ReleaseMenuHold()
 void CScheduler::SetFireObserver(std::function<void(const CTimedEvent&)> onFire)
 {
     m_onFire = std::move(onFire);
+}
+
+void CScheduler::SetFiredObserver(std::function<void(const CTimedEvent&)> onFired)
+{
+    m_onFired = std::move(onFired);
 }

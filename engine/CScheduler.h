@@ -30,6 +30,10 @@ public:
 
     // Called with the armed slot just before its button is fired.
     void SetFireObserver(std::function<void(const CTimedEvent&)> onFire);
+    // Called with the event once it has fired, its last-fired time set, before a one-time
+    // event is deleted. The document is not marked modified for a firing: what the person
+    // made did not change, and whoever runs the scheduler keeps the time elsewhere.
+    void SetFiredObserver(std::function<void(const CTimedEvent&)> onFired);
 
 private:
     void StartTickState();
@@ -42,6 +46,7 @@ private:
     CTickSource& m_ticks;
     CBiosClock& m_clock;
     std::function<void(const CTimedEvent&)> m_onFire;
+    std::function<void(const CTimedEvent&)> m_onFired;
 
     // Kept for the whole run, never reset: not even another document starts it again.
     bool m_bStarted = false;

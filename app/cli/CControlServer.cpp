@@ -20,8 +20,9 @@ namespace
 // Each costs a descriptor. When they are all taken, the one that has waited longest without a
 // request makes room, so that clients which never close cannot lock the others out.
 constexpr std::size_t kMaxConnections = 32;
-// A reader that stops reading holds the program up this long at most before it is dropped.
-constexpr timeval kSendTimeout{2, 0};
+// Replies wait in the program for a client that reads slowly; one that lets this much pile up
+// while it sends more requests has stopped reading and is dropped.
+constexpr std::size_t kMaxWaitingOutput = 64 * 1024;
 
 bool ReadPeerUser(int nDescriptor, uid_t& nUser)
 {
@@ -103,15 +104,39 @@ std::vector<int> CControlServer::GetWatchedDescriptors() const
     return descriptors;
 }
 
+std::vector<int> CControlServer::GetWritingDescriptors() const
+{
+    std::vector<int> descriptors;
+    for (const auto& pConnection : m_connections)
+    {
+        if (!pConnection->strOutput.empty() && !pConnection->bClosed)
+            descriptors.push_back(pConnection->socket.Get());
+    }
+    return descriptors;
+}
+
+CControlServer::SConnection* CControlServer::FindConnection(int nDescriptor) const
+{
+    const auto it = std::find_if(m_connections.begin(), m_connections.end(),
+                                 [&](const auto& pConnection)
+                                 { return pConnection->socket.Get() == nDescriptor; });
+    return it != m_connections.end() && !(*it)->bClosed ? it->get() : nullptr;
+}
+
 void CControlServer::OnReadable(int nDescriptor)
 {
     if (m_listener.IsOpen() && nDescriptor == m_listener.Get())
         Accept();
-    const auto it = std::find_if(m_connections.begin(), m_connections.end(),
-                                 [&](const auto& pConnection)
-                                 { return pConnection->socket.Get() == nDescriptor; });
-    if (it != m_connections.end() && (*it)->nAnswering == 0 && !(*it)->bClosed)
-        Serve(**it);
+    if (SConnection* pConnection = FindConnection(nDescriptor);
+        pConnection != nullptr && pConnection->nAnswering == 0)
+        Serve(*pConnection);
+    ForgetClosed();
+}
+
+void CControlServer::OnWritable(int nDescriptor)
+{
+    if (SConnection* pConnection = FindConnection(nDescriptor))
+        Flush(*pConnection);
     ForgetClosed();
 }
 
@@ -120,11 +145,17 @@ void CControlServer::ServeFor(int nMilliseconds)
     std::vector<pollfd> watched;
     for (const int nDescriptor : GetWatchedDescriptors())
         watched.push_back({nDescriptor, POLLIN, 0});
+    for (const int nDescriptor : GetWritingDescriptors())
+        watched.push_back({nDescriptor, POLLOUT, 0});
     if (poll(watched.data(), watched.size(), nMilliseconds) <= 0)
         return;
     for (const pollfd& entry : watched)
     {
-        if (entry.revents != 0)
+        if (entry.revents == 0)
+            continue;
+        if (entry.events == POLLOUT)
+            OnWritable(entry.fd);
+        else
             OnReadable(entry.fd);
     }
 }
@@ -139,7 +170,6 @@ void CControlServer::Accept()
         return Refuse(socket, "not-permitted", "only the user running Quorbit may control it");
     if (m_connections.size() >= kMaxConnections && !DropLongestIdle())
         return Refuse(socket, "busy", "too many connections are open");
-    setsockopt(socket.Get(), SOL_SOCKET, SO_SNDTIMEO, &kSendTimeout, sizeof(kSendTimeout));
     auto pConnection = std::make_unique<SConnection>();
     pConnection->socket = std::move(socket);
     pConnection->lastRequest = std::chrono::steady_clock::now();
@@ -217,19 +247,34 @@ void CControlServer::AnswerLines(SConnection& connection)
 
 void CControlServer::Reply(SConnection& connection, const std::string& strReply)
 {
-    for (std::size_t nSent = 0; nSent < strReply.size();)
+    if (connection.strOutput.size() > kMaxWaitingOutput)
     {
-        const ssize_t nWritten = send(connection.socket.Get(), strReply.data() + nSent,
-                                      strReply.size() - nSent, MSG_NOSIGNAL);
+        connection.bClosed = true;
+        return;
+    }
+    connection.strOutput += strReply;
+    Flush(connection);
+}
+
+void CControlServer::Flush(SConnection& connection)
+{
+    std::size_t nSent = 0;
+    while (nSent < connection.strOutput.size())
+    {
+        const ssize_t nWritten =
+            send(connection.socket.Get(), connection.strOutput.data() + nSent,
+                 connection.strOutput.size() - nSent, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (nWritten < 0 && errno == EINTR)
             continue;
         if (nWritten < 0)
         {
-            connection.bClosed = true;
-            return;
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                connection.bClosed = true;
+            break;
         }
         nSent += static_cast<std::size_t>(nWritten);
     }
+    connection.strOutput.erase(0, nSent);
 }
 
 void CControlServer::ForgetClosed()

@@ -14,9 +14,10 @@ class CControlHandler;
 
 // The control socket of the program that runs first: it takes the lock, listens, and answers
 // each connection's request lines through the handler, one request at a time. It never blocks
-// on a reader: the event loop watches the descriptors it names and calls OnReadable. A request
-// whose answer takes a while (a firing) leaves that connection unwatched until it is answered,
-// while other connections are served from the firing's waits.
+// on a client: the event loop watches the descriptors it names and calls OnReadable, and
+// OnWritable for those with replies waiting to go out. A request whose answer takes a while (a
+// firing) leaves that connection unwatched until it is answered, while other connections are
+// served from the firing's waits.
 class CControlServer
 {
 public:
@@ -41,6 +42,9 @@ public:
     // The listening socket and every connection not in the middle of a request.
     std::vector<int> GetWatchedDescriptors() const;
     void OnReadable(int nDescriptor);
+    // Connections holding replies their client has not taken yet.
+    std::vector<int> GetWritingDescriptors() const;
+    void OnWritable(int nDescriptor);
     // For a loop without its own event dispatcher: waits up to nMilliseconds for requests and
     // answers those that came.
     void ServeFor(int nMilliseconds);
@@ -57,6 +61,7 @@ private:
     {
         CFileDescriptor socket;
         std::string strInput;
+        std::string strOutput;    // replies the socket would not take yet
         int nAnswering = 0;       // its request is being answered
         bool bDiscarding = false; // skipping the rest of a line that was too long
         bool bClosed = false;
@@ -71,6 +76,9 @@ private:
     // Answers the complete lines waiting in the connection's input.
     void AnswerLines(SConnection& connection);
     void Reply(SConnection& connection, const std::string& strReply);
+    // Hands the socket as much of the waiting replies as it takes without waiting.
+    static void Flush(SConnection& connection);
+    SConnection* FindConnection(int nDescriptor) const;
     void ForgetClosed();
 
     CControlHandler* m_pHandler = nullptr;

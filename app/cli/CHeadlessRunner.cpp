@@ -33,12 +33,13 @@ CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
                                  CClockBackend& clockBackend, CTickSource& ticks, std::FILE* pOut,
                                  std::FILE* pErr)
     : m_strPath(std::move(strPath)), m_device(device), m_clockBackend(clockBackend), m_pOut(pOut),
-      m_frontEnd(pErr), m_clock(clockBackend), m_doc(m_frontEnd, m_clock, kNoClockRefresh),
+      m_pErr(pErr), m_frontEnd(pErr), m_clock(clockBackend), m_doc(m_frontEnd, m_clock, kNoClockRefresh),
       m_ticks(ticks), m_engine(device, m_frontEnd, ticks),
       m_scheduler(m_doc, m_engine, ticks, m_clock)
 {
     m_frontEnd.SetPumpHandler([this](std::uint32_t) { OnPump(); });
     m_scheduler.SetFireObserver([this](const CTimedEvent& armed) { OnFiring(armed); });
+    m_scheduler.SetFiredObserver([this](const CTimedEvent& event) { OnFired(event); });
     m_engine.SetStepObserver([this](const CMegaStep& step) { PrintStep(step); });
 }
 
@@ -48,6 +49,8 @@ bool CHeadlessRunner::Start()
     m_loadedStamp = m_changedStamp = ReadStamp(m_strPath);
     if (!m_doc.OnOpenDocument(m_strPath))
         return false;
+    m_lastFired.Apply(GetDocumentPath(), m_doc);
+    m_doc.ArmNextEvent();
     std::fprintf(m_pOut, "Running %s\n", ToDisplayText(m_strPath).c_str());
     PrintEvents();
     return true;
@@ -109,6 +112,7 @@ void CHeadlessRunner::Reload()
         return;
     }
     // The file on disk may have been saved before an occurrence fired here; it stays fired.
+    m_lastFired.Apply(GetDocumentPath(), m_doc);
     for (const auto& [strName, firedAt] : m_firedOccurrences)
     {
         if (CTimedEvent* pEvent = m_doc.FindEvent(strName))
@@ -148,6 +152,15 @@ void CHeadlessRunner::OnFiring(const CTimedEvent& armed)
                  ToDisplayText(armed.m_strName).c_str(),
                  DescribeButton(armed.m_pRemote, armed.m_pButton).c_str());
     std::fflush(m_pOut);
+}
+
+void CHeadlessRunner::OnFired(const CTimedEvent& event)
+{
+    std::string strError;
+    if (!m_lastFired.Remember(GetDocumentPath(), event, strError))
+        std::fprintf(m_pErr, "quorbit: cannot keep when %s fired, so a run started again may "
+                             "fire it again: %s\n",
+                     ToDisplayText(event.m_strName).c_str(), strError.c_str());
 }
 
 std::string CHeadlessRunner::GetClockName() const

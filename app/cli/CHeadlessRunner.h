@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/cli/CConsoleFrontEnd.h"
+#include "app/cli/CLastFiredStore.h"
 #include "app/cli/CControlHandler.h"
 #include "device/CBiosClock.h"
 #include "document/CQuorbexDoc.h"
@@ -29,6 +30,8 @@ int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBacke
 // The runner without signals or real time: Start loads the document and lists its events, and
 // each Tick is one beat of the once-a-second timer. It never writes the document; when the
 // file changes on disk (and has stopped changing for a tick) it is loaded again and re-armed.
+// What fired is kept in the user's last-fired store, so that a run started again does not
+// fire the same occurrence twice.
 // Scripts fire its buttons, list them and ask its status through the control socket.
 class CHeadlessRunner : public CControlHandler
 {
@@ -70,12 +73,14 @@ private:
     void Reload();
     void PrintEvents();
     void OnFiring(const CTimedEvent& armed);
+    void OnFired(const CTimedEvent& event);
     void PrintStep(const CMegaStep& step);
 
     std::string m_strPath;
     CInfraredDevice& m_device;
     CClockBackend& m_clockBackend;
     std::FILE* m_pOut;
+    std::FILE* m_pErr;
     CConsoleFrontEnd m_frontEnd;
     CBiosClock m_clock;
     CQuorbexDoc m_doc;
@@ -90,4 +95,5 @@ private:
     // document, because a one-time event is deleted once fired and a failed reload empties the
     // document, while the file may still hold both.
     std::map<std::string, CTime> m_firedOccurrences;
+    CLastFiredStore m_lastFired;
 };

@@ -274,6 +274,15 @@ int FireFromFile(const std::string& strPath, const std::string& strRemote,
     return 1;
 }
 
+namespace
+{
+// Without the lock a second Quorbit could run beside this one and fire every event again.
+std::string DescribeLockRefusal(const std::string& strError)
+{
+    return "not started, as no other Quorbit could be kept from running beside it: " + strError;
+}
+} // namespace
+
 bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nExitCode,
                      std::string& strRefusal)
 {
@@ -282,11 +291,15 @@ bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nE
     for (int nTry = 0; nTry < 2; ++nTry)
     {
         const CControlServer::EClaim nClaim = server.Claim(strError);
-        if (nClaim == CControlServer::EClaim::Failed)
-            PrintError("other programs cannot reach this Quorbit: " + strError);
-        if (nClaim != CControlServer::EClaim::AnotherRuns)
+        if (nClaim == CControlServer::EClaim::Claimed)
             return true;
         nExitCode = 1;
+        if (nClaim == CControlServer::EClaim::Failed)
+        {
+            strRefusal = DescribeLockRefusal(strError);
+            PrintError(strRefusal);
+            return false;
+        }
         std::string strRequest = "SHOW";
         if (!strFile.empty())
         {
@@ -324,7 +337,10 @@ bool ClaimOrRefuseRun(CControlServer& server)
     std::string strError;
     const CControlServer::EClaim nClaim = server.Claim(strError);
     if (nClaim == CControlServer::EClaim::Failed)
-        PrintError("other programs cannot reach this run: " + strError);
+    {
+        PrintError(DescribeLockRefusal(strError));
+        return false;
+    }
     if (nClaim != CControlServer::EClaim::AnotherRuns)
         return true;
     const SRunningQuorbit running = DescribeRunning();

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -22,6 +23,12 @@ std::string DescribeErrno(const std::string& strWhat, const std::string& strPath
     return strWhat + " " + strPath + ": " + std::strerror(errno);
 }
 
+std::string DescribeUser(uid_t nUser)
+{
+    const passwd* pUser = getpwuid(nUser);
+    return pUser != nullptr ? pUser->pw_name : "uid " + std::to_string(nUser);
+}
+
 bool CheckPrivateFolder(const std::string& strFolder, std::string& strError)
 {
     struct stat status
@@ -32,9 +39,14 @@ bool CheckPrivateFolder(const std::string& strFolder, std::string& strError)
         strError = DescribeErrno("cannot look at", strFolder);
         return false;
     }
+    // Another user's folder is theirs to empty: its lock would keep no second Quorbit out.
     if (!S_ISDIR(status.st_mode) || status.st_uid != getuid())
     {
-        strError = strFolder + " is not a folder of this user";
+        strError = strFolder +
+                   (S_ISDIR(status.st_mode) ? " belongs to " + DescribeUser(status.st_uid) +
+                                                  ", not to " + DescribeUser(getuid())
+                                            : std::string(" is not a folder")) +
+                   ", so it cannot hold the lock that lets one Quorbit run";
         return false;
     }
     if ((status.st_mode & 077) != 0 && chmod(strFolder.c_str(), 0700) != 0)
@@ -46,7 +58,8 @@ bool CheckPrivateFolder(const std::string& strFolder, std::string& strError)
 }
 
 // The session's runtime folder. A cron job or a service has no XDG_RUNTIME_DIR, yet the one of
-// the user's session is where the running Quorbit listens: take it when it is there.
+// the user's session is where the running Quorbit listens: take it when it is there. Root
+// seldom has a session; anyone could make its folder in /tmp first, none but root in /run.
 std::string FindRuntimeFolder()
 {
     if (const char* pszRuntime = std::getenv("XDG_RUNTIME_DIR"); pszRuntime && *pszRuntime)
@@ -58,7 +71,7 @@ std::string FindRuntimeFolder()
     if (lstat(strSession.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
         status.st_uid == getuid())
         return strSession;
-    return {};
+    return getuid() == 0 ? "/run" : std::string();
 }
 } // namespace
 

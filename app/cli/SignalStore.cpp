@@ -117,9 +117,9 @@ std::string FindSignalRefusal(const CRemote& remote, const std::string& strName)
     const std::string strShown = ToDisplayText(strName);
     if (strName.empty())
         return "a button needs a name";
-    if (!IsStorableText(strName, kMaxRemoteName))
+    if (!IsStorableName(strName, kMaxRemoteName))
         return "the name " + strShown + " is longer than " + std::to_string(kMaxRemoteName) +
-               " characters or holds a zero byte";
+               " characters or holds a control character";
     const CRemoteButton* pButton = remote.FindButton(strName);
     if (pButton && pButton->m_bMega)
         return strShown + " is a megabutton of " + ToDisplayText(remote.m_strName) +

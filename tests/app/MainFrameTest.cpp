@@ -2,6 +2,7 @@
 #include "app/CFileDialog.h"
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
+#include "app/cli/CLastFiredStore.h"
 #include "base/CStringTable.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
@@ -14,6 +15,7 @@
 #include "ui/CRemotePadDlg.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -261,6 +263,22 @@ TEST_F(MainFrameTest, CancellingTheSaveQuestionAtCloseKeepsTheSchedulerRunning)
     EXPECT_TRUE(Frame().close());
     EXPECT_FALSE(Frame().GetSchedulerTimer().isActive());
     EXPECT_EQ(CMessageBox::TakeShownTexts().size(), 2);
+}
+
+// A firing keeps its time beside the document, so opening the document takes it from there.
+TEST_F(MainFrameTest, OpeningADocumentTakesWhenItsEventsLastFired)
+{
+    ASSERT_TRUE(Start(kLivingRoom));
+    CTimedEvent fired = *Doc().m_pEvents->begin()->second;
+    fired.m_lastFired = CTime(2026, 12, 7, 7, 0, 0);
+    std::string strError;
+    ASSERT_TRUE(CLastFiredStore().Remember(
+        QFile::encodeName(QFileInfo(kLivingRoom).absoluteFilePath()).toStdString(), fired,
+        strError))
+        << strError;
+    ASSERT_TRUE(App().OpenDocumentFile(kLivingRoom));
+    EXPECT_EQ(Doc().FindEvent(fired.m_strName)->m_lastFired, fired.m_lastFired);
+    EXPECT_FALSE(Doc().IsModified());
 }
 
 TEST_F(MainFrameTest, CommandsThatNeedARemoteAreGreyedWithoutOne)

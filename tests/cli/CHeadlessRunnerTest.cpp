@@ -103,6 +103,20 @@ TEST_F(CHeadlessRunnerTest, ExampleFiresWakeAtSevenAndLeavesTheFileAlone)
     EXPECT_EQ(m_err.GetText(), "");
 }
 
+// The document is not written, so what fired is remembered beside it.
+TEST_F(CHeadlessRunnerTest, ARunStartedAgainDoesNotFireTheSameOccurrenceTwice)
+{
+    const std::string strBefore = ReadFileBytes(kExample);
+    ASSERT_TRUE(MakeRunner(kExample).Start());
+    RunSeconds(5);
+    ASSERT_EQ(m_device.m_sent.size(), 1u);
+    ASSERT_TRUE(MakeRunner(kExample).Start());
+    RunSeconds(30);
+    EXPECT_EQ(CountOf(m_out.GetText(), " fired "), 1) << m_out.GetText();
+    EXPECT_EQ(m_device.m_sent.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(kExample), strBefore);
+}
+
 TEST_F(CHeadlessRunnerTest, FileThatCannotBeOpenedStopsTheRun)
 {
     const CTempFolder folder;

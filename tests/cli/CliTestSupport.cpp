@@ -1,6 +1,7 @@
 #include "cli/CliTestSupport.h"
 
 #include "support/CPrivateRuntime.h"
+#include "support/FreshStateFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,11 @@ namespace
 class CPrivateRuntimeEnvironment : public testing::Environment
 {
 public:
-    void SetUp() override { m_pRuntime = std::make_unique<CPrivateRuntime>(); }
+    void SetUp() override
+    {
+        m_pRuntime = std::make_unique<CPrivateRuntime>();
+        UseFreshStateFolders();
+    }
     void TearDown() override { m_pRuntime.reset(); }
 
 private:

@@ -8,9 +8,12 @@
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"
 #include "device/CSimulatedClock.h"
+#include "document/CQbFile.h"
+#include "document/CSafeFile.h"
 #include "engine/CFiringEngine.h"
 #include "engine/CTickSource.h"
 #include "support/CPrivateRuntime.h"
+#include "support/CTempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +21,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -180,6 +185,37 @@ TEST_F(ControlTest, AStaleSocketIsReplaced)
     EXPECT_TRUE(Converse("STATUS\n", 9).ends_with("\nOK\n"));
 }
 
+// Another user could empty or replace such a folder, and the lock in it with it.
+TEST_F(ControlTest, WithoutAFolderOfItsOwnNoQuorbitStarts)
+{
+    SControlPaths paths;
+    std::string strError;
+    ASSERT_TRUE(PrepareControlFolder(paths, strError)) << strError;
+    std::string strExpected = paths.strFolder + " is not a folder";
+    ASSERT_EQ(rmdir(paths.strFolder.c_str()), 0);
+    CFileDescriptor(open(paths.strFolder.c_str(), O_CREAT | O_WRONLY, 0600));
+    for (const bool bOtherUser : {false, true})
+    {
+        if (bOtherUser)
+        {
+            if (geteuid() != 0)
+                continue; // only root can give a folder to another user
+            ASSERT_EQ(unlink(paths.strFolder.c_str()), 0);
+            ASSERT_EQ(mkdir(paths.strFolder.c_str(), 0700), 0);
+            ASSERT_EQ(chown(paths.strFolder.c_str(), 65534, 65534), 0);
+            strExpected = paths.strFolder + " belongs to ";
+        }
+        CControlServer run;
+        EXPECT_FALSE(ClaimOrRefuseRun(run));
+        CControlServer window;
+        int nExitCode = 0;
+        std::string strRefusal;
+        EXPECT_FALSE(ClaimOrHandOver(window, "", nExitCode, strRefusal));
+        EXPECT_EQ(nExitCode, 1);
+        EXPECT_NE(strRefusal.find(strExpected), std::string::npos) << strRefusal;
+    }
+}
+
 TEST_F(ControlTest, AnotherUsersConnectionIsRefused)
 {
     const CRunningQuorbit running(kExample, false,
@@ -201,6 +237,74 @@ TEST_F(ControlTest, IdleConnectionsMakeRoomForNewOnes)
     for (int nClient = 0; nClient < 40; ++nClient)
         idle.push_back(ConnectRaw());
     EXPECT_TRUE(Converse("LIST\n", 3).ends_with("\nOK\n"));
+}
+
+// A client that is slow to read must hold up neither the program nor the others: its replies
+// wait in the program until it takes them, and one that lets them pile up is dropped. Served
+// on this thread, a reply that waited for the client would stall the test itself.
+TEST_F(ControlTest, RepliesWaitForASlowReaderWithoutHoldingTheProgramUp)
+{
+    // A listing far larger than the socket holds.
+    constexpr int kButtons = 12000;
+    CRemoteMap remotes;
+    auto pRemote = std::make_unique<CRemote>("Big", 0, 0);
+    for (int nButton = 0; nButton < kButtons; ++nButton)
+        pRemote->AddButton(std::make_unique<CRemoteButton>("B" + std::to_string(nButton), false))
+            .m_strDescription = std::string(kMaxEventName, 'd');
+    remotes.emplace("Big", std::move(pRemote));
+    std::vector<std::uint8_t> bytes;
+    SQbStoreError storeError;
+    ASSERT_TRUE(StoreQbFile(&remotes, nullptr, bytes, storeError));
+    const CTempFolder folder;
+    const std::string strPath = folder.File("big.qb");
+    std::string strError;
+    ASSERT_TRUE(CSafeFile().SaveWithBackup(strPath, bytes, strError)) << strError;
+
+    CSimulatedClock clock(CTime(2026, 12, 7, 12, 0, 0));
+    CSteadyTickSource ticks;
+    const std::unique_ptr<CInfraredDevice> pDevice =
+        CreateInfraredDevice("sim", kHeadlessPort, strError);
+    std::FILE* pOut = std::fopen("/dev/null", "w");
+    CHeadlessRunner runner(strPath, *pDevice, clock, ticks, pOut, pOut);
+    ASSERT_TRUE(runner.Start());
+    CControlServer server;
+    ASSERT_EQ(server.Claim(strError), CControlServer::EClaim::Claimed) << strError;
+    ASSERT_TRUE(server.Listen(runner, strError)) << strError;
+
+    // Reads what the server sends while it serves, until the connection ends or nLines came.
+    const auto readWhileServing = [&server](const CFileDescriptor& socket, int nLines)
+    {
+        std::string strReply;
+        char buffer[65536];
+        while (std::count(strReply.begin(), strReply.end(), '\n') < nLines)
+        {
+            server.ServeFor(10);
+            const ssize_t nRead = recv(socket.Get(), buffer, sizeof(buffer), MSG_DONTWAIT);
+            if (nRead == 0 || (nRead < 0 && errno != EAGAIN))
+                break;
+            if (nRead > 0)
+                strReply.append(buffer, static_cast<std::size_t>(nRead));
+        }
+        return strReply;
+    };
+    for (const int nRequests : {1, 2})
+    {
+        const CFileDescriptor socket = ConnectRaw();
+        std::string strRequests;
+        for (int nRequest = 0; nRequest < nRequests; ++nRequest)
+            strRequests += "LIST\n";
+        send(socket.Get(), strRequests.data(), strRequests.size(), MSG_NOSIGNAL);
+        // Accepted, then answered, before the client reads a byte.
+        server.ServeFor(100);
+        server.ServeFor(100);
+        const std::string strReply = readWhileServing(socket, (kButtons + 2) * nRequests);
+        if (nRequests == 1)
+            EXPECT_TRUE(strReply.ends_with(std::string(kMaxEventName, 'd') + "\nOK\n"));
+        else
+            EXPECT_LT(std::count(strReply.begin(), strReply.end(), '\n'), (kButtons + 2) * 2);
+        EXPECT_TRUE(server.GetWritingDescriptors().empty());
+    }
+    std::fclose(pOut);
 }
 
 TEST_F(ControlTest, MalformedRequestsAreAnsweredAndServingGoesOn)

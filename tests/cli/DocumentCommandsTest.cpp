@@ -89,14 +89,15 @@ TEST(ListCommandTest, AwkwardNamesStayValidUtf8AndKeepOffTheTerminal)
     const CTempFolder folder;
     CListingTestDocument test;
     CRemote& remote = test.AddRemote("Q\"uo\\te\xE9", 2);
-    CRemoteButton& button = test.AddButton(remote, "Tab\there", "\x0F", 0, 0);
+    CRemoteButton& button = test.AddButton(remote, "Tabs", "\x0F", 0, 0);
+    button.m_strDescription = "Tab\there";
     test.AddEvent("\xABLate\xBB", CTime(1998, 3, 2, 22, 30, 0), kFrequencyDaily, remote, button);
     ASSERT_TRUE(test.m_doc.OnSaveDocument(folder.File("awkward.qb")));
 
     const nlohmann::json listing = ListAsJson(folder.File("awkward.qb"));
     const nlohmann::json& listed = listing.at("remotes").at(0);
     EXPECT_EQ(listed.at("name"), "Q\"uo\\te\xC3\xA9");
-    EXPECT_EQ(listed.at("buttons").at(0).at("name"), "Tab\there");
+    EXPECT_EQ(listed.at("buttons").at(0).at("description"), "Tab\there");
     EXPECT_EQ(listed.at("buttons").at(0).at("bits"), "0f");
     EXPECT_EQ(listing.at("events").at(0).at("name"), "\xC2\xAB"
                                                      "Late\xC2\xBB");
@@ -105,7 +106,7 @@ TEST(ListCommandTest, AwkwardNamesStayValidUtf8AndKeepOffTheTerminal)
     EXPECT_NE(text.strOut.find("\nRemote Q\"uo\\te\xC3\xA9: 12 buttons high, 3 buttons wide"),
               std::string::npos)
         << text.strOut;
-    EXPECT_NE(text.strOut.find("\n  Button Tab?here: cell 0/0, 1 byte\n"), std::string::npos);
+    EXPECT_NE(text.strOut.find("\n  Button Tabs (Tab?here): cell 0/0, 1 byte\n"), std::string::npos);
 }
 
 TEST(ConvertCommandTest, OutputLoadsAsTheSameDocumentAndKeepsTheOldOutputAsBackup)
@@ -187,7 +188,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  StringId::kInvalidFile, ""},
                     SBadFileCase{"Newer", std::string("QB\x01\x02\x00\x00\x00\x00", 8),
                                  StringId::kNewerVersion, ""},
-                    SBadFileCase{"EndsInARecord", Truncated(100), StringId::kInvalidFile, ""}),
+                    SBadFileCase{"EndsInARecord", Truncated(100), StringId::kInvalidFile,
+                                 ", at byte 100: the file ends in the middle of a record"}),
     [](const auto& info) { return std::string(info.param.pszName); });
 
 TEST(BackendOptionTest, BackendsThatCannotBeHadFailClearly)

@@ -117,12 +117,16 @@ public:
 private:
     int Pick(int nLow, int nHigh) { return std::uniform_int_distribution(nLow, nHigh)(m_random); }
 
-    // Any 8-bit character but the terminating zero.
+    // Any 8-bit character but the control characters.
     std::string Name(int nMaxLength)
     {
         std::string strName(Pick(1, nMaxLength), ' ');
         for (char& c : strName)
-            c = static_cast<char>(Pick(1, 255));
+        {
+            do
+                c = static_cast<char>(Pick(0x20, 255));
+            while (c == 0x7F);
+        }
         return strName;
     }
 
@@ -158,11 +162,12 @@ private:
         remote.AddButton(std::move(pButton));
     }
 
-    // A free cell, written in either of the two forms the fifth column has.
+    // A free cell of the pad, written in either of the two forms the fifth column has.
     void Place(const CRemote& remote, CRemoteButton& button)
     {
         const int nCell = Pick(0, kGridCells - 1);
-        if (remote.m_grid[nCell] != nullptr)
+        if (remote.m_grid[nCell] != nullptr ||
+            !IsCellOnStyle(remote.m_nStyle, nCell / kGridRows, nCell % kGridRows))
             return;
         const bool bFifthAsThird = nCell >= 4 * kGridRows && Pick(0, 1) == 0;
         button.m_nColumn = bFifthAsThird ? 3 : nCell / kGridRows;
@@ -343,28 +348,67 @@ TEST(CQbFileTest, KeepsNamesThatFillTheirFields)
     EXPECT_EQ(Store(content), bytes);
 }
 
+namespace
+{
+// Remote TV of style nStyle with its one button Mute at (nColumn, nRow).
+CBytes OneButtonFile(unsigned nStyle, unsigned nColumn, unsigned nRow)
+{
+    return CQbBytes()
+        .Header()
+        .U16(1)
+        .Remote("TV", 1, nStyle)
+        .Button("Mute", nColumn, nRow, kTrain)
+        .U16(0)
+        .m_bytes;
+}
+} // namespace
+
 TEST(CQbFileTest, PlacesButtonsByCellWhateverTheFormOrStyle)
 {
-    const auto oneButton = [](unsigned nStyle, unsigned nColumn, unsigned nRow)
-    {
-        return CQbBytes()
-            .Header()
-            .U16(1)
-            .Remote("TV", 1, nStyle)
-            .Button("Mute", nColumn, nRow, kTrain)
-            .U16(0)
-            .m_bytes;
-    };
     SQbContent content;
-    ASSERT_EQ(Parse(oneButton(0, 3, 20), content), EQbParse::Ok);
+    ASSERT_EQ(Parse(OneButtonFile(0, 3, 20), content), EQbParse::Ok);
     const CRemoteButton& mute = Button(content, "TV", "Mute");
     EXPECT_EQ(content.pRemotes->at("TV")->m_grid[65], &mute);
     EXPECT_EQ(content.pRemotes->at("TV")->GetButtonAt(4, 5), &mute);
-    EXPECT_EQ(Store(content), oneButton(0, 3, 20)); // the form read is the form written
+    EXPECT_EQ(Store(content), OneButtonFile(0, 3, 20)); // the form read is the form written
+}
 
-    // A cell the 3 x 3 layout does not show keeps its button, reachable in the builder.
-    ASSERT_EQ(Parse(oneButton(7, 4, 14), content), EQbParse::Ok);
-    EXPECT_EQ(content.pRemotes->at("TV")->m_grid[74], &Button(content, "TV", "Mute"));
+// Each of these files was once read as something it does not hold: a cell beyond a column's
+// rows in another column's cell, an event as a remote named "\x01", a record after the last.
+TEST(CQbFileTest, NamesWhereAndWhyAFileIsRefused)
+{
+    CBytes trailing = GetExampleFileBytes();
+    trailing.insert(trailing.end(), {0x01, 0x00, 0x00, 0x00});
+    CBytes countTooLarge = GetExampleFileBytes();
+    countTooLarge[4] = 2;
+    const struct
+    {
+        CBytes bytes;
+        std::size_t nOffset;
+        std::string strReason;
+    } cases[] = {
+        {OneButtonFile(0, 0, 60), 32,
+         "button Mute of remote TV is at column 0, row 60, outside its pad of 15 buttons high, "
+         "5 buttons wide"},
+        {OneButtonFile(7, 4, 14), 32,
+         "button Mute of remote TV is at column 4, row 14, outside its pad of 3 buttons high, "
+         "3 buttons wide"},
+        {OneButtonFile(0, 3, 30), 32,
+         "button Mute of remote TV is at column 3, row 30, outside its pad of 15 buttons high, "
+         "5 buttons wide"},
+        {countTooLarge, 90,
+         "a remote without a name or with control characters in it, as when a count announces "
+         "more records than there are"},
+        {trailing, 180, "4 bytes follow the last event the counts announce"},
+    };
+    for (const auto& test : cases)
+    {
+        SQbContent content;
+        SQbParseFault fault;
+        EXPECT_EQ(ParseQbFile(test.bytes, content, &fault), EQbParse::InvalidFile) << test.strReason;
+        EXPECT_EQ(fault.nOffset, test.nOffset) << test.strReason;
+        EXPECT_EQ(fault.strReason, test.strReason);
+    }
 }
 
 TEST(CQbFileTest, AcceptsMegabuttonsSharingSteps)

@@ -12,7 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -151,9 +153,12 @@ TEST_F(CQuorbexDocFileTest, RefusedFilesLeaveAnEmptyUsableDocument)
         const char* pszFile;
         int nMessage;
         bool bNewer;
+        const char* pszWhere;
     };
-    for (const SCase& test : {SCase{"truncated.qb", StringId::kInvalidFile, false},
-                              SCase{"newer-version.qb", StringId::kNewerVersion, true}})
+    for (const SCase& test :
+         {SCase{"truncated.qb", StringId::kInvalidFile, false,
+                ", at byte 100: the file ends in the middle of a record"},
+          SCase{"newer-version.qb", StringId::kNewerVersion, true, ""}})
     {
         m_doc.OnNewDocument();
         AddExampleContent(m_doc);
@@ -164,7 +169,7 @@ TEST_F(CQuorbexDocFileTest, RefusedFilesLeaveAnEmptyUsableDocument)
         EXPECT_FALSE(m_doc.OnOpenDocument(strPath));
         ASSERT_EQ(m_frontEnd.m_messages.size(), 1u);
         EXPECT_EQ(m_frontEnd.m_messages[0].nStringId, test.nMessage);
-        EXPECT_EQ(m_frontEnd.m_messages[0].strArgument, strPath);
+        EXPECT_EQ(m_frontEnd.m_messages[0].strArgument, strPath + test.pszWhere);
         EXPECT_EQ(m_frontEnd.m_messages[0].nKind, EMessageBox::Stop);
         EXPECT_EQ(m_doc.m_bNewerVersion, test.bNewer);
         EXPECT_EQ(m_doc.m_bInvalidFile, !test.bNewer);
@@ -241,6 +246,8 @@ TEST_F(CQuorbexDocFileTest, NamesTheBackupAfterTheDocument)
     EXPECT_EQ(CSafeFile::GetBackupPath("x.qb"), "x.qbb");
     EXPECT_EQ(CSafeFile::GetBackupPath("/home/a.b/remotes"), "/home/a.b/remotes.qbb");
     EXPECT_EQ(CSafeFile::GetBackupPath("/home/my.remotes.qb"), "/home/my.remotes.qbb");
+    // Otherwise a.qb and a.txt would overwrite each other's backup.
+    EXPECT_EQ(CSafeFile::GetBackupPath("/home/a.txt"), "/home/a.txt.qbb");
 }
 
 // A file writer whose disk is full after nBytes bytes.
@@ -346,4 +353,122 @@ TEST_F(CQuorbexDocFileTest, KeepsTheDocumentsPermissions)
     ::umask(nOldMask);
     ASSERT_EQ(::stat(PathOf("new.qb").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0644u);
+}
+
+TEST_F(CQuorbexDocFileTest, ReplacesOnlyRegularFiles)
+{
+    const CBytes old(10, 0x11), fresh(20, 0x22);
+    const std::string strVictim = PathOf("victim");
+    struct SCase
+    {
+        const char* pszName;
+        std::function<void()> plant;
+        std::string strNamed; // what the refusal names
+    };
+    const SCase cases[] = {
+        {"a link to a FIFO",
+         [&] { ::mkfifo(strVictim.c_str(), 0600), ::symlink("victim", PathOf("l.qb").c_str()); },
+         strVictim},
+        {"a backup that is a link",
+         [&]
+         {
+             WriteBytes(strVictim, old), WriteBytes(PathOf("l.qb"), old);
+             ::symlink("victim", PathOf("l.qbb").c_str());
+         },
+         PathOf("l.qbb")},
+    };
+    for (const SCase& test : cases)
+    {
+        SCOPED_TRACE(test.pszName);
+        for (const std::string& strName : FolderEntries())
+            fs::remove(PathOf(strName));
+        test.plant();
+        const auto before = fs::symlink_status(strVictim).type();
+        std::string strError;
+        EXPECT_FALSE(CSafeFile().SaveWithBackup(PathOf("l.qb"), fresh, strError));
+        EXPECT_NE(strError.find(test.strNamed + " is not a regular file"), std::string::npos)
+            << strError;
+        EXPECT_EQ(fs::symlink_status(strVictim).type(), before);
+        if (before == fs::file_type::regular)
+        {
+            EXPECT_EQ(ReadBytes(strVictim), old);
+        }
+    }
+}
+
+// Needs root, which alone can give a link or a file to another user.
+TEST_F(CQuorbexDocFileTest, FollowsNoLinkAnotherUserPlantedInASharedFolder)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can make a link of another user";
+    constexpr uid_t kOther = 65534;
+    const CBytes old(10, 0x11), fresh(20, 0x22);
+    ASSERT_EQ(::chmod(m_folder.GetPath().c_str(), 01777), 0);
+    WriteBytes(PathOf("private.qb"), old);
+    ASSERT_EQ(::symlink("private.qb", PathOf("planted.qb").c_str()), 0);
+    ASSERT_EQ(::lchown(PathOf("planted.qb").c_str(), kOther, kOther), 0);
+    std::string strError;
+    EXPECT_FALSE(CSafeFile().SaveWithBackup(PathOf("planted.qb"), fresh, strError));
+    EXPECT_NE(strError.find("it is not followed"), std::string::npos) << strError;
+    EXPECT_EQ(ReadBytes(PathOf("private.qb")), old);
+    EXPECT_FALSE(fs::exists(PathOf("private.qbb")));
+
+    // A link of one's own is followed, and stays a link; the file keeps its owner.
+    ASSERT_EQ(::symlink("private.qb", PathOf("mine.qb").c_str()), 0);
+    ASSERT_EQ(::chown(PathOf("private.qb").c_str(), kOther, kOther), 0);
+    EXPECT_TRUE(CSafeFile().SaveWithBackup(PathOf("mine.qb"), fresh, strError)) << strError;
+    EXPECT_TRUE(fs::is_symlink(PathOf("mine.qb")));
+    EXPECT_EQ(ReadBytes(PathOf("private.qb")), fresh);
+    for (const char* pszName : {"private.qb", "private.qbb"})
+    {
+        struct stat status
+        {
+        };
+        ASSERT_EQ(::stat(PathOf(pszName).c_str(), &status), 0) << pszName;
+        EXPECT_EQ(status.st_uid, kOther) << pszName;
+        EXPECT_EQ(status.st_gid, kOther) << pszName;
+    }
+}
+
+TEST_F(CQuorbexDocFileTest, RemovesWhatAnInterruptedSaveLeftBehind)
+{
+    const CBytes old(10, 0x11);
+    WriteBytes(PathOf("home.qb"), old);
+    for (const char* pszName : {".home.qb.Ab12Cd", ".home.qbb.xY34zW", ".other.qb.Ab12Cd"})
+        WriteBytes(PathOf(pszName), old);
+    std::string strError;
+    ASSERT_TRUE(CSafeFile().SaveWithBackup(PathOf("home.qb"), old, strError)) << strError;
+    EXPECT_EQ(FolderEntries(),
+              (std::vector<std::string>{".other.qb.Ab12Cd", "home.qb", "home.qbb"}));
+}
+
+TEST_F(CQuorbexDocFileTest, RefusesASaveBeyondTheFileSizeLimit)
+{
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit small = previous;
+    small.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string strError;
+    const bool bSaved = CSafeFile().SaveWithBackup(PathOf("home.qb"), CBytes(1000, 0x33), strError);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_FALSE(bSaved);
+    EXPECT_EQ(strError, "File too large");
+    EXPECT_TRUE(FolderEntries().empty());
+}
+
+// The View menu lists remotes in the order they were added or read; a save keeps it.
+TEST_F(CQuorbexDocFileTest, SavingKeepsTheOrderOfTheRemotes)
+{
+    ASSERT_NE(m_doc.AddRemote("Zed", 0), nullptr);
+    ASSERT_NE(m_doc.AddRemote("Alpha", 0), nullptr);
+    ASSERT_NE(m_doc.AddRemote("Mid", 0), nullptr);
+    ASSERT_TRUE(m_doc.OnSaveDocument(PathOf("order.qb")));
+    m_frontEnd.m_calls.clear();
+    ASSERT_TRUE(m_doc.OnOpenDocument(PathOf("order.qb")));
+    const std::vector<std::string> calls = LoadingCalls();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_TRUE(calls[0].starts_with("AddRemoteMenuEntry Zed "));
+    EXPECT_TRUE(calls[1].starts_with("AddRemoteMenuEntry Alpha "));
+    EXPECT_TRUE(calls[2].starts_with("AddRemoteMenuEntry Mid "));
 }

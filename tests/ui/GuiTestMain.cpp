@@ -3,6 +3,7 @@
 // file choosers answered from scripts, and one fixed locale for the texts.
 #include "app/CFileDialog.h"
 #include "app/CMessageBox.h"
+#include "support/FreshStateFolders.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
         return 1;
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+    UseFreshStateFolders();
     // The desktop's cache tools would run on after a test and its folders are gone; the
     // registration leaves them out when they are not found.
     qputenv("PATH", (home.path() + "/bin").toLocal8Bit());
