@@ -9,6 +9,7 @@
 class CControlServer;
 class CQuorbexApp;
 class QSocketNotifier;
+struct SOpenRefusal;
 
 // The window program's side of the control socket: the event loop watches the server's sockets,
 // and requests act as the person's own commands would (a fire shows "Sending ..." in the status
@@ -34,6 +35,10 @@ protected:
     std::string ShowFromControl() override;
 
 private:
+    // Why no file may be opened now, or empty.
+    std::string GetOpenRefusal();
+    // Shows a refusal once the event loop has sent the reply.
+    void ShowAfterReply(const SOpenRefusal& refusal);
     void OnReadable(int nDescriptor);
     // One enabled notifier for each socket the server watches now, and none for the others.
     void WatchServerSockets();

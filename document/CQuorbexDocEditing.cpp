@@ -91,11 +91,12 @@ bool IsRemoteUsedByOtherRemotes(const CRemoteMap& remotes, const CRemote& remote
     return false;
 }
 
-// A new record needs a name: the windows offer none without one, and an empty one would show as
-// nothing in menus and lists.
+// A new record needs a name: the windows offer none without one, and an empty one, or one of
+// only spaces, would show as nothing in menus and lists.
 bool IsStorableName(const std::string& strName, std::size_t nMaxLength)
 {
-    return !strName.empty() && IsStorableText(strName, nMaxLength);
+    return strName.find_first_not_of(' ') != std::string::npos &&
+           IsStorableText(strName, nMaxLength);
 }
 
 // A megabutton of the remote fired from its pad counts its own buttons only; deleting the

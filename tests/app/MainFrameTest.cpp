@@ -487,20 +487,21 @@ TEST_P(BadFileTest, NamedAtStartEndsTheProgramAfterItsMessage)
     EXPECT_FALSE(Frame().isVisible());
 }
 
-TEST_P(BadFileTest, OpenedLaterLeavesAUsableDocument)
+TEST_P(BadFileTest, OpenedLaterLeavesTheDocumentAsItWas)
 {
     ASSERT_TRUE(Start());
     AddRemoteWithButton("TV");
-    Doc().SetModifiedFlag(false);
-    CFileDialog::QueuePath(MakeFile());
+    const QString strPath = MakeFile();
+    CFileDialog::QueuePath(strPath);
     Frame().OnCommand(CMainFrame::kCmdFileOpen);
 
-    EXPECT_EQ(CMessageBox::TakeShownTexts().size(), 1);
-    // A file that could not be read leaves the document as it was; one that is not a document
-    // leaves an empty one, titled as after File New.
-    const bool bKept = GetParam().nStringId == StringId::kOpenFailed;
-    EXPECT_EQ(Doc().FindRemote("TV") != nullptr, bKept);
-    EXPECT_FALSE(Doc().IsModified());
+    // Only the refusal: the changes need no saving for a file that will not replace them.
+    const QStringList shown = CMessageBox::TakeShownTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(strPath)) << shown[0].toStdString();
+    EXPECT_NE(Doc().FindRemote("TV"), nullptr);
+    EXPECT_EQ(GetRemoteEntries(Frame()), (EntryList{{"TV", 0x8400}}));
+    EXPECT_TRUE(Doc().IsModified());
     EXPECT_EQ(App().GetTitle(), "Untitled");
     EXPECT_TRUE(App().GetSettings().m_recentFiles.isEmpty());
 }
