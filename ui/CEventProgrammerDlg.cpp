@@ -218,14 +218,7 @@ void CEventProgrammerDlg::OnNameChanged()
 
 void CEventProgrammerDlg::LoadEvent()
 {
-    // The event of exactly the typed name; else one whose name differs only in letter case, so
-    // that its settings can start a new event.
-    const QString strTyped = m_pEventBox->currentText();
-    int nEntry = m_pEventBox->findText(strTyped, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (nEntry < 0)
-        nEntry = m_pEventBox->findText(strTyped, Qt::MatchFixedString);
-    const CTimedEvent* pEvent =
-        nEntry < 0 ? nullptr : m_doc.FindEvent(GetListName(*m_pEventBox, nEntry));
+    const CTimedEvent* pEvent = FindTypedEvent();
     if (!pEvent)
         return;
 
@@ -363,7 +356,12 @@ std::string CEventProgrammerDlg::GetTypedName() const
 
 CTimedEvent* CEventProgrammerDlg::FindTypedEvent() const
 {
-    return m_doc.FindEvent(GetTypedName());
+    // Letter case aside, as buttons are named: a look-alike would be a second event firing the
+    // same button. A file may hold names that differ only in case; the exact one comes first.
+    if (CTimedEvent* pExact = m_doc.FindEvent(GetTypedName()))
+        return pExact;
+    const int nEntry = m_pEventBox->findText(m_pEventBox->currentText(), Qt::MatchFixedString);
+    return nEntry < 0 ? nullptr : m_doc.FindEvent(GetListName(*m_pEventBox, nEntry));
 }
 
 CRemote* CEventProgrammerDlg::GetChosenRemote() const

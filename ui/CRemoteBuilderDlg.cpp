@@ -153,6 +153,8 @@ void CRemoteBuilderDlg::CreateFields(const CDialogMetrics& units)
     m_pDescription->setMaxLength(static_cast<int>(kMaxEventName));
     m_pDescription->setValidator(CreateDocumentTextValidator(m_pDescription));
     m_pDescription->setGeometry(units.ToPixels(kDescriptionRect));
+    connect(m_pDescription, &QLineEdit::editingFinished, this,
+            &CRemoteBuilderDlg::StoreDescription);
 
     // What the current button's recording carries; selectable, so a code can be copied.
     m_pSignal = new QLineEdit(this);
@@ -317,6 +319,9 @@ void CRemoteBuilderDlg::ShowButton(CRemoteButton& button)
 
 void CRemoteBuilderDlg::ShowNoMatch()
 {
+    // What the field shows belongs to the button that was named until now, not to a new one.
+    if (m_pCurrent)
+        m_pDescription->clear();
     // A new name is never empty and never another button's, letter case aside.
     const bool bNewName = !m_pButtonBox->currentText().isEmpty();
     m_pAdd->setEnabled(bNewName);
@@ -352,6 +357,28 @@ void CRemoteBuilderDlg::ShowSignal()
     m_pSignal->setToolTip(period.strText);
 }
 
+// Left, or Enter pressed: the text becomes the named button's description. For a new name it
+// waits in the field for Add.
+void CRemoteBuilderDlg::StoreDescription()
+{
+    if (!m_pCurrent)
+        return;
+    CRemoteButton& button = *m_pCurrent;
+    const std::string strDescription = ToDocumentString(m_pDescription->text());
+    if (strDescription == button.m_strDescription)
+        return;
+    if (!m_doc.CanChangeButton(button))
+    {
+        m_pDescription->setText(ToDisplayString(button.m_strDescription));
+        return;
+    }
+    button.m_strDescription = strDescription;
+    m_doc.SetModifiedFlag();
+    // Messages, the event list and the strip's title name a button by its description.
+    m_doc.GetFrontEnd().RefreshEventRows();
+    SetCurrentButton(&button);
+}
+
 void CRemoteBuilderDlg::OnAdd(bool bMega)
 {
     CRemoteButton* pButton =
@@ -376,6 +403,7 @@ void CRemoteBuilderDlg::OnRemove()
         return;
     // The button is gone; nothing may show it any more.
     SetCurrentButton(nullptr);
+    m_pDescription->clear();
     RemoveButtonItem(nIndex);
     OnButtonTextEdited();
     m_pButtonBox->setFocus();
@@ -511,6 +539,8 @@ void CRemoteBuilderDlg::reject()
     // The recorder writes into a button of this dialog's remote; it must finish first.
     if (m_pRecorder)
         return;
+    // Escape leaves the field without its losing the focus.
+    StoreDescription();
     m_places.nBuilderLeft = geometry().left();
     m_places.nBuilderTop = geometry().top();
     QDialog::reject();

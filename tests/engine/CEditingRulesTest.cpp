@@ -166,6 +166,7 @@ TEST_F(CEditingRulesTest, RefusesNamesStylesDatesAndReferencesAFileCouldNotHold)
         {[&] { return m_doc.AddRemote(strLong, 0) != nullptr; }, StringId::kNameNotStorable,
          strLong},
         {[&] { return m_doc.AddRemote("", 0) != nullptr; }, StringId::kNameNotStorable, ""},
+        {[&] { return m_doc.AddRemote("   ", 0) != nullptr; }, StringId::kNameNotStorable, "   "},
         {[&] { return m_doc.AddRemote("Four", 8) != nullptr; }, StringId::kStyleNotStorable,
          "Four"},
         {[&] { return m_doc.AddButton(m_one, "Mute", strLong + strLong, false) != nullptr; },

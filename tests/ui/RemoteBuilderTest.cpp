@@ -112,7 +112,7 @@ struct STypedCase
     const char* pszMatch; // the button the text names, or null
     bool bAddOffered;
     bool bTestOffered;
-    // The matched button's, or as it was: a text without a match leaves the field alone.
+    // The matched button's; a text without a match starts without one.
     const char* pszDescription;
 };
 
@@ -141,8 +141,29 @@ INSTANTIATE_TEST_SUITE_P(Names, TypedNameTest,
                          ::testing::Values(STypedCase{"power", "Power", false, true, "TV on/off"},
                                            STypedCase{"MUTE", "Mute", false, false, ""},
                                            STypedCase{"Pow", nullptr, true, false, ""},
-                                           STypedCase{"Power ", nullptr, true, false, "TV on/off"},
+                                           STypedCase{"Power ", nullptr, true, false, ""},
                                            STypedCase{"", nullptr, false, false, ""}));
+
+// What is typed there is the named button's once the field is left or Enter is pressed, and
+// never the next new button's.
+TEST_F(RemoteBuilderTest, TheDescriptionIsStoredForTheNamedButtonWhenLeftOrEntered)
+{
+    OpenBuilder();
+    Builder().Type("buttonBox", "mute");
+    Builder().Type("description", "Sound off");
+    QTest::keyClick(&Builder().Find<QLineEdit>("description"), Qt::Key_Return);
+    EXPECT_EQ(m_pMute->m_strDescription, "Sound off");
+    EXPECT_TRUE(Doc().IsModified());
+
+    Builder().Type("description", "Lamp on/off");
+    Builder().Leave("description");
+    EXPECT_EQ(m_pMute->m_strDescription, "Lamp on/off");
+
+    Builder().Type("buttonBox", "Dim");
+    EXPECT_EQ(Builder().Find<QLineEdit>("description").text(), "");
+    Builder().Click("add");
+    EXPECT_EQ(m_pTv->FindButton("Dim")->m_strDescription, "");
+}
 
 struct SRemoveCase
 {
