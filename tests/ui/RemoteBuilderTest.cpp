@@ -207,9 +207,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SRemoveCase{"Unused", false,
                                   "TV on/off:  Are you sure you want to remove this button?"},
                       SRemoveCase{"PlayedByMegabuttonOfAnotherRemote", true,
-                                  "TV on/off:  This button is being used in one or more "
-                                  "programmed events or megabuttons.\n\nPlease adjust or remove "
-                                  "the event(s) or megabuttons(s)  before removing this button."}),
+                                  "TV on/off (used by HiFi: Party):  This button is being used in "
+                                  "one or more programmed events or megabuttons.\n\nPlease "
+                                  "adjust or remove the event(s) or megabutton(s) before "
+                                  "removing this button."}),
     [](const auto& info) { return std::string(info.param.pszName); });
 
 struct SAssignCase
