@@ -31,7 +31,7 @@ constexpr std::pair<int, const char*> kStrings[]{
     {StringId::kConfirmRemoveEvent, "%s:  Are you sure you want to remove this event?"},
     {StringId::kBitstreamTitle, "Bitstream for %s button"},
     {StringId::kZoomIn, "&Zoom In"},
-    {StringId::kZoomOut, "&ZoomOut"},
+    {StringId::kZoomOut, "&Zoom Out"},
     {StringId::kAdvanced, "Ad&vanced >>"},
     {StringId::kBasic, "<< &Basic"},
     {StringId::kNoPlainButtons, "Buttons must be created before this megabutton can be learned"},

@@ -51,11 +51,11 @@ struct SLabel
 };
 
 const SLabel kLabels[] = {
-    {"", "Remote:", {5, 5, 28, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
-    {"", "Button:", {5, 25, 24, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
+    {"remoteLabel", "R&emote:", {5, 5, 28, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
+    {"buttonLabel", "B&utton:", {5, 25, 24, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
     // Ends where the layout has it, but may start further left: the text is wider in most
     // fonts than the layout allows for.
-    {"", "Description:", {87, 25, 46, kBoxHeight}, Qt::AlignRight | Qt::AlignVCenter},
+    {"descriptionLabel", "&Description:", {87, 25, 46, kBoxHeight}, Qt::AlignRight | Qt::AlignVCenter},
     {"", "Signal:", {5, 38, 28, 10}, Qt::AlignLeft | Qt::AlignVCenter},
     {"", "start:", {10, 100, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
     {"windowStart", "0", {30, 100, 25, 8}, Qt::AlignRight | Qt::AlignTop},
@@ -108,6 +108,11 @@ void CRemoteBuilderDlg::CreateControls()
         pLabel->setAlignment(label.nAlign);
         pLabel->setGeometry(units.ToPixels(label.rect));
     }
+    for (const auto& [pszLabel, pField] :
+         {std::pair<const char*, QWidget*>{"remoteLabel", m_pRemoteBox},
+          std::pair<const char*, QWidget*>{"buttonLabel", m_pButtonBox},
+          std::pair<const char*, QWidget*>{"descriptionLabel", m_pDescription}})
+        findChild<QLabel*>(QString::fromLatin1(pszLabel))->setBuddy(pField);
     m_pWindowFirst = findChild<QLabel*>(QStringLiteral("windowStart"));
     m_pWindowLast = findChild<QLabel*>(QStringLiteral("windowEnd"));
 }
@@ -179,7 +184,7 @@ void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
     const SButton buttons[] = {
         {&CRemoteBuilderDlg::m_pAdd, "add", "&Add", {5, 50, 50, 15}, false},
         {&CRemoteBuilderDlg::m_pMega, "megaButton", "&MegaButton", {55, 50, 50, 15}, false},
-        {&CRemoteBuilderDlg::m_pRemove, "remove", "Remove", {105, 50, 50, 15}, false},
+        {&CRemoteBuilderDlg::m_pRemove, "remove", "Rem&ove", {105, 50, 50, 15}, false},
         {&CRemoteBuilderDlg::m_pLearn, "learn", "&Learn", {5, 65, 50, 15}, false},
         {&CRemoteBuilderDlg::m_pTest, "test", "&Test", {55, 65, 50, 15}, false},
         {&CRemoteBuilderDlg::m_pAssign, "assign", "A&ssign", {105, 65, 50, 15}, false},
@@ -188,7 +193,7 @@ void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
          LoadString(StringId::kAdvanced),
          {160, 50, 50, 15},
          true},
-        {&CRemoteBuilderDlg::m_pClose, "close", "Close", {160, 65, 50, 15}, true},
+        {&CRemoteBuilderDlg::m_pClose, "close", "&Close", {160, 65, 50, 15}, true},
         {&CRemoteBuilderDlg::m_pZoom,
          "zoom",
          LoadString(StringId::kZoomIn),
@@ -196,8 +201,8 @@ void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
          false},
         {&CRemoteBuilderDlg::m_pScrollLeft, "scrollLeft", "&<", {10, 130, 40, 15}, false},
         {&CRemoteBuilderDlg::m_pScrollRight, "scrollRight", "&>", {165, 130, 40, 15}, false},
-        {&CRemoteBuilderDlg::m_pTrimLeft, "trimLeft", "< Trim", {50, 130, 40, 15}, false},
-        {&CRemoteBuilderDlg::m_pTrimRight, "trimRight", "Trim >", {125, 130, 40, 15}, false},
+        {&CRemoteBuilderDlg::m_pTrimLeft, "trimLeft", "< Tr&im", {50, 130, 40, 15}, false},
+        {&CRemoteBuilderDlg::m_pTrimRight, "trimRight", "T&rim >", {125, 130, 40, 15}, false},
     };
     for (const SButton& row : buttons)
     {

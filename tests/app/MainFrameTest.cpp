@@ -368,6 +368,45 @@ TEST_F(MainFrameTest, EnterOrDoubleClickInTheListOpensTheEventProgrammerOnlyWith
     EXPECT_FALSE(Doc().m_bEventsDialogOpen);
 }
 
+TEST_F(MainFrameTest, KeysOpenTheDialogsAndDeleteRemovesTheChosenEventAfterAsking)
+{
+    ASSERT_TRUE(Start());
+    CRemote& tv = AddRemoteWithButton("TV");
+    CTimedEvent fields;
+    fields.m_strName = "Wake";
+    fields.m_pRemote = &tv;
+    fields.m_pButton = tv.FindButton("Power");
+    ASSERT_NE(Doc().AddEvent(fields), nullptr);
+    CListCtrlEx& list = Frame().GetView().GetList();
+    for (const auto& [nKey, pszDialog] :
+         {std::pair{Qt::Key_E, "eventProgrammer"}, std::pair{Qt::Key_B, "remoteBuilder"}})
+    {
+        Frame().activateWindow();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QApplication::activeWindow(), &Frame());
+        QString strOpened;
+        WhenDialogOpens(
+            [&strOpened](QDialog& dialog)
+            {
+                strOpened = dialog.objectName();
+                dialog.reject();
+            });
+        QTest::keyClick(&list, nKey, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(strOpened, pszDialog) << "Ctrl+" << char(nKey);
+    }
+
+    list.setCurrentIndex(list.model()->index(0, 0));
+    CMessageBox::QueueAnswer(QMessageBox::No);
+    QTest::keyClick(&list, Qt::Key_Delete);
+    EXPECT_EQ(CMessageBox::TakeShownTexts(),
+              QStringList{"Wake:  Are you sure you want to remove this event?"});
+    EXPECT_NE(Doc().FindEvent("Wake"), nullptr);
+    CMessageBox::QueueAnswer(QMessageBox::Yes);
+    QTest::keyClick(&list, Qt::Key_Delete);
+    EXPECT_EQ(Doc().FindEvent("Wake"), nullptr);
+}
+
 TEST_F(MainFrameTest, TheEventProgrammerFillsTheListAndOpensWhereItWasClosed)
 {
     ASSERT_TRUE(Start());

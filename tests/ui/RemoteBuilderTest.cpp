@@ -8,15 +8,18 @@
 #include "document/CQuorbexDoc.h"
 #include "ui/CButtonRecorderDlg.h"
 #include "ui/CDialogDriver.h"
+#include "ui/CEventProgrammerDlg.h"
 #include "ui/CPadButton.h"
 #include "ui/CRemoteBuilderDlg.h"
 #include "ui/CRemotePadDlg.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 namespace
@@ -163,6 +166,42 @@ TEST_F(RemoteBuilderTest, TheDescriptionIsStoredForTheNamedButtonWhenLeftOrEnter
     EXPECT_EQ(Builder().Find<QLineEdit>("description").text(), "");
     Builder().Click("add");
     EXPECT_EQ(m_pTv->FindButton("Dim")->m_strDescription, "");
+}
+
+// The letter after the ampersand, or nothing.
+QChar GetMnemonic(const QString& strText)
+{
+    const qsizetype nAt = strText.indexOf('&');
+    return nAt < 0 || nAt + 1 >= strText.size() ? QChar() : strText[nAt + 1].toLower();
+}
+
+// Every button and every label of a field is reached with Alt and its own letter.
+TEST_F(RemoteBuilderTest, EveryLabelAndButtonHasAMnemonicOfItsOwn)
+{
+    OpenBuilder();
+    int nLeft = CEventProgrammerDlg::kNoPosition;
+    int nTop = 0;
+    const CEventProgrammerDlg programmer(Doc(), nullptr, nLeft, nTop);
+    for (const QWidget* pDialog : std::initializer_list<const QWidget*>{m_pBuilder.get(),
+                                                                       &programmer})
+    {
+        std::map<QChar, QString> taken;
+        const auto check = [&taken](const QString& strText)
+        {
+            const QChar letter = GetMnemonic(strText);
+            EXPECT_FALSE(letter.isNull()) << strText.toStdString();
+            const auto [it, bNew] = taken.emplace(letter, strText);
+            EXPECT_TRUE(bNew || letter.isNull())
+                << strText.toStdString() << " and " << it->second.toStdString();
+        };
+        for (const QAbstractButton* pButton : pDialog->findChildren<QAbstractButton*>())
+            check(pButton->text());
+        for (const QLabel* pLabel : pDialog->findChildren<QLabel*>())
+        {
+            if (pLabel->buddy())
+                check(pLabel->text());
+        }
+    }
 }
 
 struct SRemoveCase
