@@ -151,6 +151,13 @@ void CMainFrame::Create()
     setCentralWidget(m_pView);
     connect(m_pView, &CQuorbexView::EventProgrammerRequested, this,
             [this] { OnCommand(kCmdEventProgrammer); });
+    // As Remove in the Event Programmer: asked first, refused while the event fires.
+    connect(m_pView, &CQuorbexView::RemoveEventRequested, this,
+            [this]
+            {
+                if (CTimedEvent* pEvent = m_pView->GetSelectedEvent())
+                    m_app.GetDocument().RemoveEvent(*pEvent);
+            });
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
@@ -217,8 +224,8 @@ void CMainFrame::CreateMenus()
     AddCommand(m_pFileMenu, kCmdExit);
 
     m_pViewMenu = menuBar()->addMenu("&View");
-    AddCommand(m_pViewMenu, kCmdEventProgrammer);
-    AddCommand(m_pViewMenu, kCmdRemoteBuilder);
+    AddCommand(m_pViewMenu, kCmdEventProgrammer)->setShortcut(QKeySequence("Ctrl+E"));
+    AddCommand(m_pViewMenu, kCmdRemoteBuilder)->setShortcut(QKeySequence("Ctrl+B"));
     m_pViewMenu->addSeparator();
     AddCommand(m_pViewMenu, kCmdViewToolbar)->setCheckable(true);
     AddCommand(m_pViewMenu, kCmdViewStatusBar)->setCheckable(true);

@@ -14,6 +14,7 @@
 #include "device/CDeviceFactory.h"
 #include "device/CSimulatedRemote.h"
 #include "device/PortTable.h"
+#include "document/CQbFile.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "engine/CScheduler.h"
@@ -27,6 +28,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+
+#include <unistd.h>
 
 namespace
 {
@@ -76,8 +79,9 @@ int RunQuorbitApp(int argc, char** argv)
     std::string strRefusal;
     if (!ClaimOrHandOver(server, strStartFile, nExitCode, strRefusal))
     {
-        // Started from the file manager, the person would not see stderr.
-        if (!strRefusal.empty() && HasDisplay())
+        // Started from the file manager, the person would not see stderr; in a terminal the
+        // reason is there already, and the command ends at once.
+        if (!strRefusal.empty() && HasDisplay() && !isatty(STDERR_FILENO))
             ShowStartRefusal(argc, argv, strRefusal);
         return nExitCode;
     }
@@ -226,41 +230,60 @@ bool CQuorbexApp::IsFiring() const
 
 bool CQuorbexApp::OpenDocumentFile(const QString& strPath)
 {
-    if (IsFiring() || !SaveModified())
-        return false;
-    return LoadDocument(strPath);
+    bool bRefused = false;
+    return OpenCheckedFile(strPath, bRefused);
 }
 
 void CQuorbexApp::OpenRecentFile(QString strPath)
 {
-    if (IsFiring() || !SaveModified())
-        return;
-    if (!LoadDocument(strPath))
+    bool bRefused = false;
+    if (!OpenCheckedFile(strPath, bRefused) && bRefused)
     {
         m_settings.RemoveRecentFile(strPath);
         m_pFrame->OnDocumentChanged();
     }
 }
 
-bool CQuorbexApp::LoadDocument(const QString& strPath)
+bool CQuorbexApp::OpenCheckedFile(const QString& strPath, bool& bRefused)
 {
+    if (IsFiring())
+        return false;
+    SQbContent content;
+    SOpenRefusal refusal;
+    bRefused = !ReadDocumentFile(strPath, content, refusal);
+    if (bRefused)
+    {
+        ShowOpenRefusal(refusal);
+        return false;
+    }
+    return ReplaceDocument(strPath, content);
+}
+
+bool CQuorbexApp::ReadDocumentFile(const QString& strPath, SQbContent& content,
+                                   SOpenRefusal& refusal)
+{
+    return CQuorbexDoc::ReadDocumentFile(ToLocalPath(QFileInfo(strPath).absoluteFilePath()),
+                                         content, refusal);
+}
+
+void CQuorbexApp::ShowOpenRefusal(const SOpenRefusal& refusal)
+{
+    m_pFrontEnd->ShowMessage(refusal.nStringId, refusal.strArgument, EMessageBox::Stop);
+}
+
+bool CQuorbexApp::ReplaceDocument(const QString& strPath, SQbContent& content)
+{
+    // The file is known to be good before the person is asked to give up the changes.
+    if (IsFiring() || !SaveModified())
+        return false;
     const QString strAbsolute = QFileInfo(strPath).absoluteFilePath();
-    if (m_pDoc->OnOpenDocument(ToLocalPath(strAbsolute)))
-    {
-        m_lastFired.Apply(ToLocalPath(strAbsolute), *m_pDoc);
-        m_pDoc->ArmNextEvent();
-        SetPathName(strAbsolute);
-        m_settings.AddRecentFile(strAbsolute);
-        m_pFrame->OnDocumentChanged();
-        return true;
-    }
-    // A file that could not be read at all left the current document as it was.
-    if (m_pDoc->m_bNewerVersion || m_pDoc->m_bInvalidFile)
-    {
-        m_pDoc->SetModifiedFlag(false);
-        StartNewDocument();
-    }
-    return false;
+    m_pDoc->TakeDocumentContent(content);
+    m_lastFired.Apply(ToLocalPath(strAbsolute), *m_pDoc);
+    m_pDoc->ArmNextEvent();
+    SetPathName(strAbsolute);
+    m_settings.AddRecentFile(strAbsolute);
+    m_pFrame->OnDocumentChanged();
+    return true;
 }
 
 void CQuorbexApp::StartNewDocument()

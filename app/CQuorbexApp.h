@@ -18,6 +18,8 @@ class CQuorbexDoc;
 class CScheduler;
 class CTickSource;
 class QSessionManager;
+struct SOpenRefusal;
+struct SQbContent;
 
 // The window program: runs the start-up and the event loop; the exit code for main().
 int RunQuorbitApp(int argc, char** argv);
@@ -45,7 +47,15 @@ public:
 
     // Opens a document in place of the current one, asking first whether to save changes.
     // Refused while a button fires: emptying the document would pull it from under the firing.
+    // A file that is refused leaves the current document as it was, and nothing is asked.
     bool OpenDocumentFile(const QString& strPath);
+    // The same in two steps, for a caller that answers before the refusal is shown: reads and
+    // checks the file (false with the refusal, the document untouched), then replaces the
+    // document with what was read, asking about unsaved changes first.
+    static bool ReadDocumentFile(const QString& strPath, SQbContent& content,
+                                 SOpenRefusal& refusal);
+    void ShowOpenRefusal(const SOpenRefusal& refusal);
+    bool ReplaceDocument(const QString& strPath, SQbContent& content);
     // The same for an entry of the recent-file list, which loses the entry when it fails. The
     // path is a copy: saving the changes first reorders the list it was read from.
     void OpenRecentFile(QString strPath);
@@ -81,12 +91,11 @@ public:
 
 private:
     bool CreateDevice();
+    // bRefused: the file was refused (as against the person keeping the current document).
+    bool OpenCheckedFile(const QString& strPath, bool& bRefused);
     void TimeSimulatedPresses();
     void CreateWindowsAndDocument();
     bool IsFiring() const;
-    // Replaces the document with the file's content; after a file that is not a document or
-    // is from a newer version the program goes on with an empty document.
-    bool LoadDocument(const QString& strPath);
     void StartNewDocument();
     bool DoSave(const QString& strPath);
     void SetPathName(const QString& strPath);

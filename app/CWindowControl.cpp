@@ -3,8 +3,10 @@
 #include "app/CMainFrame.h"
 #include "app/CQuorbexApp.h"
 #include "app/cli/CControlServer.h"
+#include "base/CStringTable.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"
+#include "document/CQbFile.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "ui/CButtonRecorderDlg.h"
@@ -12,8 +14,26 @@
 #include <QApplication>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
+
+namespace
+{
+// A reply is one line: the message's paragraphs run on, and no byte may end the line early.
+std::string ToReplyText(std::string strText)
+{
+    for (std::size_t nAt = strText.find("\n\n"); nAt != std::string::npos;
+         nAt = strText.find("\n\n", nAt))
+        strText.replace(nAt, 2, "  ");
+    for (char& c : strText)
+    {
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = ' ';
+    }
+    return strText;
+}
+} // namespace
 
 CWindowControl::CWindowControl(CQuorbexApp& app, CControlServer& server)
     : m_app(app), m_server(server)
@@ -73,15 +93,43 @@ void CWindowControl::FireFromControl(CRemote& remote, CRemoteButton& button)
 
 std::string CWindowControl::OpenFromControl(const std::string& strPath)
 {
+    // The reply goes out before the person is shown a refusal: the script or the second start
+    // that asked ends at once instead of waiting for the box to be dismissed.
+    const QString strFile = QFile::decodeName(strPath.c_str());
+    const std::string strBusy = GetOpenRefusal();
+    if (!strBusy.empty())
+    {
+        ShowAfterReply({StringId::kOpenFailed, strPath + ": " + strBusy});
+        return FormatControlError("busy", strBusy);
+    }
+    m_app.GetMainFrame().Reveal();
+    SQbContent content;
+    SOpenRefusal refusal;
+    if (!CQuorbexApp::ReadDocumentFile(strFile, content, refusal))
+    {
+        ShowAfterReply(refusal);
+        return FormatControlError(
+            "not-opened", ToReplyText(FormatString(refusal.nStringId, refusal.strArgument)));
+    }
+    if (!m_app.ReplaceDocument(strFile, content))
+        return FormatControlError("not-opened", "the document open in Quorbit was kept");
+    return FormatControlOk("opened " + QuoteControlWord(GetDocumentPath()));
+}
+
+std::string CWindowControl::GetOpenRefusal()
+{
     // A dialog works on the document that opening would replace.
     if (QApplication::activeModalWidget())
-        return FormatControlError("busy", "a dialog is open in Quorbit; close it first");
+        return "a dialog is open in Quorbit; close it first";
     if (m_app.GetEngine().GetFiringDepth() != 0)
-        return FormatControlError("busy", "a firing is in progress");
-    m_app.GetMainFrame().Reveal();
-    if (!m_app.OpenDocumentFile(QFile::decodeName(strPath.c_str())))
-        return FormatControlError("not-opened", "the document was not opened (Quorbit shows why)");
-    return FormatControlOk("opened " + QuoteControlWord(GetDocumentPath()));
+        return "a firing is in progress";
+    return {};
+}
+
+void CWindowControl::ShowAfterReply(const SOpenRefusal& refusal)
+{
+    QTimer::singleShot(0, &m_app.GetMainFrame(),
+                       [this, refusal] { m_app.ShowOpenRefusal(refusal); });
 }
 
 std::string CWindowControl::ShowFromControl()

@@ -10,6 +10,7 @@
 class CControlServer;
 class CQuorbexApp;
 class QSocketNotifier;
+struct SOpenRefusal;
 
 // The window program's side of the control socket: the event loop watches the server's sockets,
 // and requests act as the person's own commands would (a fire shows "Sending ..." in the status
@@ -37,6 +38,10 @@ protected:
 private:
     using CNotifiers = std::map<int, QSocketNotifier*>;
 
+    // Why no file may be opened now, or empty.
+    std::string GetOpenRefusal();
+    // Shows a refusal once the event loop has sent the reply.
+    void ShowAfterReply(const SOpenRefusal& refusal);
     void OnReadable(int nDescriptor);
     void OnWritable(int nDescriptor);
     // One enabled notifier for each socket the server watches now, and none for the others.

@@ -27,11 +27,11 @@ constexpr std::pair<int, const char*> kStrings[]{
     {StringId::kConfirmRemoveButton, "%s:  Are you sure you want to remove this button?"},
     {StringId::kButtonInUse,
      "%s:  This button is being used in one or more programmed events or megabuttons.\n\n"
-     "Please adjust or remove the event(s) or megabuttons(s)  before removing this button."},
+     "Please adjust or remove the event(s) or megabutton(s) before removing this button."},
     {StringId::kConfirmRemoveEvent, "%s:  Are you sure you want to remove this event?"},
     {StringId::kBitstreamTitle, "Bitstream for %s button"},
     {StringId::kZoomIn, "&Zoom In"},
-    {StringId::kZoomOut, "&ZoomOut"},
+    {StringId::kZoomOut, "&Zoom Out"},
     {StringId::kAdvanced, "Ad&vanced >>"},
     {StringId::kBasic, "<< &Basic"},
     {StringId::kNoPlainButtons, "Buttons must be created before this megabutton can be learned"},
@@ -89,6 +89,7 @@ constexpr std::pair<int, const char*> kStrings[]{
     {StringId::kDocumentTooLarge,
      "%s\n\nThis document is larger than Quorbit can work with: its content may need at most "
      "256 MB of memory, and its file may be at most 64 MB."},
+    {StringId::kUsedBy, "used by"},
     {StringId::kSaveRefused, "%s\n\nThe document was not saved.  Nothing was written."},
     {StringId::kMegabuttonStepTooDeep,
      "%s:  With this step the megabutton would nest megabuttons more than 64 deep or play more "

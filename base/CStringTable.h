@@ -53,6 +53,7 @@ constexpr int kTooManyRecords = 61249;
 constexpr int kDocumentTooLarge = 61250;
 constexpr int kSaveRefused = 61251;
 constexpr int kMegabuttonStepTooDeep = 61252;
+constexpr int kUsedBy = 61253;
 } // namespace StringId
 
 // The text of a string id; an empty text for an id the table does not hold.

@@ -8,6 +8,14 @@
 
 class CTimeSource;
 class CFrontEnd;
+struct SQbContent;
+
+// Why a file was not opened: a string id and the argument its "%s" takes.
+struct SOpenRefusal
+{
+    int nStringId = 0;
+    std::string strArgument;
+};
 
 // How the system clock is refreshed; the numbers are the values kept in the settings.
 enum class EClockRefreshMethod : int
@@ -47,7 +55,14 @@ public:
     // Life cycle.
     bool OnNewDocument();
     void DeleteContents();
+    // Replaces the content with the file's; a refused file leaves it as it was.
     bool OnOpenDocument(const std::string& strPath);
+    // The two halves of an open, for a caller that asks about unsaved changes in between:
+    // reads and checks the file without touching the content (false with the refusal), then
+    // replaces the content with what was read.
+    static bool ReadDocumentFile(const std::string& strPath, SQbContent& content,
+                                 SOpenRefusal& refusal);
+    void TakeDocumentContent(SQbContent& content);
     bool OnSaveDocument(const std::string& strPath);
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool bModified = true);
@@ -94,8 +109,6 @@ public:
     CFrontEnd& GetFrontEnd() const { return m_frontEnd; }
     CTimeSource& GetClock() const { return m_clock; }
 
-    bool m_bNewerVersion = false;
-    bool m_bInvalidFile = false;
     std::unique_ptr<CRemoteMap> m_pRemotes;
     std::unique_ptr<CEventMap> m_pEvents;
     unsigned m_nRemoteIds = 0;

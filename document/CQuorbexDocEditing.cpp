@@ -7,7 +7,7 @@
 #include "document/CFrontEnd.h"
 #include "document/CQbFile.h"
 
-#include <unordered_set>
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -23,72 +23,54 @@ bool Confirm(CFrontEnd& frontEnd, int nStringId, const std::string& strArgument)
     return frontEnd.ShowMessage(nStringId, strArgument, EMessageBox::Question) == EAnswer::Yes;
 }
 
-bool IsRemoteUsedByEvent(const CEventMap& events, const CRemote& remote)
+// The events that fire the remote (or, with pButton, that button), by name.
+std::vector<std::string> FindUsingEvents(const CEventMap& events, const CRemote* pRemote,
+                                         const CRemoteButton* pButton)
 {
+    std::vector<std::string> users;
     for (const auto& [strName, pEvent] : events)
     {
-        if (pEvent->m_pRemote == &remote)
-            return true;
+        if ((pRemote && pEvent->m_pRemote == pRemote) || (pButton && pEvent->m_pButton == pButton))
+            users.push_back(strName);
     }
-    return false;
+    return users;
 }
 
-bool IsButtonUsedByEvent(const CEventMap& events, const CRemoteButton& button)
-{
-    for (const auto& [strName, pEvent] : events)
-    {
-        if (pEvent->m_pButton == &button)
-            return true;
-    }
-    return false;
-}
-
-bool IsButtonInAnyStep(const CRemoteMap& remotes, const CRemoteButton& button)
+// The megabuttons with a step that plays a button bIsUsed picks, as "Remote: Megabutton",
+// leaving out those of the remote pSkipped. A megabutton that reaches such a button only through
+// other megabuttons needs no naming: the last of that chain is named.
+template <typename TIsUsed>
+void AddUsingMegabuttons(const CRemoteMap& remotes, const CRemote* pSkipped, TIsUsed bIsUsed,
+                         std::vector<std::string>& users)
 {
     for (const auto& [strRemote, pRemote] : remotes)
     {
+        if (pRemote.get() == pSkipped)
+            continue;
         for (const auto& [strButton, pMega] : pRemote->m_buttons)
         {
-            for (const CMegaStep& step : pMega->m_steps)
-            {
-                if (step.m_pButton == &button)
-                    return true;
-            }
+            if (std::any_of(pMega->m_steps.begin(), pMega->m_steps.end(),
+                            [&](const CMegaStep& step) { return bIsUsed(*step.m_pButton); }))
+                users.push_back(strRemote + ": " + pMega->GetDisplayText());
         }
     }
-    return false;
 }
 
-// True when some button of another remote plays a button of this one, however deeply nested.
-// The remote's own megabuttons do not count: they go with it. Every button is walked at most
-// once, so megabuttons that share their steps level after level cost no more than their number.
-bool IsRemoteUsedByOtherRemotes(const CRemoteMap& remotes, const CRemote& remote)
+// The name that a refusal to delete starts with, and what holds on to the record.
+std::string NameWithUsers(const std::string& strName, const std::vector<std::string>& users)
 {
-    std::unordered_set<const CRemoteButton*> seen;
-    std::vector<const CRemoteButton*> pending;
-    for (const auto& [strOther, pOther] : remotes)
-    {
-        if (pOther.get() == &remote)
-            continue;
-        for (const auto& [strButton, pButton] : pOther->m_buttons)
-        {
-            seen.insert(pButton.get());
-            pending.push_back(pButton.get());
-        }
-    }
-    while (!pending.empty())
-    {
-        const CRemoteButton* pButton = pending.back();
-        pending.pop_back();
-        for (const CMegaStep& step : pButton->m_steps)
-        {
-            if (remote.FindButton(step.m_pButton->m_strName) == step.m_pButton)
-                return true;
-            if (seen.insert(step.m_pButton).second)
-                pending.push_back(step.m_pButton);
-        }
-    }
-    return false;
+    std::string strText = strName + " (" + LoadString(StringId::kUsedBy);
+    for (std::size_t n = 0; n < users.size(); ++n)
+        strText += (n == 0 ? " " : ", ") + users[n];
+    return strText + ")";
+}
+
+// A new record needs a name the file can hold; one of only spaces would show as nothing in
+// menus and lists as well.
+bool IsUsableName(const std::string& strName, std::size_t nMaxLength)
+{
+    return strName.find_first_not_of(' ') != std::string::npos &&
+           IsStorableName(strName, nMaxLength);
 }
 
 // A megabutton of the remote fired from its pad counts its own buttons only; deleting the
@@ -116,7 +98,7 @@ void CopyEventFields(CTimedEvent& event, const CTimedEvent& fields)
 CRemote* CQuorbexDoc::AddRemote(const std::string& strName, int nStyle)
 {
     // Whatever the document holds must be saved as it is and open again.
-    if (!IsStorableName(strName, kMaxRemoteName))
+    if (!IsUsableName(strName, kMaxRemoteName))
     {
         Refuse(m_frontEnd, StringId::kNameNotStorable, strName);
         return nullptr;
@@ -144,10 +126,21 @@ CRemote* CQuorbexDoc::AddRemote(const std::string& strName, int nStyle)
 
 bool CQuorbexDoc::DeleteRemote(CRemote& remote)
 {
-    if (IsRemoteUsedByEvent(*m_pEvents, remote))
-        return Refuse(m_frontEnd, StringId::kRemoteUsedByEvent, remote.m_strName);
-    if (IsRemoteUsedByOtherRemotes(*m_pRemotes, remote))
-        return Refuse(m_frontEnd, StringId::kRemoteButtonsUsedByMega, remote.m_strName);
+    const std::vector<std::string> events = FindUsingEvents(*m_pEvents, &remote, nullptr);
+    if (!events.empty())
+        return Refuse(m_frontEnd, StringId::kRemoteUsedByEvent,
+                      NameWithUsers(remote.m_strName, events));
+    // A megabutton of another remote that plays one of its buttons, however deeply nested,
+    // has a last link from outside into the remote; its own megabuttons go with it.
+    std::vector<std::string> megabuttons;
+    AddUsingMegabuttons(
+        *m_pRemotes, &remote,
+        [&remote](const CRemoteButton& step)
+        { return remote.FindButton(step.m_strName) == &step; },
+        megabuttons);
+    if (!megabuttons.empty())
+        return Refuse(m_frontEnd, StringId::kRemoteButtonsUsedByMega,
+                      NameWithUsers(remote.m_strName, megabuttons));
     if (const CRemoteButton* pFiring = FindFiringButton(remote))
         return Refuse(m_frontEnd, StringId::kButtonFiringRemove, pFiring->GetDisplayText());
     if (!Confirm(m_frontEnd, StringId::kConfirmDeleteRemote, remote.m_strName))
@@ -164,7 +157,7 @@ bool CQuorbexDoc::DeleteRemote(CRemote& remote)
 CRemoteButton* CQuorbexDoc::AddButton(CRemote& remote, const std::string& strName,
                                       const std::string& strDescription, bool bMega)
 {
-    if (!IsStorableName(strName, kMaxRemoteName))
+    if (!IsUsableName(strName, kMaxRemoteName))
     {
         Refuse(m_frontEnd, StringId::kNameNotStorable, strName);
         return nullptr;
@@ -192,8 +185,12 @@ bool CQuorbexDoc::RemoveButton(CRemote& remote, CRemoteButton& button)
     const std::string& strText = button.GetDisplayText();
     if (button.IsFiring())
         return Refuse(m_frontEnd, StringId::kButtonFiringRemove, strText);
-    if (IsButtonUsedByEvent(*m_pEvents, button) || IsButtonInAnyStep(*m_pRemotes, button))
-        return Refuse(m_frontEnd, StringId::kButtonInUse, strText);
+    std::vector<std::string> users = FindUsingEvents(*m_pEvents, nullptr, &button);
+    AddUsingMegabuttons(
+        *m_pRemotes, nullptr, [&button](const CRemoteButton& step) { return &step == &button; },
+        users);
+    if (!users.empty())
+        return Refuse(m_frontEnd, StringId::kButtonInUse, NameWithUsers(strText, users));
     if (!Confirm(m_frontEnd, StringId::kConfirmRemoveButton, strText))
         return false;
 
@@ -232,7 +229,7 @@ bool CQuorbexDoc::CanStoreEventFields(const std::string& strName, const CTimedEv
 
 CTimedEvent* CQuorbexDoc::AddEvent(const CTimedEvent& fields)
 {
-    if (!IsStorableName(fields.m_strName, kMaxEventName))
+    if (!IsUsableName(fields.m_strName, kMaxEventName))
     {
         Refuse(m_frontEnd, StringId::kNameNotStorable, fields.m_strName);
         return nullptr;

@@ -32,52 +32,58 @@ void TakeContent(CQuorbexDoc& doc, SQbContent& content)
 }
 } // namespace
 
-bool CQuorbexDoc::OnOpenDocument(const std::string& strPath)
+bool CQuorbexDoc::ReadDocumentFile(const std::string& strPath, SQbContent& content,
+                                   SOpenRefusal& refusal)
 {
-    m_bNewerVersion = false;
-    m_bInvalidFile = false;
     std::vector<std::uint8_t> bytes;
     std::string strError;
     if (!CSafeFile::ReadAll(strPath, kMaxQbFileBytes, bytes, strError))
     {
-        m_frontEnd.ShowMessage(StringId::kOpenFailed, strPath + ": " + strError, EMessageBox::Stop);
+        refusal = {StringId::kOpenFailed, strPath + ": " + strError};
         return false;
     }
-    // Refused before the current content is touched.
-    if (bytes.size() < kShortestFile)
-    {
-        m_bInvalidFile = true;
-        m_frontEnd.ShowMessage(StringId::kInvalidFile, strPath, EMessageBox::Stop);
-        return false;
-    }
-
-    SQbContent content;
     SQbParseFault fault;
-    const EQbParse nResult = ParseQbFile(bytes, content, &fault);
-    // Too large to work with, yet nothing wrong with it: the current content stays.
-    if (nResult == EQbParse::TooLarge)
+    const EQbParse nResult =
+        bytes.size() < kShortestFile ? EQbParse::InvalidFile : ParseQbFile(bytes, content, &fault);
+    // Where the file goes wrong, for whoever made it to look there.
+    const std::string strWhere =
+        fault.strReason.empty()
+            ? strPath
+            : strPath + ", at byte " + std::to_string(fault.nOffset) + ": " + fault.strReason;
+    switch (nResult)
     {
-        m_frontEnd.ShowMessage(StringId::kDocumentTooLarge, strPath, EMessageBox::Stop);
-        return false;
+    case EQbParse::Ok:
+        return true;
+    case EQbParse::TooLarge:
+        refusal = {StringId::kDocumentTooLarge, strPath};
+        break;
+    case EQbParse::NewerVersion:
+        refusal = {StringId::kNewerVersion, strWhere};
+        break;
+    case EQbParse::InvalidFile:
+        refusal = {StringId::kInvalidFile, strWhere};
+        break;
     }
-    if (nResult != EQbParse::Ok)
-    {
-        // Whatever was open is gone either way; leave a document the user can work on.
-        OnNewDocument();
-        m_bNewerVersion = nResult == EQbParse::NewerVersion;
-        m_bInvalidFile = nResult == EQbParse::InvalidFile;
-        // Where the file goes wrong, for whoever made it to look there.
-        const std::string strWhere = fault.strReason.empty()
-                                         ? strPath
-                                         : strPath + ", at byte " + std::to_string(fault.nOffset) +
-                                               ": " + fault.strReason;
-        m_frontEnd.ShowMessage(m_bNewerVersion ? StringId::kNewerVersion : StringId::kInvalidFile,
-                               strWhere, EMessageBox::Stop);
-        return false;
-    }
+    return false;
+}
+
+void CQuorbexDoc::TakeDocumentContent(SQbContent& content)
+{
     DeleteContents();
     TakeContent(*this, content);
     SetModifiedFlag(false);
+}
+
+bool CQuorbexDoc::OnOpenDocument(const std::string& strPath)
+{
+    SQbContent content;
+    SOpenRefusal refusal;
+    if (!ReadDocumentFile(strPath, content, refusal))
+    {
+        m_frontEnd.ShowMessage(refusal.nStringId, refusal.strArgument, EMessageBox::Stop);
+        return false;
+    }
+    TakeDocumentContent(content);
     return true;
 }
 

@@ -17,7 +17,6 @@ CAddRemoteDlg::CAddRemoteDlg(const CRemoteMap& remotes, QWidget* pParent)
     setWindowTitle(QStringLiteral("Add Remote"));
 
     m_pNameEdit->setObjectName(QStringLiteral("name"));
-    m_pNameEdit->setMaxLength(static_cast<int>(kMaxRemoteName));
     connect(m_pNameEdit, &QLineEdit::textChanged, this, &CAddRemoteDlg::OnNameChanged);
 
     m_pStyleList->setObjectName(QStringLiteral("style"));
@@ -61,6 +60,14 @@ QString CAddRemoteDlg::GetNameProblem(const QString& strText) const
         return strShown + " cannot be stored in a Quorbit document, whose names hold only "
                           "Western European letters and signs.";
     }
+    // A field that stopped taking characters would leave the person guessing why.
+    if (strText.size() > static_cast<qsizetype>(kMaxRemoteName))
+        return QStringLiteral("Remote names can have up to %1 characters; this one has %2.")
+            .arg(kMaxRemoteName)
+            .arg(strText.size());
+    if (!strText.isEmpty() && strText.trimmed().isEmpty())
+        return QStringLiteral("A name of only spaces would show as an empty entry; please type "
+                              "a name.");
     // A second remote of the same name would take the first one's place in the document.
     if (m_remotes.count(ToDocumentString(strText)) != 0)
         return QString::fromStdString(

@@ -122,16 +122,16 @@ void CEventProgrammerDlg::CreateControls()
     m_pDescription->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     m_pAdd = MakeButton("&Add", "add");
     m_pUpdate = MakeButton("&Update", "update");
-    m_pRemove = MakeButton("Remove", "remove");
-    QPushButton* pClose = MakeButton("Close", "close");
+    m_pRemove = MakeButton("Re&move", "remove");
+    QPushButton* pClose = MakeButton("&Close", "close");
     for (QPushButton* pButton : {m_pAdd, m_pUpdate, m_pRemove})
         pButton->setEnabled(false);
     connect(pClose, &QPushButton::clicked, this, &CEventProgrammerDlg::reject);
 
     auto* pLayout = new QGridLayout(this);
-    AddLabel(*pLayout, "Event:", m_pEventBox, 0);
+    AddLabel(*pLayout, "E&vent:", m_pEventBox, 0);
     pLayout->addWidget(m_pEventBox, 0, 1, 1, 2);
-    AddLabel(*pLayout, "Time:", m_pHour, 1);
+    AddLabel(*pLayout, "&Time:", m_pHour, 1);
     auto* pTime = new QHBoxLayout;
     pTime->addWidget(m_pHour);
     pTime->addWidget(new QLabel(QStringLiteral(":")));
@@ -139,17 +139,17 @@ void CEventProgrammerDlg::CreateControls()
     pTime->addStretch();
     pLayout->addLayout(pTime, 1, 1);
     pLayout->addWidget(m_pDisable, 1, 2);
-    AddLabel(*pLayout, "Frequency:", m_pFrequency, 2);
+    AddLabel(*pLayout, "&Frequency:", m_pFrequency, 2);
     pLayout->addWidget(m_pFrequency, 2, 1, 1, 2);
-    AddLabel(*pLayout, "Date:", m_pMonth, 3);
+    AddLabel(*pLayout, "Dat&e:", m_pMonth, 3);
     auto* pDate = new QHBoxLayout;
     pDate->addWidget(m_pMonth, 1);
     pDate->addWidget(m_pDay);
     pDate->addWidget(m_pYear);
     pLayout->addLayout(pDate, 3, 1, 1, 2);
-    AddLabel(*pLayout, "Remote:", m_pRemoteList, 4);
+    AddLabel(*pLayout, "&Remote:", m_pRemoteList, 4);
     pLayout->addWidget(m_pRemoteList, 4, 1, 1, 2);
-    AddLabel(*pLayout, "Button:", m_pButtonList, 5);
+    AddLabel(*pLayout, "&Button:", m_pButtonList, 5);
     pLayout->addWidget(m_pButtonList, 5, 1, 1, 2);
     pLayout->addWidget(m_pDescription, 6, 1, 1, 2);
     auto* pButtons = new QHBoxLayout;
@@ -218,14 +218,7 @@ void CEventProgrammerDlg::OnNameChanged()
 
 void CEventProgrammerDlg::LoadEvent()
 {
-    // The event of exactly the typed name; else one whose name differs only in letter case, so
-    // that its settings can start a new event.
-    const QString strTyped = m_pEventBox->currentText();
-    int nEntry = m_pEventBox->findText(strTyped, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (nEntry < 0)
-        nEntry = m_pEventBox->findText(strTyped, Qt::MatchFixedString);
-    const CTimedEvent* pEvent =
-        nEntry < 0 ? nullptr : m_doc.FindEvent(GetListName(*m_pEventBox, nEntry));
+    const CTimedEvent* pEvent = FindTypedEvent();
     if (!pEvent)
         return;
 
@@ -363,7 +356,12 @@ std::string CEventProgrammerDlg::GetTypedName() const
 
 CTimedEvent* CEventProgrammerDlg::FindTypedEvent() const
 {
-    return m_doc.FindEvent(GetTypedName());
+    // Letter case aside, as buttons are named: a look-alike would be a second event firing the
+    // same button. A file may hold names that differ only in case; the exact one comes first.
+    if (CTimedEvent* pExact = m_doc.FindEvent(GetTypedName()))
+        return pExact;
+    const int nEntry = m_pEventBox->findText(m_pEventBox->currentText(), Qt::MatchFixedString);
+    return nEntry < 0 ? nullptr : m_doc.FindEvent(GetListName(*m_pEventBox, nEntry));
 }
 
 CRemote* CEventProgrammerDlg::GetChosenRemote() const

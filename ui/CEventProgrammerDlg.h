@@ -66,7 +66,7 @@ private:
     void OnRemove();
 
     std::string GetTypedName() const;
-    // The event whose name is exactly the typed one.
+    // The event the typed name names: exactly, else letter case aside.
     CTimedEvent* FindTypedEvent() const;
     CRemote* GetChosenRemote() const;
     CRemoteButton* GetChosenButton() const;

@@ -276,6 +276,12 @@ void CListCtrlEx::keyPressEvent(QKeyEvent* pEvent)
         pEvent->accept();
         return;
     }
+    if (pEvent->key() == Qt::Key_Delete)
+    {
+        emit DeletePressed();
+        pEvent->accept();
+        return;
+    }
     QTreeView::keyPressEvent(pEvent);
 }
 

@@ -36,6 +36,7 @@ public:
 
 signals:
     void EnterPressed();
+    void DeletePressed();
     // A double-click anywhere in the list, on a row or not.
     void DoubleClicked();
 

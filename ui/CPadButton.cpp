@@ -4,6 +4,7 @@
 #include "ui/EventFormat.h"
 #include "ui/SignalText.h"
 
+#include <QStyle>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -11,6 +12,8 @@ namespace
 {
 // The longest tooltip a cell shows. Descriptions are shorter; one from a damaged file is cut.
 constexpr int kMaxToolTip = 79;
+// Pixels between a cell's edge and its name.
+constexpr int kTextInset = 3;
 // A name too wide for its cell is tried once more in a font this much smaller.
 constexpr double kSmallerFont = 0.8;
 
@@ -66,11 +69,10 @@ void CPadButton::Bind(CRemoteButton* pButton, bool bChoosingCell, double dNanosP
     setToolTip(strToolTip);
 }
 
+// The style's margins are meant for wide buttons; a cell keeps only a narrow border.
 int CPadButton::GetTextRoom() const
 {
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    return style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).width();
+    return width() - 2 * kTextInset;
 }
 
 CPadButton::SShownName CPadButton::GetShownName() const
@@ -89,17 +91,24 @@ void CPadButton::paintEvent(QPaintEvent*)
     QStylePainter painter(this);
     QStyleOptionButton option;
     initStyleOption(&option);
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
     const SShownName shown = GetShownName();
     painter.setFont(shown.font);
-    option.fontMetrics = QFontMetrics(shown.font);
-    option.text = EscapeMnemonics(shown.strText);
-    painter.drawControl(QStyle::CE_PushButton, option);
+    // Drawn as it is: an ampersand in a name is a character, not a mnemonic.
+    style()->drawItemText(&painter, rect().adjusted(kTextInset, 0, -kTextInset, 0),
+                          Qt::AlignCenter, option.palette, isEnabled(), shown.strText,
+                          QPalette::ButtonText);
 }
 
 QFont CPadButton::MakeCellFont(QFont font)
 {
     font.setPointSizeF(font.pointSizeF() * 0.7);
     return font;
+}
+
+int CPadButton::GetCellWidthFor(const QFont& font, const QString& strName)
+{
+    return QFontMetrics(font).horizontalAdvance(strName) + 2 * kTextInset;
 }
 
 QString CPadButton::GetObjectName(int nId)

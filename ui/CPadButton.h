@@ -34,6 +34,8 @@ public:
     static QString GetObjectName(int nId);
     // The cells' font: a cell is only a little wider than two letters of the window's font.
     static QFont MakeCellFont(QFont font);
+    // The width a cell needs to show strName whole in font.
+    static int GetCellWidthFor(const QFont& font, const QString& strName);
 
     // The button's name as the cell shows it: whole, in a smaller font if need be, or cut
     // with an ellipsis when even that is too wide.

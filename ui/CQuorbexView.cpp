@@ -29,6 +29,7 @@ CQuorbexView::CQuorbexView(const CQuorbexDoc& doc, SEventListSettings& settings,
     connect(m_pList->header(), &QHeaderView::sectionClicked, this, &CQuorbexView::OnColumnClick);
     connect(m_pList, &CListCtrlEx::EnterPressed, this, &CQuorbexView::EventProgrammerRequested);
     connect(m_pList, &CListCtrlEx::DoubleClicked, this, &CQuorbexView::EventProgrammerRequested);
+    connect(m_pList, &CListCtrlEx::DeletePressed, this, &CQuorbexView::RemoveEventRequested);
 }
 
 void CQuorbexView::SetUpColumns()

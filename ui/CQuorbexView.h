@@ -42,6 +42,8 @@ public:
 signals:
     // Enter or a double-click in the list: the Event Programmer is wanted.
     void EventProgrammerRequested();
+    // Delete pressed in the list.
+    void RemoveEventRequested();
 
 private:
     void SetUpColumns();

@@ -51,11 +51,11 @@ struct SLabel
 };
 
 const SLabel kLabels[] = {
-    {"", "Remote:", {5, 5, 28, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
-    {"", "Button:", {5, 25, 24, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
+    {"remoteLabel", "R&emote:", {5, 5, 28, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
+    {"buttonLabel", "B&utton:", {5, 25, 24, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
     // Ends where the layout has it, but may start further left: the text is wider in most
     // fonts than the layout allows for.
-    {"", "Description:", {87, 25, 46, kBoxHeight}, Qt::AlignRight | Qt::AlignVCenter},
+    {"descriptionLabel", "&Description:", {87, 25, 46, kBoxHeight}, Qt::AlignRight | Qt::AlignVCenter},
     {"", "Signal:", {5, 38, 28, 10}, Qt::AlignLeft | Qt::AlignVCenter},
     {"", "start:", {10, 100, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
     {"windowStart", "0", {30, 100, 25, 8}, Qt::AlignRight | Qt::AlignTop},
@@ -108,6 +108,11 @@ void CRemoteBuilderDlg::CreateControls()
         pLabel->setAlignment(label.nAlign);
         pLabel->setGeometry(units.ToPixels(label.rect));
     }
+    for (const auto& [pszLabel, pField] :
+         {std::pair<const char*, QWidget*>{"remoteLabel", m_pRemoteBox},
+          std::pair<const char*, QWidget*>{"buttonLabel", m_pButtonBox},
+          std::pair<const char*, QWidget*>{"descriptionLabel", m_pDescription}})
+        findChild<QLabel*>(QString::fromLatin1(pszLabel))->setBuddy(pField);
     m_pWindowFirst = findChild<QLabel*>(QStringLiteral("windowStart"));
     m_pWindowLast = findChild<QLabel*>(QStringLiteral("windowEnd"));
 }
@@ -153,6 +158,8 @@ void CRemoteBuilderDlg::CreateFields(const CDialogMetrics& units)
     m_pDescription->setMaxLength(static_cast<int>(kMaxEventName));
     m_pDescription->setValidator(CreateDocumentTextValidator(m_pDescription));
     m_pDescription->setGeometry(units.ToPixels(kDescriptionRect));
+    connect(m_pDescription, &QLineEdit::editingFinished, this,
+            &CRemoteBuilderDlg::StoreDescription);
 
     // What the current button's recording carries; selectable, so a code can be copied.
     m_pSignal = new QLineEdit(this);
@@ -177,7 +184,7 @@ void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
     const SButton buttons[] = {
         {&CRemoteBuilderDlg::m_pAdd, "add", "&Add", {5, 50, 50, 15}, false},
         {&CRemoteBuilderDlg::m_pMega, "megaButton", "&MegaButton", {55, 50, 50, 15}, false},
-        {&CRemoteBuilderDlg::m_pRemove, "remove", "Remove", {105, 50, 50, 15}, false},
+        {&CRemoteBuilderDlg::m_pRemove, "remove", "Rem&ove", {105, 50, 50, 15}, false},
         {&CRemoteBuilderDlg::m_pLearn, "learn", "&Learn", {5, 65, 50, 15}, false},
         {&CRemoteBuilderDlg::m_pTest, "test", "&Test", {55, 65, 50, 15}, false},
         {&CRemoteBuilderDlg::m_pAssign, "assign", "A&ssign", {105, 65, 50, 15}, false},
@@ -186,7 +193,7 @@ void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
          LoadString(StringId::kAdvanced),
          {160, 50, 50, 15},
          true},
-        {&CRemoteBuilderDlg::m_pClose, "close", "Close", {160, 65, 50, 15}, true},
+        {&CRemoteBuilderDlg::m_pClose, "close", "&Close", {160, 65, 50, 15}, true},
         {&CRemoteBuilderDlg::m_pZoom,
          "zoom",
          LoadString(StringId::kZoomIn),
@@ -194,8 +201,8 @@ void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
          false},
         {&CRemoteBuilderDlg::m_pScrollLeft, "scrollLeft", "&<", {10, 130, 40, 15}, false},
         {&CRemoteBuilderDlg::m_pScrollRight, "scrollRight", "&>", {165, 130, 40, 15}, false},
-        {&CRemoteBuilderDlg::m_pTrimLeft, "trimLeft", "< Trim", {50, 130, 40, 15}, false},
-        {&CRemoteBuilderDlg::m_pTrimRight, "trimRight", "Trim >", {125, 130, 40, 15}, false},
+        {&CRemoteBuilderDlg::m_pTrimLeft, "trimLeft", "< Tr&im", {50, 130, 40, 15}, false},
+        {&CRemoteBuilderDlg::m_pTrimRight, "trimRight", "T&rim >", {125, 130, 40, 15}, false},
     };
     for (const SButton& row : buttons)
     {
@@ -317,6 +324,9 @@ void CRemoteBuilderDlg::ShowButton(CRemoteButton& button)
 
 void CRemoteBuilderDlg::ShowNoMatch()
 {
+    // What the field shows belongs to the button that was named until now, not to a new one.
+    if (m_pCurrent)
+        m_pDescription->clear();
     // A new name is never empty and never another button's, letter case aside.
     const bool bNewName = !m_pButtonBox->currentText().isEmpty();
     m_pAdd->setEnabled(bNewName);
@@ -352,6 +362,28 @@ void CRemoteBuilderDlg::ShowSignal()
     m_pSignal->setToolTip(period.strText);
 }
 
+// Left, or Enter pressed: the text becomes the named button's description. For a new name it
+// waits in the field for Add.
+void CRemoteBuilderDlg::StoreDescription()
+{
+    if (!m_pCurrent)
+        return;
+    CRemoteButton& button = *m_pCurrent;
+    const std::string strDescription = ToDocumentString(m_pDescription->text());
+    if (strDescription == button.m_strDescription)
+        return;
+    if (!m_doc.CanChangeButton(button))
+    {
+        m_pDescription->setText(ToDisplayString(button.m_strDescription));
+        return;
+    }
+    button.m_strDescription = strDescription;
+    m_doc.SetModifiedFlag();
+    // Messages, the event list and the strip's title name a button by its description.
+    m_doc.GetFrontEnd().RefreshEventRows();
+    SetCurrentButton(&button);
+}
+
 void CRemoteBuilderDlg::OnAdd(bool bMega)
 {
     CRemoteButton* pButton =
@@ -376,6 +408,7 @@ void CRemoteBuilderDlg::OnRemove()
         return;
     // The button is gone; nothing may show it any more.
     SetCurrentButton(nullptr);
+    m_pDescription->clear();
     RemoveButtonItem(nIndex);
     OnButtonTextEdited();
     m_pButtonBox->setFocus();
@@ -511,6 +544,8 @@ void CRemoteBuilderDlg::reject()
     // The recorder writes into a button of this dialog's remote; it must finish first.
     if (m_pRecorder)
         return;
+    // Escape leaves the field without its losing the focus.
+    StoreDescription();
     m_places.nBuilderLeft = geometry().left();
     m_places.nBuilderTop = geometry().top();
     QDialog::reject();

@@ -79,6 +79,7 @@ private:
     // The current button's decoded recording, read at this machine's sample period.
     void ShowSignal();
 
+    void StoreDescription();
     void OnAdd(bool bMega);
     void OnRemove();
     void OnLearn();

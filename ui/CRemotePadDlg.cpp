@@ -13,6 +13,10 @@
 #include <QLabel>
 #include <QScreen>
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 namespace
 {
 // The layout of each style in dialog units: the window's client size, the frame around the
@@ -40,17 +44,24 @@ constexpr int kCellPitch = 15;
 constexpr int kGridLeft = 5;
 constexpr int kGridTop = 8;
 
-// Pads opened for the first time: pixels between the owner's frame and the pad's, and how many
-// open pads step down before the next starts at the top again.
+// Pads opened for the first time: pixels between the owner's frame and the pad's, and between
+// pads.
 constexpr int kOwnerGap = 8;
-constexpr int kCascadeLength = 6;
+
+// A cell holds a short name like this one whole in its font; a longer one is tried in a
+// smaller font before it is cut.
+constexpr const char* kShortName = "Power";
 
 // One dialog unit is an eighth of the font's line height in both directions, so the cells stay
-// square and grow with the person's font.
+// square and grow with the person's font; larger, when a cell of that size would cut short
+// names.
 class CDialogUnits
 {
 public:
-    explicit CDialogUnits(int nLineHeight) : m_nLineHeight(nLineHeight) {}
+    CDialogUnits(int nLineHeight, int nCellPixels)
+        : m_nLineHeight(std::max(nLineHeight, (nCellPixels * 8 + kCellSize - 1) / kCellSize))
+    {
+    }
 
     int ToPixels(int nUnits) const { return nUnits * m_nLineHeight / 8; }
     // Position and size are converted on their own, so that every cell has the same size.
@@ -63,6 +74,43 @@ public:
 private:
     int m_nLineHeight;
 };
+
+// Where a new pad may go: a frame of this size on the screen, clear of the taken rectangles,
+// tried column by column from nFirstLeft in steps of nStepX, each from nTop down in steps of
+// nStepY.
+struct SFreePlaceSearch
+{
+    QRect screen;
+    QSize frame;
+    const std::vector<QRect>& taken;
+    int nFirstLeft;
+    int nStepX;
+    int nTop;
+    int nStepY;
+};
+
+std::optional<QPoint> FindFreePlace(const SFreePlaceSearch& search)
+{
+    const QRect& screen = search.screen;
+    const auto isFree = [&search](const QRect& rect)
+    {
+        return search.screen.contains(rect) &&
+               std::none_of(search.taken.begin(), search.taken.end(),
+                            [&rect](const QRect& pad) { return pad.intersects(rect); });
+    };
+    for (int nLeft = search.nFirstLeft;
+         nLeft >= screen.left() && nLeft + search.frame.width() <= screen.right() + 1;
+         nLeft += search.nStepX)
+    {
+        for (int nTop = search.nTop; nTop + search.frame.height() <= screen.bottom() + 1;
+             nTop += search.nStepY)
+        {
+            if (isFree(QRect(QPoint(nLeft, nTop), search.frame)))
+                return QPoint(nLeft, nTop);
+        }
+    }
+    return std::nullopt;
+}
 
 constexpr Qt::WindowFlags kPadFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                       Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -121,9 +169,10 @@ CRemotePadDlg* CRemotePadDlg::FindPad(const CRemote& remote)
 // bar has no room for it. The name, the cells and the close bar share a small font.
 void CRemotePadDlg::CreateControls()
 {
-    const CDialogUnits units(fontMetrics().height());
-    const SPadLayout& layout = kPadLayouts[static_cast<std::size_t>(m_pRemote->m_nStyle)];
     const QFont smallFont = CPadButton::MakeCellFont(font());
+    const CDialogUnits units(fontMetrics().height(), CPadButton::GetCellWidthFor(
+                                                         smallFont, kShortName));
+    const SPadLayout& layout = kPadLayouts[static_cast<std::size_t>(m_pRemote->m_nStyle)];
     const QRect frame = units.ToPixels(layout.frame);
     const int nNameHeight = QFontMetrics(smallFont).height() + units.ToPixels(1);
     const auto place = [&units, nNameHeight](QWidget* pWidget, const QRect& rect)
@@ -143,9 +192,10 @@ void CRemotePadDlg::CreateControls()
     pName->setToolTip(strName);
 
     place(new QGroupBox(this), layout.frame);
-    for (int nColumn = 0; nColumn < m_nColumns; ++nColumn)
+    // Made row by row, which is the order Tab goes through them, as the eye reads the pad.
+    for (int nRow = 0; nRow < m_nRows; ++nRow)
     {
-        for (int nRow = 0; nRow < m_nRows; ++nRow)
+        for (int nColumn = 0; nColumn < m_nColumns; ++nColumn)
         {
             auto* pCell = new CPadButton(nColumn, nRow, this);
             place(pCell, QRect(kGridLeft + kCellPitch * nColumn, kGridTop + kCellPitch * nRow,
@@ -191,30 +241,42 @@ void CRemotePadDlg::RestorePosition()
 }
 
 // A pad opened for the first time goes beside its owner, right of it when there is room and
-// else left of it, each further open pad a little lower and further out, so that none hides
-// the list or another pad's title. The place is not stored: the remote has a position only
-// once the person has moved its pad.
+// else left of it, in the first place down that column, or the next column further out, where
+// it covers no other pad. The place is not stored: the remote has a position only once the
+// person has moved its pad.
 void CRemotePadDlg::PlaceBesideOwner()
 {
     const QWidget* pOwner = parentWidget();
     if (!pOwner)
         return;
-    int nOpenPads = 0;
+    std::vector<QRect> taken;
     for (const CRemotePadDlg* pPad :
          pOwner->findChildren<CRemotePadDlg*>(Qt::FindDirectChildrenOnly))
-        nOpenPads += pPad != this && pPad->isVisible() ? 1 : 0;
-    const int nCascade = (nOpenPads % kCascadeLength) * 2 * fontMetrics().height();
-
+    {
+        if (pPad != this && pPad->isVisible())
+            taken.push_back(pPad->frameGeometry().adjusted(-kOwnerGap, -kOwnerGap, kOwnerGap,
+                                                           kOwnerGap));
+    }
     winId();
     const QRect owner = pOwner->frameGeometry();
-    const QRect frame = frameGeometry();
-    const QPoint frameOffset = geometry().topLeft() - frame.topLeft();
+    const QSize frame = frameGeometry().size();
+    const QPoint frameOffset = geometry().topLeft() - frameGeometry().topLeft();
     const QRect screen = pOwner->screen()->availableGeometry();
-    int nFrameLeft = owner.right() + 1 + kOwnerGap + nCascade;
-    if (nFrameLeft + frame.width() > screen.left() + screen.width())
-        nFrameLeft = owner.left() - kOwnerGap - frame.width() - nCascade;
-    int nX = nFrameLeft + frameOffset.x();
-    int nY = owner.top() + nCascade + frameOffset.y();
+    const int nStepX = frame.width() + kOwnerGap;
+    const bool bRight = owner.right() + 1 + kOwnerGap + frame.width() <= screen.right() + 1;
+    const int nFirstLeft = bRight ? owner.right() + 1 + kOwnerGap
+                                  : owner.left() - kOwnerGap - frame.width();
+    const int nStepY = fontMetrics().height();
+    std::optional<QPoint> place = FindFreePlace(
+        {screen, frame, taken, nFirstLeft, bRight ? nStepX : -nStepX, owner.top(), nStepY});
+    // No room beside the owner (a maximised main window): anywhere on the screen, from the
+    // right; with the screen full the first place stands.
+    if (!place)
+        place = FindFreePlace({screen, frame, taken, screen.right() + 1 - frame.width(), -nStepX,
+                               screen.top(), nStepY});
+    const QPoint frameLeftTop = place.value_or(QPoint(nFirstLeft, owner.top()));
+    int nX = frameLeftTop.x() + frameOffset.x();
+    int nY = frameLeftTop.y() + frameOffset.y();
     PlaceWindowOnScreen(*this, nX, nY);
 }
 

@@ -96,15 +96,26 @@ std::uint32_t GetZoomStart(int nX, int nStripWidth)
     return static_cast<std::uint32_t>(nOffset * (kStripSamples - nVisible) / nSpan);
 }
 
+namespace
+{
+// Half a window: what was at one edge is still in sight, at the middle.
+std::uint32_t GetScrollStep(std::uint32_t nVisible)
+{
+    return std::max<std::uint32_t>(nVisible / 2, 1);
+}
+} // namespace
+
 std::uint32_t GetStartScrolledLeft(std::uint32_t nStart, std::uint32_t nVisible)
 {
-    return nStart < nVisible ? 0 : nStart - nVisible;
+    const std::uint32_t nStep = GetScrollStep(nVisible);
+    return nStart < nStep ? 0 : nStart - nStep;
 }
 
 std::uint32_t GetStartScrolledRight(std::uint32_t nStart, std::uint32_t nVisible)
 {
     const std::uint32_t nLastStart = kStripSamples - nVisible;
-    return nStart + nVisible <= nLastStart ? nStart + nVisible : nLastStart;
+    const std::uint32_t nStep = GetScrollStep(nVisible);
+    return nStart + nStep <= nLastStart ? nStart + nStep : nLastStart;
 }
 
 std::uint32_t GetSampleAt(std::uint32_t nStart, int nX)

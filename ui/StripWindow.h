@@ -32,7 +32,7 @@ bool IsInsideMargin(const QPoint& point, const QSize& stripSize);
 // The first sample of the window a double-click at column nX zooms to: the leftmost column
 // gives the first window, the rightmost the last whole one.
 std::uint32_t GetZoomStart(int nX, int nStripWidth);
-// The window one window further left or right, never past either end.
+// The window half a window further left or right, never past either end.
 std::uint32_t GetStartScrolledLeft(std::uint32_t nStart, std::uint32_t nVisible);
 std::uint32_t GetStartScrolledRight(std::uint32_t nStart, std::uint32_t nVisible);
 // The sample under column nX of the zoomed window that starts at nStart.

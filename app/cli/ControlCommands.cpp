@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -176,6 +177,17 @@ std::string DescribeRefusal(const std::string& strLastLine, const std::string& s
            " and has no window" + (strFile.empty() ? "" : " to open " + strFile + " in") +
            "; stop it first";
 }
+// The file's path with its links resolved, or made absolute as it stands when it does not
+// exist: the running program's folder is not this one's.
+std::string GetFullPath(const std::string& strFile)
+{
+    char szFull[PATH_MAX];
+    if (realpath(strFile.c_str(), szFull))
+        return szFull;
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(strFile, error);
+    return error ? strFile : full.lexically_normal().string();
+}
 } // namespace
 
 SRunningQuorbit DescribeRunning()
@@ -300,18 +312,10 @@ bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nE
             PrintError(strRefusal);
             return false;
         }
-        std::string strRequest = "SHOW";
-        if (!strFile.empty())
-        {
-            char szFull[PATH_MAX];
-            if (!realpath(strFile.c_str(), szFull))
-            {
-                strRefusal = strFile + ": " + std::strerror(errno);
-                PrintError(strRefusal);
-                return false;
-            }
-            strRequest = "OPEN " + QuoteControlWord(szFull);
-        }
+        // A file that cannot be had is the running program's to refuse too: it tells the
+        // person, who may have started this one from a file manager and sees no stderr.
+        const std::string strRequest =
+            strFile.empty() ? "SHOW" : "OPEN " + QuoteControlWord(GetFullPath(strFile));
         std::vector<std::string> dataLines;
         std::string strLastLine;
         bool bNoneRuns = false;
@@ -321,8 +325,11 @@ bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nE
                 nExitCode = 0;
             else
             {
-                strRefusal = DescribeRefusal(strLastLine, strFile);
-                PrintError(strRefusal);
+                const std::string strReason = DescribeRefusal(strLastLine, strFile);
+                PrintError(strReason);
+                // The window program shows its refusals itself, once it has answered.
+                if (strLastLine.starts_with("ERROR no-windows"))
+                    strRefusal = strReason;
             }
             return false;
         }

@@ -39,8 +39,9 @@ int FireFromFile(const std::string& strPath, const std::string& strRemote,
 
 // For the window program's start: claims the server, or hands strFile (or the request to show
 // the window) to the Quorbit already running. True when this program goes on to start; false
-// with nExitCode when it must end, and strRefusal saying why when the hand-over was refused
-// (it is on stderr too). Without the lock (its folder is another user's, say) it never starts.
+// with nExitCode when it must end. A refused hand-over is on stderr; strRefusal holds it too
+// when the running Quorbit has no window to show it in, or when the lock cannot be had (its
+// folder is another user's, say): without the lock this program never starts.
 bool ClaimOrHandOver(CControlServer& server, const std::string& strFile, int& nExitCode,
                      std::string& strRefusal);
 // For --run: claims the server, or refuses, naming what the running Quorbit has open or why

@@ -386,6 +386,45 @@ TEST_F(MainFrameTest, EnterOrDoubleClickInTheListOpensTheEventProgrammerOnlyWith
     EXPECT_FALSE(Doc().m_bEventsDialogOpen);
 }
 
+TEST_F(MainFrameTest, KeysOpenTheDialogsAndDeleteRemovesTheChosenEventAfterAsking)
+{
+    ASSERT_TRUE(Start());
+    CRemote& tv = AddRemoteWithButton("TV");
+    CTimedEvent fields;
+    fields.m_strName = "Wake";
+    fields.m_pRemote = &tv;
+    fields.m_pButton = tv.FindButton("Power");
+    ASSERT_NE(Doc().AddEvent(fields), nullptr);
+    CListCtrlEx& list = Frame().GetView().GetList();
+    for (const auto& [nKey, pszDialog] :
+         {std::pair{Qt::Key_E, "eventProgrammer"}, std::pair{Qt::Key_B, "remoteBuilder"}})
+    {
+        Frame().activateWindow();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QApplication::activeWindow(), &Frame());
+        QString strOpened;
+        WhenDialogOpens(
+            [&strOpened](QDialog& dialog)
+            {
+                strOpened = dialog.objectName();
+                dialog.reject();
+            });
+        QTest::keyClick(&list, nKey, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(strOpened, pszDialog) << "Ctrl+" << char(nKey);
+    }
+
+    list.setCurrentIndex(list.model()->index(0, 0));
+    CMessageBox::QueueAnswer(QMessageBox::No);
+    QTest::keyClick(&list, Qt::Key_Delete);
+    EXPECT_EQ(CMessageBox::TakeShownTexts(),
+              QStringList{"Wake:  Are you sure you want to remove this event?"});
+    EXPECT_NE(Doc().FindEvent("Wake"), nullptr);
+    CMessageBox::QueueAnswer(QMessageBox::Yes);
+    QTest::keyClick(&list, Qt::Key_Delete);
+    EXPECT_EQ(Doc().FindEvent("Wake"), nullptr);
+}
+
 TEST_F(MainFrameTest, TheEventProgrammerFillsTheListAndOpensWhereItWasClosed)
 {
     ASSERT_TRUE(Start());
@@ -505,20 +544,21 @@ TEST_P(BadFileTest, NamedAtStartEndsTheProgramAfterItsMessage)
     EXPECT_FALSE(Frame().isVisible());
 }
 
-TEST_P(BadFileTest, OpenedLaterLeavesAUsableDocument)
+TEST_P(BadFileTest, OpenedLaterLeavesTheDocumentAsItWas)
 {
     ASSERT_TRUE(Start());
     AddRemoteWithButton("TV");
-    Doc().SetModifiedFlag(false);
-    CFileDialog::QueuePath(MakeFile());
+    const QString strPath = MakeFile();
+    CFileDialog::QueuePath(strPath);
     Frame().OnCommand(CMainFrame::kCmdFileOpen);
 
-    EXPECT_EQ(CMessageBox::TakeShownTexts().size(), 1);
-    // A file that could not be read leaves the document as it was; one that is not a document
-    // leaves an empty one, titled as after File New.
-    const bool bKept = GetParam().nStringId == StringId::kOpenFailed;
-    EXPECT_EQ(Doc().FindRemote("TV") != nullptr, bKept);
-    EXPECT_FALSE(Doc().IsModified());
+    // Only the refusal: the changes need no saving for a file that will not replace them.
+    const QStringList shown = CMessageBox::TakeShownTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(strPath)) << shown[0].toStdString();
+    EXPECT_NE(Doc().FindRemote("TV"), nullptr);
+    EXPECT_EQ(GetRemoteEntries(Frame()), (EntryList{{"TV", 0x8400}}));
+    EXPECT_TRUE(Doc().IsModified());
     EXPECT_EQ(App().GetTitle(), "Untitled");
     EXPECT_TRUE(App().GetSettings().m_recentFiles.isEmpty());
 }

@@ -1,5 +1,6 @@
 #include "app/CAppFixture.h"
 #include "app/CMainFrame.h"
+#include "app/CMessageBox.h"
 #include "app/CWindowControl.h"
 #include "app/cli/CControlServer.h"
 #include "app/cli/ControlSocket.h"
@@ -78,5 +79,26 @@ TEST_F(WindowControlTest, ScriptsOpenFilesAndFireAsThePersonWould)
         });
     Frame().OnCommand(CMainFrame::kCmdEventProgrammer);
     EXPECT_EQ(App().GetPathName(), strFile);
+}
+// A second start or a script waits for the reply; the person's box must not hold it up, and
+// the document open stays as it was.
+TEST_F(WindowControlTest, ARefusedFileIsAnsweredBeforeItsMessageAndKeepsTheDocument)
+{
+    ASSERT_TRUE(Start());
+    AddRemoteWithButton("TV");
+    const QString strNotes = WriteTempFile("notes.qb", "These are notes, not remote controls.");
+
+    const std::string strReply =
+        m_control.Answer("OPEN " + QuoteControlWord(strNotes.toStdString()));
+    EXPECT_EQ(strReply, "ERROR not-opened " + strNotes.toStdString() +
+                            "  The file you have attempted to open is not a valid Quorbit "
+                            "file.\n");
+    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+    QCoreApplication::processEvents();
+    const QStringList shown = CMessageBox::TakeShownTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(strNotes + "\n\n")) << shown[0].toStdString();
+    EXPECT_NE(Doc().FindRemote("TV"), nullptr);
+    EXPECT_TRUE(Doc().IsModified());
 }
 } // namespace

@@ -64,17 +64,6 @@ protected:
         return calls;
     }
 
-    void ExpectEmptyAndUsable()
-    {
-        ASSERT_NE(m_doc.m_pRemotes, nullptr);
-        ASSERT_NE(m_doc.m_pEvents, nullptr);
-        EXPECT_TRUE(m_doc.m_pRemotes->empty());
-        EXPECT_TRUE(m_doc.m_pEvents->empty());
-        EXPECT_FALSE(m_doc.IsModified());
-        EXPECT_EQ(m_doc.m_nFileVersion, 512);
-        EXPECT_TRUE(m_doc.OnSaveDocument(PathOf("after.qb")));
-    }
-
     CTempFolder m_folder;
     CRecordingFrontEnd m_frontEnd;
     CScriptedClock m_backend; // 1998-03-02 06:59
@@ -146,40 +135,10 @@ TEST_F(CQuorbexDocFileTest, WritesPadsThatAreOpenAsOpen)
     EXPECT_EQ(m_doc.FindRemote("TV")->m_nPadY, 300);
 }
 
-TEST_F(CQuorbexDocFileTest, RefusedFilesLeaveAnEmptyUsableDocument)
-{
-    struct SCase
-    {
-        const char* pszFile;
-        int nMessage;
-        bool bNewer;
-        const char* pszWhere;
-    };
-    for (const SCase& test :
-         {SCase{"truncated.qb", StringId::kInvalidFile, false,
-                ", at byte 100: the file ends in the middle of a record"},
-          SCase{"newer-version.qb", StringId::kNewerVersion, true, ""}})
-    {
-        m_doc.OnNewDocument();
-        AddExampleContent(m_doc);
-        m_doc.SetModifiedFlag(true);
-        m_frontEnd.m_messages.clear();
-        const std::string strPath = std::string(QUORBIT_FIXTURES "/") + test.pszFile;
-
-        EXPECT_FALSE(m_doc.OnOpenDocument(strPath));
-        ASSERT_EQ(m_frontEnd.m_messages.size(), 1u);
-        EXPECT_EQ(m_frontEnd.m_messages[0].nStringId, test.nMessage);
-        EXPECT_EQ(m_frontEnd.m_messages[0].strArgument, strPath + test.pszWhere);
-        EXPECT_EQ(m_frontEnd.m_messages[0].nKind, EMessageBox::Stop);
-        EXPECT_EQ(m_doc.m_bNewerVersion, test.bNewer);
-        EXPECT_EQ(m_doc.m_bInvalidFile, !test.bNewer);
-        ExpectEmptyAndUsable();
-    }
-}
-
-TEST_F(CQuorbexDocFileTest, FilesTooShortOrUnreadableLeaveTheContentAlone)
+TEST_F(CQuorbexDocFileTest, RefusedFilesLeaveTheContentAlone)
 {
     AddExampleContent(m_doc);
+    m_doc.SetModifiedFlag(true);
     WriteBytes(PathOf("short.qb"), {'Q', 'B', 0x00});
     // A FIFO no one writes to, and a file larger than any document, refused without reading.
     ASSERT_EQ(::mkfifo(PathOf("fifo.qb").c_str(), 0600), 0);
@@ -197,32 +156,34 @@ TEST_F(CQuorbexDocFileTest, FilesTooShortOrUnreadableLeaveTheContentAlone)
         std::string strPath;
         int nMessage;
         std::string strArgument;
-        bool bInvalid;
     };
+    const std::string strFixtures = QUORBIT_FIXTURES "/";
     const SCase cases[] = {
-        {PathOf("short.qb"), StringId::kInvalidFile, PathOf("short.qb"), true},
+        {PathOf("short.qb"), StringId::kInvalidFile, PathOf("short.qb")},
+        {strFixtures + "truncated.qb", StringId::kInvalidFile,
+         strFixtures + "truncated.qb, at byte 100: the file ends in the middle of a record"},
+        {strFixtures + "newer-version.qb", StringId::kNewerVersion,
+         strFixtures + "newer-version.qb"},
         {PathOf("missing.qb"), StringId::kOpenFailed,
-         PathOf("missing.qb") + ": No such file or directory", false},
-        {"/dev/zero", StringId::kOpenFailed, "/dev/zero: not a regular file", false},
-        {PathOf("fifo.qb"), StringId::kOpenFailed, PathOf("fifo.qb") + ": not a regular file",
-         false},
+         PathOf("missing.qb") + ": No such file or directory"},
+        {"/dev/zero", StringId::kOpenFailed, "/dev/zero: not a regular file"},
+        {PathOf("fifo.qb"), StringId::kOpenFailed, PathOf("fifo.qb") + ": not a regular file"},
         {m_folder.GetPath().string(), StringId::kOpenFailed,
-         m_folder.GetPath().string() + ": not a regular file", false},
-        {PathOf("huge.qb"), StringId::kOpenFailed, PathOf("huge.qb") + ": larger than 64 MB",
-         false},
-        {PathOf("expands.qb"), StringId::kDocumentTooLarge, PathOf("expands.qb"), false},
+         m_folder.GetPath().string() + ": not a regular file"},
+        {PathOf("huge.qb"), StringId::kOpenFailed, PathOf("huge.qb") + ": larger than 64 MB"},
+        {PathOf("expands.qb"), StringId::kDocumentTooLarge, PathOf("expands.qb")},
     };
     for (const SCase& test : cases)
     {
         m_frontEnd.m_messages.clear();
         m_frontEnd.m_calls.clear();
         EXPECT_FALSE(m_doc.OnOpenDocument(test.strPath));
-        EXPECT_EQ(m_doc.m_bInvalidFile, test.bInvalid);
         ASSERT_EQ(m_frontEnd.m_messages.size(), 1u);
         EXPECT_EQ(m_frontEnd.m_messages[0].nStringId, test.nMessage);
         EXPECT_EQ(m_frontEnd.m_messages[0].strArgument, test.strArgument);
         EXPECT_EQ(m_frontEnd.m_calls.size(), 1u); // only the message
         EXPECT_NE(m_doc.FindEvent("Wake"), nullptr);
+        EXPECT_TRUE(m_doc.IsModified());
     }
 }
 

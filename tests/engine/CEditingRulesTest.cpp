@@ -124,7 +124,8 @@ TEST_F(CEditingRulesTest, DeleteRemoteRefusesWhileReferredTo)
 {
     CTimedEvent& event = MakeEvent("Wake", Today(7, 0), kFrequencyDaily, m_power);
     event.m_bDisabled = true;
-    ExpectRefused([&] { return m_doc.DeleteRemote(m_one); }, StringId::kRemoteUsedByEvent, "One");
+    ExpectRefused([&] { return m_doc.DeleteRemote(m_one); }, StringId::kRemoteUsedByEvent,
+                  "One (used by Wake)");
     m_frontEnd.QueueAnswer(EAnswer::Yes);
     ASSERT_TRUE(m_doc.RemoveEvent(event));
 
@@ -133,7 +134,7 @@ TEST_F(CEditingRulesTest, DeleteRemoteRefusesWhileReferredTo)
     CRemoteButton& relay = MakeMega(three, "Relay", {{&m_power, 0}});
     MakeMega(m_two, "Macro", {{&relay, 0}});
     ExpectRefused([&] { return m_doc.DeleteRemote(m_one); }, StringId::kRemoteButtonsUsedByMega,
-                  "One");
+                  "One (used by Three: Relay)");
 }
 
 TEST_F(CEditingRulesTest, DeleteRemoteWalksMegabuttonsThatShareStepsOnlyOnce)
@@ -166,6 +167,7 @@ TEST_F(CEditingRulesTest, RefusesNamesStylesDatesAndReferencesAFileCouldNotHold)
         {[&] { return m_doc.AddRemote(strLong, 0) != nullptr; }, StringId::kNameNotStorable,
          strLong},
         {[&] { return m_doc.AddRemote("", 0) != nullptr; }, StringId::kNameNotStorable, ""},
+        {[&] { return m_doc.AddRemote("   ", 0) != nullptr; }, StringId::kNameNotStorable, "   "},
         {[&] { return m_doc.AddRemote("Four", 8) != nullptr; }, StringId::kStyleNotStorable,
          "Four"},
         {[&] { return m_doc.AddButton(m_one, "Mute", strLong + strLong, false) != nullptr; },
@@ -236,10 +238,11 @@ TEST_F(CEditingRulesTest, RemoveButtonRefusesWhileUsedAndNamesItByItsDisplayText
     mute.m_strDescription = "Sound off";
     MakeMega(m_two, "Macro", {{&mute, 0}});
     ExpectRefused([&] { return m_doc.RemoveButton(m_one, mute); }, StringId::kButtonInUse,
-                  "Sound off");
+                  "Sound off (used by Two: Macro)");
     MakeEvent("Wake", Today(7, 0), kFrequencyDaily, m_power);
+    MakeEvent("Movie", Today(20, 0), kFrequencyDaily, m_power);
     ExpectRefused([&] { return m_doc.RemoveButton(m_one, m_power); }, StringId::kButtonInUse,
-                  "Power");
+                  "Power (used by Movie, Wake)");
     ++m_power.m_nFiring;
     ExpectRefused([&] { return m_doc.RemoveButton(m_one, m_power); }, StringId::kButtonFiringRemove,
                   "Power");

@@ -226,7 +226,7 @@ class EventProgrammerOfferTest : public EventProgrammerTest,
 };
 
 // Add for a new valid name, Update only for a real change of an existing event, Remove for an
-// existing one; names are exact, so other letter case is a new name.
+// existing one; other letter case names the same event.
 TEST_P(EventProgrammerOfferTest, OffersWhatCanApply)
 {
     const SOfferCase& test = GetParam();
@@ -245,11 +245,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SOfferCase{"Unchanged", "Wake Up", "", "- - remove"},
                       SOfferCase{"NewHour", "Wake Up", "hour", "- update remove"},
                       SOfferCase{"OtherButton", "Wake Up", "button", "- update remove"},
-                      SOfferCase{"OtherLetterCase", "wake up", "hour", "add - -"},
+                      SOfferCase{"OtherLetterCase", "wake up", "hour", "- update remove"},
                       SOfferCase{"NoName", "", "", "- - -"}),
     [](const ::testing::TestParamInfo<SOfferCase>& info) { return info.param.pszName; });
 
-TEST_F(EventProgrammerTest, OtherLetterCaseLendsItsSettingsToANewEvent)
+TEST_F(EventProgrammerTest, OtherLetterCaseChangesTheEventRatherThanMakingASecond)
 {
     MakeEvent("Wake Up", CTime(1998, 3, 5, 7, 30, 0), kFrequencyOnce);
     const CDialogDriver ui = Open();
@@ -259,14 +259,11 @@ TEST_F(EventProgrammerTest, OtherLetterCaseLendsItsSettingsToANewEvent)
     QTest::keyClick(&ui.Find<QComboBox>("event"), Qt::Key_Return);
     EXPECT_EQ(ui.Text("event"), "wake up");
 
-    ui.Click("add");
-    const CTimedEvent* pNew = m_doc.FindEvent("wake up");
-    ASSERT_NE(pNew, nullptr);
-    EXPECT_EQ(pNew->m_time, CTime(1998, 3, 5, 7, 30, 0));
-    EXPECT_EQ(pNew->m_pButton, m_pPower);
-    EXPECT_EQ(m_frontEnd.m_calls.front(), "AddEventRow wake up");
-    EXPECT_EQ(ui.Find<QComboBox>("event").count(), 2);
-    EXPECT_EQ(GetOffered(), "- - remove");
+    ui.Type("hour", "8");
+    ui.Click("update");
+    EXPECT_EQ(m_doc.FindEvent("Wake Up")->m_time, CTime(1998, 3, 5, 8, 30, 0));
+    EXPECT_EQ(m_doc.FindEvent("wake up"), nullptr);
+    EXPECT_EQ(m_doc.m_pEvents->size(), 1u);
 }
 
 // With "Wake Up" and "wake up" both programmed, the typed name decides which one changes:
@@ -290,9 +287,9 @@ TEST_F(EventProgrammerTest, UpdateAndRemoveActOnTheEventOfExactlyTheTypedName)
     EXPECT_EQ(m_doc.FindEvent("Wake Up"), &upper);
     ASSERT_EQ(m_frontEnd.m_messages.size(), 1u);
     EXPECT_EQ(m_frontEnd.m_messages[0].strArgument, "wake up");
-    // The name stays typed, ready to be added again.
+    // The name stays typed, and now names the other event, letter case aside.
     EXPECT_EQ(ui.Text("event"), "wake up");
-    EXPECT_EQ(GetOffered(), "add - -");
+    EXPECT_EQ(GetOffered(), "- update remove");
 }
 
 // The scheduler runs under the dialog: the event may have begun to fire after the buttons

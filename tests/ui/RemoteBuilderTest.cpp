@@ -8,15 +8,18 @@
 #include "document/CQuorbexDoc.h"
 #include "ui/CButtonRecorderDlg.h"
 #include "ui/CDialogDriver.h"
+#include "ui/CEventProgrammerDlg.h"
 #include "ui/CPadButton.h"
 #include "ui/CRemoteBuilderDlg.h"
 #include "ui/CRemotePadDlg.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 namespace
@@ -112,7 +115,7 @@ struct STypedCase
     const char* pszMatch; // the button the text names, or null
     bool bAddOffered;
     bool bTestOffered;
-    // The matched button's, or as it was: a text without a match leaves the field alone.
+    // The matched button's; a text without a match starts without one.
     const char* pszDescription;
 };
 
@@ -141,8 +144,65 @@ INSTANTIATE_TEST_SUITE_P(Names, TypedNameTest,
                          ::testing::Values(STypedCase{"power", "Power", false, true, "TV on/off"},
                                            STypedCase{"MUTE", "Mute", false, false, ""},
                                            STypedCase{"Pow", nullptr, true, false, ""},
-                                           STypedCase{"Power ", nullptr, true, false, "TV on/off"},
+                                           STypedCase{"Power ", nullptr, true, false, ""},
                                            STypedCase{"", nullptr, false, false, ""}));
+
+// What is typed there is the named button's once the field is left or Enter is pressed, and
+// never the next new button's.
+TEST_F(RemoteBuilderTest, TheDescriptionIsStoredForTheNamedButtonWhenLeftOrEntered)
+{
+    OpenBuilder();
+    Builder().Type("buttonBox", "mute");
+    Builder().Type("description", "Sound off");
+    QTest::keyClick(&Builder().Find<QLineEdit>("description"), Qt::Key_Return);
+    EXPECT_EQ(m_pMute->m_strDescription, "Sound off");
+    EXPECT_TRUE(Doc().IsModified());
+
+    Builder().Type("description", "Lamp on/off");
+    Builder().Leave("description");
+    EXPECT_EQ(m_pMute->m_strDescription, "Lamp on/off");
+
+    Builder().Type("buttonBox", "Dim");
+    EXPECT_EQ(Builder().Find<QLineEdit>("description").text(), "");
+    Builder().Click("add");
+    EXPECT_EQ(m_pTv->FindButton("Dim")->m_strDescription, "");
+}
+
+// The letter after the ampersand, or nothing.
+QChar GetMnemonic(const QString& strText)
+{
+    const qsizetype nAt = strText.indexOf('&');
+    return nAt < 0 || nAt + 1 >= strText.size() ? QChar() : strText[nAt + 1].toLower();
+}
+
+// Every button and every label of a field is reached with Alt and its own letter.
+TEST_F(RemoteBuilderTest, EveryLabelAndButtonHasAMnemonicOfItsOwn)
+{
+    OpenBuilder();
+    int nLeft = CEventProgrammerDlg::kNoPosition;
+    int nTop = 0;
+    const CEventProgrammerDlg programmer(Doc(), nullptr, nLeft, nTop);
+    for (const QWidget* pDialog : std::initializer_list<const QWidget*>{m_pBuilder.get(),
+                                                                       &programmer})
+    {
+        std::map<QChar, QString> taken;
+        const auto check = [&taken](const QString& strText)
+        {
+            const QChar letter = GetMnemonic(strText);
+            EXPECT_FALSE(letter.isNull()) << strText.toStdString();
+            const auto [it, bNew] = taken.emplace(letter, strText);
+            EXPECT_TRUE(bNew || letter.isNull())
+                << strText.toStdString() << " and " << it->second.toStdString();
+        };
+        for (const QAbstractButton* pButton : pDialog->findChildren<QAbstractButton*>())
+            check(pButton->text());
+        for (const QLabel* pLabel : pDialog->findChildren<QLabel*>())
+        {
+            if (pLabel->buddy())
+                check(pLabel->text());
+        }
+    }
+}
 
 struct SRemoveCase
 {
@@ -186,9 +246,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SRemoveCase{"Unused", false,
                                   "TV on/off:  Are you sure you want to remove this button?"},
                       SRemoveCase{"PlayedByMegabuttonOfAnotherRemote", true,
-                                  "TV on/off:  This button is being used in one or more "
-                                  "programmed events or megabuttons.\n\nPlease adjust or remove "
-                                  "the event(s) or megabuttons(s)  before removing this button."}),
+                                  "TV on/off (used by HiFi: Party):  This button is being used in "
+                                  "one or more programmed events or megabuttons.\n\nPlease "
+                                  "adjust or remove the event(s) or megabutton(s) before "
+                                  "removing this button."}),
     [](const auto& info) { return std::string(info.param.pszName); });
 
 struct SAssignCase

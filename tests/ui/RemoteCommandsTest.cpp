@@ -103,11 +103,12 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, DeleteRemoteTest,
     ::testing::Values(
         SDeleteCase{"UsedByEvent", true, false, QMessageBox::Yes,
-                    "TV:  This remote is being used in one or more programmed events.\n\nPlease "
+                    "TV (used by Wake):  This remote is being used in one or more programmed events.\n\nPlease "
                     "adjust or remove the event(s) before deleting this remote.",
                     false},
         SDeleteCase{"UsedByOtherRemote", false, true, QMessageBox::Yes,
-                    "TV:  This remote has buttons being used by one or more megabuttons in other "
+                    "TV (used by HiFi: Party):  This remote has buttons being used by one or more "
+                    "megabuttons in other "
                     "remotes.\n\nPlease adjust or remove the megabutton(s) before deleting this "
                     "remote.",
                     false},

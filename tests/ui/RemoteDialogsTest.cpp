@@ -74,7 +74,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SNameCase{"TV", 0, false, "TV:  A remote with this name"},
                       SNameCase{"tv", 0, true, nullptr},
                       SNameCase{"TVs", 1, false, "TV:  A remote with this name"},
-                      SNameCase{"   ", 0, true, nullptr},
+                      SNameCase{"   ", 0, false, "A name of only spaces"},
+                      SNameCase{"Living room left", 0, false, "Remote names can have up to 15 "
+                                                              "characters; this one has 16."},
+                      SNameCase{"Living room left", 1, true, nullptr},
                       SNameCase{"\u0141azienka", 0, false, "\u201c\u0141\u201d cannot be stored"}));
 
 TEST(AddRemoteDlgTest, EnterAddsOnlyOnceANameIsTyped)
@@ -89,8 +92,10 @@ TEST(AddRemoteDlgTest, EnterAddsOnlyOnceANameIsTyped)
     EXPECT_TRUE(dlg.isVisible());
 
     // Fifteen characters at most, in the document's code page.
-    TypeText(pName, QString::fromUtf8("Caf\u00e9 \u20ac 34567890ABC"));
-    EXPECT_EQ(pName->text(), QString::fromUtf8("Caf\u00e9 \u20ac 34567890"));
+    TypeText(pName, QString::fromUtf8("Caf\u00e9 \u20ac 34567890A"));
+    QTest::keyClick(pName, Qt::Key_Return);
+    EXPECT_TRUE(dlg.isVisible());
+    QTest::keyClick(pName, Qt::Key_Backspace);
     QTest::keyClick(pName, Qt::Key_Return);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.GetName(), "Caf\xe9 \x80 34567890");

@@ -103,7 +103,7 @@ TEST_F(RemotePadTest, FirePadShowsPlacedButtonsAndGreysThoseThatCannotFire)
     const CRemotePadDlg& pad = ShowPad();
 
     const SCellCase cases[] = {
-        {1049, true, true, "Power", "Switch on or off"},
+        {1049, true, true, "Power", "Switch on or off\nno signal"},
         {1066, true, false, "Mute", ""},
         {1079, true, false, "Movie", ""},
         {1123, true, true, "Both", ""},
@@ -127,13 +127,13 @@ TEST_F(RemotePadTest, FirePadShowsPlacedButtonsAndGreysThoseThatCannotFire)
 
 TEST_F(RemotePadTest, CutNamesAreMarkedAndGivenWholeInTheTooltip)
 {
-    PlacePlain("Television", 0, 0, 4, "Switch on");
-    PlacePlain("Radio&Tape", 1, 0, 4);
+    PlacePlain("Television set", 0, 0, 4, "Switch on");
+    PlacePlain("Radio&Tape deck", 1, 0, 4);
     PlacePlain("A", 2, 0, 4, "Aux");
     const CRemotePadDlg& pad = ShowPad();
     // Below the name and the description: what the recording (here silence) carries.
-    for (const auto& [nId, pszToolTip] : {std::pair{1049, "Television\nSwitch on\nno signal"},
-                                          std::pair{1064, "Radio&Tape\nno signal"}})
+    for (const auto& [nId, pszToolTip] : {std::pair{1049, "Television set\nSwitch on\nno signal"},
+                                          std::pair{1064, "Radio&Tape deck\nno signal"}})
     {
         EXPECT_TRUE(FindCell(pad, nId)->GetShownText().endsWith(QChar(0x2026))) << nId;
         EXPECT_EQ(FindCell(pad, nId)->toolTip(), pszToolTip);
@@ -150,6 +150,22 @@ TEST_F(RemotePadTest, CutNamesAreMarkedAndGivenWholeInTheTooltip)
     EXPECT_LE(pName->fontMetrics().horizontalAdvance(pName->text()), pName->contentsRect().width());
     EXPECT_EQ(pName->toolTip(), "Living room TV");
     EXPECT_EQ(narrow.findChild<QPushButton*>("closeBar")->text(), "Close");
+}
+
+// A short name reads whole at the person's font, and Tab goes through the cells row by row.
+TEST_F(RemotePadTest, ShortNamesReadWholeAndTabGoesRowByRow)
+{
+    PlacePlain("Power", 0, 0, 4);
+    PlacePlain("Input", 1, 0, 4);
+    PlacePlain("Mute", 0, 1, 4);
+    const CRemotePadDlg& pad = ShowPad();
+    EXPECT_EQ(FindCell(pad, 1049)->GetShownText(), "Power");
+    EXPECT_EQ(FindCell(pad, 1064)->GetShownText(), "Input");
+    // Empty cells of a fire-mode pad are hidden and take no focus.
+    QWidget* pNext = FindCell(pad, 1049)->nextInFocusChain();
+    while (pNext && !pNext->isVisible())
+        pNext = pNext->nextInFocusChain();
+    EXPECT_EQ(pNext, FindCell(pad, 1064));
 }
 
 TEST_F(RemotePadTest, ClickFiresTheCellsButton)

@@ -41,10 +41,10 @@ struct SScrollCase
     std::uint32_t nStart, nLeft, nRight;
 };
 
-TEST(StripWindowTest, ScrollingMovesByWholeWindowsAndStopsAtBothEnds)
+TEST(StripWindowTest, ScrollingMovesByHalfWindowsAndStopsAtBothEnds)
 {
     const SScrollCase cases[] = {
-        {399900, 399830, 399930}, {399930, 399860, 399930}, {50, 0, 120}, {0, 0, 70}};
+        {399900, 399865, 399930}, {399930, 399895, 399930}, {50, 15, 85}, {20, 0, 55}};
     for (const SScrollCase& test : cases)
     {
         EXPECT_EQ(GetStartScrolledLeft(test.nStart, 70), test.nLeft) << test.nStart;
