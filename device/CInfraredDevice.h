@@ -47,7 +47,8 @@ public:
     virtual bool TakesCarrier() const { return false; }
     virtual void SetSendCarrier(std::uint32_t /*nHertz*/) {}
 
-    // Why the last capture or transmit failed, in words for the person; empty when it worked.
+    // Why the last capture or transmit failed, in words for the person (no closing full stop);
+    // empty when it worked.
     // A failed capture delivers nothing (nLength 0), and the caller keeps what it had.
     const std::string& GetLastFault() const { return m_strFault; }
     // What the person should know about the last capture, which was still delivered ("the

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <numeric>
+#include <utility>
 
 #include <linux/lirc.h>
 #include <poll.h>
@@ -165,8 +166,8 @@ void CLircDevice::EnableDetector()
     m_strFault.clear();
     ForgetHeard();
     if (!RefuseUnlessReceiving())
-        ReadArrived();
-    ForgetHeard();
+        ReadArrived(false);
+    m_bJustEnabled = true;
 }
 
 bool CLircDevice::RefuseUnlessReceiving()
@@ -178,18 +179,22 @@ bool CLircDevice::RefuseUnlessReceiving()
 
 int CLircDevice::ReadDetectorLine()
 {
+    // What came before was dropped, so the line is idle now: a wait for the idle line ends at
+    // once, and one for a signal starts listening.
+    if (std::exchange(m_bJustEnabled, false))
+        return kLineIdle;
     if (m_heard.empty() && m_bCanReceive && m_strFault.empty())
     {
         short nRevents = 0;
         if (m_system.Poll(m_nFd, POLLIN, nRevents, 0) > 0)
-            ReadArrived();
+            ReadArrived(true);
     }
     return m_heard.empty() ? kLineIdle : 0;
 }
 
-// Reads every value that has arrived, without waiting; false (with the fault) when the device
-// failed or overflowed.
-bool CLircDevice::ReadArrived()
+// Reads every value that has arrived, without waiting, and hears it (or drops it, unheard);
+// false (with the fault) when the device failed or overflowed.
+bool CLircDevice::ReadArrived(bool bHear)
 {
     std::uint32_t values[kReadValues];
     while (true)
@@ -206,7 +211,7 @@ bool CLircDevice::ReadArrived()
         }
         m_nLastArrival = m_system.GetMicros();
         const auto nValues = static_cast<std::size_t>(nRead) / sizeof values[0];
-        for (std::size_t nValue = 0; nValue < nValues && m_strFault.empty(); ++nValue)
+        for (std::size_t nValue = 0; bHear && nValue < nValues && m_strFault.empty(); ++nValue)
             Take(values[nValue]);
         if (!m_strFault.empty())
             return false;
@@ -225,7 +230,7 @@ void CLircDevice::Take(std::uint32_t nValue)
     if (LIRC_IS_OVERFLOW(nValue))
     {
         m_strFault = m_strName + " could not keep up: its receive buffer overflowed and part of "
-                                 "the signal was lost. Try again.";
+                                 "the signal was lost; press the button again";
         return;
     }
     const bool bMark = LIRC_IS_PULSE(nValue);
@@ -275,7 +280,7 @@ bool CLircDevice::WaitForSignalEnd()
             FailWith("listening", ENODEV);
             return false;
         }
-        if (nReady > 0 && !ReadArrived())
+        if (nReady > 0 && !ReadArrived(true))
             return false;
     }
     return true;

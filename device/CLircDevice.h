@@ -44,7 +44,8 @@ public:
     // Forgets what arrived before, so that only a signal from now on is heard. On a device that
     // only sends, the fault says it cannot learn.
     void EnableDetector() override;
-    // 0 once a mark has arrived since EnableDetector, else 0x10; it only looks.
+    // 0 once a mark has arrived since EnableDetector, else 0x10 (always at the first look after
+    // it); it only looks, never waits.
     int ReadDetectorLine() override;
     void CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLength) override;
     void TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength) override;
@@ -67,7 +68,7 @@ private:
     void AskReceiveTimeout();
 
     bool RefuseUnlessReceiving();
-    bool ReadArrived();
+    bool ReadArrived(bool bHear);
     void Take(std::uint32_t nValue);
     bool WaitForSignalEnd();
     void ForgetHeard();
@@ -91,6 +92,7 @@ private:
     std::vector<std::uint32_t> m_heard;
     std::uint64_t m_nHeardMicros = 0;
     bool m_bSignalEnded = false;
+    bool m_bJustEnabled = false;
     std::uint64_t m_nLastArrival = 0;
 };
 

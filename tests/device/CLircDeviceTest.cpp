@@ -174,6 +174,7 @@ TEST_F(CLircDeviceTest, ReadFaultsDeliverNothingAndSayWhy)
             values.insert(values.begin() + 4, LIRC_OVERFLOW(0));
         m_fake.presses.push_back(values);
         pDevice->EnableDetector();
+        ASSERT_EQ(pDevice->ReadDetectorLine(), 0x10);
         ASSERT_EQ(pDevice->ReadDetectorLine(), 0);
         m_fake.readErrors.assign(test.readErrors.begin(), test.readErrors.end());
         m_fake.presses.push_back({LIRC_SPACE(900), LIRC_PULSE(560)});
@@ -201,6 +202,8 @@ TEST_F(CLircDeviceTest, UnpluggedWhileWaitingEndsTheWaitWithAFault)
     m_fake.bUnplugged = true;
     m_fake.readErrors.push_back(ENODEV);
     m_fake.readable.push_back(LIRC_PULSE(1));
+    pDevice->ReadDetectorLine();
+    EXPECT_EQ(pDevice->GetLastFault(), "");
     pDevice->ReadDetectorLine();
     EXPECT_NE(pDevice->GetLastFault().find("unplugged"), std::string::npos);
 }
