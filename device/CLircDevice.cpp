@@ -410,7 +410,8 @@ double CLircDevice::LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength
     EnableDetector();
     TransmitBitstream(pBits, nBytes);
     std::fill_n(pBits, nBytes, 0);
-    if (!m_strFault.empty())
+    // Silence plays nothing, so there is nothing to wait for.
+    if (!m_strFault.empty() || nLead == nBytes)
         return kNanosPerSample;
     std::vector<std::uint8_t> heard(kBitstreamBytes);
     std::uint32_t nHeard = nBytes - nLead;

@@ -132,17 +132,27 @@ void CFakeLircSystem::Hear(SDevice& device, std::uint32_t nValue)
     device.bSignalPending = true;
 }
 
-long CFakeLircSystem::Read(int nFd, void* pBuffer, std::size_t nBytes)
+CFakeLircSystem::SDevice* CFakeLircSystem::FindForTransfer(int nFd, bool bRead)
 {
     SDevice* pDevice = Find(nFd);
     if (!pDevice || pDevice->bUnplugged)
-        return errno = pDevice ? ENODEV : EBADF, -1;
-    if (!pDevice->readErrors.empty())
     {
-        errno = pDevice->readErrors.front();
-        pDevice->readErrors.pop_front();
-        return -1;
+        errno = pDevice ? ENODEV : EBADF;
+        return nullptr;
     }
+    std::deque<int>& errors = bRead ? pDevice->readErrors : pDevice->writeErrors;
+    if (errors.empty())
+        return pDevice;
+    errno = errors.front();
+    errors.pop_front();
+    return nullptr;
+}
+
+long CFakeLircSystem::Read(int nFd, void* pBuffer, std::size_t nBytes)
+{
+    SDevice* pDevice = FindForTransfer(nFd, true);
+    if (!pDevice)
+        return -1;
     if (pDevice->readable.empty())
         return errno = EAGAIN, -1;
     const std::size_t nValues = std::min(nBytes / sizeof(std::uint32_t), pDevice->readable.size());
@@ -157,15 +167,9 @@ long CFakeLircSystem::Read(int nFd, void* pBuffer, std::size_t nBytes)
 
 long CFakeLircSystem::Write(int nFd, const void* pBuffer, std::size_t nBytes)
 {
-    SDevice* pDevice = Find(nFd);
-    if (!pDevice || pDevice->bUnplugged)
-        return errno = pDevice ? ENODEV : EBADF, -1;
-    if (!pDevice->writeErrors.empty())
-    {
-        errno = pDevice->writeErrors.front();
-        pDevice->writeErrors.pop_front();
+    SDevice* pDevice = FindForTransfer(nFd, false);
+    if (!pDevice)
         return -1;
-    }
     // The kernel takes whole values, an odd count of at most 1024, marks first.
     const std::size_t nValues = nBytes / sizeof(std::uint32_t);
     if (nBytes % sizeof(std::uint32_t) != 0 || nValues % 2 == 0 || nValues > 1024)

@@ -69,6 +69,8 @@ public:
 
 private:
     SDevice* Find(int nFd);
+    // The device for a read or write; null, with errno set, when the call is to fail.
+    SDevice* FindForTransfer(int nFd, bool bRead);
     void Hear(SDevice& device, std::uint32_t nValue);
 
     std::map<std::string, SDevice> m_devices;
