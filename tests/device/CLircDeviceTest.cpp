@@ -195,19 +195,6 @@ TEST_F(CLircDeviceTest, ReadFaultsDeliverNothingAndSayWhy)
     }
 }
 
-TEST_F(CLircDeviceTest, UnpluggedWhileWaitingEndsTheWaitWithAFault)
-{
-    const auto pDevice = Open();
-    pDevice->EnableDetector();
-    m_fake.bUnplugged = true;
-    m_fake.readErrors.push_back(ENODEV);
-    m_fake.readable.push_back(LIRC_PULSE(1));
-    pDevice->ReadDetectorLine();
-    EXPECT_EQ(pDevice->GetLastFault(), "");
-    pDevice->ReadDetectorLine();
-    EXPECT_NE(pDevice->GetLastFault().find("unplugged"), std::string::npos);
-}
-
 TEST_F(CLircDeviceTest, SendsOddWritesEndingOnAMarkWithTheCarrierAsked)
 {
     const auto pDevice = Open();
@@ -246,49 +233,15 @@ TEST_F(CLircDeviceTest, SplitsWhatOneWriteCannotTakeAndWaitsTheSpacesBetween)
     }
 }
 
-TEST_F(CLircDeviceTest, WriteFaultsSayWhy)
+// A device that only receives refuses to fire, in words, and writes nothing.
+TEST_F(CLircDeviceTest, AReceiverRefusesToFire)
 {
-    const std::vector<std::uint8_t> bits = DurationsToSamples(kFrame, 1000);
-    for (const int nError : {ENODEV, EIO, EINVAL})
-    {
-        const auto pDevice = Open();
-        m_fake.writeErrors = {nError};
-        pDevice->TransmitBitstream(bits.data(), static_cast<std::uint32_t>(bits.size()));
-        const bool bUnplugged = nError != EINVAL;
-        EXPECT_EQ(pDevice->GetLastFault().find("unplugged") != std::string::npos, bUnplugged)
-            << pDevice->GetLastFault();
-        EXPECT_FALSE(pDevice->GetLastFault().empty());
-    }
-}
-
-TEST_F(CLircDeviceTest, OneWayDevicesRefuseWhatTheyCannotDo)
-{
-    m_fake.nFeatures = LIRC_CAN_SEND_PULSE;
-    auto pDevice = Open();
-    EXPECT_EQ(Learn(*pDevice), 0u);
-    EXPECT_NE(pDevice->GetLastFault().find("cannot learn: it only sends"), std::string::npos);
-    EXPECT_EQ(pDevice->LoopBackBitstream(m_field.data(), 10), 0);
-
     m_fake.nFeatures = LIRC_CAN_REC_MODE2;
-    pDevice = Open();
+    const auto pDevice = Open();
     const std::vector<std::uint8_t> bits = DurationsToSamples(kFrame, 1000);
     pDevice->TransmitBitstream(bits.data(), static_cast<std::uint32_t>(bits.size()));
     EXPECT_NE(pDevice->GetLastFault().find("cannot fire buttons: it only receives"),
               std::string::npos);
     EXPECT_TRUE(m_fake.written.empty());
-}
-
-TEST_F(CLircDeviceTest, LoopBackHearsWhatWasPlayedAfterTheSameSilence)
-{
-    m_fake.bLoopBack = true;
-    const auto pDevice = Open();
-    std::vector<std::uint8_t> pattern(100, 0);
-    const std::vector<std::uint8_t> frame = DurationsToSamples(kFrame, 1000);
-    pattern.insert(pattern.end(), frame.begin(), frame.end());
-    pattern.resize(pattern.size() + 100);
-    std::vector<std::uint8_t> heard = pattern;
-    EXPECT_EQ(pDevice->LoopBackBitstream(heard.data(), static_cast<std::uint32_t>(heard.size())),
-              1000);
-    EXPECT_EQ(heard, pattern);
 }
 } // namespace

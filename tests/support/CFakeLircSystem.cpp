@@ -191,9 +191,4 @@ void CFakeLircSystem::SleepMicros(std::uint32_t nMicros)
 {
     m_sleeps.push_back(nMicros);
     m_nMicros += nMicros;
-    for (auto& [strPath, device] : m_devices)
-    {
-        if (device.bLoopBack && device.bSignalPending)
-            device.readable.push_back(LIRC_SPACE(nMicros));
-    }
 }
