@@ -471,10 +471,11 @@ void CMainFrame::OnParallelPort()
                                  settings.m_bDisableInterrupts, strError);
     if (!bSelected)
     {
-        const QString strText = QStringLiteral("Quorbit cannot use that infrared unit: %1.\n\nIt "
-                                               "goes on with the %2.")
-                                    .arg(QString::fromStdString(strError))
-                                    .arg(DescribeInfraredBackend(m_app.GetDevice().GetBackendName()));
+        const QString strText =
+            QStringLiteral("Quorbit cannot use that infrared unit: %1.\n\nIt "
+                           "goes on with the %2.")
+                .arg(QString::fromStdString(strError))
+                .arg(DescribeInfraredBackend(m_app.GetDevice().GetBackendName()));
         CMessageBox::Show(this, QMessageBox::Warning, strText, QMessageBox::Ok, QMessageBox::Ok);
     }
     m_pBackendPane->setText(GetBackendText());

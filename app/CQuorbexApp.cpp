@@ -191,14 +191,14 @@ bool CQuorbexApp::SelectDevice(const std::string& strBackend, int nPort, bool bM
 {
     // Only the port backends asked for at start reach ports their own way.
     const bool bPortBackend = m_strStartBackend == "ppdev" || m_strStartBackend == "direct";
-    const std::string strNewBackend = strBackend.empty() && bPortBackend ? m_strStartBackend
-                                                                          : strBackend;
+    const std::string strNewBackend =
+        strBackend.empty() && bPortBackend ? m_strStartBackend : strBackend;
     // The kernel lends a port to one holder at a time: the device in use lets go of its port
     // before the new one is opened, also when the port stays the same.
     const int nOldPort = m_pDevice->GetPort();
     m_pDevice.reset();
-    m_pDevice = CreateInfraredDevice(strNewBackend, IsValidPort(nPort) ? nPort : nOldPort,
-                                     strError);
+    m_pDevice =
+        CreateInfraredDevice(strNewBackend, IsValidPort(nPort) ? nPort : nOldPort, strError);
     const bool bSelected = m_pDevice != nullptr;
     if (bSelected)
         m_strDeviceBackend = strNewBackend;

@@ -68,9 +68,10 @@ std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBack
         return OpenDirect(nPort, false, strError);
     if (strBackend == "lirc")
         return OpenFirstLircDevice(GetKernelLircSystem(), strError);
-    if (strBackend.starts_with(CLircDevice::kBackendPrefix) && strBackend.size() > CLircDevice::kBackendPrefix.size())
-        return CLircDevice::Open(GetKernelLircSystem(), strBackend.substr(CLircDevice::kBackendPrefix.size()),
-                                 strError);
+    if (strBackend.starts_with(CLircDevice::kBackendPrefix) &&
+        strBackend.size() > CLircDevice::kBackendPrefix.size())
+        return CLircDevice::Open(GetKernelLircSystem(),
+                                 strBackend.substr(CLircDevice::kBackendPrefix.size()), strError);
     strError = "unknown infrared device \"" + strBackend +
                "\" (choose sim, ppdev, direct, lirc or lirc:/dev/lircN)";
     return nullptr;

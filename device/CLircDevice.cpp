@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <numeric>
 #include <utility>
 
 #include <linux/lirc.h>
@@ -64,9 +63,8 @@ bool IsUnplugged(int nError)
 // The leading bytes without infrared, which LoopBackBitstream lays what it heard after.
 std::uint32_t CountLeadingSilence(const std::uint8_t* pBits, std::uint32_t nLength)
 {
-    return static_cast<std::uint32_t>(std::find_if(pBits, pBits + nLength,
-                                                   [](std::uint8_t n) { return n != 0; }) -
-                                      pBits);
+    return static_cast<std::uint32_t>(
+        std::find_if(pBits, pBits + nLength, [](std::uint8_t n) { return n != 0; }) - pBits);
 }
 } // namespace
 
@@ -269,7 +267,8 @@ bool CLircDevice::WaitForSignalEnd()
             return true;
         const std::uint64_t nWait = std::min<std::uint64_t>(nDeadline - nNow, kEndSilenceMicros);
         short nRevents = 0;
-        const int nReady = m_system.Poll(m_nFd, POLLIN, nRevents, static_cast<int>(nWait / 1000 + 1));
+        const int nReady =
+            m_system.Poll(m_nFd, POLLIN, nRevents, static_cast<int>(nWait / 1000 + 1));
         if (nReady < 0 && errno != EINTR)
         {
             FailWith("listening", errno);

@@ -45,8 +45,8 @@ bool CFiringEngine::FirePlain(const CRemoteButton& button)
 {
     if (m_pDevice->TakesCarrier())
     {
-        const SDecodedSignal decoded = DecodeSignal(
-            ToDurations(button.m_bits, GetMachineNanosPerSample(*m_pDevice)));
+        const SDecodedSignal decoded =
+            DecodeSignal(ToDurations(button.m_bits, GetMachineNanosPerSample(*m_pDevice)));
         m_pDevice->SetSendCarrier(GetProtocolCarrier(decoded.eProtocol));
     }
     m_pDevice->TransmitBitstream(button.m_bits.GetBytes().data(), button.m_bits.GetLength());
@@ -58,8 +58,7 @@ bool CFiringEngine::FirePlain(const CRemoteButton& button)
 
 void CFiringEngine::Report(int nStringId, const CRemoteButton& button, const std::string& strWhy)
 {
-    m_frontEnd.ShowMessage(nStringId, button.GetDisplayText() + ":  " + strWhy,
-                           EMessageBox::Stop);
+    m_frontEnd.ShowMessage(nStringId, button.GetDisplayText() + ":  " + strWhy, EMessageBox::Stop);
 }
 
 bool CFiringEngine::FireSteps(CRemoteButton& megabutton)

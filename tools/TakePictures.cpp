@@ -207,9 +207,9 @@ std::vector<QWidget*> ArrangePort(CPictureRun& run)
         {"/dev/lirc2", false, false, false,
          "you may not open /dev/lirc2: join the group video (sudo usermod -aG video $USER) and "
          "log in again"}};
-    return ShowOverMainWindow(app.GetMainFrame(),
-                              new CPortDialog(0, 1, availability, &app.GetMainFrame(), lircDevices,
-                                              "lirc:/dev/lirc0"));
+    return ShowOverMainWindow(
+        app.GetMainFrame(),
+        new CPortDialog(0, 1, availability, &app.GetMainFrame(), lircDevices, "lirc:/dev/lirc0"));
 }
 
 // The Remote Builder on the sample's TV remote with its "Ch+" button chosen, owned by the main

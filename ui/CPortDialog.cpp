@@ -77,8 +77,8 @@ CPortDialog::CPortDialog(int nPortOption, int nInterruptFlag, const CAvailabilit
     setObjectName(QStringLiteral("portDialog"));
     setWindowTitle(QStringLiteral("Configure Infrared Unit"));
     auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(new QLabel(
-        QStringLiteral("Which infrared unit does Quorbit send and learn through?")));
+    pLayout->addWidget(
+        new QLabel(QStringLiteral("Which infrared unit does Quorbit send and learn through?")));
 
     AddChoice(pLayout, kSimulatedId, QStringLiteral("simulated"),
               QStringLiteral("&Simulated infrared unit"),
@@ -140,7 +140,8 @@ void CPortDialog::AddLircDevices(QVBoxLayout* pLayout,
                                  const std::vector<SLircAvailability>& devices)
 {
     pLayout->addSpacing(fontMetrics().height() / 2);
-    pLayout->addWidget(new QLabel(QStringLiteral("A USB, GPIO or built-in infrared device (lirc):")));
+    pLayout->addWidget(
+        new QLabel(QStringLiteral("A USB, GPIO or built-in infrared device (lirc):")));
     if (devices.empty())
         AddNote(pLayout, QStringLiteral("None on this computer."), 0)
             ->setObjectName(QStringLiteral("noLirc"));

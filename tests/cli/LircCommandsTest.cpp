@@ -1,6 +1,6 @@
+#include "app/cli/CLoadedDocument.h"
 #include "app/cli/LearnCommand.h"
 #include "app/cli/SelfTest.h"
-#include "app/cli/CLoadedDocument.h"
 #include "cli/CliTestSupport.h"
 #include "cli/KitchenDocument.h"
 #include "device/CLircDevice.h"
@@ -98,8 +98,9 @@ TEST_F(LircLearnTest, StoresWhatTheDeviceHeard)
     COsClock osClock;
     CLoadedDocument loaded(osClock);
     ASSERT_TRUE(loaded.m_doc.OnOpenDocument(m_strDoc));
-    const CRemoteButton* pButton = loaded.m_doc.FindRemote("K\xFC"
-                                                            "che")
+    const CRemoteButton* pButton = loaded.m_doc
+                                       .FindRemote("K\xFC"
+                                                   "che")
                                        ->FindButton("Taste1");
     ASSERT_NE(pButton, nullptr);
     EXPECT_EQ(ToDurations(pButton->m_bits, 1000),
@@ -109,7 +110,8 @@ TEST_F(LircLearnTest, StoresWhatTheDeviceHeard)
 TEST_F(LircLearnTest, AFaultWritesNothingAndSaysWhy)
 {
     const std::string strBefore = ReadFileBytes(m_strDoc);
-    std::vector<std::uint32_t> values = CFakeLircSystem::ToValues({m_frame.begin() + 1, m_frame.end()});
+    std::vector<std::uint32_t> values =
+        CFakeLircSystem::ToValues({m_frame.begin() + 1, m_frame.end()});
     values.insert(values.begin() + 9, LIRC_OVERFLOW(0));
     m_fake.presses.push_back(values);
     std::string strErr;

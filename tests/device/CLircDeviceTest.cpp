@@ -81,7 +81,8 @@ TEST_F(CLircDeviceTest, RefusesDevicesItCannotUseAndSaysWhy)
     }
     std::string strError;
     EXPECT_EQ(CLircDevice::Open(m_system, "/dev/lirc7", strError), nullptr);
-    EXPECT_EQ(strError, "/dev/lirc7 does not exist: is the device plugged in and its driver loaded?");
+    EXPECT_EQ(strError,
+              "/dev/lirc7 does not exist: is the device plugged in and its driver loaded?");
 }
 
 TEST_F(CLircDeviceTest, NamesWhatEachDeviceCanDo)

@@ -181,7 +181,8 @@ long CFakeLircSystem::Write(int nFd, const void* pBuffer, std::size_t nBytes)
         pDevice->written.push_back(pValues[nValue]);
         m_nMicros += pValues[nValue];
         if (pDevice->bLoopBack)
-            Hear(*pDevice, nValue % 2 == 0 ? LIRC_PULSE(pValues[nValue]) : LIRC_SPACE(pValues[nValue]));
+            Hear(*pDevice,
+                 nValue % 2 == 0 ? LIRC_PULSE(pValues[nValue]) : LIRC_SPACE(pValues[nValue]));
     }
     pDevice->writeCounts.push_back(nTaken);
     return static_cast<long>(nTaken * sizeof(std::uint32_t));

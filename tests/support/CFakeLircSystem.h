@@ -24,12 +24,12 @@ public:
     struct SDevice
     {
         std::uint32_t nFeatures = kFullFeatures;
-        int nOpenError = 0;       // errno that opening fails with
+        int nOpenError = 0; // errno that opening fails with
         bool bAnswersFeatures = true;
         std::string strGroup = "plugdev";
-        bool bLoopBack = false;   // what is sent is heard by its own receiver
+        bool bLoopBack = false; // what is sent is heard by its own receiver
         bool bReportsTimeout = true;
-        bool bUnplugged = false;  // every call fails with ENODEV, poll reports a hang-up
+        bool bUnplugged = false;            // every call fails with ENODEV, poll reports a hang-up
         std::size_t nMaxWriteValues = 1024; // fewer: the driver takes part of a write
         std::deque<std::uint32_t> readable;
         // Presses not yet made: each becomes readable when the queue is empty and the reader
