@@ -196,21 +196,6 @@ TEST_F(CLircDeviceTest, ReadFaultsDeliverNothingAndSayWhy)
     }
 }
 
-TEST_F(CLircDeviceTest, SendsOddWritesEndingOnAMarkWithTheCarrierAsked)
-{
-    const auto pDevice = Open();
-    const std::vector<std::uint8_t> bits = DurationsToSamples(kFrame, 1000);
-    pDevice->SetSendCarrier(36000);
-    pDevice->TransmitBitstream(bits.data(), static_cast<std::uint32_t>(bits.size()));
-    EXPECT_EQ(pDevice->GetLastFault(), "");
-    EXPECT_EQ(m_fake.written, kFrame);
-    EXPECT_EQ(m_fake.nCarrier, 36000u);
-    EXPECT_EQ(m_fake.nDutyCycle, CLircDevice::kDutyCyclePercent);
-    pDevice->SetSendCarrier(0);
-    pDevice->TransmitBitstream(bits.data(), static_cast<std::uint32_t>(bits.size()));
-    EXPECT_EQ(m_fake.nCarrier, CLircDevice::kDefaultCarrier);
-}
-
 TEST_F(CLircDeviceTest, SplitsWhatOneWriteCannotTakeAndWaitsTheSpacesBetween)
 {
     // 1,201 marks and spaces of 100 µs: more than one write takes.

@@ -52,6 +52,7 @@ TEST_F(CLircFiringTest, FiresWithTheCarrierOfTheButtonsProtocol)
         m_fake.written.clear();
         EXPECT_TRUE(m_engine.Fire(MakeSignal(tv, "B" + std::to_string(++nButton), runs)));
         EXPECT_EQ(m_fake.nCarrier, nCarrier) << nButton;
+        EXPECT_EQ(m_fake.nDutyCycle, CLircDevice::kDutyCyclePercent);
         EXPECT_EQ(m_fake.written, runs);
     }
 }
