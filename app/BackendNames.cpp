@@ -9,6 +9,9 @@ QString DescribeInfraredBackend(const QString& strName)
     // "ppdev /dev/parport0": the kernel's device for the port.
     if (strName.startsWith("ppdev "))
         return "infrared unit on " + strName.section(' ', 1);
+    // "lirc /dev/lirc0, send and receive": a kernel infrared device and what it can do.
+    if (strName.startsWith("lirc "))
+        return "infrared device " + strName.section(' ', 1);
     return "infrared unit: " + strName;
 }
 

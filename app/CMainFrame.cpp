@@ -7,6 +7,8 @@
 #include "device/CBiosClock.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"
+#include "device/CLircDevice.h"
+#include "device/CLircSystem.h"
 #include "device/PortAvailability.h"
 #include "device/PortTable.h"
 #include "document/CQuorbexDoc.h"
@@ -56,8 +58,8 @@ constexpr std::array<SCommandInfo, 15> kCommandInfo{{
     {CMainFrame::kCmdFileSaveAs, "Save &As...", "Save the document under a new name\nSave As", 0},
     {CMainFrame::kCmdAddRemote, "Add &Remote...", nullptr, StringId::kAddRemotePrompt},
     {CMainFrame::kCmdDeleteRemote, "&Delete Remote...", nullptr, StringId::kDeleteRemotePrompt},
-    {CMainFrame::kCmdParallelPort, "&Parallel Port...",
-     "Choose the parallel port of the infrared unit\nParallel Port", 0},
+    {CMainFrame::kCmdParallelPort, "&Infrared Unit...",
+     "Choose the infrared unit: simulated, on a parallel port, or a lirc device\nInfrared Unit", 0},
     {CMainFrame::kCmdSystemClock, "S&ystem Clock...",
      "Choose when the system clock is set from the battery clock\nSystem Clock", 0},
     {CMainFrame::kCmdExit, "E&xit", "Quit the program, offering to save changes\nExit", 0},
@@ -459,22 +461,28 @@ void CMainFrame::OnParallelPort()
         availability[static_cast<std::size_t>(nPort - 1)] = ProbePort(nPort);
     CSettings& settings = m_app.GetSettings();
     CPortDialog dlg(settings.m_nParallelPort - 1, settings.m_bDisableInterrupts ? 1 : 0,
-                    availability, this);
+                    availability, this, ProbeLircDevices(GetKernelLircSystem()),
+                    settings.m_strInfraredDevice.toStdString());
     if (dlg.exec() != QDialog::Accepted)
         return;
     // No port chosen stores 0, which leaves the port in use as it is.
     settings.m_nParallelPort = dlg.GetPortOption() + 1;
     settings.m_bDisableInterrupts = dlg.GetInterruptFlag() != 0;
+    const std::string strBackend = dlg.GetBackend();
+    settings.m_strInfraredDevice = QString::fromStdString(strBackend);
     std::string strError;
-    if (!m_app.SelectPort(settings.m_nParallelPort, settings.m_bDisableInterrupts, strError))
+    const bool bSelected =
+        strBackend.empty()
+            ? m_app.SelectPort(settings.m_nParallelPort, settings.m_bDisableInterrupts, strError)
+            : m_app.SelectDevice(strBackend, settings.m_nParallelPort,
+                                 settings.m_bDisableInterrupts, strError);
+    if (!bSelected)
     {
-        const CInfraredDevice& device = m_app.GetDevice();
-        const QString strText = QStringLiteral("The infrared unit cannot use LPT%1: %2.\n\nIt "
-                                               "stays on LPT%3 (%4).")
-                                    .arg(settings.m_nParallelPort)
-                                    .arg(QString::fromStdString(strError))
-                                    .arg(device.GetPort())
-                                    .arg(device.GetBackendName());
+        const QString strText =
+            QStringLiteral("Quorbit cannot use that infrared unit: %1.\n\nIt "
+                           "goes on with the %2.")
+                .arg(QString::fromStdString(strError))
+                .arg(DescribeInfraredBackend(m_app.GetDevice().GetBackendName()));
         CMessageBox::Show(this, QMessageBox::Warning, strText, QMessageBox::Ok, QMessageBox::Ok);
     }
     m_pBackendPane->setText(GetBackendText());

@@ -123,7 +123,7 @@ int RunQuorbitApp(int argc, char** argv)
 
 CQuorbexApp::CQuorbexApp(std::string strDevice, std::unique_ptr<CClockBackend> pClockBackend,
                          std::unique_ptr<CTickSource> pTicks)
-    : m_strDeviceBackend(std::move(strDevice)), m_pClockBackend(std::move(pClockBackend)),
+    : m_strStartBackend(std::move(strDevice)), m_pClockBackend(std::move(pClockBackend)),
       m_pClock(std::make_unique<CBiosClock>(*m_pClockBackend)), m_pTicks(std::move(pTicks))
 {
 }
@@ -155,7 +155,17 @@ bool CQuorbexApp::InitInstance(const QString& strFile)
 bool CQuorbexApp::CreateDevice()
 {
     std::string strError;
+    // A unit asked for at start must be had; the one chosen last time may be unplugged since,
+    // and then the program goes on with what this machine offers.
+    m_strDeviceBackend = m_strStartBackend.empty() ? m_settings.m_strInfraredDevice.toStdString()
+                                                   : m_strStartBackend;
     m_pDevice = CreateInfraredDevice(m_strDeviceBackend, m_settings.m_nParallelPort, strError);
+    if (!m_pDevice && m_strStartBackend.empty())
+    {
+        std::fprintf(stderr, "quorbit: %s; going on without it\n", strError.c_str());
+        m_strDeviceBackend.clear();
+        m_pDevice = CreateInfraredDevice(m_strDeviceBackend, m_settings.m_nParallelPort, strError);
+    }
     if (!m_pDevice)
     {
         std::fprintf(stderr, "quorbit: %s\n", strError.c_str());
@@ -177,13 +187,26 @@ bool CQuorbexApp::SelectPort(int nPort, bool bMaskInterrupts, std::string& strEr
 {
     if (!IsValidPort(nPort))
         return true;
+    return SelectDevice(m_strDeviceBackend, nPort, bMaskInterrupts, strError);
+}
+
+bool CQuorbexApp::SelectDevice(const std::string& strBackend, int nPort, bool bMaskInterrupts,
+                               std::string& strError)
+{
+    // Only the port backends asked for at start reach ports their own way.
+    const bool bPortBackend = m_strStartBackend == "ppdev" || m_strStartBackend == "direct";
+    const std::string strNewBackend =
+        strBackend.empty() && bPortBackend ? m_strStartBackend : strBackend;
     // The kernel lends a port to one holder at a time: the device in use lets go of its port
     // before the new one is opened, also when the port stays the same.
     const int nOldPort = m_pDevice->GetPort();
     m_pDevice.reset();
-    m_pDevice = CreateInfraredDevice(m_strDeviceBackend, nPort, strError);
+    m_pDevice =
+        CreateInfraredDevice(strNewBackend, IsValidPort(nPort) ? nPort : nOldPort, strError);
     const bool bSelected = m_pDevice != nullptr;
-    if (!bSelected)
+    if (bSelected)
+        m_strDeviceBackend = strNewBackend;
+    else
     {
         std::string strIgnored;
         m_pDevice = CreateInfraredDevice(m_strDeviceBackend, nOldPort, strIgnored);

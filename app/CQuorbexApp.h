@@ -85,6 +85,11 @@ public:
     // the port. False, with the reason, when the port could not be had: the unit then stays on
     // the port it was on. Only while nothing fires or records.
     bool SelectPort(int nPort, bool bMaskInterrupts, std::string& strError);
+    // Moves to another infrared unit: strBackend "sim", "lirc:/dev/lircN", or "" for the unit
+    // on the parallel port nPort (through the port backend asked for at start, if any). False,
+    // with the reason, when it could not be had: the unit in use then stays.
+    bool SelectDevice(const std::string& strBackend, int nPort, bool bMaskInterrupts,
+                      std::string& strError);
 
     // The desktop session asks whether it may end.
     void OnCommitDataRequest(QSessionManager& manager);
@@ -100,6 +105,8 @@ private:
     bool DoSave(const QString& strPath);
     void SetPathName(const QString& strPath);
 
+    // The backend asked for at start ("" when none was), and the one in use now.
+    std::string m_strStartBackend;
     std::string m_strDeviceBackend;
     CSettings m_settings;
     QString m_strPathName;

@@ -66,6 +66,7 @@ void CSettings::Read(QSettings& store)
     store.beginGroup("Application Settings");
     ReadInt(store, "Parallel Port", m_nParallelPort);
     ReadBool(store, "Disable Interrupts", m_bDisableInterrupts);
+    m_strInfraredDevice = store.value("Infrared Device", m_strInfraredDevice).toString();
     ReadEnum(store, "Clock Set Method", m_clock.nMethod, EClockRefreshMethod::None,
              EClockRefreshMethod::FromBios);
     ReadEnum(store, "Clock Set Day", m_clock.nDay, EClockRefreshDay::Daily,
@@ -120,6 +121,7 @@ void CSettings::Write(QSettings& store) const
     store.beginGroup("Application Settings");
     store.setValue("Parallel Port", m_nParallelPort);
     store.setValue("Disable Interrupts", m_bDisableInterrupts ? 1 : 0);
+    store.setValue("Infrared Device", m_strInfraredDevice);
     WriteEnum(store, "Clock Set Method", m_clock.nMethod);
     WriteEnum(store, "Clock Set Day", m_clock.nDay);
     store.setValue("Clock Set Hour", m_clock.nHour);

@@ -47,6 +47,9 @@ public:
     // "Application Settings"
     int m_nParallelPort = 1;
     bool m_bDisableInterrupts = true;
+    // The infrared unit chosen in the Configure dialog: "" for the one on the parallel port
+    // above, "sim" for the simulated unit, "lirc:/dev/lirc0" for a kernel lirc device.
+    QString m_strInfraredDevice;
     SClockSettings m_clock;
 
     // "Window Settings"

@@ -95,6 +95,9 @@ constexpr std::pair<int, const char*> kStrings[]{
      "%s:  With this step the megabutton would nest megabuttons more than 64 deep or play more "
      "than a million buttons in one firing, which a Quorbit file cannot hold.  The step was not "
      "inserted."},
+    {StringId::kFireFailed, "%s\n\nNothing more of the button was sent."},
+    {StringId::kLearnFailed, "%s\n\nThe button keeps what it had."},
+    {StringId::kLearnCut, "%s\n\nThe button was learned."},
 };
 } // namespace
 

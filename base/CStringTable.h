@@ -54,6 +54,11 @@ constexpr int kDocumentTooLarge = 61250;
 constexpr int kSaveRefused = 61251;
 constexpr int kMegabuttonStepTooDeep = 61252;
 constexpr int kUsedBy = 61253;
+
+// The infrared device could not do what was asked; the argument is the button and the reason.
+constexpr int kFireFailed = 61270;
+constexpr int kLearnFailed = 61271;
+constexpr int kLearnCut = 61272;
 } // namespace StringId
 
 // The text of a string id; an empty text for an id the table does not hold.

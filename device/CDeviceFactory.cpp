@@ -1,6 +1,8 @@
 #include "device/CDeviceFactory.h"
 
 #include "device/CDirectPort.h"
+#include "device/CLircDevice.h"
+#include "device/CLircSystem.h"
 #include "device/COsClock.h"
 #include "device/CPortDevice.h"
 #include "device/CPpdevPort.h"
@@ -45,6 +47,8 @@ std::unique_ptr<CInfraredDevice> OpenBest(int nPort)
     const bool bKernelPort = CPpdevPort::FindDeviceNumber(GetPortRegisters(nPort).nData) >= 0;
     if (auto pDevice = bKernelPort ? nullptr : OpenDirect(nPort, true, strIgnored))
         return pDevice;
+    if (auto pDevice = OpenFirstLircDevice(GetKernelLircSystem(), strIgnored))
+        return pDevice;
     return MakeDevice(CSimulatedPort(), nPort);
 }
 } // namespace
@@ -62,7 +66,14 @@ std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBack
         return OpenPpdev(nPort, strError);
     if (strBackend == "direct")
         return OpenDirect(nPort, false, strError);
-    strError = "unknown infrared device \"" + strBackend + "\" (choose sim, ppdev or direct)";
+    if (strBackend == "lirc")
+        return OpenFirstLircDevice(GetKernelLircSystem(), strError);
+    if (strBackend.starts_with(CLircDevice::kBackendPrefix) &&
+        strBackend.size() > CLircDevice::kBackendPrefix.size())
+        return CLircDevice::Open(GetKernelLircSystem(),
+                                 strBackend.substr(CLircDevice::kBackendPrefix.size()), strError);
+    strError = "unknown infrared device \"" + strBackend +
+               "\" (choose sim, ppdev, direct, lirc or lirc:/dev/lircN)";
     return nullptr;
 }
 

@@ -10,8 +10,9 @@ class CSimulatedPort;
 class CSimulatedRemote;
 
 // The infrared unit for port nPort through the backend strBackend: "sim", "ppdev", "direct",
-// or "" for the best one this machine offers (a kernel parport device at the port's address,
-// else direct port I/O where a port answers, else the simulated unit). An explicit backend
+// "lirc" (the first kernel lirc device that can be used), "lirc:/dev/lircN", or "" for the
+// best one this machine offers (a kernel parport device at the port's address, else direct
+// port I/O where a port answers, else a lirc device, else the simulated unit). An explicit backend
 // that cannot be had, or an unknown name, gives nothing and the reason in strError.
 std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBackend, int nPort,
                                                       std::string& strError);

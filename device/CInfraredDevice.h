@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // The infrared unit on a parallel port: the detector on status bit 4, the emitter on data
 // bit 0, the detector's enable on data bit 1. Backends reach the port registers in their own
-// way (kernel parport device, direct port I/O, a simulated unit).
+// way (kernel parport device, direct port I/O, a simulated unit), or stand for such a unit with
+// a device of the kernel's own that hears and plays marks and spaces (a lirc device).
 class CInfraredDevice
 {
 public:
@@ -27,11 +29,31 @@ public:
     // Plays min(nLength, 50,000) bytes of pBits to the emitter with the detector powered and, in
     // the same loop, records the detector over them into pBits: the one way a single thread can
     // hear what it sends. A sample then costs a write and a read, so the loop keeps its own
-    // period, returned in nanoseconds (0 when nothing was played), and changes neither of the
-    // figures below.
+    // period, returned in nanoseconds (0 when nothing was played, or when the device cannot
+    // both send and receive), and changes neither of the figures below.
     virtual double LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength) = 0;
-    // A short name for the person: "ppdev /dev/parport0", "direct", "simulated", ...
+    // A short name for the person: "ppdev /dev/parport0", "direct", "simulated", "lirc
+    // /dev/lirc0, send and receive", ...
     virtual const char* GetBackendName() const = 0;
+
+    // A unit on a port does both; some lirc devices only one.
+    virtual bool CanSend() const { return true; }
+    virtual bool CanReceive() const { return true; }
+    // The sample period a device's bitstreams have whatever its loop costs, in nanoseconds; 0
+    // for a device whose period is that of its own loop.
+    virtual double GetNominalNanosPerSample() const { return 0; }
+    // Devices that modulate the marks themselves take the carrier of what they play next, in
+    // hertz; 0 asks for their usual one.
+    virtual bool TakesCarrier() const { return false; }
+    virtual void SetSendCarrier(std::uint32_t /*nHertz*/) {}
+
+    // Why the last capture or transmit failed, in words for the person (no closing full stop);
+    // empty when it worked.
+    // A failed capture delivers nothing (nLength 0), and the caller keeps what it had.
+    const std::string& GetLastFault() const { return m_strFault; }
+    // What the person should know about the last capture, which was still delivered ("the
+    // signal was cut ..."); empty when there is nothing to tell.
+    const std::string& GetLastNotice() const { return m_strNotice; }
 
     // How long one sample took in the last capture and the last transmit that played anything,
     // in nanoseconds (0 until then): the resolution of what was recorded or sent.
@@ -43,4 +65,6 @@ protected:
     bool m_bMaskInterrupts = true;
     double m_dCaptureNanosPerSample = 0;
     double m_dTransmitNanosPerSample = 0;
+    std::string m_strFault;
+    std::string m_strNotice;
 };

@@ -15,8 +15,8 @@ bool MayOpenReadWrite(const std::string& strPath)
 {
     return access(strPath.c_str(), R_OK | W_OK) == 0;
 }
+} // namespace
 
-// The name of the group that owns the file, or its number when the group has no name here.
 std::string GetOwningGroup(const std::string& strPath)
 {
     struct stat status
@@ -31,7 +31,6 @@ std::string GetOwningGroup(const std::string& strPath)
         return pEntry->gr_name;
     return std::to_string(status.st_gid);
 }
-} // namespace
 
 SPortAvailability ProbePort(int nPort, const SPortFolders& folders)
 {

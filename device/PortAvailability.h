@@ -33,3 +33,7 @@ struct SPortFolders
 
 // What serves port nPort (1..3) here, matched by base address as the parport backend matches it.
 SPortAvailability ProbePort(int nPort, const SPortFolders& folders = {});
+
+// The name of the group that owns a device file, or its number when the group has no name here;
+// empty when the file is not there.
+std::string GetOwningGroup(const std::string& strPath);

@@ -50,21 +50,30 @@ SSamplePeriod TimeReads(CInfraredDevice& device)
     const double dVariance = dSumOfSquares / kTimedReads - dMean * dMean;
     return {dMean, std::sqrt(std::max(dVariance, 0.0)), false};
 }
+
+// A period that does not depend on how fast this machine runs the device's loop; 0 for one
+// that does.
+double GetNominalPeriod(CInfraredDevice& device)
+{
+    if (FindSimulatedRemote(device))
+        return CSimulatedRemote::kNanosPerSample;
+    return device.GetNominalNanosPerSample();
+}
 } // namespace
 
 SSamplePeriod MeasureSamplePeriod(CInfraredDevice& device)
 {
-    if (FindSimulatedRemote(device))
-        return {CSimulatedRemote::kNanosPerSample, 0, true};
+    if (const double dNominal = GetNominalPeriod(device); dNominal > 0)
+        return {dNominal, 0, true};
     return TimeReads(device);
 }
 
 double GetMachineNanosPerSample(CInfraredDevice& device)
 {
     // The simulated unit's loop runs at whatever speed this processor has; its samples still
-    // stand for a microsecond.
-    if (FindSimulatedRemote(device))
-        return CSimulatedRemote::kNanosPerSample;
+    // stand for a microsecond, as a lirc device's do.
+    if (const double dNominal = GetNominalPeriod(device); dNominal > 0)
+        return dNominal;
     if (device.GetLastCaptureNanosPerSample() > 0)
         return device.GetLastCaptureNanosPerSample();
     // The period belongs to the machine and the way it reaches the port, not to one device
@@ -89,5 +98,7 @@ std::string DescribePeriodSource(CInfraredDevice& device)
 {
     if (FindSimulatedRemote(device))
         return "the simulated unit's";
+    if (device.GetNominalNanosPerSample() > 0)
+        return std::string("that of ") + device.GetBackendName() + ", which counts in microseconds";
     return std::string("measured on this machine through ") + device.GetBackendName();
 }

@@ -10,8 +10,8 @@ struct SSamplePeriod
     double dNanos = 0;
     // The standard deviation of one sample's duration; 0 for the simulated unit.
     double dJitterNanos = 0;
-    // True for the simulated unit, whose samples stand for a microsecond each whatever its loop
-    // costs; false for a period timed on this machine.
+    // True for the simulated unit and a lirc device, whose samples stand for a microsecond each
+    // whatever their loop costs; false for a period timed on this machine.
     bool bNominal = false;
 };
 
@@ -27,6 +27,7 @@ double GetMachineNanosPerSample(CInfraredDevice& device);
 
 // A period for people: "1.000 µs".
 std::string FormatMicros(double dNanos);
-// Where GetMachineNanosPerSample's figure comes from, for people: "the simulated unit's", or
-// "measured on this machine through ppdev /dev/parport0".
+// Where GetMachineNanosPerSample's figure comes from, for people: "the simulated unit's",
+// "that of lirc /dev/lirc0, ..., which counts in microseconds", or "measured on this machine
+// through ppdev /dev/parport0".
 std::string DescribePeriodSource(CInfraredDevice& device);

@@ -1,9 +1,13 @@
 #include "engine/CFiringEngine.h"
 
+#include "base/CStringTable.h"
 #include "device/CInfraredDevice.h"
+#include "device/SamplePeriod.h"
 #include "document/CFrontEnd.h"
 #include "document/CRemoteButton.h"
 #include "engine/CTickSource.h"
+#include "signal/SignalDecoder.h"
+#include "signal/SignalDurations.h"
 
 #include <algorithm>
 #include <span>
@@ -25,22 +29,39 @@ CFiringEngine::CFiringEngine(CInfraredDevice& device, CFrontEnd& frontEnd, CTick
 {
 }
 
-void CFiringEngine::Fire(CRemoteButton& button)
+bool CFiringEngine::Fire(CRemoteButton& button)
 {
     if (button.GetFiringLength() == 0)
-        return;
+        return true;
     if (!button.m_bMega)
-    {
-        m_pDevice->TransmitBitstream(button.m_bits.GetBytes().data(), button.m_bits.GetLength());
-        return;
-    }
+        return FirePlain(button);
     const CScopedCount depth = EnterFiringScope();
     const CScopedCount firing([&button] { button.BeginFiring(); },
                               [&button] { button.EndFiring(); });
-    FireSteps(button);
+    return FireSteps(button);
 }
 
-void CFiringEngine::FireSteps(CRemoteButton& megabutton)
+bool CFiringEngine::FirePlain(const CRemoteButton& button)
+{
+    if (m_pDevice->TakesCarrier())
+    {
+        const SDecodedSignal decoded =
+            DecodeSignal(ToDurations(button.m_bits, GetMachineNanosPerSample(*m_pDevice)));
+        m_pDevice->SetSendCarrier(GetProtocolCarrier(decoded.eProtocol));
+    }
+    m_pDevice->TransmitBitstream(button.m_bits.GetBytes().data(), button.m_bits.GetLength());
+    if (m_pDevice->GetLastFault().empty())
+        return true;
+    Report(StringId::kFireFailed, button, m_pDevice->GetLastFault());
+    return false;
+}
+
+void CFiringEngine::Report(int nStringId, const CRemoteButton& button, const std::string& strWhy)
+{
+    m_frontEnd.ShowMessage(nStringId, button.GetDisplayText() + ":  " + strWhy, EMessageBox::Stop);
+}
+
+bool CFiringEngine::FireSteps(CRemoteButton& megabutton)
 {
     // The editing rules refuse to change a firing button, so the steps stay as they are while
     // messages are pumped between them.
@@ -50,11 +71,13 @@ void CFiringEngine::FireSteps(CRemoteButton& megabutton)
         const std::uint32_t nDeadline = nStart + GetStepDelayMs(step.m_nDelay);
         if (m_onStep)
             m_onStep(step);
-        Fire(*step.m_pButton);
+        if (!Fire(*step.m_pButton))
+            return false;
         // A nested megabutton has already waited its own steps' delays.
         if (!step.m_pButton->m_bMega)
             WaitUntil(nStart, nDeadline);
     }
+    return true;
 }
 
 void CFiringEngine::WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline)
@@ -65,13 +88,30 @@ void CFiringEngine::WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline)
         PumpWaitMessages(nDeadline - nNow);
 }
 
-void CFiringEngine::Learn(CRemoteButton& button, std::uint32_t nCapacity)
+bool CFiringEngine::Learn(CRemoteButton& button, std::uint32_t nCapacity)
 {
     const std::uint32_t nLimit = std::min(nCapacity, static_cast<std::uint32_t>(kBitstreamBytes));
     std::uint32_t nCaptured = nLimit;
     m_pDevice->CaptureBitstream(m_captureField.data(), nCaptured);
+    if (!m_pDevice->GetLastFault().empty())
+    {
+        Report(StringId::kLearnFailed, button, m_pDevice->GetLastFault());
+        return false;
+    }
     button.m_bits = CBitstream(
         std::span<const std::uint8_t>(m_captureField.data(), std::min(nCaptured, nLimit)));
+    if (!m_pDevice->GetLastNotice().empty())
+        Report(StringId::kLearnCut, button, m_pDevice->GetLastNotice());
+    return true;
+}
+
+bool CFiringEngine::EnableDetector(const CRemoteButton& button)
+{
+    m_pDevice->EnableDetector();
+    if (m_pDevice->GetLastFault().empty())
+        return true;
+    Report(StringId::kLearnFailed, button, m_pDevice->GetLastFault());
+    return false;
 }
 
 void CFiringEngine::PumpWaitMessages(std::uint32_t nMaxWaitMs)

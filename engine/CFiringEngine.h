@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 class CFrontEnd;
@@ -22,10 +23,17 @@ public:
     CFiringEngine(CInfraredDevice& device, CFrontEnd& frontEnd, CTickSource& ticks);
 
     // Plays the button; a button that cannot fire (GetFiringLength 0) sends nothing at all.
-    void Fire(CRemoteButton& button);
+    // False when the device could not play it (it cannot send, or failed): the person has been
+    // told why, and a megabutton plays none of its later steps.
+    bool Fire(CRemoteButton& button);
     // Records from the detector into the button, at most nCapacity bytes. Called the moment the
     // detector sees a signal begin, so it does no work of its own before the first sample.
-    void Learn(CRemoteButton& button, std::uint32_t nCapacity);
+    // False when the device failed: the person has been told why, and the button keeps what it
+    // had.
+    bool Learn(CRemoteButton& button, std::uint32_t nCapacity);
+    // Readies the detector for learning the button. False when the device cannot learn (it only
+    // sends, or failed): the person has been told why, and nothing is to be awaited from it.
+    bool EnableDetector(const CRemoteButton& button);
     // Keeps the windows (and the timer) alive while a firing or a recording waits.
     void PumpWaitMessages(std::uint32_t nMaxWaitMs);
 
@@ -46,7 +54,9 @@ public:
     void SetStepObserver(std::function<void(const CMegaStep&)> onStep);
 
 private:
-    void FireSteps(CRemoteButton& megabutton);
+    bool FirePlain(const CRemoteButton& button);
+    bool FireSteps(CRemoteButton& megabutton);
+    void Report(int nStringId, const CRemoteButton& button, const std::string& strWhy);
     void WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline);
 
     CInfraredDevice* m_pDevice;

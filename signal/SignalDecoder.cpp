@@ -393,6 +393,15 @@ const char* GetProtocolName(EProtocol eProtocol)
     return "unknown";
 }
 
+std::uint32_t GetProtocolCarrier(EProtocol eProtocol)
+{
+    if (eProtocol == EProtocol::kUnknown)
+        return 0;
+    if (eProtocol == EProtocol::kRc5 || eProtocol == EProtocol::kRc6)
+        return 36000;
+    return eProtocol == EProtocol::kSony ? 40000 : 38000;
+}
+
 std::string DescribeSignal(const SDecodedSignal& decoded)
 {
     if (decoded.eProtocol == EProtocol::kUnknown)

@@ -56,3 +56,7 @@ SDecodedSignal DecodeSignal(std::span<const std::uint32_t> durations);
 std::string DescribeSignal(const SDecodedSignal& decoded);
 
 const char* GetProtocolName(EProtocol eProtocol);
+
+// The carrier, in hertz, that remotes of the protocol modulate their marks with; 0 when the
+// protocol is not known.
+std::uint32_t GetProtocolCarrier(EProtocol eProtocol);

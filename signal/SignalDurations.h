@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/SampleRuns.h"
 #include "document/CBitstream.h"
 
 #include <cstdint>
@@ -21,10 +22,7 @@ std::vector<std::uint32_t> ToDurations(const CBitstream& bitstream, double dNano
 // from ToDurations within one sample (within a microsecond when samples are shorter). The first
 // mark starts at the first sample: there is no silence before it, and a trailing space is not
 // stored (silence follows the last mark anyway). A signal longer than a bitstream holds is cut at
-// kBitstreamSamples; a caller that must not lose the tail compares CountSamples with
-// kBitstreamSamples first. A period that is not a positive number gives an empty bitstream.
+// kBitstreamSamples; a caller that must not lose the tail compares CountSamples (beside the
+// conversion itself) with kBitstreamSamples first. A period that is not a positive number gives
+// an empty bitstream.
 CBitstream ToBitstream(const std::vector<std::uint32_t>& durations, double dNanosPerSample);
-
-// The samples ToBitstream needs for the durations, up to the end of the last mark; 0 for a
-// period that is not a positive number.
-std::uint64_t CountSamples(const std::vector<std::uint32_t>& durations, double dNanosPerSample);

@@ -191,7 +191,9 @@ std::vector<QWidget*> ArrangeClock(CPictureRun& run)
                               new CClockConfigDlg(settings, app.GetClock(), &app.GetMainFrame()));
 }
 
-// The port dialog as this computer's kernel shows its parallel ports.
+// The unit dialog as this computer's kernel shows its parallel ports, with the lirc devices of
+// a computer that has a USB transceiver, a GPIO receiver and a device it may not open, the
+// transceiver chosen.
 std::vector<QWidget*> ArrangePort(CPictureRun& run)
 {
     if (ArrangeMainWindow(run).empty())
@@ -200,8 +202,15 @@ std::vector<QWidget*> ArrangePort(CPictureRun& run)
     CPortDialog::CAvailability availability;
     for (int nPort = 1; nPort <= kPortCount; ++nPort)
         availability[static_cast<std::size_t>(nPort - 1)] = ProbePort(nPort);
-    return ShowOverMainWindow(app.GetMainFrame(),
-                              new CPortDialog(0, 1, availability, &app.GetMainFrame()));
+    const std::vector<SLircAvailability> lircDevices{
+        {"/dev/lirc0", true, true, true, ""},
+        {"/dev/lirc1", true, false, true, ""},
+        {"/dev/lirc2", false, false, false,
+         "you may not open /dev/lirc2: join the group video (sudo usermod -aG video $USER) and "
+         "log in again"}};
+    return ShowOverMainWindow(
+        app.GetMainFrame(),
+        new CPortDialog(0, 1, availability, &app.GetMainFrame(), lircDevices, "lirc:/dev/lirc0"));
 }
 
 // The Remote Builder on the sample's TV remote with its "Ch+" button chosen, owned by the main

@@ -111,13 +111,10 @@ bool CButtonRecorderDlg::RecordButton()
     // A quit asked for while the person is pressing is held until the recording is over:
     // closing the windows now would pull the button from under it.
     QCoreApplication::instance()->installEventFilter(this);
-    m_device.EnableDetector();
-    // A line already low is first awaited high, so that the recording starts at a fall.
-    const bool bRecorded = WaitForLine(true) && WaitForLine(false);
-    if (bRecorded)
-    {
-        m_engine.Learn(m_button, kBitstreamBytes);
-    }
+    // A line already low is first awaited high, so that the recording starts at a fall. A
+    // device that cannot learn, or fails, has told the person so, and the button stays as it was.
+    const bool bRecorded = m_engine.EnableDetector(m_button) && WaitForLine(true) &&
+                           WaitForLine(false) && m_engine.Learn(m_button, kBitstreamBytes);
     m_nLeft = geometry().left();
     m_nTop = geometry().top();
     hide();
@@ -133,6 +130,9 @@ bool CButtonRecorderDlg::WaitForLine(bool bHigh)
     while (m_nState == kWaiting)
     {
         if (PollLine(bHigh))
+            m_nState = kLineSeen;
+        // The device failed while watched: the recording says why.
+        else if (!m_device.GetLastFault().empty())
             m_nState = kLineSeen;
         else
             m_engine.PumpWaitMessages(0);

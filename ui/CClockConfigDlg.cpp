@@ -87,10 +87,11 @@ void CClockConfigDlg::CreateControls()
     m_pRefreshResult = MakeWrappedLabel(QString(), "refreshResult");
     m_pRefreshResult->hide();
 
-    auto* pTimeLabel = new QLabel(QStringLiteral("Time:"));
+    // These set when the refresh runs, not the clock itself.
+    auto* pTimeLabel = new QLabel(QStringLiteral("Refresh &at:"));
     pTimeLabel->setBuddy(m_pHour);
     auto* pColon = new QLabel(QStringLiteral(":"));
-    auto* pDayLabel = new QLabel(QStringLiteral("Day:"));
+    auto* pDayLabel = new QLabel(QStringLiteral("Refresh &on:"));
     pDayLabel->setBuddy(m_pDay);
     m_schedule = {m_pRefreshNow, pTimeLabel, m_pHour, pColon, m_pMinute, pDayLabel, m_pDay};
 

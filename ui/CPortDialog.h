@@ -1,18 +1,24 @@
 #pragma once
 
+#include "device/CLircDevice.h"
 #include "device/PortAvailability.h"
 #include "device/PortTable.h"
 
 #include <QDialog>
 
 #include <array>
+#include <string>
+#include <vector>
 
 class QButtonGroup;
 class QCheckBox;
+class QVBoxLayout;
 
-// Which of the three standard parallel ports the infrared unit hangs on. Under each port it
-// says which device serves that address on this computer, or why none does. The interrupt flag
-// is carried through unseen: the check box is never shown.
+// Which infrared unit Quorbit sends and learns through: the simulated unit, the unit on one of
+// the three standard parallel ports, or a kernel lirc device. Under each port it says which
+// device serves that address on this computer, or why none does; under each lirc device what
+// it can do, or why it cannot be used. The interrupt flag is carried through unseen: the check
+// box is never shown.
 class CPortDialog : public QDialog
 {
     Q_OBJECT
@@ -21,15 +27,27 @@ public:
     using CAvailability = std::array<SPortAvailability, kPortCount>;
 
     // nPortOption: 0 for LPT1 to 2 for LPT3, anything else chooses none. nInterruptFlag: 0, 1,
-    // or 2 (undecided); anything else comes back as 0.
+    // or 2 (undecided); anything else comes back as 0. strBackend: the unit chosen so far, "sim"
+    // or "lirc:/dev/lircN"; anything else stands for the parallel port.
     CPortDialog(int nPortOption, int nInterruptFlag, const CAvailability& availability,
-                QWidget* pParent = nullptr);
+                QWidget* pParent = nullptr, const std::vector<SLircAvailability>& lircDevices = {},
+                const std::string& strBackend = {});
 
-    // After OK: the chosen port's option, -1 when none was chosen, and the flag.
+    // After OK: the chosen port's option (-1 when none was chosen; unchanged when the unit is
+    // not on a port), the flag, and the unit: "sim", "lirc:/dev/lircN", or "" for the port.
     int GetPortOption() const;
     int GetInterruptFlag() const;
+    std::string GetBackend() const;
 
 private:
-    QButtonGroup* m_pPorts;
+    void AddChoice(QVBoxLayout* pLayout, int nId, const QString& strName, const QString& strCaption,
+                   const QString& strNote);
+    void AddPorts(QVBoxLayout* pLayout, const CAvailability& availability);
+    void AddLircDevices(QVBoxLayout* pLayout, const std::vector<SLircAvailability>& devices);
+    void Choose(int nPortOption, const std::string& strBackend);
+
+    QButtonGroup* m_pUnits;
     QCheckBox* m_pInterrupts;
+    int m_nPortOption;
+    std::vector<std::string> m_lircPaths;
 };

@@ -111,6 +111,9 @@ std::string CControlHandler::AnswerFire(const std::string& strRemote, const std:
     if (const std::string strRefusal = GetFiringRefusal(); !strRefusal.empty())
         return FormatControlError("busy", strRefusal);
     FireFromControl(*pRemote, *pButton);
+    // Every transmit says how it went; a megabutton stops at the one that failed.
+    if (const std::string& strFault = GetControlDevice().GetLastFault(); !strFault.empty())
+        return FormatControlError("device", strFault);
     return FormatControlOk("fired " + QuoteName(pRemote->m_strName) + " " +
                            QuoteName(pButton->m_strName));
 }

@@ -40,10 +40,10 @@ int GetPresses(const SCommandLine& commandLine)
 }
 
 // Waits until the detector line reads high (no infrared) or low; false when the deadline
-// passed first.
+// passed first. A device that failed meanwhile ends the wait: its fault says why.
 bool WaitForLine(CInfraredDevice& device, bool bHigh, CSteadyClock::time_point deadline)
 {
-    while (CSteadyClock::now() < deadline)
+    while (CSteadyClock::now() < deadline && device.GetLastFault().empty())
     {
         for (int nRead = 0; nRead < kReadsPerCheck; ++nRead)
         {
@@ -54,7 +54,8 @@ bool WaitForLine(CInfraredDevice& device, bool bHigh, CSteadyClock::time_point d
     return false;
 }
 
-// One press, from the moment the line first shows infrared; false when none came in time.
+// One press, from the moment the line first shows infrared; false when none came in time or
+// the device failed (its fault says why).
 bool RecordPress(CInfraredDevice& device, std::vector<std::uint8_t>& field, CDurations& durations)
 {
     device.EnableDetector();
@@ -64,6 +65,10 @@ bool RecordPress(CInfraredDevice& device, std::vector<std::uint8_t>& field, CDur
         return false;
     std::uint32_t nLength = kBitstreamBytes;
     device.CaptureBitstream(field.data(), nLength);
+    if (!device.GetLastFault().empty())
+        return false;
+    if (!device.GetLastNotice().empty())
+        std::fprintf(stderr, "\nquorbit: %s\n", device.GetLastNotice().c_str());
     const std::size_t nBytes = std::min<std::size_t>(nLength, kBitstreamBytes);
     durations = ToDurations(CBitstream(std::span<const std::uint8_t>(field.data(), nBytes)),
                             GetMachineNanosPerSample(device));
@@ -82,6 +87,8 @@ bool RecordPresses(CInfraredDevice& device, const std::string& strButton, int nP
         if (!RecordPress(device, field, durations))
         {
             std::fputs("\n", stderr);
+            if (!device.GetLastFault().empty())
+                return FailCommand(device.GetLastFault() + "; nothing was written");
             return FailCommand("no signal came within " + std::to_string(kPressWaitSeconds) +
                                " seconds; nothing was written");
         }

@@ -109,7 +109,8 @@ TEST(BackendNamesTest, BackendsAreNamedInWordsAPersonKnows)
     for (const auto& [pszName, pszWords] :
          {SNames{"simulated", "simulated infrared unit"},
           SNames{"ppdev /dev/parport1", "infrared unit on /dev/parport1"},
-          SNames{"direct", "infrared unit on the parallel port"}})
+          SNames{"direct", "infrared unit on the parallel port"},
+          SNames{"lirc /dev/lirc0, send only", "infrared device /dev/lirc0, send only"}})
         EXPECT_EQ(DescribeInfraredBackend(pszName), pszWords);
     for (const auto& [pszName, pszWords] :
          {SNames{"rtc", "hardware clock"}, SNames{"os", "system clock"},

@@ -106,7 +106,13 @@ TEST(CDeviceFactoryTest, RefusesBackendsItCannotHonour)
     EXPECT_STREQ(pSimulated->GetBackendName(), "simulated");
     EXPECT_EQ(pSimulated->GetPort(), 2);
 
-    for (const char* pszBackend : {"ppdev", "direct"})
+    // A lirc device that is not there is named in the refusal; "lirc:" alone names none.
+    EXPECT_EQ(CreateInfraredDevice("lirc:/dev/nonexistent", 1, strError), nullptr);
+    EXPECT_NE(strError.find("/dev/nonexistent does not exist"), std::string::npos) << strError;
+    EXPECT_EQ(CreateInfraredDevice("lirc:", 1, strError), nullptr);
+    EXPECT_NE(strError.find("\"lirc:\""), std::string::npos) << strError;
+
+    for (const char* pszBackend : {"ppdev", "direct", "lirc"})
     {
         strError.clear();
         const auto pDevice = CreateInfraredDevice(pszBackend, 1, strError);

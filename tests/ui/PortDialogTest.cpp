@@ -86,6 +86,39 @@ TEST(PortDialogDeviceTest, SaysWhatServesEachAddress)
               "The kernel drives this port, but /dev/parport2 is missing: load the ppdev module.");
 }
 
+// Each lirc device is a choice saying what it can do, one that cannot be used is greyed with
+// the reason; the choice comes back as the unit's backend and leaves the port setting alone.
+TEST(PortDialogDeviceTest, ChoosesAmongTheSimulatedUnitThePortsAndTheLircDevices)
+{
+    const std::vector<SLircAvailability> devices{
+        {"/dev/lirc0", true, true, true, ""},
+        {"/dev/lirc1", true, true, false, ""},
+        {"/dev/lirc2", false, false, false, "you may not open /dev/lirc2: join the group video"}};
+    CPortDialog dlg(1, 1, {}, nullptr, devices, "lirc:/dev/lirc1");
+    dlg.show();
+    const CDialogDriver ui(dlg);
+    EXPECT_TRUE(ui.Find<QRadioButton>("lirc1").isChecked());
+    EXPECT_EQ(ui.Text("lirc1Device").toStdString(),
+              "Sends only: buttons can be fired, not learned, through it.");
+    EXPECT_FALSE(ui.Find<QRadioButton>("lirc2").isEnabled());
+    EXPECT_EQ(ui.Text("lirc2Device").toStdString(),
+              "You may not open /dev/lirc2: join the group video.");
+    ui.Click("lirc0");
+    ui.Click("ok");
+    EXPECT_EQ(dlg.GetBackend(), "lirc:/dev/lirc0");
+    EXPECT_EQ(dlg.GetPortOption(), 1);
+
+    CPortDialog simulated(0, 1, {}, nullptr, {}, "sim");
+    simulated.show();
+    const CDialogDriver simulatedUi(simulated);
+    EXPECT_TRUE(simulatedUi.Find<QRadioButton>("simulated").isChecked());
+    EXPECT_EQ(simulatedUi.Text("noLirc").toStdString(), "None on this computer.");
+    simulatedUi.Click("port3");
+    simulatedUi.Click("ok");
+    EXPECT_EQ(simulated.GetBackend(), "");
+    EXPECT_EQ(simulated.GetPortOption(), 2);
+}
+
 using PortCommandTest = CAppFixture;
 
 // The firing engine plays through the device the port command made: a reference to the one
@@ -118,6 +151,22 @@ TEST_F(PortCommandTest, OkMovesTheInfraredUnitToTheChosenPort)
     EXPECT_TRUE(App().GetDevice().GetMaskInterrupts());
     App().GetEngine().Fire(*tv.FindButton("Power"));
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+}
+
+TEST_F(PortCommandTest, TheSimulatedUnitChosenIsKeptForTheNextStart)
+{
+    ASSERT_TRUE(Start());
+    WhenDialogOpens(
+        [](QDialog& dlg)
+        {
+            const CDialogDriver ui(dlg);
+            ui.Click("simulated");
+            ui.Click("ok");
+        });
+    Frame().OnCommand(CMainFrame::kCmdParallelPort);
+    EXPECT_EQ(App().GetSettings().m_strInfraredDevice, "sim");
+    EXPECT_EQ(App().GetSettings().m_nParallelPort, 1);
+    EXPECT_STREQ(App().GetDevice().GetBackendName(), "simulated");
 }
 
 TEST_F(PortCommandTest, NoPortChosenLeavesThePortInUse)

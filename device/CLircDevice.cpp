@@ -1,0 +1,453 @@
+#include "device/CLircDevice.h"
+
+#include "base/DocumentConstants.h"
+#include "base/SampleRuns.h"
+#include "device/CLircSystem.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include <linux/lirc.h>
+#include <poll.h>
+
+namespace
+{
+constexpr int kLineIdle = 0x10;
+// Reads take this many values at most; the kernel hands out whole values only.
+constexpr std::size_t kReadValues = 512;
+// A capture waits for the longest signal a bitstream holds and the silence that ends it, and
+// for the first mark as long again when none has come yet.
+constexpr std::uint64_t kCaptureWaitMicros = kBitstreamSamples + 2 * CLircDevice::kEndSilenceMicros;
+// How long a device that takes no more is waited for before the firing is given up.
+constexpr int kWriteWaitMs = 1000;
+
+std::string DescribeOpenFailure(CLircSystem& system, const std::string& strPath, int nError)
+{
+    switch (nError)
+    {
+    case ENOENT:
+        return strPath + " does not exist: is the device plugged in and its driver loaded?";
+    case EACCES:
+    case EPERM:
+    {
+        const std::string strGroup = system.GetOwningGroup(strPath);
+        if (strGroup.empty())
+            return "you may not open " + strPath;
+        return "you may not open " + strPath + ": join the group " + strGroup +
+               " (sudo usermod -aG " + strGroup + " $USER) and log in again";
+    }
+    case ENODEV:
+    case ENXIO:
+        return strPath + " has no device behind it: it was unplugged, or its driver is gone";
+    case EBUSY:
+        return strPath + " is held by another program (a lirc daemon?)";
+    default:
+        return strPath + " cannot be opened: " + std::strerror(nError);
+    }
+}
+
+const char* DescribeAbilities(bool bCanSend, bool bCanReceive)
+{
+    if (bCanSend && bCanReceive)
+        return "send and receive";
+    return bCanSend ? "send only" : "receive only";
+}
+
+bool IsUnplugged(int nError)
+{
+    return nError == ENODEV || nError == EIO || nError == ENXIO;
+}
+
+// The leading bytes without infrared, which LoopBackBitstream lays what it heard after.
+std::uint32_t CountLeadingSilence(const std::uint8_t* pBits, std::uint32_t nLength)
+{
+    return static_cast<std::uint32_t>(
+        std::find_if(pBits, pBits + nLength, [](std::uint8_t n) { return n != 0; }) - pBits);
+}
+} // namespace
+
+std::unique_ptr<CLircDevice> CLircDevice::Open(CLircSystem& system, const std::string& strPath,
+                                               std::string& strError)
+{
+    const int nFd = system.Open(strPath);
+    if (nFd < 0)
+    {
+        strError = DescribeOpenFailure(system, strPath, errno);
+        return nullptr;
+    }
+    std::unique_ptr<CLircDevice> pDevice(new CLircDevice(system, strPath, nFd));
+    if (!pDevice->Probe(strError))
+        return nullptr;
+    return pDevice;
+}
+
+CLircDevice::CLircDevice(CLircSystem& system, std::string strPath, int nFd)
+    : m_system(system), m_strPath(std::move(strPath)), m_nFd(nFd)
+{
+    m_dCaptureNanosPerSample = kNanosPerSample;
+    m_dTransmitNanosPerSample = kNanosPerSample;
+}
+
+CLircDevice::~CLircDevice()
+{
+    m_system.Close(m_nFd);
+}
+
+// Learning needs the raw marks and spaces, firing a driver that takes them; a device that
+// only decodes remotes' codes itself offers neither.
+bool CLircDevice::Probe(std::string& strError)
+{
+    if (m_system.Ioctl(m_nFd, LIRC_GET_FEATURES, m_nFeatures) < 0)
+    {
+        strError = m_strPath + " is not an infrared (lirc) device: it does not say what it can do";
+        return false;
+    }
+    std::uint32_t nMode = LIRC_MODE_MODE2;
+    m_bCanReceive = (m_nFeatures & LIRC_CAN_REC_MODE2) != 0 &&
+                    m_system.Ioctl(m_nFd, LIRC_SET_REC_MODE, nMode) == 0;
+    if (m_bCanReceive)
+        AskReceiveTimeout();
+    m_bCanSend = (m_nFeatures & LIRC_CAN_SEND_PULSE) != 0;
+    if (m_bCanSend)
+    {
+        nMode = LIRC_MODE_PULSE;
+        // Drivers that only send pulses may not take the request; they send pulses anyway.
+        m_system.Ioctl(m_nFd, LIRC_SET_SEND_MODE, nMode);
+    }
+    if (!m_bCanSend && !m_bCanReceive)
+    {
+        strError = m_strPath + " can neither send nor record raw infrared (it only decodes "
+                               "remotes' codes itself)";
+        return false;
+    }
+    m_strName = "lirc " + m_strPath + ", " + DescribeAbilities(m_bCanSend, m_bCanReceive);
+    return true;
+}
+
+// The driver says when a signal is over; without it, the silence that follows it does.
+void CLircDevice::AskReceiveTimeout()
+{
+    if ((m_nFeatures & LIRC_CAN_SET_REC_TIMEOUT) != 0)
+    {
+        std::uint32_t nTimeout = kEndSilenceMicros;
+        std::uint32_t nLimit = 0;
+        if (m_system.Ioctl(m_nFd, LIRC_GET_MIN_TIMEOUT, nLimit) == 0)
+            nTimeout = std::max(nTimeout, nLimit);
+        if (m_system.Ioctl(m_nFd, LIRC_GET_MAX_TIMEOUT, nLimit) == 0 && nLimit != 0)
+            nTimeout = std::min(nTimeout, nLimit);
+        m_system.Ioctl(m_nFd, LIRC_SET_REC_TIMEOUT, nTimeout);
+    }
+    std::uint32_t nReports = 1;
+    m_system.Ioctl(m_nFd, LIRC_SET_REC_TIMEOUT_REPORTS, nReports);
+}
+
+void CLircDevice::FailWith(const std::string& strWhat, int nError)
+{
+    if (IsUnplugged(nError))
+        m_strFault = m_strName + " stopped answering while " + strWhat +
+                     ": it was unplugged, or its driver went away (" + std::strerror(nError) + ")";
+    else
+        m_strFault = m_strName + " failed while " + strWhat + ": " + std::strerror(nError);
+}
+
+void CLircDevice::ForgetHeard()
+{
+    m_heard.clear();
+    m_nHeardMicros = 0;
+    m_bSignalEnded = false;
+}
+
+void CLircDevice::EnableDetector()
+{
+    m_strFault.clear();
+    ForgetHeard();
+    if (!RefuseUnlessReceiving())
+        ReadArrived(false);
+    m_bJustEnabled = true;
+}
+
+bool CLircDevice::RefuseUnlessReceiving()
+{
+    if (!m_bCanReceive)
+        m_strFault = m_strName + " cannot learn: it only sends infrared";
+    return !m_bCanReceive;
+}
+
+int CLircDevice::ReadDetectorLine()
+{
+    // What came before was dropped, so the line is idle now: a wait for the idle line ends at
+    // once, and one for a signal starts listening.
+    if (std::exchange(m_bJustEnabled, false))
+        return kLineIdle;
+    if (m_heard.empty() && m_bCanReceive && m_strFault.empty())
+    {
+        short nRevents = 0;
+        if (m_system.Poll(m_nFd, POLLIN, nRevents, 0) > 0)
+            ReadArrived(true);
+    }
+    return m_heard.empty() ? kLineIdle : 0;
+}
+
+// Reads every value that has arrived, without waiting, and hears it (or drops it, unheard);
+// false (with the fault) when the device failed or overflowed.
+bool CLircDevice::ReadArrived(bool bHear)
+{
+    std::uint32_t values[kReadValues];
+    while (true)
+    {
+        const long nRead = m_system.Read(m_nFd, values, sizeof values);
+        if (nRead < 0 && errno == EINTR)
+            continue;
+        if (nRead < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return true;
+        if (nRead <= 0)
+        {
+            FailWith("listening", nRead == 0 ? ENODEV : errno);
+            return false;
+        }
+        m_nLastArrival = m_system.GetMicros();
+        const auto nValues = static_cast<std::size_t>(nRead) / sizeof values[0];
+        for (std::size_t nValue = 0; bHear && nValue < nValues && m_strFault.empty(); ++nValue)
+            Take(values[nValue]);
+        if (!m_strFault.empty())
+            return false;
+        if (nValues < kReadValues)
+            return true;
+    }
+}
+
+// Marks and spaces from the first mark on, runs of one kind joined; the silence before the
+// first mark is no part of the signal, and a long one after it, or the driver's timeout, ends it.
+void CLircDevice::Take(std::uint32_t nValue)
+{
+    const std::uint32_t nMicros = LIRC_VALUE(nValue);
+    if (m_bSignalEnded)
+        return;
+    if (LIRC_IS_OVERFLOW(nValue))
+    {
+        m_strFault = m_strName + " could not keep up: its receive buffer overflowed and part of "
+                                 "the signal was lost; press the button again";
+        return;
+    }
+    const bool bMark = LIRC_IS_PULSE(nValue);
+    if (!bMark && !LIRC_IS_SPACE(nValue))
+    {
+        m_bSignalEnded = LIRC_IS_TIMEOUT(nValue) && !m_heard.empty();
+        return;
+    }
+    if (m_heard.empty() && !bMark)
+        return;
+    if (!bMark && nMicros >= kEndSilenceMicros)
+    {
+        m_bSignalEnded = true;
+        return;
+    }
+    const bool bLastIsMark = m_heard.size() % 2 == 1;
+    if (bLastIsMark == bMark)
+        m_heard.back() += nMicros;
+    else
+        m_heard.push_back(nMicros);
+    m_nHeardMicros += nMicros;
+}
+
+// Listens until the signal has ended, fills a bitstream or can no longer be coming; false with
+// the fault when the device failed.
+bool CLircDevice::WaitForSignalEnd()
+{
+    const std::uint64_t nDeadline = m_system.GetMicros() + kCaptureWaitMicros;
+    while (!m_bSignalEnded && m_nHeardMicros < kBitstreamSamples)
+    {
+        const std::uint64_t nNow = m_system.GetMicros();
+        if (nNow >= nDeadline)
+            return true;
+        // A driver that reports no timeout still goes quiet once the signal is over.
+        if (!m_heard.empty() && nNow - m_nLastArrival >= kEndSilenceMicros)
+            return true;
+        const std::uint64_t nWait = std::min<std::uint64_t>(nDeadline - nNow, kEndSilenceMicros);
+        short nRevents = 0;
+        const int nReady =
+            m_system.Poll(m_nFd, POLLIN, nRevents, static_cast<int>(nWait / 1000 + 1));
+        if (nReady < 0 && errno != EINTR)
+        {
+            FailWith("listening", errno);
+            return false;
+        }
+        if (nReady > 0 && (nRevents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+        {
+            FailWith("listening", ENODEV);
+            return false;
+        }
+        if (nReady > 0 && !ReadArrived(true))
+            return false;
+    }
+    return true;
+}
+
+void CLircDevice::CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLength)
+{
+    // A fault met while the detector was watched stands until the next EnableDetector.
+    m_strNotice.clear();
+    if (!m_strFault.empty() || RefuseUnlessReceiving() || !WaitForSignalEnd())
+    {
+        nLength = 0;
+        ForgetHeard();
+        return;
+    }
+    // A signal ends on a mark: the silence after it is no part of it.
+    if (m_heard.size() % 2 == 0 && !m_heard.empty())
+        m_heard.pop_back();
+    if (CountSamples(m_heard, kNanosPerSample) > kBitstreamSamples)
+        m_strNotice = "The signal went on longer than the 0.4 seconds a button holds; it was "
+                      "kept up to there.";
+    const std::vector<std::uint8_t> bytes = DurationsToSamples(m_heard, kNanosPerSample);
+    ForgetHeard();
+    nLength = std::min<std::uint32_t>(nLength, static_cast<std::uint32_t>(bytes.size()));
+    std::copy_n(bytes.begin(), nLength, pDest);
+    // A shorter recording must not leave the tail of an older one behind.
+    std::fill(pDest + nLength, pDest + kBitstreamBytes, 0);
+}
+
+bool CLircDevice::TakesCarrier() const
+{
+    return (m_nFeatures & LIRC_CAN_SET_SEND_CARRIER) != 0;
+}
+
+void CLircDevice::SetSendCarrier(std::uint32_t nHertz)
+{
+    m_nCarrier = nHertz != 0 ? nHertz : kDefaultCarrier;
+}
+
+void CLircDevice::SetUpCarrier()
+{
+    std::uint32_t nValue = m_nCarrier;
+    if (TakesCarrier())
+        m_system.Ioctl(m_nFd, LIRC_SET_SEND_CARRIER, nValue);
+    nValue = kDutyCyclePercent;
+    if ((m_nFeatures & LIRC_CAN_SET_SEND_DUTY_CYCLE) != 0)
+        m_system.Ioctl(m_nFd, LIRC_SET_SEND_DUTY_CYCLE, nValue);
+}
+
+void CLircDevice::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength)
+{
+    m_strFault.clear();
+    if (!m_bCanSend)
+    {
+        m_strFault = m_strName + " cannot fire buttons: it only receives infrared";
+        return;
+    }
+    const std::uint32_t nBytes = std::min<std::uint32_t>(nLength, kBitstreamBytes);
+    const std::vector<std::uint32_t> durations =
+        SamplesToDurations(std::span(pSrc, nBytes), kNanosPerSample);
+    if (durations.empty())
+        return;
+    SetUpCarrier();
+    WriteDurations(durations);
+}
+
+// Writes of an odd count that start and end on a mark, as the driver takes them. A space
+// between two writes, and after a driver that took only part of one, is waited out here.
+bool CLircDevice::WriteDurations(const std::vector<std::uint32_t>& durations)
+{
+    std::size_t nAt = 0;
+    while (nAt < durations.size())
+    {
+        const std::size_t nCount = std::min(durations.size() - nAt, kMaxValuesPerWrite);
+        const long nWritten = WriteValues(&durations[nAt], nCount);
+        if (nWritten <= 0)
+            return false;
+        nAt += static_cast<std::size_t>(nWritten);
+        if (nAt % 2 == 1 && nAt < durations.size())
+            m_system.SleepMicros(durations[nAt++]);
+    }
+    return true;
+}
+
+// The values the driver took, at least one; 0 with the fault when it took none.
+long CLircDevice::WriteValues(const std::uint32_t* pValues, std::size_t nCount)
+{
+    while (true)
+    {
+        const long nWritten = m_system.Write(m_nFd, pValues, nCount * sizeof *pValues);
+        if (nWritten >= static_cast<long>(sizeof *pValues))
+            return nWritten / static_cast<long>(sizeof *pValues);
+        if (nWritten >= 0)
+        {
+            m_strFault = m_strName + " took none of the signal it was given to send";
+            return 0;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+        {
+            FailWith("sending", errno);
+            return 0;
+        }
+        short nRevents = 0;
+        const int nReady = m_system.Poll(m_nFd, POLLOUT, nRevents, kWriteWaitMs);
+        if (nReady == 0 || (nReady > 0 && (nRevents & POLLOUT) == 0))
+        {
+            m_strFault = m_strName + " took no more of the signal for a second; the rest was "
+                                     "not sent";
+            return 0;
+        }
+        if (nReady < 0 && errno != EINTR)
+        {
+            FailWith("sending", errno);
+            return 0;
+        }
+    }
+}
+
+double CLircDevice::LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength)
+{
+    if (!m_bCanSend || !m_bCanReceive)
+        return 0;
+    const std::uint32_t nBytes = std::min<std::uint32_t>(nLength, kBitstreamBytes);
+    const std::uint32_t nLead = CountLeadingSilence(pBits, nBytes);
+    EnableDetector();
+    TransmitBitstream(pBits, nBytes);
+    std::fill_n(pBits, nBytes, 0);
+    // Silence plays nothing, so there is nothing to wait for.
+    if (!m_strFault.empty() || nLead == nBytes)
+        return kNanosPerSample;
+    std::vector<std::uint8_t> heard(kBitstreamBytes);
+    std::uint32_t nHeard = nBytes - nLead;
+    CaptureBitstream(heard.data(), nHeard);
+    std::copy_n(heard.begin(), nHeard, pBits + nLead);
+    return kNanosPerSample;
+}
+
+std::vector<SLircAvailability> ProbeLircDevices(CLircSystem& system)
+{
+    std::vector<SLircAvailability> found;
+    for (const std::string& strPath : system.ListDevices())
+    {
+        SLircAvailability availability;
+        availability.strPath = strPath;
+        if (const auto pDevice = CLircDevice::Open(system, strPath, availability.strReason))
+        {
+            availability.bUsable = true;
+            availability.bCanSend = pDevice->CanSend();
+            availability.bCanReceive = pDevice->CanReceive();
+        }
+        found.push_back(std::move(availability));
+    }
+    return found;
+}
+
+std::unique_ptr<CLircDevice> OpenFirstLircDevice(CLircSystem& system, std::string& strError)
+{
+    std::string strReasons;
+    for (const std::string& strPath : system.ListDevices())
+    {
+        std::string strReason;
+        if (auto pDevice = CLircDevice::Open(system, strPath, strReason))
+            return pDevice;
+        strReasons += (strReasons.empty() ? "" : "; ") + strReason;
+    }
+    strError = strReasons.empty() ? "no lirc device (/dev/lirc0, ...) on this computer"
+                                  : "no lirc device can be used: " + strReasons;
+    return nullptr;
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "device/CInfraredDevice.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CLircSystem;
+
+// A kernel lirc device (/dev/lircN: USB transceivers, GPIO receivers and emitters, the infrared
+// ports of many PCs) in place of the unit on the parallel port. It hears and plays mark and
+// space durations in microseconds, so its bitstreams have a sample period of one microsecond:
+// what it hears is laid out on that period, and what it plays is read on it.
+//
+// Listening never blocks: the detector line is a look at what has arrived, and a capture
+// waits only while a signal can still be coming (the signal's 0.4 s and the silence that ends
+// it). Every failure (unplugged, overflow, a device that takes no more) is told through
+// GetLastFault, and the caller keeps what it had.
+class CLircDevice final : public CInfraredDevice
+{
+public:
+    // How a backend name asks for one device: "lirc:/dev/lirc0".
+    static constexpr std::string_view kBackendPrefix = "lirc:";
+    static constexpr double kNanosPerSample = 1000;
+    // Silence that ends a signal, and the receive timeout asked of the driver to say so.
+    static constexpr std::uint32_t kEndSilenceMicros = 100000;
+    // The carrier when nothing else was asked for, that of most remotes.
+    static constexpr std::uint32_t kDefaultCarrier = 38000;
+    static constexpr std::uint32_t kDutyCyclePercent = 50;
+    // Values in one write: the kernel takes at most 1024, an odd count ending on a mark.
+    static constexpr std::size_t kMaxValuesPerWrite = 1023;
+
+    // Opens the device and asks what it can do; null, with the reason in words for the person,
+    // when it cannot be used at all.
+    static std::unique_ptr<CLircDevice> Open(CLircSystem& system, const std::string& strPath,
+                                             std::string& strError);
+    ~CLircDevice() override;
+    CLircDevice(const CLircDevice&) = delete;
+    CLircDevice& operator=(const CLircDevice&) = delete;
+
+    // Forgets what arrived before, so that only a signal from now on is heard. On a device that
+    // only sends, the fault says it cannot learn.
+    void EnableDetector() override;
+    // 0 once a mark has arrived since EnableDetector, else 0x10 (always at the first look after
+    // it); it only looks, never waits.
+    int ReadDetectorLine() override;
+    void CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLength) override;
+    void TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength) override;
+    // Plays, then reads back what its own receiver heard meanwhile, laid out after the same
+    // leading silence as what was played.
+    double LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength) override;
+    const char* GetBackendName() const override { return m_strName.c_str(); }
+
+    bool CanSend() const override { return m_bCanSend; }
+    bool CanReceive() const override { return m_bCanReceive; }
+    double GetNominalNanosPerSample() const override { return kNanosPerSample; }
+    bool TakesCarrier() const override;
+    void SetSendCarrier(std::uint32_t nHertz) override;
+
+    const std::string& GetPath() const { return m_strPath; }
+
+private:
+    CLircDevice(CLircSystem& system, std::string strPath, int nFd);
+    bool Probe(std::string& strError);
+    void AskReceiveTimeout();
+
+    bool RefuseUnlessReceiving();
+    bool ReadArrived(bool bHear);
+    void Take(std::uint32_t nValue);
+    bool WaitForSignalEnd();
+    void ForgetHeard();
+
+    void SetUpCarrier();
+    bool WriteDurations(const std::vector<std::uint32_t>& durations);
+    long WriteValues(const std::uint32_t* pValues, std::size_t nCount);
+
+    void FailWith(const std::string& strWhat, int nError);
+
+    CLircSystem& m_system;
+    std::string m_strPath;
+    std::string m_strName;
+    int m_nFd;
+    std::uint32_t m_nFeatures = 0;
+    bool m_bCanSend = false;
+    bool m_bCanReceive = false;
+    std::uint32_t m_nCarrier = kDefaultCarrier;
+
+    // What has been heard since EnableDetector: marks and spaces from the first mark on.
+    std::vector<std::uint32_t> m_heard;
+    std::uint64_t m_nHeardMicros = 0;
+    bool m_bSignalEnded = false;
+    bool m_bJustEnabled = false;
+    std::uint64_t m_nLastArrival = 0;
+};
+
+// A lirc device as the person choosing one sees it: what it can do, or why it cannot be used.
+struct SLircAvailability
+{
+    std::string strPath;
+    bool bUsable = false;
+    bool bCanSend = false;
+    bool bCanReceive = false;
+    std::string strReason; // when it cannot be used: in words for the person
+};
+
+std::vector<SLircAvailability> ProbeLircDevices(CLircSystem& system);
+
+// The first lirc device that can be used; null, with each device's reason, when none can.
+std::unique_ptr<CLircDevice> OpenFirstLircDevice(CLircSystem& system, std::string& strError);

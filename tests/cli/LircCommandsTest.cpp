@@ -1,0 +1,133 @@
+#include "app/cli/CLoadedDocument.h"
+#include "app/cli/LearnCommand.h"
+#include "app/cli/SelfTest.h"
+#include "cli/CliTestSupport.h"
+#include "cli/KitchenDocument.h"
+#include "device/CLircDevice.h"
+#include "device/COsClock.h"
+#include "device/CSimulatedRemote.h"
+#include "signal/SignalDurations.h"
+#include "support/CFakeLircSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace
+{
+constexpr const char* kPath = "/dev/lirc0";
+
+std::string ReadAll(std::FILE* pFile)
+{
+    std::string strText(8192, '\0');
+    std::rewind(pFile);
+    strText.resize(std::fread(strText.data(), 1, strText.size(), pFile));
+    std::fclose(pFile);
+    return strText;
+}
+
+struct SSelfTestCase
+{
+    std::uint32_t nFeatures;
+    int nWriteError; // 0: writes go through
+    bool bWorks;
+    const char* pszSaid;
+};
+
+// Both ways the frame is played and heard back; one way the test says what it can check and
+// checks that; a device unplugged in the middle fails with the reason.
+TEST(LircSelfTest, ChecksWhatTheDeviceCanDo)
+{
+    const SSelfTestCase cases[]{
+        {CFakeLircSystem::kFullFeatures, 0, true, "Heard all 67 back, each within 0 µs"},
+        {LIRC_CAN_SEND_PULSE, 0, true, "It only sends, so nothing here can hear the test frame"},
+        {LIRC_CAN_REC_MODE2, 0, true, "It only receives, so the test cannot play a frame"},
+        {CFakeLircSystem::kFullFeatures, ENODEV, false, "it was unplugged"},
+    };
+    for (const SSelfTestCase& test : cases)
+    {
+        CFakeLircSystem system;
+        CFakeLircSystem::SDevice& fake = system.AddDevice(kPath);
+        fake.nFeatures = test.nFeatures;
+        fake.bLoopBack = true;
+        if (test.nWriteError != 0)
+            fake.writeErrors.push_back(test.nWriteError);
+        std::string strError;
+        const auto pDevice = CLircDevice::Open(system, kPath, strError);
+        ASSERT_NE(pDevice, nullptr) << strError;
+        std::FILE* pOut = std::tmpfile();
+        ASSERT_NE(pOut, nullptr);
+        EXPECT_EQ(RunSelfTest(*pDevice, pOut), test.bWorks);
+        const std::string strText = ReadAll(pOut);
+        EXPECT_NE(strText.find(test.pszSaid), std::string::npos) << strText;
+        EXPECT_NE(strText.find("Sample period: 1.000 µs; the device measures"), std::string::npos)
+            << strText;
+    }
+}
+
+class LircLearnTest : public testing::Test
+{
+protected:
+    LircLearnTest() { WriteKitchenDocument(m_strDoc); }
+
+    int Learn(std::string& strErr)
+    {
+        std::string strError;
+        const auto pDevice = CLircDevice::Open(m_system, kPath, strError);
+        EXPECT_NE(pDevice, nullptr) << strError;
+        testing::internal::CaptureStderr();
+        const int nStatus = LearnButton({m_strDoc, kKitchen, "Taste1", 1}, *pDevice);
+        strErr = testing::internal::GetCapturedStderr();
+        return nStatus;
+    }
+
+    const CTempFolder m_folder;
+    const std::string m_strDoc = m_folder.File("kitchen.qb");
+    CFakeLircSystem m_system;
+    CFakeLircSystem::SDevice& m_fake = m_system.AddDevice(kPath);
+    const CSimulatedRemote::CRuns m_frame =
+        CSimulatedRemote::MakeFrame(CSimulatedRemote::kAddress, 0x12);
+};
+
+// What the device heard is stored as it was, at a microsecond a sample.
+TEST_F(LircLearnTest, StoresWhatTheDeviceHeard)
+{
+    m_fake.presses.push_back(CFakeLircSystem::ToValues({m_frame.begin() + 1, m_frame.end()}));
+    std::string strErr;
+    ASSERT_EQ(Learn(strErr), 0) << strErr;
+    COsClock osClock;
+    CLoadedDocument loaded(osClock);
+    ASSERT_TRUE(loaded.m_doc.OnOpenDocument(m_strDoc));
+    const CRemoteButton* pButton = loaded.m_doc
+                                       .FindRemote("K\xFC"
+                                                   "che")
+                                       ->FindButton("Taste1");
+    ASSERT_NE(pButton, nullptr);
+    EXPECT_EQ(ToDurations(pButton->m_bits, 1000),
+              std::vector<std::uint32_t>(m_frame.begin() + 1, m_frame.end()));
+}
+
+TEST_F(LircLearnTest, AFaultWritesNothingAndSaysWhy)
+{
+    const std::string strBefore = ReadFileBytes(m_strDoc);
+    std::vector<std::uint32_t> values =
+        CFakeLircSystem::ToValues({m_frame.begin() + 1, m_frame.end()});
+    values.insert(values.begin() + 9, LIRC_OVERFLOW(0));
+    m_fake.presses.push_back(values);
+    std::string strErr;
+    EXPECT_EQ(Learn(strErr), 1);
+    EXPECT_NE(strErr.find("its receive buffer overflowed and part of the signal was lost; press "
+                          "the button again; nothing was written"),
+              std::string::npos)
+        << strErr;
+    EXPECT_EQ(ReadFileBytes(m_strDoc), strBefore);
+}
+
+TEST(LircDeviceOptionTest, ADeviceThatIsNotThereIsRefusedByItsPath)
+{
+    const SProcessResult result = RunQuorbit({"--selftest", "--device", "lirc:/dev/nonexistent"});
+    EXPECT_EQ(result.nExitStatus, 1);
+    EXPECT_NE(result.strErr.find("/dev/nonexistent does not exist"), std::string::npos)
+        << result.strErr;
+}
+} // namespace

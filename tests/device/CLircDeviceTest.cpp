@@ -1,0 +1,233 @@
+#include "device/CLircDevice.h"
+
+#include "base/DocumentConstants.h"
+#include "base/SampleRuns.h"
+#include "support/CFakeLircSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <numeric>
+
+namespace
+{
+using CDurations = std::vector<std::uint32_t>;
+using CDevice = CFakeLircSystem::SDevice;
+
+constexpr const char* kPath = "/dev/lirc0";
+// A short frame: marks and spaces of a remote, in microseconds.
+const CDurations kFrame{9000, 4500, 560, 560, 560, 1690, 560, 40000, 9000, 2250, 560};
+
+class CLircDeviceTest : public testing::Test
+{
+protected:
+    CDevice& Fake() { return m_system.GetDevice(kPath); }
+
+    std::unique_ptr<CLircDevice> Open()
+    {
+        std::string strError;
+        auto pDevice = CLircDevice::Open(m_system, kPath, strError);
+        EXPECT_NE(pDevice, nullptr) << strError;
+        return pDevice;
+    }
+
+    // Watches the detector as the recorder does, then captures; the field starts full of an
+    // older recording.
+    std::uint32_t Learn(CLircDevice& device)
+    {
+        device.EnableDetector();
+        for (int nLook = 0; nLook < 10 && device.ReadDetectorLine() != 0; ++nLook)
+        {
+        }
+        m_field.assign(kBitstreamBytes, 0xEE);
+        std::uint32_t nLength = kBitstreamBytes;
+        device.CaptureBitstream(m_field.data(), nLength);
+        return nLength;
+    }
+
+    CDurations Heard(std::uint32_t nLength) const
+    {
+        return SamplesToDurations(std::span(m_field.data(), nLength), 1000);
+    }
+
+    CFakeLircSystem m_system;
+    std::vector<std::uint8_t> m_field;
+    CDevice& m_fake = m_system.AddDevice(kPath);
+};
+
+TEST_F(CLircDeviceTest, RefusesDevicesItCannotUseAndSaysWhy)
+{
+    struct SCase
+    {
+        int nOpenError;
+        bool bAnswersFeatures;
+        std::uint32_t nFeatures;
+        const char* pszReason;
+    } const cases[]{
+        {EACCES, true, CFakeLircSystem::kFullFeatures,
+         "you may not open /dev/lirc0: join the group plugdev (sudo usermod -aG plugdev"},
+        {ENODEV, true, CFakeLircSystem::kFullFeatures, "/dev/lirc0 has no device behind it"},
+        {0, false, CFakeLircSystem::kFullFeatures, "/dev/lirc0 is not an infrared (lirc) device"},
+        {0, true, LIRC_CAN_REC_SCANCODE, "/dev/lirc0 can neither send nor record raw"},
+    };
+    for (const SCase& test : cases)
+    {
+        m_fake.nOpenError = test.nOpenError;
+        m_fake.bAnswersFeatures = test.bAnswersFeatures;
+        m_fake.nFeatures = test.nFeatures;
+        std::string strError;
+        EXPECT_EQ(CLircDevice::Open(m_system, kPath, strError), nullptr);
+        EXPECT_NE(strError.find(test.pszReason), std::string::npos) << strError;
+    }
+    std::string strError;
+    EXPECT_EQ(CLircDevice::Open(m_system, "/dev/lirc7", strError), nullptr);
+    EXPECT_EQ(strError,
+              "/dev/lirc7 does not exist: is the device plugged in and its driver loaded?");
+}
+
+TEST_F(CLircDeviceTest, NamesWhatEachDeviceCanDo)
+{
+    m_system.AddDevice("/dev/lirc1").nFeatures = LIRC_CAN_SEND_PULSE;
+    m_system.AddDevice("/dev/lirc2").nFeatures = LIRC_CAN_REC_MODE2;
+    m_system.AddDevice("/dev/lirc3").nOpenError = EACCES;
+    const std::vector<SLircAvailability> found = ProbeLircDevices(m_system);
+    ASSERT_EQ(found.size(), 4u);
+    const char* const names[]{"lirc /dev/lirc0, send and receive", "lirc /dev/lirc1, send only",
+                              "lirc /dev/lirc2, receive only"};
+    for (std::size_t nDevice = 0; nDevice < 3; ++nDevice)
+    {
+        std::string strError;
+        const auto pDevice = CLircDevice::Open(m_system, found[nDevice].strPath, strError);
+        ASSERT_NE(pDevice, nullptr);
+        EXPECT_STREQ(pDevice->GetBackendName(), names[nDevice]);
+        EXPECT_EQ(found[nDevice].bCanSend, pDevice->CanSend());
+        EXPECT_EQ(found[nDevice].bCanReceive, pDevice->CanReceive());
+    }
+    EXPECT_FALSE(found[3].bUsable);
+    EXPECT_NE(found[3].strReason.find("plugdev"), std::string::npos);
+    // Every probe let go of its device.
+    EXPECT_EQ(m_system.CountOpen(), 0u);
+}
+
+TEST_F(CLircDeviceTest, LearnsFromTheFirstMarkToTheTimeoutAtAMicrosecondASample)
+{
+    const auto pDevice = Open();
+    EXPECT_EQ(m_fake.nRecMode, static_cast<std::uint32_t>(LIRC_MODE_MODE2));
+    // The driver's longest timeout is below the 100 ms asked for.
+    EXPECT_EQ(m_fake.nRecTimeout, 50000u);
+    // What came before the detector was readied is not heard.
+    m_fake.readable.push_back(LIRC_PULSE(700));
+    pDevice->EnableDetector();
+    EXPECT_EQ(pDevice->ReadDetectorLine(), 0x10);
+    m_fake.presses.push_back(CFakeLircSystem::ToValues(kFrame));
+    EXPECT_EQ(pDevice->ReadDetectorLine(), 0);
+
+    std::uint32_t nLength = kBitstreamBytes;
+    m_field.assign(kBitstreamBytes, 0xEE);
+    pDevice->CaptureBitstream(m_field.data(), nLength);
+    EXPECT_EQ(pDevice->GetLastFault(), "");
+    EXPECT_EQ(Heard(nLength), kFrame);
+    EXPECT_EQ(nLength, (std::accumulate(kFrame.begin(), kFrame.end(), 0u) + 7) / 8);
+    EXPECT_EQ(m_field[nLength], 0) << "the older recording's tail was left";
+}
+
+TEST_F(CLircDeviceTest, EndsASignalAtSilenceWhenTheDriverReportsNoTimeout)
+{
+    m_fake.bReportsTimeout = false;
+    m_fake.nFeatures &= ~static_cast<std::uint32_t>(LIRC_CAN_SET_REC_TIMEOUT);
+    const auto pDevice = Open();
+    // Values split as a driver may split them join up again.
+    CDurations values{LIRC_PULSE(4000), LIRC_PULSE(5000), LIRC_SPACE(4500), LIRC_PULSE(560)};
+    m_fake.presses.push_back(values);
+    EXPECT_EQ(Heard(Learn(*pDevice)), (CDurations{9000, 4500, 560}));
+}
+
+TEST_F(CLircDeviceTest, CutsASignalLongerThanABitstreamAndSaysSo)
+{
+    const auto pDevice = Open();
+    CDurations longSignal;
+    for (int nRun = 0; nRun < 81; ++nRun)
+        longSignal.push_back(5000);
+    m_fake.presses.push_back(CFakeLircSystem::ToValues(longSignal));
+    EXPECT_EQ(Learn(*pDevice), kBitstreamBytes);
+    EXPECT_EQ(pDevice->GetLastFault(), "");
+    EXPECT_NE(pDevice->GetLastNotice().find("longer than the 0.4 seconds"), std::string::npos);
+}
+
+TEST_F(CLircDeviceTest, ReadFaultsDeliverNothingAndSayWhy)
+{
+    struct SCase
+    {
+        std::vector<int> readErrors;
+        bool bOverflow;
+        const char* pszFault; // empty: the fault is weathered
+    } const cases[]{
+        {{EINTR, EAGAIN}, false, ""},
+        {{ENODEV}, false, "stopped answering while listening: it was unplugged"},
+        {{EIO}, false, "stopped answering while listening: it was unplugged"},
+        {{}, true, "its receive buffer overflowed"},
+    };
+    for (const SCase& test : cases)
+    {
+        const auto pDevice = Open();
+        CDurations values = CFakeLircSystem::ToValues(kFrame);
+        if (test.bOverflow)
+            values.insert(values.begin() + 4, LIRC_OVERFLOW(0));
+        m_fake.presses.push_back(values);
+        pDevice->EnableDetector();
+        ASSERT_EQ(pDevice->ReadDetectorLine(), 0x10);
+        ASSERT_EQ(pDevice->ReadDetectorLine(), 0);
+        m_fake.readErrors.assign(test.readErrors.begin(), test.readErrors.end());
+        m_fake.presses.push_back({LIRC_SPACE(900), LIRC_PULSE(560)});
+        m_field.assign(kBitstreamBytes, 0xEE);
+        std::uint32_t nLength = kBitstreamBytes;
+        pDevice->CaptureBitstream(m_field.data(), nLength);
+        EXPECT_NE(pDevice->GetLastFault().find(test.pszFault), std::string::npos)
+            << pDevice->GetLastFault();
+        EXPECT_EQ(pDevice->GetLastFault().empty(), *test.pszFault == '\0');
+        if (*test.pszFault != '\0')
+        {
+            EXPECT_EQ(nLength, 0u);
+            EXPECT_EQ(m_field[0], 0xEE);
+        }
+        m_fake.readable.clear();
+        m_fake.presses.clear();
+        m_fake.readErrors.clear();
+    }
+}
+
+TEST_F(CLircDeviceTest, SplitsWhatOneWriteCannotTakeAndWaitsTheSpacesBetween)
+{
+    // 1,201 marks and spaces of 100 µs: more than one write takes.
+    const CDurations many(1201, 100);
+    const std::vector<std::uint8_t> bits = DurationsToSamples(many, 1000);
+    for (const std::size_t nMaxWrite : {std::size_t{1024}, std::size_t{7}, std::size_t{8}})
+    {
+        m_fake.nMaxWriteValues = nMaxWrite;
+        m_fake.written.clear();
+        m_fake.writeCounts.clear();
+        m_system.m_sleeps.clear();
+        m_fake.writeErrors = {EINTR, EAGAIN};
+        const auto pDevice = Open();
+        pDevice->TransmitBitstream(bits.data(), static_cast<std::uint32_t>(bits.size()));
+        EXPECT_EQ(pDevice->GetLastFault(), "");
+        // What the driver was given and the spaces waited out here make up the signal.
+        EXPECT_EQ(m_fake.written.size() + m_system.m_sleeps.size(), many.size()) << nMaxWrite;
+        for (const std::uint32_t nSleep : m_system.m_sleeps)
+            EXPECT_EQ(nSleep, 100u);
+        EXPECT_LE(m_fake.writeCounts.front(), CLircDevice::kMaxValuesPerWrite);
+    }
+}
+
+// A device that only receives refuses to fire, in words, and writes nothing.
+TEST_F(CLircDeviceTest, AReceiverRefusesToFire)
+{
+    m_fake.nFeatures = LIRC_CAN_REC_MODE2;
+    const auto pDevice = Open();
+    const std::vector<std::uint8_t> bits = DurationsToSamples(kFrame, 1000);
+    pDevice->TransmitBitstream(bits.data(), static_cast<std::uint32_t>(bits.size()));
+    EXPECT_NE(pDevice->GetLastFault().find("cannot fire buttons: it only receives"),
+              std::string::npos);
+    EXPECT_TRUE(m_fake.written.empty());
+}
+} // namespace
