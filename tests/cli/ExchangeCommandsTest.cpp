@@ -100,7 +100,7 @@ TEST_F(ExchangeCommandTest, ImportAddsButtonsOnFreeCellsAndKeepsTheRest)
     std::string strExpected = strBefore;
     const std::size_t nChMinus = strExpected.find("  Button Ch- (Previous channel)");
     strExpected.insert(strExpected.find('\n', nChMinus) + 1,
-                       "  Button Guide: cell 1/0, 1756 bytes\n");
+                       "  Button Guide: cell 1/0, 1756 bytes, unknown (3 runs)\n");
     EXPECT_EQ(List(), strExpected);
 }
 
