@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,3 +23,7 @@ std::string MakeExchangeName(const std::string& strName);
 
 // strWord as a decimal number from 1 to nMax, or 0 when it is not one.
 unsigned long ParseDecimal(std::string_view strWord, unsigned long nMax);
+
+// strWord as a number: 0x for hexadecimal, else decimal, or octal after a leading 0 when
+// bOctal (as the Linux infrared daemon reads its files). False when it is none.
+bool ParseNumber(std::string_view strWord, std::uint64_t& nValue, bool bOctal);

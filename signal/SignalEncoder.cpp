@@ -1,45 +1,13 @@
 #include "signal/SignalEncoder.h"
 
 #include "signal/FrameFields.h"
+#include "signal/RunBuilder.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace
 {
-// Mark and space lengths as they are laid end to end; a mark after a mark (or a space after a
-// space), as biphase cells make them, lengthens the run before.
-class CRunBuilder
-{
-public:
-    void Add(double dMicros)
-    {
-        const bool bMark = dMicros > 0;
-        if (m_runs.empty() && !bMark)
-            return; // the silence before the first mark is no part of the signal
-        if (!m_runs.empty() && m_bLastMark == bMark)
-            m_runs.back() += std::abs(dMicros);
-        else
-            m_runs.push_back(std::abs(dMicros));
-        m_bLastMark = bMark;
-    }
-
-    // The length from the first mark's start to the end of everything added.
-    double GetLength() const
-    {
-        double dLength = 0;
-        for (const double dRun : m_runs)
-            dLength += dRun;
-        return dLength;
-    }
-
-    std::vector<double>& GetRuns() { return m_runs; }
-
-private:
-    std::vector<double> m_runs;
-    bool m_bLastMark = false;
-};
-
 void AddSymbols(CRunBuilder& builder, const SProtocolForm& form,
                 const std::vector<const SFrameItem*>& bitItems, std::uint64_t nWord, int& nAt)
 {
@@ -111,12 +79,8 @@ bool EncodeSignal(const SDecodedSignal& code, SEncodedSignal& encoded)
         const double dLength = builder.GetLength() - dStart;
         builder.Add(-GapAfter(row, dLength));
     }
-    std::vector<double>& runs = builder.GetRuns();
-    encoded.nTrailingGapMicros = static_cast<std::uint32_t>(std::lround(runs.back()));
-    runs.pop_back(); // the last run is the silence after the last frame
-    encoded.durations.clear();
-    for (const double dRun : runs)
-        encoded.durations.push_back(static_cast<std::uint32_t>(std::lround(dRun)));
+    encoded.nTrailingGapMicros = static_cast<std::uint32_t>(std::lround(builder.GetRuns().back()));
+    encoded.durations = builder.GetDurations();
     encoded.nCarrierHz = row.nCarrierHz;
     return true;
 }
