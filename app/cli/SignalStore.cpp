@@ -1,6 +1,7 @@
 #include "app/cli/SignalStore.h"
 
 #include "app/cli/CLoadedDocument.h"
+#include "app/cli/ImportPlan.h"
 #include "base/TextEncoding.h"
 #include "document/CQbFile.h"
 #include "document/CSafeFile.h"
@@ -133,7 +134,7 @@ std::string FindSignalRefusal(const CRemote& remote, const std::string& strName)
     return {};
 }
 
-bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes)
+bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes, bool bStyleHint)
 {
     const std::size_t nFree = FindFreeCells(remote).size();
     const auto nNew = static_cast<std::size_t>(
@@ -141,9 +142,12 @@ bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes)
                       [&remote](const auto& code) { return !remote.FindButton(code.strName); }));
     if (nNew <= nFree)
         return true;
+    const int nStyle = bStyleHint ? FindRoomyStyle(remote, nNew) : -1;
     return FailCommand(ToDisplayText(remote.m_strName) + " is full: its pad has " +
                        std::to_string(nFree) + " free places for " + std::to_string(nNew) +
-                       (nNew == 1 ? " new button" : " new buttons"));
+                       (nNew == 1 ? " new button" : " new buttons") +
+                       (nStyle < 0 ? std::string()
+                                   : "; --style " + FormatStyle(nStyle) + " gives it room"));
 }
 
 bool StoreSignals(CLoadedDocument& loaded, CRemote& remote, const std::vector<SExchangeCode>& codes,

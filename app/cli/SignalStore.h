@@ -30,8 +30,9 @@ CRemote* FindRemoteArgument(const CQuorbexDoc& doc, const std::string& strDocume
 std::string FindSignalRefusal(const CRemote& remote, const std::string& strName);
 
 // False, with the reason on standard error, when the remote's pad has fewer free cells than
-// the codes bring new names.
-bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes);
+// the codes bring new names; with bStyleHint the reason names a pad style (--style) that has
+// room.
+bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes, bool bStyleHint);
 
 // Stores each code's durations, at dNanosPerSample a sample, in the remote's button of the
 // code's name: a known button keeps its description and cell, a new name becomes a button in
