@@ -3,6 +3,7 @@
 #include "signal/ExchangeText.h"
 #include "signal/LircEncoding.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace
@@ -293,6 +294,13 @@ private:
             std::uint32_t nGap = 0;
             SExchangeCode code{pending.strName, EncodeLircCode(m_remote, pending.nCode, nGap),
                                m_remote.nCarrierHz, pending.nLine};
+            // Timings that run together (a lead pulse and a bit's pulse) may add up to more
+            // than any signal holds.
+            if (std::any_of(code.durations.begin(), code.durations.end(),
+                            [](std::uint32_t nMicros) { return nMicros > kMaxDuration; }))
+                return Refuse(pending.nLine, pending.strName + " makes a pulse or space longer "
+                                                               "than " +
+                                                 std::to_string(kMaxDuration) + " µs");
             code.strSource = m_remote.strName;
             m_codes.push_back(std::move(code));
         }
