@@ -3,6 +3,7 @@
 #include "app/BackendNames.h"
 #include "app/CMessageBox.h"
 #include "app/CQuorbexApp.h"
+#include "app/CodeImport.h"
 #include "base/CStringTable.h"
 #include "device/CBiosClock.h"
 #include "device/CClockBackend.h"
@@ -49,13 +50,15 @@ struct SCommandInfo
     int nPromptId;
 };
 
-constexpr std::array<SCommandInfo, 15> kCommandInfo{{
+constexpr std::array<SCommandInfo, 16> kCommandInfo{{
     {CMainFrame::kCmdFileNew, "&New\tCtrl+N", "Start a new, empty document\nNew", 0},
     {CMainFrame::kCmdFileOpen, "&Open...\tCtrl+O", "Open a document from a file\nOpen", 0},
     {CMainFrame::kCmdFileSave, "&Save\tCtrl+S", "Save the document\nSave", 0},
     {CMainFrame::kCmdFileSaveAs, "Save &As...", "Save the document under a new name\nSave As", 0},
     {CMainFrame::kCmdAddRemote, "Add &Remote...", nullptr, StringId::kAddRemotePrompt},
     {CMainFrame::kCmdDeleteRemote, "&Delete Remote...", nullptr, StringId::kDeleteRemotePrompt},
+    {CMainFrame::kCmdImport, "&Import Codes...",
+     "Bring a file of codes from another tool into a remote\nImport Codes", 0},
     {CMainFrame::kCmdParallelPort, "&Parallel Port...",
      "Choose the parallel port of the infrared unit\nParallel Port", 0},
     {CMainFrame::kCmdSystemClock, "S&ystem Clock...",
@@ -208,6 +211,7 @@ void CMainFrame::CreateMenus()
     m_pFileMenu->addSeparator();
     AddCommand(m_pFileMenu, kCmdAddRemote);
     AddCommand(m_pFileMenu, kCmdDeleteRemote);
+    AddCommand(m_pFileMenu, kCmdImport);
     m_pFileMenu->addSeparator();
     QMenu* pConfigureMenu = m_pFileMenu->addMenu("&Configure");
     AddCommand(pConfigureMenu, kCmdParallelPort);
@@ -315,6 +319,7 @@ bool CMainFrame::IsCommandEnabled(int nId) const
     switch (nId)
     {
     case kCmdDeleteRemote:
+    case kCmdImport:
         return bHasRemotes && !IsFiring();
     case kCmdRemoteBuilder:
     case kCmdEventProgrammer:
@@ -391,6 +396,9 @@ bool CMainFrame::OnCommand(int nId)
         break;
     case kCmdDeleteRemote:
         OnDeleteRemote();
+        break;
+    case kCmdImport:
+        ImportCodesInto(this, doc, m_app.GetDevice());
         break;
     case kCmdRemoteBuilder:
         OnRemoteBuilder();

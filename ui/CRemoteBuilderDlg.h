@@ -80,6 +80,10 @@ private:
     void ShowSignal();
 
     void OnAdd(bool bMega);
+    // A plain button of the typed name (added when new) with the signal of a code the person
+    // gives.
+    void OnNewFromCode();
+    void UpdateFromCode();
     void OnRemove();
     void OnLearn();
     void LearnPlainButton(CRemoteButton& button);
@@ -109,6 +113,7 @@ private:
     QPushButton* m_pAssign = nullptr;
     QPushButton* m_pAdvanced = nullptr;
     QPushButton* m_pClose = nullptr;
+    QPushButton* m_pFromCode = nullptr;
     // The advanced panel: the bitstream strip, its window numbers and its zoom, scroll and trim
     // buttons.
     QGroupBox* m_pBitstreamGroup = nullptr;

@@ -239,24 +239,6 @@ bool ChooseCodes(std::vector<SExchangeCode>& codes, const std::string* pButton,
     return true;
 }
 
-// Every check a code must pass before anything changes.
-bool CheckCode(const CRemote& remote, const SExchangeCode& code, double dNanos,
-               std::map<std::string, int>& seen, SExchangeError& error)
-{
-    error = {code.nLine, FindSignalRefusal(remote, code.strName)};
-    const auto [it, bFirst] = seen.emplace(code.strName, code.nLine);
-    const std::string strShown = ToDisplayText(code.strName);
-    if (!error.strReason.empty())
-        return false;
-    if (!bFirst)
-        error.strReason =
-            strShown + " comes a second time (first on line " + std::to_string(it->second) + ")";
-    else if (CountSamples(code.durations, dNanos) > kBitstreamSamples)
-        error.strReason = strShown + " lasts longer than the " + std::to_string(kBitstreamSamples) +
-                          " samples a button holds, at " + FormatMicros(dNanos) + " a sample";
-    return error.strReason.empty();
-}
-
 void NoteCarriers(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz)
 {
     for (const SExchangeCode& code : codes)
@@ -285,11 +267,12 @@ bool ReadCodes(const SExchange& exchange, const CRemote& remote, const std::stri
     if (!ChooseSource(codes, exchange.strSource, error.strReason) ||
         !ConvertCodeNames(codes, error) || !ChooseCodes(codes, pButton, error))
         return false;
-    ShortenNames(codes);
+    for (const std::string& strRenamed : ShortenNames(codes))
+        std::fprintf(stderr, "quorbit: %s\n", strRenamed.c_str());
     std::map<std::string, int> seen;
     return std::all_of(codes.begin(), codes.end(),
                        [&](const SExchangeCode& code)
-                       { return CheckCode(remote, code, exchange.dNanosPerSample, seen, error); });
+                       { return CheckImportedCode(remote, code, exchange.dNanosPerSample, seen, error); });
 }
 
 // A larger pad for the remote, before the codes are placed; every placed button keeps its cell.

@@ -1,10 +1,17 @@
 #include "app/cli/ImportPlan.h"
 
 #include "base/TextEncoding.h"
+#include "app/cli/SignalStore.h"
+#include "device/SamplePeriod.h"
 #include "document/CRemote.h"
+#include "signal/SignalDurations.h"
+#include "signal/CodeListFormat.h"
+#include "signal/ExchangeText.h"
+#include "signal/FlipperFormat.h"
+#include "signal/LircFormat.h"
+#include "signal/ProntoFormat.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <set>
 
 namespace
@@ -45,8 +52,9 @@ bool ChooseSource(std::vector<SExchangeCode>& codes, const std::string& strSourc
     return true;
 }
 
-void ShortenNames(std::vector<SExchangeCode>& codes)
+std::vector<std::string> ShortenNames(std::vector<SExchangeCode>& codes)
 {
+    std::vector<std::string> renamed;
     std::set<std::string> taken;
     for (const SExchangeCode& code : codes)
         taken.insert(code.strName);
@@ -62,12 +70,28 @@ void ShortenNames(std::vector<SExchangeCode>& codes)
             strShort = code.strName.substr(0, kMaxRemoteName - strTail.size()) + strTail;
         }
         taken.insert(strShort);
-        std::fprintf(stderr, "quorbit: %s is stored as %s, a button name holding at most %zu "
-                             "characters\n",
-                     ToDisplayText(code.strName).c_str(), ToDisplayText(strShort).c_str(),
-                     kMaxRemoteName);
+        renamed.push_back(ToDisplayText(code.strName) + " is stored as " +
+                          ToDisplayText(strShort) + ", a button name holding at most " +
+                          std::to_string(kMaxRemoteName) + " characters");
         code.strName = std::move(strShort);
     }
+    return renamed;
+}
+
+bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes,
+                   SExchangeError& error)
+{
+    const std::vector<SWordLine> lines = SplitWordLines(text);
+    const std::string_view first = lines.empty() ? std::string_view() : lines[0].words[0];
+    if (first == "Filetype:")
+        return ParseFlipperCodes(text, codes, error);
+    // A learned Pronto code starts with the word 0000, bare or after its name.
+    if (first == "0000" || (lines.size() > 0 && lines[0].words.size() > 1 && first.ends_with(':') &&
+                            lines[0].words[1] == "0000"))
+        return ParseProntoCodes(text, codes, error);
+    if (first == "begin" || ParseDecimal(first, 10'000'000) != 0)
+        return ParseLircCodes(text, codes, error);
+    return ParseCodeList(text, codes, error);
 }
 
 int ParseStyle(const std::string& strStyle)
@@ -112,3 +136,22 @@ std::string FindStyleRefusal(const CRemote& remote, int nStyle)
     }
     return {};
 }
+
+// Every check a code must pass before anything changes.
+bool CheckImportedCode(const CRemote& remote, const SExchangeCode& code, double dNanos,
+               std::map<std::string, int>& seen, SExchangeError& error)
+{
+    error = {code.nLine, FindSignalRefusal(remote, code.strName)};
+    const auto [it, bFirst] = seen.emplace(code.strName, code.nLine);
+    const std::string strShown = ToDisplayText(code.strName);
+    if (!error.strReason.empty())
+        return false;
+    if (!bFirst)
+        error.strReason =
+            strShown + " comes a second time (first on line " + std::to_string(it->second) + ")";
+    else if (CountSamples(code.durations, dNanos) > kBitstreamSamples)
+        error.strReason = strShown + " lasts longer than the " + std::to_string(kBitstreamSamples) +
+                          " samples a button holds, at " + FormatMicros(dNanos) + " a sample";
+    return error.strReason.empty();
+}
+
