@@ -52,9 +52,9 @@ CBitstream Recording(unsigned nSeed)
     return bitstream;
 }
 
-void BM_DecodeLearnedRecording(benchmark::State& state)
+// Reads and decodes the recording for as long as the benchmark runs.
+void DecodeRepeatedly(benchmark::State& state, const CBitstream& bitstream)
 {
-    const CBitstream bitstream = Recording(1);
     SDecodedSignal decoded;
     for (auto _ : state)
     {
@@ -62,6 +62,11 @@ void BM_DecodeLearnedRecording(benchmark::State& state)
         benchmark::DoNotOptimize(decoded);
     }
     state.SetLabel(DescribeSignal(decoded));
+}
+
+void BM_DecodeLearnedRecording(benchmark::State& state)
+{
+    DecodeRepeatedly(state, Recording(1));
 }
 BENCHMARK(BM_DecodeLearnedRecording)->Unit(benchmark::kMicrosecond);
 
@@ -79,13 +84,7 @@ void BM_DecodeUnknownRecording(benchmark::State& state)
     }
     CBitstream bitstream = ToBitstream(runs, kNanosPerSample);
     bitstream.SetLength(kBitstreamBytes);
-    SDecodedSignal decoded;
-    for (auto _ : state)
-    {
-        decoded = DecodeSignal(ToDurations(bitstream, kNanosPerSample));
-        benchmark::DoNotOptimize(decoded);
-    }
-    state.SetLabel(DescribeSignal(decoded));
+    DecodeRepeatedly(state, bitstream);
 }
 BENCHMARK(BM_DecodeUnknownRecording)->Unit(benchmark::kMicrosecond);
 

@@ -64,3 +64,15 @@ bool ParseNumber(std::string_view strWord, std::uint64_t& nValue, bool bOctal)
     const auto [pStop, ec] = std::from_chars(strWord.data(), pEnd, nValue, nBase);
     return ec == std::errc() && pStop == pEnd && !strWord.empty();
 }
+
+bool HandOver(std::vector<SExchangeCode>& read, const SExchangeError& found,
+              std::vector<SExchangeCode>& codes, SExchangeError& error)
+{
+    if (!found.strReason.empty())
+    {
+        error = found;
+        return false;
+    }
+    codes = std::move(read);
+    return true;
+}

@@ -112,13 +112,7 @@ public:
             Refuse(0, "it is no IR signals file: the \"Filetype\" and \"Version\" lines are missing");
         else if (m_error.strReason.empty() && m_codes.empty())
             Refuse(0, "it holds no signal");
-        if (!m_error.strReason.empty())
-        {
-            error = m_error;
-            return false;
-        }
-        codes = std::move(m_codes);
-        return true;
+        return HandOver(m_codes, m_error, codes, error);
     }
 
 private:

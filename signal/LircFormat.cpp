@@ -116,13 +116,7 @@ public:
         }
         if (m_error.strReason.empty())
             CheckEnd();
-        if (!m_error.strReason.empty())
-        {
-            error = m_error;
-            return false;
-        }
-        codes = std::move(m_codes);
-        return true;
+        return HandOver(m_codes, m_error, codes, error);
     }
 
 private:
