@@ -534,4 +534,27 @@ TEST_F(RemoteBuilderTest, FileImportAsksForALargerPadAndAddsTheButtons)
     ASSERT_NE(m_pTv->FindButton("Key9"), nullptr);
     EXPECT_TRUE(Doc().IsModified());
 }
+// A file with a damaged code, or one that would overwrite a megabutton, is refused with its line
+// and reason before anything changes.
+TEST_F(RemoteBuilderTest, FileImportRefusesBeforeAnythingChanges)
+{
+    Doc().AddButton(*m_pTv, "Movie", "", true);
+    Doc().SetModifiedFlag(false);
+    const CTempFolder folder;
+    const std::pair<const char*, const char*> cases[] = {
+        {"Up NEC 1 2\nDown NEC 1\n", ":2: a line is NAME PROTOCOL ADDRESS COMMAND"},
+        {"Up NEC 1 2\nMovie NEC 1 3\n", ":2: Movie is a megabutton of TV"},
+    };
+    for (const auto& [pszText, pszReason] : cases)
+    {
+        std::ofstream(folder.File("codes.txt")) << pszText;
+        CFileDialog::QueuePath(QString::fromStdString(folder.File("codes.txt")));
+        Frame().OnCommand(CMainFrame::kCmdImport);
+        const QStringList shown = CMessageBox::TakeShownTexts();
+        ASSERT_EQ(shown.size(), 1) << pszText;
+        EXPECT_TRUE(shown[0].contains(pszReason)) << shown[0].toStdString();
+        EXPECT_EQ(m_pTv->FindButton("Up"), nullptr);
+        EXPECT_FALSE(Doc().IsModified());
+    }
+}
 } // namespace
