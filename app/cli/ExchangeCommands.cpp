@@ -283,9 +283,6 @@ bool ApplyStyle(CRemote& remote, const std::string& strStyle)
     if (!strRefusal.empty())
         return FailCommand(ToDisplayText(remote.m_strName) + " cannot take the style " + strStyle +
                            ": " + strRefusal);
-    if (nStyle != remote.m_nStyle)
-        std::printf("Made the pad of %s %s.\n", ToDisplayText(remote.m_strName).c_str(),
-                    kRemoteStyles[static_cast<std::size_t>(nStyle)].pszText);
     remote.m_nStyle = nStyle;
     return true;
 }
@@ -311,10 +308,13 @@ bool ImportCodes(const SExchange& exchange, const std::string& strInput,
     if (!ReadCodes(exchange, *pRemote, strText, pButtonArgument ? &strButton : nullptr, codes,
                    error))
         return Refuse(strShown, error);
-    if (!exchange.strStyle.empty() && !ApplyStyle(*pRemote, exchange.strStyle))
+    const int nStyleBefore = pRemote->m_nStyle;
+    if ((!exchange.strStyle.empty() && !ApplyStyle(*pRemote, exchange.strStyle)) ||
+        !CheckRoom(*pRemote, codes, exchange.strStyle.empty()))
         return false;
-    if (!CheckRoom(*pRemote, codes, exchange.strStyle.empty()))
-        return false;
+    if (pRemote->m_nStyle != nStyleBefore)
+        std::printf("Made the pad of %s %s.\n", ToDisplayText(pRemote->m_strName).c_str(),
+                    kRemoteStyles[static_cast<std::size_t>(pRemote->m_nStyle)].pszText);
     NoteCarriers(codes, exchange.nCarrierHz);
     return StoreSignals(loaded, *pRemote, codes, exchange.dNanosPerSample, exchange.strDocument);
 }
