@@ -1,7 +1,5 @@
 #include "signal/ProtocolTable.h"
 
-#include "signal/ExchangeCode.h"
-
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -214,10 +212,4 @@ const SProtocolForm* FindProtocolByKey(std::string_view strWord)
         if (MakeKey(form.pRow->pszKey) == strKey || MakeKey(form.pRow->pszName) == strKey)
             return &form;
     return nullptr;
-}
-
-unsigned GetProtocolCarrier(EProtocol eProtocol)
-{
-    const SProtocolForm* pForm = FindProtocolForm(eProtocol);
-    return pForm ? pForm->pRow->nCarrierHz : kDefaultCarrierHz;
 }

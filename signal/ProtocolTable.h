@@ -82,5 +82,3 @@ std::span<const SProtocolForm> GetProtocolForms();
 const SProtocolForm* FindProtocolForm(EProtocol eProtocol);
 // The protocol whose key (or name) is strWord, ignoring case and '-', ' ' and '_'; null for none.
 const SProtocolForm* FindProtocolByKey(std::string_view strWord);
-// The carrier a protocol is sent on; kDefaultCarrierHz for kUnknown.
-unsigned GetProtocolCarrier(EProtocol eProtocol);
