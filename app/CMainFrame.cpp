@@ -3,6 +3,7 @@
 #include "app/BackendNames.h"
 #include "app/CMessageBox.h"
 #include "app/CQuorbexApp.h"
+#include "app/CodeImport.h"
 #include "base/CStringTable.h"
 #include "device/CBiosClock.h"
 #include "device/CClockBackend.h"
@@ -51,13 +52,15 @@ struct SCommandInfo
     int nPromptId;
 };
 
-constexpr std::array<SCommandInfo, 15> kCommandInfo{{
+constexpr std::array<SCommandInfo, 16> kCommandInfo{{
     {CMainFrame::kCmdFileNew, "&New\tCtrl+N", "Start a new, empty document\nNew", 0},
     {CMainFrame::kCmdFileOpen, "&Open...\tCtrl+O", "Open a document from a file\nOpen", 0},
     {CMainFrame::kCmdFileSave, "&Save\tCtrl+S", "Save the document\nSave", 0},
     {CMainFrame::kCmdFileSaveAs, "Save &As...", "Save the document under a new name\nSave As", 0},
     {CMainFrame::kCmdAddRemote, "Add &Remote...", nullptr, StringId::kAddRemotePrompt},
     {CMainFrame::kCmdDeleteRemote, "&Delete Remote...", nullptr, StringId::kDeleteRemotePrompt},
+    {CMainFrame::kCmdImport, "&Import Codes...",
+     "Bring a file of codes from another tool into a remote\nImport Codes", 0},
     {CMainFrame::kCmdParallelPort, "&Infrared Unit...",
      "Choose the infrared unit: simulated, on a parallel port, or a lirc device\nInfrared Unit", 0},
     {CMainFrame::kCmdSystemClock, "S&ystem Clock...",
@@ -217,6 +220,7 @@ void CMainFrame::CreateMenus()
     m_pFileMenu->addSeparator();
     AddCommand(m_pFileMenu, kCmdAddRemote);
     AddCommand(m_pFileMenu, kCmdDeleteRemote);
+    AddCommand(m_pFileMenu, kCmdImport);
     m_pFileMenu->addSeparator();
     QMenu* pConfigureMenu = m_pFileMenu->addMenu("&Configure");
     AddCommand(pConfigureMenu, kCmdParallelPort);
@@ -324,6 +328,7 @@ bool CMainFrame::IsCommandEnabled(int nId) const
     switch (nId)
     {
     case kCmdDeleteRemote:
+    case kCmdImport:
         return bHasRemotes && !IsFiring();
     case kCmdRemoteBuilder:
     case kCmdEventProgrammer:
@@ -400,6 +405,9 @@ bool CMainFrame::OnCommand(int nId)
         break;
     case kCmdDeleteRemote:
         OnDeleteRemote();
+        break;
+    case kCmdImport:
+        ImportCodesInto(this, doc, m_app.GetDevice());
         break;
     case kCmdRemoteBuilder:
         OnRemoteBuilder();

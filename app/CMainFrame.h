@@ -29,6 +29,7 @@ public:
         kCmdEventProgrammer = 32774,
         kCmdParallelPort = 32779,
         kCmdSystemClock = 32780,
+        kCmdImport = 32781,
         kCmdFileNew = 57600,
         kCmdFileOpen = 57601,
         kCmdFileSave = 57603,

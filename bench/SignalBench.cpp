@@ -1,5 +1,7 @@
-// Reading a whole learned recording (400,000 samples) as durations and decoding it, which the
-// Remote Builder does whenever it shows a button, and agreeing three such presses into one.
+// Reading a whole learned recording (400,000 samples) as durations and decoding it with every
+// protocol of the table, which the Remote Builder does whenever it shows a button, and agreeing
+// three such presses into one. The worst case is a recording no protocol explains: every row
+// is tried on every frame.
 
 #include "device/CSimulatedRemote.h"
 #include "signal/PressConsensus.h"
@@ -50,9 +52,9 @@ CBitstream Recording(unsigned nSeed)
     return bitstream;
 }
 
-void BM_DecodeLearnedRecording(benchmark::State& state)
+// Reads and decodes the recording for as long as the benchmark runs.
+void DecodeRepeatedly(benchmark::State& state, const CBitstream& bitstream)
 {
-    const CBitstream bitstream = Recording(1);
     SDecodedSignal decoded;
     for (auto _ : state)
     {
@@ -61,7 +63,30 @@ void BM_DecodeLearnedRecording(benchmark::State& state)
     }
     state.SetLabel(DescribeSignal(decoded));
 }
+
+void BM_DecodeLearnedRecording(benchmark::State& state)
+{
+    DecodeRepeatedly(state, Recording(1));
+}
 BENCHMARK(BM_DecodeLearnedRecording)->Unit(benchmark::kMicrosecond);
+
+// A remote of no known protocol held through the recording: frames of 40 runs in a pattern
+// none of the rows has, 20 ms apart.
+void BM_DecodeUnknownRecording(benchmark::State& state)
+{
+    CRuns runs;
+    for (std::uint32_t nAt = 0; nAt + 60000 < kBitstreamSamples; nAt += 60000)
+    {
+        if (!runs.empty())
+            runs.push_back(20000);
+        for (int nRun = 0; nRun < 79; ++nRun)
+            runs.push_back(nRun % 3 == 0 ? 700 : 300);
+    }
+    CBitstream bitstream = ToBitstream(runs, kNanosPerSample);
+    bitstream.SetLength(kBitstreamBytes);
+    DecodeRepeatedly(state, bitstream);
+}
+BENCHMARK(BM_DecodeUnknownRecording)->Unit(benchmark::kMicrosecond);
 
 void BM_AgreeThreePresses(benchmark::State& state)
 {

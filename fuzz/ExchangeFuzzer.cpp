@@ -1,9 +1,13 @@
-// Feeds arbitrary text to the readers of Pronto hex and of the infrared daemon's raw codes.
-// What one accepts must write out again and read back: the daemon's durations unchanged, a
-// Pronto code as a code. What it refuses must be refused with a reason. The sanitizers catch
-// any read or write out of bounds on the way.
+// Feeds arbitrary text to the readers of Pronto hex, of the infrared daemon's remote files (raw
+// and encoded), of .ir signals files and of typed code lists. What one accepts must write out
+// again and read back: the daemon's durations unchanged, a Pronto code as a code, an .ir record
+// as the same code; a typed code must decode as a code. What a reader refuses must be refused
+// with a reason. The sanitizers catch any read or write out of bounds on the way.
+#include "signal/CodeListFormat.h"
+#include "signal/FlipperFormat.h"
 #include "signal/LircFormat.h"
 #include "signal/ProntoFormat.h"
+#include "signal/SignalDecoder.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -62,6 +66,34 @@ void CheckPronto(std::string_view text)
     Check(ParseProntoCodes(strText, again, error));
     Check(again.size() == codes.size());
 }
+void CheckFlipper(std::string_view text)
+{
+    std::vector<SExchangeCode> codes;
+    SExchangeError error;
+    if (!ParseFlipperCodes(text, codes, error))
+    {
+        Check(!error.strReason.empty() && codes.empty());
+        return;
+    }
+    std::vector<SExchangeCode> again;
+    Check(ParseFlipperCodes(FormatFlipperCodes(codes, kDefaultCarrierHz), again, error));
+    Check(again.size() == codes.size());
+    for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
+        Check(DecodeSignal(again[nCode].durations).IsSameCode(DecodeSignal(codes[nCode].durations)));
+}
+
+void CheckCodeList(std::string_view text)
+{
+    std::vector<SExchangeCode> codes;
+    SExchangeError error;
+    if (!ParseCodeList(text, codes, error))
+    {
+        Check(!error.strReason.empty() && codes.empty());
+        return;
+    }
+    for (const SExchangeCode& code : codes)
+        Check(DecodeSignal(code.durations).eProtocol != EProtocol::kUnknown);
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
@@ -69,5 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     const std::string_view text(reinterpret_cast<const char*>(pData), nSize);
     CheckLirc(text);
     CheckPronto(text);
+    CheckFlipper(text);
+    CheckCodeList(text);
     return 0;
 }

@@ -19,6 +19,9 @@ struct SExchangeCode
     std::vector<std::uint32_t> durations;
     unsigned nCarrierHz = 0; // as the input gave it; 0 when it said nothing
     int nLine = 0;           // where the code began in the input, from 1
+    // The remote of the input the code belongs to, for inputs that hold several; empty when
+    // the input names none.
+    std::string strSource = {};
 };
 
 // Why an input was refused: the line (from 1; 0 for the input as a whole) and the reason.

@@ -49,3 +49,30 @@ unsigned long ParseDecimal(std::string_view strWord, unsigned long nMax)
         return 0;
     return nValue;
 }
+
+bool ParseNumber(std::string_view strWord, std::uint64_t& nValue, bool bOctal)
+{
+    int nBase = 10;
+    if (strWord.size() > 2 && strWord[0] == '0' && (strWord[1] == 'x' || strWord[1] == 'X'))
+    {
+        nBase = 16;
+        strWord.remove_prefix(2);
+    }
+    else if (bOctal && strWord.size() > 1 && strWord[0] == '0')
+        nBase = 8;
+    const char* pEnd = strWord.data() + strWord.size();
+    const auto [pStop, ec] = std::from_chars(strWord.data(), pEnd, nValue, nBase);
+    return ec == std::errc() && pStop == pEnd && !strWord.empty();
+}
+
+bool HandOver(std::vector<SExchangeCode>& read, const SExchangeError& found,
+              std::vector<SExchangeCode>& codes, SExchangeError& error)
+{
+    if (!found.strReason.empty())
+    {
+        error = found;
+        return false;
+    }
+    codes = std::move(read);
+    return true;
+}

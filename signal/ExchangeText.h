@@ -1,5 +1,8 @@
 #pragma once
 
+#include "signal/ExchangeCode.h"
+
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,3 +25,12 @@ std::string MakeExchangeName(const std::string& strName);
 
 // strWord as a decimal number from 1 to nMax, or 0 when it is not one.
 unsigned long ParseDecimal(std::string_view strWord, unsigned long nMax);
+
+// strWord as a number: 0x for hexadecimal, else decimal, or octal after a leading 0 when
+// bOctal (as the Linux infrared daemon reads its files). False when it is none.
+bool ParseNumber(std::string_view strWord, std::uint64_t& nValue, bool bOctal);
+
+// The end of a reader's work: the codes it read into codes when it found no fault (found's
+// reason empty), else the fault into error, codes left as they were. Returns whether it read them.
+bool HandOver(std::vector<SExchangeCode>& read, const SExchangeError& found,
+              std::vector<SExchangeCode>& codes, SExchangeError& error);

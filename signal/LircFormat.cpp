@@ -1,7 +1,9 @@
 #include "signal/LircFormat.h"
 
 #include "signal/ExchangeText.h"
+#include "signal/LircEncoding.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace
@@ -38,6 +40,66 @@ std::string Quote(std::string_view word)
     return "\"" + std::string(word) + "\"";
 }
 
+bool ParseLircNumber(std::string_view word, std::uint64_t& nValue)
+{
+    return ParseNumber(word, nValue, true);
+}
+
+// The header words whose value is one number or a pulse and space, and where it goes.
+struct SNumberWord
+{
+    const char* pszWord;
+    std::uint64_t nMax;
+    void (*pStore)(SLircRemote&, std::uint64_t);
+};
+
+constexpr std::uint64_t kMaxMicros = 10'000'000;
+constexpr std::uint64_t kMaxWord = ~std::uint64_t{0};
+
+#define QUORBIT_LIRC_WORD(word, max, field, type)                                                 \
+    SNumberWord                                                                                   \
+    {                                                                                             \
+        word, max, [](SLircRemote& remote, std::uint64_t nValue)                                  \
+        { remote.field = static_cast<type>(nValue); }                                             \
+    }
+const SNumberWord kNumberWords[] = {
+    QUORBIT_LIRC_WORD("bits", 64, nBits, int),
+    QUORBIT_LIRC_WORD("pre_data_bits", 64, nPreDataBits, int),
+    QUORBIT_LIRC_WORD("post_data_bits", 64, nPostDataBits, int),
+    QUORBIT_LIRC_WORD("pre_data", kMaxWord, nPreData, std::uint64_t),
+    QUORBIT_LIRC_WORD("post_data", kMaxWord, nPostData, std::uint64_t),
+    QUORBIT_LIRC_WORD("plead", kMaxMicros, nPlead, std::uint32_t),
+    QUORBIT_LIRC_WORD("ptrail", kMaxMicros, nPtrail, std::uint32_t),
+    QUORBIT_LIRC_WORD("gap", kMaxMicros, nGap, std::uint32_t),
+    QUORBIT_LIRC_WORD("repeat_gap", kMaxMicros, nRepeatGap, std::uint32_t),
+    QUORBIT_LIRC_WORD("min_repeat", 20, nMinRepeat, int),
+    QUORBIT_LIRC_WORD("rc6_mask", kMaxWord, nRc6Mask, std::uint64_t),
+    QUORBIT_LIRC_WORD("toggle_bit_mask", kMaxWord, nToggleBitMask, std::uint64_t),
+    QUORBIT_LIRC_WORD("frequency", kMaxCarrierHz, nCarrierHz, unsigned),
+};
+#undef QUORBIT_LIRC_WORD
+
+SLircTiming SLircRemote::*FindTimingWord(std::string_view word)
+{
+    static const std::pair<const char*, SLircTiming SLircRemote::*> kTimings[] = {
+        {"header", &SLircRemote::header}, {"one", &SLircRemote::one},
+        {"zero", &SLircRemote::zero},     {"foot", &SLircRemote::foot},
+        {"repeat", &SLircRemote::repeat}, {"pre", &SLircRemote::pre},
+        {"post", &SLircRemote::post}};
+    for (const auto& [pszWord, pTiming] : kTimings)
+        if (word == pszWord)
+            return pTiming;
+    return nullptr;
+}
+
+// A button of an encoded remote, made into durations once the remote's header is complete.
+struct SPendingCode
+{
+    std::string strName;
+    std::uint64_t nCode = 0;
+    int nLine = 0;
+};
+
 // Reads the file a line at a time: outside any remote, in a remote's header, or among its raw
 // codes.
 class CLircReader
@@ -54,13 +116,7 @@ public:
         }
         if (m_error.strReason.empty())
             CheckEnd();
-        if (!m_error.strReason.empty())
-        {
-            error = m_error;
-            return false;
-        }
-        codes = std::move(m_codes);
-        return true;
+        return HandOver(m_codes, m_error, codes, error);
     }
 
 private:
@@ -69,6 +125,7 @@ private:
         Outside,
         Remote,
         RawCodes,
+        Codes,
     };
 
     bool Refuse(int nLine, std::string strReason)
@@ -87,6 +144,8 @@ private:
             return ReadHeader(line);
         case EState::RawCodes:
             return ReadRawCode(line);
+        case EState::Codes:
+            return ReadEncodedCode(line);
         }
         return false;
     }
@@ -97,7 +156,8 @@ private:
             return Refuse(line.nLine, "\"begin remote\" was expected, not " + Quote(line.words[0]));
         m_nState = EState::Remote;
         m_nRemoteLine = line.nLine;
-        m_nCarrierHz = 0;
+        m_remote = SLircRemote{};
+        m_pending.clear();
         return true;
     }
 
@@ -105,25 +165,140 @@ private:
     {
         const std::string_view key = line.words[0];
         if (IsLine(line, "end", "remote"))
-            m_nState = EState::Outside;
-        else if (IsLine(line, "begin", "raw_codes"))
         {
-            m_nState = EState::RawCodes;
-            m_nRawCodesLine = line.nLine;
+            m_nState = EState::Outside;
+            return FinishRemote();
         }
-        else if (key == "begin" || key == "end")
-            return Refuse(line.nLine, "only raw codes are read, not " + Quote(line.words[0]) +
-                                          " followed by " +
-                                          Quote(line.words.size() > 1 ? line.words[1] : ""));
-        else if (key == "frequency")
-            return ReadCarrier(line);
+        if (IsLine(line, "begin", "raw_codes") || IsLine(line, "begin", "codes"))
+        {
+            m_nState = line.words[1] == "codes" ? EState::Codes : EState::RawCodes;
+            m_nRawCodesLine = line.nLine;
+            return true;
+        }
+        if (key == "begin" || key == "end")
+            return Refuse(line.nLine, Quote(line.words[0]) + " followed by " +
+                                          Quote(line.words.size() > 1 ? line.words[1] : "") +
+                                          " is no section of a remote");
+        if (key == "name" && line.words.size() == 2)
+            m_remote.strName = std::string(line.words[1]);
+        else if (key == "flags")
+            return ReadFlags(line);
+        else if (SLircTiming SLircRemote::*pTiming = FindTimingWord(key))
+            return ReadTiming(line, m_remote.*pTiming);
+        for (const SNumberWord& number : kNumberWords)
+            if (key == number.pszWord)
+                return ReadNumber(line, number);
+        // The rest (eps, aeps, duty_cycle, driver...) say how to receive; they change nothing
+        // in what one press sends.
         return true;
     }
 
-    bool ReadCarrier(const SWordLine& line)
+    bool ReadNumber(const SWordLine& line, const SNumberWord& number)
     {
-        m_nCarrierHz = line.words.size() == 2 ? ParseDecimal(line.words[1], kMaxCarrierHz) : 0;
-        return m_nCarrierHz != 0 || Refuse(line.nLine, "the frequency is not a number of hertz");
+        std::uint64_t nValue = 0;
+        // gap may give a second figure, for remotes whose gaps vary; the first is the usual.
+        const bool bCount = line.words.size() == 2 || (line.words[0] == "gap" && line.words.size() == 3);
+        if (!bCount || !ParseLircNumber(line.words[1], nValue) || nValue > number.nMax ||
+            (line.words[0] == "frequency" && nValue == 0))
+            return Refuse(line.nLine, line.words[0] == "frequency"
+                                          ? std::string("the frequency is not a number of hertz")
+                                          : Quote(line.words[0]) + " takes a number up to " +
+                                                std::to_string(number.nMax));
+        number.pStore(m_remote, nValue);
+        return true;
+    }
+
+    bool ReadTiming(const SWordLine& line, SLircTiming& timing)
+    {
+        std::uint64_t nPulse = 0;
+        std::uint64_t nSpace = 0;
+        if (line.words.size() != 3 || !ParseLircNumber(line.words[1], nPulse) ||
+            !ParseLircNumber(line.words[2], nSpace) || nPulse > kMaxMicros || nSpace > kMaxMicros)
+            return Refuse(line.nLine, Quote(line.words[0]) +
+                                          " takes a pulse and a space in microseconds");
+        timing = {static_cast<std::uint32_t>(nPulse), static_cast<std::uint32_t>(nSpace)};
+        return true;
+    }
+
+    bool ReadFlags(const SWordLine& line)
+    {
+        for (std::size_t nWord = 1; nWord < line.words.size(); ++nWord)
+        {
+            std::string_view flags = line.words[nWord];
+            while (!flags.empty())
+            {
+                const std::size_t nEnd = std::min(flags.find('|'), flags.size());
+                const std::string strFlag(flags.substr(0, nEnd));
+                flags.remove_prefix(std::min(nEnd + 1, flags.size()));
+                const unsigned nFlag = FindLircFlag(strFlag);
+                if (nFlag == 0 && !strFlag.empty())
+                    return Refuse(line.nLine, "the flag " + Quote(strFlag) +
+                                                  " names an encoding Quorbit cannot make");
+                m_remote.nFlags |= nFlag;
+            }
+        }
+        return true;
+    }
+
+    bool ReadEncodedCode(const SWordLine& line)
+    {
+        if (IsLine(line, "end", "codes"))
+        {
+            m_nState = EState::Remote;
+            return true;
+        }
+        std::uint64_t nCode = 0;
+        // A button may list several codes, sent in turn on successive presses; the first is
+        // what a press sends.
+        if (line.words.size() < 2 || !ParseLircNumber(line.words[1], nCode))
+            return Refuse(line.nLine, "a button is a name and a code, not " +
+                                          Quote(line.words[0]) + " alone or with text");
+        m_pending.push_back({std::string(line.words[0]), nCode, line.nLine});
+        return true;
+    }
+
+    std::string FindTimingFault() const
+    {
+        const SLircRemote& remote = m_remote;
+        if (!remote.one.IsSet() && !remote.zero.IsSet())
+            return "gives its buttons as codes for a receiver's driver, without the timings "
+                   "(one, zero) that make a signal of them";
+        if (!remote.one.IsSet() || !remote.zero.IsSet())
+            return "needs a pulse and a space for both one and zero";
+        if (remote.nBits == 0 || remote.nPreDataBits + remote.nBits + remote.nPostDataBits > 64)
+            return "needs bits from 1, and no more than 64 with pre_data_bits and post_data_bits";
+        return {};
+    }
+
+    // An encoded remote's buttons become durations once its whole header is known.
+    bool FinishRemote()
+    {
+        if (m_pending.empty())
+            return true;
+        const std::string strFault = FindTimingFault();
+        const std::string strRemote = m_remote.strName.empty() ? "the remote" : m_remote.strName;
+        if (!strFault.empty())
+            return Refuse(m_nRemoteLine, strRemote + " " + strFault);
+        for (const SPendingCode& pending : m_pending)
+        {
+            if (m_remote.nBits < 64 && pending.nCode >> m_remote.nBits != 0)
+                return Refuse(pending.nLine, pending.strName + ": the code is wider than the " +
+                                                 std::to_string(m_remote.nBits) +
+                                                 " bits of " + strRemote);
+            std::uint32_t nGap = 0;
+            SExchangeCode code{pending.strName, EncodeLircCode(m_remote, pending.nCode, nGap),
+                               m_remote.nCarrierHz, pending.nLine};
+            // Timings that run together (a lead pulse and a bit's pulse) may add up to more
+            // than any signal holds.
+            if (std::any_of(code.durations.begin(), code.durations.end(),
+                            [](std::uint32_t nMicros) { return nMicros > kMaxDuration; }))
+                return Refuse(pending.nLine, pending.strName + " makes a pulse or space longer "
+                                                               "than " +
+                                                 std::to_string(kMaxDuration) + " µs");
+            code.strSource = m_remote.strName;
+            m_codes.push_back(std::move(code));
+        }
+        return true;
     }
 
     bool ReadRawCode(const SWordLine& line)
@@ -134,7 +309,8 @@ private:
                 return Refuse(line.nLine, "a name is one word after \"name\"");
             if (!FinishCode())
                 return false;
-            m_codes.push_back({std::string(line.words[1]), {}, m_nCarrierHz, line.nLine});
+            m_codes.push_back({std::string(line.words[1]), {}, m_remote.nCarrierHz, line.nLine});
+            m_codes.back().strSource = m_remote.strName;
             m_bInCode = true;
             return true;
         }
@@ -185,12 +361,14 @@ private:
 
     void CheckEnd()
     {
-        if (m_nState == EState::RawCodes)
-            Refuse(m_nRawCodesLine, "the raw codes that begin here have no \"end raw_codes\"");
+        if (m_nState == EState::RawCodes || m_nState == EState::Codes)
+            Refuse(m_nRawCodesLine, m_nState == EState::Codes
+                                        ? "the codes that begin here have no \"end codes\""
+                                        : "the raw codes that begin here have no \"end raw_codes\"");
         else if (m_nState == EState::Remote)
             Refuse(m_nRemoteLine, "the remote that begins here has no \"end remote\"");
         else if (m_codes.empty())
-            Refuse(0, "it holds no raw code");
+            Refuse(0, "it holds no code");
         else if (m_codes.back().strName.empty() && m_codes.back().durations.size() % 2 == 0)
             m_codes.back().durations.pop_back();
     }
@@ -198,7 +376,8 @@ private:
     EState m_nState = EState::Outside;
     int m_nRemoteLine = 0;
     int m_nRawCodesLine = 0;
-    unsigned m_nCarrierHz = 0;
+    SLircRemote m_remote;
+    std::vector<SPendingCode> m_pending;
     bool m_bInCode = false;
     std::vector<SExchangeCode> m_codes;
     SExchangeError m_error;

@@ -1,5 +1,7 @@
 #include "signal/SignalDecoder.h"
 
+#include "signal/FrameFields.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -11,9 +13,9 @@ namespace
 {
 using CRuns = std::span<const std::uint32_t>;
 
-// A space this long ends a frame: longer than any space inside a frame of the protocols below
-// (the 4.5 ms header spaces, with their jitter), shorter than the quietest gap between two
-// frames (6 ms after the longest Sony frame).
+// A space this long ends a frame: longer than any space inside a frame of most protocols (the
+// 4.5 ms header spaces, with their jitter), shorter than the quietest gap between two frames
+// (6 ms after the longest Sony frame). A protocol with longer spaces names its own.
 constexpr std::uint32_t kFrameGap = 5500;
 // How far a duration may stray from its nominal length: the sender's own jitter as a part of
 // the length, and the receiver's stretching of marks (and so shortening of spaces) on top.
@@ -25,142 +27,21 @@ bool IsNear(std::uint32_t nMicros, double dNominal)
     return std::abs(nMicros - dNominal) <= dNominal * kTolerance + kStretchMicros;
 }
 
-// The frames of a signal: runs that begin with a mark and end on the mark before a long space.
-std::vector<CRuns> SplitFrames(CRuns durations)
+// The frames of a signal: runs that begin with a mark and end on the mark before a space of at
+// least nSplit.
+std::vector<CRuns> SplitFrames(CRuns durations, std::uint32_t nSplit)
 {
     std::vector<CRuns> frames;
     std::size_t nBegin = 0;
     for (std::size_t nRun = 1; nRun <= durations.size(); nRun += 2)
     {
-        if (nRun == durations.size() || durations[nRun] >= kFrameGap)
+        if (nRun == durations.size() || durations[nRun] >= nSplit)
         {
             frames.push_back(durations.subspan(nBegin, nRun - nBegin));
             nBegin = nRun + 1;
         }
     }
     return frames;
-}
-
-// Pulse-distance frames: a header mark and space, then a short mark per bit whose following
-// space is short for a 0 and long for a 1 (least significant bit first), then a closing mark.
-struct SPulseDistance
-{
-    EProtocol eProtocol;
-    double dHeaderMark;
-    double dHeaderSpace;
-    double dBitMark;
-    double dZeroSpace;
-    double dOneSpace;
-    int nBits;
-};
-
-constexpr SPulseDistance kNec{EProtocol::kNec, 9000, 4500, 560, 560, 1690, 32};
-constexpr SPulseDistance kSamsung{EProtocol::kSamsung, 4500, 4500, 560, 560, 1690, 32};
-constexpr SPulseDistance kJvc{EProtocol::kJvc, 8400, 4200, 526, 526, 1578, 16};
-constexpr std::array kPulseDistanceForms{kNec, kSamsung, kJvc};
-constexpr double kNecRepeatSpace = 2250;
-
-// The bits of a frame of this form, or nothing when it is not one. JVC repeats its frame
-// without the header.
-std::optional<std::uint32_t> ReadPulseDistance(CRuns frame, const SPulseDistance& form,
-                                               bool bHeader)
-{
-    const std::size_t nFirst = bHeader ? 2 : 0;
-    if (frame.size() != nFirst + 2 * static_cast<std::size_t>(form.nBits) + 1)
-        return std::nullopt;
-    if (bHeader && !(IsNear(frame[0], form.dHeaderMark) && IsNear(frame[1], form.dHeaderSpace)))
-        return std::nullopt;
-    // From one mark's start to the next is what a receiver's stretching leaves alone, so the
-    // bits are read from those periods.
-    const double dZero = form.dBitMark + form.dZeroSpace;
-    const double dOne = form.dBitMark + form.dOneSpace;
-    std::uint32_t nValue = 0;
-    for (int nBit = 0; nBit < form.nBits; ++nBit)
-    {
-        const std::uint32_t nMark = frame[nFirst + 2 * static_cast<std::size_t>(nBit)];
-        const std::uint32_t nPeriod =
-            nMark + frame[nFirst + 2 * static_cast<std::size_t>(nBit) + 1];
-        const bool bOne = nPeriod > (dZero + dOne) / 2;
-        if (!IsNear(nMark, form.dBitMark) || !IsNear(nPeriod, bOne ? dOne : dZero))
-            return std::nullopt;
-        nValue |= static_cast<std::uint32_t>(bOne) << nBit;
-    }
-    if (!IsNear(frame.back(), form.dBitMark))
-        return std::nullopt;
-    return nValue;
-}
-
-// NEC and Samsung send the command and its inverse; NEC follows the address with its inverse,
-// Samsung with itself, and anything else there makes a 16-bit address.
-std::optional<SDecodedSignal> MakeFourByteCode(EProtocol eProtocol, std::uint32_t nValue)
-{
-    const std::uint32_t nAddressLow = nValue & 0xFF;
-    const std::uint32_t nAddressHigh = (nValue >> 8) & 0xFF;
-    const std::uint32_t nCommand = (nValue >> 16) & 0xFF;
-    if ((nValue >> 24) != (~nCommand & 0xFF))
-        return std::nullopt;
-    const std::uint32_t nDerived = eProtocol == EProtocol::kNec ? ~nAddressLow & 0xFF : nAddressLow;
-    SDecodedSignal decoded;
-    decoded.eProtocol = eProtocol;
-    decoded.bExtended = nAddressHigh != nDerived;
-    decoded.nAddress = decoded.bExtended ? nAddressLow | nAddressHigh << 8 : nAddressLow;
-    decoded.nCommand = nCommand;
-    decoded.nBits = 32;
-    return decoded;
-}
-
-std::optional<SDecodedSignal> DecodePulseDistance(CRuns frame)
-{
-    for (const SPulseDistance& form : kPulseDistanceForms)
-    {
-        const std::optional<std::uint32_t> nValue = ReadPulseDistance(frame, form, true);
-        if (!nValue)
-            continue;
-        if (form.eProtocol != EProtocol::kJvc)
-            return MakeFourByteCode(form.eProtocol, *nValue);
-        SDecodedSignal decoded;
-        decoded.eProtocol = EProtocol::kJvc;
-        decoded.nAddress = *nValue & 0xFF;
-        decoded.nCommand = *nValue >> 8;
-        decoded.nBits = form.nBits;
-        return decoded;
-    }
-    return std::nullopt;
-}
-
-// A held NEC button sends only the header mark, a shorter space and a closing mark.
-bool IsNecRepeat(CRuns frame)
-{
-    return frame.size() == 3 && IsNear(frame[0], kNec.dHeaderMark) &&
-           IsNear(frame[1], kNecRepeatSpace) && IsNear(frame[2], kNec.dBitMark);
-}
-
-// Sony sends a header mark, then a mark per bit (long for a 1, least significant bit first),
-// each after a short space: a 7-bit command, then 5, 8 or 13 bits of address.
-std::optional<SDecodedSignal> DecodeSony(CRuns frame)
-{
-    constexpr double kHeaderMark = 2400;
-    constexpr double kUnit = 600;
-    const int nBits = static_cast<int>(frame.size() / 2);
-    if (frame.size() % 2 == 0 || (nBits != 12 && nBits != 15 && nBits != 20) ||
-        !IsNear(frame[0], kHeaderMark))
-        return std::nullopt;
-    std::uint32_t nValue = 0;
-    for (int nBit = 0; nBit < nBits; ++nBit)
-    {
-        const std::uint32_t nMark = frame[2 + 2 * static_cast<std::size_t>(nBit)];
-        const bool bOne = nMark > 1.5 * kUnit;
-        if (!IsNear(frame[1 + 2 * static_cast<std::size_t>(nBit)], kUnit) ||
-            !IsNear(nMark, bOne ? 2 * kUnit : kUnit))
-            return std::nullopt;
-        nValue |= static_cast<std::uint32_t>(bOne) << nBit;
-    }
-    SDecodedSignal decoded;
-    decoded.eProtocol = EProtocol::kSony;
-    decoded.nCommand = nValue & 0x7F;
-    decoded.nAddress = nValue >> 7;
-    decoded.nBits = nBits;
-    return decoded;
 }
 
 // Biphase frames: every bit cell changes level in its middle. The cells are laid out in units
@@ -191,9 +72,9 @@ public:
         m_starts.push_back(m_nTotal);
     }
 
-    // The cells' bits, the first in the most significant place, or nothing when the runs do
-    // not fill the layout.
-    std::optional<std::uint32_t> Read(CRuns runs) const
+    // The cells' bits, the first cell's in bit 0, or nothing when the runs do not fill the
+    // layout.
+    std::optional<std::uint64_t> Read(CRuns runs) const
     {
         std::vector<char> marks(static_cast<std::size_t>(m_nTotal), 0);
         int nRise = m_layout.nFirstRise;
@@ -214,14 +95,14 @@ public:
             std::fill(marks.begin() + nRise, marks.begin() + *nFall, 1);
             nRise = nNextRise;
         }
-        std::uint32_t nValue = 0;
+        std::uint64_t nValue = 0;
         for (std::size_t nCell = 0; nCell < m_middles.size(); ++nCell)
         {
             const bool bFirst = marks[static_cast<std::size_t>(m_starts[nCell])];
             const bool bSecond = marks[static_cast<std::size_t>(m_middles[nCell])];
             if (bFirst == bSecond)
                 return std::nullopt;
-            nValue = nValue << 1 | (m_layout.bMarkFirstIsOne ? bFirst : bSecond);
+            nValue |= std::uint64_t{m_layout.bMarkFirstIsOne ? bFirst : bSecond} << nCell;
         }
         return nValue;
     }
@@ -259,75 +140,219 @@ private:
     int m_nTotal = 0;
 };
 
-// RC-5: 14 cells of 1.778 ms, a 1 being a mark in the second half: two start bits (the second
-// inverted into the command's seventh bit), the toggle, 5 address bits and 6 command bits.
-std::optional<SDecodedSignal> DecodeRc5(CRuns frame)
-{
-    static const SBiphaseLayout kLayout{889, 1, false, std::vector<int>(14, 2)};
-    const std::optional<std::uint32_t> nValue = CBiphaseReader(kLayout).Read(frame);
-    if (!nValue)
-        return std::nullopt;
-    SDecodedSignal decoded;
-    decoded.eProtocol = EProtocol::kRc5;
-    decoded.nCommand = (*nValue & 0x3F) | (~*nValue >> 6 & 0x40);
-    decoded.nAddress = *nValue >> 6 & 0x1F;
-    decoded.bToggle = (*nValue >> 11 & 1) != 0;
-    decoded.nBits = 14;
-    return decoded;
-}
 
-// RC-6 mode 0: a leader mark of 6 units (0.444 ms) and a space of 2, then cells with a 1 as a
-// mark in the first half: the start bit, 3 mode bits, the toggle in a cell twice as wide, then
-// 8 address and 8 command bits.
-std::optional<SDecodedSignal> DecodeRc6(CRuns frame)
+// The leading marks and spaces of a biphase frame, then a cell per bit, twice as wide for a
+// bit marked so; the first mark rises where the first cell's constant bit puts it.
+std::optional<std::uint64_t> ReadBiphase(CRuns frame, const SProtocolForm& form,
+                                         const std::vector<SFrameItem>& items)
 {
-    constexpr double kUnit = 444.4;
-    static const SBiphaseLayout kLayout{
-        kUnit, 0, true, {2, 2, 2, 2, 4, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2}};
-    if (frame.size() < 3 || !IsNear(frame[0], 6 * kUnit) || !IsNear(frame[1], 2 * kUnit))
-        return std::nullopt;
-    const std::optional<std::uint32_t> nValue = CBiphaseReader(kLayout).Read(frame.subspan(2));
-    // The start bit is 1 and mode 0 is 000.
-    if (!nValue || (*nValue >> 17) != 0b1000)
-        return std::nullopt;
-    SDecodedSignal decoded;
-    decoded.eProtocol = EProtocol::kRc6;
-    decoded.nCommand = *nValue & 0xFF;
-    decoded.nAddress = *nValue >> 8 & 0xFF;
-    decoded.bToggle = (*nValue >> 16 & 1) != 0;
-    decoded.nBits = 21;
-    return decoded;
-}
-
-// The first protocol that explains the whole frame. RC-6 goes before Sony: its leader could
-// pass for a Sony header, while a Sony frame never fills RC-6's cells.
-std::optional<SDecodedSignal> DecodeFrame(CRuns frame)
-{
-    if (IsNecRepeat(frame))
+    SBiphaseLayout layout{form.pRow->dUnitMicros, 0, form.bMarkFirstIsOne, {}};
+    std::size_t nLeader = 0;
+    for (const SFrameItem& item : items)
     {
-        SDecodedSignal decoded;
-        decoded.eProtocol = EProtocol::kNec;
-        decoded.bRepeatOnly = true;
-        return decoded;
+        if (!item.bBits)
+        {
+            if (!layout.cellWidths.empty() || nLeader >= frame.size() ||
+                !IsNear(frame[nLeader], std::abs(item.dMicros)))
+                return std::nullopt;
+            ++nLeader;
+            continue;
+        }
+        if (layout.cellWidths.empty() && item.cField == 0)
+        {
+            const bool bOne = (item.nConstant >> (item.nBits - 1) & 1) != 0;
+            if (form.symbols[bOne ? 1 : 0].first < 0)
+                layout.nFirstRise = item.bDouble ? 2 : 1;
+        }
+        layout.cellWidths.insert(layout.cellWidths.end(), static_cast<std::size_t>(item.nBits),
+                                 item.bDouble ? 4 : 2);
     }
-    for (const auto decode : {DecodePulseDistance, DecodeRc6, DecodeSony, DecodeRc5})
-        if (std::optional<SDecodedSignal> decoded = decode(frame))
-            return decoded;
-    return std::nullopt;
+    if (nLeader % 2 != 0 || nLeader >= frame.size())
+        return std::nullopt;
+    return CBiphaseReader(layout).Read(frame.subspan(nLeader));
 }
 
-bool IsRepeatOf(const SDecodedSignal& first, CRuns frame)
+// The symbol whose mark (where the marks differ) or whose mark and space together (where only
+// the spaces differ) come nearest; nSpace is 0 for a frame's last mark.
+std::size_t ChooseSymbol(const SProtocolForm& form, std::uint32_t nMark, std::uint32_t nSpace)
 {
-    if (first.eProtocol == EProtocol::kNec && IsNecRepeat(frame))
-        return true;
-    if (first.eProtocol == EProtocol::kJvc)
+    const bool bByMark = form.symbols[0].first != form.symbols[1].first || nSpace == 0;
+    std::size_t nBest = 0;
+    double dBest = 1e18;
+    for (std::size_t nSymbol = 0; nSymbol < form.symbols.size(); ++nSymbol)
     {
-        const std::optional<std::uint32_t> nValue = ReadPulseDistance(frame, kJvc, false);
-        if (nValue && *nValue == (first.nAddress | first.nCommand << 8))
+        const auto& [dMark, dSpace] = form.symbols[nSymbol];
+        const double dOff = bByMark ? std::abs(nMark - dMark)
+                                    : std::abs(double(nMark) + nSpace - (dMark - dSpace));
+        if (dOff < dBest)
+        {
+            dBest = dOff;
+            nBest = nSymbol;
+        }
+    }
+    return nBest;
+}
+
+// Pulse frames: a mark and a space for each symbol. From one mark's start to the next is what a
+// receiver's stretching leaves alone, so symbols told apart by their spaces are read from those
+// periods. The last symbol's space may be the silence after the frame.
+class CPulseReader
+{
+public:
+    CPulseReader(CRuns frame, const SProtocolForm& form) : m_frame(frame), m_form(form) {}
+
+    std::optional<std::uint64_t> Read(const std::vector<SFrameItem>& items)
+    {
+        int nPending = 0;
+        for (const SFrameItem& item : items)
+        {
+            if (item.bBits)
+            {
+                nPending += item.nBits;
+                continue;
+            }
+            if (!ReadSymbols(nPending) || !ReadDuration(item.dMicros))
+                return std::nullopt;
+            nPending = 0;
+        }
+        if (!ReadSymbols(nPending) || m_nRun != m_frame.size())
+            return std::nullopt;
+        return m_nWord;
+    }
+
+private:
+    bool ReadDuration(double dMicros)
+    {
+        const bool bMark = dMicros > 0;
+        if (!bMark && m_nRun == m_frame.size())
+            return true; // the silence after the frame
+        if (m_nRun >= m_frame.size() || (m_nRun % 2 == 0) != bMark ||
+            !IsNear(m_frame[m_nRun], std::abs(dMicros)))
+            return false;
+        ++m_nRun;
+        return true;
+    }
+
+    bool ReadSymbols(int nBits)
+    {
+        for (int nBit = 0; nBit < nBits; nBit += m_form.nBitsPerSymbol)
+        {
+            if (m_nRun >= m_frame.size() || m_nRun % 2 != 0)
+                return false;
+            const std::uint32_t nMark = m_frame[m_nRun];
+            const bool bSpace = m_nRun + 1 < m_frame.size();
+            const std::uint32_t nSpace = bSpace ? m_frame[m_nRun + 1] : 0;
+            const std::size_t nSymbol = ChooseSymbol(m_form, nMark, nSpace);
+            const auto& [dMark, dSpace] = m_form.symbols[nSymbol];
+            if (!IsNear(nMark, dMark) || (bSpace && !IsNear(nMark + nSpace, dMark - dSpace)))
+                return false;
+            m_nRun += bSpace ? 2 : 1;
+            for (int nPlace = m_form.nBitsPerSymbol - 1; nPlace >= 0; --nPlace)
+                m_nWord |= std::uint64_t{nSymbol >> nPlace & 1} << m_nAt++;
+        }
+        return true;
+    }
+
+    CRuns m_frame;
+    const SProtocolForm& m_form;
+    std::size_t m_nRun = 0;
+    std::uint64_t m_nWord = 0;
+    int m_nAt = 0;
+};
+
+std::optional<std::uint64_t> ReadFrame(CRuns frame, const SProtocolForm& form,
+                                       const std::vector<SFrameItem>& items)
+{
+    if (frame.empty())
+        return std::nullopt;
+    return form.bBiphase ? ReadBiphase(frame, form, items) : CPulseReader(frame, form).Read(items);
+}
+
+bool HasBits(const std::vector<SFrameItem>& items)
+{
+    return std::any_of(items.begin(), items.end(), [](const SFrameItem& item) { return item.bBits; });
+}
+
+std::uint32_t GetSplit(const SProtocolForm& form)
+{
+    return form.pRow->nSplitMicros != 0 ? form.pRow->nSplitMicros : kFrameGap;
+}
+
+// Protocols whose frames the decoder reports as their own, and that split frames at nSplit.
+bool IsDecodedAt(const SProtocolForm& form, std::uint32_t nSplit)
+{
+    return form.pRow->eDecodesAs == form.pRow->eProtocol && GetSplit(form) == nSplit;
+}
+
+// A frame that repeats the code: the protocol's repeat frame or the whole frame again.
+bool IsRepeatOf(const SProtocolForm& form, const CFieldValues& values, CRuns frame)
+{
+    for (const std::vector<SFrameItem>* pItems : {&form.repeat, &form.frame})
+    {
+        if (pItems->empty())
+            continue;
+        const std::optional<std::uint64_t> nWord = ReadFrame(frame, form, *pItems);
+        if (nWord && *nWord == BuildFrameWord(form, *pItems, values))
             return true;
     }
-    const std::optional<SDecodedSignal> decoded = DecodeFrame(frame);
-    return decoded && !decoded->bRepeatOnly && decoded->IsSameCode(first);
+    return false;
+}
+
+// What was found in a signal, and where: the frame's start, then the protocol's place in the
+// table, so that of two protocols that explain the same runs the stricter wins.
+struct SFound
+{
+    SDecodedSignal decoded;
+    std::size_t nForm = 0;
+
+    bool IsBetterThan(const SFound& other) const
+    {
+        if (decoded.bRepeatOnly != other.decoded.bRepeatOnly)
+            return !decoded.bRepeatOnly;
+        return decoded.nFrameStart != other.decoded.nFrameStart
+                   ? decoded.nFrameStart < other.decoded.nFrameStart
+                   : nForm < other.nForm;
+    }
+};
+
+// The first frame, split at nSplit, that a protocol splitting there explains, with its repeats;
+// else a repeat frame without a code, when one was seen.
+std::optional<SFound> DecodeAt(CRuns durations, std::uint32_t nSplit)
+{
+    const std::span<const SProtocolForm> forms = GetProtocolForms();
+    const std::vector<CRuns> frames = SplitFrames(durations, nSplit);
+    std::optional<SFound> repeatOnly;
+    for (std::size_t nFrame = 0; nFrame < frames.size(); ++nFrame)
+    {
+        const std::size_t nStart =
+            static_cast<std::size_t>(frames[nFrame].data() - durations.data());
+        for (std::size_t nForm = 0; nForm < forms.size(); ++nForm)
+        {
+            const SProtocolForm& form = forms[nForm];
+            if (!IsDecodedAt(form, nSplit))
+                continue;
+            CFieldValues values;
+            const std::optional<std::uint64_t> nWord = ReadFrame(frames[nFrame], form, form.frame);
+            if (nWord && ReadFrameWord(form, form.frame, *nWord, values))
+            {
+                SDecodedSignal decoded = FromFieldValues(form, values);
+                decoded.nFrameStart = nStart;
+                decoded.nRepeats = static_cast<int>(std::count_if(
+                    frames.begin() + static_cast<std::ptrdiff_t>(nFrame) + 1, frames.end(),
+                    [&](CRuns frame) { return IsRepeatOf(form, values, frame); }));
+                return SFound{decoded, nForm};
+            }
+            if (!repeatOnly && !form.repeat.empty() && !HasBits(form.repeat) &&
+                ReadFrame(frames[nFrame], form, form.repeat))
+            {
+                repeatOnly = SFound{SDecodedSignal{}, nForm};
+                repeatOnly->decoded.eProtocol = form.pRow->eProtocol;
+                repeatOnly->decoded.bRepeatOnly = true;
+                repeatOnly->decoded.nFrameStart = nStart;
+            }
+        }
+    }
+    return repeatOnly;
 }
 
 std::string FormatHex(std::uint32_t nValue)
@@ -341,7 +366,8 @@ std::string FormatHex(std::uint32_t nValue)
 bool SDecodedSignal::IsSameCode(const SDecodedSignal& other) const
 {
     return eProtocol == other.eProtocol && nAddress == other.nAddress &&
-           nCommand == other.nCommand && nBits == other.nBits && bRepeatOnly == other.bRepeatOnly;
+           nCommand == other.nCommand && nMaker == other.nMaker && nBits == other.nBits &&
+           bRepeatOnly == other.bRepeatOnly;
 }
 
 SDecodedSignal DecodeSignal(std::span<const std::uint32_t> durations)
@@ -349,48 +375,28 @@ SDecodedSignal DecodeSignal(std::span<const std::uint32_t> durations)
     // A signal ends on a mark; the silence after it is no part of any frame.
     if (durations.size() % 2 == 0 && !durations.empty())
         durations = durations.first(durations.size() - 1);
-    const std::vector<CRuns> frames = SplitFrames(durations);
-    std::optional<SDecodedSignal> found;
-    for (std::size_t nFrame = 0; nFrame < frames.size(); ++nFrame)
+    // Protocols that split frames alike are tried together; the earliest frame with a code
+    // wins, and a repeat frame stands for the code only when no frame carries one.
+    std::vector<std::uint32_t> splits;
+    for (const SProtocolForm& form : GetProtocolForms())
+        if (std::find(splits.begin(), splits.end(), GetSplit(form)) == splits.end())
+            splits.push_back(GetSplit(form));
+    std::optional<SFound> found;
+    for (const std::uint32_t nSplit : splits)
     {
-        std::optional<SDecodedSignal> decoded = DecodeFrame(frames[nFrame]);
-        // A repeat frame stands for the code only when no frame carries one.
-        if (!decoded || (found && decoded->bRepeatOnly))
-            continue;
-        found = decoded;
-        found->nFrameStart = static_cast<std::size_t>(frames[nFrame].data() - durations.data());
-        if (found->bRepeatOnly)
-            continue;
-        found->nRepeats = static_cast<int>(
-            std::count_if(frames.begin() + static_cast<std::ptrdiff_t>(nFrame) + 1, frames.end(),
-                          [&](CRuns frame) { return IsRepeatOf(*found, frame); }));
-        break;
+        const std::optional<SFound> candidate = DecodeAt(durations, nSplit);
+        if (candidate && (!found || candidate->IsBetterThan(*found)))
+            found = candidate;
     }
-    SDecodedSignal result = found.value_or(SDecodedSignal{});
+    SDecodedSignal result = found ? found->decoded : SDecodedSignal{};
     result.nRuns = durations.size();
     return result;
 }
 
 const char* GetProtocolName(EProtocol eProtocol)
 {
-    switch (eProtocol)
-    {
-    case EProtocol::kNec:
-        return "NEC";
-    case EProtocol::kSamsung:
-        return "Samsung";
-    case EProtocol::kJvc:
-        return "JVC";
-    case EProtocol::kSony:
-        return "Sony";
-    case EProtocol::kRc5:
-        return "RC-5";
-    case EProtocol::kRc6:
-        return "RC-6";
-    case EProtocol::kUnknown:
-        break;
-    }
-    return "unknown";
+    const SProtocolForm* pForm = FindProtocolForm(eProtocol);
+    return pForm ? pForm->pRow->pszName : "unknown";
 }
 
 std::uint32_t GetProtocolCarrier(EProtocol eProtocol)
@@ -410,10 +416,10 @@ std::string DescribeSignal(const SDecodedSignal& decoded)
     std::string strText = GetProtocolName(decoded.eProtocol);
     if (decoded.bRepeatOnly)
         return strText + " repeat";
-    if (decoded.eProtocol == EProtocol::kSony)
-        strText.append(" ").append(std::to_string(decoded.nBits)).append("-bit");
     if (decoded.bExtended)
         strText.append(" extended");
+    if (decoded.eProtocol == EProtocol::kKaseikyo)
+        strText.append(" maker ").append(FormatHex(decoded.nMaker));
     strText.append(" address ").append(FormatHex(decoded.nAddress));
     strText.append(" command ").append(FormatHex(decoded.nCommand));
     if (decoded.nRepeats > 0)

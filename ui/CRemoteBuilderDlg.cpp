@@ -9,11 +9,13 @@
 #include "ui/CDialogMetrics.h"
 #include "ui/CDisplayOrder.h"
 #include "ui/CMegaButtonDlg.h"
+#include "ui/CNewFromCodeDlg.h"
 #include "ui/CRemotePadDlg.h"
 #include "ui/DocumentText.h"
 #include "ui/EventFormat.h"
 #include "ui/PlaceWindowOnScreen.h"
 #include "ui/SignalText.h"
+#include "signal/SignalDurations.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -194,6 +196,7 @@ void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
          {160, 50, 50, 15},
          true},
         {&CRemoteBuilderDlg::m_pClose, "close", "&Close", {160, 65, 50, 15}, true},
+        {&CRemoteBuilderDlg::m_pFromCode, "fromCode", ""fromCode", "From code...",From code...", {145, 4, 65, 14}, false},
         {&CRemoteBuilderDlg::m_pZoom,
          "zoom",
          LoadString(StringId::kZoomIn),
@@ -222,6 +225,7 @@ void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
     connect(m_pAssign, &QPushButton::clicked, this, &CRemoteBuilderDlg::OnAssign);
     connect(m_pAdvanced, &QPushButton::clicked, this, &CRemoteBuilderDlg::OnAdvanced);
     connect(m_pClose, &QPushButton::clicked, this, &CRemoteBuilderDlg::reject);
+    connect(m_pFromCode, &QPushButton::clicked, this, &CRemoteBuilderDlg::OnNewFromCode);
 }
 
 void CRemoteBuilderDlg::FillRemoteBox()
@@ -339,6 +343,7 @@ void CRemoteBuilderDlg::ShowNoMatch()
 void CRemoteBuilderDlg::SetCurrentButton(CRemoteButton* pButton)
 {
     m_pCurrent = pButton;
+    UpdateFromCode();
     const bool bHasBitstream = pButton && !pButton->m_bMega;
     m_pBitstreamGroup->setTitle(
         bHasBitstream
@@ -398,6 +403,38 @@ void CRemoteBuilderDlg::OnAdd(bool bMega)
     }
     OnButtonSelected(nIndex);
     m_pButtonBox->setFocus();
+}
+
+// A code makes a plain button's signal: for a new name, or for a plain button the box names.
+void CRemoteBuilderDlg::UpdateFromCode()
+{
+    const CRemoteButton* pTyped = FindTypedButton();
+    m_pFromCode->setEnabled(!m_pButtonBox->currentText().isEmpty() &&
+                            (!pTyped || !pTyped->m_bMega));
+}
+
+void CRemoteBuilderDlg::OnNewFromCode()
+{
+    CNewFromCodeDlg ask(this);
+    SEncodedSignal encoded;
+    if (!ask.AskSignal(encoded))
+        return;
+    const double dNanos = GetDisplayPeriod(m_device).dNanos;
+    CRemoteButton* pButton = FindTypedButton();
+    if (pButton && !m_doc.CanChangeButton(*pButton))
+        return;
+    if (!pButton)
+    {
+        OnAdd(false);
+        pButton = FindTypedButton();
+    }
+    if (!pButton)
+        return;
+    pButton->m_bits = ToBitstream(encoded.durations, dNanos);
+    m_pTest->setEnabled(pButton->GetFiringLength() != 0);
+    m_pStrip->update();
+    ShowSignal();
+    m_doc.SetModifiedFlag();
 }
 
 void CRemoteBuilderDlg::OnRemove()
@@ -533,10 +570,13 @@ void CRemoteBuilderDlg::LockForRecording(bool bLock)
         m_bTestWasEnabled = m_pTest->isEnabled();
     for (QWidget* pControl :
          std::initializer_list<QWidget*>{m_pRemoteBox, m_pButtonBox, m_pDescription, m_pRemove,
-                                         m_pLearn, m_pTest, m_pAssign, m_pClose})
+                                         m_pLearn, m_pTest, m_pAssign, m_pClose, m_pFromCode})
         pControl->setEnabled(!bLock);
     if (!bLock)
+    {
         m_pTest->setEnabled(m_bTestWasEnabled);
+        UpdateFromCode();
+    }
 }
 
 void CRemoteBuilderDlg::reject()

@@ -81,6 +81,10 @@ private:
 
     void StoreDescription();
     void OnAdd(bool bMega);
+    // A plain button of the typed name (added when new) with the signal of a code the person
+    // gives.
+    void OnNewFromCode();
+    void UpdateFromCode();
     void OnRemove();
     void OnLearn();
     void LearnPlainButton(CRemoteButton& button);
@@ -110,6 +114,7 @@ private:
     QPushButton* m_pAssign = nullptr;
     QPushButton* m_pAdvanced = nullptr;
     QPushButton* m_pClose = nullptr;
+    QPushButton* m_pFromCode = nullptr;
     // The advanced panel: the bitstream strip, its window numbers and its zoom, scroll and trim
     // buttons.
     QGroupBox* m_pBitstreamGroup = nullptr;

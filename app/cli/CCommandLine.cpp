@@ -61,6 +61,10 @@ std::string* FindValueOption(const std::string& strName, SCommandLine& commandLi
         return &commandLine.strCarrier;
     if (strName == "--presses")
         return &commandLine.strPresses;
+    if (strName == "--source")
+        return &commandLine.strSource;
+    if (strName == "--style")
+        return &commandLine.strStyle;
     return nullptr;
 }
 
@@ -248,6 +252,7 @@ const char* GetUsage()
            "       quorbit --status\n"
            "       quorbit --export FILE REMOTE [BUTTON] --format FORMAT [--carrier HZ]\n"
            "       quorbit --import FILE REMOTE INPUT [BUTTON] --format FORMAT [--carrier HZ]\n"
+           "               [--source NAME] [--style HIGHxWIDE]\n"
            "       quorbit --learn FILE REMOTE BUTTON [--presses N]\n"
            "       quorbit --selftest [--device NAME]\n"
            "\n"
@@ -291,8 +296,13 @@ const char* GetUsage()
            "                      infrared device) or lirc:/dev/lircN; --export and --import\n"
            "                      take its sample period as the recordings' time base,\n"
            "                      and --learn records through it\n"
-           "  --format FORMAT     pronto (Pronto hex) or lirc (the raw configuration file\n"
-           "                      of the Linux infrared daemon)\n"
+           "  --format FORMAT     pronto (Pronto hex), lirc (a remote file of the Linux\n"
+           "                      infrared daemon, raw or encoded), flipper (.ir signals\n"
+           "                      files), or, for --import only, code (a line a button:\n"
+           "                      NAME PROTOCOL ADDRESS COMMAND)\n"
+           "  --source NAME       the remote of a lirc INPUT to import, when it holds several\n"
+           "  --style HIGHxWIDE   give the remote a larger pad first (15x5, 12x4, 12x3,\n"
+           "                      9x3, 8x4, 6x3, 4x4 or 3x3) when the codes need the room\n"
            "  --carrier HZ        the carrier written on export and expected on import\n"
            "                      (default 38000)\n"
            "  --presses N         the presses --learn records, 1 to 10 (default 3)\n"

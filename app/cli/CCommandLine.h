@@ -31,6 +31,8 @@ struct SCommandLine
     std::string strFormat;          // --export and --import: pronto or lirc
     std::string strCarrier;         // --export and --import: hertz; empty for the usual carrier
     std::string strPresses;         // --learn: how many presses; empty for the usual count
+    std::string strSource;          // --import: the input's remote to take; empty for its only
+    std::string strStyle;           // --import: the remote's new pad style, "HIGHxWIDE"
     std::vector<std::string> files; // the operands: file names, remote and button names
 };
 

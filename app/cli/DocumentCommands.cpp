@@ -2,6 +2,7 @@
 
 #include "app/cli/CLoadedDocument.h"
 #include "app/cli/DocumentListing.h"
+#include "device/CSimulatedRemote.h"
 
 #include <cstdio>
 
@@ -10,8 +11,11 @@ int ListDocument(const std::string& strPath, bool bJson, CClockBackend& clockBac
     CLoadedDocument loaded(clockBackend);
     if (!loaded.m_doc.OnOpenDocument(strPath))
         return 1;
-    const std::string strText =
-        bJson ? FormatDocumentJson(loaded.m_doc) : FormatDocumentText(loaded.m_doc);
+    // A listing leaves the unit alone, so it reads signals at the nominal microsecond a sample
+    // of the simulated unit; the decoder allows for a machine somewhat slower or faster.
+    constexpr double kNanos = CSimulatedRemote::kNanosPerSample;
+    const std::string strText = bJson ? FormatDocumentJson(loaded.m_doc, kNanos)
+                                      : FormatDocumentText(loaded.m_doc, kNanos);
     std::fwrite(strText.data(), 1, strText.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -2,6 +2,8 @@
 
 #include "base/TextEncoding.h"
 #include "document/CQuorbexDoc.h"
+#include "signal/SignalDecoder.h"
+#include "signal/SignalDurations.h"
 
 #include <nlohmann/json.hpp>
 
@@ -98,7 +100,12 @@ std::string TargetText(const CRemote* pRemote, const CRemoteButton* pButton)
     return ToDisplayText(NameOf(pRemote)) + "/" + ToDisplayText(NameOf(pButton));
 }
 
-std::string ButtonText(const CRemoteButton& button)
+SDecodedSignal DecodeButton(const CRemoteButton& button, double dNanosPerSample)
+{
+    return DecodeSignal(ToDurations(button.m_bits, dNanosPerSample));
+}
+
+std::string ButtonText(const CRemoteButton& button, double dNanosPerSample)
 {
     std::string strText = "  Button " + ToDisplayText(button.m_strName);
     if (!button.m_strDescription.empty())
@@ -109,6 +116,8 @@ std::string ButtonText(const CRemoteButton& button)
                                  : std::string("not placed");
     if (!button.m_bMega)
         strText += LengthText(button.m_bits.GetLength());
+    if (!button.m_bMega && button.m_bits.GetLength() != 0)
+        strText += ", " + DescribeSignal(DecodeButton(button, dNanosPerSample));
     strText += "\n";
     int nStep = 0;
     for (const CMegaStep& step : button.m_steps)
@@ -118,13 +127,13 @@ std::string ButtonText(const CRemoteButton& button)
     return strText;
 }
 
-std::string RemoteText(const CRemote& remote)
+std::string RemoteText(const CRemote& remote, double dNanosPerSample)
 {
     std::string strText = "Remote " + ToDisplayText(remote.m_strName) + ": " +
                           StyleText(remote.m_nStyle) + ", pad " +
                           (remote.m_bPadOpen ? "open" : "closed") + "\n";
     for (const CRemoteButton* pButton : SortedByName(remote.m_buttons))
-        strText += ButtonText(*pButton);
+        strText += ButtonText(*pButton, dNanosPerSample);
     return strText;
 }
 
@@ -215,16 +224,38 @@ Json StepJson(const CMegaStep& step)
             {"delay", step.m_nDelay}};
 }
 
-Json ButtonJson(const CRemoteButton* pButton)
+Json SignalJson(const SDecodedSignal& decoded)
 {
-    return {
+    if (decoded.eProtocol == EProtocol::kUnknown)
+        return {{"protocol", "unknown"}, {"runs", decoded.nRuns}};
+    Json signal = {{"protocol", GetProtocolName(decoded.eProtocol)}};
+    if (decoded.bRepeatOnly)
+    {
+        signal["repeatOnly"] = true;
+        return signal;
+    }
+    if (decoded.eProtocol == EProtocol::kKaseikyo)
+        signal["maker"] = decoded.nMaker;
+    signal["address"] = decoded.nAddress;
+    signal["command"] = decoded.nCommand;
+    signal["bits"] = decoded.nBits;
+    signal["repeats"] = decoded.nRepeats;
+    return signal;
+}
+
+Json ButtonJson(const CRemoteButton* pButton, double dNanosPerSample)
+{
+    Json button = {
         {"name", ToUtf8(pButton->m_strName)}, {"description", ToUtf8(pButton->m_strDescription)},
         {"column", DisplayColumn(*pButton)},  {"row", DisplayRow(*pButton)},
         {"mega", pButton->m_bMega},           {"length", pButton->m_bits.GetLength()},
         {"bits", FormatHex(*pButton)},        {"steps", JsonArray(pButton->m_steps, StepJson)}};
+    if (!pButton->m_bMega)
+        button["signal"] = SignalJson(DecodeButton(*pButton, dNanosPerSample));
+    return button;
 }
 
-Json RemoteJson(const CRemote* pRemote)
+Json RemoteJson(const CRemote* pRemote, double dNanosPerSample)
 {
     return {{"name", ToUtf8(pRemote->m_strName)},
             {"style", pRemote->m_nStyle},
@@ -232,7 +263,9 @@ Json RemoteJson(const CRemote* pRemote)
             {"padOpen", pRemote->m_bPadOpen},
             {"padX", pRemote->m_nPadX},
             {"padY", pRemote->m_nPadY},
-            {"buttons", JsonArray(SortedByName(pRemote->m_buttons), ButtonJson)}};
+            {"buttons", JsonArray(SortedByName(pRemote->m_buttons),
+                                  [dNanosPerSample](const CRemoteButton* pButton)
+                                  { return ButtonJson(pButton, dNanosPerSample); })}};
 }
 
 Json EventJson(const CTimedEvent* pEvent)
@@ -260,20 +293,22 @@ const CEventMap& EventsOf(const CQuorbexDoc& doc)
 }
 } // namespace
 
-std::string FormatDocumentText(const CQuorbexDoc& doc)
+std::string FormatDocumentText(const CQuorbexDoc& doc, double dNanosPerSample)
 {
     std::string strText = "Quorbit document, version " + std::to_string(doc.m_nFileVersion) + "\n";
     for (const CRemote* pRemote : SortedByName(RemotesOf(doc)))
-        strText += RemoteText(*pRemote);
+        strText += RemoteText(*pRemote, dNanosPerSample);
     for (const CTimedEvent* pEvent : SortedByName(EventsOf(doc)))
         strText += EventText(*pEvent);
     return strText;
 }
 
-std::string FormatDocumentJson(const CQuorbexDoc& doc)
+std::string FormatDocumentJson(const CQuorbexDoc& doc, double dNanosPerSample)
 {
+    const auto remoteJson = [dNanosPerSample](const CRemote* pRemote)
+    { return RemoteJson(pRemote, dNanosPerSample); };
     const Json root = {{"version", doc.m_nFileVersion},
-                       {"remotes", JsonArray(SortedByName(RemotesOf(doc)), RemoteJson)},
+                       {"remotes", JsonArray(SortedByName(RemotesOf(doc)), remoteJson)},
                        {"events", JsonArray(SortedByName(EventsOf(doc)), EventJson)}};
     return WithControlsAsCodes(root.dump()) + "\n";
 }

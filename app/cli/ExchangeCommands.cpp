@@ -2,6 +2,7 @@
 
 #include "app/cli/CLoadedDocument.h"
 #include "app/cli/ControlCommands.h"
+#include "app/cli/ImportPlan.h"
 #include "app/cli/SignalStore.h"
 #include "base/TextEncoding.h"
 #include "device/CDeviceFactory.h"
@@ -9,7 +10,9 @@
 #include "device/COsClock.h"
 #include "device/SamplePeriod.h"
 #include "document/CQbFile.h"
+#include "signal/CodeListFormat.h"
 #include "signal/ExchangeText.h"
+#include "signal/FlipperFormat.h"
 #include "signal/LircFormat.h"
 #include "signal/ProntoFormat.h"
 #include "signal/SignalDurations.h"
@@ -36,6 +39,14 @@ bool IsExchange(ECommand nCommand)
     return nCommand == ECommand::Export || nCommand == ECommand::Import;
 }
 
+// The formats each way: code lists are typed, not written.
+bool IsKnownFormat(const SCommandLine& commandLine)
+{
+    const std::string& strFormat = commandLine.strFormat;
+    return strFormat == "pronto" || strFormat == "lirc" || strFormat == "flipper" ||
+           (strFormat == "code" && commandLine.nCommand == ECommand::Import);
+}
+
 unsigned GetCarrierHz(const SCommandLine& commandLine)
 {
     if (commandLine.strCarrier.empty())
@@ -49,9 +60,11 @@ struct SExchange
 {
     const std::string& strDocument;
     const std::string& strRemote;
-    bool bPronto;
+    const std::string& strFormat;
     unsigned nCarrierHz;
     double dNanosPerSample;
+    const std::string& strSource;
+    const std::string& strStyle;
 };
 
 void SayPeriod(double dNanos, const std::string& strSource)
@@ -140,8 +153,10 @@ bool ExportCodes(const SExchange& exchange, const std::string* pButton)
         return false;
     std::string strText;
     std::string strError;
-    if (!exchange.bPronto)
+    if (exchange.strFormat == "lirc")
         strText = FormatLircRemote(ToDisplayText(pRemote->m_strName), codes, exchange.nCarrierHz);
+    else if (exchange.strFormat == "flipper")
+        strText = FormatFlipperCodes(codes, exchange.nCarrierHz);
     else
     {
         // One button's code is written bare, as codes are passed around.
@@ -224,24 +239,6 @@ bool ChooseCodes(std::vector<SExchangeCode>& codes, const std::string* pButton,
     return true;
 }
 
-// Every check a code must pass before anything changes.
-bool CheckCode(const CRemote& remote, const SExchangeCode& code, double dNanos,
-               std::map<std::string, int>& seen, SExchangeError& error)
-{
-    error = {code.nLine, FindSignalRefusal(remote, code.strName)};
-    const auto [it, bFirst] = seen.emplace(code.strName, code.nLine);
-    const std::string strShown = ToDisplayText(code.strName);
-    if (!error.strReason.empty())
-        return false;
-    if (!bFirst)
-        error.strReason =
-            strShown + " comes a second time (first on line " + std::to_string(it->second) + ")";
-    else if (CountSamples(code.durations, dNanos) > kBitstreamSamples)
-        error.strReason = strShown + " lasts longer than the " + std::to_string(kBitstreamSamples) +
-                          " samples a button holds, at " + FormatMicros(dNanos) + " a sample";
-    return error.strReason.empty();
-}
-
 void NoteCarriers(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz)
 {
     for (const SExchangeCode& code : codes)
@@ -259,14 +256,35 @@ void NoteCarriers(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz)
 bool ReadCodes(const SExchange& exchange, const CRemote& remote, const std::string& strText,
                const std::string* pButton, std::vector<SExchangeCode>& codes, SExchangeError& error)
 {
-    const bool bRead = exchange.bPronto ? ParseProntoCodes(strText, codes, error)
-                                        : ParseLircCodes(strText, codes, error);
-    if (!bRead || !ConvertCodeNames(codes, error) || !ChooseCodes(codes, pButton, error))
+    const std::string& strFormat = exchange.strFormat;
+    const bool bRead = strFormat == "pronto"  ? ParseProntoCodes(strText, codes, error)
+                       : strFormat == "lirc"  ? ParseLircCodes(strText, codes, error)
+                       : strFormat == "code"  ? ParseCodeList(strText, codes, error)
+                                              : ParseFlipperCodes(strText, codes, error);
+    if (!bRead)
         return false;
+    error.nLine = 0;
+    if (!ChooseSource(codes, exchange.strSource, error.strReason) ||
+        !ConvertCodeNames(codes, error) || !ChooseCodes(codes, pButton, error))
+        return false;
+    for (const std::string& strRenamed : ShortenNames(codes))
+        std::fprintf(stderr, "quorbit: %s\n", strRenamed.c_str());
     std::map<std::string, int> seen;
     return std::all_of(codes.begin(), codes.end(),
                        [&](const SExchangeCode& code)
-                       { return CheckCode(remote, code, exchange.dNanosPerSample, seen, error); });
+                       { return CheckImportedCode(remote, code, exchange.dNanosPerSample, seen, error); });
+}
+
+// A larger pad for the remote, before the codes are placed; every placed button keeps its cell.
+bool ApplyStyle(CRemote& remote, const std::string& strStyle)
+{
+    const int nStyle = ParseStyle(strStyle);
+    const std::string strRefusal = FindStyleRefusal(remote, nStyle);
+    if (!strRefusal.empty())
+        return FailCommand(ToDisplayText(remote.m_strName) + " cannot take the style " + strStyle +
+                           ": " + strRefusal);
+    remote.m_nStyle = nStyle;
+    return true;
 }
 
 bool ImportCodes(const SExchange& exchange, const std::string& strInput,
@@ -290,8 +308,13 @@ bool ImportCodes(const SExchange& exchange, const std::string& strInput,
     if (!ReadCodes(exchange, *pRemote, strText, pButtonArgument ? &strButton : nullptr, codes,
                    error))
         return Refuse(strShown, error);
-    if (!CheckRoom(*pRemote, codes))
+    const int nStyleBefore = pRemote->m_nStyle;
+    if ((!exchange.strStyle.empty() && !ApplyStyle(*pRemote, exchange.strStyle)) ||
+        !CheckRoom(*pRemote, codes, exchange.strStyle.empty()))
         return false;
+    if (pRemote->m_nStyle != nStyleBefore)
+        std::printf("Made the pad of %s %s.\n", ToDisplayText(pRemote->m_strName).c_str(),
+                    kRemoteStyles[static_cast<std::size_t>(pRemote->m_nStyle)].pszText);
     NoteCarriers(codes, exchange.nCarrierHz);
     return StoreSignals(loaded, *pRemote, codes, exchange.dNanosPerSample, exchange.strDocument);
 }
@@ -332,10 +355,17 @@ bool CheckNotOpenInWindows(const SRunningQuorbit& running, const std::string& st
 bool CheckExchangeOptions(const SCommandLine& commandLine, std::string& strError)
 {
     const bool bExchange = IsExchange(commandLine.nCommand);
+    const bool bImport = commandLine.nCommand == ECommand::Import;
     if (!bExchange && (!commandLine.strFormat.empty() || !commandLine.strCarrier.empty()))
         strError = "--format and --carrier go with --export or --import";
-    else if (bExchange && commandLine.strFormat != "pronto" && commandLine.strFormat != "lirc")
-        strError = "--export and --import need --format pronto or --format lirc";
+    else if (!bImport && (!commandLine.strSource.empty() || !commandLine.strStyle.empty()))
+        strError = "--source and --style go with --import";
+    else if (bExchange && !IsKnownFormat(commandLine))
+        strError = bImport ? "--import needs --format pronto, lirc, flipper or code"
+                           : "--export and --import need --format pronto, lirc or flipper";
+    else if (bImport && !commandLine.strStyle.empty() && ParseStyle(commandLine.strStyle) < 0)
+        strError = "--style takes a pad style as HIGHxWIDE (15x5, 12x4, 12x3, 9x3, 8x4, 6x3, 4x4 "
+                   "or 3x3), not \"" + commandLine.strStyle + "\"";
     else if (bExchange && GetCarrierHz(commandLine) == 0)
         strError = "--carrier takes a frequency in hertz from " + std::to_string(kMinCarrierHz) +
                    " to " + std::to_string(kMaxCarrierHz) + ", not \"" + commandLine.strCarrier +
@@ -364,8 +394,13 @@ int RunExchangeCommand(const SCommandLine& commandLine)
     if ((!bExport && !CheckNotOpenInWindows(running, files[0])) ||
         !FindPeriod(commandLine, running, dNanos))
         return 1;
-    const SExchange exchange{files[0], files[1], commandLine.strFormat == "pronto",
-                             GetCarrierHz(commandLine), dNanos};
+    const SExchange exchange{files[0],
+                             files[1],
+                             commandLine.strFormat,
+                             GetCarrierHz(commandLine),
+                             dNanos,
+                             commandLine.strSource,
+                             commandLine.strStyle};
     const bool bDone =
         bExport ? ExportCodes(exchange, files.size() > 2 ? &files[2] : nullptr)
                 : ImportCodes(exchange, files[2], files.size() > 3 ? &files[3] : nullptr);

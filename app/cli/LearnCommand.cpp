@@ -144,7 +144,7 @@ bool Learn(const SLearnRequest& request, CInfraredDevice& device)
     strReason = FindSignalRefusal(*pRemote, codes[0].strName);
     if (!strReason.empty())
         return FailCommand(strReason);
-    if (!CheckRoom(*pRemote, codes))
+    if (!CheckRoom(*pRemote, codes, false))
         return false;
 
     HoldSimulatedRemote(device);

@@ -1,6 +1,7 @@
 #include "app/cli/SignalStore.h"
 
 #include "app/cli/CLoadedDocument.h"
+#include "app/cli/ImportPlan.h"
 #include "base/TextEncoding.h"
 #include "document/CQbFile.h"
 #include "document/CSafeFile.h"
@@ -27,42 +28,6 @@ std::vector<std::pair<int, int>> FindFreeCells(const CRemote& remote)
         }
     }
     return cells;
-}
-
-// Brings the codes into the remote; the lines say what was done to each.
-bool ApplyCodes(CLoadedDocument& loaded, CRemote& remote, const std::vector<SExchangeCode>& codes,
-                double dNanos, std::string& strReport)
-{
-    CQuorbexDoc& doc = loaded.m_doc;
-    const std::vector<std::pair<int, int>> freeCells = FindFreeCells(remote);
-    // Adding a button closes the remote's pad, as a window showing it would be out of date;
-    // without windows it is only the pad's place in the file, which stays as it was.
-    const bool bPadOpen = remote.m_bPadOpen;
-    auto nextCell = freeCells.begin();
-    for (const SExchangeCode& code : codes)
-    {
-        const std::string strShown = ToDisplayText(code.strName);
-        CRemoteButton* pButton = remote.FindButton(code.strName);
-        if (pButton && !doc.CanChangeButton(*pButton))
-            return false;
-        if (pButton)
-            strReport += "Replaced the signal of " + strShown + ".\n";
-        else
-        {
-            pButton = doc.AddButton(remote, code.strName, std::string(), false);
-            if (!pButton)
-                return false;
-            const auto [nColumn, nRow] = *nextCell++;
-            remote.PlaceButton(*pButton, nColumn, nRow);
-            strReport += "Added " + strShown + " in cell " + std::to_string(nColumn) + "/" +
-                         std::to_string(nRow) + " of the pad.\n";
-        }
-        pButton->m_bits = ToBitstream(code.durations, dNanos);
-    }
-    if (bPadOpen)
-        loaded.m_frontEnd.OpenPad(remote);
-    doc.SetModifiedFlag();
-    return true;
 }
 
 // A button whose name differs from strName only in the case of its letters.
@@ -133,24 +98,71 @@ std::string FindSignalRefusal(const CRemote& remote, const std::string& strName)
     return {};
 }
 
-bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes)
+std::size_t CountFreeCells(const CRemote& remote)
 {
-    const std::size_t nFree = FindFreeCells(remote).size();
-    const auto nNew = static_cast<std::size_t>(
+    return FindFreeCells(remote).size();
+}
+
+std::size_t CountNewButtons(const CRemote& remote, const std::vector<SExchangeCode>& codes)
+{
+    return static_cast<std::size_t>(
         std::count_if(codes.begin(), codes.end(),
                       [&remote](const auto& code) { return !remote.FindButton(code.strName); }));
+}
+
+bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes, bool bStyleHint)
+{
+    const std::size_t nFree = CountFreeCells(remote);
+    const std::size_t nNew = CountNewButtons(remote, codes);
     if (nNew <= nFree)
         return true;
+    const int nStyle = bStyleHint ? FindRoomyStyle(remote, nNew) : -1;
     return FailCommand(ToDisplayText(remote.m_strName) + " is full: its pad has " +
                        std::to_string(nFree) + " free places for " + std::to_string(nNew) +
-                       (nNew == 1 ? " new button" : " new buttons"));
+                       (nNew == 1 ? " new button" : " new buttons") +
+                       (nStyle < 0 ? std::string()
+                                   : "; --style " + FormatStyle(nStyle) + " gives it room"));
+}
+
+bool ApplyCodes(CQuorbexDoc& doc, CRemote& remote, const std::vector<SExchangeCode>& codes,
+                double dNanos, std::string& strReport)
+{
+    const std::vector<std::pair<int, int>> freeCells = FindFreeCells(remote);
+    // Adding a button closes the remote's pad, as a window showing it would be out of date; it
+    // opens again afterwards (without windows only the pad's place in the file).
+    const bool bPadOpen = remote.m_bPadOpen;
+    auto nextCell = freeCells.begin();
+    for (const SExchangeCode& code : codes)
+    {
+        const std::string strShown = ToDisplayText(code.strName);
+        CRemoteButton* pButton = remote.FindButton(code.strName);
+        if (pButton && !doc.CanChangeButton(*pButton))
+            return false;
+        if (pButton)
+            strReport += "Replaced the signal of " + strShown + ".\n";
+        else
+        {
+            pButton = doc.AddButton(remote, code.strName, std::string(), false);
+            if (!pButton)
+                return false;
+            const auto [nColumn, nRow] = *nextCell++;
+            remote.PlaceButton(*pButton, nColumn, nRow);
+            strReport += "Added " + strShown + " in cell " + std::to_string(nColumn) + "/" +
+                         std::to_string(nRow) + " of the pad.\n";
+        }
+        pButton->m_bits = ToBitstream(code.durations, dNanos);
+    }
+    if (bPadOpen)
+        doc.GetFrontEnd().OpenPad(remote);
+    doc.SetModifiedFlag();
+    return true;
 }
 
 bool StoreSignals(CLoadedDocument& loaded, CRemote& remote, const std::vector<SExchangeCode>& codes,
                   double dNanosPerSample, const std::string& strPath)
 {
     std::string strReport;
-    if (!ApplyCodes(loaded, remote, codes, dNanosPerSample, strReport) ||
+    if (!ApplyCodes(loaded.m_doc, remote, codes, dNanosPerSample, strReport) ||
         !loaded.m_doc.OnSaveDocument(strPath))
         return false;
     std::printf("%sSaved %s; the previous version is kept as %s.\n", strReport.c_str(),

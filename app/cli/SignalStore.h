@@ -29,9 +29,20 @@ CRemote* FindRemoteArgument(const CQuorbexDoc& doc, const std::string& strDocume
 // it is added.
 std::string FindSignalRefusal(const CRemote& remote, const std::string& strName);
 
+// The free cells of the remote's pad, and how many of the codes' names are no button of it yet.
+std::size_t CountFreeCells(const CRemote& remote);
+std::size_t CountNewButtons(const CRemote& remote, const std::vector<SExchangeCode>& codes);
+
 // False, with the reason on standard error, when the remote's pad has fewer free cells than
-// the codes bring new names.
-bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes);
+// the codes bring new names; with bStyleHint the reason names a pad style (--style) that has
+// room.
+bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes, bool bStyleHint);
+
+// Stores each code's durations, at dNanosPerSample a sample, in the remote's button of the
+// code's name, as StoreSignals does, without saving; strReport gains a line for each code.
+// False when the document refused a change (the front end said why).
+bool ApplyCodes(CQuorbexDoc& doc, CRemote& remote, const std::vector<SExchangeCode>& codes,
+                double dNanosPerSample, std::string& strReport);
 
 // Stores each code's durations, at dNanosPerSample a sample, in the remote's button of the
 // code's name: a known button keeps its description and cell, a new name becomes a button in

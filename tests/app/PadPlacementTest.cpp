@@ -63,7 +63,7 @@ TEST_F(PadPlacementTest, NewPadsCascadeBesideTheMainWindow)
         {
             if (pszName[0] == '-')
             {
-                Doc().FindRemote(pszName + 1)->m_pPad->Close();
+                CRemotePadDlg::FindPad(*Doc().FindRemote(pszName + 1))->Close();
                 open.erase(pszName + 1);
                 continue;
             }

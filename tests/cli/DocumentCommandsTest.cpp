@@ -106,7 +106,8 @@ TEST(ListCommandTest, AwkwardNamesStayValidUtf8AndKeepOffTheTerminal)
     EXPECT_NE(text.strOut.find("\nRemote Q\"uo\\te\xC3\xA9: 12 buttons high, 3 buttons wide"),
               std::string::npos)
         << text.strOut;
-    EXPECT_NE(text.strOut.find("\n  Button Tabs (Tab?here): cell 0/0, 1 byte\n"), std::string::npos);
+    EXPECT_NE(text.strOut.find("\n  Button Tabs (Tab?here): cell 0/0, 1 byte, unknown (1 runs)\n"),
+              std::string::npos);
 }
 
 TEST(ConvertCommandTest, OutputLoadsAsTheSameDocumentAndKeepsTheOldOutputAsBackup)

@@ -1,6 +1,8 @@
 #include "app/cli/DocumentListing.h"
 #include "app/cli/CListingFrontEnd.h"
 #include "cli/ListingTestDocument.h"
+#include "signal/SignalDurations.h"
+#include "signal/SignalEncoder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -19,7 +21,10 @@ protected:
         m_test.AddButton(tv, "Vol+", "");
         m_test.AddButton(tv, "Zap", "\xA5", 3, 20);
         CRemote& hifi = m_test.AddRemote("HiFi", 3);
-        CRemoteButton& mute = m_test.AddButton(hifi, "Mute", "\x01\x02\x03");
+        CRemoteButton& mute = m_test.AddButton(hifi, "Mute", "");
+        SEncodedSignal encoded;
+        EncodeSignal({.eProtocol = EProtocol::kNec, .nAddress = 0x04, .nCommand = 0x08}, encoded);
+        mute.m_bits = ToBitstream(encoded.durations, kNanos);
         CRemoteButton& party = m_test.AddMegabutton(hifi, "Party", 2, 0);
         party.m_strDescription = "Party time";
         party.m_steps = {{&tv, &power, 1}, {&hifi, &mute, 4}};
@@ -33,22 +38,23 @@ protected:
         CListingFrontEnd().OpenPad(hifi);
     }
 
+    static constexpr double kNanos = 1000;
     CListingTestDocument m_test;
 };
 
 TEST_F(DocumentListingTest, TextListsEverythingByName)
 {
-    EXPECT_EQ(FormatDocumentText(m_test.m_doc),
+    EXPECT_EQ(FormatDocumentText(m_test.m_doc, kNanos),
               "Quorbit document, version 512\n"
               "Remote HiFi: 9 buttons high, 3 buttons wide, pad open\n"
-              "  Button Mute: not placed, 3 bytes\n"
+              "  Button Mute: not placed, 8531 bytes, NEC address 0x04 command 0x08\n"
               "  Button Party (Party time): megabutton, cell 2/0\n"
               "    1. TV/Power (delay 1.0s)\n"
               "    2. HiFi/Mute (delay 60.0s)\n"
               "Remote TV: 15 buttons high, 5 buttons wide, pad closed\n"
-              "  Button Power: cell 0/0, 2 bytes\n"
+              "  Button Power: cell 0/0, 2 bytes, unknown (1 runs)\n"
               "  Button Vol+: not placed, not learned\n"
-              "  Button Zap: cell 4/5, 1 byte\n"
+              "  Button Zap: cell 4/5, 1 byte, unknown (7 runs)\n"
               "Event Holiday: 1998-12-24 18:00 Once, disabled, HiFi/Party, last fired "
               "1998-12-24 18:00\n"
               "Event Wake: 07:00 Daily, TV/Power, last fired never\n");
@@ -65,7 +71,7 @@ std::vector<std::string> KeysOf(const nlohmann::ordered_json& object)
 
 TEST_F(DocumentListingTest, JsonHasTheAgreedShape)
 {
-    const std::string strJson = FormatDocumentJson(m_test.m_doc);
+    const std::string strJson = FormatDocumentJson(m_test.m_doc, kNanos);
     ASSERT_EQ(strJson.back(), '\n');
     const auto root = nlohmann::ordered_json::parse(strJson, nullptr, false);
     ASSERT_FALSE(root.is_discarded()) << strJson;
@@ -85,6 +91,12 @@ TEST_F(DocumentListingTest, JsonHasTheAgreedShape)
     EXPECT_EQ(hifi.at("padY"), -8);
     EXPECT_EQ(remotes.at(1).at("padOpen"), false);
 
+    const auto& mute = hifi.at("buttons").at(0);
+    EXPECT_EQ(KeysOf(mute), (Keys{"name", "description", "column", "row", "mega", "length", "bits",
+                                  "steps", "signal"}));
+    EXPECT_EQ(mute.at("signal"), nlohmann::ordered_json::parse(R"({"protocol":"NEC",
+        "address":4,"command":8,"bits":32,"repeats":0})"));
+
     const auto& party = hifi.at("buttons").at(1);
     EXPECT_EQ(KeysOf(party),
               (Keys{"name", "description", "column", "row", "mega", "length", "bits", "steps"}));
@@ -97,6 +109,8 @@ TEST_F(DocumentListingTest, JsonHasTheAgreedShape)
     const auto& tvButtons = remotes.at(1).at("buttons");
     EXPECT_EQ(tvButtons.at(0).at("bits"), "ff00");
     EXPECT_EQ(tvButtons.at(0).at("length"), 2);
+    EXPECT_EQ(tvButtons.at(0).at("signal"),
+              nlohmann::ordered_json::parse(R"({"protocol":"unknown","runs":1})"));
     EXPECT_EQ(tvButtons.at(1).at("column"), 5);
     EXPECT_EQ(tvButtons.at(1).at("row"), 15);
     EXPECT_EQ(tvButtons.at(2).at("column"), 4);
@@ -133,7 +147,7 @@ TEST(DocumentListingJsonTest, NamesAreUtf8WithControlsAsCodes)
     {
         CListingTestDocument test;
         test.AddRemote(strName, 0);
-        EXPECT_NE(FormatDocumentJson(test.m_doc).find("[{\"name\":" + strJson + ",\"style\":"),
+        EXPECT_NE(FormatDocumentJson(test.m_doc, 1000).find("[{\"name\":" + strJson + ",\"style\":"),
                   std::string::npos)
             << strJson;
     }
@@ -143,7 +157,7 @@ TEST(DocumentListingEmptyTest, EmptyDocumentHasEmptyArrays)
 {
     CListingTestDocument test;
     test.m_doc.m_nFileVersion = 1;
-    EXPECT_EQ(FormatDocumentJson(test.m_doc), "{\"version\":1,\"remotes\":[],\"events\":[]}\n");
-    EXPECT_EQ(FormatDocumentText(test.m_doc), "Quorbit document, version 1\n");
+    EXPECT_EQ(FormatDocumentJson(test.m_doc, 1000), "{\"version\":1,\"remotes\":[],\"events\":[]}\n");
+    EXPECT_EQ(FormatDocumentText(test.m_doc, 1000), "Quorbit document, version 1\n");
 }
 } // namespace

@@ -81,27 +81,31 @@ TEST_P(ExchangeRoundTripTest, ExportedCodesComeBackUnchanged)
     EXPECT_EQ(Run({"--export", "DOC", "TV", "--format", GetParam()}).strOut, exported.strOut);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTripTest, testing::Values("pronto", "lirc"));
+INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTripTest,
+                         testing::Values("pronto", "lirc", "flipper"));
 
-// A new name becomes a button in the first free cell, read row by row; the rest of the
-// document, the open pad included, stays as it was, and the old file is the backup.
-TEST_F(ExchangeCommandTest, ImportAddsButtonsOnFreeCellsAndKeepsTheRest)
+// Codes typed as protocol, address and command fill a remote too small for them once it is
+// given a larger pad; a name too long for a button is shortened, and says so.
+TEST_F(ExchangeCommandTest, TypedCodesTakeALargerPadAndShortNames)
 {
-    WriteFileBytes(m_strInput, "0000 006D 0002 0000 0156 00AB 0015 05F1\n");
-    const std::string strBefore = List();
+    WriteFileBytes(m_strInput, "Up NEC 0x30 5\nDown NEC 0x30 6\nLeft Sony12 1 0x15\n"
+                               "Right RC5 3 0x41\nKEY_BRIGHTNESS_CYCLE Samsung32 7 2\n");
     const SProcessResult result =
-        Run({"--import", "DOC", "TV", "INPUT", "Guide", "--format", "pronto"});
+        Run({"--import", "DOC", "Lights", "INPUT", "--format", "code", "--style", "4x4"});
     ASSERT_EQ(result.nExitStatus, 0) << result.strErr;
-    EXPECT_EQ(result.strOut, "Added Guide in cell 1/0 of the pad.\nSaved " + m_strDoc +
-                                 "; the previous version is kept as " +
-                                 m_folder.File("living-room.qbb") + ".\n");
-    EXPECT_EQ(ReadFileBytes(m_folder.File("living-room.qbb")), ReadFileBytes(kSample));
-
-    std::string strExpected = strBefore;
-    const std::size_t nChMinus = strExpected.find("  Button Ch- (Previous channel)");
-    strExpected.insert(strExpected.find('\n', nChMinus) + 1,
-                       "  Button Guide: cell 1/0, 1756 bytes\n");
-    EXPECT_EQ(List(), strExpected);
+    EXPECT_TRUE(result.strOut.starts_with("Made the pad of Lights 4 buttons high, 4 buttons wide.\n"))
+        << result.strOut;
+    EXPECT_NE(result.strErr.find("KEY_BRIGHTNESS_CYCLE is stored as KEY_BRIGHTNESS_"),
+              std::string::npos)
+        << result.strErr;
+    const std::string strList = List();
+    for (const char* pszLine : {"Remote Lights: 4 buttons high, 4 buttons wide",
+                                "  Button Up: cell 3/0, ",
+                                " bytes, NEC address 0x30 command 0x05\n",
+                                " bytes, Sony 12-bit address 0x01 command 0x15, repeated 2 times\n",
+                                " bytes, RC-5 address 0x03 command 0x41\n",
+                                "  Button KEY_BRIGHTNESS_: ", "Samsung address 0x07 command 0x02"})
+        EXPECT_NE(strList.find(pszLine), std::string::npos) << pszLine << "\n" << strList;
 }
 
 // Names come and go in UTF-8, as people and other tools write them, and the document keeps
@@ -171,9 +175,39 @@ const SRefusalCase kRefusalCases[] = {
      1,
      "codes.txt:3: Movie is a megabutton of TV"},
     {{"--import", "DOC", "TV", "INPUT", "--format", "lirc"},
-     "begin remote\nbegin raw_codes\nname ThisNameIsTooLong\n900\nend raw_codes\nend remote\n",
+     "begin remote\nname A\nbegin raw_codes\nname X\n900\nend raw_codes\nend remote\n"
+     "begin remote\nname B\nbegin raw_codes\nname Y\n900\nend raw_codes\nend remote\n",
      1,
-     "codes.txt:3: the name ThisNameIsTooLong is longer than 15 characters"},
+     "codes.txt: it holds the remotes A, B: choose one with --source NAME"},
+    {{"--import", "DOC", "TV", "INPUT", "--format", "lirc", "--source", "C"},
+     "begin remote\nname A\nbegin raw_codes\nname X\n900\nend raw_codes\nend remote\n",
+     1,
+     "codes.txt: it holds no remote \"C\", only A"},
+    {{"--import", "DOC", "TV", "INPUT", "--format", "code"},
+     "Up NEC 0x30 5\nDown Foo 1 2\n",
+     1,
+     "codes.txt:2: Quorbit knows no protocol \"Foo\""},
+    {{"--import", "DOC", "TV", "INPUT", "--format", "code"},
+     "Up NEC 0x30 0x100\n",
+     1,
+     "codes.txt:1: the address or command is too wide for NEC"},
+    {{"--import", "DOC", "Lights", "INPUT", "--format", "code", "--style", "3x3"},
+     "A NEC 1 1\nB NEC 1 2\nC NEC 1 3\nD NEC 1 4\nE NEC 1 5\n",
+     1,
+     "Lights is full: its pad has 4 free places for 5 new buttons\n"},
+    {{"--import", "DOC", "TV", "INPUT", "--format", "code", "--style", "3x3"},
+     "Up NEC 0x30 5\n",
+     1,
+     "TV cannot take the style 3x3: its button"},
+    {{"--import", "DOC", "TV", "INPUT", "--format", "code", "--style", "9x9"},
+     nullptr,
+     2,
+     "--style takes a pad style as HIGHxWIDE"},
+    {{"--export", "DOC", "TV", "--format", "lirc", "--source", "A"},
+     nullptr,
+     2,
+     "--source and --style go with --import"},
+    {{"--export", "DOC", "TV", "--format", "code"}, nullptr, 2, "need --format pronto, lirc or"},
     {{"--import", "DOC", "TV", "INPUT", "Long", "--format", "lirc"},
      "900 500000 900",
      1,
@@ -182,7 +216,7 @@ const SRefusalCase kRefusalCases[] = {
      "begin remote\nbegin raw_codes\nname A\n9\nname B\n9\nname C\n9\nname D\n9\nname E\n9\n"
      "end raw_codes\nend remote\n",
      1,
-     "Lights is full: its pad has 4 free places for 5 new buttons"},
+     "Lights is full: its pad has 4 free places for 5 new buttons; --style 4x4 gives it room"},
     {{"--export", "DOC", "TV", "Teletext", "--format", "lirc"},
      nullptr,
      1,
@@ -195,8 +229,8 @@ const SRefusalCase kRefusalCases[] = {
      nullptr,
      1,
      "TV: Nope does not exist"},
-    {{"--export", "DOC", "TV"}, nullptr, 2, "--export and --import need --format pronto or"},
-    {{"--export", "DOC", "TV", "--format", "hex"}, nullptr, 2, "need --format pronto or"},
+    {{"--export", "DOC", "TV"}, nullptr, 2, "--export and --import need --format pronto, lirc or"},
+    {{"--export", "DOC", "TV", "--format", "hex"}, nullptr, 2, "need --format pronto, lirc or"},
     {{"--export", "DOC", "TV", "--format", "lirc", "--carrier", "38k"},
      nullptr,
      2,

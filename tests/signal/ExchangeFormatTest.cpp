@@ -1,5 +1,8 @@
+#include "signal/CodeListFormat.h"
+#include "signal/FlipperFormat.h"
 #include "signal/LircFormat.h"
 #include "signal/ProntoFormat.h"
+#include "signal/SignalDecoder.h"
 #include "signal/SignalDurations.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +19,25 @@ enum class EFormat
 {
     Pronto,
     Lirc,
+    Flipper,
+    Code,
 };
 
 bool Parse(EFormat nFormat, const std::string& strText, std::vector<SExchangeCode>& codes,
            SExchangeError& error)
 {
-    return nFormat == EFormat::Pronto ? ParseProntoCodes(strText, codes, error)
-                                      : ParseLircCodes(strText, codes, error);
+    switch (nFormat)
+    {
+    case EFormat::Pronto:
+        return ParseProntoCodes(strText, codes, error);
+    case EFormat::Lirc:
+        return ParseLircCodes(strText, codes, error);
+    case EFormat::Flipper:
+        return ParseFlipperCodes(strText, codes, error);
+    case EFormat::Code:
+        break;
+    }
+    return ParseCodeList(strText, codes, error);
 }
 
 // The run lengths of a bitstream in samples.
@@ -143,6 +158,11 @@ const SReadCase kReadCases[] = {
      "begin remote\nbegin raw_codes\nname A\n1 2 3\nend raw_codes\nend remote\n"
      "begin remote\nbegin raw_codes\nname B\n4\nend raw_codes\nend remote\n",
      {{"A", {1, 2, 3}, 0, 3}, {"B", {4}, 0, 9}}},
+    {"flipper raw record with its trailing silence dropped",
+     EFormat::Flipper,
+     "Filetype: IR signals file\nVersion: 1\n# \nname: Vol_up\ntype: raw\nfrequency: 36000\n"
+     "duty_cycle: 0.330000\ndata: 900 450 560 40000\n",
+     {{"Vol_up", {900, 450, 560}, 36000, 4}}},
     {"lirc bare list of durations",
      EFormat::Lirc,
      "\n 9000 4500\n 560 560 560 40000\n",
@@ -201,9 +221,23 @@ const SRefusalCase kRefusalCases[] = {
     {EFormat::Pronto, "A: 0000 006D 0002 0000 0015 0015\nB: 0015 05F1", 2, "name B comes inside"},
     {EFormat::Pronto, "A:\nB: 0000 006D 0001 0000 0015 05F1", 1, "no code follows the name A"},
     {EFormat::Pronto, "A: 0000 006D 0001 0000 0015 05F1\nB:", 2, "no code follows the name B"},
-    {EFormat::Lirc, "# nothing\n", 0, "holds no raw code"},
+    {EFormat::Lirc, "# nothing\n", 0, "holds no code"},
     {EFormat::Lirc, "begin remotes\n", 1, "\"begin remote\" was expected"},
-    {EFormat::Lirc, "begin remote\n name TV\n begin codes\n", 3, "only raw codes are read"},
+    {EFormat::Lirc, "begin remote\n name TV\n begin codes\n", 3, "no \"end codes\""},
+    {EFormat::Lirc, "begin remote\n name TV\n begin nothing\n", 3, "is no section"},
+    {EFormat::Lirc, "begin remote\n name TV\n bits 8\n begin codes\n A 0x1\n end codes\nend remote\n",
+     1, "TV gives its buttons as codes for a receiver's driver"},
+    {EFormat::Lirc, "begin remote\n one 1 1\n bits 8\n begin codes\n A 1\n end codes\nend remote\n",
+     1, "both one and zero"},
+    {EFormat::Lirc, "begin remote\n one 1 1\n zero 1 1\n begin codes\n A 1\n end codes\nend remote\n",
+     1, "needs bits from 1"},
+    {EFormat::Lirc, "begin remote\n one 1 1\n zero 1 1\n bits 4\n begin codes\n A 0x10\n end codes\nend remote\n",
+     6, "wider than the 4 bits"},
+    {EFormat::Lirc, "begin remote\n begin codes\n A\n", 3, "a name and a code"},
+    {EFormat::Lirc, "begin remote\n flags SPACE_ENC|XMP\n", 2, "\"XMP\" names an encoding"},
+    {EFormat::Lirc, "begin remote\n header 9000\n", 2, "takes a pulse and a space"},
+    {EFormat::Lirc, "begin remote\n bits 65\n", 2, "\"bits\" takes a number up to 64"},
+    {EFormat::Lirc, "begin remote\n pre_data 0xZZ\n", 2, "\"pre_data\" takes a number"},
     {EFormat::Lirc, "begin remote\n frequency high\n", 2, "frequency is not a number"},
     {EFormat::Lirc, "begin remote\nbegin raw_codes\n 900\n", 3, "comes before the first name"},
     {EFormat::Lirc, "begin remote\nbegin raw_codes\nname A B\n", 3, "a name is one word"},
@@ -215,6 +249,33 @@ const SRefusalCase kRefusalCases[] = {
     {EFormat::Lirc, "begin remote\nbegin raw_codes\nname A\n1\nend raw_codes\n", 1,
      "no \"end remo"},
     {EFormat::Lirc, "900 900\n900 x\n", 2, "\"x\" is not a duration"},
+    {EFormat::Flipper, "name: A\n", 1, "\"Filetype: IR signals file\" was expected"},
+    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 2\n", 2, "only version 1"},
+    {EFormat::Flipper, "Filetype: IR signals file\n", 0, "lines are missing"},
+    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\n", 0, "holds no signal"},
+    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\ntype: raw\n", 3,
+     "\"type\" comes before the first name"},
+    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\nbroken\n", 4,
+     "no \"key: value\" line"},
+    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\n", 3, "A has no \"type\""},
+    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\ntype: odd\n", 4,
+     "\"parsed\" or \"raw\""},
+    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\ntype: parsed\n"
+                       "protocol: XYZ\n", 5, "no protocol \"XYZ\""},
+    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\ntype: parsed\n"
+                       "protocol: NEC\naddress: 04 00 00\n", 6, "four hex bytes"},
+    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\ntype: parsed\n"
+                       "protocol: NEC\naddress: 04 01 00 00\ncommand: 08 00 00 00\n", 7,
+     "do not fit the fields of NEC"},
+    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\ntype: raw\n"
+                       "frequency: 38000\ndata: 900 -5\n", 6, "\"-5\" is not a duration"},
+    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\ntype: raw\n"
+                       "frequency: fast\n", 5, "frequency is not a number"},
+    {EFormat::Code, "# none\n", 0, "holds no code"},
+    {EFormat::Code, "A NEC 1\n", 1, "NAME PROTOCOL ADDRESS COMMAND"},
+    {EFormat::Code, "A NEC 1 x\n", 1, "are numbers"},
+    {EFormat::Code, "A Sony12 1 0x80\n", 1, "too wide for Sony 12-bit"},
+    {EFormat::Code, "A NEC 1 2 3\n", 1, "or it has no maker"},
 };
 
 class ExchangeRefusalTest : public testing::TestWithParam<SRefusalCase>
@@ -249,3 +310,27 @@ TEST(ProntoWriteTest, RefusesADurationNoWordHolds)
     EXPECT_NE(strError.find("Slow: a space of 2000000 µs"), std::string::npos) << strError;
 }
 } // namespace
+
+// A parsed record is the signal its protocol sends, and what the decoder knows is written back
+// as the same parsed record; a signal no protocol explains goes out raw and comes back alike.
+TEST(FlipperFormatTest, ParsedAndRawRecordsComeBackAsTheyWent)
+{
+    const std::string strText = "Filetype: IR signals file\nVersion: 1\n"
+                                "#\nname: Power\ntype: parsed\nprotocol: NECext\n"
+                                "address: 04 12 00 00\ncommand: 08 00 00 00\n"
+                                "#\nname: Play\ntype: parsed\nprotocol: RC5X\n"
+                                "address: 03 00 00 00\ncommand: 01 00 00 00\n"
+                                "#\nname: Panel\ntype: parsed\nprotocol: Kaseikyo\n"
+                                "address: 02 02 20 00\ncommand: 3D 01 00 00\n"
+                                "#\nname: Odd\ntype: raw\nfrequency: 38000\nduty_cycle: 0.330000\n"
+                                "data: 3000 1000 3000 40000\n";
+    std::vector<SExchangeCode> codes;
+    SExchangeError error;
+    ASSERT_TRUE(ParseFlipperCodes(strText, codes, error)) << error.nLine << ": " << error.strReason;
+    ASSERT_EQ(codes.size(), 4u);
+    EXPECT_EQ(DescribeSignal(DecodeSignal(codes[0].durations)),
+              "NEC extended address 0x1204 command 0x08");
+    EXPECT_EQ(DescribeSignal(DecodeSignal(codes[1].durations)), "RC-5 address 0x03 command 0x41");
+    EXPECT_EQ(codes[0].nCarrierHz, 38000u);
+    EXPECT_EQ(FormatFlipperCodes(codes, 38000), strText);
+}

@@ -7,18 +7,22 @@
 #include "device/CSimulatedPort.h"
 #include "document/CQuorbexDoc.h"
 #include "ui/CButtonRecorderDlg.h"
+#include "ui/CNewFromCodeDlg.h"
 #include "ui/CDialogDriver.h"
 #include "ui/CEventProgrammerDlg.h"
 #include "ui/CPadButton.h"
 #include "ui/CRemoteBuilderDlg.h"
 #include "ui/CRemotePadDlg.h"
+#include "support/CTempFolder.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 
 #include <algorithm>
+#include <fstream>
 #include <map>
 #include <vector>
 
@@ -520,5 +524,98 @@ TEST_F(RemoteBuilderRoadTest, AddLearnTestAssignSaveReopenAndFireFromThePad)
     port.ClearEmitterRecord();
     ClickCell(*CRemotePadDlg::FindPad(*pAmp), 1, 2);
     EXPECT_EQ(GetSentBits(port), learned);
+}
+} // namespace
+
+namespace
+{
+// Runs once the code dialog is up: fills it and chooses OK.
+void WhenCodeAsked(const char* pszProtocol, const char* pszAddress, const char* pszCommand)
+{
+    QTimer::singleShot(0,
+                       [=]
+                       {
+                           auto* pAsk = qobject_cast<CNewFromCodeDlg*>(QApplication::activeModalWidget());
+                           ASSERT_NE(pAsk, nullptr);
+                           const CDialogDriver ask(*pAsk);
+                           auto* pProtocol = pAsk->findChild<QComboBox*>("protocol");
+                           pProtocol->setCurrentIndex(pProtocol->findText(pszProtocol));
+                           ask.Type("address", pszAddress);
+                           ask.Type("command", pszCommand);
+                           pAsk->accept();
+                       });
+}
+
+// A code typed as protocol, address and command makes a new button's signal, or replaces a
+// plain button's; the Signal line reads it back. A megabutton takes no code.
+TEST_F(RemoteBuilderTest, NewFromCodeMakesTheButtonsSignal)
+{
+    Doc().AddButton(*m_pTv, "Movie", "", true);
+    OpenBuilder();
+    const auto signalText = [this]
+    { return m_pBuilder->findChild<QLineEdit*>("decodedSignal")->text().toStdString(); };
+    Builder().Type("buttonBox", "Guide");
+    ASSERT_TRUE(Builder().IsEnabled("fromCode"));
+    WhenCodeAsked("NEC", "0x04", "0x12");
+    Builder().Click("fromCode");
+    const CRemoteButton* pGuide = m_pTv->FindButton("Guide");
+    ASSERT_NE(pGuide, nullptr);
+    EXPECT_EQ(signalText(), "NEC address 0x04 command 0x12");
+    EXPECT_TRUE(Builder().IsEnabled("test"));
+
+    Builder().Type("buttonBox", "Mute");
+    WhenCodeAsked("Sony 15-bit", "0x97", "21");
+    Builder().Click("fromCode");
+    EXPECT_EQ(signalText(), "Sony 15-bit address 0x97 command 0x15, repeated 2 times");
+    EXPECT_TRUE(Doc().IsModified());
+
+    Builder().Type("buttonBox", "Movie");
+    EXPECT_FALSE(Builder().IsEnabled("fromCode"));
+}
+
+// File > Import brings a file's codes into the only remote, asking first for a larger pad when
+// its own is too small, and says what it did.
+TEST_F(RemoteBuilderTest, FileImportAsksForALargerPadAndAddsTheButtons)
+{
+    m_pTv->m_nStyle = 7; // 3 x 3, holding Power alone
+    const CTempFolder folder;
+    std::string strCodes;
+    for (int nButton = 1; nButton <= 9; ++nButton)
+        strCodes += "Key" + std::to_string(nButton) + " RC5 5 " + std::to_string(nButton) + "\n";
+    std::ofstream(folder.File("codes.txt")) << strCodes;
+    CFileDialog::QueuePath(QString::fromStdString(folder.File("codes.txt")));
+    CMessageBox::QueueAnswer(QMessageBox::Yes);
+    Frame().OnCommand(CMainFrame::kCmdImport);
+    const QStringList shown = CMessageBox::TakeShownTexts();
+    ASSERT_EQ(shown.size(), 2) << shown.join("|").toStdString();
+    EXPECT_EQ(shown[0], "TV has 8 free places on its pad for 9 new buttons. Make its pad 4 buttons "
+                        "high, 4 buttons wide?");
+    EXPECT_TRUE(shown[1].startsWith("Added Key1 in cell 1/0 of the pad.\n")) << shown[1].toStdString();
+    EXPECT_EQ(m_pTv->m_nStyle, 6);
+    ASSERT_NE(m_pTv->FindButton("Key9"), nullptr);
+    EXPECT_TRUE(Doc().IsModified());
+}
+// A file with a damaged code, or one that would overwrite a megabutton, is refused with its line
+// and reason before anything changes.
+TEST_F(RemoteBuilderTest, FileImportRefusesBeforeAnythingChanges)
+{
+    Doc().AddButton(*m_pTv, "Movie", "", true);
+    Doc().SetModifiedFlag(false);
+    const CTempFolder folder;
+    const std::pair<const char*, const char*> cases[] = {
+        {"Up NEC 1 2\nDown NEC 1\n", ":2: a line is NAME PROTOCOL ADDRESS COMMAND"},
+        {"Up NEC 1 2\nMovie NEC 1 3\n", ":2: Movie is a megabutton of TV"},
+    };
+    for (const auto& [pszText, pszReason] : cases)
+    {
+        std::ofstream(folder.File("codes.txt")) << pszText;
+        CFileDialog::QueuePath(QString::fromStdString(folder.File("codes.txt")));
+        Frame().OnCommand(CMainFrame::kCmdImport);
+        const QStringList shown = CMessageBox::TakeShownTexts();
+        ASSERT_EQ(shown.size(), 1) << pszText;
+        EXPECT_TRUE(shown[0].contains(pszReason)) << shown[0].toStdString();
+        EXPECT_EQ(m_pTv->FindButton("Up"), nullptr);
+        EXPECT_FALSE(Doc().IsModified());
+    }
 }
 } // namespace

@@ -1,0 +1,155 @@
+#include "app/CodeImport.h"
+
+#include "app/CFileDialog.h"
+#include "app/CMessageBox.h"
+#include "app/cli/ImportPlan.h"
+#include "app/cli/SignalStore.h"
+#include "base/TextEncoding.h"
+#include "document/CQuorbexDoc.h"
+#include "ui/SignalText.h"
+
+#include <QFile>
+#include <QInputDialog>
+
+#include <algorithm>
+
+namespace
+{
+// More than any file of codes; a larger one is a mistake, not codes.
+constexpr qint64 kMaxInputBytes = qint64{16} << 20;
+
+void Refuse(QWidget* pParent, const QString& strText)
+{
+    CMessageBox::Show(pParent, QMessageBox::Critical, strText, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+// The one item, or the person's choice; empty when they cancelled.
+QString AskItem(QWidget* pParent, const QString& strLabel, const QStringList& items)
+{
+    if (items.size() == 1)
+        return items.first();
+    bool bChosen = false;
+    const QString strItem = QInputDialog::getItem(pParent, QStringLiteral("Import Codes"),
+                                                  strLabel, items, 0, false, &bChosen);
+    return bChosen ? strItem : QString();
+}
+
+CRemote* AskRemote(QWidget* pParent, CQuorbexDoc& doc)
+{
+    QStringList names;
+    for (const auto& [strName, pRemote] : *doc.m_pRemotes)
+        names.append(QString::fromStdString(ToDisplayText(strName)));
+    std::sort(names.begin(), names.end());
+    const QString strChosen = AskItem(pParent, QStringLiteral("Import into the remote:"), names);
+    std::string strName;
+    if (strChosen.isEmpty() || !FromUtf8Text(strChosen.toStdString(), strName))
+        return nullptr;
+    return doc.FindRemote(strName);
+}
+
+// The remote of the file to take, when it holds several; false when the person cancelled.
+bool AskSource(QWidget* pParent, std::vector<SExchangeCode>& codes)
+{
+    QStringList sources;
+    for (const SExchangeCode& code : codes)
+        if (!sources.contains(QString::fromStdString(code.strSource)))
+            sources.append(QString::fromStdString(code.strSource));
+    const QString strSource =
+        sources.size() > 1
+            ? AskItem(pParent, QStringLiteral("The file holds several remotes; import:"), sources)
+            : QString();
+    if (sources.size() > 1 && strSource.isEmpty())
+        return false;
+    std::string strReason;
+    return ChooseSource(codes, strSource.toStdString(), strReason);
+}
+
+// The codes in the document's spelling, each checked against the remote.
+bool CheckCodes(QWidget* pParent, const CRemote& remote, std::vector<SExchangeCode>& codes,
+                double dNanos, const QString& strShown)
+{
+    SExchangeError error;
+    std::map<std::string, int> seen;
+    for (SExchangeCode& code : codes)
+    {
+        std::string strName;
+        if (!FromUtf8Text(code.strName, strName))
+            error = {code.nLine, "the code's name holds a character documents cannot store"};
+        else if (code.strName = strName; code.strName.empty())
+            error = {code.nLine, "the code has no name"};
+        else
+            CheckImportedCode(remote, code, dNanos, seen, error);
+        if (!error.strReason.empty())
+        {
+            Refuse(pParent, QStringLiteral("%1:%2: %3")
+                                .arg(strShown)
+                                .arg(error.nLine)
+                                .arg(QString::fromStdString(error.strReason)));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Room on the pad for the new names, with the person's leave for a larger style if need be.
+bool MakeRoom(QWidget* pParent, CRemote& remote, const std::vector<SExchangeCode>& codes)
+{
+    const std::size_t nFree = CountFreeCells(remote);
+    const std::size_t nNew = CountNewButtons(remote, codes);
+    if (nNew <= nFree)
+        return true;
+    const QString strFull = QStringLiteral("%1 has %2 free places on its pad for %3 new buttons.")
+                                .arg(QString::fromStdString(ToDisplayText(remote.m_strName)))
+                                .arg(nFree)
+                                .arg(nNew);
+    const int nStyle = FindRoomyStyle(remote, nNew);
+    if (nStyle < 0)
+    {
+        Refuse(pParent, strFull + QStringLiteral(" No pad style holds them all."));
+        return false;
+    }
+    const QString strStyle = QString::fromLatin1(kRemoteStyles[static_cast<std::size_t>(nStyle)].pszText);
+    if (CMessageBox::Show(pParent, QMessageBox::Question,
+                          strFull + QStringLiteral(" Make its pad %1?").arg(strStyle),
+                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return false;
+    remote.m_nStyle = nStyle;
+    return true;
+}
+} // namespace
+
+void ImportCodesInto(QWidget* pParent, CQuorbexDoc& doc, CInfraredDevice& device)
+{
+    const QString strPath = CFileDialog::GetImportPath(pParent);
+    if (strPath.isEmpty())
+        return;
+    QFile file(strPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return Refuse(pParent, QStringLiteral("%1: cannot be opened").arg(strPath));
+    const QByteArray text = file.read(kMaxInputBytes + 1);
+    if (text.size() > kMaxInputBytes)
+        return Refuse(pParent, QStringLiteral("%1: larger than the 16 MB a file of codes may be")
+                                   .arg(strPath));
+    std::vector<SExchangeCode> codes;
+    SExchangeError error;
+    if (!ParseAnyCodes(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+                       codes, error))
+        return Refuse(pParent, QStringLiteral("%1:%2: %3")
+                                   .arg(strPath)
+                                   .arg(error.nLine)
+                                   .arg(QString::fromStdString(error.strReason)));
+    CRemote* pRemote = AskRemote(pParent, doc);
+    const double dNanos = GetDisplayPeriod(device).dNanos;
+    if (!pRemote || !AskSource(pParent, codes))
+        return;
+    const std::vector<std::string> renamed = ShortenNames(codes);
+    if (!CheckCodes(pParent, *pRemote, codes, dNanos, strPath) || !MakeRoom(pParent, *pRemote, codes))
+        return;
+    std::string strReport;
+    if (!ApplyCodes(doc, *pRemote, codes, dNanos, strReport))
+        return;
+    for (const std::string& strRenamed : renamed)
+        strReport += strRenamed + ".\n";
+    CMessageBox::Show(pParent, QMessageBox::Information, QString::fromStdString(strReport),
+                      QMessageBox::Ok, QMessageBox::Ok);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "signal/ExchangeCode.h"
+
+#include <string_view>
+#include <vector>
+
+// Codes typed by hand or written by a script, a button a line:
+//     NAME PROTOCOL ADDRESS COMMAND [MAKER]
+//     Power  NEC     0x04    0x08
+//     Eject  Sony15  0x97    21
+// PROTOCOL is a protocol's one-word key (NEC, NEC42, Samsung32, Kaseikyo, Sony12, RC5, RC6A32,
+// ..., case and '-' ignored); numbers are decimal or 0x hexadecimal. An address wider than a
+// protocol's device field is its extended form (NEC's 16-bit address). MAKER is Kaseikyo's maker
+// code, Panasonic's (0x2002) when left out. '#' begins a comment.
+
+// Each line's signal, as the protocol's encoder makes it. False, with the line and the reason,
+// at the first fault; codes is then left as it was.
+bool ParseCodeList(std::string_view text, std::vector<SExchangeCode>& codes,
+                   SExchangeError& error);

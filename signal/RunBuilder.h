@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+// Mark and space lengths as they are laid end to end; a mark after a mark (or a space after a
+// space), as biphase cells make them, lengthens the run before.
+class CRunBuilder
+{
+public:
+    void Add(double dMicros)
+    {
+        const bool bMark = dMicros > 0;
+        if (dMicros == 0 || (m_runs.empty() && !bMark))
+            return; // the silence before the first mark is no part of the signal
+        if (!m_runs.empty() && m_bLastMark == bMark)
+            m_runs.back() += std::abs(dMicros);
+        else
+            m_runs.push_back(std::abs(dMicros));
+        m_bLastMark = bMark;
+    }
+
+    // The length from the first mark's start to the end of everything added.
+    double GetLength() const
+    {
+        double dLength = 0;
+        for (const double dRun : m_runs)
+            dLength += dRun;
+        return dLength;
+    }
+
+    const std::vector<double>& GetRuns() const { return m_runs; }
+
+    // The runs in whole microseconds, without the silence after the last mark.
+    std::vector<std::uint32_t> GetDurations() const
+    {
+        std::vector<std::uint32_t> durations;
+        for (const double dRun : m_runs)
+            durations.push_back(static_cast<std::uint32_t>(std::lround(dRun)));
+        if (!m_bLastMark && !durations.empty())
+            durations.pop_back();
+        return durations;
+    }
+
+private:
+    std::vector<double> m_runs;
+    bool m_bLastMark = false;
+};
+

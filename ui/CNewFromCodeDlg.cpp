@@ -1,0 +1,88 @@
+#include "ui/CNewFromCodeDlg.h"
+
+#include "signal/ExchangeText.h"
+#include "signal/ProtocolTable.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace
+{
+bool ReadNumber(const QLineEdit& field, std::uint32_t& nValue)
+{
+    std::uint64_t nWide = 0;
+    const std::string strText = field.text().trimmed().toStdString();
+    if (!ParseNumber(strText, nWide, false) || nWide > 0xFFFFFFFFu)
+        return false;
+    nValue = static_cast<std::uint32_t>(nWide);
+    return true;
+}
+
+QLineEdit* AddField(QFormLayout& layout, const char* pszLabel, const char* pszName,
+                    const QString& strText)
+{
+    auto* pField = new QLineEdit(strText);
+    pField->setObjectName(QString::fromLatin1(pszName));
+    layout.addRow(QString::fromLatin1(pszLabel), pField);
+    return pField;
+}
+} // namespace
+
+CNewFromCodeDlg::CNewFromCodeDlg(QWidget* pParent) : QDialog(pParent)
+{
+    setObjectName(QStringLiteral("newFromCode"));
+    setWindowTitle(QStringLiteral("New from Code"));
+    auto* pLayout = new QFormLayout(this);
+    m_pProtocol = new QComboBox;
+    m_pProtocol->setObjectName(QStringLiteral("protocol"));
+    for (const SProtocolForm& form : GetProtocolForms())
+        m_pProtocol->addItem(QString::fromLatin1(form.pRow->pszName),
+                             static_cast<int>(form.pRow->eProtocol));
+    pLayout->addRow(QStringLiteral("&Protocol:"), m_pProtocol);
+    m_pAddress = AddField(*pLayout, "&Address:", "address", QStringLiteral("0x00"));
+    m_pCommand = AddField(*pLayout, "&Command:", "command", QStringLiteral("0x00"));
+    m_pMaker = AddField(*pLayout, "&Maker (Kaseikyo):", "maker", QStringLiteral("0x2002"));
+    m_pProblem = new QLabel;
+    m_pProblem->setObjectName(QStringLiteral("problem"));
+    m_pProblem->setWordWrap(true);
+    pLayout->addRow(m_pProblem);
+    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    pLayout->addRow(pButtons);
+    connect(pButtons, &QDialogButtonBox::accepted, this, &CNewFromCodeDlg::accept);
+    connect(pButtons, &QDialogButtonBox::rejected, this, &CNewFromCodeDlg::reject);
+}
+
+bool CNewFromCodeDlg::AskSignal(SEncodedSignal& encoded)
+{
+    if (exec() != QDialog::Accepted)
+        return false;
+    encoded = m_encoded;
+    return true;
+}
+
+// The dialog stays open, saying what is wrong, until the code fits its protocol.
+void CNewFromCodeDlg::accept()
+{
+    SDecodedSignal code;
+    code.eProtocol = static_cast<EProtocol>(m_pProtocol->currentData().toInt());
+    const SProtocolForm& form = *FindProtocolForm(code.eProtocol);
+    const bool bKaseikyo = code.eProtocol == EProtocol::kKaseikyo;
+    if (!ReadNumber(*m_pAddress, code.nAddress) || !ReadNumber(*m_pCommand, code.nCommand) ||
+        (bKaseikyo && !ReadNumber(*m_pMaker, code.nMaker)))
+    {
+        m_pProblem->setText(QStringLiteral("Give numbers, decimal or 0x hexadecimal."));
+        return;
+    }
+    // An address wider than the device field is the protocol's extended form.
+    code.bExtended = form.pRow->cSubdeviceDefault != 0 && code.nAddress >> form.nDeviceBits != 0;
+    if (!EncodeSignal(code, m_encoded))
+    {
+        m_pProblem->setText(QStringLiteral("The address or command is too wide for %1.")
+                                .arg(QString::fromLatin1(form.pRow->pszName)));
+        return;
+    }
+    QDialog::accept();
+}
