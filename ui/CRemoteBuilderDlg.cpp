@@ -196,7 +196,7 @@ void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
          {160, 50, 50, 15},
          true},
         {&CRemoteBuilderDlg::m_pClose, "close", "&Close", {160, 65, 50, 15}, true},
-        {&CRemoteBuilderDlg::m_pFromCode, "fromCode", ""fromCode", "From code...",From code...", {145, 4, 65, 14}, false},
+        {&CRemoteBuilderDlg::m_pFromCode, "fromCode", "&From code...", {145, 4, 65, 14}, false},
         {&CRemoteBuilderDlg::m_pZoom,
          "zoom",
          LoadString(StringId::kZoomIn),
