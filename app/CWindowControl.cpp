@@ -2,7 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CQuorbexApp.h"
-#include "app/cli/CControlServer.h"
+#include "control/CControlServer.h"
 #include "base/CStringTable.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"

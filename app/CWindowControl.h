@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/cli/CControlHandler.h"
+#include "control/CControlHandler.h"
 
 #include <QObject>
 

@@ -5,13 +5,14 @@ cmake_minimum_required(VERSION 3.25)
 #
 # Each checked folder lists the folders it may reach. The tests, benchmarks, fuzzers and tools
 # are checked like the layer they build on.
-set(layers base document device signal engine app/cli ui app)
+set(layers base document device signal engine control app/cli ui app)
 set(allowed_base base)
 set(allowed_document base document)
 set(allowed_device base device)
 set(allowed_signal base document signal)
 set(allowed_engine base document device signal engine)
-set(allowed_app/cli base document device signal engine app/cli)
+set(allowed_control base document device signal engine control)
+set(allowed_app/cli base document device signal engine control app/cli)
 set(allowed_ui base document device signal engine ui)
 set(allowed_app ${layers})
 
@@ -32,7 +33,7 @@ set(allowed_tests/app ${allowed_tests/ui})
 set(allowed_bench ${allowed_engine})
 set(allowed_fuzz ${allowed_app/cli})
 set(allowed_tools ${layers})
-set(qt_free base document device signal engine app/cli
+set(qt_free base document device signal engine control app/cli
             tests/support tests/base tests/document tests/device tests/signal tests/engine
             tests/cli bench fuzz)
 

@@ -56,3 +56,18 @@ bool IsButtonInRemotes(const CRemoteMap& remotes, const CRemote* pRemote,
     return it != remotes.end() && it->second.get() == pRemote &&
            pRemote->FindButton(pButton->m_strName) == pButton;
 }
+
+std::vector<std::pair<int, int>> CRemote::FindFreeCells() const
+{
+    std::vector<std::pair<int, int>> cells;
+    const SRemoteStyle& style = kRemoteStyles[static_cast<std::size_t>(m_nStyle)];
+    for (int nRow = 0; nRow < style.nRows; ++nRow)
+    {
+        for (int nColumn = 0; nColumn < style.nColumns; ++nColumn)
+        {
+            if (!GetButtonAt(nColumn, nRow))
+                cells.emplace_back(nColumn, nRow);
+        }
+    }
+    return cells;
+}

@@ -7,7 +7,8 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
-
+#include <utility>
+#include <vector>
 
 // One remote control: named buttons laid out on a grid of one of the eight styles.
 class CRemote
@@ -25,6 +26,8 @@ public:
     void PlaceButton(CRemoteButton& button, int nColumn, int nRow);
     // Takes the button off the pad (column 5, row 15) and empties its cell.
     void UnplaceButton(CRemoteButton& button);
+    // The free cells of the pad as (column, row), row by row: where new buttons go.
+    std::vector<std::pair<int, int>> FindFreeCells() const;
 
     std::string m_strName;
     int m_nStyle = 0;

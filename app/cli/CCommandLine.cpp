@@ -1,6 +1,6 @@
 #include "app/cli/CCommandLine.h"
 
-#include "app/cli/CControlServer.h"
+#include "control/CControlServer.h"
 #include "app/cli/CHeadlessRunner.h"
 #include "app/cli/ControlCommands.h"
 #include "app/cli/DocumentCommands.h"

@@ -1,6 +1,6 @@
 #include "app/cli/CHeadlessRunner.h"
 
-#include "app/cli/CControlServer.h"
+#include "control/CControlServer.h"
 #include "base/TextEncoding.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"

@@ -2,7 +2,7 @@
 
 #include "app/cli/CConsoleFrontEnd.h"
 #include "app/cli/CLastFiredStore.h"
-#include "app/cli/CControlHandler.h"
+#include "control/CControlHandler.h"
 #include "device/CBiosClock.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"

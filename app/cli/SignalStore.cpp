@@ -14,22 +14,6 @@
 
 namespace
 {
-// The free cells of the remote's pad in reading order, where new buttons go.
-std::vector<std::pair<int, int>> FindFreeCells(const CRemote& remote)
-{
-    std::vector<std::pair<int, int>> cells;
-    const SRemoteStyle& style = kRemoteStyles[static_cast<std::size_t>(remote.m_nStyle)];
-    for (int nRow = 0; nRow < style.nRows; ++nRow)
-    {
-        for (int nColumn = 0; nColumn < style.nColumns; ++nColumn)
-        {
-            if (!remote.GetButtonAt(nColumn, nRow))
-                cells.emplace_back(nColumn, nRow);
-        }
-    }
-    return cells;
-}
-
 // A button whose name differs from strName only in the case of its letters.
 const CRemoteButton* FindLookalike(const CRemote& remote, const std::string& strName)
 {
@@ -100,7 +84,7 @@ std::string FindSignalRefusal(const CRemote& remote, const std::string& strName)
 
 std::size_t CountFreeCells(const CRemote& remote)
 {
-    return FindFreeCells(remote).size();
+    return remote.FindFreeCells().size();
 }
 
 std::size_t CountNewButtons(const CRemote& remote, const std::vector<SExchangeCode>& codes)
@@ -127,7 +111,7 @@ bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes, b
 bool ApplyCodes(CQuorbexDoc& doc, CRemote& remote, const std::vector<SExchangeCode>& codes,
                 double dNanos, std::string& strReport)
 {
-    const std::vector<std::pair<int, int>> freeCells = FindFreeCells(remote);
+    const std::vector<std::pair<int, int>> freeCells = remote.FindFreeCells();
     // Adding a button closes the remote's pad, as a window showing it would be out of date; it
     // opens again afterwards (without windows only the pad's place in the file).
     const bool bPadOpen = remote.m_bPadOpen;

@@ -2,8 +2,8 @@
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
 #include "app/CWindowControl.h"
-#include "app/cli/CControlServer.h"
-#include "app/cli/ControlSocket.h"
+#include "control/CControlServer.h"
+#include "control/ControlSocket.h"
 #include "device/CInfraredDevice.h"
 #include "support/CPrivateRuntime.h"
 

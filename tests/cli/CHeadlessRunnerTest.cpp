@@ -1,6 +1,6 @@
 #include "app/cli/CHeadlessRunner.h"
 
-#include "app/cli/CControlServer.h"
+#include "control/CControlServer.h"
 #include "cli/CliTestSupport.h"
 #include "cli/ListingTestDocument.h"
 #include "device/CSimulatedClock.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/cli/CControlServer.h"
+#include "control/CControlServer.h"
 #include "app/cli/CHeadlessRunner.h"
 #include "device/CSimulatedClock.h"
 #include "engine/CTickSource.h"

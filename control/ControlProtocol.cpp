@@ -1,4 +1,4 @@
-#include "app/cli/ControlProtocol.h"
+#include "control/ControlProtocol.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/cli/ControlProtocol.h"
+#include "control/ControlProtocol.h"
 
 #include <string>
 

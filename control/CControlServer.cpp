@@ -1,7 +1,7 @@
-#include "app/cli/CControlServer.h"
+#include "control/CControlServer.h"
 
-#include "app/cli/CControlHandler.h"
-#include "app/cli/ControlProtocol.h"
+#include "control/CControlHandler.h"
+#include "control/ControlProtocol.h"
 #include "base/CScopedCount.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "app/cli/ControlSocket.h"
+#include "control/ControlSocket.h"
 
-#include "app/cli/ControlProtocol.h"
+#include "control/ControlProtocol.h"
 
 #include <cerrno>
 #include <chrono>

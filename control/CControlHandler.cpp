@@ -1,4 +1,4 @@
-#include "app/cli/CControlHandler.h"
+#include "control/CControlHandler.h"
 
 #include "base/TextEncoding.h"
 #include "device/CInfraredDevice.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/cli/ControlSocket.h"
+#include "control/ControlSocket.h"
 
 #include <chrono>
 #include <functional>
