@@ -37,7 +37,7 @@ CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
       m_ticks(ticks), m_engine(device, m_frontEnd, ticks),
       m_scheduler(m_doc, m_engine, ticks, m_clock)
 {
-    m_frontEnd.SetPumpHandler([this](std::uint32_t) { OnPump(); });
+    m_frontEnd.SetPumpHandler([this](std::uint32_t nMaxWaitMs) { OnPump(nMaxWaitMs); });
     m_scheduler.SetFireObserver([this](const CTimedEvent& armed) { OnFiring(armed); });
     m_scheduler.SetFiredObserver([this](const CTimedEvent& event) { OnFired(event); });
     m_engine.SetStepObserver([this](const CMegaStep& step) { PrintStep(step); });
@@ -65,12 +65,13 @@ void CHeadlessRunner::Tick()
     m_scheduler.SchedulerTick();
 }
 
-void CHeadlessRunner::OnPump()
+void CHeadlessRunner::OnPump(std::uint32_t nMaxWaitMs)
 {
     if (m_ticks.GetTickCount() - m_nLastTick >= kTickMs)
         Tick();
+    const std::uint32_t nUntilTick = kTickMs - std::min(kTickMs, m_ticks.GetTickCount() - m_nLastTick);
     if (m_idleWait)
-        m_idleWait();
+        m_idleWait(std::min(nMaxWaitMs, nUntilTick));
 }
 
 CHeadlessRunner::SFileStamp CHeadlessRunner::ReadStamp(const std::string& strPath)
@@ -240,15 +241,12 @@ private:
 int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBackend& clockBackend,
                 CControlServer& server, std::FILE* pOut, std::FILE* pErr)
 {
-    // Short enough for step timing, long enough not to spin.
-    constexpr std::uint32_t kIdleMs = 2;
-    // How long the loop sleeps at most before it looks at the stop request again.
-    constexpr std::uint32_t kLongestSleepMs = 100;
 
     CSteadyTickSource ticks;
     CHeadlessRunner runner(strPath, device, clockBackend, ticks, pOut, pErr);
     // Waits serve the control socket, so that a request is answered within a step's wait.
-    runner.SetIdleWait([&server] { server.ServeFor(kIdleMs); });
+    runner.SetIdleWait([&server](std::uint32_t nMaxWaitMs)
+                       { server.ServeFor(static_cast<int>(nMaxWaitMs)); });
     const CStopSignals signals;
     std::string strError;
     if (!server.Listen(runner, strError))
@@ -260,10 +258,10 @@ int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBacke
     while (!g_bStopRequested)
     {
         const auto nWait = static_cast<std::int32_t>(nNextTick - ticks.GetTickCount());
+        // Asleep until the next beat or a request; a stop signal ends the sleep at once.
         if (nWait > 0)
         {
-            server.ServeFor(
-                static_cast<int>(std::min(static_cast<std::uint32_t>(nWait), kLongestSleepMs)));
+            server.ServeFor(nWait);
             continue;
         }
         runner.Tick();

@@ -42,9 +42,13 @@ public:
     // False when the document cannot be opened (the reason is on pErr).
     bool Start();
     void Tick();
-    // What a megabutton's wait does after giving the timer its due: the real loop sleeps a
-    // little so that a wait does not spin.
-    void SetIdleWait(std::function<void()> idleWait) { m_idleWait = std::move(idleWait); }
+    // What a megabutton's wait does after giving the timer its due: the real loop serves the
+    // control socket for at most the milliseconds given, which end when the wait or the
+    // timer's next beat is due.
+    void SetIdleWait(std::function<void(std::uint32_t)> idleWait)
+    {
+        m_idleWait = std::move(idleWait);
+    }
 
     const CQuorbexDoc& GetDocument() const { return m_doc; }
 
@@ -68,7 +72,7 @@ private:
     };
     static SFileStamp ReadStamp(const std::string& strPath);
 
-    void OnPump();
+    void OnPump(std::uint32_t nMaxWaitMs);
     void ReloadIfChanged();
     void Reload();
     void PrintEvents();
@@ -87,7 +91,7 @@ private:
     CTickSource& m_ticks;
     CFiringEngine m_engine;
     CScheduler m_scheduler;
-    std::function<void()> m_idleWait;
+    std::function<void(std::uint32_t)> m_idleWait;
     std::uint32_t m_nLastTick = 0;
     SFileStamp m_loadedStamp;
     SFileStamp m_changedStamp;
