@@ -30,7 +30,7 @@ constexpr std::pair<int, const char*> kStrings[]{
      "Please adjust or remove the event(s) or megabutton(s) before removing this button."},
     {StringId::kConfirmRemoveEvent, "%s:  Are you sure you want to remove this event?"},
     {StringId::kBitstreamTitle, "Bitstream for %s button"},
-    {StringId::kZoomIn, "&Zoom In"},
+    {StringId::kZoomIn, "Zoom I&n"},
     {StringId::kZoomOut, "&Zoom Out"},
     {StringId::kAdvanced, "Ad&vanced >>"},
     {StringId::kBasic, "<< &Basic"},

@@ -232,13 +232,16 @@ CRemoteBuilderDlg* OpenBuilder(CQuorbexApp& app)
     return nullptr;
 }
 
-// Zooms the strip in and scrolls it to the first window in which the recording changes level.
+// Zooms the strip in to the finest level and scrolls it to the first window in which the
+// recording changes level.
 void ZoomOntoFirstEdge(CRemoteBuilderDlg& builder)
 {
     const CBitstream& bits = builder.FindTypedButton()->m_bits;
     auto* pStrip = builder.findChild<CBitstreamStrip*>("bitstreamStrip");
     auto* pScrollRight = builder.findChild<QPushButton*>("scrollRight");
-    builder.findChild<QPushButton*>("zoom")->click();
+    auto* pZoomIn = builder.findChild<QPushButton*>("zoomIn");
+    while (pZoomIn->isEnabled())
+        pZoomIn->click();
     for (;;)
     {
         const std::uint32_t nFirst = pStrip->GetWindowFirst();

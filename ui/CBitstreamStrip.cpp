@@ -7,6 +7,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 namespace
 {
@@ -33,37 +36,72 @@ std::uint32_t CBitstreamStrip::GetVisibleSamples() const
     return ::GetVisibleSamples(width());
 }
 
+unsigned CBitstreamStrip::GetLevel() const
+{
+    return std::min(m_nLevel, GetOverviewLevel(GetVisibleSamples()));
+}
+
+bool CBitstreamStrip::IsOverview() const
+{
+    return GetLevel() == GetOverviewLevel(GetVisibleSamples());
+}
+
+bool CBitstreamStrip::IsFinest() const
+{
+    return GetLevel() == 0 && !IsOverview();
+}
+
+std::uint32_t CBitstreamStrip::GetWindowSamples() const
+{
+    return ::GetWindowSamples(GetVisibleSamples(), GetLevel());
+}
+
 std::uint32_t CBitstreamStrip::GetWindowFirst() const
 {
-    return m_bZoomed ? m_nStart : 0;
+    return IsOverview() ? 0 : m_nStart;
 }
 
 std::uint32_t CBitstreamStrip::GetWindowLast() const
 {
-    return m_bZoomed ? m_nStart + GetVisibleSamples() - 1 : kStripSamples - 1;
+    return GetWindowFirst() + GetWindowSamples() - 1;
 }
 
-void CBitstreamStrip::ToggleZoom()
+void CBitstreamStrip::ShowLevel(unsigned nLevel, std::uint32_t nStart)
 {
-    if (!m_bZoomed && GetVisibleSamples() == 0)
-        return;
-    m_bZoomed = !m_bZoomed;
-    if (m_bZoomed)
-        m_nStart = 0;
+    m_nLevel = nLevel;
+    m_nStart = IsOverview() ? 0 : std::min(nStart, kStripSamples - GetWindowSamples());
     emit ViewChanged();
     update();
 }
 
+void CBitstreamStrip::ZoomIn()
+{
+    if (CanZoomIn())
+        ShowLevel(GetLevel() - 1, GetWindowFirst());
+}
+
+void CBitstreamStrip::ZoomOut()
+{
+    if (!IsOverview())
+        ShowLevel(GetLevel() + 1, m_nStart);
+}
+
+void CBitstreamStrip::ZoomAbout(int nX, unsigned nLevel)
+{
+    const std::uint32_t nSample = GetSampleUnder(GetWindowFirst(), GetLevel(), nX, width());
+    ShowLevel(nLevel, GetStartKeeping(nSample, nX, nLevel, width()));
+}
+
 void CBitstreamStrip::ScrollLeft()
 {
-    if (m_bZoomed)
-        MoveWindow(GetStartScrolledLeft(m_nStart, GetVisibleSamples()));
+    if (!IsOverview())
+        MoveWindow(GetStartScrolledLeft(m_nStart, GetWindowSamples()));
 }
 
 void CBitstreamStrip::ScrollRight()
 {
-    if (m_bZoomed)
-        MoveWindow(GetStartScrolledRight(m_nStart, GetVisibleSamples()));
+    if (!IsOverview())
+        MoveWindow(GetStartScrolledRight(m_nStart, GetWindowSamples()));
 }
 
 void CBitstreamStrip::MoveWindow(std::uint32_t nStart)
@@ -88,7 +126,7 @@ bool CBitstreamStrip::ConfirmTrim(int nQuestionId) const
 void CBitstreamStrip::TrimLeft()
 {
     CRemoteButton* pButton = GetEditableButton();
-    if (!m_bZoomed || !pButton || !m_doc.CanChangeButton(*pButton) ||
+    if (IsOverview() || !pButton || !m_doc.CanChangeButton(*pButton) ||
         !ConfirmTrim(StringId::kConfirmTrimLeft))
         return;
     // The samples in the window stay as they are: no repaint.
@@ -99,7 +137,7 @@ void CBitstreamStrip::TrimLeft()
 void CBitstreamStrip::TrimRight()
 {
     CRemoteButton* pButton = GetEditableButton();
-    if (!m_bZoomed || !pButton || !m_doc.CanChangeButton(*pButton) ||
+    if (IsOverview() || !pButton || !m_doc.CanChangeButton(*pButton) ||
         !ConfirmTrim(StringId::kConfirmTrimRight))
         return;
     if (TrimAfter(pButton->m_bits, GetWindowLast()))
@@ -120,8 +158,10 @@ void CBitstreamStrip::paintEvent(QPaintEvent* /*pEvent*/)
     painter.setPen(QPen(kGrid, 0));
     // The outline takes in the plot's last column and row.
     painter.drawRect(QRect(plot.topLeft(), plot.size() - QSize(1, 1)));
-    const std::uint32_t nVisible = m_bZoomed ? GetVisibleSamples() : 0;
-    for (std::uint32_t nCell = 1; nCell <= nVisible; ++nCell)
+    // Cells only where a press on one edits its sample.
+    const std::uint32_t nVisible = GetVisibleSamples();
+    const std::uint32_t nCells = IsFinest() ? nVisible : 0;
+    for (std::uint32_t nCell = 1; nCell <= nCells; ++nCell)
     {
         const int nX = plot.left() + kSampleWidth * static_cast<int>(nCell);
         painter.drawLine(nX, plot.top(), nX, plot.bottom());
@@ -129,8 +169,8 @@ void CBitstreamStrip::paintEvent(QPaintEvent* /*pEvent*/)
     if (!GetEditableButton())
         return;
     const std::vector<QPoint> trace =
-        m_bZoomed ? GetZoomedTrace(m_pCurrent->m_bits, plot, m_nStart, nVisible)
-                  : GetOverviewTrace(m_pCurrent->m_bits, plot);
+        IsOverview() ? GetOverviewTrace(m_pCurrent->m_bits, plot)
+                     : GetZoomedTrace(m_pCurrent->m_bits, plot, m_nStart, nVisible, GetLevel());
     painter.setPen(QPen(kTrace, 0));
     painter.drawPolyline(trace.data(), static_cast<int>(trace.size()));
 }
@@ -139,7 +179,7 @@ void CBitstreamStrip::mousePressEvent(QMouseEvent* pEvent)
 {
     CRemoteButton* pButton = GetEditableButton();
     const QPoint point = pEvent->position().toPoint();
-    if (!pButton || !m_bZoomed || !IsInsideMargin(point, size()))
+    if (!pButton || !IsFinest() || !IsInsideMargin(point, size()))
         return;
     const std::uint32_t nSample = GetSampleAt(m_nStart, point.x());
     if (nSample >= kStripSamples || !m_doc.CanChangeButton(*pButton))
@@ -149,13 +189,33 @@ void CBitstreamStrip::mousePressEvent(QMouseEvent* pEvent)
     FinishEdit();
 }
 
-// Replaces the second press of a double-click, so a double-click on a zoomed sample inverts
-// it once.
+// Zooms to the finest level at the place. Replaces the second press of a double-click, so a
+// double-click on a sample of the finest window inverts it once.
 void CBitstreamStrip::mouseDoubleClickEvent(QMouseEvent* pEvent)
 {
     const QPoint point = pEvent->position().toPoint();
-    if (!m_pCurrent || m_bZoomed || !IsInsideMargin(point, size()) || GetVisibleSamples() == 0)
+    if (!m_pCurrent || IsFinest() || !IsInsideMargin(point, size()) || GetVisibleSamples() == 0)
         return;
-    m_bZoomed = true;
-    MoveWindow(GetZoomStart(point.x(), width()));
+    if (IsOverview())
+        ShowLevel(0, GetZoomStart(point.x(), width()));
+    else
+        ZoomAbout(point.x(), 0);
+}
+
+void CBitstreamStrip::wheelEvent(QWheelEvent* pEvent)
+{
+    if (!(pEvent->modifiers() & Qt::ControlModifier))
+    {
+        pEvent->ignore();
+        return;
+    }
+    // A notch is 15 degrees; finer wheels and touchpads send parts of one.
+    constexpr int kNotch = 120;
+    m_nWheelAngle += pEvent->angleDelta().y();
+    const int nNotches = m_nWheelAngle / kNotch;
+    m_nWheelAngle %= kNotch;
+    const int nLevel = std::clamp(static_cast<int>(GetLevel()) - nNotches, 0,
+                                  static_cast<int>(GetOverviewLevel(GetVisibleSamples())));
+    if (nLevel != static_cast<int>(GetLevel()))
+        ZoomAbout(static_cast<int>(pEvent->position().x()), static_cast<unsigned>(nLevel));
 }

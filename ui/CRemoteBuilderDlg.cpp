@@ -126,7 +126,8 @@ void CRemoteBuilderDlg::CreateStrip(const QRect& frame)
     m_pStrip->setGeometry(frame.adjusted(kStripInset, kStripInset, -kStripInset, -kStripInset));
     connect(m_pStrip, &CBitstreamStrip::ViewChanged, this, &CRemoteBuilderDlg::OnStripViewChanged);
     connect(m_pStrip, &CBitstreamStrip::BitsEdited, this, &CRemoteBuilderDlg::OnStripBitsEdited);
-    connect(m_pZoom, &QPushButton::clicked, m_pStrip, &CBitstreamStrip::ToggleZoom);
+    connect(m_pZoomIn, &QPushButton::clicked, m_pStrip, &CBitstreamStrip::ZoomIn);
+    connect(m_pZoomOut, &QPushButton::clicked, m_pStrip, &CBitstreamStrip::ZoomOut);
     connect(m_pScrollLeft, &QPushButton::clicked, m_pStrip, &CBitstreamStrip::ScrollLeft);
     connect(m_pScrollRight, &QPushButton::clicked, m_pStrip, &CBitstreamStrip::ScrollRight);
     connect(m_pTrimLeft, &QPushButton::clicked, m_pStrip, &CBitstreamStrip::TrimLeft);
@@ -197,15 +198,20 @@ void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
          true},
         {&CRemoteBuilderDlg::m_pClose, "close", "&Close", {160, 65, 50, 15}, true},
         {&CRemoteBuilderDlg::m_pFromCode, "fromCode", "&From code...", {145, 4, 65, 14}, false},
-        {&CRemoteBuilderDlg::m_pZoom,
-         "zoom",
+        {&CRemoteBuilderDlg::m_pScrollLeft, "scrollLeft", "&<", {10, 130, 20, 15}, false},
+        {&CRemoteBuilderDlg::m_pTrimLeft, "trimLeft", "< Tr&im", {30, 130, 35, 15}, false},
+        {&CRemoteBuilderDlg::m_pZoomIn,
+         "zoomIn",
          LoadString(StringId::kZoomIn),
-         {90, 130, 35, 15},
+         {65, 130, 42, 15},
          false},
-        {&CRemoteBuilderDlg::m_pScrollLeft, "scrollLeft", "&<", {10, 130, 40, 15}, false},
-        {&CRemoteBuilderDlg::m_pScrollRight, "scrollRight", "&>", {165, 130, 40, 15}, false},
-        {&CRemoteBuilderDlg::m_pTrimLeft, "trimLeft", "< Tr&im", {50, 130, 40, 15}, false},
-        {&CRemoteBuilderDlg::m_pTrimRight, "trimRight", "T&rim >", {125, 130, 40, 15}, false},
+        {&CRemoteBuilderDlg::m_pZoomOut,
+         "zoomOut",
+         LoadString(StringId::kZoomOut),
+         {107, 130, 43, 15},
+         false},
+        {&CRemoteBuilderDlg::m_pTrimRight, "trimRight", "T&rim >", {150, 130, 35, 15}, false},
+        {&CRemoteBuilderDlg::m_pScrollRight, "scrollRight", "&>", {185, 130, 20, 15}, false},
     };
     for (const SButton& row : buttons)
     {
@@ -528,13 +534,12 @@ void CRemoteBuilderDlg::OnAdvanced()
 {
     m_bAdvanced = !m_bAdvanced;
     m_pAdvanced->setText(LoadString(m_bAdvanced ? StringId::kBasic : StringId::kAdvanced));
-    // The scroll and trim buttons follow the next zoom change, not the mode.
     if (m_bAdvanced)
-        m_pZoom->setEnabled(true);
+        OnStripViewChanged();
     else
     {
         for (QPushButton* pButton :
-             {m_pScrollLeft, m_pScrollRight, m_pTrimLeft, m_pTrimRight, m_pZoom})
+             {m_pScrollLeft, m_pScrollRight, m_pTrimLeft, m_pTrimRight, m_pZoomIn, m_pZoomOut})
             pButton->setEnabled(false);
     }
     const int nPanel = GetAdvancedPanelHeight();
@@ -543,10 +548,11 @@ void CRemoteBuilderDlg::OnAdvanced()
 
 void CRemoteBuilderDlg::OnStripViewChanged()
 {
-    const bool bZoomed = m_pStrip->IsZoomed();
-    m_pZoom->setText(LoadString(bZoomed ? StringId::kZoomOut : StringId::kZoomIn));
-    for (QPushButton* pButton : {m_pScrollLeft, m_pScrollRight, m_pTrimLeft, m_pTrimRight})
-        pButton->setEnabled(bZoomed);
+    const bool bWindow = !m_pStrip->IsOverview();
+    m_pZoomIn->setEnabled(m_pStrip->CanZoomIn());
+    for (QPushButton* pButton :
+         {m_pScrollLeft, m_pScrollRight, m_pTrimLeft, m_pTrimRight, m_pZoomOut})
+        pButton->setEnabled(bWindow);
     m_pWindowFirst->setText(QString::number(m_pStrip->GetWindowFirst()));
     m_pWindowLast->setText(QString::number(m_pStrip->GetWindowLast()));
 }

@@ -121,7 +121,8 @@ private:
     CBitstreamStrip* m_pStrip = nullptr;
     QLabel* m_pWindowFirst = nullptr;
     QLabel* m_pWindowLast = nullptr;
-    QPushButton* m_pZoom = nullptr;
+    QPushButton* m_pZoomIn = nullptr;
+    QPushButton* m_pZoomOut = nullptr;
     QPushButton* m_pScrollLeft = nullptr;
     QPushButton* m_pScrollRight = nullptr;
     QPushButton* m_pTrimLeft = nullptr;

@@ -85,6 +85,61 @@ bool IsInsideMargin(const QPoint& point, const QSize& stripSize)
         .contains(point);
 }
 
+unsigned GetOverviewLevel(std::uint32_t nVisible)
+{
+    if (nVisible == 0)
+        return 0;
+    unsigned nLevel = 1;
+    while ((static_cast<std::uint64_t>(nVisible) << nLevel) < kStripSamples)
+        ++nLevel;
+    return nLevel;
+}
+
+std::uint32_t GetWindowSamples(std::uint32_t nVisible, unsigned nLevel)
+{
+    return nLevel >= GetOverviewLevel(nVisible) ? kStripSamples : nVisible << nLevel;
+}
+
+namespace
+{
+// The column of the finest window's cells nearest to nX, counted from the plot's left edge.
+int GetCellColumn(int nX, std::uint32_t nVisible)
+{
+    return std::clamp(nX - kStripMargin, 0, kSampleWidth * static_cast<int>(nVisible) - 1);
+}
+
+// How many samples of a window at nLevel lie left of column nColumn.
+std::uint32_t GetSamplesLeftOf(int nColumn, unsigned nLevel)
+{
+    // 64 bits: a wide strip's columns pass 32 bits at the top levels.
+    return static_cast<std::uint32_t>((static_cast<std::uint64_t>(nColumn) << nLevel) /
+                                      kSampleWidth);
+}
+} // namespace
+
+std::uint32_t GetSampleUnder(std::uint32_t nStart, unsigned nLevel, int nX, int nStripWidth)
+{
+    const std::uint32_t nVisible = GetVisibleSamples(nStripWidth);
+    if (nLevel < GetOverviewLevel(nVisible))
+        return nStart + GetSamplesLeftOf(GetCellColumn(nX, nVisible), nLevel);
+    const QRect plot = GetPlotRect(QSize(nStripWidth, 0));
+    const int nSpan = plot.right() - plot.left();
+    if (nSpan <= 0)
+        return 0;
+    const auto nColumn = static_cast<std::uint64_t>(std::clamp(nX - plot.left(), 0, nSpan));
+    return static_cast<std::uint32_t>(nColumn * (kStripSamples - 1) / static_cast<unsigned>(nSpan));
+}
+
+std::uint32_t GetStartKeeping(std::uint32_t nSample, int nX, unsigned nLevel, int nStripWidth)
+{
+    const std::uint32_t nVisible = GetVisibleSamples(nStripWidth);
+    if (nLevel >= GetOverviewLevel(nVisible))
+        return 0;
+    const std::uint32_t nLeft = GetSamplesLeftOf(GetCellColumn(nX, nVisible), nLevel);
+    const std::uint32_t nStart = nSample > nLeft ? nSample - nLeft : 0;
+    return std::min(nStart, kStripSamples - GetWindowSamples(nVisible, nLevel));
+}
+
 std::uint32_t GetZoomStart(int nX, int nStripWidth)
 {
     const std::uint32_t nVisible = GetVisibleSamples(nStripWidth);
@@ -99,22 +154,22 @@ std::uint32_t GetZoomStart(int nX, int nStripWidth)
 namespace
 {
 // Half a window: what was at one edge is still in sight, at the middle.
-std::uint32_t GetScrollStep(std::uint32_t nVisible)
+std::uint32_t GetScrollStep(std::uint32_t nSamples)
 {
-    return std::max<std::uint32_t>(nVisible / 2, 1);
+    return std::max<std::uint32_t>(nSamples / 2, 1);
 }
 } // namespace
 
-std::uint32_t GetStartScrolledLeft(std::uint32_t nStart, std::uint32_t nVisible)
+std::uint32_t GetStartScrolledLeft(std::uint32_t nStart, std::uint32_t nSamples)
 {
-    const std::uint32_t nStep = GetScrollStep(nVisible);
+    const std::uint32_t nStep = GetScrollStep(nSamples);
     return nStart < nStep ? 0 : nStart - nStep;
 }
 
-std::uint32_t GetStartScrolledRight(std::uint32_t nStart, std::uint32_t nVisible)
+std::uint32_t GetStartScrolledRight(std::uint32_t nStart, std::uint32_t nSamples)
 {
-    const std::uint32_t nLastStart = kStripSamples - nVisible;
-    const std::uint32_t nStep = GetScrollStep(nVisible);
+    const std::uint32_t nLastStart = kStripSamples - nSamples;
+    const std::uint32_t nStep = GetScrollStep(nSamples);
     return nStart + nStep <= nLastStart ? nStart + nStep : nLastStart;
 }
 
@@ -135,16 +190,42 @@ std::vector<QPoint> GetOverviewTrace(const CBitstream& bits, const QRect& plot)
     return trace.Finish();
 }
 
+namespace
+{
+bool HasStep(const CBitstream& bits, std::uint32_t nFirst, std::uint32_t nLast)
+{
+    const bool bHigh = IsSampleHigh(bits, nFirst);
+    for (std::uint32_t nSample = nFirst + 1; nSample <= nLast; ++nSample)
+    {
+        if (IsSampleHigh(bits, nSample) != bHigh)
+            return true;
+    }
+    return false;
+}
+} // namespace
+
 std::vector<QPoint> GetZoomedTrace(const CBitstream& bits, const QRect& plot, std::uint32_t nStart,
-                                   std::uint32_t nVisible)
+                                   std::uint32_t nVisible, unsigned nLevel)
 {
     CTrace trace(plot, IsSampleHigh(bits, nStart));
-    for (std::uint32_t nCell = 0; nCell < nVisible; ++nCell)
-        trace.StepTo(plot.left() + kSampleWidth * static_cast<int>(nCell),
-                     IsSampleHigh(bits, nStart + nCell));
-    const int nAfter = plot.left() + kSampleWidth * static_cast<int>(nVisible);
-    if (nAfter < plot.right() && nStart + nVisible < kStripSamples)
-        trace.StepTo(nAfter, IsSampleHigh(bits, nStart + nVisible));
+    const int nColumns = kSampleWidth * static_cast<int>(nVisible);
+    for (int nColumn = 0; nColumn < nColumns; ++nColumn)
+    {
+        // The samples of this pixel column; one sample spans several columns below level 2.
+        const std::uint32_t nFirst = nStart + GetSamplesLeftOf(nColumn, nLevel);
+        const std::uint32_t nEnd = nStart + GetSamplesLeftOf(nColumn + 1, nLevel);
+        const std::uint32_t nLast = nEnd > nFirst ? nEnd - 1 : nFirst;
+        const int nX = plot.left() + nColumn;
+        trace.StepTo(nX, IsSampleHigh(bits, nFirst));
+        if (HasStep(bits, nFirst, nLast))
+        {
+            trace.StepTo(nX, !IsSampleHigh(bits, nFirst));
+            trace.StepTo(nX, IsSampleHigh(bits, nLast));
+        }
+    }
+    const std::uint32_t nAfter = nStart + GetWindowSamples(nVisible, nLevel);
+    if (plot.left() + nColumns < plot.right() && nAfter < kStripSamples)
+        trace.StepTo(plot.left() + nColumns, IsSampleHigh(bits, nAfter));
     return trace.Finish();
 }
 

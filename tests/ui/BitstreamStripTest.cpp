@@ -8,8 +8,12 @@
 #include "ui/CRemoteBuilderDlg.h"
 #include "ui/StripWindow.h"
 
+#include <QApplication>
 #include <QPushButton>
+#include <QWheelEvent>
 #include <QWindow>
+
+#include <functional>
 
 namespace
 {
@@ -44,6 +48,16 @@ protected:
         QTest::mouseDClick(m_pBuilder->windowHandle(), Qt::LeftButton, {},
                            m_pStrip->mapTo(m_pBuilder.get(), point));
     }
+    void ZoomToFinest() const
+    {
+        while (Builder().IsEnabled("zoomIn"))
+            Builder().Click("zoomIn");
+    }
+    void ShowOverview() const
+    {
+        while (Builder().IsEnabled("zoomOut"))
+            Builder().Click("zoomOut");
+    }
     std::pair<QString, QString> Window() const
     {
         return {Builder().Text("windowStart"), Builder().Text("windowEnd")};
@@ -61,8 +75,8 @@ TEST_F(BitstreamStripTest, RightmostDoubleClickZoomsToTheLastWindowAndScrollingS
     DoubleClick(QPoint(m_pStrip->width() - 3, 8));
     const QString strLastStart = QString::number(kStripSamples - m_nVisible);
     EXPECT_EQ(Window(), std::pair(strLastStart, QString("399999")));
-    EXPECT_EQ(Builder().Find<QPushButton>("zoom").text(), QString(LoadString(StringId::kZoomOut)));
-    for (const char* pszName : {"scrollLeft", "scrollRight", "trimLeft", "trimRight"})
+    EXPECT_FALSE(Builder().IsEnabled("zoomIn"));
+    for (const char* pszName : {"zoomOut", "scrollLeft", "scrollRight", "trimLeft", "trimRight"})
         EXPECT_TRUE(Builder().IsEnabled(pszName)) << pszName;
     EXPECT_EQ(m_pPower->m_bits.GetLength(), 4u) << "the double-click edits nothing";
 
@@ -70,18 +84,76 @@ TEST_F(BitstreamStripTest, RightmostDoubleClickZoomsToTheLastWindowAndScrollingS
     EXPECT_EQ(Window().first, strLastStart);
     Builder().Click("scrollLeft");
     EXPECT_EQ(Window().first, QString::number(kStripSamples - m_nVisible - m_nVisible / 2));
-    Builder().Click("zoom");
-    EXPECT_EQ(Window(), std::pair(QString("0"), QString("399999")));
+    ShowOverview();
     EXPECT_FALSE(Builder().IsEnabled("scrollLeft"));
-    Builder().Click("zoom");
+    ZoomToFinest();
     Builder().Click("scrollLeft");
     EXPECT_EQ(Window(), std::pair(QString("0"), QString::number(m_nVisible - 1)));
+}
+
+struct SZoomStep
+{
+    const char* pszName;
+    std::function<void()> act;
+    std::uint32_t nFirst, nLast;
+    bool bZoomIn, bZoomOut, bEdits;
+};
+
+// A strip 405 pixels wide shows 100 samples at the finest level and 204,800 eleven levels up,
+// below the overview; the pointer at x = 202 stands above column 200, the middle.
+TEST_F(BitstreamStripTest, ZoomStepsHalveTheWindowAboutItsStartOrThePointer)
+{
+    m_pStrip->resize(405, m_pStrip->height());
+    const auto click = [this](const char* pszButton)
+    { return [this, pszButton] { Builder().Click(pszButton); }; };
+    const auto wheel = [this](int nX, int nAngle, Qt::KeyboardModifiers modifiers)
+    {
+        return [this, nX, nAngle, modifiers]
+        {
+            const QPointF point(nX, 8);
+            QWheelEvent turn(point, m_pStrip->mapToGlobal(point), QPoint(), QPoint(0, nAngle),
+                             Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(m_pStrip, &turn);
+        };
+    };
+    const SZoomStep steps[] = {
+        {"ZoomInFromTheWholeView", click("zoomIn"), 0, 204799, true, true, false},
+        {"ZoomOutToIt", click("zoomOut"), 0, 399999, true, false, false},
+        {"WheelAtTheMiddle", wheel(202, 120, Qt::ControlModifier), 97599, 302398, true, true,
+         false},
+        {"WheelKeepsTheSample", wheel(202, 120, Qt::ControlModifier), 148799, 251198, true, true,
+         false},
+        {"WheelWithoutCtrl", wheel(202, 120, Qt::NoModifier), 148799, 251198, true, true, false},
+        {"ZoomOutKeepsTheStart", click("zoomOut"), 148799, 353598, true, true, false},
+        {"ZoomOutToTheWholeView", click("zoomOut"), 0, 399999, true, false, false},
+        {"TwoNotchesAtTheRightEnd", wheel(402, 240, Qt::ControlModifier), 297600, 399999, true,
+         true, false},
+        {"DoubleClickToTheFinest", [this] { DoubleClick(QPoint(202, 8)); }, 348750, 348849, false,
+         true, true},
+        {"WheelInAtTheFinest", wheel(202, 120, Qt::ControlModifier), 348750, 348849, false, true,
+         true},
+        {"ZoomOutOfTheFinest", click("zoomOut"), 348750, 348949, true, true, false},
+    };
+    for (const SZoomStep& step : steps)
+    {
+        step.act();
+        EXPECT_EQ(Window(), std::pair(QString::number(step.nFirst), QString::number(step.nLast)))
+            << step.pszName;
+        EXPECT_EQ(Builder().IsEnabled("zoomIn"), step.bZoomIn) << step.pszName;
+        EXPECT_EQ(Builder().IsEnabled("zoomOut"), step.bZoomOut) << step.pszName;
+        const CBitstream before = m_pPower->m_bits;
+        QTest::mouseClick(m_pStrip, Qt::LeftButton, {}, CellAt(0));
+        EXPECT_EQ(IsSampleHigh(m_pPower->m_bits, step.nFirst) != IsSampleHigh(before, step.nFirst),
+                  step.bEdits)
+            << step.pszName;
+        m_pPower->m_bits = before;
+    }
 }
 
 // Power holds F0 00 00 00: the first zoomed sample is high.
 TEST_F(BitstreamStripTest, ClickEditsFollowTheLengthIntoTheTestButtonAndTheDocument)
 {
-    Builder().Click("zoom");
+    ZoomToFinest();
     m_pPower->m_bits = CBitstream(std::vector<std::uint8_t>{0x80});
     DoubleClick(CellAt(0));
     EXPECT_EQ(m_pPower->m_bits.GetLength(), 0u) << "inverted once, not twice";
@@ -95,11 +167,11 @@ TEST_F(BitstreamStripTest, ClickEditsFollowTheLengthIntoTheTestButtonAndTheDocum
 
 TEST_F(BitstreamStripTest, TrimsWithNothingBeyondTheWindowAskButChangeNothing)
 {
-    Builder().Click("zoom");
+    ZoomToFinest();
     CMessageBox::QueueAnswer(QMessageBox::Yes);
     Builder().Click("trimLeft");
     DoubleClick(QPoint(0, 0)); // on the margin: no zoom, no edit
-    Builder().Click("zoom");
+    ShowOverview();
     DoubleClick(QPoint(m_pStrip->width() - 3, 8));
     CMessageBox::QueueAnswer(QMessageBox::Yes);
     Builder().Click("trimRight");
@@ -113,7 +185,7 @@ TEST_F(BitstreamStripTest, TrimsWithNothingBeyondTheWindowAskButChangeNothing)
 
 TEST_F(BitstreamStripTest, AFiringButtonIsRefusedAndAMegabuttonIgnored)
 {
-    Builder().Click("zoom");
+    ZoomToFinest();
     const CBitstream learned = m_pPower->m_bits;
     m_pPower->BeginFiring();
     QTest::mouseClick(m_pStrip, Qt::LeftButton, {}, CellAt(0));
