@@ -65,6 +65,9 @@ public:
     int m_nFrameTop = kNotStored;
     int m_nFrameRight = kNotStored;
     int m_nFrameBottom = kNotStored;
+    // The window's geometry as Qt saves it; empty in a file of an earlier version, which is
+    // placed by the rectangle above.
+    QByteArray m_frameGeometry;
     SPosition m_programmerPos;
     SPosition m_builderPos;
     SPosition m_recorderPos;
@@ -99,6 +102,7 @@ void CSettings::VisitValues(TSettings& settings, TVisitor&& visit)
     visit("Window Settings/Frame Top", settings.m_nFrameTop);
     visit("Window Settings/Frame Right", settings.m_nFrameRight);
     visit("Window Settings/Frame Bottom", settings.m_nFrameBottom);
+    visit("Window Settings/Frame Geometry", settings.m_frameGeometry);
     const auto visitPosition = [&visit](const QString& strName, auto& position)
     {
         visit("Window Settings/" + strName + " Left", position.nLeft);
