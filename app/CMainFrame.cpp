@@ -1,6 +1,7 @@
 #include "app/CMainFrame.h"
 
 #include "app/BackendNames.h"
+#include "app/CFramePlacement.h"
 #include "app/CMessageBox.h"
 #include "app/CQuorbexApp.h"
 #include "app/CodeImport.h"
@@ -27,11 +28,9 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -100,20 +99,6 @@ bool IsRecentFileCommand(int nId)
 {
     return nId >= CMainFrame::kCmdRecentFile &&
            nId < CMainFrame::kCmdRecentFile + CSettings::kRecentFiles;
-}
-
-// A stored rectangle that reaches past the primary screen's right or bottom edge moves to the
-// screen's top-left corner; one that starts left of or above the screen moves onto it. Its
-// size is kept.
-QRect PlaceOnScreen(QRect rect, const QRect& screen)
-{
-    if (rect.right() > screen.right() || rect.bottom() > screen.bottom())
-        rect.moveTopLeft(screen.topLeft());
-    if (rect.left() < screen.left())
-        rect.moveLeft(screen.left());
-    if (rect.top() < screen.top())
-        rect.moveTop(screen.top());
-    return rect;
 }
 
 QString GetFirstLocalFile(const QMimeData* pMime)
@@ -680,16 +665,7 @@ void CMainFrame::StorePlacement()
     for (int nColumn = 0; nColumn < SEventListSettings::kColumns; ++nColumn)
         settings.m_eventList.m_widths[static_cast<std::size_t>(nColumn)] =
             m_pView->GetColumnWidth(nColumn);
-    settings.m_nFrameShowCmd = isMinimized()   ? EFrameShowState::Minimized
-                               : isMaximized() ? EFrameShowState::Maximized
-                                               : EFrameShowState::Normal;
-    // The normal rectangle, also of a maximised window, so that it comes back the same size
-    // when the person un-maximises it next time.
-    const QRect rect = normalGeometry().isValid() ? normalGeometry() : geometry();
-    settings.m_nFrameLeft = rect.left();
-    settings.m_nFrameTop = rect.top();
-    settings.m_nFrameRight = rect.left() + rect.width();
-    settings.m_nFrameBottom = rect.top() + rect.height();
+    CFramePlacement::Store(*this, settings);
 }
 
 void CMainFrame::RestorePlacement()
@@ -697,19 +673,7 @@ void CMainFrame::RestorePlacement()
     const CSettings& settings = m_app.GetSettings();
     restoreState(settings.m_toolbarState);
     statusBar()->setVisible(settings.m_bStatusBarVisible);
-    if (settings.m_nFrameShowCmd != EFrameShowState::NotStored)
-    {
-        const QRect rect(QPoint(settings.m_nFrameLeft, settings.m_nFrameTop),
-                         QPoint(settings.m_nFrameRight - 1, settings.m_nFrameBottom - 1));
-        if (rect.isValid())
-            setGeometry(PlaceOnScreen(rect, QGuiApplication::primaryScreen()->geometry()));
-    }
-    if (settings.m_nFrameShowCmd == EFrameShowState::Minimized)
-        showMinimized();
-    else if (settings.m_nFrameShowCmd == EFrameShowState::Maximized)
-        showMaximized();
-    else
-        show();
+    CFramePlacement::Restore(*this, settings);
     UpdateCommandUI();
 }
 

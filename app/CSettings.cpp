@@ -6,157 +6,122 @@
 
 namespace
 {
-// A value that is missing or not a number keeps its default, so a hand-edited file cannot
-// leave a setting at an accidental 0.
-void ReadInt(QSettings& store, const QString& strName, int& nValue)
+QString GetRecentFileKey(const QString& strKey, int nEntry)
 {
-    bool bOk = false;
-    const int nRead = store.value(strName).toInt(&bOk);
-    if (bOk)
-        nValue = nRead;
+    return strKey + QString::number(nEntry + 1);
 }
 
-void ReadBool(QSettings& store, const QString& strName, bool& bValue)
+// Reads each value the settings visit. A value that is missing or not a number keeps its
+// default, so a hand-edited file cannot leave a setting at an accidental 0; so does an
+// enumeration outside its range.
+class CValueReader
 {
-    int nValue = bValue ? 1 : 0;
-    ReadInt(store, strName, nValue);
-    bValue = nValue != 0;
-}
+public:
+    explicit CValueReader(QSettings& store) : m_store(store) {}
 
-// A value outside the enumeration's range keeps the default too.
-template <typename TEnum>
-void ReadEnum(QSettings& store, const QString& strName, TEnum& nValue, TEnum nFirst, TEnum nLast)
-{
-    int nRead = static_cast<int>(nValue);
-    ReadInt(store, strName, nRead);
-    if (nRead >= static_cast<int>(nFirst) && nRead <= static_cast<int>(nLast))
-        nValue = static_cast<TEnum>(nRead);
-}
+    void operator()(const QString& strKey, int& nValue) const
+    {
+        bool bOk = false;
+        const int nRead = m_store.value(strKey).toInt(&bOk);
+        if (bOk)
+            nValue = nRead;
+    }
 
-template <typename TEnum> void WriteEnum(QSettings& store, const QString& strName, TEnum nValue)
-{
-    store.setValue(strName, static_cast<int>(nValue));
-}
+    void operator()(const QString& strKey, bool& bValue) const
+    {
+        int nValue = bValue ? 1 : 0;
+        (*this)(strKey, nValue);
+        bValue = nValue != 0;
+    }
 
-void ReadPosition(QSettings& store, const QString& strPrefix, CSettings::SPosition& position)
-{
-    ReadInt(store, strPrefix + " Left", position.nLeft);
-    ReadInt(store, strPrefix + " Top", position.nTop);
-}
+    template <typename TEnum>
+    void operator()(const QString& strKey, TEnum& nValue, TEnum nFirst, TEnum nLast) const
+    {
+        int nRead = static_cast<int>(nValue);
+        (*this)(strKey, nRead);
+        if (nRead >= static_cast<int>(nFirst) && nRead <= static_cast<int>(nLast))
+            nValue = static_cast<TEnum>(nRead);
+    }
 
-void WritePosition(QSettings& store, const QString& strPrefix, const CSettings::SPosition& position)
-{
-    store.setValue(strPrefix + " Left", position.nLeft);
-    store.setValue(strPrefix + " Top", position.nTop);
-}
+    void operator()(const QString& strKey, QString& strValue) const
+    {
+        strValue = m_store.value(strKey, strValue).toString();
+    }
 
-QString GetEventWidthName(int nColumn)
-{
-    return QStringLiteral("Event Width %1").arg(nColumn);
-}
+    void operator()(const QString& strKey, QByteArray& value) const
+    {
+        value = m_store.value(strKey).toByteArray();
+    }
 
-QString GetRecentFileName(int nEntry)
+    void operator()(const QString& strKey, QStringList& paths) const
+    {
+        paths.clear();
+        for (int nEntry = 0; nEntry < CSettings::kRecentFiles; ++nEntry)
+        {
+            const QString strPath = m_store.value(GetRecentFileKey(strKey, nEntry)).toString();
+            if (!strPath.isEmpty() && !paths.contains(strPath))
+                paths.append(strPath);
+        }
+    }
+
+private:
+    QSettings& m_store;
+};
+
+// Writes each value; flags as 0 or 1 and enumerations as their numbers, as they were always
+// kept.
+class CValueWriter
 {
-    return QStringLiteral("File%1").arg(nEntry + 1);
-}
+public:
+    explicit CValueWriter(QSettings& store) : m_store(store) {}
+
+    void operator()(const QString& strKey, int nValue) const { m_store.setValue(strKey, nValue); }
+    void operator()(const QString& strKey, bool bValue) const
+    {
+        m_store.setValue(strKey, bValue ? 1 : 0);
+    }
+
+    template <typename TEnum> void operator()(const QString& strKey, TEnum nValue, TEnum, TEnum) const
+    {
+        m_store.setValue(strKey, static_cast<int>(nValue));
+    }
+
+    void operator()(const QString& strKey, const QString& strValue) const
+    {
+        m_store.setValue(strKey, strValue);
+    }
+
+    void operator()(const QString& strKey, const QByteArray& value) const
+    {
+        m_store.setValue(strKey, value);
+    }
+
+    // A shorter list must not leave an old entry behind.
+    void operator()(const QString& strKey, const QStringList& paths) const
+    {
+        for (int nEntry = 0; nEntry < CSettings::kRecentFiles; ++nEntry)
+        {
+            const QString strEntryKey = GetRecentFileKey(strKey, nEntry);
+            if (nEntry < paths.size())
+                m_store.setValue(strEntryKey, paths[nEntry]);
+            else
+                m_store.remove(strEntryKey);
+        }
+    }
+
+private:
+    QSettings& m_store;
+};
 } // namespace
 
 void CSettings::Read(QSettings& store)
 {
-    store.beginGroup("Application Settings");
-    ReadInt(store, "Parallel Port", m_nParallelPort);
-    ReadBool(store, "Disable Interrupts", m_bDisableInterrupts);
-    m_strInfraredDevice = store.value("Infrared Device", m_strInfraredDevice).toString();
-    ReadEnum(store, "Clock Set Method", m_clock.nMethod, EClockRefreshMethod::None,
-             EClockRefreshMethod::FromBios);
-    ReadEnum(store, "Clock Set Day", m_clock.nDay, EClockRefreshDay::Daily,
-             EClockRefreshDay::Saturday);
-    ReadInt(store, "Clock Set Hour", m_clock.nHour);
-    ReadInt(store, "Clock Set Minute", m_clock.nMinute);
-    store.endGroup();
-
-    store.beginGroup("Window Settings");
-    ReadEnum(store, "Frame ShowCmd", m_nFrameShowCmd, EFrameShowState::Normal,
-             EFrameShowState::NotStored);
-    ReadInt(store, "Frame Left", m_nFrameLeft);
-    ReadInt(store, "Frame Top", m_nFrameTop);
-    ReadInt(store, "Frame Right", m_nFrameRight);
-    ReadInt(store, "Frame Bottom", m_nFrameBottom);
-    ReadPosition(store, "Programmer", m_programmerPos);
-    ReadPosition(store, "Builder", m_builderPos);
-    ReadPosition(store, "Recorder", m_recorderPos);
-    ReadPosition(store, "Mega", m_megaPos);
-    for (int nColumn = 0; nColumn < SEventListSettings::kColumns; ++nColumn)
-        ReadInt(store, GetEventWidthName(nColumn), m_eventList.m_widths[nColumn]);
-    store.endGroup();
-
-    store.beginGroup("Sort Settings");
-    ReadInt(store, "Sort Column", m_eventList.m_nSortColumn);
-    ReadBool(store, "Sort Forward", m_eventList.m_bSortForward);
-    store.endGroup();
-
-    store.beginGroup("Control Bars");
-    m_toolbarState = store.value("Toolbar State").toByteArray();
-    ReadBool(store, "Status Bar Visible", m_bStatusBarVisible);
-    store.endGroup();
-
-    store.beginGroup("Recent File List");
-    m_recentFiles.clear();
-    for (int nEntry = 0; nEntry < kRecentFiles; ++nEntry)
-    {
-        const QString strPath = store.value(GetRecentFileName(nEntry)).toString();
-        if (!strPath.isEmpty() && !m_recentFiles.contains(strPath))
-            m_recentFiles.append(strPath);
-    }
-    store.endGroup();
+    VisitValues(*this, CValueReader(store));
 }
 
 void CSettings::Write(QSettings& store) const
 {
-    store.beginGroup("Control Bars");
-    store.setValue("Toolbar State", m_toolbarState);
-    store.setValue("Status Bar Visible", m_bStatusBarVisible ? 1 : 0);
-    store.endGroup();
-
-    store.beginGroup("Application Settings");
-    store.setValue("Parallel Port", m_nParallelPort);
-    store.setValue("Disable Interrupts", m_bDisableInterrupts ? 1 : 0);
-    store.setValue("Infrared Device", m_strInfraredDevice);
-    WriteEnum(store, "Clock Set Method", m_clock.nMethod);
-    WriteEnum(store, "Clock Set Day", m_clock.nDay);
-    store.setValue("Clock Set Hour", m_clock.nHour);
-    store.setValue("Clock Set Minute", m_clock.nMinute);
-    store.endGroup();
-
-    store.beginGroup("Window Settings");
-    WriteEnum(store, "Frame ShowCmd", m_nFrameShowCmd);
-    store.setValue("Frame Left", m_nFrameLeft);
-    store.setValue("Frame Top", m_nFrameTop);
-    store.setValue("Frame Right", m_nFrameRight);
-    store.setValue("Frame Bottom", m_nFrameBottom);
-    WritePosition(store, "Programmer", m_programmerPos);
-    WritePosition(store, "Builder", m_builderPos);
-    WritePosition(store, "Recorder", m_recorderPos);
-    WritePosition(store, "Mega", m_megaPos);
-    for (int nColumn = 0; nColumn < SEventListSettings::kColumns; ++nColumn)
-        store.setValue(GetEventWidthName(nColumn), m_eventList.m_widths[nColumn]);
-    store.endGroup();
-
-    store.beginGroup("Sort Settings");
-    store.setValue("Sort Column", m_eventList.m_nSortColumn);
-    store.setValue("Sort Forward", m_eventList.m_bSortForward ? 1 : 0);
-    store.endGroup();
-
-    store.beginGroup("Recent File List");
-    for (int nEntry = 0; nEntry < kRecentFiles; ++nEntry)
-    {
-        const QString strName = GetRecentFileName(nEntry);
-        if (nEntry < m_recentFiles.size())
-            store.setValue(strName, m_recentFiles[nEntry]);
-        else
-            store.remove(strName);
-    }
-    store.endGroup();
+    VisitValues(*this, CValueWriter(store));
     store.sync();
 }
 

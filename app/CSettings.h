@@ -37,6 +37,13 @@ public:
     void Read(QSettings& store);
     void Write(QSettings& store) const;
 
+    // Calls visit(key, value) for every value kept, once, with the key ("Group/Name") it is
+    // kept under; enumerations come with their first and last valid value. Read and Write both
+    // go through this one list, so a value cannot be written under one key and read under
+    // another.
+    template <typename TSettings, typename TVisitor>
+    static void VisitValues(TSettings& settings, TVisitor&& visit);
+
     // Adds a path at the top of the recent-file list (moving it there when already listed).
     void AddRecentFile(const QString& strPath);
     void RemoveRecentFile(const QString& strPath);
@@ -58,6 +65,9 @@ public:
     int m_nFrameTop = kNotStored;
     int m_nFrameRight = kNotStored;
     int m_nFrameBottom = kNotStored;
+    // The window's geometry as Qt saves it; empty in a file of an earlier version, which is
+    // placed by the rectangle above.
+    QByteArray m_frameGeometry;
     SPosition m_programmerPos;
     SPosition m_builderPos;
     SPosition m_recorderPos;
@@ -72,3 +82,46 @@ public:
     // "Recent File List", most recent first.
     QStringList m_recentFiles;
 };
+
+template <typename TSettings, typename TVisitor>
+void CSettings::VisitValues(TSettings& settings, TVisitor&& visit)
+{
+    visit("Application Settings/Parallel Port", settings.m_nParallelPort);
+    visit("Application Settings/Disable Interrupts", settings.m_bDisableInterrupts);
+    visit("Application Settings/Infrared Device", settings.m_strInfraredDevice);
+    visit("Application Settings/Clock Set Method", settings.m_clock.nMethod,
+          EClockRefreshMethod::None, EClockRefreshMethod::FromBios);
+    visit("Application Settings/Clock Set Day", settings.m_clock.nDay, EClockRefreshDay::Daily,
+          EClockRefreshDay::Saturday);
+    visit("Application Settings/Clock Set Hour", settings.m_clock.nHour);
+    visit("Application Settings/Clock Set Minute", settings.m_clock.nMinute);
+
+    visit("Window Settings/Frame ShowCmd", settings.m_nFrameShowCmd, EFrameShowState::Normal,
+          EFrameShowState::NotStored);
+    visit("Window Settings/Frame Left", settings.m_nFrameLeft);
+    visit("Window Settings/Frame Top", settings.m_nFrameTop);
+    visit("Window Settings/Frame Right", settings.m_nFrameRight);
+    visit("Window Settings/Frame Bottom", settings.m_nFrameBottom);
+    visit("Window Settings/Frame Geometry", settings.m_frameGeometry);
+    const auto visitPosition = [&visit](const QString& strName, auto& position)
+    {
+        visit("Window Settings/" + strName + " Left", position.nLeft);
+        visit("Window Settings/" + strName + " Top", position.nTop);
+    };
+    visitPosition("Programmer", settings.m_programmerPos);
+    visitPosition("Builder", settings.m_builderPos);
+    visitPosition("Recorder", settings.m_recorderPos);
+    visitPosition("Mega", settings.m_megaPos);
+    for (int nColumn = 0; nColumn < SEventListSettings::kColumns; ++nColumn)
+        visit(QStringLiteral("Window Settings/Event Width %1").arg(nColumn),
+              settings.m_eventList.m_widths[static_cast<std::size_t>(nColumn)]);
+
+    visit("Sort Settings/Sort Column", settings.m_eventList.m_nSortColumn);
+    visit("Sort Settings/Sort Forward", settings.m_eventList.m_bSortForward);
+
+    visit("Control Bars/Toolbar State", settings.m_toolbarState);
+    visit("Control Bars/Status Bar Visible", settings.m_bStatusBarVisible);
+
+    // The list is kept as "File1" to "File4".
+    visit("Recent File List/File", settings.m_recentFiles);
+}

@@ -7,9 +7,8 @@
 #include "document/CRemote.h"
 #include "engine/CFiringEngine.h"
 
-#include <algorithm>
 #include <cmath>
-#include <vector>
+#include <ranges>
 
 #include <unistd.h>
 
@@ -35,17 +34,6 @@ std::string DescribeArmed(const CQuorbexDoc& doc)
     return "ARMED " + QuoteName(armed.m_strName) + " " + QuoteControlWord(armed.m_time.Format()) +
            " " + QuoteName(armed.m_pRemote->m_strName) + " " +
            QuoteName(armed.m_pButton->m_strName) + "\n";
-}
-// The records of a map in the order of their names, so that a listing is the same every time.
-template <typename TMap> auto SortedByName(const TMap& records)
-{
-    std::vector<const typename TMap::mapped_type::element_type*> sorted;
-    for (const auto& [strName, pRecord] : records)
-        sorted.push_back(pRecord.get());
-    std::sort(sorted.begin(), sorted.end(),
-              [](const auto* pFirst, const auto* pSecond)
-              { return pFirst->m_strName < pSecond->m_strName; });
-    return sorted;
 }
 } // namespace
 
@@ -124,11 +112,11 @@ std::string CControlHandler::AnswerList()
     if (!pDoc)
         return FormatControlError("no-document", "no document is open");
     std::string strReply;
-    for (const CRemote* pRemote : SortedByName(*pDoc->m_pRemotes))
+    for (const auto& pRemote : *pDoc->m_pRemotes | std::views::values)
     {
         const std::string strRemote = QuoteName(pRemote->m_strName);
         strReply += "REMOTE " + strRemote + "\n";
-        for (const CRemoteButton* pButton : SortedByName(pRemote->m_buttons))
+        for (const auto& pButton : pRemote->m_buttons | std::views::values)
         {
             strReply += "BUTTON " + strRemote + " " + QuoteName(pButton->m_strName) + " " +
                         DescribeButtonState(*pButton);

@@ -508,8 +508,8 @@ private:
     CMemoryBudget m_budget;
 };
 
-// The maps have no order of their own; writing by name makes saving the same document give
-// the same bytes every time.
+// The entries of a map in its name order, so that saving the same document gives the same
+// bytes every time.
 template <typename TMap>
 std::vector<const typename TMap::value_type*> SortedByName(const TMap* pMap)
 {
@@ -519,8 +519,6 @@ std::vector<const typename TMap::value_type*> SortedByName(const TMap* pMap)
         for (const auto& entry : *pMap)
             entries.push_back(&entry);
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const auto* pLeft, const auto* pRight) { return pLeft->first < pRight->first; });
     return entries;
 }
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -40,8 +40,8 @@ public:
     int m_nPadY = kNoPadPosition;
 };
 
-// All remotes of a document by exact, case-sensitive name; it owns them.
-using CRemoteMap = std::unordered_map<std::string, std::unique_ptr<CRemote>>;
+// All remotes of a document by exact, case-sensitive name, in name order; it owns them.
+using CRemoteMap = std::map<std::string, std::unique_ptr<CRemote>>;
 
 // True when pRemote is the remote of remotes under its name and pButton its button under its
 // name: the records a step or an event written by name is read back as.

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <map>
 
 // One button of a remote: a plain button with its learned bitstream, or a megabutton that
 // plays other buttons in sequence.
@@ -44,5 +44,5 @@ public:
     CMegaStepList m_steps;
 };
 
-// A remote's buttons by exact, case-sensitive name; it owns them.
-using CButtonMap = std::unordered_map<std::string, std::unique_ptr<CRemoteButton>>;
+// A remote's buttons by exact, case-sensitive name, in name order; it owns them.
+using CButtonMap = std::map<std::string, std::unique_ptr<CRemoteButton>>;

@@ -4,7 +4,7 @@
 
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <map>
 
 class CRemote;
 class CRemoteButton;
@@ -32,5 +32,5 @@ public:
     CRemoteButton* m_pButton = nullptr;
 };
 
-// All events of a document by exact, case-sensitive name; it owns them.
-using CEventMap = std::unordered_map<std::string, std::unique_ptr<CTimedEvent>>;
+// All events of a document by exact, case-sensitive name, in name order; it owns them.
+using CEventMap = std::map<std::string, std::unique_ptr<CTimedEvent>>;

@@ -155,12 +155,17 @@ QString CListCtrlEx::MakeShortString(const QFontMetrics& metrics, const QString&
 {
     if (strText.isEmpty() || metrics.horizontalAdvance(strText) + nMargin <= nWidth)
         return strText;
-    const int nEllipsis = metrics.horizontalAdvance(kEllipsis);
-    qsizetype nLength = strText.size() - 1;
-    while (nLength > 1 &&
-           metrics.horizontalAdvance(strText.left(nLength)) + nMargin + nEllipsis > nWidth)
-        --nLength;
-    return strText.left(std::max<qsizetype>(nLength, 1)) + kEllipsis;
+    // Qt finds the longest prefix that fits beside its own one-character ellipsis; the room it
+    // gets is counted for the three dots the list draws instead.
+    const QString strQtEllipsis(QChar(0x2026));
+    const int nRoom = nWidth - nMargin - metrics.horizontalAdvance(kEllipsis) +
+                      metrics.horizontalAdvance(strQtEllipsis);
+    QString strPrefix = nRoom > 0 ? metrics.elidedText(strText, Qt::ElideRight, nRoom) : QString();
+    // The whole text comes back when it fits beside Qt's ellipsis but not beside the dots.
+    if (strPrefix.endsWith(strQtEllipsis) || strPrefix == strText)
+        strPrefix.chop(1);
+    // Even a cell too narrow for it keeps the first character.
+    return (strPrefix.isEmpty() ? strText.left(1) : strPrefix) + kEllipsis;
 }
 
 int CListCtrlEx::GetTextWidth(const QFontMetrics& metrics, int nColumn, const QString& strText)

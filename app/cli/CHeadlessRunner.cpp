@@ -130,13 +130,8 @@ void CHeadlessRunner::PrintEvents()
     std::vector<std::pair<CTime, const CTimedEvent*>> events;
     for (const auto& [strName, pEvent] : *m_doc.m_pEvents)
         events.emplace_back(m_doc.NextOccurrence(*pEvent, now.ToMinute()), pEvent.get());
-    std::sort(events.begin(), events.end(),
-              [](const auto& first, const auto& second)
-              {
-                  return first.first != second.first
-                             ? first.first < second.first
-                             : first.second->m_strName < second.second->m_strName;
-              });
+    // The map gives them in name order, which stays among events due at the same time.
+    std::ranges::stable_sort(events, {}, [](const auto& entry) { return entry.first; });
     if (events.empty())
         std::fprintf(m_pOut, "No events\n");
     for (const auto& [next, pEvent] : events)

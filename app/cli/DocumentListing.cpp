@@ -7,22 +7,17 @@
 
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
 #include <cstdio>
+#include <ranges>
 #include <string_view>
-#include <vector>
 
 namespace
 {
-// The records of a map in name order: the maps themselves have no order worth showing.
-template <class TMap> auto SortedByName(const TMap& map)
+// The records of a map, in the map's own name order.
+template <class TMap> auto RecordsOf(const TMap& map)
 {
-    std::vector<const typename TMap::mapped_type::element_type*> records;
-    for (const auto& [strName, pRecord] : map)
-        records.push_back(pRecord.get());
-    std::ranges::sort(records, {},
-                      [](const auto* pRecord) -> const std::string& { return pRecord->m_strName; });
-    return records;
+    return map | std::views::values |
+           std::views::transform([](const auto& pRecord) { return pRecord.get(); });
 }
 
 // Steps and events hold plain pointers; a listing must survive a reference the loader could
@@ -132,7 +127,7 @@ std::string RemoteText(const CRemote& remote, double dNanosPerSample)
     std::string strText = "Remote " + ToDisplayText(remote.m_strName) + ": " +
                           StyleText(remote.m_nStyle) + ", pad " +
                           (remote.m_bPadOpen ? "open" : "closed") + "\n";
-    for (const CRemoteButton* pButton : SortedByName(remote.m_buttons))
+    for (const CRemoteButton* pButton : RecordsOf(remote.m_buttons))
         strText += ButtonText(*pButton, dNanosPerSample);
     return strText;
 }
@@ -263,7 +258,7 @@ Json RemoteJson(const CRemote* pRemote, double dNanosPerSample)
             {"padOpen", pRemote->m_bPadOpen},
             {"padX", pRemote->m_nPadX},
             {"padY", pRemote->m_nPadY},
-            {"buttons", JsonArray(SortedByName(pRemote->m_buttons),
+            {"buttons", JsonArray(RecordsOf(pRemote->m_buttons),
                                   [dNanosPerSample](const CRemoteButton* pButton)
                                   { return ButtonJson(pButton, dNanosPerSample); })}};
 }
@@ -296,9 +291,9 @@ const CEventMap& EventsOf(const CQuorbexDoc& doc)
 std::string FormatDocumentText(const CQuorbexDoc& doc, double dNanosPerSample)
 {
     std::string strText = "Quorbit document, version " + std::to_string(doc.m_nFileVersion) + "\n";
-    for (const CRemote* pRemote : SortedByName(RemotesOf(doc)))
+    for (const CRemote* pRemote : RecordsOf(RemotesOf(doc)))
         strText += RemoteText(*pRemote, dNanosPerSample);
-    for (const CTimedEvent* pEvent : SortedByName(EventsOf(doc)))
+    for (const CTimedEvent* pEvent : RecordsOf(EventsOf(doc)))
         strText += EventText(*pEvent);
     return strText;
 }
@@ -308,7 +303,7 @@ std::string FormatDocumentJson(const CQuorbexDoc& doc, double dNanosPerSample)
     const auto remoteJson = [dNanosPerSample](const CRemote* pRemote)
     { return RemoteJson(pRemote, dNanosPerSample); };
     const Json root = {{"version", doc.m_nFileVersion},
-                       {"remotes", JsonArray(SortedByName(RemotesOf(doc)), remoteJson)},
-                       {"events", JsonArray(SortedByName(EventsOf(doc)), EventJson)}};
+                       {"remotes", JsonArray(RecordsOf(RemotesOf(doc)), remoteJson)},
+                       {"events", JsonArray(RecordsOf(EventsOf(doc)), EventJson)}};
     return WithControlsAsCodes(root.dump()) + "\n";
 }

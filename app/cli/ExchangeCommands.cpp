@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ranges>
 #include <cstdio>
 #include <map>
 
@@ -111,13 +112,7 @@ bool CollectCodes(const CRemote& remote, const std::string* pButton, double dNan
         codes.push_back(MakeCode(*pFound, dNanos));
         return true;
     }
-    std::vector<const CRemoteButton*> buttons;
-    for (const auto& entry : remote.m_buttons)
-        buttons.push_back(entry.second.get());
-    std::sort(buttons.begin(), buttons.end(),
-              [](const CRemoteButton* pLeft, const CRemoteButton* pRight)
-              { return pLeft->m_strName < pRight->m_strName; });
-    for (const CRemoteButton* pInRemote : buttons)
+    for (const auto& pInRemote : remote.m_buttons | std::views::values)
     {
         const std::string strReason = GetSilenceReason(*pInRemote);
         if (strReason.empty())

@@ -1,5 +1,6 @@
 #include "app/CAppFixture.h"
 #include "app/CFileDialog.h"
+#include "app/CFramePlacement.h"
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
 #include "app/cli/CLastFiredStore.h"
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -199,6 +201,25 @@ TEST_F(MainFrameTest, ClosingAMaximisedWindowStoresItsNormalRectangleAndTheColum
     EXPECT_EQ(settings.m_nFrameBottom, 350);
     EXPECT_EQ(settings.m_eventList.m_widths[2], 77);
     EXPECT_FALSE(settings.m_toolbarState.isEmpty());
+}
+
+// The geometry Qt saved places the window when it is there; the rectangle is only for files
+// of earlier versions.
+TEST(FramePlacementTest, SavedGeometryWinsOverTheRectangle)
+{
+    QMainWindow closed;
+    closed.setGeometry(60, 70, 420, 280);
+    closed.show();
+    CSettings settings;
+    CFramePlacement::Store(closed, settings);
+    EXPECT_EQ(settings.m_nFrameRight, 480);
+    settings.m_nFrameLeft = 300;
+
+    QMainWindow opened;
+    CFramePlacement::Restore(opened, settings);
+    EXPECT_EQ(opened.normalGeometry().size(), QSize(420, 280));
+    EXPECT_LT(opened.normalGeometry().left(), 300);
+    EXPECT_TRUE(opened.isVisible());
 }
 
 struct SNewCase

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 namespace
 {
 class SettingsTest : public ::testing::Test
@@ -39,45 +41,54 @@ TEST_F(SettingsTest, FirstStartTakesEveryDefault)
     EXPECT_TRUE(settings.m_recentFiles.isEmpty());
 }
 
+// Gives every kept value a value of its own, none its default, so that a value written under
+// one key and read under another, or not written at all, shows.
+struct SChangeEveryValue
+{
+    void operator()(const QString&, int& nValue) { nValue = -100 - m_nNext++; }
+    void operator()(const QString&, bool& bValue) { bValue = !bValue; }
+    template <typename TEnum> void operator()(const QString&, TEnum& nValue, TEnum nFirst, TEnum)
+    {
+        nValue = nValue == nFirst ? static_cast<TEnum>(static_cast<int>(nFirst) + 1) : nFirst;
+    }
+    void operator()(const QString& strKey, QString& strValue) { strValue = strKey; }
+    void operator()(const QString&, QByteArray& value) { value = QByteArray("\x00\x01layout", 8); }
+    void operator()(const QString&, QStringList& paths) { paths = {"/a.qb", "/b.qb"}; }
+
+    int m_nNext = 0;
+};
+
+QVariantList CollectValues(const CSettings& settings)
+{
+    QVariantList values;
+    CSettings::VisitValues(settings,
+                           [&values]<typename TValue>(const QString&, const TValue& value, auto...)
+                           {
+                               if constexpr (std::is_enum_v<TValue>)
+                                   values.append(static_cast<int>(value));
+                               else
+                                   values.append(QVariant::fromValue(value));
+                           });
+    return values;
+}
+
 TEST_F(SettingsTest, ValuesSurviveWriteAndRead)
 {
     CSettings written;
-    written.m_nParallelPort = 3;
-    written.m_bDisableInterrupts = false;
-    written.m_clock = {EClockRefreshMethod::None, EClockRefreshDay::Saturday, 23, 59};
-    written.m_nFrameShowCmd = EFrameShowState::Maximized;
-    written.m_nFrameLeft = -4;
-    written.m_nFrameBottom = 700;
-    written.m_builderPos = {10, 20};
-    written.m_eventList.m_widths[6] = 123;
-    written.m_eventList.m_nSortColumn = 4;
-    written.m_eventList.m_bSortForward = false;
-    written.m_bStatusBarVisible = false;
-    written.m_toolbarState = QByteArray("\x00\x01layout", 8);
-    written.m_recentFiles = {"/a.qb", "/b.qb"};
+    CSettings::VisitValues(written, SChangeEveryValue());
+    ASSERT_NE(CollectValues(written), CollectValues(CSettings()));
     written.Write(Store());
 
     CSettings read;
     read.Read(Store());
-    EXPECT_EQ(read.m_nParallelPort, 3);
-    EXPECT_FALSE(read.m_bDisableInterrupts);
-    EXPECT_EQ(read.m_clock.nDay, EClockRefreshDay::Saturday);
-    EXPECT_EQ(read.m_clock.nHour, 23);
-    EXPECT_EQ(read.m_clock.nMinute, 59);
-    EXPECT_EQ(read.m_clock.nMethod, EClockRefreshMethod::None);
-    EXPECT_EQ(read.m_nFrameShowCmd, EFrameShowState::Maximized);
-    EXPECT_EQ(read.m_nFrameLeft, -4);
-    EXPECT_EQ(read.m_nFrameBottom, 700);
-    EXPECT_EQ(read.m_builderPos.nTop, 20);
-    EXPECT_EQ(read.m_eventList.m_widths[6], 123);
-    EXPECT_EQ(read.m_eventList.m_nSortColumn, 4);
-    EXPECT_FALSE(read.m_eventList.m_bSortForward);
-    EXPECT_FALSE(read.m_bStatusBarVisible);
-    EXPECT_EQ(read.m_toolbarState, written.m_toolbarState);
-    EXPECT_EQ(read.m_recentFiles, written.m_recentFiles);
-    // Every value lives under its section and name.
-    EXPECT_EQ(Store().value("Sort Settings/Sort Column").toInt(), 4);
-    EXPECT_EQ(Store().value("Window Settings/Event Width 6").toInt(), 123);
+    EXPECT_EQ(CollectValues(read), CollectValues(written));
+    // Every value lives under its section and name, as earlier versions kept them.
+    EXPECT_EQ(Store().value("Window Settings/Frame ShowCmd").toInt(), 1);
+    EXPECT_EQ(Store().value("Window Settings/Mega Top").toInt(), read.m_megaPos.nTop);
+    EXPECT_EQ(Store().value("Window Settings/Event Width 6").toInt(),
+              read.m_eventList.m_widths[6]);
+    EXPECT_EQ(Store().value("Sort Settings/Sort Forward").toInt(), 0);
+    EXPECT_EQ(Store().value("Control Bars/Status Bar Visible").toInt(), 0);
     EXPECT_EQ(Store().value("Recent File List/File2").toString(), "/b.qb");
 }
 
