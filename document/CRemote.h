@@ -4,9 +4,9 @@
 #include "document/CRemoteButton.h"
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
-#include <map>
 #include <utility>
 #include <vector>
 
