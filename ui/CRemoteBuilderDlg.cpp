@@ -197,7 +197,7 @@ void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
          {160, 50, 50, 15},
          true},
         {&CRemoteBuilderDlg::m_pClose, "close", "&Close", {160, 65, 50, 15}, true},
-        {&CRemoteBuilderDlg::m_pFromCode, "fromCode", "&From code...", {145, 4, 65, 14}, false},
+        {&CRemoteBuilderDlg::m_pFromCode, "fromCode", "Ne&w from code...", {145, 4, 65, 14}, false},
         {&CRemoteBuilderDlg::m_pScrollLeft, "scrollLeft", "&<", {10, 130, 20, 15}, false},
         {&CRemoteBuilderDlg::m_pTrimLeft, "trimLeft", "< Tr&im", {30, 130, 35, 15}, false},
         {&CRemoteBuilderDlg::m_pZoomIn,
