@@ -401,11 +401,8 @@ const char* GetProtocolName(EProtocol eProtocol)
 
 std::uint32_t GetProtocolCarrier(EProtocol eProtocol)
 {
-    if (eProtocol == EProtocol::kUnknown)
-        return 0;
-    if (eProtocol == EProtocol::kRc5 || eProtocol == EProtocol::kRc6)
-        return 36000;
-    return eProtocol == EProtocol::kSony ? 40000 : 38000;
+    const SProtocolForm* pForm = FindProtocolForm(eProtocol);
+    return pForm ? pForm->pRow->nCarrierHz : 0;
 }
 
 std::string DescribeSignal(const SDecodedSignal& decoded)
