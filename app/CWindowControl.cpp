@@ -18,23 +18,6 @@
 
 #include <algorithm>
 
-namespace
-{
-// A reply is one line: the message's paragraphs run on, and no byte may end the line early.
-std::string ToReplyText(std::string strText)
-{
-    for (std::size_t nAt = strText.find("\n\n"); nAt != std::string::npos;
-         nAt = strText.find("\n\n", nAt))
-        strText.replace(nAt, 2, "  ");
-    for (char& c : strText)
-    {
-        if (static_cast<unsigned char>(c) < 0x20)
-            c = ' ';
-    }
-    return strText;
-}
-} // namespace
-
 CWindowControl::CWindowControl(CQuorbexApp& app, CControlServer& server)
     : m_app(app), m_server(server)
 {
@@ -109,7 +92,7 @@ std::string CWindowControl::OpenFromControl(const std::string& strPath)
     {
         ShowAfterReply(refusal);
         return FormatControlError(
-            "not-opened", ToReplyText(FormatString(refusal.nStringId, refusal.strArgument)));
+            "not-opened", FormatString(refusal.nStringId, refusal.strArgument));
     }
     if (!m_app.ReplaceDocument(strFile, content))
         return FormatControlError("not-opened", "the document open in Quorbit was kept");

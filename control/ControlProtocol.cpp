@@ -169,7 +169,17 @@ std::string FormatControlOk(const std::string& strText)
 
 std::string FormatControlError(const std::string& strCode, const std::string& strText)
 {
-    return "ERROR " + strCode + " " + strText + "\n";
+    // A reply is one line: a message's paragraphs run on, and no byte may end the line early.
+    std::string strLine = strText;
+    for (std::size_t nAt = strLine.find("\n\n"); nAt != std::string::npos;
+         nAt = strLine.find("\n\n", nAt))
+        strLine.replace(nAt, 2, "  ");
+    for (char& c : strLine)
+    {
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = ' ';
+    }
+    return "ERROR " + strCode + " " + strLine + "\n";
 }
 
 bool IsControlOk(std::string_view strLastLine)

@@ -41,7 +41,7 @@ bool ParseControlRequest(std::string_view strLine, SControlRequest& request, std
 std::string QuoteControlWord(const std::string& strWord);
 
 // The last line of a reply, with its newline. strCode is one word naming the kind of error,
-// for scripts; strText says it for people.
+// for scripts; strText says it for people, on the one line whatever line breaks it holds.
 std::string FormatControlOk(const std::string& strText = {});
 std::string FormatControlError(const std::string& strCode, const std::string& strText);
 
