@@ -4,6 +4,8 @@
 #include "base/TextEncoding.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"
+#include "engine/CFiringEngine.h"
+#include "engine/CScheduler.h"
 #include "engine/CTickSource.h"
 #include "engine/EventStatus.h"
 
@@ -33,24 +35,23 @@ CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
                                  CClockBackend& clockBackend, CTickSource& ticks, std::FILE* pOut,
                                  std::FILE* pErr)
     : m_strPath(std::move(strPath)), m_device(device), m_clockBackend(clockBackend), m_pOut(pOut),
-      m_pErr(pErr), m_frontEnd(pErr), m_clock(clockBackend), m_doc(m_frontEnd, m_clock, kNoClockRefresh),
-      m_ticks(ticks), m_engine(device, m_frontEnd, ticks),
-      m_scheduler(m_doc, m_engine, ticks, m_clock)
+      m_pErr(pErr), m_frontEnd(pErr),
+      m_session(m_frontEnd, clockBackend, kNoClockRefresh, device, ticks), m_ticks(ticks)
 {
     m_frontEnd.SetPumpHandler([this](std::uint32_t nMaxWaitMs) { OnPump(nMaxWaitMs); });
-    m_scheduler.SetFireObserver([this](const CTimedEvent& armed) { OnFiring(armed); });
-    m_scheduler.SetFiredObserver([this](const CTimedEvent& event) { OnFired(event); });
-    m_engine.SetStepObserver([this](const CMegaStep& step) { PrintStep(step); });
+    m_session.GetScheduler().SetFireObserver([this](const CTimedEvent& armed) { OnFiring(armed); });
+    m_session.GetScheduler().SetFiredObserver([this](const CTimedEvent& event) { OnFired(event); });
+    m_session.GetEngine().SetStepObserver([this](const CMegaStep& step) { PrintStep(step); });
 }
 
 bool CHeadlessRunner::Start()
 {
     // Stamped before reading, so that a change made while it is read is not missed.
     m_loadedStamp = m_changedStamp = ReadStamp(m_strPath);
-    if (!m_doc.OnOpenDocument(m_strPath))
+    if (!m_session.GetDocument().OnOpenDocument(m_strPath))
         return false;
-    m_lastFired.Apply(GetDocumentPath(), m_doc);
-    m_doc.ArmNextEvent();
+    m_lastFired.Apply(GetDocumentPath(), m_session.GetDocument());
+    m_session.GetDocument().ArmNextEvent();
     std::fprintf(m_pOut, "Running %s\n", ToDisplayText(m_strPath).c_str());
     PrintEvents();
     return true;
@@ -60,9 +61,9 @@ void CHeadlessRunner::Tick()
 {
     m_nLastTick = m_ticks.GetTickCount();
     // Never under a firing: its event and buttons belong to the content a reload replaces.
-    if (m_engine.GetFiringDepth() == 0)
+    if (!m_session.IsFiring())
         ReloadIfChanged();
-    m_scheduler.SchedulerTick();
+    m_session.GetScheduler().SchedulerTick();
 }
 
 void CHeadlessRunner::OnPump(std::uint32_t nMaxWaitMs)
@@ -106,30 +107,30 @@ void CHeadlessRunner::ReloadIfChanged()
 
 void CHeadlessRunner::Reload()
 {
-    if (!m_doc.OnOpenDocument(m_strPath))
+    if (!m_session.GetDocument().OnOpenDocument(m_strPath))
     {
         std::fprintf(m_pOut, "Reloading %s failed; trying again when it changes\n",
                      ToDisplayText(m_strPath).c_str());
         return;
     }
     // The file on disk may have been saved before an occurrence fired here; it stays fired.
-    m_lastFired.Apply(GetDocumentPath(), m_doc);
+    m_lastFired.Apply(GetDocumentPath(), m_session.GetDocument());
     for (const auto& [strName, firedAt] : m_firedOccurrences)
     {
-        if (CTimedEvent* pEvent = m_doc.FindEvent(strName))
+        if (CTimedEvent* pEvent = m_session.GetDocument().FindEvent(strName))
             pEvent->m_lastFired = std::max(pEvent->m_lastFired, firedAt);
     }
-    m_doc.ArmNextEvent();
+    m_session.GetDocument().ArmNextEvent();
     std::fprintf(m_pOut, "Reloaded %s\n", ToDisplayText(m_strPath).c_str());
     PrintEvents();
 }
 
 void CHeadlessRunner::PrintEvents()
 {
-    const CTime now = m_clock.GetBiosTime();
+    const CTime now = m_session.GetClock().GetBiosTime();
     std::vector<std::pair<CTime, const CTimedEvent*>> events;
-    for (const auto& [strName, pEvent] : *m_doc.m_pEvents)
-        events.emplace_back(m_doc.NextOccurrence(*pEvent, now.ToMinute()), pEvent.get());
+    for (const auto& [strName, pEvent] : *m_session.GetDocument().m_pEvents)
+        events.emplace_back(m_session.GetDocument().NextOccurrence(*pEvent, now.ToMinute()), pEvent.get());
     // The map gives them in name order, which stays among events due at the same time.
     std::ranges::stable_sort(events, {}, [](const auto& entry) { return entry.first; });
     if (events.empty())
@@ -137,14 +138,14 @@ void CHeadlessRunner::PrintEvents()
     for (const auto& [next, pEvent] : events)
         std::fprintf(m_pOut, "%-31s  %s  %s\n", ToDisplayText(pEvent->m_strName).c_str(),
                      next.Format().c_str(),
-                     GetEventStatusText(GetEventStatus(m_doc, *pEvent, now)));
+                     GetEventStatusText(GetEventStatus(m_session.GetDocument(), *pEvent, now)));
     std::fflush(m_pOut);
 }
 
 void CHeadlessRunner::OnFiring(const CTimedEvent& armed)
 {
     m_firedOccurrences[armed.m_strName] = armed.m_time;
-    std::fprintf(m_pOut, "%s fired %s %s\n", m_clock.GetBiosTime().Format(' ', true).c_str(),
+    std::fprintf(m_pOut, "%s fired %s %s\n", m_session.GetClock().GetBiosTime().Format(' ', true).c_str(),
                  ToDisplayText(armed.m_strName).c_str(),
                  DescribeButton(armed.m_pRemote, armed.m_pButton).c_str());
     std::fflush(m_pOut);
@@ -175,15 +176,15 @@ std::string CHeadlessRunner::GetDocumentPath() const
 void CHeadlessRunner::FireFromControl(CRemote& remote, CRemoteButton& button)
 {
     std::fprintf(m_pOut, "%s sending %s on request\n",
-                 m_clock.GetBiosTime().Format(' ', true).c_str(),
+                 m_session.GetClock().GetBiosTime().Format(' ', true).c_str(),
                  DescribeButton(&remote, &button).c_str());
     std::fflush(m_pOut);
-    m_engine.Fire(button);
+    m_session.GetEngine().Fire(button);
 }
 
 void CHeadlessRunner::PrintStep(const CMegaStep& step)
 {
-    std::fprintf(m_pOut, "%s   step %s\n", m_clock.GetBiosTime().Format(' ', true).c_str(),
+    std::fprintf(m_pOut, "%s   step %s\n", m_session.GetClock().GetBiosTime().Format(' ', true).c_str(),
                  DescribeButton(step.m_pRemote, step.m_pButton).c_str());
     std::fflush(m_pOut);
 }

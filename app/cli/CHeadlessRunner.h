@@ -3,10 +3,7 @@
 #include "app/cli/CConsoleFrontEnd.h"
 #include "app/cli/CLastFiredStore.h"
 #include "control/CControlHandler.h"
-#include "device/CBiosClock.h"
-#include "document/CQuorbexDoc.h"
-#include "engine/CFiringEngine.h"
-#include "engine/CScheduler.h"
+#include "engine/CQuorbexSession.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -50,12 +47,12 @@ public:
         m_idleWait = std::move(idleWait);
     }
 
-    const CQuorbexDoc& GetDocument() const { return m_doc; }
+    const CQuorbexDoc& GetDocument() const { return m_session.GetDocument(); }
 
 protected:
     const char* GetProgramKind() const override { return "run"; }
-    CQuorbexDoc* GetControlDocument() override { return &m_doc; }
-    CFiringEngine& GetControlEngine() override { return m_engine; }
+    CQuorbexDoc* GetControlDocument() override { return &m_session.GetDocument(); }
+    CFiringEngine& GetControlEngine() override { return m_session.GetEngine(); }
     std::string GetDocumentPath() const override;
     CInfraredDevice& GetControlDevice() override { return m_device; }
     std::string GetClockName() const override;
@@ -86,11 +83,8 @@ private:
     std::FILE* m_pOut;
     std::FILE* m_pErr;
     CConsoleFrontEnd m_frontEnd;
-    CBiosClock m_clock;
-    CQuorbexDoc m_doc;
+    CQuorbexSession m_session;
     CTickSource& m_ticks;
-    CFiringEngine m_engine;
-    CScheduler m_scheduler;
     std::function<void(std::uint32_t)> m_idleWait;
     std::uint32_t m_nLastTick = 0;
     SFileStamp m_loadedStamp;

@@ -1,20 +1,21 @@
 #pragma once
 
 #include "app/cli/CListingFrontEnd.h"
-#include "device/CBiosClock.h"
-#include "document/CQuorbexDoc.h"
+#include "engine/CQuorbexSession.h"
 
-// A document with the console front end, which shows every reason a load or save fails, and a
-// clock over the chosen backend: what the commands without windows work on.
+// A session without a device, with the console front end, which shows every reason a load or
+// save fails: what the commands that only read or write a document work on.
 class CLoadedDocument
 {
 public:
     explicit CLoadedDocument(CClockBackend& clockBackend)
-        : m_clock(clockBackend), m_doc(m_frontEnd, m_clock, SClockSettings{})
+        : m_session(m_frontEnd, clockBackend, SClockSettings{})
     {
     }
 
+    CQuorbexDoc& GetDocument() { return m_session.GetDocument(); }
+
+private:
     CListingFrontEnd m_frontEnd;
-    CBiosClock m_clock;
-    CQuorbexDoc m_doc;
+    CQuorbexSession m_session;
 };

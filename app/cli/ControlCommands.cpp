@@ -4,11 +4,11 @@
 #include "app/cli/CHeadlessRunner.h"
 #include "control/CControlHandler.h"
 #include "control/ControlProtocol.h"
-#include "device/CBiosClock.h"
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
+#include "engine/CQuorbexSession.h"
 #include "engine/CTickSource.h"
 
 #include <cerrno>
@@ -44,8 +44,8 @@ class CDirectFire : public CControlHandler
 {
 public:
     CDirectFire(CInfraredDevice& device, CClockBackend& clockBackend)
-        : m_device(device), m_clockBackend(clockBackend), m_clock(clockBackend),
-          m_doc(m_frontEnd, m_clock, SClockSettings{}), m_engine(device, m_frontEnd, m_ticks)
+        : m_device(device), m_clockBackend(clockBackend),
+          m_session(m_frontEnd, clockBackend, SClockSettings{}, device, m_ticks)
     {
         // A megabutton's waits have nothing else to serve: sleep them through.
         m_frontEnd.SetPumpHandler(
@@ -56,29 +56,27 @@ public:
     bool Open(const std::string& strPath)
     {
         m_strPath = strPath;
-        return m_doc.OnOpenDocument(strPath);
+        return m_session.GetDocument().OnOpenDocument(strPath);
     }
 
 protected:
     const char* GetProgramKind() const override { return "fire"; }
-    CQuorbexDoc* GetControlDocument() override { return &m_doc; }
-    CFiringEngine& GetControlEngine() override { return m_engine; }
+    CQuorbexDoc* GetControlDocument() override { return &m_session.GetDocument(); }
+    CFiringEngine& GetControlEngine() override { return m_session.GetEngine(); }
     std::string GetDocumentPath() const override { return m_strPath; }
     CInfraredDevice& GetControlDevice() override { return m_device; }
     std::string GetClockName() const override { return m_clockBackend.GetName(); }
     void FireFromControl(CRemote& /*remote*/, CRemoteButton& button) override
     {
-        m_engine.Fire(button);
+        m_session.GetEngine().Fire(button);
     }
 
 private:
     CInfraredDevice& m_device;
     CClockBackend& m_clockBackend;
     CConsoleFrontEnd m_frontEnd;
-    CBiosClock m_clock;
-    CQuorbexDoc m_doc;
     CSteadyTickSource m_ticks;
-    CFiringEngine m_engine;
+    CQuorbexSession m_session;
     std::string m_strPath;
 };
 

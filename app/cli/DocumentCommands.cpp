@@ -9,13 +9,13 @@
 int ListDocument(const std::string& strPath, bool bJson, CClockBackend& clockBackend)
 {
     CLoadedDocument loaded(clockBackend);
-    if (!loaded.m_doc.OnOpenDocument(strPath))
+    if (!loaded.GetDocument().OnOpenDocument(strPath))
         return 1;
     // A listing leaves the unit alone, so it reads signals at the nominal microsecond a sample
     // of the simulated unit; the decoder allows for a machine somewhat slower or faster.
     constexpr double kNanos = CSimulatedRemote::kNanosPerSample;
-    const std::string strText = bJson ? FormatDocumentJson(loaded.m_doc, kNanos)
-                                      : FormatDocumentText(loaded.m_doc, kNanos);
+    const std::string strText = bJson ? FormatDocumentJson(loaded.GetDocument(), kNanos)
+                                      : FormatDocumentText(loaded.GetDocument(), kNanos);
     std::fwrite(strText.data(), 1, strText.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
@@ -24,6 +24,6 @@ int ConvertDocument(const std::string& strInPath, const std::string& strOutPath,
                     CClockBackend& clockBackend)
 {
     CLoadedDocument loaded(clockBackend);
-    CQuorbexDoc& doc = loaded.m_doc;
+    CQuorbexDoc& doc = loaded.GetDocument();
     return doc.OnOpenDocument(strInPath) && doc.OnSaveDocument(strOutPath) ? 0 : 1;
 }

@@ -139,10 +139,10 @@ bool ExportCodes(const SExchange& exchange, const std::string* pButton)
 {
     COsClock osClock;
     CLoadedDocument loaded(osClock);
-    if (!loaded.m_doc.OnOpenDocument(exchange.strDocument))
+    if (!loaded.GetDocument().OnOpenDocument(exchange.strDocument))
         return false;
     const CRemote* pRemote =
-        FindRemoteArgument(loaded.m_doc, exchange.strDocument, exchange.strRemote);
+        FindRemoteArgument(loaded.GetDocument(), exchange.strDocument, exchange.strRemote);
     std::vector<SExchangeCode> codes;
     if (!pRemote || !CollectCodes(*pRemote, pButton, exchange.dNanosPerSample, codes))
         return false;
@@ -291,9 +291,9 @@ bool ImportCodes(const SExchange& exchange, const std::string& strInput,
         return FailCommand("the button name \"" + *pButtonArgument + "\" " + strReason);
     COsClock osClock;
     CLoadedDocument loaded(osClock);
-    if (!loaded.m_doc.OnOpenDocument(exchange.strDocument))
+    if (!loaded.GetDocument().OnOpenDocument(exchange.strDocument))
         return false;
-    CRemote* pRemote = FindRemoteArgument(loaded.m_doc, exchange.strDocument, exchange.strRemote);
+    CRemote* pRemote = FindRemoteArgument(loaded.GetDocument(), exchange.strDocument, exchange.strRemote);
     const std::string strShown = strInput == "-" ? "standard input" : strInput;
     std::string strText;
     if (!pRemote || !ReadInput(strInput, strShown, strText))

@@ -146,8 +146,8 @@ bool StoreSignals(CLoadedDocument& loaded, CRemote& remote, const std::vector<SE
                   double dNanosPerSample, const std::string& strPath)
 {
     std::string strReport;
-    if (!ApplyCodes(loaded.m_doc, remote, codes, dNanosPerSample, strReport) ||
-        !loaded.m_doc.OnSaveDocument(strPath))
+    if (!ApplyCodes(loaded.GetDocument(), remote, codes, dNanosPerSample, strReport) ||
+        !loaded.GetDocument().OnSaveDocument(strPath))
         return false;
     std::printf("%sSaved %s; the previous version is kept as %s.\n", strReport.c_str(),
                 strPath.c_str(), CSafeFile::GetBackupPath(strPath).c_str());

@@ -11,7 +11,7 @@ void WriteKitchenDocument(const std::string& strPath)
 {
     COsClock osClock;
     CLoadedDocument loaded(osClock);
-    CQuorbexDoc& doc = loaded.m_doc;
+    CQuorbexDoc& doc = loaded.GetDocument();
     doc.OnNewDocument();
     constexpr int kThreeByThree = 7;
     CRemote* pRemote = doc.AddRemote("K\xFC"

@@ -99,10 +99,10 @@ protected:
     {
         COsClock osClock;
         CLoadedDocument loaded(osClock);
-        EXPECT_TRUE(loaded.m_doc.OnOpenDocument(m_strDoc));
+        EXPECT_TRUE(loaded.GetDocument().OnOpenDocument(m_strDoc));
         std::string strName;
         EXPECT_TRUE(FromUtf8Text(strButton, strName));
-        const CRemoteButton* pButton = loaded.m_doc
+        const CRemoteButton* pButton = loaded.GetDocument()
                                            .FindRemote("K\xFC"
                                                        "che")
                                            ->FindButton(strName);

@@ -97,8 +97,8 @@ TEST_F(LircLearnTest, StoresWhatTheDeviceHeard)
     ASSERT_EQ(Learn(strErr), 0) << strErr;
     COsClock osClock;
     CLoadedDocument loaded(osClock);
-    ASSERT_TRUE(loaded.m_doc.OnOpenDocument(m_strDoc));
-    const CRemoteButton* pButton = loaded.m_doc
+    ASSERT_TRUE(loaded.GetDocument().OnOpenDocument(m_strDoc));
+    const CRemoteButton* pButton = loaded.GetDocument()
                                        .FindRemote("K\xFC"
                                                    "che")
                                        ->FindButton("Taste1");
