@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace
 {
@@ -34,6 +35,8 @@ void RestoreRectangle(QMainWindow& frame, const CSettings& settings)
 
 void CFramePlacement::Store(const QMainWindow& frame, CSettings& settings)
 {
+    settings.m_toolbarState = frame.saveState();
+    settings.m_bStatusBarVisible = !frame.statusBar()->isHidden();
     settings.m_frameGeometry = frame.saveGeometry();
     settings.m_nFrameShowCmd = frame.isMinimized()   ? EFrameShowState::Minimized
                                : frame.isMaximized() ? EFrameShowState::Maximized
@@ -49,6 +52,8 @@ void CFramePlacement::Store(const QMainWindow& frame, CSettings& settings)
 
 void CFramePlacement::Restore(QMainWindow& frame, const CSettings& settings)
 {
+    frame.restoreState(settings.m_toolbarState);
+    frame.statusBar()->setVisible(settings.m_bStatusBarVisible);
     if (settings.m_nFrameShowCmd != EFrameShowState::NotStored)
     {
         // Qt keeps a restored window on a screen that still exists.

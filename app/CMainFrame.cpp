@@ -3,7 +3,11 @@
 #include "app/BackendNames.h"
 #include "app/CFramePlacement.h"
 #include "app/CMessageBox.h"
-#include "app/CQuorbexApp.h"
+#include "app/CDocumentController.h"
+#include "app/CInfraredUnit.h"
+#include "app/CRecentFileMenu.h"
+#include "app/CSchedulerHeartbeat.h"
+#include "app/CSettings.h"
 #include "app/CodeImport.h"
 #include "base/CStringTable.h"
 #include "device/CBiosClock.h"
@@ -15,6 +19,7 @@
 #include "device/PortTable.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
+#include "engine/CQuorbexSession.h"
 #include "engine/CScheduler.h"
 #include "ui/CAddRemoteDlg.h"
 #include "ui/CClockConfigDlg.h"
@@ -27,7 +32,6 @@
 #include "ui/EventFormat.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -51,7 +55,7 @@ struct SCommandInfo
     int nPromptId;
 };
 
-constexpr std::array<SCommandInfo, 16> kCommandInfo{{
+constexpr std::array<SCommandInfo, 15> kCommandInfo{{
     {CMainFrame::kCmdFileNew, "&New\tCtrl+N", "Start a new, empty document\nNew", 0},
     {CMainFrame::kCmdFileOpen, "&Open...\tCtrl+O", "Open a document from a file\nOpen", 0},
     {CMainFrame::kCmdFileSave, "&Save\tCtrl+S", "Save the document\nSave", 0},
@@ -71,7 +75,6 @@ constexpr std::array<SCommandInfo, 16> kCommandInfo{{
     {CMainFrame::kCmdViewToolbar, "&Toolbar", "Show or hide the toolbar\nToolbar", 0},
     {CMainFrame::kCmdViewStatusBar, "&Status Bar", "Show or hide the status bar\nStatus Bar", 0},
     {CMainFrame::kCmdAbout, "&About Quorbit...", "Show the program's name and version\nAbout", 0},
-    {CMainFrame::kCmdRecentFile, "Recent File", "Open this document", 0},
 }};
 
 const SCommandInfo& FindCommandInfo(int nId)
@@ -113,31 +116,22 @@ QString GetFirstLocalFile(const QMimeData* pMime)
     return {};
 }
 
-// "&1 ~/remotes/living-room.qb": ampersands in the path must not become mnemonics.
-QString GetRecentFileText(int nEntry, const QString& strPath)
-{
-    QString strShown = QDir::toNativeSeparators(strPath);
-    const QString strHome = QDir::homePath();
-    if (strShown.startsWith(strHome + '/'))
-        strShown = '~' + strShown.mid(strHome.size());
-    strShown.replace('&', "&&");
-    return QStringLiteral("&%1 %2").arg(nEntry + 1).arg(strShown);
-}
 } // namespace
 
-CMainFrame::CMainFrame(CQuorbexApp& app) : m_app(app)
+CMainFrame::CMainFrame(CSettings& settings, CInfraredUnit& unit)
+    : m_settings(settings), m_unit(unit)
 {
     setObjectName("mainFrame");
     resize(760, 420);
-    // The timer keeps running while a menu or modal dialog is open; the scheduler holds itself.
-    m_timer.setInterval(1000);
 }
 
 CMainFrame::~CMainFrame() = default;
 
-void CMainFrame::Create()
+void CMainFrame::Create(CQuorbexSession& session, CDocumentController& documents)
 {
-    m_pView = new CQuorbexView(m_app.GetDocument(), m_app.GetSettings().m_eventList, this);
+    m_pSession = &session;
+    m_pDocuments = &documents;
+    m_pView = new CQuorbexView(session.GetDocument(), m_settings.m_eventList, this);
     setCentralWidget(m_pView);
     connect(m_pView, &CQuorbexView::EventProgrammerRequested, this,
             [this] { OnCommand(kCmdEventProgrammer); });
@@ -146,7 +140,7 @@ void CMainFrame::Create()
             [this]
             {
                 if (CTimedEvent* pEvent = m_pView->GetSelectedEvent())
-                    m_app.GetDocument().RemoveEvent(*pEvent);
+                    m_pSession->GetDocument().RemoveEvent(*pEvent);
             });
     CreateMenus();
     CreateToolBar();
@@ -156,25 +150,10 @@ void CMainFrame::Create()
     UpdateTitle();
     UpdateCommandUI();
 
-    // The tick runs after the timer's handler has returned: Qt calls a timer again only once its
-    // handler is done, and a megabutton that the tick fires plays for seconds while pumping
-    // messages, so the clock pane would stand still meanwhile. This way the timer goes on, and
-    // its nested ticks show the time while the scheduler's hold count keeps them from firing.
-    // A tick still queued when the timer was stopped for the close does not run.
-    m_app.GetScheduler().SetFireObserver(
-        [this](const CTimedEvent& armed)
-        { ShowSending(FormatButtonName(*armed.m_pRemote, *armed.m_pButton)); });
-    connect(
-        &m_timer, &QTimer::timeout, this,
-        [this]
-        {
-            if (!m_timer.isActive())
-                return;
-            m_app.GetScheduler().SchedulerTick();
-            OnFiringEnded();
-        },
-        Qt::QueuedConnection);
-    m_timer.start();
+    m_pHeartbeat = std::make_unique<CSchedulerHeartbeat>(
+        session.GetScheduler(), [this](const QString& strButton) { ShowSending(strButton); },
+        [this] { OnFiringEnded(); });
+    m_pHeartbeat->Start();
 }
 
 QAction* CMainFrame::AddCommand(QMenu* pMenu, int nId)
@@ -211,7 +190,7 @@ void CMainFrame::CreateMenus()
     AddCommand(pConfigureMenu, kCmdParallelPort);
     AddCommand(pConfigureMenu, kCmdSystemClock);
     m_pFileMenu->addSeparator();
-    m_pRecentEnd = m_pFileMenu->addSeparator();
+    QAction* pRecentEnd = m_pFileMenu->addSeparator();
     AddCommand(m_pFileMenu, kCmdExit);
 
     m_pViewMenu = menuBar()->addMenu("&View");
@@ -227,7 +206,10 @@ void CMainFrame::CreateMenus()
 
     for (QMenu* pMenu : {m_pFileMenu, pConfigureMenu, m_pViewMenu, pHelpMenu})
         WatchMenu(pMenu);
-    RebuildRecentFileMenu();
+    m_pRecentFiles = std::make_unique<CRecentFileMenu>(
+        *m_pFileMenu, *pRecentEnd, m_settings.m_recentFiles,
+        [this](int nEntry) { OnCommand(kCmdRecentFile + nEntry); });
+    m_pRecentFiles->Rebuild(IsFiring());
 }
 
 void CMainFrame::CreateToolBar()
@@ -264,7 +246,7 @@ void CMainFrame::CreateStatusBar()
     const int nWidest =
         std::max(metrics.horizontalAdvance(LoadString(StringId::kClockPaneSizer)),
                  metrics.horizontalAdvance(FormatTimeOfDay(CTime(2000, 1, 1, 23, 58, 58))));
-    m_pClockPane = new QLabel(FormatTimeOfDay(m_app.GetClock().GetBiosTime()));
+    m_pClockPane = new QLabel(FormatTimeOfDay(m_pSession->GetClock().GetBiosTime()));
     m_pClockPane->setObjectName("clockPane");
     m_pClockPane->setAlignment(Qt::AlignCenter);
     m_pClockPane->setMinimumWidth(nWidest + 12);
@@ -274,9 +256,9 @@ void CMainFrame::CreateStatusBar()
 // "Simulated infrared unit · system clock".
 QString CMainFrame::GetBackendText() const
 {
-    QString strText = DescribeInfraredBackend(m_app.GetDevice().GetBackendName()) +
+    QString strText = DescribeInfraredBackend(m_unit.GetDevice().GetBackendName()) +
                       QStringLiteral(" \u00b7 ") +
-                      DescribeClockBackend(m_app.GetClockBackend().GetName());
+                      DescribeClockBackend(m_pSession->GetClock().GetBackend().GetName());
     strText[0] = strText[0].toUpper();
     return strText;
 }
@@ -291,24 +273,24 @@ void CMainFrame::WatchMenu(QMenu* pMenu)
 void CMainFrame::OnMenuShown()
 {
     if (m_nOpenMenus++ == 0)
-        m_app.GetScheduler().HoldForMenu();
+        m_pSession->GetScheduler().HoldForMenu();
     UpdateCommandUI();
 }
 
 void CMainFrame::OnMenuHidden()
 {
     if (m_nOpenMenus > 0 && --m_nOpenMenus == 0)
-        m_app.GetScheduler().ReleaseMenuHold();
+        m_pSession->GetScheduler().ReleaseMenuHold();
 }
 
 bool CMainFrame::IsFiring() const
 {
-    return m_app.GetEngine().GetFiringDepth() != 0;
+    return m_pSession->IsFiring();
 }
 
 bool CMainFrame::IsCommandEnabled(int nId) const
 {
-    const CQuorbexDoc& doc = m_app.GetDocument();
+    const CQuorbexDoc& doc = m_pSession->GetDocument();
     const bool bHasRemotes = doc.m_pRemotes && !doc.m_pRemotes->empty();
     switch (nId)
     {
@@ -337,7 +319,7 @@ void CMainFrame::UpdateCommandUI()
     m_commands.at(kCmdViewToolbar)->setChecked(!m_pToolBar->isHidden());
     m_commands.at(kCmdViewStatusBar)->setChecked(!statusBar()->isHidden());
 
-    const CQuorbexDoc& doc = m_app.GetDocument();
+    const CQuorbexDoc& doc = m_pSession->GetDocument();
     for (QAction* pAction : m_pViewMenu->actions())
     {
         const int nId = pAction->data().toInt();
@@ -346,8 +328,8 @@ void CMainFrame::UpdateCommandUI()
         const CRemote* pRemote = doc.FindRemoteByMenuId(nId);
         pAction->setChecked(pRemote && pRemote->m_bPadOpen);
     }
-    if (IsFiring() != m_bRecentCollapsed)
-        RebuildRecentFileMenu();
+    if (IsFiring() != m_pRecentFiles->IsCollapsed())
+        m_pRecentFiles->Rebuild(IsFiring());
 }
 
 QAction* CMainFrame::FindCommand(int nId) const
@@ -358,7 +340,7 @@ QAction* CMainFrame::FindCommand(int nId) const
 
 bool CMainFrame::OnCommand(int nId)
 {
-    CQuorbexDoc& doc = m_app.GetDocument();
+    CQuorbexDoc& doc = m_pSession->GetDocument();
     if (doc.IsRemoteCommand(nId))
     {
         OnRemoteCommand(nId);
@@ -371,16 +353,16 @@ bool CMainFrame::OnCommand(int nId)
     switch (nId)
     {
     case kCmdFileNew:
-        m_app.OnFileNew();
+        m_pDocuments->OnFileNew();
         break;
     case kCmdFileOpen:
-        m_app.OnFileOpen();
+        m_pDocuments->OnFileOpen();
         break;
     case kCmdFileSave:
-        m_app.OnFileSave();
+        m_pDocuments->OnFileSave();
         break;
     case kCmdFileSaveAs:
-        m_app.OnFileSaveAs();
+        m_pDocuments->OnFileSaveAs();
         break;
     case kCmdExit:
         close();
@@ -392,7 +374,7 @@ bool CMainFrame::OnCommand(int nId)
         OnDeleteRemote();
         break;
     case kCmdImport:
-        ImportCodesInto(this, doc, m_app.GetDevice());
+        ImportCodesInto(this, doc, m_unit.GetDevice());
         break;
     case kCmdRemoteBuilder:
         OnRemoteBuilder();
@@ -427,9 +409,9 @@ void CMainFrame::OnEventProgrammer()
 {
     // While the programmer is open a one-time event that fires is kept, so that the person
     // does not see it vanish from under the dialog.
-    CQuorbexDoc& doc = m_app.GetDocument();
+    CQuorbexDoc& doc = m_pSession->GetDocument();
     doc.m_bEventsDialogOpen = true;
-    CSettings::SPosition& position = m_app.GetSettings().m_programmerPos;
+    CSettings::SPosition& position = m_settings.m_programmerPos;
     CEventProgrammerDlg dlg(doc, m_pView->GetSelectedEvent(), position.nLeft, position.nTop, this);
     dlg.exec();
     doc.m_bEventsDialogOpen = false;
@@ -437,13 +419,12 @@ void CMainFrame::OnEventProgrammer()
 
 void CMainFrame::OnSystemClock()
 {
-    CSettings& settings = m_app.GetSettings();
-    CClockConfigDlg dlg(settings.m_clock, m_app.GetClock(), this);
+    CClockConfigDlg dlg(m_settings.m_clock, m_pSession->GetClock(), this);
     if (dlg.exec() != QDialog::Accepted)
         return;
-    settings.m_clock = dlg.GetSettings();
-    CQuorbexDoc& doc = m_app.GetDocument();
-    doc.m_clockSettings = settings.m_clock;
+    m_settings.m_clock = dlg.GetSettings();
+    CQuorbexDoc& doc = m_pSession->GetDocument();
+    doc.m_clockSettings = m_settings.m_clock;
     doc.SetupClockRefresh();
 }
 
@@ -452,30 +433,29 @@ void CMainFrame::OnParallelPort()
     CPortDialog::CAvailability availability;
     for (int nPort = 1; nPort <= kPortCount; ++nPort)
         availability[static_cast<std::size_t>(nPort - 1)] = ProbePort(nPort);
-    CSettings& settings = m_app.GetSettings();
-    CPortDialog dlg(settings.m_nParallelPort - 1, settings.m_bDisableInterrupts ? 1 : 0,
+    CPortDialog dlg(m_settings.m_nParallelPort - 1, m_settings.m_bDisableInterrupts ? 1 : 0,
                     availability, this, ProbeLircDevices(GetKernelLircSystem()),
-                    settings.m_strInfraredDevice.toStdString());
+                    m_settings.m_strInfraredDevice.toStdString());
     if (dlg.exec() != QDialog::Accepted)
         return;
     // No port chosen stores 0, which leaves the port in use as it is.
-    settings.m_nParallelPort = dlg.GetPortOption() + 1;
-    settings.m_bDisableInterrupts = dlg.GetInterruptFlag() != 0;
+    m_settings.m_nParallelPort = dlg.GetPortOption() + 1;
+    m_settings.m_bDisableInterrupts = dlg.GetInterruptFlag() != 0;
     const std::string strBackend = dlg.GetBackend();
-    settings.m_strInfraredDevice = QString::fromStdString(strBackend);
+    m_settings.m_strInfraredDevice = QString::fromStdString(strBackend);
     std::string strError;
     const bool bSelected =
         strBackend.empty()
-            ? m_app.SelectPort(settings.m_nParallelPort, settings.m_bDisableInterrupts, strError)
-            : m_app.SelectDevice(strBackend, settings.m_nParallelPort,
-                                 settings.m_bDisableInterrupts, strError);
+            ? m_unit.SelectPort(m_settings.m_nParallelPort, m_settings.m_bDisableInterrupts, strError)
+            : m_unit.SelectDevice(strBackend, m_settings.m_nParallelPort,
+                                 m_settings.m_bDisableInterrupts, strError);
     if (!bSelected)
     {
         const QString strText =
             QStringLiteral("Quorbit cannot use that infrared unit: %1.\n\nIt "
                            "goes on with the %2.")
                 .arg(QString::fromStdString(strError))
-                .arg(DescribeInfraredBackend(m_app.GetDevice().GetBackendName()));
+                .arg(DescribeInfraredBackend(m_unit.GetDevice().GetBackendName()));
         CMessageBox::Show(this, QMessageBox::Warning, strText, QMessageBox::Ok, QMessageBox::Ok);
     }
     m_pBackendPane->setText(GetBackendText());
@@ -483,23 +463,22 @@ void CMainFrame::OnParallelPort()
 
 void CMainFrame::OnRemoteBuilder()
 {
-    CSettings& settings = m_app.GetSettings();
-    CRemoteBuilderDlg dlg(m_app.GetDocument(), m_app.GetEngine(), m_app.GetDevice(),
-                          settings.GetBuilderPlaces(), this);
+    CRemoteBuilderDlg dlg(m_pSession->GetDocument(), m_pSession->GetEngine(), m_unit.GetDevice(),
+                          m_settings.GetBuilderPlaces(), this);
     dlg.exec();
 }
 
 void CMainFrame::OnRemoteCommand(int nId)
 {
     // The entry's id names its remote; ids of deleted remotes are never handed out again.
-    if (CRemote* pRemote = m_app.GetDocument().FindRemoteByMenuId(nId))
+    if (CRemote* pRemote = m_pSession->GetDocument().FindRemoteByMenuId(nId))
         OpenPad(*pRemote);
 }
 
 void CMainFrame::OpenPad(CRemote& remote)
 {
     CRemotePadDlg& pad =
-        CRemotePadDlg::ShowPad(remote, m_app.GetDocument(), m_app.GetEngine(), this);
+        CRemotePadDlg::ShowPad(remote, m_pSession->GetDocument(), m_pSession->GetEngine(), this);
     connect(&pad, &CRemotePadDlg::FiringStarted, this, &CMainFrame::ShowSending,
             Qt::UniqueConnection);
     connect(&pad, &CRemotePadDlg::FiringEnded, this, &CMainFrame::OnFiringEnded,
@@ -509,7 +488,7 @@ void CMainFrame::OpenPad(CRemote& remote)
 
 void CMainFrame::OnAddRemote()
 {
-    CQuorbexDoc& doc = m_app.GetDocument();
+    CQuorbexDoc& doc = m_pSession->GetDocument();
     CAddRemoteDlg dlg(*doc.m_pRemotes, this);
     if (dlg.exec() == QDialog::Accepted)
         doc.AddRemote(dlg.GetName(), dlg.GetStyle());
@@ -517,7 +496,7 @@ void CMainFrame::OnAddRemote()
 
 void CMainFrame::OnDeleteRemote()
 {
-    CQuorbexDoc& doc = m_app.GetDocument();
+    CQuorbexDoc& doc = m_pSession->GetDocument();
     CDeleteRemoteDlg dlg(*doc.m_pRemotes, this);
     if (dlg.exec() != QDialog::Accepted)
         return;
@@ -554,53 +533,30 @@ void CMainFrame::RemoveRemoteMenuEntry(const CRemote& remote)
     UpdateCommandUI();
 }
 
-void CMainFrame::RebuildRecentFileMenu()
-{
-    qDeleteAll(m_recentActions);
-    m_recentActions.clear();
-    // While a button fires the list collapses to its disabled placeholder: opening a file now
-    // would empty the document under the firing.
-    m_bRecentCollapsed = IsFiring();
-    const QStringList& files = m_app.GetSettings().m_recentFiles;
-    if (m_bRecentCollapsed || files.isEmpty())
-    {
-        auto* pPlaceholder = new QAction(FindCommandInfo(kCmdRecentFile).pszText, m_pFileMenu);
-        pPlaceholder->setEnabled(false);
-        m_recentActions.append(pPlaceholder);
-    }
-    else
-    {
-        for (int nEntry = 0; nEntry < files.size(); ++nEntry)
-        {
-            auto* pAction = new QAction(GetRecentFileText(nEntry, files[nEntry]), m_pFileMenu);
-            pAction->setStatusTip(FindCommandInfo(kCmdRecentFile).pszPrompt);
-            const int nId = kCmdRecentFile + nEntry;
-            connect(pAction, &QAction::triggered, this, [this, nId] { OnCommand(nId); });
-            m_recentActions.append(pAction);
-        }
-    }
-    m_pFileMenu->insertActions(m_pRecentEnd, m_recentActions);
-}
-
 void CMainFrame::OnRecentFile(int nEntry)
 {
-    const QStringList& files = m_app.GetSettings().m_recentFiles;
+    const QStringList& files = m_settings.m_recentFiles;
     if (nEntry < 0 || nEntry >= files.size())
         return;
-    m_app.OpenRecentFile(files[nEntry]);
+    m_pDocuments->OpenRecentFile(files[nEntry]);
 }
 
 void CMainFrame::OnDocumentChanged()
 {
     UpdateTitle();
-    RebuildRecentFileMenu();
+    m_pRecentFiles->Rebuild(IsFiring());
     UpdateCommandUI();
 }
 
 void CMainFrame::UpdateTitle()
 {
-    setWindowTitle(m_app.GetTitle() + "[*] - " + GetAppTitle());
-    setWindowModified(m_app.GetDocument().IsModified());
+    setWindowTitle(m_pDocuments->GetTitle() + "[*] - " + GetAppTitle());
+    setWindowModified(m_pSession->GetDocument().IsModified());
+}
+
+QTimer& CMainFrame::GetSchedulerTimer()
+{
+    return m_pHeartbeat->GetTimer();
 }
 
 void CMainFrame::SetClockText(const QString& strText)
@@ -616,7 +572,7 @@ QString CMainFrame::GetClockText() const
 void CMainFrame::FireFromScript(CRemote& remote, CRemoteButton& button)
 {
     ShowSending(FormatButtonName(remote, button));
-    m_app.GetEngine().Fire(button);
+    m_pSession->GetEngine().Fire(button);
     OnFiringEnded();
 }
 
@@ -647,7 +603,7 @@ void CMainFrame::OnFiringEnded()
 
 bool CMainFrame::QueryEndSession(bool bMayAsk)
 {
-    if (bMayAsk && !m_app.SaveModified())
+    if (bMayAsk && !m_pDocuments->SaveModified())
         return false;
     if (!IsFiring())
         return true;
@@ -659,21 +615,15 @@ bool CMainFrame::QueryEndSession(bool bMayAsk)
 
 void CMainFrame::StorePlacement()
 {
-    CSettings& settings = m_app.GetSettings();
-    settings.m_toolbarState = saveState();
-    settings.m_bStatusBarVisible = !statusBar()->isHidden();
     for (int nColumn = 0; nColumn < SEventListSettings::kColumns; ++nColumn)
-        settings.m_eventList.m_widths[static_cast<std::size_t>(nColumn)] =
+        m_settings.m_eventList.m_widths[static_cast<std::size_t>(nColumn)] =
             m_pView->GetColumnWidth(nColumn);
-    CFramePlacement::Store(*this, settings);
+    CFramePlacement::Store(*this, m_settings);
 }
 
 void CMainFrame::RestorePlacement()
 {
-    const CSettings& settings = m_app.GetSettings();
-    restoreState(settings.m_toolbarState);
-    statusBar()->setVisible(settings.m_bStatusBarVisible);
-    CFramePlacement::Restore(*this, settings);
+    CFramePlacement::Restore(*this, m_settings);
     UpdateCommandUI();
 }
 
@@ -688,12 +638,12 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent)
     StorePlacement();
     // The person may still cancel at the save question; the program then runs on with its
     // scheduler, so the timer stops only once the close really goes ahead.
-    if (!m_app.SaveModified())
+    if (!m_pDocuments->SaveModified())
     {
         pEvent->ignore();
         return;
     }
-    m_timer.stop();
+    m_pHeartbeat->Stop();
     pEvent->accept();
 }
 
@@ -734,5 +684,5 @@ void CMainFrame::dropEvent(QDropEvent* pEvent)
     activateWindow();
     // Opened once the drop has finished: the questions and messages of opening must not run
     // inside the drag and drop exchange.
-    QTimer::singleShot(0, this, [this, strPath] { m_app.OpenDocumentFile(strPath); });
+    QTimer::singleShot(0, this, [this, strPath] { m_pDocuments->OpenDocumentFile(strPath); });
 }

@@ -1,18 +1,24 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QTimer>
 
 #include <map>
+#include <memory>
 
-class CQuorbexApp;
+class CDocumentController;
+class CInfraredUnit;
+class CQuorbexSession;
 class CQuorbexView;
+class CRecentFileMenu;
+class CSchedulerHeartbeat;
+class CSettings;
+class QTimer;
 class CRemote;
 class CRemoteButton;
 class QLabel;
 
 // The program's one top-level window: menus, toolbar, status bar with the clock pane, the event
-// list as its client, the scheduler's one-second timer and the remote entries of the View menu.
+// list as its client, the scheduler's heartbeat and the remote entries of the View menu.
 // It greys what must not run while a button fires, and refuses to close or to let the session
 // end during a firing.
 class CMainFrame : public QMainWindow
@@ -41,12 +47,15 @@ public:
         kCmdViewStatusBar = 59393,
     };
 
-    explicit CMainFrame(CQuorbexApp& app);
+    // settings: what the dialogs show and change, and where the window's place is kept; unit:
+    // what the Configure dialog moves.
+    CMainFrame(CSettings& settings, CInfraredUnit& unit);
     ~CMainFrame() override;
 
-    // Builds the menus, toolbar, status bar and view, and starts the scheduler's timer. The
-    // document exists by now; the frame itself is built before it, as the document's windows.
-    void Create();
+    // Builds the menus, toolbar, status bar and view over the session's document, the file
+    // commands over documents, and starts the scheduler's heartbeat. The frame itself is built
+    // before the session, as the document's windows.
+    void Create(CQuorbexSession& session, CDocumentController& documents);
     // Places the window as it was left at the last exit, pulled back onto the screen, and
     // shows it.
     void RestorePlacement();
@@ -84,7 +93,7 @@ public:
     bool QueryEndSession(bool bMayAsk);
 
     CQuorbexView& GetView() const { return *m_pView; }
-    QTimer& GetSchedulerTimer() { return m_timer; }
+    QTimer& GetSchedulerTimer();
     int GetOpenMenuCount() const { return m_nOpenMenus; }
 
 protected:
@@ -101,7 +110,6 @@ private:
     void WatchMenu(QMenu* pMenu);
     void OnMenuShown();
     void OnMenuHidden();
-    void RebuildRecentFileMenu();
     void OnRecentFile(int nEntry);
     void OnRemoteCommand(int nId);
     void OnAddRemote();
@@ -117,18 +125,19 @@ private:
     bool AcceptDocumentDrop(QDropEvent& event) const;
     void UpdateTitle();
 
-    CQuorbexApp& m_app;
+    CSettings& m_settings;
+    CInfraredUnit& m_unit;
+    CQuorbexSession* m_pSession = nullptr;
+    CDocumentController* m_pDocuments = nullptr;
     CQuorbexView* m_pView = nullptr;
     QToolBar* m_pToolBar = nullptr;
     QLabel* m_pBackendPane = nullptr;
     QLabel* m_pClockPane = nullptr;
     QMenu* m_pFileMenu = nullptr;
     QMenu* m_pViewMenu = nullptr;
-    QAction* m_pRecentEnd = nullptr; // the separator after the recent-file entries
-    QList<QAction*> m_recentActions;
-    bool m_bRecentCollapsed = false;
+    std::unique_ptr<CRecentFileMenu> m_pRecentFiles;
     std::map<int, QAction*> m_commands;
-    QTimer m_timer;
+    std::unique_ptr<CSchedulerHeartbeat> m_pHeartbeat;
     int m_nOpenMenus = 0;
     bool m_bSending = false; // the status bar shows what a firing sends
 };

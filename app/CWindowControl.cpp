@@ -1,7 +1,7 @@
 #include "app/CWindowControl.h"
 
 #include "app/CMainFrame.h"
-#include "app/CQuorbexApp.h"
+#include "app/CDocumentController.h"
 #include "control/CControlServer.h"
 #include "base/CStringTable.h"
 #include "device/CClockBackend.h"
@@ -9,6 +9,7 @@
 #include "document/CQbFile.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
+#include "engine/CQuorbexSession.h"
 #include "ui/CButtonRecorderDlg.h"
 
 #include <QApplication>
@@ -18,43 +19,47 @@
 
 #include <algorithm>
 
-CWindowControl::CWindowControl(CQuorbexApp& app, CControlServer& server)
-    : m_app(app), m_server(server)
+CWindowControl::CWindowControl(CControlServer& server) : m_server(server) {}
+
+void CWindowControl::StartServing(CDocumentController& documents, CMainFrame& frame)
 {
+    m_pDocuments = &documents;
+    m_pFrame = &frame;
+    WatchServerSockets();
 }
 
-void CWindowControl::StartServing()
+CQuorbexSession& CWindowControl::GetSession() const
 {
-    WatchServerSockets();
+    return m_pDocuments->GetSession();
 }
 
 CQuorbexDoc* CWindowControl::GetControlDocument()
 {
-    CQuorbexDoc& doc = m_app.GetDocument();
+    CQuorbexDoc& doc = GetSession().GetDocument();
     // A fresh start without a file has nothing to fire yet.
-    if (m_app.GetPathName().isEmpty() && doc.m_pRemotes->empty())
+    if (m_pDocuments->GetPathName().isEmpty() && doc.m_pRemotes->empty())
         return nullptr;
     return &doc;
 }
 
 CFiringEngine& CWindowControl::GetControlEngine()
 {
-    return m_app.GetEngine();
+    return GetSession().GetEngine();
 }
 
 std::string CWindowControl::GetDocumentPath() const
 {
-    return QFile::encodeName(m_app.GetPathName()).toStdString();
+    return QFile::encodeName(m_pDocuments->GetPathName()).toStdString();
 }
 
 CInfraredDevice& CWindowControl::GetControlDevice()
 {
-    return m_app.GetDevice();
+    return GetSession().GetEngine().GetDevice();
 }
 
 std::string CWindowControl::GetClockName() const
 {
-    return m_app.GetClockBackend().GetName();
+    return GetSession().GetClock().GetBackend().GetName();
 }
 
 std::string CWindowControl::GetFiringRefusal() const
@@ -71,7 +76,7 @@ std::string CWindowControl::GetFiringRefusal() const
 
 void CWindowControl::FireFromControl(CRemote& remote, CRemoteButton& button)
 {
-    m_app.GetMainFrame().FireFromScript(remote, button);
+    m_pFrame->FireFromScript(remote, button);
 }
 
 std::string CWindowControl::OpenFromControl(const std::string& strPath)
@@ -85,16 +90,16 @@ std::string CWindowControl::OpenFromControl(const std::string& strPath)
         ShowAfterReply({StringId::kOpenFailed, strPath + ": " + strBusy});
         return FormatControlError("busy", strBusy);
     }
-    m_app.GetMainFrame().Reveal();
+    m_pFrame->Reveal();
     SQbContent content;
     SOpenRefusal refusal;
-    if (!CQuorbexApp::ReadDocumentFile(strFile, content, refusal))
+    if (!CDocumentController::ReadDocumentFile(strFile, content, refusal))
     {
         ShowAfterReply(refusal);
         return FormatControlError(
             "not-opened", FormatString(refusal.nStringId, refusal.strArgument));
     }
-    if (!m_app.ReplaceDocument(strFile, content))
+    if (!m_pDocuments->ReplaceDocument(strFile, content))
         return FormatControlError("not-opened", "the document open in Quorbit was kept");
     return FormatControlOk("opened " + QuoteControlWord(GetDocumentPath()));
 }
@@ -104,20 +109,19 @@ std::string CWindowControl::GetOpenRefusal()
     // A dialog works on the document that opening would replace.
     if (QApplication::activeModalWidget())
         return "a dialog is open in Quorbit; close it first";
-    if (m_app.GetEngine().GetFiringDepth() != 0)
+    if (GetSession().IsFiring())
         return "a firing is in progress";
     return {};
 }
 
 void CWindowControl::ShowAfterReply(const SOpenRefusal& refusal)
 {
-    QTimer::singleShot(0, &m_app.GetMainFrame(),
-                       [this, refusal] { m_app.ShowOpenRefusal(refusal); });
+    QTimer::singleShot(0, m_pFrame, [this, refusal] { m_pDocuments->ShowOpenRefusal(refusal); });
 }
 
 std::string CWindowControl::ShowFromControl()
 {
-    m_app.GetMainFrame().Reveal();
+    m_pFrame->Reveal();
     return FormatControlOk();
 }
 

@@ -8,7 +8,9 @@
 #include <vector>
 
 class CControlServer;
-class CQuorbexApp;
+class CDocumentController;
+class CMainFrame;
+class CQuorbexSession;
 class QSocketNotifier;
 struct SOpenRefusal;
 
@@ -18,10 +20,11 @@ struct SOpenRefusal;
 class CWindowControl : public QObject, public CControlHandler
 {
 public:
-    CWindowControl(CQuorbexApp& app, CControlServer& server);
+    explicit CWindowControl(CControlServer& server);
 
-    // Requests are answered from now on; until then they wait in the socket.
-    void StartServing();
+    // Requests are answered from now on, on the document of documents and through its
+    // frame; until then they wait in the socket.
+    void StartServing(CDocumentController& documents, CMainFrame& frame);
 
 protected:
     const char* GetProgramKind() const override { return "window"; }
@@ -38,6 +41,8 @@ protected:
 private:
     using CNotifiers = std::map<int, QSocketNotifier*>;
 
+    CQuorbexSession& GetSession() const;
+
     // Why no file may be opened now, or empty.
     std::string GetOpenRefusal();
     // Shows a refusal once the event loop has sent the reply.
@@ -48,8 +53,9 @@ private:
     void WatchServerSockets();
     void Watch(CNotifiers& notifiers, const std::vector<int>& watched, bool bWrite);
 
-    CQuorbexApp& m_app;
     CControlServer& m_server;
+    CDocumentController* m_pDocuments = nullptr;
+    CMainFrame* m_pFrame = nullptr;
     CNotifiers m_readNotifiers;
     CNotifiers m_writeNotifiers;
 };

@@ -7,6 +7,7 @@
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
 #include "app/CQuorbexApp.h"
+#include "engine/CQuorbexSession.h"
 #include "device/CClockBackend.h"
 #include "device/PortAvailability.h"
 #include "document/CQuorbexDoc.h"
@@ -105,7 +106,7 @@ std::vector<QWidget*> ArrangeMainWindow(CPictureRun& run)
     if (!pApp)
         return {};
     CMainFrame& frame = pApp->GetMainFrame();
-    pApp->GetScheduler().SchedulerTick();
+    pApp->GetSession().GetScheduler().SchedulerTick();
     CListCtrlEx& list = frame.GetView().GetList();
     frame.activateWindow();
     list.setFocus();
@@ -121,13 +122,13 @@ std::vector<QWidget*> ArrangePads(CPictureRun& run)
         CTime(1998, 7, 12, 18, 0, 0), [](CSettings&) {}, kSample);
     if (!pApp)
         return {};
-    pApp->GetScheduler().SchedulerTick();
+    pApp->GetSession().GetScheduler().SchedulerTick();
     CMainFrame& frame = pApp->GetMainFrame();
     std::vector<QWidget*> windows{&frame};
     // The TV pad was open when the sample was saved; the others come from the View menu.
     for (const char* pszRemote : {"TV", "Video", "HiFi"})
     {
-        CRemote* pRemote = pApp->GetDocument().FindRemote(pszRemote);
+        CRemote* pRemote = pApp->GetSession().GetDocument().FindRemote(pszRemote);
         if (pRemote)
             frame.OnCommand(pRemote->m_nMenuId);
         CRemotePadDlg* pPad = pRemote ? CRemotePadDlg::FindPad(*pRemote) : nullptr;
@@ -166,7 +167,7 @@ std::vector<QWidget*> ArrangeEventProgrammer(CPictureRun& run)
         return {};
     CQuorbexApp& app = run.GetApp();
     CMainFrame& frame = app.GetMainFrame();
-    const CTimedEvent* pFinal = app.GetDocument().FindEvent("Record the final");
+    const CTimedEvent* pFinal = app.GetSession().GetDocument().FindEvent("Record the final");
     if (!pFinal)
     {
         std::fprintf(stderr, "quorbit_pictures: the sample has no event Record the final\n");
@@ -175,7 +176,7 @@ std::vector<QWidget*> ArrangeEventProgrammer(CPictureRun& run)
     const CEventListModel& model = frame.GetView().GetModel();
     frame.GetView().GetList().setCurrentIndex(model.index(model.FindRow(*pFinal), 0));
     CSettings::SPosition& position = app.GetSettings().m_programmerPos;
-    auto* pDialog = new CEventProgrammerDlg(app.GetDocument(), frame.GetView().GetSelectedEvent(),
+    auto* pDialog = new CEventProgrammerDlg(app.GetSession().GetDocument(), frame.GetView().GetSelectedEvent(),
                                             position.nLeft, position.nTop, &frame);
     return ShowOverMainWindow(frame, pDialog);
 }
@@ -188,7 +189,7 @@ std::vector<QWidget*> ArrangeClock(CPictureRun& run)
     CQuorbexApp& app = run.GetApp();
     const SClockSettings settings{EClockRefreshMethod::FromBios, EClockRefreshDay::Daily, 3, 15};
     return ShowOverMainWindow(app.GetMainFrame(),
-                              new CClockConfigDlg(settings, app.GetClock(), &app.GetMainFrame()));
+                              new CClockConfigDlg(settings, app.GetSession().GetClock(), &app.GetMainFrame()));
 }
 
 // The unit dialog as this computer's kernel shows its parallel ports, with the lirc devices of
@@ -218,7 +219,7 @@ std::vector<QWidget*> ArrangePort(CPictureRun& run)
 CRemoteBuilderDlg* OpenBuilder(CQuorbexApp& app)
 {
     CSettings& settings = app.GetSettings();
-    auto* pBuilder = new CRemoteBuilderDlg(app.GetDocument(), app.GetEngine(), app.GetDevice(),
+    auto* pBuilder = new CRemoteBuilderDlg(app.GetSession().GetDocument(), app.GetSession().GetEngine(), app.GetUnit().GetDevice(),
                                            settings.GetBuilderPlaces(), &app.GetMainFrame());
     auto* pRemoteBox = pBuilder->findChild<QComboBox*>("remoteBox");
     auto* pButtonBox = pBuilder->findChild<QComboBox*>("buttonBox");
@@ -306,7 +307,7 @@ std::vector<QWidget*> ArrangeButtonRecorder(CPictureRun& run)
     auto* pBuilder = static_cast<CRemoteBuilderDlg*>(windows.back());
     CSettings::SPosition& position = app.GetSettings().m_recorderPos;
     auto* pRecorder =
-        new CButtonRecorderDlg(*pBuilder->FindTypedButton(), app.GetEngine(), app.GetDevice(),
+        new CButtonRecorderDlg(*pBuilder->FindTypedButton(), app.GetSession().GetEngine(), app.GetUnit().GetDevice(),
                                position.nLeft, position.nTop, pBuilder);
     pRecorder->show();
     windows.push_back(pRecorder);
@@ -321,7 +322,7 @@ std::vector<QWidget*> ArrangeMegaButtonEditor(CPictureRun& run)
     if (windows.empty())
         return {};
     CQuorbexApp& app = run.GetApp();
-    CRemote* pTv = app.GetDocument().FindRemote("TV");
+    CRemote* pTv = app.GetSession().GetDocument().FindRemote("TV");
     CRemoteButton* pMovie = pTv ? pTv->FindButton("Movie") : nullptr;
     if (!pMovie || pMovie->m_steps.size() < 2)
     {
@@ -329,7 +330,7 @@ std::vector<QWidget*> ArrangeMegaButtonEditor(CPictureRun& run)
         return {};
     }
     CSettings::SPosition& position = app.GetSettings().m_megaPos;
-    auto* pEditor = new CMegaButtonDlg(app.GetDocument(), *pTv, *pMovie, position.nLeft,
+    auto* pEditor = new CMegaButtonDlg(app.GetSession().GetDocument(), *pTv, *pMovie, position.nLeft,
                                        position.nTop, windows.back());
     pEditor->move(windows.back()->geometry().topLeft() + QPoint(60, 90));
     pEditor->show();

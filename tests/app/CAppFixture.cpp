@@ -43,7 +43,7 @@ CMainFrame& CAppFixture::Frame() const
 
 CQuorbexDoc& CAppFixture::Doc() const
 {
-    return m_pApp->GetDocument();
+    return m_pApp->GetSession().GetDocument();
 }
 
 void CAppFixture::StoreSettings(const std::function<void(CSettings&)>& change)

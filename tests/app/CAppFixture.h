@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/CDocumentController.h"
 #include "app/CQuorbexApp.h"
+#include "engine/CQuorbexSession.h"
 #include "support/CScriptedClock.h"
 #include "support/CScriptedTickSource.h"
 #include "support/TimeZone.h"

@@ -115,7 +115,7 @@ TEST_F(MainFrameTest, FirstStartShowsAnEmptyUntitledDocumentAtTheDefaults)
 
     // Each tick writes the clock's time.
     m_pClock->m_now = CTime(1998, 6, 1, 6, 59, 30);
-    App().GetScheduler().SchedulerTick();
+    App().GetSession().GetScheduler().SchedulerTick();
     EXPECT_EQ(frame.GetClockText(), "6:59:30 AM");
 }
 
@@ -297,7 +297,7 @@ TEST_F(MainFrameTest, OpeningADocumentTakesWhenItsEventsLastFired)
         QFile::encodeName(QFileInfo(kLivingRoom).absoluteFilePath()).toStdString(), fired,
         strError))
         << strError;
-    ASSERT_TRUE(App().OpenDocumentFile(kLivingRoom));
+    ASSERT_TRUE(App().GetDocuments().OpenDocumentFile(kLivingRoom));
     EXPECT_EQ(Doc().FindEvent(fired.m_strName)->m_lastFired, fired.m_lastFired);
     EXPECT_FALSE(Doc().IsModified());
 }
@@ -346,11 +346,11 @@ TEST_F(MainFrameTest, WhileAMegabuttonFiresTheWindowGuardsTheDocument)
                            }
                            recentDuring = GetRecentEntries(Frame());
                            bClosed = Frame().close();
-                           bOpened = App().OpenDocumentFile(kLivingRoom);
+                           bOpened = App().GetDocuments().OpenDocumentFile(kLivingRoom);
                            DropFile(Frame(), kLivingRoom);
                            m_pTicks->Advance(500);
                        });
-    App().GetEngine().Fire(macro);
+    App().GetSession().GetEngine().Fire(macro);
     QCoreApplication::processEvents();
 
     for (const int nId : greyed)
@@ -489,7 +489,7 @@ TEST_F(MainFrameTest, AnOpenMenuHoldsTheScheduler)
     EXPECT_EQ(Frame().GetOpenMenuCount(), 2);
     EXPECT_EQ(Doc().m_armed.m_nFiring, 1);
 
-    App().GetScheduler().SchedulerTick();
+    App().GetSession().GetScheduler().SchedulerTick();
     EXPECT_NE(Doc().FindEvent("Wake"), nullptr) << "fired while a menu was open";
 
     pConfigure->hide();
@@ -497,7 +497,7 @@ TEST_F(MainFrameTest, AnOpenMenuHoldsTheScheduler)
     pFile->hide();
     EXPECT_EQ(Doc().m_armed.m_nFiring, 0);
     m_pClock->m_now = CTime(1998, 6, 1, 7, 0, 30);
-    App().GetScheduler().SchedulerTick();
+    App().GetSession().GetScheduler().SchedulerTick();
     EXPECT_EQ(Doc().FindEvent("Wake"), nullptr) << "a one-time event is gone once fired";
 }
 
@@ -580,7 +580,7 @@ TEST_P(BadFileTest, OpenedLaterLeavesTheDocumentAsItWas)
     EXPECT_NE(Doc().FindRemote("TV"), nullptr);
     EXPECT_EQ(GetRemoteEntries(Frame()), (EntryList{{"TV", 0x8400}}));
     EXPECT_TRUE(Doc().IsModified());
-    EXPECT_EQ(App().GetTitle(), "Untitled");
+    EXPECT_EQ(App().GetDocuments().GetTitle(), "Untitled");
     EXPECT_TRUE(App().GetSettings().m_recentFiles.isEmpty());
 }
 
@@ -612,7 +612,7 @@ TEST_F(MainFrameTest, SavedDocumentComesBackFromTheRecentFileList)
     Frame().OnCommand(CMainFrame::kCmdRecentFile);
     EXPECT_NE(Doc().FindRemote("TV"), nullptr);
     EXPECT_EQ(GetRemoteEntries(Frame()), (EntryList{{"TV", 0x8400}}));
-    EXPECT_EQ(App().GetPathName(), strPath);
+    EXPECT_EQ(App().GetDocuments().GetPathName(), strPath);
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
 }
 
@@ -629,7 +629,7 @@ TEST_F(MainFrameTest, SavingChangesFirstStillOpensTheChosenRecentFile)
 
     Frame().OnCommand(CMainFrame::kCmdRecentFile + 1);
 
-    EXPECT_EQ(App().GetPathName(), kLivingRoom);
+    EXPECT_EQ(App().GetDocuments().GetPathName(), kLivingRoom);
     EXPECT_EQ(App().GetSettings().m_recentFiles,
               (QStringList{kLivingRoom, GetTempPath("amp.qb"), strDen}));
 }
@@ -639,11 +639,11 @@ TEST_F(MainFrameTest, ADroppedFileOpensAsACopyNeverAsAMove)
 {
     ASSERT_TRUE(Start());
     EXPECT_EQ(DropFile(Frame(), kLivingRoom, Qt::MoveAction), Qt::IgnoreAction);
-    EXPECT_EQ(App().GetTitle(), "Untitled");
+    EXPECT_EQ(App().GetDocuments().GetTitle(), "Untitled");
     EXPECT_EQ(DropFile(Frame(), kLivingRoom, Qt::MoveAction | Qt::LinkAction), Qt::LinkAction);
     EXPECT_EQ(DropFile(Frame(), kLivingRoom, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction),
               Qt::CopyAction);
-    EXPECT_EQ(App().GetTitle(), "living-room.qb");
+    EXPECT_EQ(App().GetDocuments().GetTitle(), "living-room.qb");
     EXPECT_FALSE(GetRemoteEntries(Frame()).empty());
 }
 
@@ -666,11 +666,11 @@ TEST_F(MainFrameTest, FileKeysWorkWhileAPadHasTheFocus)
     const QString strPath = GetTempPath("den.qb");
     CFileDialog::QueuePath(strPath);
     typeIntoPad(Qt::Key_S);
-    EXPECT_EQ(App().GetPathName(), strPath);
+    EXPECT_EQ(App().GetDocuments().GetPathName(), strPath);
 
     CFileDialog::QueuePath(kLivingRoom);
     typeIntoPad(Qt::Key_O);
-    EXPECT_EQ(App().GetPathName(), kLivingRoom);
+    EXPECT_EQ(App().GetDocuments().GetPathName(), kLivingRoom);
 
     typeIntoPad(Qt::Key_N);
     EXPECT_TRUE(Doc().m_pRemotes->empty());
@@ -682,12 +682,12 @@ TEST_F(MainFrameTest, TheSessionMayNotEndWhileAButtonFires)
     ASSERT_TRUE(Start());
     EXPECT_TRUE(Frame().QueryEndSession(true));
 
-    App().GetEngine().EnterFiring();
+    App().GetSession().GetEngine().EnterFiring();
     EXPECT_FALSE(Frame().QueryEndSession(true));
     EXPECT_EQ(CMessageBox::TakeShownTexts(),
               QStringList{LoadString(StringId::kShutdownWhileFiring)});
     EXPECT_FALSE(Frame().QueryEndSession(false));
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty()) << "no question without interaction";
-    App().GetEngine().LeaveFiring();
+    App().GetSession().GetEngine().LeaveFiring();
 }
 } // namespace

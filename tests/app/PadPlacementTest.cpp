@@ -36,7 +36,7 @@ TEST_F(PadPlacementTest, APadComesBackWhereItWasAfterSaveAndOpen)
     CFileDialog::QueuePath(GetTempPath("den.qb"));
     Frame().OnCommand(CMainFrame::kCmdFileSaveAs);
     Frame().OnCommand(CMainFrame::kCmdFileNew);
-    ASSERT_TRUE(App().OpenDocumentFile(GetTempPath("den.qb")));
+    ASSERT_TRUE(App().GetDocuments().OpenDocumentFile(GetTempPath("den.qb")));
     QCoreApplication::processEvents();
     EXPECT_EQ(CRemotePadDlg::FindPad(*Doc().FindRemote("TV"))->geometry(), inner);
     EXPECT_FALSE(Doc().IsModified());

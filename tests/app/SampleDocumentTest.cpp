@@ -17,7 +17,7 @@ TEST_F(SampleDocumentTest, MainWindowListsItsEventsWithTheirLiveStatus)
 {
     m_pClock->m_now = CTime(1998, 7, 13, 6, 0, 0);
     ASSERT_TRUE(Start(QUORBIT_EXAMPLES "/living-room.qb"));
-    App().GetScheduler().SchedulerTick();
+    App().GetSession().GetScheduler().SchedulerTick();
 
     const CEventListModel& model = Frame().GetView().GetModel();
     ASSERT_EQ(model.rowCount(), 6);

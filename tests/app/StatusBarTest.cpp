@@ -46,7 +46,7 @@ TEST_F(StatusBarTest, WhileAScheduledMegabuttonPlaysTheClockGoesOnAndSaysWhatIsS
                      [&]
                      {
                          time.Advance(100);
-                         if (App().GetEngine().GetFiringDepth() != 0)
+                         if (App().GetSession().GetEngine().GetFiringDepth() != 0)
                              shownWhileFiring.insert(Frame().GetClockText() + " " +
                                                      Frame().statusBar()->currentMessage());
                      });

@@ -25,7 +25,7 @@ protected:
         std::string strError;
         ASSERT_EQ(m_server.Claim(strError), CControlServer::EClaim::Claimed) << strError;
         ASSERT_TRUE(m_server.Listen(m_control, strError)) << strError;
-        m_control.StartServing();
+        m_control.StartServing(App().GetDocuments(), Frame());
     }
 
     // The reply's last line, once the event loop has answered.
@@ -51,7 +51,7 @@ protected:
 
     CPrivateRuntime m_runtime;
     CControlServer m_server;
-    CWindowControl m_control{App(), m_server};
+    CWindowControl m_control{m_server};
 };
 
 TEST_F(WindowControlTest, ScriptsOpenFilesAndFireAsThePersonWould)
@@ -63,10 +63,10 @@ TEST_F(WindowControlTest, ScriptsOpenFilesAndFireAsThePersonWould)
     const QString strFile = QString(QUORBIT_EXAMPLES) + "/living-room.qb";
     EXPECT_EQ(Request("OPEN " + QuoteControlWord(strFile.toStdString())),
               "OK opened " + strFile.toStdString());
-    EXPECT_EQ(App().GetPathName(), strFile);
+    EXPECT_EQ(App().GetDocuments().GetPathName(), strFile);
 
     EXPECT_EQ(Request("FIRE TV Power"), "OK fired TV Power");
-    EXPECT_GT(App().GetDevice().GetLastTransmitNanosPerSample(), 0);
+    EXPECT_GT(App().GetUnit().GetDevice().GetLastTransmitNanosPerSample(), 0);
     EXPECT_EQ(Frame().statusBar()->currentMessage(), "");
 
     // A dialog may hold records of the document that opening would replace.
@@ -78,13 +78,14 @@ TEST_F(WindowControlTest, ScriptsOpenFilesAndFireAsThePersonWould)
             dialog.reject();
         });
     Frame().OnCommand(CMainFrame::kCmdEventProgrammer);
-    EXPECT_EQ(App().GetPathName(), strFile);
+    EXPECT_EQ(App().GetDocuments().GetPathName(), strFile);
 }
 // A second start or a script waits for the reply; the person's box must not hold it up, and
 // the document open stays as it was.
 TEST_F(WindowControlTest, ARefusedFileIsAnsweredBeforeItsMessageAndKeepsTheDocument)
 {
     ASSERT_TRUE(Start());
+    m_control.StartServing(App().GetDocuments(), Frame());
     AddRemoteWithButton("TV");
     const QString strNotes = WriteTempFile("notes.qb", "These are notes, not remote controls.");
 

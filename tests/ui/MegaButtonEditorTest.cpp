@@ -139,7 +139,7 @@ TEST_F(MegaButtonEditorTest, OffersOnlyButtonsThatCannotLeadBack)
 TEST_F(MegaButtonEditorTest, OpensFromTheBuildersLearn)
 {
     CSettings& settings = App().GetSettings();
-    CRemoteBuilderDlg builder(Doc(), App().GetEngine(), App().GetDevice(),
+    CRemoteBuilderDlg builder(Doc(), App().GetSession().GetEngine(), App().GetUnit().GetDevice(),
                               settings.GetBuilderPlaces(), &Frame());
     builder.show();
     CDialogDriver(builder).Find<QComboBox>("remoteBox").setCurrentText("TV");

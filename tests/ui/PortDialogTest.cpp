@@ -143,13 +143,13 @@ TEST_F(PortCommandTest, OkMovesTheInfraredUnitToTheChosenPort)
 
     choose("cancel");
     EXPECT_EQ(App().GetSettings().m_nParallelPort, 2);
-    EXPECT_EQ(App().GetDevice().GetPort(), 2);
+    EXPECT_EQ(App().GetUnit().GetDevice().GetPort(), 2);
 
     choose("ok");
     EXPECT_EQ(App().GetSettings().m_nParallelPort, 3);
-    EXPECT_EQ(App().GetDevice().GetPort(), 3);
-    EXPECT_TRUE(App().GetDevice().GetMaskInterrupts());
-    App().GetEngine().Fire(*tv.FindButton("Power"));
+    EXPECT_EQ(App().GetUnit().GetDevice().GetPort(), 3);
+    EXPECT_TRUE(App().GetUnit().GetDevice().GetMaskInterrupts());
+    App().GetSession().GetEngine().Fire(*tv.FindButton("Power"));
     EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
 }
 
@@ -166,7 +166,7 @@ TEST_F(PortCommandTest, TheSimulatedUnitChosenIsKeptForTheNextStart)
     Frame().OnCommand(CMainFrame::kCmdParallelPort);
     EXPECT_EQ(App().GetSettings().m_strInfraredDevice, "sim");
     EXPECT_EQ(App().GetSettings().m_nParallelPort, 1);
-    EXPECT_STREQ(App().GetDevice().GetBackendName(), "simulated");
+    EXPECT_STREQ(App().GetUnit().GetDevice().GetBackendName(), "simulated");
 }
 
 TEST_F(PortCommandTest, NoPortChosenLeavesThePortInUse)
@@ -176,6 +176,6 @@ TEST_F(PortCommandTest, NoPortChosenLeavesThePortInUse)
     WhenDialogOpens([](QDialog& dlg) { CDialogDriver(dlg).Click("ok"); });
     Frame().OnCommand(CMainFrame::kCmdParallelPort);
     EXPECT_EQ(App().GetSettings().m_nParallelPort, 0);
-    EXPECT_EQ(App().GetDevice().GetPort(), 1);
+    EXPECT_EQ(App().GetUnit().GetDevice().GetPort(), 1);
 }
 } // namespace

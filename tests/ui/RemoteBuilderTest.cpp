@@ -93,7 +93,7 @@ protected:
     {
         CSettings& settings = App().GetSettings();
         m_pBuilder = std::make_unique<CRemoteBuilderDlg>(
-            Doc(), App().GetEngine(), App().GetDevice(), settings.GetBuilderPlaces(), &Frame());
+            Doc(), App().GetSession().GetEngine(), App().GetUnit().GetDevice(), settings.GetBuilderPlaces(), &Frame());
         m_pBuilder->show();
     }
 
@@ -284,7 +284,7 @@ TEST_P(AssignTest, PlacesTheButtonOnTheChosenCellAndKeepsOneButtonPerCell)
     EXPECT_FALSE(m_pTv->m_bPadOpen) << "the pad showing the old grid closed";
     const QString strPath = GetTempPath("assigned.qb");
     ASSERT_TRUE(Doc().OnSaveDocument(strPath.toStdString()));
-    ASSERT_TRUE(App().OpenDocumentFile(strPath));
+    ASSERT_TRUE(App().GetDocuments().OpenDocumentFile(strPath));
     const CRemote& tv = *Doc().FindRemote("TV");
     const CRemoteButton& power = *tv.FindButton("Power");
     const CRemoteButton& mute = *tv.FindButton("Mute");
@@ -435,7 +435,7 @@ TEST_P(RecorderStartTest, TheRecordingStartsWithTheSampleAfterTheFall)
     CSimulatedRemote::CRuns runs = test.leadIn;
     const CSimulatedRemote::CRuns frame = CSimulatedRemote::MakeFrame(0x04, 0x21);
     runs.insert(runs.end(), frame.begin() + 1, frame.end());
-    FindSimulatedRemote(App().GetDevice())->QueueSignal(runs);
+    FindSimulatedRemote(App().GetUnit().GetDevice())->QueueSignal(runs);
     OpenBuilder();
     Builder().Type("buttonBox", "Mute");
     if (test.bPressedAtOnce)
@@ -467,7 +467,7 @@ TEST_F(RemoteBuilderRoadTest, AddLearnTestAssignSaveReopenAndFireFromThePad)
 {
     ASSERT_TRUE(Start());
     CSimulatedPort& port =
-        dynamic_cast<CPortDevice<CSimulatedPort>&>(App().GetDevice()).GetPortBackend();
+        dynamic_cast<CPortDevice<CSimulatedPort>&>(App().GetUnit().GetDevice()).GetPortBackend();
     WhenDialogOpens(
         [](QDialog& dlg)
         {

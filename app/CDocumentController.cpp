@@ -1,0 +1,160 @@
+#include "app/CDocumentController.h"
+
+#include "app/CFileDialog.h"
+#include "app/CMessageBox.h"
+#include "app/CSettings.h"
+#include "document/CFrontEnd.h"
+#include "document/CQbFile.h"
+#include "document/CQuorbexDoc.h"
+#include "engine/CQuorbexSession.h"
+#include "engine/CScheduler.h"
+
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace
+{
+std::string ToLocalPath(const QString& strPath)
+{
+    return QFile::encodeName(strPath).toStdString();
+}
+} // namespace
+
+CDocumentController::CDocumentController(CQuorbexSession& session, CFrontEnd& frontEnd,
+                                         CSettings& settings, QWidget& window)
+    : m_session(session), m_frontEnd(frontEnd), m_settings(settings), m_window(window)
+{
+    m_session.GetScheduler().SetFiredObserver([this](const CTimedEvent& event)
+                                              { RememberFired(event); });
+}
+
+void CDocumentController::RememberFired(const CTimedEvent& event) const
+{
+    std::string strError;
+    if (!m_strPathName.isEmpty() &&
+        !m_lastFired.Remember(ToLocalPath(m_strPathName), event, strError))
+        std::fprintf(stderr, "quorbit: cannot keep when an event fired: %s\n", strError.c_str());
+}
+
+bool CDocumentController::OpenDocumentFile(const QString& strPath)
+{
+    bool bRefused = false;
+    return OpenCheckedFile(strPath, bRefused);
+}
+
+void CDocumentController::OpenRecentFile(QString strPath)
+{
+    bool bRefused = false;
+    if (!OpenCheckedFile(strPath, bRefused) && bRefused)
+    {
+        m_settings.RemoveRecentFile(strPath);
+        m_onChanged();
+    }
+}
+
+bool CDocumentController::OpenCheckedFile(const QString& strPath, bool& bRefused)
+{
+    if (m_session.IsFiring())
+        return false;
+    SQbContent content;
+    SOpenRefusal refusal;
+    bRefused = !ReadDocumentFile(strPath, content, refusal);
+    if (bRefused)
+    {
+        ShowOpenRefusal(refusal);
+        return false;
+    }
+    return ReplaceDocument(strPath, content);
+}
+
+bool CDocumentController::ReadDocumentFile(const QString& strPath, SQbContent& content,
+                                           SOpenRefusal& refusal)
+{
+    return CQuorbexDoc::ReadDocumentFile(ToLocalPath(QFileInfo(strPath).absoluteFilePath()),
+                                         content, refusal);
+}
+
+void CDocumentController::ShowOpenRefusal(const SOpenRefusal& refusal)
+{
+    m_frontEnd.ShowMessage(refusal.nStringId, refusal.strArgument, EMessageBox::Stop);
+}
+
+bool CDocumentController::ReplaceDocument(const QString& strPath, SQbContent& content)
+{
+    // The file is known to be good before the person is asked to give up the changes.
+    if (m_session.IsFiring() || !SaveModified())
+        return false;
+    const QString strAbsolute = QFileInfo(strPath).absoluteFilePath();
+    CQuorbexDoc& doc = m_session.GetDocument();
+    doc.TakeDocumentContent(content);
+    m_lastFired.Apply(ToLocalPath(strAbsolute), doc);
+    doc.ArmNextEvent();
+    m_strPathName = strAbsolute;
+    m_settings.AddRecentFile(strAbsolute);
+    m_onChanged();
+    return true;
+}
+
+void CDocumentController::StartNewDocument()
+{
+    m_session.GetDocument().OnNewDocument();
+    m_strPathName.clear();
+    m_onChanged();
+}
+
+void CDocumentController::OnFileNew()
+{
+    if (!m_session.IsFiring() && SaveModified())
+        StartNewDocument();
+}
+
+void CDocumentController::OnFileOpen()
+{
+    if (m_session.IsFiring())
+        return;
+    const QString strPath = CFileDialog::GetOpenPath(&m_window);
+    if (!strPath.isEmpty())
+        OpenDocumentFile(strPath);
+}
+
+bool CDocumentController::OnFileSave()
+{
+    return m_strPathName.isEmpty() ? OnFileSaveAs() : DoSave(m_strPathName);
+}
+
+bool CDocumentController::OnFileSaveAs()
+{
+    const QString strProposed = m_strPathName.isEmpty() ? GetTitle() + ".qb" : m_strPathName;
+    const QString strPath = CFileDialog::GetSavePath(&m_window, strProposed);
+    return !strPath.isEmpty() && DoSave(strPath);
+}
+
+bool CDocumentController::DoSave(const QString& strPath)
+{
+    const QString strAbsolute = QFileInfo(strPath).absoluteFilePath();
+    if (!m_session.GetDocument().OnSaveDocument(ToLocalPath(strAbsolute)))
+        return false;
+    m_strPathName = strAbsolute;
+    m_settings.AddRecentFile(strAbsolute);
+    m_onChanged();
+    return true;
+}
+
+bool CDocumentController::SaveModified()
+{
+    if (!m_session.GetDocument().IsModified())
+        return true;
+    const QMessageBox::StandardButton nAnswer = CMessageBox::Show(
+        &m_window, QMessageBox::Warning, QStringLiteral("Save changes to %1?").arg(GetTitle()),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (nAnswer == QMessageBox::Yes)
+        return OnFileSave();
+    return nAnswer == QMessageBox::No;
+}
+
+QString CDocumentController::GetTitle() const
+{
+    return m_strPathName.isEmpty() ? QStringLiteral("Untitled")
+                                   : QFileInfo(m_strPathName).fileName();
+}
