@@ -104,3 +104,32 @@ bool FromUtf8Text(const std::string& strUtf8, std::string& strWindows1252)
     }
     return true;
 }
+
+bool DecodePercentEscapes(const std::string& strText, std::string& strDecoded)
+{
+    const auto hexValue = [](char c)
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    strDecoded.clear();
+    for (std::size_t n = 0; n < strText.size(); ++n)
+    {
+        if (strText[n] != '%')
+        {
+            strDecoded += strText[n];
+            continue;
+        }
+        if (n + 2 >= strText.size() || hexValue(strText[n + 1]) < 0 ||
+            hexValue(strText[n + 2]) < 0)
+            return false;
+        strDecoded += static_cast<char>(hexValue(strText[n + 1]) * 16 + hexValue(strText[n + 2]));
+        n += 2;
+    }
+    return true;
+}

@@ -24,3 +24,7 @@ std::string ToDisplayText(const std::string& strWindows1252);
 // Document text from UTF-8 that people and other tools write. False when strUtf8 is not valid
 // UTF-8 or holds a character the code page cannot print (a control character included).
 bool FromUtf8Text(const std::string& strUtf8, std::string& strWindows1252);
+
+// Text with each %XX escape (two hex digits) replaced by its byte, as URLs and topic levels
+// carry it. False for a % without two hex digits after it.
+bool DecodePercentEscapes(const std::string& strText, std::string& strDecoded);

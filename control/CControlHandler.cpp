@@ -1,5 +1,6 @@
 #include "control/CControlHandler.h"
 
+#include "control/CMqttService.h"
 #include "base/TextEncoding.h"
 #include "device/CInfraredDevice.h"
 #include "device/SamplePeriod.h"
@@ -26,15 +27,6 @@ std::string DescribeButtonState(const CRemoteButton& button)
     return button.m_bits.GetLength() != 0 ? "learned" : "not-learned";
 }
 
-std::string DescribeArmed(const CQuorbexDoc& doc)
-{
-    const CTimedEvent& armed = doc.m_armed;
-    if (armed.m_bDisabled || !armed.m_pRemote || !armed.m_pButton)
-        return "ARMED none\n";
-    return "ARMED " + QuoteName(armed.m_strName) + " " + QuoteControlWord(armed.m_time.Format()) +
-           " " + QuoteName(armed.m_pRemote->m_strName) + " " +
-           QuoteName(armed.m_pButton->m_strName) + "\n";
-}
 } // namespace
 
 std::string CControlHandler::Answer(std::string_view strLine)
@@ -128,22 +120,50 @@ std::string CControlHandler::AnswerList()
     return strReply + FormatControlOk();
 }
 
+SControlStatus CControlHandler::GetStatus()
+{
+    SControlStatus status;
+    status.strDocument = GetDocumentPath();
+    CQuorbexDoc* pDoc = GetControlDocument();
+    status.bModified = pDoc && pDoc->IsModified();
+    CInfraredDevice& device = GetControlDevice();
+    status.strDevice = device.GetBackendName();
+    status.nNanosPerSample = std::lround(GetMachineNanosPerSample(device));
+    status.strClock = GetClockName();
+    if (pDoc && !pDoc->m_armed.m_bDisabled && pDoc->m_armed.m_pRemote && pDoc->m_armed.m_pButton)
+    {
+        const CTimedEvent& armed = pDoc->m_armed;
+        status.strArmedName = ToDisplayText(armed.m_strName);
+        status.strArmedTime = armed.m_time.Format();
+        status.strArmedRemote = ToDisplayText(armed.m_pRemote->m_strName);
+        status.strArmedButton = ToDisplayText(armed.m_pButton->m_strName);
+    }
+    status.bFiring = GetControlEngine().GetFiringDepth() != 0;
+    return status;
+}
+
 std::string CControlHandler::AnswerStatus()
 {
-    const std::string strPath = GetDocumentPath();
-    CQuorbexDoc* pDoc = GetControlDocument();
+    const SControlStatus status = GetStatus();
     std::string strReply =
         std::string("PROGRAM ") + GetProgramKind() + " " + std::to_string(getpid()) + "\n";
-    strReply +=
-        "DOCUMENT " + (strPath.empty() ? std::string("none") : QuoteControlWord(strPath)) + "\n";
-    strReply += std::string("MODIFIED ") + (pDoc && pDoc->IsModified() ? "yes" : "no") + "\n";
-    CInfraredDevice& device = GetControlDevice();
-    strReply += "DEVICE " + QuoteControlWord(device.GetBackendName()) + "\n";
+    strReply += "DOCUMENT " +
+                (status.strDocument.empty() ? std::string("none")
+                                            : QuoteControlWord(status.strDocument)) +
+                "\n";
+    strReply += std::string("MODIFIED ") + (status.bModified ? "yes" : "no") + "\n";
+    strReply += "DEVICE " + QuoteControlWord(status.strDevice) + "\n";
     // What a command without the unit takes as the time base of this machine's recordings.
-    strReply += "PERIOD " + std::to_string(std::lround(GetMachineNanosPerSample(device))) + "\n";
-    strReply += "CLOCK " + QuoteControlWord(GetClockName()) + "\n";
-    strReply += pDoc ? DescribeArmed(*pDoc) : "ARMED none\n";
-    strReply +=
-        std::string("FIRING ") + (GetControlEngine().GetFiringDepth() != 0 ? "yes" : "no") + "\n";
+    strReply += "PERIOD " + std::to_string(status.nNanosPerSample) + "\n";
+    strReply += "CLOCK " + QuoteControlWord(status.strClock) + "\n";
+    if (status.strArmedName.empty())
+        strReply += "ARMED none\n";
+    else
+        strReply += "ARMED " + QuoteControlWord(status.strArmedName) + " " +
+                    QuoteControlWord(status.strArmedTime) + " " +
+                    QuoteControlWord(status.strArmedRemote) + " " +
+                    QuoteControlWord(status.strArmedButton) + "\n";
+    strReply += std::string("FIRING ") + (status.bFiring ? "yes" : "no") + "\n";
+    strReply += "MQTT " + (m_pMqtt ? QuoteControlWord(m_pMqtt->GetStateText()) : "none") + "\n";
     return strReply + FormatControlOk();
 }

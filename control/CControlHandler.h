@@ -6,13 +6,27 @@
 
 class CFiringEngine;
 class CInfraredDevice;
+class CMqttService;
 class CQuorbexDoc;
 class CRemote;
 class CRemoteButton;
 
+// What STATUS reports, as text fit for a reply or a JSON document.
+struct SControlStatus
+{
+    std::string strDocument; // the file's whole path; empty for none
+    bool bModified = false;
+    std::string strDevice;
+    long nNanosPerSample = 0;
+    std::string strClock;
+    // The armed event; its name is empty when none is armed.
+    std::string strArmedName, strArmedTime, strArmedRemote, strArmedButton;
+    bool bFiring = false;
+};
+
 // Answers the requests of the control socket for the program that owns it: the window program
 // or the headless runner. Listing, status and firing work the same in both; opening a file and
-// showing the window belong to the window program.
+// showing the window belong to the window program. The MQTT service serves through it too.
 class CControlHandler
 {
 public:
@@ -21,6 +35,14 @@ public:
     // The whole reply to one request line (without its newline): data lines and a last line
     // that says OK or ERROR, each ended by a newline.
     std::string Answer(std::string_view strLine);
+
+    // FIRE's reply to a request for the button of that remote, names in UTF-8.
+    std::string AnswerFire(const std::string& strRemote, const std::string& strButton);
+    SControlStatus GetStatus();
+    // The document buttons are fired from; null while there is none.
+    const CQuorbexDoc* GetServedDocument() { return GetControlDocument(); }
+    // The service whose state STATUS reports; null for none. It must outlive the handler's use.
+    void SetMqttService(const CMqttService* pMqtt) { m_pMqtt = pMqtt; }
 
 protected:
     // What kind of program answers: "window" or "run".
@@ -43,7 +65,8 @@ protected:
     virtual std::string ShowFromControl();
 
 private:
-    std::string AnswerFire(const std::string& strRemote, const std::string& strButton);
     std::string AnswerList();
     std::string AnswerStatus();
+
+    const CMqttService* m_pMqtt = nullptr;
 };

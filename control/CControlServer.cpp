@@ -9,7 +9,6 @@
 #include <cstring>
 #include <utility>
 
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -142,22 +141,8 @@ void CControlServer::OnWritable(int nDescriptor)
 
 void CControlServer::ServeFor(int nMilliseconds)
 {
-    std::vector<pollfd> watched;
-    for (const int nDescriptor : GetWatchedDescriptors())
-        watched.push_back({nDescriptor, POLLIN, 0});
-    for (const int nDescriptor : GetWritingDescriptors())
-        watched.push_back({nDescriptor, POLLOUT, 0});
-    if (poll(watched.data(), watched.size(), nMilliseconds) <= 0)
-        return;
-    for (const pollfd& entry : watched)
-    {
-        if (entry.revents == 0)
-            continue;
-        if (entry.events == POLLOUT)
-            OnWritable(entry.fd);
-        else
-            OnReadable(entry.fd);
-    }
+    CWatchedSource* const sources[] = {this};
+    ServeSources(sources, nMilliseconds);
 }
 
 void CControlServer::Accept()

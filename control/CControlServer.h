@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/CWatchedSource.h"
 #include "control/ControlSocket.h"
 
 #include <chrono>
@@ -18,7 +19,7 @@ class CControlHandler;
 // OnWritable for those with replies waiting to go out. A request whose answer takes a while (a
 // firing) leaves that connection unwatched until it is answered, while other connections are
 // served from the firing's waits.
-class CControlServer
+class CControlServer : public CWatchedSource
 {
 public:
     enum class EClaim
@@ -40,13 +41,12 @@ public:
     bool IsClaimed() const { return m_lock.IsOpen(); }
 
     // The listening socket and every connection not in the middle of a request.
-    std::vector<int> GetWatchedDescriptors() const;
-    void OnReadable(int nDescriptor);
+    std::vector<int> GetWatchedDescriptors() const override;
+    void OnReadable(int nDescriptor) override;
     // Connections holding replies their client has not taken yet.
-    std::vector<int> GetWritingDescriptors() const;
-    void OnWritable(int nDescriptor);
-    // For a loop without its own event dispatcher: waits up to nMilliseconds for requests and
-    // answers those that came.
+    std::vector<int> GetWritingDescriptors() const override;
+    void OnWritable(int nDescriptor) override;
+    // ServeSources for this server alone.
     void ServeFor(int nMilliseconds);
 
     // How a connection's user is found; tests stand in for the kernel's answer.

@@ -7,10 +7,12 @@
 #include "app/cli/ExchangeCommands.h"
 #include "app/cli/LearnCommand.h"
 #include "app/cli/SelfTest.h"
+#include "control/MqttSettings.h"
 #include "device/CDeviceFactory.h"
 
 #include <array>
 #include <cstdio>
+#include <optional>
 
 namespace
 {
@@ -65,6 +67,12 @@ std::string* FindValueOption(const std::string& strName, SCommandLine& commandLi
         return &commandLine.strSource;
     if (strName == "--style")
         return &commandLine.strStyle;
+    if (strName == "--mqtt")
+        return &commandLine.strMqtt;
+    if (strName == "--mqtt-password-file")
+        return &commandLine.strMqttPasswordFile;
+    if (strName == "--mqtt-node")
+        return &commandLine.strMqttNode;
     return nullptr;
 }
 
@@ -153,6 +161,20 @@ bool UsesInfraredUnit(ECommand nCommand)
     }
 }
 
+bool CheckMqttOptions(const SCommandLine& commandLine, std::string& strError)
+{
+    const bool bMqttOption = !commandLine.strMqtt.empty() ||
+                             !commandLine.strMqttPasswordFile.empty() ||
+                             !commandLine.strMqttNode.empty();
+    if (!bMqttOption)
+        return true;
+    if (commandLine.nCommand != ECommand::Run && commandLine.nCommand != ECommand::None)
+        strError = "--mqtt goes with --run or the window program";
+    else if (commandLine.strMqtt.empty())
+        strError = "--mqtt-password-file and --mqtt-node go with --mqtt URL";
+    return strError.empty();
+}
+
 std::unique_ptr<CClockBackend> OpenClock(const SCommandLine& commandLine)
 {
     std::string strError;
@@ -177,11 +199,19 @@ int RunDocumentCommand(const SCommandLine& commandLine)
 
 int RunEvents(const SCommandLine& commandLine)
 {
+    std::string strError;
+    std::optional<SMqttSettings> mqtt;
+    if (!commandLine.strMqtt.empty() &&
+        !MakeMqttSettings(commandLine.strMqtt, commandLine.strMqttPasswordFile,
+                          commandLine.strMqttNode, mqtt.emplace(), strError))
+    {
+        std::fprintf(stderr, "quorbit: %s\n", strError.c_str());
+        return 1;
+    }
     // Before the unit is opened: the running Quorbit holds it.
     CControlServer server;
     if (!ClaimOrRefuseRun(server))
         return 1;
-    std::string strError;
     const std::unique_ptr<CInfraredDevice> pDevice =
         CreateInfraredDevice(commandLine.strDevice, kHeadlessPort, strError);
     if (!pDevice)
@@ -194,7 +224,8 @@ int RunEvents(const SCommandLine& commandLine)
         return 1;
     std::fprintf(stderr, "quorbit: infrared unit: %s; clock: %s\n", pDevice->GetBackendName(),
                  pClock->GetName());
-    return RunHeadless(commandLine.files[0], *pDevice, *pClock, server, stdout, stderr);
+    return RunHeadless(commandLine.files[0], *pDevice, *pClock, server, mqtt ? &*mqtt : nullptr,
+                       stdout, stderr);
 }
 
 int RunFire(const SCommandLine& commandLine)
@@ -236,6 +267,8 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& c
                    "the window program";
         return false;
     }
+    if (!CheckMqttOptions(commandLine, strError))
+        return false;
     return CheckExchangeOptions(commandLine, strError) &&
            CheckLearnOptions(commandLine, strError) &&
            CheckFileCount(pCommand, commandLine, strError);
@@ -246,7 +279,8 @@ const char* GetUsage()
     return "Usage: quorbit [options] [FILE]\n"
            "       quorbit --list [--json] FILE\n"
            "       quorbit --convert IN OUT\n"
-           "       quorbit --run FILE\n"
+           "       quorbit --run FILE [--mqtt URL [--mqtt-password-file FILE]\n"
+           "               [--mqtt-node NAME]]\n"
            "       quorbit --send REMOTE BUTTON\n"
            "       quorbit --fire FILE REMOTE BUTTON\n"
            "       quorbit --status\n"
@@ -307,7 +341,13 @@ const char* GetUsage()
            "                      (default 38000)\n"
            "  --presses N         the presses --learn records, 1 to 10 (default 3)\n"
            "  --clock-start \"YYYY-MM-DD HH:MM:SS\"\n"
-           "                      run on a simulated clock that starts at that time\n";
+           "                      run on a simulated clock that starts at that time\n"
+           "  --mqtt URL          for --run and the windows: put the buttons on the MQTT\n"
+           "                      broker at mqtt://[USER[:PASSWORD]@]HOST[:PORT], or\n"
+           "                      mqtts:// for TLS with the system's certificates\n"
+           "  --mqtt-password-file FILE\n"
+           "                      the broker password, from a file only you may read\n"
+           "  --mqtt-node NAME    this PC's name in the topics (default: the host name)\n";
 }
 
 bool RunHeadlessCommand(int argc, char** argv, int& nExitCode)

@@ -33,6 +33,9 @@ struct SCommandLine
     std::string strPresses;         // --learn: how many presses; empty for the usual count
     std::string strSource;          // --import: the input's remote to take; empty for its only
     std::string strStyle;           // --import: the remote's new pad style, "HIGHxWIDE"
+    std::string strMqtt;            // --run and the windows: the broker's URL; empty for none
+    std::string strMqttPasswordFile;
+    std::string strMqttNode;        // empty: the host's name
     std::vector<std::string> files; // the operands: file names, remote and button names
 };
 

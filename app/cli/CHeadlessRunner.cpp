@@ -1,6 +1,7 @@
 #include "app/cli/CHeadlessRunner.h"
 
 #include "control/CControlServer.h"
+#include "control/CMqttService.h"
 #include "base/TextEncoding.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include <sys/stat.h>
@@ -64,6 +66,8 @@ void CHeadlessRunner::Tick()
     if (!m_session.IsFiring())
         ReloadIfChanged();
     m_session.GetScheduler().SchedulerTick();
+    if (m_beatObserver)
+        m_beatObserver();
 }
 
 void CHeadlessRunner::OnPump(std::uint32_t nMaxWaitMs)
@@ -235,20 +239,36 @@ private:
 } // namespace
 
 int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBackend& clockBackend,
-                CControlServer& server, std::FILE* pOut, std::FILE* pErr)
+                CControlServer& server, const SMqttSettings* pMqtt, std::FILE* pOut,
+                std::FILE* pErr)
 {
-
     CSteadyTickSource ticks;
     CHeadlessRunner runner(strPath, device, clockBackend, ticks, pOut, pErr);
-    // Waits serve the control socket, so that a request is answered within a step's wait.
-    runner.SetIdleWait([&server](std::uint32_t nMaxWaitMs)
-                       { server.ServeFor(static_cast<int>(nMaxWaitMs)); });
+    std::vector<CWatchedSource*> sources{&server};
+    std::optional<CMqttService> mqtt;
+    if (pMqtt)
+    {
+        mqtt.emplace(runner, *pMqtt);
+        mqtt->SetStateObserver(
+            [&mqtt, pErr]
+            { std::fprintf(pErr, "quorbit: MQTT: %s\n", mqtt->GetStateText().c_str()); });
+        runner.SetMqttService(&*mqtt);
+        runner.SetBeatObserver([&mqtt] { mqtt->Beat(); });
+        sources.push_back(&*mqtt);
+    }
+    // Waits serve the control socket and the broker, so that a request is answered within a
+    // step's wait.
+    const auto serve = [&sources](std::int32_t nMaxWaitMs) { ServeSources(sources, nMaxWaitMs); };
+    runner.SetIdleWait([&serve](std::uint32_t nMaxWaitMs)
+                       { serve(static_cast<std::int32_t>(nMaxWaitMs)); });
     const CStopSignals signals;
     std::string strError;
     if (!server.Listen(runner, strError))
         std::fprintf(pErr, "quorbit: scripts cannot reach this run: %s\n", strError.c_str());
     if (!runner.Start())
         return 1;
+    if (mqtt)
+        mqtt->Start();
 
     std::uint32_t nNextTick = ticks.GetTickCount();
     while (!g_bStopRequested)
@@ -257,7 +277,7 @@ int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBacke
         // Asleep until the next beat or a request; a stop signal ends the sleep at once.
         if (nWait > 0)
         {
-            server.ServeFor(nWait);
+            serve(nWait);
             continue;
         }
         runner.Tick();

@@ -15,14 +15,16 @@ class CClockBackend;
 class CControlServer;
 class CInfraredDevice;
 class CTickSource;
+struct SMqttSettings;
 
 // Without windows there are no settings to read the port from; the first port is the usual one.
 constexpr int kHeadlessPort = 1;
 
 // Runs the document's events until SIGINT or SIGTERM, answering the claimed control server's
-// requests meanwhile; returns the exit status.
+// requests meanwhile, and the broker's presses when pMqtt names one; returns the exit status.
 int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBackend& clockBackend,
-                CControlServer& server, std::FILE* pOut, std::FILE* pErr);
+                CControlServer& server, const SMqttSettings* pMqtt, std::FILE* pOut,
+                std::FILE* pErr);
 
 // The runner without signals or real time: Start loads the document and lists its events, and
 // each Tick is one beat of the once-a-second timer. It never writes the document; when the
@@ -46,6 +48,8 @@ public:
     {
         m_idleWait = std::move(idleWait);
     }
+    // Called after each beat, within a firing's waits too.
+    void SetBeatObserver(std::function<void()> observer) { m_beatObserver = std::move(observer); }
 
     const CQuorbexDoc& GetDocument() const { return m_session.GetDocument(); }
 
@@ -86,6 +90,7 @@ private:
     CQuorbexSession m_session;
     CTickSource& m_ticks;
     std::function<void(std::uint32_t)> m_idleWait;
+    std::function<void()> m_beatObserver;
     std::uint32_t m_nLastTick = 0;
     SFileStamp m_loadedStamp;
     SFileStamp m_changedStamp;

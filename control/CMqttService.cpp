@@ -1,0 +1,310 @@
+#include "control/CMqttService.h"
+
+#include "control/CControlHandler.h"
+#include "control/ControlProtocol.h"
+
+#include <mosquitto.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+namespace
+{
+constexpr int kKeepAliveSeconds = 30;
+constexpr auto kFirstBackOff = std::chrono::seconds(1);
+constexpr auto kLongestBackOff = std::chrono::seconds(60);
+constexpr const char* kOnline = "online";
+constexpr const char* kOffline = "offline";
+// Where the system keeps the certificate authorities it trusts.
+constexpr const char* kCaFolder = "/etc/ssl/certs";
+
+void InitLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { mosquitto_lib_init(); });
+}
+
+std::string DescribeResult(int nResult)
+{
+    return nResult == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(nResult);
+}
+} // namespace
+
+CMqttService::CMqttService(CControlHandler& handler, SMqttSettings settings)
+    : m_handler(handler), m_settings(std::move(settings)), m_topics(m_settings.strNode),
+      m_backOff(kFirstBackOff)
+{
+    InitLibrary();
+}
+
+CMqttService::~CMqttService()
+{
+    if (!m_pClient)
+        return;
+    if (m_nState == EState::Connected)
+    {
+        // Said before going, so that the hub does not wait for the will.
+        Publish(m_topics.GetAvailability(), kOffline, true);
+        mosquitto_disconnect(m_pClient);
+        mosquitto_loop_write(m_pClient, 1);
+    }
+    mosquitto_destroy(m_pClient);
+}
+
+void CMqttService::Start()
+{
+    const std::string strClientId = "quorbit-" + m_topics.GetNode();
+    m_pClient = mosquitto_new(strClientId.c_str(), true, this);
+    if (!m_pClient)
+        return Lose(EState::Lost, "cannot make an MQTT client");
+    mosquitto_connect_callback_set(m_pClient, OnConnectCallback);
+    mosquitto_disconnect_callback_set(m_pClient, OnDisconnectCallback);
+    mosquitto_message_callback_set(m_pClient, OnMessageCallback);
+    const std::string strAvailability = m_topics.GetAvailability();
+    mosquitto_will_set(m_pClient, strAvailability.c_str(), static_cast<int>(std::strlen(kOffline)),
+                       kOffline, 1, true);
+    if (!m_settings.strUser.empty())
+        mosquitto_username_pw_set(m_pClient, m_settings.strUser.c_str(),
+                                  m_settings.strPassword.c_str());
+    if (m_settings.bTls)
+    {
+        if (const int nResult = mosquitto_tls_set(m_pClient, nullptr, kCaFolder, nullptr, nullptr,
+                                                  nullptr);
+            nResult != MOSQ_ERR_SUCCESS)
+            return Lose(EState::Lost, "cannot set up TLS: " + DescribeResult(nResult));
+    }
+    Connect();
+}
+
+void CMqttService::Connect()
+{
+    SetState(EState::Connecting);
+    // The name is looked up here, which can wait on a slow resolver; the connection itself
+    // goes on in the background.
+    const int nResult = m_bAddressGiven
+                            ? mosquitto_reconnect_async(m_pClient)
+                            : mosquitto_connect_async(m_pClient, m_settings.strHost.c_str(),
+                                                      m_settings.nPort, kKeepAliveSeconds);
+    m_bAddressGiven = true;
+    if (nResult != MOSQ_ERR_SUCCESS)
+        Lose(EState::Lost, DescribeResult(nResult));
+}
+
+void CMqttService::Lose(EState nState, const std::string& strReason)
+{
+    m_nextAttempt = CClock::now() + m_backOff;
+    m_backOff = std::min<CClock::duration>(m_backOff * 2, kLongestBackOff);
+    m_presses.clear();
+    SetState(nState, strReason);
+}
+
+void CMqttService::Beat()
+{
+    if (!m_pClient)
+        return;
+    if (mosquitto_socket(m_pClient) < 0)
+    {
+        if (CClock::now() >= m_nextAttempt)
+            Connect();
+        return;
+    }
+    AfterLoop(mosquitto_loop_misc(m_pClient));
+    if (m_nState == EState::Connected)
+        PublishChanges();
+}
+
+std::string CMqttService::GetStateText() const
+{
+    const std::string strAddress = m_settings.GetAddress();
+    switch (m_nState)
+    {
+    case EState::Connecting:
+        return "connecting to " + strAddress;
+    case EState::Connected:
+        return "connected to " + strAddress + " as " + m_topics.GetRoot();
+    case EState::Refused:
+        return strAddress + " refused the login: " + m_strReason;
+    case EState::Lost:
+        break;
+    }
+    return "cannot reach " + strAddress + ": " + m_strReason + "; trying again";
+}
+
+std::vector<int> CMqttService::GetWatchedDescriptors() const
+{
+    const int nSocket = m_pClient ? mosquitto_socket(m_pClient) : -1;
+    return nSocket < 0 ? std::vector<int>() : std::vector<int>{nSocket};
+}
+
+std::vector<int> CMqttService::GetWritingDescriptors() const
+{
+    if (!m_pClient || !mosquitto_want_write(m_pClient))
+        return {};
+    return GetWatchedDescriptors();
+}
+
+void CMqttService::OnReadable(int /*nDescriptor*/)
+{
+    AfterLoop(mosquitto_loop_read(m_pClient, 1));
+}
+
+void CMqttService::OnWritable(int /*nDescriptor*/)
+{
+    AfterLoop(mosquitto_loop_write(m_pClient, 1));
+}
+
+void CMqttService::AfterLoop(int nResult)
+{
+    // A failed read or write has closed the socket and told OnDisconnected already, unless the
+    // connection never came about.
+    if (nResult != MOSQ_ERR_SUCCESS && m_nState == EState::Connecting &&
+        mosquitto_socket(m_pClient) < 0)
+        Lose(EState::Lost, DescribeResult(nResult));
+    FirePresses();
+}
+
+void CMqttService::OnConnectCallback(mosquitto*, void* pSelf, int nCode)
+{
+    static_cast<CMqttService*>(pSelf)->OnConnected(nCode);
+}
+
+void CMqttService::OnDisconnectCallback(mosquitto*, void* pSelf, int nCode)
+{
+    static_cast<CMqttService*>(pSelf)->OnDisconnected(nCode);
+}
+
+void CMqttService::OnMessageCallback(mosquitto*, void* pSelf, const mosquitto_message* pMessage)
+{
+    static_cast<CMqttService*>(pSelf)->OnMessage(*pMessage);
+}
+
+void CMqttService::OnConnected(int nCode)
+{
+    if (nCode != 0)
+        return Lose(EState::Refused, mosquitto_connack_string(nCode));
+    m_backOff = kFirstBackOff;
+    // A broker that restarted without persistence holds nothing of ours.
+    m_published.clear();
+    m_strStatus.clear();
+    Publish(m_topics.GetAvailability(), kOnline, true);
+    const std::string strPress = m_topics.GetPressFilter();
+    const std::string strDiscovery = CMqttTopics::GetDiscoveryFilter();
+    mosquitto_subscribe(m_pClient, nullptr, strPress.c_str(), 1);
+    mosquitto_subscribe(m_pClient, nullptr, strDiscovery.c_str(), 0);
+    SetState(EState::Connected);
+    PublishChanges();
+}
+
+void CMqttService::OnDisconnected(int nCode)
+{
+    // A refusal said why already; the broker closes the connection after it.
+    if (m_nState == EState::Refused)
+        return;
+    Lose(EState::Lost, nCode == MOSQ_ERR_SUCCESS ? "disconnected" : DescribeResult(nCode));
+}
+
+void CMqttService::OnMessage(const mosquitto_message& message)
+{
+    const std::string strTopic = message.topic ? message.topic : "";
+    const std::string strPayload(static_cast<const char*>(message.payload),
+                                 static_cast<std::size_t>(std::max(0, message.payloadlen)));
+    if (strTopic.starts_with("homeassistant/"))
+        OnDiscovery(strTopic, strPayload, message.retain);
+    else
+        OnPress(strTopic, strPayload, message.retain);
+}
+
+void CMqttService::OnPress(const std::string& strTopic, const std::string& strPayload,
+                           bool bRetained)
+{
+    SPress press;
+    if (!m_topics.ParsePress(strTopic, press.strRemote, press.strButton))
+        return;
+    // A press left on the broker would fire each time Quorbit connects, the TV at night.
+    if (bRetained)
+        return PublishError(press, FormatControlError("retained", "a retained press never fires; "
+                                                                  "publish presses without retain"));
+    if (strPayload != "PRESS")
+        return PublishError(press, FormatControlError("malformed", "a press topic takes PRESS"));
+    // Fired once the library has returned: a firing takes a while and serves the loop again.
+    m_presses.push_back(std::move(press));
+}
+
+void CMqttService::OnDiscovery(const std::string& strTopic, const std::string& strPayload,
+                               bool bRetained)
+{
+    // What this node published before for buttons or remotes that are gone since.
+    if (bRetained && !strPayload.empty() && !m_published.contains(strTopic) &&
+        m_topics.IsOwnDiscovery(strPayload))
+        Publish(strTopic, {}, true);
+}
+
+void CMqttService::FirePresses()
+{
+    while (!m_presses.empty())
+    {
+        const SPress press = std::move(m_presses.front());
+        m_presses.pop_front();
+        const std::string strReply = m_handler.AnswerFire(press.strRemote, press.strButton);
+        if (!IsControlOk(strReply))
+            PublishError(press, strReply);
+    }
+}
+
+void CMqttService::PublishChanges()
+{
+    std::map<std::string, std::string> configs =
+        m_topics.MakeDiscovery(m_handler.GetServedDocument());
+    for (const auto& [strTopic, strPayload] : m_published)
+    {
+        if (!configs.contains(strTopic))
+            Publish(strTopic, {}, true);
+    }
+    for (const auto& [strTopic, strPayload] : configs)
+    {
+        const auto it = m_published.find(strTopic);
+        if (it == m_published.end() || it->second != strPayload)
+            Publish(strTopic, strPayload, true);
+    }
+    m_published = std::move(configs);
+    if (std::string strStatus = CMqttTopics::MakeStatus(m_handler.GetStatus());
+        strStatus != m_strStatus)
+    {
+        Publish(m_topics.GetStatus(), strStatus, true);
+        m_strStatus = std::move(strStatus);
+    }
+}
+
+void CMqttService::Publish(const std::string& strTopic, const std::string& strPayload, bool bRetain)
+{
+    mosquitto_publish(m_pClient, nullptr, strTopic.c_str(), static_cast<int>(strPayload.size()),
+                      strPayload.data(), 1, bRetain);
+}
+
+void CMqttService::PublishError(const SPress& press, const std::string& strReply)
+{
+    // "ERROR code text\n"
+    std::string strLine = strReply.substr(0, strReply.find('\n'));
+    strLine.erase(0, std::min(strLine.size(), std::strlen("ERROR ")));
+    const std::size_t nSpace = strLine.find(' ');
+    const nlohmann::json error = {
+        {"remote", press.strRemote},
+        {"button", press.strButton},
+        {"code", strLine.substr(0, nSpace)},
+        {"message", nSpace == std::string::npos ? std::string() : strLine.substr(nSpace + 1)},
+    };
+    Publish(m_topics.GetError(), error.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
+            false);
+}
+
+void CMqttService::SetState(EState nState, const std::string& strReason)
+{
+    const std::string strBefore = GetStateText();
+    m_nState = nState;
+    m_strReason = strReason;
+    if (m_stateObserver && GetStateText() != strBefore)
+        m_stateObserver();
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "control/CWatchedSource.h"
+#include "control/MqttSettings.h"
+#include "control/MqttTopics.h"
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+
+class CControlHandler;
+struct mosquitto;
+struct mosquitto_message;
+
+// Quorbit on an MQTT broker: every button that can fire has a press topic and a discovery
+// configuration for the hub, the status is kept retained, and a press fires through the same
+// handler and refusals as FIRE on the control socket. It never blocks and runs no thread: the
+// event loop watches its descriptor, and Beat, once a second, keeps the connection alive,
+// reconnects with a growing back-off when the broker went away, and republishes what changed in
+// the document.
+class CMqttService : public CWatchedSource
+{
+public:
+    enum class EState
+    {
+        Connecting,
+        Connected,
+        Refused, // the broker turned the login down
+        Lost,    // unreachable or gone; a reconnect is due later
+    };
+
+    // The handler must outlive the service.
+    CMqttService(CControlHandler& handler, SMqttSettings settings);
+    ~CMqttService() override;
+    CMqttService(const CMqttService&) = delete;
+    CMqttService& operator=(const CMqttService&) = delete;
+
+    // Begins connecting; the state says how it goes.
+    void Start();
+    void Beat();
+
+    EState GetState() const { return m_nState; }
+    // For the status bar and STATUS: "connected to HOST:PORT" and the like.
+    std::string GetStateText() const;
+    const CMqttTopics& GetTopics() const { return m_topics; }
+    // Called whenever the state text changes.
+    void SetStateObserver(std::function<void()> observer) { m_stateObserver = std::move(observer); }
+
+    std::vector<int> GetWatchedDescriptors() const override;
+    void OnReadable(int nDescriptor) override;
+    std::vector<int> GetWritingDescriptors() const override;
+    void OnWritable(int nDescriptor) override;
+
+private:
+    struct SPress
+    {
+        std::string strRemote, strButton;
+    };
+    using CClock = std::chrono::steady_clock;
+
+    static void OnConnectCallback(mosquitto* pClient, void* pSelf, int nCode);
+    static void OnDisconnectCallback(mosquitto* pClient, void* pSelf, int nCode);
+    static void OnMessageCallback(mosquitto* pClient, void* pSelf, const mosquitto_message* pMessage);
+    void OnConnected(int nCode);
+    void OnDisconnected(int nCode);
+    void OnMessage(const mosquitto_message& message);
+    void OnPress(const std::string& strTopic, const std::string& strPayload, bool bRetained);
+    void OnDiscovery(const std::string& strTopic, const std::string& strPayload, bool bRetained);
+
+    void Connect();
+    // Records why the connection is gone and when to try again.
+    void Lose(EState nState, const std::string& strReason);
+    // After a loop call: a failure closed the socket, and the presses it read are fired.
+    void AfterLoop(int nResult);
+    void FirePresses();
+    void PublishChanges();
+    void Publish(const std::string& strTopic, const std::string& strPayload, bool bRetain);
+    void PublishError(const SPress& press, const std::string& strReply);
+    void SetState(EState nState, const std::string& strReason = {});
+
+    CControlHandler& m_handler;
+    SMqttSettings m_settings;
+    CMqttTopics m_topics;
+    mosquitto* m_pClient = nullptr;
+    bool m_bAddressGiven = false; // the library keeps it for reconnecting
+    EState m_nState = EState::Connecting;
+    std::string m_strReason;
+    CClock::duration m_backOff;
+    CClock::time_point m_nextAttempt;
+    std::deque<SPress> m_presses;
+    // What the broker holds from this connection: discovery payloads by topic, the status.
+    std::map<std::string, std::string> m_published;
+    std::string m_strStatus;
+    std::function<void()> m_stateObserver;
+};

@@ -1,0 +1,180 @@
+#include "control/MqttSettings.h"
+
+#include "base/TextEncoding.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+constexpr int kPlainPort = 1883;
+constexpr int kTlsPort = 8883;
+// A password file holds one line; anything longer is not one.
+constexpr off_t kMaxPasswordFile = 4096;
+
+bool ParsePort(const std::string& strPort, int& nPort)
+{
+    const char* pEnd = strPort.data() + strPort.size();
+    const auto [pStop, error] = std::from_chars(strPort.data(), pEnd, nPort);
+    return !strPort.empty() && error == std::errc() && pStop == pEnd && nPort >= 1 &&
+           nPort <= 65535;
+}
+
+bool ParseUserInfo(const std::string& strUserInfo, SMqttSettings& settings)
+{
+    const std::size_t nColon = strUserInfo.find(':');
+    if (!DecodePercentEscapes(strUserInfo.substr(0, nColon), settings.strUser))
+        return false;
+    return nColon == std::string::npos ||
+           DecodePercentEscapes(strUserInfo.substr(nColon + 1), settings.strPassword);
+}
+
+// "host", "host:port", "[v6]" or "[v6]:port".
+bool ParseHostPort(const std::string& strHostPort, SMqttSettings& settings)
+{
+    std::string strPort;
+    if (strHostPort.starts_with('['))
+    {
+        const std::size_t nClose = strHostPort.find(']');
+        if (nClose == std::string::npos)
+            return false;
+        settings.strHost = strHostPort.substr(1, nClose - 1);
+        const std::string strRest = strHostPort.substr(nClose + 1);
+        if (!strRest.empty() && !strRest.starts_with(':'))
+            return false;
+        strPort = strRest.empty() ? std::string() : strRest.substr(1);
+        if (strRest == ":")
+            return false;
+    }
+    else
+    {
+        const std::size_t nColon = strHostPort.find(':');
+        settings.strHost = strHostPort.substr(0, nColon);
+        if (nColon != std::string::npos)
+        {
+            strPort = strHostPort.substr(nColon + 1);
+            if (strPort.empty())
+                return false;
+        }
+    }
+    if (settings.strHost.empty())
+        return false;
+    return strPort.empty() || ParsePort(strPort, settings.nPort);
+}
+
+bool ParseMqttUrl(const std::string& strUrl, SMqttSettings& settings, std::string& strError)
+{
+    std::string strRest;
+    if (strUrl.starts_with("mqtt://"))
+        strRest = strUrl.substr(7);
+    else if (strUrl.starts_with("mqtts://"))
+    {
+        settings.bTls = true;
+        strRest = strUrl.substr(8);
+    }
+    else
+    {
+        strError = "a broker is named mqtt://HOST[:PORT] or mqtts://HOST[:PORT]";
+        return false;
+    }
+    settings.nPort = settings.bTls ? kTlsPort : kPlainPort;
+    if (strRest.ends_with('/'))
+        strRest.pop_back();
+    const std::size_t nAt = strRest.rfind('@');
+    if (nAt != std::string::npos && !ParseUserInfo(strRest.substr(0, nAt), settings))
+    {
+        strError = "the user and password in the broker's address have a bad %-escape";
+        return false;
+    }
+    const std::string strHostPort = nAt == std::string::npos ? strRest : strRest.substr(nAt + 1);
+    if (strHostPort.find_first_of("/?#") != std::string::npos ||
+        !ParseHostPort(strHostPort, settings))
+    {
+        strError = "the broker's address needs a host and at most a port from 1 to 65535 after it";
+        return false;
+    }
+    return true;
+}
+
+// The first line of a file no one else may read or change.
+bool ReadPasswordFile(const std::string& strPath, std::string& strPassword, std::string& strError)
+{
+    const int nFile = open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    struct stat status
+    {
+    };
+    if (nFile < 0 || fstat(nFile, &status) != 0)
+    {
+        strError = strPath + ": " + std::strerror(errno);
+        if (nFile >= 0)
+            close(nFile);
+        return false;
+    }
+    close(nFile);
+    if (!S_ISREG(status.st_mode) || status.st_size > kMaxPasswordFile)
+        strError = strPath + ": a password file is a small regular file";
+    else if (status.st_uid != getuid() || (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+        strError = strPath + ": a password file must be yours and private to you (chmod 600)";
+    if (!strError.empty())
+        return false;
+    std::ifstream file(strPath);
+    if (!std::getline(file, strPassword) && !file.eof())
+    {
+        strError = strPath + ": cannot be read";
+        return false;
+    }
+    if (strPassword.ends_with('\r'))
+        strPassword.pop_back();
+    return true;
+}
+
+bool IsValidNode(const std::string& strNode)
+{
+    return !strNode.empty() && strNode.size() <= 64 &&
+           strNode.find_first_of("/+#") == std::string::npos &&
+           std::none_of(strNode.begin(), strNode.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+} // namespace
+
+std::string SMqttSettings::GetAddress() const
+{
+    const bool bV6 = strHost.find(':') != std::string::npos;
+    return (bV6 ? "[" + strHost + "]" : strHost) + ":" + std::to_string(nPort);
+}
+
+bool MakeMqttSettings(const std::string& strUrl, const std::string& strPasswordFile,
+                      const std::string& strNode, SMqttSettings& settings, std::string& strError)
+{
+    settings = SMqttSettings();
+    if (!ParseMqttUrl(strUrl, settings, strError))
+    {
+        strError = strUrl + ": " + strError;
+        return false;
+    }
+    if (!strPasswordFile.empty() && !ReadPasswordFile(strPasswordFile, settings.strPassword, strError))
+        return false;
+    settings.strNode = strNode.empty() ? GetHostNodeName() : strNode;
+    if (!IsValidNode(settings.strNode))
+    {
+        strError = "a node name is 1 to 64 characters without /, + or #: " + settings.strNode;
+        return false;
+    }
+    return true;
+}
+
+std::string GetHostNodeName()
+{
+    char host[256] = {};
+    if (gethostname(host, sizeof(host) - 1) != 0 || host[0] == '\0')
+        return "quorbit";
+    std::string strHost = host;
+    return strHost.substr(0, strHost.find('.'));
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+// Where and as whom Quorbit joins an MQTT broker.
+struct SMqttSettings
+{
+    std::string strHost;
+    int nPort = 0;
+    bool bTls = false; // with the system's certificate authorities
+    std::string strUser;
+    std::string strPassword;
+    // Makes this PC's topics its own among the PCs sharing the broker.
+    std::string strNode;
+
+    // "host:port", for messages.
+    std::string GetAddress() const;
+};
+
+// The settings from a broker URL (mqtt://[user[:password]@]host[:port] or mqtts://..., an IPv6
+// host in brackets, %XX escapes in the user and password), the file holding the password (may
+// be empty; when given it must be private to the user) and the node name (empty for this
+// host's name). False, with the reason, for anything that makes no sense.
+bool MakeMqttSettings(const std::string& strUrl, const std::string& strPasswordFile,
+                      const std::string& strNode, SMqttSettings& settings, std::string& strError);
+
+// This machine's short host name, the usual node name.
+std::string GetHostNodeName();

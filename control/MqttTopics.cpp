@@ -1,0 +1,184 @@
+#include "control/MqttTopics.h"
+
+#include "control/CControlHandler.h"
+#include "base/TextEncoding.h"
+#include "document/CQuorbexDoc.h"
+#include "document/CRemote.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <cstdio>
+#include <ranges>
+
+namespace
+{
+constexpr const char* kPress = "PRESS";
+constexpr const char* kIdPrefix = "quorbit_";
+
+bool IsTopicSafe(unsigned char c)
+{
+    return c >= 0x20 && c != 0x7F && c != '%' && c != '/' && c != '+' && c != '#';
+}
+
+bool IsIdCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           c == '_' || c == '-';
+}
+
+std::uint32_t HashText(const std::string& strText)
+{
+    std::uint32_t nHash = 2166136261u; // FNV-1a
+    for (const char c : strText)
+        nHash = (nHash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return nHash;
+}
+
+std::string MakeButtonConfig(const CMqttTopics& topics, const std::string& strRemote,
+                             const CRemoteButton& button)
+{
+    const std::string strButton = ToDisplayText(button.m_strName);
+    const std::string& strNode = topics.GetNode();
+    const nlohmann::json config = {
+        {"name", ToDisplayText(button.GetDisplayText())},
+        {"unique_id", kIdPrefix + MakeHubId(strNode + "/" + strRemote + "/" + strButton)},
+        {"command_topic", topics.GetPress(strRemote, strButton)},
+        {"payload_press", kPress},
+        {"availability_topic", topics.GetAvailability()},
+        {"device",
+         {{"identifiers", {kIdPrefix + MakeHubId(strNode + "/" + strRemote)}},
+          {"name", strRemote + " (" + strNode + ")"},
+          {"via_device", kIdPrefix + MakeHubId(strNode)}}},
+    };
+    return config.dump();
+}
+
+std::string MakeNextEventConfig(const CMqttTopics& topics, const std::string& strUniqueId)
+{
+    const nlohmann::json config = {
+        {"name", "Next event"},
+        {"unique_id", strUniqueId},
+        {"state_topic", topics.GetStatus()},
+        {"value_template", "{{ value_json.next_event.name ~ ' ' ~ value_json.next_event.time "
+                           "if value_json.next_event else 'none' }}"},
+        {"availability_topic", topics.GetAvailability()},
+        {"device",
+         {{"identifiers", {kIdPrefix + MakeHubId(topics.GetNode())}},
+          {"name", "Quorbit " + topics.GetNode()}}},
+    };
+    return config.dump();
+}
+} // namespace
+
+std::string EscapeTopicLevel(const std::string& strName)
+{
+    std::string strLevel;
+    for (const char c : strName)
+    {
+        const auto nByte = static_cast<unsigned char>(c);
+        if (IsTopicSafe(nByte))
+        {
+            strLevel += c;
+            continue;
+        }
+        char escape[4];
+        std::snprintf(escape, sizeof(escape), "%%%02X", nByte);
+        strLevel += escape;
+    }
+    return strLevel;
+}
+
+std::string MakeHubId(const std::string& strText)
+{
+    std::string strId;
+    bool bReplaced = false;
+    for (const char c : strText)
+    {
+        bReplaced = bReplaced || !IsIdCharacter(c);
+        strId += IsIdCharacter(c) ? c : '_';
+    }
+    if (!bReplaced)
+        return strId;
+    char hash[10];
+    std::snprintf(hash, sizeof(hash), "_%08x", HashText(strText));
+    return strId + hash;
+}
+
+CMqttTopics::CMqttTopics(const std::string& strNode)
+    : m_strNode(strNode), m_strRoot("quorbit/" + EscapeTopicLevel(strNode)),
+      m_strNodeId(kIdPrefix + MakeHubId(strNode))
+{
+}
+
+std::string CMqttTopics::GetPress(const std::string& strRemote, const std::string& strButton) const
+{
+    return m_strRoot + "/" + EscapeTopicLevel(strRemote) + "/" + EscapeTopicLevel(strButton) +
+           "/press";
+}
+
+bool CMqttTopics::ParsePress(const std::string& strTopic, std::string& strRemote,
+                             std::string& strButton) const
+{
+    const std::string strPrefix = m_strRoot + "/";
+    const std::string strSuffix = "/press";
+    if (!strTopic.starts_with(strPrefix) || !strTopic.ends_with(strSuffix) ||
+        strTopic.size() < strPrefix.size() + strSuffix.size())
+        return false;
+    const std::string strLevels =
+        strTopic.substr(strPrefix.size(), strTopic.size() - strPrefix.size() - strSuffix.size());
+    const std::size_t nSlash = strLevels.find('/');
+    if (nSlash == std::string::npos || strLevels.find('/', nSlash + 1) != std::string::npos)
+        return false;
+    return DecodePercentEscapes(strLevels.substr(0, nSlash), strRemote) &&
+           DecodePercentEscapes(strLevels.substr(nSlash + 1), strButton);
+}
+
+std::map<std::string, std::string> CMqttTopics::MakeDiscovery(const CQuorbexDoc* pDoc) const
+{
+    std::map<std::string, std::string> configs;
+    const std::string strSensorId = m_strNodeId + "_next_event";
+    configs["homeassistant/sensor/" + strSensorId + "/config"] =
+        MakeNextEventConfig(*this, strSensorId);
+    if (!pDoc)
+        return configs;
+    for (const auto& pRemote : *pDoc->m_pRemotes | std::views::values)
+    {
+        const std::string strRemote = ToDisplayText(pRemote->m_strName);
+        for (const auto& pButton : pRemote->m_buttons | std::views::values)
+        {
+            if (pButton->GetFiringLength() == 0)
+                continue;
+            const std::string strId = kIdPrefix + MakeHubId(m_strNode + "/" + strRemote + "/" +
+                                                            ToDisplayText(pButton->m_strName));
+            configs["homeassistant/button/" + strId + "/config"] =
+                MakeButtonConfig(*this, strRemote, *pButton);
+        }
+    }
+    return configs;
+}
+
+bool CMqttTopics::IsOwnDiscovery(const std::string& strPayload) const
+{
+    const nlohmann::json config = nlohmann::json::parse(strPayload, nullptr, false);
+    return config.is_object() && config.value("availability_topic", "") == GetAvailability();
+}
+
+std::string CMqttTopics::MakeStatus(const SControlStatus& status)
+{
+    nlohmann::json json = {
+        {"document", status.strDocument.empty() ? nlohmann::json() : nlohmann::json(status.strDocument)},
+        {"modified", status.bModified},
+        {"device", status.strDevice},
+        {"clock", status.strClock},
+        {"next_event", nullptr},
+        {"firing", status.bFiring},
+    };
+    if (!status.strArmedName.empty())
+        json["next_event"] = {{"name", status.strArmedName},
+                              {"time", status.strArmedTime},
+                              {"remote", status.strArmedRemote},
+                              {"button", status.strArmedButton}};
+    // A path need not be UTF-8; what is not shows as U+FFFD.
+    return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
