@@ -44,6 +44,8 @@ CMqttService::~CMqttService()
 {
     if (!m_pClient)
         return;
+    // Going is no news for whoever watched the state.
+    m_stateObserver = nullptr;
     if (m_nState == EState::Connected)
     {
         // Said before going, so that the hub does not wait for the will.
@@ -76,6 +78,8 @@ void CMqttService::Start()
             nResult != MOSQ_ERR_SUCCESS)
             return Lose(EState::Lost, "cannot set up TLS: " + DescribeResult(nResult));
     }
+    if (m_stateObserver)
+        m_stateObserver();
     Connect();
 }
 
@@ -222,7 +226,8 @@ void CMqttService::OnPress(const std::string& strTopic, const std::string& strPa
 {
     SPress press;
     if (!m_topics.ParsePress(strTopic, press.strRemote, press.strButton))
-        return;
+        return PublishError(press, FormatControlError("malformed", "names in a press topic write "
+                                                                   "%, /, + and # as %XX"));
     // A press left on the broker would fire each time Quorbit connects, the TV at night.
     if (bRetained)
         return PublishError(press, FormatControlError("retained", "a retained press never fires; "

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "support/CTempFolder.h"
+
+#include <string>
+
+#include <sys/types.h>
+
+// A broker of the test's own on a free loopback port: no anonymous logins, a password file and
+// an access list of its own, nothing kept on disk, so a restart forgets every retained message.
+// User "quorbit" (password kQuorbitPassword) may use quorbit/# and homeassistant/#; user "hub"
+// (kHubPassword) may use every topic.
+class CMosquittoBroker
+{
+public:
+    static constexpr const char* kQuorbitPassword = "ir-secret";
+    static constexpr const char* kHubPassword = "hub-secret";
+
+    // Whether the broker's programs are there to start.
+    static bool IsInstalled();
+
+    CMosquittoBroker();
+    ~CMosquittoBroker();
+    CMosquittoBroker(const CMosquittoBroker&) = delete;
+    CMosquittoBroker& operator=(const CMosquittoBroker&) = delete;
+
+    // Starts the broker on its port and waits until it takes connections; false when it does
+    // not come up.
+    bool Start();
+    void Stop();
+    int GetPort() const { return m_nPort; }
+
+private:
+    CTempFolder m_folder;
+    int m_nPort = 0;
+    pid_t m_nProcess = -1;
+};

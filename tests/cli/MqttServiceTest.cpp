@@ -1,0 +1,208 @@
+#include "control/CMqttService.h"
+
+#include "app/cli/CHeadlessRunner.h"
+#include "cli/CMosquittoBroker.h"
+#include "cli/CMqttTestClient.h"
+#include "support/CRecordingDevice.h"
+#include "support/CScriptedClock.h"
+#include "support/CScriptedTickSource.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+
+namespace
+{
+const std::string kLivingRoom = QUORBIT_EXAMPLES "/living-room.qb";
+const std::string kNode = "living-room";
+const std::string kRoot = "quorbit/living-room/";
+
+// The sample document run headless on a recording unit, on a broker of the test's own; the
+// hub's side subscribes to everything.
+class CMqttServiceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!CMosquittoBroker::IsInstalled())
+            GTEST_SKIP() << "the mosquitto broker is not installed";
+        ASSERT_TRUE(m_broker.Start());
+        ASSERT_TRUE(m_runner.Start());
+    }
+    ~CMqttServiceTest() override { std::fclose(m_pOut); }
+
+    SMqttSettings MakeSettings(const std::string& strPassword = CMosquittoBroker::kQuorbitPassword)
+    {
+        return {"127.0.0.1", m_broker.GetPort(), false, "quorbit", strPassword, kNode};
+    }
+    CMqttService& StartService(const SMqttSettings& settings)
+    {
+        m_pService = std::make_unique<CMqttService>(m_runner, settings);
+        m_runner.SetMqttService(m_pService.get());
+        m_pService->Start();
+        return *m_pService;
+    }
+    CMqttTestClient& ConnectHub()
+    {
+        m_pHub = std::make_unique<CMqttTestClient>(m_broker.GetPort());
+        EXPECT_TRUE(m_pHub->IsConnected());
+        m_pHub->Subscribe("#");
+        return *m_pHub;
+    }
+
+    // Serves the service, as the event loop and the beat do, and the hub until done holds;
+    // false when it still does not after ten seconds.
+    bool ServeUntil(const std::function<bool()>& done)
+    {
+        for (int nRound = 0; nRound < 1000; ++nRound)
+        {
+            CWatchedSource* const sources[] = {m_pService.get()};
+            ServeSources(sources, 5);
+            m_pService->Beat();
+            if (m_pHub)
+                m_pHub->Pump(5);
+            if (done())
+                return true;
+        }
+        return false;
+    }
+    bool HubHas(const std::string& strTopic)
+    {
+        return m_pHub->FindLast(strTopic) != nullptr;
+    }
+
+    CMosquittoBroker m_broker;
+    CScriptedClock m_clock{CTime(2026, 12, 7, 8, 0, 0)};
+    CScriptedTickSource m_ticks;
+    CRecordingDevice m_device{m_ticks};
+    std::FILE* m_pOut = std::tmpfile();
+    CHeadlessRunner m_runner{kLivingRoom, m_device, m_clock, m_ticks, m_pOut, stderr};
+    std::unique_ptr<CMqttTestClient> m_pHub;
+    std::unique_ptr<CMqttService> m_pService;
+};
+
+nlohmann::json ReadJson(const CMqttTestClient::SMessage* pMessage)
+{
+    return pMessage ? nlohmann::json::parse(pMessage->strPayload, nullptr, false) : nlohmann::json();
+}
+
+TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStaleOnes)
+{
+    CMqttTestClient& hub = ConnectHub();
+    // Left by an earlier run for a button deleted since, and by another PC.
+    const std::string strStale = "homeassistant/button/quorbit_living-room_Gone/config";
+    const std::string strOther = "homeassistant/button/quorbit_kitchen_Fan/config";
+    const std::string strOtherConfig = R"({"availability_topic":"quorbit/kitchen/availability"})";
+    hub.Publish(strStale, R"({"availability_topic":"quorbit/living-room/availability"})", true);
+    hub.Publish(strOther, strOtherConfig, true);
+    StartService(MakeSettings());
+    ASSERT_TRUE(ServeUntil([&]
+                           { return HubHas(kRoot + "status") && hub.FindLast(strStale) &&
+                                    hub.FindLast(strStale)->strPayload.empty(); }));
+    EXPECT_EQ(hub.FindLast(kRoot + "availability")->strPayload, "online");
+    EXPECT_EQ(hub.FindLast(strOther)->strPayload, strOtherConfig) << "another PC's was cleared";
+
+    std::map<std::string, nlohmann::json> buttons; // by command topic
+    std::set<std::string> uniqueIds;
+    std::string strNodeDevice;
+    for (const CMqttTestClient::SMessage& message : hub.m_messages)
+    {
+        const nlohmann::json config = ReadJson(&message);
+        if (message.strTopic.starts_with("homeassistant/sensor/") && config.is_object())
+            strNodeDevice = config["device"]["identifiers"][0];
+        if (!message.strTopic.starts_with("homeassistant/button/quorbit_living-room_") ||
+            !config.contains("command_topic"))
+            continue;
+        buttons[config["command_topic"]] = config;
+        uniqueIds.insert(config["unique_id"].get<std::string>());
+    }
+    // The sample's 29 buttons but its never learned Teletext; Ch+ and Ch- apart.
+    EXPECT_EQ(buttons.size(), 28u);
+    EXPECT_FALSE(buttons.contains(kRoot + "TV/Teletext/press"));
+    EXPECT_EQ(uniqueIds.size(), buttons.size());
+    const nlohmann::json& channelUp = buttons[kRoot + "TV/Ch%2B/press"];
+    EXPECT_EQ(channelUp["name"], "Next channel");
+    EXPECT_EQ(channelUp["payload_press"], "PRESS");
+    EXPECT_EQ(channelUp["availability_topic"], kRoot + "availability");
+    EXPECT_EQ(channelUp["device"]["name"], "TV (living-room)");
+    EXPECT_EQ(channelUp["device"]["via_device"], strNodeDevice);
+    EXPECT_NE(buttons[kRoot + "Video/Play/press"]["device"]["identifiers"],
+              channelUp["device"]["identifiers"]);
+
+    const nlohmann::json status = ReadJson(hub.FindLast(kRoot + "status"));
+    EXPECT_EQ(status["document"], kLivingRoom);
+    EXPECT_EQ(status["device"], "recording");
+    EXPECT_EQ(status["firing"], false);
+    EXPECT_TRUE(status["next_event"].contains("name")) << status;
+
+    m_pService.reset();
+    for (int nRound = 0; nRound < 200 && hub.FindLast(kRoot + "availability")->strPayload != "offline"; ++nRound)
+        hub.Pump(10);
+    EXPECT_EQ(hub.FindLast(kRoot + "availability")->strPayload, "offline");
+}
+
+TEST_F(CMqttServiceTest, APressFiresTheButtonAndARetainedOneNeverDoes)
+{
+    CMqttTestClient& hub = ConnectHub();
+    hub.Publish(kRoot + "TV/Power/press", "PRESS", true);
+    StartService(MakeSettings());
+    ASSERT_TRUE(ServeUntil([&] { return HubHas(kRoot + "error"); }));
+    EXPECT_EQ(ReadJson(hub.FindLast(kRoot + "error"))["code"], "retained");
+    EXPECT_TRUE(m_device.m_sent.empty());
+
+    hub.Publish(kRoot + "TV/Ch%2B/press", "PRESS", false);
+    ASSERT_TRUE(ServeUntil([&] { return !m_device.m_sent.empty(); }));
+    EXPECT_EQ(m_device.m_sent.size(), 1u);
+
+    // Refused as FIRE refuses them, and said on the error topic.
+    const struct
+    {
+        std::string strTopic, strPayload, strCode;
+    } refusals[] = {
+        {"TV/Nope/press", "PRESS", "unknown-button"},
+        {"Attic/Power/press", "PRESS", "unknown-remote"},
+        {"TV/Power/press", "ON", "malformed"},
+        {"TV/Bad%2/press", "PRESS", "malformed"},
+    };
+    for (const auto& refusal : refusals)
+    {
+        hub.m_messages.clear();
+        hub.Publish(kRoot + refusal.strTopic, refusal.strPayload, false);
+        ASSERT_TRUE(ServeUntil([&] { return HubHas(kRoot + "error"); })) << refusal.strTopic;
+        EXPECT_EQ(ReadJson(hub.FindLast(kRoot + "error"))["code"], refusal.strCode)
+            << refusal.strTopic;
+    }
+    EXPECT_EQ(m_device.m_sent.size(), 1u);
+}
+
+TEST_F(CMqttServiceTest, ARefusedLoginIsReportedInTheStatus)
+{
+    CMqttService& service = StartService(MakeSettings("wrong"));
+    ASSERT_TRUE(ServeUntil([&] { return service.GetState() == CMqttService::EState::Refused; }));
+    const std::string strStatus = m_runner.Answer("STATUS");
+    EXPECT_NE(strStatus.find("MQTT \"127.0.0.1:" + std::to_string(m_broker.GetPort()) +
+                             " refused the login: "),
+              std::string::npos)
+        << strStatus;
+}
+
+TEST_F(CMqttServiceTest, ABrokerRestartedMidRunIsRejoinedAndGivenEverythingAgain)
+{
+    CMqttService& service = StartService(MakeSettings());
+    ASSERT_TRUE(ServeUntil([&] { return service.GetState() == CMqttService::EState::Connected; }));
+    m_broker.Stop();
+    ASSERT_TRUE(ServeUntil([&] { return service.GetState() == CMqttService::EState::Lost; }));
+    ASSERT_TRUE(m_broker.Start());
+    ASSERT_TRUE(ServeUntil([&] { return service.GetState() == CMqttService::EState::Connected; }));
+    // The broker kept nothing: what the hub finds now was published again.
+    CMqttTestClient& hub = ConnectHub();
+    const std::string strSensor = "homeassistant/sensor/quorbit_living-room_next_event/config";
+    ASSERT_TRUE(ServeUntil([&] { return HubHas(kRoot + "availability") && HubHas(strSensor); }));
+    EXPECT_EQ(hub.FindLast(kRoot + "availability")->strPayload, "online");
+}
+} // namespace
