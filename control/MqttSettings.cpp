@@ -1,12 +1,12 @@
 #include "control/MqttSettings.h"
 
+#include "base/CFileDescriptor.h"
 #include "base/TextEncoding.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -103,33 +103,38 @@ bool ParseMqttUrl(const std::string& strUrl, SMqttSettings& settings, std::strin
     return true;
 }
 
-// The first line of a file no one else may read or change.
+// The first line of a file no one else may read or change, read through the descriptor that was
+// checked.
 bool ReadPasswordFile(const std::string& strPath, std::string& strPassword, std::string& strError)
 {
-    const int nFile = open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const CFileDescriptor file(open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     struct stat status
     {
     };
-    if (nFile < 0 || fstat(nFile, &status) != 0)
+    if (!file.IsOpen() || fstat(file.Get(), &status) != 0)
     {
         strError = strPath + ": " + std::strerror(errno);
-        if (nFile >= 0)
-            close(nFile);
         return false;
     }
-    close(nFile);
     if (!S_ISREG(status.st_mode) || status.st_size > kMaxPasswordFile)
-        strError = strPath + ": a password file is a small regular file";
-    else if (status.st_uid != getuid() || (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
-        strError = strPath + ": a password file must be yours and private to you (chmod 600)";
-    if (!strError.empty())
-        return false;
-    std::ifstream file(strPath);
-    if (!std::getline(file, strPassword) && !file.eof())
     {
-        strError = strPath + ": cannot be read";
+        strError = strPath + ": a password file is a small regular file";
         return false;
     }
+    if (status.st_uid != getuid() || (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+    {
+        strError = strPath + ": a password file must be yours and private to you (chmod 600)";
+        return false;
+    }
+    std::string strText(static_cast<std::size_t>(kMaxPasswordFile), '\0');
+    const ssize_t nRead = read(file.Get(), strText.data(), strText.size());
+    if (nRead < 0)
+    {
+        strError = strPath + ": " + std::strerror(errno);
+        return false;
+    }
+    strText.resize(static_cast<std::size_t>(nRead));
+    strPassword = strText.substr(0, strText.find('\n'));
     if (strPassword.ends_with('\r'))
         strPassword.pop_back();
     return true;

@@ -103,7 +103,11 @@ INSTANTIATE_TEST_SUITE_P(
                     SRefusalCase{{"--send", "TV"}, "--send takes REMOTE BUTTON, 1 given"},
                     SRefusalCase{{"--send", "TV", "Power", "--device=sim"},
                                  "--device goes with --run, --fire, --learn, --export, --import, "
-                                 "--selftest or the window program"}));
+                                 "--selftest or the window program"},
+                    SRefusalCase{{"--list", "a.qb", "--mqtt", "mqtt://h"},
+                                 "--mqtt goes with --run or the window program"},
+                    SRefusalCase{{"--run", "a.qb", "--mqtt-node", "den"},
+                                 "--mqtt-password-file and --mqtt-node go with --mqtt URL"}));
 
 // Scripts and people look a command up in --help: every command is described there, in the
 // form it is called by.
