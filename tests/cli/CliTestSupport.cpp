@@ -93,15 +93,3 @@ SProcessResult RunProgram(const std::string& strProgram, const std::vector<std::
     result.strErr = ReadFileBytes(strErrPath);
     return result;
 }
-
-std::string ReadFileBytes(const std::string& strPath)
-{
-    std::ifstream file(strPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const std::string& strPath, const std::string& strBytes)
-{
-    std::ofstream file(strPath, std::ios::binary);
-    file.write(strBytes.data(), static_cast<std::streamsize>(strBytes.size()));
-}

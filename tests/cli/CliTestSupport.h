@@ -22,5 +22,3 @@ inline SProcessResult RunQuorbit(const std::vector<std::string>& arguments)
     return RunProgram(QUORBIT_BINARY, arguments);
 }
 
-std::string ReadFileBytes(const std::string& strPath);
-void WriteFileBytes(const std::string& strPath, const std::string& strBytes);

@@ -1,8 +1,8 @@
 #include "control/CMqttService.h"
 
 #include "app/cli/CHeadlessRunner.h"
-#include "cli/CMosquittoBroker.h"
-#include "cli/CMqttTestClient.h"
+#include "support/CMosquittoBroker.h"
+#include "support/CMqttTestClient.h"
 #include "support/CRecordingDevice.h"
 #include "support/CScriptedClock.h"
 #include "support/CScriptedTickSource.h"

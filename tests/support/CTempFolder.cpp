@@ -1,5 +1,8 @@
 #include "support/CTempFolder.h"
 
+#include <fstream>
+#include <iterator>
+
 #include <stdexcept>
 #include <stdlib.h>
 
@@ -15,4 +18,16 @@ CTempFolder::~CTempFolder()
 {
     std::error_code error;
     std::filesystem::remove_all(m_path, error);
+}
+
+std::string ReadFileBytes(const std::string& strPath)
+{
+    std::ifstream file(strPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& strPath, const std::string& strBytes)
+{
+    std::ofstream file(strPath, std::ios::binary);
+    file.write(strBytes.data(), static_cast<std::streamsize>(strBytes.size()));
 }

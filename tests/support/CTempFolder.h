@@ -19,3 +19,6 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+std::string ReadFileBytes(const std::string& strPath);
+void WriteFileBytes(const std::string& strPath, const std::string& strBytes);

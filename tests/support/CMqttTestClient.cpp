@@ -1,6 +1,6 @@
-#include "cli/CMqttTestClient.h"
+#include "support/CMqttTestClient.h"
 
-#include "cli/CMosquittoBroker.h"
+#include "support/CMosquittoBroker.h"
 
 #include <mosquitto.h>
 

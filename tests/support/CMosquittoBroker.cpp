@@ -1,15 +1,16 @@
-#include "cli/CMosquittoBroker.h"
+#include "support/CMosquittoBroker.h"
 
-#include "cli/CliTestSupport.h"
 
 #include <chrono>
 #include <csignal>
 #include <thread>
+#include <vector>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <pwd.h>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,6 +41,20 @@ int FindFreePort()
     return ntohs(address.sin_port);
 }
 
+void AddUser(const std::string& strFile, const char* pszUser, const char* pszPassword, bool bCreate)
+{
+    std::vector<std::string> arguments{kPasswordTool, "-b", strFile, pszUser, pszPassword};
+    if (bCreate)
+        arguments.insert(arguments.begin() + 1, "-c");
+    std::vector<char*> argv;
+    for (std::string& strArgument : arguments)
+        argv.push_back(strArgument.data());
+    argv.push_back(nullptr);
+    pid_t nProcess = -1;
+    if (posix_spawn(&nProcess, kPasswordTool, nullptr, nullptr, argv.data(), environ) == 0)
+        waitpid(nProcess, nullptr, 0);
+}
+
 bool TakesConnections(int nPort)
 {
     const int nSocket = socket(AF_INET, SOCK_STREAM, 0);
@@ -59,8 +74,8 @@ bool CMosquittoBroker::IsInstalled()
 CMosquittoBroker::CMosquittoBroker() : m_nPort(FindFreePort())
 {
     const std::string strPasswords = m_folder.File("passwords");
-    RunProgram(kPasswordTool, {"-c", "-b", strPasswords, "quorbit", kQuorbitPassword});
-    RunProgram(kPasswordTool, {"-b", strPasswords, "hub", kHubPassword});
+    AddUser(strPasswords, "quorbit", kQuorbitPassword, true);
+    AddUser(strPasswords, "hub", kHubPassword, false);
     WriteFileBytes(m_folder.File("acl"), "user quorbit\n"
                                          "topic readwrite quorbit/#\n"
                                          "topic readwrite homeassistant/#\n"
