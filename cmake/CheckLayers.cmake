@@ -30,7 +30,7 @@ set(allowed_tests/support ${allowed_engine} tests/support)
 set(allowed_tests/cli ${allowed_app/cli} tests/support tests/cli)
 set(allowed_tests/ui ${layers} tests/support tests/ui tests/app)
 set(allowed_tests/app ${allowed_tests/ui})
-set(allowed_bench ${allowed_engine})
+set(allowed_bench ${allowed_app/cli} tests/support)
 set(allowed_fuzz ${allowed_app/cli})
 set(allowed_tools ${layers})
 set(qt_free base document device signal engine control app/cli
