@@ -125,8 +125,7 @@ bool DecodePercentEscapes(const std::string& strText, std::string& strDecoded)
             strDecoded += strText[n];
             continue;
         }
-        if (n + 2 >= strText.size() || hexValue(strText[n + 1]) < 0 ||
-            hexValue(strText[n + 2]) < 0)
+        if (n + 2 >= strText.size() || hexValue(strText[n + 1]) < 0 || hexValue(strText[n + 2]) < 0)
             return false;
         strDecoded += static_cast<char>(hexValue(strText[n + 1]) * 16 + hexValue(strText[n + 2]));
         n += 2;

@@ -54,22 +54,24 @@ void PressToTransmission(benchmark::State& state)
     CStampingDevice device;
     CSteadyTickSource ticks;
     std::FILE* pOut = std::fopen("/dev/null", "w");
-    CHeadlessRunner runner(QUORBIT_EXAMPLES "/living-room.qb", device, *pClock, ticks, pOut, stderr);
+    CHeadlessRunner runner(QUORBIT_EXAMPLES "/living-room.qb", device, *pClock, ticks, pOut,
+                           stderr);
     runner.Start();
-    CMqttService service(runner, {"127.0.0.1", broker.GetPort(), false, "quorbit",
-                                  CMosquittoBroker::kQuorbitPassword, "bench"});
+    CMqttService service(runner,
+                         {"127.0.0.1", broker.GetPort(), false, CMosquittoBroker::kQuorbitUser,
+                          CMosquittoBroker::kQuorbitPassword, CMosquittoBroker::kQuorbitUser});
     service.Start();
     CMqttTestClient hub(broker.GetPort());
     // The status goes out after the subscriptions: once the hub has it, presses arrive.
-    hub.Subscribe("quorbit/bench/status");
+    hub.Subscribe("quorbit/living-room/status");
     CWatchedSource* const sources[] = {&service};
-    for (int nRound = 0; nRound < 1000 && !hub.FindLast("quorbit/bench/status"); ++nRound)
+    for (int nRound = 0; nRound < 1000 && !hub.FindLast("quorbit/living-room/status"); ++nRound)
     {
         ServeSources(sources, 10);
         service.Beat();
         hub.Pump(0);
     }
-    if (!hub.FindLast("quorbit/bench/status"))
+    if (!hub.FindLast("quorbit/living-room/status"))
         return state.SkipWithError(("cannot join the broker: " + service.GetStateText()).c_str());
     std::vector<double> latencies;
     for (auto _ : state)
@@ -78,7 +80,7 @@ void PressToTransmission(benchmark::State& state)
         {
             const std::size_t nBefore = device.m_starts.size();
             const CClock::time_point sent = CClock::now();
-            hub.Publish("quorbit/bench/TV/Power/press", "PRESS", false);
+            hub.Publish("quorbit/living-room/TV/Power/press", "PRESS", false);
             while (device.m_starts.size() == nBefore)
             {
                 hub.Pump(0);

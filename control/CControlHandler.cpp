@@ -1,7 +1,7 @@
 #include "control/CControlHandler.h"
 
-#include "control/CMqttService.h"
 #include "base/TextEncoding.h"
+#include "control/CMqttService.h"
 #include "device/CInfraredDevice.h"
 #include "device/SamplePeriod.h"
 #include "document/CQuorbexDoc.h"
@@ -147,10 +147,10 @@ std::string CControlHandler::AnswerStatus()
     const SControlStatus status = GetStatus();
     std::string strReply =
         std::string("PROGRAM ") + GetProgramKind() + " " + std::to_string(getpid()) + "\n";
-    strReply += "DOCUMENT " +
-                (status.strDocument.empty() ? std::string("none")
-                                            : QuoteControlWord(status.strDocument)) +
-                "\n";
+    strReply +=
+        "DOCUMENT " +
+        (status.strDocument.empty() ? std::string("none") : QuoteControlWord(status.strDocument)) +
+        "\n";
     strReply += std::string("MODIFIED ") + (status.bModified ? "yes" : "no") + "\n";
     strReply += "DEVICE " + QuoteControlWord(status.strDevice) + "\n";
     // What a command without the unit takes as the time base of this machine's recordings.

@@ -1,8 +1,8 @@
 #include "control/CControlServer.h"
 
+#include "base/CScopedCount.h"
 #include "control/CControlHandler.h"
 #include "control/ControlProtocol.h"
-#include "base/CScopedCount.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -73,8 +73,8 @@ void CMqttService::Start()
                                   m_settings.strPassword.c_str());
     if (m_settings.bTls)
     {
-        if (const int nResult = mosquitto_tls_set(m_pClient, nullptr, kCaFolder, nullptr, nullptr,
-                                                  nullptr);
+        if (const int nResult =
+                mosquitto_tls_set(m_pClient, nullptr, kCaFolder, nullptr, nullptr, nullptr);
             nResult != MOSQ_ERR_SUCCESS)
             return Lose(EState::Lost, "cannot set up TLS: " + DescribeResult(nResult));
     }
@@ -195,9 +195,9 @@ void CMqttService::OnConnected(int nCode)
     m_strStatus.clear();
     Publish(m_topics.GetAvailability(), kOnline, true);
     const std::string strPress = m_topics.GetPressFilter();
-    const std::string strDiscovery = CMqttTopics::GetDiscoveryFilter();
     mosquitto_subscribe(m_pClient, nullptr, strPress.c_str(), 1);
-    mosquitto_subscribe(m_pClient, nullptr, strDiscovery.c_str(), 0);
+    for (const std::string& strDiscovery : CMqttTopics::GetDiscoveryFilters())
+        mosquitto_subscribe(m_pClient, nullptr, strDiscovery.c_str(), 0);
     SetState(EState::Connected);
     PublishChanges();
 }
@@ -230,8 +230,9 @@ void CMqttService::OnPress(const std::string& strTopic, const std::string& strPa
                                                                    "%, /, + and # as %XX"));
     // A press left on the broker would fire each time Quorbit connects, the TV at night.
     if (bRetained)
-        return PublishError(press, FormatControlError("retained", "a retained press never fires; "
-                                                                  "publish presses without retain"));
+        return PublishError(press,
+                            FormatControlError("retained", "a retained press never fires; "
+                                                           "publish presses without retain"));
     if (strPayload != "PRESS")
         return PublishError(press, FormatControlError("malformed", "a press topic takes PRESS"));
     // Fired once the library has returned: a firing takes a while and serves the loop again.
@@ -301,8 +302,8 @@ void CMqttService::PublishError(const SPress& press, const std::string& strReply
         {"code", strLine.substr(0, nSpace)},
         {"message", nSpace == std::string::npos ? std::string() : strLine.substr(nSpace + 1)},
     };
-    Publish(m_topics.GetError(), error.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
-            false);
+    Publish(m_topics.GetError(),
+            error.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace), false);
 }
 
 void CMqttService::SetState(EState nState, const std::string& strReason)

@@ -62,7 +62,8 @@ private:
 
     static void OnConnectCallback(mosquitto* pClient, void* pSelf, int nCode);
     static void OnDisconnectCallback(mosquitto* pClient, void* pSelf, int nCode);
-    static void OnMessageCallback(mosquitto* pClient, void* pSelf, const mosquitto_message* pMessage);
+    static void OnMessageCallback(mosquitto* pClient, void* pSelf,
+                                  const mosquitto_message* pMessage);
     void OnConnected(int nCode);
     void OnDisconnected(int nCode);
     void OnMessage(const mosquitto_message& message);

@@ -164,7 +164,8 @@ bool MakeMqttSettings(const std::string& strUrl, const std::string& strPasswordF
         strError = strUrl + ": " + strError;
         return false;
     }
-    if (!strPasswordFile.empty() && !ReadPasswordFile(strPasswordFile, settings.strPassword, strError))
+    if (!strPasswordFile.empty() &&
+        !ReadPasswordFile(strPasswordFile, settings.strPassword, strError))
         return false;
     settings.strNode = strNode.empty() ? GetHostNodeName() : strNode;
     if (!IsValidNode(settings.strNode))

@@ -1,7 +1,7 @@
 #include "control/MqttTopics.h"
 
-#include "control/CControlHandler.h"
 #include "base/TextEncoding.h"
+#include "control/CControlHandler.h"
 #include "document/CQuorbexDoc.h"
 #include "document/CRemote.h"
 
@@ -23,8 +23,8 @@ bool IsTopicSafe(unsigned char c)
 
 bool IsIdCharacter(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '-';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-';
 }
 
 std::uint32_t HashText(const std::string& strText)
@@ -167,7 +167,8 @@ bool CMqttTopics::IsOwnDiscovery(const std::string& strPayload) const
 std::string CMqttTopics::MakeStatus(const SControlStatus& status)
 {
     nlohmann::json json = {
-        {"document", status.strDocument.empty() ? nlohmann::json() : nlohmann::json(status.strDocument)},
+        {"document",
+         status.strDocument.empty() ? nlohmann::json() : nlohmann::json(status.strDocument)},
         {"modified", status.bModified},
         {"device", status.strDevice},
         {"clock", status.strClock},

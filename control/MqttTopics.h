@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 class CQuorbexDoc;
 struct SControlStatus;
@@ -35,8 +36,12 @@ public:
     bool ParsePress(const std::string& strTopic, std::string& strRemote,
                     std::string& strButton) const;
 
-    // What the hub's discovery topics match, where other programs' configurations are too.
-    static std::string GetDiscoveryFilter() { return "homeassistant/+/+/config"; }
+    // What the hub's discovery topics of the kinds this node publishes match; other programs'
+    // configurations are there too.
+    static std::vector<std::string> GetDiscoveryFilters()
+    {
+        return {"homeassistant/button/+/config", "homeassistant/sensor/+/config"};
+    }
     // Every discovery configuration this node publishes for the document (none for null): a
     // button for each one that can fire, one device per remote, a sensor for the next event on
     // the node's own device. By topic; the payloads are JSON.

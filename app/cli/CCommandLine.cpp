@@ -1,12 +1,12 @@
 #include "app/cli/CCommandLine.h"
 
-#include "control/CControlServer.h"
 #include "app/cli/CHeadlessRunner.h"
 #include "app/cli/ControlCommands.h"
 #include "app/cli/DocumentCommands.h"
 #include "app/cli/ExchangeCommands.h"
 #include "app/cli/LearnCommand.h"
 #include "app/cli/SelfTest.h"
+#include "control/CControlServer.h"
 #include "control/MqttSettings.h"
 #include "device/CDeviceFactory.h"
 

@@ -26,14 +26,14 @@ struct SCommandLine
 {
     ECommand nCommand = ECommand::None;
     bool bJson = false;
-    std::string strDevice;          // empty: the usual infrared unit
-    std::string strClockStart;      // empty: the usual clock
-    std::string strFormat;          // --export and --import: pronto or lirc
-    std::string strCarrier;         // --export and --import: hertz; empty for the usual carrier
-    std::string strPresses;         // --learn: how many presses; empty for the usual count
-    std::string strSource;          // --import: the input's remote to take; empty for its only
-    std::string strStyle;           // --import: the remote's new pad style, "HIGHxWIDE"
-    std::string strMqtt;            // --run and the windows: the broker's URL; empty for none
+    std::string strDevice;     // empty: the usual infrared unit
+    std::string strClockStart; // empty: the usual clock
+    std::string strFormat;     // --export and --import: pronto or lirc
+    std::string strCarrier;    // --export and --import: hertz; empty for the usual carrier
+    std::string strPresses;    // --learn: how many presses; empty for the usual count
+    std::string strSource;     // --import: the input's remote to take; empty for its only
+    std::string strStyle;      // --import: the remote's new pad style, "HIGHxWIDE"
+    std::string strMqtt;       // --run and the windows: the broker's URL; empty for none
     std::string strMqttPasswordFile;
     std::string strMqttNode;        // empty: the host's name
     std::vector<std::string> files; // the operands: file names, remote and button names

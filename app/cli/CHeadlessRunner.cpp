@@ -1,8 +1,8 @@
 #include "app/cli/CHeadlessRunner.h"
 
+#include "base/TextEncoding.h"
 #include "control/CControlServer.h"
 #include "control/CMqttService.h"
-#include "base/TextEncoding.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"
 #include "engine/CFiringEngine.h"
@@ -74,7 +74,8 @@ void CHeadlessRunner::OnPump(std::uint32_t nMaxWaitMs)
 {
     if (m_ticks.GetTickCount() - m_nLastTick >= kTickMs)
         Tick();
-    const std::uint32_t nUntilTick = kTickMs - std::min(kTickMs, m_ticks.GetTickCount() - m_nLastTick);
+    const std::uint32_t nUntilTick =
+        kTickMs - std::min(kTickMs, m_ticks.GetTickCount() - m_nLastTick);
     if (m_idleWait)
         m_idleWait(std::min(nMaxWaitMs, nUntilTick));
 }
@@ -134,7 +135,8 @@ void CHeadlessRunner::PrintEvents()
     const CTime now = m_session.GetClock().GetBiosTime();
     std::vector<std::pair<CTime, const CTimedEvent*>> events;
     for (const auto& [strName, pEvent] : *m_session.GetDocument().m_pEvents)
-        events.emplace_back(m_session.GetDocument().NextOccurrence(*pEvent, now.ToMinute()), pEvent.get());
+        events.emplace_back(m_session.GetDocument().NextOccurrence(*pEvent, now.ToMinute()),
+                            pEvent.get());
     // The map gives them in name order, which stays among events due at the same time.
     std::ranges::stable_sort(events, {}, [](const auto& entry) { return entry.first; });
     if (events.empty())
@@ -149,7 +151,8 @@ void CHeadlessRunner::PrintEvents()
 void CHeadlessRunner::OnFiring(const CTimedEvent& armed)
 {
     m_firedOccurrences[armed.m_strName] = armed.m_time;
-    std::fprintf(m_pOut, "%s fired %s %s\n", m_session.GetClock().GetBiosTime().Format(' ', true).c_str(),
+    std::fprintf(m_pOut, "%s fired %s %s\n",
+                 m_session.GetClock().GetBiosTime().Format(' ', true).c_str(),
                  ToDisplayText(armed.m_strName).c_str(),
                  DescribeButton(armed.m_pRemote, armed.m_pButton).c_str());
     std::fflush(m_pOut);
@@ -159,8 +162,9 @@ void CHeadlessRunner::OnFired(const CTimedEvent& event)
 {
     std::string strError;
     if (!m_lastFired.Remember(GetDocumentPath(), event, strError))
-        std::fprintf(m_pErr, "quorbit: cannot keep when %s fired, so a run started again may "
-                             "fire it again: %s\n",
+        std::fprintf(m_pErr,
+                     "quorbit: cannot keep when %s fired, so a run started again may "
+                     "fire it again: %s\n",
                      ToDisplayText(event.m_strName).c_str(), strError.c_str());
 }
 
@@ -188,7 +192,8 @@ void CHeadlessRunner::FireFromControl(CRemote& remote, CRemoteButton& button)
 
 void CHeadlessRunner::PrintStep(const CMegaStep& step)
 {
-    std::fprintf(m_pOut, "%s   step %s\n", m_session.GetClock().GetBiosTime().Format(' ', true).c_str(),
+    std::fprintf(m_pOut, "%s   step %s\n",
+                 m_session.GetClock().GetBiosTime().Format(' ', true).c_str(),
                  DescribeButton(step.m_pRemote, step.m_pButton).c_str());
     std::fflush(m_pOut);
 }

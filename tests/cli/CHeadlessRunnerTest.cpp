@@ -1,8 +1,8 @@
 #include "app/cli/CHeadlessRunner.h"
 
-#include "control/CControlServer.h"
 #include "cli/CliTestSupport.h"
 #include "cli/ListingTestDocument.h"
+#include "control/CControlServer.h"
 #include "device/CSimulatedClock.h"
 #include "support/CPrivateRuntime.h"
 #include "support/CRecordingDevice.h"

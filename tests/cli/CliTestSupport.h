@@ -21,4 +21,3 @@ inline SProcessResult RunQuorbit(const std::vector<std::string>& arguments)
 {
     return RunProgram(QUORBIT_BINARY, arguments);
 }
-

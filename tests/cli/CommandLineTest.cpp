@@ -121,8 +121,7 @@ TEST(CommandLineProgramTest, HelpAndVersionGoToStandardOutput)
           "--send REMOTE BUTTON", "--fire FILE REMOTE BUTTON", "--status",
           "--export FILE REMOTE [BUTTON]", "--import FILE REMOTE INPUT [BUTTON]",
           "--learn FILE REMOTE BUTTON", "--selftest", "--help", "--version"})
-        EXPECT_NE(help.strOut.find(std::string("\n  ") + pszForm), std::string::npos)
-            << pszForm;
+        EXPECT_NE(help.strOut.find(std::string("\n  ") + pszForm), std::string::npos) << pszForm;
     EXPECT_EQ(help.strErr, "");
 
     const SProcessResult version = RunQuorbit({"--version"});

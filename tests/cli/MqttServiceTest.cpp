@@ -38,7 +38,8 @@ protected:
 
     SMqttSettings MakeSettings(const std::string& strPassword = CMosquittoBroker::kQuorbitPassword)
     {
-        return {"127.0.0.1", m_broker.GetPort(), false, "quorbit", strPassword, kNode};
+        return {"127.0.0.1", m_broker.GetPort(), false, CMosquittoBroker::kQuorbitUser, strPassword,
+                kNode};
     }
     CMqttService& StartService(const SMqttSettings& settings)
     {
@@ -71,10 +72,7 @@ protected:
         }
         return false;
     }
-    bool HubHas(const std::string& strTopic)
-    {
-        return m_pHub->FindLast(strTopic) != nullptr;
-    }
+    bool HubHas(const std::string& strTopic) { return m_pHub->FindLast(strTopic) != nullptr; }
 
     CMosquittoBroker m_broker;
     CScriptedClock m_clock{CTime(2026, 12, 7, 8, 0, 0)};
@@ -88,7 +86,8 @@ protected:
 
 nlohmann::json ReadJson(const CMqttTestClient::SMessage* pMessage)
 {
-    return pMessage ? nlohmann::json::parse(pMessage->strPayload, nullptr, false) : nlohmann::json();
+    return pMessage ? nlohmann::json::parse(pMessage->strPayload, nullptr, false)
+                    : nlohmann::json();
 }
 
 TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStaleOnes)
@@ -101,9 +100,12 @@ TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStal
     hub.Publish(strStale, R"({"availability_topic":"quorbit/living-room/availability"})", true);
     hub.Publish(strOther, strOtherConfig, true);
     StartService(MakeSettings());
-    ASSERT_TRUE(ServeUntil([&]
-                           { return HubHas(kRoot + "status") && hub.FindLast(strStale) &&
-                                    hub.FindLast(strStale)->strPayload.empty(); }));
+    ASSERT_TRUE(ServeUntil(
+        [&]
+        {
+            return HubHas(kRoot + "status") && hub.FindLast(strStale) &&
+                   hub.FindLast(strStale)->strPayload.empty();
+        }));
     EXPECT_EQ(hub.FindLast(kRoot + "availability")->strPayload, "online");
     EXPECT_EQ(hub.FindLast(strOther)->strPayload, strOtherConfig) << "another PC's was cleared";
 
@@ -141,7 +143,8 @@ TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStal
     EXPECT_TRUE(status["next_event"].contains("name")) << status;
 
     m_pService.reset();
-    for (int nRound = 0; nRound < 200 && hub.FindLast(kRoot + "availability")->strPayload != "offline"; ++nRound)
+    for (int nRound = 0;
+         nRound < 200 && hub.FindLast(kRoot + "availability")->strPayload != "offline"; ++nRound)
         hub.Pump(10);
     EXPECT_EQ(hub.FindLast(kRoot + "availability")->strPayload, "offline");
 }

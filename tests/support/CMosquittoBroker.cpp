@@ -1,6 +1,5 @@
 #include "support/CMosquittoBroker.h"
 
-
 #include <chrono>
 #include <csignal>
 #include <thread>
@@ -74,11 +73,11 @@ bool CMosquittoBroker::IsInstalled()
 CMosquittoBroker::CMosquittoBroker() : m_nPort(FindFreePort())
 {
     const std::string strPasswords = m_folder.File("passwords");
-    AddUser(strPasswords, "quorbit", kQuorbitPassword, true);
+    AddUser(strPasswords, kQuorbitUser, kQuorbitPassword, true);
     AddUser(strPasswords, "hub", kHubPassword, false);
-    WriteFileBytes(m_folder.File("acl"), "user quorbit\n"
-                                         "topic readwrite quorbit/#\n"
-                                         "topic readwrite homeassistant/#\n"
+    WriteFileBytes(m_folder.File("acl"), "pattern readwrite quorbit/%u/#\n"
+                                         "pattern readwrite homeassistant/button/#\n"
+                                         "pattern readwrite homeassistant/sensor/#\n"
                                          "user hub\n"
                                          "topic readwrite #\n");
     WriteFileBytes(m_folder.File("mosquitto.conf"),
@@ -87,8 +86,8 @@ CMosquittoBroker::CMosquittoBroker() : m_nPort(FindFreePort())
                        "user " + getpwuid(getuid())->pw_name + "\n" +
                        "allow_anonymous false\n"
                        "persistence false\n"
-                       "password_file " + strPasswords + "\n" +
-                       "acl_file " + m_folder.File("acl") + "\n" +
+                       "password_file " +
+                       strPasswords + "\n" + "acl_file " + m_folder.File("acl") + "\n" +
                        "log_dest file " + m_folder.File("broker.log") + "\n");
 }
 
@@ -104,7 +103,8 @@ bool CMosquittoBroker::Start()
     if (m_nProcess == 0)
     {
         // Its warnings are the log's, not the test's output.
-        const int nLog = open(m_folder.File("broker.out").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        const int nLog =
+            open(m_folder.File("broker.out").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         dup2(nLog, STDOUT_FILENO);
         dup2(nLog, STDERR_FILENO);
         execl(kBroker, kBroker, "-c", strConfig.c_str(), static_cast<char*>(nullptr));

@@ -55,7 +55,8 @@ void CMqttTestClient::Pump(int nMilliseconds)
 
 const CMqttTestClient::SMessage* CMqttTestClient::FindLast(const std::string& strTopic) const
 {
-    const auto it = std::find_if(m_messages.rbegin(), m_messages.rend(),
-                                 [&](const SMessage& message) { return message.strTopic == strTopic; });
+    const auto it =
+        std::find_if(m_messages.rbegin(), m_messages.rend(),
+                     [&](const SMessage& message) { return message.strTopic == strTopic; });
     return it == m_messages.rend() ? nullptr : &*it;
 }
