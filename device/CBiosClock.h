@@ -24,6 +24,7 @@ public:
     bool SetClockFromBios(std::string& strError);
 
     CClockBackend& GetBackend() { return m_backend; }
+    const CClockBackend& GetBackend() const { return m_backend; }
 
 private:
     // The instant a reading's local fields name, chosen in the repeated hour so that readings

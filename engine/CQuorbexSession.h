@@ -31,6 +31,7 @@ public:
     CQuorbexSession& operator=(const CQuorbexSession&) = delete;
 
     CBiosClock& GetClock() { return m_clock; }
+    const CBiosClock& GetClock() const { return m_clock; }
     CQuorbexDoc& GetDocument() { return m_doc; }
     const CQuorbexDoc& GetDocument() const { return m_doc; }
     // Only in a session with a device.

@@ -36,8 +36,7 @@ std::string DescribeButton(const CRemote* pRemote, const CRemoteButton* pButton)
 CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
                                  CClockBackend& clockBackend, CTickSource& ticks, std::FILE* pOut,
                                  std::FILE* pErr)
-    : m_strPath(std::move(strPath)), m_device(device), m_clockBackend(clockBackend), m_pOut(pOut),
-      m_pErr(pErr), m_frontEnd(pErr),
+    : m_strPath(std::move(strPath)), m_pOut(pOut), m_pErr(pErr), m_frontEnd(pErr),
       m_session(m_frontEnd, clockBackend, kNoClockRefresh, device, ticks), m_ticks(ticks)
 {
     m_frontEnd.SetPumpHandler([this](std::uint32_t nMaxWaitMs) { OnPump(nMaxWaitMs); });
@@ -168,9 +167,14 @@ void CHeadlessRunner::OnFired(const CTimedEvent& event)
                      ToDisplayText(event.m_strName).c_str(), strError.c_str());
 }
 
+CInfraredDevice& CHeadlessRunner::GetControlDevice()
+{
+    return m_session.GetEngine().GetDevice();
+}
+
 std::string CHeadlessRunner::GetClockName() const
 {
-    return m_clockBackend.GetName();
+    return m_session.GetClock().GetBackend().GetName();
 }
 
 // Whole, so that another program can tell whether a path it was given names this document.

@@ -58,7 +58,7 @@ protected:
     CQuorbexDoc* GetControlDocument() override { return &m_session.GetDocument(); }
     CFiringEngine& GetControlEngine() override { return m_session.GetEngine(); }
     std::string GetDocumentPath() const override;
-    CInfraredDevice& GetControlDevice() override { return m_device; }
+    CInfraredDevice& GetControlDevice() override;
     std::string GetClockName() const override;
     void FireFromControl(CRemote& remote, CRemoteButton& button) override;
 
@@ -82,8 +82,6 @@ private:
     void PrintStep(const CMegaStep& step);
 
     std::string m_strPath;
-    CInfraredDevice& m_device;
-    CClockBackend& m_clockBackend;
     std::FILE* m_pOut;
     std::FILE* m_pErr;
     CConsoleFrontEnd m_frontEnd;

@@ -44,8 +44,7 @@ class CDirectFire : public CControlHandler
 {
 public:
     CDirectFire(CInfraredDevice& device, CClockBackend& clockBackend)
-        : m_device(device), m_clockBackend(clockBackend),
-          m_session(m_frontEnd, clockBackend, SClockSettings{}, device, m_ticks)
+        : m_session(m_frontEnd, clockBackend, SClockSettings{}, device, m_ticks)
     {
         // A megabutton's waits have nothing else to serve: sleep them through.
         m_frontEnd.SetPumpHandler(
@@ -64,16 +63,17 @@ protected:
     CQuorbexDoc* GetControlDocument() override { return &m_session.GetDocument(); }
     CFiringEngine& GetControlEngine() override { return m_session.GetEngine(); }
     std::string GetDocumentPath() const override { return m_strPath; }
-    CInfraredDevice& GetControlDevice() override { return m_device; }
-    std::string GetClockName() const override { return m_clockBackend.GetName(); }
+    CInfraredDevice& GetControlDevice() override { return m_session.GetEngine().GetDevice(); }
+    std::string GetClockName() const override
+    {
+        return m_session.GetClock().GetBackend().GetName();
+    }
     void FireFromControl(CRemote& /*remote*/, CRemoteButton& button) override
     {
         m_session.GetEngine().Fire(button);
     }
 
 private:
-    CInfraredDevice& m_device;
-    CClockBackend& m_clockBackend;
     CConsoleFrontEnd m_frontEnd;
     CSteadyTickSource m_ticks;
     CQuorbexSession m_session;
