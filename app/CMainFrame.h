@@ -18,8 +18,8 @@ class CRemote;
 class CRemoteButton;
 class QLabel;
 
-// The program's one top-level window: menus, toolbar, status bar with the clock pane, the event
-// list as its client, the scheduler's heartbeat and the remote entries of the View menu.
+// The program's one top-level window: menus, toolbar, status bar with the clock and MQTT panes,
+// the event list as its client, the scheduler's heartbeat and the remote entries of the View menu.
 // It greys what must not run while a button fires, and refuses to close or to let the session
 // end during a firing.
 class CMainFrame : public QMainWindow

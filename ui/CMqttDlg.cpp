@@ -18,7 +18,7 @@ QLineEdit* MakeField(const QString& strText, const QString& strHint, const char*
     auto* pField = new QLineEdit(strText);
     pField->setObjectName(pszName);
     pField->setPlaceholderText(strHint);
-    pField->setMinimumWidth(260);
+    pField->setMinimumWidth(300);
     return pField;
 }
 
@@ -63,21 +63,24 @@ void CMqttDlg::CreateControls(const QString& strHostNode)
     auto* pPassword = new QHBoxLayout;
     pPassword->addWidget(m_pPasswordFile, 1);
     pPassword->addWidget(pBrowse);
+    auto* pPasswordLabel = new QLabel(QStringLiteral("&Password file:"));
+    pPasswordLabel->setBuddy(m_pPasswordFile);
     auto* pFields = new QFormLayout;
     pFields->addRow(QStringLiteral("B&roker:"), m_pBroker);
-    pFields->addRow(QStringLiteral("&Password file:"), pPassword);
+    pFields->addRow(pPasswordLabel, pPassword);
     pFields->addRow(QStringLiteral("&Node name:"), m_pNode);
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addWidget(MakeWrappedLabel(
+        // The word joiner keeps the topic on one line.
         QStringLiteral("On the broker every button that can fire has a press topic under "
-                       "quorbit/NODE, and a home-automation hub finds them by itself. Leave the "
-                       "broker empty to keep Quorbit off MQTT. A password file must be private "
-                       "to you (chmod 600)."),
+                       "quorbit/\u2060NODE, and a home-automation hub finds them by itself. "
+                       "Leave the broker empty to keep Quorbit off MQTT. A password file must be "
+                       "private to you (chmod 600)."),
         "explanation"));
     pLayout->addLayout(pFields);
     pLayout->addWidget(m_pRefusal);
     pLayout->addWidget(pButtons);
-    setMinimumWidth(420);
+    setMinimumWidth(460);
 }
 
 void CMqttDlg::OnBrowse()
