@@ -6,7 +6,7 @@
 // application keeps it with its other settings and turns it into the service's settings.
 struct SMqttConfig
 {
-    QString m_strBroker; // mqtt://host[:port] or mqtts://...; empty: Quorbit stays off MQTT
+    QString m_strBroker;       // mqtt://host[:port] or mqtts://...; empty: Quorbit stays off MQTT
     QString m_strPasswordFile; // empty: the password, if any, is in the broker's URL
     QString m_strNode;         // empty: this computer's name
 
