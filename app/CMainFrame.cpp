@@ -5,6 +5,7 @@
 #include "app/CMessageBox.h"
 #include "app/CDocumentController.h"
 #include "app/CInfraredUnit.h"
+#include "app/CMqttLink.h"
 #include "app/CRecentFileMenu.h"
 #include "app/CSchedulerHeartbeat.h"
 #include "app/CSettings.h"
@@ -25,6 +26,7 @@
 #include "ui/CClockConfigDlg.h"
 #include "ui/CDeleteRemoteDlg.h"
 #include "ui/CEventProgrammerDlg.h"
+#include "ui/CMqttDlg.h"
 #include "ui/CPortDialog.h"
 #include "ui/CQuorbexView.h"
 #include "ui/CRemoteBuilderDlg.h"
@@ -55,7 +57,7 @@ struct SCommandInfo
     int nPromptId;
 };
 
-constexpr std::array<SCommandInfo, 15> kCommandInfo{{
+constexpr std::array<SCommandInfo, 16> kCommandInfo{{
     {CMainFrame::kCmdFileNew, "&New\tCtrl+N", "Start a new, empty document\nNew", 0},
     {CMainFrame::kCmdFileOpen, "&Open...\tCtrl+O", "Open a document from a file\nOpen", 0},
     {CMainFrame::kCmdFileSave, "&Save\tCtrl+S", "Save the document\nSave", 0},
@@ -68,6 +70,8 @@ constexpr std::array<SCommandInfo, 15> kCommandInfo{{
      "Choose the infrared unit: simulated, on a parallel port, or a lirc device\nInfrared Unit", 0},
     {CMainFrame::kCmdSystemClock, "S&ystem Clock...",
      "Choose when the system clock is set from the battery clock\nSystem Clock", 0},
+    {CMainFrame::kCmdMqtt, "&MQTT...",
+     "Choose the MQTT broker through which a home-automation hub presses the buttons\nMQTT", 0},
     {CMainFrame::kCmdExit, "E&xit", "Quit the program, offering to save changes\nExit", 0},
     {CMainFrame::kCmdEventProgrammer, "&Event Programmer", nullptr,
      StringId::kEventProgrammerPrompt},
@@ -189,6 +193,7 @@ void CMainFrame::CreateMenus()
     QMenu* pConfigureMenu = m_pFileMenu->addMenu("&Configure");
     AddCommand(pConfigureMenu, kCmdParallelPort);
     AddCommand(pConfigureMenu, kCmdSystemClock);
+    AddCommand(pConfigureMenu, kCmdMqtt);
     m_pFileMenu->addSeparator();
     QAction* pRecentEnd = m_pFileMenu->addSeparator();
     AddCommand(m_pFileMenu, kCmdExit);
@@ -240,6 +245,11 @@ void CMainFrame::CreateStatusBar()
     m_pBackendPane->setObjectName("backendPane");
     m_pBackendPane->setToolTip("What Quorbit sends through, and the clock its events follow");
     statusBar()->addPermanentWidget(m_pBackendPane);
+    m_pMqttPane = new QLabel;
+    m_pMqttPane->setObjectName("mqttPane");
+    m_pMqttPane->setToolTip("Whether a home-automation hub reaches Quorbit through the broker");
+    m_pMqttPane->hide();
+    statusBar()->addPermanentWidget(m_pMqttPane);
 
     // Wide enough for any time of day in the locale's format; it shows the time from the start.
     const QFontMetrics metrics = fontMetrics();
@@ -300,6 +310,9 @@ bool CMainFrame::IsCommandEnabled(int nId) const
     case kCmdRemoteBuilder:
     case kCmdEventProgrammer:
         return bHasRemotes;
+    case kCmdMqtt:
+        // Rebuilding the service while a press it read fires would pull it from under itself.
+        return m_pMqtt && !IsFiring();
     case kCmdParallelPort:
     case kCmdFileNew:
     case kCmdFileOpen:
@@ -388,6 +401,9 @@ bool CMainFrame::OnCommand(int nId)
     case kCmdSystemClock:
         OnSystemClock();
         break;
+    case kCmdMqtt:
+        OnMqtt();
+        break;
     case kCmdViewToolbar:
         m_pToolBar->setVisible(m_pToolBar->isHidden());
         break;
@@ -459,6 +475,15 @@ void CMainFrame::OnParallelPort()
         CMessageBox::Show(this, QMessageBox::Warning, strText, QMessageBox::Ok, QMessageBox::Ok);
     }
     m_pBackendPane->setText(GetBackendText());
+}
+
+void CMainFrame::OnMqtt()
+{
+    CMqttDlg dlg(m_pMqtt->GetConfig(), CMqttLink::GetDefaultNode(), &CMqttLink::Check, this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    m_settings.m_mqtt = dlg.GetConfig();
+    m_pMqtt->Join(m_settings.m_mqtt, this);
 }
 
 void CMainFrame::OnRemoteBuilder()
@@ -567,6 +592,23 @@ void CMainFrame::SetClockText(const QString& strText)
 QString CMainFrame::GetClockText() const
 {
     return m_pClockPane->text();
+}
+
+void CMainFrame::SetMqttLink(CMqttLink* pLink)
+{
+    m_pMqtt = pLink;
+    UpdateCommandUI();
+}
+
+void CMainFrame::SetMqttText(const QString& strText)
+{
+    m_pMqttPane->setText(strText);
+    m_pMqttPane->setVisible(!strText.isEmpty());
+}
+
+QString CMainFrame::GetMqttText() const
+{
+    return m_pMqttPane->text();
 }
 
 void CMainFrame::FireFromScript(CRemote& remote, CRemoteButton& button)

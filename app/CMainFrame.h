@@ -7,6 +7,7 @@
 
 class CDocumentController;
 class CInfraredUnit;
+class CMqttLink;
 class CQuorbexSession;
 class CQuorbexView;
 class CRecentFileMenu;
@@ -17,8 +18,8 @@ class CRemote;
 class CRemoteButton;
 class QLabel;
 
-// The program's one top-level window: menus, toolbar, status bar with the clock pane, the event
-// list as its client, the scheduler's heartbeat and the remote entries of the View menu.
+// The program's one top-level window: menus, toolbar, status bar with the clock and MQTT panes,
+// the event list as its client, the scheduler's heartbeat and the remote entries of the View menu.
 // It greys what must not run while a button fires, and refuses to close or to let the session
 // end during a firing.
 class CMainFrame : public QMainWindow
@@ -36,6 +37,7 @@ public:
         kCmdParallelPort = 32779,
         kCmdSystemClock = 32780,
         kCmdImport = 32781,
+        kCmdMqtt = 32782,
         kCmdFileNew = 57600,
         kCmdFileOpen = 57601,
         kCmdFileSave = 57603,
@@ -78,6 +80,11 @@ public:
     void OnDocumentChanged();
     void SetClockText(const QString& strText);
     QString GetClockText() const;
+    // Configure > MQTT changes what the link joins; without a link it is greyed.
+    void SetMqttLink(CMqttLink* pLink);
+    // The MQTT pane's text; empty hides the pane.
+    void SetMqttText(const QString& strText);
+    QString GetMqttText() const;
     // The status bar says what is being sent ("TV: Power") while a button fires; it is painted
     // at once, since sending a plain button keeps the windows still until it is done.
     void ShowSending(const QString& strButton);
@@ -118,6 +125,7 @@ private:
     void OnEventProgrammer();
     void OnSystemClock();
     void OnParallelPort();
+    void OnMqtt();
     QString GetBackendText() const;
     void ShowAbout();
     void StorePlacement();
@@ -133,6 +141,8 @@ private:
     QToolBar* m_pToolBar = nullptr;
     QLabel* m_pBackendPane = nullptr;
     QLabel* m_pClockPane = nullptr;
+    QLabel* m_pMqttPane = nullptr;
+    CMqttLink* m_pMqtt = nullptr;
     QMenu* m_pFileMenu = nullptr;
     QMenu* m_pViewMenu = nullptr;
     std::unique_ptr<CRecentFileMenu> m_pRecentFiles;

@@ -4,6 +4,7 @@
 #include "app/CDocumentController.h"
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
+#include "app/CMqttLink.h"
 #include "app/CQtFrontEnd.h"
 #include "app/CWindowControl.h"
 #include "app/cli/CCommandLine.h"
@@ -44,6 +45,16 @@ bool HasDisplay()
             return true;
     }
     return false;
+}
+
+// The broker named on the command line, for this run only; else the one kept in the settings.
+SMqttConfig ChooseMqttConfig(const SCommandLine& commandLine, const CSettings& settings)
+{
+    if (commandLine.strMqtt.empty())
+        return settings.m_mqtt;
+    return {QString::fromStdString(commandLine.strMqtt),
+            QFile::decodeName(commandLine.strMqttPasswordFile.c_str()),
+            QString::fromStdString(commandLine.strMqttNode)};
 }
 
 void ShowStartRefusal(int argc, char** argv, const std::string& strRefusal)
@@ -107,7 +118,13 @@ int RunQuorbitApp(int argc, char** argv)
     if (!app.InitInstance(QFile::decodeName(strStartFile.c_str())))
         return 1;
     control.StartServing(app.GetDocuments(), app.GetMainFrame());
+    CMainFrame& frame = app.GetMainFrame();
+    // Goes before the control it fires through, saying "offline" on the broker.
+    CMqttLink mqtt(control, [&frame](const QString& strState) { frame.SetMqttText(strState); });
+    frame.SetMqttLink(&mqtt);
+    mqtt.Join(ChooseMqttConfig(commandLine, app.GetSettings()), &frame);
     nExitCode = QApplication::exec();
+    frame.SetMqttLink(nullptr);
     app.ExitInstance();
     return nExitCode;
 }

@@ -2,6 +2,7 @@
 
 #include "document/CQuorbexDoc.h"
 #include "ui/SEventListSettings.h"
+#include "ui/SMqttConfig.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -81,6 +82,9 @@ public:
 
     // "Recent File List", most recent first.
     QStringList m_recentFiles;
+
+    // "MQTT Settings": the broker Quorbit joins; none by default.
+    SMqttConfig m_mqtt;
 };
 
 template <typename TSettings, typename TVisitor>
@@ -124,4 +128,8 @@ void CSettings::VisitValues(TSettings& settings, TVisitor&& visit)
 
     // The list is kept as "File1" to "File4".
     visit("Recent File List/File", settings.m_recentFiles);
+
+    visit("MQTT Settings/Broker", settings.m_mqtt.m_strBroker);
+    visit("MQTT Settings/Password File", settings.m_mqtt.m_strPasswordFile);
+    visit("MQTT Settings/Node", settings.m_mqtt.m_strNode);
 }

@@ -14,18 +14,17 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
 
-CWindowControl::CWindowControl(CControlServer& server) : m_server(server) {}
+CWindowControl::CWindowControl(CControlServer& server) : m_serverWatcher(server) {}
 
 void CWindowControl::StartServing(CDocumentController& documents, CMainFrame& frame)
 {
     m_pDocuments = &documents;
     m_pFrame = &frame;
-    WatchServerSockets();
+    m_serverWatcher.Sync();
 }
 
 CQuorbexSession& CWindowControl::GetSession() const
@@ -123,50 +122,4 @@ std::string CWindowControl::ShowFromControl()
 {
     m_pFrame->Reveal();
     return FormatControlOk();
-}
-
-void CWindowControl::OnReadable(int nDescriptor)
-{
-    m_server.OnReadable(nDescriptor);
-    WatchServerSockets();
-}
-
-void CWindowControl::OnWritable(int nDescriptor)
-{
-    m_server.OnWritable(nDescriptor);
-    WatchServerSockets();
-}
-
-void CWindowControl::WatchServerSockets()
-{
-    Watch(m_readNotifiers, m_server.GetWatchedDescriptors(), false);
-    Watch(m_writeNotifiers, m_server.GetWritingDescriptors(), true);
-}
-
-void CWindowControl::Watch(CNotifiers& notifiers, const std::vector<int>& watched, bool bWrite)
-{
-    for (auto it = notifiers.begin(); it != notifiers.end();)
-    {
-        if (std::find(watched.begin(), watched.end(), it->first) != watched.end())
-        {
-            ++it;
-            continue;
-        }
-        // The notifier may be the one whose signal is being handled; disabled, it is harmless
-        // until it goes, even when its descriptor number comes back for a new connection.
-        it->second->setEnabled(false);
-        it->second->deleteLater();
-        it = notifiers.erase(it);
-    }
-    for (const int nDescriptor : watched)
-    {
-        if (notifiers.contains(nDescriptor))
-            continue;
-        auto* pNotifier = new QSocketNotifier(
-            nDescriptor, bWrite ? QSocketNotifier::Write : QSocketNotifier::Read, this);
-        connect(pNotifier, &QSocketNotifier::activated, this,
-                [this, nDescriptor, bWrite]
-                { bWrite ? OnWritable(nDescriptor) : OnReadable(nDescriptor); });
-        notifiers[nDescriptor] = pNotifier;
-    }
 }

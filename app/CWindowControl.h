@@ -1,17 +1,14 @@
 #pragma once
 
+#include "app/CSourceWatcher.h"
 #include "control/CControlHandler.h"
 
 #include <QObject>
-
-#include <map>
-#include <vector>
 
 class CControlServer;
 class CDocumentController;
 class CMainFrame;
 class CQuorbexSession;
-class QSocketNotifier;
 struct SOpenRefusal;
 
 // The window program's side of the control socket: the event loop watches the server's sockets,
@@ -39,23 +36,14 @@ protected:
     std::string ShowFromControl() override;
 
 private:
-    using CNotifiers = std::map<int, QSocketNotifier*>;
-
     CQuorbexSession& GetSession() const;
 
     // Why no file may be opened now, or empty.
     std::string GetOpenRefusal();
     // Shows a refusal once the event loop has sent the reply.
     void ShowAfterReply(const SOpenRefusal& refusal);
-    void OnReadable(int nDescriptor);
-    void OnWritable(int nDescriptor);
-    // One enabled notifier for each socket the server watches now, and none for the others.
-    void WatchServerSockets();
-    void Watch(CNotifiers& notifiers, const std::vector<int>& watched, bool bWrite);
 
-    CControlServer& m_server;
     CDocumentController* m_pDocuments = nullptr;
     CMainFrame* m_pFrame = nullptr;
-    CNotifiers m_readNotifiers;
-    CNotifiers m_writeNotifiers;
+    CSourceWatcher m_serverWatcher;
 };

@@ -6,6 +6,7 @@
 // the same picture. A new picture is one more row in kPictures.
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
+#include "app/CMqttLink.h"
 #include "app/CQuorbexApp.h"
 #include "engine/CQuorbexSession.h"
 #include "device/CClockBackend.h"
@@ -21,6 +22,7 @@
 #include "ui/CHostedListCtrl.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CMegaButtonDlg.h"
+#include "ui/CMqttDlg.h"
 #include "ui/CPortDialog.h"
 #include "ui/CQuorbexView.h"
 #include "ui/CRemoteBuilderDlg.h"
@@ -214,6 +216,19 @@ std::vector<QWidget*> ArrangePort(CPictureRun& run)
         new CPortDialog(0, 1, availability, &app.GetMainFrame(), lircDevices, "lirc:/dev/lirc0"));
 }
 
+// The living room's PC of a home with a Quorbit in two rooms, both on one broker.
+std::vector<QWidget*> ArrangeMqtt(CPictureRun& run)
+{
+    if (ArrangeMainWindow(run).empty())
+        return {};
+    CMainFrame& frame = run.GetApp().GetMainFrame();
+    const SMqttConfig config{QStringLiteral("mqtt://broker.lan:1883"),
+                             QStringLiteral("/home/quorbit/.mqtt-password"),
+                             QStringLiteral("living-room")};
+    return ShowOverMainWindow(
+        frame, new CMqttDlg(config, QStringLiteral("livingroom-pc"), &CMqttLink::Check, &frame));
+}
+
 // The Remote Builder on the sample's TV remote with its "Ch+" button chosen, owned by the main
 // window so that it goes with the picture's run; null when the sample lacks the button.
 CRemoteBuilderDlg* OpenBuilder(CQuorbexApp& app)
@@ -354,6 +369,7 @@ const SPicture kPictures[] = {
     {"event-programmer", ArrangeEventProgrammer},
     {"clock", ArrangeClock},
     {"port", ArrangePort},
+    {"mqtt", ArrangeMqtt},
     {"remote-builder", ArrangeRemoteBuilder},
     {"button-recorder", ArrangeButtonRecorder},
     {"remote-builder-overview", ArrangeBuilderOverview},

@@ -39,6 +39,7 @@ TEST_F(SettingsTest, FirstStartTakesEveryDefault)
     EXPECT_TRUE(settings.m_eventList.m_bSortForward);
     EXPECT_TRUE(settings.m_bStatusBarVisible);
     EXPECT_TRUE(settings.m_recentFiles.isEmpty());
+    EXPECT_TRUE(settings.m_mqtt.IsOff());
 }
 
 // Gives every kept value a value of its own, none its default, so that a value written under
@@ -90,6 +91,8 @@ TEST_F(SettingsTest, ValuesSurviveWriteAndRead)
     EXPECT_EQ(Store().value("Sort Settings/Sort Forward").toInt(), 0);
     EXPECT_EQ(Store().value("Control Bars/Status Bar Visible").toInt(), 0);
     EXPECT_EQ(Store().value("Recent File List/File2").toString(), "/b.qb");
+    EXPECT_EQ(Store().value("MQTT Settings/Password File").toString(),
+              read.m_mqtt.m_strPasswordFile);
 }
 
 TEST_F(SettingsTest, ValueThatIsNotANumberOrOutOfRangeKeepsItsDefault)

@@ -1,0 +1,94 @@
+#include "app/CMqttLink.h"
+
+#include "app/CMessageBox.h"
+#include "app/CSourceWatcher.h"
+#include "control/CControlHandler.h"
+#include "control/CMqttService.h"
+#include "control/MqttSettings.h"
+
+#include <QFile>
+
+namespace
+{
+constexpr int kBeatMs = 1000;
+
+bool MakeSettings(const SMqttConfig& config, SMqttSettings& settings, std::string& strError)
+{
+    return MakeMqttSettings(config.m_strBroker.toStdString(),
+                            QFile::encodeName(config.m_strPasswordFile).toStdString(),
+                            config.m_strNode.toStdString(), settings, strError);
+}
+} // namespace
+
+CMqttLink::CMqttLink(CControlHandler& handler, std::function<void(const QString&)> showState)
+    : m_handler(handler), m_showState(std::move(showState))
+{
+    m_beat.setInterval(kBeatMs);
+    QObject::connect(&m_beat, &QTimer::timeout, [this] { Beat(); });
+}
+
+CMqttLink::~CMqttLink()
+{
+    Leave();
+}
+
+QString CMqttLink::Check(const SMqttConfig& config)
+{
+    SMqttSettings settings;
+    std::string strError;
+    return MakeSettings(config, settings, strError) ? QString() : QString::fromStdString(strError);
+}
+
+QString CMqttLink::GetDefaultNode()
+{
+    return QString::fromStdString(GetHostNodeName());
+}
+
+bool CMqttLink::Join(const SMqttConfig& config, QWidget* pParent)
+{
+    Leave();
+    m_config = config;
+    if (config.IsOff())
+        return true;
+    SMqttSettings settings;
+    std::string strError;
+    if (!MakeSettings(config, settings, strError))
+    {
+        CMessageBox::Show(pParent, QMessageBox::Warning,
+                          QStringLiteral("Quorbit cannot join the MQTT broker: %1.\n\nIt goes on "
+                                         "without MQTT; Configure > MQTT sets the broker.")
+                              .arg(QString::fromStdString(strError)),
+                          QMessageBox::Ok, QMessageBox::Ok);
+        return false;
+    }
+    m_pService = std::make_unique<CMqttService>(m_handler, std::move(settings));
+    m_pService->SetStateObserver([this] { ShowState(); });
+    m_pWatcher = std::make_unique<CSourceWatcher>(*m_pService);
+    m_handler.SetMqttService(m_pService.get());
+    m_pService->Start();
+    m_pWatcher->Sync();
+    ShowState();
+    m_beat.start();
+    return true;
+}
+
+void CMqttLink::Leave()
+{
+    m_beat.stop();
+    m_handler.SetMqttService(nullptr);
+    m_pWatcher.reset();
+    m_pService.reset();
+    ShowState();
+}
+
+void CMqttLink::Beat()
+{
+    m_pService->Beat();
+    m_pWatcher->Sync();
+}
+
+void CMqttLink::ShowState()
+{
+    m_showState(m_pService ? "MQTT: " + QString::fromStdString(m_pService->GetStateText())
+                           : QString());
+}
