@@ -27,9 +27,14 @@ void InitLibrary()
     std::call_once(once, [] { mosquitto_lib_init(); });
 }
 
+// Without the library's full stop, as the reason goes on within a sentence.
 std::string DescribeResult(int nResult)
 {
-    return nResult == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(nResult);
+    std::string strText =
+        nResult == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(nResult);
+    if (strText.ends_with('.'))
+        strText.pop_back();
+    return strText;
 }
 } // namespace
 

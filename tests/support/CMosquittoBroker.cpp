@@ -10,6 +10,7 @@
 #include <netinet/in.h>
 #include <pwd.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,6 +103,8 @@ bool CMosquittoBroker::Start()
     m_nProcess = fork();
     if (m_nProcess == 0)
     {
+        // Gone with the test, even one that crashed or was killed for taking too long.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         // Its warnings are the log's, not the test's output.
         const int nLog =
             open(m_folder.File("broker.out").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
