@@ -91,8 +91,24 @@ void CMqttService::Start()
 void CMqttService::Connect()
 {
     SetState(EState::Connecting);
-    // The name is looked up here, which can wait on a slow resolver; the connection itself
-    // goes on in the background.
+    if (CHostLookup::IsAddress(m_settings.strHost))
+        return ConnectFound();
+    // Connecting looks the name up again, at once now that it is known to be found.
+    m_pLookup = std::make_unique<CHostLookup>(m_settings.strHost);
+}
+
+void CMqttService::OnLookupDone()
+{
+    const std::string strError = m_pLookup->GetError();
+    m_pLookup.reset();
+    if (!strError.empty())
+        return Lose(EState::Lost, strError);
+    ConnectFound();
+}
+
+void CMqttService::ConnectFound()
+{
+    // The connection goes on in the background.
     const int nResult = m_bAddressGiven
                             ? mosquitto_reconnect_async(m_pClient)
                             : mosquitto_connect_async(m_pClient, m_settings.strHost.c_str(),
@@ -114,6 +130,12 @@ void CMqttService::Beat()
 {
     if (!m_pClient)
         return;
+    if (m_pLookup)
+    {
+        if (m_pLookup->IsDone())
+            OnLookupDone();
+        return;
+    }
     if (mosquitto_socket(m_pClient) < 0)
     {
         if (CClock::now() >= m_nextAttempt)

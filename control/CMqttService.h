@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/CHostLookup.h"
 #include "control/CWatchedSource.h"
 #include "control/MqttSettings.h"
 #include "control/MqttTopics.h"
@@ -8,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 class CControlHandler;
@@ -16,10 +18,10 @@ struct mosquitto_message;
 
 // Quorbit on an MQTT broker: every button that can fire has a press topic and a discovery
 // configuration for the hub, the status is kept retained, and a press fires through the same
-// handler and refusals as FIRE on the control socket. It never blocks and runs no thread: the
-// event loop watches its descriptor, and Beat, once a second, keeps the connection alive,
-// reconnects with a growing back-off when the broker went away, and republishes what changed in
-// the document.
+// handler and refusals as FIRE on the control socket. It never blocks: the broker's name is
+// looked up aside, the event loop watches its descriptor, and Beat, once a second, keeps the
+// connection alive, reconnects with a growing back-off when the broker went away, and
+// republishes what changed in the document.
 class CMqttService : public CWatchedSource
 {
 public:
@@ -71,6 +73,8 @@ private:
     void OnDiscovery(const std::string& strTopic, const std::string& strPayload, bool bRetained);
 
     void Connect();
+    void OnLookupDone();
+    void ConnectFound();
     // Records why the connection is gone and when to try again.
     void Lose(EState nState, const std::string& strReason);
     // After a loop call: a failure closed the socket, and the presses it read are fired.
@@ -85,7 +89,8 @@ private:
     SMqttSettings m_settings;
     CMqttTopics m_topics;
     mosquitto* m_pClient = nullptr;
-    bool m_bAddressGiven = false; // the library keeps it for reconnecting
+    std::unique_ptr<CHostLookup> m_pLookup; // while the broker's name is looked up
+    bool m_bAddressGiven = false;           // the library keeps it for reconnecting
     EState m_nState = EState::Connecting;
     std::string m_strReason;
     CClock::duration m_backOff;
