@@ -1,9 +1,9 @@
 #include "app/CWindowControl.h"
 
-#include "app/CMainFrame.h"
 #include "app/CDocumentController.h"
-#include "control/CControlServer.h"
+#include "app/CMainFrame.h"
 #include "base/CStringTable.h"
+#include "control/CControlServer.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"
 #include "document/CQbFile.h"
@@ -95,19 +95,27 @@ std::string CWindowControl::OpenFromControl(const std::string& strPath)
     if (!CDocumentController::ReadDocumentFile(strFile, content, refusal))
     {
         ShowAfterReply(refusal);
-        return FormatControlError(
-            "not-opened", FormatString(refusal.nStringId, refusal.strArgument));
+        return FormatControlError("not-opened",
+                                  FormatString(refusal.nStringId, refusal.strArgument));
     }
     if (!m_pDocuments->ReplaceDocument(strFile, content))
         return FormatControlError("not-opened", "the document open in Quorbit was kept");
     return FormatControlOk("opened " + QuoteControlWord(GetDocumentPath()));
 }
 
+std::string CWindowControl::GetEditRefusal()
+{
+    // The Event Programmer and the other dialogs work on the document as it was opened to them.
+    if (QApplication::activeModalWidget())
+        return "a dialog is open in Quorbit; close it first";
+    return {};
+}
+
 std::string CWindowControl::GetOpenRefusal()
 {
     // A dialog works on the document that opening would replace.
-    if (QApplication::activeModalWidget())
-        return "a dialog is open in Quorbit; close it first";
+    if (std::string strRefusal = GetEditRefusal(); !strRefusal.empty())
+        return strRefusal;
     if (GetSession().IsFiring())
         return "a firing is in progress";
     return {};

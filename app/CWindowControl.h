@@ -31,6 +31,7 @@ protected:
     CInfraredDevice& GetControlDevice() override;
     std::string GetClockName() const override;
     std::string GetFiringRefusal() const override;
+    std::string GetEditRefusal() override;
     void FireFromControl(CRemote& remote, CRemoteButton& button) override;
     std::string OpenFromControl(const std::string& strPath) override;
     std::string ShowFromControl() override;

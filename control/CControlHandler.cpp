@@ -98,6 +98,32 @@ std::string CControlHandler::AnswerFire(const std::string& strRemote, const std:
                            QuoteName(pButton->m_strName));
 }
 
+std::string CControlHandler::AnswerEnable(const std::string& strEvent, bool bEnable)
+{
+    CQuorbexDoc* pDoc = GetControlDocument();
+    if (!pDoc)
+        return FormatControlError("no-document", "no document is open");
+    std::string strName;
+    if (!FromUtf8Text(strEvent, strName))
+        return FormatControlError("malformed",
+                                  "names are UTF-8 text of characters a document can hold");
+    CTimedEvent* pEvent = pDoc->FindEvent(strName);
+    if (!pEvent)
+        return FormatControlError("unknown-event",
+                                  "no event is named " + QuoteControlWord(strEvent));
+    // What fires may be this event, or arm it when done.
+    if (GetControlEngine().GetFiringDepth() != 0)
+        return FormatControlError("busy", "a firing is in progress");
+    if (const std::string strRefusal = GetEditRefusal(); !strRefusal.empty())
+        return FormatControlError("busy", strRefusal);
+    CTimedEvent fields = *pEvent;
+    fields.m_bDisabled = !bEnable;
+    if (pEvent->m_bDisabled != fields.m_bDisabled && !pDoc->UpdateEvent(*pEvent, fields))
+        return FormatControlError("not-changed", "the event cannot be changed");
+    return FormatControlOk(std::string(bEnable ? "enabled " : "disabled ") +
+                           QuoteName(pEvent->m_strName));
+}
+
 std::string CControlHandler::AnswerList()
 {
     CQuorbexDoc* pDoc = GetControlDocument();

@@ -38,6 +38,9 @@ public:
 
     // FIRE's reply to a request for the button of that remote, names in UTF-8.
     std::string AnswerFire(const std::string& strRemote, const std::string& strButton);
+    // Turns the event of that name on or off as the Event Programmer's Disable box does; the
+    // reply is FIRE's kind.
+    std::string AnswerEnable(const std::string& strEvent, bool bEnable);
     SControlStatus GetStatus();
     // The document buttons are fired from; null while there is none.
     const CQuorbexDoc* GetServedDocument() { return GetControlDocument(); }
@@ -59,6 +62,8 @@ protected:
     virtual std::string GetFiringRefusal() const { return {}; }
     // Plays the button, telling the person as a firing from a pad would.
     virtual void FireFromControl(CRemote& remote, CRemoteButton& button) = 0;
+    // Why the document may not be edited now, or empty: a dialog open on it, say.
+    virtual std::string GetEditRefusal() { return {}; }
     // Window program only: replace the document by the file at strPath (asking about unsaved
     // changes first), and raise the window. The reply's last line.
     virtual std::string OpenFromControl(const std::string& strPath);

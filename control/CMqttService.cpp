@@ -122,7 +122,7 @@ void CMqttService::Lose(EState nState, const std::string& strReason)
 {
     m_nextAttempt = CClock::now() + m_backOff;
     m_backOff = std::min<CClock::duration>(m_backOff * 2, kLongestBackOff);
-    m_presses.clear();
+    m_requests.clear();
     SetState(nState, strReason);
 }
 
@@ -194,7 +194,7 @@ void CMqttService::AfterLoop(int nResult)
     if (nResult != MOSQ_ERR_SUCCESS && m_nState == EState::Connecting &&
         mosquitto_socket(m_pClient) < 0)
         Lose(EState::Lost, DescribeResult(nResult));
-    FirePresses();
+    AnswerRequests();
 }
 
 void CMqttService::OnConnectCallback(mosquitto*, void* pSelf, int nCode)
@@ -221,8 +221,8 @@ void CMqttService::OnConnected(int nCode)
     m_published.clear();
     m_strStatus.clear();
     Publish(m_topics.GetAvailability(), kOnline, true);
-    const std::string strPress = m_topics.GetPressFilter();
-    mosquitto_subscribe(m_pClient, nullptr, strPress.c_str(), 1);
+    for (const std::string& strRequests : {m_topics.GetPressFilter(), m_topics.GetEnableFilter()})
+        mosquitto_subscribe(m_pClient, nullptr, strRequests.c_str(), 1);
     for (const std::string& strDiscovery : CMqttTopics::GetDiscoveryFilters())
         mosquitto_subscribe(m_pClient, nullptr, strDiscovery.c_str(), 0);
     SetState(EState::Connected);
@@ -245,25 +245,31 @@ void CMqttService::OnMessage(const mosquitto_message& message)
     if (strTopic.starts_with("homeassistant/"))
         OnDiscovery(strTopic, strPayload, message.retain);
     else
-        OnPress(strTopic, strPayload, message.retain);
+        OnRequest(strTopic, strPayload, message.retain);
 }
 
-void CMqttService::OnPress(const std::string& strTopic, const std::string& strPayload,
-                           bool bRetained)
+void CMqttService::OnRequest(const std::string& strTopic, const std::string& strPayload,
+                             bool bRetained)
 {
-    SPress press;
-    if (!m_topics.ParsePress(strTopic, press.strRemote, press.strButton))
-        return PublishError(press, FormatControlError("malformed", "names in a press topic write "
-                                                                   "%, /, + and # as %XX"));
-    // A press left on the broker would fire each time Quorbit connects, the TV at night.
+    SRequest request;
+    const bool bEnable = m_topics.ParseEnable(strTopic, request.strEvent);
+    if (!bEnable && !m_topics.ParsePress(strTopic, request.strRemote, request.strButton))
+        return PublishError(request, FormatControlError("malformed", "names in a topic write %, "
+                                                                     "/, + and # as %XX"));
+    // A request left on the broker would be carried out each time Quorbit connects: the TV
+    // switched on at night.
     if (bRetained)
-        return PublishError(press,
-                            FormatControlError("retained", "a retained press never fires; "
-                                                           "publish presses without retain"));
-    if (strPayload != "PRESS")
-        return PublishError(press, FormatControlError("malformed", "a press topic takes PRESS"));
-    // Fired once the library has returned: a firing takes a while and serves the loop again.
-    m_presses.push_back(std::move(press));
+        return PublishError(request,
+                            FormatControlError("retained", "a retained request is never carried "
+                                                           "out; publish it without retain"));
+    request.bEnable = strPayload == "ON";
+    if (bEnable ? strPayload != "ON" && strPayload != "OFF" : strPayload != "PRESS")
+        return PublishError(
+            request, FormatControlError("malformed", bEnable ? "an event's topic takes ON or OFF"
+                                                             : "a press topic takes PRESS"));
+    // Carried out once the library has returned: a firing takes a while and serves the loop
+    // again.
+    m_requests.push_back(std::move(request));
 }
 
 void CMqttService::OnDiscovery(const std::string& strTopic, const std::string& strPayload,
@@ -275,22 +281,29 @@ void CMqttService::OnDiscovery(const std::string& strTopic, const std::string& s
         Publish(strTopic, {}, true);
 }
 
-void CMqttService::FirePresses()
+void CMqttService::AnswerRequests()
 {
-    while (!m_presses.empty())
+    if (m_requests.empty())
+        return;
+    while (!m_requests.empty())
     {
-        const SPress press = std::move(m_presses.front());
-        m_presses.pop_front();
-        const std::string strReply = m_handler.AnswerFire(press.strRemote, press.strButton);
+        const SRequest request = std::move(m_requests.front());
+        m_requests.pop_front();
+        const std::string strReply =
+            request.strEvent.empty() ? m_handler.AnswerFire(request.strRemote, request.strButton)
+                                     : m_handler.AnswerEnable(request.strEvent, request.bEnable);
         if (!IsControlOk(strReply))
-            PublishError(press, strReply);
+            PublishError(request, strReply);
     }
+    // An event turned off shows so at once, not at the next beat.
+    if (m_nState == EState::Connected)
+        PublishChanges();
 }
 
 void CMqttService::PublishChanges()
 {
     std::map<std::string, std::string> configs =
-        m_topics.MakeDiscovery(m_handler.GetServedDocument());
+        m_topics.MakeRetained(m_handler.GetServedDocument());
     for (const auto& [strTopic, strPayload] : m_published)
     {
         if (!configs.contains(strTopic))
@@ -317,18 +330,17 @@ void CMqttService::Publish(const std::string& strTopic, const std::string& strPa
                       strPayload.data(), 1, bRetain);
 }
 
-void CMqttService::PublishError(const SPress& press, const std::string& strReply)
+void CMqttService::PublishError(const SRequest& request, const std::string& strReply)
 {
     // "ERROR code text\n"
     std::string strLine = strReply.substr(0, strReply.find('\n'));
     strLine.erase(0, std::min(strLine.size(), std::strlen("ERROR ")));
     const std::size_t nSpace = strLine.find(' ');
-    const nlohmann::json error = {
-        {"remote", press.strRemote},
-        {"button", press.strButton},
-        {"code", strLine.substr(0, nSpace)},
-        {"message", nSpace == std::string::npos ? std::string() : strLine.substr(nSpace + 1)},
-    };
+    nlohmann::json error = request.strEvent.empty() ? nlohmann::json{{"remote", request.strRemote},
+                                                                     {"button", request.strButton}}
+                                                    : nlohmann::json{{"event", request.strEvent}};
+    error["code"] = strLine.substr(0, nSpace);
+    error["message"] = nSpace == std::string::npos ? std::string() : strLine.substr(nSpace + 1);
     Publish(m_topics.GetError(),
             error.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace), false);
 }

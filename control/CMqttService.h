@@ -17,10 +17,10 @@ struct mosquitto;
 struct mosquitto_message;
 
 // Quorbit on an MQTT broker: every button that can fire has a press topic and a discovery
-// configuration for the hub, the status is kept retained, and a press fires through the same
-// handler and refusals as FIRE on the control socket. It never blocks: the broker's name is
-// looked up aside, the event loop watches its descriptor, and Beat, once a second, keeps the
-// connection alive, reconnects with a growing back-off when the broker went away, and
+// configuration for the hub, every event a switch, the status is kept retained, and a press
+// fires through the same handler and refusals as FIRE on the control socket. It never blocks: the
+// broker's name is looked up aside, the event loop watches its descriptor, and Beat, once a second,
+// keeps the connection alive, reconnects with a growing back-off when the broker went away, and
 // republishes what changed in the document.
 class CMqttService : public CWatchedSource
 {
@@ -56,9 +56,12 @@ public:
     void OnWritable(int nDescriptor) override;
 
 private:
-    struct SPress
+    // A press of a button, or an event turned on or off.
+    struct SRequest
     {
         std::string strRemote, strButton;
+        std::string strEvent; // empty for a press
+        bool bEnable = false;
     };
     using CClock = std::chrono::steady_clock;
 
@@ -69,7 +72,7 @@ private:
     void OnConnected(int nCode);
     void OnDisconnected(int nCode);
     void OnMessage(const mosquitto_message& message);
-    void OnPress(const std::string& strTopic, const std::string& strPayload, bool bRetained);
+    void OnRequest(const std::string& strTopic, const std::string& strPayload, bool bRetained);
     void OnDiscovery(const std::string& strTopic, const std::string& strPayload, bool bRetained);
 
     void Connect();
@@ -77,12 +80,12 @@ private:
     void ConnectFound();
     // Records why the connection is gone and when to try again.
     void Lose(EState nState, const std::string& strReason);
-    // After a loop call: a failure closed the socket, and the presses it read are fired.
+    // After a loop call: a failure closed the socket, and the requests it read are answered.
     void AfterLoop(int nResult);
-    void FirePresses();
+    void AnswerRequests();
     void PublishChanges();
     void Publish(const std::string& strTopic, const std::string& strPayload, bool bRetain);
-    void PublishError(const SPress& press, const std::string& strReply);
+    void PublishError(const SRequest& request, const std::string& strReply);
     void SetState(EState nState, const std::string& strReason = {});
 
     CControlHandler& m_handler;
@@ -95,7 +98,7 @@ private:
     std::string m_strReason;
     CClock::duration m_backOff;
     CClock::time_point m_nextAttempt;
-    std::deque<SPress> m_presses;
+    std::deque<SRequest> m_requests;
     // What the broker holds from this connection: discovery payloads by topic, the status.
     std::map<std::string, std::string> m_published;
     std::string m_strStatus;

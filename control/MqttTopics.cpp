@@ -54,6 +54,13 @@ std::string MakeButtonConfig(const CMqttTopics& topics, const std::string& strRe
     return config.dump();
 }
 
+// The node's own device, which the remotes' devices are reached through.
+nlohmann::json MakeNodeDevice(const CMqttTopics& topics)
+{
+    return {{"identifiers", {kIdPrefix + MakeHubId(topics.GetNode())}},
+            {"name", "Quorbit " + topics.GetNode()}};
+}
+
 std::string MakeNextEventConfig(const CMqttTopics& topics, const std::string& strUniqueId)
 {
     const nlohmann::json config = {
@@ -63,9 +70,21 @@ std::string MakeNextEventConfig(const CMqttTopics& topics, const std::string& st
         {"value_template", "{{ value_json.next_event.name ~ ' ' ~ value_json.next_event.time "
                            "if value_json.next_event else 'none' }}"},
         {"availability_topic", topics.GetAvailability()},
-        {"device",
-         {{"identifiers", {kIdPrefix + MakeHubId(topics.GetNode())}},
-          {"name", "Quorbit " + topics.GetNode()}}},
+        {"device", MakeNodeDevice(topics)},
+    };
+    return config.dump();
+}
+
+std::string MakeEventConfig(const CMqttTopics& topics, const std::string& strEvent,
+                            const std::string& strUniqueId)
+{
+    const nlohmann::json config = {
+        {"name", "Event " + strEvent},
+        {"unique_id", strUniqueId},
+        {"command_topic", topics.GetEnable(strEvent)},
+        {"state_topic", topics.GetEventState(strEvent)},
+        {"availability_topic", topics.GetAvailability()},
+        {"device", MakeNodeDevice(topics)},
     };
     return config.dump();
 }
@@ -117,6 +136,28 @@ std::string CMqttTopics::GetPress(const std::string& strRemote, const std::strin
            "/press";
 }
 
+std::string CMqttTopics::GetEnable(const std::string& strEvent) const
+{
+    return m_strRoot + "/events/" + EscapeTopicLevel(strEvent) + "/set";
+}
+
+std::string CMqttTopics::GetEventState(const std::string& strEvent) const
+{
+    return m_strRoot + "/events/" + EscapeTopicLevel(strEvent) + "/state";
+}
+
+bool CMqttTopics::ParseEnable(const std::string& strTopic, std::string& strEvent) const
+{
+    const std::string strPrefix = m_strRoot + "/events/";
+    const std::string strSuffix = "/set";
+    if (!strTopic.starts_with(strPrefix) || !strTopic.ends_with(strSuffix) ||
+        strTopic.size() < strPrefix.size() + strSuffix.size())
+        return false;
+    const std::string strLevel =
+        strTopic.substr(strPrefix.size(), strTopic.size() - strPrefix.size() - strSuffix.size());
+    return strLevel.find('/') == std::string::npos && DecodePercentEscapes(strLevel, strEvent);
+}
+
 bool CMqttTopics::ParsePress(const std::string& strTopic, std::string& strRemote,
                              std::string& strButton) const
 {
@@ -134,7 +175,7 @@ bool CMqttTopics::ParsePress(const std::string& strTopic, std::string& strRemote
            DecodePercentEscapes(strLevels.substr(nSlash + 1), strButton);
 }
 
-std::map<std::string, std::string> CMqttTopics::MakeDiscovery(const CQuorbexDoc* pDoc) const
+std::map<std::string, std::string> CMqttTopics::MakeRetained(const CQuorbexDoc* pDoc) const
 {
     std::map<std::string, std::string> configs;
     const std::string strSensorId = m_strNodeId + "_next_event";
@@ -142,6 +183,14 @@ std::map<std::string, std::string> CMqttTopics::MakeDiscovery(const CQuorbexDoc*
         MakeNextEventConfig(*this, strSensorId);
     if (!pDoc)
         return configs;
+    for (const auto& pEvent : *pDoc->m_pEvents | std::views::values)
+    {
+        const std::string strEvent = ToDisplayText(pEvent->m_strName);
+        const std::string strId = "quorbit_event_" + MakeHubId(m_strNode + "/" + strEvent);
+        configs["homeassistant/switch/" + strId + "/config"] =
+            MakeEventConfig(*this, strEvent, strId);
+        configs[GetEventState(strEvent)] = pEvent->m_bDisabled ? "OFF" : "ON";
+    }
     for (const auto& pRemote : *pDoc->m_pRemotes | std::views::values)
     {
         const std::string strRemote = ToDisplayText(pRemote->m_strName);

@@ -36,16 +36,26 @@ public:
     bool ParsePress(const std::string& strTopic, std::string& strRemote,
                     std::string& strButton) const;
 
+    // What the enable topics of every event match.
+    std::string GetEnableFilter() const { return m_strRoot + "/events/+/set"; }
+    // Takes ON or OFF; the state topic says which the event is.
+    std::string GetEnable(const std::string& strEvent) const;
+    std::string GetEventState(const std::string& strEvent) const;
+    // The event of an enable topic; false for any other topic.
+    bool ParseEnable(const std::string& strTopic, std::string& strEvent) const;
+
     // What the hub's discovery topics of the kinds this node publishes match; other programs'
     // configurations are there too.
     static std::vector<std::string> GetDiscoveryFilters()
     {
-        return {"homeassistant/button/+/config", "homeassistant/sensor/+/config"};
+        return {"homeassistant/button/+/config", "homeassistant/sensor/+/config",
+                "homeassistant/switch/+/config"};
     }
-    // Every discovery configuration this node publishes for the document (none for null): a
-    // button for each one that can fire, one device per remote, a sensor for the next event on
-    // the node's own device. By topic; the payloads are JSON.
-    std::map<std::string, std::string> MakeDiscovery(const CQuorbexDoc* pDoc) const;
+    // Every retained message this node publishes for the document (null for none), by topic:
+    // the hub's discovery configurations (JSON) of a button for each one that can fire, with
+    // one device per remote, and on the node's own device a sensor for the next event and a
+    // switch for each event; and each event's state, ON or OFF.
+    std::map<std::string, std::string> MakeRetained(const CQuorbexDoc* pDoc) const;
     // Whether a discovery payload is one this node published: it names this node's
     // availability topic.
     bool IsOwnDiscovery(const std::string& strPayload) const;

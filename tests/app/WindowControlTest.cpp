@@ -75,10 +75,15 @@ TEST_F(WindowControlTest, ScriptsOpenFilesAndFireAsThePersonWould)
         {
             EXPECT_EQ(Request("OPEN " + QuoteControlWord(GetTempPath("x.qb").toStdString())),
                       "ERROR busy a dialog is open in Quorbit; close it first");
+            EXPECT_EQ(m_control.AnswerEnable("Sunday film", true),
+                      "ERROR busy a dialog is open in Quorbit; close it first\n");
             dialog.reject();
         });
     Frame().OnCommand(CMainFrame::kCmdEventProgrammer);
     EXPECT_EQ(App().GetDocuments().GetPathName(), strFile);
+    // Turned on from the hub as the Disable box would, for the person to save.
+    EXPECT_EQ(m_control.AnswerEnable("Sunday film", true), "OK enabled \"Sunday film\"\n");
+    EXPECT_TRUE(App().GetSession().GetDocument().IsModified());
 }
 // A second start or a script waits for the reply; the person's box must not hold it up, and
 // the document open stays as it was.

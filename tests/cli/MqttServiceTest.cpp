@@ -110,6 +110,7 @@ TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStal
     EXPECT_EQ(hub.FindLast(strOther)->strPayload, strOtherConfig) << "another PC's was cleared";
 
     std::map<std::string, nlohmann::json> buttons; // by command topic
+    std::map<std::string, nlohmann::json> switches;
     std::set<std::string> uniqueIds;
     std::string strNodeDevice;
     for (const CMqttTestClient::SMessage& message : hub.m_messages)
@@ -117,6 +118,8 @@ TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStal
         const nlohmann::json config = ReadJson(&message);
         if (message.strTopic.starts_with("homeassistant/sensor/") && config.is_object())
             strNodeDevice = config["device"]["identifiers"][0];
+        if (message.strTopic.starts_with("homeassistant/switch/") && config.is_object())
+            switches[config["command_topic"]] = config;
         if (!message.strTopic.starts_with("homeassistant/button/quorbit_living-room_") ||
             !config.contains("command_topic"))
             continue;
@@ -135,6 +138,13 @@ TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStal
     EXPECT_EQ(channelUp["device"]["via_device"], strNodeDevice);
     EXPECT_NE(buttons[kRoot + "Video/Play/press"]["device"]["identifiers"],
               channelUp["device"]["identifiers"]);
+
+    // A switch for each of the sample's six events, showing whether it is on.
+    EXPECT_EQ(switches.size(), 6u);
+    const nlohmann::json& sundayFilm = switches[kRoot + "events/Sunday film/set"];
+    EXPECT_EQ(sundayFilm["state_topic"], kRoot + "events/Sunday film/state");
+    EXPECT_EQ(hub.FindLast(kRoot + "events/Sunday film/state")->strPayload, "OFF");
+    EXPECT_EQ(hub.FindLast(kRoot + "events/Lights out/state")->strPayload, "ON");
 
     const nlohmann::json status = ReadJson(hub.FindLast(kRoot + "status"));
     EXPECT_EQ(status["document"], kLivingRoom);
@@ -171,6 +181,8 @@ TEST_F(CMqttServiceTest, APressFiresTheButtonAndARetainedOneNeverDoes)
         {"Attic/Power/press", "PRESS", "unknown-remote"},
         {"TV/Power/press", "ON", "malformed"},
         {"TV/Bad%2/press", "PRESS", "malformed"},
+        {"events/Nope/set", "OFF", "unknown-event"},
+        {"events/Lights out/set", "PRESS", "malformed"},
     };
     for (const auto& refusal : refusals)
     {
@@ -181,6 +193,18 @@ TEST_F(CMqttServiceTest, APressFiresTheButtonAndARetainedOneNeverDoes)
             << refusal.strTopic;
     }
     EXPECT_EQ(m_device.m_sent.size(), 1u);
+}
+
+TEST_F(CMqttServiceTest, AnEventTurnedOffIsNotArmedAndSaysSo)
+{
+    CMqttTestClient& hub = ConnectHub();
+    StartService(MakeSettings());
+    ASSERT_TRUE(ServeUntil([&] { return HubHas(kRoot + "events/Lights out/state"); }));
+    hub.Publish(kRoot + "events/Lights out/set", "OFF", false);
+    ASSERT_TRUE(ServeUntil(
+        [&] { return hub.FindLast(kRoot + "events/Lights out/state")->strPayload == "OFF"; }));
+    EXPECT_TRUE(m_runner.GetDocument().FindEvent("Lights out")->m_bDisabled);
+    EXPECT_NE(m_runner.GetDocument().m_armed.m_strName, "Lights out");
 }
 
 TEST_F(CMqttServiceTest, ARefusedLoginIsReportedInTheStatus)

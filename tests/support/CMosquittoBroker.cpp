@@ -79,6 +79,7 @@ CMosquittoBroker::CMosquittoBroker() : m_nPort(FindFreePort())
     WriteFileBytes(m_folder.File("acl"), "pattern readwrite quorbit/%u/#\n"
                                          "pattern readwrite homeassistant/button/#\n"
                                          "pattern readwrite homeassistant/sensor/#\n"
+                                         "pattern readwrite homeassistant/switch/#\n"
                                          "user hub\n"
                                          "topic readwrite #\n");
     WriteFileBytes(m_folder.File("mosquitto.conf"),
