@@ -15,6 +15,8 @@
 
 namespace
 {
+constexpr const char* kNamesNotText = "names are UTF-8 text of characters a document can hold";
+
 std::string QuoteName(const std::string& strWindows1252)
 {
     return QuoteControlWord(ToDisplayText(strWindows1252));
@@ -70,8 +72,7 @@ std::string CControlHandler::AnswerFire(const std::string& strRemote, const std:
     std::string strButtonName;
     // The names are echoed in the reply; bytes that are no text would make it binary too.
     if (!FromUtf8Text(strRemote, strRemoteName) || !FromUtf8Text(strButton, strButtonName))
-        return FormatControlError("malformed",
-                                  "names are UTF-8 text of characters a document can hold");
+        return FormatControlError("malformed", kNamesNotText);
     CRemote* pRemote = pDoc->FindRemote(strRemoteName);
     if (!pRemote)
         return FormatControlError("unknown-remote",
@@ -105,8 +106,7 @@ std::string CControlHandler::AnswerEnable(const std::string& strEvent, bool bEna
         return FormatControlError("no-document", "no document is open");
     std::string strName;
     if (!FromUtf8Text(strEvent, strName))
-        return FormatControlError("malformed",
-                                  "names are UTF-8 text of characters a document can hold");
+        return FormatControlError("malformed", kNamesNotText);
     CTimedEvent* pEvent = pDoc->FindEvent(strName);
     if (!pEvent)
         return FormatControlError("unknown-event",

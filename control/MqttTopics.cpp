@@ -35,6 +35,18 @@ std::uint32_t HashText(const std::string& strText)
     return nHash;
 }
 
+// What a topic holds between a prefix and a suffix; false when it has not both.
+bool TakeBetween(const std::string& strTopic, const std::string& strPrefix,
+                 const std::string& strSuffix, std::string& strBetween)
+{
+    if (strTopic.size() < strPrefix.size() + strSuffix.size() || !strTopic.starts_with(strPrefix) ||
+        !strTopic.ends_with(strSuffix))
+        return false;
+    strBetween =
+        strTopic.substr(strPrefix.size(), strTopic.size() - strPrefix.size() - strSuffix.size());
+    return true;
+}
+
 std::string MakeButtonConfig(const CMqttTopics& topics, const std::string& strRemote,
                              const CRemoteButton& button)
 {
@@ -148,26 +160,17 @@ std::string CMqttTopics::GetEventState(const std::string& strEvent) const
 
 bool CMqttTopics::ParseEnable(const std::string& strTopic, std::string& strEvent) const
 {
-    const std::string strPrefix = m_strRoot + "/events/";
-    const std::string strSuffix = "/set";
-    if (!strTopic.starts_with(strPrefix) || !strTopic.ends_with(strSuffix) ||
-        strTopic.size() < strPrefix.size() + strSuffix.size())
-        return false;
-    const std::string strLevel =
-        strTopic.substr(strPrefix.size(), strTopic.size() - strPrefix.size() - strSuffix.size());
-    return strLevel.find('/') == std::string::npos && DecodePercentEscapes(strLevel, strEvent);
+    std::string strLevel;
+    return TakeBetween(strTopic, m_strRoot + "/events/", "/set", strLevel) &&
+           strLevel.find('/') == std::string::npos && DecodePercentEscapes(strLevel, strEvent);
 }
 
 bool CMqttTopics::ParsePress(const std::string& strTopic, std::string& strRemote,
                              std::string& strButton) const
 {
-    const std::string strPrefix = m_strRoot + "/";
-    const std::string strSuffix = "/press";
-    if (!strTopic.starts_with(strPrefix) || !strTopic.ends_with(strSuffix) ||
-        strTopic.size() < strPrefix.size() + strSuffix.size())
+    std::string strLevels;
+    if (!TakeBetween(strTopic, m_strRoot + "/", "/press", strLevels))
         return false;
-    const std::string strLevels =
-        strTopic.substr(strPrefix.size(), strTopic.size() - strPrefix.size() - strSuffix.size());
     const std::size_t nSlash = strLevels.find('/');
     if (nSlash == std::string::npos || strLevels.find('/', nSlash + 1) != std::string::npos)
         return false;

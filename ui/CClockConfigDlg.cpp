@@ -2,6 +2,7 @@
 
 #include "device/CBiosClock.h"
 #include "ui/CSpinField.h"
+#include "ui/DialogParts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -40,13 +41,6 @@ QString DescribeRefresh(const CClockBackend& backend)
                           "was.");
 }
 
-QLabel* MakeWrappedLabel(const QString& strText, const char* pszName)
-{
-    auto* pLabel = new QLabel(strText);
-    pLabel->setObjectName(pszName);
-    pLabel->setWordWrap(true);
-    return pLabel;
-}
 } // namespace
 
 CClockConfigDlg::CClockConfigDlg(const SClockSettings& settings, CBiosClock& clock,
@@ -95,12 +89,7 @@ void CClockConfigDlg::CreateControls()
     pDayLabel->setBuddy(m_pDay);
     m_schedule = {m_pRefreshNow, pTimeLabel, m_pHour, pColon, m_pMinute, pDayLabel, m_pDay};
 
-    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    pButtons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ok"));
-    pButtons->button(QDialogButtonBox::Ok)->setDefault(true);
-    pButtons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
-    connect(pButtons, &QDialogButtonBox::accepted, this, &CClockConfigDlg::accept);
-    connect(pButtons, &QDialogButtonBox::rejected, this, &CClockConfigDlg::reject);
+    QDialogButtonBox* pButtons = MakeOkCancelButtons(*this);
 
     auto* pLayout = new QGridLayout(this);
     auto* pMethodLabel = new QLabel(QStringLiteral("Auto Refresh:"));

@@ -1,5 +1,7 @@
 #include "ui/CMqttDlg.h"
 
+#include "ui/DialogParts.h"
+
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -20,14 +22,6 @@ QLineEdit* MakeField(const QString& strText, const QString& strHint, const char*
     pField->setPlaceholderText(strHint);
     pField->setMinimumWidth(300);
     return pField;
-}
-
-QLabel* MakeWrappedLabel(const QString& strText, const char* pszName)
-{
-    auto* pLabel = new QLabel(strText);
-    pLabel->setObjectName(pszName);
-    pLabel->setWordWrap(true);
-    return pLabel;
 }
 } // namespace
 
@@ -53,12 +47,7 @@ void CMqttDlg::CreateControls(const QString& strHostNode)
     m_pRefusal->setStyleSheet(QStringLiteral("color: #b00000"));
     m_pRefusal->hide();
 
-    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    pButtons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ok"));
-    pButtons->button(QDialogButtonBox::Ok)->setDefault(true);
-    pButtons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
-    connect(pButtons, &QDialogButtonBox::accepted, this, &CMqttDlg::accept);
-    connect(pButtons, &QDialogButtonBox::rejected, this, &CMqttDlg::reject);
+    QDialogButtonBox* pButtons = MakeOkCancelButtons(*this);
 
     auto* pPassword = new QHBoxLayout;
     pPassword->addWidget(m_pPasswordFile, 1);

@@ -1,5 +1,7 @@
 #include "ui/CPortDialog.h"
 
+#include "ui/DialogParts.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -98,12 +100,7 @@ CPortDialog::CPortDialog(int nPortOption, int nInterruptFlag, const CAvailabilit
     m_pInterrupts->hide();
     pLayout->addWidget(m_pInterrupts);
 
-    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    pButtons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ok"));
-    pButtons->button(QDialogButtonBox::Ok)->setDefault(true);
-    pButtons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
-    connect(pButtons, &QDialogButtonBox::accepted, this, &CPortDialog::accept);
-    connect(pButtons, &QDialogButtonBox::rejected, this, &CPortDialog::reject);
+    QDialogButtonBox* pButtons = MakeOkCancelButtons(*this);
     pLayout->addWidget(pButtons);
     // About as wide as the port's note was meant to be read, with room for a device's path.
     setMinimumWidth(fontMetrics().averageCharWidth() * 60);

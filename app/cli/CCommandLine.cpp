@@ -50,29 +50,33 @@ const SCommandOption* FindCommandOption(const std::string& strArgument)
     return nullptr;
 }
 
+struct SValueOption
+{
+    const char* pszOption;
+    std::string SCommandLine::*pValue;
+};
+
+constexpr std::array<SValueOption, 10> kValueOptions{{
+    {"--device", &SCommandLine::strDevice},
+    {"--clock-start", &SCommandLine::strClockStart},
+    {"--format", &SCommandLine::strFormat},
+    {"--carrier", &SCommandLine::strCarrier},
+    {"--presses", &SCommandLine::strPresses},
+    {"--source", &SCommandLine::strSource},
+    {"--style", &SCommandLine::strStyle},
+    {"--mqtt", &SCommandLine::strMqtt},
+    {"--mqtt-password-file", &SCommandLine::strMqttPasswordFile},
+    {"--mqtt-node", &SCommandLine::strMqttNode},
+}};
+
 // "--name VALUE" or "--name=VALUE" for the options that take a value; null for other names.
 std::string* FindValueOption(const std::string& strName, SCommandLine& commandLine)
 {
-    if (strName == "--device")
-        return &commandLine.strDevice;
-    if (strName == "--clock-start")
-        return &commandLine.strClockStart;
-    if (strName == "--format")
-        return &commandLine.strFormat;
-    if (strName == "--carrier")
-        return &commandLine.strCarrier;
-    if (strName == "--presses")
-        return &commandLine.strPresses;
-    if (strName == "--source")
-        return &commandLine.strSource;
-    if (strName == "--style")
-        return &commandLine.strStyle;
-    if (strName == "--mqtt")
-        return &commandLine.strMqtt;
-    if (strName == "--mqtt-password-file")
-        return &commandLine.strMqttPasswordFile;
-    if (strName == "--mqtt-node")
-        return &commandLine.strMqttNode;
+    for (const SValueOption& option : kValueOptions)
+    {
+        if (strName == option.pszOption)
+            return &(commandLine.*option.pValue);
+    }
     return nullptr;
 }
 
