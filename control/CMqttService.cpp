@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 namespace
 {
@@ -66,7 +67,7 @@ void CMqttService::Start()
     const std::string strClientId = "quorbit-" + m_topics.GetNode();
     m_pClient = mosquitto_new(strClientId.c_str(), true, this);
     if (!m_pClient)
-        return Lose(EState::Lost, "cannot make an MQTT client");
+        return SetState(EState::Failed, "the MQTT client cannot be made");
     mosquitto_connect_callback_set(m_pClient, OnConnectCallback);
     mosquitto_disconnect_callback_set(m_pClient, OnDisconnectCallback);
     mosquitto_message_callback_set(m_pClient, OnMessageCallback);
@@ -78,10 +79,17 @@ void CMqttService::Start()
                                   m_settings.strPassword.c_str());
     if (m_settings.bTls)
     {
+        // Never the password in the clear instead.
         if (const int nResult =
                 mosquitto_tls_set(m_pClient, nullptr, kCaFolder, nullptr, nullptr, nullptr);
             nResult != MOSQ_ERR_SUCCESS)
-            return Lose(EState::Lost, "cannot set up TLS: " + DescribeResult(nResult));
+        {
+            mosquitto_destroy(std::exchange(m_pClient, nullptr));
+            return SetState(EState::Failed, "TLS cannot be set up with the certificate "
+                                            "authorities in " +
+                                                std::string(kCaFolder) + ": " +
+                                                DescribeResult(nResult));
+        }
     }
     if (m_stateObserver)
         m_stateObserver();
@@ -158,6 +166,8 @@ std::string CMqttService::GetStateText() const
         return "connected to " + strAddress + " as " + m_topics.GetRoot();
     case EState::Refused:
         return strAddress + " refused the login: " + m_strReason;
+    case EState::Failed:
+        return "cannot join " + strAddress + ": " + m_strReason;
     case EState::Lost:
         break;
     }

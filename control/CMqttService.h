@@ -31,6 +31,7 @@ public:
         Connected,
         Refused, // the broker turned the login down
         Lost,    // unreachable or gone; a reconnect is due later
+        Failed,  // cannot even try; nothing is tried again
     };
 
     // The handler must outlive the service.
