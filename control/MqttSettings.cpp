@@ -36,37 +36,21 @@ bool ParseUserInfo(const std::string& strUserInfo, SMqttSettings& settings)
            DecodePercentEscapes(strUserInfo.substr(nColon + 1), settings.strPassword);
 }
 
-// "host", "host:port", "[v6]" or "[v6]:port".
+// "host", "host:port", "[v6]" or "[v6]:port": brackets keep an address's colons apart from the
+// port's.
 bool ParseHostPort(const std::string& strHostPort, SMqttSettings& settings)
 {
-    std::string strPort;
-    if (strHostPort.starts_with('['))
-    {
-        const std::size_t nClose = strHostPort.find(']');
-        if (nClose == std::string::npos)
-            return false;
-        settings.strHost = strHostPort.substr(1, nClose - 1);
-        const std::string strRest = strHostPort.substr(nClose + 1);
-        if (!strRest.empty() && !strRest.starts_with(':'))
-            return false;
-        strPort = strRest.empty() ? std::string() : strRest.substr(1);
-        if (strRest == ":")
-            return false;
-    }
-    else
-    {
-        const std::size_t nColon = strHostPort.find(':');
-        settings.strHost = strHostPort.substr(0, nColon);
-        if (nColon != std::string::npos)
-        {
-            strPort = strHostPort.substr(nColon + 1);
-            if (strPort.empty())
-                return false;
-        }
-    }
-    if (settings.strHost.empty())
+    const bool bBracketed = strHostPort.starts_with('[');
+    const std::size_t nHostEnd = strHostPort.find(bBracketed ? ']' : ':');
+    if (bBracketed && nHostEnd == std::string::npos)
         return false;
-    return strPort.empty() || ParsePort(strPort, settings.nPort);
+    settings.strHost =
+        bBracketed ? strHostPort.substr(1, nHostEnd - 1) : strHostPort.substr(0, nHostEnd);
+    const std::string strRest =
+        nHostEnd == std::string::npos ? "" : strHostPort.substr(nHostEnd + (bBracketed ? 1 : 0));
+    if (!strRest.empty() && (strRest[0] != ':' || !ParsePort(strRest.substr(1), settings.nPort)))
+        return false;
+    return !settings.strHost.empty();
 }
 
 bool ParseMqttUrl(const std::string& strUrl, SMqttSettings& settings, std::string& strError)

@@ -48,20 +48,19 @@ bool TakeBetween(const std::string& strTopic, const std::string& strPrefix,
 }
 
 std::string MakeButtonConfig(const CMqttTopics& topics, const std::string& strRemote,
-                             const CRemoteButton& button)
+                             const CRemoteButton& button, const std::string& strUniqueId)
 {
-    const std::string strButton = ToDisplayText(button.m_strName);
     const std::string& strNode = topics.GetNode();
     const nlohmann::json config = {
         {"name", ToDisplayText(button.GetDisplayText())},
-        {"unique_id", kIdPrefix + MakeHubId(strNode + "/" + strRemote + "/" + strButton)},
-        {"command_topic", topics.GetPress(strRemote, strButton)},
+        {"unique_id", strUniqueId},
+        {"command_topic", topics.GetPress(strRemote, ToDisplayText(button.m_strName))},
         {"payload_press", kPress},
         {"availability_topic", topics.GetAvailability()},
         {"device",
          {{"identifiers", {kIdPrefix + MakeHubId(strNode + "/" + strRemote)}},
           {"name", strRemote + " (" + strNode + ")"},
-          {"via_device", kIdPrefix + MakeHubId(strNode)}}},
+          {"via_device", topics.GetNodeId()}}},
     };
     return config.dump();
 }
@@ -69,8 +68,7 @@ std::string MakeButtonConfig(const CMqttTopics& topics, const std::string& strRe
 // The node's own device, which the remotes' devices are reached through.
 nlohmann::json MakeNodeDevice(const CMqttTopics& topics)
 {
-    return {{"identifiers", {kIdPrefix + MakeHubId(topics.GetNode())}},
-            {"name", "Quorbit " + topics.GetNode()}};
+    return {{"identifiers", {topics.GetNodeId()}}, {"name", "Quorbit " + topics.GetNode()}};
 }
 
 std::string MakeNextEventConfig(const CMqttTopics& topics, const std::string& strUniqueId)
@@ -189,7 +187,7 @@ std::map<std::string, std::string> CMqttTopics::MakeRetained(const CQuorbexDoc* 
     for (const auto& pEvent : *pDoc->m_pEvents | std::views::values)
     {
         const std::string strEvent = ToDisplayText(pEvent->m_strName);
-        const std::string strId = "quorbit_event_" + MakeHubId(m_strNode + "/" + strEvent);
+        const std::string strId = kIdPrefix + ("event_" + MakeHubId(m_strNode + "/" + strEvent));
         configs["homeassistant/switch/" + strId + "/config"] =
             MakeEventConfig(*this, strEvent, strId);
         configs[GetEventState(strEvent)] = pEvent->m_bDisabled ? "OFF" : "ON";
@@ -204,7 +202,7 @@ std::map<std::string, std::string> CMqttTopics::MakeRetained(const CQuorbexDoc* 
             const std::string strId = kIdPrefix + MakeHubId(m_strNode + "/" + strRemote + "/" +
                                                             ToDisplayText(pButton->m_strName));
             configs["homeassistant/button/" + strId + "/config"] =
-                MakeButtonConfig(*this, strRemote, *pButton);
+                MakeButtonConfig(*this, strRemote, *pButton, strId);
         }
     }
     return configs;

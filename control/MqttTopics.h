@@ -24,6 +24,8 @@ public:
     explicit CMqttTopics(const std::string& strNode);
 
     const std::string& GetNode() const { return m_strNode; }
+    // What the hub knows the node's own device by.
+    const std::string& GetNodeId() const { return m_strNodeId; }
     // quorbit/NODE
     const std::string& GetRoot() const { return m_strRoot; }
     std::string GetAvailability() const { return m_strRoot + "/availability"; }
