@@ -4,6 +4,7 @@
 #include "app/CMqttLink.h"
 #include "app/CWindowControl.h"
 #include "control/CControlServer.h"
+#include "support/CLoopbackPort.h"
 #include "ui/CDialogDriver.h"
 
 #include <QCoreApplication>
@@ -12,43 +13,9 @@
 #include <QFile>
 
 #include <optional>
-#include <utility>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace
 {
-// A loopback port no broker answers on: it takes a connection into its backlog and never
-// speaks; closed, it resets what it took.
-class CSilentPort
-{
-public:
-    CSilentPort() : m_nSocket(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
-    {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t nLength = sizeof(address);
-        auto* pAddress = reinterpret_cast<sockaddr*>(&address);
-        if (bind(m_nSocket, pAddress, nLength) == 0 && listen(m_nSocket, 1) == 0 &&
-            getsockname(m_nSocket, pAddress, &nLength) == 0)
-            m_strAddress = QStringLiteral("127.0.0.1:%1").arg(ntohs(address.sin_port));
-    }
-    ~CSilentPort() { Close(); }
-    CSilentPort(const CSilentPort&) = delete;
-    CSilentPort& operator=(const CSilentPort&) = delete;
-
-    void Close() { close(std::exchange(m_nSocket, -1)); }
-    const QString& GetAddress() const { return m_strAddress; }
-
-private:
-    int m_nSocket;
-    QString m_strAddress;
-};
-
 // The window program with its control handler and the link to a broker, built after the
 // handler and gone before it, as the program has them; Configure > MQTT works on the link.
 class MqttLinkTest : public CAppFixture
@@ -85,7 +52,8 @@ protected:
         return strReply.substr(nStart, strReply.find('\n', nStart) - nStart);
     }
 
-    CSilentPort m_port;
+    // No broker answers there.
+    CLoopbackPort m_port;
     CControlServer m_server;
     CWindowControl m_control{m_server};
     std::optional<CMqttLink> m_link;
@@ -96,7 +64,7 @@ protected:
 // MQTT is turned off again.
 TEST_F(MqttLinkTest, ConfiguredBrokerIsJoinedAndItsStateShown)
 {
-    const QString strAddress = m_port.GetAddress();
+    const QString strAddress = QStringLiteral("127.0.0.1:%1").arg(m_port.GetPort());
     Configure("mqtt://" + strAddress);
     EXPECT_EQ(App().GetSettings().m_mqtt, (SMqttConfig{"mqtt://" + strAddress, "", "living-room"}));
     const QString strConnecting = "MQTT: connecting to " + strAddress;

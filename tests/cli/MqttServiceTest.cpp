@@ -159,7 +159,7 @@ TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStal
     EXPECT_EQ(hub.FindLast(kRoot + "availability")->strPayload, "offline");
 }
 
-TEST_F(CMqttServiceTest, APressFiresTheButtonAndARetainedOneNeverDoes)
+TEST_F(CMqttServiceTest, RequestsActAsFireDoesAndARetainedOneNeverDoes)
 {
     CMqttTestClient& hub = ConnectHub();
     hub.Publish(kRoot + "TV/Power/press", "PRESS", true);
@@ -171,6 +171,18 @@ TEST_F(CMqttServiceTest, APressFiresTheButtonAndARetainedOneNeverDoes)
     hub.Publish(kRoot + "TV/Ch%2B/press", "PRESS", false);
     ASSERT_TRUE(ServeUntil([&] { return !m_device.m_sent.empty(); }));
     EXPECT_EQ(m_device.m_sent.size(), 1u);
+
+    // An event turned off is not armed, and its switch says so.
+    hub.Publish(kRoot + "events/Lights out/set", "OFF", false);
+    ASSERT_TRUE(ServeUntil(
+        [&]
+        {
+            const CMqttTestClient::SMessage* pState =
+                hub.FindLast(kRoot + "events/Lights out/state");
+            return pState && pState->strPayload == "OFF";
+        }));
+    EXPECT_TRUE(m_runner.GetDocument().FindEvent("Lights out")->m_bDisabled);
+    EXPECT_NE(m_runner.GetDocument().m_armed.m_strName, "Lights out");
 
     // Refused as FIRE refuses them, and said on the error topic.
     const struct
@@ -193,18 +205,6 @@ TEST_F(CMqttServiceTest, APressFiresTheButtonAndARetainedOneNeverDoes)
             << refusal.strTopic;
     }
     EXPECT_EQ(m_device.m_sent.size(), 1u);
-}
-
-TEST_F(CMqttServiceTest, AnEventTurnedOffIsNotArmedAndSaysSo)
-{
-    CMqttTestClient& hub = ConnectHub();
-    StartService(MakeSettings());
-    ASSERT_TRUE(ServeUntil([&] { return HubHas(kRoot + "events/Lights out/state"); }));
-    hub.Publish(kRoot + "events/Lights out/set", "OFF", false);
-    ASSERT_TRUE(ServeUntil(
-        [&] { return hub.FindLast(kRoot + "events/Lights out/state")->strPayload == "OFF"; }));
-    EXPECT_TRUE(m_runner.GetDocument().FindEvent("Lights out")->m_bDisabled);
-    EXPECT_NE(m_runner.GetDocument().m_armed.m_strName, "Lights out");
 }
 
 TEST_F(CMqttServiceTest, ARefusedLoginIsReportedInTheStatus)

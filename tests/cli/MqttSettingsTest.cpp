@@ -89,14 +89,4 @@ TEST(MqttTopicsTest, AnyNameIsOneTopicLevelAndReadsBack)
     EXPECT_FALSE(topics.ParsePress("quorbit/den/TV/press", strRemote, strButton));
     EXPECT_FALSE(topics.ParsePress("quorbit/kitchen/TV/Power/press", strRemote, strButton));
 }
-
-TEST(MqttTopicsTest, HubIdsKeepOnlySafeCharactersAndStayApart)
-{
-    EXPECT_EQ(MakeHubId("Power_2-b"), "Power_2-b");
-    EXPECT_NE(MakeHubId("Vol+"), MakeHubId("Vol-"));
-    EXPECT_NE(MakeHubId("a/b"), MakeHubId("a_b"));
-    EXPECT_EQ(MakeHubId("Ch+ 1").find_first_not_of(
-                  "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-"),
-              std::string::npos);
-}
 } // namespace

@@ -1,17 +1,15 @@
 #include "support/CMosquittoBroker.h"
 
+#include "support/CLoopbackPort.h"
+
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <thread>
-#include <vector>
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <pwd.h>
-#include <spawn.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,51 +17,6 @@ namespace
 {
 constexpr const char* kBroker = "/usr/sbin/mosquitto";
 constexpr const char* kPasswordTool = "/usr/bin/mosquitto_passwd";
-
-sockaddr_in LoopbackAddress(int nPort)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(nPort));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
-// A port nobody listens on now: the kernel's pick for a socket bound to port 0.
-int FindFreePort()
-{
-    const int nSocket = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = LoopbackAddress(0);
-    socklen_t nSize = sizeof(address);
-    bind(nSocket, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    getsockname(nSocket, reinterpret_cast<sockaddr*>(&address), &nSize);
-    close(nSocket);
-    return ntohs(address.sin_port);
-}
-
-void AddUser(const std::string& strFile, const char* pszUser, const char* pszPassword, bool bCreate)
-{
-    std::vector<std::string> arguments{kPasswordTool, "-b", strFile, pszUser, pszPassword};
-    if (bCreate)
-        arguments.insert(arguments.begin() + 1, "-c");
-    std::vector<char*> argv;
-    for (std::string& strArgument : arguments)
-        argv.push_back(strArgument.data());
-    argv.push_back(nullptr);
-    pid_t nProcess = -1;
-    if (posix_spawn(&nProcess, kPasswordTool, nullptr, nullptr, argv.data(), environ) == 0)
-        waitpid(nProcess, nullptr, 0);
-}
-
-bool TakesConnections(int nPort)
-{
-    const int nSocket = socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in address = LoopbackAddress(nPort);
-    const bool bConnected =
-        connect(nSocket, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
-    close(nSocket);
-    return bConnected;
-}
 } // namespace
 
 bool CMosquittoBroker::IsInstalled()
@@ -71,11 +24,13 @@ bool CMosquittoBroker::IsInstalled()
     return access(kBroker, X_OK) == 0 && access(kPasswordTool, X_OK) == 0;
 }
 
-CMosquittoBroker::CMosquittoBroker() : m_nPort(FindFreePort())
+CMosquittoBroker::CMosquittoBroker() : m_nPort(CLoopbackPort().GetPort())
 {
+    // Written in the clear, then hashed in place as the broker wants it.
     const std::string strPasswords = m_folder.File("passwords");
-    AddUser(strPasswords, kQuorbitUser, kQuorbitPassword, true);
-    AddUser(strPasswords, "hub", kHubPassword, false);
+    WriteFileBytes(strPasswords, std::string(kQuorbitUser) + ":" + kQuorbitPassword + "\n" +
+                                     "hub:" + kHubPassword + "\n");
+    std::system((std::string(kPasswordTool) + " -U " + strPasswords).c_str());
     WriteFileBytes(m_folder.File("acl"), "pattern readwrite quorbit/%u/#\n"
                                          "pattern readwrite homeassistant/button/#\n"
                                          "pattern readwrite homeassistant/sensor/#\n"
@@ -116,7 +71,7 @@ bool CMosquittoBroker::Start()
     }
     for (int nTry = 0; nTry < 500; ++nTry)
     {
-        if (TakesConnections(m_nPort))
+        if (CLoopbackPort::TakesConnections(m_nPort))
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
