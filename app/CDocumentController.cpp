@@ -27,6 +27,8 @@ CDocumentController::CDocumentController(CQuorbexSession& session, CFrontEnd& fr
 {
     m_session.GetScheduler().SetFiredObserver([this](const CTimedEvent& event)
                                               { RememberFired(event); });
+    m_lastFired.SetNoticeObserver([](const std::string& strNotice)
+                                  { std::fprintf(stderr, "quorbit: %s\n", strNotice.c_str()); });
 }
 
 void CDocumentController::RememberFired(const CTimedEvent& event) const
