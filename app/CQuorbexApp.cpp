@@ -8,11 +8,12 @@
 #include "app/CQtFrontEnd.h"
 #include "app/CWindowControl.h"
 #include "app/cli/CCommandLine.h"
+#include "base/CStringTable.h"
 #include "control/CControlServer.h"
 #include "control/RunningQuorbit.h"
-#include "base/CStringTable.h"
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"
+#include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "engine/CQuorbexSession.h"
 #include "engine/CTickSource.h"
@@ -23,6 +24,7 @@
 #include <QSessionManager>
 #include <QSettings>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -55,6 +57,14 @@ SMqttConfig ChooseMqttConfig(const SCommandLine& commandLine, const CSettings& s
     return {QString::fromStdString(commandLine.strMqtt),
             QFile::decodeName(commandLine.strMqttPasswordFile.c_str()),
             QString::fromStdString(commandLine.strMqttNode)};
+}
+
+// Minutes late an event may still fire: --late for this run, else the settings' value.
+int ChooseLateMinutes(const SCommandLine& commandLine, const CSettings& settings)
+{
+    if (!commandLine.strLate.empty())
+        return GetLateMinutes(commandLine);
+    return std::clamp(settings.m_nLateMinutes, 0, kMaxLateMinutes);
 }
 
 void ShowStartRefusal(int argc, char** argv, const std::string& strRefusal)
@@ -117,6 +127,9 @@ int RunQuorbitApp(int argc, char** argv)
                      strError.c_str());
     if (!app.InitInstance(QFile::decodeName(strStartFile.c_str())))
         return 1;
+    CQuorbexDoc& doc = app.GetSession().GetDocument();
+    doc.SetLateMinutes(ChooseLateMinutes(commandLine, app.GetSettings()));
+    doc.ArmNextEvent();
     control.StartServing(app.GetDocuments(), app.GetMainFrame());
     CMainFrame& frame = app.GetMainFrame();
     // Goes before the control it fires through, saying "offline" on the broker.
@@ -166,13 +179,12 @@ void CQuorbexApp::CreateWindowsAndDocument()
     // built once the session and the file commands they show and drive exist.
     m_pFrame = std::make_unique<CMainFrame>(m_settings, m_unit);
     m_pFrontEnd = std::make_unique<CQtFrontEnd>(*m_pFrame);
-    m_pSession = std::make_unique<CQuorbexSession>(*m_pFrontEnd, *m_pClockBackend,
-                                                   m_settings.m_clock, m_unit.GetDevice(),
-                                                   *m_pTicks);
+    m_pSession = std::make_unique<CQuorbexSession>(
+        *m_pFrontEnd, *m_pClockBackend, m_settings.m_clock, m_unit.GetDevice(), *m_pTicks);
     m_unit.SetMovedObserver([this](CInfraredDevice& device)
                             { m_pSession->GetEngine().SetDevice(device); });
-    m_pDocuments = std::make_unique<CDocumentController>(*m_pSession, *m_pFrontEnd, m_settings,
-                                                         *m_pFrame);
+    m_pDocuments =
+        std::make_unique<CDocumentController>(*m_pSession, *m_pFrontEnd, m_settings, *m_pFrame);
     m_pDocuments->SetChangedObserver([this] { m_pFrame->OnDocumentChanged(); });
     m_pFrame->Create(*m_pSession, *m_pDocuments);
 }

@@ -59,6 +59,8 @@ public:
     // above, "sim" for the simulated unit, "lirc:/dev/lirc0" for a kernel lirc device.
     QString m_strInfraredDevice;
     SClockSettings m_clock;
+    // Minutes an event that could not fire in its minute may still fire late; 0: never.
+    int m_nLateMinutes = 0;
 
     // "Window Settings"
     EFrameShowState m_nFrameShowCmd = EFrameShowState::NotStored;
@@ -99,6 +101,7 @@ void CSettings::VisitValues(TSettings& settings, TVisitor&& visit)
           EClockRefreshDay::Saturday);
     visit("Application Settings/Clock Set Hour", settings.m_clock.nHour);
     visit("Application Settings/Clock Set Minute", settings.m_clock.nMinute);
+    visit("Application Settings/Late Minutes", settings.m_nLateMinutes);
 
     visit("Window Settings/Frame ShowCmd", settings.m_nFrameShowCmd, EFrameShowState::Normal,
           EFrameShowState::NotStored);

@@ -77,7 +77,18 @@ public:
 
     // Schedule rules.
     CTime NextOccurrence(const CTimedEvent& event, const CTime& now) const;
+    // The event's last occurrence before the given time; NeverFired when it has none.
+    CTime PreviousOccurrence(const CTimedEvent& event, const CTime& before) const;
+    // Arms the first occurrence due from GetEarliestDue on; nothing while the armed slot is held.
     void ArmNextEvent();
+    // Arms the first occurrence at or after from, even while the armed slot is held: the
+    // scheduler's firing section moves on to the next event due with it.
+    void ArmNextEventFrom(const CTime& from);
+    // Occurrences that could not fire in their minute may still fire this many minutes late;
+    // 0, the default, fires nothing late. Kept for the run, not in the file.
+    void SetLateMinutes(int nMinutes) { m_nLateMinutes = nMinutes; }
+    // The earliest minute whose occurrences may still fire: now, less the minutes late allowed.
+    CTime GetEarliestDue() const;
     void SetupClockRefresh();
     // The BIOS time with its seconds set to 0.
     CTime GetCurrentMinute() const;
@@ -126,4 +137,5 @@ private:
     CFrontEnd& m_frontEnd;
     CTimeSource& m_clock;
     bool m_bModified = false;
+    int m_nLateMinutes = 0;
 };

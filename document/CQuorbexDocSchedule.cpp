@@ -79,6 +79,16 @@ int GetTakenDayOffset(int nFrequency, int nToday)
     return 7;
 }
 
+// Whether an event of nFrequency may fall on nWeekday (Sunday = 1).
+bool FallsOn(int nFrequency, int nWeekday)
+{
+    if (nFrequency == kFrequencyDaily)
+        return true;
+    if (nFrequency == kFrequencyWeekdays)
+        return nWeekday != kSunday && nWeekday != kSaturday;
+    return nWeekday == GetTargetWeekday(nFrequency);
+}
+
 CTime FindNextOccurrence(const CTimedEvent& event, CCandidateDays& days)
 {
     if (event.m_nFrequency == kFrequencyOnce)
@@ -107,9 +117,13 @@ CTime CQuorbexDoc::NextOccurrence(const CTimedEvent& event, const CTime& now) co
 
 void CQuorbexDoc::ArmNextEvent()
 {
-    if (m_armed.IsFiring())
-        return;
-    CCandidateDays days(GetCurrentMinute());
+    if (!m_armed.IsFiring())
+        ArmNextEventFrom(GetEarliestDue());
+}
+
+void CQuorbexDoc::ArmNextEventFrom(const CTime& from)
+{
+    CCandidateDays days(from);
     const CTime& now = days.GetNow();
     m_armed.m_bDisabled = true;
     m_pArmedEvent = nullptr;
@@ -135,6 +149,28 @@ void CQuorbexDoc::ArmNextEvent()
         m_pArmedEvent = pEvent.get();
     }
     m_frontEnd.RefreshEventRows();
+}
+
+CTime CQuorbexDoc::PreviousOccurrence(const CTimedEvent& event, const CTime& before) const
+{
+    if (event.m_nFrequency == kFrequencyOnce)
+        return event.m_time < before ? event.m_time : CTime::NeverFired();
+    // A weekday frequency's last occurrence lies at most a week back, the others' closer.
+    for (int nDaysBack = 0; nDaysBack <= 7; ++nDaysBack)
+    {
+        const CTime::CLocalDay day(before.GetYear(), before.GetMonth(),
+                                   before.GetDay() - nDaysBack);
+        const CTime candidate = day.At(event.m_time.GetHour(), event.m_time.GetMinute(), 0);
+        if (!(candidate < before) || !FallsOn(event.m_nFrequency, candidate.GetDayOfWeek()))
+            continue;
+        return candidate;
+    }
+    return CTime::NeverFired();
+}
+
+CTime CQuorbexDoc::GetEarliestDue() const
+{
+    return GetCurrentMinute().AddSeconds(-std::int64_t{60} * m_nLateMinutes);
 }
 
 void CQuorbexDoc::SetupClockRefresh()

@@ -2,9 +2,9 @@
 
 #include "base/CTime.h"
 
+#include <map>
 #include <memory>
 #include <string>
-#include <map>
 
 class CRemote;
 class CRemoteButton;
@@ -26,6 +26,8 @@ public:
     std::string m_strName;
     CTime m_time = CTime::NeverFired();
     CTime m_lastFired = CTime::NeverFired();
+    // The last occurrence that passed without firing; kept for the run, not in the file.
+    CTime m_lastMissed = CTime::NeverFired();
     bool m_bDisabled = false;
     int m_nFrequency = 0;
     CRemote* m_pRemote = nullptr;

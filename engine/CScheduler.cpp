@@ -7,6 +7,9 @@
 #include "engine/CFiringEngine.h"
 #include "engine/CTickSource.h"
 
+#include <algorithm>
+#include <ranges>
+
 namespace
 {
 constexpr std::int64_t kCheckIntervalSeconds = 10;
@@ -14,6 +17,9 @@ constexpr std::uint32_t kCheckIntervalMs = kCheckIntervalSeconds * 1000;
 // How far the BIOS clock may drift from the tick count in one interval before it counts as a
 // jump.
 constexpr std::int64_t kJumpToleranceSeconds = 1;
+// How far back the first tick looks for occurrences missed while Quorbit was not running: a
+// document opened after weeks should not list every event as missed.
+constexpr std::int64_t kMissedLookBackSeconds = 24 * 60 * 60;
 } // namespace
 
 CScheduler::CScheduler(CQuorbexDoc& doc, CFiringEngine& engine, CTickSource& ticks,
@@ -30,24 +36,81 @@ void CScheduler::SchedulerTick()
     CTime now = m_clock.GetBiosTime();
     m_doc.GetFrontEnd().ShowClockTime(now);
     CheckClockJump(now);
-    now = now.ToMinute();
 
     CTimedEvent& armed = m_doc.m_armed;
     if (armed.IsFiring())
         return;
     {
         const CScopedCount hold(armed.m_nFiring);
-        if (!armed.m_bDisabled && armed.m_time == now)
-            FireArmedEvent();
+        FireDueEvents();
     }
 
-    if (armed.m_bDisabled || armed.m_time < now)
+    ReportMissed();
+    if (armed.m_bDisabled || armed.m_time < m_doc.GetEarliestDue())
         m_doc.ArmNextEvent();
+}
+
+bool CScheduler::IsArmedDue() const
+{
+    const CTimedEvent& armed = m_doc.m_armed;
+    return !armed.m_bDisabled && !(armed.m_time < m_doc.GetEarliestDue()) &&
+           !(m_doc.GetCurrentMinute() < armed.m_time);
+}
+
+void CScheduler::FireDueEvents()
+{
+    CTimedEvent& armed = m_doc.m_armed;
+    bool bDue = IsArmedDue();
+    while (bDue)
+    {
+        const CTime firedAt = armed.m_time;
+        FireArmedEvent();
+        // Every event of that minute fires, in order, however long the ones before it took.
+        m_doc.ArmNextEventFrom(firedAt);
+        bDue = !armed.m_bDisabled && armed.m_time == firedAt;
+        if (bDue)
+            continue;
+        m_doc.ArmNextEventFrom(m_doc.GetEarliestDue());
+        bDue = IsArmedDue();
+    }
+}
+
+void CScheduler::ReportMissed()
+{
+    const CTime earliest = m_doc.GetEarliestDue();
+    if (!(m_watchedFrom < earliest) || !m_doc.m_pEvents)
+        return;
+    bool bReported = false;
+    for (const auto& pEvent : *m_doc.m_pEvents | std::views::values)
+        bReported = ReportMissed(*pEvent, earliest) || bReported;
+    m_watchedFrom = earliest;
+    if (bReported)
+        m_doc.GetFrontEnd().RefreshEventRows();
+}
+
+bool CScheduler::ReportMissed(CTimedEvent& event, const CTime& earliest)
+{
+    const CTime missed = m_doc.PreviousOccurrence(event, earliest);
+    // An event that never fired may have been made after its occurrence; one that fired
+    // before was due at each occurrence since, Quorbit running or not.
+    const CTime from = event.m_lastFired != CTime::NeverFired()
+                           ? m_watchedFrom
+                           : std::max(m_watchedFrom, m_runStart);
+    if (event.m_bDisabled || missed < from || !(event.m_lastFired < missed) ||
+        !(event.m_lastMissed < missed))
+        return false;
+    event.m_lastMissed = missed;
+    if (m_onMissed)
+        m_onMissed(event);
+    return true;
 }
 
 void CScheduler::StartTickState()
 {
     m_bStarted = true;
+    // The first look for missed occurrences also finds those of the day before the start.
+    m_runStart = m_doc.GetEarliestDue();
+    m_watchedFrom = m_runStart.AddSeconds(-kMissedLookBackSeconds);
     m_expectedClockTime = m_clock.GetBiosTime().AddSeconds(kCheckIntervalSeconds);
     m_nCheckBase = m_ticks.GetTickCount();
     m_nCheckDeadline = m_nCheckBase + kCheckIntervalMs;
@@ -127,6 +190,11 @@ void CScheduler::ReleaseMenuHold()
 void CScheduler::SetFireObserver(std::function<void(const CTimedEvent&)> onFire)
 {
     m_onFire = std::move(onFire);
+}
+
+void CScheduler::SetMissedObserver(std::function<void(const CTimedEvent&)> onMissed)
+{
+    m_onMissed = std::move(onMissed);
 }
 
 void CScheduler::SetFiredObserver(std::function<void(const CTimedEvent&)> onFired)

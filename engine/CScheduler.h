@@ -34,11 +34,21 @@ public:
     // event is deleted. The document is not marked modified for a firing: what the person
     // made did not change, and whoever runs the scheduler keeps the time elsewhere.
     void SetFiredObserver(std::function<void(const CTimedEvent&)> onFired);
+    // Called with an event whose occurrence passed without firing (a firing that ran long, a
+    // menu held open, Quorbit not running, the clock set forward), once its m_lastMissed is
+    // set to that occurrence.
+    void SetMissedObserver(std::function<void(const CTimedEvent&)> onMissed);
 
 private:
     void StartTickState();
     void CheckClockJump(const CTime& now);
+    bool IsArmedDue() const;
+    // Fires the armed event while one is due, each in its turn.
+    void FireDueEvents();
     void FireArmedEvent();
+    // Once a minute: every occurrence that passed since the last look without firing.
+    void ReportMissed();
+    bool ReportMissed(CTimedEvent& event, const CTime& earliest);
     void FinishFiredEvent();
 
     CQuorbexDoc& m_doc;
@@ -47,6 +57,7 @@ private:
     CBiosClock& m_clock;
     std::function<void(const CTimedEvent&)> m_onFire;
     std::function<void(const CTimedEvent&)> m_onFired;
+    std::function<void(const CTimedEvent&)> m_onMissed;
 
     // Kept for the whole run, never reset: not even another document starts it again.
     bool m_bStarted = false;
@@ -54,4 +65,8 @@ private:
     std::uint32_t m_nCheckBase = 0;
     std::uint32_t m_nCheckDeadline = 0;
     bool m_bDeadlineWrapped = false;
+    // Occurrences before this minute have been fired or reported; those of events that never
+    // fired count only from the first tick on.
+    CTime m_watchedFrom;
+    CTime m_runStart;
 };

@@ -18,6 +18,8 @@ EEventStatus GetEventStatus(const CQuorbexDoc& doc, const CTimedEvent& event, co
 {
     if (event.IsFiring())
         return EEventStatus::Firing;
+    if (!event.m_bDisabled && event.m_lastFired < event.m_lastMissed)
+        return EEventStatus::Missed;
     if (&event == doc.m_pArmedEvent)
         return EEventStatus::Armed;
     const EEventStatus nSteady = GetSteadyEventStatus(event, now);
@@ -48,6 +50,8 @@ const char* GetEventStatusText(EEventStatus nStatus)
         return "Disabled";
     case EEventStatus::Active:
         return "Active";
+    case EEventStatus::Missed:
+        return "Missed";
     case EEventStatus::Expired:
         break;
     }

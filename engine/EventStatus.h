@@ -13,6 +13,8 @@ enum class EEventStatus
     Expired,
     Armed,
     Firing,
+    // Its last occurrence passed without firing; shown until it fires again.
+    Missed,
 };
 
 // now is the BIOS time with its seconds: a one-time event reads "Expired" from one minute after
@@ -24,5 +26,6 @@ EEventStatus GetEventStatus(const CQuorbexDoc& doc, const CTimedEvent& event, co
 // about while events fire.
 EEventStatus GetSteadyEventStatus(const CTimedEvent& event, const CTime& now);
 
-// "FIRING", "ARMED", "Disabled", "Active" or "Expired".
+// "FIRING", "ARMED", "Disabled", "Active", "Expired" or "Missed" (which the event's
+// m_lastMissed follows where it is shown).
 const char* GetEventStatusText(EEventStatus nStatus);

@@ -140,8 +140,17 @@ QString CEventListModel::GetText(const CTimedEvent& event, int nColumn) const
     default:
         // Only the status needs the clock; reading it for every cell would cost a clock
         // reading per cell and repaint.
-        return GetEventStatusText(GetEventStatus(m_doc, event, m_doc.GetClock().GetBiosTime()));
+        return GetStatusText(event);
     }
+}
+
+QString CEventListModel::GetStatusText(const CTimedEvent& event) const
+{
+    const EEventStatus nStatus = GetEventStatus(m_doc, event, m_doc.GetClock().GetBiosTime());
+    const QString strText = GetEventStatusText(nStatus);
+    if (nStatus != EEventStatus::Missed)
+        return strText;
+    return strText + " " + FormatTimeOfDay(event.m_lastMissed);
 }
 
 void CEventListModel::InsertEvent(int nRow, CTimedEvent& event)

@@ -50,6 +50,8 @@ public:
 
 private:
     QString GetText(const CTimedEvent& event, int nColumn) const;
+    // The status, with the minute of a missed occurrence.
+    QString GetStatusText(const CTimedEvent& event) const;
 
     const CQuorbexDoc& m_doc;
     std::vector<CTimedEvent*> m_events;

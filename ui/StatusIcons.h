@@ -6,7 +6,7 @@
 
 #include <array>
 
-constexpr std::size_t kStatusCount = 5;
+constexpr std::size_t kStatusCount = 6;
 
 // The small pictures in front of the event rows, one per status in the order of EEventStatus
 // (20 x 16 pixels each).

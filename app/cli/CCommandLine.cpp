@@ -9,6 +9,7 @@
 #include "control/CControlServer.h"
 #include "control/MqttSettings.h"
 #include "device/CDeviceFactory.h"
+#include "signal/ExchangeText.h"
 
 #include <array>
 #include <cstdio>
@@ -56,7 +57,7 @@ struct SValueOption
     std::string SCommandLine::*pValue;
 };
 
-constexpr std::array<SValueOption, 10> kValueOptions{{
+constexpr std::array<SValueOption, 11> kValueOptions{{
     {"--device", &SCommandLine::strDevice},
     {"--clock-start", &SCommandLine::strClockStart},
     {"--format", &SCommandLine::strFormat},
@@ -67,6 +68,7 @@ constexpr std::array<SValueOption, 10> kValueOptions{{
     {"--mqtt", &SCommandLine::strMqtt},
     {"--mqtt-password-file", &SCommandLine::strMqttPasswordFile},
     {"--mqtt-node", &SCommandLine::strMqttNode},
+    {"--late", &SCommandLine::strLate},
 }};
 
 // "--name VALUE" or "--name=VALUE" for the options that take a value; null for other names.
@@ -179,6 +181,18 @@ bool CheckMqttOptions(const SCommandLine& commandLine, std::string& strError)
     return strError.empty();
 }
 
+bool CheckLateOption(const SCommandLine& commandLine, std::string& strError)
+{
+    if (commandLine.strLate.empty())
+        return true;
+    if (commandLine.nCommand != ECommand::Run && commandLine.nCommand != ECommand::None)
+        strError = "--late goes with --run or the window program";
+    else if (GetLateMinutes(commandLine) < 0)
+        strError = "--late takes minutes from 0 to " + std::to_string(kMaxLateMinutes) +
+                   ", not \"" + commandLine.strLate + "\"";
+    return strError.empty();
+}
+
 std::unique_ptr<CClockBackend> OpenClock(const SCommandLine& commandLine)
 {
     std::string strError;
@@ -228,8 +242,8 @@ int RunEvents(const SCommandLine& commandLine)
         return 1;
     std::fprintf(stderr, "quorbit: infrared unit: %s; clock: %s\n", pDevice->GetBackendName(),
                  pClock->GetName());
-    return RunHeadless(commandLine.files[0], *pDevice, *pClock, server, mqtt ? &*mqtt : nullptr,
-                       stdout, stderr);
+    const SHeadlessOptions options{mqtt ? &*mqtt : nullptr, GetLateMinutes(commandLine)};
+    return RunHeadless(commandLine.files[0], *pDevice, *pClock, server, options, stdout, stderr);
 }
 
 int RunFire(const SCommandLine& commandLine)
@@ -271,7 +285,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& c
                    "the window program";
         return false;
     }
-    if (!CheckMqttOptions(commandLine, strError))
+    if (!CheckMqttOptions(commandLine, strError) || !CheckLateOption(commandLine, strError))
         return false;
     return CheckExchangeOptions(commandLine, strError) &&
            CheckLearnOptions(commandLine, strError) &&
@@ -284,7 +298,7 @@ const char* GetUsage()
            "       quorbit --list [--json] FILE\n"
            "       quorbit --convert IN OUT\n"
            "       quorbit --run FILE [--mqtt URL [--mqtt-password-file FILE]\n"
-           "               [--mqtt-node NAME]]\n"
+           "               [--mqtt-node NAME]] [--late MINUTES]\n"
            "       quorbit --send REMOTE BUTTON\n"
            "       quorbit --fire FILE REMOTE BUTTON\n"
            "       quorbit --status\n"
@@ -351,7 +365,19 @@ const char* GetUsage()
            "                      mqtts:// for TLS with the system's certificates\n"
            "  --mqtt-password-file FILE\n"
            "                      the broker password, from a file only you may read\n"
-           "  --mqtt-node NAME    this PC's name in the topics (default: the host name)\n";
+           "  --mqtt-node NAME    this PC's name in the topics (default: the host name)\n"
+           "  --late MINUTES      for --run and the windows: an event that could not fire\n"
+           "                      in its minute (a long firing, Quorbit not running) still\n"
+           "                      fires up to MINUTES late (default 0: it is reported as\n"
+           "                      missed instead)\n";
+}
+
+int GetLateMinutes(const SCommandLine& commandLine)
+{
+    if (commandLine.strLate.empty() || commandLine.strLate == "0")
+        return 0;
+    const unsigned long nMinutes = ParseDecimal(commandLine.strLate, kMaxLateMinutes);
+    return nMinutes == 0 ? -1 : static_cast<int>(nMinutes);
 }
 
 bool RunHeadlessCommand(int argc, char** argv, int& nExitCode)

@@ -36,6 +36,7 @@ struct SCommandLine
     std::string strMqtt;       // --run and the windows: the broker's URL; empty for none
     std::string strMqttPasswordFile;
     std::string strMqttNode;        // empty: the host's name
+    std::string strLate;            // --run and the windows: minutes an event may fire late
     std::vector<std::string> files; // the operands: file names, remote and button names
 };
 
@@ -45,6 +46,11 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& c
                       std::string& strError);
 
 const char* GetUsage();
+
+// The most minutes late an occurrence may still fire.
+constexpr int kMaxLateMinutes = 720;
+// --late's minutes, 0 when not given; -1 when it is no count from 0 to kMaxLateMinutes.
+int GetLateMinutes(const SCommandLine& commandLine);
 
 // The commands that run without windows. Returns true and sets nExitCode (0 done, 1 failed,
 // 2 misused) when the arguments asked for one of them or made no sense; false when the window

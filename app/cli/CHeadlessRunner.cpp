@@ -42,7 +42,11 @@ CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
     m_frontEnd.SetPumpHandler([this](std::uint32_t nMaxWaitMs) { OnPump(nMaxWaitMs); });
     m_session.GetScheduler().SetFireObserver([this](const CTimedEvent& armed) { OnFiring(armed); });
     m_session.GetScheduler().SetFiredObserver([this](const CTimedEvent& event) { OnFired(event); });
+    m_session.GetScheduler().SetMissedObserver([this](const CTimedEvent& event)
+                                               { OnMissed(event); });
     m_session.GetEngine().SetStepObserver([this](const CMegaStep& step) { PrintStep(step); });
+    m_lastFired.SetNoticeObserver([pErr](const std::string& strNotice)
+                                  { std::fprintf(pErr, "quorbit: %s\n", strNotice.c_str()); });
 }
 
 bool CHeadlessRunner::Start()
@@ -141,9 +145,14 @@ void CHeadlessRunner::PrintEvents()
     if (events.empty())
         std::fprintf(m_pOut, "No events\n");
     for (const auto& [next, pEvent] : events)
+    {
+        const EEventStatus nStatus = GetEventStatus(m_session.GetDocument(), *pEvent, now);
+        std::string strStatus = GetEventStatusText(nStatus);
+        if (nStatus == EEventStatus::Missed)
+            strStatus += " " + pEvent->m_lastMissed.Format();
         std::fprintf(m_pOut, "%-31s  %s  %s\n", ToDisplayText(pEvent->m_strName).c_str(),
-                     next.Format().c_str(),
-                     GetEventStatusText(GetEventStatus(m_session.GetDocument(), *pEvent, now)));
+                     next.Format().c_str(), strStatus.c_str());
+    }
     std::fflush(m_pOut);
 }
 
@@ -165,6 +174,15 @@ void CHeadlessRunner::OnFired(const CTimedEvent& event)
                      "quorbit: cannot keep when %s fired, so a run started again may "
                      "fire it again: %s\n",
                      ToDisplayText(event.m_strName).c_str(), strError.c_str());
+}
+
+void CHeadlessRunner::OnMissed(const CTimedEvent& event)
+{
+    std::fprintf(m_pOut, "%s missed %s of %s %s\n",
+                 m_session.GetClock().GetBiosTime().Format(' ', true).c_str(),
+                 ToDisplayText(event.m_strName).c_str(), event.m_lastMissed.Format().c_str(),
+                 DescribeButton(event.m_pRemote, event.m_pButton).c_str());
+    std::fflush(m_pOut);
 }
 
 CInfraredDevice& CHeadlessRunner::GetControlDevice()
@@ -248,16 +266,17 @@ private:
 } // namespace
 
 int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBackend& clockBackend,
-                CControlServer& server, const SMqttSettings* pMqtt, std::FILE* pOut,
+                CControlServer& server, const SHeadlessOptions& options, std::FILE* pOut,
                 std::FILE* pErr)
 {
     CSteadyTickSource ticks;
     CHeadlessRunner runner(strPath, device, clockBackend, ticks, pOut, pErr);
+    runner.SetLateMinutes(options.nLateMinutes);
     std::vector<CWatchedSource*> sources{&server};
     std::optional<CMqttService> mqtt;
-    if (pMqtt)
+    if (options.pMqtt)
     {
-        mqtt.emplace(runner, *pMqtt);
+        mqtt.emplace(runner, *options.pMqtt);
         mqtt->SetStateObserver(
             [&mqtt, pErr]
             { std::fprintf(pErr, "quorbit: MQTT: %s\n", mqtt->GetStateText().c_str()); });
@@ -282,6 +301,8 @@ int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBacke
     std::uint32_t nNextTick = ticks.GetTickCount();
     while (!g_bStopRequested)
     {
+        // Requests that came while an event fired take their turn now.
+        runner.ServeQueuedFires();
         const auto nWait = static_cast<std::int32_t>(nNextTick - ticks.GetTickCount());
         // Asleep until the next beat or a request; a stop signal ends the sleep at once.
         if (nWait > 0)

@@ -20,10 +20,17 @@ struct SMqttSettings;
 // Without windows there are no settings to read the port from; the first port is the usual one.
 constexpr int kHeadlessPort = 1;
 
+// How a run goes besides its document and hardware.
+struct SHeadlessOptions
+{
+    const SMqttSettings* pMqtt = nullptr; // the broker to serve; null for none
+    int nLateMinutes = 0;                 // how late a missed occurrence may still fire
+};
+
 // Runs the document's events until SIGINT or SIGTERM, answering the claimed control server's
-// requests meanwhile, and the broker's presses when pMqtt names one; returns the exit status.
+// requests meanwhile, and the broker's presses when options name one; returns the exit status.
 int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBackend& clockBackend,
-                CControlServer& server, const SMqttSettings* pMqtt, std::FILE* pOut,
+                CControlServer& server, const SHeadlessOptions& options, std::FILE* pOut,
                 std::FILE* pErr);
 
 // The runner without signals or real time: Start loads the document and lists its events, and
@@ -52,6 +59,8 @@ public:
     void SetBeatObserver(std::function<void()> observer) { m_beatObserver = std::move(observer); }
 
     const CQuorbexDoc& GetDocument() const { return m_session.GetDocument(); }
+    // Occurrences that could not fire in their minute still fire up to nMinutes late.
+    void SetLateMinutes(int nMinutes) { m_session.GetDocument().SetLateMinutes(nMinutes); }
 
 protected:
     const char* GetProgramKind() const override { return "run"; }
@@ -79,6 +88,7 @@ private:
     void PrintEvents();
     void OnFiring(const CTimedEvent& armed);
     void OnFired(const CTimedEvent& event);
+    void OnMissed(const CTimedEvent& event);
     void PrintStep(const CMegaStep& step);
 
     std::string m_strPath;

@@ -252,7 +252,7 @@ TEST(RunHeadlessTest, FiresOnTimeAndStopsCleanlyOnSigterm)
     CControlServer server;
     std::string strError;
     ASSERT_EQ(server.Claim(strError), CControlServer::EClaim::Claimed) << strError;
-    const int nStatus = RunHeadless(kExample, device, clock, server, nullptr, out.Get(), err.Get());
+    const int nStatus = RunHeadless(kExample, device, clock, server, {}, out.Get(), err.Get());
     stopper.join();
     EXPECT_EQ(nStatus, 0);
     const std::string strOut = out.GetText();

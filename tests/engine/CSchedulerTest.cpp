@@ -22,12 +22,21 @@ protected:
                                   std::to_string(now.GetMinute()) + ":" +
                                   std::to_string(now.GetSecond()));
             });
+        m_scheduler.SetMissedObserver(
+            [this](const CTimedEvent& event)
+            {
+                m_missed.push_back(event.m_strName + " " +
+                                   std::to_string(event.m_lastMissed.GetHour()) + ":" +
+                                   std::to_string(event.m_lastMissed.GetMinute()));
+            });
     }
 
     CRemote& m_remote = MakeRemote("TV");
     CRemoteButton& m_power = MakePlain(m_remote, "Power");
     // Each firing's event name and BIOS time, as "Wake 7:0:0".
     std::vector<std::string> m_fired;
+    // Each occurrence reported as missed, as "Wake 7:0".
+    std::vector<std::string> m_missed;
 };
 
 TEST_F(CSchedulerTest, ArmedEventFiresOnceAtTheStartOfItsMinute)
@@ -48,16 +57,20 @@ TEST_F(CSchedulerTest, ArmedEventFiresOnceAtTheStartOfItsMinute)
     EXPECT_EQ(m_engine.GetFiringDepth(), 0);
 }
 
-TEST_F(CSchedulerTest, TwoEventsDueInOneMinuteFireOnConsecutiveTicks)
+TEST_F(CSchedulerTest, EveryEventDueInOneMinuteFiresInNameOrderWithinThatMinute)
 {
+    // More events than a minute has seconds: one firing a tick would drop the last fifteen.
     SetClock(Today(6, 59, 59));
-    MakeEvent("First", Today(7, 0), kFrequencyOnce, m_power);
-    MakeEvent("Second", Today(7, 0), kFrequencyOnce, m_power);
+    std::vector<std::string> expected;
+    for (int nEvent = 0; nEvent < 75; ++nEvent)
+    {
+        const std::string strName = "E" + std::to_string(100 + nEvent);
+        MakeEvent(strName, Today(7, 0), kFrequencyOnce, m_power);
+        expected.push_back(strName + " 7:0:0");
+    }
     m_scheduler.SchedulerTick();
-    RunSeconds(3);
-    ASSERT_EQ(m_fired.size(), 2u);
-    EXPECT_EQ(m_fired[0].substr(m_fired[0].find(' ')), " 7:0:0");
-    EXPECT_EQ(m_fired[1].substr(m_fired[1].find(' ')), " 7:0:1");
+    RunSeconds(1);
+    EXPECT_EQ(m_fired, expected);
     EXPECT_TRUE(m_doc.m_pEvents->empty());
     EXPECT_TRUE(m_doc.m_armed.m_bDisabled);
 }
@@ -100,6 +113,57 @@ TEST_F(CSchedulerTest, EventDoesNotFireWhileAMenuHoldsTheScheduler)
     EXPECT_EQ(m_doc.m_pArmedEvent, &wake);
     EXPECT_EQ(m_doc.m_armed.m_time, CTime(1998, 3, 3, 7, 0, 0));
     EXPECT_EQ(once.m_lastFired, CTime::NeverFired());
+    EXPECT_EQ(m_missed, (std::vector<std::string>{"Once 7:0", "Wake 7:0"}));
+}
+
+// How late a held-up occurrence may still fire: a menu held open from 06:59:50 to 07:02:10.
+struct SLateCase
+{
+    const char* pszName;
+    int nLateMinutes;
+    std::vector<std::string> fired, missed;
+};
+
+class CLateFiringTest : public CSchedulerTest, public testing::WithParamInterface<SLateCase>
+{
+};
+
+TEST_P(CLateFiringTest, HeldUpOccurrenceFiresLateOnlyWithinTheMinutesAllowed)
+{
+    const SLateCase& test = GetParam();
+    m_doc.SetLateMinutes(test.nLateMinutes);
+    SetClock(Today(6, 59, 49));
+    MakeEvent("Wake", Today(7, 0), kFrequencyDaily, m_power);
+    m_scheduler.SchedulerTick();
+    RunSeconds(1);
+    m_scheduler.HoldForMenu();
+    RunSeconds(140);
+    m_scheduler.ReleaseMenuHold();
+    RunSeconds(5);
+    EXPECT_EQ(m_fired, test.fired);
+    EXPECT_EQ(m_missed, test.missed);
+    EXPECT_EQ(m_doc.m_armed.m_time, CTime(1998, 3, 3, 7, 0, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Minutes, CLateFiringTest,
+                         testing::Values(SLateCase{"Never", 0, {}, {"Wake 7:0"}},
+                                         SLateCase{"OneMinute", 1, {}, {"Wake 7:0"}},
+                                         SLateCase{"TwoMinutes", 2, {"Wake 7:2:11"}, {}}),
+                         [](const testing::TestParamInfo<SLateCase>& info)
+                         { return info.param.pszName; });
+
+// At the first tick: what passed while Quorbit was not running is reported for an event that
+// fired before, but not for one that may have been made after its time.
+TEST_F(CSchedulerTest, FirstTickReportsOccurrencesMissedWhileNotRunning)
+{
+    SetClock(Today(9, 30));
+    CTimedEvent& wake = MakeEvent("Wake", Today(7, 0), kFrequencyDaily, m_power);
+    wake.m_lastFired = Today(7, 0).AddDays(-2);
+    MakeEvent("Fresh", Today(8, 0), kFrequencyDaily, m_power);
+    m_scheduler.SchedulerTick();
+    RunSeconds(120);
+    EXPECT_EQ(m_missed, std::vector<std::string>{"Wake 7:0"});
+    EXPECT_TRUE(m_fired.empty());
 }
 
 TEST_F(CSchedulerTest, ClockJumpReArmsWithinTenSeconds)
@@ -255,13 +319,26 @@ TEST_F(CMegabuttonEventTest, NestedTicksKeepTheClockButFireNothingElse)
     // The clock pane ran through the pauses, minute 07:01 included.
     EXPECT_EQ(CountCalls("ShowClockTime 07:01:00"), 1);
     EXPECT_EQ(CountCalls("ShowClockTime 07:02:00"), 1);
-    // Mid's minute passed during the firing: skipped, re-armed for tomorrow.
+    // Mid's minute passed during the firing: skipped and reported, re-armed for tomorrow.
     EXPECT_EQ(mid.m_lastFired, CTime::NeverFired());
+    EXPECT_EQ(m_missed, std::vector<std::string>{"Mid 7:1"});
+    EXPECT_STREQ(GetEventStatusText(GetEventStatus(m_doc, mid, m_clock.GetBiosTime())), "Missed");
     EXPECT_EQ(m_doc.m_pArmedEvent, &mid);
     EXPECT_EQ(m_doc.m_armed.m_time, CTime(1998, 3, 3, 7, 1, 0));
     EXPECT_EQ(m_doc.FindEvent("Show"), nullptr);
     EXPECT_EQ(m_doc.m_armed.m_nFiring, 0);
     EXPECT_EQ(m_engine.GetFiringDepth(), 0);
+}
+
+TEST_F(CMegabuttonEventTest, EventOfTheSameMinuteFiresAfterAFiringThatRanPastIt)
+{
+    MakeEvent("A long one", Today(7, 0), kFrequencyOnce, m_long);
+    MakeEvent("B after", Today(7, 0), kFrequencyOnce, m_power);
+    RunSeconds(1);
+    ASSERT_EQ(m_fired.size(), 2u);
+    EXPECT_EQ(m_fired[0], "A long one 7:0:0");
+    EXPECT_EQ(m_fired[1].substr(0, 11), "B after 7:2");
+    EXPECT_TRUE(m_missed.empty());
 }
 
 TEST_F(CMegabuttonEventTest, FiringEventAndItsButtonsShowAsFiring)
