@@ -18,7 +18,27 @@
 
 #include <algorithm>
 
-CWindowControl::CWindowControl(CControlServer& server) : m_serverWatcher(server) {}
+namespace
+{
+// How often a request waiting behind a firing looks whether its turn has come.
+constexpr int kQueueLookMs = 20;
+} // namespace
+
+CWindowControl::CWindowControl(CControlServer& server) : m_serverWatcher(server)
+{
+    m_queueTimer.setInterval(kQueueLookMs);
+    connect(&m_queueTimer, &QTimer::timeout, this,
+            [this]
+            {
+                if (!ServeQueuedFires())
+                    m_queueTimer.stop();
+            });
+}
+
+void CWindowControl::OnFireQueued()
+{
+    m_queueTimer.start();
+}
 
 void CWindowControl::StartServing(CDocumentController& documents, CMainFrame& frame)
 {

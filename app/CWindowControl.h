@@ -4,6 +4,7 @@
 #include "control/CControlHandler.h"
 
 #include <QObject>
+#include <QTimer>
 
 class CControlServer;
 class CDocumentController;
@@ -32,6 +33,9 @@ protected:
     std::string GetClockName() const override;
     std::string GetFiringRefusal() const override;
     std::string GetEditRefusal() override;
+    // Requests waiting behind a firing are served once it ends: a pad's or an event's firing
+    // does not tell the socket, so the queue looks now and then while it holds any.
+    void OnFireQueued() override;
     void FireFromControl(CRemote& remote, CRemoteButton& button) override;
     std::string OpenFromControl(const std::string& strPath) override;
     std::string ShowFromControl() override;
@@ -47,4 +51,5 @@ private:
     CDocumentController* m_pDocuments = nullptr;
     CMainFrame* m_pFrame = nullptr;
     CSourceWatcher m_serverWatcher;
+    QTimer m_queueTimer;
 };

@@ -1,5 +1,7 @@
 #include "control/CControlHandler.h"
 
+#include "base/CScopedCount.h"
+#include "base/CTimeSource.h"
 #include "base/TextEncoding.h"
 #include "control/CMqttService.h"
 #include "device/CInfraredDevice.h"
@@ -7,6 +9,7 @@
 #include "document/CQuorbexDoc.h"
 #include "document/CRemote.h"
 #include "engine/CFiringEngine.h"
+#include "engine/EventStatus.h"
 
 #include <cmath>
 #include <ranges>
@@ -29,6 +32,15 @@ std::string DescribeButtonState(const CRemoteButton& button)
     return button.m_bits.GetLength() != 0 ? "learned" : "not-learned";
 }
 
+void AddMissedEvents(const CQuorbexDoc& doc, SControlStatus& status)
+{
+    for (const auto& pEvent : *doc.m_pEvents | std::views::values)
+    {
+        if (GetEventStatus(doc, *pEvent, doc.GetClock().GetBiosTime()) == EEventStatus::Missed)
+            status.missed.emplace_back(ToDisplayText(pEvent->m_strName),
+                                       pEvent->m_lastMissed.Format());
+    }
+}
 } // namespace
 
 std::string CControlHandler::Answer(std::string_view strLine)
@@ -51,6 +63,46 @@ std::string CControlHandler::Answer(std::string_view strLine)
         return AnswerStatus();
     }
     return FormatControlError("unknown-command", "no such command");
+}
+
+void CControlHandler::Answer(std::string_view strLine, CReplySink reply)
+{
+    SControlRequest request;
+    std::string strReply;
+    if (ParseControlRequest(strLine, request, strReply) &&
+        request.nCommand == EControlCommand::Fire)
+        return RequestFire(request.arguments[0], request.arguments[1], std::move(reply));
+    reply(Answer(strLine));
+}
+
+void CControlHandler::RequestFire(const std::string& strRemote, const std::string& strButton,
+                                  CReplySink reply)
+{
+    if (m_queuedFires.size() >= kMaxQueuedFires)
+        return reply(FormatControlError("busy", std::to_string(m_queuedFires.size()) +
+                                                    " requests wait for their turn"));
+    m_queuedFires.push_back({strRemote, strButton, std::move(reply)});
+    ServeQueuedFires();
+    if (!m_queuedFires.empty())
+        OnFireQueued();
+}
+
+bool CControlHandler::ServeQueuedFires()
+{
+    // A firing served from here pumps the loop, whose requests join the queue and are served
+    // by the loop below once it returns.
+    if (m_bServingQueue)
+        return true;
+    const CScopedCount serving([this] { m_bServingQueue = true; },
+                               [this] { m_bServingQueue = false; });
+    while (!m_queuedFires.empty() && GetControlEngine().GetFiringDepth() == 0)
+    {
+        SQueuedFire request = std::move(m_queuedFires.front());
+        m_queuedFires.pop_front();
+        // The names are looked up now: the button may have gone while the request waited.
+        request.reply(AnswerFire(request.strRemote, request.strButton));
+    }
+    return !m_queuedFires.empty();
 }
 
 std::string CControlHandler::OpenFromControl(const std::string& /*strPath*/)
@@ -165,6 +217,9 @@ SControlStatus CControlHandler::GetStatus()
         status.strArmedButton = ToDisplayText(armed.m_pButton->m_strName);
     }
     status.bFiring = GetControlEngine().GetFiringDepth() != 0;
+    status.nQueuedFires = m_queuedFires.size();
+    if (pDoc)
+        AddMissedEvents(*pDoc, status);
     return status;
 }
 
@@ -191,5 +246,8 @@ std::string CControlHandler::AnswerStatus()
                     QuoteControlWord(status.strArmedButton) + "\n";
     strReply += std::string("FIRING ") + (status.bFiring ? "yes" : "no") + "\n";
     strReply += "MQTT " + (m_pMqtt ? QuoteControlWord(m_pMqtt->GetStateText()) : "none") + "\n";
+    strReply += "QUEUED " + std::to_string(status.nQueuedFires) + "\n";
+    for (const auto& [strEvent, strTime] : status.missed)
+        strReply += "MISSED " + QuoteControlWord(strEvent) + " " + QuoteControlWord(strTime) + "\n";
     return strReply + FormatControlOk();
 }

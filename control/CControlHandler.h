@@ -2,7 +2,11 @@
 
 #include "control/ControlProtocol.h"
 
+#include <cstddef>
+#include <deque>
+#include <functional>
 #include <string>
+#include <vector>
 
 class CFiringEngine;
 class CInfraredDevice;
@@ -22,7 +26,13 @@ struct SControlStatus
     // The armed event; its name is empty when none is armed.
     std::string strArmedName, strArmedTime, strArmedRemote, strArmedButton;
     bool bFiring = false;
+    std::size_t nQueuedFires = 0; // requests waiting for the firing in progress
+    // Events whose last occurrence passed without firing, with that occurrence's time.
+    std::vector<std::pair<std::string, std::string>> missed;
 };
+
+// More FIRE requests than this waiting at once are refused as busy.
+constexpr std::size_t kMaxQueuedFires = 1024;
 
 // Answers the requests of the control socket for the program that owns it: the window program
 // or the headless runner. Listing, status and firing work the same in both; opening a file and
@@ -36,8 +46,22 @@ public:
     // that says OK or ERROR, each ended by a newline.
     std::string Answer(std::string_view strLine);
 
-    // FIRE's reply to a request for the button of that remote, names in UTF-8.
+    // Where a reply goes once it is ready.
+    using CReplySink = std::function<void(const std::string& strReply)>;
+    // The same for a client that waits: a FIRE that comes while another firing plays waits its
+    // turn, in the order requests came, and reply has its answer once it fired. Every other
+    // request is answered at once.
+    void Answer(std::string_view strLine, CReplySink reply);
+
+    // FIRE's reply to a request for the button of that remote, names in UTF-8; busy while
+    // another firing plays.
     std::string AnswerFire(const std::string& strRemote, const std::string& strButton);
+    // Fires at once when nothing else does, else queues the request behind the others; reply
+    // has FIRE's answer when it fired or was refused.
+    void RequestFire(const std::string& strRemote, const std::string& strButton, CReplySink reply);
+    // Fires the queued requests while nothing else fires; true while some still wait. The
+    // owner's event loop calls it when a firing that did not come from here may have ended.
+    bool ServeQueuedFires();
     // Turns the event of that name on or off as the Event Programmer's Disable box does; the
     // reply is FIRE's kind.
     std::string AnswerEnable(const std::string& strEvent, bool bEnable);
@@ -62,6 +86,9 @@ protected:
     virtual std::string GetFiringRefusal() const { return {}; }
     // Plays the button, telling the person as a firing from a pad would.
     virtual void FireFromControl(CRemote& remote, CRemoteButton& button) = 0;
+    // A request was queued behind a firing; the owner's loop must call ServeQueuedFires once
+    // it ends.
+    virtual void OnFireQueued() {}
     // Why the document may not be edited now, or empty: a dialog open on it, say.
     virtual std::string GetEditRefusal() { return {}; }
     // Window program only: replace the document by the file at strPath (asking about unsaved
@@ -70,8 +97,16 @@ protected:
     virtual std::string ShowFromControl();
 
 private:
+    struct SQueuedFire
+    {
+        std::string strRemote, strButton;
+        CReplySink reply;
+    };
+
     std::string AnswerList();
     std::string AnswerStatus();
 
     const CMqttService* m_pMqtt = nullptr;
+    std::deque<SQueuedFire> m_queuedFires;
+    bool m_bServingQueue = false;
 };

@@ -97,7 +97,7 @@ std::vector<int> CControlServer::GetWatchedDescriptors() const
         descriptors.push_back(m_listener.Get());
     for (const auto& pConnection : m_connections)
     {
-        if (pConnection->nAnswering == 0 && !pConnection->bClosed)
+        if (!pConnection->IsAnswering() && !pConnection->bClosed)
             descriptors.push_back(pConnection->socket.Get());
     }
     return descriptors;
@@ -127,7 +127,7 @@ void CControlServer::OnReadable(int nDescriptor)
     if (m_listener.IsOpen() && nDescriptor == m_listener.Get())
         Accept();
     if (SConnection* pConnection = FindConnection(nDescriptor);
-        pConnection != nullptr && pConnection->nAnswering == 0)
+        pConnection != nullptr && !pConnection->IsAnswering())
         Serve(*pConnection);
     ForgetClosed();
 }
@@ -166,7 +166,7 @@ bool CControlServer::DropLongestIdle()
     SConnection* pLongest = nullptr;
     for (const auto& pConnection : m_connections)
     {
-        if (pConnection->nAnswering == 0 &&
+        if (!pConnection->IsAnswering() &&
             (!pLongest || pConnection->lastRequest < pLongest->lastRequest))
             pLongest = pConnection.get();
     }
@@ -203,7 +203,7 @@ bool CControlServer::ReadInput(SConnection& connection)
 void CControlServer::AnswerLines(SConnection& connection)
 {
     const CScopedCount answering(connection.nAnswering);
-    while (!connection.bClosed)
+    while (!connection.bClosed && !connection.bAwaitingReply)
     {
         const std::size_t nEnd = connection.strInput.find('\n');
         if (nEnd == std::string::npos)
@@ -226,8 +226,32 @@ void CControlServer::AnswerLines(SConnection& connection)
         if (strLine.size() > kMaxControlLine)
             Reply(connection, FormatTooLong());
         else
-            Reply(connection, m_pHandler->Answer(strLine));
+            AnswerLater(connection, strLine);
     }
+}
+
+void CControlServer::AnswerLater(SConnection& connection, const std::string& strLine)
+{
+    // A FIRE may wait behind a firing; the connection's next requests wait for its reply, so
+    // that replies come in the order of the requests. The connection stays while it waits.
+    connection.bAwaitingReply = true;
+    const std::weak_ptr<CControlServer*> alive = m_pAlive;
+    SConnection* pConnection = &connection;
+    m_pHandler->Answer(strLine,
+                       [alive, pConnection](const std::string& strReply)
+                       {
+                           if (const auto pSelf = alive.lock())
+                               (*pSelf)->Deliver(*pConnection, strReply);
+                       });
+}
+
+void CControlServer::Deliver(SConnection& connection, const std::string& strReply)
+{
+    connection.bAwaitingReply = false;
+    Reply(connection, strReply);
+    // Answered later, from the loop: the requests it holds meanwhile are answered now.
+    if (connection.nAnswering == 0)
+        AnswerLines(connection);
 }
 
 void CControlServer::Reply(SConnection& connection, const std::string& strReply)
@@ -266,5 +290,5 @@ void CControlServer::ForgetClosed()
 {
     // A connection whose request is being answered further up the stack stays until then.
     std::erase_if(m_connections, [](const auto& pConnection)
-                  { return pConnection->bClosed && pConnection->nAnswering == 0; });
+                  { return pConnection->bClosed && !pConnection->IsAnswering(); });
 }

@@ -61,11 +61,15 @@ private:
     {
         CFileDescriptor socket;
         std::string strInput;
-        std::string strOutput;    // replies the socket would not take yet
-        int nAnswering = 0;       // its request is being answered
-        bool bDiscarding = false; // skipping the rest of a line that was too long
+        std::string strOutput;       // replies the socket would not take yet
+        int nAnswering = 0;          // its request is being answered
+        bool bAwaitingReply = false; // its request waits for its turn to be answered
+        bool bDiscarding = false;    // skipping the rest of a line that was too long
         bool bClosed = false;
         std::chrono::steady_clock::time_point lastRequest; // or when it connected
+
+        // Neither read from nor dropped while a request of its is being answered.
+        bool IsAnswering() const { return nAnswering != 0 || bAwaitingReply; }
     };
 
     void Accept();
@@ -75,6 +79,9 @@ private:
     bool ReadInput(SConnection& connection);
     // Answers the complete lines waiting in the connection's input.
     void AnswerLines(SConnection& connection);
+    // Answers one request line, now or when its turn comes.
+    void AnswerLater(SConnection& connection, const std::string& strLine);
+    void Deliver(SConnection& connection, const std::string& strReply);
     void Reply(SConnection& connection, const std::string& strReply);
     // Hands the socket as much of the waiting replies as it takes without waiting.
     static void Flush(SConnection& connection);
@@ -87,4 +94,6 @@ private:
     CFileDescriptor m_listener;
     CPeerUserReader m_readPeerUser;
     std::vector<std::unique_ptr<SConnection>> m_connections;
+    // Held by the replies that wait in the handler's queue, which may outlive the server.
+    std::shared_ptr<CControlServer*> m_pAlive = std::make_shared<CControlServer*>(this);
 };

@@ -297,17 +297,31 @@ void CMqttService::AnswerRequests()
         return;
     while (!m_requests.empty())
     {
-        const SRequest request = std::move(m_requests.front());
+        SRequest request = std::move(m_requests.front());
         m_requests.pop_front();
-        const std::string strReply =
-            request.strEvent.empty() ? m_handler.AnswerFire(request.strRemote, request.strButton)
-                                     : m_handler.AnswerEnable(request.strEvent, request.bEnable);
-        if (!IsControlOk(strReply))
-            PublishError(request, strReply);
+        if (!request.strEvent.empty())
+        {
+            AnswerRequest(request, m_handler.AnswerEnable(request.strEvent, request.bEnable));
+            continue;
+        }
+        // A press waits its turn behind a firing; the service may be gone by then.
+        const std::weak_ptr<CMqttService*> alive = m_pAlive;
+        m_handler.RequestFire(request.strRemote, request.strButton,
+                              [alive, request](const std::string& strReply)
+                              {
+                                  if (const auto pSelf = alive.lock())
+                                      (*pSelf)->AnswerRequest(request, strReply);
+                              });
     }
     // An event turned off shows so at once, not at the next beat.
     if (m_nState == EState::Connected)
         PublishChanges();
+}
+
+void CMqttService::AnswerRequest(const SRequest& request, const std::string& strReply)
+{
+    if (!IsControlOk(strReply))
+        PublishError(request, strReply);
 }
 
 void CMqttService::PublishChanges()

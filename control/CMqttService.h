@@ -87,6 +87,7 @@ private:
     void PublishChanges();
     void Publish(const std::string& strTopic, const std::string& strPayload, bool bRetain);
     void PublishError(const SRequest& request, const std::string& strReply);
+    void AnswerRequest(const SRequest& request, const std::string& strReply);
     void SetState(EState nState, const std::string& strReason = {});
 
     CControlHandler& m_handler;
@@ -100,6 +101,8 @@ private:
     CClock::duration m_backOff;
     CClock::time_point m_nextAttempt;
     std::deque<SRequest> m_requests;
+    // Held by the replies of presses that wait in the handler's queue, which may outlive this.
+    std::shared_ptr<CMqttService*> m_pAlive = std::make_shared<CMqttService*>(this);
     // What the broker holds from this connection: discovery payloads by topic, the status.
     std::map<std::string, std::string> m_published;
     std::string m_strStatus;

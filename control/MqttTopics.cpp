@@ -224,7 +224,11 @@ std::string CMqttTopics::MakeStatus(const SControlStatus& status)
         {"clock", status.strClock},
         {"next_event", nullptr},
         {"firing", status.bFiring},
+        {"queued", status.nQueuedFires},
+        {"missed", nlohmann::json::array()},
     };
+    for (const auto& [strEvent, strTime] : status.missed)
+        json["missed"].push_back({{"name", strEvent}, {"time", strTime}});
     if (!status.strArmedName.empty())
         json["next_event"] = {{"name", status.strArmedName},
                               {"time", status.strArmedTime},
