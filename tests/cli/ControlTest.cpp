@@ -1,10 +1,11 @@
-#include "control/CControlServer.h"
 #include "app/cli/CHeadlessRunner.h"
 #include "app/cli/ControlCommands.h"
-#include "control/ControlProtocol.h"
-#include "control/ControlSocket.h"
 #include "cli/CRunningQuorbit.h"
 #include "cli/CliTestSupport.h"
+#include "cli/ListingTestDocument.h"
+#include "control/CControlServer.h"
+#include "control/ControlProtocol.h"
+#include "control/ControlSocket.h"
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"
 #include "device/CSimulatedClock.h"
@@ -13,6 +14,8 @@
 #include "engine/CFiringEngine.h"
 #include "engine/CTickSource.h"
 #include "support/CPrivateRuntime.h"
+#include "support/CRecordingDevice.h"
+#include "support/CScriptedTickSource.h"
 #include "support/CTempFolder.h"
 
 #include <gtest/gtest.h>
@@ -304,6 +307,95 @@ TEST_F(ControlTest, RepliesWaitForASlowReaderWithoutHoldingTheProgramUp)
             EXPECT_LT(std::count(strReply.begin(), strReply.end(), '\n'), (kButtons + 2) * 2);
         EXPECT_TRUE(server.GetWritingDescriptors().empty());
     }
+    std::fclose(pOut);
+}
+
+// A sequence of presses from a hub must not lose a step to a firing in progress: requests
+// that come while a megabutton plays wait their turn and fire in the order they came, each
+// client answered once its button went out; a connection's second request waits for its first.
+TEST_F(ControlTest, FiresThatComeDuringAMegabuttonWaitTheirTurnInOrder)
+{
+    const CTempFolder folder;
+    const std::string strPath = folder.File("queue.qb");
+    {
+        CListingTestDocument document;
+        CRemote& tv = document.AddRemote("TV", 0);
+        for (int nButton = 0; nButton < 5; ++nButton)
+            document.AddButton(tv, "B" + std::to_string(nButton),
+                               std::string(1, static_cast<char>(nButton + 1)));
+        CRemoteButton& b0 = *tv.FindButton("B0");
+        document.AddMegabutton(tv, "Long", kNotPlacedColumn, kNotPlacedRow).m_steps = {
+            {&tv, &b0, 0}, {&tv, &b0, 0}};
+        ASSERT_TRUE(document.m_doc.OnSaveDocument(strPath));
+    }
+    CSimulatedClock clock(CTime(2026, 12, 7, 12, 0, 0));
+    CSteadyTickSource ticks;
+    CScriptedTickSource stamps; // the device's own, for what it records
+    CRecordingDevice device(stamps);
+    std::FILE* pOut = std::fopen("/dev/null", "w");
+    CHeadlessRunner runner(strPath, device, clock, ticks, pOut, pOut);
+    ASSERT_TRUE(runner.Start());
+    CControlServer server;
+    std::string strError;
+    ASSERT_EQ(server.Claim(strError), CControlServer::EClaim::Claimed) << strError;
+    ASSERT_TRUE(server.Listen(runner, strError)) << strError;
+
+    // What a client has been sent within a while, the server served meanwhile on this thread.
+    const auto readReplies = [&server](const CFileDescriptor& client, std::ptrdiff_t nLines)
+    {
+        std::string strReply;
+        char buffer[4096];
+        for (int nTry = 0;
+             nTry < 300 && std::count(strReply.begin(), strReply.end(), '\n') < nLines; ++nTry)
+        {
+            server.ServeFor(10);
+            const ssize_t nRead = recv(client.Get(), buffer, sizeof buffer, MSG_DONTWAIT);
+            if (nRead > 0)
+                strReply.append(buffer, static_cast<std::size_t>(nRead));
+        }
+        return strReply;
+    };
+    // While Long plays: B4 and B3 from one client, then B1, then B2, each read before the next
+    // is sent, and a STATUS, answered at once.
+    std::vector<CFileDescriptor> clients;
+    std::string strStatus;
+    const auto sendAndWaitQueued = [&](const std::string& strLines, std::size_t nQueued)
+    {
+        clients.push_back(ConnectRaw());
+        send(clients.back().Get(), strLines.data(), strLines.size(), MSG_NOSIGNAL);
+        for (int nTry = 0; nTry < 300 && runner.GetStatus().nQueuedFires < nQueued; ++nTry)
+            server.ServeFor(10);
+    };
+    bool bSent = false;
+    runner.SetIdleWait(
+        [&](std::uint32_t nMaxWaitMs)
+        {
+            if (!std::exchange(bSent, true))
+            {
+                sendAndWaitQueued("FIRE TV B4\nFIRE TV B3\n", 1);
+                sendAndWaitQueued("FIRE TV B1\n", 2);
+                sendAndWaitQueued("FIRE TV B2\n", 3);
+                const CFileDescriptor asking = ConnectRaw();
+                send(asking.Get(), "STATUS\n", 7, MSG_NOSIGNAL);
+                strStatus = readReplies(asking, 11);
+            }
+            server.ServeFor(static_cast<int>(nMaxWaitMs));
+        });
+    const CFileDescriptor starter = ConnectRaw();
+    send(starter.Get(), "FIRE TV Long\n", 13, MSG_NOSIGNAL);
+    for (int nTry = 0; nTry < 500 && device.m_sent.size() < 6; ++nTry)
+        server.ServeFor(10);
+
+    std::vector<std::uint8_t> order;
+    for (const CRecordingDevice::STransmission& sent : device.m_sent)
+        order.push_back(sent.bytes.at(0));
+    EXPECT_EQ(order, (std::vector<std::uint8_t>{1, 1, 5, 2, 3, 4}));
+    EXPECT_NE(strStatus.find("FIRING yes\n"), std::string::npos) << strStatus;
+    EXPECT_NE(strStatus.find("QUEUED 3\n"), std::string::npos) << strStatus;
+    const std::vector<std::string> replies = {"OK fired TV B4\nOK fired TV B3\n",
+                                              "OK fired TV B1\n", "OK fired TV B2\n"};
+    for (std::size_t nClient = 0; nClient < clients.size(); ++nClient)
+        EXPECT_EQ(readReplies(clients[nClient], nClient == 0 ? 2 : 1), replies[nClient]);
     std::fclose(pOut);
 }
 
