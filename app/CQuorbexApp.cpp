@@ -8,9 +8,9 @@
 #include "app/CQtFrontEnd.h"
 #include "app/CWindowControl.h"
 #include "app/cli/CCommandLine.h"
+#include "base/CStringTable.h"
 #include "control/CControlServer.h"
 #include "control/RunningQuorbit.h"
-#include "base/CStringTable.h"
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"
 #include "engine/CFiringEngine.h"
@@ -21,7 +21,6 @@
 #include <QFile>
 #include <QIcon>
 #include <QSessionManager>
-#include <QSettings>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,11 +29,6 @@
 
 namespace
 {
-QSettings OpenSettingsStore()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Dorn", "Quorbit");
-}
-
 // Without a display Qt would abort; say why instead.
 bool HasDisplay()
 {
@@ -140,8 +134,7 @@ CQuorbexApp::~CQuorbexApp() = default;
 
 bool CQuorbexApp::InitInstance(const QString& strFile)
 {
-    QSettings store = OpenSettingsStore();
-    m_settings.Read(store);
+    m_settingsFile.Read(m_settings);
     if (!m_unit.Open(m_settings.m_strInfraredDevice.toStdString(), m_settings.m_nParallelPort))
         return false;
     m_unit.GetDevice().SelectPort(m_settings.m_nParallelPort, m_settings.m_bDisableInterrupts);
@@ -166,21 +159,30 @@ void CQuorbexApp::CreateWindowsAndDocument()
     // built once the session and the file commands they show and drive exist.
     m_pFrame = std::make_unique<CMainFrame>(m_settings, m_unit);
     m_pFrontEnd = std::make_unique<CQtFrontEnd>(*m_pFrame);
-    m_pSession = std::make_unique<CQuorbexSession>(*m_pFrontEnd, *m_pClockBackend,
-                                                   m_settings.m_clock, m_unit.GetDevice(),
-                                                   *m_pTicks);
+    m_pSession = std::make_unique<CQuorbexSession>(
+        *m_pFrontEnd, *m_pClockBackend, m_settings.m_clock, m_unit.GetDevice(), *m_pTicks);
     m_unit.SetMovedObserver([this](CInfraredDevice& device)
                             { m_pSession->GetEngine().SetDevice(device); });
-    m_pDocuments = std::make_unique<CDocumentController>(*m_pSession, *m_pFrontEnd, m_settings,
-                                                         *m_pFrame);
-    m_pDocuments->SetChangedObserver([this] { m_pFrame->OnDocumentChanged(); });
+    m_pDocuments =
+        std::make_unique<CDocumentController>(*m_pSession, *m_pFrontEnd, m_settings, *m_pFrame);
+    m_pDocuments->SetChangedObserver(
+        [this]
+        {
+            m_pFrame->OnDocumentChanged();
+            SaveSettings();
+        });
+    m_pFrame->SetSettingsObserver([this] { SaveSettings(); });
     m_pFrame->Create(*m_pSession, *m_pDocuments);
 }
 
 void CQuorbexApp::ExitInstance()
 {
-    QSettings store = OpenSettingsStore();
-    m_settings.Write(store);
+    SaveSettings();
+}
+
+void CQuorbexApp::SaveSettings()
+{
+    m_settingsFile.Write(m_settings);
 }
 
 void CQuorbexApp::OnCommitDataRequest(QSessionManager& manager)

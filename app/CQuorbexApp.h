@@ -2,6 +2,7 @@
 
 #include "app/CInfraredUnit.h"
 #include "app/CSettings.h"
+#include "app/CSettingsFile.h"
 
 #include <QString>
 
@@ -37,8 +38,10 @@ public:
     // Reads the settings, builds everything, opens strFile (or starts an empty document) and
     // shows the main window. False when start-up failed (the reason has been shown).
     bool InitInstance(const QString& strFile);
-    // Writes the settings back; after a normal end of the event loop.
+    // Writes the settings back; after the end of the event loop.
     void ExitInstance();
+    // Writes the settings when they changed.
+    void SaveSettings();
 
     CSettings& GetSettings() { return m_settings; }
     CInfraredUnit& GetUnit() { return m_unit; }
@@ -53,6 +56,7 @@ private:
     void CreateWindowsAndDocument();
 
     CSettings m_settings;
+    CSettingsFile m_settingsFile;
     std::unique_ptr<CClockBackend> m_pClockBackend;
     std::unique_ptr<CTickSource> m_pTicks;
     CInfraredUnit m_unit;
