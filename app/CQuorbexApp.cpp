@@ -6,6 +6,7 @@
 #include "app/CMessageBox.h"
 #include "app/CMqttLink.h"
 #include "app/CQtFrontEnd.h"
+#include "app/CRecoveryKeeper.h"
 #include "app/CWindowControl.h"
 #include "app/cli/CCommandLine.h"
 #include "base/CStringTable.h"
@@ -150,6 +151,7 @@ bool CQuorbexApp::InitInstance(const QString& strFile)
         return false;
     m_pFrame->setAcceptDrops(true);
     m_pFrame->RestorePlacement();
+    m_pRecovery->OfferCopies();
     return true;
 }
 
@@ -171,6 +173,10 @@ void CQuorbexApp::CreateWindowsAndDocument()
             m_pFrame->OnDocumentChanged();
             SaveSettings();
         });
+    m_pRecovery = std::make_unique<CRecoveryKeeper>(*m_pDocuments, *m_pFrame);
+    m_pDocuments->SetDiscardedObserver([this] { m_pRecovery->Discard(); });
+    m_pFrontEnd->SetModifiedObserver([this](bool bModified)
+                                     { m_pRecovery->OnModifiedChanged(bModified); });
     m_pFrame->SetSettingsObserver([this] { SaveSettings(); });
     m_pFrame->Create(*m_pSession, *m_pDocuments);
 }
@@ -188,6 +194,9 @@ void CQuorbexApp::SaveSettings()
 void CQuorbexApp::OnCommitDataRequest(QSessionManager& manager)
 {
     const bool bMayAsk = manager.allowsInteraction();
+    // Without a question the changes cannot be saved; the copy keeps them for the next start.
+    if (!bMayAsk)
+        m_pRecovery->WriteCopy();
     if (!m_pFrame->QueryEndSession(bMayAsk))
         manager.cancel();
     if (bMayAsk)
