@@ -2,6 +2,7 @@
 
 #include "app/CDesktopRegistration.h"
 #include "app/CDocumentController.h"
+#include "app/CEndSignals.h"
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
 #include "app/CMqttLink.h"
@@ -112,6 +113,13 @@ int RunQuorbitApp(int argc, char** argv)
                      strError.c_str());
     if (!app.InitInstance(QFile::decodeName(strStartFile.c_str())))
         return 1;
+    // A logout or a kill ends the program as Exit would, keeping what Exit would ask to save.
+    const CEndSignals endSignals(
+        [&app](int)
+        {
+            app.OnEndSignal();
+            QCoreApplication::exit(0);
+        });
     control.StartServing(app.GetDocuments(), app.GetMainFrame());
     CMainFrame& frame = app.GetMainFrame();
     // Goes before the control it fires through, saying "offline" on the broker.
@@ -183,6 +191,13 @@ void CQuorbexApp::CreateWindowsAndDocument()
 
 void CQuorbexApp::ExitInstance()
 {
+    SaveSettings();
+}
+
+void CQuorbexApp::OnEndSignal()
+{
+    m_pRecovery->WriteCopy();
+    m_pFrame->StorePlacement();
     SaveSettings();
 }
 

@@ -42,6 +42,9 @@ public:
     bool InitInstance(const QString& strFile);
     // Writes the settings back; after the end of the event loop.
     void ExitInstance();
+    // A signal ends the program: the unsaved changes go to a recovery copy and the settings
+    // to their file, before the event loop ends.
+    void OnEndSignal();
     // Writes the settings when they changed.
     void SaveSettings();
 
