@@ -98,6 +98,23 @@ bool CDocumentController::ReplaceDocument(const QString& strPath, SQbContent& co
     return true;
 }
 
+bool CDocumentController::RecoverDocument(const QString& strPath, SQbContent& content)
+{
+    CQuorbexDoc& doc = m_session.GetDocument();
+    if (strPath.isEmpty())
+    {
+        if (m_session.IsFiring() || !SaveModified())
+            return false;
+        doc.TakeDocumentContent(content);
+        m_strPathName.clear();
+    }
+    else if (!ReplaceDocument(strPath, content))
+        return false;
+    doc.SetModifiedFlag(true);
+    m_onChanged();
+    return true;
+}
+
 void CDocumentController::StartNewDocument()
 {
     m_session.GetDocument().OnNewDocument();
@@ -152,7 +169,10 @@ bool CDocumentController::SaveModified()
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (nAnswer == QMessageBox::Yes)
         return OnFileSave();
-    return nAnswer == QMessageBox::No;
+    if (nAnswer != QMessageBox::No)
+        return false;
+    m_onDiscarded();
+    return true;
 }
 
 QString CDocumentController::GetTitle() const

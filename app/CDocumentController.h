@@ -25,6 +25,11 @@ public:
 
     // Called whenever the path, the title or the recent-file list may have changed.
     void SetChangedObserver(std::function<void()> onChanged) { m_onChanged = std::move(onChanged); }
+    // Called when the person chose not to save the document's changes.
+    void SetDiscardedObserver(std::function<void()> onDiscarded)
+    {
+        m_onDiscarded = std::move(onDiscarded);
+    }
 
     // Opens a document in place of the current one, asking first whether to save changes.
     // Refused while a button fires: emptying the document would pull it from under the firing.
@@ -37,6 +42,9 @@ public:
                                  SOpenRefusal& refusal);
     void ShowOpenRefusal(const SOpenRefusal& refusal);
     bool ReplaceDocument(const QString& strPath, SQbContent& content);
+    // The same for a recovery copy of unsaved changes: the document becomes what was read,
+    // modified, to be saved at strPath ("" for an untitled document).
+    bool RecoverDocument(const QString& strPath, SQbContent& content);
     // The same for an entry of the recent-file list, which loses the entry when it fails. The
     // path is a copy: saving the changes first reorders the list it was read from.
     void OpenRecentFile(QString strPath);
@@ -69,4 +77,5 @@ private:
     // When the document's events fired, which a firing keeps here rather than in the document.
     CLastFiredStore m_lastFired;
     std::function<void()> m_onChanged = [] {};
+    std::function<void()> m_onDiscarded = [] {};
 };

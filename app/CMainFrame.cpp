@@ -1,10 +1,10 @@
 #include "app/CMainFrame.h"
 
 #include "app/BackendNames.h"
-#include "app/CFramePlacement.h"
-#include "app/CMessageBox.h"
 #include "app/CDocumentController.h"
+#include "app/CFramePlacement.h"
 #include "app/CInfraredUnit.h"
+#include "app/CMessageBox.h"
 #include "app/CMqttLink.h"
 #include "app/CRecentFileMenu.h"
 #include "app/CSchedulerHeartbeat.h"
@@ -26,6 +26,7 @@
 #include "ui/CClockConfigDlg.h"
 #include "ui/CDeleteRemoteDlg.h"
 #include "ui/CEventProgrammerDlg.h"
+#include "ui/CListCtrlEx.h"
 #include "ui/CMqttDlg.h"
 #include "ui/CPortDialog.h"
 #include "ui/CQuorbexView.h"
@@ -34,11 +35,13 @@
 #include "ui/EventFormat.h"
 
 #include <QCloseEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -123,10 +126,13 @@ QString GetFirstLocalFile(const QMimeData* pMime)
 } // namespace
 
 CMainFrame::CMainFrame(CSettings& settings, CInfraredUnit& unit)
-    : m_settings(settings), m_unit(unit)
+    : m_settings(settings), m_unit(unit), m_pPlacementTimer(new QTimer(this))
 {
     setObjectName("mainFrame");
     resize(760, 420);
+    m_pPlacementTimer->setSingleShot(true);
+    m_pPlacementTimer->setInterval(1000);
+    connect(m_pPlacementTimer, &QTimer::timeout, this, &CMainFrame::KeepSettings);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -149,6 +155,7 @@ void CMainFrame::Create(CQuorbexSession& session, CDocumentController& documents
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    WatchPlacement();
     // No context menu on the bars: the View menu shows and hides them.
     setContextMenuPolicy(Qt::NoContextMenu);
     UpdateTitle();
@@ -271,6 +278,17 @@ QString CMainFrame::GetBackendText() const
                       DescribeClockBackend(m_pSession->GetClock().GetBackend().GetName());
     strText[0] = strText[0].toUpper();
     return strText;
+}
+
+void CMainFrame::WatchPlacement()
+{
+    const auto watch = [this](auto* pSender, auto signal)
+    { connect(pSender, signal, m_pPlacementTimer, qOverload<>(&QTimer::start)); };
+    QHeaderView* pHeader = m_pView->GetList().header();
+    watch(pHeader, &QHeaderView::sectionResized);
+    watch(pHeader, &QHeaderView::sectionClicked);
+    watch(m_pToolBar, &QToolBar::topLevelChanged);
+    watch(m_pToolBar, &QToolBar::orientationChanged);
 }
 
 void CMainFrame::WatchMenu(QMenu* pMenu)
@@ -418,6 +436,7 @@ bool CMainFrame::OnCommand(int nId)
         break;
     }
     UpdateCommandUI();
+    KeepSettings();
     return true;
 }
 
@@ -460,11 +479,11 @@ void CMainFrame::OnParallelPort()
     const std::string strBackend = dlg.GetBackend();
     m_settings.m_strInfraredDevice = QString::fromStdString(strBackend);
     std::string strError;
-    const bool bSelected =
-        strBackend.empty()
-            ? m_unit.SelectPort(m_settings.m_nParallelPort, m_settings.m_bDisableInterrupts, strError)
-            : m_unit.SelectDevice(strBackend, m_settings.m_nParallelPort,
-                                 m_settings.m_bDisableInterrupts, strError);
+    const bool bSelected = strBackend.empty()
+                               ? m_unit.SelectPort(m_settings.m_nParallelPort,
+                                                   m_settings.m_bDisableInterrupts, strError)
+                               : m_unit.SelectDevice(strBackend, m_settings.m_nParallelPort,
+                                                     m_settings.m_bDisableInterrupts, strError);
     if (!bSelected)
     {
         const QString strText =
@@ -663,6 +682,14 @@ void CMainFrame::StorePlacement()
     CFramePlacement::Store(*this, m_settings);
 }
 
+void CMainFrame::KeepSettings()
+{
+    // Before the window is first shown its place is not yet the one it was left in.
+    if (isVisible())
+        StorePlacement();
+    m_onSettingsChanged();
+}
+
 void CMainFrame::RestorePlacement()
 {
     CFramePlacement::Restore(*this, m_settings);
@@ -687,6 +714,25 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent)
     }
     m_pHeartbeat->Stop();
     pEvent->accept();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* pEvent)
+{
+    QMainWindow::moveEvent(pEvent);
+    m_pPlacementTimer->start();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* pEvent)
+{
+    QMainWindow::resizeEvent(pEvent);
+    m_pPlacementTimer->start();
+}
+
+void CMainFrame::changeEvent(QEvent* pEvent)
+{
+    QMainWindow::changeEvent(pEvent);
+    if (pEvent->type() == QEvent::WindowStateChange)
+        m_pPlacementTimer->start();
 }
 
 // A dropped document is opened, never taken: a source that is told "moved" may delete its

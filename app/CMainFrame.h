@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -61,6 +62,14 @@ public:
     // Places the window as it was left at the last exit, pulled back onto the screen, and
     // shows it.
     void RestorePlacement();
+    // Keeps the window's place and the event list's columns in the settings.
+    void StorePlacement();
+    // Called whenever the settings may have changed: after each command, and a moment after the
+    // window, its bars or the event list's columns were moved, sized or sorted.
+    void SetSettingsObserver(std::function<void()> onChanged)
+    {
+        m_onSettingsChanged = std::move(onChanged);
+    }
 
     // Runs a command by id, as its menu entry would, when its enabling rule allows it.
     // Returns false for an id that is not a command.
@@ -105,6 +114,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
+    void moveEvent(QMoveEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
+    void changeEvent(QEvent* pEvent) override;
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dragMoveEvent(QDragMoveEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
@@ -128,7 +140,8 @@ private:
     void OnMqtt();
     QString GetBackendText() const;
     void ShowAbout();
-    void StorePlacement();
+    void WatchPlacement();
+    void KeepSettings();
     bool IsFiring() const;
     bool AcceptDocumentDrop(QDropEvent& event) const;
     void UpdateTitle();
@@ -148,6 +161,9 @@ private:
     std::unique_ptr<CRecentFileMenu> m_pRecentFiles;
     std::map<int, QAction*> m_commands;
     std::unique_ptr<CSchedulerHeartbeat> m_pHeartbeat;
+    // Runs once the window has stopped moving, so that a drag writes the settings once.
+    QTimer* m_pPlacementTimer = nullptr;
+    std::function<void()> m_onSettingsChanged = [] {};
     int m_nOpenMenus = 0;
     bool m_bSending = false; // the status bar shows what a firing sends
 };

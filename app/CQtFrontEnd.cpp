@@ -91,6 +91,7 @@ void CQtFrontEnd::ClosePad(CRemote& remote)
 void CQtFrontEnd::OnModifiedChanged(bool bModified)
 {
     m_frame.setWindowModified(bModified);
+    m_onModified(bModified);
 }
 
 void CQtFrontEnd::ShowClockTime(const CTime& now)

@@ -2,15 +2,23 @@
 
 #include "document/CFrontEnd.h"
 
+#include <functional>
+
 class CMainFrame;
 
 // The core's way to the windows: message boxes, the message pump, the event list, the View
-// menu's remote entries, the pads, the modified mark, the clock pane and the Close command, all on the
-// main frame and its view.
+// menu's remote entries, the pads, the modified mark, the clock pane and the Close command, all on
+// the main frame and its view.
 class CQtFrontEnd : public CFrontEnd
 {
 public:
     explicit CQtFrontEnd(CMainFrame& frame) : m_frame(frame) {}
+
+    // Called, after the window's modified mark, whenever the document's modified flag changed.
+    void SetModifiedObserver(std::function<void(bool bModified)> onModified)
+    {
+        m_onModified = std::move(onModified);
+    }
 
     EAnswer ShowMessage(int nStringId, const std::string& strArgument, EMessageBox nKind) override;
     void PumpWaitMessages(std::uint32_t nMaxWaitMs) override;
@@ -33,4 +41,5 @@ public:
 
 private:
     CMainFrame& m_frame;
+    std::function<void(bool)> m_onModified = [](bool) {};
 };

@@ -2,10 +2,12 @@
 
 #include "app/CDesktopRegistration.h"
 #include "app/CDocumentController.h"
+#include "app/CEndSignals.h"
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
 #include "app/CMqttLink.h"
 #include "app/CQtFrontEnd.h"
+#include "app/CRecoveryKeeper.h"
 #include "app/CWindowControl.h"
 #include "app/cli/CCommandLine.h"
 #include "base/CStringTable.h"
@@ -22,7 +24,6 @@
 #include <QFile>
 #include <QIcon>
 #include <QSessionManager>
-#include <QSettings>
 
 #include <algorithm>
 #include <cstdio>
@@ -32,11 +33,6 @@
 
 namespace
 {
-QSettings OpenSettingsStore()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Dorn", "Quorbit");
-}
-
 // Without a display Qt would abort; say why instead.
 bool HasDisplay()
 {
@@ -130,6 +126,13 @@ int RunQuorbitApp(int argc, char** argv)
     CQuorbexDoc& doc = app.GetSession().GetDocument();
     doc.SetLateMinutes(ChooseLateMinutes(commandLine, app.GetSettings()));
     doc.ArmNextEvent();
+    // A logout or a kill ends the program as Exit would, keeping what Exit would ask to save.
+    const CEndSignals endSignals(
+        [&app](int)
+        {
+            app.OnEndSignal();
+            QCoreApplication::exit(0);
+        });
     control.StartServing(app.GetDocuments(), app.GetMainFrame());
     CMainFrame& frame = app.GetMainFrame();
     // Goes before the control it fires through, saying "offline" on the broker.
@@ -153,8 +156,7 @@ CQuorbexApp::~CQuorbexApp() = default;
 
 bool CQuorbexApp::InitInstance(const QString& strFile)
 {
-    QSettings store = OpenSettingsStore();
-    m_settings.Read(store);
+    m_settingsFile.Read(m_settings);
     if (!m_unit.Open(m_settings.m_strInfraredDevice.toStdString(), m_settings.m_nParallelPort))
         return false;
     m_unit.GetDevice().SelectPort(m_settings.m_nParallelPort, m_settings.m_bDisableInterrupts);
@@ -170,6 +172,7 @@ bool CQuorbexApp::InitInstance(const QString& strFile)
         return false;
     m_pFrame->setAcceptDrops(true);
     m_pFrame->RestorePlacement();
+    m_pRecovery->OfferCopies();
     return true;
 }
 
@@ -185,19 +188,43 @@ void CQuorbexApp::CreateWindowsAndDocument()
                             { m_pSession->GetEngine().SetDevice(device); });
     m_pDocuments =
         std::make_unique<CDocumentController>(*m_pSession, *m_pFrontEnd, m_settings, *m_pFrame);
-    m_pDocuments->SetChangedObserver([this] { m_pFrame->OnDocumentChanged(); });
+    m_pDocuments->SetChangedObserver(
+        [this]
+        {
+            m_pFrame->OnDocumentChanged();
+            SaveSettings();
+        });
+    m_pRecovery = std::make_unique<CRecoveryKeeper>(*m_pDocuments, *m_pFrame);
+    m_pDocuments->SetDiscardedObserver([this] { m_pRecovery->Discard(); });
+    m_pFrontEnd->SetModifiedObserver([this](bool bModified)
+                                     { m_pRecovery->OnModifiedChanged(bModified); });
+    m_pFrame->SetSettingsObserver([this] { SaveSettings(); });
     m_pFrame->Create(*m_pSession, *m_pDocuments);
 }
 
 void CQuorbexApp::ExitInstance()
 {
-    QSettings store = OpenSettingsStore();
-    m_settings.Write(store);
+    SaveSettings();
+}
+
+void CQuorbexApp::OnEndSignal()
+{
+    m_pRecovery->WriteCopy();
+    m_pFrame->StorePlacement();
+    SaveSettings();
+}
+
+void CQuorbexApp::SaveSettings()
+{
+    m_settingsFile.Write(m_settings);
 }
 
 void CQuorbexApp::OnCommitDataRequest(QSessionManager& manager)
 {
     const bool bMayAsk = manager.allowsInteraction();
+    // Without a question the changes cannot be saved; the copy keeps them for the next start.
+    if (!bMayAsk)
+        m_pRecovery->WriteCopy();
     if (!m_pFrame->QueryEndSession(bMayAsk))
         manager.cancel();
     if (bMayAsk)

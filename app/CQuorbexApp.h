@@ -2,6 +2,7 @@
 
 #include "app/CInfraredUnit.h"
 #include "app/CSettings.h"
+#include "app/CSettingsFile.h"
 
 #include <QString>
 
@@ -13,6 +14,7 @@ class CDocumentController;
 class CMainFrame;
 class CQtFrontEnd;
 class CQuorbexSession;
+class CRecoveryKeeper;
 class CTickSource;
 class QSessionManager;
 
@@ -34,17 +36,24 @@ public:
     CQuorbexApp(const CQuorbexApp&) = delete;
     CQuorbexApp& operator=(const CQuorbexApp&) = delete;
 
-    // Reads the settings, builds everything, opens strFile (or starts an empty document) and
-    // shows the main window. False when start-up failed (the reason has been shown).
+    // Reads the settings, builds everything, opens strFile (or starts an empty document),
+    // shows the main window and offers the unsaved changes a previous run left. False when
+    // start-up failed (the reason has been shown).
     bool InitInstance(const QString& strFile);
-    // Writes the settings back; after a normal end of the event loop.
+    // Writes the settings back; after the end of the event loop.
     void ExitInstance();
+    // A signal ends the program: the unsaved changes go to a recovery copy and the settings
+    // to their file, before the event loop ends.
+    void OnEndSignal();
+    // Writes the settings when they changed.
+    void SaveSettings();
 
     CSettings& GetSettings() { return m_settings; }
     CInfraredUnit& GetUnit() { return m_unit; }
     CQuorbexSession& GetSession() const { return *m_pSession; }
     CDocumentController& GetDocuments() const { return *m_pDocuments; }
     CMainFrame& GetMainFrame() const { return *m_pFrame; }
+    CRecoveryKeeper& GetRecovery() const { return *m_pRecovery; }
 
     // The desktop session asks whether it may end.
     void OnCommitDataRequest(QSessionManager& manager);
@@ -53,12 +62,14 @@ private:
     void CreateWindowsAndDocument();
 
     CSettings m_settings;
+    CSettingsFile m_settingsFile;
     std::unique_ptr<CClockBackend> m_pClockBackend;
     std::unique_ptr<CTickSource> m_pTicks;
     CInfraredUnit m_unit;
     std::unique_ptr<CQtFrontEnd> m_pFrontEnd;
     std::unique_ptr<CQuorbexSession> m_pSession;
     std::unique_ptr<CDocumentController> m_pDocuments;
+    std::unique_ptr<CRecoveryKeeper> m_pRecovery;
     // Made first, as the front end's way to the windows; last here, so that it goes first:
     // its view points into the document.
     std::unique_ptr<CMainFrame> m_pFrame;

@@ -4,6 +4,8 @@
 
 #include <QSettings>
 
+#include <type_traits>
+
 namespace
 {
 QString GetRecentFileKey(const QString& strKey, int nEntry)
@@ -81,7 +83,8 @@ public:
         m_store.setValue(strKey, bValue ? 1 : 0);
     }
 
-    template <typename TEnum> void operator()(const QString& strKey, TEnum nValue, TEnum, TEnum) const
+    template <typename TEnum>
+    void operator()(const QString& strKey, TEnum nValue, TEnum, TEnum) const
     {
         m_store.setValue(strKey, static_cast<int>(nValue));
     }
@@ -123,6 +126,20 @@ void CSettings::Write(QSettings& store) const
 {
     VisitValues(*this, CValueWriter(store));
     store.sync();
+}
+
+QVariantList CSettings::GetValues() const
+{
+    QVariantList values;
+    VisitValues(*this,
+                [&values]<typename TValue>(const QString&, const TValue& value, auto...)
+                {
+                    if constexpr (std::is_enum_v<TValue>)
+                        values.append(static_cast<int>(value));
+                    else
+                        values.append(QVariant::fromValue(value));
+                });
+    return values;
 }
 
 void CSettings::AddRecentFile(const QString& strPath)

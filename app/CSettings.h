@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <QVariantList>
 
 class QSettings;
 struct SBuilderPlaces;
@@ -21,7 +22,7 @@ enum class EFrameShowState : int
 };
 
 // Every value the program keeps between runs, with its default. Read once at start, changed in
-// memory while the program runs, written once at a normal exit.
+// memory while the program runs, and written whenever a value changed.
 class CSettings
 {
 public:
@@ -37,6 +38,9 @@ public:
 
     void Read(QSettings& store);
     void Write(QSettings& store) const;
+    // Every value, in the order VisitValues visits them (enumerations as their numbers), to
+    // tell whether any changed.
+    QVariantList GetValues() const;
 
     // Calls visit(key, value) for every value kept, once, with the key ("Group/Name") it is
     // kept under; enumerations come with their first and last valid value. Read and Write both

@@ -8,10 +8,10 @@
 #include "app/CMessageBox.h"
 #include "app/CMqttLink.h"
 #include "app/CQuorbexApp.h"
-#include "engine/CQuorbexSession.h"
 #include "device/CClockBackend.h"
 #include "device/PortAvailability.h"
 #include "document/CQuorbexDoc.h"
+#include "engine/CQuorbexSession.h"
 #include "engine/CScheduler.h"
 #include "engine/CTickSource.h"
 #include "ui/CBitstreamStrip.h"
@@ -79,7 +79,7 @@ public:
     {
         CSettings settings;
         change(settings);
-        QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Dorn", "Quorbit");
+        QSettings store = CSettingsFile::Open();
         store.clear();
         settings.Write(store);
         store.sync();
@@ -178,8 +178,9 @@ std::vector<QWidget*> ArrangeEventProgrammer(CPictureRun& run)
     const CEventListModel& model = frame.GetView().GetModel();
     frame.GetView().GetList().setCurrentIndex(model.index(model.FindRow(*pFinal), 0));
     CSettings::SPosition& position = app.GetSettings().m_programmerPos;
-    auto* pDialog = new CEventProgrammerDlg(app.GetSession().GetDocument(), frame.GetView().GetSelectedEvent(),
-                                            position.nLeft, position.nTop, &frame);
+    auto* pDialog =
+        new CEventProgrammerDlg(app.GetSession().GetDocument(), frame.GetView().GetSelectedEvent(),
+                                position.nLeft, position.nTop, &frame);
     return ShowOverMainWindow(frame, pDialog);
 }
 
@@ -190,8 +191,9 @@ std::vector<QWidget*> ArrangeClock(CPictureRun& run)
         return {};
     CQuorbexApp& app = run.GetApp();
     const SClockSettings settings{EClockRefreshMethod::FromBios, EClockRefreshDay::Daily, 3, 15};
-    return ShowOverMainWindow(app.GetMainFrame(),
-                              new CClockConfigDlg(settings, app.GetSession().GetClock(), &app.GetMainFrame()));
+    return ShowOverMainWindow(
+        app.GetMainFrame(),
+        new CClockConfigDlg(settings, app.GetSession().GetClock(), &app.GetMainFrame()));
 }
 
 // The unit dialog as this computer's kernel shows its parallel ports, with the lirc devices of
@@ -234,7 +236,8 @@ std::vector<QWidget*> ArrangeMqtt(CPictureRun& run)
 CRemoteBuilderDlg* OpenBuilder(CQuorbexApp& app)
 {
     CSettings& settings = app.GetSettings();
-    auto* pBuilder = new CRemoteBuilderDlg(app.GetSession().GetDocument(), app.GetSession().GetEngine(), app.GetUnit().GetDevice(),
+    auto* pBuilder = new CRemoteBuilderDlg(app.GetSession().GetDocument(),
+                                           app.GetSession().GetEngine(), app.GetUnit().GetDevice(),
                                            settings.GetBuilderPlaces(), &app.GetMainFrame());
     auto* pRemoteBox = pBuilder->findChild<QComboBox*>("remoteBox");
     auto* pButtonBox = pBuilder->findChild<QComboBox*>("buttonBox");
@@ -322,8 +325,8 @@ std::vector<QWidget*> ArrangeButtonRecorder(CPictureRun& run)
     auto* pBuilder = static_cast<CRemoteBuilderDlg*>(windows.back());
     CSettings::SPosition& position = app.GetSettings().m_recorderPos;
     auto* pRecorder =
-        new CButtonRecorderDlg(*pBuilder->FindTypedButton(), app.GetSession().GetEngine(), app.GetUnit().GetDevice(),
-                               position.nLeft, position.nTop, pBuilder);
+        new CButtonRecorderDlg(*pBuilder->FindTypedButton(), app.GetSession().GetEngine(),
+                               app.GetUnit().GetDevice(), position.nLeft, position.nTop, pBuilder);
     pRecorder->show();
     windows.push_back(pRecorder);
     return windows;
@@ -345,8 +348,8 @@ std::vector<QWidget*> ArrangeMegaButtonEditor(CPictureRun& run)
         return {};
     }
     CSettings::SPosition& position = app.GetSettings().m_megaPos;
-    auto* pEditor = new CMegaButtonDlg(app.GetSession().GetDocument(), *pTv, *pMovie, position.nLeft,
-                                       position.nTop, windows.back());
+    auto* pEditor = new CMegaButtonDlg(app.GetSession().GetDocument(), *pTv, *pMovie,
+                                       position.nLeft, position.nTop, windows.back());
     pEditor->move(windows.back()->geometry().topLeft() + QPoint(60, 90));
     pEditor->show();
     auto* pSteps = pEditor->findChild<CHostedListCtrl*>("steps");

@@ -10,18 +10,17 @@
 #include <QSettings>
 #include <QTimer>
 
-namespace
-{
-QSettings OpenStore()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Dorn", "Quorbit");
-}
-} // namespace
-
 CAppFixture::CAppFixture()
 {
-    OpenStore().clear();
+    CSettingsFile::Open().clear();
     CMessageBox::TakeShownTexts();
+    MakeApp();
+}
+
+CAppFixture::~CAppFixture() = default;
+
+void CAppFixture::MakeApp()
+{
     auto pClock = std::make_unique<CScriptedClock>(CTime(1998, 6, 1, 6, 59, 0));
     auto pTicks = std::make_unique<CScriptedTickSource>();
     m_pClock = pClock.get();
@@ -29,7 +28,12 @@ CAppFixture::CAppFixture()
     m_pApp = std::make_unique<CQuorbexApp>("sim", std::move(pClock), std::move(pTicks));
 }
 
-CAppFixture::~CAppFixture() = default;
+bool CAppFixture::StartAgain(const QString& strFile)
+{
+    m_pApp.reset();
+    MakeApp();
+    return Start(strFile);
+}
 
 bool CAppFixture::Start(const QString& strFile)
 {
@@ -50,14 +54,14 @@ void CAppFixture::StoreSettings(const std::function<void(CSettings&)>& change)
 {
     CSettings settings;
     change(settings);
-    QSettings store = OpenStore();
+    QSettings store = CSettingsFile::Open();
     settings.Write(store);
 }
 
 CSettings CAppFixture::LoadSettings()
 {
     CSettings settings;
-    QSettings store = OpenStore();
+    QSettings store = CSettingsFile::Open();
     settings.Read(store);
     return settings;
 }

@@ -30,6 +30,8 @@ protected:
 
     // Runs start-up, as the program does with strFile on its command line.
     bool Start(const QString& strFile = QString());
+    // Ends the program as a kill would, without a word, and starts it again.
+    bool StartAgain(const QString& strFile = QString());
 
     CQuorbexApp& App() const { return *m_pApp; }
     CMainFrame& Frame() const;
@@ -54,5 +56,7 @@ protected:
     CScriptedTickSource* m_pTicks = nullptr;
 
 private:
+    void MakeApp();
+
     std::unique_ptr<CQuorbexApp> m_pApp;
 };
