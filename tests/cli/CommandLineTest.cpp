@@ -107,7 +107,13 @@ INSTANTIATE_TEST_SUITE_P(
                     SRefusalCase{{"--list", "a.qb", "--mqtt", "mqtt://h"},
                                  "--mqtt goes with --run or the window program"},
                     SRefusalCase{{"--run", "a.qb", "--mqtt-node", "den"},
-                                 "--mqtt-password-file and --mqtt-node go with --mqtt URL"}));
+                                 "--mqtt-password-file and --mqtt-node go with --mqtt URL"},
+                    SRefusalCase{{"--list", "a.qb", "--late", "5"},
+                                 "--late goes with --run or the window program"},
+                    SRefusalCase{{"--run", "a.qb", "--late", "721"},
+                                 "--late takes minutes from 0 to 720, not \"721\""},
+                    SRefusalCase{{"--run", "a.qb", "--late=-1"},
+                                 "--late takes minutes from 0 to 720, not \"-1\""}));
 
 // Scripts and people look a command up in --help: every command is described there, in the
 // form it is called by.
