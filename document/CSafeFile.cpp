@@ -5,12 +5,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <grp.h>
 #include <pwd.h>
-#include <csignal>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -132,6 +132,19 @@ bool ResolveTarget(const std::string& strPath, std::string& strTarget, std::stri
     return true;
 }
 
+// Whether the file a save is about to replace is still the one that was read (stamped): a
+// change another program made since would be lost.
+bool IsUnchanged(const SFileStamp& read, bool bExists, const struct stat& status,
+                 std::string& strError)
+{
+    // A file removed since leaves nothing to lose.
+    if (!bExists || MakeFileStamp(status) == read)
+        return true;
+    strError = "another program changed the file since it was read here, so it is not "
+               "overwritten";
+    return false;
+}
+
 // Only a regular file is ever replaced: renaming over a pipe, a device or a folder's link
 // would put a document where something else was.
 bool IsReplaceable(const std::string& strPath, const std::string& strWhat, std::string& strError)
@@ -204,16 +217,17 @@ CSafeFile::CSafeFile() : m_write(::write) {}
 CSafeFile::CSafeFile(WriteFunction write) : m_write(std::move(write)) {}
 
 bool CSafeFile::ReadAll(const std::string& strPath, std::size_t nMaxBytes,
-                        std::vector<std::uint8_t>& bytes, std::string& strError)
+                        std::vector<std::uint8_t>& bytes, std::string& strError, SFileStamp* pStamp)
 {
     // Opening a FIFO without O_NONBLOCK waits for a writer that may never come. The checks
     // below ask the open file itself, so that what is checked is what is read.
     const CFileDescriptor file(::open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    return ReadOpen(file, nMaxBytes, bytes, strError);
+    return ReadOpen(file, nMaxBytes, bytes, strError, pStamp);
 }
 
 bool CSafeFile::ReadOpen(const CFileDescriptor& file, std::size_t nMaxBytes,
-                         std::vector<std::uint8_t>& bytes, std::string& strError)
+                         std::vector<std::uint8_t>& bytes, std::string& strError,
+                         SFileStamp* pStamp)
 {
     bytes.clear();
     struct stat status
@@ -230,6 +244,9 @@ bool CSafeFile::ReadOpen(const CFileDescriptor& file, std::size_t nMaxBytes,
         strError = "not a regular file";
         return false;
     }
+    // Taken before reading: a change made while it is read shows at the save.
+    if (pStamp)
+        *pStamp = MakeFileStamp(status);
     const std::string strTooLarge = "larger than " + std::to_string(nMaxBytes >> 20) + " MB";
     if (static_cast<std::uintmax_t>(status.st_size) > nMaxBytes)
     {
@@ -261,19 +278,19 @@ bool CSafeFile::ReadOpen(const CFileDescriptor& file, std::size_t nMaxBytes,
 }
 
 bool CSafeFile::SaveWithBackup(const std::string& strPath, std::span<const std::uint8_t> bytes,
-                               std::string& strError) const
+                               std::string& strError, SFileStamp* pStamp) const
 {
-    return Replace(strPath, bytes, true, strError);
+    return Replace(strPath, bytes, true, pStamp, strError);
 }
 
 bool CSafeFile::Save(const std::string& strPath, std::span<const std::uint8_t> bytes,
                      std::string& strError) const
 {
-    return Replace(strPath, bytes, false, strError);
+    return Replace(strPath, bytes, false, nullptr, strError);
 }
 
 bool CSafeFile::Replace(const std::string& strPath, std::span<const std::uint8_t> bytes,
-                        bool bBackup, std::string& strError) const
+                        bool bBackup, SFileStamp* pStamp, std::string& strError) const
 {
     std::string strTarget;
     if (!ResolveTarget(strPath, strTarget, strError))
@@ -296,6 +313,8 @@ bool CSafeFile::Replace(const std::string& strPath, std::span<const std::uint8_t
         strError = SystemReason(errno);
         return false;
     }
+    if (pStamp && pStamp->bExists && !IsUnchanged(*pStamp, keep.bOwned, status, strError))
+        return false;
 
     const CFileSizeSignalIgnored fileSizeSignal;
     RemoveStaleTemporaries(strTarget);
@@ -322,6 +341,8 @@ bool CSafeFile::Replace(const std::string& strPath, std::span<const std::uint8_t
     }
     if (!backup.strPath.empty())
         Commit(backup, strBackup, strIgnored);
+    if (pStamp && ::fstat(temporary.hold.Get(), &status) == 0)
+        *pStamp = MakeFileStamp(status);
     return true;
 }
 
