@@ -1,10 +1,10 @@
 #include "app/CMainFrame.h"
 
 #include "app/BackendNames.h"
-#include "app/CFramePlacement.h"
-#include "app/CMessageBox.h"
 #include "app/CDocumentController.h"
+#include "app/CFramePlacement.h"
 #include "app/CInfraredUnit.h"
+#include "app/CMessageBox.h"
 #include "app/CMqttLink.h"
 #include "app/CRecentFileMenu.h"
 #include "app/CSchedulerHeartbeat.h"
@@ -33,12 +33,14 @@
 #include "ui/CRemotePadDlg.h"
 #include "ui/EventFormat.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -460,11 +462,11 @@ void CMainFrame::OnParallelPort()
     const std::string strBackend = dlg.GetBackend();
     m_settings.m_strInfraredDevice = QString::fromStdString(strBackend);
     std::string strError;
-    const bool bSelected =
-        strBackend.empty()
-            ? m_unit.SelectPort(m_settings.m_nParallelPort, m_settings.m_bDisableInterrupts, strError)
-            : m_unit.SelectDevice(strBackend, m_settings.m_nParallelPort,
-                                 m_settings.m_bDisableInterrupts, strError);
+    const bool bSelected = strBackend.empty()
+                               ? m_unit.SelectPort(m_settings.m_nParallelPort,
+                                                   m_settings.m_bDisableInterrupts, strError)
+                               : m_unit.SelectDevice(strBackend, m_settings.m_nParallelPort,
+                                                     m_settings.m_bDisableInterrupts, strError);
     if (!bSelected)
     {
         const QString strText =
@@ -667,6 +669,20 @@ void CMainFrame::RestorePlacement()
 {
     CFramePlacement::Restore(*this, m_settings);
     UpdateCommandUI();
+}
+
+void CMainFrame::changeEvent(QEvent* pEvent)
+{
+    QMainWindow::changeEvent(pEvent);
+    if (pEvent->type() != QEvent::ActivationChange || !isActiveWindow() || !m_pDocuments)
+        return;
+    // Asked once the activation is done, and never over a dialog or an open menu.
+    QTimer::singleShot(0, this,
+                       [this]
+                       {
+                           if (!QApplication::activeModalWidget() && m_nOpenMenus == 0)
+                               m_pDocuments->CheckFileOnDisk();
+                       });
 }
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent)

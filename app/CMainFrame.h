@@ -105,6 +105,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
+    // Coming to the front, the window looks whether another program changed the file.
+    void changeEvent(QEvent* pEvent) override;
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dragMoveEvent(QDragMoveEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
