@@ -50,10 +50,11 @@ std::string DescribeUser(uid_t nUser)
     return pUser != nullptr ? pUser->pw_name : "uid " + std::to_string(nUser);
 }
 
-// Whether the kernel, guarding shared folders, would follow this link for this user: in a
-// folder that is sticky and writable by all, only a link of the user's own or of the folder's
-// owner. Anyone could have planted any other there.
-bool MayFollow(const std::filesystem::path& folder, const struct stat& link)
+// Whether an entry of a folder may be taken as the user's way to the file: in a folder that is
+// sticky and writable by all, only one of the user's own or of the folder's owner. Anyone could
+// have planted any other there: a link, as the kernel's guard of shared folders refuses to
+// follow, or a folder that its owner fills with links and files at will.
+bool IsTrusted(const std::filesystem::path& folder, const struct stat& entry)
 {
     struct stat status
     {
@@ -61,7 +62,16 @@ bool MayFollow(const std::filesystem::path& folder, const struct stat& link)
     if (::stat(folder.c_str(), &status) != 0)
         return false;
     const bool bShared = (status.st_mode & S_ISVTX) != 0 && (status.st_mode & S_IWOTH) != 0;
-    return !bShared || link.st_uid == ::geteuid() || link.st_uid == status.st_uid;
+    return !bShared || entry.st_uid == ::geteuid() || entry.st_uid == status.st_uid;
+}
+
+std::string DescribePlanted(const std::filesystem::path& entry, const struct stat& status,
+                            const std::filesystem::path& folder)
+{
+    const bool bLink = S_ISLNK(status.st_mode);
+    return std::string(bLink ? "the link " : "the folder ") + entry.string() + " belongs to " +
+           DescribeUser(status.st_uid) + ", not to whoever saves, in the shared folder " +
+           folder.string() + (bLink ? "; it is not followed" : "; nothing is saved in it");
 }
 
 // The file a path names once every symbolic link in it is followed, by hand, so that a link
@@ -97,7 +107,14 @@ bool ResolveTarget(const std::string& strPath, std::string& strTarget, std::stri
         struct stat status
         {
         };
-        if (::lstat(candidate.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+        const bool bExists = ::lstat(candidate.c_str(), &status) == 0;
+        const bool bLink = bExists && S_ISLNK(status.st_mode);
+        if (bExists && (bLink || S_ISDIR(status.st_mode)) && !IsTrusted(resolved, status))
+        {
+            strError = DescribePlanted(candidate, status, resolved);
+            return false;
+        }
+        if (!bLink)
         {
             resolved = candidate;
             continue;
@@ -105,13 +122,6 @@ bool ResolveTarget(const std::string& strPath, std::string& strTarget, std::stri
         if (++nLinks > kMaxLinks)
         {
             strError = SystemReason(ELOOP);
-            return false;
-        }
-        if (!MayFollow(resolved, status))
-        {
-            strError = "the link " + candidate.string() + " belongs to " +
-                       DescribeUser(status.st_uid) + ", not to whoever saves, in the shared folder " +
-                       resolved.string() + "; it is not followed";
             return false;
         }
         const fs::path link = fs::read_symlink(candidate, error);

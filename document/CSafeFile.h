@@ -17,7 +17,9 @@
 //
 // Saving replaces only a regular file, keeping its owner, group and mode. A symbolic link is
 // followed to the file it names, except one that another user planted in a shared folder
-// (sticky and writable by all, such as /tmp), which is refused as the kernel refuses it.
+// (sticky and writable by all, such as /tmp), which is refused as the kernel refuses it; so is
+// a folder another user made in such a folder, at any depth of the path, where that user could
+// plant links or files at will.
 class CSafeFile
 {
 public:
