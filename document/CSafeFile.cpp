@@ -423,10 +423,12 @@ bool CSafeFile::KeepOwner(int nFd, const SKeep& keep, const std::string& strPath
         return true;
     if (::fchown(nFd, keep.nOwner, keep.nGroup) == 0)
         return true;
+    // Looking up the names below may change errno.
+    const int nError = errno;
     const group* pGroup = ::getgrgid(keep.nGroup);
     strError = strPath + " belongs to " + DescribeUser(keep.nOwner) + " and group " +
                (pGroup != nullptr ? pGroup->gr_name : std::to_string(keep.nGroup)) +
-               ", which a file saved now could not keep (" + SystemReason(errno) + ")";
+               ", which a file saved now could not keep (" + SystemReason(nError) + ")";
     return false;
 }
 

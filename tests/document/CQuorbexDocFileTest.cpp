@@ -16,6 +16,7 @@
 #include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
@@ -460,6 +461,45 @@ TEST_F(CQuorbexDocFileTest, TakesNoFolderOrLinkAnotherUserPlantedAnywhereInAShar
                          !fs::is_symlink(PathOf(test.strSaved)));
         }
     }
+}
+
+// Needs root, to become a user who cannot give a file to another.
+TEST_F(CQuorbexDocFileTest, ARefusedOwnerSaysTheSystemsReason)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can make a file of another user";
+    constexpr uid_t kSaver = 65534;
+    constexpr uid_t kOwner = 65533;
+    ASSERT_EQ(::chmod(m_folder.GetPath().c_str(), 0777), 0);
+    const std::string strPath = PathOf("theirs.qb");
+    WriteBytes(strPath, CBytes(10, 0x11));
+    ASSERT_EQ(::chmod(strPath.c_str(), 0666), 0);
+    ASSERT_EQ(::chown(strPath.c_str(), kOwner, kOwner), 0);
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const pid_t nChild = ::fork();
+    ASSERT_GE(nChild, 0);
+    if (nChild == 0)
+    {
+        std::string strError;
+        if (::setgid(kSaver) != 0 || ::setuid(kSaver) != 0 ||
+            CSafeFile().SaveWithBackup(strPath, CBytes(20, 0x22), strError))
+            strError = "saved";
+        [[maybe_unused]] const ssize_t nWritten =
+            ::write(pipeEnds[1], strError.data(), strError.size());
+        ::_exit(0);
+    }
+    ::close(pipeEnds[1]);
+    std::string strError;
+    char buffer[512];
+    for (ssize_t nRead; (nRead = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        strError.append(buffer, static_cast<std::size_t>(nRead));
+    ::close(pipeEnds[0]);
+    ::waitpid(nChild, nullptr, 0);
+    EXPECT_NE(strError.find("which a file saved now could not keep (Operation not permitted)"),
+              std::string::npos)
+        << strError;
+    EXPECT_EQ(ReadBytes(strPath), CBytes(10, 0x11));
 }
 
 TEST_F(CQuorbexDocFileTest, RemovesWhatAnInterruptedSaveLeftBehind)
