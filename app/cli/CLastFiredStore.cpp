@@ -1,16 +1,13 @@
 #include "app/cli/CLastFiredStore.h"
 
+#include "base/StateFolder.h"
 #include "base/TextEncoding.h"
 #include "document/CQuorbexDoc.h"
 #include "document/CSafeFile.h"
 
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
 #include <filesystem>
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace
 {
@@ -37,16 +34,8 @@ std::string KeyOf(const std::string& strName)
 
 std::string CLastFiredStore::GetDefaultFile()
 {
-    std::filesystem::path folder;
-    if (const char* pszState = std::getenv("XDG_STATE_HOME"); pszState && *pszState == '/')
-        folder = pszState;
-    else if (const char* pszHome = std::getenv("HOME"); pszHome && *pszHome)
-        folder = std::filesystem::path(pszHome) / ".local/state";
-    else if (const passwd* pUser = getpwuid(getuid()))
-        folder = std::filesystem::path(pUser->pw_dir) / ".local/state";
-    else
-        return {};
-    return (folder / "quorbit" / "last-fired.json").string();
+    const std::string strFolder = GetStateFolder();
+    return strFolder.empty() ? std::string() : strFolder + "/last-fired.json";
 }
 
 CLastFiredStore::CLastFiredStore(std::string strFile) : m_strFile(std::move(strFile)) {}
@@ -79,8 +68,8 @@ bool CLastFiredStore::Remember(const std::string& strDocument, const CTimedEvent
     std::filesystem::create_directories(std::filesystem::path(m_strFile).parent_path(), error);
     const std::string strText =
         state.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-    if (!CSafeFile().Save(m_strFile, {reinterpret_cast<const std::uint8_t*>(strText.data()),
-                                      strText.size()},
+    if (!CSafeFile().Save(m_strFile,
+                          {reinterpret_cast<const std::uint8_t*>(strText.data()), strText.size()},
                           strError))
     {
         strError = m_strFile + ": " + strError;
