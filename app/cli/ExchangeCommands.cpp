@@ -10,6 +10,7 @@
 #include "device/COsClock.h"
 #include "device/SamplePeriod.h"
 #include "document/CQbFile.h"
+#include "document/CSafeFile.h"
 #include "signal/CodeListFormat.h"
 #include "signal/ExchangeText.h"
 #include "signal/FlipperFormat.h"
@@ -165,22 +166,32 @@ bool ExportCodes(const SExchange& exchange, const std::string* pButton)
     return std::fflush(stdout) == 0;
 }
 
-// The whole of the named file, or of standard input for "-".
+// The whole of the named regular file, or of standard input for "-". Nothing else: a FIFO
+// with no writer, or a device, would hold the command forever.
 bool ReadInput(const std::string& strInput, const std::string& strShown, std::string& strText)
 {
-    const bool bStandardInput = strInput == "-";
-    std::FILE* pFile = bStandardInput ? stdin : std::fopen(strInput.c_str(), "rb");
-    if (!pFile)
-        return FailCommand(strShown + ": cannot be opened");
+    const std::string strTooLarge = "larger than the 16 MB a file of codes may be";
+    if (strInput != "-")
+    {
+        std::vector<std::uint8_t> bytes;
+        std::string strError;
+        if (CSafeFile::ReadAll(strInput, kMaxInputBytes, bytes, strError))
+        {
+            strText.assign(bytes.begin(), bytes.end());
+            return true;
+        }
+        if (strError.starts_with("larger than"))
+            strError = strTooLarge;
+        else if (strError != "not a regular file")
+            strError = "cannot be opened: " + strError;
+        return FailCommand(strShown + ": " + strError);
+    }
     strText.resize(kMaxInputBytes + 1);
-    strText.resize(std::fread(strText.data(), 1, strText.size(), pFile));
-    const bool bFailed = std::ferror(pFile) != 0;
-    if (!bStandardInput)
-        std::fclose(pFile);
-    if (bFailed)
+    strText.resize(std::fread(strText.data(), 1, strText.size(), stdin));
+    if (std::ferror(stdin) != 0)
         return FailCommand(strShown + ": cannot be read");
     if (strText.size() > kMaxInputBytes)
-        return FailCommand(strShown + ": larger than the 16 MB a file of codes may be");
+        return FailCommand(strShown + ": " + strTooLarge);
     return true;
 }
 

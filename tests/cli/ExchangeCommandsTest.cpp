@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -139,6 +140,18 @@ TEST_F(ExchangeCommandTest, TwoImportsAtOnceBothArrive)
         EXPECT_NE(strList.find("  Button Up: "), std::string::npos) << strList;
         EXPECT_NE(strList.find("  Button Down: "), std::string::npos) << strList;
     }
+}
+
+// A FIFO no program writes to would hold the command forever; only a regular file, or standard
+// input for "-", is read.
+TEST_F(ExchangeCommandTest, AnInputThatIsNoRegularFileIsRefusedUnread)
+{
+    ASSERT_EQ(mkfifo(m_strInput.c_str(), 0600), 0);
+    const SProcessResult result = Run({"--import", "DOC", "TV", "INPUT", "--format", "code"});
+    EXPECT_EQ(result.nExitStatus, 1);
+    EXPECT_NE(result.strErr.find("quorbit: " + m_strInput + ": not a regular file\n"),
+              std::string::npos)
+        << result.strErr;
 }
 
 TEST_F(ExchangeCommandTest, NamesBeyondAsciiComeAndGoInUtf8)
