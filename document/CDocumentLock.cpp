@@ -52,6 +52,10 @@ bool CDocumentLock::TryLock(const std::string& strPath, bool bExclusive, bool& b
     if (::flock(file.Get(), (bExclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0)
     {
         const int nError = errno;
+        // A file system without locks (some network and FUSE ones) must not keep the person
+        // from saving at all; the check of what the file was when read still guards it.
+        if (nError == ENOLCK || nError == EOPNOTSUPP || nError == ENOSYS)
+            return true;
         bBusy = nError == EWOULDBLOCK;
         strError = strPath + ": cannot be locked: " + std::strerror(nError);
         return false;

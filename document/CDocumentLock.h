@@ -16,7 +16,8 @@ public:
 
     enum class EResult
     {
-        Locked, // or a missing file, which holds nothing to lose and needs no lock
+        Locked, // or a missing file, which holds nothing to lose and needs no lock, or
+                // one on a file system without locks
         Busy,   // another program kept it locked all along
         Failed, // it could not be opened or locked
     };
