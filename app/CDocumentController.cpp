@@ -3,6 +3,8 @@
 #include "app/CFileDialog.h"
 #include "app/CMessageBox.h"
 #include "app/CSettings.h"
+#include "base/CStringTable.h"
+#include "document/CDocumentLock.h"
 #include "document/CFrontEnd.h"
 #include "document/CQbFile.h"
 #include "document/CQuorbexDoc.h"
@@ -87,6 +89,12 @@ bool CDocumentController::ReplaceDocument(const QString& strPath, SQbContent& co
     // The file is known to be good before the person is asked to give up the changes.
     if (m_session.IsFiring() || !SaveModified())
         return false;
+    TakeFile(strPath, content);
+    return true;
+}
+
+void CDocumentController::TakeFile(const QString& strPath, SQbContent& content)
+{
     const QString strAbsolute = QFileInfo(strPath).absoluteFilePath();
     CQuorbexDoc& doc = m_session.GetDocument();
     doc.TakeDocumentContent(content);
@@ -95,6 +103,20 @@ bool CDocumentController::ReplaceDocument(const QString& strPath, SQbContent& co
     m_strPathName = strAbsolute;
     m_settings.AddRecentFile(strAbsolute);
     m_onChanged();
+}
+
+bool CDocumentController::ReloadFile()
+{
+    SQbContent content;
+    SOpenRefusal refusal;
+    if (m_session.IsFiring())
+        return false;
+    if (!ReadDocumentFile(m_strPathName, content, refusal))
+    {
+        ShowOpenRefusal(refusal);
+        return false;
+    }
+    TakeFile(m_strPathName, content);
     return true;
 }
 
@@ -113,6 +135,25 @@ bool CDocumentController::RecoverDocument(const QString& strPath, SQbContent& co
     doc.SetModifiedFlag(true);
     m_onChanged();
     return true;
+}
+
+void CDocumentController::CheckFileOnDisk()
+{
+    const std::string strLocal = ToLocalPath(m_strPathName);
+    const SFileStamp stamp = ReadFileStamp(strLocal);
+    if (m_strPathName.isEmpty() || m_session.IsFiring() ||
+        !m_session.GetDocument().HasChangedOnDisk(strLocal) || stamp == m_declinedStamp)
+        return;
+    const QString strText =
+        m_session.GetDocument().IsModified()
+            ? QStringLiteral("Another program changed %1. Reload it, losing the changes made "
+                             "here?")
+            : QStringLiteral("Another program changed %1. Reload it?");
+    if (CMessageBox::Show(&m_window, QMessageBox::Question, strText.arg(GetTitle()),
+                          QMessageBox::Yes | QMessageBox::No,
+                          QMessageBox::Yes) != QMessageBox::Yes ||
+        !ReloadFile())
+        m_declinedStamp = stamp;
 }
 
 void CDocumentController::StartNewDocument()
@@ -149,10 +190,41 @@ bool CDocumentController::OnFileSaveAs()
     return !strPath.isEmpty() && DoSave(strPath);
 }
 
+bool CDocumentController::MaySaveOver(const std::string& strLocal, bool& bOverwrite)
+{
+    if (!m_session.GetDocument().HasChangedOnDisk(strLocal))
+        return true;
+    const QMessageBox::StandardButton nAnswer = CMessageBox::Show(
+        &m_window, QMessageBox::Warning,
+        QStringLiteral("Another program changed %1 since Quorbit read it.\n\nSave over it? Yes "
+                       "overwrites that change; No reloads the file, losing the changes made "
+                       "here.")
+            .arg(GetTitle()),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
+    bOverwrite = nAnswer == QMessageBox::Yes;
+    if (nAnswer == QMessageBox::No)
+        ReloadFile();
+    return bOverwrite;
+}
+
 bool CDocumentController::DoSave(const QString& strPath)
 {
     const QString strAbsolute = QFileInfo(strPath).absoluteFilePath();
-    if (!m_session.GetDocument().OnSaveDocument(ToLocalPath(strAbsolute)))
+    const std::string strLocal = ToLocalPath(strAbsolute);
+    bool bOverwrite = false;
+    if (!MaySaveOver(strLocal, bOverwrite))
+        return false;
+    // Held until the saved file is in place, so that a command changing the file meanwhile
+    // either finishes first (and the save is refused as stale) or waits for this one.
+    CDocumentLock lock;
+    std::string strError;
+    if (lock.Lock(strLocal, true, CDocumentLock::kWaitMs, strError) !=
+        CDocumentLock::EResult::Locked)
+    {
+        m_frontEnd.ShowMessage(StringId::kSaveFailed, strError, EMessageBox::Stop);
+        return false;
+    }
+    if (!m_session.GetDocument().OnSaveDocument(strLocal, bOverwrite))
         return false;
     m_strPathName = strAbsolute;
     m_settings.AddRecentFile(strAbsolute);

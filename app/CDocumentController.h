@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/cli/CLastFiredStore.h"
+#include "document/FileStamp.h"
 
 #include <QString>
 
@@ -57,6 +58,9 @@ public:
     // Asks "Save changes to ...?" for a modified document. False when the person cancelled or
     // the save failed: whatever was about to replace or close the document must not go ahead.
     bool SaveModified();
+    // For when the window comes to the front: a file another program changed since it was
+    // read or saved here is offered for reloading, once for each change.
+    void CheckFileOnDisk();
 
     // The document's name for titles and questions: its file name, or "Untitled".
     QString GetTitle() const;
@@ -67,6 +71,15 @@ private:
     // bRefused: the file was refused (as against the person keeping the current document).
     bool OpenCheckedFile(const QString& strPath, bool& bRefused);
     bool DoSave(const QString& strPath);
+    // Whether the file at strLocal may be saved over: not while another program changes it,
+    // and, when another program changed it since it was read here, only if the person says so
+    // (bOverwrite) or after the file was reloaded instead (false).
+    bool MaySaveOver(const std::string& strLocal, bool& bOverwrite);
+    // Reads the document's file again, dropping what was changed here; false when it is
+    // refused or a button fires.
+    bool ReloadFile();
+    // Makes the read content the document, from the file strPath.
+    void TakeFile(const QString& strPath, SQbContent& content);
     void RememberFired(const CTimedEvent& event) const;
 
     CQuorbexSession& m_session;
@@ -76,6 +89,8 @@ private:
     QString m_strPathName;
     // When the document's events fired, which a firing keeps here rather than in the document.
     CLastFiredStore m_lastFired;
+    // The file's stamp when the person last declined to reload it.
+    SFileStamp m_declinedStamp;
     std::function<void()> m_onChanged = [] {};
     std::function<void()> m_onDiscarded = [] {};
 };

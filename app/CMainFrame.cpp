@@ -34,6 +34,7 @@
 #include "ui/CRemotePadDlg.h"
 #include "ui/EventFormat.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -696,6 +697,22 @@ void CMainFrame::RestorePlacement()
     UpdateCommandUI();
 }
 
+void CMainFrame::changeEvent(QEvent* pEvent)
+{
+    QMainWindow::changeEvent(pEvent);
+    if (pEvent->type() == QEvent::WindowStateChange)
+        m_pPlacementTimer->start();
+    if (pEvent->type() != QEvent::ActivationChange || !isActiveWindow() || !m_pDocuments)
+        return;
+    // Asked once the activation is done, and never over a dialog or an open menu.
+    QTimer::singleShot(0, this,
+                       [this]
+                       {
+                           if (!QApplication::activeModalWidget() && m_nOpenMenus == 0)
+                               m_pDocuments->CheckFileOnDisk();
+                       });
+}
+
 void CMainFrame::closeEvent(QCloseEvent* pEvent)
 {
     // Closing under a firing would pull the document and the windows from under it.
@@ -726,13 +743,6 @@ void CMainFrame::resizeEvent(QResizeEvent* pEvent)
 {
     QMainWindow::resizeEvent(pEvent);
     m_pPlacementTimer->start();
-}
-
-void CMainFrame::changeEvent(QEvent* pEvent)
-{
-    QMainWindow::changeEvent(pEvent);
-    if (pEvent->type() == QEvent::WindowStateChange)
-        m_pPlacementTimer->start();
 }
 
 // A dropped document is opened, never taken: a source that is told "moved" may delete its

@@ -116,6 +116,8 @@ protected:
     void closeEvent(QCloseEvent* pEvent) override;
     void moveEvent(QMoveEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
+    // A new window state is kept with the placement; coming to the front, the window looks
+    // whether another program changed the file.
     void changeEvent(QEvent* pEvent) override;
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dragMoveEvent(QDragMoveEvent* pEvent) override;

@@ -1,11 +1,13 @@
 #include "control/ControlSocket.h"
 
+#include "base/StateFolder.h"
 #include "control/ControlProtocol.h"
 
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 #include <fcntl.h>
@@ -59,7 +61,7 @@ bool CheckPrivateFolder(const std::string& strFolder, std::string& strError)
 
 // The session's runtime folder. A cron job or a service has no XDG_RUNTIME_DIR, yet the one of
 // the user's session is where the running Quorbit listens: take it when it is there. Root
-// seldom has a session; anyone could make its folder in /tmp first, none but root in /run.
+// seldom has a session; none but root can make a folder in /run.
 std::string FindRuntimeFolder()
 {
     if (const char* pszRuntime = std::getenv("XDG_RUNTIME_DIR"); pszRuntime && *pszRuntime)
@@ -73,26 +75,52 @@ std::string FindRuntimeFolder()
         return strSession;
     return getuid() == 0 ? "/run" : std::string();
 }
+
+bool FitsSocket(const std::string& strFolder)
+{
+    return (strFolder + "/control.socket").size() < sizeof(sockaddr_un::sun_path);
+}
+
+// The folder without a session's: in the user's state folder, which no one else can make
+// first, as anyone can in /tmp. /tmp only when there is no home, or a socket's path there
+// would be too long. Every program of the user reaches the same answer.
+std::string FindFolderWithoutSession()
+{
+    const std::string strState = GetStateFolder();
+    if (!strState.empty() && FitsSocket(strState + "/run"))
+        return strState + "/run";
+    return "/tmp/quorbit-" + std::to_string(getuid());
+}
+
+// Makes the folders of the path that are missing, each for the user alone.
+bool MakeFolders(const std::string& strFolder, std::string& strError)
+{
+    std::string strPart;
+    for (const auto& name : std::filesystem::path(strFolder))
+    {
+        strPart = (std::filesystem::path(strPart) / name).string();
+        if (mkdir(strPart.c_str(), 0700) != 0 && errno != EEXIST)
+        {
+            strError = DescribeErrno("cannot make", strPart);
+            return false;
+        }
+    }
+    return true;
+}
 } // namespace
 
 bool PrepareControlFolder(SControlPaths& paths, std::string& strError)
 {
     const std::string strRuntime = FindRuntimeFolder();
-    paths.strFolder =
-        !strRuntime.empty() ? strRuntime + "/quorbit" : "/tmp/quorbit-" + std::to_string(getuid());
+    paths.strFolder = !strRuntime.empty() ? strRuntime + "/quorbit" : FindFolderWithoutSession();
     paths.strSocket = paths.strFolder + "/control.socket";
     paths.strLock = paths.strFolder + "/control.lock";
-    if (paths.strSocket.size() >= sizeof(sockaddr_un::sun_path))
+    if (!FitsSocket(paths.strFolder))
     {
         strError = "the control socket's path is too long: " + paths.strSocket;
         return false;
     }
-    if (mkdir(paths.strFolder.c_str(), 0700) != 0 && errno != EEXIST)
-    {
-        strError = DescribeErrno("cannot make", paths.strFolder);
-        return false;
-    }
-    return CheckPrivateFolder(paths.strFolder, strError);
+    return MakeFolders(paths.strFolder, strError) && CheckPrivateFolder(paths.strFolder, strError);
 }
 
 CFileDescriptor TakeControlLock(const SControlPaths& paths, bool& bHeld, std::string& strError)

@@ -7,7 +7,9 @@
 
 // Where the control socket of this user's Quorbit lives, and how a second program reaches it.
 // The folder is $XDG_RUNTIME_DIR/quorbit (without the variable, /run/user/UID/quorbit when the
-// session's folder is there), else /tmp/quorbit-UID; it is the user's alone (mode 0700). It holds
+// session's folder is there; /run/quorbit for root), else "run" in the user's state folder
+// (~/.local/state/quorbit/run), which no other user can make first as one could in /tmp; /tmp/
+// quorbit-UID only for a user without a home. It is the user's alone (mode 0700). It holds
 // "control.socket" and "control.lock": the program that holds the lock owns the socket, so a socket
 // left by a program that crashed is known stale.
 

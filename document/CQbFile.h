@@ -2,6 +2,7 @@
 
 #include "document/CRemote.h"
 #include "document/CTimedEvent.h"
+#include "document/FileStamp.h"
 
 #include <cstdint>
 #include <memory>
@@ -40,6 +41,9 @@ struct SQbContent
     std::vector<CRemote*> openPads;    // remotes saved with their pad open, in file order
     std::unique_ptr<CEventMap> pEvents = std::make_unique<CEventMap>();
     std::vector<CTimedEvent*> eventOrder;
+    // The file it was read from, as it was then: a save there first checks that it still is.
+    std::string strFile;
+    SFileStamp fileStamp;
 };
 
 enum class EQbParse

@@ -21,6 +21,8 @@ bool CQuorbexDoc::OnNewDocument()
     m_nRemoteIds = 0;
     m_nFileVersion = kQbFileVersion;
     m_armed.m_bDisabled = true;
+    m_strDiskFile.clear();
+    m_diskStamp = {};
     SetModifiedFlag(false);
     return true;
 }

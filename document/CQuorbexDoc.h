@@ -2,6 +2,7 @@
 
 #include "document/CRemote.h"
 #include "document/CTimedEvent.h"
+#include "document/FileStamp.h"
 
 #include <memory>
 #include <string>
@@ -63,7 +64,12 @@ public:
     static bool ReadDocumentFile(const std::string& strPath, SQbContent& content,
                                  SOpenRefusal& refusal);
     void TakeDocumentContent(SQbContent& content);
-    bool OnSaveDocument(const std::string& strPath);
+    // Saves as strPath. When strPath is the file the content was read from or last saved as,
+    // refused with a message if another program changed that file since, unless bOverwrite.
+    bool OnSaveDocument(const std::string& strPath, bool bOverwrite = false);
+    // Whether another program changed strPath since the content was read from it or saved as
+    // it; false for a path the content never came from.
+    bool HasChangedOnDisk(const std::string& strPath) const;
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool bModified = true);
 
@@ -138,4 +144,7 @@ private:
     CTimeSource& m_clock;
     bool m_bModified = false;
     int m_nLateMinutes = 0;
+    // The file the content was read from or last saved as, and its stamp then.
+    std::string m_strDiskFile;
+    SFileStamp m_diskStamp;
 };

@@ -37,7 +37,8 @@ bool CQuorbexDoc::ReadDocumentFile(const std::string& strPath, SQbContent& conte
 {
     std::vector<std::uint8_t> bytes;
     std::string strError;
-    if (!CSafeFile::ReadAll(strPath, kMaxQbFileBytes, bytes, strError))
+    SFileStamp stamp;
+    if (!CSafeFile::ReadAll(strPath, kMaxQbFileBytes, bytes, strError, &stamp))
     {
         refusal = {StringId::kOpenFailed, strPath + ": " + strError};
         return false;
@@ -53,6 +54,8 @@ bool CQuorbexDoc::ReadDocumentFile(const std::string& strPath, SQbContent& conte
     switch (nResult)
     {
     case EQbParse::Ok:
+        content.strFile = strPath;
+        content.fileStamp = stamp;
         return true;
     case EQbParse::TooLarge:
         refusal = {StringId::kDocumentTooLarge, strPath};
@@ -71,7 +74,18 @@ void CQuorbexDoc::TakeDocumentContent(SQbContent& content)
 {
     DeleteContents();
     TakeContent(*this, content);
+    m_strDiskFile = content.strFile;
+    m_diskStamp = content.fileStamp;
     SetModifiedFlag(false);
+}
+
+bool CQuorbexDoc::HasChangedOnDisk(const std::string& strPath) const
+{
+    if (strPath != m_strDiskFile || !m_diskStamp.bExists)
+        return false;
+    const SFileStamp now = ReadFileStamp(strPath);
+    // A file removed since leaves nothing to lose.
+    return now.bExists && now != m_diskStamp;
 }
 
 bool CQuorbexDoc::OnOpenDocument(const std::string& strPath)
@@ -87,7 +101,7 @@ bool CQuorbexDoc::OnOpenDocument(const std::string& strPath)
     return true;
 }
 
-bool CQuorbexDoc::OnSaveDocument(const std::string& strPath)
+bool CQuorbexDoc::OnSaveDocument(const std::string& strPath, bool bOverwrite)
 {
     std::vector<std::uint8_t> bytes;
     SQbStoreError error;
@@ -100,11 +114,14 @@ bool CQuorbexDoc::OnSaveDocument(const std::string& strPath)
         return false;
     }
     std::string strError;
-    if (!CSafeFile().SaveWithBackup(strPath, bytes, strError))
+    SFileStamp stamp = strPath == m_strDiskFile && !bOverwrite ? m_diskStamp : SFileStamp{};
+    if (!CSafeFile().SaveWithBackup(strPath, bytes, strError, &stamp))
     {
         m_frontEnd.ShowMessage(StringId::kSaveFailed, strPath + ": " + strError, EMessageBox::Stop);
         return false;
     }
+    m_strDiskFile = strPath;
+    m_diskStamp = stamp;
     SetModifiedFlag(false);
     return true;
 }

@@ -5,12 +5,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <grp.h>
 #include <pwd.h>
-#include <csignal>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,10 +50,11 @@ std::string DescribeUser(uid_t nUser)
     return pUser != nullptr ? pUser->pw_name : "uid " + std::to_string(nUser);
 }
 
-// Whether the kernel, guarding shared folders, would follow this link for this user: in a
-// folder that is sticky and writable by all, only a link of the user's own or of the folder's
-// owner. Anyone could have planted any other there.
-bool MayFollow(const std::filesystem::path& folder, const struct stat& link)
+// Whether an entry of a folder may be taken as the user's way to the file: in a folder that is
+// sticky and writable by all, only one of the user's own or of the folder's owner. Anyone could
+// have planted any other there: a link, as the kernel's guard of shared folders refuses to
+// follow, or a folder that its owner fills with links and files at will.
+bool IsTrusted(const std::filesystem::path& folder, const struct stat& entry)
 {
     struct stat status
     {
@@ -61,7 +62,16 @@ bool MayFollow(const std::filesystem::path& folder, const struct stat& link)
     if (::stat(folder.c_str(), &status) != 0)
         return false;
     const bool bShared = (status.st_mode & S_ISVTX) != 0 && (status.st_mode & S_IWOTH) != 0;
-    return !bShared || link.st_uid == ::geteuid() || link.st_uid == status.st_uid;
+    return !bShared || entry.st_uid == ::geteuid() || entry.st_uid == status.st_uid;
+}
+
+std::string DescribePlanted(const std::filesystem::path& entry, const struct stat& status,
+                            const std::filesystem::path& folder)
+{
+    const bool bLink = S_ISLNK(status.st_mode);
+    return std::string(bLink ? "the link " : "the folder ") + entry.string() + " belongs to " +
+           DescribeUser(status.st_uid) + ", not to whoever saves, in the shared folder " +
+           folder.string() + (bLink ? "; it is not followed" : "; nothing is saved in it");
 }
 
 // The file a path names once every symbolic link in it is followed, by hand, so that a link
@@ -97,7 +107,14 @@ bool ResolveTarget(const std::string& strPath, std::string& strTarget, std::stri
         struct stat status
         {
         };
-        if (::lstat(candidate.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+        const bool bExists = ::lstat(candidate.c_str(), &status) == 0;
+        const bool bLink = bExists && S_ISLNK(status.st_mode);
+        if (bExists && (bLink || S_ISDIR(status.st_mode)) && !IsTrusted(resolved, status))
+        {
+            strError = DescribePlanted(candidate, status, resolved);
+            return false;
+        }
+        if (!bLink)
         {
             resolved = candidate;
             continue;
@@ -105,13 +122,6 @@ bool ResolveTarget(const std::string& strPath, std::string& strTarget, std::stri
         if (++nLinks > kMaxLinks)
         {
             strError = SystemReason(ELOOP);
-            return false;
-        }
-        if (!MayFollow(resolved, status))
-        {
-            strError = "the link " + candidate.string() + " belongs to " +
-                       DescribeUser(status.st_uid) + ", not to whoever saves, in the shared folder " +
-                       resolved.string() + "; it is not followed";
             return false;
         }
         const fs::path link = fs::read_symlink(candidate, error);
@@ -130,6 +140,19 @@ bool ResolveTarget(const std::string& strPath, std::string& strTarget, std::stri
     }
     strTarget = resolved.string();
     return true;
+}
+
+// Whether the file a save is about to replace is still the one that was read (stamped): a
+// change another program made since would be lost.
+bool IsUnchanged(const SFileStamp& read, bool bExists, const struct stat& status,
+                 std::string& strError)
+{
+    // A file removed since leaves nothing to lose.
+    if (!bExists || MakeFileStamp(status) == read)
+        return true;
+    strError = "another program changed the file since it was read here, so it is not "
+               "overwritten";
+    return false;
 }
 
 // Only a regular file is ever replaced: renaming over a pipe, a device or a folder's link
@@ -204,16 +227,17 @@ CSafeFile::CSafeFile() : m_write(::write) {}
 CSafeFile::CSafeFile(WriteFunction write) : m_write(std::move(write)) {}
 
 bool CSafeFile::ReadAll(const std::string& strPath, std::size_t nMaxBytes,
-                        std::vector<std::uint8_t>& bytes, std::string& strError)
+                        std::vector<std::uint8_t>& bytes, std::string& strError, SFileStamp* pStamp)
 {
     // Opening a FIFO without O_NONBLOCK waits for a writer that may never come. The checks
     // below ask the open file itself, so that what is checked is what is read.
     const CFileDescriptor file(::open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    return ReadOpen(file, nMaxBytes, bytes, strError);
+    return ReadOpen(file, nMaxBytes, bytes, strError, pStamp);
 }
 
 bool CSafeFile::ReadOpen(const CFileDescriptor& file, std::size_t nMaxBytes,
-                         std::vector<std::uint8_t>& bytes, std::string& strError)
+                         std::vector<std::uint8_t>& bytes, std::string& strError,
+                         SFileStamp* pStamp)
 {
     bytes.clear();
     struct stat status
@@ -230,6 +254,9 @@ bool CSafeFile::ReadOpen(const CFileDescriptor& file, std::size_t nMaxBytes,
         strError = "not a regular file";
         return false;
     }
+    // Taken before reading: a change made while it is read shows at the save.
+    if (pStamp)
+        *pStamp = MakeFileStamp(status);
     const std::string strTooLarge = "larger than " + std::to_string(nMaxBytes >> 20) + " MB";
     if (static_cast<std::uintmax_t>(status.st_size) > nMaxBytes)
     {
@@ -261,19 +288,19 @@ bool CSafeFile::ReadOpen(const CFileDescriptor& file, std::size_t nMaxBytes,
 }
 
 bool CSafeFile::SaveWithBackup(const std::string& strPath, std::span<const std::uint8_t> bytes,
-                               std::string& strError) const
+                               std::string& strError, SFileStamp* pStamp) const
 {
-    return Replace(strPath, bytes, true, strError);
+    return Replace(strPath, bytes, true, pStamp, strError);
 }
 
 bool CSafeFile::Save(const std::string& strPath, std::span<const std::uint8_t> bytes,
                      std::string& strError) const
 {
-    return Replace(strPath, bytes, false, strError);
+    return Replace(strPath, bytes, false, nullptr, strError);
 }
 
 bool CSafeFile::Replace(const std::string& strPath, std::span<const std::uint8_t> bytes,
-                        bool bBackup, std::string& strError) const
+                        bool bBackup, SFileStamp* pStamp, std::string& strError) const
 {
     std::string strTarget;
     if (!ResolveTarget(strPath, strTarget, strError))
@@ -296,6 +323,8 @@ bool CSafeFile::Replace(const std::string& strPath, std::span<const std::uint8_t
         strError = SystemReason(errno);
         return false;
     }
+    if (pStamp && pStamp->bExists && !IsUnchanged(*pStamp, keep.bOwned, status, strError))
+        return false;
 
     const CFileSizeSignalIgnored fileSizeSignal;
     RemoveStaleTemporaries(strTarget);
@@ -322,6 +351,8 @@ bool CSafeFile::Replace(const std::string& strPath, std::span<const std::uint8_t
     }
     if (!backup.strPath.empty())
         Commit(backup, strBackup, strIgnored);
+    if (pStamp && ::fstat(temporary.hold.Get(), &status) == 0)
+        *pStamp = MakeFileStamp(status);
     return true;
 }
 
@@ -392,10 +423,12 @@ bool CSafeFile::KeepOwner(int nFd, const SKeep& keep, const std::string& strPath
         return true;
     if (::fchown(nFd, keep.nOwner, keep.nGroup) == 0)
         return true;
+    // Looking up the names below may change errno.
+    const int nError = errno;
     const group* pGroup = ::getgrgid(keep.nGroup);
     strError = strPath + " belongs to " + DescribeUser(keep.nOwner) + " and group " +
                (pGroup != nullptr ? pGroup->gr_name : std::to_string(keep.nGroup)) +
-               ", which a file saved now could not keep (" + SystemReason(errno) + ")";
+               ", which a file saved now could not keep (" + SystemReason(nError) + ")";
     return false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/CFileDescriptor.h"
+#include "document/FileStamp.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +17,9 @@
 //
 // Saving replaces only a regular file, keeping its owner, group and mode. A symbolic link is
 // followed to the file it names, except one that another user planted in a shared folder
-// (sticky and writable by all, such as /tmp), which is refused as the kernel refuses it.
+// (sticky and writable by all, such as /tmp), which is refused as the kernel refuses it; so is
+// a folder another user made in such a folder, at any depth of the path, where that user could
+// plant links or files at will.
 class CSafeFile
 {
 public:
@@ -28,15 +31,20 @@ public:
 
     // The whole of a regular file of at most nMaxBytes bytes; false with the reason in strError
     // for anything else. Devices, pipes and files already too large are refused unread.
+    // pStamp, when given, receives the stamp of the file as it was read.
     static bool ReadAll(const std::string& strPath, std::size_t nMaxBytes,
-                        std::vector<std::uint8_t>& bytes, std::string& strError);
+                        std::vector<std::uint8_t>& bytes, std::string& strError,
+                        SFileStamp* pStamp = nullptr);
 
     // Makes strPath hold bytes and its previous content (if any, and if no larger than a
     // document file may be) the backup file. False with the reason in strError when the target
     // still holds what it held before: the target or its backup is not a regular file, the
     // file belongs to someone the save cannot give it back to, or the system refused.
+    // With pStamp the save is also refused when the file is no longer the one *pStamp stamps
+    // (when it stamps one): another program changed or replaced it since it was read. *pStamp
+    // then stamps the saved file.
     bool SaveWithBackup(const std::string& strPath, std::span<const std::uint8_t> bytes,
-                        std::string& strError) const;
+                        std::string& strError, SFileStamp* pStamp = nullptr) const;
     // The same for a file of the program's own, which keeps no backup.
     bool Save(const std::string& strPath, std::span<const std::uint8_t> bytes,
               std::string& strError) const;
@@ -63,7 +71,7 @@ private:
     };
 
     bool Replace(const std::string& strPath, std::span<const std::uint8_t> bytes, bool bBackup,
-                 std::string& strError) const;
+                 SFileStamp* pStamp, std::string& strError) const;
     bool WriteTemporary(const std::string& strBeside, std::span<const std::uint8_t> bytes,
                         const SKeep& keep, STemporary& temporary, std::string& strError) const;
     // Puts a written temporary file in strPath's place in one step; removes it on failure.
@@ -73,7 +81,8 @@ private:
     static bool KeepOwner(int nFd, const SKeep& keep, const std::string& strPath,
                           std::string& strError);
     static bool ReadOpen(const CFileDescriptor& file, std::size_t nMaxBytes,
-                         std::vector<std::uint8_t>& bytes, std::string& strError);
+                         std::vector<std::uint8_t>& bytes, std::string& strError,
+                         SFileStamp* pStamp = nullptr);
 
     WriteFunction m_write;
 };

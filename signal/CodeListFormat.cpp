@@ -4,7 +4,6 @@
 #include "signal/ProtocolTable.h"
 #include "signal/SignalEncoder.h"
 
-
 namespace
 {
 constexpr std::uint32_t kPanasonicMaker = 0x2002;
@@ -37,7 +36,8 @@ bool ReadLine(const SWordLine& line, SExchangeCode& code, std::string& strReason
     if (decoded.eProtocol == EProtocol::kKaseikyo)
         decoded.nMaker = kPanasonicMaker;
     const bool bMaker = words.size() == 5;
-    if (!ParseCodeNumber(words[2], decoded.nAddress) || !ParseCodeNumber(words[3], decoded.nCommand) ||
+    if (!ParseCodeNumber(words[2], decoded.nAddress) ||
+        !ParseCodeNumber(words[3], decoded.nCommand) ||
         (bMaker && !ParseCodeNumber(words[4], decoded.nMaker)))
     {
         strReason = "the address, command and maker are numbers, decimal or 0x hexadecimal";
@@ -48,8 +48,8 @@ bool ReadLine(const SWordLine& line, SExchangeCode& code, std::string& strReason
     SEncodedSignal encoded;
     if ((bMaker && decoded.eProtocol != EProtocol::kKaseikyo) || !EncodeSignal(decoded, encoded))
     {
-        strReason = "the address or command is too wide for " +
-                    std::string(pForm->pRow->pszName) + (bMaker ? ", or it has no maker" : "");
+        strReason = "the address or command is too wide for " + std::string(pForm->pRow->pszName) +
+                    (bMaker ? ", or it has no maker" : "");
         return false;
     }
     code = {std::string(words[0]), std::move(encoded.durations), encoded.nCarrierHz, line.nLine};
@@ -60,8 +60,15 @@ bool ReadLine(const SWordLine& line, SExchangeCode& code, std::string& strReason
 bool ParseCodeList(std::string_view text, std::vector<SExchangeCode>& codes, SExchangeError& error)
 {
     std::vector<SExchangeCode> read;
-    for (const SWordLine& line : SplitWordLines(text))
+    int nLine = 0;
+    for (SWordLine line; TakeWordLine(text, nLine, line);)
     {
+        if (read.size() == kMaxListedCodes)
+        {
+            error = {line.nLine, "it holds more than " + std::to_string(kMaxListedCodes) +
+                                     " codes, more than any remote takes"};
+            return false;
+        }
         SExchangeCode code;
         if (!ReadLine(line, code, error.strReason))
         {

@@ -2,6 +2,7 @@
 
 #include "signal/ExchangeCode.h"
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -14,7 +15,10 @@
 // protocol's device field is its extended form (NEC's 16-bit address). MAKER is Kaseikyo's maker
 // code, Panasonic's (0x2002) when left out. '#' begins a comment.
 
+// More codes than a list of one's own typing holds, and than any pad has buttons for many
+// times over: a larger list is a mistake, refused before it takes time and memory.
+constexpr std::size_t kMaxListedCodes = 10000;
+
 // Each line's signal, as the protocol's encoder makes it. False, with the line and the reason,
-// at the first fault; codes is then left as it was.
-bool ParseCodeList(std::string_view text, std::vector<SExchangeCode>& codes,
-                   SExchangeError& error);
+// at the first fault, or at the line past kMaxListedCodes codes; codes is then left as it was.
+bool ParseCodeList(std::string_view text, std::vector<SExchangeCode>& codes, SExchangeError& error);

@@ -3,18 +3,17 @@
 #include <algorithm>
 #include <charconv>
 
-std::vector<SWordLine> SplitWordLines(std::string_view text)
+bool TakeWordLine(std::string_view& rest, int& nLine, SWordLine& words)
 {
-    std::vector<SWordLine> lines;
-    int nLine = 0;
-    while (!text.empty() || nLine == 0)
+    // Text without a line holds one, empty.
+    while (!rest.empty() || nLine == 0)
     {
         ++nLine;
-        const std::size_t nEnd = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, nEnd);
-        text.remove_prefix(std::min(nEnd + 1, text.size()));
+        const std::size_t nEnd = std::min(rest.find('\n'), rest.size());
+        std::string_view line = rest.substr(0, nEnd);
+        rest.remove_prefix(std::min(nEnd + 1, rest.size()));
         line = line.substr(0, std::min(line.find('#'), line.size()));
-        SWordLine words{nLine, {}};
+        words = {nLine, {}};
         while (true)
         {
             const std::size_t nFirst = line.find_first_not_of(" \t\r\f\v");
@@ -26,8 +25,17 @@ std::vector<SWordLine> SplitWordLines(std::string_view text)
             line.remove_prefix(nLength);
         }
         if (!words.words.empty())
-            lines.push_back(std::move(words));
+            return true;
     }
+    return false;
+}
+
+std::vector<SWordLine> SplitWordLines(std::string_view text)
+{
+    std::vector<SWordLine> lines;
+    int nLine = 0;
+    for (SWordLine line; TakeWordLine(text, nLine, line);)
+        lines.push_back(std::move(line));
     return lines;
 }
 

@@ -19,6 +19,9 @@ struct SWordLine
 // The lines of text split into words at spaces and tabs, without what follows a '#' (a comment)
 // and without lines that hold no words. The words point into text.
 std::vector<SWordLine> SplitWordLines(std::string_view text);
+// The same one line at a time, for an input read as it goes: takes the next line that holds
+// words from rest (nLine counts the lines taken, from 0); false at the end of the text.
+bool TakeWordLine(std::string_view& rest, int& nLine, SWordLine& line);
 
 // A name as these formats hold it: one word. Spaces, tabs, '#' and ':' become '_'.
 std::string MakeExchangeName(const std::string& strName);

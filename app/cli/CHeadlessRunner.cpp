@@ -5,6 +5,7 @@
 #include "control/CMqttService.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"
+#include "document/CDocumentLock.h"
 #include "engine/CFiringEngine.h"
 #include "engine/CScheduler.h"
 #include "engine/CTickSource.h"
@@ -15,8 +16,6 @@
 #include <filesystem>
 #include <optional>
 #include <vector>
-
-#include <sys/stat.h>
 
 namespace
 {
@@ -52,7 +51,7 @@ CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
 bool CHeadlessRunner::Start()
 {
     // Stamped before reading, so that a change made while it is read is not missed.
-    m_loadedStamp = m_changedStamp = ReadStamp(m_strPath);
+    m_loadedStamp = m_changedStamp = ReadFileStamp(m_strPath);
     if (!m_session.GetDocument().OnOpenDocument(m_strPath))
         return false;
     m_lastFired.Apply(GetDocumentPath(), m_session.GetDocument());
@@ -83,24 +82,9 @@ void CHeadlessRunner::OnPump(std::uint32_t nMaxWaitMs)
         m_idleWait(std::min(nMaxWaitMs, nUntilTick));
 }
 
-CHeadlessRunner::SFileStamp CHeadlessRunner::ReadStamp(const std::string& strPath)
-{
-    struct stat status
-    {
-    };
-    if (stat(strPath.c_str(), &status) != 0)
-        return {};
-    return {true,
-            static_cast<std::uint64_t>(status.st_dev),
-            static_cast<std::uint64_t>(status.st_ino),
-            static_cast<std::uint64_t>(status.st_size),
-            static_cast<std::int64_t>(status.st_mtim.tv_sec),
-            static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
-}
-
 void CHeadlessRunner::ReloadIfChanged()
 {
-    const SFileStamp stamp = ReadStamp(m_strPath);
+    const SFileStamp stamp = ReadFileStamp(m_strPath);
     if (!stamp.bExists || stamp == m_loadedStamp)
         return;
     // A file still being written changes from one tick to the next; wait until it holds still.
@@ -109,6 +93,11 @@ void CHeadlessRunner::ReloadIfChanged()
         m_changedStamp = stamp;
         return;
     }
+    // A program that is changing the file holds its lock; its save comes with a later tick.
+    CDocumentLock lock;
+    std::string strError;
+    if (lock.Lock(m_strPath, false, 0, strError) == CDocumentLock::EResult::Busy)
+        return;
     m_loadedStamp = stamp;
     Reload();
 }

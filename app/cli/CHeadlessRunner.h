@@ -3,6 +3,7 @@
 #include "app/cli/CConsoleFrontEnd.h"
 #include "app/cli/CLastFiredStore.h"
 #include "control/CControlHandler.h"
+#include "document/FileStamp.h"
 #include "engine/CQuorbexSession.h"
 
 #include <cstdint>
@@ -72,16 +73,6 @@ protected:
     void FireFromControl(CRemote& remote, CRemoteButton& button) override;
 
 private:
-    // What identifies one version of the file on disk.
-    struct SFileStamp
-    {
-        bool bExists = false;
-        std::uint64_t nDevice = 0, nInode = 0, nSize = 0;
-        std::int64_t nSeconds = 0, nNanoseconds = 0;
-        bool operator==(const SFileStamp&) const = default;
-    };
-    static SFileStamp ReadStamp(const std::string& strPath);
-
     void OnPump(std::uint32_t nMaxWaitMs);
     void ReloadIfChanged();
     void Reload();

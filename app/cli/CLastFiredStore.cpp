@@ -1,20 +1,19 @@
 #include "app/cli/CLastFiredStore.h"
 
 #include "base/CFileDescriptor.h"
+#include "base/StateFolder.h"
 #include "base/TextEncoding.h"
 #include "document/CQuorbexDoc.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 
 #include <climits>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -210,16 +209,8 @@ std::string KeyOf(const std::string& strName)
 
 std::string CLastFiredStore::GetDefaultFile()
 {
-    std::filesystem::path folder;
-    if (const char* pszState = std::getenv("XDG_STATE_HOME"); pszState && *pszState == '/')
-        folder = pszState;
-    else if (const char* pszHome = std::getenv("HOME"); pszHome && *pszHome)
-        folder = std::filesystem::path(pszHome) / ".local/state";
-    else if (const passwd* pUser = getpwuid(getuid()))
-        folder = std::filesystem::path(pUser->pw_dir) / ".local/state";
-    else
-        return {};
-    return (folder / "quorbit" / "last-fired.json").string();
+    const std::string strFolder = GetStateFolder();
+    return strFolder.empty() ? std::string() : strFolder + "/last-fired.json";
 }
 
 CLastFiredStore::CLastFiredStore(std::string strFile) : m_strFile(std::move(strFile)) {}

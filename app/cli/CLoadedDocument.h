@@ -1,7 +1,10 @@
 #pragma once
 
 #include "app/cli/CListingFrontEnd.h"
+#include "document/CDocumentLock.h"
 #include "engine/CQuorbexSession.h"
+
+#include <string>
 
 // A session without a device, with the console front end, which shows every reason a load or
 // save fails: what the commands that only read or write a document work on.
@@ -15,7 +18,15 @@ public:
 
     CQuorbexDoc& GetDocument() { return m_session.GetDocument(); }
 
+    // Takes the lock of strPath for a change and save to come, waiting a few seconds for
+    // another program that holds it. The lock holds for as long as this object lives. False
+    // with the reason on standard error.
+    bool LockForChange(const std::string& strPath);
+    // Locks strPath so, then reads the document from it.
+    bool OpenToChange(const std::string& strPath);
+
 private:
     CListingFrontEnd m_frontEnd;
     CQuorbexSession m_session;
+    CDocumentLock m_lock;
 };

@@ -25,5 +25,9 @@ int ConvertDocument(const std::string& strInPath, const std::string& strOutPath,
 {
     CLoadedDocument loaded(clockBackend);
     CQuorbexDoc& doc = loaded.GetDocument();
-    return doc.OnOpenDocument(strInPath) && doc.OnSaveDocument(strOutPath) ? 0 : 1;
+    // A file converted onto another is that one's read-change-save.
+    return loaded.LockForChange(strOutPath) && doc.OnOpenDocument(strInPath) &&
+                   doc.OnSaveDocument(strOutPath)
+               ? 0
+               : 1;
 }

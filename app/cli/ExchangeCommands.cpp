@@ -10,6 +10,7 @@
 #include "device/COsClock.h"
 #include "device/SamplePeriod.h"
 #include "document/CQbFile.h"
+#include "document/CSafeFile.h"
 #include "signal/CodeListFormat.h"
 #include "signal/ExchangeText.h"
 #include "signal/FlipperFormat.h"
@@ -19,9 +20,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ranges>
 #include <cstdio>
 #include <map>
+#include <ranges>
 
 namespace
 {
@@ -165,22 +166,32 @@ bool ExportCodes(const SExchange& exchange, const std::string* pButton)
     return std::fflush(stdout) == 0;
 }
 
-// The whole of the named file, or of standard input for "-".
+// The whole of the named regular file, or of standard input for "-". Nothing else: a FIFO
+// with no writer, or a device, would hold the command forever.
 bool ReadInput(const std::string& strInput, const std::string& strShown, std::string& strText)
 {
-    const bool bStandardInput = strInput == "-";
-    std::FILE* pFile = bStandardInput ? stdin : std::fopen(strInput.c_str(), "rb");
-    if (!pFile)
-        return FailCommand(strShown + ": cannot be opened");
+    const std::string strTooLarge = "larger than the 16 MB a file of codes may be";
+    if (strInput != "-")
+    {
+        std::vector<std::uint8_t> bytes;
+        std::string strError;
+        if (CSafeFile::ReadAll(strInput, kMaxInputBytes, bytes, strError))
+        {
+            strText.assign(bytes.begin(), bytes.end());
+            return true;
+        }
+        if (strError.starts_with("larger than"))
+            strError = strTooLarge;
+        else if (strError != "not a regular file")
+            strError = "cannot be opened: " + strError;
+        return FailCommand(strShown + ": " + strError);
+    }
     strText.resize(kMaxInputBytes + 1);
-    strText.resize(std::fread(strText.data(), 1, strText.size(), pFile));
-    const bool bFailed = std::ferror(pFile) != 0;
-    if (!bStandardInput)
-        std::fclose(pFile);
-    if (bFailed)
+    strText.resize(std::fread(strText.data(), 1, strText.size(), stdin));
+    if (std::ferror(stdin) != 0)
         return FailCommand(strShown + ": cannot be read");
     if (strText.size() > kMaxInputBytes)
-        return FailCommand(strShown + ": larger than the 16 MB a file of codes may be");
+        return FailCommand(strShown + ": " + strTooLarge);
     return true;
 }
 
@@ -252,10 +263,10 @@ bool ReadCodes(const SExchange& exchange, const CRemote& remote, const std::stri
                const std::string* pButton, std::vector<SExchangeCode>& codes, SExchangeError& error)
 {
     const std::string& strFormat = exchange.strFormat;
-    const bool bRead = strFormat == "pronto"  ? ParseProntoCodes(strText, codes, error)
-                       : strFormat == "lirc"  ? ParseLircCodes(strText, codes, error)
-                       : strFormat == "code"  ? ParseCodeList(strText, codes, error)
-                                              : ParseFlipperCodes(strText, codes, error);
+    const bool bRead = strFormat == "pronto" ? ParseProntoCodes(strText, codes, error)
+                       : strFormat == "lirc" ? ParseLircCodes(strText, codes, error)
+                       : strFormat == "code" ? ParseCodeList(strText, codes, error)
+                                             : ParseFlipperCodes(strText, codes, error);
     if (!bRead)
         return false;
     error.nLine = 0;
@@ -265,9 +276,10 @@ bool ReadCodes(const SExchange& exchange, const CRemote& remote, const std::stri
     for (const std::string& strRenamed : ShortenNames(codes))
         std::fprintf(stderr, "quorbit: %s\n", strRenamed.c_str());
     std::map<std::string, int> seen;
-    return std::all_of(codes.begin(), codes.end(),
-                       [&](const SExchangeCode& code)
-                       { return CheckImportedCode(remote, code, exchange.dNanosPerSample, seen, error); });
+    return std::all_of(
+        codes.begin(), codes.end(),
+        [&](const SExchangeCode& code)
+        { return CheckImportedCode(remote, code, exchange.dNanosPerSample, seen, error); });
 }
 
 // A larger pad for the remote, before the codes are placed; every placed button keeps its cell.
@@ -289,14 +301,19 @@ bool ImportCodes(const SExchange& exchange, const std::string& strInput,
     std::string strReason;
     if (pButtonArgument && !ToDocumentName(*pButtonArgument, strButton, strReason))
         return FailCommand("the button name \"" + *pButtonArgument + "\" " + strReason);
-    COsClock osClock;
-    CLoadedDocument loaded(osClock);
-    if (!loaded.GetDocument().OnOpenDocument(exchange.strDocument))
-        return false;
-    CRemote* pRemote = FindRemoteArgument(loaded.GetDocument(), exchange.strDocument, exchange.strRemote);
+    // Read first: the document stays locked from its read to its save, not while a person
+    // types the codes.
     const std::string strShown = strInput == "-" ? "standard input" : strInput;
     std::string strText;
-    if (!pRemote || !ReadInput(strInput, strShown, strText))
+    if (!ReadInput(strInput, strShown, strText))
+        return false;
+    COsClock osClock;
+    CLoadedDocument loaded(osClock);
+    if (!loaded.OpenToChange(exchange.strDocument))
+        return false;
+    CRemote* pRemote =
+        FindRemoteArgument(loaded.GetDocument(), exchange.strDocument, exchange.strRemote);
+    if (!pRemote)
         return false;
     std::vector<SExchangeCode> codes;
     SExchangeError error;
@@ -360,7 +377,8 @@ bool CheckExchangeOptions(const SCommandLine& commandLine, std::string& strError
                            : "--export and --import need --format pronto, lirc or flipper";
     else if (bImport && !commandLine.strStyle.empty() && ParseStyle(commandLine.strStyle) < 0)
         strError = "--style takes a pad style as HIGHxWIDE (15x5, 12x4, 12x3, 9x3, 8x4, 6x3, 4x4 "
-                   "or 3x3), not \"" + commandLine.strStyle + "\"";
+                   "or 3x3), not \"" +
+                   commandLine.strStyle + "\"";
     else if (bExchange && GetCarrierHz(commandLine) == 0)
         strError = "--carrier takes a frequency in hertz from " + std::to_string(kMinCarrierHz) +
                    " to " + std::to_string(kMaxCarrierHz) + ", not \"" + commandLine.strCarrier +

@@ -1,15 +1,15 @@
 #include "app/cli/ImportPlan.h"
 
-#include "base/TextEncoding.h"
 #include "app/cli/SignalStore.h"
+#include "base/TextEncoding.h"
 #include "device/SamplePeriod.h"
 #include "document/CRemote.h"
-#include "signal/SignalDurations.h"
 #include "signal/CodeListFormat.h"
 #include "signal/ExchangeText.h"
 #include "signal/FlipperFormat.h"
 #include "signal/LircFormat.h"
 #include "signal/ProntoFormat.h"
+#include "signal/SignalDurations.h"
 
 #include <algorithm>
 #include <set>
@@ -48,7 +48,8 @@ bool ChooseSource(std::vector<SExchangeCode>& codes, const std::string& strSourc
     if (!strReason.empty())
         return false;
     if (!strSource.empty())
-        std::erase_if(codes, [&](const SExchangeCode& code) { return code.strSource != strSource; });
+        std::erase_if(codes,
+                      [&](const SExchangeCode& code) { return code.strSource != strSource; });
     return true;
 }
 
@@ -70,24 +71,27 @@ std::vector<std::string> ShortenNames(std::vector<SExchangeCode>& codes)
             strShort = code.strName.substr(0, kMaxRemoteName - strTail.size()) + strTail;
         }
         taken.insert(strShort);
-        renamed.push_back(ToDisplayText(code.strName) + " is stored as " +
-                          ToDisplayText(strShort) + ", a button name holding at most " +
-                          std::to_string(kMaxRemoteName) + " characters");
+        renamed.push_back(ToDisplayText(code.strName) + " is stored as " + ToDisplayText(strShort) +
+                          ", a button name holding at most " + std::to_string(kMaxRemoteName) +
+                          " characters");
         code.strName = std::move(strShort);
     }
     return renamed;
 }
 
-bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes,
-                   SExchangeError& error)
+bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes, SExchangeError& error)
 {
-    const std::vector<SWordLine> lines = SplitWordLines(text);
-    const std::string_view first = lines.empty() ? std::string_view() : lines[0].words[0];
+    // The first line tells; the rest is for the format's reader.
+    std::string_view rest = text;
+    int nLine = 0;
+    SWordLine line;
+    const bool bAny = TakeWordLine(rest, nLine, line);
+    const std::string_view first = bAny ? line.words[0] : std::string_view();
     if (first == "Filetype:")
         return ParseFlipperCodes(text, codes, error);
     // A learned Pronto code starts with the word 0000, bare or after its name.
-    if (first == "0000" || (lines.size() > 0 && lines[0].words.size() > 1 && first.ends_with(':') &&
-                            lines[0].words[1] == "0000"))
+    if (first == "0000" ||
+        (bAny && line.words.size() > 1 && first.ends_with(':') && line.words[1] == "0000"))
         return ParseProntoCodes(text, codes, error);
     if (first == "begin" || ParseDecimal(first, 10'000'000) != 0)
         return ParseLircCodes(text, codes, error);
@@ -113,7 +117,8 @@ int FindRoomyStyle(const CRemote& remote, std::size_t nFree)
     int nBest = -1;
     for (int nStyle = 0; nStyle < kStyleCount; ++nStyle)
     {
-        const bool bRoom = static_cast<std::size_t>(CountCells(nStyle) - CountPlaced(remote)) >= nFree;
+        const bool bRoom =
+            static_cast<std::size_t>(CountCells(nStyle) - CountPlaced(remote)) >= nFree;
         if (bRoom && FindStyleRefusal(remote, nStyle).empty() &&
             (nBest < 0 || CountCells(nStyle) < CountCells(nBest)))
             nBest = nStyle;
@@ -139,7 +144,7 @@ std::string FindStyleRefusal(const CRemote& remote, int nStyle)
 
 // Every check a code must pass before anything changes.
 bool CheckImportedCode(const CRemote& remote, const SExchangeCode& code, double dNanos,
-               std::map<std::string, int>& seen, SExchangeError& error)
+                       std::map<std::string, int>& seen, SExchangeError& error)
 {
     error = {code.nLine, FindSignalRefusal(remote, code.strName)};
     const auto [it, bFirst] = seen.emplace(code.strName, code.nLine);
@@ -154,4 +159,3 @@ bool CheckImportedCode(const CRemote& remote, const SExchangeCode& code, double 
                           " samples a button holds, at " + FormatMicros(dNanos) + " a sample";
     return error.strReason.empty();
 }
-

@@ -132,9 +132,10 @@ bool Learn(const SLearnRequest& request, CInfraredDevice& device)
 {
     COsClock osClock;
     CLoadedDocument loaded(osClock);
-    if (!loaded.GetDocument().OnOpenDocument(request.strDocument))
+    if (!loaded.OpenToChange(request.strDocument))
         return false;
-    CRemote* pRemote = FindRemoteArgument(loaded.GetDocument(), request.strDocument, request.strRemote);
+    CRemote* pRemote =
+        FindRemoteArgument(loaded.GetDocument(), request.strDocument, request.strRemote);
     if (!pRemote)
         return false;
     std::vector<SExchangeCode> codes(1);

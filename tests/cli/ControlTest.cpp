@@ -28,6 +28,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
@@ -217,6 +218,77 @@ TEST_F(ControlTest, WithoutAFolderOfItsOwnNoQuorbitStarts)
         EXPECT_EQ(nExitCode, 1);
         EXPECT_NE(strRefusal.find(strExpected), std::string::npos) << strRefusal;
     }
+}
+
+// Needs root, to act as a user without a session folder and as another user who made that
+// user's folder in /tmp first.
+TEST(ControlFolderTest, WithoutASessionFolderTheLockIsInTheUsersOwnFolder)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can act as two other users";
+    constexpr uid_t kUser = 65534;
+    constexpr uid_t kIntruder = 65533;
+    if (access(("/run/user/" + std::to_string(kUser)).c_str(), F_OK) == 0)
+        GTEST_SKIP() << "the user has a session folder";
+    const std::string strPlanted = "/tmp/quorbit-" + std::to_string(kUser);
+    struct stat status
+    {
+    };
+    if (lstat(strPlanted.c_str(), &status) == 0 && status.st_uid == kUser)
+        GTEST_SKIP() << strPlanted << " is the user's own";
+    const bool bPlant = lstat(strPlanted.c_str(), &status) != 0;
+    if (bPlant)
+    {
+        ASSERT_EQ(mkdir(strPlanted.c_str(), 0755), 0);
+        ASSERT_EQ(chown(strPlanted.c_str(), kIntruder, kIntruder), 0);
+    }
+    const CTempFolder home;
+    ASSERT_EQ(chown(home.GetPath().c_str(), kUser, kUser), 0);
+    const std::string strExpected = home.File(".local/state/quorbit/run");
+
+    // What the user's --run and a second program of the user find, as exit codes.
+    enum EOutcome
+    {
+        kRuns,
+        kRefused,
+        kSecondMissesIt,
+        kOtherFolder,
+        kNotPrivate,
+        kNotTheUser,
+    };
+    const pid_t nChild = fork();
+    ASSERT_GE(nChild, 0);
+    if (nChild == 0)
+    {
+        unsetenv("XDG_RUNTIME_DIR");
+        unsetenv("XDG_STATE_HOME");
+        setenv("HOME", home.GetPath().c_str(), 1);
+        if (setgid(kUser) != 0 || setuid(kUser) != 0)
+            _exit(kNotTheUser);
+        CControlServer run;
+        if (!ClaimOrRefuseRun(run))
+            _exit(kRefused);
+        CControlServer second;
+        std::string strError;
+        SControlPaths paths;
+        if (second.Claim(strError) != CControlServer::EClaim::AnotherRuns)
+            _exit(kSecondMissesIt);
+        if (!PrepareControlFolder(paths, strError) || paths.strFolder != strExpected)
+            _exit(kOtherFolder);
+        struct stat folder
+        {
+        };
+        if (lstat(paths.strFolder.c_str(), &folder) != 0 || folder.st_uid != kUser ||
+            (folder.st_mode & 07777) != 0700)
+            _exit(kNotPrivate);
+        _exit(kRuns);
+    }
+    int nStatus = 0;
+    waitpid(nChild, &nStatus, 0);
+    if (bPlant)
+        rmdir(strPlanted.c_str());
+    ASSERT_TRUE(WIFEXITED(nStatus));
+    EXPECT_EQ(WEXITSTATUS(nStatus), kRuns);
 }
 
 TEST_F(ControlTest, AnotherUsersConnectionIsRefused)

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 namespace
@@ -93,23 +95,65 @@ TEST_F(ExchangeCommandTest, TypedCodesTakeALargerPadAndShortNames)
     const SProcessResult result =
         Run({"--import", "DOC", "Lights", "INPUT", "--format", "code", "--style", "4x4"});
     ASSERT_EQ(result.nExitStatus, 0) << result.strErr;
-    EXPECT_TRUE(result.strOut.starts_with("Made the pad of Lights 4 buttons high, 4 buttons wide.\n"))
+    EXPECT_TRUE(
+        result.strOut.starts_with("Made the pad of Lights 4 buttons high, 4 buttons wide.\n"))
         << result.strOut;
     EXPECT_NE(result.strErr.find("KEY_BRIGHTNESS_CYCLE is stored as KEY_BRIGHTNESS_"),
               std::string::npos)
         << result.strErr;
     const std::string strList = List();
-    for (const char* pszLine : {"Remote Lights: 4 buttons high, 4 buttons wide",
-                                "  Button Up: cell 3/0, ",
-                                " bytes, NEC address 0x30 command 0x05\n",
-                                " bytes, Sony 12-bit address 0x01 command 0x15, repeated 2 times\n",
-                                " bytes, RC-5 address 0x03 command 0x41\n",
-                                "  Button KEY_BRIGHTNESS_: ", "Samsung address 0x07 command 0x02"})
+    for (const char* pszLine :
+         {"Remote Lights: 4 buttons high, 4 buttons wide", "  Button Up: cell 3/0, ",
+          " bytes, NEC address 0x30 command 0x05\n",
+          " bytes, Sony 12-bit address 0x01 command 0x15, repeated 2 times\n",
+          " bytes, RC-5 address 0x03 command 0x41\n",
+          "  Button KEY_BRIGHTNESS_: ", "Samsung address 0x07 command 0x02"})
         EXPECT_NE(strList.find(pszLine), std::string::npos) << pszLine << "\n" << strList;
 }
 
 // Names come and go in UTF-8, as people and other tools write them, and the document keeps
 // its own spelling: a 15-letter name fits though its UTF-8 takes more bytes.
+// Two imports into one document at the same moment: the second waits for the first to save,
+// then reads what it saved, so that neither's codes are lost.
+TEST_F(ExchangeCommandTest, TwoImportsAtOnceBothArrive)
+{
+    constexpr int kRounds = 20;
+    const std::string strUp = m_folder.File("up.txt");
+    const std::string strDown = m_folder.File("down.txt");
+    WriteFileBytes(strUp, "Up NEC 0x30 5\n");
+    WriteFileBytes(strDown, "Down NEC 0x30 6\n");
+    for (int nRound = 0; nRound < kRounds; ++nRound)
+    {
+        SCOPED_TRACE("round " + std::to_string(nRound));
+        std::filesystem::copy_file(kSample, m_strDoc,
+                                   std::filesystem::copy_options::overwrite_existing);
+        SProcessResult up;
+        std::thread beside(
+            [&] {
+                up = Run({"--import", "DOC", "Lights", strUp, "--format", "code"});
+            });
+        const SProcessResult down = Run({"--import", "DOC", "Lights", strDown, "--format", "code"});
+        beside.join();
+        ASSERT_EQ(up.nExitStatus, 0) << up.strErr;
+        ASSERT_EQ(down.nExitStatus, 0) << down.strErr;
+        const std::string strList = List();
+        EXPECT_NE(strList.find("  Button Up: "), std::string::npos) << strList;
+        EXPECT_NE(strList.find("  Button Down: "), std::string::npos) << strList;
+    }
+}
+
+// A FIFO no program writes to would hold the command forever; only a regular file, or standard
+// input for "-", is read.
+TEST_F(ExchangeCommandTest, AnInputThatIsNoRegularFileIsRefusedUnread)
+{
+    ASSERT_EQ(mkfifo(m_strInput.c_str(), 0600), 0);
+    const SProcessResult result = Run({"--import", "DOC", "TV", "INPUT", "--format", "code"});
+    EXPECT_EQ(result.nExitStatus, 1);
+    EXPECT_NE(result.strErr.find("quorbit: " + m_strInput + ": not a regular file\n"),
+              std::string::npos)
+        << result.strErr;
+}
+
 TEST_F(ExchangeCommandTest, NamesBeyondAsciiComeAndGoInUtf8)
 {
     std::filesystem::remove(m_strDoc);

@@ -12,10 +12,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
@@ -389,6 +390,116 @@ TEST_F(CQuorbexDocFileTest, FollowsNoLinkAnotherUserPlantedInASharedFolder)
         EXPECT_EQ(status.st_uid, kOther) << pszName;
         EXPECT_EQ(status.st_gid, kOther) << pszName;
     }
+}
+
+// Needs root, which alone can give a folder or a link to another user. The kernel follows a
+// link in a folder another user made in /tmp; a save must not take that user's way at all.
+TEST_F(CQuorbexDocFileTest, TakesNoFolderOrLinkAnotherUserPlantedAnywhereInASharedFolder)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can make a folder or link of another user";
+    constexpr uid_t kOther = 65534;
+    const CBytes old(10, 0x11), fresh(20, 0x22);
+    ASSERT_EQ(::chmod(m_folder.GetPath().c_str(), 01777), 0);
+    WriteBytes(PathOf("private.qb"), old);
+    const auto makeFolder = [&](const std::string& strName, uid_t nOwner, mode_t nMode)
+    {
+        ASSERT_TRUE(fs::create_directory(PathOf(strName)));
+        ASSERT_EQ(::chmod(PathOf(strName).c_str(), nMode), 0);
+        ASSERT_EQ(::chown(PathOf(strName).c_str(), nOwner, nOwner), 0);
+    };
+    const auto makeLink = [&](const std::string& strName, uid_t nOwner)
+    {
+        ASSERT_EQ(::symlink(PathOf("private.qb").c_str(), PathOf(strName).c_str()), 0);
+        ASSERT_EQ(::lchown(PathOf(strName).c_str(), nOwner, nOwner), 0);
+    };
+    struct SCase
+    {
+        const char* pszName;
+        std::function<void()> plant;
+        std::string strSaved;   // the path saved to
+        std::string strRefusal; // empty when the save goes ahead
+    };
+    const SCase cases[] = {
+        {"a link in another user's folder",
+         [&] { makeFolder("theirs", kOther, 0755), makeLink("theirs/link.qb", kOther); },
+         "theirs/link.qb", "the folder " + PathOf("theirs") + " belongs to "},
+        {"a new file in another user's folder", [&] { makeFolder("theirs", kOther, 0777); },
+         "theirs/new.qb", "the folder " + PathOf("theirs") + " belongs to "},
+        {"another user's folder in a shared folder of root's",
+         [&] { makeFolder("shared", 0, 01777), makeFolder("shared/theirs", kOther, 0755); },
+         "shared/theirs/new.qb", "the folder " + PathOf("shared/theirs") + " belongs to "},
+        {"another user's link two folders deep",
+         [&] { makeFolder("shared", 0, 01777), makeLink("shared/link.qb", kOther); },
+         "shared/link.qb", "the link " + PathOf("shared/link.qb") + " belongs to "},
+        {"the shared folder's owner's folder and link",
+         [&]
+         {
+             makeFolder("mine", 0, 0755), makeFolder("mine/shared", kOther, 01777);
+             makeFolder("mine/shared/theirs", kOther, 0777);
+             makeLink("mine/shared/theirs/link.qb", kOther);
+         },
+         "mine/shared/theirs/link.qb", ""},
+        {"a folder of one's own", [&] { makeFolder("mine", 0, 0755), makeLink("mine/link.qb", 0); },
+         "mine/link.qb", ""},
+    };
+    for (const SCase& test : cases)
+    {
+        SCOPED_TRACE(test.pszName);
+        for (const char* pszName : {"theirs", "shared", "mine", "private.qbb"})
+            fs::remove_all(PathOf(pszName));
+        WriteBytes(PathOf("private.qb"), old);
+        test.plant();
+        std::string strError;
+        const bool bSaved = CSafeFile().SaveWithBackup(PathOf(test.strSaved), fresh, strError);
+        EXPECT_EQ(bSaved, test.strRefusal.empty()) << strError;
+        EXPECT_EQ(ReadBytes(PathOf("private.qb")), bSaved ? fresh : old);
+        if (!bSaved)
+        {
+            EXPECT_EQ(strError.find(test.strRefusal), 0u) << strError;
+            EXPECT_FALSE(fs::exists(PathOf(test.strSaved)) &&
+                         !fs::is_symlink(PathOf(test.strSaved)));
+        }
+    }
+}
+
+// Needs root, to become a user who cannot give a file to another.
+TEST_F(CQuorbexDocFileTest, ARefusedOwnerSaysTheSystemsReason)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can make a file of another user";
+    constexpr uid_t kSaver = 65534;
+    constexpr uid_t kOwner = 65533;
+    ASSERT_EQ(::chmod(m_folder.GetPath().c_str(), 0777), 0);
+    const std::string strPath = PathOf("theirs.qb");
+    WriteBytes(strPath, CBytes(10, 0x11));
+    ASSERT_EQ(::chmod(strPath.c_str(), 0666), 0);
+    ASSERT_EQ(::chown(strPath.c_str(), kOwner, kOwner), 0);
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const pid_t nChild = ::fork();
+    ASSERT_GE(nChild, 0);
+    if (nChild == 0)
+    {
+        std::string strError;
+        if (::setgid(kSaver) != 0 || ::setuid(kSaver) != 0 ||
+            CSafeFile().SaveWithBackup(strPath, CBytes(20, 0x22), strError))
+            strError = "saved";
+        [[maybe_unused]] const ssize_t nWritten =
+            ::write(pipeEnds[1], strError.data(), strError.size());
+        ::_exit(0);
+    }
+    ::close(pipeEnds[1]);
+    std::string strError;
+    char buffer[512];
+    for (ssize_t nRead; (nRead = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        strError.append(buffer, static_cast<std::size_t>(nRead));
+    ::close(pipeEnds[0]);
+    ::waitpid(nChild, nullptr, 0);
+    EXPECT_NE(strError.find("which a file saved now could not keep (Operation not permitted)"),
+              std::string::npos)
+        << strError;
+    EXPECT_EQ(ReadBytes(strPath), CBytes(10, 0x11));
 }
 
 TEST_F(CQuorbexDocFileTest, RemovesWhatAnInterruptedSaveLeftBehind)

@@ -225,13 +225,16 @@ const SRefusalCase kRefusalCases[] = {
     {EFormat::Lirc, "begin remotes\n", 1, "\"begin remote\" was expected"},
     {EFormat::Lirc, "begin remote\n name TV\n begin codes\n", 3, "no \"end codes\""},
     {EFormat::Lirc, "begin remote\n name TV\n begin nothing\n", 3, "is no section"},
-    {EFormat::Lirc, "begin remote\n name TV\n bits 8\n begin codes\n A 0x1\n end codes\nend remote\n",
-     1, "TV gives its buttons as codes for a receiver's driver"},
+    {EFormat::Lirc,
+     "begin remote\n name TV\n bits 8\n begin codes\n A 0x1\n end codes\nend remote\n", 1,
+     "TV gives its buttons as codes for a receiver's driver"},
     {EFormat::Lirc, "begin remote\n one 1 1\n bits 8\n begin codes\n A 1\n end codes\nend remote\n",
      1, "both one and zero"},
-    {EFormat::Lirc, "begin remote\n one 1 1\n zero 1 1\n begin codes\n A 1\n end codes\nend remote\n",
-     1, "needs bits from 1"},
-    {EFormat::Lirc, "begin remote\n one 1 1\n zero 1 1\n bits 4\n begin codes\n A 0x10\n end codes\nend remote\n",
+    {EFormat::Lirc,
+     "begin remote\n one 1 1\n zero 1 1\n begin codes\n A 1\n end codes\nend remote\n", 1,
+     "needs bits from 1"},
+    {EFormat::Lirc,
+     "begin remote\n one 1 1\n zero 1 1\n bits 4\n begin codes\n A 0x10\n end codes\nend remote\n",
      6, "wider than the 4 bits"},
     {EFormat::Lirc, "begin remote\n begin codes\n A\n", 3, "a name and a code"},
     {EFormat::Lirc, "begin remote\n flags SPACE_ENC|XMP\n", 2, "\"XMP\" names an encoding"},
@@ -260,17 +263,26 @@ const SRefusalCase kRefusalCases[] = {
     {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\n", 3, "A has no \"type\""},
     {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\ntype: odd\n", 4,
      "\"parsed\" or \"raw\""},
-    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\ntype: parsed\n"
-                       "protocol: XYZ\n", 5, "no protocol \"XYZ\""},
-    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\ntype: parsed\n"
-                       "protocol: NEC\naddress: 04 00 00\n", 6, "four hex bytes"},
-    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\ntype: parsed\n"
-                       "protocol: NEC\naddress: 04 01 00 00\ncommand: 08 00 00 00\n", 7,
-     "do not fit the fields of NEC"},
-    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\ntype: raw\n"
-                       "frequency: 38000\ndata: 900 -5\n", 6, "\"-5\" is not a duration"},
-    {EFormat::Flipper, "Filetype: IR signals file\nVersion: 1\nname: A\ntype: raw\n"
-                       "frequency: fast\n", 5, "frequency is not a number"},
+    {EFormat::Flipper,
+     "Filetype: IR signals file\nVersion: 1\nname: A\ntype: parsed\n"
+     "protocol: XYZ\n",
+     5, "no protocol \"XYZ\""},
+    {EFormat::Flipper,
+     "Filetype: IR signals file\nVersion: 1\nname: A\ntype: parsed\n"
+     "protocol: NEC\naddress: 04 00 00\n",
+     6, "four hex bytes"},
+    {EFormat::Flipper,
+     "Filetype: IR signals file\nVersion: 1\nname: A\ntype: parsed\n"
+     "protocol: NEC\naddress: 04 01 00 00\ncommand: 08 00 00 00\n",
+     7, "do not fit the fields of NEC"},
+    {EFormat::Flipper,
+     "Filetype: IR signals file\nVersion: 1\nname: A\ntype: raw\n"
+     "frequency: 38000\ndata: 900 -5\n",
+     6, "\"-5\" is not a duration"},
+    {EFormat::Flipper,
+     "Filetype: IR signals file\nVersion: 1\nname: A\ntype: raw\n"
+     "frequency: fast\n",
+     5, "frequency is not a number"},
     {EFormat::Code, "# none\n", 0, "holds no code"},
     {EFormat::Code, "A NEC 1\n", 1, "NAME PROTOCOL ADDRESS COMMAND"},
     {EFormat::Code, "A NEC 1 x\n", 1, "are numbers"},
@@ -333,4 +345,24 @@ TEST(FlipperFormatTest, ParsedAndRawRecordsComeBackAsTheyWent)
     EXPECT_EQ(DescribeSignal(DecodeSignal(codes[1].durations)), "RC-5 address 0x03 command 0x41");
     EXPECT_EQ(codes[0].nCarrierHz, 38000u);
     EXPECT_EQ(FormatFlipperCodes(codes, 38000), strText);
+}
+
+// A list past the limit is refused at the first line past it, so reading stops there rather
+// than encoding whatever follows; a list of the limit is taken whole.
+TEST(CodeListTest, AListPastTheLimitIsRefusedWhereItPassesIt)
+{
+    std::string strText;
+    for (std::size_t nCode = 0; nCode < kMaxListedCodes; ++nCode)
+        strText += "B" + std::to_string(nCode) + " NEC 1 2\n";
+    std::vector<SExchangeCode> codes;
+    SExchangeError error;
+    ASSERT_TRUE(ParseCodeList(strText, codes, error)) << error.strReason;
+    EXPECT_EQ(codes.size(), kMaxListedCodes);
+
+    strText += "# one more\nOver NEC 1 2\nbroken\n";
+    codes.clear();
+    EXPECT_FALSE(ParseCodeList(strText, codes, error));
+    EXPECT_EQ(error.nLine, static_cast<int>(kMaxListedCodes) + 2);
+    EXPECT_EQ(error.strReason, "it holds more than 10000 codes, more than any remote takes");
+    EXPECT_TRUE(codes.empty());
 }
