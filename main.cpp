@@ -1,7 +1,7 @@
 // Quorbit: the commands without windows, and the start of the window program for the rest.
 // This program never loads the window toolkit, so that scripts calling it often pay only for
 // what they ask.
-#include "app/cli/CCommandLine.h"
+#include "cli/CCommandLine.h"
 
 #include <cerrno>
 #include <climits>
@@ -38,8 +38,9 @@ int StartWindowProgram(char** argv)
 
 int main(int argc, char** argv)
 {
+    SCommandLine commandLine;
     int nExitCode = 0;
-    if (RunHeadlessCommand(argc, argv, nExitCode))
+    if (RunHeadlessCommand(argc, argv, commandLine, nExitCode))
         return nExitCode;
     return StartWindowProgram(argv);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/cli/CLastFiredStore.h"
+#include "common/CLastFiredStore.h"
 #include "document/FileStamp.h"
 
 #include <QString>

@@ -9,8 +9,8 @@
 #include "app/CQtFrontEnd.h"
 #include "app/CRecoveryKeeper.h"
 #include "app/CWindowControl.h"
-#include "app/cli/CCommandLine.h"
 #include "base/CStringTable.h"
+#include "common/SCommandLine.h"
 #include "control/CControlServer.h"
 #include "control/RunningQuorbit.h"
 #include "device/CDeviceFactory.h"
@@ -71,15 +71,9 @@ void ShowStartRefusal(int argc, char** argv, const std::string& strRefusal)
 }
 } // namespace
 
-int RunQuorbitApp(int argc, char** argv)
+int RunQuorbitApp(int argc, char** argv, const SCommandLine& commandLine)
 {
-    SCommandLine commandLine;
     std::string strError;
-    if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), commandLine, strError))
-    {
-        std::fprintf(stderr, "quorbit: %s\n\n%s", strError.c_str(), GetUsage());
-        return 2;
-    }
     // One Quorbit per user: a second start hands its file to the first and ends.
     CControlServer server;
     const std::string strStartFile = commandLine.files.empty() ? "" : commandLine.files.front();

@@ -17,9 +17,11 @@ class CQuorbexSession;
 class CRecoveryKeeper;
 class CTickSource;
 class QSessionManager;
+struct SCommandLine;
 
-// The window program: runs the start-up and the event loop; the exit code for main().
-int RunQuorbitApp(int argc, char** argv);
+// The window program on the arguments main() read: runs the start-up and the event loop; the
+// exit code for main(). argv goes to the window toolkit.
+int RunQuorbitApp(int argc, char** argv, const SCommandLine& commandLine);
 
 // The application object composes the window program: the settings, the infrared unit, the
 // session (clock, document, firing engine, scheduler), the document's file commands and the

@@ -1,6 +1,6 @@
 #include "app/CRecoveryFolder.h"
 
-#include "app/cli/CLastFiredStore.h"
+#include "common/CLastFiredStore.h"
 #include "base/CFileDescriptor.h"
 #include "document/CSafeFile.h"
 

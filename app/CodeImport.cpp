@@ -2,8 +2,8 @@
 
 #include "app/CFileDialog.h"
 #include "app/CMessageBox.h"
-#include "app/cli/ImportPlan.h"
-#include "app/cli/SignalStore.h"
+#include "common/ImportPlan.h"
+#include "common/SignalStore.h"
 #include "base/TextEncoding.h"
 #include "document/CQuorbexDoc.h"
 #include "ui/SignalText.h"

@@ -2,7 +2,7 @@
 // requests on one connection, without waiting for replies, while a megabutton of about a
 // second plays. Reports how many fired and were refused, whether each client's requests went
 // out in the order it sent them, and how long the queue took to empty once it could.
-#include "app/cli/CHeadlessRunner.h"
+#include "cli/CHeadlessRunner.h"
 #include "control/CControlServer.h"
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"

@@ -1,6 +1,6 @@
 // From a PRESS published on the broker to the start of the button's transmission: the sample
 // document run headless, on a broker of its own on the loopback, 200 presses of TV Power.
-#include "app/cli/CHeadlessRunner.h"
+#include "cli/CHeadlessRunner.h"
 #include "control/CMqttService.h"
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"

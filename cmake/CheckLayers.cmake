@@ -5,16 +5,18 @@ cmake_minimum_required(VERSION 3.25)
 #
 # Each checked folder lists the folders it may reach. The tests, benchmarks, fuzzers and tools
 # are checked like the layer they build on.
-set(layers base document device signal engine control app/cli ui app)
+set(layers base document device signal engine control common cli ui app)
 set(allowed_base base)
 set(allowed_document base document)
 set(allowed_device base device)
 set(allowed_signal base document signal)
 set(allowed_engine base document device signal engine)
 set(allowed_control base document device signal engine control)
-set(allowed_app/cli base document device signal engine control app/cli)
+set(allowed_common base document device signal engine common)
+set(allowed_cli base document device signal engine control common cli)
 set(allowed_ui base document device signal engine ui)
-set(allowed_app ${layers})
+# The window program stands beside the command program, never on it.
+set(allowed_app base document device signal engine control common ui app)
 
 set(core_tests base document device signal engine support)
 set(trees ${layers} tests/support tests/base tests/document tests/device tests/signal
@@ -27,13 +29,13 @@ foreach(folder base document device signal engine)
   endforeach()
 endforeach()
 set(allowed_tests/support ${allowed_engine} tests/support)
-set(allowed_tests/cli ${allowed_app/cli} tests/support tests/cli)
-set(allowed_tests/ui ${layers} tests/support tests/ui tests/app)
+set(allowed_tests/cli ${allowed_cli} tests/support tests/cli)
+set(allowed_tests/ui ${allowed_app} tests/support tests/ui tests/app)
 set(allowed_tests/app ${allowed_tests/ui})
-set(allowed_bench ${allowed_app/cli} tests/support)
-set(allowed_fuzz ${allowed_app/cli})
+set(allowed_bench ${allowed_cli} tests/support)
+set(allowed_fuzz ${allowed_cli})
 set(allowed_tools ${layers})
-set(qt_free base document device signal engine control app/cli
+set(qt_free base document device signal engine control common cli
             tests/support tests/base tests/document tests/device tests/signal tests/engine
             tests/cli bench fuzz)
 

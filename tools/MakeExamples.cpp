@@ -1,7 +1,7 @@
 // Writes the sample document examples/living-room.qb into the folder named on the command line.
 // The document is built through the document's own operations, so the sample is exactly what a
 // person could have made in the windows; the output is the same on every run.
-#include "app/cli/CListingFrontEnd.h"
+#include "cli/CListingFrontEnd.h"
 #include "device/CBiosClock.h"
 #include "device/CSimulatedClock.h"
 #include "document/CQuorbexDoc.h"

@@ -3,7 +3,7 @@
 #include "app/CFramePlacement.h"
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
-#include "app/cli/CLastFiredStore.h"
+#include "common/CLastFiredStore.h"
 #include "base/CStringTable.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"

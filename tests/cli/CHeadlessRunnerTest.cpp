@@ -1,4 +1,4 @@
-#include "app/cli/CHeadlessRunner.h"
+#include "cli/CHeadlessRunner.h"
 
 #include "cli/CliTestSupport.h"
 #include "cli/ListingTestDocument.h"

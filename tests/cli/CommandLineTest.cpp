@@ -1,4 +1,4 @@
-#include "app/cli/CCommandLine.h"
+#include "cli/CCommandLine.h"
 #include "cli/CliTestSupport.h"
 
 #include <gtest/gtest.h>

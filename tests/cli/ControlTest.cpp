@@ -1,5 +1,5 @@
-#include "app/cli/CHeadlessRunner.h"
-#include "app/cli/ControlCommands.h"
+#include "cli/CHeadlessRunner.h"
+#include "cli/ControlCommands.h"
 #include "cli/CRunningQuorbit.h"
 #include "cli/CliTestSupport.h"
 #include "cli/ListingTestDocument.h"

@@ -1,5 +1,5 @@
-#include "app/cli/DocumentListing.h"
-#include "app/cli/CListingFrontEnd.h"
+#include "cli/DocumentListing.h"
+#include "cli/CListingFrontEnd.h"
 #include "cli/ListingTestDocument.h"
 #include "signal/SignalDurations.h"
 #include "signal/SignalEncoder.h"

@@ -1,4 +1,4 @@
-#include "app/cli/SelfTest.h"
+#include "cli/SelfTest.h"
 #include "cli/CRunningQuorbit.h"
 #include "cli/CliTestSupport.h"
 #include "cli/KitchenDocument.h"

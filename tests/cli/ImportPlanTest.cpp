@@ -1,4 +1,4 @@
-#include "app/cli/ImportPlan.h"
+#include "common/ImportPlan.h"
 #include "cli/ListingTestDocument.h"
 #include "signal/SignalDecoder.h"
 

@@ -1,6 +1,6 @@
 #include "cli/KitchenDocument.h"
 
-#include "app/cli/CLoadedDocument.h"
+#include "cli/CLoadedDocument.h"
 #include "device/COsClock.h"
 #include "device/CSimulatedRemote.h"
 #include "signal/SignalDurations.h"

@@ -1,4 +1,4 @@
-#include "app/cli/CLastFiredStore.h"
+#include "common/CLastFiredStore.h"
 
 #include "cli/ListingTestDocument.h"
 #include "support/CTempFolder.h"

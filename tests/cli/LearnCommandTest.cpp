@@ -1,5 +1,5 @@
-#include "app/cli/LearnCommand.h"
-#include "app/cli/CLoadedDocument.h"
+#include "cli/LearnCommand.h"
+#include "cli/CLoadedDocument.h"
 #include "base/TextEncoding.h"
 #include "cli/CliTestSupport.h"
 #include "cli/KitchenDocument.h"

@@ -1,6 +1,6 @@
 #include "control/CMqttService.h"
 
-#include "app/cli/CHeadlessRunner.h"
+#include "cli/CHeadlessRunner.h"
 #include "support/CMosquittoBroker.h"
 #include "support/CMqttTestClient.h"
 #include "support/CRecordingDevice.h"

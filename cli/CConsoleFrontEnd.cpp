@@ -1,4 +1,4 @@
-#include "app/cli/CConsoleFrontEnd.h"
+#include "cli/CConsoleFrontEnd.h"
 
 void CConsoleFrontEnd::PumpWaitMessages(std::uint32_t nMaxWaitMs)
 {

@@ -24,8 +24,7 @@ std::vector<std::string> ShortenNames(std::vector<SExchangeCode>& codes);
 
 // Reads a file of codes in whichever format it is: an .ir signals file, a remote file of the
 // Linux infrared daemon, Pronto hex, or a list of typed codes.
-bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes,
-                   SExchangeError& error);
+bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes, SExchangeError& error);
 
 // Every check a code (document spelling) must pass before anything changes: a name a button
 // can have, no megabutton's, not seen before in this input (seen keeps the lines), a signal

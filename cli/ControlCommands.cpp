@@ -1,7 +1,7 @@
-#include "app/cli/ControlCommands.h"
+#include "cli/ControlCommands.h"
 
-#include "app/cli/CConsoleFrontEnd.h"
-#include "app/cli/CHeadlessRunner.h"
+#include "cli/CConsoleFrontEnd.h"
+#include "cli/CHeadlessRunner.h"
 #include "control/CControlHandler.h"
 #include "control/ControlProtocol.h"
 #include "device/CDeviceFactory.h"

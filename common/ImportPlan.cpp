@@ -1,7 +1,7 @@
-#include "app/cli/ImportPlan.h"
+#include "common/ImportPlan.h"
 
-#include "app/cli/SignalStore.h"
 #include "base/TextEncoding.h"
+#include "common/SignalStore.h"
 #include "device/SamplePeriod.h"
 #include "document/CRemote.h"
 #include "signal/CodeListFormat.h"

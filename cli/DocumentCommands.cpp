@@ -1,7 +1,7 @@
-#include "app/cli/DocumentCommands.h"
+#include "cli/DocumentCommands.h"
 
-#include "app/cli/CLoadedDocument.h"
-#include "app/cli/DocumentListing.h"
+#include "cli/CLoadedDocument.h"
+#include "cli/DocumentListing.h"
 #include "device/CSimulatedRemote.h"
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "app/cli/CLastFiredStore.h"
+#include "common/CLastFiredStore.h"
 
 #include "base/CFileDescriptor.h"
 #include "base/StateFolder.h"

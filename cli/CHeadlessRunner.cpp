@@ -1,4 +1,4 @@
-#include "app/cli/CHeadlessRunner.h"
+#include "cli/CHeadlessRunner.h"
 
 #include "base/TextEncoding.h"
 #include "control/CControlServer.h"

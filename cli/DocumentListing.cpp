@@ -1,4 +1,4 @@
-#include "app/cli/DocumentListing.h"
+#include "cli/DocumentListing.h"
 
 #include "base/TextEncoding.h"
 #include "document/CQuorbexDoc.h"

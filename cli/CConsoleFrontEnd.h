@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/cli/CListingFrontEnd.h"
+#include "cli/CListingFrontEnd.h"
 
 #include <functional>
 

@@ -1,15 +1,13 @@
-#include "app/cli/SignalStore.h"
+#include "common/SignalStore.h"
 
-#include "app/cli/CLoadedDocument.h"
-#include "app/cli/ImportPlan.h"
 #include "base/TextEncoding.h"
+#include "document/CFrontEnd.h"
 #include "document/CQbFile.h"
-#include "document/CSafeFile.h"
+#include "document/CQuorbexDoc.h"
 #include "signal/SignalDurations.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <utility>
 
 namespace
@@ -32,12 +30,6 @@ const CRemoteButton* FindLookalike(const CRemote& remote, const std::string& str
 }
 } // namespace
 
-bool FailCommand(const std::string& strReason)
-{
-    std::fprintf(stderr, "quorbit: %s\n", strReason.c_str());
-    return false;
-}
-
 bool ToDocumentName(const std::string& strUtf8, std::string& strName, std::string& strReason)
 {
     if (FromUtf8Text(strUtf8, strName))
@@ -45,20 +37,6 @@ bool ToDocumentName(const std::string& strUtf8, std::string& strName, std::strin
     strReason = "is not UTF-8 text, or holds a character documents cannot store (they keep "
                 "names in Windows-1252)";
     return false;
-}
-
-CRemote* FindRemoteArgument(const CQuorbexDoc& doc, const std::string& strDocument,
-                            const std::string& strArgument)
-{
-    std::string strName;
-    std::string strReason;
-    if (!ToDocumentName(strArgument, strName, strReason))
-        FailCommand("the remote name \"" + strArgument + "\" " + strReason);
-    else if (CRemote* pRemote = doc.FindRemote(strName))
-        return pRemote;
-    else
-        FailCommand(strDocument + " has no remote \"" + strArgument + "\"");
-    return nullptr;
 }
 
 std::string FindSignalRefusal(const CRemote& remote, const std::string& strName)
@@ -89,23 +67,9 @@ std::size_t CountFreeCells(const CRemote& remote)
 
 std::size_t CountNewButtons(const CRemote& remote, const std::vector<SExchangeCode>& codes)
 {
-    return static_cast<std::size_t>(
-        std::count_if(codes.begin(), codes.end(),
-                      [&remote](const auto& code) { return !remote.FindButton(code.strName); }));
-}
-
-bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes, bool bStyleHint)
-{
-    const std::size_t nFree = CountFreeCells(remote);
-    const std::size_t nNew = CountNewButtons(remote, codes);
-    if (nNew <= nFree)
-        return true;
-    const int nStyle = bStyleHint ? FindRoomyStyle(remote, nNew) : -1;
-    return FailCommand(ToDisplayText(remote.m_strName) + " is full: its pad has " +
-                       std::to_string(nFree) + " free places for " + std::to_string(nNew) +
-                       (nNew == 1 ? " new button" : " new buttons") +
-                       (nStyle < 0 ? std::string()
-                                   : "; --style " + FormatStyle(nStyle) + " gives it room"));
+    return static_cast<std::size_t>(std::count_if(codes.begin(), codes.end(),
+                                                  [&remote](const auto& code)
+                                                  { return !remote.FindButton(code.strName); }));
 }
 
 bool ApplyCodes(CQuorbexDoc& doc, CRemote& remote, const std::vector<SExchangeCode>& codes,
@@ -140,16 +104,4 @@ bool ApplyCodes(CQuorbexDoc& doc, CRemote& remote, const std::vector<SExchangeCo
         doc.GetFrontEnd().OpenPad(remote);
     doc.SetModifiedFlag();
     return true;
-}
-
-bool StoreSignals(CLoadedDocument& loaded, CRemote& remote, const std::vector<SExchangeCode>& codes,
-                  double dNanosPerSample, const std::string& strPath)
-{
-    std::string strReport;
-    if (!ApplyCodes(loaded.GetDocument(), remote, codes, dNanosPerSample, strReport) ||
-        !loaded.GetDocument().OnSaveDocument(strPath))
-        return false;
-    std::printf("%sSaved %s; the previous version is kept as %s.\n", strReport.c_str(),
-                strPath.c_str(), CSafeFile::GetBackupPath(strPath).c_str());
-    return std::fflush(stdout) == 0;
 }

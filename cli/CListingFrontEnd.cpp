@@ -1,4 +1,4 @@
-#include "app/cli/CListingFrontEnd.h"
+#include "cli/CListingFrontEnd.h"
 
 #include "base/CStringTable.h"
 #include "document/CRemote.h"

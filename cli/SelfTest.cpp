@@ -1,7 +1,7 @@
-#include "app/cli/SelfTest.h"
+#include "cli/SelfTest.h"
 
-#include "app/cli/ControlCommands.h"
-#include "app/cli/ExchangeCommands.h"
+#include "cli/ControlCommands.h"
+#include "cli/ExchangeCommands.h"
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"
 #include "device/CSimulatedPort.h"

@@ -1,11 +1,11 @@
-#include "app/cli/CCommandLine.h"
+#include "cli/CCommandLine.h"
 
-#include "app/cli/CHeadlessRunner.h"
-#include "app/cli/ControlCommands.h"
-#include "app/cli/DocumentCommands.h"
-#include "app/cli/ExchangeCommands.h"
-#include "app/cli/LearnCommand.h"
-#include "app/cli/SelfTest.h"
+#include "cli/CHeadlessRunner.h"
+#include "cli/ControlCommands.h"
+#include "cli/DocumentCommands.h"
+#include "cli/ExchangeCommands.h"
+#include "cli/LearnCommand.h"
+#include "cli/SelfTest.h"
 #include "control/CControlServer.h"
 #include "control/MqttSettings.h"
 #include "device/CDeviceFactory.h"
@@ -372,17 +372,8 @@ const char* GetUsage()
            "                      missed instead)\n";
 }
 
-int GetLateMinutes(const SCommandLine& commandLine)
+bool RunHeadlessCommand(int argc, char** argv, SCommandLine& commandLine, int& nExitCode)
 {
-    if (commandLine.strLate.empty() || commandLine.strLate == "0")
-        return 0;
-    const unsigned long nMinutes = ParseDecimal(commandLine.strLate, kMaxLateMinutes);
-    return nMinutes == 0 ? -1 : static_cast<int>(nMinutes);
-}
-
-bool RunHeadlessCommand(int argc, char** argv, int& nExitCode)
-{
-    SCommandLine commandLine;
     std::string strError;
     if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), commandLine, strError))
     {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/cli/CConsoleFrontEnd.h"
-#include "app/cli/CLastFiredStore.h"
+#include "cli/CConsoleFrontEnd.h"
+#include "common/CLastFiredStore.h"
 #include "control/CControlHandler.h"
 #include "document/FileStamp.h"
 #include "engine/CQuorbexSession.h"

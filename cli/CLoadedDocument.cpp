@@ -1,4 +1,4 @@
-#include "app/cli/CLoadedDocument.h"
+#include "cli/CLoadedDocument.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/cli/CCommandLine.h"
+#include "cli/CCommandLine.h"
 
 #include <memory>
 #include <string>

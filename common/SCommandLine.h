@@ -40,19 +40,7 @@ struct SCommandLine
     std::vector<std::string> files; // the operands: file names, remote and button names
 };
 
-// Fills commandLine from the arguments after the program name. False, with the reason in
-// strError, when they make no sense.
-bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& commandLine,
-                      std::string& strError);
-
-const char* GetUsage();
-
 // The most minutes late an occurrence may still fire.
 constexpr int kMaxLateMinutes = 720;
 // --late's minutes, 0 when not given; -1 when it is no count from 0 to kMaxLateMinutes.
 int GetLateMinutes(const SCommandLine& commandLine);
-
-// The commands that run without windows. Returns true and sets nExitCode (0 done, 1 failed,
-// 2 misused) when the arguments asked for one of them or made no sense; false when the window
-// program should start.
-bool RunHeadlessCommand(int argc, char** argv, int& nExitCode);
