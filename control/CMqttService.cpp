@@ -4,12 +4,15 @@
 #include "control/ControlProtocol.h"
 
 #include <mosquitto.h>
+#include <mqtt_protocol.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <random>
+#include <ranges>
 #include <utility>
 
 namespace
@@ -36,6 +39,16 @@ std::string DescribeResult(int nResult)
     if (strText.ends_with('.'))
         strText.pop_back();
     return strText;
+}
+
+// Each run a client id of its own: the broker pushes a client off for another with its id, so
+// that two Quorbits with one node name would push each other off in turn.
+std::string MakeClientId(const std::string& strNode)
+{
+    std::random_device random;
+    char suffix[10];
+    std::snprintf(suffix, sizeof(suffix), "-%08x", static_cast<unsigned>(random()));
+    return "quorbit-" + strNode + suffix;
 }
 } // namespace
 
@@ -64,13 +77,15 @@ CMqttService::~CMqttService()
 
 void CMqttService::Start()
 {
-    const std::string strClientId = "quorbit-" + m_topics.GetNode();
-    m_pClient = mosquitto_new(strClientId.c_str(), true, this);
+    m_pClient = mosquitto_new(MakeClientId(m_topics.GetNode()).c_str(), true, this);
     if (!m_pClient)
         return SetState(EState::Failed, "the MQTT client cannot be made");
+    // MQTT 5 tells a retained message published while subscribed from a live one.
+    mosquitto_int_option(m_pClient, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
     mosquitto_connect_callback_set(m_pClient, OnConnectCallback);
     mosquitto_disconnect_callback_set(m_pClient, OnDisconnectCallback);
-    mosquitto_message_callback_set(m_pClient, OnMessageCallback);
+    mosquitto_message_v5_callback_set(m_pClient, OnMessageCallback);
+    mosquitto_subscribe_callback_set(m_pClient, OnSubscribeCallback);
     const std::string strAvailability = m_topics.GetAvailability();
     mosquitto_will_set(m_pClient, strAvailability.c_str(), static_cast<int>(std::strlen(kOffline)),
                        kOffline, 1, true);
@@ -166,6 +181,8 @@ std::string CMqttService::GetStateText() const
         return "connected to " + strAddress + " as " + m_topics.GetRoot();
     case EState::Refused:
         return strAddress + " refused the login: " + m_strReason;
+    case EState::NameTaken:
+        return "not joining " + strAddress + ": " + m_strReason + "; trying again";
     case EState::Failed:
         return "cannot join " + strAddress + ": " + m_strReason;
     case EState::Lost:
@@ -217,32 +234,63 @@ void CMqttService::OnDisconnectCallback(mosquitto*, void* pSelf, int nCode)
     static_cast<CMqttService*>(pSelf)->OnDisconnected(nCode);
 }
 
-void CMqttService::OnMessageCallback(mosquitto*, void* pSelf, const mosquitto_message* pMessage)
+void CMqttService::OnMessageCallback(mosquitto*, void* pSelf, const mosquitto_message* pMessage,
+                                     const mosquitto_property*)
 {
     static_cast<CMqttService*>(pSelf)->OnMessage(*pMessage);
+}
+
+void CMqttService::OnSubscribeCallback(mosquitto*, void* pSelf, int nMessageId, int, const int*)
+{
+    static_cast<CMqttService*>(pSelf)->OnSubscribed(nMessageId);
 }
 
 void CMqttService::OnConnected(int nCode)
 {
     if (nCode != 0)
-        return Lose(EState::Refused, mosquitto_connack_string(nCode));
-    m_backOff = kFirstBackOff;
+        return Lose(EState::Refused, mosquitto_reason_string(nCode));
     // A broker that restarted without persistence holds nothing of ours.
     m_published.clear();
     m_strStatus.clear();
+    m_bJoined = false;
+    // The broker answers a subscription in order, so the retained availability is here before
+    // the second one is acknowledged.
+    Subscribe(m_topics.GetAvailability(), 1);
+    Subscribe(m_topics.GetStatus(), 1, &m_nJoinMessageId);
+}
+
+void CMqttService::OnSubscribed(int nMessageId)
+{
+    if (!m_bJoined && nMessageId == m_nJoinMessageId && m_nState == EState::Connecting)
+        Join();
+}
+
+void CMqttService::Join()
+{
+    m_bJoined = true;
+    m_backOff = kFirstBackOff;
     Publish(m_topics.GetAvailability(), kOnline, true);
-    for (const std::string& strRequests : {m_topics.GetPressFilter(), m_topics.GetEnableFilter()})
-        mosquitto_subscribe(m_pClient, nullptr, strRequests.c_str(), 1);
-    for (const std::string& strDiscovery : CMqttTopics::GetDiscoveryFilters())
-        mosquitto_subscribe(m_pClient, nullptr, strDiscovery.c_str(), 0);
+    for (const std::string& strFilter :
+         {m_topics.GetPressFilter(), m_topics.GetEnableFilter(), m_topics.GetEventStateFilter()})
+        Subscribe(strFilter, 1);
+    Subscribe(m_topics.GetDiscoveryFilter(), 0);
+    for (const std::string& strOld : CMqttTopics::GetOldDiscoveryFilters())
+        Subscribe(strOld, 0);
     SetState(EState::Connected);
     PublishChanges();
+}
+
+void CMqttService::Subscribe(const std::string& strFilter, int nQos, int* pMessageId)
+{
+    // As published, so that a retained request is known for one whenever it comes.
+    mosquitto_subscribe_v5(m_pClient, pMessageId, strFilter.c_str(), nQos,
+                           MQTT_SUB_OPT_RETAIN_AS_PUBLISHED, nullptr);
 }
 
 void CMqttService::OnDisconnected(int nCode)
 {
     // A refusal said why already; the broker closes the connection after it.
-    if (m_nState == EState::Refused)
+    if (m_nState == EState::Refused || m_nState == EState::NameTaken)
         return;
     Lose(EState::Lost, nCode == MOSQ_ERR_SUCCESS ? "disconnected" : DescribeResult(nCode));
 }
@@ -252,10 +300,55 @@ void CMqttService::OnMessage(const mosquitto_message& message)
     const std::string strTopic = message.topic ? message.topic : "";
     const std::string strPayload(static_cast<const char*>(message.payload),
                                  static_cast<std::size_t>(std::max(0, message.payloadlen)));
-    if (strTopic.starts_with("homeassistant/"))
-        OnDiscovery(strTopic, strPayload, message.retain);
+    if (strTopic == m_topics.GetAvailability())
+        OnAvailability(strPayload);
+    else if (strTopic.starts_with("homeassistant/") || strTopic == m_topics.GetStatus() ||
+             m_topics.IsEventState(strTopic))
+        OnKept(strTopic, strPayload, message.retain);
     else
         OnRequest(strTopic, strPayload, message.retain);
+}
+
+void CMqttService::OnAvailability(const std::string& strPayload)
+{
+    if (m_bJoined)
+    {
+        // Someone else said this node is gone, or cleared what says it is here.
+        if (strPayload != kOnline)
+            Publish(m_topics.GetAvailability(), kOnline, true);
+        return;
+    }
+    if (strPayload != kOnline)
+        return;
+    // Cleanly, so that the broker does not publish the will over the other's "online".
+    mosquitto_disconnect(m_pClient);
+    Lose(EState::NameTaken, "another Quorbit is online as node " + m_topics.GetNode() + " (" +
+                                m_topics.GetAvailability() +
+                                " says online); give each its own node name");
+}
+
+void CMqttService::OnKept(const std::string& strTopic, const std::string& strPayload,
+                          bool bRetained)
+{
+    if (!m_bJoined)
+        return;
+    if (strTopic == m_topics.GetStatus())
+    {
+        if (strPayload != m_strStatus)
+            Publish(strTopic, m_strStatus, true);
+        return;
+    }
+    if (const auto it = m_published.find(strTopic); it != m_published.end())
+    {
+        if (strPayload != it->second)
+            Publish(strTopic, it->second, true);
+        return;
+    }
+    // What this node published before for buttons, remotes or events gone since.
+    const bool bOwn =
+        m_topics.IsEventState(strTopic) || m_topics.IsOwnDiscovery(strTopic, strPayload);
+    if (bRetained && !strPayload.empty() && bOwn)
+        Publish(strTopic, {}, true);
 }
 
 void CMqttService::OnRequest(const std::string& strTopic, const std::string& strPayload,
@@ -280,15 +373,6 @@ void CMqttService::OnRequest(const std::string& strTopic, const std::string& str
     // Carried out once the library has returned: a firing takes a while and serves the loop
     // again.
     m_requests.push_back(std::move(request));
-}
-
-void CMqttService::OnDiscovery(const std::string& strTopic, const std::string& strPayload,
-                               bool bRetained)
-{
-    // What this node published before for buttons or remotes that are gone since.
-    if (bRetained && !strPayload.empty() && !m_published.contains(strTopic) &&
-        m_topics.IsOwnDiscovery(strPayload))
-        Publish(strTopic, {}, true);
 }
 
 void CMqttService::AnswerRequests()
@@ -319,12 +403,18 @@ void CMqttService::PublishChanges()
         if (!configs.contains(strTopic))
             Publish(strTopic, {}, true);
     }
-    for (const auto& [strTopic, strPayload] : configs)
+    const auto publishChanged = [&](const std::string& strTopic)
     {
-        const auto it = m_published.find(strTopic);
-        if (it == m_published.end() || it->second != strPayload)
+        const std::string& strPayload = configs.at(strTopic);
+        std::string& strPublished = m_published[strTopic];
+        if (strPublished != strPayload)
             Publish(strTopic, strPayload, true);
-    }
+        strPublished = strPayload;
+    };
+    // The node's device before the buttons that point at it.
+    publishChanged(m_topics.GetNodeDeviceConfig());
+    for (const std::string& strTopic : configs | std::views::keys)
+        publishChanged(strTopic);
     m_published = std::move(configs);
     if (std::string strStatus = CMqttTopics::MakeStatus(m_handler.GetStatus());
         strStatus != m_strStatus)

@@ -15,6 +15,8 @@
 class CControlHandler;
 struct mosquitto;
 struct mosquitto_message;
+struct mqtt5__property;
+using mosquitto_property = mqtt5__property;
 
 // Quorbit on an MQTT broker: every button that can fire has a press topic and a discovery
 // configuration for the hub, every event a switch, the status is kept retained, and a press
@@ -29,9 +31,10 @@ public:
     {
         Connecting,
         Connected,
-        Refused, // the broker turned the login down
-        Lost,    // unreachable or gone; a reconnect is due later
-        Failed,  // cannot even try; nothing is tried again
+        Refused,   // the broker turned the login down
+        NameTaken, // another Quorbit is online under this node name; tried again later
+        Lost,      // unreachable or gone; a reconnect is due later
+        Failed,    // cannot even try; nothing is tried again
     };
 
     // The handler must outlive the service.
@@ -69,12 +72,20 @@ private:
     static void OnConnectCallback(mosquitto* pClient, void* pSelf, int nCode);
     static void OnDisconnectCallback(mosquitto* pClient, void* pSelf, int nCode);
     static void OnMessageCallback(mosquitto* pClient, void* pSelf,
-                                  const mosquitto_message* pMessage);
+                                  const mosquitto_message* pMessage, const mosquitto_property*);
+    static void OnSubscribeCallback(mosquitto* pClient, void* pSelf, int nMessageId, int,
+                                    const int*);
     void OnConnected(int nCode);
+    // Goes online once the broker has handed over what the availability topic holds.
+    void OnSubscribed(int nMessageId);
+    void Join();
     void OnDisconnected(int nCode);
     void OnMessage(const mosquitto_message& message);
     void OnRequest(const std::string& strTopic, const std::string& strPayload, bool bRetained);
-    void OnDiscovery(const std::string& strTopic, const std::string& strPayload, bool bRetained);
+    void OnAvailability(const std::string& strPayload);
+    // A message on a topic this node keeps: what it holds there is put back.
+    void OnKept(const std::string& strTopic, const std::string& strPayload, bool bRetained);
+    void Subscribe(const std::string& strFilter, int nQos, int* pMessageId = nullptr);
 
     void Connect();
     void OnLookupDone();
@@ -100,6 +111,9 @@ private:
     CClock::duration m_backOff;
     CClock::time_point m_nextAttempt;
     std::deque<SRequest> m_requests;
+    // Until the availability topic was read, this node is not online, nor takes requests.
+    bool m_bJoined = false;
+    int m_nJoinMessageId = -1;
     // What the broker holds from this connection: discovery payloads by topic, the status.
     std::map<std::string, std::string> m_published;
     std::string m_strStatus;

@@ -21,6 +21,7 @@ namespace
 const std::string kLivingRoom = QUORBIT_EXAMPLES "/living-room.qb";
 const std::string kNode = "living-room";
 const std::string kRoot = "quorbit/living-room/";
+const std::string kDiscovery = "homeassistant/";
 
 // The sample document run headless on a recording unit, on a broker of the test's own; the
 // hub's side subscribes to everything.
@@ -73,6 +74,12 @@ protected:
         return false;
     }
     bool HubHas(const std::string& strTopic) { return m_pHub->FindLast(strTopic) != nullptr; }
+    // Whether the last the hub heard on the topic is the payload.
+    bool HubHeard(const std::string& strTopic, const std::string& strPayload)
+    {
+        const CMqttTestClient::SMessage* pMessage = m_pHub->FindLast(strTopic);
+        return pMessage && pMessage->strPayload == strPayload;
+    }
 
     CMosquittoBroker m_broker;
     CScriptedClock m_clock{CTime(2026, 12, 7, 8, 0, 0)};
@@ -93,21 +100,34 @@ nlohmann::json ReadJson(const CMqttTestClient::SMessage* pMessage)
 TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStaleOnes)
 {
     CMqttTestClient& hub = ConnectHub();
-    // Left by an earlier run for a button deleted since, and by another PC.
-    const std::string strStale = "homeassistant/button/quorbit_living-room_Gone/config";
-    const std::string strOther = "homeassistant/button/quorbit_kitchen_Fan/config";
+    const std::string strOurs = R"({"availability_topic":"quorbit/living-room/availability")";
+    // Left by an earlier run for a button deleted since, and by an earlier version, which had
+    // no node level.
+    const std::string strStale = kDiscovery + "button/living-room/TV__Gone/config";
+    const std::string strOld = kDiscovery + "button/quorbit_living-room_TV_Gone_0123abcd/config";
+    hub.Publish(strStale, strOurs + R"(,"unique_id":"quorbit_living-room__TV__Gone"})", true);
+    hub.Publish(strOld, strOurs + "}", true);
+    // Another PC's, and the hub's own that uses this node's availability: not Quorbit's to
+    // clear.
+    const std::string strOther = kDiscovery + "button/kitchen/Fan__Power/config";
     const std::string strOtherConfig = R"({"availability_topic":"quorbit/kitchen/availability"})";
-    hub.Publish(strStale, R"({"availability_topic":"quorbit/living-room/availability"})", true);
+    const std::string strHubs = kDiscovery + "button/tv_macro/config";
+    const std::string strHubsInNode = kDiscovery + "button/living-room/macro/config";
     hub.Publish(strOther, strOtherConfig, true);
-    StartService(MakeSettings());
+    hub.Publish(strHubs, strOurs + "}", true);
+    hub.Publish(strHubsInNode, strOurs + R"(,"unique_id":"hub_macro"})", true);
+    // As the hub, as under the earlier access list: allowed to clear anything, it must keep to
+    // its own.
+    SMqttSettings settings = MakeSettings(CMosquittoBroker::kHubPassword);
+    settings.strUser = "hub";
+    StartService(settings);
     ASSERT_TRUE(ServeUntil(
         [&]
-        {
-            return HubHas(kRoot + "status") && hub.FindLast(strStale) &&
-                   hub.FindLast(strStale)->strPayload.empty();
-        }));
+        { return HubHas(kRoot + "status") && HubHeard(strStale, "") && HubHeard(strOld, ""); }));
     EXPECT_EQ(hub.FindLast(kRoot + "availability")->strPayload, "online");
     EXPECT_EQ(hub.FindLast(strOther)->strPayload, strOtherConfig) << "another PC's was cleared";
+    EXPECT_EQ(hub.FindLast(strHubs)->strPayload, strOurs + "}");
+    EXPECT_EQ(hub.FindLast(strHubsInNode)->strPayload, strOurs + R"(,"unique_id":"hub_macro"})");
 
     std::map<std::string, nlohmann::json> buttons; // by command topic
     std::map<std::string, nlohmann::json> switches;
@@ -116,13 +136,19 @@ TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStal
     for (const CMqttTestClient::SMessage& message : hub.m_messages)
     {
         const nlohmann::json config = ReadJson(&message);
-        if (message.strTopic.starts_with("homeassistant/sensor/") && config.is_object())
+        if (message.strTopic.starts_with(kDiscovery + "sensor/living-room/") && config.is_object())
             strNodeDevice = config["device"]["identifiers"][0];
-        if (message.strTopic.starts_with("homeassistant/switch/") && config.is_object())
+        if (message.strTopic.starts_with(kDiscovery + "switch/living-room/") && config.is_object())
             switches[config["command_topic"]] = config;
-        if (!message.strTopic.starts_with("homeassistant/button/quorbit_living-room_") ||
+        if (!message.strTopic.starts_with(kDiscovery + "button/living-room/") ||
             !config.contains("command_topic"))
             continue;
+        // The hub knows the device a button points at through via_device before the button.
+        EXPECT_FALSE(strNodeDevice.empty()) << message.strTopic;
+        EXPECT_EQ(message.strTopic, kDiscovery + "button/living-room/" +
+                                        config["unique_id"].get<std::string>().substr(
+                                            std::string("quorbit_living-room__").size()) +
+                                        "/config");
         buttons[config["command_topic"]] = config;
         uniqueIds.insert(config["unique_id"].get<std::string>());
     }
@@ -168,19 +194,20 @@ TEST_F(CMqttServiceTest, RequestsActAsFireDoesAndARetainedOneNeverDoes)
     EXPECT_EQ(ReadJson(hub.FindLast(kRoot + "error"))["code"], "retained");
     EXPECT_TRUE(m_device.m_sent.empty());
 
+    // Published while Quorbit listens, a retained press still reaches it retained.
+    hub.m_messages.clear();
+    hub.Publish(kRoot + "TV/Power/press", "PRESS", true);
+    ASSERT_TRUE(ServeUntil([&] { return HubHas(kRoot + "error"); }));
+    EXPECT_EQ(ReadJson(hub.FindLast(kRoot + "error"))["code"], "retained");
+    EXPECT_TRUE(m_device.m_sent.empty());
+
     hub.Publish(kRoot + "TV/Ch%2B/press", "PRESS", false);
     ASSERT_TRUE(ServeUntil([&] { return !m_device.m_sent.empty(); }));
     EXPECT_EQ(m_device.m_sent.size(), 1u);
 
     // An event turned off is not armed, and its switch says so.
     hub.Publish(kRoot + "events/Lights out/set", "OFF", false);
-    ASSERT_TRUE(ServeUntil(
-        [&]
-        {
-            const CMqttTestClient::SMessage* pState =
-                hub.FindLast(kRoot + "events/Lights out/state");
-            return pState && pState->strPayload == "OFF";
-        }));
+    ASSERT_TRUE(ServeUntil([&] { return HubHeard(kRoot + "events/Lights out/state", "OFF"); }));
     EXPECT_TRUE(m_runner.GetDocument().FindEvent("Lights out")->m_bDisabled);
     EXPECT_NE(m_runner.GetDocument().m_armed.m_strName, "Lights out");
 
@@ -193,6 +220,9 @@ TEST_F(CMqttServiceTest, RequestsActAsFireDoesAndARetainedOneNeverDoes)
         {"Attic/Power/press", "PRESS", "unknown-remote"},
         {"TV/Power/press", "ON", "malformed"},
         {"TV/Bad%2/press", "PRESS", "malformed"},
+        // Another spelling of TV/Power and of TV/Ch+, past an access list on their topics.
+        {"%54V/Power/press", "PRESS", "malformed"},
+        {"TV/Ch%2b/press", "PRESS", "malformed"},
         {"events/Nope/set", "OFF", "unknown-event"},
         {"events/Lights out/set", "PRESS", "malformed"},
     };
@@ -205,6 +235,102 @@ TEST_F(CMqttServiceTest, RequestsActAsFireDoesAndARetainedOneNeverDoes)
             << refusal.strTopic;
     }
     EXPECT_EQ(m_device.m_sent.size(), 1u);
+}
+
+// The README's access list keeps each room to its own: the bedroom's login can neither rewrite
+// nor clear the living room's configurations, nor press its buttons. The hub can, and what it
+// changes of Quorbit's is put back while Quorbit is connected.
+TEST_F(CMqttServiceTest, ARoomCannotTouchAnothersTopicsAndWhatIsChangedIsPutBack)
+{
+    CMqttTestClient& hub = ConnectHub();
+    StartService(MakeSettings());
+    const std::string strPower = kDiscovery + "button/living-room/TV__Power/config";
+    const std::string strSensor = kDiscovery + "sensor/living-room/next_event/config";
+    const std::string strLightsOut = kRoot + "events/Lights out/state";
+    ASSERT_TRUE(ServeUntil([&] { return HubHas(strPower) && HubHas(strSensor); }));
+    const std::string strPowerConfig = hub.FindLast(strPower)->strPayload;
+    const std::string strSensorConfig = hub.FindLast(strSensor)->strPayload;
+
+    CMqttTestClient bedroom(m_broker.GetPort(), CMosquittoBroker::kOtherUser,
+                            CMosquittoBroker::kOtherPassword);
+    ASSERT_TRUE(bedroom.IsConnected());
+    bedroom.Publish(strPower, "{}", true);
+    bedroom.Publish(strSensor, "", true);
+    bedroom.Publish(kRoot + "availability", "offline", true);
+    bedroom.Publish(kRoot + "TV/Power/press", "PRESS", false);
+    // Its own are its: what it publishes under its node level arrives.
+    const std::string strBedroom = kDiscovery + "button/bedroom/HiFi__Power/config";
+    bedroom.Publish(strBedroom, "{}", true);
+    ASSERT_TRUE(ServeUntil(
+        [&]
+        {
+            bedroom.Pump(5);
+            return HubHas(strBedroom);
+        }));
+    // What the hub holds now is what a newcomer is given.
+    CMqttTestClient newcomer(m_broker.GetPort());
+    newcomer.Subscribe("#");
+    ASSERT_TRUE(ServeUntil(
+        [&]
+        {
+            newcomer.Pump(5);
+            return newcomer.FindLast(strBedroom) && newcomer.FindLast(strPower) &&
+                   newcomer.FindLast(strSensor) && newcomer.FindLast(kRoot + "availability");
+        }));
+    EXPECT_EQ(newcomer.FindLast(strPower)->strPayload, strPowerConfig);
+    EXPECT_EQ(newcomer.FindLast(strSensor)->strPayload, strSensorConfig);
+    EXPECT_EQ(newcomer.FindLast(kRoot + "availability")->strPayload, "online");
+    EXPECT_TRUE(m_device.m_sent.empty());
+
+    hub.Publish(strPower, "", true);
+    hub.Publish(kRoot + "availability", "offline", true);
+    hub.Publish(strLightsOut, "OFF", true);
+    hub.m_messages.clear();
+    ASSERT_TRUE(ServeUntil(
+        [&]
+        {
+            return HubHeard(strPower, strPowerConfig) &&
+                   HubHeard(kRoot + "availability", "online") && HubHeard(strLightsOut, "ON");
+        }));
+    EXPECT_FALSE(m_runner.GetDocument().FindEvent("Lights out")->m_bDisabled);
+}
+
+// A second Quorbit under a node name already online stays off the broker and says why, instead
+// of the two pushing each other off; it joins once the first has gone.
+TEST_F(CMqttServiceTest, ANodeNameAlreadyOnlineIsRefusedUntilItIsFree)
+{
+    CMqttService& first = StartService(MakeSettings());
+    ASSERT_TRUE(ServeUntil([&] { return first.GetState() == CMqttService::EState::Connected; }));
+    int nFirstChanges = 0;
+    first.SetStateObserver([&] { ++nFirstChanges; });
+
+    auto pSecond = std::make_unique<CMqttService>(m_runner, MakeSettings());
+    pSecond->Start();
+    const auto serveBoth = [&](const std::function<bool()>& done)
+    {
+        return ServeUntil(
+            [&]
+            {
+                CWatchedSource* const sources[] = {pSecond.get()};
+                ServeSources(sources, 5);
+                pSecond->Beat();
+                return done();
+            });
+    };
+    ASSERT_TRUE(serveBoth([&] { return pSecond->GetState() == CMqttService::EState::NameTaken; }));
+    EXPECT_NE(pSecond->GetStateText().find("another Quorbit is online as node living-room"),
+              std::string::npos)
+        << pSecond->GetStateText();
+    // Given the time of another attempt, it never pushes the first off.
+    int nRound = 0;
+    serveBoth([&] { return ++nRound == 150; });
+    EXPECT_EQ(nFirstChanges, 0);
+    EXPECT_EQ(first.GetState(), CMqttService::EState::Connected);
+
+    m_runner.SetMqttService(nullptr);
+    m_pService = std::move(pSecond);
+    ASSERT_TRUE(
+        ServeUntil([&] { return m_pService->GetState() == CMqttService::EState::Connected; }));
 }
 
 TEST_F(CMqttServiceTest, ARefusedLoginIsReportedInTheStatus)
@@ -231,7 +357,7 @@ TEST_F(CMqttServiceTest, ABrokerRestartedMidRunIsRejoinedAndGivenEverythingAgain
     ASSERT_TRUE(ServeUntil([&] { return service.GetState() == CMqttService::EState::Connected; }));
     // The broker kept nothing: what the hub finds now was published again.
     CMqttTestClient& hub = ConnectHub();
-    const std::string strSensor = "homeassistant/sensor/quorbit_living-room_next_event/config";
+    const std::string strSensor = kDiscovery + "sensor/living-room/next_event/config";
     ASSERT_TRUE(ServeUntil([&] { return HubHas(kRoot + "availability") && HubHas(strSensor); }));
     EXPECT_EQ(hub.FindLast(kRoot + "availability")->strPayload, "online");
 }

@@ -29,12 +29,11 @@ CMosquittoBroker::CMosquittoBroker() : m_nPort(CLoopbackPort().GetPort())
     // Written in the clear, then hashed in place as the broker wants it.
     const std::string strPasswords = m_folder.File("passwords");
     WriteFileBytes(strPasswords, std::string(kQuorbitUser) + ":" + kQuorbitPassword + "\n" +
+                                     kOtherUser + ":" + kOtherPassword + "\n" +
                                      "hub:" + kHubPassword + "\n");
     std::system((std::string(kPasswordTool) + " -U " + strPasswords).c_str());
     WriteFileBytes(m_folder.File("acl"), "pattern readwrite quorbit/%u/#\n"
-                                         "pattern readwrite homeassistant/button/#\n"
-                                         "pattern readwrite homeassistant/sensor/#\n"
-                                         "pattern readwrite homeassistant/switch/#\n"
+                                         "pattern readwrite homeassistant/+/%u/+/config\n"
                                          "user hub\n"
                                          "topic readwrite #\n");
     WriteFileBytes(m_folder.File("mosquitto.conf"),
