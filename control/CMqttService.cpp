@@ -15,6 +15,8 @@
 #include <ranges>
 #include <utility>
 
+#include <sys/socket.h>
+
 namespace
 {
 constexpr int kKeepAliveSeconds = 30;
@@ -86,6 +88,7 @@ void CMqttService::Start()
     mosquitto_disconnect_callback_set(m_pClient, OnDisconnectCallback);
     mosquitto_message_v5_callback_set(m_pClient, OnMessageCallback);
     mosquitto_subscribe_callback_set(m_pClient, OnSubscribeCallback);
+    mosquitto_log_callback_set(m_pClient, OnLogCallback);
     const std::string strAvailability = m_topics.GetAvailability();
     mosquitto_will_set(m_pClient, strAvailability.c_str(), static_cast<int>(std::strlen(kOffline)),
                        kOffline, 1, true);
@@ -131,6 +134,9 @@ void CMqttService::OnLookupDone()
 
 void CMqttService::ConnectFound()
 {
+    m_bSocketFailed = false;
+    m_bReached = false;
+    m_strTlsError.clear();
     // The connection goes on in the background.
     const int nResult = m_bAddressGiven
                             ? mosquitto_reconnect_async(m_pClient)
@@ -138,7 +144,8 @@ void CMqttService::ConnectFound()
                                                       m_settings.nPort, kKeepAliveSeconds);
     m_bAddressGiven = true;
     if (nResult != MOSQ_ERR_SUCCESS)
-        Lose(EState::Lost, DescribeResult(nResult));
+        return Lose(EState::Lost, DescribeFailure(nResult));
+    IsAttemptFailed();
 }
 
 void CMqttService::Lose(EState nState, const std::string& strReason)
@@ -159,7 +166,7 @@ void CMqttService::Beat()
             OnLookupDone();
         return;
     }
-    if (mosquitto_socket(m_pClient) < 0)
+    if (!HasSocket())
     {
         if (CClock::now() >= m_nextAttempt)
             Connect();
@@ -191,10 +198,14 @@ std::string CMqttService::GetStateText() const
     return "cannot reach " + strAddress + ": " + m_strReason + "; trying again";
 }
 
+bool CMqttService::HasSocket() const
+{
+    return m_pClient && mosquitto_socket(m_pClient) >= 0 && !m_bSocketFailed;
+}
+
 std::vector<int> CMqttService::GetWatchedDescriptors() const
 {
-    const int nSocket = m_pClient ? mosquitto_socket(m_pClient) : -1;
-    return nSocket < 0 ? std::vector<int>() : std::vector<int>{nSocket};
+    return HasSocket() ? std::vector<int>{mosquitto_socket(m_pClient)} : std::vector<int>();
 }
 
 std::vector<int> CMqttService::GetWritingDescriptors() const
@@ -206,12 +217,42 @@ std::vector<int> CMqttService::GetWritingDescriptors() const
 
 void CMqttService::OnReadable(int /*nDescriptor*/)
 {
-    AfterLoop(mosquitto_loop_read(m_pClient, 1));
+    const int nResult = mosquitto_loop_read(m_pClient, 1);
+    if (nResult != MOSQ_ERR_SUCCESS || !IsAttemptFailed())
+        AfterLoop(nResult);
 }
 
 void CMqttService::OnWritable(int /*nDescriptor*/)
 {
-    AfterLoop(mosquitto_loop_write(m_pClient, 1));
+    const int nResult = mosquitto_loop_write(m_pClient, 1);
+    if (nResult != MOSQ_ERR_SUCCESS || !IsAttemptFailed())
+        AfterLoop(nResult);
+}
+
+bool CMqttService::IsAttemptFailed()
+{
+    if (m_nState != EState::Connecting || !HasSocket() || m_bReached)
+        return false;
+    // Ready, served without a fault, yet with no peer: the connection was never made. Setting
+    // up TLS, the library does not see it, and would be handed the socket again at once, for
+    // ever; the next attempt closes it.
+    const int nSocket = mosquitto_socket(m_pClient);
+    sockaddr_storage peer{};
+    socklen_t nPeerSize = sizeof(peer);
+    m_bReached = getpeername(nSocket, reinterpret_cast<sockaddr*>(&peer), &nPeerSize) == 0;
+    if (m_bReached || errno != ENOTCONN)
+        return false;
+    int nError = 0;
+    socklen_t nSize = sizeof(nError);
+    getsockopt(nSocket, SOL_SOCKET, SO_ERROR, &nError, &nSize);
+    m_bSocketFailed = true;
+    if (nError == ECONNRESET)
+        Lose(EState::Lost, DescribeFailure(MOSQ_ERR_CONN_LOST));
+    else
+        Lose(EState::Lost, nError != 0 ? std::strerror(nError)
+                                       : "no connection came about: nothing takes connections on "
+                                         "that port, or the host is out of reach");
+    return true;
 }
 
 void CMqttService::AfterLoop(int nResult)
@@ -220,8 +261,39 @@ void CMqttService::AfterLoop(int nResult)
     // connection never came about.
     if (nResult != MOSQ_ERR_SUCCESS && m_nState == EState::Connecting &&
         mosquitto_socket(m_pClient) < 0)
-        Lose(EState::Lost, DescribeResult(nResult));
+        Lose(EState::Lost, DescribeFailure(nResult));
     AnswerRequests();
+}
+
+std::string CMqttService::DescribeFailure(int nResult) const
+{
+    if (nResult == MOSQ_ERR_TLS &&
+        m_strTlsError.find("certificate verify failed") != std::string::npos)
+        return "the broker's certificate does not verify: it is not signed by an authority in " +
+               std::string(kCaFolder) + ", has expired or is made out to a name other than " +
+               m_settings.strHost;
+    // The far side hung up on the first words: most often the other protocol's port.
+    const bool bHungUp = nResult == MOSQ_ERR_TLS || nResult == MOSQ_ERR_CONN_LOST ||
+                         (nResult == MOSQ_ERR_ERRNO && errno == ECONNRESET);
+    if (!bHungUp || m_nState != EState::Connecting)
+        return DescribeResult(nResult);
+    if (m_settings.bTls)
+        return "the broker does not answer in TLS (" +
+               (m_strTlsError.empty() ? DescribeResult(nResult) : m_strTlsError) +
+               "); if that port takes plain MQTT, name the broker mqtt://";
+    return "the broker closed the connection before answering; if that port takes TLS, name the "
+           "broker mqtts://";
+}
+
+void CMqttService::OnLogCallback(mosquitto*, void* pSelf, int nLevel, const char* pszText)
+{
+    // Why TLS failed is said only here: "OpenSSL Error[0]: error:...:SSL routines::reason".
+    const std::string strText = pszText;
+    if (nLevel != MOSQ_LOG_ERR || !strText.starts_with("OpenSSL Error"))
+        return;
+    auto& strTlsError = static_cast<CMqttService*>(pSelf)->m_strTlsError;
+    if (strTlsError.empty())
+        strTlsError = strText.substr(strText.rfind(':') + 1);
 }
 
 void CMqttService::OnConnectCallback(mosquitto*, void* pSelf, int nCode)
@@ -292,7 +364,7 @@ void CMqttService::OnDisconnected(int nCode)
     // A refusal said why already; the broker closes the connection after it.
     if (m_nState == EState::Refused || m_nState == EState::NameTaken)
         return;
-    Lose(EState::Lost, nCode == MOSQ_ERR_SUCCESS ? "disconnected" : DescribeResult(nCode));
+    Lose(EState::Lost, nCode == MOSQ_ERR_SUCCESS ? "disconnected" : DescribeFailure(nCode));
 }
 
 void CMqttService::OnMessage(const mosquitto_message& message)

@@ -73,6 +73,7 @@ private:
     static void OnDisconnectCallback(mosquitto* pClient, void* pSelf, int nCode);
     static void OnMessageCallback(mosquitto* pClient, void* pSelf,
                                   const mosquitto_message* pMessage, const mosquitto_property*);
+    static void OnLogCallback(mosquitto* pClient, void* pSelf, int nLevel, const char* pszText);
     static void OnSubscribeCallback(mosquitto* pClient, void* pSelf, int nMessageId, int,
                                     const int*);
     void OnConnected(int nCode);
@@ -94,6 +95,13 @@ private:
     void Lose(EState nState, const std::string& strReason);
     // After a loop call: a failure closed the socket, and the requests it read are answered.
     void AfterLoop(int nResult);
+    // Whether the socket the event loop found ready, and the library served without a fault, is
+    // an attempt to connect that failed.
+    bool IsAttemptFailed();
+    // Whether there is a connection under way or made to serve.
+    bool HasSocket() const;
+    // Why an attempt failed, in words that say what to change where the library can tell.
+    std::string DescribeFailure(int nResult) const;
     void AnswerRequests();
     void PublishChanges();
     void Publish(const std::string& strTopic, const std::string& strPayload, bool bRetain);
@@ -106,6 +114,9 @@ private:
     mosquitto* m_pClient = nullptr;
     std::unique_ptr<CHostLookup> m_pLookup; // while the broker's name is looked up
     bool m_bAddressGiven = false;           // the library keeps it for reconnecting
+    bool m_bSocketFailed = false;           // the attempt failed; its socket waits for the next
+    bool m_bReached = false;                // the attempt found the broker's port
+    std::string m_strTlsError;              // OpenSSL's reason for the attempt's failure
     EState m_nState = EState::Connecting;
     std::string m_strReason;
     CClock::duration m_backOff;

@@ -1,6 +1,7 @@
 #include "control/CMqttService.h"
 
 #include "app/cli/CHeadlessRunner.h"
+#include "support/CLoopbackPort.h"
 #include "support/CMosquittoBroker.h"
 #include "support/CMqttTestClient.h"
 #include "support/CRecordingDevice.h"
@@ -10,11 +11,14 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
+
+#include <sys/resource.h>
 
 namespace
 {
@@ -331,6 +335,69 @@ TEST_F(CMqttServiceTest, ANodeNameAlreadyOnlineIsRefusedUntilItIsFree)
     m_pService = std::move(pSecond);
     ASSERT_TRUE(
         ServeUntil([&] { return m_pService->GetState() == CMqttService::EState::Connected; }));
+}
+
+// The library leaves a TLS connection that was refused ready to read again at once, forever:
+// one core spun. Served for two seconds, a service waiting to try again costs next to no CPU.
+TEST_F(CMqttServiceTest, ATlsBrokerOutOfReachIsTriedAgainLaterWithoutSpinning)
+{
+    SMqttSettings settings = MakeSettings();
+    settings.bTls = true;
+    CLoopbackPort closed;
+    closed.Close();
+    settings.nPort = closed.GetPort();
+    CMqttService& service = StartService(settings);
+    const auto GetCpu = []
+    {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return std::chrono::seconds(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+               std::chrono::microseconds(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+    };
+    const auto cpuBefore = GetCpu();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!ServeUntil([&] { return std::chrono::steady_clock::now() > end; }))
+        ;
+    const auto cpu = GetCpu() - cpuBefore;
+    std::printf(
+        "CPU while out of reach for 2 s: %lld ms\n",
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(cpu).count()));
+    EXPECT_LT(cpu, std::chrono::milliseconds(500));
+    EXPECT_EQ(service.GetState(), CMqttService::EState::Lost);
+    EXPECT_NE(service.GetStateText().find("; trying again"), std::string::npos)
+        << service.GetStateText();
+}
+
+// TLS against a plain port, a certificate no authority signed, and plain MQTT against a TLS
+// port: each said in words that tell what to change.
+TEST_F(CMqttServiceTest, TlsFailuresSayWhatToChange)
+{
+    m_broker.Stop();
+    const int nTlsPort = m_broker.AddTlsListener();
+    if (nTlsPort == 0)
+        GTEST_SKIP() << "openssl cannot make a certificate";
+    ASSERT_TRUE(m_broker.Start());
+    const struct
+    {
+        bool bTls;
+        int nPort;
+        std::string strSaid;
+    } cases[] = {
+        {true, m_broker.GetPort(), "does not answer in TLS"},
+        {true, nTlsPort, "certificate does not verify"},
+        {false, nTlsPort, "if that port takes TLS, name the broker mqtts://"},
+    };
+    for (const auto& test : cases)
+    {
+        SMqttSettings settings = MakeSettings();
+        settings.bTls = test.bTls;
+        settings.nPort = test.nPort;
+        CMqttService& service = StartService(settings);
+        ASSERT_TRUE(ServeUntil([&] { return service.GetState() == CMqttService::EState::Lost; }))
+            << test.strSaid;
+        EXPECT_NE(service.GetStateText().find(test.strSaid), std::string::npos)
+            << service.GetStateText();
+    }
 }
 
 TEST_F(CMqttServiceTest, ARefusedLoginIsReportedInTheStatus)

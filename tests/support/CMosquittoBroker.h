@@ -28,6 +28,9 @@ public:
     CMosquittoBroker(const CMosquittoBroker&) = delete;
     CMosquittoBroker& operator=(const CMosquittoBroker&) = delete;
 
+    // Before Start: a second listener, taking TLS with a certificate of its own that no
+    // authority signed. Its port, or 0 when no certificate can be made.
+    int AddTlsListener();
     // Starts the broker on its port and waits until it takes connections; false when it does
     // not come up.
     bool Start();
