@@ -165,6 +165,17 @@ bool MakeMqttSettings(const std::string& strUrl, const std::string& strPasswordF
     return true;
 }
 
+bool HasUrlPassword(const std::string& strUrl)
+{
+    const std::size_t nStart = strUrl.find("://");
+    if (nStart == std::string::npos)
+        return false;
+    const std::string strRest = strUrl.substr(nStart + 3);
+    const std::string strAuthority = strRest.substr(0, strRest.find('/'));
+    const std::size_t nAt = strAuthority.rfind('@');
+    return nAt != std::string::npos && strAuthority.substr(0, nAt).find(':') != std::string::npos;
+}
+
 std::string GetHostNodeName()
 {
     char host[256] = {};

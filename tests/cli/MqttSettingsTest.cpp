@@ -86,6 +86,15 @@ TEST(MqttSettingsTest, APasswordFileMustBePrivateAndANodeOneTopicLevel)
     EXPECT_TRUE(MakeMqttSettings("mqtt://h", "", "Living_room-2", settings, strError));
 }
 
+TEST(MqttSettingsTest, APasswordInTheAddressIsFoundWhereverItIs)
+{
+    EXPECT_TRUE(HasUrlPassword("mqtt://u:p@h"));
+    EXPECT_TRUE(HasUrlPassword("mqtts://u:@[fd00::1]:8883"));
+    EXPECT_TRUE(HasUrlPassword("mqtt://u:p%40ss@h/"));
+    EXPECT_FALSE(HasUrlPassword("mqtt://u@[fd00::1]:1883"));
+    EXPECT_FALSE(HasUrlPassword("mqtt://h:1883"));
+}
+
 TEST(MqttTopicsTest, AnyNameIsOneTopicLevelAndReadsBack)
 {
     const CMqttTopics topics("den");
