@@ -96,6 +96,17 @@ bool CMosquittoBroker::Start()
     return false;
 }
 
+std::string CMosquittoBroker::ReadLog() const
+{
+    std::string strLog;
+    for (const char* pszName : {"broker.out", "broker.log"})
+    {
+        if (access(m_folder.File(pszName).c_str(), R_OK) == 0)
+            strLog += ReadFileBytes(m_folder.File(pszName));
+    }
+    return strLog;
+}
+
 void CMosquittoBroker::Stop()
 {
     if (m_nProcess <= 0)

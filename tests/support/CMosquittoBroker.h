@@ -36,6 +36,8 @@ public:
     bool Start();
     void Stop();
     int GetPort() const { return m_nPort; }
+    // What the broker said on its output and in its log.
+    std::string ReadLog() const;
 
 private:
     CTempFolder m_folder;
