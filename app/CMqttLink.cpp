@@ -39,7 +39,8 @@ QString CMqttLink::Check(const SMqttConfig& config)
     if (!MakeSettings(config, settings, strError))
         return QString::fromStdString(strError);
     // What the dialog takes is kept in the settings file.
-    if (HasUrlPassword(config.m_strBroker.toStdString()))
+    if (const std::string strBroker = config.m_strBroker.toStdString();
+        RemoveUrlPassword(strBroker) != strBroker)
         return QStringLiteral("%1: a password in the broker's address would be kept in the "
                               "settings; put it in a password file instead")
             .arg(config.m_strBroker);

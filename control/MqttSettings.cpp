@@ -165,15 +165,17 @@ bool MakeMqttSettings(const std::string& strUrl, const std::string& strPasswordF
     return true;
 }
 
-bool HasUrlPassword(const std::string& strUrl)
+std::string RemoveUrlPassword(const std::string& strUrl)
 {
     const std::size_t nStart = strUrl.find("://");
     if (nStart == std::string::npos)
-        return false;
-    const std::string strRest = strUrl.substr(nStart + 3);
-    const std::string strAuthority = strRest.substr(0, strRest.find('/'));
-    const std::size_t nAt = strAuthority.rfind('@');
-    return nAt != std::string::npos && strAuthority.substr(0, nAt).find(':') != std::string::npos;
+        return strUrl;
+    const std::size_t nUser = nStart + 3;
+    const std::size_t nAt = strUrl.substr(0, strUrl.find('/', nUser)).rfind('@');
+    if (nAt == std::string::npos || nAt < nUser)
+        return strUrl;
+    const std::size_t nColon = strUrl.find(':', nUser);
+    return nColon < nAt ? strUrl.substr(0, nColon) + strUrl.substr(nAt) : strUrl;
 }
 
 std::string GetHostNodeName()

@@ -86,13 +86,19 @@ TEST(MqttSettingsTest, APasswordFileMustBePrivateAndANodeOneTopicLevel)
     EXPECT_TRUE(MakeMqttSettings("mqtt://h", "", "Living_room-2", settings, strError));
 }
 
-TEST(MqttSettingsTest, APasswordInTheAddressIsFoundWhereverItIs)
+TEST(MqttSettingsTest, APasswordIsTakenOutOfTheAddressAndNothingElse)
 {
-    EXPECT_TRUE(HasUrlPassword("mqtt://u:p@h"));
-    EXPECT_TRUE(HasUrlPassword("mqtts://u:@[fd00::1]:8883"));
-    EXPECT_TRUE(HasUrlPassword("mqtt://u:p%40ss@h/"));
-    EXPECT_FALSE(HasUrlPassword("mqtt://u@[fd00::1]:1883"));
-    EXPECT_FALSE(HasUrlPassword("mqtt://h:1883"));
+    const std::pair<std::string, std::string> cases[] = {
+        {"mqtt://u:p@h", "mqtt://u@h"},
+        {"mqtts://u:@[fd00::1]:8883", "mqtts://u@[fd00::1]:8883"},
+        {"mqtt://u:p%40ss:w@h:1884/", "mqtt://u@h:1884/"},
+        {"mqtt://u@[fd00::1]:1883", "mqtt://u@[fd00::1]:1883"},
+        {"mqtt://h:1883", "mqtt://h:1883"},
+        {"mqtt://h/a:b@c", "mqtt://h/a:b@c"},
+        {"broker.lan", "broker.lan"},
+    };
+    for (const auto& [strUrl, strKept] : cases)
+        EXPECT_EQ(RemoveUrlPassword(strUrl), strKept) << strUrl;
 }
 
 TEST(MqttTopicsTest, AnyNameIsOneTopicLevelAndReadsBack)
