@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <random>
@@ -24,6 +25,8 @@ constexpr auto kFirstBackOff = std::chrono::seconds(1);
 constexpr auto kLongestBackOff = std::chrono::seconds(60);
 constexpr const char* kOnline = "online";
 constexpr const char* kOffline = "offline";
+// The user property naming the client that published "online".
+constexpr const char* kClientProperty = "quorbit-client";
 // Where the system keeps the certificate authorities it trusts.
 constexpr const char* kCaFolder = "/etc/ssl/certs";
 
@@ -45,6 +48,21 @@ std::string DescribeResult(int nResult)
 
 // Each run a client id of its own: the broker pushes a client off for another with its id, so
 // that two Quorbits with one node name would push each other off in turn.
+// The client that published an availability message, if it said.
+std::string ReadClient(const mosquitto_property* pProperties)
+{
+    char* pszName = nullptr;
+    char* pszValue = nullptr;
+    std::string strClient;
+    if (mosquitto_property_read_string_pair(pProperties, MQTT_PROP_USER_PROPERTY, &pszName,
+                                            &pszValue, false) &&
+        std::strcmp(pszName, kClientProperty) == 0)
+        strClient = pszValue;
+    std::free(pszName);
+    std::free(pszValue);
+    return strClient;
+}
+
 std::string MakeClientId(const std::string& strNode)
 {
     std::random_device random;
@@ -79,7 +97,8 @@ CMqttService::~CMqttService()
 
 void CMqttService::Start()
 {
-    m_pClient = mosquitto_new(MakeClientId(m_topics.GetNode()).c_str(), true, this);
+    m_strClientId = MakeClientId(m_topics.GetNode());
+    m_pClient = mosquitto_new(m_strClientId.c_str(), true, this);
     if (!m_pClient)
         return SetState(EState::Failed, "the MQTT client cannot be made");
     // MQTT 5 tells a retained message published while subscribed from a live one.
@@ -307,9 +326,9 @@ void CMqttService::OnDisconnectCallback(mosquitto*, void* pSelf, int nCode)
 }
 
 void CMqttService::OnMessageCallback(mosquitto*, void* pSelf, const mosquitto_message* pMessage,
-                                     const mosquitto_property*)
+                                     const mosquitto_property* pProperties)
 {
-    static_cast<CMqttService*>(pSelf)->OnMessage(*pMessage);
+    static_cast<CMqttService*>(pSelf)->OnMessage(*pMessage, pProperties);
 }
 
 void CMqttService::OnSubscribeCallback(mosquitto*, void* pSelf, int nMessageId, int, const int*)
@@ -341,7 +360,7 @@ void CMqttService::Join()
 {
     m_bJoined = true;
     m_backOff = kFirstBackOff;
-    Publish(m_topics.GetAvailability(), kOnline, true);
+    PublishOnline();
     for (const std::string& strFilter :
          {m_topics.GetPressFilter(), m_topics.GetEnableFilter(), m_topics.GetEventStateFilter()})
         Subscribe(strFilter, 1);
@@ -367,13 +386,14 @@ void CMqttService::OnDisconnected(int nCode)
     Lose(EState::Lost, nCode == MOSQ_ERR_SUCCESS ? "disconnected" : DescribeFailure(nCode));
 }
 
-void CMqttService::OnMessage(const mosquitto_message& message)
+void CMqttService::OnMessage(const mosquitto_message& message,
+                             const mosquitto_property* pProperties)
 {
     const std::string strTopic = message.topic ? message.topic : "";
     const std::string strPayload(static_cast<const char*>(message.payload),
                                  static_cast<std::size_t>(std::max(0, message.payloadlen)));
     if (strTopic == m_topics.GetAvailability())
-        OnAvailability(strPayload);
+        OnAvailability(strPayload, ReadClient(pProperties));
     else if (strTopic.starts_with("homeassistant/") || strTopic == m_topics.GetStatus() ||
              m_topics.IsEventState(strTopic))
         OnKept(strTopic, strPayload, message.retain);
@@ -381,22 +401,45 @@ void CMqttService::OnMessage(const mosquitto_message& message)
         OnRequest(strTopic, strPayload, message.retain);
 }
 
-void CMqttService::OnAvailability(const std::string& strPayload)
+void CMqttService::OnAvailability(const std::string& strPayload, const std::string& strClient)
 {
+    // Said by this client, in this connection or an earlier one of this run.
+    if (strPayload == kOnline && strClient == m_strClientId)
+        return;
     if (m_bJoined)
     {
         // Someone else said this node is gone, or cleared what says it is here.
         if (strPayload != kOnline)
-            Publish(m_topics.GetAvailability(), kOnline, true);
-        return;
+            return PublishOnline();
+        // Another Quorbit went online under this name at the same moment: the one whose
+        // client id sorts first stays. One that does not say is not a Quorbit.
+        if (strClient.empty() || strClient > m_strClientId)
+        {
+            if (!strClient.empty())
+                PublishOnline();
+            return;
+        }
     }
-    if (strPayload != kOnline)
+    else if (strPayload != kOnline)
         return;
+    m_bJoined = false;
     // Cleanly, so that the broker does not publish the will over the other's "online".
     mosquitto_disconnect(m_pClient);
     Lose(EState::NameTaken, "another Quorbit is online as node " + m_topics.GetNode() + " (" +
                                 m_topics.GetAvailability() +
                                 " says online); give each its own node name");
+}
+
+void CMqttService::PublishOnline()
+{
+    // Says who, so that two Quorbits that went online under one name at once tell each other.
+    mosquitto_property* pProperties = nullptr;
+    mosquitto_property_add_string_pair(&pProperties, MQTT_PROP_USER_PROPERTY, kClientProperty,
+                                       m_strClientId.c_str());
+    const std::string strTopic = m_topics.GetAvailability();
+    mosquitto_publish_v5(m_pClient, nullptr, strTopic.c_str(),
+                         static_cast<int>(std::strlen(kOnline)), kOnline, 1, true, pProperties);
+    mosquitto_property_free_all(&pProperties);
 }
 
 void CMqttService::OnKept(const std::string& strTopic, const std::string& strPayload,

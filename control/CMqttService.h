@@ -81,9 +81,11 @@ private:
     void OnSubscribed(int nMessageId);
     void Join();
     void OnDisconnected(int nCode);
-    void OnMessage(const mosquitto_message& message);
+    void OnMessage(const mosquitto_message& message, const mosquitto_property* pProperties);
     void OnRequest(const std::string& strTopic, const std::string& strPayload, bool bRetained);
-    void OnAvailability(const std::string& strPayload);
+    // strClient: the client id the message says it came from, if any.
+    void OnAvailability(const std::string& strPayload, const std::string& strClient);
+    void PublishOnline();
     // A message on a topic this node keeps: what it holds there is put back.
     void OnKept(const std::string& strTopic, const std::string& strPayload, bool bRetained);
     void Subscribe(const std::string& strFilter, int nQos, int* pMessageId = nullptr);
@@ -112,6 +114,7 @@ private:
     SMqttSettings m_settings;
     CMqttTopics m_topics;
     mosquitto* m_pClient = nullptr;
+    std::string m_strClientId;
     std::unique_ptr<CHostLookup> m_pLookup; // while the broker's name is looked up
     bool m_bAddressGiven = false;           // the library keeps it for reconnecting
     bool m_bSocketFailed = false;           // the attempt failed; its socket waits for the next

@@ -78,6 +78,18 @@ protected:
         }
         return false;
     }
+    // ServeUntil serving another service too.
+    bool ServeBothUntil(CMqttService& other, const std::function<bool()>& done)
+    {
+        return ServeUntil(
+            [&]
+            {
+                CWatchedSource* const sources[] = {&other};
+                ServeSources(sources, 5);
+                other.Beat();
+                return done();
+            });
+    }
     bool HubHas(const std::string& strTopic) { return m_pHub->FindLast(strTopic) != nullptr; }
     // Whether the last the hub heard on the topic is the payload.
     bool HubHeard(const std::string& strTopic, const std::string& strPayload)
@@ -322,24 +334,14 @@ TEST_F(CMqttServiceTest, ANodeNameAlreadyOnlineIsRefusedUntilItIsFree)
 
     auto pSecond = std::make_unique<CMqttService>(m_runner, MakeSettings());
     pSecond->Start();
-    const auto serveBoth = [&](const std::function<bool()>& done)
-    {
-        return ServeUntil(
-            [&]
-            {
-                CWatchedSource* const sources[] = {pSecond.get()};
-                ServeSources(sources, 5);
-                pSecond->Beat();
-                return done();
-            });
-    };
-    ASSERT_TRUE(serveBoth([&] { return pSecond->GetState() == CMqttService::EState::NameTaken; }));
+    ASSERT_TRUE(ServeBothUntil(*pSecond, [&]
+                               { return pSecond->GetState() == CMqttService::EState::NameTaken; }));
     EXPECT_NE(pSecond->GetStateText().find("another Quorbit is online as node living-room"),
               std::string::npos)
         << pSecond->GetStateText();
     // Given the time of another attempt, it never pushes the first off.
     int nRound = 0;
-    serveBoth([&] { return ++nRound == 150; });
+    ServeBothUntil(*pSecond, [&] { return ++nRound == 150; });
     EXPECT_EQ(nFirstChanges, 0);
     EXPECT_EQ(first.GetState(), CMqttService::EState::Connected);
 
@@ -410,6 +412,37 @@ TEST_F(CMqttServiceTest, TlsFailuresSayWhatToChange)
         EXPECT_NE(service.GetStateText().find(test.strSaid), std::string::npos)
             << service.GetStateText();
     }
+}
+
+// Started together, neither finds the other online before going online itself; they tell each
+// other apart by the client each "online" names, and one steps off for good.
+TEST_F(CMqttServiceTest, TwoStartedTogetherUnderOneNameLeaveOneOnline)
+{
+    ConnectHub();
+    CMqttService& first = StartService(MakeSettings());
+    CMqttService second(m_runner, MakeSettings());
+    second.Start();
+    using EState = CMqttService::EState;
+    const auto isSettled = [&]
+    {
+        return (first.GetState() == EState::Connected && second.GetState() == EState::NameTaken) ||
+               (first.GetState() == EState::NameTaken && second.GetState() == EState::Connected);
+    };
+    ASSERT_TRUE(ServeBothUntil(second, isSettled));
+    // So it stays through the stepped-off one's next attempts.
+    const CMqttService& online = first.GetState() == EState::Connected ? first : second;
+    const CMqttService& offline = &online == &first ? second : first;
+    bool bStayed = true;
+    int nRound = 0;
+    ServeBothUntil(second,
+                   [&]
+                   {
+                       bStayed = bStayed && online.GetState() == EState::Connected &&
+                                 offline.GetState() != EState::Connected;
+                       return ++nRound == 300;
+                   });
+    EXPECT_TRUE(bStayed);
+    EXPECT_TRUE(HubHeard(kRoot + "availability", "online"));
 }
 
 TEST_F(CMqttServiceTest, ARefusedLoginIsReportedInTheStatus)
