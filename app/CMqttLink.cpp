@@ -36,7 +36,15 @@ QString CMqttLink::Check(const SMqttConfig& config)
 {
     SMqttSettings settings;
     std::string strError;
-    return MakeSettings(config, settings, strError) ? QString() : QString::fromStdString(strError);
+    if (!MakeSettings(config, settings, strError))
+        return QString::fromStdString(strError);
+    // What the dialog takes is kept in the settings file.
+    if (const std::string strBroker = config.m_strBroker.toStdString();
+        RemoveUrlPassword(strBroker) != strBroker)
+        return QStringLiteral("%1: a password in the broker's address would be kept in the "
+                              "settings; put it in a password file instead")
+            .arg(config.m_strBroker);
+    return QString();
 }
 
 QString CMqttLink::GetDefaultNode()

@@ -25,7 +25,8 @@ public:
     CMqttLink(const CMqttLink&) = delete;
     CMqttLink& operator=(const CMqttLink&) = delete;
 
-    // Why the service refuses the configuration, or empty when it takes it.
+    // Why the configuration cannot be kept, or empty when it can: the service refuses it, or
+    // its broker's address holds a password.
     static QString Check(const SMqttConfig& config);
     // The node name used when the configuration names none.
     static QString GetDefaultNode();

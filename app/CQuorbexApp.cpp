@@ -12,6 +12,7 @@
 #include "base/CStringTable.h"
 #include "common/SCommandLine.h"
 #include "control/CControlServer.h"
+#include "control/MqttSettings.h"
 #include "control/RunningQuorbit.h"
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"
@@ -61,6 +62,23 @@ int ChooseLateMinutes(const SCommandLine& commandLine, const CSettings& settings
     if (!commandLine.strLate.empty())
         return GetLateMinutes(commandLine);
     return std::clamp(settings.m_nLateMinutes, 0, kMaxLateMinutes);
+}
+
+// An earlier version kept a password typed into the broker's address in the settings; it serves
+// this run, and is not kept again.
+void ForgetKeptMqttPassword(CSettings& settings, QWidget* pParent)
+{
+    const std::string strBroker = settings.m_mqtt.m_strBroker.toStdString();
+    const std::string strKept = RemoveUrlPassword(strBroker);
+    if (strKept == strBroker)
+        return;
+    settings.m_mqtt.m_strBroker = QString::fromStdString(strKept);
+    CMessageBox::Show(pParent, QMessageBox::Warning,
+                      QStringLiteral("The MQTT broker's address in Quorbit's settings holds a "
+                                     "password, which Quorbit no longer keeps there. It serves "
+                                     "this run; for the next, put it in a password file in "
+                                     "File > Configure > MQTT..."),
+                      QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void ShowStartRefusal(int argc, char** argv, const std::string& strRefusal)
@@ -133,6 +151,7 @@ int RunQuorbitApp(int argc, char** argv, const SCommandLine& commandLine)
     CMqttLink mqtt(control, [&frame](const QString& strState) { frame.SetMqttText(strState); });
     frame.SetMqttLink(&mqtt);
     mqtt.Join(ChooseMqttConfig(commandLine, app.GetSettings()), &frame);
+    ForgetKeptMqttPassword(app.GetSettings(), &frame);
     nExitCode = QApplication::exec();
     frame.SetMqttLink(nullptr);
     app.ExitInstance();

@@ -4,13 +4,19 @@
 #include "control/ControlProtocol.h"
 
 #include <mosquitto.h>
+#include <mqtt_protocol.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <random>
+#include <ranges>
 #include <utility>
+
+#include <sys/socket.h>
 
 namespace
 {
@@ -19,6 +25,8 @@ constexpr auto kFirstBackOff = std::chrono::seconds(1);
 constexpr auto kLongestBackOff = std::chrono::seconds(60);
 constexpr const char* kOnline = "online";
 constexpr const char* kOffline = "offline";
+// The user property naming the client that published "online".
+constexpr const char* kClientProperty = "quorbit-client";
 // Where the system keeps the certificate authorities it trusts.
 constexpr const char* kCaFolder = "/etc/ssl/certs";
 
@@ -36,6 +44,31 @@ std::string DescribeResult(int nResult)
     if (strText.ends_with('.'))
         strText.pop_back();
     return strText;
+}
+
+// Each run a client id of its own: the broker pushes a client off for another with its id, so
+// that two Quorbits with one node name would push each other off in turn.
+// The client that published an availability message, if it said.
+std::string ReadClient(const mosquitto_property* pProperties)
+{
+    char* pszName = nullptr;
+    char* pszValue = nullptr;
+    std::string strClient;
+    if (mosquitto_property_read_string_pair(pProperties, MQTT_PROP_USER_PROPERTY, &pszName,
+                                            &pszValue, false) &&
+        std::strcmp(pszName, kClientProperty) == 0)
+        strClient = pszValue;
+    std::free(pszName);
+    std::free(pszValue);
+    return strClient;
+}
+
+std::string MakeClientId(const std::string& strNode)
+{
+    std::random_device random;
+    char suffix[10];
+    std::snprintf(suffix, sizeof(suffix), "-%08x", static_cast<unsigned>(random()));
+    return "quorbit-" + strNode + suffix;
 }
 } // namespace
 
@@ -64,13 +97,17 @@ CMqttService::~CMqttService()
 
 void CMqttService::Start()
 {
-    const std::string strClientId = "quorbit-" + m_topics.GetNode();
-    m_pClient = mosquitto_new(strClientId.c_str(), true, this);
+    m_strClientId = MakeClientId(m_topics.GetNode());
+    m_pClient = mosquitto_new(m_strClientId.c_str(), true, this);
     if (!m_pClient)
         return SetState(EState::Failed, "the MQTT client cannot be made");
+    // MQTT 5 tells a retained message published while subscribed from a live one.
+    mosquitto_int_option(m_pClient, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
     mosquitto_connect_callback_set(m_pClient, OnConnectCallback);
     mosquitto_disconnect_callback_set(m_pClient, OnDisconnectCallback);
-    mosquitto_message_callback_set(m_pClient, OnMessageCallback);
+    mosquitto_message_v5_callback_set(m_pClient, OnMessageCallback);
+    mosquitto_subscribe_callback_set(m_pClient, OnSubscribeCallback);
+    mosquitto_log_callback_set(m_pClient, OnLogCallback);
     const std::string strAvailability = m_topics.GetAvailability();
     mosquitto_will_set(m_pClient, strAvailability.c_str(), static_cast<int>(std::strlen(kOffline)),
                        kOffline, 1, true);
@@ -116,6 +153,9 @@ void CMqttService::OnLookupDone()
 
 void CMqttService::ConnectFound()
 {
+    m_bSocketFailed = false;
+    m_bReached = false;
+    m_strTlsError.clear();
     // The connection goes on in the background.
     const int nResult = m_bAddressGiven
                             ? mosquitto_reconnect_async(m_pClient)
@@ -123,7 +163,8 @@ void CMqttService::ConnectFound()
                                                       m_settings.nPort, kKeepAliveSeconds);
     m_bAddressGiven = true;
     if (nResult != MOSQ_ERR_SUCCESS)
-        Lose(EState::Lost, DescribeResult(nResult));
+        return Lose(EState::Lost, DescribeFailure(nResult));
+    IsAttemptFailed();
 }
 
 void CMqttService::Lose(EState nState, const std::string& strReason)
@@ -144,7 +185,7 @@ void CMqttService::Beat()
             OnLookupDone();
         return;
     }
-    if (mosquitto_socket(m_pClient) < 0)
+    if (!HasSocket())
     {
         if (CClock::now() >= m_nextAttempt)
             Connect();
@@ -166,6 +207,8 @@ std::string CMqttService::GetStateText() const
         return "connected to " + strAddress + " as " + m_topics.GetRoot();
     case EState::Refused:
         return strAddress + " refused the login: " + m_strReason;
+    case EState::NameTaken:
+        return "not joining " + strAddress + ": " + m_strReason + "; trying again";
     case EState::Failed:
         return "cannot join " + strAddress + ": " + m_strReason;
     case EState::Lost:
@@ -174,10 +217,14 @@ std::string CMqttService::GetStateText() const
     return "cannot reach " + strAddress + ": " + m_strReason + "; trying again";
 }
 
+bool CMqttService::HasSocket() const
+{
+    return m_pClient && mosquitto_socket(m_pClient) >= 0 && !m_bSocketFailed;
+}
+
 std::vector<int> CMqttService::GetWatchedDescriptors() const
 {
-    const int nSocket = m_pClient ? mosquitto_socket(m_pClient) : -1;
-    return nSocket < 0 ? std::vector<int>() : std::vector<int>{nSocket};
+    return HasSocket() ? std::vector<int>{mosquitto_socket(m_pClient)} : std::vector<int>();
 }
 
 std::vector<int> CMqttService::GetWritingDescriptors() const
@@ -189,12 +236,42 @@ std::vector<int> CMqttService::GetWritingDescriptors() const
 
 void CMqttService::OnReadable(int /*nDescriptor*/)
 {
-    AfterLoop(mosquitto_loop_read(m_pClient, 1));
+    const int nResult = mosquitto_loop_read(m_pClient, 1);
+    if (nResult != MOSQ_ERR_SUCCESS || !IsAttemptFailed())
+        AfterLoop(nResult);
 }
 
 void CMqttService::OnWritable(int /*nDescriptor*/)
 {
-    AfterLoop(mosquitto_loop_write(m_pClient, 1));
+    const int nResult = mosquitto_loop_write(m_pClient, 1);
+    if (nResult != MOSQ_ERR_SUCCESS || !IsAttemptFailed())
+        AfterLoop(nResult);
+}
+
+bool CMqttService::IsAttemptFailed()
+{
+    if (m_nState != EState::Connecting || !HasSocket() || m_bReached)
+        return false;
+    // Ready, served without a fault, yet with no peer: the connection was never made. Setting
+    // up TLS, the library does not see it, and would be handed the socket again at once, for
+    // ever; the next attempt closes it.
+    const int nSocket = mosquitto_socket(m_pClient);
+    sockaddr_storage peer{};
+    socklen_t nPeerSize = sizeof(peer);
+    m_bReached = getpeername(nSocket, reinterpret_cast<sockaddr*>(&peer), &nPeerSize) == 0;
+    if (m_bReached || errno != ENOTCONN)
+        return false;
+    int nError = 0;
+    socklen_t nSize = sizeof(nError);
+    getsockopt(nSocket, SOL_SOCKET, SO_ERROR, &nError, &nSize);
+    m_bSocketFailed = true;
+    if (nError == ECONNRESET)
+        Lose(EState::Lost, DescribeFailure(MOSQ_ERR_CONN_LOST));
+    else
+        Lose(EState::Lost, nError != 0 ? std::strerror(nError)
+                                       : "no connection came about: nothing takes connections on "
+                                         "that port, or the host is out of reach");
+    return true;
 }
 
 void CMqttService::AfterLoop(int nResult)
@@ -203,8 +280,39 @@ void CMqttService::AfterLoop(int nResult)
     // connection never came about.
     if (nResult != MOSQ_ERR_SUCCESS && m_nState == EState::Connecting &&
         mosquitto_socket(m_pClient) < 0)
-        Lose(EState::Lost, DescribeResult(nResult));
+        Lose(EState::Lost, DescribeFailure(nResult));
     AnswerRequests();
+}
+
+std::string CMqttService::DescribeFailure(int nResult) const
+{
+    if (nResult == MOSQ_ERR_TLS &&
+        m_strTlsError.find("certificate verify failed") != std::string::npos)
+        return "the broker's certificate does not verify: it is not signed by an authority in " +
+               std::string(kCaFolder) + ", has expired or is made out to a name other than " +
+               m_settings.strHost;
+    // The far side hung up on the first words: most often the other protocol's port.
+    const bool bHungUp = nResult == MOSQ_ERR_TLS || nResult == MOSQ_ERR_CONN_LOST ||
+                         (nResult == MOSQ_ERR_ERRNO && errno == ECONNRESET);
+    if (!bHungUp || m_nState != EState::Connecting)
+        return DescribeResult(nResult);
+    if (m_settings.bTls)
+        return "the broker does not answer in TLS (" +
+               (m_strTlsError.empty() ? DescribeResult(nResult) : m_strTlsError) +
+               "); if that port takes plain MQTT, name the broker mqtt://";
+    return "the broker closed the connection before answering; if that port takes TLS, name the "
+           "broker mqtts://";
+}
+
+void CMqttService::OnLogCallback(mosquitto*, void* pSelf, int nLevel, const char* pszText)
+{
+    // Why TLS failed is said only here: "OpenSSL Error[0]: error:...:SSL routines::reason".
+    const std::string strText = pszText;
+    if (nLevel != MOSQ_LOG_ERR || !strText.starts_with("OpenSSL Error"))
+        return;
+    auto& strTlsError = static_cast<CMqttService*>(pSelf)->m_strTlsError;
+    if (strTlsError.empty())
+        strTlsError = strText.substr(strText.rfind(':') + 1);
 }
 
 void CMqttService::OnConnectCallback(mosquitto*, void* pSelf, int nCode)
@@ -217,45 +325,145 @@ void CMqttService::OnDisconnectCallback(mosquitto*, void* pSelf, int nCode)
     static_cast<CMqttService*>(pSelf)->OnDisconnected(nCode);
 }
 
-void CMqttService::OnMessageCallback(mosquitto*, void* pSelf, const mosquitto_message* pMessage)
+void CMqttService::OnMessageCallback(mosquitto*, void* pSelf, const mosquitto_message* pMessage,
+                                     const mosquitto_property* pProperties)
 {
-    static_cast<CMqttService*>(pSelf)->OnMessage(*pMessage);
+    static_cast<CMqttService*>(pSelf)->OnMessage(*pMessage, pProperties);
+}
+
+void CMqttService::OnSubscribeCallback(mosquitto*, void* pSelf, int nMessageId, int, const int*)
+{
+    static_cast<CMqttService*>(pSelf)->OnSubscribed(nMessageId);
 }
 
 void CMqttService::OnConnected(int nCode)
 {
     if (nCode != 0)
-        return Lose(EState::Refused, mosquitto_connack_string(nCode));
-    m_backOff = kFirstBackOff;
+        return Lose(EState::Refused, mosquitto_reason_string(nCode));
     // A broker that restarted without persistence holds nothing of ours.
     m_published.clear();
     m_strStatus.clear();
-    Publish(m_topics.GetAvailability(), kOnline, true);
-    for (const std::string& strRequests : {m_topics.GetPressFilter(), m_topics.GetEnableFilter()})
-        mosquitto_subscribe(m_pClient, nullptr, strRequests.c_str(), 1);
-    for (const std::string& strDiscovery : CMqttTopics::GetDiscoveryFilters())
-        mosquitto_subscribe(m_pClient, nullptr, strDiscovery.c_str(), 0);
+    m_bJoined = false;
+    // The broker answers a subscription in order, so the retained availability is here before
+    // the second one is acknowledged.
+    Subscribe(m_topics.GetAvailability(), 1);
+    Subscribe(m_topics.GetStatus(), 1, &m_nJoinMessageId);
+}
+
+void CMqttService::OnSubscribed(int nMessageId)
+{
+    if (!m_bJoined && nMessageId == m_nJoinMessageId && m_nState == EState::Connecting)
+        Join();
+}
+
+void CMqttService::Join()
+{
+    m_bJoined = true;
+    m_backOff = kFirstBackOff;
+    PublishOnline();
+    for (const std::string& strFilter :
+         {m_topics.GetPressFilter(), m_topics.GetEnableFilter(), m_topics.GetEventStateFilter()})
+        Subscribe(strFilter, 1);
+    Subscribe(m_topics.GetDiscoveryFilter(), 0);
+    for (const std::string& strOld : CMqttTopics::GetOldDiscoveryFilters())
+        Subscribe(strOld, 0);
     SetState(EState::Connected);
     PublishChanges();
+}
+
+void CMqttService::Subscribe(const std::string& strFilter, int nQos, int* pMessageId)
+{
+    // As published, so that a retained request is known for one whenever it comes.
+    mosquitto_subscribe_v5(m_pClient, pMessageId, strFilter.c_str(), nQos,
+                           MQTT_SUB_OPT_RETAIN_AS_PUBLISHED, nullptr);
 }
 
 void CMqttService::OnDisconnected(int nCode)
 {
     // A refusal said why already; the broker closes the connection after it.
-    if (m_nState == EState::Refused)
+    if (m_nState == EState::Refused || m_nState == EState::NameTaken)
         return;
-    Lose(EState::Lost, nCode == MOSQ_ERR_SUCCESS ? "disconnected" : DescribeResult(nCode));
+    Lose(EState::Lost, nCode == MOSQ_ERR_SUCCESS ? "disconnected" : DescribeFailure(nCode));
 }
 
-void CMqttService::OnMessage(const mosquitto_message& message)
+void CMqttService::OnMessage(const mosquitto_message& message,
+                             const mosquitto_property* pProperties)
 {
     const std::string strTopic = message.topic ? message.topic : "";
     const std::string strPayload(static_cast<const char*>(message.payload),
                                  static_cast<std::size_t>(std::max(0, message.payloadlen)));
-    if (strTopic.starts_with("homeassistant/"))
-        OnDiscovery(strTopic, strPayload, message.retain);
+    if (strTopic == m_topics.GetAvailability())
+        OnAvailability(strPayload, ReadClient(pProperties));
+    else if (strTopic.starts_with("homeassistant/") || strTopic == m_topics.GetStatus() ||
+             m_topics.IsEventState(strTopic))
+        OnKept(strTopic, strPayload, message.retain);
     else
         OnRequest(strTopic, strPayload, message.retain);
+}
+
+void CMqttService::OnAvailability(const std::string& strPayload, const std::string& strClient)
+{
+    // Said by this client, in this connection or an earlier one of this run.
+    if (strPayload == kOnline && strClient == m_strClientId)
+        return;
+    if (m_bJoined)
+    {
+        // Someone else said this node is gone, or cleared what says it is here.
+        if (strPayload != kOnline)
+            return PublishOnline();
+        // Another Quorbit went online under this name at the same moment: the one whose
+        // client id sorts first stays. One that does not say is not a Quorbit.
+        if (strClient.empty() || strClient > m_strClientId)
+        {
+            if (!strClient.empty())
+                PublishOnline();
+            return;
+        }
+    }
+    else if (strPayload != kOnline)
+        return;
+    m_bJoined = false;
+    // Cleanly, so that the broker does not publish the will over the other's "online".
+    mosquitto_disconnect(m_pClient);
+    Lose(EState::NameTaken, "another Quorbit is online as node " + m_topics.GetNode() + " (" +
+                                m_topics.GetAvailability() +
+                                " says online); give each its own node name");
+}
+
+void CMqttService::PublishOnline()
+{
+    // Says who, so that two Quorbits that went online under one name at once tell each other.
+    mosquitto_property* pProperties = nullptr;
+    mosquitto_property_add_string_pair(&pProperties, MQTT_PROP_USER_PROPERTY, kClientProperty,
+                                       m_strClientId.c_str());
+    const std::string strTopic = m_topics.GetAvailability();
+    mosquitto_publish_v5(m_pClient, nullptr, strTopic.c_str(),
+                         static_cast<int>(std::strlen(kOnline)), kOnline, 1, true, pProperties);
+    mosquitto_property_free_all(&pProperties);
+}
+
+void CMqttService::OnKept(const std::string& strTopic, const std::string& strPayload,
+                          bool bRetained)
+{
+    if (!m_bJoined)
+        return;
+    if (strTopic == m_topics.GetStatus())
+    {
+        if (strPayload != m_strStatus)
+            Publish(strTopic, m_strStatus, true);
+        return;
+    }
+    if (const auto it = m_published.find(strTopic); it != m_published.end())
+    {
+        if (strPayload != it->second)
+            Publish(strTopic, it->second, true);
+        return;
+    }
+    // What this node published before for buttons, remotes or events gone since.
+    const bool bOwn =
+        m_topics.IsEventState(strTopic) || m_topics.IsOwnDiscovery(strTopic, strPayload);
+    if (bRetained && !strPayload.empty() && bOwn)
+        Publish(strTopic, {}, true);
 }
 
 void CMqttService::OnRequest(const std::string& strTopic, const std::string& strPayload,
@@ -280,15 +488,6 @@ void CMqttService::OnRequest(const std::string& strTopic, const std::string& str
     // Carried out once the library has returned: a firing takes a while and serves the loop
     // again.
     m_requests.push_back(std::move(request));
-}
-
-void CMqttService::OnDiscovery(const std::string& strTopic, const std::string& strPayload,
-                               bool bRetained)
-{
-    // What this node published before for buttons or remotes that are gone since.
-    if (bRetained && !strPayload.empty() && !m_published.contains(strTopic) &&
-        m_topics.IsOwnDiscovery(strPayload))
-        Publish(strTopic, {}, true);
 }
 
 void CMqttService::AnswerRequests()
@@ -333,12 +532,18 @@ void CMqttService::PublishChanges()
         if (!configs.contains(strTopic))
             Publish(strTopic, {}, true);
     }
-    for (const auto& [strTopic, strPayload] : configs)
+    const auto publishChanged = [&](const std::string& strTopic)
     {
-        const auto it = m_published.find(strTopic);
-        if (it == m_published.end() || it->second != strPayload)
+        const std::string& strPayload = configs.at(strTopic);
+        std::string& strPublished = m_published[strTopic];
+        if (strPublished != strPayload)
             Publish(strTopic, strPayload, true);
-    }
+        strPublished = strPayload;
+    };
+    // The node's device before the buttons that point at it.
+    publishChanged(m_topics.GetNodeDeviceConfig());
+    for (const std::string& strTopic : configs | std::views::keys)
+        publishChanged(strTopic);
     m_published = std::move(configs);
     if (std::string strStatus = CMqttTopics::MakeStatus(m_handler.GetStatus());
         strStatus != m_strStatus)

@@ -15,6 +15,8 @@
 class CControlHandler;
 struct mosquitto;
 struct mosquitto_message;
+struct mqtt5__property;
+using mosquitto_property = mqtt5__property;
 
 // Quorbit on an MQTT broker: every button that can fire has a press topic and a discovery
 // configuration for the hub, every event a switch, the status is kept retained, and a press
@@ -29,9 +31,10 @@ public:
     {
         Connecting,
         Connected,
-        Refused, // the broker turned the login down
-        Lost,    // unreachable or gone; a reconnect is due later
-        Failed,  // cannot even try; nothing is tried again
+        Refused,   // the broker turned the login down
+        NameTaken, // another Quorbit is online under this node name; tried again later
+        Lost,      // unreachable or gone; a reconnect is due later
+        Failed,    // cannot even try; nothing is tried again
     };
 
     // The handler must outlive the service.
@@ -69,12 +72,23 @@ private:
     static void OnConnectCallback(mosquitto* pClient, void* pSelf, int nCode);
     static void OnDisconnectCallback(mosquitto* pClient, void* pSelf, int nCode);
     static void OnMessageCallback(mosquitto* pClient, void* pSelf,
-                                  const mosquitto_message* pMessage);
+                                  const mosquitto_message* pMessage, const mosquitto_property*);
+    static void OnLogCallback(mosquitto* pClient, void* pSelf, int nLevel, const char* pszText);
+    static void OnSubscribeCallback(mosquitto* pClient, void* pSelf, int nMessageId, int,
+                                    const int*);
     void OnConnected(int nCode);
+    // Goes online once the broker has handed over what the availability topic holds.
+    void OnSubscribed(int nMessageId);
+    void Join();
     void OnDisconnected(int nCode);
-    void OnMessage(const mosquitto_message& message);
+    void OnMessage(const mosquitto_message& message, const mosquitto_property* pProperties);
     void OnRequest(const std::string& strTopic, const std::string& strPayload, bool bRetained);
-    void OnDiscovery(const std::string& strTopic, const std::string& strPayload, bool bRetained);
+    // strClient: the client id the message says it came from, if any.
+    void OnAvailability(const std::string& strPayload, const std::string& strClient);
+    void PublishOnline();
+    // A message on a topic this node keeps: what it holds there is put back.
+    void OnKept(const std::string& strTopic, const std::string& strPayload, bool bRetained);
+    void Subscribe(const std::string& strFilter, int nQos, int* pMessageId = nullptr);
 
     void Connect();
     void OnLookupDone();
@@ -83,6 +97,13 @@ private:
     void Lose(EState nState, const std::string& strReason);
     // After a loop call: a failure closed the socket, and the requests it read are answered.
     void AfterLoop(int nResult);
+    // Whether the socket the event loop found ready, and the library served without a fault, is
+    // an attempt to connect that failed.
+    bool IsAttemptFailed();
+    // Whether there is a connection under way or made to serve.
+    bool HasSocket() const;
+    // Why an attempt failed, in words that say what to change where the library can tell.
+    std::string DescribeFailure(int nResult) const;
     void AnswerRequests();
     void PublishChanges();
     void Publish(const std::string& strTopic, const std::string& strPayload, bool bRetain);
@@ -94,8 +115,12 @@ private:
     SMqttSettings m_settings;
     CMqttTopics m_topics;
     mosquitto* m_pClient = nullptr;
+    std::string m_strClientId;
     std::unique_ptr<CHostLookup> m_pLookup; // while the broker's name is looked up
     bool m_bAddressGiven = false;           // the library keeps it for reconnecting
+    bool m_bSocketFailed = false;           // the attempt failed; its socket waits for the next
+    bool m_bReached = false;                // the attempt found the broker's port
+    std::string m_strTlsError;              // OpenSSL's reason for the attempt's failure
     EState m_nState = EState::Connecting;
     std::string m_strReason;
     CClock::duration m_backOff;
@@ -103,6 +128,9 @@ private:
     std::deque<SRequest> m_requests;
     // Held by the replies of presses that wait in the handler's queue, which may outlive this.
     std::shared_ptr<CMqttService*> m_pAlive = std::make_shared<CMqttService*>(this);
+    // Until the availability topic was read, this node is not online, nor takes requests.
+    bool m_bJoined = false;
+    int m_nJoinMessageId = -1;
     // What the broker holds from this connection: discovery payloads by topic, the status.
     std::map<std::string, std::string> m_published;
     std::string m_strStatus;

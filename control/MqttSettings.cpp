@@ -124,12 +124,17 @@ bool ReadPasswordFile(const std::string& strPath, std::string& strPassword, std:
     return true;
 }
 
+// The node name is the hub's node id in every discovery topic, which takes no other
+// characters, and the login an access list matches with %u.
 bool IsValidNode(const std::string& strNode)
 {
     return !strNode.empty() && strNode.size() <= 64 &&
-           strNode.find_first_of("/+#") == std::string::npos &&
-           std::none_of(strNode.begin(), strNode.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+           std::all_of(strNode.begin(), strNode.end(),
+                       [](char c)
+                       {
+                           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                  (c >= '0' && c <= '9') || c == '-' || c == '_';
+                       });
 }
 } // namespace
 
@@ -154,10 +159,23 @@ bool MakeMqttSettings(const std::string& strUrl, const std::string& strPasswordF
     settings.strNode = strNode.empty() ? GetHostNodeName() : strNode;
     if (!IsValidNode(settings.strNode))
     {
-        strError = "a node name is 1 to 64 characters without /, + or #: " + settings.strNode;
+        strError = "a node name is 1 to 64 letters, digits, - and _: " + settings.strNode;
         return false;
     }
     return true;
+}
+
+std::string RemoveUrlPassword(const std::string& strUrl)
+{
+    const std::size_t nStart = strUrl.find("://");
+    if (nStart == std::string::npos)
+        return strUrl;
+    const std::size_t nUser = nStart + 3;
+    const std::size_t nAt = strUrl.substr(0, strUrl.find('/', nUser)).rfind('@');
+    if (nAt == std::string::npos || nAt < nUser)
+        return strUrl;
+    const std::size_t nColon = strUrl.find(':', nUser);
+    return nColon < nAt ? strUrl.substr(0, nColon) + strUrl.substr(nAt) : strUrl;
 }
 
 std::string GetHostNodeName()

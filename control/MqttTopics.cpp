@@ -7,7 +7,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdint>
 #include <cstdio>
 #include <ranges>
 
@@ -15,24 +14,51 @@ namespace
 {
 constexpr const char* kPress = "PRESS";
 constexpr const char* kIdPrefix = "quorbit_";
+constexpr const char* kNextEvent = "next_event";
 
 bool IsTopicSafe(unsigned char c)
 {
     return c >= 0x20 && c != 0x7F && c != '%' && c != '/' && c != '+' && c != '#';
 }
 
+// What MakeHubId keeps as it is; _ is not among them, so that it starts every escape.
 bool IsIdCharacter(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '-';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
 }
 
-std::uint32_t HashText(const std::string& strText)
+// Every byte the test does not take as %XX, or with the letter, as _XX.
+std::string EscapeBytes(const std::string& strText, bool (*isKept)(unsigned char), char cMark)
 {
-    std::uint32_t nHash = 2166136261u; // FNV-1a
+    std::string strEscaped;
     for (const char c : strText)
-        nHash = (nHash ^ static_cast<unsigned char>(c)) * 16777619u;
-    return nHash;
+    {
+        const auto nByte = static_cast<unsigned char>(c);
+        if (isKept(nByte))
+        {
+            strEscaped += c;
+            continue;
+        }
+        char escape[4];
+        std::snprintf(escape, sizeof(escape), "%c%02X", cMark, nByte);
+        strEscaped += escape;
+    }
+    return strEscaped;
+}
+
+// The levels of a topic between its slashes.
+std::vector<std::string> SplitLevels(const std::string& strTopic)
+{
+    std::vector<std::string> levels;
+    for (const auto level : std::views::split(strTopic, '/'))
+        levels.emplace_back(level.begin(), level.end());
+    return levels;
+}
+
+// A name written as EscapeTopicLevel writes it, and only so.
+bool DecodeTopicLevel(const std::string& strLevel, std::string& strName)
+{
+    return DecodePercentEscapes(strLevel, strName) && EscapeTopicLevel(strName) == strLevel;
 }
 
 // What a topic holds between a prefix and a suffix; false when it has not both.
@@ -58,7 +84,7 @@ std::string MakeButtonConfig(const CMqttTopics& topics, const std::string& strRe
         {"payload_press", kPress},
         {"availability_topic", topics.GetAvailability()},
         {"device",
-         {{"identifiers", {kIdPrefix + MakeHubId(strNode + "/" + strRemote)}},
+         {{"identifiers", {topics.GetNodeId() + "__" + MakeHubId(strRemote)}},
           {"name", strRemote + " (" + strNode + ")"},
           {"via_device", topics.GetNodeId()}}},
     };
@@ -102,40 +128,17 @@ std::string MakeEventConfig(const CMqttTopics& topics, const std::string& strEve
 
 std::string EscapeTopicLevel(const std::string& strName)
 {
-    std::string strLevel;
-    for (const char c : strName)
-    {
-        const auto nByte = static_cast<unsigned char>(c);
-        if (IsTopicSafe(nByte))
-        {
-            strLevel += c;
-            continue;
-        }
-        char escape[4];
-        std::snprintf(escape, sizeof(escape), "%%%02X", nByte);
-        strLevel += escape;
-    }
-    return strLevel;
+    return EscapeBytes(strName, IsTopicSafe, '%');
 }
 
 std::string MakeHubId(const std::string& strText)
 {
-    std::string strId;
-    bool bReplaced = false;
-    for (const char c : strText)
-    {
-        bReplaced = bReplaced || !IsIdCharacter(c);
-        strId += IsIdCharacter(c) ? c : '_';
-    }
-    if (!bReplaced)
-        return strId;
-    char hash[10];
-    std::snprintf(hash, sizeof(hash), "_%08x", HashText(strText));
-    return strId + hash;
+    return EscapeBytes(
+        strText, [](unsigned char c) { return IsIdCharacter(static_cast<char>(c)); }, '_');
 }
 
 CMqttTopics::CMqttTopics(const std::string& strNode)
-    : m_strNode(strNode), m_strRoot("quorbit/" + EscapeTopicLevel(strNode)),
+    : m_strNode(strNode), m_strRoot("quorbit/" + strNode),
       m_strNodeId(kIdPrefix + MakeHubId(strNode))
 {
 }
@@ -156,11 +159,18 @@ std::string CMqttTopics::GetEventState(const std::string& strEvent) const
     return m_strRoot + "/events/" + EscapeTopicLevel(strEvent) + "/state";
 }
 
+bool CMqttTopics::IsEventState(const std::string& strTopic) const
+{
+    std::string strLevel;
+    return TakeBetween(strTopic, m_strRoot + "/events/", "/state", strLevel) &&
+           strLevel.find('/') == std::string::npos;
+}
+
 bool CMqttTopics::ParseEnable(const std::string& strTopic, std::string& strEvent) const
 {
     std::string strLevel;
     return TakeBetween(strTopic, m_strRoot + "/events/", "/set", strLevel) &&
-           strLevel.find('/') == std::string::npos && DecodePercentEscapes(strLevel, strEvent);
+           strLevel.find('/') == std::string::npos && DecodeTopicLevel(strLevel, strEvent);
 }
 
 bool CMqttTopics::ParsePress(const std::string& strTopic, std::string& strRemote,
@@ -172,24 +182,38 @@ bool CMqttTopics::ParsePress(const std::string& strTopic, std::string& strRemote
     const std::size_t nSlash = strLevels.find('/');
     if (nSlash == std::string::npos || strLevels.find('/', nSlash + 1) != std::string::npos)
         return false;
-    return DecodePercentEscapes(strLevels.substr(0, nSlash), strRemote) &&
-           DecodePercentEscapes(strLevels.substr(nSlash + 1), strButton);
+    return DecodeTopicLevel(strLevels.substr(0, nSlash), strRemote) &&
+           DecodeTopicLevel(strLevels.substr(nSlash + 1), strButton);
+}
+
+std::string CMqttTopics::GetDiscovery(const std::string& strComponent,
+                                      const std::string& strObject) const
+{
+    return "homeassistant/" + strComponent + "/" + m_strNode + "/" + strObject + "/config";
+}
+
+std::string CMqttTopics::GetDiscoveryFilter() const
+{
+    return GetDiscovery("+", "+");
+}
+
+std::string CMqttTopics::GetNodeDeviceConfig() const
+{
+    return GetDiscovery("sensor", kNextEvent);
 }
 
 std::map<std::string, std::string> CMqttTopics::MakeRetained(const CQuorbexDoc* pDoc) const
 {
     std::map<std::string, std::string> configs;
-    const std::string strSensorId = m_strNodeId + "_next_event";
-    configs["homeassistant/sensor/" + strSensorId + "/config"] =
-        MakeNextEventConfig(*this, strSensorId);
+    configs[GetNodeDeviceConfig()] = MakeNextEventConfig(*this, m_strNodeId + "__" + kNextEvent);
     if (!pDoc)
         return configs;
     for (const auto& pEvent : *pDoc->m_pEvents | std::views::values)
     {
         const std::string strEvent = ToDisplayText(pEvent->m_strName);
-        const std::string strId = kIdPrefix + ("event_" + MakeHubId(m_strNode + "/" + strEvent));
-        configs["homeassistant/switch/" + strId + "/config"] =
-            MakeEventConfig(*this, strEvent, strId);
+        const std::string strObject = MakeHubId(strEvent);
+        configs[GetDiscovery("switch", strObject)] =
+            MakeEventConfig(*this, strEvent, m_strNodeId + "__" + strObject);
         configs[GetEventState(strEvent)] = pEvent->m_bDisabled ? "OFF" : "ON";
     }
     for (const auto& pRemote : *pDoc->m_pRemotes | std::views::values)
@@ -199,19 +223,27 @@ std::map<std::string, std::string> CMqttTopics::MakeRetained(const CQuorbexDoc* 
         {
             if (pButton->GetFiringLength() == 0)
                 continue;
-            const std::string strId = kIdPrefix + MakeHubId(m_strNode + "/" + strRemote + "/" +
-                                                            ToDisplayText(pButton->m_strName));
-            configs["homeassistant/button/" + strId + "/config"] =
-                MakeButtonConfig(*this, strRemote, *pButton, strId);
+            const std::string strObject =
+                MakeHubId(strRemote) + "__" + MakeHubId(ToDisplayText(pButton->m_strName));
+            configs[GetDiscovery("button", strObject)] =
+                MakeButtonConfig(*this, strRemote, *pButton, m_strNodeId + "__" + strObject);
         }
     }
     return configs;
 }
 
-bool CMqttTopics::IsOwnDiscovery(const std::string& strPayload) const
+bool CMqttTopics::IsOwnDiscovery(const std::string& strTopic, const std::string& strPayload) const
 {
     const nlohmann::json config = nlohmann::json::parse(strPayload, nullptr, false);
-    return config.is_object() && config.value("availability_topic", "") == GetAvailability();
+    if (!config.is_object() || config.value("availability_topic", "") != GetAvailability())
+        return false;
+    const std::vector<std::string> levels = SplitLevels(strTopic);
+    if (levels.size() == 5)
+        return levels[2] == m_strNode &&
+               config.value("unique_id", "") == m_strNodeId + "__" + levels[3];
+    // The earlier layout: quorbit_NODE_... and quorbit_event_NODE_..., with no node level.
+    return levels.size() == 4 && (levels[2].starts_with(kIdPrefix + m_strNode + "_") ||
+                                  levels[2].starts_with(kIdPrefix + ("event_" + m_strNode) + "_"));
 }
 
 std::string CMqttTopics::MakeStatus(const SControlStatus& status)

@@ -7,7 +7,7 @@
 struct SMqttConfig
 {
     QString m_strBroker;       // mqtt://host[:port] or mqtts://...; empty: Quorbit stays off MQTT
-    QString m_strPasswordFile; // empty: the password, if any, is in the broker's URL
+    QString m_strPasswordFile; // empty: no password, or, for one run, one in the broker's URL
     QString m_strNode;         // empty: this computer's name
 
     bool IsOff() const { return m_strBroker.isEmpty(); }

@@ -1,10 +1,17 @@
 #include "control/MqttSettings.h"
 #include "control/MqttTopics.h"
 
+#include "cli/CLoadedDocument.h"
 #include "base/TextEncoding.h"
 #include "cli/CliTestSupport.h"
+#include "device/COsClock.h"
+#include "device/CSimulatedRemote.h"
+#include "signal/SignalDurations.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <set>
 
 #include <sys/stat.h>
 
@@ -70,7 +77,28 @@ TEST(MqttSettingsTest, APasswordFileMustBePrivateAndANodeOneTopicLevel)
     EXPECT_EQ(settings.strNode, GetHostNodeName());
     EXPECT_FALSE(MakeMqttSettings("mqtt://h", folder.File("missing"), "", settings, strError));
     EXPECT_NE(strError.find("missing"), std::string::npos) << strError;
-    EXPECT_FALSE(MakeMqttSettings("mqtt://h", "", "upstairs/den", settings, strError));
+    // The node is the hub's node level and the login an access list matches.
+    for (const std::string strNode : {"upstairs/den", "den room", "den.lan", "d%6En", "den+"})
+    {
+        EXPECT_FALSE(MakeMqttSettings("mqtt://h", "", strNode, settings, strError)) << strNode;
+        EXPECT_NE(strError.find(strNode), std::string::npos) << strError;
+    }
+    EXPECT_TRUE(MakeMqttSettings("mqtt://h", "", "Living_room-2", settings, strError));
+}
+
+TEST(MqttSettingsTest, APasswordIsTakenOutOfTheAddressAndNothingElse)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"mqtt://u:p@h", "mqtt://u@h"},
+        {"mqtts://u:@[fd00::1]:8883", "mqtts://u@[fd00::1]:8883"},
+        {"mqtt://u:p%40ss:w@h:1884/", "mqtt://u@h:1884/"},
+        {"mqtt://u@[fd00::1]:1883", "mqtt://u@[fd00::1]:1883"},
+        {"mqtt://h:1883", "mqtt://h:1883"},
+        {"mqtt://h/a:b@c", "mqtt://h/a:b@c"},
+        {"broker.lan", "broker.lan"},
+    };
+    for (const auto& [strUrl, strKept] : cases)
+        EXPECT_EQ(RemoveUrlPassword(strUrl), strKept) << strUrl;
 }
 
 TEST(MqttTopicsTest, AnyNameIsOneTopicLevelAndReadsBack)
@@ -88,5 +116,51 @@ TEST(MqttTopicsTest, AnyNameIsOneTopicLevelAndReadsBack)
     std::string strRemote, strButton;
     EXPECT_FALSE(topics.ParsePress("quorbit/den/TV/press", strRemote, strButton));
     EXPECT_FALSE(topics.ParsePress("quorbit/kitchen/TV/Power/press", strRemote, strButton));
+}
+
+// Names that join to one text ("A/B" + "C", "A" + "B/C") or differ only where an id cannot
+// show it ("Ch+", "Ch-", "Ch_2B") get discovery topics and unique ids of their own, each a level
+// the hub takes: [a-zA-Z0-9_-]+.
+TEST(MqttTopicsTest, EveryButtonHasATopicAndIdsOfItsOwn)
+{
+    COsClock osClock;
+    CLoadedDocument loaded(osClock);
+    CQuorbexDoc& doc = loaded.GetDocument();
+    doc.OnNewDocument();
+    const CSimulatedRemote::CRuns frame = CSimulatedRemote::MakeFrame(0x04, 0x12);
+    const std::pair<std::string, std::vector<std::string>> remotes[] = {
+        {"A/B", {"C"}}, {"A", {"B/C", "Ch+", "Ch-", "Ch_2B", "Ch 2B"}}, {"A_2FB", {"C"}}};
+    for (const auto& [strRemote, buttons] : remotes)
+    {
+        CRemote* pRemote = doc.AddRemote(strRemote, 7);
+        ASSERT_NE(pRemote, nullptr) << strRemote;
+        for (const std::string& strButton : buttons)
+        {
+            CRemoteButton* pButton = doc.AddButton(*pRemote, strButton, "", false);
+            ASSERT_NE(pButton, nullptr) << strButton;
+            pButton->m_bits = ToBitstream({frame.begin() + 1, frame.end()}, 1000);
+        }
+    }
+    const CMqttTopics topics("den");
+    std::set<std::string> uniqueIds, devices;
+    int nButtons = 0;
+    for (const auto& [strTopic, strPayload] : topics.MakeRetained(&doc))
+    {
+        if (!strTopic.starts_with("homeassistant/button/"))
+            continue;
+        ++nButtons;
+        const std::string strObject =
+            strTopic.substr(std::string("homeassistant/button/den/").size(), strTopic.size() - 32);
+        EXPECT_EQ(strObject.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                              "0123456789_-"),
+                  std::string::npos)
+            << strTopic;
+        const nlohmann::json config = nlohmann::json::parse(strPayload);
+        uniqueIds.insert(config["unique_id"].get<std::string>());
+        devices.insert(config["device"]["identifiers"][0].get<std::string>());
+    }
+    EXPECT_EQ(nButtons, 7);
+    EXPECT_EQ(uniqueIds.size(), 7u);
+    EXPECT_EQ(devices.size(), 3u);
 }
 } // namespace

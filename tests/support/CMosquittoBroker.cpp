@@ -17,6 +17,7 @@ namespace
 {
 constexpr const char* kBroker = "/usr/sbin/mosquitto";
 constexpr const char* kPasswordTool = "/usr/bin/mosquitto_passwd";
+constexpr const char* kTlsTool = "/usr/bin/openssl";
 } // namespace
 
 bool CMosquittoBroker::IsInstalled()
@@ -29,12 +30,11 @@ CMosquittoBroker::CMosquittoBroker() : m_nPort(CLoopbackPort().GetPort())
     // Written in the clear, then hashed in place as the broker wants it.
     const std::string strPasswords = m_folder.File("passwords");
     WriteFileBytes(strPasswords, std::string(kQuorbitUser) + ":" + kQuorbitPassword + "\n" +
+                                     kOtherUser + ":" + kOtherPassword + "\n" +
                                      "hub:" + kHubPassword + "\n");
     std::system((std::string(kPasswordTool) + " -U " + strPasswords).c_str());
     WriteFileBytes(m_folder.File("acl"), "pattern readwrite quorbit/%u/#\n"
-                                         "pattern readwrite homeassistant/button/#\n"
-                                         "pattern readwrite homeassistant/sensor/#\n"
-                                         "pattern readwrite homeassistant/switch/#\n"
+                                         "pattern readwrite homeassistant/+/%u/+/config\n"
                                          "user hub\n"
                                          "topic readwrite #\n");
     WriteFileBytes(m_folder.File("mosquitto.conf"),
@@ -46,6 +46,24 @@ CMosquittoBroker::CMosquittoBroker() : m_nPort(CLoopbackPort().GetPort())
                        "password_file " +
                        strPasswords + "\n" + "acl_file " + m_folder.File("acl") + "\n" +
                        "log_dest file " + m_folder.File("broker.log") + "\n");
+}
+
+int CMosquittoBroker::AddTlsListener()
+{
+    const std::string strKey = m_folder.File("key.pem");
+    const std::string strCertificate = m_folder.File("certificate.pem");
+    const std::string strMake = std::string(kTlsTool) +
+                                " req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 "
+                                "-nodes -days 2 -subj /CN=localhost -keyout " +
+                                strKey + " -out " + strCertificate + " 2>/dev/null";
+    if (access(kTlsTool, X_OK) != 0 || std::system(strMake.c_str()) != 0)
+        return 0;
+    const int nPort = CLoopbackPort().GetPort();
+    const std::string strConfig = m_folder.File("mosquitto.conf");
+    WriteFileBytes(strConfig, ReadFileBytes(strConfig) + "listener " + std::to_string(nPort) +
+                                  " 127.0.0.1\ncertfile " + strCertificate + "\nkeyfile " + strKey +
+                                  "\n");
+    return nPort;
 }
 
 CMosquittoBroker::~CMosquittoBroker()
@@ -76,6 +94,17 @@ bool CMosquittoBroker::Start()
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
+}
+
+std::string CMosquittoBroker::ReadLog() const
+{
+    std::string strLog;
+    for (const char* pszName : {"broker.out", "broker.log"})
+    {
+        if (access(m_folder.File(pszName).c_str(), R_OK) == 0)
+            strLog += ReadFileBytes(m_folder.File(pszName));
+    }
+    return strLog;
 }
 
 void CMosquittoBroker::Stop()

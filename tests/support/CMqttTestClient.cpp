@@ -1,7 +1,5 @@
 #include "support/CMqttTestClient.h"
 
-#include "support/CMosquittoBroker.h"
-
 #include <mosquitto.h>
 
 #include <algorithm>
@@ -15,9 +13,11 @@ mosquitto* MakeClient(void* pSelf)
 }
 } // namespace
 
-CMqttTestClient::CMqttTestClient(int nPort) : m_pClient(MakeClient(this))
+CMqttTestClient::CMqttTestClient(int nPort, const std::string& strUser,
+                                 const std::string& strPassword)
+    : m_pClient(MakeClient(this))
 {
-    mosquitto_username_pw_set(m_pClient, "hub", CMosquittoBroker::kHubPassword);
+    mosquitto_username_pw_set(m_pClient, strUser.c_str(), strPassword.c_str());
     mosquitto_message_callback_set(
         m_pClient,
         [](mosquitto*, void* pSelf, const mosquitto_message* pMessage)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/CMosquittoBroker.h"
+
 #include <string>
 #include <vector>
 
@@ -17,8 +19,9 @@ public:
         bool bRetained = false;
     };
 
-    // Connects as user "hub" to the broker on the loopback port.
-    explicit CMqttTestClient(int nPort);
+    // Connects to the broker on the loopback port, as user "hub" unless told otherwise.
+    explicit CMqttTestClient(int nPort, const std::string& strUser = "hub",
+                             const std::string& strPassword = CMosquittoBroker::kHubPassword);
     ~CMqttTestClient();
     CMqttTestClient(const CMqttTestClient&) = delete;
     CMqttTestClient& operator=(const CMqttTestClient&) = delete;
