@@ -268,6 +268,34 @@ TEST_F(CMqttServiceTest, RequestsActAsFireDoesAndARetainedOneNeverDoes)
 // The README's access list keeps each room to its own: the bedroom's login can neither rewrite
 // nor clear the living room's configurations, nor press its buttons. The hub can, and what it
 // changes of Quorbit's is put back while Quorbit is connected.
+// "Party, then TV on, then the next channel" from the hub: the presses that come while the
+// megabutton plays wait their turn instead of being refused, and go out in the order sent.
+TEST_F(CMqttServiceTest, PressesDuringAMegabuttonFireAfterItInOrder)
+{
+    ConnectHub();
+    StartService(MakeSettings());
+    ASSERT_TRUE(ServeUntil([&] { return HubHas(kRoot + "status"); }));
+    bool bSent = false;
+    m_runner.SetIdleWait(
+        [&](std::uint32_t)
+        {
+            m_ticks.m_nNow += 50;
+            if (std::exchange(bSent, true))
+                return;
+            m_pHub->Publish(kRoot + "TV/Power/press", "PRESS", false);
+            m_pHub->Publish(kRoot + "TV/Ch%2B/press", "PRESS", false);
+            ServeUntil([&] { return m_runner.GetStatus().nQueuedFires == 2; });
+        });
+    m_pHub->Publish(kRoot + "HiFi/Party/press", "PRESS", false);
+    ASSERT_TRUE(ServeUntil([&] { return m_device.m_sent.size() == 5; }));
+    const CRemote& tv = *m_runner.GetDocument().FindRemote("TV");
+    EXPECT_TRUE(
+        std::ranges::equal(m_device.m_sent[3].bytes, tv.FindButton("Power")->m_bits.GetBytes()));
+    EXPECT_TRUE(
+        std::ranges::equal(m_device.m_sent[4].bytes, tv.FindButton("Ch+")->m_bits.GetBytes()));
+    EXPECT_FALSE(HubHas(kRoot + "error"));
+}
+
 TEST_F(CMqttServiceTest, ARoomCannotTouchAnothersTopicsAndWhatIsChangedIsPutBack)
 {
     CMqttTestClient& hub = ConnectHub();
