@@ -1,6 +1,6 @@
 #pragma once
 
-#include "signal/SignalDecoder.h"
+#include "signal/DecodedSignal.h"
 
 #include <cstdint>
 #include <span>

@@ -140,7 +140,6 @@ private:
     int m_nTotal = 0;
 };
 
-
 // The leading marks and spaces of a biphase frame, then a cell per bit, twice as wide for a
 // bit marked so; the first mark rises where the first cell's constant bit puts it.
 std::optional<std::uint64_t> ReadBiphase(CRuns frame, const SProtocolForm& form,
@@ -182,8 +181,8 @@ std::size_t ChooseSymbol(const SProtocolForm& form, std::uint32_t nMark, std::ui
     for (std::size_t nSymbol = 0; nSymbol < form.symbols.size(); ++nSymbol)
     {
         const auto& [dMark, dSpace] = form.symbols[nSymbol];
-        const double dOff = bByMark ? std::abs(nMark - dMark)
-                                    : std::abs(double(nMark) + nSpace - (dMark - dSpace));
+        const double dOff =
+            bByMark ? std::abs(nMark - dMark) : std::abs(double(nMark) + nSpace - (dMark - dSpace));
         if (dOff < dBest)
         {
             dBest = dOff;
@@ -270,7 +269,8 @@ std::optional<std::uint64_t> ReadFrame(CRuns frame, const SProtocolForm& form,
 
 bool HasBits(const std::vector<SFrameItem>& items)
 {
-    return std::any_of(items.begin(), items.end(), [](const SFrameItem& item) { return item.bBits; });
+    return std::any_of(items.begin(), items.end(),
+                       [](const SFrameItem& item) { return item.bBits; });
 }
 
 std::uint32_t GetSplit(const SProtocolForm& form)
@@ -362,13 +362,6 @@ std::string FormatHex(std::uint32_t nValue)
     return szText;
 }
 } // namespace
-
-bool SDecodedSignal::IsSameCode(const SDecodedSignal& other) const
-{
-    return eProtocol == other.eProtocol && nAddress == other.nAddress &&
-           nCommand == other.nCommand && nMaker == other.nMaker && nBits == other.nBits &&
-           bRepeatOnly == other.bRepeatOnly;
-}
 
 SDecodedSignal DecodeSignal(std::span<const std::uint32_t> durations)
 {
