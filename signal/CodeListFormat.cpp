@@ -4,11 +4,8 @@
 #include "signal/ProtocolTable.h"
 #include "signal/SignalEncoder.h"
 
-
 namespace
 {
-constexpr std::uint32_t kPanasonicMaker = 0x2002;
-
 bool ParseCodeNumber(std::string_view word, std::uint32_t& nValue)
 {
     std::uint64_t nWide = 0;
@@ -34,10 +31,10 @@ bool ReadLine(const SWordLine& line, SExchangeCode& code, std::string& strReason
     }
     SDecodedSignal decoded;
     decoded.eProtocol = pForm->pRow->eProtocol;
-    if (decoded.eProtocol == EProtocol::kKaseikyo)
-        decoded.nMaker = kPanasonicMaker;
+    decoded.nMaker = pForm->pRow->nDefaultMaker;
     const bool bMaker = words.size() == 5;
-    if (!ParseCodeNumber(words[2], decoded.nAddress) || !ParseCodeNumber(words[3], decoded.nCommand) ||
+    if (!ParseCodeNumber(words[2], decoded.nAddress) ||
+        !ParseCodeNumber(words[3], decoded.nCommand) ||
         (bMaker && !ParseCodeNumber(words[4], decoded.nMaker)))
     {
         strReason = "the address, command and maker are numbers, decimal or 0x hexadecimal";
@@ -46,10 +43,10 @@ bool ReadLine(const SWordLine& line, SExchangeCode& code, std::string& strReason
     decoded.bExtended = pForm->pRow->cSubdeviceDefault != 0 && pForm->nDeviceBits < 32 &&
                         decoded.nAddress >> pForm->nDeviceBits != 0;
     SEncodedSignal encoded;
-    if ((bMaker && decoded.eProtocol != EProtocol::kKaseikyo) || !EncodeSignal(decoded, encoded))
+    if ((bMaker && pForm->nMakerBits == 0) || !EncodeSignal(decoded, encoded))
     {
-        strReason = "the address or command is too wide for " +
-                    std::string(pForm->pRow->pszName) + (bMaker ? ", or it has no maker" : "");
+        strReason = "the address or command is too wide for " + std::string(pForm->pRow->pszName) +
+                    (bMaker ? ", or it has no maker" : "");
         return false;
     }
     code = {std::string(words[0]), std::move(encoded.durations), encoded.nCarrierHz, line.nLine};

@@ -175,7 +175,7 @@ std::optional<std::uint64_t> ReadBiphase(CRuns frame, const SProtocolForm& form,
 // the spaces differ) come nearest; nSpace is 0 for a frame's last mark.
 std::size_t ChooseSymbol(const SProtocolForm& form, std::uint32_t nMark, std::uint32_t nSpace)
 {
-    const bool bByMark = form.symbols[0].first != form.symbols[1].first || nSpace == 0;
+    const bool bByMark = form.pRow->eEncoding == EBitEncoding::kPulseWidth || nSpace == 0;
     std::size_t nBest = 0;
     double dBest = 1e18;
     for (std::size_t nSymbol = 0; nSymbol < form.symbols.size(); ++nSymbol)
@@ -408,7 +408,8 @@ std::string DescribeSignal(const SDecodedSignal& decoded)
         return strText + " repeat";
     if (decoded.bExtended)
         strText.append(" extended");
-    if (decoded.eProtocol == EProtocol::kKaseikyo)
+    const SProtocolForm* pForm = FindProtocolForm(decoded.eProtocol);
+    if (pForm && pForm->nMakerBits > 0)
         strText.append(" maker ").append(FormatHex(decoded.nMaker));
     strText.append(" address ").append(FormatHex(decoded.nAddress));
     strText.append(" command ").append(FormatHex(decoded.nCommand));
