@@ -634,6 +634,10 @@ std::string CheckFieldNeeds(const SProtocolForm& form)
             check.eCheck == ECheck::kMakerNibbleXor || check.eCheck == ECheck::kDataByteXor;
         if (bMaker && form.nMakerBits == 0)
             return "its check " + std::string(1, check.cField) + " needs a maker field";
+        const auto pFirstBits = std::find_if(form.frame.begin(), form.frame.end(),
+                                             [](const SFrameItem& item) { return item.bBits; });
+        if (check.eCheck == ECheck::kDataByteXor && pFirstBits->cField != 'M')
+            return "its check " + std::string(1, check.cField) + " needs the maker code first";
         if (check.eCheck == ECheck::kNegatedNibbleSum &&
             (form.nDeviceBits == 0 || form.nCommandBits == 0))
             return "its check " + std::string(1, check.cField) + " needs a device and a command";

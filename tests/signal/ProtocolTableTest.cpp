@@ -106,6 +106,14 @@ std::vector<STableCase> TableCases()
                             row.checks[0] = {'X', ECheck::kDataByteXor};
                         })},
          "Bad: its check X needs a maker field"},
+        {{kGoodRow, Bad(
+                        [](SProtocolRow& row)
+                        {
+                            row.pszFrame = "16,-8,D:8,M:16,F:8,X:8,1";
+                            row.checks[0] = {'X', ECheck::kDataByteXor};
+                            row.cSubdeviceDefault = 0;
+                        })},
+         "Bad: its check X needs the maker code first"},
         {{kGoodRow, Bad([](SProtocolRow& row) { row.nDefaultMaker = 0x2002; })},
          "Bad: its default maker does not fit a maker field"},
         {{kGoodRow, Bad([](SProtocolRow& row) { row.pszFrame = "16,-8,D:8,F:8,~F:8,1"; })},
