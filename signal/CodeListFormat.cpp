@@ -6,8 +6,6 @@
 
 namespace
 {
-constexpr std::uint32_t kPanasonicMaker = 0x2002;
-
 bool ParseCodeNumber(std::string_view word, std::uint32_t& nValue)
 {
     std::uint64_t nWide = 0;
@@ -33,8 +31,7 @@ bool ReadLine(const SWordLine& line, SExchangeCode& code, std::string& strReason
     }
     SDecodedSignal decoded;
     decoded.eProtocol = pForm->pRow->eProtocol;
-    if (decoded.eProtocol == EProtocol::kKaseikyo)
-        decoded.nMaker = kPanasonicMaker;
+    decoded.nMaker = pForm->pRow->nDefaultMaker;
     const bool bMaker = words.size() == 5;
     if (!ParseCodeNumber(words[2], decoded.nAddress) ||
         !ParseCodeNumber(words[3], decoded.nCommand) ||
@@ -46,7 +43,7 @@ bool ReadLine(const SWordLine& line, SExchangeCode& code, std::string& strReason
     decoded.bExtended = pForm->pRow->cSubdeviceDefault != 0 && pForm->nDeviceBits < 32 &&
                         decoded.nAddress >> pForm->nDeviceBits != 0;
     SEncodedSignal encoded;
-    if ((bMaker && decoded.eProtocol != EProtocol::kKaseikyo) || !EncodeSignal(decoded, encoded))
+    if ((bMaker && pForm->nMakerBits == 0) || !EncodeSignal(decoded, encoded))
     {
         strReason = "the address or command is too wide for " + std::string(pForm->pRow->pszName) +
                     (bMaker ? ", or it has no maker" : "");

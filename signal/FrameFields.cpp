@@ -23,40 +23,41 @@ bool IsMsbFirst(const SProtocolForm& form, const SFrameItem& item)
 }
 
 // Check fields, worked out from the others and from the bits sent before them.
-std::uint32_t ComputeCheck(char cField, const CFieldValues& values, std::uint64_t nWordBefore)
+std::uint32_t ComputeCheck(const SProtocolForm& form, ECheck eCheck, const CFieldValues& values,
+                           std::uint64_t nWordBefore)
 {
-    switch (cField)
+    switch (eCheck)
     {
-    case 'P': // Kaseikyo: the maker code's nibbles folded together
+    case ECheck::kMakerNibbleXor:
     {
         const std::uint32_t nMaker = GetField(values, 'M');
         return (nMaker ^ nMaker >> 4 ^ nMaker >> 8 ^ nMaker >> 12) & 0xF;
     }
-    case 'X': // Kaseikyo: the three bytes before it folded together
-        return static_cast<std::uint32_t>((nWordBefore >> 16 ^ nWordBefore >> 24 ^
-                                           nWordBefore >> 32) & 0xFF);
-    case 'G': // G.I. Cable: the negated sum of the device and the command's nibbles
+    case ECheck::kDataByteXor:
+    {
+        std::uint64_t nFolded = 0;
+        for (std::uint64_t nData = nWordBefore >> form.nMakerBits; nData != 0; nData >>= 8)
+            nFolded ^= nData;
+        return static_cast<std::uint32_t>(nFolded & 0xFF);
+    }
+    case ECheck::kNegatedNibbleSum:
     {
         const std::uint32_t nCommand = GetField(values, 'F');
         return (0u - (GetField(values, 'D') + (nCommand & 0xF) + (nCommand >> 4 & 0xF))) & 0xF;
     }
-    default:
-        return 0;
+    case ECheck::kNone:
+        break;
     }
-}
-
-bool IsCheck(char cField)
-{
-    return cField == 'P' || cField == 'X' || cField == 'G';
+    return 0;
 }
 
 // What the item sends, as a number whose bit 0 is its lowest.
-std::uint32_t ItemValue(const SFrameItem& item, const CFieldValues& values,
-                        std::uint64_t nWordBefore)
+std::uint32_t ItemValue(const SProtocolForm& form, const SFrameItem& item,
+                        const CFieldValues& values, std::uint64_t nWordBefore)
 {
     std::uint32_t nValue = item.nConstant;
-    if (IsCheck(item.cField))
-        nValue = ComputeCheck(item.cField, values, nWordBefore);
+    if (item.eCheck != ECheck::kNone)
+        nValue = ComputeCheck(form, item.eCheck, values, nWordBefore);
     else if (item.cField != 0)
         nValue = GetField(values, item.cField) >> item.nShift;
     return (item.bInvert ? ~nValue : nValue) & Mask(item.nBits);
@@ -89,8 +90,8 @@ SDecodedSignal FromFieldValues(const SProtocolForm& form, const CFieldValues& va
     code.eProtocol = form.pRow->eProtocol;
     const std::uint32_t nDevice = GetField(values, 'D');
     const std::uint32_t nSubdevice = GetField(values, 'S');
-    code.bExtended = form.pRow->cSubdeviceDefault != 0 &&
-                     nSubdevice != SubdeviceDefault(form, nDevice);
+    code.bExtended =
+        form.pRow->cSubdeviceDefault != 0 && nSubdevice != SubdeviceDefault(form, nDevice);
     code.nAddress = nDevice;
     if (form.pRow->cSubdeviceDefault == 0 || code.bExtended)
         code.nAddress |= nSubdevice << form.nDeviceBits |
@@ -111,7 +112,7 @@ std::uint64_t BuildFrameWord(const SProtocolForm& form, const std::vector<SFrame
     {
         if (!item.bBits)
             continue;
-        const std::uint32_t nValue = ItemValue(item, values, nWord);
+        const std::uint32_t nValue = ItemValue(form, item, values, nWord);
         for (int nBit = 0; nBit < item.nBits; ++nBit)
         {
             const int nFrom = IsMsbFirst(form, item) ? item.nBits - 1 - nBit : nBit;
@@ -139,7 +140,8 @@ bool ReadFrameWord(const SProtocolForm& form, const std::vector<SFrameItem>& ite
             nValue |= static_cast<std::uint32_t>(nWord >> nAt++ & 1) << nTo;
         }
         const std::uint32_t nPlace = Mask(item.nBits) << item.nShift;
-        if (item.cField == 0 || IsCheck(item.cField) || (GetField(known, item.cField) & nPlace))
+        if (item.cField == 0 || item.eCheck != ECheck::kNone ||
+            (GetField(known, item.cField) & nPlace))
         {
             checks.emplace_back(&item, nValue);
             continue;
@@ -158,7 +160,7 @@ bool ReadFrameWord(const SProtocolForm& form, const std::vector<SFrameItem>& ite
             nBitsBefore += items[static_cast<std::size_t>(nItem)].nBits;
         if (nBitsBefore < 64)
             nWordBefore = nWord & ((std::uint64_t{1} << nBitsBefore) - 1);
-        if (ItemValue(*pItem, values, nWordBefore) != nValue)
+        if (ItemValue(form, *pItem, values, nWordBefore) != nValue)
             return false;
     }
     return true;
@@ -169,15 +171,7 @@ bool FitsProtocol(const SProtocolForm& form, const SDecodedSignal& code)
     const int nAddressBits = form.nDeviceBits + form.nSubdeviceBits + form.nExtraBits;
     const bool bDerived = form.pRow->cSubdeviceDefault != 0 && !code.bExtended;
     const std::uint32_t nAddressMask = Mask(bDerived ? form.nDeviceBits : nAddressBits);
-    int nCommandBits = 0;
-    int nMakerBits = 0;
-    for (const SFrameItem& item : form.frame)
-    {
-        if (item.cField == 'F')
-            nCommandBits = std::max(nCommandBits, item.nShift + item.nBits);
-        if (item.cField == 'M')
-            nMakerBits = item.nBits;
-    }
-    return (code.nAddress & ~nAddressMask) == 0 && (code.nCommand & ~Mask(nCommandBits)) == 0 &&
-           (code.nMaker & ~Mask(nMakerBits)) == 0;
+    return (code.nAddress & ~nAddressMask) == 0 &&
+           (code.nCommand & ~Mask(form.nCommandBits)) == 0 &&
+           (code.nMaker & ~Mask(form.nMakerBits)) == 0;
 }

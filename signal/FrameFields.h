@@ -1,5 +1,6 @@
 #pragma once
 
+#include "signal/DecodedSignal.h"
 #include "signal/ProtocolTable.h"
 
 #include <array>

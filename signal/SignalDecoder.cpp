@@ -140,7 +140,6 @@ private:
     int m_nTotal = 0;
 };
 
-
 // The leading marks and spaces of a biphase frame, then a cell per bit, twice as wide for a
 // bit marked so; the first mark rises where the first cell's constant bit puts it.
 std::optional<std::uint64_t> ReadBiphase(CRuns frame, const SProtocolForm& form,
@@ -176,14 +175,14 @@ std::optional<std::uint64_t> ReadBiphase(CRuns frame, const SProtocolForm& form,
 // the spaces differ) come nearest; nSpace is 0 for a frame's last mark.
 std::size_t ChooseSymbol(const SProtocolForm& form, std::uint32_t nMark, std::uint32_t nSpace)
 {
-    const bool bByMark = form.symbols[0].first != form.symbols[1].first || nSpace == 0;
+    const bool bByMark = form.pRow->eEncoding == EBitEncoding::kPulseWidth || nSpace == 0;
     std::size_t nBest = 0;
     double dBest = 1e18;
     for (std::size_t nSymbol = 0; nSymbol < form.symbols.size(); ++nSymbol)
     {
         const auto& [dMark, dSpace] = form.symbols[nSymbol];
-        const double dOff = bByMark ? std::abs(nMark - dMark)
-                                    : std::abs(double(nMark) + nSpace - (dMark - dSpace));
+        const double dOff =
+            bByMark ? std::abs(nMark - dMark) : std::abs(double(nMark) + nSpace - (dMark - dSpace));
         if (dOff < dBest)
         {
             dBest = dOff;
@@ -270,7 +269,8 @@ std::optional<std::uint64_t> ReadFrame(CRuns frame, const SProtocolForm& form,
 
 bool HasBits(const std::vector<SFrameItem>& items)
 {
-    return std::any_of(items.begin(), items.end(), [](const SFrameItem& item) { return item.bBits; });
+    return std::any_of(items.begin(), items.end(),
+                       [](const SFrameItem& item) { return item.bBits; });
 }
 
 std::uint32_t GetSplit(const SProtocolForm& form)
@@ -363,13 +363,6 @@ std::string FormatHex(std::uint32_t nValue)
 }
 } // namespace
 
-bool SDecodedSignal::IsSameCode(const SDecodedSignal& other) const
-{
-    return eProtocol == other.eProtocol && nAddress == other.nAddress &&
-           nCommand == other.nCommand && nMaker == other.nMaker && nBits == other.nBits &&
-           bRepeatOnly == other.bRepeatOnly;
-}
-
 SDecodedSignal DecodeSignal(std::span<const std::uint32_t> durations)
 {
     // A signal ends on a mark; the silence after it is no part of any frame.
@@ -415,7 +408,8 @@ std::string DescribeSignal(const SDecodedSignal& decoded)
         return strText + " repeat";
     if (decoded.bExtended)
         strText.append(" extended");
-    if (decoded.eProtocol == EProtocol::kKaseikyo)
+    const SProtocolForm* pForm = FindProtocolForm(decoded.eProtocol);
+    if (pForm && pForm->nMakerBits > 0)
         strText.append(" maker ").append(FormatHex(decoded.nMaker));
     strText.append(" address ").append(FormatHex(decoded.nAddress));
     strText.append(" command ").append(FormatHex(decoded.nCommand));

@@ -5,52 +5,69 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace
 {
-void AddSymbols(CRunBuilder& builder, const SProtocolForm& form,
-                const std::vector<const SFrameItem*>& bitItems, std::uint64_t nWord, int& nAt)
+// A bit as it is sent, and whether its cell is twice as wide.
+struct SSentBit
 {
-    int nBitInItem = 0;
-    std::size_t nItem = 0;
-    for (int nSymbolBit = 0; nItem < bitItems.size(); nSymbolBit += form.nBitsPerSymbol)
+    bool bOne = false;
+    bool bDouble = false;
+};
+
+// Pulse encodings: a mark and a space a symbol, each symbol one bit or two (the first sent is
+// the symbol's high bit).
+void AddPulseBits(CRunBuilder& builder, const SProtocolForm& form, std::span<const SSentBit> bits)
+{
+    for (std::size_t nBit = 0; nBit < bits.size(); nBit += form.nBitsPerSymbol)
     {
-        const bool bDouble = bitItems[nItem]->bDouble;
         std::size_t nSymbol = 0;
-        for (int nBit = 0; nBit < form.nBitsPerSymbol; ++nBit)
-        {
-            nSymbol = nSymbol << 1 | (nWord >> nAt++ & 1);
-            if (++nBitInItem == bitItems[nItem]->nBits)
-            {
-                nBitInItem = 0;
-                ++nItem;
-            }
-        }
-        const double dScale = bDouble ? 2 : 1;
-        builder.Add(form.symbols[nSymbol].first * dScale);
-        builder.Add(form.symbols[nSymbol].second * dScale);
+        for (int nPlace = 0; nPlace < form.nBitsPerSymbol; ++nPlace)
+            nSymbol = nSymbol << 1 | (bits[nBit + nPlace].bOne ? 1 : 0);
+        builder.Add(form.symbols[nSymbol].first);
+        builder.Add(form.symbols[nSymbol].second);
     }
 }
 
+// Biphase: each bit a cell of two halves, a mark and a space in the order the bit gives.
+void AddBiphaseBits(CRunBuilder& builder, const SProtocolForm& form, std::span<const SSentBit> bits)
+{
+    for (const SSentBit& bit : bits)
+    {
+        const double dHalf = form.pRow->dUnitMicros * (bit.bDouble ? 2 : 1);
+        const bool bMarkFirst = bit.bOne == form.bMarkFirstIsOne;
+        builder.Add(bMarkFirst ? dHalf : -dHalf);
+        builder.Add(bMarkFirst ? -dHalf : dHalf);
+    }
+}
+
+void AddBits(CRunBuilder& builder, const SProtocolForm& form, std::vector<SSentBit>& bits)
+{
+    if (form.bBiphase)
+        AddBiphaseBits(builder, form, bits);
+    else
+        AddPulseBits(builder, form, bits);
+    bits.clear();
+}
+
 // One frame of the items, as runs laid end to end (ending on a space where the frame does).
-void AddFrame(CRunBuilder& builder, const SProtocolForm& form,
-              const std::vector<SFrameItem>& items, const CFieldValues& values)
+void AddFrame(CRunBuilder& builder, const SProtocolForm& form, const std::vector<SFrameItem>& items,
+              const CFieldValues& values)
 {
     const std::uint64_t nWord = BuildFrameWord(form, items, values);
     int nAt = 0;
-    std::vector<const SFrameItem*> bitItems;
+    std::vector<SSentBit> bits;
     for (const SFrameItem& item : items)
     {
+        for (int nBit = 0; nBit < item.nBits; ++nBit)
+            bits.push_back({(nWord >> nAt++ & 1) != 0, item.bDouble});
         if (item.bBits)
-        {
-            bitItems.push_back(&item);
             continue;
-        }
-        AddSymbols(builder, form, bitItems, nWord, nAt);
-        bitItems.clear();
+        AddBits(builder, form, bits);
         builder.Add(item.dMicros);
     }
-    AddSymbols(builder, form, bitItems, nWord, nAt);
+    AddBits(builder, form, bits);
 }
 
 // The silence after a frame that ran dLength from its start.
