@@ -34,7 +34,7 @@ std::string DescribeButtonState(const CRemoteButton& button)
 
 void AddMissedEvents(const CQuorbexDoc& doc, SControlStatus& status)
 {
-    for (const auto& pEvent : *doc.m_pEvents | std::views::values)
+    for (const auto& [strName, pEvent] : *doc.m_pEvents)
     {
         if (GetEventStatus(doc, *pEvent, doc.GetClock().GetBiosTime()) == EEventStatus::Missed)
             status.missed.emplace_back(ToDisplayText(pEvent->m_strName),

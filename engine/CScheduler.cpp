@@ -8,7 +8,6 @@
 #include "engine/CTickSource.h"
 
 #include <algorithm>
-#include <ranges>
 
 namespace
 {
@@ -81,7 +80,7 @@ void CScheduler::ReportMissed()
     if (!(m_watchedFrom < earliest) || !m_doc.m_pEvents)
         return;
     bool bReported = false;
-    for (const auto& pEvent : *m_doc.m_pEvents | std::views::values)
+    for (const auto& [strName, pEvent] : *m_doc.m_pEvents)
         bReported = ReportMissed(*pEvent, earliest) || bReported;
     m_watchedFrom = earliest;
     if (bReported)
