@@ -72,7 +72,8 @@ bool CMqttLink::Join(const SMqttConfig& config, QWidget* pParent)
     m_pService = std::make_unique<CMqttService>(m_handler, std::move(settings));
     m_pService->SetStateObserver([this] { ShowState(); });
     m_pWatcher = std::make_unique<CSourceWatcher>(*m_pService);
-    m_handler.SetMqttService(m_pService.get());
+    m_handler.SetMqttStateSource([pService = m_pService.get()]
+                                 { return pService->GetStateText(); });
     m_pService->Start();
     m_pWatcher->Sync();
     ShowState();
@@ -83,7 +84,7 @@ bool CMqttLink::Join(const SMqttConfig& config, QWidget* pParent)
 void CMqttLink::Leave()
 {
     m_beat.stop();
-    m_handler.SetMqttService(nullptr);
+    m_handler.SetMqttStateSource({});
     m_pWatcher.reset();
     m_pService.reset();
     ShowState();

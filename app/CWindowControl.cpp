@@ -4,6 +4,7 @@
 #include "app/CMainFrame.h"
 #include "base/CStringTable.h"
 #include "control/CControlServer.h"
+#include "control/ControlProtocol.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"
 #include "document/CQbFile.h"
@@ -98,7 +99,7 @@ void CWindowControl::FireFromControl(CRemote& remote, CRemoteButton& button)
     m_pFrame->FireFromScript(remote, button);
 }
 
-std::string CWindowControl::OpenFromControl(const std::string& strPath)
+SControlResult CWindowControl::Open(const std::string& strPath)
 {
     // The reply goes out before the person is shown a refusal: the script or the second start
     // that asked ends at once instead of waiting for the box to be dismissed.
@@ -107,7 +108,7 @@ std::string CWindowControl::OpenFromControl(const std::string& strPath)
     if (!strBusy.empty())
     {
         ShowAfterReply({StringId::kOpenFailed, strPath + ": " + strBusy});
-        return FormatControlError("busy", strBusy);
+        return SControlResult::Refused("busy", strBusy);
     }
     m_pFrame->Reveal();
     SQbContent content;
@@ -115,12 +116,12 @@ std::string CWindowControl::OpenFromControl(const std::string& strPath)
     if (!CDocumentController::ReadDocumentFile(strFile, content, refusal))
     {
         ShowAfterReply(refusal);
-        return FormatControlError("not-opened",
-                                  FormatString(refusal.nStringId, refusal.strArgument));
+        return SControlResult::Refused("not-opened",
+                                       FormatString(refusal.nStringId, refusal.strArgument));
     }
     if (!m_pDocuments->ReplaceDocument(strFile, content))
-        return FormatControlError("not-opened", "the document open in Quorbit was kept");
-    return FormatControlOk("opened " + QuoteControlWord(GetDocumentPath()));
+        return SControlResult::Refused("not-opened", "the document open in Quorbit was kept");
+    return SControlResult::Done("opened " + QuoteControlWord(GetDocumentPath()));
 }
 
 std::string CWindowControl::GetEditRefusal()
@@ -146,8 +147,8 @@ void CWindowControl::ShowAfterReply(const SOpenRefusal& refusal)
     QTimer::singleShot(0, m_pFrame, [this, refusal] { m_pDocuments->ShowOpenRefusal(refusal); });
 }
 
-std::string CWindowControl::ShowFromControl()
+SControlResult CWindowControl::Show()
 {
     m_pFrame->Reveal();
-    return FormatControlOk();
+    return SControlResult::Done();
 }

@@ -24,6 +24,10 @@ public:
     // frame; until then they wait in the socket.
     void StartServing(CDocumentController& documents, CMainFrame& frame);
 
+    // Opens a file as File > Open does, asking about unsaved changes, and raises the window.
+    SControlResult Open(const std::string& strPath) override;
+    SControlResult Show() override;
+
 protected:
     const char* GetProgramKind() const override { return "window"; }
     CQuorbexDoc* GetControlDocument() override;
@@ -37,8 +41,6 @@ protected:
     // does not tell the socket, so the queue looks now and then while it holds any.
     void OnFireQueued() override;
     void FireFromControl(CRemote& remote, CRemoteButton& button) override;
-    std::string OpenFromControl(const std::string& strPath) override;
-    std::string ShowFromControl() override;
 
 private:
     CQuorbexSession& GetSession() const;

@@ -269,7 +269,7 @@ int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBacke
         mqtt->SetStateObserver(
             [&mqtt, pErr]
             { std::fprintf(pErr, "quorbit: MQTT: %s\n", mqtt->GetStateText().c_str()); });
-        runner.SetMqttService(&*mqtt);
+        runner.SetMqttStateSource([&mqtt] { return mqtt->GetStateText(); });
         runner.SetBeatObserver([&mqtt] { mqtt->Beat(); });
         sources.push_back(&*mqtt);
     }

@@ -28,14 +28,14 @@ std::string FormatFireRequest(const std::string& strRemote, const std::string& s
     return "FIRE " + QuoteControlWord(strRemote) + " " + QuoteControlWord(strButton);
 }
 
-// The exit status for a firing's reply.
+// The exit status for a firing's result.
 int ReportFire(const std::string& strRemote, const std::string& strButton,
-               const std::string& strLastLine)
+               const SControlResult& result)
 {
-    if (IsControlOk(strLastLine))
+    if (result.IsOk())
         return 0;
     PrintError("cannot fire " + QuoteControlWord(strRemote) + " " + QuoteControlWord(strButton) +
-               ": " + GetErrorText(strLastLine));
+               ": " + result.strText);
     return 1;
 }
 
@@ -52,7 +52,7 @@ public:
             { std::this_thread::sleep_for(std::chrono::milliseconds(nMaxWaitMs)); });
     }
 
-    bool Open(const std::string& strPath)
+    bool Load(const std::string& strPath)
     {
         m_strPath = strPath;
         return m_session.GetDocument().OnOpenDocument(strPath);
@@ -93,10 +93,9 @@ int FireDirectly(const std::string& strPath, const std::string& strRemote,
         return 1;
     }
     CDirectFire fire(*pDevice, clockBackend);
-    if (!fire.Open(strPath))
+    if (!fire.Load(strPath))
         return 1;
-    const std::string strReply = fire.Answer(FormatFireRequest(strRemote, strButton));
-    return ReportFire(strRemote, strButton, strReply.substr(0, strReply.find('\n')));
+    return ReportFire(strRemote, strButton, fire.Fire(strRemote, strButton));
 }
 
 // What to tell someone who wants the infrared unit while a Quorbit holds it.
@@ -129,7 +128,7 @@ int SendFire(const std::string& strRemote, const std::string& strButton)
                 "no Quorbit is running; quorbit --fire FILE REMOTE BUTTON fires without one");
         return 1;
     }
-    return ReportFire(strRemote, strButton, strLastLine);
+    return ReportFire(strRemote, strButton, ParseControlResult(strLastLine));
 }
 
 int PrintRunningStatus()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/ControlProtocol.h"
+#include "control/SControlResult.h"
 
 #include <cstddef>
 #include <deque>
@@ -10,7 +10,6 @@
 
 class CFiringEngine;
 class CInfraredDevice;
-class CMqttService;
 class CQuorbexDoc;
 class CRemote;
 class CRemoteButton;
@@ -18,7 +17,8 @@ class CRemoteButton;
 // What STATUS reports, as text fit for a reply or a JSON document.
 struct SControlStatus
 {
-    std::string strDocument; // the file's whole path; empty for none
+    const char* pszProgram = ""; // "window", "run" or "fire"
+    std::string strDocument;     // the file's whole path; empty for none
     bool bModified = false;
     std::string strDevice;
     long nNanosPerSample = 0;
@@ -29,50 +29,69 @@ struct SControlStatus
     std::size_t nQueuedFires = 0; // requests waiting for the firing in progress
     // Events whose last occurrence passed without firing, with that occurrence's time.
     std::vector<std::pair<std::string, std::string>> missed;
+    bool bMqtt = false;       // a broker is configured
+    std::string strMqttState; // how its connection stands
+};
+
+// A button as LIST shows it, names in UTF-8.
+struct SControlButton
+{
+    std::string strName;
+    // "learned", "not-learned", "megabutton" or "megabutton-not-ready" (a step is missing or
+    // not learned).
+    const char* pszState = "";
+    std::string strDescription;
+};
+
+struct SControlRemote
+{
+    std::string strName;
+    std::vector<SControlButton> buttons;
 };
 
 // More FIRE requests than this waiting at once are refused as busy.
 constexpr std::size_t kMaxQueuedFires = 1024;
 
-// Answers the requests of the control socket for the program that owns it: the window program
-// or the headless runner. Listing, status and firing work the same in both; opening a file and
-// showing the window belong to the window program. The MQTT service serves through it too.
+// The requests scripts and the hub make of the program that owns it (the window program, the
+// headless runner, or a command firing straight from a file), as typed operations: the control
+// socket and the MQTT service call them and word the results, each at its own edge. Listing,
+// status and firing work the same in every program; opening a file and showing the window
+// belong to the window program.
 class CControlHandler
 {
 public:
     virtual ~CControlHandler() = default;
 
-    // The whole reply to one request line (without its newline): data lines and a last line
-    // that says OK or ERROR, each ended by a newline.
-    std::string Answer(std::string_view strLine);
-
-    // Where a reply goes once it is ready.
-    using CReplySink = std::function<void(const std::string& strReply)>;
-    // The same for a client that waits: a FIRE that comes while another firing plays waits its
-    // turn, in the order requests came, and reply has its answer once it fired. Every other
-    // request is answered at once.
-    void Answer(std::string_view strLine, CReplySink reply);
-
-    // FIRE's reply to a request for the button of that remote, names in UTF-8; busy while
-    // another firing plays.
-    std::string AnswerFire(const std::string& strRemote, const std::string& strButton);
-    // Fires at once when nothing else does, else queues the request behind the others; reply
-    // has FIRE's answer when it fired or was refused.
-    void RequestFire(const std::string& strRemote, const std::string& strButton, CReplySink reply);
+    // Fires the button of that remote now, names in UTF-8; busy while another firing plays.
+    SControlResult Fire(const std::string& strRemote, const std::string& strButton);
+    // Where a request that waits its turn has its result once it is there.
+    using CResultSink = std::function<void(const SControlResult& result)>;
+    // Fires at once when nothing else does, else queues the request behind the others, in the
+    // order requests came; done has the result when it fired or was refused.
+    void RequestFire(const std::string& strRemote, const std::string& strButton, CResultSink done);
     // Fires the queued requests while nothing else fires; true while some still wait. The
     // owner's event loop calls it when a firing that did not come from here may have ended.
     bool ServeQueuedFires();
-    // Turns the event of that name on or off as the Event Programmer's Disable box does; the
-    // reply is FIRE's kind.
-    std::string AnswerEnable(const std::string& strEvent, bool bEnable);
+    // Turns the event of that name on or off as the Event Programmer's Disable box does.
+    SControlResult Enable(const std::string& strEvent, bool bEnable);
+    // The remotes and buttons of the document; refused when there is none.
+    SControlResult List(std::vector<SControlRemote>& remotes);
     SControlStatus GetStatus();
+    // Window program only: replace the document by the file at strPath (asking about unsaved
+    // changes first), and raise the window.
+    virtual SControlResult Open(const std::string& strPath);
+    virtual SControlResult Show();
+
     // The document buttons are fired from; null while there is none.
     const CQuorbexDoc* GetServedDocument() { return GetControlDocument(); }
-    // The service whose state STATUS reports; null for none. It must outlive the handler's use.
-    void SetMqttService(const CMqttService* pMqtt) { m_pMqtt = pMqtt; }
+    // How the broker connection stands, for STATUS; none when not set.
+    void SetMqttStateSource(std::function<std::string()> mqttState)
+    {
+        m_mqttState = std::move(mqttState);
+    }
 
 protected:
-    // What kind of program answers: "window" or "run".
+    // What kind of program answers: "window", "run" or "fire".
     virtual const char* GetProgramKind() const = 0;
     // Null while there is no document to fire from.
     virtual CQuorbexDoc* GetControlDocument() = 0;
@@ -91,22 +110,15 @@ protected:
     virtual void OnFireQueued() {}
     // Why the document may not be edited now, or empty: a dialog open on it, say.
     virtual std::string GetEditRefusal() { return {}; }
-    // Window program only: replace the document by the file at strPath (asking about unsaved
-    // changes first), and raise the window. The reply's last line.
-    virtual std::string OpenFromControl(const std::string& strPath);
-    virtual std::string ShowFromControl();
 
 private:
     struct SQueuedFire
     {
         std::string strRemote, strButton;
-        CReplySink reply;
+        CResultSink done;
     };
 
-    std::string AnswerList();
-    std::string AnswerStatus();
-
-    const CMqttService* m_pMqtt = nullptr;
+    std::function<std::string()> m_mqttState;
     std::deque<SQueuedFire> m_queuedFires;
     bool m_bServingQueue = false;
 };

@@ -2,6 +2,7 @@
 
 #include "base/CScopedCount.h"
 #include "control/CControlHandler.h"
+#include "control/ControlAnswers.h"
 #include "control/ControlProtocol.h"
 
 #include <algorithm>
@@ -237,12 +238,12 @@ void CControlServer::AnswerLater(SConnection& connection, const std::string& str
     connection.bAwaitingReply = true;
     const std::weak_ptr<CControlServer*> alive = m_pAlive;
     SConnection* pConnection = &connection;
-    m_pHandler->Answer(strLine,
-                       [alive, pConnection](const std::string& strReply)
-                       {
-                           if (const auto pSelf = alive.lock())
-                               (*pSelf)->Deliver(*pConnection, strReply);
-                       });
+    AnswerControlLine(*m_pHandler, strLine,
+                      [alive, pConnection](const std::string& strReply)
+                      {
+                          if (const auto pSelf = alive.lock())
+                              (*pSelf)->Deliver(*pConnection, strReply);
+                      });
 }
 
 void CControlServer::Deliver(SConnection& connection, const std::string& strReply)

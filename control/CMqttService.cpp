@@ -1,7 +1,6 @@
 #include "control/CMqttService.h"
 
 #include "control/CControlHandler.h"
-#include "control/ControlProtocol.h"
 
 #include <mosquitto.h>
 #include <mqtt_protocol.h>
@@ -472,19 +471,20 @@ void CMqttService::OnRequest(const std::string& strTopic, const std::string& str
     SRequest request;
     const bool bEnable = m_topics.ParseEnable(strTopic, request.strEvent);
     if (!bEnable && !m_topics.ParsePress(strTopic, request.strRemote, request.strButton))
-        return PublishError(request, FormatControlError("malformed", "names in a topic write %, "
-                                                                     "/, + and # as %XX"));
+        return PublishError(request,
+                            SControlResult::Refused("malformed", "names in a topic write %, "
+                                                                 "/, + and # as %XX"));
     // A request left on the broker would be carried out each time Quorbit connects: the TV
     // switched on at night.
     if (bRetained)
-        return PublishError(request,
-                            FormatControlError("retained", "a retained request is never carried "
-                                                           "out; publish it without retain"));
+        return PublishError(request, SControlResult::Refused("retained",
+                                                             "a retained request is never carried "
+                                                             "out; publish it without retain"));
     request.bEnable = strPayload == "ON";
     if (bEnable ? strPayload != "ON" && strPayload != "OFF" : strPayload != "PRESS")
-        return PublishError(
-            request, FormatControlError("malformed", bEnable ? "an event's topic takes ON or OFF"
-                                                             : "a press topic takes PRESS"));
+        return PublishError(request, SControlResult::Refused(
+                                         "malformed", bEnable ? "an event's topic takes ON or OFF"
+                                                              : "a press topic takes PRESS"));
     // Carried out once the library has returned: a firing takes a while and serves the loop
     // again.
     m_requests.push_back(std::move(request));
@@ -500,16 +500,16 @@ void CMqttService::AnswerRequests()
         m_requests.pop_front();
         if (!request.strEvent.empty())
         {
-            AnswerRequest(request, m_handler.AnswerEnable(request.strEvent, request.bEnable));
+            AnswerRequest(request, m_handler.Enable(request.strEvent, request.bEnable));
             continue;
         }
         // A press waits its turn behind a firing; the service may be gone by then.
         const std::weak_ptr<CMqttService*> alive = m_pAlive;
         m_handler.RequestFire(request.strRemote, request.strButton,
-                              [alive, request](const std::string& strReply)
+                              [alive, request](const SControlResult& result)
                               {
                                   if (const auto pSelf = alive.lock())
-                                      (*pSelf)->AnswerRequest(request, strReply);
+                                      (*pSelf)->AnswerRequest(request, result);
                               });
     }
     // An event turned off shows so at once, not at the next beat.
@@ -517,10 +517,10 @@ void CMqttService::AnswerRequests()
         PublishChanges();
 }
 
-void CMqttService::AnswerRequest(const SRequest& request, const std::string& strReply)
+void CMqttService::AnswerRequest(const SRequest& request, const SControlResult& result)
 {
-    if (!IsControlOk(strReply))
-        PublishError(request, strReply);
+    if (!result.IsOk())
+        PublishError(request, result);
 }
 
 void CMqttService::PublishChanges()
@@ -559,17 +559,13 @@ void CMqttService::Publish(const std::string& strTopic, const std::string& strPa
                       strPayload.data(), 1, bRetain);
 }
 
-void CMqttService::PublishError(const SRequest& request, const std::string& strReply)
+void CMqttService::PublishError(const SRequest& request, const SControlResult& result)
 {
-    // "ERROR code text\n"
-    std::string strLine = strReply.substr(0, strReply.find('\n'));
-    strLine.erase(0, std::min(strLine.size(), std::strlen("ERROR ")));
-    const std::size_t nSpace = strLine.find(' ');
     nlohmann::json error = request.strEvent.empty() ? nlohmann::json{{"remote", request.strRemote},
                                                                      {"button", request.strButton}}
                                                     : nlohmann::json{{"event", request.strEvent}};
-    error["code"] = strLine.substr(0, nSpace);
-    error["message"] = nSpace == std::string::npos ? std::string() : strLine.substr(nSpace + 1);
+    error["code"] = result.strCode;
+    error["message"] = result.strText;
     Publish(m_topics.GetError(),
             error.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace), false);
 }

@@ -4,6 +4,7 @@
 #include "control/CWatchedSource.h"
 #include "control/MqttSettings.h"
 #include "control/MqttTopics.h"
+#include "control/SControlResult.h"
 
 #include <chrono>
 #include <deque>
@@ -107,8 +108,8 @@ private:
     void AnswerRequests();
     void PublishChanges();
     void Publish(const std::string& strTopic, const std::string& strPayload, bool bRetain);
-    void PublishError(const SRequest& request, const std::string& strReply);
-    void AnswerRequest(const SRequest& request, const std::string& strReply);
+    void PublishError(const SRequest& request, const SControlResult& result);
+    void AnswerRequest(const SRequest& request, const SControlResult& result);
     void SetState(EState nState, const std::string& strReason = {});
 
     CControlHandler& m_handler;

@@ -186,3 +186,24 @@ bool IsControlOk(std::string_view strLastLine)
 {
     return strLastLine == "OK" || strLastLine.starts_with("OK ");
 }
+
+std::string FormatControlResult(const SControlResult& result)
+{
+    return result.IsOk() ? FormatControlOk(result.strText)
+                         : FormatControlError(result.strCode, result.strText);
+}
+
+SControlResult ParseControlResult(std::string_view strLastLine)
+{
+    if (IsControlOk(strLastLine))
+        return SControlResult::Done(
+            std::string(strLastLine.substr(std::min<std::size_t>(3, strLastLine.size()))));
+    // "ERROR CODE text"
+    const std::string_view strRest =
+        strLastLine.substr(std::min<std::size_t>(6, strLastLine.size()));
+    const std::size_t nSpace = strRest.find(' ');
+    if (nSpace == std::string_view::npos)
+        return SControlResult::Refused(std::string(strRest), {});
+    return SControlResult::Refused(std::string(strRest.substr(0, nSpace)),
+                                   std::string(strRest.substr(nSpace + 1)));
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "control/SControlResult.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -47,3 +49,8 @@ std::string FormatControlError(const std::string& strCode, const std::string& st
 
 // Whether a reply's last line says OK.
 bool IsControlOk(std::string_view strLastLine);
+
+// A result as a reply's last line, and a reply's last line read back as the result, for a
+// client of the socket.
+std::string FormatControlResult(const SControlResult& result);
+SControlResult ParseControlResult(std::string_view strLastLine);

@@ -4,6 +4,7 @@
 #include "app/CMqttLink.h"
 #include "app/CWindowControl.h"
 #include "control/CControlServer.h"
+#include "control/ControlAnswers.h"
 #include "support/CLoopbackPort.h"
 #include "ui/CDialogDriver.h"
 
@@ -47,7 +48,9 @@ protected:
     // What STATUS says of MQTT.
     std::string GetStatusLine()
     {
-        const std::string strReply = m_control.Answer("STATUS");
+        std::string strReply;
+        AnswerControlLine(m_control, "STATUS",
+                          [&strReply](const std::string& strAnswer) { strReply = strAnswer; });
         const std::size_t nStart = strReply.find("MQTT ");
         return strReply.substr(nStart, strReply.find('\n', nStart) - nStart);
     }

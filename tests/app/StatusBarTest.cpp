@@ -97,8 +97,9 @@ TEST_F(StatusBarTest, APadsButtonIsShownBeforeItGoesOut)
                          strShown = Frame().statusBar()->currentMessage() +
                                     (painted.m_nPaints > 0 ? " (painted)" : "");
                      });
-    QTest::mouseClick(CRemotePadDlg::FindPad(tv)->findChild<QPushButton*>(CPadButton::GetObjectName(1049)),
-                      Qt::LeftButton);
+    QTest::mouseClick(
+        CRemotePadDlg::FindPad(tv)->findChild<QPushButton*>(CPadButton::GetObjectName(1049)),
+        Qt::LeftButton);
     EXPECT_EQ(strShown, "Sending TV: Power on\u2026 (painted)");
     EXPECT_EQ(Frame().statusBar()->currentMessage(), "");
 }

@@ -3,6 +3,7 @@
 #include "app/CMessageBox.h"
 #include "app/CWindowControl.h"
 #include "control/CControlServer.h"
+#include "control/ControlProtocol.h"
 #include "control/ControlSocket.h"
 #include "device/CInfraredDevice.h"
 #include "support/CPrivateRuntime.h"
@@ -75,14 +76,15 @@ TEST_F(WindowControlTest, ScriptsOpenFilesAndFireAsThePersonWould)
         {
             EXPECT_EQ(Request("OPEN " + QuoteControlWord(GetTempPath("x.qb").toStdString())),
                       "ERROR busy a dialog is open in Quorbit; close it first");
-            EXPECT_EQ(m_control.AnswerEnable("Sunday film", true),
+            EXPECT_EQ(FormatControlResult(m_control.Enable("Sunday film", true)),
                       "ERROR busy a dialog is open in Quorbit; close it first\n");
             dialog.reject();
         });
     Frame().OnCommand(CMainFrame::kCmdEventProgrammer);
     EXPECT_EQ(App().GetDocuments().GetPathName(), strFile);
     // Turned on from the hub as the Disable box would, for the person to save.
-    EXPECT_EQ(m_control.AnswerEnable("Sunday film", true), "OK enabled \"Sunday film\"\n");
+    EXPECT_EQ(FormatControlResult(m_control.Enable("Sunday film", true)),
+              "OK enabled \"Sunday film\"\n");
     EXPECT_TRUE(App().GetSession().GetDocument().IsModified());
 }
 // A second start or a script waits for the reply; the person's box must not hold it up, and
@@ -94,8 +96,7 @@ TEST_F(WindowControlTest, ARefusedFileIsAnsweredBeforeItsMessageAndKeepsTheDocum
     AddRemoteWithButton("TV");
     const QString strNotes = WriteTempFile("notes.qb", "These are notes, not remote controls.");
 
-    const std::string strReply =
-        m_control.Answer("OPEN " + QuoteControlWord(strNotes.toStdString()));
+    const std::string strReply = FormatControlResult(m_control.Open(strNotes.toStdString()));
     EXPECT_EQ(strReply, "ERROR not-opened " + strNotes.toStdString() +
                             "  The file you have attempted to open is not a valid Quorbit "
                             "file.\n");

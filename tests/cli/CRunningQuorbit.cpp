@@ -24,13 +24,13 @@ public:
 
 protected:
     const char* GetProgramKind() const override { return m_bWindows ? "window" : "run"; }
-    std::string OpenFromControl(const std::string& strPath) override
+    SControlResult Open(const std::string& strPath) override
     {
         if (!m_bWindows)
-            return CHeadlessRunner::OpenFromControl(strPath);
+            return CHeadlessRunner::Open(strPath);
         const std::lock_guard lock(m_mutex);
         m_strOpened = strPath;
-        return FormatControlOk();
+        return SControlResult::Done();
     }
 
 private:

@@ -1,7 +1,7 @@
 #include "cli/CHeadlessRunner.h"
-#include "cli/ControlCommands.h"
 #include "cli/CRunningQuorbit.h"
 #include "cli/CliTestSupport.h"
+#include "cli/ControlCommands.h"
 #include "cli/ListingTestDocument.h"
 #include "control/CControlServer.h"
 #include "control/ControlProtocol.h"
@@ -492,19 +492,19 @@ TEST(ControlFireTest, AFireSaysWhetherItWasSentAndWhyNot)
     std::FILE* pOut = std::fopen("/dev/null", "w");
     CControlledRunner runner(kLivingRoom, *pDevice, clock, ticks, pOut, pOut);
     ASSERT_TRUE(runner.Start());
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"FIRE Radio Power", "ERROR unknown-remote no remote is named Radio\n"},
-        {"FIRE TV Nope", "ERROR unknown-button TV has no button named Nope\n"},
-        {"FIRE TV Teletext", "ERROR not-learned the button has not been learned\n"},
-        {"FIRE TV \xff",
-         "ERROR malformed names are UTF-8 text of characters a document can hold\n"},
-        {"FIRE TV Power", "OK fired TV Power\n"},
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"Radio", "Power", "ERROR unknown-remote no remote is named Radio\n"},
+        {"TV", "Nope", "ERROR unknown-button TV has no button named Nope\n"},
+        {"TV", "Teletext", "ERROR not-learned the button has not been learned\n"},
+        {"TV", "\xff", "ERROR malformed names are UTF-8 text of characters a document can hold\n"},
+        {"TV", "Power", "OK fired TV Power\n"},
     };
-    for (const auto& [strLine, strReply] : cases)
-        EXPECT_EQ(runner.Answer(strLine), strReply) << strLine;
+    for (const auto& [strRemote, strButton, strReply] : cases)
+        EXPECT_EQ(FormatControlResult(runner.Fire(strRemote, strButton)), strReply) << strButton;
     {
         const CScopedCount firing = runner.GetControlEngine().EnterFiringScope();
-        EXPECT_EQ(runner.Answer("FIRE TV Power"), "ERROR busy another firing is in progress\n");
+        EXPECT_EQ(FormatControlResult(runner.Fire("TV", "Power")),
+                  "ERROR busy another firing is in progress\n");
     }
     std::fclose(pOut);
 }

@@ -147,8 +147,9 @@ TEST(DocumentListingJsonTest, NamesAreUtf8WithControlsAsCodes)
     {
         CListingTestDocument test;
         test.AddRemote(strName, 0);
-        EXPECT_NE(FormatDocumentJson(test.m_doc, 1000).find("[{\"name\":" + strJson + ",\"style\":"),
-                  std::string::npos)
+        EXPECT_NE(
+            FormatDocumentJson(test.m_doc, 1000).find("[{\"name\":" + strJson + ",\"style\":"),
+            std::string::npos)
             << strJson;
     }
 }
@@ -157,7 +158,8 @@ TEST(DocumentListingEmptyTest, EmptyDocumentHasEmptyArrays)
 {
     CListingTestDocument test;
     test.m_doc.m_nFileVersion = 1;
-    EXPECT_EQ(FormatDocumentJson(test.m_doc, 1000), "{\"version\":1,\"remotes\":[],\"events\":[]}\n");
+    EXPECT_EQ(FormatDocumentJson(test.m_doc, 1000),
+              "{\"version\":1,\"remotes\":[],\"events\":[]}\n");
     EXPECT_EQ(FormatDocumentText(test.m_doc, 1000), "Quorbit document, version 1\n");
 }
 } // namespace

@@ -1,7 +1,7 @@
-#include "cli/SelfTest.h"
 #include "cli/CRunningQuorbit.h"
 #include "cli/CliTestSupport.h"
 #include "cli/KitchenDocument.h"
+#include "cli/SelfTest.h"
 #include "device/CMemoryPort.h"
 #include "device/CPortDevice.h"
 #include "support/CPrivateRuntime.h"

@@ -66,8 +66,8 @@ TEST(ImportPlanTest, TellsEachFormatApart)
 // Of a file with several remotes, the one named comes in, and only its codes.
 TEST(ImportPlanTest, TheChosenSourceKeepsOnlyItsCodes)
 {
-    std::vector<SExchangeCode> codes{{"A", {1}, 0, 1, "TV"}, {"B", {1}, 0, 2, "Amp"},
-                                     {"C", {1}, 0, 3, "TV"}};
+    std::vector<SExchangeCode> codes{
+        {"A", {1}, 0, 1, "TV"}, {"B", {1}, 0, 2, "Amp"}, {"C", {1}, 0, 3, "TV"}};
     std::string strReason;
     ASSERT_TRUE(ChooseSource(codes, "TV", strReason)) << strReason;
     ASSERT_EQ(codes.size(), 2u);

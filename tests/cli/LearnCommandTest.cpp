@@ -1,6 +1,6 @@
 #include "cli/LearnCommand.h"
-#include "cli/CLoadedDocument.h"
 #include "base/TextEncoding.h"
+#include "cli/CLoadedDocument.h"
 #include "cli/CliTestSupport.h"
 #include "cli/KitchenDocument.h"
 #include "device/COsClock.h"

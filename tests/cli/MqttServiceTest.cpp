@@ -50,7 +50,7 @@ protected:
     CMqttService& StartService(const SMqttSettings& settings)
     {
         m_pService = std::make_unique<CMqttService>(m_runner, settings);
-        m_runner.SetMqttService(m_pService.get());
+        m_runner.SetMqttStateSource([this] { return m_pService->GetStateText(); });
         m_pService->Start();
         return *m_pService;
     }
@@ -373,7 +373,7 @@ TEST_F(CMqttServiceTest, ANodeNameAlreadyOnlineIsRefusedUntilItIsFree)
     EXPECT_EQ(nFirstChanges, 0);
     EXPECT_EQ(first.GetState(), CMqttService::EState::Connected);
 
-    m_runner.SetMqttService(nullptr);
+    m_runner.SetMqttStateSource({});
     m_pService = std::move(pSecond);
     ASSERT_TRUE(
         ServeUntil([&] { return m_pService->GetState() == CMqttService::EState::Connected; }));
@@ -477,11 +477,10 @@ TEST_F(CMqttServiceTest, ARefusedLoginIsReportedInTheStatus)
 {
     CMqttService& service = StartService(MakeSettings("wrong"));
     ASSERT_TRUE(ServeUntil([&] { return service.GetState() == CMqttService::EState::Refused; }));
-    const std::string strStatus = m_runner.Answer("STATUS");
-    EXPECT_NE(strStatus.find("MQTT \"127.0.0.1:" + std::to_string(m_broker.GetPort()) +
-                             " refused the login: "),
-              std::string::npos)
-        << strStatus;
+    const std::string strState = m_runner.GetStatus().strMqttState;
+    EXPECT_TRUE(strState.starts_with("127.0.0.1:" + std::to_string(m_broker.GetPort()) +
+                                     " refused the login: "))
+        << strState;
 }
 
 TEST_F(CMqttServiceTest, ABrokerRestartedMidRunIsRejoinedAndGivenEverythingAgain)

@@ -1,8 +1,8 @@
 #include "control/MqttSettings.h"
 #include "control/MqttTopics.h"
 
-#include "cli/CLoadedDocument.h"
 #include "base/TextEncoding.h"
+#include "cli/CLoadedDocument.h"
 #include "cli/CliTestSupport.h"
 #include "device/COsClock.h"
 #include "device/CSimulatedRemote.h"

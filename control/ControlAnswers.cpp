@@ -1,0 +1,83 @@
+#include "control/ControlAnswers.h"
+
+#include "control/CControlHandler.h"
+#include "control/ControlProtocol.h"
+
+#include <unistd.h>
+
+namespace
+{
+std::string FormatList(CControlHandler& handler)
+{
+    std::vector<SControlRemote> remotes;
+    const SControlResult result = handler.List(remotes);
+    std::string strReply;
+    for (const SControlRemote& remote : remotes)
+    {
+        const std::string strRemote = QuoteControlWord(remote.strName);
+        strReply += "REMOTE " + strRemote + "\n";
+        for (const SControlButton& button : remote.buttons)
+        {
+            strReply += "BUTTON " + strRemote + " " + QuoteControlWord(button.strName) + " " +
+                        button.pszState;
+            if (!button.strDescription.empty())
+                strReply += " " + QuoteControlWord(button.strDescription);
+            strReply += "\n";
+        }
+    }
+    return strReply + FormatControlResult(result);
+}
+
+std::string FormatStatus(CControlHandler& handler)
+{
+    const SControlStatus status = handler.GetStatus();
+    std::string strReply =
+        std::string("PROGRAM ") + status.pszProgram + " " + std::to_string(getpid()) + "\n";
+    strReply +=
+        "DOCUMENT " +
+        (status.strDocument.empty() ? std::string("none") : QuoteControlWord(status.strDocument)) +
+        "\n";
+    strReply += std::string("MODIFIED ") + (status.bModified ? "yes" : "no") + "\n";
+    strReply += "DEVICE " + QuoteControlWord(status.strDevice) + "\n";
+    // What a command without the unit takes as the time base of this machine's recordings.
+    strReply += "PERIOD " + std::to_string(status.nNanosPerSample) + "\n";
+    strReply += "CLOCK " + QuoteControlWord(status.strClock) + "\n";
+    if (status.strArmedName.empty())
+        strReply += "ARMED none\n";
+    else
+        strReply += "ARMED " + QuoteControlWord(status.strArmedName) + " " +
+                    QuoteControlWord(status.strArmedTime) + " " +
+                    QuoteControlWord(status.strArmedRemote) + " " +
+                    QuoteControlWord(status.strArmedButton) + "\n";
+    strReply += std::string("FIRING ") + (status.bFiring ? "yes" : "no") + "\n";
+    strReply += "MQTT " + (status.bMqtt ? QuoteControlWord(status.strMqttState) : "none") + "\n";
+    strReply += "QUEUED " + std::to_string(status.nQueuedFires) + "\n";
+    for (const auto& [strEvent, strTime] : status.missed)
+        strReply += "MISSED " + QuoteControlWord(strEvent) + " " + QuoteControlWord(strTime) + "\n";
+    return strReply + FormatControlOk();
+}
+} // namespace
+
+void AnswerControlLine(CControlHandler& handler, std::string_view strLine, CReplySink reply)
+{
+    SControlRequest request;
+    std::string strReply;
+    if (!ParseControlRequest(strLine, request, strReply))
+        return reply(strReply);
+    const std::vector<std::string>& arguments = request.arguments;
+    switch (request.nCommand)
+    {
+    case EControlCommand::Open:
+        return reply(FormatControlResult(handler.Open(arguments[0])));
+    case EControlCommand::Show:
+        return reply(FormatControlResult(handler.Show()));
+    case EControlCommand::Fire:
+        return handler.RequestFire(arguments[0], arguments[1],
+                                   [reply](const SControlResult& result)
+                                   { reply(FormatControlResult(result)); });
+    case EControlCommand::List:
+        return reply(FormatList(handler));
+    case EControlCommand::Status:
+        return reply(FormatStatus(handler));
+    }
+}
