@@ -1,6 +1,7 @@
 #include "control/CMqttService.h"
 
 #include "control/CControlHandler.h"
+#include "document/CQuorbexDoc.h"
 
 #include <mosquitto.h>
 #include <mqtt_protocol.h>
@@ -15,6 +16,8 @@
 #include <ranges>
 #include <utility>
 
+#include <linux/tcp.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 namespace
@@ -247,6 +250,17 @@ void CMqttService::OnWritable(int /*nDescriptor*/)
         AfterLoop(nResult);
 }
 
+namespace
+{
+bool HasPeerTakenBytes(int nSocket)
+{
+    tcp_info info{};
+    socklen_t nSize = sizeof(info);
+    return getsockopt(nSocket, IPPROTO_TCP, TCP_INFO, &info, &nSize) == 0 &&
+           info.tcpi_bytes_acked > 0;
+}
+} // namespace
+
 bool CMqttService::IsAttemptFailed()
 {
     if (m_nState != EState::Connecting || !HasSocket() || m_bReached)
@@ -264,7 +278,9 @@ bool CMqttService::IsAttemptFailed()
     socklen_t nSize = sizeof(nError);
     getsockopt(nSocket, SOL_SOCKET, SO_ERROR, &nError, &nSize);
     m_bSocketFailed = true;
-    if (nError == ECONNRESET)
+    // A peer that took bytes and then closed (a plain port handed a TLS greeting) is gone by
+    // now too; the kernel still counts what it took.
+    if (nError == ECONNRESET || HasPeerTakenBytes(nSocket))
         Lose(EState::Lost, DescribeFailure(MOSQ_ERR_CONN_LOST));
     else
         Lose(EState::Lost, nError != 0 ? std::strerror(nError)
@@ -525,8 +541,24 @@ void CMqttService::AnswerRequest(const SRequest& request, const SControlResult& 
 
 void CMqttService::PublishChanges()
 {
-    std::map<std::string, std::string> configs =
-        m_topics.MakeRetained(m_handler.GetServedDocument());
+    // The configurations follow the document alone, so they are built again only when it
+    // changed; the status is small and is looked at every time.
+    const CQuorbexDoc* pDoc = m_handler.GetServedDocument();
+    const SDocumentVersion version{pDoc, pDoc ? pDoc->GetChangeCount() : 0};
+    if (m_published.empty() || version != m_publishedVersion)
+        PublishConfigs(pDoc);
+    m_publishedVersion = version;
+    if (std::string strStatus = CMqttTopics::MakeStatus(m_handler.GetStatus());
+        strStatus != m_strStatus)
+    {
+        Publish(m_topics.GetStatus(), strStatus, true);
+        m_strStatus = std::move(strStatus);
+    }
+}
+
+void CMqttService::PublishConfigs(const CQuorbexDoc* pDoc)
+{
+    std::map<std::string, std::string> configs = m_topics.MakeRetained(pDoc);
     for (const auto& [strTopic, strPayload] : m_published)
     {
         if (!configs.contains(strTopic))
@@ -545,12 +577,6 @@ void CMqttService::PublishChanges()
     for (const std::string& strTopic : configs | std::views::keys)
         publishChanged(strTopic);
     m_published = std::move(configs);
-    if (std::string strStatus = CMqttTopics::MakeStatus(m_handler.GetStatus());
-        strStatus != m_strStatus)
-    {
-        Publish(m_topics.GetStatus(), strStatus, true);
-        m_strStatus = std::move(strStatus);
-    }
 }
 
 void CMqttService::Publish(const std::string& strTopic, const std::string& strPayload, bool bRetain)

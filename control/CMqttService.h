@@ -7,6 +7,7 @@
 #include "control/SControlResult.h"
 
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -14,6 +15,7 @@
 #include <string>
 
 class CControlHandler;
+class CQuorbexDoc;
 struct mosquitto;
 struct mosquitto_message;
 struct mqtt5__property;
@@ -107,6 +109,7 @@ private:
     std::string DescribeFailure(int nResult) const;
     void AnswerRequests();
     void PublishChanges();
+    void PublishConfigs(const CQuorbexDoc* pDoc);
     void Publish(const std::string& strTopic, const std::string& strPayload, bool bRetain);
     void PublishError(const SRequest& request, const SControlResult& result);
     void AnswerRequest(const SRequest& request, const SControlResult& result);
@@ -127,6 +130,14 @@ private:
     CClock::duration m_backOff;
     CClock::time_point m_nextAttempt;
     std::deque<SRequest> m_requests;
+    // Which document, at which change, the published configurations show.
+    struct SDocumentVersion
+    {
+        const CQuorbexDoc* pDoc = nullptr;
+        std::uint64_t nChanges = 0;
+        bool operator==(const SDocumentVersion&) const = default;
+    };
+    SDocumentVersion m_publishedVersion;
     // Held by the replies of presses that wait in the handler's queue, which may outlive this.
     std::shared_ptr<CMqttService*> m_pAlive = std::make_shared<CMqttService*>(this);
     // Until the availability topic was read, this node is not online, nor takes requests.

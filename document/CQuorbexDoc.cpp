@@ -29,6 +29,7 @@ bool CQuorbexDoc::OnNewDocument()
 
 void CQuorbexDoc::DeleteContents()
 {
+    ++m_nChanges;
     if (m_pRemotes)
     {
         for (auto& [strName, pRemote] : *m_pRemotes)
@@ -53,6 +54,9 @@ void CQuorbexDoc::DeleteContents()
 
 void CQuorbexDoc::SetModifiedFlag(bool bModified)
 {
+    // Every edit marks the document modified, already modified or not.
+    if (bModified)
+        ++m_nChanges;
     if (m_bModified == bModified)
         return;
     m_bModified = bModified;

@@ -4,6 +4,7 @@
 #include "document/CTimedEvent.h"
 #include "document/FileStamp.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -71,6 +72,10 @@ public:
     // it; false for a path the content never came from.
     bool HasChangedOnDisk(const std::string& strPath) const;
     bool IsModified() const { return m_bModified; }
+    // Moves on with every change of the content: an edit, a new or opened document, a fired
+    // one-time event deleted. Whoever shows the content compares it with the count it last
+    // showed, instead of rebuilding everything to find out.
+    std::uint64_t GetChangeCount() const { return m_nChanges; }
     void SetModifiedFlag(bool bModified = true);
 
     // Lookups.
@@ -143,6 +148,7 @@ private:
     CFrontEnd& m_frontEnd;
     CTimeSource& m_clock;
     bool m_bModified = false;
+    std::uint64_t m_nChanges = 0;
     int m_nLateMinutes = 0;
     // The file the content was read from or last saved as, and its stamp then.
     std::string m_strDiskFile;

@@ -135,8 +135,7 @@ bool CQuorbexDoc::DeleteRemote(CRemote& remote)
     std::vector<std::string> megabuttons;
     AddUsingMegabuttons(
         *m_pRemotes, &remote,
-        [&remote](const CRemoteButton& step)
-        { return remote.FindButton(step.m_strName) == &step; },
+        [&remote](const CRemoteButton& step) { return remote.FindButton(step.m_strName) == &step; },
         megabuttons);
     if (!megabuttons.empty())
         return Refuse(m_frontEnd, StringId::kRemoteButtonsUsedByMega,
@@ -290,4 +289,6 @@ void CQuorbexDoc::DeleteEvent(CTimedEvent& event)
     m_frontEnd.RemoveEventRow(event);
     // Erase by position: the name is a key held inside the record being destroyed.
     m_pEvents->erase(m_pEvents->find(event.m_strName));
+    // A fired one-time event goes without marking the document modified.
+    ++m_nChanges;
 }
