@@ -63,6 +63,7 @@ int CMosquittoBroker::AddTlsListener()
     WriteFileBytes(strConfig, ReadFileBytes(strConfig) + "listener " + std::to_string(nPort) +
                                   " 127.0.0.1\ncertfile " + strCertificate + "\nkeyfile " + strKey +
                                   "\n");
+    m_nTlsPort = nPort;
     return nPort;
 }
 
@@ -89,7 +90,9 @@ bool CMosquittoBroker::Start()
     }
     for (int nTry = 0; nTry < 500; ++nTry)
     {
-        if (CLoopbackPort::TakesConnections(m_nPort))
+        // The listeners may come up one after the other.
+        if (CLoopbackPort::TakesConnections(m_nPort) &&
+            (m_nTlsPort == 0 || CLoopbackPort::TakesConnections(m_nTlsPort)))
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

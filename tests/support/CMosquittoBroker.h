@@ -31,8 +31,8 @@ public:
     // Before Start: a second listener, taking TLS with a certificate of its own that no
     // authority signed. Its port, or 0 when no certificate can be made.
     int AddTlsListener();
-    // Starts the broker on its port and waits until it takes connections; false when it does
-    // not come up.
+    // Starts the broker on its ports and waits until each takes connections; false when one
+    // does not come up.
     bool Start();
     void Stop();
     int GetPort() const { return m_nPort; }
@@ -42,5 +42,6 @@ public:
 private:
     CTempFolder m_folder;
     int m_nPort = 0;
+    int m_nTlsPort = 0; // none until AddTlsListener
     pid_t m_nProcess = -1;
 };
