@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 # Fails when a source file reaches a layer above its own: by an include (spelt from the root or
-# with ../), by a forward declaration of a class that an upper layer defines, or, in the core and
-# the command line, by naming a Qt header. Run with -DROOT=<source folder>.
+# with ../), by a forward declaration of a class or struct that an upper layer defines, or, in
+# the core and the command line, by naming a Qt header. Run with -DROOT=<source folder>.
 #
 # Each checked folder lists the folders it may reach. The tests, benchmarks, fuzzers and tools
 # are checked like the layer they build on.
@@ -54,13 +54,16 @@ function(owner_of header result)
   set(${result} ${owner} PARENT_SCOPE)
 endfunction()
 
-# Which layer defines each class, so that a forward declaration names its layer too.
+# Our classes are named C..., our structs S...
+set(type_name "[CS][A-Z][A-Za-z0-9_]*")
+
+# Which layer defines each class and struct, so that a forward declaration names its layer too.
 foreach(layer ${layers})
   file(GLOB headers ${ROOT}/${layer}/*.h)
   foreach(header ${headers})
-    file(STRINGS ${header} definitions REGEX "^(class|struct)[ \t]+C[A-Za-z0-9_]+[^;]*$")
+    file(STRINGS ${header} definitions REGEX "^(class|struct)[ \t]+${type_name}[^;]*$")
     foreach(line ${definitions})
-      string(REGEX MATCH "C[A-Za-z0-9_]+" name "${line}")
+      string(REGEX MATCH "${type_name}" name "${line}")
       set(layer_of_${name} ${layer})
     endforeach()
   endforeach()
@@ -72,7 +75,8 @@ foreach(tree ${trees})
   foreach(source ${sources})
     file(RELATIVE_PATH name ${ROOT} ${source})
     get_filename_component(folder ${source} DIRECTORY)
-    file(STRINGS ${source} lines REGEX "^[ \t]*(#[ \t]*include|(class|struct)[ \t]+C[A-Za-z0-9_]+[ \t]*;)")
+    file(STRINGS ${source} lines
+         REGEX "^[ \t]*(#[ \t]*include|(class|struct)[ \t]+${type_name}[ \t]*;)")
     foreach(line ${lines})
       set(reached "")
       if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
@@ -88,7 +92,7 @@ foreach(tree ${trees})
         if(tree IN_LIST qt_free)
           list(APPEND faults "${name} includes the Qt header ${CMAKE_MATCH_1}")
         endif()
-      elseif(line MATCHES "(class|struct)[ \t]+(C[A-Za-z0-9_]+)")
+      elseif(line MATCHES "(class|struct)[ \t]+(${type_name})")
         set(reached ${layer_of_${CMAKE_MATCH_2}})
         set(what "declares ${CMAKE_MATCH_2} of ${reached}")
       endif()
