@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/CCommandLine.h"
+#include "common/SCommandLine.h"
 
 #include <string>
 
