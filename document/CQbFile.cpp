@@ -104,7 +104,8 @@ public:
         const int nValue = GetU16();
         if (nValue > nMax)
             throw CFormatError{m_nPos - 2, "a value of " + std::to_string(nValue) +
-                                               " where at most " + std::to_string(nMax) + " may be"};
+                                               " where at most " + std::to_string(nMax) +
+                                               " may be"};
         return nValue;
     }
 
@@ -453,8 +454,8 @@ private:
                           std::size_t nOffset)
     {
         if (remote.m_buttons.contains(pButton->m_strName))
-            Fail(nOffset, "a second button named " + pButton->m_strName + " in remote " +
-                              remote.m_strName);
+            Fail(nOffset,
+                 "a second button named " + pButton->m_strName + " in remote " + remote.m_strName);
         if (pButton->IsPlaced() && remote.m_grid[pButton->GetCell()] != nullptr)
             Fail(nOffset, "button " + pButton->m_strName + " takes the cell of button " +
                               remote.m_grid[pButton->GetCell()]->m_strName + " in remote " +
@@ -508,10 +509,9 @@ private:
     CMemoryBudget m_budget;
 };
 
-// The entries of a map in its name order, so that saving the same document gives the same
-// bytes every time.
-template <typename TMap>
-std::vector<const typename TMap::value_type*> SortedByName(const TMap* pMap)
+// The entries of a map, which keeps them in name order, so that saving the same document gives
+// the same bytes every time; none for a null map.
+template <typename TMap> std::vector<const typename TMap::value_type*> ListEntries(const TMap* pMap)
 {
     std::vector<const typename TMap::value_type*> entries;
     if (pMap != nullptr)
@@ -526,8 +526,9 @@ std::vector<const typename TMap::value_type*> SortedByName(const TMap* pMap)
 // so that saving keeps the order the person sees; remotes without ids by name.
 std::vector<const CRemoteMap::value_type*> SortedByMenuOrder(const CRemoteMap& remotes)
 {
-    std::vector<const CRemoteMap::value_type*> entries = SortedByName(&remotes);
-    std::stable_sort(entries.begin(), entries.end(), [](const auto* pLeft, const auto* pRight)
+    std::vector<const CRemoteMap::value_type*> entries = ListEntries(&remotes);
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto* pLeft, const auto* pRight)
                      { return pLeft->second->m_nMenuId < pRight->second->m_nMenuId; });
     return entries;
 }
@@ -551,7 +552,7 @@ public:
             StoreRemote(pEntry->first, *pEntry->second, remotes);
         CheckMegabuttons(remoteEntries);
 
-        const auto eventEntries = SortedByName(pEvents);
+        const auto eventEntries = ListEntries(pEvents);
         PutCount(eventEntries.size(), std::string());
         for (const auto* pEntry : eventEntries)
             StoreEvent(pEntry->first, *pEntry->second, remotes);
@@ -599,7 +600,7 @@ private:
         m_writer.PutU16(remote.m_bPadOpen ? 1 : 0);
         PutPadPosition(remote.m_nPadX);
         PutPadPosition(remote.m_nPadY);
-        const auto buttons = SortedByName(&remote.m_buttons);
+        const auto buttons = ListEntries(&remote.m_buttons);
         PutCount(buttons.size(), strRecord);
         std::array<bool, kGridCells> taken{};
         for (const auto* pEntry : buttons)
@@ -672,7 +673,7 @@ private:
         for (const auto* pRemoteEntry : remoteEntries)
         {
             const CRemote& remote = *pRemoteEntry->second;
-            for (const auto* pEntry : SortedByName(&remote.m_buttons))
+            for (const auto* pEntry : ListEntries(&remote.m_buttons))
             {
                 const CRemoteButton& button = *pEntry->second;
                 Require(walk.Visit(&button), StringId::kMegabuttonNotStorable,
