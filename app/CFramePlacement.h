@@ -3,8 +3,8 @@
 class CSettings;
 class QMainWindow;
 
-// The main window's place between runs: its bars, its geometry as Qt saves it, and its show state and
-// normal rectangle under the keys every version of the program reads, so that a settings file
+// The main window's place between runs: its bars, its geometry as Qt saves it, and its show state
+// and normal rectangle under the keys every version of the program reads, so that a settings file
 // written before the saved geometry existed still places the window.
 class CFramePlacement
 {

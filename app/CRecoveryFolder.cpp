@@ -1,7 +1,7 @@
 #include "app/CRecoveryFolder.h"
 
-#include "common/CLastFiredStore.h"
 #include "base/CFileDescriptor.h"
+#include "common/CLastFiredStore.h"
 #include "document/CSafeFile.h"
 
 #include <algorithm>

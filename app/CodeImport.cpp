@@ -2,9 +2,9 @@
 
 #include "app/CFileDialog.h"
 #include "app/CMessageBox.h"
+#include "base/TextEncoding.h"
 #include "common/ImportPlan.h"
 #include "common/SignalStore.h"
-#include "base/TextEncoding.h"
 #include "document/CQuorbexDoc.h"
 #include "ui/SignalText.h"
 
@@ -29,8 +29,8 @@ QString AskItem(QWidget* pParent, const QString& strLabel, const QStringList& it
     if (items.size() == 1)
         return items.first();
     bool bChosen = false;
-    const QString strItem = QInputDialog::getItem(pParent, QStringLiteral("Import Codes"),
-                                                  strLabel, items, 0, false, &bChosen);
+    const QString strItem = QInputDialog::getItem(pParent, QStringLiteral("Import Codes"), strLabel,
+                                                  items, 0, false, &bChosen);
     return bChosen ? strItem : QString();
 }
 
@@ -108,7 +108,8 @@ bool MakeRoom(QWidget* pParent, CRemote& remote, const std::vector<SExchangeCode
         Refuse(pParent, strFull + QStringLiteral(" No pad style holds them all."));
         return false;
     }
-    const QString strStyle = QString::fromLatin1(kRemoteStyles[static_cast<std::size_t>(nStyle)].pszText);
+    const QString strStyle =
+        QString::fromLatin1(kRemoteStyles[static_cast<std::size_t>(nStyle)].pszText);
     if (CMessageBox::Show(pParent, QMessageBox::Question,
                           strFull + QStringLiteral(" Make its pad %1?").arg(strStyle),
                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
@@ -128,8 +129,9 @@ void ImportCodesInto(QWidget* pParent, CQuorbexDoc& doc, CInfraredDevice& device
         return Refuse(pParent, QStringLiteral("%1: cannot be opened").arg(strPath));
     const QByteArray text = file.read(kMaxInputBytes + 1);
     if (text.size() > kMaxInputBytes)
-        return Refuse(pParent, QStringLiteral("%1: larger than the 16 MB a file of codes may be")
-                                   .arg(strPath));
+        return Refuse(
+            pParent,
+            QStringLiteral("%1: larger than the 16 MB a file of codes may be").arg(strPath));
     std::vector<SExchangeCode> codes;
     SExchangeError error;
     if (!ParseAnyCodes(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
@@ -143,7 +145,8 @@ void ImportCodesInto(QWidget* pParent, CQuorbexDoc& doc, CInfraredDevice& device
     if (!pRemote || !AskSource(pParent, codes))
         return;
     const std::vector<std::string> renamed = ShortenNames(codes);
-    if (!CheckCodes(pParent, *pRemote, codes, dNanos, strPath) || !MakeRoom(pParent, *pRemote, codes))
+    if (!CheckCodes(pParent, *pRemote, codes, dNanos, strPath) ||
+        !MakeRoom(pParent, *pRemote, codes))
         return;
     std::string strReport;
     if (!ApplyCodes(doc, *pRemote, codes, dNanos, strReport))

@@ -5,9 +5,9 @@
 #include "document/CMegaStep.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
-#include <map>
 
 // One button of a remote: a plain button with its learned bitstream, or a megabutton that
 // plays other buttons in sequence.

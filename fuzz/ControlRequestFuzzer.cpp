@@ -2,8 +2,8 @@
 // Every line gets an answer; a request it accepts must survive being written out again with
 // quoting and read back unchanged, and its names must convert to document text or be refused
 // cleanly. The sanitizers catch any read or write out of bounds on the way.
-#include "control/ControlProtocol.h"
 #include "base/TextEncoding.h"
+#include "control/ControlProtocol.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -79,7 +79,8 @@ void CheckFlipper(std::string_view text)
     Check(ParseFlipperCodes(FormatFlipperCodes(codes, kDefaultCarrierHz), again, error));
     Check(again.size() == codes.size());
     for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
-        Check(DecodeSignal(again[nCode].durations).IsSameCode(DecodeSignal(codes[nCode].durations)));
+        Check(
+            DecodeSignal(again[nCode].durations).IsSameCode(DecodeSignal(codes[nCode].durations)));
 }
 
 void CheckCodeList(std::string_view text)

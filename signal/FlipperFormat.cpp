@@ -109,7 +109,8 @@ public:
         if (m_error.strReason.empty())
             FinishRecord();
         if (m_error.strReason.empty() && m_nVersionLine == 0)
-            Refuse(0, "it is no IR signals file: the \"Filetype\" and \"Version\" lines are missing");
+            Refuse(0,
+                   "it is no IR signals file: the \"Filetype\" and \"Version\" lines are missing");
         else if (m_error.strReason.empty() && m_codes.empty())
             Refuse(0, "it holds no signal");
         return HandOver(m_codes, m_error, codes, error);
@@ -174,8 +175,10 @@ private:
     {
         if (!m_bFiletype)
         {
-            if (strKey != "Filetype" || (strValue != "IR signals file" && strValue != "IR library file"))
-                Refuse(nLine, "it is no IR signals file: \"Filetype: IR signals file\" was expected");
+            if (strKey != "Filetype" ||
+                (strValue != "IR signals file" && strValue != "IR library file"))
+                Refuse(nLine,
+                       "it is no IR signals file: \"Filetype: IR signals file\" was expected");
             m_bFiletype = true;
             return;
         }
@@ -213,12 +216,12 @@ private:
         int nLine = 0;
         SExchangeCode code{m_record.strName, {}, 0, m_record.nLine};
         const bool bDone = Need("type", pType, nLine) &&
-                           (*pType == "parsed"  ? ReadParsed(code)
-                            : *pType == "raw"   ? ReadRaw(code)
-                                                : Refuse(nLine, m_record.strName +
-                                                                    ": the type is \"parsed\" or "
+                           (*pType == "parsed" ? ReadParsed(code)
+                            : *pType == "raw"  ? ReadRaw(code)
+                                               : Refuse(nLine, m_record.strName +
+                                                                   ": the type is \"parsed\" or "
                                                                     "\"raw\", not \"" +
-                                                                    *pType + "\""));
+                                                                   *pType + "\""));
         m_record = SRecord{};
         m_fieldLines.clear();
         if (bDone)
@@ -236,13 +239,16 @@ private:
             return false;
         const SFlipperProtocol* pFlipper = FindFlipperProtocol(*pProtocol);
         if (!pFlipper)
-            return Refuse(nLine, code.strName + ": Quorbit knows no protocol \"" + *pProtocol + "\"");
+            return Refuse(nLine,
+                          code.strName + ": Quorbit knows no protocol \"" + *pProtocol + "\"");
         std::uint32_t nAddress = 0;
         std::uint32_t nCommand = 0;
         if (!Need("address", pAddress, nLine) || !ParseBytes(*pAddress, nAddress))
-            return m_error.strReason.empty() && Refuse(nLine, code.strName + ": the address is four hex bytes");
+            return m_error.strReason.empty() &&
+                   Refuse(nLine, code.strName + ": the address is four hex bytes");
         if (!Need("command", pCommand, nLine) || !ParseBytes(*pCommand, nCommand))
-            return m_error.strReason.empty() && Refuse(nLine, code.strName + ": the command is four hex bytes");
+            return m_error.strReason.empty() &&
+                   Refuse(nLine, code.strName + ": the command is four hex bytes");
         SDecodedSignal decoded;
         decoded.eProtocol = pFlipper->eProtocol;
         decoded.bExtended = pFlipper->bExtended;
@@ -315,8 +321,8 @@ std::string FormatRecord(const SExchangeCode& code, unsigned nCarrierHz)
         return strText + "type: parsed\nprotocol: " + pFlipper->pszName +
                "\naddress: " + FormatBytes(ToFlipperAddress(decoded)) +
                "\ncommand: " + FormatBytes(decoded.nCommand & ~pFlipper->nCommandBit) + "\n";
-    strText += "type: raw\nfrequency: " + std::to_string(nCarrierHz) +
-               "\nduty_cycle: 0.330000\ndata:";
+    strText +=
+        "type: raw\nfrequency: " + std::to_string(nCarrierHz) + "\nduty_cycle: 0.330000\ndata:";
     for (const std::uint32_t nMicros : code.durations)
         strText += " " + std::to_string(nMicros);
     return strText + " " + std::to_string(kTrailingGapMicros) + "\n";

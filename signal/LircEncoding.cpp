@@ -25,8 +25,7 @@ class CLircWriter
 {
 public:
     explicit CLircWriter(const SLircRemote& remote)
-        : m_remote(remote),
-          m_nAllBits(remote.nPreDataBits + remote.nBits + remote.nPostDataBits)
+        : m_remote(remote), m_nAllBits(remote.nPreDataBits + remote.nBits + remote.nPostDataBits)
     {
     }
 
@@ -71,7 +70,8 @@ public:
             Bits(remote.nPostData, remote.nPostDataBits);
         }
         Pulse(remote.nPtrail);
-        if (!bRepeatSequence && remote.foot.IsSet() && !(bRepeat && (remote.nFlags & kLircNoFootRep)))
+        if (!bRepeatSequence && remote.foot.IsSet() &&
+            !(bRepeat && (remote.nFlags & kLircNoFootRep)))
         {
             m_builder.Add(-static_cast<double>(remote.foot.nSpace));
             Pulse(remote.foot.nPulse);

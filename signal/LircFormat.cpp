@@ -56,11 +56,12 @@ struct SNumberWord
 constexpr std::uint64_t kMaxMicros = 10'000'000;
 constexpr std::uint64_t kMaxWord = ~std::uint64_t{0};
 
-#define QUORBIT_LIRC_WORD(word, max, field, type)                                                 \
-    SNumberWord                                                                                   \
-    {                                                                                             \
-        word, max, [](SLircRemote& remote, std::uint64_t nValue)                                  \
-        { remote.field = static_cast<type>(nValue); }                                             \
+#define QUORBIT_LIRC_WORD(word, max, field, type)                                                  \
+    SNumberWord                                                                                    \
+    {                                                                                              \
+        word, max, [](SLircRemote& remote, std::uint64_t nValue) {                                 \
+            remote.field = static_cast<type>(nValue);                                              \
+        }                                                                                          \
     }
 const SNumberWord kNumberWords[] = {
     QUORBIT_LIRC_WORD("bits", 64, nBits, int),
@@ -197,7 +198,8 @@ private:
     {
         std::uint64_t nValue = 0;
         // gap may give a second figure, for remotes whose gaps vary; the first is the usual.
-        const bool bCount = line.words.size() == 2 || (line.words[0] == "gap" && line.words.size() == 3);
+        const bool bCount =
+            line.words.size() == 2 || (line.words[0] == "gap" && line.words.size() == 3);
         if (!bCount || !ParseLircNumber(line.words[1], nValue) || nValue > number.nMax ||
             (line.words[0] == "frequency" && nValue == 0))
             return Refuse(line.nLine, line.words[0] == "frequency"
@@ -214,8 +216,8 @@ private:
         std::uint64_t nSpace = 0;
         if (line.words.size() != 3 || !ParseLircNumber(line.words[1], nPulse) ||
             !ParseLircNumber(line.words[2], nSpace) || nPulse > kMaxMicros || nSpace > kMaxMicros)
-            return Refuse(line.nLine, Quote(line.words[0]) +
-                                          " takes a pulse and a space in microseconds");
+            return Refuse(line.nLine,
+                          Quote(line.words[0]) + " takes a pulse and a space in microseconds");
         timing = {static_cast<std::uint32_t>(nPulse), static_cast<std::uint32_t>(nSpace)};
         return true;
     }
@@ -251,8 +253,8 @@ private:
         // A button may list several codes, sent in turn on successive presses; the first is
         // what a press sends.
         if (line.words.size() < 2 || !ParseLircNumber(line.words[1], nCode))
-            return Refuse(line.nLine, "a button is a name and a code, not " +
-                                          Quote(line.words[0]) + " alone or with text");
+            return Refuse(line.nLine, "a button is a name and a code, not " + Quote(line.words[0]) +
+                                          " alone or with text");
         m_pending.push_back({std::string(line.words[0]), nCode, line.nLine});
         return true;
     }
@@ -283,8 +285,8 @@ private:
         {
             if (m_remote.nBits < 64 && pending.nCode >> m_remote.nBits != 0)
                 return Refuse(pending.nLine, pending.strName + ": the code is wider than the " +
-                                                 std::to_string(m_remote.nBits) +
-                                                 " bits of " + strRemote);
+                                                 std::to_string(m_remote.nBits) + " bits of " +
+                                                 strRemote);
             std::uint32_t nGap = 0;
             SExchangeCode code{pending.strName, EncodeLircCode(m_remote, pending.nCode, nGap),
                                m_remote.nCarrierHz, pending.nLine};
@@ -292,8 +294,9 @@ private:
             // than any signal holds.
             if (std::any_of(code.durations.begin(), code.durations.end(),
                             [](std::uint32_t nMicros) { return nMicros > kMaxDuration; }))
-                return Refuse(pending.nLine, pending.strName + " makes a pulse or space longer "
-                                                               "than " +
+                return Refuse(pending.nLine, pending.strName +
+                                                 " makes a pulse or space longer "
+                                                 "than " +
                                                  std::to_string(kMaxDuration) + " µs");
             code.strSource = m_remote.strName;
             m_codes.push_back(std::move(code));
@@ -362,9 +365,10 @@ private:
     void CheckEnd()
     {
         if (m_nState == EState::RawCodes || m_nState == EState::Codes)
-            Refuse(m_nRawCodesLine, m_nState == EState::Codes
-                                        ? "the codes that begin here have no \"end codes\""
-                                        : "the raw codes that begin here have no \"end raw_codes\"");
+            Refuse(m_nRawCodesLine,
+                   m_nState == EState::Codes
+                       ? "the codes that begin here have no \"end codes\""
+                       : "the raw codes that begin here have no \"end raw_codes\"");
         else if (m_nState == EState::Remote)
             Refuse(m_nRemoteLine, "the remote that begins here has no \"end remote\"");
         else if (m_codes.empty())

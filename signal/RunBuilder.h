@@ -47,4 +47,3 @@ private:
     std::vector<double> m_runs;
     bool m_bLastMark = false;
 };
-

@@ -95,9 +95,8 @@ void CPadButton::paintEvent(QPaintEvent*)
     const SShownName shown = GetShownName();
     painter.setFont(shown.font);
     // Drawn as it is: an ampersand in a name is a character, not a mnemonic.
-    style()->drawItemText(&painter, rect().adjusted(kTextInset, 0, -kTextInset, 0),
-                          Qt::AlignCenter, option.palette, isEnabled(), shown.strText,
-                          QPalette::ButtonText);
+    style()->drawItemText(&painter, rect().adjusted(kTextInset, 0, -kTextInset, 0), Qt::AlignCenter,
+                          option.palette, isEnabled(), shown.strText, QPalette::ButtonText);
 }
 
 QFont CPadButton::MakeCellFont(QFont font)

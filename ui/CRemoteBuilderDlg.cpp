@@ -4,6 +4,7 @@
 #include "document/CFrontEnd.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
+#include "signal/SignalDurations.h"
 #include "ui/CBitstreamStrip.h"
 #include "ui/CButtonRecorderDlg.h"
 #include "ui/CDialogMetrics.h"
@@ -15,7 +16,6 @@
 #include "ui/EventFormat.h"
 #include "ui/PlaceWindowOnScreen.h"
 #include "ui/SignalText.h"
-#include "signal/SignalDurations.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -57,7 +57,10 @@ const SLabel kLabels[] = {
     {"buttonLabel", "B&utton:", {5, 25, 24, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
     // Ends where the layout has it, but may start further left: the text is wider in most
     // fonts than the layout allows for.
-    {"descriptionLabel", "&Description:", {87, 25, 46, kBoxHeight}, Qt::AlignRight | Qt::AlignVCenter},
+    {"descriptionLabel",
+     "&Description:",
+     {87, 25, 46, kBoxHeight},
+     Qt::AlignRight | Qt::AlignVCenter},
     {"", "Signal:", {5, 38, 28, 10}, Qt::AlignLeft | Qt::AlignVCenter},
     {"", "start:", {10, 100, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
     {"windowStart", "0", {30, 100, 25, 8}, Qt::AlignRight | Qt::AlignTop},

@@ -170,8 +170,8 @@ CRemotePadDlg* CRemotePadDlg::FindPad(const CRemote& remote)
 void CRemotePadDlg::CreateControls()
 {
     const QFont smallFont = CPadButton::MakeCellFont(font());
-    const CDialogUnits units(fontMetrics().height(), CPadButton::GetCellWidthFor(
-                                                         smallFont, kShortName));
+    const CDialogUnits units(fontMetrics().height(),
+                             CPadButton::GetCellWidthFor(smallFont, kShortName));
     const SPadLayout& layout = kPadLayouts[static_cast<std::size_t>(m_pRemote->m_nStyle)];
     const QRect frame = units.ToPixels(layout.frame);
     const int nNameHeight = QFontMetrics(smallFont).height() + units.ToPixels(1);
@@ -254,8 +254,8 @@ void CRemotePadDlg::PlaceBesideOwner()
          pOwner->findChildren<CRemotePadDlg*>(Qt::FindDirectChildrenOnly))
     {
         if (pPad != this && pPad->isVisible())
-            taken.push_back(pPad->frameGeometry().adjusted(-kOwnerGap, -kOwnerGap, kOwnerGap,
-                                                           kOwnerGap));
+            taken.push_back(
+                pPad->frameGeometry().adjusted(-kOwnerGap, -kOwnerGap, kOwnerGap, kOwnerGap));
     }
     winId();
     const QRect owner = pOwner->frameGeometry();
@@ -264,8 +264,8 @@ void CRemotePadDlg::PlaceBesideOwner()
     const QRect screen = pOwner->screen()->availableGeometry();
     const int nStepX = frame.width() + kOwnerGap;
     const bool bRight = owner.right() + 1 + kOwnerGap + frame.width() <= screen.right() + 1;
-    const int nFirstLeft = bRight ? owner.right() + 1 + kOwnerGap
-                                  : owner.left() - kOwnerGap - frame.width();
+    const int nFirstLeft =
+        bRight ? owner.right() + 1 + kOwnerGap : owner.left() - kOwnerGap - frame.width();
     const int nStepY = fontMetrics().height();
     std::optional<QPoint> place = FindFreePlace(
         {screen, frame, taken, nFirstLeft, bRight ? nStepX : -nStepX, owner.top(), nStepY});

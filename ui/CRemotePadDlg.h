@@ -39,8 +39,8 @@ public:
     // The fire-mode pad that shows the remote, or null.
     static CRemotePadDlg* FindPad(const CRemote& remote);
 
-    // Closes a fire-mode pad whatever it is doing: the remote's pad is closed at once, the window goes
-    // and the object is deleted once no firing started from it is running any more.
+    // Closes a fire-mode pad whatever it is doing: the remote's pad is closed at once, the window
+    // goes and the object is deleted once no firing started from it is running any more.
     void Close();
 
     // The cell chosen in assign mode (exec() returned QDialog::Accepted); -1 before.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "control/CControlServer.h"
 #include "cli/CHeadlessRunner.h"
+#include "control/CControlServer.h"
 #include "device/CSimulatedClock.h"
 #include "engine/CTickSource.h"
 

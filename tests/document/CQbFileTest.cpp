@@ -405,7 +405,8 @@ TEST(CQbFileTest, NamesWhereAndWhyAFileIsRefused)
     {
         SQbContent content;
         SQbParseFault fault;
-        EXPECT_EQ(ParseQbFile(test.bytes, content, &fault), EQbParse::InvalidFile) << test.strReason;
+        EXPECT_EQ(ParseQbFile(test.bytes, content, &fault), EQbParse::InvalidFile)
+            << test.strReason;
         EXPECT_EQ(fault.nOffset, test.nOffset) << test.strReason;
         EXPECT_EQ(fault.strReason, test.strReason);
     }

@@ -43,8 +43,8 @@ protected:
         text << "ids " << m_doc.m_nRemoteIds << " modified " << m_doc.IsModified() << "\n";
         for (const auto& [strName, pRemote] : Sorted(*m_doc.m_pRemotes))
         {
-            text << "remote " << strName << " " << pRemote->m_nMenuId << " pad " << pRemote->m_bPadOpen
-                 << "\n";
+            text << "remote " << strName << " " << pRemote->m_nMenuId << " pad "
+                 << pRemote->m_bPadOpen << "\n";
             for (const auto& [strButton, pButton] : Sorted(pRemote->m_buttons))
                 text << "  button " << strButton << " " << pButton->m_nColumn << ","
                      << pButton->m_nRow << " steps " << pButton->m_steps.size() << "\n";

@@ -30,10 +30,9 @@ SDecodedSignal DrawCode(const SProtocolForm& form, std::mt19937& random)
     SDecodedSignal code;
     code.eProtocol = form.pRow->eProtocol;
     code.bExtended = form.pRow->cSubdeviceDefault != 0 && random() % 2 == 0;
-    const int nAddressBits =
-        form.nDeviceBits + (form.pRow->cSubdeviceDefault == 0 || code.bExtended
-                                ? form.nSubdeviceBits + form.nExtraBits
-                                : 0);
+    const int nAddressBits = form.nDeviceBits + (form.pRow->cSubdeviceDefault == 0 || code.bExtended
+                                                     ? form.nSubdeviceBits + form.nExtraBits
+                                                     : 0);
     code.nAddress = Draw(random, nAddressBits);
     code.nCommand = Draw(random, FieldBits(form, 'F'));
     code.nMaker = Draw(random, FieldBits(form, 'M'));
@@ -69,7 +68,7 @@ TEST(SignalEncoderTest, DecodingWhatIsEncodedGivesTheCodeBack)
             const bool bClean = nDraw % 3 == 0 || form.nBitsPerSymbol > 1;
             const SignalFrames::CRuns runs =
                 bClean ? encoded.durations
-                               : SignalFrames::Distort(encoded.durations, nDraw, nDraw % 2 * 150);
+                       : SignalFrames::Distort(encoded.durations, nDraw, nDraw % 2 * 150);
             const SDecodedSignal decoded = DecodeSignal(runs);
             SDecodedSignal expected = code;
             expected.eProtocol = form.pRow->eDecodesAs;

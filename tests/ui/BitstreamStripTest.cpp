@@ -26,8 +26,9 @@ protected:
         ASSERT_TRUE(Start());
         m_pPower = AddRemoteWithButton("TV").FindButton("Power");
         CSettings& settings = App().GetSettings();
-        m_pBuilder = std::make_unique<CRemoteBuilderDlg>(
-            Doc(), App().GetSession().GetEngine(), App().GetUnit().GetDevice(), settings.GetBuilderPlaces(), &Frame());
+        m_pBuilder = std::make_unique<CRemoteBuilderDlg>(Doc(), App().GetSession().GetEngine(),
+                                                         App().GetUnit().GetDevice(),
+                                                         settings.GetBuilderPlaces(), &Frame());
         m_pBuilder->show();
         Builder().Click("advanced");
         m_pStrip = &Builder().Find<CBitstreamStrip>("bitstreamStrip");

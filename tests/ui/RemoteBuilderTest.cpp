@@ -6,14 +6,14 @@
 #include "device/CPortDevice.h"
 #include "device/CSimulatedPort.h"
 #include "document/CQuorbexDoc.h"
+#include "support/CTempFolder.h"
 #include "ui/CButtonRecorderDlg.h"
-#include "ui/CNewFromCodeDlg.h"
 #include "ui/CDialogDriver.h"
 #include "ui/CEventProgrammerDlg.h"
+#include "ui/CNewFromCodeDlg.h"
 #include "ui/CPadButton.h"
 #include "ui/CRemoteBuilderDlg.h"
 #include "ui/CRemotePadDlg.h"
-#include "support/CTempFolder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -92,8 +92,9 @@ protected:
     void OpenBuilder()
     {
         CSettings& settings = App().GetSettings();
-        m_pBuilder = std::make_unique<CRemoteBuilderDlg>(
-            Doc(), App().GetSession().GetEngine(), App().GetUnit().GetDevice(), settings.GetBuilderPlaces(), &Frame());
+        m_pBuilder = std::make_unique<CRemoteBuilderDlg>(Doc(), App().GetSession().GetEngine(),
+                                                         App().GetUnit().GetDevice(),
+                                                         settings.GetBuilderPlaces(), &Frame());
         m_pBuilder->show();
     }
 
@@ -186,8 +187,8 @@ TEST_F(RemoteBuilderTest, EveryLabelAndButtonHasAMnemonicOfItsOwn)
     int nLeft = CEventProgrammerDlg::kNoPosition;
     int nTop = 0;
     const CEventProgrammerDlg programmer(Doc(), nullptr, nLeft, nTop);
-    for (const QWidget* pDialog : std::initializer_list<const QWidget*>{m_pBuilder.get(),
-                                                                       &programmer})
+    for (const QWidget* pDialog :
+         std::initializer_list<const QWidget*>{m_pBuilder.get(), &programmer})
     {
         std::map<QChar, QString> taken;
         const auto check = [&taken](const QString& strText)
@@ -518,7 +519,8 @@ TEST_F(RemoteBuilderRoadTest, AddLearnTestAssignSaveReopenAndFireFromThePad)
     EXPECT_EQ(pPower->m_strDescription, "Amplifier on/off");
     EXPECT_EQ(GetBits(*pPower), learned);
     Frame().OnCommand(pAmp->m_nMenuId);
-    EXPECT_TRUE(CRemotePadDlg::FindPad(*pAmp)->findChild<CPadButton*>(GetCellName(1, 2))
+    EXPECT_TRUE(CRemotePadDlg::FindPad(*pAmp)
+                    ->findChild<CPadButton*>(GetCellName(1, 2))
                     ->toolTip()
                     .endsWith("Amplifier on/off\n" + strDecoded));
     port.ClearEmitterRecord();
@@ -535,7 +537,8 @@ void WhenCodeAsked(const char* pszProtocol, const char* pszAddress, const char* 
     QTimer::singleShot(0,
                        [=]
                        {
-                           auto* pAsk = qobject_cast<CNewFromCodeDlg*>(QApplication::activeModalWidget());
+                           auto* pAsk =
+                               qobject_cast<CNewFromCodeDlg*>(QApplication::activeModalWidget());
                            ASSERT_NE(pAsk, nullptr);
                            const CDialogDriver ask(*pAsk);
                            auto* pProtocol = pAsk->findChild<QComboBox*>("protocol");
@@ -590,7 +593,8 @@ TEST_F(RemoteBuilderTest, FileImportAsksForALargerPadAndAddsTheButtons)
     ASSERT_EQ(shown.size(), 2) << shown.join("|").toStdString();
     EXPECT_EQ(shown[0], "TV has 8 free places on its pad for 9 new buttons. Make its pad 4 buttons "
                         "high, 4 buttons wide?");
-    EXPECT_TRUE(shown[1].startsWith("Added Key1 in cell 1/0 of the pad.\n")) << shown[1].toStdString();
+    EXPECT_TRUE(shown[1].startsWith("Added Key1 in cell 1/0 of the pad.\n"))
+        << shown[1].toStdString();
     EXPECT_EQ(m_pTv->m_nStyle, 6);
     ASSERT_NE(m_pTv->FindButton("Key9"), nullptr);
     EXPECT_TRUE(Doc().IsModified());

@@ -103,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, DeleteRemoteTest,
     ::testing::Values(
         SDeleteCase{"UsedByEvent", true, false, QMessageBox::Yes,
-                    "TV (used by Wake):  This remote is being used in one or more programmed events.\n\nPlease "
+                    "TV (used by Wake):  This remote is being used in one or more programmed "
+                    "events.\n\nPlease "
                     "adjust or remove the event(s) before deleting this remote.",
                     false},
         SDeleteCase{"UsedByOtherRemote", false, true, QMessageBox::Yes,

@@ -75,8 +75,9 @@ INSTANTIATE_TEST_SUITE_P(
                       SNameCase{"tv", 0, true, nullptr},
                       SNameCase{"TVs", 1, false, "TV:  A remote with this name"},
                       SNameCase{"   ", 0, false, "A name of only spaces"},
-                      SNameCase{"Living room left", 0, false, "Remote names can have up to 15 "
-                                                              "characters; this one has 16."},
+                      SNameCase{"Living room left", 0, false,
+                                "Remote names can have up to 15 "
+                                "characters; this one has 16."},
                       SNameCase{"Living room left", 1, true, nullptr},
                       SNameCase{"\u0141azienka", 0, false, "\u201c\u0141\u201d cannot be stored"}));
 
