@@ -520,6 +520,13 @@ void CMainFrame::OnRemoteCommand(int nId)
         OpenPad(*pRemote);
 }
 
+void CMainFrame::ShowContentAgain()
+{
+    GetView().RefreshEventRows();
+    for (CRemotePadDlg* pPad : findChildren<CRemotePadDlg*>(Qt::FindDirectChildrenOnly))
+        pPad->ShowCellsAgain();
+}
+
 void CMainFrame::OpenPad(CRemote& remote)
 {
     CRemotePadDlg& pad =

@@ -82,6 +82,8 @@ public:
     void AddRemoteMenuEntry(const CRemote& remote);
     // Opens the remote's pad, or brings it forward when it is open.
     void OpenPad(CRemote& remote);
+    // After a change of the document: the event rows and the open pads' cells show it anew.
+    void ShowContentAgain();
     void RemoveRemoteMenuEntry(const CRemote& remote);
     QMenu* GetViewMenu() const { return m_pViewMenu; }
 

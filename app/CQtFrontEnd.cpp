@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <utility>
 
 EAnswer CQtFrontEnd::ShowMessage(int nStringId, const std::string& strArgument, EMessageBox nKind)
 {
@@ -92,6 +93,18 @@ void CQtFrontEnd::OnModifiedChanged(bool bModified)
 {
     m_frame.setWindowModified(bModified);
     m_onModified(bModified);
+}
+
+void CQtFrontEnd::OnContentChanged()
+{
+    if (std::exchange(m_bContentLookDue, true))
+        return;
+    QTimer::singleShot(0, &m_frame,
+                       [this]
+                       {
+                           m_bContentLookDue = false;
+                           m_frame.ShowContentAgain();
+                       });
 }
 
 void CQtFrontEnd::ShowClockTime(const CTime& now)

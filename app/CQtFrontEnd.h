@@ -36,10 +36,14 @@ public:
     void ClosePad(CRemote& remote) override;
 
     void OnModifiedChanged(bool bModified) override;
+    // The event list and the open pads look again once the change is done, however many
+    // changes it made.
+    void OnContentChanged() override;
     void ShowClockTime(const CTime& now) override;
     void EnableCloseCommand(bool bEnable) override;
 
 private:
     CMainFrame& m_frame;
     std::function<void(bool)> m_onModified = [](bool) {};
+    bool m_bContentLookDue = false;
 };

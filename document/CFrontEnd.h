@@ -56,6 +56,9 @@ public:
 
     // The document's modified flag changed.
     virtual void OnModifiedChanged(bool /*bModified*/) {}
+    // The document's content changed (its change count moved): whatever shows it may look
+    // again. Edits that add or remove rows, menu entries or pads say so by the calls above too.
+    virtual void OnContentChanged() {}
     // The clock pane shows the BIOS time of day.
     virtual void ShowClockTime(const CTime& /*now*/) {}
     // The firing depth left or reached 0: grey or enable the window's Close command.

@@ -27,9 +27,15 @@ bool CQuorbexDoc::OnNewDocument()
     return true;
 }
 
-void CQuorbexDoc::DeleteContents()
+void CQuorbexDoc::NoteChange()
 {
     ++m_nChanges;
+    m_frontEnd.OnContentChanged();
+}
+
+void CQuorbexDoc::DeleteContents()
+{
+    NoteChange();
     if (m_pRemotes)
     {
         for (auto& [strName, pRemote] : *m_pRemotes)
@@ -56,7 +62,7 @@ void CQuorbexDoc::SetModifiedFlag(bool bModified)
 {
     // Every edit marks the document modified, already modified or not.
     if (bModified)
-        ++m_nChanges;
+        NoteChange();
     if (m_bModified == bModified)
         return;
     m_bModified = bModified;

@@ -142,6 +142,8 @@ public:
     SClockSettings m_clockSettings;
 
 private:
+    // Moves the change count on and tells the front end.
+    void NoteChange();
     // Refuses, naming the event strName, fields a file could not hold.
     bool CanStoreEventFields(const std::string& strName, const CTimedEvent& fields);
 

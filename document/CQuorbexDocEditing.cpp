@@ -290,5 +290,5 @@ void CQuorbexDoc::DeleteEvent(CTimedEvent& event)
     // Erase by position: the name is a key held inside the record being destroyed.
     m_pEvents->erase(m_pEvents->find(event.m_strName));
     // A fired one-time event goes without marking the document modified.
-    ++m_nChanges;
+    NoteChange();
 }

@@ -39,6 +39,13 @@ public:
     // The fire-mode pad that shows the remote, or null.
     static CRemotePadDlg* FindPad(const CRemote& remote);
 
+    // The cells show their buttons anew: names, descriptions and signals may have changed.
+    void ShowCellsAgain()
+    {
+        if (m_pRemote)
+            BindCells();
+    }
+
     // Closes a fire-mode pad whatever it is doing: the remote's pad is closed at once, the window
     // goes and the object is deleted once no firing started from it is running any more.
     void Close();
