@@ -82,10 +82,24 @@ bool RegisterIcon(const QString& strDataHome)
     const QString strPath = strDataHome + "/icons/hicolor/scalable/apps/quorbit.svg";
     return QFile::exists(strPath) || WriteNewFile(strPath, ReadResource(":/icons/quorbit.svg"));
 }
+// Whether a data folder of the system ($XDG_DATA_DIRS, else /usr/local/share and /usr/share)
+// holds Quorbit's launcher.
+bool IsInstalledForEveryone()
+{
+    const QString strHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QStringList found = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                                        "applications/quorbit.desktop");
+    return std::any_of(found.begin(), found.end(),
+                       [&strHome](const QString& strPath)
+                       { return !strPath.startsWith(strHome + "/"); });
+}
 } // namespace
 
 bool RegisterDocumentType(const QString& strExecutable)
 {
+    // Installed as a package, the system knows the type, the launcher and the icon already.
+    if (IsInstalledForEveryone())
+        return true;
     Q_INIT_RESOURCE(quorbit);
     // $XDG_DATA_HOME, or ~/.local/share when it is not set.
     const QString strDataHome =

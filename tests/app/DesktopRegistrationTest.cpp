@@ -1,5 +1,6 @@
 #include "app/CDesktopRegistration.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -7,15 +8,22 @@
 
 namespace
 {
-// Points the registration at a data folder of its own for the life of the object.
+// Points the registration at a data folder of its own, and the system's data folders at an
+// empty one (a machine with Quorbit installed must not change what the tests see), for the
+// life of the object.
 class CScopedDataHome
 {
 public:
-    CScopedDataHome() : m_strOld(qgetenv("XDG_DATA_HOME"))
+    CScopedDataHome() : m_strOld(qgetenv("XDG_DATA_HOME")), m_strOldSystem(qgetenv("XDG_DATA_DIRS"))
     {
         qputenv("XDG_DATA_HOME", m_dir.path().toLocal8Bit());
+        qputenv("XDG_DATA_DIRS", m_system.path().toLocal8Bit());
     }
-    ~CScopedDataHome() { qputenv("XDG_DATA_HOME", m_strOld); }
+    ~CScopedDataHome()
+    {
+        qputenv("XDG_DATA_HOME", m_strOld);
+        qputenv("XDG_DATA_DIRS", m_strOldSystem);
+    }
     CScopedDataHome(const CScopedDataHome&) = delete;
     CScopedDataHome& operator=(const CScopedDataHome&) = delete;
 
@@ -25,10 +33,31 @@ public:
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
+    // Installs the launcher for everyone, as the package does.
+    void InstallForEveryone() const
+    {
+        QDir(m_system.path()).mkpath("applications");
+        QFile file(m_system.filePath("applications/quorbit.desktop"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Desktop Entry]\nExec=quorbit %f\n");
+    }
+    bool IsHomeEmpty() const { return QDir(m_dir.path()).isEmpty(); }
+
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_system;
     QByteArray m_strOld;
+    QByteArray m_strOldSystem;
 };
+
+// Installed as a package, the first start writes nothing in the person's home.
+TEST(DesktopRegistrationTest, InstalledForEveryoneLeavesTheHomeAlone)
+{
+    const CScopedDataHome home;
+    home.InstallForEveryone();
+    EXPECT_TRUE(RegisterDocumentType("/usr/bin/quorbit"));
+    EXPECT_TRUE(home.IsHomeEmpty());
+}
 
 TEST(DesktopRegistrationTest, RegistersTheDocumentTypeAndALauncherForIt)
 {
