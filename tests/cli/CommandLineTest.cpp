@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
+
 namespace
 {
 struct SParseCase
@@ -142,5 +145,25 @@ TEST(CommandLineProgramTest, MisuseShowsTheReasonAndUsageOnStandardError)
     EXPECT_EQ(result.strOut, "");
     EXPECT_EQ(result.strErr,
               "quorbit: unknown option --frobnicate\n\n" + RunQuorbit({"--help"}).strOut);
+}
+// The manual page says what --help says: every option of the one is in the other.
+TEST(CommandLineProgramTest, TheManualPageNamesTheOptionsOfTheHelp)
+{
+    const auto options = [](const std::string& strText, const std::string& strDash)
+    {
+        std::set<std::string> found;
+        const std::regex option(strDash + strDash + "[a-z]+((" + strDash + ")[a-z]+)*");
+        for (auto it = std::sregex_iterator(strText.begin(), strText.end(), option);
+             it != std::sregex_iterator(); ++it)
+            found.insert(std::regex_replace(it->str(), std::regex(strDash), "-"));
+        return found;
+    };
+    const std::set<std::string> help = options(GetUsage(), "-");
+    // The examples further down use other programs' options too.
+    const std::string strManual = ReadFileBytes(QUORBIT_EXAMPLES "/../docs/quorbit.1");
+    const std::set<std::string> manual =
+        options(strManual.substr(0, strManual.find(".SH EXIT STATUS")), R"(\\-)");
+    EXPECT_GT(help.size(), 20u);
+    EXPECT_EQ(help, manual);
 }
 } // namespace
