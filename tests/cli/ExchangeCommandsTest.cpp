@@ -111,6 +111,28 @@ TEST_F(ExchangeCommandTest, TypedCodesTakeALargerPadAndShortNames)
         EXPECT_NE(strList.find(pszLine), std::string::npos) << pszLine << "\n" << strList;
 }
 
+// NECext records, with the command byte and its inverse or with a 16-bit command, both come in,
+// the listing shows what each sends, and export writes each back as it was.
+TEST_F(ExchangeCommandTest, NecExtRecordsComeInListedAndGoBackAsTheyWere)
+{
+    const std::string strLearned = "#\nname: Learned\ntype: parsed\nprotocol: NECext\n"
+                                   "address: 00 7F 00 00\ncommand: 12 ED 00 00\n";
+    const std::string strWritten = "#\nname: Written\ntype: parsed\nprotocol: NECext\n"
+                                   "address: EE 87 00 00\ncommand: 02 00 00 00\n";
+    WriteFileBytes(m_strInput, "Filetype: IR signals file\nVersion: 1\n" + strLearned + strWritten);
+    const SProcessResult result =
+        Run({"--import", "DOC", "Lights", "INPUT", "--format", "flipper"});
+    ASSERT_EQ(result.nExitStatus, 0) << result.strErr;
+    const std::string strList = List();
+    for (const char* pszLine : {" bytes, NEC extended address 0x7F00 command 0x12\n",
+                                " bytes, NEC 16-bit command address 0x87EE command 0x02\n"})
+        EXPECT_NE(strList.find(pszLine), std::string::npos) << pszLine << "\n" << strList;
+    const SProcessResult exported = Run({"--export", "DOC", "Lights", "--format", "flipper"});
+    ASSERT_EQ(exported.nExitStatus, 0) << exported.strErr;
+    for (const std::string& strRecord : {strLearned, strWritten})
+        EXPECT_NE(exported.strOut.find(strRecord), std::string::npos) << exported.strOut;
+}
+
 // Names come and go in UTF-8, as people and other tools write them, and the document keeps
 // its own spelling: a 15-letter name fits though its UTF-8 takes more bytes.
 // Two imports into one document at the same moment: the second waits for the first to save,
