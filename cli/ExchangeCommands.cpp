@@ -274,7 +274,7 @@ bool ReadCodes(const SExchange& exchange, const CRemote& remote, const std::stri
     if (!ChooseSource(codes, exchange.strSource, error.strReason) ||
         !ConvertCodeNames(codes, error) || !ChooseCodes(codes, pButton, error))
         return false;
-    for (const std::string& strRenamed : ShortenNames(codes))
+    for (const std::string& strRenamed : ShortenNames(codes, remote))
         std::fprintf(stderr, "quorbit: %s\n", strRenamed.c_str());
     std::map<std::string, int> seen;
     return std::all_of(

@@ -53,10 +53,12 @@ bool ChooseSource(std::vector<SExchangeCode>& codes, const std::string& strSourc
     return true;
 }
 
-std::vector<std::string> ShortenNames(std::vector<SExchangeCode>& codes)
+std::vector<std::string> ShortenNames(std::vector<SExchangeCode>& codes, const CRemote& remote)
 {
     std::vector<std::string> renamed;
     std::set<std::string> taken;
+    for (const auto& entry : remote.m_buttons)
+        taken.insert(entry.first);
     for (const SExchangeCode& code : codes)
         taken.insert(code.strName);
     for (SExchangeCode& code : codes)

@@ -18,9 +18,10 @@ class CRemote;
 bool ChooseSource(std::vector<SExchangeCode>& codes, const std::string& strSource,
                   std::string& strReason);
 
-// Names (document spelling) longer than a button's become unique shorter ones; returns a line
-// for each ("KEY_BRIGHTNESS_CYCLE is stored as KEY_BRIGHTNESS_, ...").
-std::vector<std::string> ShortenNames(std::vector<SExchangeCode>& codes);
+// Names (document spelling) longer than a button's become shorter ones that no other code and
+// no button already on the remote has, so that a cut name never replaces another button's
+// signal; returns a line for each ("KEY_BRIGHTNESS_CYCLE is stored as KEY_BRIGHTNESS_, ...").
+std::vector<std::string> ShortenNames(std::vector<SExchangeCode>& codes, const CRemote& remote);
 
 // Reads a file of codes in whichever format it is: an .ir signals file, a remote file of the
 // Linux infrared daemon, Pronto hex, or a list of typed codes.

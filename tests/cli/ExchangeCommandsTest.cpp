@@ -133,6 +133,25 @@ TEST_F(ExchangeCommandTest, NecExtRecordsComeInListedAndGoBackAsTheyWere)
         EXPECT_NE(exported.strOut.find(strRecord), std::string::npos) << exported.strOut;
 }
 
+// A long name cut to a button's length keeps clear of the buttons on the remote: importing
+// summer_tempfan_up next to a summer_tempfan_ button adds a button and leaves that one's signal.
+TEST_F(ExchangeCommandTest, ACutNameReplacesNoOtherButton)
+{
+    WriteFileBytes(m_strInput, "summer_tempfan_ NEC 0x30 5\n");
+    ASSERT_EQ(Run({"--import", "DOC", "Lights", "INPUT", "--format", "code"}).nExitStatus, 0);
+    WriteFileBytes(m_strInput, "summer_tempfan_up NEC 0x30 6\n");
+    const SProcessResult result = Run({"--import", "DOC", "Lights", "INPUT", "--format", "code"});
+    ASSERT_EQ(result.nExitStatus, 0) << result.strErr;
+    EXPECT_EQ(result.strOut.find("Replaced"), std::string::npos) << result.strOut;
+    EXPECT_NE(result.strErr.find("summer_tempfan_up is stored as summer_tempfa~2"),
+              std::string::npos)
+        << result.strErr;
+    const std::string strList = List();
+    for (const char* pszLine : {"  Button summer_tempfan_: ", "NEC address 0x30 command 0x05\n",
+                                "  Button summer_tempfa~2: ", "NEC address 0x30 command 0x06\n"})
+        EXPECT_NE(strList.find(pszLine), std::string::npos) << pszLine << "\n" << strList;
+}
+
 // Names come and go in UTF-8, as people and other tools write them, and the document keeps
 // its own spelling: a 15-letter name fits though its UTF-8 takes more bytes.
 // Two imports into one document at the same moment: the second waits for the first to save,
