@@ -98,10 +98,9 @@ bool CheckCodes(QWidget* pParent, const CRemote& remote, const std::vector<SExch
                 double dNanos, const QString& strShown)
 {
     SExchangeError error;
-    std::map<std::string, int> seen;
     for (const SExchangeCode& code : codes)
     {
-        if (!CheckImportedCode(remote, code, dNanos, seen, error))
+        if (!CheckImportedCode(remote, code, dNanos, error))
         {
             RefuseAt(pParent, strShown, error);
             return false;
@@ -160,7 +159,7 @@ void ImportCodesInto(QWidget* pParent, CQuorbexDoc& doc, CInfraredDevice& device
     const double dNanos = GetDisplayPeriod(device).dNanos;
     if (!pRemote || !AskSource(pParent, codes) || !ConvertNames(pParent, codes, strPath))
         return;
-    const std::vector<std::string> renamed = ShortenNames(codes, *pRemote);
+    const std::vector<std::string> renamed = NameCodes(codes, *pRemote);
     if (!CheckCodes(pParent, *pRemote, codes, dNanos, strPath) ||
         !MakeRoom(pParent, *pRemote, codes))
         return;

@@ -20,7 +20,7 @@ TEST(ImportPlanTest, ShortenedNamesStayUnique)
                                      {"KEY_BRIGHTNESS_", {1}, 0, 3},
                                      {"Power", {1}, 0, 4},
                                      {"summer_tempfan_up", {1}, 0, 5}};
-    const std::vector<std::string> renamed = ShortenNames(codes, remote);
+    const std::vector<std::string> renamed = NameCodes(codes, remote);
     EXPECT_EQ(codes[0].strName, "KEY_BRIGHTNES~2");
     EXPECT_EQ(codes[1].strName, "KEY_BRIGHTNES~3");
     EXPECT_EQ(codes[2].strName, "KEY_BRIGHTNESS_");
@@ -29,6 +29,25 @@ TEST(ImportPlanTest, ShortenedNamesStayUnique)
     ASSERT_EQ(renamed.size(), 3u);
     EXPECT_EQ(renamed[0], "KEY_BRIGHTNESS_UP is stored as KEY_BRIGHTNES~2, a button name holding "
                           "at most 15 characters");
+}
+
+// A name the input repeats comes again numbered, the number past any the remote or the input
+// already has and the name cut to make room for it; the first code of a name keeps it.
+TEST(ImportPlanTest, RepeatedNamesAreNumbered)
+{
+    CListingTestDocument test;
+    CRemote& remote = test.AddRemote("TV", 6);
+    test.AddButton(remote, "Power 2", "\x01", 0, 0);
+    std::vector<SExchangeCode> codes{
+        {"Power", {1}, 0, 1}, {"Power", {1}, 0, 2},           {"Power 3", {1}, 0, 3},
+        {"Power", {1}, 0, 4}, {"KEY_VOLUMEDOWN_", {1}, 0, 5}, {"KEY_VOLUMEDOWN_", {1}, 0, 6}};
+    const std::vector<std::string> renamed = NameCodes(codes, remote);
+    const char* const pszExpected[] = {"Power",   "Power 4",         "Power 3",
+                                       "Power 5", "KEY_VOLUMEDOWN_", "KEY_VOLUMEDOW 2"};
+    for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
+        EXPECT_EQ(codes[nCode].strName, pszExpected[nCode]) << nCode;
+    ASSERT_EQ(renamed.size(), 3u);
+    EXPECT_EQ(renamed[0], "Power on line 2 is stored as Power 4: line 1 has a code of that name");
 }
 
 // The style offered has room and keeps every placed button on its cell: a wide remote is not
