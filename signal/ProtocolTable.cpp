@@ -52,8 +52,9 @@ constexpr SProtocolRow kRows[]{
     // NEC frames whose fourth byte is no inverse of the third carry a 16-bit command, as the
     // kernel's rc-protos.rst reads them ("nec32") and the ".ir" files' NECext and NEC42ext
     // records write them: the address and the command sent as they are, least significant bit
-    // first. The unit is the kernel's 562.5 us, which puts every run within 2.5 us of what the
-    // ".ir" format's own encoder sends (9000/4500, 560/560 and 560/1690 us).
+    // first. The unit is the kernel's 562.5 us, which puts every run of the frame within 3 us
+    // (2.5 before rounding) of what the ".ir" format's own encoder sends (9000/4500, 560/560
+    // and 560/1690 us).
     {
         .eProtocol = E::kNecWide,
         .pszName = "NEC 16-bit command",
