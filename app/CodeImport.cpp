@@ -64,27 +64,45 @@ bool AskSource(QWidget* pParent, std::vector<SExchangeCode>& codes)
     return ChooseSource(codes, strSource.toStdString(), strReason);
 }
 
-// The codes in the document's spelling, each checked against the remote.
-bool CheckCodes(QWidget* pParent, const CRemote& remote, std::vector<SExchangeCode>& codes,
-                double dNanos, const QString& strShown)
+void RefuseAt(QWidget* pParent, const QString& strShown, const SExchangeError& error)
 {
-    SExchangeError error;
-    std::map<std::string, int> seen;
+    Refuse(pParent, QStringLiteral("%1:%2: %3")
+                        .arg(strShown)
+                        .arg(error.nLine)
+                        .arg(QString::fromStdString(error.strReason)));
+}
+
+// The codes' names in the document's spelling; false, the person told why, where one cannot be.
+bool ConvertNames(QWidget* pParent, std::vector<SExchangeCode>& codes, const QString& strShown)
+{
     for (SExchangeCode& code : codes)
     {
         std::string strName;
-        if (!FromUtf8Text(code.strName, strName))
-            error = {code.nLine, "the code's name holds a character documents cannot store"};
-        else if (code.strName = strName; code.strName.empty())
-            error = {code.nLine, "the code has no name"};
-        else
-            CheckImportedCode(remote, code, dNanos, seen, error);
-        if (!error.strReason.empty())
+        const char* pszFault = !FromUtf8Text(code.strName, strName)
+                                   ? "the code's name holds a character documents "
+                                     "cannot store"
+                               : strName.empty() ? "the code has no name"
+                                                 : nullptr;
+        if (pszFault)
         {
-            Refuse(pParent, QStringLiteral("%1:%2: %3")
-                                .arg(strShown)
-                                .arg(error.nLine)
-                                .arg(QString::fromStdString(error.strReason)));
+            RefuseAt(pParent, strShown, {code.nLine, pszFault});
+            return false;
+        }
+        code.strName = std::move(strName);
+    }
+    return true;
+}
+
+// Each code checked against the remote.
+bool CheckCodes(QWidget* pParent, const CRemote& remote, const std::vector<SExchangeCode>& codes,
+                double dNanos, const QString& strShown)
+{
+    SExchangeError error;
+    for (const SExchangeCode& code : codes)
+    {
+        if (!CheckImportedCode(remote, code, dNanos, error))
+        {
+            RefuseAt(pParent, strShown, error);
             return false;
         }
     }
@@ -136,15 +154,12 @@ void ImportCodesInto(QWidget* pParent, CQuorbexDoc& doc, CInfraredDevice& device
     SExchangeError error;
     if (!ParseAnyCodes(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
                        codes, error))
-        return Refuse(pParent, QStringLiteral("%1:%2: %3")
-                                   .arg(strPath)
-                                   .arg(error.nLine)
-                                   .arg(QString::fromStdString(error.strReason)));
+        return RefuseAt(pParent, strPath, error);
     CRemote* pRemote = AskRemote(pParent, doc);
     const double dNanos = GetDisplayPeriod(device).dNanos;
-    if (!pRemote || !AskSource(pParent, codes))
+    if (!pRemote || !AskSource(pParent, codes) || !ConvertNames(pParent, codes, strPath))
         return;
-    const std::vector<std::string> renamed = ShortenNames(codes);
+    const std::vector<std::string> renamed = NameCodes(codes, *pRemote);
     if (!CheckCodes(pParent, *pRemote, codes, dNanos, strPath) ||
         !MakeRoom(pParent, *pRemote, codes))
         return;

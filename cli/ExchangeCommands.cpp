@@ -230,6 +230,8 @@ bool ChooseCodes(std::vector<SExchangeCode>& codes, const std::string* pButton,
     {
         std::erase_if(codes,
                       [pButton](const SExchangeCode& code) { return code.strName != *pButton; });
+        // Of several codes under the name, the first is the button's, as LIRC's daemon sends it.
+        codes.resize(std::min<std::size_t>(codes.size(), 1));
         if (!codes.empty())
             return true;
         error = {0, "it holds no code named " + ToDisplayText(*pButton)};
@@ -274,13 +276,12 @@ bool ReadCodes(const SExchange& exchange, const CRemote& remote, const std::stri
     if (!ChooseSource(codes, exchange.strSource, error.strReason) ||
         !ConvertCodeNames(codes, error) || !ChooseCodes(codes, pButton, error))
         return false;
-    for (const std::string& strRenamed : ShortenNames(codes))
+    for (const std::string& strRenamed : NameCodes(codes, remote))
         std::fprintf(stderr, "quorbit: %s\n", strRenamed.c_str());
-    std::map<std::string, int> seen;
-    return std::all_of(
-        codes.begin(), codes.end(),
-        [&](const SExchangeCode& code)
-        { return CheckImportedCode(remote, code, exchange.dNanosPerSample, seen, error); });
+    return std::all_of(codes.begin(), codes.end(),
+                       [&](const SExchangeCode& code) {
+                           return CheckImportedCode(remote, code, exchange.dNanosPerSample, error);
+                       });
 }
 
 // A larger pad for the remote, before the codes are placed; every placed button keeps its cell.

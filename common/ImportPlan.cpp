@@ -12,6 +12,7 @@
 #include "signal/SignalDurations.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace
@@ -20,6 +21,25 @@ int CountCells(int nStyle)
 {
     return kRemoteStyles[static_cast<std::size_t>(nStyle)].nRows *
            kRemoteStyles[static_cast<std::size_t>(nStyle)].nColumns;
+}
+
+// The name cut to leave room for strTail, then strTail.
+std::string NameWithTail(const std::string& strName, const std::string& strTail)
+{
+    return strName.substr(0, kMaxRemoteName - strTail.size()) + strTail;
+}
+
+// Why the code is stored as strNew: its name is too long, or (pFirstLine) an earlier code has it.
+std::string DescribeRename(const SExchangeCode& code, const std::string& strNew,
+                           const int* pFirstLine)
+{
+    const std::string strShown = ToDisplayText(code.strName);
+    if (!pFirstLine)
+        return strShown + " is stored as " + ToDisplayText(strNew) +
+               ", a button name holding at most " + std::to_string(kMaxRemoteName) + " characters";
+    return strShown + " on line " + std::to_string(code.nLine) + " is stored as " +
+           ToDisplayText(strNew) + ": line " + std::to_string(*pFirstLine) +
+           " has a code of that name";
 }
 
 int CountPlaced(const CRemote& remote)
@@ -53,28 +73,33 @@ bool ChooseSource(std::vector<SExchangeCode>& codes, const std::string& strSourc
     return true;
 }
 
-std::vector<std::string> ShortenNames(std::vector<SExchangeCode>& codes)
+std::vector<std::string> NameCodes(std::vector<SExchangeCode>& codes, const CRemote& remote)
 {
-    std::vector<std::string> renamed;
+    // A code keeps its name when the name fits and no code before it has it; every other name is
+    // made up clear of those and of the remote's buttons.
     std::set<std::string> taken;
+    for (const auto& entry : remote.m_buttons)
+        taken.insert(entry.first);
+    std::vector<bool> keeps;
+    std::set<std::string> kept;
     for (const SExchangeCode& code : codes)
-        taken.insert(code.strName);
-    for (SExchangeCode& code : codes)
+        keeps.push_back(code.strName.size() <= kMaxRemoteName && kept.insert(code.strName).second);
+    taken.insert(kept.begin(), kept.end());
+    std::map<std::string, int> firstLines;
+    std::vector<std::string> renamed;
+    for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
     {
-        if (code.strName.size() <= kMaxRemoteName)
+        SExchangeCode& code = codes[nCode];
+        const auto [it, bFirst] = firstLines.emplace(code.strName, code.nLine);
+        if (keeps[nCode])
             continue;
         // The start of a name says most; a number at its end keeps it apart from the others.
-        std::string strShort = code.strName.substr(0, kMaxRemoteName);
-        for (int nNumber = 2; taken.contains(strShort); ++nNumber)
-        {
-            const std::string strTail = "~" + std::to_string(nNumber);
-            strShort = code.strName.substr(0, kMaxRemoteName - strTail.size()) + strTail;
-        }
-        taken.insert(strShort);
-        renamed.push_back(ToDisplayText(code.strName) + " is stored as " + ToDisplayText(strShort) +
-                          ", a button name holding at most " + std::to_string(kMaxRemoteName) +
-                          " characters");
-        code.strName = std::move(strShort);
+        std::string strNew = bFirst ? NameWithTail(code.strName, "") : "";
+        for (int nNumber = 2; strNew.empty() || taken.contains(strNew); ++nNumber)
+            strNew = NameWithTail(code.strName, (bFirst ? "~" : " ") + std::to_string(nNumber));
+        taken.insert(strNew);
+        renamed.push_back(DescribeRename(code, strNew, bFirst ? nullptr : &it->second));
+        code.strName = std::move(strNew);
     }
     return renamed;
 }
@@ -144,18 +169,12 @@ std::string FindStyleRefusal(const CRemote& remote, int nStyle)
 
 // Every check a code must pass before anything changes.
 bool CheckImportedCode(const CRemote& remote, const SExchangeCode& code, double dNanos,
-                       std::map<std::string, int>& seen, SExchangeError& error)
+                       SExchangeError& error)
 {
     error = {code.nLine, FindSignalRefusal(remote, code.strName)};
-    const auto [it, bFirst] = seen.emplace(code.strName, code.nLine);
-    const std::string strShown = ToDisplayText(code.strName);
-    if (!error.strReason.empty())
-        return false;
-    if (!bFirst)
-        error.strReason =
-            strShown + " comes a second time (first on line " + std::to_string(it->second) + ")";
-    else if (CountSamples(code.durations, dNanos) > kBitstreamSamples)
-        error.strReason = strShown + " lasts longer than the " + std::to_string(kBitstreamSamples) +
-                          " samples a button holds, at " + FormatMicros(dNanos) + " a sample";
+    if (error.strReason.empty() && CountSamples(code.durations, dNanos) > kBitstreamSamples)
+        error.strReason = ToDisplayText(code.strName) + " lasts longer than the " +
+                          std::to_string(kBitstreamSamples) + " samples a button holds, at " +
+                          FormatMicros(dNanos) + " a sample";
     return error.strReason.empty();
 }

@@ -2,7 +2,6 @@
 
 #include "signal/ExchangeCode.h"
 
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,19 +17,22 @@ class CRemote;
 bool ChooseSource(std::vector<SExchangeCode>& codes, const std::string& strSource,
                   std::string& strReason);
 
-// Names (document spelling) longer than a button's become unique shorter ones; returns a line
-// for each ("KEY_BRIGHTNESS_CYCLE is stored as KEY_BRIGHTNESS_, ...").
-std::vector<std::string> ShortenNames(std::vector<SExchangeCode>& codes);
+// Gives every code (names in document spelling) a name of its own on the remote. A name the
+// input repeats comes again as "Power 2", "Power 3"; a name longer than a button's is cut, with
+// "~2", "~3" where the cut name is taken. A name made up so is no other code's and no button's
+// already on the remote: only a code under its own name replaces the button of that name.
+// Returns a line for each renamed code ("KEY_BRIGHTNESS_CYCLE is stored as KEY_BRIGHTNESS_, ...").
+std::vector<std::string> NameCodes(std::vector<SExchangeCode>& codes, const CRemote& remote);
 
 // Reads a file of codes in whichever format it is: an .ir signals file, a remote file of the
 // Linux infrared daemon, Pronto hex, or a list of typed codes.
 bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes, SExchangeError& error);
 
 // Every check a code (document spelling) must pass before anything changes: a name a button
-// can have, no megabutton's, not seen before in this input (seen keeps the lines), a signal
-// that fits a button at dNanos a sample. False, with the line and the reason.
+// can have, no megabutton's, a signal that fits a button at dNanos a sample. False, with the
+// line and the reason.
 bool CheckImportedCode(const CRemote& remote, const SExchangeCode& code, double dNanos,
-                       std::map<std::string, int>& seen, SExchangeError& error);
+                       SExchangeError& error);
 
 // The style index "HIGHxWIDE" names ("12x4"), or -1 when none of the pad styles is that.
 int ParseStyle(const std::string& strStyle);

@@ -35,6 +35,8 @@ enum class EProtocol
     kSony20,
     kPioneer,
     kAiwa,
+    kNecWide,
+    kNec42Wide,
 };
 
 // What a signal carries, as the maker of the remote would write it down.

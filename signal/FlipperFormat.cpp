@@ -1,6 +1,7 @@
 #include "signal/FlipperFormat.h"
 
 #include "signal/ExchangeText.h"
+#include "signal/FrameFields.h"
 #include "signal/ProtocolTable.h"
 #include "signal/SignalEncoder.h"
 
@@ -10,31 +11,31 @@
 
 namespace
 {
-// The tool's protocol names: which row, whether the address is the wide form, and the
-// command bits the name adds (RC5X is RC-5 with the seventh command bit set).
+// The tool's protocol names: which row, and the command bits the name adds (RC5X is RC-5 with
+// the seventh command bit set). NECext and NEC42ext send the address and a 16-bit command as
+// they are written, with no inverse added.
 struct SFlipperProtocol
 {
     const char* pszName;
     EProtocol eProtocol;
-    bool bExtended;
     std::uint32_t nCommandBit;
 };
 
 constexpr std::array kFlipperProtocols{
-    SFlipperProtocol{"NEC", EProtocol::kNec, false, 0},
-    SFlipperProtocol{"NECext", EProtocol::kNec, true, 0},
-    SFlipperProtocol{"NEC42", EProtocol::kNec42, false, 0},
-    SFlipperProtocol{"NEC42ext", EProtocol::kNec42, true, 0},
-    SFlipperProtocol{"Samsung32", EProtocol::kSamsung, false, 0},
-    SFlipperProtocol{"RC5", EProtocol::kRc5, false, 0},
-    SFlipperProtocol{"RC5X", EProtocol::kRc5, false, 0x40},
-    SFlipperProtocol{"RC6", EProtocol::kRc6, false, 0},
-    SFlipperProtocol{"SIRC", EProtocol::kSony, false, 0},
-    SFlipperProtocol{"SIRC15", EProtocol::kSony15, false, 0},
-    SFlipperProtocol{"SIRC20", EProtocol::kSony20, false, 0},
-    SFlipperProtocol{"Kaseikyo", EProtocol::kKaseikyo, false, 0},
-    SFlipperProtocol{"RCA", EProtocol::kRca, false, 0},
-    SFlipperProtocol{"Pioneer", EProtocol::kPioneer, false, 0},
+    SFlipperProtocol{"NEC", EProtocol::kNec, 0},
+    SFlipperProtocol{"NECext", EProtocol::kNecWide, 0},
+    SFlipperProtocol{"NEC42", EProtocol::kNec42, 0},
+    SFlipperProtocol{"NEC42ext", EProtocol::kNec42Wide, 0},
+    SFlipperProtocol{"Samsung32", EProtocol::kSamsung, 0},
+    SFlipperProtocol{"RC5", EProtocol::kRc5, 0},
+    SFlipperProtocol{"RC5X", EProtocol::kRc5, 0x40},
+    SFlipperProtocol{"RC6", EProtocol::kRc6, 0},
+    SFlipperProtocol{"SIRC", EProtocol::kSony, 0},
+    SFlipperProtocol{"SIRC15", EProtocol::kSony15, 0},
+    SFlipperProtocol{"SIRC20", EProtocol::kSony20, 0},
+    SFlipperProtocol{"Kaseikyo", EProtocol::kKaseikyo, 0},
+    SFlipperProtocol{"RCA", EProtocol::kRca, 0},
+    SFlipperProtocol{"Pioneer", EProtocol::kPioneer, 0},
 };
 
 constexpr unsigned long kMaxDuration = 10'000'000;
@@ -251,7 +252,6 @@ private:
                    Refuse(nLine, code.strName + ": the command is four hex bytes");
         SDecodedSignal decoded;
         decoded.eProtocol = pFlipper->eProtocol;
-        decoded.bExtended = pFlipper->bExtended;
         FromFlipperAddress(nAddress, decoded);
         decoded.nCommand = nCommand | pFlipper->nCommandBit;
         SEncodedSignal encoded;
@@ -306,17 +306,34 @@ const SFlipperProtocol* FindFlipperName(const SDecodedSignal& decoded)
     for (const SFlipperProtocol& protocol : kFlipperProtocols)
     {
         const bool bRc5X = decoded.eProtocol == EProtocol::kRc5 && decoded.nCommand >= 0x40;
-        if (protocol.eProtocol == decoded.eProtocol && protocol.bExtended == decoded.bExtended &&
+        if (protocol.eProtocol == decoded.eProtocol && !decoded.bExtended &&
             (protocol.nCommandBit != 0) == bRc5X)
             return &protocol;
     }
     return nullptr;
 }
 
+// The tool's NEC and NEC42 hold only the derived second address part; with an extended address
+// the frame is written as NECext or NEC42ext, whose command is the command byte and its inverse.
+SDecodedSignal ToFlipperForm(const SDecodedSignal& decoded)
+{
+    const EProtocol eWide = decoded.eProtocol == EProtocol::kNec     ? EProtocol::kNecWide
+                            : decoded.eProtocol == EProtocol::kNec42 ? EProtocol::kNec42Wide
+                                                                     : EProtocol::kUnknown;
+    if (!decoded.bExtended || eWide == EProtocol::kUnknown)
+        return decoded;
+    const SProtocolForm& narrow = *FindProtocolForm(decoded.eProtocol);
+    const SProtocolForm& wide = *FindProtocolForm(eWide);
+    CFieldValues values;
+    ReadFrameWord(wide, wide.frame,
+                  BuildFrameWord(narrow, narrow.frame, ToFieldValues(narrow, decoded)), values);
+    return FromFieldValues(wide, values);
+}
+
 std::string FormatRecord(const SExchangeCode& code, unsigned nCarrierHz)
 {
     std::string strText = "#\nname: " + MakeExchangeName(code.strName) + "\n";
-    const SDecodedSignal decoded = DecodeSignal(code.durations);
+    const SDecodedSignal decoded = ToFlipperForm(DecodeSignal(code.durations));
     if (const SFlipperProtocol* pFlipper = decoded.bRepeatOnly ? nullptr : FindFlipperName(decoded))
         return strText + "type: parsed\nprotocol: " + pFlipper->pszName +
                "\naddress: " + FormatBytes(ToFlipperAddress(decoded)) +

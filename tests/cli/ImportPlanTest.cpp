@@ -6,22 +6,48 @@
 
 namespace
 {
-// Long names that share their first 15 letters get apart by a number, and a short name already
-// taken is not handed out again: two codes stored under one name would leave one button.
+// Long names that share their first 15 letters get apart by a number, and a name already taken,
+// by another code or by a button on the remote, is not handed out again: two codes stored under
+// one name would leave one button, and a cut name would replace that button's signal.
 TEST(ImportPlanTest, ShortenedNamesStayUnique)
 {
+    CListingTestDocument test;
+    CRemote& remote = test.AddRemote("Fan", 6);
+    test.AddButton(remote, "summer_tempfan_", "\x01", 0, 0);
+    test.AddButton(remote, "summer_tempfa~2", "\x01", 1, 0);
     std::vector<SExchangeCode> codes{{"KEY_BRIGHTNESS_UP", {1}, 0, 1},
                                      {"KEY_BRIGHTNESS_DOWN", {1}, 0, 2},
                                      {"KEY_BRIGHTNESS_", {1}, 0, 3},
-                                     {"Power", {1}, 0, 4}};
-    const std::vector<std::string> renamed = ShortenNames(codes);
+                                     {"Power", {1}, 0, 4},
+                                     {"summer_tempfan_up", {1}, 0, 5}};
+    const std::vector<std::string> renamed = NameCodes(codes, remote);
     EXPECT_EQ(codes[0].strName, "KEY_BRIGHTNES~2");
     EXPECT_EQ(codes[1].strName, "KEY_BRIGHTNES~3");
     EXPECT_EQ(codes[2].strName, "KEY_BRIGHTNESS_");
     EXPECT_EQ(codes[3].strName, "Power");
-    ASSERT_EQ(renamed.size(), 2u);
+    EXPECT_EQ(codes[4].strName, "summer_tempfa~3");
+    ASSERT_EQ(renamed.size(), 3u);
     EXPECT_EQ(renamed[0], "KEY_BRIGHTNESS_UP is stored as KEY_BRIGHTNES~2, a button name holding "
                           "at most 15 characters");
+}
+
+// A name the input repeats comes again numbered, the number past any the remote or the input
+// already has and the name cut to make room for it; the first code of a name keeps it.
+TEST(ImportPlanTest, RepeatedNamesAreNumbered)
+{
+    CListingTestDocument test;
+    CRemote& remote = test.AddRemote("TV", 6);
+    test.AddButton(remote, "Power 2", "\x01", 0, 0);
+    std::vector<SExchangeCode> codes{
+        {"Power", {1}, 0, 1}, {"Power", {1}, 0, 2},           {"Power 3", {1}, 0, 3},
+        {"Power", {1}, 0, 4}, {"KEY_VOLUMEDOWN_", {1}, 0, 5}, {"KEY_VOLUMEDOWN_", {1}, 0, 6}};
+    const std::vector<std::string> renamed = NameCodes(codes, remote);
+    const char* const pszExpected[] = {"Power",   "Power 4",         "Power 3",
+                                       "Power 5", "KEY_VOLUMEDOWN_", "KEY_VOLUMEDOW 2"};
+    for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
+        EXPECT_EQ(codes[nCode].strName, pszExpected[nCode]) << nCode;
+    ASSERT_EQ(renamed.size(), 3u);
+    EXPECT_EQ(renamed[0], "Power on line 2 is stored as Power 4: line 1 has a code of that name");
 }
 
 // The style offered has room and keeps every placed button on its cell: a wide remote is not

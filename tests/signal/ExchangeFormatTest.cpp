@@ -341,7 +341,7 @@ TEST(FlipperFormatTest, ParsedAndRawRecordsComeBackAsTheyWent)
     ASSERT_TRUE(ParseFlipperCodes(strText, codes, error)) << error.nLine << ": " << error.strReason;
     ASSERT_EQ(codes.size(), 4u);
     EXPECT_EQ(DescribeSignal(DecodeSignal(codes[0].durations)),
-              "NEC extended address 0x1204 command 0x08");
+              "NEC 16-bit command address 0x1204 command 0x08");
     EXPECT_EQ(DescribeSignal(DecodeSignal(codes[1].durations)), "RC-5 address 0x03 command 0x41");
     EXPECT_EQ(codes[0].nCarrierHz, 38000u);
     EXPECT_EQ(FormatFlipperCodes(codes, 38000), strText);

@@ -141,6 +141,6 @@ TEST(ProtocolTableTest, NamesTheFirstMalformedRowAndWhy)
 TEST(ProtocolTableTest, EveryProtocolHasItsForm)
 {
     for (int nProtocol = static_cast<int>(EProtocol::kNec);
-         nProtocol <= static_cast<int>(EProtocol::kAiwa); ++nProtocol)
+         nProtocol <= static_cast<int>(EProtocol::kNec42Wide); ++nProtocol)
         EXPECT_NE(FindProtocolForm(static_cast<EProtocol>(nProtocol)), nullptr) << nProtocol;
 }

@@ -33,6 +33,10 @@ std::vector<SDecodeCase> DecodeCases()
         {"NEC held down", Join({Nec(0xFB04, 0x12), kNecRepeat, kNecRepeat}, kNecGap),
          "NEC address 0x04 command 0x12, repeated 2 times"},
         {"NEC extended address", Nec(0x1234, 0x56), "NEC extended address 0x1234 command 0x56"},
+        // rc-protos.rst ("nec-32"): a NEC frame whose fourth byte is not the inverse of the
+        // third carries a 16-bit address and a 16-bit command, least significant bit first.
+        {"NEC with a 16-bit command", PulseDistance(9000, 4500, 560, 560, 1690, 0x00027F00, 32),
+         "NEC 16-bit command address 0x7F00 command 0x02"},
         {"NEC repeat alone", Join({kNecRepeat, kNecRepeat}, kNecGap), "NEC repeat"},
         {"NEC after a frame cut short",
          Join({From(Nec(0xFB04, 0x12), 30), Nec(0xFB04, 0x12)}, kNecGap),

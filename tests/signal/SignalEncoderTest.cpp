@@ -38,6 +38,9 @@ SDecodedSignal DrawCode(const SProtocolForm& form, std::mt19937& random)
     code.nMaker = Draw(random, FieldBits(form, 'M'));
     code.bToggle = FieldBits(form, 'T') != 0 && random() % 2 == 0;
     code.nRepeats = static_cast<int>(random() % 3);
+    // A 16-bit NEC command made of a byte and its inverse is NEC's own frame.
+    if (FieldBits(form, 'F') == 16 && code.nCommand >> 8 == (~code.nCommand & 0xFF))
+        code.nCommand ^= 0x100;
     if (code.bExtended)
     {
         CFieldValues values = ToFieldValues(form, code);
