@@ -165,7 +165,7 @@ void CLircDevice::EnableDetector()
     ForgetHeard();
     if (!RefuseUnlessReceiving())
         ReadArrived(false);
-    m_bJustEnabled = true;
+    m_bSettling = true;
 }
 
 bool CLircDevice::RefuseUnlessReceiving()
@@ -177,17 +177,48 @@ bool CLircDevice::RefuseUnlessReceiving()
 
 int CLircDevice::ReadDetectorLine()
 {
-    // What came before was dropped, so the line is idle now: a wait for the idle line ends at
-    // once, and one for a signal starts listening.
-    if (std::exchange(m_bJustEnabled, false))
+    if (!m_bCanReceive || !m_strFault.empty())
         return kLineIdle;
-    if (m_heard.empty() && m_bCanReceive && m_strFault.empty())
-    {
-        short nRevents = 0;
-        if (m_system.Poll(m_nFd, POLLIN, nRevents, 0) > 0)
-            ReadArrived(true);
-    }
+    // What comes while settling is read without asking the device whether more is coming.
+    if (m_bSettling)
+        ReadArrived(false);
+    else if (m_heard.empty())
+        LookForArrivals();
+    if (m_bSettling && m_system.GetMicros() - m_nLastArrival < kReleasedMicros)
+        return 0;
+    // Quiet now: what comes from here on is heard, from the next look.
+    if (std::exchange(m_bSettling, false))
+        return kLineIdle;
     return m_heard.empty() ? kLineIdle : 0;
+}
+
+// Hears what has arrived, without waiting.
+void CLircDevice::LookForArrivals()
+{
+    short nRevents = 0;
+    if (m_system.Poll(m_nFd, POLLIN, nRevents, 0) > 0)
+        ReadArrived(true);
+}
+
+bool CLircDevice::WaitForDetectorLine(bool bHigh, int nMaxWaitMs)
+{
+    const std::uint64_t nDeadline =
+        m_system.GetMicros() + static_cast<std::uint64_t>(std::max(nMaxWaitMs, 0)) * 1000;
+    while ((ReadDetectorLine() != 0) != bHigh && m_strFault.empty())
+    {
+        const std::uint64_t nNow = m_system.GetMicros();
+        if (nNow >= nDeadline)
+            return false;
+        // While settling, the line rises once the held button has been quiet long enough.
+        std::uint64_t nUntil = nDeadline;
+        if (m_bSettling)
+            nUntil = std::min(nUntil, m_nLastArrival + kReleasedMicros);
+        short nRevents = 0;
+        const int nWaitMs = static_cast<int>((nUntil - std::min(nUntil, nNow) + 999) / 1000);
+        if (m_system.Poll(m_nFd, POLLIN, nRevents, nWaitMs) < 0 && errno != EINTR)
+            FailWith("listening", errno);
+    }
+    return m_strFault.empty();
 }
 
 // Reads every value that has arrived, without waiting, and hears it (or drops it, unheard);
@@ -207,10 +238,14 @@ bool CLircDevice::ReadArrived(bool bHear)
             FailWith("listening", nRead == 0 ? ENODEV : errno);
             return false;
         }
-        m_nLastArrival = m_system.GetMicros();
         const auto nValues = static_cast<std::size_t>(nRead) / sizeof values[0];
-        for (std::size_t nValue = 0; bHear && nValue < nValues && m_strFault.empty(); ++nValue)
-            Take(values[nValue]);
+        for (std::size_t nValue = 0; nValue < nValues && m_strFault.empty(); ++nValue)
+        {
+            if (LIRC_IS_PULSE(values[nValue]) || LIRC_IS_SPACE(values[nValue]))
+                m_nLastArrival = m_system.GetMicros();
+            if (bHear)
+                Take(values[nValue]);
+        }
         if (!m_strFault.empty())
             return false;
         if (nValues < kReadValues)

@@ -27,6 +27,8 @@ public:
     static constexpr double kNanosPerSample = 1000;
     // Silence that ends a signal, and the receive timeout asked of the driver to say so.
     static constexpr std::uint32_t kEndSilenceMicros = 100000;
+    // Quiet that tells a held button was let go: remotes repeat at least every 0.12 s.
+    static constexpr std::uint32_t kReleasedMicros = 200000;
     // The carrier when nothing else was asked for, that of most remotes.
     static constexpr std::uint32_t kDefaultCarrier = 38000;
     static constexpr std::uint32_t kDutyCyclePercent = 50;
@@ -44,9 +46,12 @@ public:
     // Forgets what arrived before, so that only a signal from now on is heard. On a device that
     // only sends, the fault says it cannot learn.
     void EnableDetector() override;
-    // 0 once a mark has arrived since EnableDetector, else 0x10 (always at the first look after
-    // it); it only looks, never waits.
+    // 0 once a mark has arrived since EnableDetector, else 0x10; it only looks, never waits.
+    // A button still held when the detector was readied keeps the line at 0, its repeats
+    // unheard, until it has been quiet for kReleasedMicros: the signal heard is a new press.
     int ReadDetectorLine() override;
+    // Sleeps on the device until the line reads as asked or the time is up.
+    bool WaitForDetectorLine(bool bHigh, int nMaxWaitMs) override;
     void CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLength) override;
     void TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength) override;
     // Plays, then reads back what its own receiver heard meanwhile, laid out after the same
@@ -68,6 +73,7 @@ private:
     void AskReceiveTimeout();
 
     bool RefuseUnlessReceiving();
+    void LookForArrivals();
     bool ReadArrived(bool bHear);
     void Take(std::uint32_t nValue);
     bool WaitForSignalEnd();
@@ -92,7 +98,9 @@ private:
     std::vector<std::uint32_t> m_heard;
     std::uint64_t m_nHeardMicros = 0;
     bool m_bSignalEnded = false;
-    bool m_bJustEnabled = false;
+    // Since EnableDetector, until what came before has gone quiet: what arrives is dropped.
+    bool m_bSettling = false;
+    // When a mark or space last arrived.
     std::uint64_t m_nLastArrival = 0;
 };
 

@@ -115,10 +115,11 @@ TEST_F(CLircDeviceTest, LearnsFromTheFirstMarkToTheTimeoutAtAMicrosecondASample)
     EXPECT_EQ(m_fake.nRecMode, static_cast<std::uint32_t>(LIRC_MODE_MODE2));
     // The driver's longest timeout is below the 100 ms asked for.
     EXPECT_EQ(m_fake.nRecTimeout, 50000u);
-    // What came before the detector was readied is not heard.
+    // What came before the detector was readied is not heard; it holds the line until quiet.
     m_fake.readable.push_back(LIRC_PULSE(700));
     pDevice->EnableDetector();
-    EXPECT_EQ(pDevice->ReadDetectorLine(), 0x10);
+    EXPECT_EQ(pDevice->ReadDetectorLine(), 0);
+    EXPECT_TRUE(pDevice->WaitForDetectorLine(true, 1000));
     m_fake.presses.push_back(CFakeLircSystem::ToValues(kFrame));
     EXPECT_EQ(pDevice->ReadDetectorLine(), 0);
 
@@ -194,6 +195,67 @@ TEST_F(CLircDeviceTest, ReadFaultsDeliverNothingAndSayWhy)
         m_fake.presses.clear();
         m_fake.readErrors.clear();
     }
+}
+
+// A wait for a press sleeps in poll until the press comes or the time is up, rather than
+// asking the device again and again.
+TEST_F(CLircDeviceTest, WaitsForAPressOnTheDevice)
+{
+    struct SCase
+    {
+        std::uint64_t nPressAfterMicros;
+        int nWaitMs;
+        bool bHeard;
+    } const cases[]{
+        {3000000, 5000, true},
+        {3000000, 2000, false},
+        {0, 3000, true},
+    };
+    for (const SCase& test : cases)
+    {
+        const auto pDevice = Open();
+        pDevice->EnableDetector();
+        ASSERT_TRUE(pDevice->WaitForDetectorLine(true, 0));
+        const std::uint64_t nStart = m_system.m_nMicros;
+        m_fake.nPolls = 0;
+        m_fake.arrivals.push_back(
+            {nStart + test.nPressAfterMicros, CFakeLircSystem::ToValues(kFrame)});
+        EXPECT_EQ(pDevice->WaitForDetectorLine(false, test.nWaitMs), test.bHeard);
+        EXPECT_LE(m_fake.nPolls, 3u);
+        const std::uint64_t nWaited = test.bHeard ? test.nPressAfterMicros : test.nWaitMs * 1000u;
+        EXPECT_NEAR(static_cast<double>(m_system.m_nMicros - nStart), static_cast<double>(nWaited),
+                    1000);
+        m_fake.arrivals.clear();
+        m_fake.readable.clear();
+        m_fake.bSignalPending = false;
+    }
+}
+
+// A button held when learning starts keeps repeating; none of it is heard, and the press
+// recorded is the next one, after the button was let go.
+TEST_F(CLircDeviceTest, DropsTheRepeatsOfAButtonHeldBeforeThePress)
+{
+    const CDurations repeat{9000, 2250, 560};
+    const auto pDevice = Open();
+    const std::uint64_t nStart = m_system.m_nMicros;
+    m_fake.readable.assign(1, LIRC_SPACE(40000));
+    for (const std::uint32_t nValue : CFakeLircSystem::ToValues(repeat))
+        m_fake.readable.push_back(nValue);
+    for (std::uint64_t nRepeat = 1; nRepeat <= 5; ++nRepeat)
+        m_fake.arrivals.push_back({nStart + nRepeat * 108000, CFakeLircSystem::ToValues(repeat)});
+    m_fake.arrivals.push_back({nStart + 1500000, CFakeLircSystem::ToValues(kFrame)});
+
+    pDevice->EnableDetector();
+    ASSERT_TRUE(pDevice->WaitForDetectorLine(true, 5000));
+    // Let go after the fifth repeat: the line rose once it had been quiet since, before the press.
+    EXPECT_GE(m_system.m_nMicros, nStart + 5 * 108000 + CLircDevice::kReleasedMicros);
+    EXPECT_LT(m_system.m_nMicros, nStart + 1500000);
+    ASSERT_TRUE(pDevice->WaitForDetectorLine(false, 5000));
+    m_field.assign(kBitstreamBytes, 0xEE);
+    std::uint32_t nLength = kBitstreamBytes;
+    pDevice->CaptureBitstream(m_field.data(), nLength);
+    EXPECT_EQ(pDevice->GetLastFault(), "");
+    EXPECT_EQ(Heard(nLength), kFrame);
 }
 
 TEST_F(CLircDeviceTest, SplitsWhatOneWriteCannotTakeAndWaitsTheSpacesBetween)
