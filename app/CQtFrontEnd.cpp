@@ -97,6 +97,7 @@ void CQtFrontEnd::OnModifiedChanged(bool bModified)
 void CQtFrontEnd::ShowClockTime(const CTime& now)
 {
     m_frame.SetClockText(FormatTimeOfDay(now));
+    m_frame.UpdateBackendText();
 }
 
 void CQtFrontEnd::EnableCloseCommand(bool /*bEnable*/)

@@ -41,6 +41,8 @@ public:
     // /dev/lirc0, send and receive", ...
     virtual const char* GetBackendName() const = 0;
 
+    // A device that was unplugged is opened again when it is back; the others have nothing to do.
+    virtual void Revive() {}
     // A unit on a port does both; some lirc devices only one.
     virtual bool CanSend() const { return true; }
     virtual bool CanReceive() const { return true; }

@@ -15,6 +15,8 @@
 namespace
 {
 constexpr int kLineIdle = 0x10;
+// What poll says of a device that was unplugged.
+constexpr short kHangUp = POLLERR | POLLHUP | POLLNVAL;
 // Reads take this many values at most; the kernel hands out whole values only.
 constexpr std::size_t kReadValues = 512;
 // A capture waits for the longest signal a bitstream holds and the silence that ends it, and
@@ -57,7 +59,7 @@ const char* DescribeAbilities(bool bCanSend, bool bCanReceive)
 
 bool IsUnplugged(int nError)
 {
-    return nError == ENODEV || nError == EIO || nError == ENXIO;
+    return nError == ENODEV || nError == ENXIO;
 }
 
 // The leading bytes without infrared, which LoopBackBitstream lays what it heard after.
@@ -80,6 +82,7 @@ std::unique_ptr<CLircDevice> CLircDevice::Open(CLircSystem& system, const std::s
     std::unique_ptr<CLircDevice> pDevice(new CLircDevice(system, strPath, nFd));
     if (!pDevice->Probe(strError))
         return nullptr;
+    pDevice->m_strIdentity = system.GetHardwareIdentity(strPath);
     return pDevice;
 }
 
@@ -145,11 +148,48 @@ void CLircDevice::AskReceiveTimeout()
 
 void CLircDevice::FailWith(const std::string& strWhat, int nError)
 {
-    if (IsUnplugged(nError))
-        m_strFault = m_strName + " stopped answering while " + strWhat +
-                     ": it was unplugged, or its driver went away (" + std::strerror(nError) + ")";
-    else
+    if (!IsUnplugged(nError))
+    {
         m_strFault = m_strName + " failed while " + strWhat + ": " + std::strerror(nError);
+        return;
+    }
+    m_strFault = m_strName + " stopped answering while " + strWhat + ": it was " +
+                 std::string(kUnpluggedText) + " to come back";
+    m_strName = "lirc " + m_strPath + ", " + std::string(kUnpluggedText);
+    m_bUnplugged = true;
+}
+
+// An unplugged device is looked for where the kernel puts the same hardware when it comes back,
+// often under another number; without a word from the kernel, under its own path.
+bool CLircDevice::Reconnect()
+{
+    if (!m_bUnplugged)
+        return true;
+    for (const std::string& strPath : m_system.ListDevices())
+    {
+        const bool bSame = m_strIdentity.empty()
+                               ? strPath == m_strPath
+                               : m_system.GetHardwareIdentity(strPath) == m_strIdentity;
+        const int nFd = bSame ? m_system.Open(strPath) : -1;
+        if (nFd < 0)
+            continue;
+        m_system.Close(std::exchange(m_nFd, nFd));
+        m_strPath = strPath;
+        std::string strError;
+        if (Probe(strError))
+        {
+            m_bUnplugged = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CLircDevice::RefuseWhileUnplugged()
+{
+    if (!Reconnect())
+        m_strFault = m_strName + ": plug it back in";
+    return m_bUnplugged;
 }
 
 void CLircDevice::ForgetHeard()
@@ -163,7 +203,7 @@ void CLircDevice::EnableDetector()
 {
     m_strFault.clear();
     ForgetHeard();
-    if (!RefuseUnlessReceiving())
+    if (!RefuseWhileUnplugged() && !RefuseUnlessReceiving())
         ReadArrived(false);
     m_bSettling = true;
 }
@@ -226,10 +266,11 @@ bool CLircDevice::WaitForDetectorLine(bool bHigh, int nMaxWaitMs)
 bool CLircDevice::ReadArrived(bool bHear)
 {
     std::uint32_t values[kReadValues];
+    bool bRetried = false;
     while (true)
     {
         const long nRead = m_system.Read(m_nFd, values, sizeof values);
-        if (nRead < 0 && errno == EINTR)
+        if (nRead < 0 && (errno == EINTR || (errno == EIO && !std::exchange(bRetried, true))))
             continue;
         if (nRead < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             return true;
@@ -309,7 +350,7 @@ bool CLircDevice::WaitForSignalEnd()
             FailWith("listening", errno);
             return false;
         }
-        if (nReady > 0 && (nRevents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+        if (nReady > 0 && (nRevents & kHangUp) != 0)
         {
             FailWith("listening", ENODEV);
             return false;
@@ -367,6 +408,8 @@ void CLircDevice::SetUpCarrier()
 void CLircDevice::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength)
 {
     m_strFault.clear();
+    if (RefuseWhileUnplugged())
+        return;
     if (!m_bCanSend)
     {
         m_strFault = m_strName + " cannot fire buttons: it only receives infrared";
@@ -402,6 +445,7 @@ bool CLircDevice::WriteDurations(const std::vector<std::uint32_t>& durations)
 // The values the driver took, at least one; 0 with the fault when it took none.
 long CLircDevice::WriteValues(const std::uint32_t* pValues, std::size_t nCount)
 {
+    bool bRetried = false;
     while (true)
     {
         const long nWritten = m_system.Write(m_nFd, pValues, nCount * sizeof *pValues);
@@ -412,7 +456,8 @@ long CLircDevice::WriteValues(const std::uint32_t* pValues, std::size_t nCount)
             m_strFault = m_strName + " took none of the signal it was given to send";
             return 0;
         }
-        if (errno == EINTR)
+        // A single EIO is a hiccup of the hardware, not yet a failure.
+        if (errno == EINTR || (errno == EIO && !std::exchange(bRetried, true)))
             continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
         {
@@ -421,6 +466,11 @@ long CLircDevice::WriteValues(const std::uint32_t* pValues, std::size_t nCount)
         }
         short nRevents = 0;
         const int nReady = m_system.Poll(m_nFd, POLLOUT, nRevents, kWriteWaitMs);
+        if (nReady > 0 && (nRevents & kHangUp) != 0)
+        {
+            FailWith("sending", ENODEV);
+            return 0;
+        }
         if (nReady == 0 || (nReady > 0 && (nRevents & POLLOUT) == 0))
         {
             m_strFault = m_strName + " took no more of the signal for a second; the rest was "

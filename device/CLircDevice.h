@@ -18,12 +18,16 @@ class CLircSystem;
 // Listening never blocks: the detector line is a look at what has arrived, and a capture
 // waits only while a signal can still be coming (the signal's 0.4 s and the silence that ends
 // it). Every failure (unplugged, overflow, a device that takes no more) is told through
-// GetLastFault, and the caller keeps what it had.
+// GetLastFault, and the caller keeps what it had. A device that was unplugged says so in its
+// name, and is opened again at its next use once it is back, under whichever number the kernel
+// gave it: a scheduled firing after the replug goes out without a restart.
 class CLircDevice final : public CInfraredDevice
 {
 public:
     // How a backend name asks for one device: "lirc:/dev/lirc0".
     static constexpr std::string_view kBackendPrefix = "lirc:";
+    // In the name of a device that was unplugged, until it is back.
+    static constexpr std::string_view kUnpluggedText = "unplugged, waiting for it";
     static constexpr double kNanosPerSample = 1000;
     // Silence that ends a signal, and the receive timeout asked of the driver to say so.
     static constexpr std::uint32_t kEndSilenceMicros = 100000;
@@ -59,6 +63,7 @@ public:
     double LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength) override;
     const char* GetBackendName() const override { return m_strName.c_str(); }
 
+    void Revive() override { Reconnect(); }
     bool CanSend() const override { return m_bCanSend; }
     bool CanReceive() const override { return m_bCanReceive; }
     double GetNominalNanosPerSample() const override { return kNanosPerSample; }
@@ -83,12 +88,17 @@ private:
     bool WriteDurations(const std::vector<std::uint32_t>& durations);
     long WriteValues(const std::uint32_t* pValues, std::size_t nCount);
 
+    // An unplugged device (ENODEV) is named so, and looked for again before its next use.
     void FailWith(const std::string& strWhat, int nError);
+    bool Reconnect();
+    bool RefuseWhileUnplugged();
 
     CLircSystem& m_system;
     std::string m_strPath;
     std::string m_strName;
+    std::string m_strIdentity; // what the kernel tells of its hardware
     int m_nFd;
+    bool m_bUnplugged = false;
     std::uint32_t m_nFeatures = 0;
     bool m_bCanSend = false;
     bool m_bCanReceive = false;

@@ -164,8 +164,9 @@ TEST_F(CLircDeviceTest, ReadFaultsDeliverNothingAndSayWhy)
         const char* pszFault; // empty: the fault is weathered
     } const cases[]{
         {{EINTR, EAGAIN}, false, ""},
-        {{ENODEV}, false, "stopped answering while listening: it was unplugged"},
-        {{EIO}, false, "stopped answering while listening: it was unplugged"},
+        {{EIO}, false, ""},
+        {{ENODEV}, false, "stopped answering while listening: it was unplugged, waiting for it"},
+        {{EIO, EIO}, false, "failed while listening: Input/output error"},
         {{}, true, "its receive buffer overflowed"},
     };
     for (const SCase& test : cases)
@@ -282,6 +283,61 @@ TEST_F(CLircDeviceTest, SplitsWhatOneWriteCannotTakeAndWaitsTheSpacesBetween)
 }
 
 // A device that only receives refuses to fire, in words, and writes nothing.
+// Pulled out, the device says so and waits; plugged back in, the kernel gives it a new number,
+// and it is known again by its driver and place, not taken for another device beside it.
+TEST_F(CLircDeviceTest, FiresAgainOnceUnpluggedHardwareIsBackUnderANewNumber)
+{
+    const std::string strUsb = "mceusb at /sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0";
+    m_fake.strIdentity = strUsb;
+    CDevice& other = m_system.AddDevice("/dev/lirc1");
+    other.strIdentity = "gpio-ir-tx at /sys/devices/platform/gpio-ir-transmitter@12";
+    const std::vector<std::uint8_t> bits = DurationsToSamples(kFrame, 1000);
+    const auto pDevice = Open();
+    const auto Fire = [&] { pDevice->TransmitBitstream(bits.data(), std::size(bits)); };
+
+    m_fake.bUnplugged = true;
+    Fire();
+    EXPECT_EQ(pDevice->GetLastFault(), "lirc /dev/lirc0, send and receive stopped answering while "
+                                       "sending: it was unplugged, waiting for it to come back");
+    EXPECT_STREQ(pDevice->GetBackendName(), "lirc /dev/lirc0, unplugged, waiting for it");
+    Fire();
+    EXPECT_EQ(pDevice->GetLastFault(),
+              "lirc /dev/lirc0, unplugged, waiting for it: plug it back in");
+    EXPECT_TRUE(other.written.empty());
+
+    CDevice& back = m_system.AddDevice("/dev/lirc2");
+    back.strIdentity = strUsb;
+    Fire();
+    EXPECT_EQ(pDevice->GetLastFault(), "");
+    EXPECT_STREQ(pDevice->GetBackendName(), "lirc /dev/lirc2, send and receive");
+    EXPECT_EQ(back.written, CDurations(kFrame.begin(), kFrame.end()));
+    EXPECT_TRUE(other.written.empty());
+    // The dead descriptor was let go.
+    EXPECT_EQ(m_system.CountOpen(), 1u);
+}
+
+// One EIO is a hiccup, retried; a second one fails the firing without calling it an unplug.
+TEST_F(CLircDeviceTest, AnInputOutputErrorIsRetriedOnce)
+{
+    const std::vector<std::uint8_t> bits = DurationsToSamples(kFrame, 1000);
+    const struct
+    {
+        std::deque<int> writeErrors;
+        const char* pszFault;
+    } cases[]{
+        {{EIO}, ""},
+        {{EIO, EIO}, "lirc /dev/lirc0, send and receive failed while sending: Input/output error"},
+    };
+    for (const auto& test : cases)
+    {
+        const auto pDevice = Open();
+        m_fake.writeErrors = test.writeErrors;
+        pDevice->TransmitBitstream(bits.data(), std::size(bits));
+        EXPECT_EQ(pDevice->GetLastFault(), test.pszFault);
+        EXPECT_STREQ(pDevice->GetBackendName(), "lirc /dev/lirc0, send and receive");
+    }
+}
+
 TEST_F(CLircDeviceTest, AReceiverRefusesToFire)
 {
     m_fake.nFeatures = LIRC_CAN_REC_MODE2;

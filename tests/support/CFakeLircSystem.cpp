@@ -23,8 +23,17 @@ std::vector<std::string> CFakeLircSystem::ListDevices()
 {
     std::vector<std::string> paths;
     for (const auto& [strPath, device] : m_devices)
-        paths.push_back(strPath);
+    {
+        if (!device.bUnplugged)
+            paths.push_back(strPath);
+    }
     return paths;
+}
+
+std::string CFakeLircSystem::GetHardwareIdentity(const std::string& strPath)
+{
+    const auto it = m_devices.find(strPath);
+    return it == m_devices.end() || it->second.bUnplugged ? std::string() : it->second.strIdentity;
 }
 
 std::string CFakeLircSystem::GetOwningGroup(const std::string& strPath)
@@ -36,7 +45,8 @@ std::string CFakeLircSystem::GetOwningGroup(const std::string& strPath)
 int CFakeLircSystem::Open(const std::string& strPath)
 {
     const auto it = m_devices.find(strPath);
-    const int nError = it == m_devices.end() ? ENOENT : it->second.nOpenError;
+    const int nError =
+        it == m_devices.end() || it->second.bUnplugged ? ENOENT : it->second.nOpenError;
     if (nError != 0)
     {
         errno = nError;

@@ -38,7 +38,10 @@ public:
         std::string strGroup = "plugdev";
         bool bLoopBack = false; // what is sent is heard by its own receiver
         bool bReportsTimeout = true;
-        bool bUnplugged = false;            // every call fails with ENODEV, poll reports a hang-up
+        // Pulled out: the file is gone, every call on an open descriptor fails with ENODEV and
+        // poll reports a hang-up. Plugged back in, it is a new device, often under a new number.
+        bool bUnplugged = false;
+        std::string strIdentity;            // what the kernel tells of the hardware
         std::size_t nMaxWriteValues = 1024; // fewer: the driver takes part of a write
         std::deque<std::uint32_t> readable;
         // Presses not yet made: each becomes readable when the queue is empty and the reader
@@ -69,6 +72,7 @@ public:
     std::uint64_t m_nMicros = 1000000;
 
     std::vector<std::string> ListDevices() override;
+    std::string GetHardwareIdentity(const std::string& strPath) override;
     std::string GetOwningGroup(const std::string& strPath) override;
     int Open(const std::string& strPath) override;
     int Close(int nFd) override;
