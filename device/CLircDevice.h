@@ -15,12 +15,13 @@ class CLircSystem;
 // space durations in microseconds, so its bitstreams have a sample period of one microsecond:
 // what it hears is laid out on that period, and what it plays is read on it.
 //
-// Listening never blocks: the detector line is a look at what has arrived, and a capture
-// waits only while a signal can still be coming (the signal's 0.4 s and the silence that ends
-// it). Every failure (unplugged, overflow, a device that takes no more) is told through
-// GetLastFault, and the caller keeps what it had. A device that was unplugged says so in its
-// name, and is opened again at its next use once it is back, under whichever number the kernel
-// gave it: a scheduled firing after the replug goes out without a restart.
+// The detector line is a look at what has arrived; a wait for it sleeps in poll for as long as
+// the caller allows, and a capture waits only while a signal can still be coming (the signal's
+// 0.4 s and the silence that ends it). Every failure (unplugged, overflow, a device that takes no
+// more) is told through GetLastFault, and the caller keeps what it had. A device that was unplugged
+// says so in its name, and is opened again once it is back (at its next use, or Revive), under
+// whichever number the kernel gave it: a scheduled firing after the replug goes out without a
+// restart.
 class CLircDevice final : public CInfraredDevice
 {
 public:
