@@ -611,6 +611,14 @@ QTimer& CMainFrame::GetSchedulerTimer()
     return m_pHeartbeat->GetTimer();
 }
 
+void CMainFrame::UpdateBackendText()
+{
+    m_unit.GetDevice().Revive();
+    const QString strText = GetBackendText();
+    if (m_pBackendPane->text() != strText)
+        m_pBackendPane->setText(strText);
+}
+
 void CMainFrame::SetClockText(const QString& strText)
 {
     m_pClockPane->setText(strText);

@@ -90,6 +90,8 @@ public:
     // Title, recent-file list and commands after the document was replaced or saved.
     void OnDocumentChanged();
     void SetClockText(const QString& strText);
+    // Follows the infrared unit being unplugged and plugged back in.
+    void UpdateBackendText();
     QString GetClockText() const;
     // Configure > MQTT changes what the link joins; without a link it is greyed.
     void SetMqttLink(CMqttLink* pLink);

@@ -110,6 +110,7 @@ void CQtFrontEnd::OnContentChanged()
 void CQtFrontEnd::ShowClockTime(const CTime& now)
 {
     m_frame.SetClockText(FormatTimeOfDay(now));
+    m_frame.UpdateBackendText();
 }
 
 void CQtFrontEnd::EnableCloseCommand(bool /*bEnable*/)

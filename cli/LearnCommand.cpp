@@ -25,10 +25,6 @@ namespace
 using CDurations = std::vector<std::uint32_t>;
 using CSteadyClock = std::chrono::steady_clock;
 
-// Reads of the detector line between two looks at the clock. A read takes about a sample's
-// time, so this is some milliseconds on a port, and the line's fall is followed by the first
-// sample of the recording at once.
-constexpr int kReadsPerCheck = 20000;
 // How long a press is awaited before the learning is given up, so that a script does not
 // hang on a unit nobody points a remote at.
 constexpr int kPressWaitSeconds = 30;
@@ -46,11 +42,10 @@ bool WaitForLine(CInfraredDevice& device, bool bHigh, CSteadyClock::time_point d
 {
     while (CSteadyClock::now() < deadline && device.GetLastFault().empty())
     {
-        for (int nRead = 0; nRead < kReadsPerCheck; ++nRead)
-        {
-            if ((device.ReadDetectorLine() != 0) == bHigh)
-                return true;
-        }
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - CSteadyClock::now());
+        if (device.WaitForDetectorLine(bHigh, static_cast<int>(left.count())))
+            return true;
     }
     return false;
 }

@@ -167,6 +167,8 @@ SControlStatus CControlHandler::GetStatus()
     CQuorbexDoc* pDoc = GetControlDocument();
     status.bModified = pDoc && pDoc->IsModified();
     CInfraredDevice& device = GetControlDevice();
+    // An unplugged device is named so until it is back.
+    device.Revive();
     status.strDevice = device.GetBackendName();
     status.nNanosPerSample = std::lround(GetMachineNanosPerSample(device));
     status.strClock = GetClockName();

@@ -21,6 +21,11 @@ public:
     virtual void EnableDetector() = 0;
     // 0x10 while the detector line is high (no infrared), 0 while infrared is seen.
     virtual int ReadDetectorLine() = 0;
+    // Waits up to nMaxWaitMs for the detector line to read high (no infrared) or low; true when
+    // it does. A unit on a port cannot be waited on: it reads the line a burst of times (some
+    // milliseconds on a port) and returns, a read of the fall followed by the recording at once.
+    // A device that tells of what it hears sleeps until something comes.
+    virtual bool WaitForDetectorLine(bool bHigh, int nMaxWaitMs);
     // Records 400,000 samples into pDest (a 50,000-byte field); nLength is the most the caller
     // accepts on entry and the number of bytes recorded on return.
     virtual void CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLength) = 0;
@@ -36,6 +41,8 @@ public:
     // /dev/lirc0, send and receive", ...
     virtual const char* GetBackendName() const = 0;
 
+    // A device that was unplugged is opened again when it is back; the others have nothing to do.
+    virtual void Revive() {}
     // A unit on a port does both; some lirc devices only one.
     virtual bool CanSend() const { return true; }
     virtual bool CanReceive() const { return true; }

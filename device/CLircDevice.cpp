@@ -15,6 +15,8 @@
 namespace
 {
 constexpr int kLineIdle = 0x10;
+// What poll says of a device that was unplugged.
+constexpr short kHangUp = POLLERR | POLLHUP | POLLNVAL;
 // Reads take this many values at most; the kernel hands out whole values only.
 constexpr std::size_t kReadValues = 512;
 // A capture waits for the longest signal a bitstream holds and the silence that ends it, and
@@ -57,7 +59,7 @@ const char* DescribeAbilities(bool bCanSend, bool bCanReceive)
 
 bool IsUnplugged(int nError)
 {
-    return nError == ENODEV || nError == EIO || nError == ENXIO;
+    return nError == ENODEV || nError == ENXIO;
 }
 
 // The leading bytes without infrared, which LoopBackBitstream lays what it heard after.
@@ -80,6 +82,7 @@ std::unique_ptr<CLircDevice> CLircDevice::Open(CLircSystem& system, const std::s
     std::unique_ptr<CLircDevice> pDevice(new CLircDevice(system, strPath, nFd));
     if (!pDevice->Probe(strError))
         return nullptr;
+    pDevice->m_strIdentity = system.GetHardwareIdentity(strPath);
     return pDevice;
 }
 
@@ -145,11 +148,48 @@ void CLircDevice::AskReceiveTimeout()
 
 void CLircDevice::FailWith(const std::string& strWhat, int nError)
 {
-    if (IsUnplugged(nError))
-        m_strFault = m_strName + " stopped answering while " + strWhat +
-                     ": it was unplugged, or its driver went away (" + std::strerror(nError) + ")";
-    else
+    if (!IsUnplugged(nError))
+    {
         m_strFault = m_strName + " failed while " + strWhat + ": " + std::strerror(nError);
+        return;
+    }
+    m_strFault = m_strName + " stopped answering while " + strWhat + ": it was " +
+                 std::string(kUnpluggedText) + " to come back";
+    m_strName = "lirc " + m_strPath + ", " + std::string(kUnpluggedText);
+    m_bUnplugged = true;
+}
+
+// An unplugged device is looked for where the kernel puts the same hardware when it comes back,
+// often under another number; without a word from the kernel, under its own path.
+bool CLircDevice::Reconnect()
+{
+    if (!m_bUnplugged)
+        return true;
+    for (const std::string& strPath : m_system.ListDevices())
+    {
+        const bool bSame = m_strIdentity.empty()
+                               ? strPath == m_strPath
+                               : m_system.GetHardwareIdentity(strPath) == m_strIdentity;
+        const int nFd = bSame ? m_system.Open(strPath) : -1;
+        if (nFd < 0)
+            continue;
+        m_system.Close(std::exchange(m_nFd, nFd));
+        m_strPath = strPath;
+        std::string strError;
+        if (Probe(strError))
+        {
+            m_bUnplugged = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CLircDevice::RefuseWhileUnplugged()
+{
+    if (!Reconnect())
+        m_strFault = m_strName + ": plug it back in";
+    return m_bUnplugged;
 }
 
 void CLircDevice::ForgetHeard()
@@ -163,9 +203,9 @@ void CLircDevice::EnableDetector()
 {
     m_strFault.clear();
     ForgetHeard();
-    if (!RefuseUnlessReceiving())
+    if (!RefuseWhileUnplugged() && !RefuseUnlessReceiving())
         ReadArrived(false);
-    m_bJustEnabled = true;
+    m_bSettling = true;
 }
 
 bool CLircDevice::RefuseUnlessReceiving()
@@ -177,17 +217,48 @@ bool CLircDevice::RefuseUnlessReceiving()
 
 int CLircDevice::ReadDetectorLine()
 {
-    // What came before was dropped, so the line is idle now: a wait for the idle line ends at
-    // once, and one for a signal starts listening.
-    if (std::exchange(m_bJustEnabled, false))
+    if (!m_bCanReceive || !m_strFault.empty())
         return kLineIdle;
-    if (m_heard.empty() && m_bCanReceive && m_strFault.empty())
-    {
-        short nRevents = 0;
-        if (m_system.Poll(m_nFd, POLLIN, nRevents, 0) > 0)
-            ReadArrived(true);
-    }
+    // What comes while settling is read without asking the device whether more is coming.
+    if (m_bSettling)
+        ReadArrived(false);
+    else if (m_heard.empty())
+        LookForArrivals();
+    if (m_bSettling && m_system.GetMicros() - m_nLastArrival < kReleasedMicros)
+        return 0;
+    // Quiet now: what comes from here on is heard, from the next look.
+    if (std::exchange(m_bSettling, false))
+        return kLineIdle;
     return m_heard.empty() ? kLineIdle : 0;
+}
+
+// Hears what has arrived, without waiting.
+void CLircDevice::LookForArrivals()
+{
+    short nRevents = 0;
+    if (m_system.Poll(m_nFd, POLLIN, nRevents, 0) > 0)
+        ReadArrived(true);
+}
+
+bool CLircDevice::WaitForDetectorLine(bool bHigh, int nMaxWaitMs)
+{
+    const std::uint64_t nDeadline =
+        m_system.GetMicros() + static_cast<std::uint64_t>(std::max(nMaxWaitMs, 0)) * 1000;
+    while ((ReadDetectorLine() != 0) != bHigh && m_strFault.empty())
+    {
+        const std::uint64_t nNow = m_system.GetMicros();
+        if (nNow >= nDeadline)
+            return false;
+        // While settling, the line rises once the held button has been quiet long enough.
+        std::uint64_t nUntil = nDeadline;
+        if (m_bSettling)
+            nUntil = std::min(nUntil, m_nLastArrival + kReleasedMicros);
+        short nRevents = 0;
+        const int nWaitMs = static_cast<int>((nUntil - std::min(nUntil, nNow) + 999) / 1000);
+        if (m_system.Poll(m_nFd, POLLIN, nRevents, nWaitMs) < 0 && errno != EINTR)
+            FailWith("listening", errno);
+    }
+    return m_strFault.empty();
 }
 
 // Reads every value that has arrived, without waiting, and hears it (or drops it, unheard);
@@ -195,10 +266,11 @@ int CLircDevice::ReadDetectorLine()
 bool CLircDevice::ReadArrived(bool bHear)
 {
     std::uint32_t values[kReadValues];
+    bool bRetried = false;
     while (true)
     {
         const long nRead = m_system.Read(m_nFd, values, sizeof values);
-        if (nRead < 0 && errno == EINTR)
+        if (nRead < 0 && (errno == EINTR || (errno == EIO && !std::exchange(bRetried, true))))
             continue;
         if (nRead < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             return true;
@@ -207,10 +279,14 @@ bool CLircDevice::ReadArrived(bool bHear)
             FailWith("listening", nRead == 0 ? ENODEV : errno);
             return false;
         }
-        m_nLastArrival = m_system.GetMicros();
         const auto nValues = static_cast<std::size_t>(nRead) / sizeof values[0];
-        for (std::size_t nValue = 0; bHear && nValue < nValues && m_strFault.empty(); ++nValue)
-            Take(values[nValue]);
+        for (std::size_t nValue = 0; nValue < nValues && m_strFault.empty(); ++nValue)
+        {
+            if (LIRC_IS_PULSE(values[nValue]) || LIRC_IS_SPACE(values[nValue]))
+                m_nLastArrival = m_system.GetMicros();
+            if (bHear)
+                Take(values[nValue]);
+        }
         if (!m_strFault.empty())
             return false;
         if (nValues < kReadValues)
@@ -274,7 +350,7 @@ bool CLircDevice::WaitForSignalEnd()
             FailWith("listening", errno);
             return false;
         }
-        if (nReady > 0 && (nRevents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+        if (nReady > 0 && (nRevents & kHangUp) != 0)
         {
             FailWith("listening", ENODEV);
             return false;
@@ -332,6 +408,8 @@ void CLircDevice::SetUpCarrier()
 void CLircDevice::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength)
 {
     m_strFault.clear();
+    if (RefuseWhileUnplugged())
+        return;
     if (!m_bCanSend)
     {
         m_strFault = m_strName + " cannot fire buttons: it only receives infrared";
@@ -367,6 +445,7 @@ bool CLircDevice::WriteDurations(const std::vector<std::uint32_t>& durations)
 // The values the driver took, at least one; 0 with the fault when it took none.
 long CLircDevice::WriteValues(const std::uint32_t* pValues, std::size_t nCount)
 {
+    bool bRetried = false;
     while (true)
     {
         const long nWritten = m_system.Write(m_nFd, pValues, nCount * sizeof *pValues);
@@ -377,7 +456,8 @@ long CLircDevice::WriteValues(const std::uint32_t* pValues, std::size_t nCount)
             m_strFault = m_strName + " took none of the signal it was given to send";
             return 0;
         }
-        if (errno == EINTR)
+        // A single EIO is a hiccup of the hardware, not yet a failure.
+        if (errno == EINTR || (errno == EIO && !std::exchange(bRetried, true)))
             continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
         {
@@ -386,6 +466,11 @@ long CLircDevice::WriteValues(const std::uint32_t* pValues, std::size_t nCount)
         }
         short nRevents = 0;
         const int nReady = m_system.Poll(m_nFd, POLLOUT, nRevents, kWriteWaitMs);
+        if (nReady > 0 && (nRevents & kHangUp) != 0)
+        {
+            FailWith("sending", ENODEV);
+            return 0;
+        }
         if (nReady == 0 || (nReady > 0 && (nRevents & POLLOUT) == 0))
         {
             m_strFault = m_strName + " took no more of the signal for a second; the rest was "

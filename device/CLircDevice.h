@@ -15,18 +15,25 @@ class CLircSystem;
 // space durations in microseconds, so its bitstreams have a sample period of one microsecond:
 // what it hears is laid out on that period, and what it plays is read on it.
 //
-// Listening never blocks: the detector line is a look at what has arrived, and a capture
-// waits only while a signal can still be coming (the signal's 0.4 s and the silence that ends
-// it). Every failure (unplugged, overflow, a device that takes no more) is told through
-// GetLastFault, and the caller keeps what it had.
+// The detector line is a look at what has arrived; a wait for it sleeps in poll for as long as
+// the caller allows, and a capture waits only while a signal can still be coming (the signal's
+// 0.4 s and the silence that ends it). Every failure (unplugged, overflow, a device that takes no
+// more) is told through GetLastFault, and the caller keeps what it had. A device that was unplugged
+// says so in its name, and is opened again once it is back (at its next use, or Revive), under
+// whichever number the kernel gave it: a scheduled firing after the replug goes out without a
+// restart.
 class CLircDevice final : public CInfraredDevice
 {
 public:
     // How a backend name asks for one device: "lirc:/dev/lirc0".
     static constexpr std::string_view kBackendPrefix = "lirc:";
+    // In the name of a device that was unplugged, until it is back.
+    static constexpr std::string_view kUnpluggedText = "unplugged, waiting for it";
     static constexpr double kNanosPerSample = 1000;
     // Silence that ends a signal, and the receive timeout asked of the driver to say so.
     static constexpr std::uint32_t kEndSilenceMicros = 100000;
+    // Quiet that tells a held button was let go: remotes repeat at least every 0.12 s.
+    static constexpr std::uint32_t kReleasedMicros = 200000;
     // The carrier when nothing else was asked for, that of most remotes.
     static constexpr std::uint32_t kDefaultCarrier = 38000;
     static constexpr std::uint32_t kDutyCyclePercent = 50;
@@ -44,9 +51,12 @@ public:
     // Forgets what arrived before, so that only a signal from now on is heard. On a device that
     // only sends, the fault says it cannot learn.
     void EnableDetector() override;
-    // 0 once a mark has arrived since EnableDetector, else 0x10 (always at the first look after
-    // it); it only looks, never waits.
+    // 0 once a mark has arrived since EnableDetector, else 0x10; it only looks, never waits.
+    // A button still held when the detector was readied keeps the line at 0, its repeats
+    // unheard, until it has been quiet for kReleasedMicros: the signal heard is a new press.
     int ReadDetectorLine() override;
+    // Sleeps on the device until the line reads as asked or the time is up.
+    bool WaitForDetectorLine(bool bHigh, int nMaxWaitMs) override;
     void CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLength) override;
     void TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength) override;
     // Plays, then reads back what its own receiver heard meanwhile, laid out after the same
@@ -54,6 +64,7 @@ public:
     double LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength) override;
     const char* GetBackendName() const override { return m_strName.c_str(); }
 
+    void Revive() override { Reconnect(); }
     bool CanSend() const override { return m_bCanSend; }
     bool CanReceive() const override { return m_bCanReceive; }
     double GetNominalNanosPerSample() const override { return kNanosPerSample; }
@@ -68,6 +79,7 @@ private:
     void AskReceiveTimeout();
 
     bool RefuseUnlessReceiving();
+    void LookForArrivals();
     bool ReadArrived(bool bHear);
     void Take(std::uint32_t nValue);
     bool WaitForSignalEnd();
@@ -77,12 +89,17 @@ private:
     bool WriteDurations(const std::vector<std::uint32_t>& durations);
     long WriteValues(const std::uint32_t* pValues, std::size_t nCount);
 
+    // An unplugged device (ENODEV) is named so, and looked for again before its next use.
     void FailWith(const std::string& strWhat, int nError);
+    bool Reconnect();
+    bool RefuseWhileUnplugged();
 
     CLircSystem& m_system;
     std::string m_strPath;
     std::string m_strName;
+    std::string m_strIdentity; // what the kernel tells of its hardware
     int m_nFd;
+    bool m_bUnplugged = false;
     std::uint32_t m_nFeatures = 0;
     bool m_bCanSend = false;
     bool m_bCanReceive = false;
@@ -92,7 +109,9 @@ private:
     std::vector<std::uint32_t> m_heard;
     std::uint64_t m_nHeardMicros = 0;
     bool m_bSignalEnded = false;
-    bool m_bJustEnabled = false;
+    // Since EnableDetector, until what came before has gone quiet: what arrives is dropped.
+    bool m_bSettling = false;
+    // When a mark or space last arrived.
     std::uint64_t m_nLastArrival = 0;
 };
 

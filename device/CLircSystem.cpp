@@ -15,6 +15,7 @@
 namespace
 {
 constexpr const char* kDeviceFolder = "/dev";
+constexpr const char* kLircClassFolder = "/sys/class/lirc";
 constexpr std::string_view kDevicePrefix = "lirc";
 
 // The number after "lirc", or -1 for a file that is not a lirc device.
@@ -46,6 +47,23 @@ public:
         for (auto& [nNumber, strPath] : found)
             paths.push_back(std::move(strPath));
         return paths;
+    }
+
+    // /sys/class/lirc/lircN lies in the folder of its remote-control device (/sys/class/rc),
+    // whose "device" is the hardware: a USB port's interface, a GPIO overlay's node.
+    std::string GetHardwareIdentity(const std::string& strPath) override
+    {
+        namespace fs = std::filesystem;
+        std::error_code error;
+        const fs::path lirc =
+            fs::canonical(fs::path(kLircClassFolder) / fs::path(strPath).filename(), error);
+        if (error)
+            return {};
+        const fs::path hardware = fs::canonical(lirc.parent_path() / "device", error);
+        if (error)
+            return {};
+        const fs::path driver = fs::canonical(hardware / "driver", error);
+        return (error ? std::string() : driver.filename().string()) + " at " + hardware.string();
     }
 
     std::string GetOwningGroup(const std::string& strPath) override

@@ -15,6 +15,9 @@ public:
 
     // The lirc device files on this computer, /dev/lirc0 first.
     virtual std::vector<std::string> ListDevices() = 0;
+    // What the kernel tells of the hardware behind a device file, to know it again when it is
+    // plugged back under another number: its driver and its place; empty when it tells nothing.
+    virtual std::string GetHardwareIdentity(const std::string& strPath) = 0;
     // The group that owns a device file, for a person who may not open it.
     virtual std::string GetOwningGroup(const std::string& strPath) = 0;
 

@@ -27,11 +27,10 @@ const QRect kWaitingRect(10, 30, 170, 8);
 const QRect kCancelRect(70, 45, 50, 14);
 const QRect kSimulatedNoteRect(10, 63, 170, 24);
 
-// Reads of the detector line between two passes of the message pump. A read takes about a
-// sample's time on a port, so on real hardware a burst lasts some milliseconds: the windows
-// stay lively, and the line's fall is nearly always read at once rather than after a pass of
-// the pump. A read of the fall is followed by the first sample of the recording at once.
-constexpr int kReadsPerPump = 20000;
+// The longest the detector is waited on between two passes of the message pump: the windows
+// stay lively. A unit on a port is read in a burst of some milliseconds instead, and the
+// line's fall is nearly always read at once rather than after a pass of the pump.
+constexpr int kWaitPerPumpMs = 20;
 
 QLabel* AddLabel(QWidget* pParent, const char* pszName, const QString& strText)
 {
@@ -129,7 +128,7 @@ bool CButtonRecorderDlg::WaitForLine(bool bHigh)
     m_nState = kWaiting;
     while (m_nState == kWaiting)
     {
-        if (PollLine(bHigh))
+        if (m_device.WaitForDetectorLine(bHigh, kWaitPerPumpMs))
             m_nState = kLineSeen;
         // The device failed while watched: the recording says why.
         else if (!m_device.GetLastFault().empty())
@@ -138,16 +137,6 @@ bool CButtonRecorderDlg::WaitForLine(bool bHigh)
             m_engine.PumpWaitMessages(0);
     }
     return m_nState == kLineSeen;
-}
-
-bool CButtonRecorderDlg::PollLine(bool bHigh)
-{
-    for (int nRead = 0; nRead < kReadsPerPump; ++nRead)
-    {
-        if ((m_device.ReadDetectorLine() != 0) == bHigh)
-            return true;
-    }
-    return false;
 }
 
 void CButtonRecorderDlg::reject()

@@ -43,7 +43,6 @@ private:
     void CreateControls(bool bSimulatedUnit);
     void PlaceOverOwner();
     bool WaitForLine(bool bHigh);
-    bool PollLine(bool bHigh);
 
     CRemoteButton& m_button;
     CFiringEngine& m_engine;

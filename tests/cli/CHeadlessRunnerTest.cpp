@@ -3,7 +3,9 @@
 #include "cli/CliTestSupport.h"
 #include "cli/ListingTestDocument.h"
 #include "control/CControlServer.h"
+#include "device/CLircDevice.h"
 #include "device/CSimulatedClock.h"
+#include "support/CFakeLircSystem.h"
 #include "support/CPrivateRuntime.h"
 #include "support/CRecordingDevice.h"
 #include "support/CScriptedClock.h"
@@ -117,6 +119,35 @@ TEST_F(CHeadlessRunnerTest, ARunStartedAgainDoesNotFireTheSameOccurrenceTwice)
     EXPECT_EQ(CountOf(m_out.GetText(), " fired "), 1) << m_out.GetText();
     EXPECT_EQ(m_device.m_sent.size(), 1u);
     EXPECT_EQ(ReadFileBytes(kExample), strBefore);
+}
+
+// A lirc device pulled out before Wake fires: --run says so and STATUS names it unplugged;
+// plugged back in under a new number, STATUS names it again without a restart.
+TEST_F(CHeadlessRunnerTest, AnUnpluggedDeviceIsSaidAndFoundAgain)
+{
+    const std::string strUsb = "mceusb at /sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0";
+    CFakeLircSystem system;
+    CFakeLircSystem::SDevice& fake = system.AddDevice("/dev/lirc0");
+    fake.strIdentity = strUsb;
+    std::string strError;
+    const auto pDevice = CLircDevice::Open(system, "/dev/lirc0", strError);
+    ASSERT_NE(pDevice, nullptr) << strError;
+    CHeadlessRunner runner(kExample, *pDevice, m_clock, m_ticks, m_out.Get(), m_err.Get());
+    ASSERT_TRUE(runner.Start());
+    fake.bUnplugged = true;
+    for (int nSecond = 0; nSecond < 5; ++nSecond)
+    {
+        runner.Tick();
+        m_time.Advance(1000);
+    }
+    EXPECT_NE(m_err.GetText().find("Power:  lirc /dev/lirc0, send and receive stopped answering "
+                                   "while sending: it was unplugged, waiting for it to come back"),
+              std::string::npos)
+        << m_err.GetText();
+    EXPECT_EQ(runner.GetStatus().strDevice, "lirc /dev/lirc0, unplugged, waiting for it");
+
+    system.AddDevice("/dev/lirc1").strIdentity = strUsb;
+    EXPECT_EQ(runner.GetStatus().strDevice, "lirc /dev/lirc1, send and receive");
 }
 
 TEST_F(CHeadlessRunnerTest, FileThatCannotBeOpenedStopsTheRun)

@@ -85,6 +85,21 @@ protected:
     const std::string m_strDoc = m_folder.File("kitchen.qb");
     CFakeLircSystem m_system;
     CFakeLircSystem::SDevice& m_fake = m_system.AddDevice(kPath);
+    // The simulated remote's frame without the silence before it.
+    std::vector<std::uint32_t> Frame() const { return {m_frame.begin() + 1, m_frame.end()}; }
+
+    std::vector<std::uint32_t> StoredDurations() const
+    {
+        COsClock osClock;
+        CLoadedDocument loaded(osClock);
+        EXPECT_TRUE(loaded.GetDocument().OnOpenDocument(m_strDoc));
+        const CRemoteButton* pButton = loaded.GetDocument()
+                                           .FindRemote("K\xFC"
+                                                       "che")
+                                           ->FindButton("Taste1");
+        return pButton ? ToDurations(pButton->m_bits, 1000) : std::vector<std::uint32_t>();
+    }
+
     const CSimulatedRemote::CRuns m_frame =
         CSimulatedRemote::MakeFrame(CSimulatedRemote::kAddress, 0x12);
 };
@@ -92,26 +107,42 @@ protected:
 // What the device heard is stored as it was, at a microsecond a sample.
 TEST_F(LircLearnTest, StoresWhatTheDeviceHeard)
 {
-    m_fake.presses.push_back(CFakeLircSystem::ToValues({m_frame.begin() + 1, m_frame.end()}));
+    m_fake.presses.push_back(CFakeLircSystem::ToValues(Frame()));
     std::string strErr;
     ASSERT_EQ(Learn(strErr), 0) << strErr;
-    COsClock osClock;
-    CLoadedDocument loaded(osClock);
-    ASSERT_TRUE(loaded.GetDocument().OnOpenDocument(m_strDoc));
-    const CRemoteButton* pButton = loaded.GetDocument()
-                                       .FindRemote("K\xFC"
-                                                   "che")
-                                       ->FindButton("Taste1");
-    ASSERT_NE(pButton, nullptr);
-    EXPECT_EQ(ToDurations(pButton->m_bits, 1000),
-              std::vector<std::uint32_t>(m_frame.begin() + 1, m_frame.end()));
+    EXPECT_EQ(StoredDurations(), Frame());
+}
+
+// A press three seconds off is slept for in poll, not asked after millions of times.
+TEST_F(LircLearnTest, WaitsForThePressOnTheDevice)
+{
+    m_fake.arrivals.push_back({m_system.m_nMicros + 3000000, CFakeLircSystem::ToValues(Frame())});
+    std::string strErr;
+    ASSERT_EQ(Learn(strErr), 0) << strErr;
+    EXPECT_EQ(StoredDurations(), Frame());
+    EXPECT_LE(m_fake.nPolls, 20u);
+}
+
+// A button still held from before keeps sending repeat codes: the press learned is the next
+// one, not a repeat.
+TEST_F(LircLearnTest, LearnsThePressAfterAHeldButtonIsLetGo)
+{
+    const std::vector<std::uint32_t> repeat{9000, 2250, 560};
+    const std::vector<std::uint32_t> queued = CFakeLircSystem::ToValues(repeat);
+    m_fake.readable.assign(queued.begin(), queued.end());
+    const std::uint64_t nStart = m_system.m_nMicros;
+    for (std::uint64_t nRepeat = 1; nRepeat <= 4; ++nRepeat)
+        m_fake.arrivals.push_back({nStart + nRepeat * 108000, CFakeLircSystem::ToValues(repeat)});
+    m_fake.arrivals.push_back({nStart + 2000000, CFakeLircSystem::ToValues(Frame())});
+    std::string strErr;
+    ASSERT_EQ(Learn(strErr), 0) << strErr;
+    EXPECT_EQ(StoredDurations(), Frame());
 }
 
 TEST_F(LircLearnTest, AFaultWritesNothingAndSaysWhy)
 {
     const std::string strBefore = ReadFileBytes(m_strDoc);
-    std::vector<std::uint32_t> values =
-        CFakeLircSystem::ToValues({m_frame.begin() + 1, m_frame.end()});
+    std::vector<std::uint32_t> values = CFakeLircSystem::ToValues(Frame());
     values.insert(values.begin() + 9, LIRC_OVERFLOW(0));
     m_fake.presses.push_back(values);
     std::string strErr;

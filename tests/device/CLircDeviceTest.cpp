@@ -115,10 +115,11 @@ TEST_F(CLircDeviceTest, LearnsFromTheFirstMarkToTheTimeoutAtAMicrosecondASample)
     EXPECT_EQ(m_fake.nRecMode, static_cast<std::uint32_t>(LIRC_MODE_MODE2));
     // The driver's longest timeout is below the 100 ms asked for.
     EXPECT_EQ(m_fake.nRecTimeout, 50000u);
-    // What came before the detector was readied is not heard.
+    // What came before the detector was readied is not heard; it holds the line until quiet.
     m_fake.readable.push_back(LIRC_PULSE(700));
     pDevice->EnableDetector();
-    EXPECT_EQ(pDevice->ReadDetectorLine(), 0x10);
+    EXPECT_EQ(pDevice->ReadDetectorLine(), 0);
+    EXPECT_TRUE(pDevice->WaitForDetectorLine(true, 1000));
     m_fake.presses.push_back(CFakeLircSystem::ToValues(kFrame));
     EXPECT_EQ(pDevice->ReadDetectorLine(), 0);
 
@@ -163,8 +164,9 @@ TEST_F(CLircDeviceTest, ReadFaultsDeliverNothingAndSayWhy)
         const char* pszFault; // empty: the fault is weathered
     } const cases[]{
         {{EINTR, EAGAIN}, false, ""},
-        {{ENODEV}, false, "stopped answering while listening: it was unplugged"},
-        {{EIO}, false, "stopped answering while listening: it was unplugged"},
+        {{EIO}, false, ""},
+        {{ENODEV}, false, "stopped answering while listening: it was unplugged, waiting for it"},
+        {{EIO, EIO}, false, "failed while listening: Input/output error"},
         {{}, true, "its receive buffer overflowed"},
     };
     for (const SCase& test : cases)
@@ -196,6 +198,67 @@ TEST_F(CLircDeviceTest, ReadFaultsDeliverNothingAndSayWhy)
     }
 }
 
+// A wait for a press sleeps in poll until the press comes or the time is up, rather than
+// asking the device again and again.
+TEST_F(CLircDeviceTest, WaitsForAPressOnTheDevice)
+{
+    struct SCase
+    {
+        std::uint64_t nPressAfterMicros;
+        int nWaitMs;
+        bool bHeard;
+    } const cases[]{
+        {3000000, 5000, true},
+        {3000000, 2000, false},
+        {0, 3000, true},
+    };
+    for (const SCase& test : cases)
+    {
+        const auto pDevice = Open();
+        pDevice->EnableDetector();
+        ASSERT_TRUE(pDevice->WaitForDetectorLine(true, 0));
+        const std::uint64_t nStart = m_system.m_nMicros;
+        m_fake.nPolls = 0;
+        m_fake.arrivals.push_back(
+            {nStart + test.nPressAfterMicros, CFakeLircSystem::ToValues(kFrame)});
+        EXPECT_EQ(pDevice->WaitForDetectorLine(false, test.nWaitMs), test.bHeard);
+        EXPECT_LE(m_fake.nPolls, 3u);
+        const std::uint64_t nWaited = test.bHeard ? test.nPressAfterMicros : test.nWaitMs * 1000u;
+        EXPECT_NEAR(static_cast<double>(m_system.m_nMicros - nStart), static_cast<double>(nWaited),
+                    1000);
+        m_fake.arrivals.clear();
+        m_fake.readable.clear();
+        m_fake.bSignalPending = false;
+    }
+}
+
+// A button held when learning starts keeps repeating; none of it is heard, and the press
+// recorded is the next one, after the button was let go.
+TEST_F(CLircDeviceTest, DropsTheRepeatsOfAButtonHeldBeforeThePress)
+{
+    const CDurations repeat{9000, 2250, 560};
+    const auto pDevice = Open();
+    const std::uint64_t nStart = m_system.m_nMicros;
+    m_fake.readable.assign(1, LIRC_SPACE(40000));
+    for (const std::uint32_t nValue : CFakeLircSystem::ToValues(repeat))
+        m_fake.readable.push_back(nValue);
+    for (std::uint64_t nRepeat = 1; nRepeat <= 5; ++nRepeat)
+        m_fake.arrivals.push_back({nStart + nRepeat * 108000, CFakeLircSystem::ToValues(repeat)});
+    m_fake.arrivals.push_back({nStart + 1500000, CFakeLircSystem::ToValues(kFrame)});
+
+    pDevice->EnableDetector();
+    ASSERT_TRUE(pDevice->WaitForDetectorLine(true, 5000));
+    // Let go after the fifth repeat: the line rose once it had been quiet since, before the press.
+    EXPECT_GE(m_system.m_nMicros, nStart + 5 * 108000 + CLircDevice::kReleasedMicros);
+    EXPECT_LT(m_system.m_nMicros, nStart + 1500000);
+    ASSERT_TRUE(pDevice->WaitForDetectorLine(false, 5000));
+    m_field.assign(kBitstreamBytes, 0xEE);
+    std::uint32_t nLength = kBitstreamBytes;
+    pDevice->CaptureBitstream(m_field.data(), nLength);
+    EXPECT_EQ(pDevice->GetLastFault(), "");
+    EXPECT_EQ(Heard(nLength), kFrame);
+}
+
 TEST_F(CLircDeviceTest, SplitsWhatOneWriteCannotTakeAndWaitsTheSpacesBetween)
 {
     // 1,201 marks and spaces of 100 µs: more than one write takes.
@@ -220,6 +283,61 @@ TEST_F(CLircDeviceTest, SplitsWhatOneWriteCannotTakeAndWaitsTheSpacesBetween)
 }
 
 // A device that only receives refuses to fire, in words, and writes nothing.
+// Pulled out, the device says so and waits; plugged back in, the kernel gives it a new number,
+// and it is known again by its driver and place, not taken for another device beside it.
+TEST_F(CLircDeviceTest, FiresAgainOnceUnpluggedHardwareIsBackUnderANewNumber)
+{
+    const std::string strUsb = "mceusb at /sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0";
+    m_fake.strIdentity = strUsb;
+    CDevice& other = m_system.AddDevice("/dev/lirc1");
+    other.strIdentity = "gpio-ir-tx at /sys/devices/platform/gpio-ir-transmitter@12";
+    const std::vector<std::uint8_t> bits = DurationsToSamples(kFrame, 1000);
+    const auto pDevice = Open();
+    const auto Fire = [&] { pDevice->TransmitBitstream(bits.data(), std::size(bits)); };
+
+    m_fake.bUnplugged = true;
+    Fire();
+    EXPECT_EQ(pDevice->GetLastFault(), "lirc /dev/lirc0, send and receive stopped answering while "
+                                       "sending: it was unplugged, waiting for it to come back");
+    EXPECT_STREQ(pDevice->GetBackendName(), "lirc /dev/lirc0, unplugged, waiting for it");
+    Fire();
+    EXPECT_EQ(pDevice->GetLastFault(),
+              "lirc /dev/lirc0, unplugged, waiting for it: plug it back in");
+    EXPECT_TRUE(other.written.empty());
+
+    CDevice& back = m_system.AddDevice("/dev/lirc2");
+    back.strIdentity = strUsb;
+    Fire();
+    EXPECT_EQ(pDevice->GetLastFault(), "");
+    EXPECT_STREQ(pDevice->GetBackendName(), "lirc /dev/lirc2, send and receive");
+    EXPECT_EQ(back.written, CDurations(kFrame.begin(), kFrame.end()));
+    EXPECT_TRUE(other.written.empty());
+    // The dead descriptor was let go.
+    EXPECT_EQ(m_system.CountOpen(), 1u);
+}
+
+// One EIO is a hiccup, retried; a second one fails the firing without calling it an unplug.
+TEST_F(CLircDeviceTest, AnInputOutputErrorIsRetriedOnce)
+{
+    const std::vector<std::uint8_t> bits = DurationsToSamples(kFrame, 1000);
+    const struct
+    {
+        std::deque<int> writeErrors;
+        const char* pszFault;
+    } cases[]{
+        {{EIO}, ""},
+        {{EIO, EIO}, "lirc /dev/lirc0, send and receive failed while sending: Input/output error"},
+    };
+    for (const auto& test : cases)
+    {
+        const auto pDevice = Open();
+        m_fake.writeErrors = test.writeErrors;
+        pDevice->TransmitBitstream(bits.data(), std::size(bits));
+        EXPECT_EQ(pDevice->GetLastFault(), test.pszFault);
+        EXPECT_STREQ(pDevice->GetBackendName(), "lirc /dev/lirc0, send and receive");
+    }
+}
+
 TEST_F(CLircDeviceTest, AReceiverRefusesToFire)
 {
     m_fake.nFeatures = LIRC_CAN_REC_MODE2;

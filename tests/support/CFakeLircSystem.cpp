@@ -23,8 +23,17 @@ std::vector<std::string> CFakeLircSystem::ListDevices()
 {
     std::vector<std::string> paths;
     for (const auto& [strPath, device] : m_devices)
-        paths.push_back(strPath);
+    {
+        if (!device.bUnplugged)
+            paths.push_back(strPath);
+    }
     return paths;
+}
+
+std::string CFakeLircSystem::GetHardwareIdentity(const std::string& strPath)
+{
+    const auto it = m_devices.find(strPath);
+    return it == m_devices.end() || it->second.bUnplugged ? std::string() : it->second.strIdentity;
 }
 
 std::string CFakeLircSystem::GetOwningGroup(const std::string& strPath)
@@ -36,7 +45,8 @@ std::string CFakeLircSystem::GetOwningGroup(const std::string& strPath)
 int CFakeLircSystem::Open(const std::string& strPath)
 {
     const auto it = m_devices.find(strPath);
-    const int nError = it == m_devices.end() ? ENOENT : it->second.nOpenError;
+    const int nError =
+        it == m_devices.end() || it->second.bUnplugged ? ENOENT : it->second.nOpenError;
     if (nError != 0)
     {
         errno = nError;
@@ -101,6 +111,8 @@ int CFakeLircSystem::Poll(int nFd, short nEvents, short& nRevents, int nTimeoutM
     nRevents = 0;
     if (!pDevice)
         return errno = EBADF, -1;
+    ++pDevice->nPolls;
+    m_nMicros += kMicrosPerPoll;
     if (pDevice->bUnplugged)
         return nRevents = POLLERR | POLLHUP, 1;
     if ((nEvents & POLLIN) != 0 && pDevice->readable.empty())
@@ -111,12 +123,9 @@ int CFakeLircSystem::Poll(int nFd, short nEvents, short& nRevents, int nTimeoutM
                 Hear(*pDevice, nValue);
             pDevice->presses.pop_front();
         }
-        else if (pDevice->bSignalPending && pDevice->bReportsTimeout)
-        {
-            m_nMicros += pDevice->nRecTimeout;
-            pDevice->readable.push_back(LIRC_TIMEOUT(pDevice->nRecTimeout));
-            pDevice->bSignalPending = false;
-        }
+        else
+            WaitForTimeoutReport(*pDevice);
+        Arrive(*pDevice, m_nMicros + static_cast<std::uint64_t>(nTimeoutMs) * 1000);
     }
     nRevents = static_cast<short>(nEvents & POLLOUT);
     if ((nEvents & POLLIN) != 0 && (!pDevice->readable.empty() || !pDevice->readErrors.empty()))
@@ -124,6 +133,32 @@ int CFakeLircSystem::Poll(int nFd, short nEvents, short& nRevents, int nTimeoutM
     if (nRevents == 0)
         m_nMicros += static_cast<std::uint64_t>(nTimeoutMs) * 1000;
     return nRevents != 0 ? 1 : 0;
+}
+
+// The driver reports its timeout once a signal has been quiet that long, unless more comes first.
+void CFakeLircSystem::WaitForTimeoutReport(SDevice& device)
+{
+    if (!device.bSignalPending || !device.bReportsTimeout)
+        return;
+    if (!device.arrivals.empty() &&
+        device.arrivals.front().nAtMicros < m_nMicros + device.nRecTimeout)
+        return;
+    m_nMicros += device.nRecTimeout;
+    device.readable.push_back(LIRC_TIMEOUT(device.nRecTimeout));
+    device.bSignalPending = false;
+}
+
+void CFakeLircSystem::Arrive(SDevice& device, std::uint64_t nUntil)
+{
+    std::deque<SArrival>& arrivals = device.arrivals;
+    if (device.readable.empty() && !arrivals.empty() && arrivals.front().nAtMicros <= nUntil)
+        m_nMicros = std::max(m_nMicros, arrivals.front().nAtMicros);
+    while (!arrivals.empty() && arrivals.front().nAtMicros <= m_nMicros)
+    {
+        for (const std::uint32_t nValue : arrivals.front().values)
+            Hear(device, nValue);
+        arrivals.pop_front();
+    }
 }
 
 void CFakeLircSystem::Hear(SDevice& device, std::uint32_t nValue)
@@ -153,6 +188,7 @@ long CFakeLircSystem::Read(int nFd, void* pBuffer, std::size_t nBytes)
     SDevice* pDevice = FindForTransfer(nFd, true);
     if (!pDevice)
         return -1;
+    Arrive(*pDevice, m_nMicros);
     if (pDevice->readable.empty())
         return errno = EAGAIN, -1;
     const std::size_t nValues = std::min(nBytes / sizeof(std::uint32_t), pDevice->readable.size());

@@ -13,13 +13,22 @@
 // Lirc devices as lirc(4) describes them, for tests: values to read queue up (a press arrives
 // once the reader looks for it), what is written is kept, the driver's timeout report follows a
 // signal once it has gone quiet, and faults come where the test puts them. Time passes only in
-// poll timeouts, waits and the signals written, so nothing here waits for real.
+// poll timeouts, waits, the signals written and a microsecond each poll costs, so nothing here
+// waits for real.
 class CFakeLircSystem : public CLircSystem
 {
 public:
+    // What a poll costs, so that a caller that polls without waiting still sees time pass.
+    static constexpr std::uint64_t kMicrosPerPoll = 1;
     static constexpr std::uint32_t kFullFeatures =
         LIRC_CAN_REC_MODE2 | LIRC_CAN_SEND_PULSE | LIRC_CAN_SET_SEND_CARRIER |
         LIRC_CAN_SET_SEND_DUTY_CYCLE | LIRC_CAN_SET_REC_TIMEOUT;
+
+    struct SArrival
+    {
+        std::uint64_t nAtMicros = 0;
+        std::vector<std::uint32_t> values;
+    };
 
     struct SDevice
     {
@@ -29,12 +38,17 @@ public:
         std::string strGroup = "plugdev";
         bool bLoopBack = false; // what is sent is heard by its own receiver
         bool bReportsTimeout = true;
-        bool bUnplugged = false;            // every call fails with ENODEV, poll reports a hang-up
+        // Pulled out: the file is gone, every call on an open descriptor fails with ENODEV and
+        // poll reports a hang-up. Plugged back in, it is a new device, often under a new number.
+        bool bUnplugged = false;
+        std::string strIdentity;            // what the kernel tells of the hardware
         std::size_t nMaxWriteValues = 1024; // fewer: the driver takes part of a write
         std::deque<std::uint32_t> readable;
         // Presses not yet made: each becomes readable when the queue is empty and the reader
         // polls for more.
         std::deque<std::vector<std::uint32_t>> presses;
+        // Values that come at a time of the clock: a press after a wait, a held button's repeats.
+        std::deque<SArrival> arrivals;
         std::deque<int> readErrors;  // the next reads fail with these, one each
         std::deque<int> writeErrors; // likewise for writes
         bool bSignalPending = false; // heard values without their timeout report yet
@@ -45,6 +59,7 @@ public:
         std::uint32_t nDutyCycle = 0;
         std::uint32_t nRecTimeout = 0;
         std::uint32_t nRecMode = 0;
+        std::size_t nPolls = 0;
     };
 
     SDevice& AddDevice(const std::string& strPath);
@@ -57,6 +72,7 @@ public:
     std::uint64_t m_nMicros = 1000000;
 
     std::vector<std::string> ListDevices() override;
+    std::string GetHardwareIdentity(const std::string& strPath) override;
     std::string GetOwningGroup(const std::string& strPath) override;
     int Open(const std::string& strPath) override;
     int Close(int nFd) override;
@@ -72,6 +88,9 @@ private:
     // The device for a read or write; null, with errno set, when the call is to fail.
     SDevice* FindForTransfer(int nFd, bool bRead);
     void Hear(SDevice& device, std::uint32_t nValue);
+    // Makes readable what has come by now, or by nUntil when nothing has and it comes by then.
+    void Arrive(SDevice& device, std::uint64_t nUntil);
+    void WaitForTimeoutReport(SDevice& device);
 
     std::map<std::string, SDevice> m_devices;
     std::map<int, std::string> m_open;

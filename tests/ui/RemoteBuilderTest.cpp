@@ -3,9 +3,13 @@
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
 #include "device/CDeviceFactory.h"
+#include "device/CLircDevice.h"
 #include "device/CPortDevice.h"
 #include "device/CSimulatedPort.h"
 #include "document/CQuorbexDoc.h"
+#include "engine/CFiringEngine.h"
+#include "signal/SignalDurations.h"
+#include "support/CFakeLircSystem.h"
 #include "support/CTempFolder.h"
 #include "ui/CButtonRecorderDlg.h"
 #include "ui/CDialogDriver.h"
@@ -14,6 +18,7 @@
 #include "ui/CPadButton.h"
 #include "ui/CRemoteBuilderDlg.h"
 #include "ui/CRemotePadDlg.h"
+#include "ui/PlaceWindowOnScreen.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -422,6 +427,32 @@ struct SLeadInCase
     CSimulatedRemote::CRuns leadIn; // no infrared, infrared, ... before the frame's header
     bool bPressedAtOnce;            // already pressed when the recorder first reads the line
 };
+
+// On a lirc device the recorder sleeps on the device between passes of its message pump: a
+// press three seconds off costs a few hundred polls, not millions.
+TEST_F(RemoteBuilderTest, RecorderWaitsOnALircDeviceWithoutSpinning)
+{
+    constexpr const char* kPath = "/dev/lirc0";
+    const std::vector<std::uint32_t> frame{9000, 4500, 560, 1690, 560, 560, 560};
+    CFakeLircSystem system;
+    CFakeLircSystem::SDevice& fake = system.AddDevice(kPath);
+    std::string strError;
+    const auto pDevice = CLircDevice::Open(system, kPath, strError);
+    ASSERT_NE(pDevice, nullptr) << strError;
+    fake.arrivals.push_back({system.m_nMicros + 3000000, CFakeLircSystem::ToValues(frame)});
+    CFiringEngine& engine = App().GetSession().GetEngine();
+    CInfraredDevice& unit = engine.GetDevice();
+    engine.SetDevice(*pDevice);
+    int nLeft = kNoStoredPosition;
+    int nTop = 0;
+    CButtonRecorderDlg recorder(*m_pMute, engine, *pDevice, nLeft, nTop, &Frame());
+    const bool bRecorded = recorder.RecordButton();
+    engine.SetDevice(unit);
+
+    EXPECT_TRUE(bRecorded);
+    EXPECT_EQ(ToDurations(m_pMute->m_bits, 1000), frame);
+    EXPECT_LE(fake.nPolls, 1000u);
+}
 
 class RecorderStartTest : public RemoteBuilderTest,
                           public ::testing::WithParamInterface<SLeadInCase>
