@@ -2,6 +2,7 @@
 
 #include "device/CDirectPort.h"
 #include "device/CLircDevice.h"
+#include "device/CLircPair.h"
 #include "device/CLircSystem.h"
 #include "device/COsClock.h"
 #include "device/CPortDevice.h"
@@ -47,7 +48,7 @@ std::unique_ptr<CInfraredDevice> OpenBest(int nPort)
     const bool bKernelPort = CPpdevPort::FindDeviceNumber(GetPortRegisters(nPort).nData) >= 0;
     if (auto pDevice = bKernelPort ? nullptr : OpenDirect(nPort, true, strIgnored))
         return pDevice;
-    if (auto pDevice = OpenFirstLircDevice(GetKernelLircSystem(), strIgnored))
+    if (auto pDevice = OpenLircDevices(GetKernelLircSystem(), "", strIgnored))
         return pDevice;
     return MakeDevice(CSimulatedPort(), nPort);
 }
@@ -67,13 +68,14 @@ std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBack
     if (strBackend == "direct")
         return OpenDirect(nPort, false, strError);
     if (strBackend == "lirc")
-        return OpenFirstLircDevice(GetKernelLircSystem(), strError);
+        return OpenLircDevices(GetKernelLircSystem(), "", strError);
     if (strBackend.starts_with(CLircDevice::kBackendPrefix) &&
         strBackend.size() > CLircDevice::kBackendPrefix.size())
-        return CLircDevice::Open(GetKernelLircSystem(),
-                                 strBackend.substr(CLircDevice::kBackendPrefix.size()), strError);
-    strError = "unknown infrared device \"" + strBackend +
-               "\" (choose sim, ppdev, direct, lirc or lirc:/dev/lircN)";
+        return OpenLircDevices(GetKernelLircSystem(),
+                               strBackend.substr(CLircDevice::kBackendPrefix.size()), strError);
+    strError =
+        "unknown infrared device \"" + strBackend +
+        "\" (choose sim, ppdev, direct, lirc, lirc:/dev/lircN or lirc:/dev/lircN,/dev/lircM)";
     return nullptr;
 }
 

@@ -10,7 +10,8 @@ class CSimulatedPort;
 class CSimulatedRemote;
 
 // The infrared unit for port nPort through the backend strBackend: "sim", "ppdev", "direct",
-// "lirc" (the first kernel lirc device that can be used), "lirc:/dev/lircN", or "" for the
+// "lirc" (the first kernel lirc device that can send and the first that can receive),
+// "lirc:/dev/lircN", "lirc:/dev/lircN,/dev/lircM" (an emitter and a receiver), or "" for the
 // best one this machine offers (a kernel parport device at the port's address, else direct
 // port I/O where a port answers, else a lirc device, else the simulated unit). An explicit backend
 // that cannot be had, or an unknown name, gives nothing and the reason in strError.

@@ -211,8 +211,14 @@ void CLircDevice::EnableDetector()
 bool CLircDevice::RefuseUnlessReceiving()
 {
     if (!m_bCanReceive)
-        m_strFault = m_strName + " cannot learn: it only sends infrared";
+        m_strFault =
+            m_strName + " cannot learn: it only sends infrared" + DescribeComplement("receive");
     return !m_bCanReceive;
+}
+
+std::string CLircDevice::DescribeComplement(const char* pszCan) const
+{
+    return m_strComplement.empty() ? "" : "; " + m_strComplement + " can " + pszCan;
 }
 
 int CLircDevice::ReadDetectorLine()
@@ -412,7 +418,8 @@ void CLircDevice::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLen
         return;
     if (!m_bCanSend)
     {
-        m_strFault = m_strName + " cannot fire buttons: it only receives infrared";
+        m_strFault = m_strName + " cannot fire buttons: it only receives infrared" +
+                     DescribeComplement("send");
         return;
     }
     const std::uint32_t nBytes = std::min<std::uint32_t>(nLength, kBitstreamBytes);
@@ -489,19 +496,25 @@ double CLircDevice::LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength
 {
     if (!m_bCanSend || !m_bCanReceive)
         return 0;
+    return PlayAndHearBack(*this, *this, pBits, nLength);
+}
+
+double PlayAndHearBack(CInfraredDevice& sender, CInfraredDevice& receiver, std::uint8_t* pBits,
+                       std::uint32_t nLength)
+{
     const std::uint32_t nBytes = std::min<std::uint32_t>(nLength, kBitstreamBytes);
     const std::uint32_t nLead = CountLeadingSilence(pBits, nBytes);
-    EnableDetector();
-    TransmitBitstream(pBits, nBytes);
+    receiver.EnableDetector();
+    sender.TransmitBitstream(pBits, nBytes);
     std::fill_n(pBits, nBytes, 0);
     // Silence plays nothing, so there is nothing to wait for.
-    if (!m_strFault.empty() || nLead == nBytes)
-        return kNanosPerSample;
+    if (!sender.GetLastFault().empty() || !receiver.GetLastFault().empty() || nLead == nBytes)
+        return CLircDevice::kNanosPerSample;
     std::vector<std::uint8_t> heard(kBitstreamBytes);
     std::uint32_t nHeard = nBytes - nLead;
-    CaptureBitstream(heard.data(), nHeard);
+    receiver.CaptureBitstream(heard.data(), nHeard);
     std::copy_n(heard.begin(), nHeard, pBits + nLead);
-    return kNanosPerSample;
+    return CLircDevice::kNanosPerSample;
 }
 
 std::vector<SLircAvailability> ProbeLircDevices(CLircSystem& system)
@@ -520,19 +533,4 @@ std::vector<SLircAvailability> ProbeLircDevices(CLircSystem& system)
         found.push_back(std::move(availability));
     }
     return found;
-}
-
-std::unique_ptr<CLircDevice> OpenFirstLircDevice(CLircSystem& system, std::string& strError)
-{
-    std::string strReasons;
-    for (const std::string& strPath : system.ListDevices())
-    {
-        std::string strReason;
-        if (auto pDevice = CLircDevice::Open(system, strPath, strReason))
-            return pDevice;
-        strReasons += (strReasons.empty() ? "" : "; ") + strReason;
-    }
-    strError = strReasons.empty() ? "no lirc device (/dev/lirc0, ...) on this computer"
-                                  : "no lirc device can be used: " + strReasons;
-    return nullptr;
 }

@@ -72,6 +72,10 @@ public:
     void SetSendCarrier(std::uint32_t nHertz) override;
 
     const std::string& GetPath() const { return m_strPath; }
+    bool IsAwaitingReplug() const { return m_bUnplugged; }
+    // Another device that does what this one cannot (sends for a receiver, receives for an
+    // emitter), named when this one refuses.
+    void SetComplement(std::string strPath) { m_strComplement = std::move(strPath); }
 
 private:
     CLircDevice(CLircSystem& system, std::string strPath, int nFd);
@@ -79,6 +83,7 @@ private:
     void AskReceiveTimeout();
 
     bool RefuseUnlessReceiving();
+    std::string DescribeComplement(const char* pszCan) const;
     void LookForArrivals();
     bool ReadArrived(bool bHear);
     void Take(std::uint32_t nValue);
@@ -98,6 +103,7 @@ private:
     std::string m_strPath;
     std::string m_strName;
     std::string m_strIdentity; // what the kernel tells of its hardware
+    std::string m_strComplement;
     int m_nFd;
     bool m_bUnplugged = false;
     std::uint32_t m_nFeatures = 0;
@@ -127,5 +133,8 @@ struct SLircAvailability
 
 std::vector<SLircAvailability> ProbeLircDevices(CLircSystem& system);
 
-// The first lirc device that can be used; null, with each device's reason, when none can.
-std::unique_ptr<CLircDevice> OpenFirstLircDevice(CLircSystem& system, std::string& strError);
+// Plays pBits on sender and reads back what receiver heard meanwhile (the same device, or one
+// facing it), laid out after the same leading silence as what was played; see
+// CInfraredDevice::LoopBackBitstream.
+double PlayAndHearBack(CInfraredDevice& sender, CInfraredDevice& receiver, std::uint8_t* pBits,
+                       std::uint32_t nLength);

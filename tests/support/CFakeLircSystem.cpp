@@ -212,12 +212,15 @@ long CFakeLircSystem::Write(int nFd, const void* pBuffer, std::size_t nBytes)
         return errno = EINVAL, -1;
     const std::size_t nTaken = std::min(nValues, pDevice->nMaxWriteValues);
     const auto* pValues = static_cast<const std::uint32_t*>(pBuffer);
+    SDevice* pHearer = pDevice->bLoopBack ? pDevice : nullptr;
+    if (!pDevice->strFacing.empty())
+        pHearer = &m_devices.at(pDevice->strFacing);
     for (std::size_t nValue = 0; nValue < nTaken; ++nValue)
     {
         pDevice->written.push_back(pValues[nValue]);
         m_nMicros += pValues[nValue];
-        if (pDevice->bLoopBack)
-            Hear(*pDevice,
+        if (pHearer)
+            Hear(*pHearer,
                  nValue % 2 == 0 ? LIRC_PULSE(pValues[nValue]) : LIRC_SPACE(pValues[nValue]));
     }
     pDevice->writeCounts.push_back(nTaken);

@@ -37,6 +37,7 @@ public:
         bool bAnswersFeatures = true;
         std::string strGroup = "plugdev";
         bool bLoopBack = false; // what is sent is heard by its own receiver
+        std::string strFacing;  // the device whose receiver hears what this one sends
         bool bReportsTimeout = true;
         // Pulled out: the file is gone, every call on an open descriptor fails with ENODEV and
         // poll reports a hang-up. Plugged back in, it is a new device, often under a new number.
