@@ -4,6 +4,7 @@
 #include "cli/ListingTestDocument.h"
 #include "control/CControlServer.h"
 #include "device/CLircDevice.h"
+#include "device/CLircPair.h"
 #include "device/CSimulatedClock.h"
 #include "support/CFakeLircSystem.h"
 #include "support/CPrivateRuntime.h"
@@ -148,6 +149,34 @@ TEST_F(CHeadlessRunnerTest, AnUnpluggedDeviceIsSaidAndFoundAgain)
 
     system.AddDevice("/dev/lirc1").strIdentity = strUsb;
     EXPECT_EQ(runner.GetStatus().strDevice, "lirc /dev/lirc1, send and receive");
+}
+
+// A receiver on lirc0 and an emitter on lirc1, taken by --device lirc: the scheduled event and
+// a button fired from the control socket (--send) go out of the emitter, and STATUS names both.
+TEST_F(CHeadlessRunnerTest, FiresOutOfTheEmitterBesideAReceiver)
+{
+    CFakeLircSystem system;
+    CFakeLircSystem::SDevice& receiver = system.AddDevice("/dev/lirc0");
+    receiver.nFeatures = LIRC_CAN_REC_MODE2;
+    CFakeLircSystem::SDevice& emitter = system.AddDevice("/dev/lirc1");
+    emitter.nFeatures = LIRC_CAN_SEND_PULSE;
+    std::string strError;
+    const auto pDevice = OpenLircDevices(system, "", strError);
+    ASSERT_NE(pDevice, nullptr) << strError;
+    m_pRunner = std::make_unique<CHeadlessRunner>(kExample, *pDevice, m_clock, m_ticks, m_out.Get(),
+                                                  m_err.Get());
+    ASSERT_TRUE(m_pRunner->Start());
+    RunSeconds(5);
+    EXPECT_NE(m_out.GetText().find("fired Wake (remote TV, button Power)"), std::string::npos)
+        << m_out.GetText();
+    ASSERT_EQ(emitter.writeCounts.size(), 1u);
+
+    const SControlResult result = m_pRunner->Fire("TV", "Power");
+    EXPECT_TRUE(result.IsOk()) << result.strText;
+    EXPECT_EQ(emitter.writeCounts.size(), 2u);
+    EXPECT_TRUE(receiver.written.empty());
+    EXPECT_EQ(m_err.GetText(), "");
+    EXPECT_EQ(m_pRunner->GetStatus().strDevice, "lirc /dev/lirc1 (send), /dev/lirc0 (receive)");
 }
 
 TEST_F(CHeadlessRunnerTest, FileThatCannotBeOpenedStopsTheRun)

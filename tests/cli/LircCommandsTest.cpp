@@ -4,6 +4,7 @@
 #include "cli/LearnCommand.h"
 #include "cli/SelfTest.h"
 #include "device/CLircDevice.h"
+#include "device/CLircPair.h"
 #include "device/COsClock.h"
 #include "device/CSimulatedRemote.h"
 #include "signal/SignalDurations.h"
@@ -162,3 +163,49 @@ TEST(LircDeviceOptionTest, ADeviceThatIsNotThereIsRefusedByItsPath)
         << result.strErr;
 }
 } // namespace
+
+// A receiver and an emitter on two devices, as --device lirc finds them in either order: the
+// self-test plays on the emitter and hears on the receiver facing it, and --learn listens to
+// the receiver.
+TEST_F(LircLearnTest, SelfTestAndLearningWorkOnAnEmitterBesideAReceiver)
+{
+    constexpr std::uint32_t kReceiveOnly = LIRC_CAN_REC_MODE2 | LIRC_CAN_SET_REC_TIMEOUT;
+    CFakeLircSystem::SDevice& lirc1 = m_system.AddDevice("/dev/lirc1");
+    const struct
+    {
+        CFakeLircSystem::SDevice& sender;
+        CFakeLircSystem::SDevice& receiver;
+        const char* pszFacing;
+        const char* pszName;
+    } cases[]{
+        {lirc1, m_fake, kPath, "lirc /dev/lirc1 (send), /dev/lirc0 (receive)"},
+        {m_fake, lirc1, "/dev/lirc1", "lirc /dev/lirc0 (send), /dev/lirc1 (receive)"},
+    };
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(test.pszName);
+        test.sender.nFeatures = LIRC_CAN_SEND_PULSE;
+        test.sender.strFacing = test.pszFacing;
+        test.receiver.nFeatures = kReceiveOnly;
+        test.receiver.strFacing.clear();
+        std::string strError;
+        const auto pDevice = OpenLircDevices(m_system, "", strError);
+        ASSERT_NE(pDevice, nullptr) << strError;
+        EXPECT_STREQ(pDevice->GetBackendName(), test.pszName);
+
+        std::FILE* pOut = std::tmpfile();
+        ASSERT_NE(pOut, nullptr);
+        EXPECT_TRUE(RunSelfTest(*pDevice, pOut));
+        const std::string strText = ReadAll(pOut);
+        EXPECT_NE(strText.find("Heard all 67 back, each within 0 µs"), std::string::npos)
+            << strText;
+
+        // The press comes a second after the self-test's frame has gone quiet.
+        test.receiver.arrivals.push_back(
+            {m_system.m_nMicros + 1000000, CFakeLircSystem::ToValues(Frame())});
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(LearnButton({m_strDoc, kKitchen, "Taste1", 1}, *pDevice), 0);
+        const std::string strErr = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(StoredDurations(), Frame()) << strErr;
+    }
+}
