@@ -21,10 +21,19 @@ bool CInfraredUnit::Open(const std::string& strChosen, int nPort)
     // A unit asked for at start must be had.
     m_strBackend = m_strStartBackend.empty() ? strChosen : m_strStartBackend;
     m_pDevice = CreateInfraredDevice(m_strBackend, nPort, strError);
-    if (!m_pDevice && m_strStartBackend.empty())
+    if (!m_pDevice && m_strStartBackend.empty() && !m_strBackend.empty())
     {
         std::fprintf(stderr, "quorbit: %s; going on without it\n", strError.c_str());
         m_strBackend.clear();
+        m_pDevice = CreateInfraredDevice(m_strBackend, nPort, strError);
+    }
+    // Infrared devices that are there but cannot be used are named, with the reason, before the
+    // simulated unit stands in for them.
+    if (!m_pDevice && m_strStartBackend.empty())
+    {
+        std::fprintf(stderr, "quorbit: %s; the simulated unit stands in for it\n",
+                     strError.c_str());
+        m_strBackend = "sim";
         m_pDevice = CreateInfraredDevice(m_strBackend, nPort, strError);
     }
     if (!m_pDevice)

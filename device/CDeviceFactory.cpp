@@ -38,7 +38,7 @@ std::unique_ptr<CInfraredDevice> OpenDirect(int nPort, bool bMustAnswer, std::st
     return MakeDevice(std::move(*port), nPort);
 }
 
-std::unique_ptr<CInfraredDevice> OpenBest(int nPort)
+std::unique_ptr<CInfraredDevice> OpenBest(int nPort, CLircSystem& lirc, std::string& strError)
 {
     std::string strIgnored;
     if (auto pDevice = OpenPpdev(nPort, strIgnored))
@@ -48,8 +48,12 @@ std::unique_ptr<CInfraredDevice> OpenBest(int nPort)
     const bool bKernelPort = CPpdevPort::FindDeviceNumber(GetPortRegisters(nPort).nData) >= 0;
     if (auto pDevice = bKernelPort ? nullptr : OpenDirect(nPort, true, strIgnored))
         return pDevice;
-    if (auto pDevice = OpenLircDevices(GetKernelLircSystem(), "", strIgnored))
+    if (auto pDevice = OpenLircDevices(lirc, "", strError))
         return pDevice;
+    // Events fired into a simulated unit while the real one is there would be lost unseen.
+    if (!lirc.ListDevices().empty())
+        return nullptr;
+    strError.clear();
     return MakeDevice(CSimulatedPort(), nPort);
 }
 } // namespace
@@ -57,10 +61,17 @@ std::unique_ptr<CInfraredDevice> OpenBest(int nPort)
 std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBackend,
                                                       int nRequestedPort, std::string& strError)
 {
+    return CreateInfraredDevice(strBackend, nRequestedPort, GetKernelLircSystem(), strError);
+}
+
+std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBackend,
+                                                      int nRequestedPort, CLircSystem& lirc,
+                                                      std::string& strError)
+{
     // Like SelectPort, a port number out of range leaves the first port in use.
     const int nPort = IsValidPort(nRequestedPort) ? nRequestedPort : 1;
     if (strBackend.empty())
-        return OpenBest(nPort);
+        return OpenBest(nPort, lirc, strError);
     if (strBackend == "sim")
         return MakeDevice(CSimulatedPort(), nPort);
     if (strBackend == "ppdev")
@@ -68,11 +79,11 @@ std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBack
     if (strBackend == "direct")
         return OpenDirect(nPort, false, strError);
     if (strBackend == "lirc")
-        return OpenLircDevices(GetKernelLircSystem(), "", strError);
+        return OpenLircDevices(lirc, "", strError);
     if (strBackend.starts_with(CLircDevice::kBackendPrefix) &&
         strBackend.size() > CLircDevice::kBackendPrefix.size())
-        return OpenLircDevices(GetKernelLircSystem(),
-                               strBackend.substr(CLircDevice::kBackendPrefix.size()), strError);
+        return OpenLircDevices(lirc, strBackend.substr(CLircDevice::kBackendPrefix.size()),
+                               strError);
     strError =
         "unknown infrared device \"" + strBackend +
         "\" (choose sim, ppdev, direct, lirc, lirc:/dev/lircN or lirc:/dev/lircN,/dev/lircM)";

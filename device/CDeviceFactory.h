@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+class CLircSystem;
 class CSimulatedPort;
 class CSimulatedRemote;
 
@@ -15,8 +16,14 @@ class CSimulatedRemote;
 // best one this machine offers (a kernel parport device at the port's address, else direct
 // port I/O where a port answers, else a lirc device, else the simulated unit). An explicit backend
 // that cannot be had, or an unknown name, gives nothing and the reason in strError.
+// Without a backend named, lirc devices that are there but cannot be used (a person not in
+// their group) give nothing and the reason, rather than the simulated unit in their place: the
+// simulated unit is the best one only where there is no infrared device at all.
 std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBackend, int nPort,
                                                       std::string& strError);
+// The same with the lirc devices of lirc, in place of the kernel's.
+std::unique_ptr<CInfraredDevice> CreateInfraredDevice(const std::string& strBackend, int nPort,
+                                                      CLircSystem& lirc, std::string& strError);
 
 // The clock: "" for the real-time clock when it can be read, else the operating system's
 // clock; "YYYY-MM-DD HH:MM:SS" for a simulated clock starting at that local time. Text that is

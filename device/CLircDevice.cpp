@@ -38,7 +38,7 @@ std::string DescribeOpenFailure(CLircSystem& system, const std::string& strPath,
         if (strGroup.empty())
             return "you may not open " + strPath;
         return "you may not open " + strPath + ": join the group " + strGroup +
-               " (sudo usermod -aG " + strGroup + " $USER) and log in again";
+               " (sudo adduser $USER " + strGroup + ") and log in again";
     }
     case ENODEV:
     case ENXIO:

@@ -211,7 +211,7 @@ std::vector<QWidget*> ArrangePort(CPictureRun& run)
         {"/dev/lirc0", true, true, true, ""},
         {"/dev/lirc1", true, false, true, ""},
         {"/dev/lirc2", false, false, false,
-         "you may not open /dev/lirc2: join the group video (sudo usermod -aG video $USER) and "
+         "you may not open /dev/lirc2: join the group video (sudo adduser $USER video) and "
          "log in again"}};
     return ShowOverMainWindow(
         app.GetMainFrame(),

@@ -3,11 +3,13 @@
 #include "device/CRtcClock.h"
 #include "device/CSimulatedClock.h"
 
+#include "support/CFakeLircSystem.h"
 #include "support/CTempFolder.h"
 #include "support/TimeZone.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -121,6 +123,47 @@ TEST(CDeviceFactoryTest, RefusesBackendsItCannotHonour)
             EXPECT_STRNE(pDevice->GetBackendName(), "simulated");
         else
             EXPECT_FALSE(strError.empty()) << pszBackend;
+    }
+}
+// Without a device named, the simulated unit is chosen only where no infrared device is there
+// at all: one the person may not open is named with the group to join instead.
+TEST(CDeviceFactoryTest, NeverPutsTheSimulatedUnitInPlaceOfADeviceThatIsThere)
+{
+    const struct
+    {
+        int nLirc0Error; // -1: no lirc0
+        std::uint32_t nLirc0Features;
+        bool bLirc1;
+        const char* pszName; // empty: refused with pszError
+        const char* pszError;
+    } cases[]{
+        {-1, 0, false, "simulated", ""},
+        {EACCES, CFakeLircSystem::kFullFeatures, false, "",
+         "no lirc device can be used: you may not open /dev/lirc0: join the group video (sudo "
+         "adduser $USER video) and log in again"},
+        {EACCES, CFakeLircSystem::kFullFeatures, true, "lirc /dev/lirc1, send only", ""},
+        {0, LIRC_CAN_REC_MODE2, true, "lirc /dev/lirc1 (send), /dev/lirc0 (receive)", ""},
+    };
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(test.pszName);
+        CFakeLircSystem lirc;
+        if (test.nLirc0Error >= 0)
+        {
+            CFakeLircSystem::SDevice& lirc0 = lirc.AddDevice("/dev/lirc0");
+            lirc0.nOpenError = test.nLirc0Error;
+            lirc0.nFeatures = test.nLirc0Features;
+            lirc0.strGroup = "video";
+        }
+        if (test.bLirc1)
+            lirc.AddDevice("/dev/lirc1").nFeatures = LIRC_CAN_SEND_PULSE;
+        std::string strError;
+        const auto pDevice = CreateInfraredDevice("", 1, lirc, strError);
+        const std::string strName = pDevice ? pDevice->GetBackendName() : "";
+        if (strName.starts_with("ppdev") || strName == "direct")
+            GTEST_SKIP() << "a parallel-port unit is there, and comes first";
+        EXPECT_EQ(strName, test.pszName);
+        EXPECT_EQ(strError, test.pszError);
     }
 }
 } // namespace

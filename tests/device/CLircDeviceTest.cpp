@@ -65,7 +65,7 @@ TEST_F(CLircDeviceTest, RefusesDevicesItCannotUseAndSaysWhy)
         const char* pszReason;
     } const cases[]{
         {EACCES, true, CFakeLircSystem::kFullFeatures,
-         "you may not open /dev/lirc0: join the group plugdev (sudo usermod -aG plugdev"},
+         "you may not open /dev/lirc0: join the group plugdev (sudo adduser $USER plugdev)"},
         {ENODEV, true, CFakeLircSystem::kFullFeatures, "/dev/lirc0 has no device behind it"},
         {0, false, CFakeLircSystem::kFullFeatures, "/dev/lirc0 is not an infrared (lirc) device"},
         {0, true, LIRC_CAN_REC_SCANCODE, "/dev/lirc0 can neither send nor record raw"},
