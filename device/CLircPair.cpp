@@ -15,42 +15,37 @@ std::string DescribeRole(const CLircDevice& device, const char* pszRole)
     return strRole + ")";
 }
 
-// Each device there is that can be opened, and the reasons of those that cannot.
-std::vector<std::unique_ptr<CLircDevice>> OpenAll(CLircSystem& system, std::string& strReasons)
-{
-    std::vector<std::unique_ptr<CLircDevice>> opened;
-    for (const std::string& strPath : system.ListDevices())
-    {
-        std::string strReason;
-        if (auto pDevice = CLircDevice::Open(system, strPath, strReason))
-            opened.push_back(std::move(pDevice));
-        else
-            strReasons += (strReasons.empty() ? "" : "; ") + strReason;
-    }
-    return opened;
-}
-
-std::unique_ptr<CLircDevice>* FindFirst(std::vector<std::unique_ptr<CLircDevice>>& opened,
-                                        bool bSend)
-{
-    for (auto& pDevice : opened)
-    {
-        if (pDevice && (bSend ? pDevice->CanSend() : pDevice->CanReceive()))
-            return &pDevice;
-    }
-    return nullptr;
-}
-
+// The first device that can send and the first that can receive, in the order the kernel
+// numbers them; devices after those two are left alone.
 std::unique_ptr<CInfraredDevice> OpenFirst(CLircSystem& system, std::string& strError)
 {
+    std::vector<std::unique_ptr<CLircDevice>> chosen;
+    bool bSend = false;
+    bool bReceive = false;
     std::string strReasons;
-    std::vector<std::unique_ptr<CLircDevice>> opened = OpenAll(system, strReasons);
-    std::unique_ptr<CLircDevice>* pSender = FindFirst(opened, true);
-    std::unique_ptr<CLircDevice>* pReceiver = FindFirst(opened, false);
-    if (pSender && pReceiver && pSender != pReceiver)
-        return std::make_unique<CLircPair>(std::move(*pSender), std::move(*pReceiver));
-    if (pSender || pReceiver)
-        return std::move(pSender ? *pSender : *pReceiver);
+    for (const std::string& strPath : system.ListDevices())
+    {
+        if (bSend && bReceive)
+            break;
+        std::string strReason;
+        std::unique_ptr<CLircDevice> pDevice = CLircDevice::Open(system, strPath, strReason);
+        if (!pDevice)
+            strReasons += (strReasons.empty() ? "" : "; ") + strReason;
+        else if ((!bSend && pDevice->CanSend()) || (!bReceive && pDevice->CanReceive()))
+        {
+            bSend = bSend || pDevice->CanSend();
+            bReceive = bReceive || pDevice->CanReceive();
+            chosen.push_back(std::move(pDevice));
+        }
+    }
+    if (chosen.size() == 2)
+    {
+        const std::size_t nSender = chosen[0]->CanSend() ? 0 : 1;
+        return std::make_unique<CLircPair>(std::move(chosen[nSender]),
+                                           std::move(chosen[1 - nSender]));
+    }
+    if (!chosen.empty())
+        return std::move(chosen.front());
     strError = strReasons.empty() ? "no lirc device (/dev/lirc0, ...) on this computer"
                                   : "no lirc device can be used: " + strReasons;
     return nullptr;

@@ -97,6 +97,17 @@ TEST_F(CLircPairTest, ChoosesTheEmitterAndTheReceiver)
     }
 }
 
+// Once an emitter and a receiver are found, the devices after them are not even opened: a
+// receiver another program listens on keeps the settings it was given.
+TEST_F(CLircPairTest, LeavesTheDevicesAfterTheChosenOnesAlone)
+{
+    Equip(CFakeLircSystem::kFullFeatures, kReceiveOnly);
+    const auto pDevice = Open("");
+    ASSERT_NE(pDevice, nullptr) << m_strError;
+    EXPECT_EQ(m_lirc1.nRecMode, 0u);
+    EXPECT_EQ(m_lirc1.nRecTimeout, 0u);
+}
+
 // A receiver on lirc0 and an emitter on lirc1: buttons go out of the emitter, presses are
 // learned from the receiver, and the self-test's frame played on the one is heard on the other.
 TEST_F(CLircPairTest, FiresOnTheEmitterAndLearnsFromTheReceiver)
