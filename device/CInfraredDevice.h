@@ -38,7 +38,7 @@ public:
     // both send and receive), and changes neither of the figures below.
     virtual double LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength) = 0;
     // A short name for the person: "ppdev /dev/parport0", "direct", "simulated", "lirc
-    // /dev/lirc0, send and receive", ...
+    // /dev/lirc0, send and receive", "lirc /dev/lirc1 (send), /dev/lirc0 (receive)", ...
     virtual const char* GetBackendName() const = 0;
 
     // A device that was unplugged is opened again when it is back; the others have nothing to do.
