@@ -27,7 +27,7 @@ CDocumentController::CDocumentController(CQuorbexSession& session, CFrontEnd& fr
                                          CSettings& settings, QWidget& window)
     : m_session(session), m_frontEnd(frontEnd), m_settings(settings), m_window(window)
 {
-    m_session.GetScheduler().SetFiredObserver([this](const CTimedEvent& event)
+    m_session.GetScheduler().SetFiredObserver([this](const CTimedEvent& event, bool /*bSent*/)
                                               { RememberFired(event); });
     m_lastFired.SetNoticeObserver([](const std::string& strNotice)
                                   { std::fprintf(stderr, "quorbit: %s\n", strNotice.c_str()); });

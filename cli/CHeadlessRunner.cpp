@@ -40,7 +40,8 @@ CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
 {
     m_frontEnd.SetPumpHandler([this](std::uint32_t nMaxWaitMs) { OnPump(nMaxWaitMs); });
     m_session.GetScheduler().SetFireObserver([this](const CTimedEvent& armed) { OnFiring(armed); });
-    m_session.GetScheduler().SetFiredObserver([this](const CTimedEvent& event) { OnFired(event); });
+    m_session.GetScheduler().SetFiredObserver([this](const CTimedEvent& event, bool bSent)
+                                              { OnFired(event, bSent); });
     m_session.GetScheduler().SetMissedObserver([this](const CTimedEvent& event)
                                                { OnMissed(event); });
     m_session.GetEngine().SetStepObserver([this](const CMegaStep& step) { PrintStep(step); });
@@ -155,8 +156,15 @@ void CHeadlessRunner::OnFiring(const CTimedEvent& armed)
     std::fflush(m_pOut);
 }
 
-void CHeadlessRunner::OnFired(const CTimedEvent& event)
+void CHeadlessRunner::OnFired(const CTimedEvent& event, bool bSent)
 {
+    // "fired" was said as it began; a script reading along learns here that it did not go out
+    // (standard error says why).
+    if (!bSent)
+        std::fprintf(m_pOut, "%s failed %s %s\n",
+                     m_session.GetClock().GetBiosTime().Format(' ', true).c_str(),
+                     ToDisplayText(event.m_strName).c_str(),
+                     DescribeButton(event.m_pRemote, event.m_pButton).c_str());
     std::string strError;
     if (!m_lastFired.Remember(GetDocumentPath(), event, strError))
         std::fprintf(m_pErr,

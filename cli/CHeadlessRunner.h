@@ -78,7 +78,7 @@ private:
     void Reload();
     void PrintEvents();
     void OnFiring(const CTimedEvent& armed);
-    void OnFired(const CTimedEvent& event);
+    void OnFired(const CTimedEvent& event, bool bSent);
     void OnMissed(const CTimedEvent& event);
     void PrintStep(const CMegaStep& step);
 

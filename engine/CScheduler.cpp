@@ -150,24 +150,25 @@ void CScheduler::FireArmedEvent()
     CTimedEvent& event = *m_doc.m_pArmedEvent;
     CFrontEnd& frontEnd = m_doc.GetFrontEnd();
 
+    bool bSent = false;
     {
         const CScopedCount depth = m_engine.EnterFiringScope();
         const CScopedCount firing(event.m_nFiring);
         frontEnd.SortEvents();
         if (m_onFire)
             m_onFire(armed);
-        m_engine.Fire(*armed.m_pButton);
+        bSent = m_engine.Fire(*armed.m_pButton);
     }
-    FinishFiredEvent();
+    FinishFiredEvent(bSent);
 }
 
-void CScheduler::FinishFiredEvent()
+void CScheduler::FinishFiredEvent(bool bSent)
 {
     CTimedEvent& armed = m_doc.m_armed;
     CTimedEvent& event = *m_doc.m_pArmedEvent;
     event.m_lastFired = armed.m_time;
     if (m_onFired)
-        m_onFired(event);
+        m_onFired(event, bSent);
     if (armed.m_nFrequency == kFrequencyOnce && !m_doc.m_bEventsDialogOpen)
         m_doc.DeleteEvent(event);
     // The slot must not point at an event that may just have been deleted, even if something
@@ -196,7 +197,7 @@ void CScheduler::SetMissedObserver(std::function<void(const CTimedEvent&)> onMis
     m_onMissed = std::move(onMissed);
 }
 
-void CScheduler::SetFiredObserver(std::function<void(const CTimedEvent&)> onFired)
+void CScheduler::SetFiredObserver(std::function<void(const CTimedEvent&, bool)> onFired)
 {
     m_onFired = std::move(onFired);
 }

@@ -31,9 +31,10 @@ public:
     // Called with the armed slot just before its button is fired.
     void SetFireObserver(std::function<void(const CTimedEvent&)> onFire);
     // Called with the event once it has fired, its last-fired time set, before a one-time
-    // event is deleted. The document is not marked modified for a firing: what the person
-    // made did not change, and whoever runs the scheduler keeps the time elsewhere.
-    void SetFiredObserver(std::function<void(const CTimedEvent&)> onFired);
+    // event is deleted, and whether its button went out whole (the engine has said why not).
+    // The document is not marked modified for a firing: what the person made did not change,
+    // and whoever runs the scheduler keeps the time elsewhere.
+    void SetFiredObserver(std::function<void(const CTimedEvent&, bool bSent)> onFired);
     // Called with an event whose occurrence passed without firing (a firing that ran long, a
     // menu held open, Quorbit not running, the clock set forward), once its m_lastMissed is
     // set to that occurrence.
@@ -49,14 +50,14 @@ private:
     // Once a minute: every occurrence that passed since the last look without firing.
     void ReportMissed();
     bool ReportMissed(CTimedEvent& event, const CTime& earliest);
-    void FinishFiredEvent();
+    void FinishFiredEvent(bool bSent);
 
     CQuorbexDoc& m_doc;
     CFiringEngine& m_engine;
     CTickSource& m_ticks;
     CBiosClock& m_clock;
     std::function<void(const CTimedEvent&)> m_onFire;
-    std::function<void(const CTimedEvent&)> m_onFired;
+    std::function<void(const CTimedEvent&, bool)> m_onFired;
     std::function<void(const CTimedEvent&)> m_onMissed;
 
     // Kept for the whole run, never reset: not even another document starts it again.

@@ -145,6 +145,9 @@ TEST_F(CHeadlessRunnerTest, AnUnpluggedDeviceIsSaidAndFoundAgain)
                                    "while sending: it was unplugged, waiting for it to come back"),
               std::string::npos)
         << m_err.GetText();
+    EXPECT_NE(m_out.GetText().find("1998-03-02 07:00:00 failed Wake (remote TV, button Power)\n"),
+              std::string::npos)
+        << m_out.GetText();
     EXPECT_EQ(runner.GetStatus().strDevice, "lirc /dev/lirc0, unplugged, waiting for it");
 
     system.AddDevice("/dev/lirc1").strIdentity = strUsb;
