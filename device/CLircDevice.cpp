@@ -69,6 +69,21 @@ std::uint32_t CountLeadingSilence(const std::uint8_t* pBits, std::uint32_t nLeng
     return static_cast<std::uint32_t>(
         std::find_if(pBits, pBits + nLength, [](std::uint8_t n) { return n != 0; }) - pBits);
 }
+
+// Where the part of the signal from nAt (a mark) ends: the rest when nMost values take it, else
+// just before the longest space within reach (the later of equals), so that the part ends on a
+// mark and the wait between two writes falls where the signal rests anyway.
+std::size_t FindPartEnd(const std::vector<std::uint32_t>& durations, std::size_t nAt,
+                        std::size_t nMost)
+{
+    if (durations.size() - nAt <= nMost)
+        return durations.size();
+    std::size_t nEnd = nAt + 1;
+    for (std::size_t nCount = 3; nCount <= nMost; nCount += 2)
+        if (durations[nAt + nCount] >= durations[nEnd])
+            nEnd = nAt + nCount;
+    return nEnd;
+}
 } // namespace
 
 std::unique_ptr<CLircDevice> CLircDevice::Open(CLircSystem& system, const std::string& strPath,
@@ -431,24 +446,6 @@ void CLircDevice::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLen
     SetUpCarrier();
     WriteDurations(durations);
 }
-
-namespace
-{
-// Where the part of the signal from nAt (a mark) ends: the rest when nMost values take it, else
-// just before the longest space within reach (the later of equals), so that the part ends on a
-// mark and the wait between two writes falls where the signal rests anyway.
-std::size_t FindPartEnd(const std::vector<std::uint32_t>& durations, std::size_t nAt,
-                        std::size_t nMost)
-{
-    if (durations.size() - nAt <= nMost)
-        return durations.size();
-    std::size_t nEnd = nAt + 1;
-    for (std::size_t nCount = 3; nCount <= nMost; nCount += 2)
-        if (durations[nAt + nCount] >= durations[nEnd])
-            nEnd = nAt + nCount;
-    return nEnd;
-}
-} // namespace
 
 // The whole signal in one write where the driver takes it. Where it has to be split, because the
 // kernel takes 1023 values at most, or the driver refuses as many (EINVAL) or takes only part of
