@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <numeric>
 #include <utility>
 
 #include <linux/lirc.h>
@@ -67,6 +68,21 @@ std::uint32_t CountLeadingSilence(const std::uint8_t* pBits, std::uint32_t nLeng
 {
     return static_cast<std::uint32_t>(
         std::find_if(pBits, pBits + nLength, [](std::uint8_t n) { return n != 0; }) - pBits);
+}
+
+// Where the part of the signal from nAt (a mark) ends: the rest when nMost values take it, else
+// just before the longest space within reach (the later of equals), so that the part ends on a
+// mark and the wait between two writes falls where the signal rests anyway.
+std::size_t FindPartEnd(const std::vector<std::uint32_t>& durations, std::size_t nAt,
+                        std::size_t nMost)
+{
+    if (durations.size() - nAt <= nMost)
+        return durations.size();
+    std::size_t nEnd = nAt + 1;
+    for (std::size_t nCount = 3; nCount <= nMost; nCount += 2)
+        if (durations[nAt + nCount] >= durations[nEnd])
+            nEnd = nAt + nCount;
+    return nEnd;
 }
 } // namespace
 
@@ -431,30 +447,56 @@ void CLircDevice::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLen
     WriteDurations(durations);
 }
 
-// Writes of an odd count that start and end on a mark, as the driver takes them. A space
-// between two writes, and after a driver that took only part of one, is waited out here.
+// The whole signal in one write where the driver takes it. Where it has to be split, because the
+// kernel takes 1023 values at most, or the driver refuses as many (EINVAL) or takes only part of
+// a write, each part ends on a mark, and the space after it lasts until its end counted from when
+// the part should have finished playing: however late this process wakes, it does not grow.
 bool CLircDevice::WriteDurations(const std::vector<std::uint32_t>& durations)
 {
     std::size_t nAt = 0;
+    std::uint64_t nDue = 0; // when the next part is to begin
     while (nAt < durations.size())
     {
-        const std::size_t nCount = std::min(durations.size() - nAt, kMaxValuesPerWrite);
-        const long nWritten = WriteValues(&durations[nAt], nCount);
-        if (nWritten <= 0)
+        const std::size_t nEnd = FindPartEnd(durations, nAt, m_nValuesPerWrite);
+        WaitUntil(nDue);
+        std::uint64_t nStart = 0;
+        const long nWritten = WriteValues(&durations[nAt], nEnd - nAt, nStart);
+        if (nWritten == 0)
             return false;
+        if (nWritten < 0 || static_cast<std::size_t>(nWritten) < nEnd - nAt)
+        {
+            // The driver takes fewer at once: later parts are no longer, and end on a mark.
+            const std::size_t nTaken =
+                nWritten < 0 ? (nEnd - nAt) / 2 : static_cast<std::size_t>(nWritten);
+            m_nValuesPerWrite = (std::max<std::size_t>(nTaken, 1) - 1) | 1;
+            if (nWritten < 0)
+                continue;
+        }
+        const auto itPart = durations.begin() + static_cast<std::ptrdiff_t>(nAt);
+        nDue = std::accumulate(itPart, itPart + nWritten, nStart);
         nAt += static_cast<std::size_t>(nWritten);
         if (nAt % 2 == 1 && nAt < durations.size())
-            m_system.SleepMicros(durations[nAt++]);
+            nDue += durations[nAt++];
     }
     return true;
 }
 
-// The values the driver took, at least one; 0 with the fault when it took none.
-long CLircDevice::WriteValues(const std::uint32_t* pValues, std::size_t nCount)
+void CLircDevice::WaitUntil(std::uint64_t nMicros)
+{
+    const std::uint64_t nNow = m_system.GetMicros();
+    if (nMicros > nNow)
+        m_system.SleepMicros(static_cast<std::uint32_t>(nMicros - nNow));
+}
+
+// The values the driver took, at least one; 0 with the fault when it took none; -1 when it
+// refused more than one value as too many for it. nStart is when the write that took them began.
+long CLircDevice::WriteValues(const std::uint32_t* pValues, std::size_t nCount,
+                              std::uint64_t& nStart)
 {
     bool bRetried = false;
     while (true)
     {
+        nStart = m_system.GetMicros();
         const long nWritten = m_system.Write(m_nFd, pValues, nCount * sizeof *pValues);
         if (nWritten >= static_cast<long>(sizeof *pValues))
             return nWritten / static_cast<long>(sizeof *pValues);
@@ -466,6 +508,8 @@ long CLircDevice::WriteValues(const std::uint32_t* pValues, std::size_t nCount)
         // A single EIO is a hiccup of the hardware, not yet a failure.
         if (errno == EINTR || (errno == EIO && !std::exchange(bRetried, true)))
             continue;
+        if (errno == EINVAL && nCount > 1)
+            return -1;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
         {
             FailWith("sending", errno);

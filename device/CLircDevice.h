@@ -92,7 +92,8 @@ private:
 
     void SetUpCarrier();
     bool WriteDurations(const std::vector<std::uint32_t>& durations);
-    long WriteValues(const std::uint32_t* pValues, std::size_t nCount);
+    void WaitUntil(std::uint64_t nMicros);
+    long WriteValues(const std::uint32_t* pValues, std::size_t nCount, std::uint64_t& nStart);
 
     // An unplugged device (ENODEV) is named so, and looked for again before its next use.
     void FailWith(const std::string& strWhat, int nError);
@@ -110,6 +111,8 @@ private:
     bool m_bCanSend = false;
     bool m_bCanReceive = false;
     std::uint32_t m_nCarrier = kDefaultCarrier;
+    // As many values as the driver was seen to take in one write.
+    std::size_t m_nValuesPerWrite = kMaxValuesPerWrite;
 
     // What has been heard since EnableDetector: marks and spaces from the first mark on.
     std::vector<std::uint32_t> m_heard;

@@ -30,20 +30,25 @@ std::string ReadAll(std::FILE* pFile)
 struct SSelfTestCase
 {
     std::uint32_t nFeatures;
-    int nWriteError; // 0: writes go through
+    int nWriteError;          // 0: writes go through
+    std::size_t nTakesAtMost; // values the driver takes of one write
+    std::uint32_t nWakeLate;  // how late the process wakes after each write
     bool bWorks;
     const char* pszSaid;
 };
 
 // Both ways the frame is played and heard back; one way the test says what it can check and
-// checks that; a device unplugged in the middle fails with the reason.
+// checks that; a device unplugged in the middle fails with the reason. A driver that takes a few
+// values at a time, with a process that wakes late after each, still plays the frame as it is.
 TEST(LircSelfTest, ChecksWhatTheDeviceCanDo)
 {
     const SSelfTestCase cases[]{
-        {CFakeLircSystem::kFullFeatures, 0, true, "Heard all 67 back, each within 0 µs"},
-        {LIRC_CAN_SEND_PULSE, 0, true, "It only sends, so nothing here can hear the test frame"},
-        {LIRC_CAN_REC_MODE2, 0, true, "It only receives, so the test cannot play a frame"},
-        {CFakeLircSystem::kFullFeatures, ENODEV, false, "it was unplugged"},
+        {CFakeLircSystem::kFullFeatures, 0, 1024, 0, true, "Heard all 67 back, each within 0 µs"},
+        {CFakeLircSystem::kFullFeatures, 0, 7, 300, true, "Heard all 67 back, each within 0 µs"},
+        {LIRC_CAN_SEND_PULSE, 0, 1024, 0, true,
+         "It only sends, so nothing here can hear the test frame"},
+        {LIRC_CAN_REC_MODE2, 0, 1024, 0, true, "It only receives, so the test cannot play a frame"},
+        {CFakeLircSystem::kFullFeatures, ENODEV, 1024, 0, false, "it was unplugged"},
     };
     for (const SSelfTestCase& test : cases)
     {
@@ -51,6 +56,8 @@ TEST(LircSelfTest, ChecksWhatTheDeviceCanDo)
         CFakeLircSystem::SDevice& fake = system.AddDevice(kPath);
         fake.nFeatures = test.nFeatures;
         fake.bLoopBack = true;
+        fake.nMaxWriteValues = test.nTakesAtMost;
+        fake.nWakeLateMicros = test.nWakeLate;
         if (test.nWriteError != 0)
             fake.writeErrors.push_back(test.nWriteError);
         std::string strError;

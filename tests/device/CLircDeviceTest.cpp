@@ -259,26 +259,76 @@ TEST_F(CLircDeviceTest, DropsTheRepeatsOfAButtonHeldBeforeThePress)
     EXPECT_EQ(Heard(nLength), kFrame);
 }
 
-TEST_F(CLircDeviceTest, SplitsWhatOneWriteCannotTakeAndWaitsTheSpacesBetween)
+// The light a device gave off, from its writes and the dark between them: marks and spaces.
+CDurations Played(const CDevice& fake)
 {
-    // 1,201 marks and spaces of 100 µs: more than one write takes.
-    const CDurations many(1201, 100);
-    const std::vector<std::uint8_t> bits = DurationsToSamples(many, 1000);
-    for (const std::size_t nMaxWrite : {std::size_t{1024}, std::size_t{7}, std::size_t{8}})
+    CDurations played;
+    const auto Add = [&](std::uint32_t nMicros, bool bMark)
     {
-        m_fake.nMaxWriteValues = nMaxWrite;
-        m_fake.written.clear();
-        m_fake.writeCounts.clear();
-        m_system.m_sleeps.clear();
+        if (nMicros == 0)
+            return;
+        if (!played.empty() && (played.size() % 2 == 1) == bMark)
+            played.back() += nMicros;
+        else
+            played.push_back(nMicros);
+    };
+    std::size_t nAt = 0;
+    std::uint64_t nDarkSince = fake.writeStarts.front();
+    for (std::size_t nWrite = 0; nWrite < fake.writeCounts.size(); ++nWrite)
+    {
+        Add(static_cast<std::uint32_t>(fake.writeStarts[nWrite] - nDarkSince), false);
+        nDarkSince = fake.writeStarts[nWrite];
+        for (std::size_t nValue = 0; nValue < fake.writeCounts[nWrite]; ++nValue)
+        {
+            Add(fake.written[nAt + nValue], nValue % 2 == 0);
+            nDarkSince += fake.written[nAt + nValue];
+        }
+        nAt += fake.writeCounts[nWrite];
+    }
+    return played;
+}
+
+struct SSplitCase
+{
+    std::size_t nTakesAtMost;             // values the driver takes of one write
+    std::size_t nRefusesAbove;            // values above which it refuses a write
+    std::uint32_t nWakeLate;              // how late the process wakes after each write
+    std::vector<std::size_t> writeCounts; // empty: not checked
+};
+
+// 1,201 values cannot go in one write. However the driver takes them, the light it gives off is
+// the signal: the spaces between writes keep their length when the process wakes late, and the
+// kernel's writes are split before the longest spaces.
+TEST_F(CLircDeviceTest, SplitsALongSignalAtItsLongestSpacesAndKeepsTheirLength)
+{
+    CDurations signal(1201, 100);
+    signal[401] = 3000;
+    signal[801] = 6000;
+    const SSplitCase cases[]{
+        {1024, 1024, 0, {801, 399}},
+        {1024, 1024, 900, {801, 399}},
+        {1024, 500, 90, {}},
+        {7, 1024, 60, {}},
+        {8, 1024, 0, {}},
+    };
+    const std::vector<std::uint8_t> bits = DurationsToSamples(signal, 1000);
+    for (const SSplitCase& test : cases)
+    {
+        m_fake = CDevice{};
+        m_fake.nMaxWriteValues = test.nTakesAtMost;
+        m_fake.nRefuseAboveValues = test.nRefusesAbove;
+        m_fake.nWakeLateMicros = test.nWakeLate;
         m_fake.writeErrors = {EINTR, EAGAIN};
         const auto pDevice = Open();
         pDevice->TransmitBitstream(bits.data(), static_cast<std::uint32_t>(bits.size()));
         EXPECT_EQ(pDevice->GetLastFault(), "");
-        // What the driver was given and the spaces waited out here make up the signal.
-        EXPECT_EQ(m_fake.written.size() + m_system.m_sleeps.size(), many.size()) << nMaxWrite;
-        for (const std::uint32_t nSleep : m_system.m_sleeps)
-            EXPECT_EQ(nSleep, 100u);
-        EXPECT_LE(m_fake.writeCounts.front(), CLircDevice::kMaxValuesPerWrite);
+        EXPECT_EQ(Played(m_fake), signal) << test.nTakesAtMost << " " << test.nRefusesAbove;
+        if (!test.writeCounts.empty())
+        {
+            EXPECT_EQ(m_fake.writeCounts, test.writeCounts);
+        }
+        for (const std::size_t nCount : m_fake.writeCounts)
+            EXPECT_LE(nCount, std::min(test.nRefusesAbove, CLircDevice::kMaxValuesPerWrite));
     }
 }
 

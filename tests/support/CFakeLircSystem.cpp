@@ -210,11 +210,18 @@ long CFakeLircSystem::Write(int nFd, const void* pBuffer, std::size_t nBytes)
     const std::size_t nValues = nBytes / sizeof(std::uint32_t);
     if (nBytes % sizeof(std::uint32_t) != 0 || nValues % 2 == 0 || nValues > 1024)
         return errno = EINVAL, -1;
+    if (nValues > pDevice->nRefuseAboveValues)
+        return errno = EINVAL, -1;
     const std::size_t nTaken = std::min(nValues, pDevice->nMaxWriteValues);
     const auto* pValues = static_cast<const std::uint32_t*>(pBuffer);
     SDevice* pHearer = pDevice->bLoopBack ? pDevice : nullptr;
     if (!pDevice->strFacing.empty())
         pHearer = &m_devices.at(pDevice->strFacing);
+    // The dark between two writes is a space to the receiver, until its timeout ends the signal.
+    const std::uint64_t nDark = m_nMicros - pDevice->nPlayedUntil;
+    if (pHearer && !pDevice->written.empty() && nDark > 0 && nDark < pHearer->nRecTimeout)
+        Hear(*pHearer, LIRC_SPACE(static_cast<std::uint32_t>(nDark)));
+    pDevice->writeStarts.push_back(m_nMicros);
     for (std::size_t nValue = 0; nValue < nTaken; ++nValue)
     {
         pDevice->written.push_back(pValues[nValue]);
@@ -224,6 +231,8 @@ long CFakeLircSystem::Write(int nFd, const void* pBuffer, std::size_t nBytes)
                  nValue % 2 == 0 ? LIRC_PULSE(pValues[nValue]) : LIRC_SPACE(pValues[nValue]));
     }
     pDevice->writeCounts.push_back(nTaken);
+    pDevice->nPlayedUntil = m_nMicros;
+    m_nMicros += pDevice->nWakeLateMicros;
     return static_cast<long>(nTaken * sizeof(std::uint32_t));
 }
 

@@ -44,6 +44,10 @@ public:
         bool bUnplugged = false;
         std::string strIdentity;            // what the kernel tells of the hardware
         std::size_t nMaxWriteValues = 1024; // fewer: the driver takes part of a write
+        // A driver that cannot send as many refuses the write with EINVAL, as lirc-write says.
+        std::size_t nRefuseAboveValues = 1024;
+        // How long after the signal has played a write returns: a process woken late.
+        std::uint32_t nWakeLateMicros = 0;
         std::deque<std::uint32_t> readable;
         // Presses not yet made: each becomes readable when the queue is empty and the reader
         // polls for more.
@@ -56,6 +60,8 @@ public:
 
         std::vector<std::uint32_t> written;
         std::vector<std::size_t> writeCounts;
+        std::vector<std::uint64_t> writeStarts; // when each write that took values began
+        std::uint64_t nPlayedUntil = 0;         // when the last write stopped playing
         std::uint32_t nCarrier = 0;
         std::uint32_t nDutyCycle = 0;
         std::uint32_t nRecTimeout = 0;
