@@ -22,7 +22,7 @@ double CarrierMicros(unsigned nCarrierWord)
 
 std::string FormatWord(unsigned nWord)
 {
-    char szWord[8];
+    char szWord[16]; // room for any unsigned, though a word holds four digits
     std::snprintf(szWord, sizeof szWord, "%04X", nWord);
     return szWord;
 }
