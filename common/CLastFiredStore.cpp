@@ -4,6 +4,7 @@
 #include "base/StateFolder.h"
 #include "base/TextEncoding.h"
 #include "document/CQuorbexDoc.h"
+#include "document/CSafeFile.h"
 
 #include <nlohmann/json.hpp>
 
@@ -87,29 +88,15 @@ bool ReadState(int nFolder, const std::string& strName, nlohmann::json& state,
     struct stat status
     {
     };
-    if (::fstat(file.Get(), &status) != 0)
-        strReason = SystemReason(errno);
-    else if (!S_ISREG(status.st_mode))
-        strReason = "not a regular file";
-    else if (status.st_uid != ::geteuid())
-        strReason = "it belongs to user " + std::to_string(status.st_uid);
-    else if (static_cast<std::uintmax_t>(status.st_size) > kMaxStateBytes)
-        strReason = "larger than " + std::to_string(kMaxStateBytes >> 20) + " MB";
-    if (!strReason.empty())
-        return false;
-    std::string strText(static_cast<std::size_t>(status.st_size), '\0');
-    std::size_t nRead = 0;
-    while (nRead < strText.size())
+    if (::fstat(file.Get(), &status) == 0 && status.st_uid != ::geteuid())
     {
-        const ssize_t n = ::read(file.Get(), strText.data() + nRead, strText.size() - nRead);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        nRead += static_cast<std::size_t>(n);
+        strReason = "it belongs to user " + std::to_string(status.st_uid);
+        return false;
     }
-    strText.resize(nRead);
-    state = nlohmann::json::parse(strText, nullptr, false);
+    std::vector<std::uint8_t> bytes;
+    if (!CSafeFile::ReadOpen(file, kMaxStateBytes, bytes, strReason))
+        return false;
+    state = nlohmann::json::parse(bytes, nullptr, false);
     if (state.is_object())
         return true;
     state = nlohmann::json::object();

@@ -36,6 +36,12 @@ public:
                         std::vector<std::uint8_t>& bytes, std::string& strError,
                         SFileStamp* pStamp = nullptr);
 
+    // ReadAll for a file opened already, for a caller that opens it its own way (without
+    // following links, say); the checks ask the open file itself.
+    static bool ReadOpen(const CFileDescriptor& file, std::size_t nMaxBytes,
+                         std::vector<std::uint8_t>& bytes, std::string& strError,
+                         SFileStamp* pStamp = nullptr);
+
     // Makes strPath hold bytes and its previous content (if any, and if no larger than a
     // document file may be) the backup file. False with the reason in strError when the target
     // still holds what it held before: the target or its backup is not a regular file, the
@@ -80,9 +86,6 @@ private:
     bool WriteAll(int nFd, std::span<const std::uint8_t> bytes) const;
     static bool KeepOwner(int nFd, const SKeep& keep, const std::string& strPath,
                           std::string& strError);
-    static bool ReadOpen(const CFileDescriptor& file, std::size_t nMaxBytes,
-                         std::vector<std::uint8_t>& bytes, std::string& strError,
-                         SFileStamp* pStamp = nullptr);
 
     WriteFunction m_write;
 };
