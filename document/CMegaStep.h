@@ -13,6 +13,8 @@ public:
     CRemote* m_pRemote = nullptr;
     CRemoteButton* m_pButton = nullptr;
     int m_nDelay = 0;
+    // How long the step holds its button down, in milliseconds; 0 is a single press.
+    int m_nHoldMillis = 0;
 };
 
 // The steps of a megabutton in playing order; it owns them.

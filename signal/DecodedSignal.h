@@ -39,10 +39,21 @@ enum class EProtocol
     kNec42Wide,
 };
 
+// Whose timings a frame made from a code follows: the protocol table's, or those of the tool
+// that writes ".ir" files, for codes read from its files. The two differ by a few microseconds
+// in some protocols and more in others, and a code should go out as the tool it came from
+// sends it.
+enum class EFrameForm : std::uint8_t
+{
+    kTable,
+    kIrFile,
+};
+
 // What a signal carries, as the maker of the remote would write it down.
 struct SDecodedSignal
 {
     EProtocol eProtocol = EProtocol::kUnknown;
+    EFrameForm eForm = EFrameForm::kTable;
     std::uint32_t nAddress = 0;
     std::uint32_t nCommand = 0;
     // Kaseikyo: the maker's code (0x2002 for Panasonic).

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "signal/DecodedSignal.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +25,8 @@ struct SExchangeCode
     // The remote of the input the code belongs to, for inputs that hold several; empty when
     // the input names none.
     std::string strSource = {};
+    // The code the durations were made from, for inputs that name one rather than timings.
+    std::optional<SDecodedSignal> code = {};
 };
 
 // Why an input was refused: the line (from 1; 0 for the input as a whole) and the reason.

@@ -252,6 +252,7 @@ private:
                    Refuse(nLine, code.strName + ": the command is four hex bytes");
         SDecodedSignal decoded;
         decoded.eProtocol = pFlipper->eProtocol;
+        decoded.eForm = EFrameForm::kIrFile;
         FromFlipperAddress(nAddress, decoded);
         decoded.nCommand = nCommand | pFlipper->nCommandBit;
         SEncodedSignal encoded;
@@ -261,6 +262,7 @@ private:
                                      " do not fit the fields of " + *pProtocol);
         code.durations = std::move(encoded.durations);
         code.nCarrierHz = encoded.nCarrierHz;
+        code.code = decoded;
         return true;
     }
 
