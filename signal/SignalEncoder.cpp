@@ -101,3 +101,100 @@ bool EncodeSignal(const SDecodedSignal& code, SEncodedSignal& encoded)
     encoded.nCarrierHz = row.nCarrierHz;
     return true;
 }
+
+namespace
+{
+// A space at least this long ends a frame of a recording.
+constexpr std::uint32_t kRecordedFrameGap = 5500;
+// A recording of a single frame shows no period: it repeats after this much silence, about
+// what the common protocols keep between frames.
+constexpr std::uint64_t kLoneFrameGapMicros = 40000;
+
+// The runs cut into frames: a frame takes the marks that start at or after its start and before
+// the next frame's. Each duration is rounded from where it begins and ends in the whole, so the
+// frames keep their places however long the hold.
+CTimedFrames SplitAtFrameStarts(const std::vector<double>& runs, const std::vector<double>& starts)
+{
+    CTimedFrames frames;
+    double dAt = 0;
+    double dLastEnd = 0;
+    std::size_t nFrame = 0;
+    for (std::size_t nRun = 0; nRun < runs.size(); dAt += runs[nRun++])
+    {
+        if (nRun % 2 == 1)
+            continue;
+        const bool bNewFrame =
+            frames.empty() || (nFrame + 1 < starts.size() && dAt >= starts[nFrame + 1] - 1e-6);
+        if (bNewFrame)
+        {
+            nFrame = frames.empty() ? 0 : nFrame + 1;
+            frames.push_back({{}, static_cast<std::uint64_t>(std::llround(dAt))});
+        }
+        else
+            frames.back().durations.push_back(
+                static_cast<std::uint32_t>(std::llround(dAt) - std::llround(dLastEnd)));
+        dLastEnd = dAt + runs[nRun];
+        frames.back().durations.push_back(
+            static_cast<std::uint32_t>(std::llround(dLastEnd) - std::llround(dAt)));
+    }
+    return frames;
+}
+} // namespace
+
+bool HasToggleBit(EProtocol eProtocol)
+{
+    const SProtocolForm* pForm = FindProtocolForm(eProtocol);
+    return pForm && std::any_of(pForm->frame.begin(), pForm->frame.end(),
+                                [](const SFrameItem& item) { return item.cField == 'T'; });
+}
+
+bool EncodeHeldFrames(const SDecodedSignal& code, std::uint64_t nHoldMicros, CTimedFrames& frames)
+{
+    const SProtocolForm* pForm = FindProtocolForm(code.eProtocol);
+    if (!pForm || !FitsProtocol(*pForm, code))
+        return false;
+    const SProtocolRow& row = *pForm->pRow;
+    const CFieldValues values = ToFieldValues(*pForm, code);
+    CRunBuilder builder;
+    for (const SFrameItem& item : pForm->lead)
+        builder.Add(item.dMicros);
+    // The lead goes with the first frame.
+    std::vector<double> starts{0};
+    for (int nFrame = 0;
+         nFrame <= row.nMinRepeats || builder.GetLength() < static_cast<double>(nHoldMicros);
+         ++nFrame)
+    {
+        const double dStart = builder.GetLength();
+        if (nFrame > 0)
+            starts.push_back(dStart);
+        const bool bRepeat = nFrame > 0 && !pForm->repeat.empty();
+        AddFrame(builder, *pForm, bRepeat ? pForm->repeat : pForm->frame, values);
+        builder.Add(-GapAfter(row, builder.GetLength() - dStart));
+    }
+    frames = SplitAtFrameStarts(builder.GetRuns(), starts);
+    return true;
+}
+
+CTimedFrames HoldRecording(const std::vector<std::uint32_t>& durations, std::uint64_t nHoldMicros)
+{
+    CTimedFrames frames;
+    std::uint64_t nAt = 0;
+    for (std::size_t nRun = 0; nRun < durations.size(); nAt += durations[nRun++])
+    {
+        const bool bMark = nRun % 2 == 0;
+        if (bMark && (nRun == 0 || durations[nRun - 1] >= kRecordedFrameGap))
+            frames.push_back({{}, nAt});
+        if (bMark || durations[nRun] < kRecordedFrameGap)
+            frames.back().durations.push_back(durations[nRun]);
+    }
+    if (frames.empty())
+        return frames;
+    const STimedFrame last = frames.back();
+    const std::uint64_t nPeriod = frames.size() > 1
+                                      ? last.nStartMicros - frames[frames.size() - 2].nStartMicros
+                                      : GetFrameLength(last) + kLoneFrameGapMicros;
+    for (std::uint64_t nStart = last.nStartMicros + nPeriod; nStart < nHoldMicros;
+         nStart += nPeriod)
+        frames.push_back({last.durations, nStart});
+    return frames;
+}
