@@ -75,30 +75,46 @@ double GapAfter(const SProtocolRow& row, double dLength)
 {
     return row.dPeriodMicros > 0 ? std::max(row.dPeriodMicros - dLength, 0.0) : row.dGapMicros;
 }
+
+// The form of the code's protocol with the code's field values, and the lead laid out in
+// builder; null, with builder left empty, where the code does not fit the protocol.
+const SProtocolForm* StartSignal(const SDecodedSignal& code, CRunBuilder& builder,
+                                 CFieldValues& values)
+{
+    const SProtocolForm* pForm = FindProtocolForm(code.eProtocol);
+    if (!pForm || !FitsProtocol(*pForm, code))
+        return nullptr;
+    values = ToFieldValues(*pForm, code);
+    for (const SFrameItem& item : pForm->lead)
+        builder.Add(item.dMicros);
+    return pForm;
+}
+
+// The frame (or, for a repeat, the protocol's repeat frame where it has one) and the silence
+// after it; returns where the frame started.
+double AddFrameAndGap(CRunBuilder& builder, const SProtocolForm& form, const CFieldValues& values,
+                      bool bRepeat)
+{
+    const double dStart = builder.GetLength();
+    AddFrame(builder, form, bRepeat && !form.repeat.empty() ? form.repeat : form.frame, values);
+    builder.Add(-GapAfter(*form.pRow, builder.GetLength() - dStart));
+    return dStart;
+}
 } // namespace
 
 bool EncodeSignal(const SDecodedSignal& code, SEncodedSignal& encoded)
 {
-    const SProtocolForm* pForm = FindProtocolForm(code.eProtocol);
-    if (!pForm || !FitsProtocol(*pForm, code))
-        return false;
-    const SProtocolRow& row = *pForm->pRow;
-    const CFieldValues values = ToFieldValues(*pForm, code);
     CRunBuilder builder;
-    for (const SFrameItem& item : pForm->lead)
-        builder.Add(item.dMicros);
-    const int nFrames = 1 + std::max(code.nRepeats, row.nMinRepeats);
+    CFieldValues values;
+    const SProtocolForm* pForm = StartSignal(code, builder, values);
+    if (!pForm)
+        return false;
+    const int nFrames = 1 + std::max(code.nRepeats, pForm->pRow->nMinRepeats);
     for (int nFrame = 0; nFrame < nFrames; ++nFrame)
-    {
-        const double dStart = builder.GetLength();
-        const bool bRepeat = nFrame > 0 && !pForm->repeat.empty();
-        AddFrame(builder, *pForm, bRepeat ? pForm->repeat : pForm->frame, values);
-        const double dLength = builder.GetLength() - dStart;
-        builder.Add(-GapAfter(row, dLength));
-    }
+        AddFrameAndGap(builder, *pForm, values, nFrame > 0);
     encoded.nTrailingGapMicros = static_cast<std::uint32_t>(std::lround(builder.GetRuns().back()));
     encoded.durations = builder.GetDurations();
-    encoded.nCarrierHz = row.nCarrierHz;
+    encoded.nCarrierHz = pForm->pRow->nCarrierHz;
     return true;
 }
 
@@ -150,27 +166,18 @@ bool HasToggleBit(EProtocol eProtocol)
 
 bool EncodeHeldFrames(const SDecodedSignal& code, std::uint64_t nHoldMicros, CTimedFrames& frames)
 {
-    const SProtocolForm* pForm = FindProtocolForm(code.eProtocol);
-    if (!pForm || !FitsProtocol(*pForm, code))
-        return false;
-    const SProtocolRow& row = *pForm->pRow;
-    const CFieldValues values = ToFieldValues(*pForm, code);
     CRunBuilder builder;
-    for (const SFrameItem& item : pForm->lead)
-        builder.Add(item.dMicros);
+    CFieldValues values;
+    const SProtocolForm* pForm = StartSignal(code, builder, values);
+    if (!pForm)
+        return false;
     // The lead goes with the first frame.
     std::vector<double> starts{0};
-    for (int nFrame = 0;
-         nFrame <= row.nMinRepeats || builder.GetLength() < static_cast<double>(nHoldMicros);
-         ++nFrame)
-    {
-        const double dStart = builder.GetLength();
-        if (nFrame > 0)
-            starts.push_back(dStart);
-        const bool bRepeat = nFrame > 0 && !pForm->repeat.empty();
-        AddFrame(builder, *pForm, bRepeat ? pForm->repeat : pForm->frame, values);
-        builder.Add(-GapAfter(row, builder.GetLength() - dStart));
-    }
+    AddFrameAndGap(builder, *pForm, values, false);
+    for (int nRepeat = 1; nRepeat <= pForm->pRow->nMinRepeats ||
+                          builder.GetLength() < static_cast<double>(nHoldMicros);
+         ++nRepeat)
+        starts.push_back(AddFrameAndGap(builder, *pForm, values, true));
     frames = SplitAtFrameStarts(builder.GetRuns(), starts);
     return true;
 }

@@ -5,38 +5,26 @@
 
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
 namespace
 {
-// A space at least this long parts two frames.
-constexpr std::uint32_t kFrameGap = 5500;
-
 // The frames irsimsend sent for each button of held.conf held 800 ms
 // (tests/fixtures/lirc/capture-held-irsimsend), each starting where its first mark does.
 std::map<std::string, CTimedFrames> ReadCapture(const std::string& strPath)
 {
     std::map<std::string, CTimedFrames> captured;
     std::ifstream file(strPath);
-    std::string strLine;
-    while (std::getline(file, strLine))
+    std::string strName;
+    while (file >> strName)
     {
-        std::istringstream words(strLine);
-        std::string strName;
-        words >> strName;
-        CTimedFrames& frames = captured[strName];
-        std::uint64_t nAt = 0;
-        bool bMark = true;
-        bool bAfterGap = true;
-        for (std::uint32_t nMicros = 0; words >> nMicros; nAt += nMicros, bMark = !bMark)
-        {
-            if (bMark && bAfterGap)
-                frames.push_back({{}, nAt});
-            bAfterGap = !bMark && nMicros >= kFrameGap;
-            if (!bAfterGap)
-                frames.back().durations.push_back(nMicros);
-        }
+        std::vector<std::uint32_t> durations;
+        for (std::uint32_t nMicros = 0; file.peek() == ' ' && file >> nMicros;)
+            durations.push_back(nMicros);
+        // The silence after the last frame is no part of the signal.
+        durations.pop_back();
+        // Held for no time, a recording is its own frames as they came.
+        captured[strName] = HoldRecording(durations, 0);
     }
     return captured;
 }
