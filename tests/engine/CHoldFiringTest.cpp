@@ -15,43 +15,14 @@ namespace
 {
 using CRuns = SignalFrames::CRuns;
 
-// A frame as the device played it: when its first mark began on the device's clock, and its
-// marks and spaces.
-struct SPlayedFrame
-{
-    std::uint64_t nStart = 0;
-    CRuns durations;
-};
+using SPlayedFrame = CFakeLircSystem::SPlayedFrame;
 
 // A space at least this long parts two frames.
 constexpr std::uint64_t kFrameGap = 5500;
 
-// The frames the fake played, read from what each write held and when it began, whether the
-// device wrote the frames one at a time or several at once.
 std::vector<SPlayedFrame> ReadPlayedFrames(const CFakeLircSystem::SDevice& fake)
 {
-    std::vector<SPlayedFrame> frames;
-    std::size_t nValue = 0;
-    std::uint64_t nLastEnd = 0;
-    for (std::size_t nWrite = 0; nWrite < fake.writeCounts.size(); ++nWrite)
-    {
-        std::uint64_t nAt = fake.writeStarts[nWrite];
-        for (std::size_t nIndex = 0; nIndex < fake.writeCounts[nWrite]; ++nIndex)
-        {
-            const std::uint32_t nMicros = fake.written[nValue++];
-            if (nIndex % 2 == 0)
-            {
-                if (frames.empty() || nAt - nLastEnd >= kFrameGap)
-                    frames.push_back({nAt, {}});
-                else
-                    frames.back().durations.push_back(static_cast<std::uint32_t>(nAt - nLastEnd));
-                frames.back().durations.push_back(nMicros);
-                nLastEnd = nAt + nMicros;
-            }
-            nAt += nMicros;
-        }
-    }
-    return frames;
+    return CFakeLircSystem::ReadPlayedFrames(fake);
 }
 
 // Each duration within 2 % of the expected one: a held button's frames are made from its code,
