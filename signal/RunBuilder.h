@@ -12,8 +12,14 @@ public:
     void Add(double dMicros)
     {
         const bool bMark = dMicros > 0;
-        if (dMicros == 0 || (m_runs.empty() && !bMark))
-            return; // the silence before the first mark is no part of the signal
+        if (dMicros == 0)
+            return;
+        if (m_runs.empty() && !bMark)
+        {
+            // The silence before the first mark is no part of the signal.
+            m_dSilenceBefore -= dMicros;
+            return;
+        }
         if (!m_runs.empty() && m_bLastMark == bMark)
             m_runs.back() += std::abs(dMicros);
         else
@@ -30,6 +36,10 @@ public:
         return dLength;
     }
 
+    // The length from the start of everything added, the silence before the first mark
+    // included: where a frame that begins with a space (half a biphase cell) really began.
+    double GetTimeline() const { return m_dSilenceBefore + GetLength(); }
+
     const std::vector<double>& GetRuns() const { return m_runs; }
 
     // The runs in whole microseconds, without the silence after the last mark.
@@ -45,5 +55,6 @@ public:
 
 private:
     std::vector<double> m_runs;
+    double m_dSilenceBefore = 0;
     bool m_bLastMark = false;
 };

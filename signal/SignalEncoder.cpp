@@ -91,13 +91,15 @@ const SProtocolForm* StartSignal(const SDecodedSignal& code, CRunBuilder& builde
 }
 
 // The frame (or, for a repeat, the protocol's repeat frame where it has one) and the silence
-// after it; returns where the frame started.
+// after it; returns where the frame started. The period counts from the frame's start, which
+// for the first frame may lie before its first mark (RC-5's start bit begins with a space).
 double AddFrameAndGap(CRunBuilder& builder, const SProtocolForm& form, const CFieldValues& values,
                       bool bRepeat)
 {
     const double dStart = builder.GetLength();
+    const double dBegan = builder.GetTimeline();
     AddFrame(builder, form, bRepeat && !form.repeat.empty() ? form.repeat : form.frame, values);
-    builder.Add(-GapAfter(*form.pRow, builder.GetLength() - dStart));
+    builder.Add(-GapAfter(*form.pRow, builder.GetTimeline() - dBegan));
     return dStart;
 }
 } // namespace
