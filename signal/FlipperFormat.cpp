@@ -335,7 +335,10 @@ SDecodedSignal ToFlipperForm(const SDecodedSignal& decoded)
 std::string FormatRecord(const SExchangeCode& code, unsigned nCarrierHz)
 {
     std::string strText = "#\nname: " + MakeExchangeName(code.strName) + "\n";
-    const SDecodedSignal decoded = ToFlipperForm(DecodeSignal(code.durations));
+    // A code read from a parsed record goes back as that record.
+    const bool bRecord = code.code && code.code->eForm == EFrameForm::kIrFile;
+    const SDecodedSignal decoded =
+        bRecord ? *code.code : ToFlipperForm(DecodeSignal(code.durations));
     if (const SFlipperProtocol* pFlipper = decoded.bRepeatOnly ? nullptr : FindFlipperName(decoded))
         return strText + "type: parsed\nprotocol: " + pFlipper->pszName +
                "\naddress: " + FormatBytes(ToFlipperAddress(decoded)) +

@@ -458,8 +458,14 @@ bool ReadInt(std::string_view text, int& nValue)
     return !text.empty() && error == std::errc{} && pEnd == text.data() + text.size();
 }
 
+// "-8": units of the protocol; "-889us": microseconds.
 bool ReadDuration(std::string_view text, double dUnit, double& dMicros)
 {
+    if (text.ends_with("us"))
+    {
+        text.remove_suffix(2);
+        dUnit = 1;
+    }
     const std::string strText(text);
     char* pszEnd = nullptr;
     const double dUnits = std::strtod(strText.c_str(), &pszEnd);
@@ -787,17 +793,20 @@ std::string MakeForms(std::span<const SProtocolRow> rows, std::vector<SProtocolF
     }
     return "";
 }
+
+// A table that does not hold together is a fault of the program: it stops at first use.
+std::vector<SProtocolForm> MakeFormsOrStop(std::span<const SProtocolRow> rows, const char* pszWhat)
+{
+    std::vector<SProtocolForm> made;
+    if (const std::string strFault = MakeForms(rows, made); !strFault.empty())
+        throw std::logic_error(std::string(pszWhat) + ": " + strFault);
+    return made;
+}
 } // namespace
 
 std::span<const SProtocolForm> GetProtocolForms()
 {
-    static const std::vector<SProtocolForm> forms = []
-    {
-        std::vector<SProtocolForm> made;
-        if (const std::string strFault = MakeForms(kRows, made); !strFault.empty())
-            throw std::logic_error("the protocol table: " + strFault);
-        return made;
-    }();
+    static const std::vector<SProtocolForm> forms = MakeFormsOrStop(kRows, "the protocol table");
     return forms;
 }
 
@@ -807,6 +816,17 @@ const SProtocolForm* FindProtocolForm(EProtocol eProtocol)
         if (form.pRow->eProtocol == eProtocol)
             return &form;
     return nullptr;
+}
+
+const SProtocolForm* FindProtocolForm(EProtocol eProtocol, EFrameForm eForm)
+{
+    static const std::vector<SProtocolForm> irFileForms =
+        MakeFormsOrStop(GetIrFileRows(), "the .ir protocol table");
+    if (eForm == EFrameForm::kIrFile)
+        for (const SProtocolForm& form : irFileForms)
+            if (form.pRow->eProtocol == eProtocol)
+                return &form;
+    return FindProtocolForm(eProtocol);
 }
 
 const SProtocolForm* FindProtocolByKey(std::string_view strWord)
