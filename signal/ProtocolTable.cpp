@@ -262,6 +262,9 @@ constexpr SProtocolRow kRows[]{
         .eEncoding = B::kPulseDistance,
         .zero = {1, -4},
         .one = {1, -9},
+        // The seven bits after the toggle are split differently by different sources: IRMP and
+        // DecodeIR's Thomson7 read a 7-bit command (F:7, as here), DecodeIR's older Thomson a
+        // fifth device bit and a 6-bit command (D:4,T:1,D:1:5,F:6). The frame is the same.
         .pszFrame = "D:4,T:1,F:7,1",
         .dPeriodMicros = 80000,
     },
@@ -340,6 +343,10 @@ constexpr SProtocolRow kRows[]{
         .pszFrame = "6,-2,1:1,6:3,T:1*,D:8,S:4,F:8",
         .dPeriodMicros = 107000,
     },
+    // A press opens with a sync (a mark, a space, ten 1 bits, a long space), then the frame: its
+    // own mark and space, a 1, six function and three device bits, least significant first
+    // (DecodeIR: {30.3k,528}<-1,1|1,-1>(1,-5,1023:10,-39,1,-5,1:1,F:6,D:3,-230); IrpProtocols:
+    // the same at 512 us, -44 and -236).
     {
         .eProtocol = E::kBlaupunkt,
         .pszName = "Blaupunkt",
@@ -348,10 +355,10 @@ constexpr SProtocolRow kRows[]{
         .nCarrierHz = 30300,
         .dUnitMicros = 528,
         .eEncoding = B::kBiphase,
-        .bMsbFirst = true,
         .zero = {-1, 1},
         .one = {1, -1},
-        .pszFrame = "1,-5,1:1,F:6,D:2",
+        .pszFrame = "1,-5,1:1,F:6,D:3",
+        .pszLead = "1,-5,1,-1,1,-1,1,-1,1,-1,1,-1,1,-1,1,-1,1,-1,1,-1,1,-40",
         .dGapMicros = 121440,
     },
     {
