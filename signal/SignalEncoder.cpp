@@ -70,16 +70,18 @@ void AddFrame(CRunBuilder& builder, const SProtocolForm& form, const std::vector
     AddBits(builder, form, bits);
 }
 
-// The silence after a frame that ran dLength from its start.
-double GapAfter(const SProtocolRow& row, double dLength)
+// The silence after a frame that ran dLength from its start to its last mark.
+double GapAfter(const SProtocolRow& row, double dLength, bool bRepeat)
 {
-    return row.dPeriodMicros > 0 ? std::max(row.dPeriodMicros - dLength, 0.0) : row.dGapMicros;
+    if (row.dPeriodMicros > 0)
+        return std::max(row.dPeriodMicros - dLength, 0.0);
+    return bRepeat && row.dRepeatGapMicros > 0 ? row.dRepeatGapMicros : row.dGapMicros;
 }
 } // namespace
 
 bool EncodeSignal(const SDecodedSignal& code, SEncodedSignal& encoded)
 {
-    const SProtocolForm* pForm = FindProtocolForm(code.eProtocol);
+    const SProtocolForm* pForm = FindProtocolForm(code.eProtocol, code.eForm);
     if (!pForm || !FitsProtocol(*pForm, code))
         return false;
     const SProtocolRow& row = *pForm->pRow;
@@ -93,8 +95,9 @@ bool EncodeSignal(const SDecodedSignal& code, SEncodedSignal& encoded)
         const double dStart = builder.GetLength();
         const bool bRepeat = nFrame > 0 && !pForm->repeat.empty();
         AddFrame(builder, *pForm, bRepeat ? pForm->repeat : pForm->frame, values);
+        builder.DropTrailingSpace();
         const double dLength = builder.GetLength() - dStart;
-        builder.Add(-GapAfter(row, dLength));
+        builder.Add(-GapAfter(row, dLength, bRepeat));
     }
     encoded.nTrailingGapMicros = static_cast<std::uint32_t>(std::lround(builder.GetRuns().back()));
     encoded.durations = builder.GetDurations();
