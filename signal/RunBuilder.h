@@ -40,6 +40,17 @@ public:
     // included: where a frame that begins with a space (half a biphase cell) really began.
     double GetTimeline() const { return m_dSilenceBefore + GetLength(); }
 
+    // Ends the runs on their last mark: a biphase frame's closing half-cell of silence is no
+    // part of the frame, and the gap after it is counted from that mark.
+    void DropTrailingSpace()
+    {
+        if (!m_runs.empty() && !m_bLastMark)
+        {
+            m_runs.pop_back();
+            m_bLastMark = true;
+        }
+    }
+
     const std::vector<double>& GetRuns() const { return m_runs; }
 
     // The runs in whole microseconds, without the silence after the last mark.

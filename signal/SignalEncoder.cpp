@@ -70,10 +70,12 @@ void AddFrame(CRunBuilder& builder, const SProtocolForm& form, const std::vector
     AddBits(builder, form, bits);
 }
 
-// The silence after a frame that ran dLength from its start.
-double GapAfter(const SProtocolRow& row, double dLength)
+// The silence after a frame that ran dLength from its start to its last mark.
+double GapAfter(const SProtocolRow& row, double dLength, bool bRepeat)
 {
-    return row.dPeriodMicros > 0 ? std::max(row.dPeriodMicros - dLength, 0.0) : row.dGapMicros;
+    if (row.dPeriodMicros > 0)
+        return std::max(row.dPeriodMicros - dLength, 0.0);
+    return bRepeat && row.dRepeatGapMicros > 0 ? row.dRepeatGapMicros : row.dGapMicros;
 }
 
 // The form of the code's protocol with the code's field values, and the lead laid out in
@@ -81,7 +83,7 @@ double GapAfter(const SProtocolRow& row, double dLength)
 const SProtocolForm* StartSignal(const SDecodedSignal& code, CRunBuilder& builder,
                                  CFieldValues& values)
 {
-    const SProtocolForm* pForm = FindProtocolForm(code.eProtocol);
+    const SProtocolForm* pForm = FindProtocolForm(code.eProtocol, code.eForm);
     if (!pForm || !FitsProtocol(*pForm, code))
         return nullptr;
     values = ToFieldValues(*pForm, code);
@@ -96,10 +98,12 @@ const SProtocolForm* StartSignal(const SDecodedSignal& code, CRunBuilder& builde
 double AddFrameAndGap(CRunBuilder& builder, const SProtocolForm& form, const CFieldValues& values,
                       bool bRepeat)
 {
+    const bool bRepeatFrame = bRepeat && !form.repeat.empty();
     const double dStart = builder.GetLength();
     const double dBegan = builder.GetTimeline();
-    AddFrame(builder, form, bRepeat && !form.repeat.empty() ? form.repeat : form.frame, values);
-    builder.Add(-GapAfter(*form.pRow, builder.GetTimeline() - dBegan));
+    AddFrame(builder, form, bRepeatFrame ? form.repeat : form.frame, values);
+    builder.DropTrailingSpace();
+    builder.Add(-GapAfter(*form.pRow, builder.GetTimeline() - dBegan, bRepeatFrame));
     return dStart;
 }
 } // namespace

@@ -18,7 +18,8 @@ struct SEncodedSignal
 
 // What a remote of the protocol sends for the code (eProtocol, nAddress with bExtended,
 // nCommand, nMaker, bToggle): its lead, the frame, then nRepeats repeat frames (at least as
-// many as the protocol always sends), each frame starting its period after the one before.
+// many as the protocol always sends), each frame starting its period after the one before. The
+// timings are the table's for a kTable code and the ".ir" tool's own for a kIrFile one (eForm).
 // False, and encoded left as it was, for kUnknown or a code wider than the protocol's fields.
 bool EncodeSignal(const SDecodedSignal& code, SEncodedSignal& encoded);
 
