@@ -7,6 +7,7 @@
 #include "cli/LearnCommand.h"
 #include "cli/SelfTest.h"
 #include "control/CControlServer.h"
+#include "control/ControlProtocol.h"
 #include "control/MqttSettings.h"
 #include "device/CDeviceFactory.h"
 #include "signal/ExchangeText.h"
@@ -57,7 +58,7 @@ struct SValueOption
     std::string SCommandLine::*pValue;
 };
 
-constexpr std::array<SValueOption, 11> kValueOptions{{
+constexpr std::array<SValueOption, 12> kValueOptions{{
     {"--device", &SCommandLine::strDevice},
     {"--clock-start", &SCommandLine::strClockStart},
     {"--format", &SCommandLine::strFormat},
@@ -69,6 +70,7 @@ constexpr std::array<SValueOption, 11> kValueOptions{{
     {"--mqtt-password-file", &SCommandLine::strMqttPasswordFile},
     {"--mqtt-node", &SCommandLine::strMqttNode},
     {"--late", &SCommandLine::strLate},
+    {"--hold", &SCommandLine::strHold},
 }};
 
 // "--name VALUE" or "--name=VALUE" for the options that take a value; null for other names.
@@ -193,6 +195,26 @@ bool CheckLateOption(const SCommandLine& commandLine, std::string& strError)
     return strError.empty();
 }
 
+bool CheckHoldOption(const SCommandLine& commandLine, std::string& strError)
+{
+    std::uint32_t nMillis = 0;
+    if (commandLine.strHold.empty())
+        return true;
+    if (commandLine.nCommand != ECommand::Send && commandLine.nCommand != ECommand::Fire)
+        strError = "--hold goes with --send or --fire";
+    else if (!ParseHoldMillis(commandLine.strHold, nMillis))
+        strError = "--hold takes milliseconds, a whole number from 1 on, not \"" +
+                   commandLine.strHold + "\"";
+    return strError.empty();
+}
+
+// --hold's milliseconds, 0 for a single press.
+std::uint32_t GetHoldMillis(const SCommandLine& commandLine)
+{
+    std::uint32_t nMillis = 0;
+    return ParseHoldMillis(commandLine.strHold, nMillis) ? nMillis : 0;
+}
+
 std::unique_ptr<CClockBackend> OpenClock(const SCommandLine& commandLine)
 {
     std::string strError;
@@ -252,7 +274,8 @@ int RunFire(const SCommandLine& commandLine)
     if (!pClock)
         return 1;
     const std::vector<std::string>& operands = commandLine.files;
-    return FireFromFile(operands[0], operands[1], operands[2], commandLine.strDevice, *pClock);
+    return FireFromFile(operands[0], operands[1], operands[2], commandLine.strDevice, *pClock,
+                        GetHoldMillis(commandLine));
 }
 } // namespace
 
@@ -285,7 +308,8 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& c
                    "the window program";
         return false;
     }
-    if (!CheckMqttOptions(commandLine, strError) || !CheckLateOption(commandLine, strError))
+    if (!CheckMqttOptions(commandLine, strError) || !CheckLateOption(commandLine, strError) ||
+        !CheckHoldOption(commandLine, strError))
         return false;
     return CheckExchangeOptions(commandLine, strError) &&
            CheckLearnOptions(commandLine, strError) &&
@@ -299,8 +323,8 @@ const char* GetUsage()
            "       quorbit --convert IN OUT\n"
            "       quorbit --run FILE [--mqtt URL [--mqtt-password-file FILE]\n"
            "               [--mqtt-node NAME]] [--late MINUTES]\n"
-           "       quorbit --send REMOTE BUTTON\n"
-           "       quorbit --fire FILE REMOTE BUTTON\n"
+           "       quorbit --send REMOTE BUTTON [--hold MS]\n"
+           "       quorbit --fire FILE REMOTE BUTTON [--hold MS]\n"
            "       quorbit --status\n"
            "       quorbit --export FILE REMOTE [BUTTON] --format FORMAT [--carrier HZ]\n"
            "       quorbit --import FILE REMOTE INPUT [BUTTON] --format FORMAT [--carrier HZ]\n"
@@ -323,6 +347,8 @@ const char* GetUsage()
            "  --fire FILE REMOTE BUTTON\n"
            "                      fire a button of FILE: through the Quorbit that runs\n"
            "                      when it has FILE open, else straight from the file\n"
+           "  --hold MS           for --send and --fire: hold the button down for MS\n"
+           "                      milliseconds (at most 10000), repeating as its remote does\n"
            "  --status            print what the running Quorbit has open and will fire\n"
            "  --export FILE REMOTE [BUTTON]\n"
            "                      print the remote's learned buttons, or one button, as\n"
@@ -403,7 +429,8 @@ bool RunHeadlessCommand(int argc, char** argv, SCommandLine& commandLine, int& n
         nExitCode = RunEvents(commandLine);
         return true;
     case ECommand::Send:
-        nExitCode = SendFire(commandLine.files[0], commandLine.files[1]);
+        nExitCode =
+            SendFire(commandLine.files[0], commandLine.files[1], GetHoldMillis(commandLine));
         return true;
     case ECommand::Fire:
         nExitCode = RunFire(commandLine);
