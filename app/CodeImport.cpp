@@ -64,6 +64,25 @@ bool AskSource(QWidget* pParent, std::vector<SExchangeCode>& codes)
     return ChooseSource(codes, strSource.toStdString(), strReason);
 }
 
+// A line for each remote made and each code: where it went.
+std::string DescribePlan(const CRemote& target, const SImportPlan& plan,
+                         const std::vector<SExchangeCode>& codes)
+{
+    std::string strReport;
+    for (const std::string& strRemote : plan.further)
+        strReport += "Made the remote " + ToDisplayText(strRemote) + " for the codes " +
+                     ToDisplayText(target.m_strName) + " has no room for.\n";
+    for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
+    {
+        const SCodePlace& place = plan.places[nCode];
+        const std::string strRemote =
+            ToDisplayText(place.nRemote == 0 ? target.m_strName : plan.further[place.nRemote - 1]);
+        strReport += (place.bReplaces ? "Replaced the signal of " : "Added ") +
+                     ToDisplayText(codes[nCode].strName) + " on " + strRemote + ".\n";
+    }
+    return strReport;
+}
+
 void RefuseAt(QWidget* pParent, const QString& strShown, const SExchangeError& error)
 {
     Refuse(pParent, QStringLiteral("%1:%2: %3")
@@ -120,12 +139,10 @@ bool MakeRoom(QWidget* pParent, CRemote& remote, const std::vector<SExchangeCode
                                 .arg(QString::fromStdString(ToDisplayText(remote.m_strName)))
                                 .arg(nFree)
                                 .arg(nNew);
+    // No style holds them all: the rest go to further remotes.
     const int nStyle = FindRoomyStyle(remote, nNew);
     if (nStyle < 0)
-    {
-        Refuse(pParent, strFull + QStringLiteral(" No pad style holds them all."));
-        return false;
-    }
+        return true;
     const QString strStyle =
         QString::fromLatin1(kRemoteStyles[static_cast<std::size_t>(nStyle)].pszText);
     if (CMessageBox::Show(pParent, QMessageBox::Question,
@@ -163,9 +180,10 @@ void ImportCodesInto(QWidget* pParent, CQuorbexDoc& doc, CInfraredDevice& device
     if (!CheckCodes(pParent, *pRemote, codes, dNanos, strPath) ||
         !MakeRoom(pParent, *pRemote, codes))
         return;
-    std::string strReport;
-    if (!ApplyCodes(doc, *pRemote, codes, dNanos, strReport))
+    const SImportPlan plan = PlanPlaces(*doc.m_pRemotes, *pRemote, pRemote->m_nStyle, codes);
+    if (!ApplyPlan(doc, *pRemote, plan, codes, dNanos))
         return;
+    std::string strReport = DescribePlan(*pRemote, plan, codes);
     for (const std::string& strRenamed : renamed)
         strReport += strRenamed + ".\n";
     CMessageBox::Show(pParent, QMessageBox::Information, QString::fromStdString(strReport),

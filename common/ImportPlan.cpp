@@ -3,6 +3,8 @@
 #include "base/TextEncoding.h"
 #include "common/SignalStore.h"
 #include "device/SamplePeriod.h"
+#include "document/CFrontEnd.h"
+#include "document/CQuorbexDoc.h"
 #include "document/CRemote.h"
 #include "signal/CodeListFormat.h"
 #include "signal/ExchangeText.h"
@@ -14,6 +16,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <tuple>
 
 namespace
 {
@@ -40,6 +43,18 @@ std::string DescribeRename(const SExchangeCode& code, const std::string& strNew,
     return strShown + " on line " + std::to_string(code.nLine) + " is stored as " +
            ToDisplayText(strNew) + ": line " + std::to_string(*pFirstLine) +
            " has a code of that name";
+}
+
+// The free cells of the remote's pad at style nStyle, row by row.
+std::vector<std::pair<int, int>> FindFreeCellsAt(const CRemote& remote, int nStyle)
+{
+    std::vector<std::pair<int, int>> cells;
+    const SRemoteStyle& style = kRemoteStyles[static_cast<std::size_t>(nStyle)];
+    for (int nRow = 0; nRow < style.nRows; ++nRow)
+        for (int nColumn = 0; nColumn < style.nColumns; ++nColumn)
+            if (!remote.GetButtonAt(nColumn, nRow))
+                cells.emplace_back(nColumn, nRow);
+    return cells;
 }
 
 int CountPlaced(const CRemote& remote)
@@ -177,4 +192,84 @@ bool CheckImportedCode(const CRemote& remote, const SExchangeCode& code, double 
                           std::to_string(kBitstreamSamples) + " samples a button holds, at " +
                           FormatMicros(dNanos) + " a sample";
     return error.strReason.empty();
+}
+
+std::vector<std::string> NameFurtherRemotes(const CRemoteMap& remotes, const std::string& strTarget,
+                                            std::size_t nCount)
+{
+    std::vector<std::string> names;
+    for (int nNumber = 2; names.size() < nCount; ++nNumber)
+    {
+        std::string strName = NameWithTail(strTarget, " " + std::to_string(nNumber));
+        if (!remotes.contains(strName) && strName != strTarget)
+            names.push_back(std::move(strName));
+    }
+    return names;
+}
+
+SImportPlan PlanPlaces(const CRemoteMap& remotes, const CRemote& target, int nStyle,
+                       const std::vector<SExchangeCode>& codes)
+{
+    SImportPlan plan;
+    const std::vector<std::pair<int, int>> freeCells = FindFreeCellsAt(target, nStyle);
+    const std::vector<std::pair<int, int>> emptyPad = FindFreeCellsAt(CRemote("", 0, 0), 0);
+    std::size_t nNew = 0;
+    for (const SExchangeCode& code : codes)
+    {
+        SCodePlace place;
+        place.bReplaces = target.FindButton(code.strName) != nullptr;
+        if (!place.bReplaces)
+        {
+            // The target's free cells first, then the full pads of the remotes made.
+            const std::size_t nBeyond = nNew - std::min(nNew, freeCells.size());
+            place.nRemote = nNew < freeCells.size() ? 0 : 1 + nBeyond / emptyPad.size();
+            std::tie(place.nColumn, place.nRow) =
+                nNew < freeCells.size() ? freeCells[nNew] : emptyPad[nBeyond % emptyPad.size()];
+            ++nNew;
+        }
+        plan.places.push_back(place);
+    }
+    const std::size_t nFurther =
+        plan.places.empty() ? 0
+                            : std::max_element(plan.places.begin(), plan.places.end(),
+                                               [](const SCodePlace& first, const SCodePlace& second)
+                                               { return first.nRemote < second.nRemote; })
+                                  ->nRemote;
+    plan.further = NameFurtherRemotes(remotes, target.m_strName, nFurther);
+    return plan;
+}
+
+bool ApplyPlan(CQuorbexDoc& doc, CRemote& target, const SImportPlan& plan,
+               const std::vector<SExchangeCode>& codes, double dNanos)
+{
+    std::vector<CRemote*> remotes{&target};
+    for (const std::string& strName : plan.further)
+    {
+        remotes.push_back(doc.AddRemote(strName, 0));
+        if (!remotes.back())
+            return false;
+    }
+    // Adding a button closes the remote's pad, as a window showing it would be out of date; it
+    // opens again afterwards (without windows only the pad's place in the file).
+    const bool bPadOpen = target.m_bPadOpen;
+    for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
+    {
+        const SCodePlace& place = plan.places[nCode];
+        CRemote& remote = *remotes[place.nRemote];
+        CRemoteButton* pButton = remote.FindButton(codes[nCode].strName);
+        if (pButton && !doc.CanChangeButton(*pButton))
+            return false;
+        if (!pButton)
+        {
+            pButton = doc.AddButton(remote, codes[nCode].strName, std::string(), false);
+            if (!pButton)
+                return false;
+            remote.PlaceButton(*pButton, place.nColumn, place.nRow);
+        }
+        pButton->m_bits = ToBitstream(codes[nCode].durations, dNanos);
+    }
+    if (bPadOpen)
+        doc.GetFrontEnd().OpenPad(target);
+    doc.SetModifiedFlag();
+    return true;
 }

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "document/CRemote.h"
 #include "signal/ExchangeCode.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-class CRemote;
+class CQuorbexDoc;
 
 // What --import decides about the codes of an input before anything changes: which of the
 // input's remotes to take, names that are too long for a button, and a pad style with room.
@@ -45,3 +46,40 @@ int FindRoomyStyle(const CRemote& remote, std::size_t nFree);
 
 // Why the remote cannot take the style: a placed button lies outside it; empty when it can.
 std::string FindStyleRefusal(const CRemote& remote, int nStyle);
+
+// Where one code of an import goes.
+struct SCodePlace
+{
+    std::size_t nRemote = 0; // 0: the target remote; n: the n-th remote the import makes
+    bool bReplaces = false;  // the target has a button of the code's name, which takes the signal
+    int nColumn = 0;         // the new button's cell
+    int nRow = 0;
+};
+
+// What an import does, decided before anything changes.
+struct SImportPlan
+{
+    // The remotes the import makes for the codes the target has no room for, in document
+    // spelling; each has the largest pad style.
+    std::vector<std::string> further;
+    std::vector<SCodePlace> places; // one a code, in the codes' order
+};
+
+// Places the codes (named by NameCodes and checked) on the target at pad style nStyle: a name
+// the target has replaces that button's signal, a new one takes the next free cell, read row by
+// row; once the pad is full, the codes go on into further remotes named after the target ("LG 2",
+// "LG 3", ...), none of them a remote of remotes already.
+SImportPlan PlanPlaces(const CRemoteMap& remotes, const CRemote& target, int nStyle,
+                       const std::vector<SExchangeCode>& codes);
+
+// Names for nCount remotes after the target, clear of remotes: "LG 2", "LG 3", ..., cut so that
+// each fits a remote's name.
+std::vector<std::string> NameFurtherRemotes(const CRemoteMap& remotes, const std::string& strTarget,
+                                            std::size_t nCount);
+
+// Carries out the plan (PlanPlaces) without saving: makes its further remotes, each with the
+// largest pad style, and stores each code's durations, at dNanosPerSample a sample, in the button
+// its place names; a known button keeps its description and cell. False when the document
+// refused a change (the front end said why).
+bool ApplyPlan(CQuorbexDoc& doc, CRemote& target, const SImportPlan& plan,
+               const std::vector<SExchangeCode>& codes, double dNanosPerSample);

@@ -71,37 +71,3 @@ std::size_t CountNewButtons(const CRemote& remote, const std::vector<SExchangeCo
                                                   [&remote](const auto& code)
                                                   { return !remote.FindButton(code.strName); }));
 }
-
-bool ApplyCodes(CQuorbexDoc& doc, CRemote& remote, const std::vector<SExchangeCode>& codes,
-                double dNanos, std::string& strReport)
-{
-    const std::vector<std::pair<int, int>> freeCells = remote.FindFreeCells();
-    // Adding a button closes the remote's pad, as a window showing it would be out of date; it
-    // opens again afterwards (without windows only the pad's place in the file).
-    const bool bPadOpen = remote.m_bPadOpen;
-    auto nextCell = freeCells.begin();
-    for (const SExchangeCode& code : codes)
-    {
-        const std::string strShown = ToDisplayText(code.strName);
-        CRemoteButton* pButton = remote.FindButton(code.strName);
-        if (pButton && !doc.CanChangeButton(*pButton))
-            return false;
-        if (pButton)
-            strReport += "Replaced the signal of " + strShown + ".\n";
-        else
-        {
-            pButton = doc.AddButton(remote, code.strName, std::string(), false);
-            if (!pButton)
-                return false;
-            const auto [nColumn, nRow] = *nextCell++;
-            remote.PlaceButton(*pButton, nColumn, nRow);
-            strReport += "Added " + strShown + " in cell " + std::to_string(nColumn) + "/" +
-                         std::to_string(nRow) + " of the pad.\n";
-        }
-        pButton->m_bits = ToBitstream(code.durations, dNanos);
-    }
-    if (bPadOpen)
-        doc.GetFrontEnd().OpenPad(remote);
-    doc.SetModifiedFlag();
-    return true;
-}

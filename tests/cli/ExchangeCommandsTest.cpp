@@ -396,7 +396,7 @@ const SRefusalCase kRefusalCases[] = {
     {{"--import", "DOC", "TV", "--format", "lirc"},
      nullptr,
      2,
-     "--import takes FILE REMOTE INPUT [BUTTON], 2 given"},
+     "--import takes FILE REMOTE INPUT [BUTTON | INPUT...], 2 given"},
     {{"--selftest", "DOC"}, nullptr, 2, "--selftest takes 0 file names, 1 given"},
     {{"--import", "DOC", "TV", "INPUT", "--format", "lirc"},
      "begin remote\nbegin raw_codes\nname Ω\n900\nend raw_codes\nend remote\n",

@@ -65,6 +65,49 @@ TEST(ImportPlanTest, TheRoomyStyleKeepsEveryPlacedButton)
     EXPECT_EQ(ParseStyle("3x9"), -1);
 }
 
+// New names take the free cells of the target at the style asked for, row by row, past its
+// placed buttons; known names stay where they are; the rest go on into remotes named after the
+// target, past a remote of that name the document already has and cut to a remote's length.
+TEST(ImportPlanTest, CodesBeyondThePadGoOnIntoFurtherRemotes)
+{
+    CListingTestDocument test;
+    CRemote& remote = test.AddRemote("LivingRoomTV123", 7); // 3 x 3
+    test.AddButton(remote, "Power", "\x01", 1, 0);
+    test.AddRemote("LivingRoomTV1 2", 0);
+    std::vector<SExchangeCode> codes{{"A", {1}, 0, 1}, {"Power", {1}, 0, 2}};
+    for (int nCode = 0; nCode < 160; ++nCode)
+        codes.push_back({"C" + std::to_string(nCode), {1}, 0, 3 + nCode});
+    const SImportPlan plan = PlanPlaces(*test.m_doc.m_pRemotes, remote, 0, codes);
+    ASSERT_EQ(plan.places.size(), codes.size());
+    EXPECT_EQ(plan.further, (std::vector<std::string>{"LivingRoomTV1 3", "LivingRoomTV1 4"}));
+    struct SExpected
+    {
+        std::size_t nCode;
+        std::size_t nRemote;
+        bool bReplaces;
+        int nColumn;
+        int nRow;
+    };
+    // At 15 x 5 the target has 74 free cells: A and C0 to C72; C73 starts the first further
+    // remote, C148 the second. The name past the cut one the document has is the third.
+    const SExpected expected[] = {
+        {0, 0, false, 0, 0},   {1, 0, true, 1, 0},    {2, 0, false, 2, 0},  {4, 0, false, 4, 0},
+        {5, 0, false, 0, 1},   {74, 0, false, 4, 14}, {75, 1, false, 0, 0}, {149, 1, false, 4, 14},
+        {150, 2, false, 0, 0}, {161, 2, false, 1, 2}};
+    for (const SExpected& want : expected)
+    {
+        const SCodePlace& place = plan.places[want.nCode];
+        EXPECT_EQ(place.nRemote, want.nRemote) << want.nCode;
+        EXPECT_EQ(place.bReplaces, want.bReplaces) << want.nCode;
+        if (!want.bReplaces)
+        {
+            EXPECT_EQ(std::make_pair(place.nColumn, place.nRow),
+                      std::make_pair(want.nColumn, want.nRow))
+                << want.nCode;
+        }
+    }
+}
+
 // A file is read in the format it is in: a daemon's bare list that starts with a four-digit
 // duration is no Pronto code, and a named Pronto code is one.
 TEST(ImportPlanTest, TellsEachFormatApart)
