@@ -57,6 +57,13 @@ std::vector<std::pair<int, int>> FindFreeCellsAt(const CRemote& remote, int nSty
     return cells;
 }
 
+// The text from its first word on.
+std::string_view SkipBlanks(std::string_view text)
+{
+    const std::size_t nFirst = text.find_first_not_of(" \t\r\n");
+    return nFirst == std::string_view::npos ? std::string_view() : text.substr(nFirst);
+}
+
 int CountPlaced(const CRemote& remote)
 {
     return static_cast<int>(std::count_if(remote.m_buttons.begin(), remote.m_buttons.end(),
@@ -136,6 +143,21 @@ bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes, SEx
     if (first == "begin" || ParseDecimal(first, 10'000'000) != 0)
         return ParseLircCodes(text, codes, error);
     return ParseCodeList(text, codes, error);
+}
+
+bool ParseCodeFile(const std::string& strFileName, std::string_view text,
+                   std::vector<SExchangeCode>& codes, SExchangeError& error)
+{
+    // Editors on other systems start UTF-8 text with a byte-order mark.
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    if (text.find('\0') != std::string_view::npos)
+        error = {0, "is not a file of codes: it holds bytes no text file has"};
+    else if (strFileName.ends_with(".ir") && !SkipBlanks(text).starts_with("Filetype:"))
+        error = {0, "is not an \".ir\" file: such a file starts with a \"Filetype:\" line"};
+    else
+        return ParseAnyCodes(text, codes, error);
+    return false;
 }
 
 int ParseStyle(const std::string& strStyle)

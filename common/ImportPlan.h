@@ -29,6 +29,11 @@ std::vector<std::string> NameCodes(std::vector<SExchangeCode>& codes, const CRem
 // Linux infrared daemon, Pronto hex, or a list of typed codes.
 bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes, SExchangeError& error);
 
+// As ParseAnyCodes, for a file named strFileName: one that holds bytes no text has, or is named
+// ".ir" without being one, is refused as such rather than by the reader its first line suggests.
+bool ParseCodeFile(const std::string& strFileName, std::string_view text,
+                   std::vector<SExchangeCode>& codes, SExchangeError& error);
+
 // Every check a code (document spelling) must pass before anything changes: a name a button
 // can have, no megabutton's, a signal that fits a button at dNanos a sample. False, with the
 // line and the reason.

@@ -16,6 +16,10 @@ class CRemote;
 // false, with why in strReason, when no document can hold it.
 bool ToDocumentName(const std::string& strUtf8, std::string& strName, std::string& strReason);
 
+// Why ToDocumentName refuses the name, naming the first byte or character at fault: "holds
+// \"Ω\" (U+03A9), which documents cannot store (...)".
+std::string DescribeNameFault(const std::string& strUtf8);
+
 // Why the remote's button of that name (document spelling) cannot take a signal: the name is
 // empty or too long, or the button is a megabutton; empty when it can. A missing button can:
 // it is added.

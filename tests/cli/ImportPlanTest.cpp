@@ -1,5 +1,6 @@
 #include "common/ImportPlan.h"
 #include "cli/ListingTestDocument.h"
+#include "common/SignalStore.h"
 #include "signal/SignalDecoder.h"
 
 #include <gtest/gtest.h>
@@ -105,6 +106,61 @@ TEST(ImportPlanTest, CodesBeyondThePadGoOnIntoFurtherRemotes)
                       std::make_pair(want.nColumn, want.nRow))
                 << want.nCode;
         }
+    }
+}
+
+// A name a document cannot hold is refused by its first fault: the byte that starts no UTF-8
+// character, or the character Windows-1252 has not, so that the person knows what to change.
+TEST(ImportPlanTest, ANameFaultNamesItsCharacter)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Power\xFF", "is not UTF-8 text: byte 0xFF at 6 starts no character"},
+        {"Po\xC3", "is not UTF-8 text: byte 0xC3 at 3 starts no character"},
+        {"Vol\xC3\x28", "is not UTF-8 text: byte 0xC3 at 4 starts no character"},
+        {"\xE2\x82\xAC and \xCE\xA9",
+         "holds \"\xCE\xA9\" (U+03A9), which documents cannot store (they keep names in "
+         "Windows-1252)"},
+        {"Tab\there", "holds the control character U+0009, which documents cannot store (they "
+                      "keep names in Windows-1252)"},
+        {"\xF0\x9F\x93\xBA TV", "holds \"\xF0\x9F\x93\xBA\" (U+1F4FA), which documents cannot "
+                                "store (they keep names in Windows-1252)"},
+    };
+    for (const auto& [pszName, pszReason] : cases)
+    {
+        std::string strName;
+        std::string strReason;
+        EXPECT_FALSE(ToDocumentName(pszName, strName, strReason)) << pszName;
+        EXPECT_EQ(strReason, pszReason) << pszName;
+    }
+}
+
+// A file named .ir that is not one, and bytes no text has, are refused as what they are, not
+// by the reader of whatever format their first line looks like.
+TEST(ImportPlanTest, AFileIsRefusedForWhatItIsNot)
+{
+    const std::string strIr = "Filetype: IR signals file\nVersion: 1\nname: A\ntype: parsed\n"
+                              "protocol: NEC\naddress: 04 00 00 00\ncommand: 08 00 00 00\n";
+    const struct
+    {
+        const char* pszFile;
+        std::string strText;
+        const char* pszReason; // empty: read
+    } cases[] = {
+        {"tv.ir", strIr, ""},
+        {"tv.ir", "\xEF\xBB\xBF" + strIr, ""},
+        {"tv.txt", "A NEC 4 8\n", ""},
+        {"tv.ir", "A NEC 4 8\n",
+         "is not an \".ir\" file: such a file starts with a \"Filetype:\" line"},
+        {"tv.txt", std::string("A NEC 4 8\n\0\x17", 12),
+         "is not a file of codes: it holds bytes no text file has"},
+    };
+    for (const auto& test : cases)
+    {
+        std::vector<SExchangeCode> codes;
+        SExchangeError error;
+        const bool bRead = ParseCodeFile(test.pszFile, test.strText, codes, error);
+        EXPECT_EQ(bRead, *test.pszReason == '\0') << test.pszFile << error.strReason;
+        EXPECT_EQ(error.strReason, test.pszReason) << test.pszFile;
     }
 }
 
