@@ -45,6 +45,23 @@ QPushButton* MakeButton(const QString& strText, const char* pszName)
     return pButton;
 }
 
+QLineEdit* MakeLineEdit(const char* pszName, const QString& strPlaceholder)
+{
+    auto* pField = new QLineEdit;
+    pField->setObjectName(QString::fromLatin1(pszName));
+    pField->setPlaceholderText(strPlaceholder);
+    return pField;
+}
+
+// A row of controls without margins of its own, in the dialog's column.
+QHBoxLayout* MakeRow(QWidget*& pRow)
+{
+    pRow = new QWidget;
+    auto* pLayout = new QHBoxLayout(pRow);
+    pLayout->setContentsMargins(0, 0, 0, 0);
+    return pLayout;
+}
+
 QTableWidgetItem* MakeItem(const QString& strText, bool bEditable)
 {
     auto* pItem = new QTableWidgetItem(strText);
@@ -125,11 +142,9 @@ CImportCodesDlg::CImportCodesDlg(CImportPlanner& planner, const QString& strLibr
 
 QWidget* CImportCodesDlg::MakeFileRow()
 {
-    auto* pRow = new QWidget;
-    auto* pLayout = new QHBoxLayout(pRow);
-    pLayout->setContentsMargins(0, 0, 0, 0);
-    m_pFile = new QLineEdit;
-    m_pFile->setObjectName(QStringLiteral("file"));
+    QWidget* pRow = nullptr;
+    QHBoxLayout* pLayout = MakeRow(pRow);
+    m_pFile = MakeLineEdit("file", QStringLiteral("a file of codes: .ir, LIRC, Pronto or typed"));
     auto* pLabel = new QLabel(QStringLiteral("&File:"));
     pLabel->setBuddy(m_pFile);
     QPushButton* pBrowse = MakeButton(QStringLiteral("&Browse..."), "browse");
@@ -150,22 +165,20 @@ QWidget* CImportCodesDlg::MakeLibrary()
 {
     auto* pBox = new QWidget;
     auto* pLayout = new QFormLayout(pBox);
+    m_pLibraryLayout = pLayout;
     pLayout->setContentsMargins(0, 0, 0, 0);
     auto* pFolderRow = new QHBoxLayout;
-    m_pLibraryFolder = new QLineEdit;
-    m_pLibraryFolder->setObjectName(QStringLiteral("libraryFolder"));
-    m_pLibraryFolder->setReadOnly(true);
-    m_pLibraryFolder->setPlaceholderText(
+    m_pLibraryFolder = MakeLineEdit(
+        "libraryFolder",
         QStringLiteral("a folder of .ir files or LIRC remotes, e.g. /usr/share/lirc/remotes"));
+    m_pLibraryFolder->setReadOnly(true);
     QPushButton* pChoose = MakeButton(QStringLiteral("C&hoose..."), "chooseLibrary");
     connect(pChoose, &QPushButton::clicked, this, &CImportCodesDlg::OnChooseLibrary);
     pFolderRow->addWidget(m_pLibraryFolder, 1);
     pFolderRow->addWidget(pChoose);
     pLayout->addRow(QStringLiteral("Code &library:"), pFolderRow);
     qobject_cast<QLabel*>(pLayout->labelForField(pFolderRow))->setBuddy(m_pLibraryFolder);
-    m_pSearch = new QLineEdit;
-    m_pSearch->setObjectName(QStringLiteral("search"));
-    m_pSearch->setPlaceholderText(QStringLiteral("maker, model or file name"));
+    m_pSearch = MakeLineEdit("search", QStringLiteral("maker, model or file name"));
     connect(m_pSearch, &QLineEdit::textChanged, this, &CImportCodesDlg::OnSearch);
     pLayout->addRow(QStringLiteral("&Search:"), m_pSearch);
     m_pFound = new QListWidget;
@@ -178,24 +191,22 @@ QWidget* CImportCodesDlg::MakeLibrary()
                     OpenFile(QDir(m_strLibrary).filePath(strFile));
             });
     pLayout->addRow(m_pFound);
+    ShowLibrary();
     return pBox;
 }
 
 QWidget* CImportCodesDlg::MakeTargetRow()
 {
-    auto* pRow = new QWidget;
-    auto* pLayout = new QHBoxLayout(pRow);
-    pLayout->setContentsMargins(0, 0, 0, 0);
+    QWidget* pRow = nullptr;
+    QHBoxLayout* pLayout = MakeRow(pRow);
     m_pTarget = new QComboBox;
     m_pTarget->setObjectName(QStringLiteral("target"));
     m_pTarget->addItems(m_planner.GetRemoteNames());
     m_pTarget->addItem(QStringLiteral("New remote"));
     auto* pLabel = new QLabel(QStringLiteral("&Into:"));
     pLabel->setBuddy(m_pTarget);
-    m_pNewName = new QLineEdit;
-    m_pNewName->setObjectName(QStringLiteral("newName"));
+    m_pNewName = MakeLineEdit("newName", QStringLiteral("name of the new remote"));
     m_pNewName->setMaxLength(static_cast<int>(kMaxRemoteName));
-    m_pNewName->setPlaceholderText(QStringLiteral("name of the new remote"));
     m_pStyle = new QComboBox;
     m_pStyle->setObjectName(QStringLiteral("style"));
     for (const SRemoteStyle& style : kRemoteStyles)
@@ -240,6 +251,7 @@ void CImportCodesDlg::OpenLibrary(const QString& strFolder)
     m_strLibrary = strFolder;
     m_pLibraryFolder->setText(strFolder);
     m_libraryFiles = ListCodeFiles(strFolder, kMaxLibraryFiles);
+    ShowLibrary();
     OnSearch();
 }
 
@@ -270,6 +282,14 @@ void CImportCodesDlg::OnSearch()
     m_pFound->addItems(found.mid(0, kMaxShown));
 }
 
+// The search and its list show once there is a library to search.
+void CImportCodesDlg::ShowLibrary()
+{
+    const bool bLibrary = !m_strLibrary.isEmpty();
+    m_pLibraryLayout->setRowVisible(m_pSearch, bLibrary);
+    m_pLibraryLayout->setRowVisible(m_pFound, bLibrary);
+}
+
 void CImportCodesDlg::OnSourceChanged()
 {
     FillTable();
@@ -277,7 +297,7 @@ void CImportCodesDlg::OnSourceChanged()
 
 void CImportCodesDlg::OnTargetChanged()
 {
-    const bool bNew = m_pTarget->currentIndex() == m_pTarget->count() - 1;
+    const bool bNew = IsNewTarget();
     m_pNewName->setVisible(bNew);
     const QSignalBlocker blocker(m_pStyle);
     m_pStyle->setCurrentIndex(bNew ? 0 : m_planner.GetRemoteStyle(m_pTarget->currentText()));
@@ -304,12 +324,17 @@ void CImportCodesDlg::FillTable()
     m_pCodes->resizeColumnsToContents();
 }
 
+// "New remote" is the last entry of the target list.
+bool CImportCodesDlg::IsNewTarget() const
+{
+    return m_pTarget->currentIndex() == m_pTarget->count() - 1;
+}
+
 SImportChoices CImportCodesDlg::GetChoices() const
 {
     SImportChoices choices;
     choices.strSource = m_pSource->currentText();
-    const bool bNew = m_pTarget->currentIndex() == m_pTarget->count() - 1;
-    choices.strTarget = bNew ? QString() : m_pTarget->currentText();
+    choices.strTarget = IsNewTarget() ? QString() : m_pTarget->currentText();
     choices.strNewName = m_pNewName->text();
     choices.nStyle = m_pStyle->currentIndex();
     for (int nRow = 0; nRow < m_pCodes->rowCount(); ++nRow)
@@ -356,8 +381,7 @@ void CImportCodesDlg::OnImport()
     m_pReport->setPlainText(m_planner.Import(GetChoices()));
     // A new remote is now one of the document's; the table says what a second import would do.
     const QString strNew = m_pNewName->text();
-    const bool bNew = m_pTarget->currentIndex() == m_pTarget->count() - 1;
-    if (bNew && m_planner.GetRemoteNames().contains(strNew))
+    if (IsNewTarget() && m_planner.GetRemoteNames().contains(strNew))
     {
         const QSignalBlocker blocker(m_pTarget);
         m_pTarget->clear();

@@ -6,6 +6,7 @@
 #include <vector>
 
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -76,11 +77,13 @@ private:
     void OnBrowse();
     void OnChooseLibrary();
     void OnSearch();
+    void ShowLibrary();
     void OnSourceChanged();
     void OnTargetChanged();
     void FillTable();
     void UpdatePreview();
     void OnImport();
+    bool IsNewTarget() const;
     SImportChoices GetChoices() const;
 
     CImportPlanner& m_planner;
@@ -91,6 +94,7 @@ private:
     QLineEdit* m_pLibraryFolder = nullptr;
     QLineEdit* m_pSearch = nullptr;
     QListWidget* m_pFound = nullptr;
+    QFormLayout* m_pLibraryLayout = nullptr;
     QComboBox* m_pSource = nullptr;
     QComboBox* m_pTarget = nullptr;
     QLineEdit* m_pNewName = nullptr;
