@@ -270,6 +270,19 @@ void NoteCarriers(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz)
     }
 }
 
+// Why the code is stored under another name: "KEY_BRIGHTNESS_CYCLE is stored as KEY_BRIGHTNESS_,
+// ...", or "Power on line 9 is stored as Power 2: line 5 has a code of that name".
+std::string DescribeRename(const SRenamedCode& renamed, const SExchangeCode& code)
+{
+    const std::string strShown = ToDisplayText(renamed.strInput);
+    const std::string strNew = ToDisplayText(code.strName);
+    if (renamed.nFirstLine == 0)
+        return strShown + " is stored as " + strNew + ", a button name holding at most " +
+               std::to_string(kMaxRemoteName) + " characters";
+    return strShown + " on line " + std::to_string(code.nLine) + " is stored as " + strNew +
+           ": line " + std::to_string(renamed.nFirstLine) + " has a code of that name";
+}
+
 // The codes of the input that are to come in, each checked against the remote; a renamed code
 // is said on standard error, after strWhere ("codes.ir: ") when there are several inputs.
 bool ReadCodes(const SExchange& exchange, const CRemote& remote, const std::string& strText,
@@ -287,8 +300,9 @@ bool ReadCodes(const SExchange& exchange, const CRemote& remote, const std::stri
     if (!ChooseSource(codes, exchange.strSource, error.strReason) ||
         !ConvertCodeNames(codes, error) || !ChooseCodes(codes, pButton, error))
         return false;
-    for (const std::string& strRenamed : NameCodes(codes, remote))
-        std::fprintf(stderr, "quorbit: %s%s\n", strWhere.c_str(), strRenamed.c_str());
+    for (const SRenamedCode& renamed : NameCodes(codes, remote))
+        std::fprintf(stderr, "quorbit: %s%s\n", strWhere.c_str(),
+                     DescribeRename(renamed, codes[renamed.nCode]).c_str());
     return std::all_of(codes.begin(), codes.end(),
                        [&](const SExchangeCode& code) {
                            return CheckImportedCode(remote, code, exchange.dNanosPerSample, error);

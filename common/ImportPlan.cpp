@@ -32,19 +32,6 @@ std::string NameWithTail(const std::string& strName, const std::string& strTail)
     return strName.substr(0, kMaxRemoteName - strTail.size()) + strTail;
 }
 
-// Why the code is stored as strNew: its name is too long, or (pFirstLine) an earlier code has it.
-std::string DescribeRename(const SExchangeCode& code, const std::string& strNew,
-                           const int* pFirstLine)
-{
-    const std::string strShown = ToDisplayText(code.strName);
-    if (!pFirstLine)
-        return strShown + " is stored as " + ToDisplayText(strNew) +
-               ", a button name holding at most " + std::to_string(kMaxRemoteName) + " characters";
-    return strShown + " on line " + std::to_string(code.nLine) + " is stored as " +
-           ToDisplayText(strNew) + ": line " + std::to_string(*pFirstLine) +
-           " has a code of that name";
-}
-
 // The free cells of the remote's pad at style nStyle, row by row.
 std::vector<std::pair<int, int>> FindFreeCellsAt(const CRemote& remote, int nStyle)
 {
@@ -95,7 +82,7 @@ bool ChooseSource(std::vector<SExchangeCode>& codes, const std::string& strSourc
     return true;
 }
 
-std::vector<std::string> NameCodes(std::vector<SExchangeCode>& codes, const CRemote& remote)
+std::vector<SRenamedCode> NameCodes(std::vector<SExchangeCode>& codes, const CRemote& remote)
 {
     // A code keeps its name when the name fits and no code before it has it; every other name is
     // made up clear of those and of the remote's buttons.
@@ -108,7 +95,7 @@ std::vector<std::string> NameCodes(std::vector<SExchangeCode>& codes, const CRem
         keeps.push_back(code.strName.size() <= kMaxRemoteName && kept.insert(code.strName).second);
     taken.insert(kept.begin(), kept.end());
     std::map<std::string, int> firstLines;
-    std::vector<std::string> renamed;
+    std::vector<SRenamedCode> renamed;
     for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
     {
         SExchangeCode& code = codes[nCode];
@@ -120,7 +107,7 @@ std::vector<std::string> NameCodes(std::vector<SExchangeCode>& codes, const CRem
         for (int nNumber = 2; strNew.empty() || taken.contains(strNew); ++nNumber)
             strNew = NameWithTail(code.strName, (bFirst ? "~" : " ") + std::to_string(nNumber));
         taken.insert(strNew);
-        renamed.push_back(DescribeRename(code, strNew, bFirst ? nullptr : &it->second));
+        renamed.push_back({nCode, code.strName, bFirst ? 0 : it->second});
         code.strName = std::move(strNew);
     }
     return renamed;

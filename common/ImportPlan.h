@@ -18,12 +18,19 @@ class CQuorbexDoc;
 bool ChooseSource(std::vector<SExchangeCode>& codes, const std::string& strSource,
                   std::string& strReason);
 
+// A code NameCodes stores under another name than the input gave it.
+struct SRenamedCode
+{
+    std::size_t nCode;    // its place among the codes, which hold its new name
+    std::string strInput; // the name the input gave it, in document spelling
+    int nFirstLine;       // the line of the earlier code of that name; 0: cut for its length
+};
+
 // Gives every code (names in document spelling) a name of its own on the remote. A name the
 // input repeats comes again as "Power 2", "Power 3"; a name longer than a button's is cut, with
 // "~2", "~3" where the cut name is taken. A name made up so is no other code's and no button's
 // already on the remote: only a code under its own name replaces the button of that name.
-// Returns a line for each renamed code ("KEY_BRIGHTNESS_CYCLE is stored as KEY_BRIGHTNESS_, ...").
-std::vector<std::string> NameCodes(std::vector<SExchangeCode>& codes, const CRemote& remote);
+std::vector<SRenamedCode> NameCodes(std::vector<SExchangeCode>& codes, const CRemote& remote);
 
 // Reads a file of codes in whichever format it is: an .ir signals file, a remote file of the
 // Linux infrared daemon, Pronto hex, or a list of typed codes.

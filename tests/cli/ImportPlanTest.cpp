@@ -21,15 +21,16 @@ TEST(ImportPlanTest, ShortenedNamesStayUnique)
                                      {"KEY_BRIGHTNESS_", {1}, 0, 3},
                                      {"Power", {1}, 0, 4},
                                      {"summer_tempfan_up", {1}, 0, 5}};
-    const std::vector<std::string> renamed = NameCodes(codes, remote);
+    const std::vector<SRenamedCode> renamed = NameCodes(codes, remote);
     EXPECT_EQ(codes[0].strName, "KEY_BRIGHTNES~2");
     EXPECT_EQ(codes[1].strName, "KEY_BRIGHTNES~3");
     EXPECT_EQ(codes[2].strName, "KEY_BRIGHTNESS_");
     EXPECT_EQ(codes[3].strName, "Power");
     EXPECT_EQ(codes[4].strName, "summer_tempfa~3");
     ASSERT_EQ(renamed.size(), 3u);
-    EXPECT_EQ(renamed[0], "KEY_BRIGHTNESS_UP is stored as KEY_BRIGHTNES~2, a button name holding "
-                          "at most 15 characters");
+    EXPECT_EQ(renamed[0].nCode, 0u);
+    EXPECT_EQ(renamed[0].strInput, "KEY_BRIGHTNESS_UP");
+    EXPECT_EQ(renamed[0].nFirstLine, 0);
 }
 
 // A name the input repeats comes again numbered, the number past any the remote or the input
@@ -42,13 +43,15 @@ TEST(ImportPlanTest, RepeatedNamesAreNumbered)
     std::vector<SExchangeCode> codes{
         {"Power", {1}, 0, 1}, {"Power", {1}, 0, 2},           {"Power 3", {1}, 0, 3},
         {"Power", {1}, 0, 4}, {"KEY_VOLUMEDOWN_", {1}, 0, 5}, {"KEY_VOLUMEDOWN_", {1}, 0, 6}};
-    const std::vector<std::string> renamed = NameCodes(codes, remote);
+    const std::vector<SRenamedCode> renamed = NameCodes(codes, remote);
     const char* const pszExpected[] = {"Power",   "Power 4",         "Power 3",
                                        "Power 5", "KEY_VOLUMEDOWN_", "KEY_VOLUMEDOW 2"};
     for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
         EXPECT_EQ(codes[nCode].strName, pszExpected[nCode]) << nCode;
     ASSERT_EQ(renamed.size(), 3u);
-    EXPECT_EQ(renamed[0], "Power on line 2 is stored as Power 4: line 1 has a code of that name");
+    EXPECT_EQ(renamed[0].nCode, 1u);
+    EXPECT_EQ(renamed[0].strInput, "Power");
+    EXPECT_EQ(renamed[0].nFirstLine, 1);
 }
 
 // The style offered has room and keeps every placed button on its cell: a wide remote is not
