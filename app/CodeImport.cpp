@@ -51,7 +51,7 @@ QString DescribeFate(const SCodePlace& place, const SImportPlan& plan, const std
         place.bReplaces ? QStringLiteral("replaces")
         : place.nRemote == 0
             ? QStringLiteral("new")
-            : QStringLiteral("goes to %1").arg(FromName(plan.further[place.nRemote - 1]));
+            : QStringLiteral("goes to %1").arg(FromName(plan.further[place.nRemote - 1].strName));
     if (FromName(strAs) != strTyped)
         strFate += QStringLiteral(", renamed %1").arg(FromName(strAs));
     return strFate;
@@ -262,15 +262,16 @@ QString CCodeImportPlanner::Import(const SImportChoices& choices)
                          .arg(FromName(pTarget->m_strName),
                               QString::fromLatin1(
                                   kRemoteStyles[static_cast<std::size_t>(choices.nStyle)].pszText));
-    for (const std::string& strRemote : planned.plan.further)
-        strReport += QStringLiteral("Made the remote %1 for the codes %2 has no room for.\n")
-                         .arg(FromName(strRemote), FromName(pTarget->m_strName));
+    for (const SFurtherRemote& further : planned.plan.further)
+        if (further.bMake)
+            strReport += QStringLiteral("Made the remote %1 for the codes %2 has no room for.\n")
+                             .arg(FromName(further.strName), FromName(pTarget->m_strName));
     for (std::size_t nCode = 0; nCode < planned.codes.size(); ++nCode)
     {
         const SCodePlace& place = planned.plan.places[nCode];
-        const CRemote& remote = place.nRemote == 0
-                                    ? *pTarget
-                                    : *m_doc.FindRemote(planned.plan.further[place.nRemote - 1]);
+        const CRemote& remote =
+            place.nRemote == 0 ? *pTarget
+                               : *m_doc.FindRemote(planned.plan.further[place.nRemote - 1].strName);
         const QString strName = FromName(planned.codes[nCode].strName);
         strReport += place.bReplaces ? QStringLiteral("Replaced the signal of %1 on %2.\n")
                                            .arg(strName, FromName(remote.m_strName))

@@ -48,17 +48,19 @@ bool StorePlanned(CQuorbexDoc& doc, CRemote& target, const SImportPlan& plan,
     if (!ApplyPlan(doc, target, plan, codes, dNanosPerSample))
         return false;
     const std::string strTarget = ToDisplayText(target.m_strName);
-    for (const std::string& strRemote : plan.further)
-        strReport += "Made the remote " + ToDisplayText(strRemote) + ", " +
-                     kRemoteStyles[0].pszText + ", for the codes " + strTarget +
-                     " has no room for.\n";
+    for (const SFurtherRemote& further : plan.further)
+        if (further.bMake)
+            strReport += "Made the remote " + ToDisplayText(further.strName) + ", " +
+                         kRemoteStyles[0].pszText + ", for the codes " + strTarget +
+                         " has no room for.\n";
     for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
     {
         const SCodePlace& place = plan.places[nCode];
         const std::string strShown = ToDisplayText(codes[nCode].strName);
         const std::string strPad =
-            place.nRemote == 0 ? "the pad"
-                               : "the pad of " + ToDisplayText(plan.further[place.nRemote - 1]);
+            place.nRemote == 0
+                ? "the pad"
+                : "the pad of " + ToDisplayText(plan.further[place.nRemote - 1].strName);
         if (place.bReplaces)
             strReport += "Replaced the signal of " + strShown + ".\n";
         else

@@ -14,6 +14,7 @@
 #include "signal/SignalDurations.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
 #include <tuple>
@@ -49,6 +50,40 @@ std::string_view SkipBlanks(std::string_view text)
 {
     const std::size_t nFirst = text.find_first_not_of(" \t\r\n");
     return nFirst == std::string_view::npos ? std::string_view() : text.substr(nFirst);
+}
+
+// A pad new buttons of an import go on: the target's, or a further remote's.
+struct SPad
+{
+    const CRemote* pRemote; // null: a remote the import makes
+    std::vector<std::pair<int, int>> cells;
+    std::size_t nUsed = 0;
+};
+
+// Whether the code can have the pad's next free cell: a remote of the document takes no code of
+// a name it has, or that it refuses.
+bool HasRoomFor(const SPad& pad, const std::string& strName)
+{
+    return pad.nUsed < pad.cells.size() &&
+           (!pad.pRemote || (!pad.pRemote->FindButton(strName) &&
+                             FindSignalRefusal(*pad.pRemote, strName).empty()));
+}
+
+// The next pad after the target's: the document's remote named after the target with the next
+// number ("LG 2"), its free cells, or a new remote of that name with the largest style.
+SPad AddFurtherPad(const CRemoteMap& remotes, const std::string& strTarget, SImportPlan& plan)
+{
+    const std::string strName =
+        NameWithTail(strTarget, " " + std::to_string(plan.further.size() + 2));
+    const auto it = remotes.find(strName);
+    plan.further.push_back({strName, it == remotes.end() && strName != strTarget});
+    if (!plan.further.back().bMake)
+    {
+        const CRemote* pRemote = it == remotes.end() ? nullptr : it->second.get();
+        return {pRemote, pRemote ? FindFreeCellsAt(*pRemote, pRemote->m_nStyle)
+                                 : std::vector<std::pair<int, int>>()};
+    }
+    return {nullptr, FindFreeCellsAt(CRemote(strName, 0, 0), 0)};
 }
 
 int CountPlaced(const CRemote& remote)
@@ -203,48 +238,30 @@ bool CheckImportedCode(const CRemote& remote, const SExchangeCode& code, double 
     return error.strReason.empty();
 }
 
-std::vector<std::string> NameFurtherRemotes(const CRemoteMap& remotes, const std::string& strTarget,
-                                            std::size_t nCount)
-{
-    std::vector<std::string> names;
-    for (int nNumber = 2; names.size() < nCount; ++nNumber)
-    {
-        std::string strName = NameWithTail(strTarget, " " + std::to_string(nNumber));
-        if (!remotes.contains(strName) && strName != strTarget)
-            names.push_back(std::move(strName));
-    }
-    return names;
-}
-
 SImportPlan PlanPlaces(const CRemoteMap& remotes, const CRemote& target, int nStyle,
                        const std::vector<SExchangeCode>& codes)
 {
     SImportPlan plan;
-    const std::vector<std::pair<int, int>> freeCells = FindFreeCellsAt(target, nStyle);
-    const std::vector<std::pair<int, int>> emptyPad = FindFreeCellsAt(CRemote("", 0, 0), 0);
-    std::size_t nNew = 0;
+    std::vector<SPad> pads{{&target, FindFreeCellsAt(target, nStyle)}};
     for (const SExchangeCode& code : codes)
     {
         SCodePlace place;
         place.bReplaces = target.FindButton(code.strName) != nullptr;
         if (!place.bReplaces)
         {
-            // The target's free cells first, then the full pads of the remotes made.
-            const std::size_t nBeyond = nNew - std::min(nNew, freeCells.size());
-            place.nRemote = nNew < freeCells.size() ? 0 : 1 + nBeyond / emptyPad.size();
-            std::tie(place.nColumn, place.nRow) =
-                nNew < freeCells.size() ? freeCells[nNew] : emptyPad[nBeyond % emptyPad.size()];
-            ++nNew;
+            std::size_t nPad = 0;
+            for (;; ++nPad)
+            {
+                if (nPad == pads.size())
+                    pads.push_back(AddFurtherPad(remotes, target.m_strName, plan));
+                if (HasRoomFor(pads[nPad], code.strName))
+                    break;
+            }
+            place.nRemote = nPad;
+            std::tie(place.nColumn, place.nRow) = pads[nPad].cells[pads[nPad].nUsed++];
         }
         plan.places.push_back(place);
     }
-    const std::size_t nFurther =
-        plan.places.empty() ? 0
-                            : std::max_element(plan.places.begin(), plan.places.end(),
-                                               [](const SCodePlace& first, const SCodePlace& second)
-                                               { return first.nRemote < second.nRemote; })
-                                  ->nRemote;
-    plan.further = NameFurtherRemotes(remotes, target.m_strName, nFurther);
     return plan;
 }
 
@@ -252,15 +269,18 @@ bool ApplyPlan(CQuorbexDoc& doc, CRemote& target, const SImportPlan& plan,
                const std::vector<SExchangeCode>& codes, double dNanos)
 {
     std::vector<CRemote*> remotes{&target};
-    for (const std::string& strName : plan.further)
+    for (const SFurtherRemote& further : plan.further)
     {
-        remotes.push_back(doc.AddRemote(strName, 0));
+        remotes.push_back(further.bMake ? doc.AddRemote(further.strName, 0)
+                                        : doc.FindRemote(further.strName));
         if (!remotes.back())
             return false;
     }
     // Adding a button closes the remote's pad, as a window showing it would be out of date; it
     // opens again afterwards (without windows only the pad's place in the file).
-    const bool bPadOpen = target.m_bPadOpen;
+    std::vector<CRemote*> open;
+    std::copy_if(remotes.begin(), remotes.end(), std::back_inserter(open),
+                 [](const CRemote* pRemote) { return pRemote->m_bPadOpen; });
     for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
     {
         const SCodePlace& place = plan.places[nCode];
@@ -277,8 +297,8 @@ bool ApplyPlan(CQuorbexDoc& doc, CRemote& target, const SImportPlan& plan,
         }
         pButton->m_bits = ToBitstream(codes[nCode].durations, dNanos);
     }
-    if (bPadOpen)
-        doc.GetFrontEnd().OpenPad(target);
+    for (CRemote* pOpen : open)
+        doc.GetFrontEnd().OpenPad(*pOpen);
     doc.SetModifiedFlag();
     return true;
 }

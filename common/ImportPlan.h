@@ -68,29 +68,30 @@ struct SCodePlace
     int nRow = 0;
 };
 
+// A remote named after the target that takes the codes its pad has no room for.
+struct SFurtherRemote
+{
+    std::string strName; // document spelling
+    bool bMake;          // made by the import, with the largest pad style; else the document's
+};
+
 // What an import does, decided before anything changes.
 struct SImportPlan
 {
-    // The remotes the import makes for the codes the target has no room for, in document
-    // spelling; each has the largest pad style.
-    std::vector<std::string> further;
-    std::vector<SCodePlace> places; // one a code, in the codes' order
+    std::vector<SFurtherRemote> further; // the remotes after the target, "LG 2" first
+    std::vector<SCodePlace> places;      // one a code, in the codes' order
 };
 
 // Places the codes (named by NameCodes and checked) on the target at pad style nStyle: a name
 // the target has replaces that button's signal, a new one takes the next free cell, read row by
-// row; once the pad is full, the codes go on into further remotes named after the target ("LG 2",
-// "LG 3", ...), none of them a remote of remotes already.
+// row. Once the pad is full, the codes go on into the remotes named after the target ("LG 2",
+// "LG 3", ...): the free cells of those the document has, where they take the code's name, and
+// new remotes made for them.
 SImportPlan PlanPlaces(const CRemoteMap& remotes, const CRemote& target, int nStyle,
                        const std::vector<SExchangeCode>& codes);
 
-// Names for nCount remotes after the target, clear of remotes: "LG 2", "LG 3", ..., cut so that
-// each fits a remote's name.
-std::vector<std::string> NameFurtherRemotes(const CRemoteMap& remotes, const std::string& strTarget,
-                                            std::size_t nCount);
-
-// Carries out the plan (PlanPlaces) without saving: makes its further remotes, each with the
-// largest pad style, and stores each code's durations, at dNanosPerSample a sample, in the button
+// Carries out the plan (PlanPlaces) without saving: makes the further remotes it makes, and
+// stores each code's durations, at dNanosPerSample a sample, in the button
 // its place names; a known button keeps its description and cell. False when the document
 // refused a change (the front end said why).
 bool ApplyPlan(CQuorbexDoc& doc, CRemote& target, const SImportPlan& plan,

@@ -70,20 +70,29 @@ TEST(ImportPlanTest, TheRoomyStyleKeepsEveryPlacedButton)
 }
 
 // New names take the free cells of the target at the style asked for, row by row, past its
-// placed buttons; known names stay where they are; the rest go on into remotes named after the
-// target, past a remote of that name the document already has and cut to a remote's length.
+// placed buttons; known names stay where they are. The rest go on into the remotes named after
+// the target (the name cut to a remote's length): the free cells of one the document has, where
+// it has no button of the code's name, then new ones.
 TEST(ImportPlanTest, CodesBeyondThePadGoOnIntoFurtherRemotes)
 {
     CListingTestDocument test;
     CRemote& remote = test.AddRemote("LivingRoomTV123", 7); // 3 x 3
     test.AddButton(remote, "Power", "\x01", 1, 0);
-    test.AddRemote("LivingRoomTV1 2", 0);
+    CRemote& second = test.AddRemote("LivingRoomTV1 2", 7);
+    test.AddButton(second, "C80", "\x01", 0, 0);
     std::vector<SExchangeCode> codes{{"A", {1}, 0, 1}, {"Power", {1}, 0, 2}};
     for (int nCode = 0; nCode < 160; ++nCode)
         codes.push_back({"C" + std::to_string(nCode), {1}, 0, 3 + nCode});
     const SImportPlan plan = PlanPlaces(*test.m_doc.m_pRemotes, remote, 0, codes);
     ASSERT_EQ(plan.places.size(), codes.size());
-    EXPECT_EQ(plan.further, (std::vector<std::string>{"LivingRoomTV1 3", "LivingRoomTV1 4"}));
+    ASSERT_EQ(plan.further.size(), 3u);
+    const std::pair<const char*, bool> further[] = {
+        {"LivingRoomTV1 2", false}, {"LivingRoomTV1 3", true}, {"LivingRoomTV1 4", true}};
+    for (std::size_t nRemote = 0; nRemote < plan.further.size(); ++nRemote)
+    {
+        EXPECT_EQ(plan.further[nRemote].strName, further[nRemote].first);
+        EXPECT_EQ(plan.further[nRemote].bMake, further[nRemote].second);
+    }
     struct SExpected
     {
         std::size_t nCode;
@@ -92,12 +101,14 @@ TEST(ImportPlanTest, CodesBeyondThePadGoOnIntoFurtherRemotes)
         int nColumn;
         int nRow;
     };
-    // At 15 x 5 the target has 74 free cells: A and C0 to C72; C73 starts the first further
-    // remote, C148 the second. The name past the cut one the document has is the third.
+    // At 15 x 5 the target has 74 free cells: A and C0 to C72. C73 to C79 take 7 of the 8 free
+    // cells of the 3 x 3 LivingRoomTV1 2, whose C80 sends C80 to a new remote; C81 takes the
+    // last free cell, and the 75 cells of LivingRoomTV1 3 hold C80 and C82 to C155.
     const SExpected expected[] = {
-        {0, 0, false, 0, 0},   {1, 0, true, 1, 0},    {2, 0, false, 2, 0},  {4, 0, false, 4, 0},
-        {5, 0, false, 0, 1},   {74, 0, false, 4, 14}, {75, 1, false, 0, 0}, {149, 1, false, 4, 14},
-        {150, 2, false, 0, 0}, {161, 2, false, 1, 2}};
+        {0, 0, false, 0, 0},   {1, 0, true, 1, 0},   {2, 0, false, 2, 0},    {5, 0, false, 0, 1},
+        {74, 0, false, 4, 14}, {75, 1, false, 1, 0}, {81, 1, false, 1, 2},   {82, 2, false, 0, 0},
+        {83, 1, false, 2, 2},  {84, 2, false, 1, 0}, {157, 2, false, 4, 14}, {158, 3, false, 0, 0},
+        {161, 3, false, 3, 0}};
     for (const SExpected& want : expected)
     {
         const SCodePlace& place = plan.places[want.nCode];

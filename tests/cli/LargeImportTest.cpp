@@ -94,6 +94,20 @@ TEST_F(LargeImportTest, ALircRemoteLargerThanAPadGoesOnIntoANewRemote)
     EXPECT_NE(strFirst.find("NEC address 0x04 command 0x80\n"), std::string::npos);
 }
 
+// A later import into the full remote goes on into the LG 2 the first made, not a remote each.
+TEST_F(LargeImportTest, ALaterImportFillsTheRemoteTheFirstMade)
+{
+    ASSERT_EQ(Import({kBigRemote, "--format", "lirc"}).nExitStatus, 0);
+    const std::string strCodes = m_folder.File("more.txt");
+    WriteFileBytes(strCodes, "Netflix NEC 0x04 0x56\nKEY_POWER NEC 0x04 0x57\n");
+    const SProcessResult result = Import({strCodes, "--format", "code"});
+    ASSERT_EQ(result.nExitStatus, 0) << result.strErr;
+    EXPECT_TRUE(result.strOut.starts_with("Added Netflix in cell 0/12 of the pad of LG 2.\n"
+                                          "Replaced the signal of KEY_POWER.\n"))
+        << result.strOut;
+    EXPECT_EQ(ListedRemote(List(), "LG 3"), "");
+}
+
 // 80 codes under 40 names: every second code of a name comes in numbered, the report names
 // each, and the five beyond the pad go on into LG 2.
 TEST_F(LargeImportTest, AnIrLibraryWithRepeatedNamesComesInWhole)
