@@ -197,6 +197,33 @@ TEST_F(ImportCodesTest, CodesArePickedRenamedAndRefusedOneByOne)
     EXPECT_EQ(tv.FindButton("Power")->m_bits.GetLength(), 4u) << "a left-out code came in";
 }
 
+// A file of several remotes shows one at a time; the remote chosen is the one that comes in.
+TEST_F(ImportCodesTest, TheRemoteOfTheFileIsChosen)
+{
+    CRemote& tv = AddRemoteWithButton("TV");
+    const QString strCodes =
+        WriteTempFile("two.conf", "begin remote\nname A\nbegin raw_codes\nname X\n900 900 900\n"
+                                  "name Y\n900 900 900\nend raw_codes\nend remote\n"
+                                  "begin remote\nname B\nbegin raw_codes\nname Z\n900 900 900\n"
+                                  "end raw_codes\nend remote\n");
+    RunImport(
+        [&](CImportCodesDlg& dialog)
+        {
+            dialog.OpenFile(strCodes);
+            auto& source = CDialogDriver(dialog).Find<QComboBox>("source");
+            EXPECT_FALSE(source.isHidden());
+            ASSERT_EQ(source.count(), 2);
+            EXPECT_EQ(Table(dialog).rowCount(), 2);
+            source.setCurrentIndex(1);
+            ASSERT_EQ(Table(dialog).rowCount(), 1);
+            EXPECT_EQ(Cell(dialog, 0, kName), "Z");
+            EXPECT_EQ(Cell(dialog, 0, kSignal), "raw");
+            PressImport(dialog);
+        });
+    EXPECT_NE(tv.FindButton("Z"), nullptr);
+    EXPECT_EQ(tv.FindButton("X"), nullptr);
+}
+
 // A file that is no file of codes says what it is not, before any row is shown.
 TEST_F(ImportCodesTest, AFileThatIsNoFileOfCodesSaysSo)
 {
