@@ -27,6 +27,9 @@ struct SCommandOption
     const char* pszOperands; // for commands whose operands are more than file names
 };
 
+// Optional names without a limit: --import's inputs.
+constexpr int kAnyCount = 1 << 20;
+
 constexpr std::array<SCommandOption, 12> kCommandOptions{{
     {"--help", ECommand::Help, 0, 0, nullptr},
     {"--version", ECommand::Version, 0, 0, nullptr},
@@ -37,7 +40,7 @@ constexpr std::array<SCommandOption, 12> kCommandOptions{{
     {"--fire", ECommand::Fire, 3, 0, "FILE REMOTE BUTTON"},
     {"--status", ECommand::Status, 0, 0, nullptr},
     {"--export", ECommand::Export, 2, 1, "FILE REMOTE [BUTTON]"},
-    {"--import", ECommand::Import, 3, 1, "FILE REMOTE INPUT [BUTTON]"},
+    {"--import", ECommand::Import, 3, kAnyCount, "FILE REMOTE INPUT [BUTTON | INPUT...]"},
     {"--learn", ECommand::Learn, 3, 0, "FILE REMOTE BUTTON"},
     {"--selftest", ECommand::SelfTest, 0, 0, nullptr},
 }};
@@ -327,8 +330,8 @@ const char* GetUsage()
            "       quorbit --fire FILE REMOTE BUTTON [--hold MS]\n"
            "       quorbit --status\n"
            "       quorbit --export FILE REMOTE [BUTTON] --format FORMAT [--carrier HZ]\n"
-           "       quorbit --import FILE REMOTE INPUT [BUTTON] --format FORMAT [--carrier HZ]\n"
-           "               [--source NAME] [--style HIGHxWIDE]\n"
+           "       quorbit --import FILE REMOTE INPUT [BUTTON | INPUT...] --format FORMAT\n"
+           "               [--carrier HZ] [--source NAME] [--style HIGHxWIDE]\n"
            "       quorbit --learn FILE REMOTE BUTTON [--presses N]\n"
            "       quorbit --selftest [--device NAME]\n"
            "\n"
@@ -353,11 +356,15 @@ const char* GetUsage()
            "  --export FILE REMOTE [BUTTON]\n"
            "                      print the remote's learned buttons, or one button, as\n"
            "                      codes other infrared tools read (--format)\n"
-           "  --import FILE REMOTE INPUT [BUTTON]\n"
+           "  --import FILE REMOTE INPUT [BUTTON | INPUT...]\n"
            "                      bring the codes of INPUT (a file, or - for standard\n"
            "                      input) into the remote: new names become buttons on\n"
            "                      free places of its pad, known ones take the new signal;\n"
-           "                      BUTTON picks one code, or names an input's only code\n"
+           "                      when no pad style holds them all, the rest go on to\n"
+           "                      remotes named after it (\"TV 2\", ..., 15x5 if new); BUTTON\n"
+           "                      picks one code, or names an input's only code; several\n"
+           "                      INPUTs come in one after another, saved once (a fourth\n"
+           "                      operand alone is an INPUT when such a file exists)\n"
            "  --learn FILE REMOTE BUTTON\n"
            "                      record a few presses of the button on its remote, and\n"
            "                      store the signal they agree on (a new name becomes a\n"

@@ -137,7 +137,7 @@ TEST(CommandLineProgramTest, HelpAndVersionGoToStandardOutput)
     for (const char* pszForm :
          {"--list FILE", "--list --json FILE", "--convert IN OUT", "--run FILE",
           "--send REMOTE BUTTON", "--fire FILE REMOTE BUTTON", "--status",
-          "--export FILE REMOTE [BUTTON]", "--import FILE REMOTE INPUT [BUTTON]",
+          "--export FILE REMOTE [BUTTON]", "--import FILE REMOTE INPUT [BUTTON | INPUT...]",
           "--learn FILE REMOTE BUTTON", "--selftest", "--help", "--version"})
         EXPECT_NE(help.strOut.find(std::string("\n  ") + pszForm), std::string::npos) << pszForm;
     EXPECT_EQ(help.strErr, "");
