@@ -288,6 +288,9 @@ const SRefusalCase kRefusalCases[] = {
     {EFormat::Code, "A NEC 1 x\n", 1, "are numbers"},
     {EFormat::Code, "A Sony12 1 0x80\n", 1, "too wide for Sony 12-bit"},
     {EFormat::Code, "A NEC 1 2 3\n", 1, "or it has no maker"},
+    // A '#' within a word is no comment: the command is "8#".
+    {EFormat::Code, "A NEC 4 8#\n", 1, "are numbers"},
+    {EFormat::Code, "\xEF\xBB\xBF# only a comment\n", 0, "holds no code"},
 };
 
 class ExchangeRefusalTest : public testing::TestWithParam<SRefusalCase>
@@ -345,6 +348,25 @@ TEST(FlipperFormatTest, ParsedAndRawRecordsComeBackAsTheyWent)
     EXPECT_EQ(DescribeSignal(DecodeSignal(codes[1].durations)), "RC-5 address 0x03 command 0x41");
     EXPECT_EQ(codes[0].nCarrierHz, 38000u);
     EXPECT_EQ(FormatFlipperCodes(codes, 38000), strText);
+}
+
+// A typed list may carry a byte-order mark, names with '#' in them and comments after a line's
+// words; each code is the protocol's, on the line it was typed.
+TEST(CodeListTest, NamesWithHashesAndTrailingComments)
+{
+    std::vector<SExchangeCode> codes;
+    SExchangeError error;
+    ASSERT_TRUE(ParseCodeList("\xEF\xBB\xBFPower# NEC 4 8 # the TV\n#Mute NEC 4 9\n"
+                              "KEY-# NEC 0x04 0x0A\n",
+                              codes, error))
+        << error.nLine << ": " << error.strReason;
+    ASSERT_EQ(codes.size(), 2u);
+    EXPECT_EQ(codes[0].strName, "Power#");
+    EXPECT_EQ(codes[0].nLine, 1);
+    EXPECT_EQ(DescribeSignal(DecodeSignal(codes[0].durations)), "NEC address 0x04 command 0x08");
+    EXPECT_EQ(codes[1].strName, "KEY-#");
+    EXPECT_EQ(codes[1].nLine, 3);
+    EXPECT_EQ(DescribeSignal(DecodeSignal(codes[1].durations)), "NEC address 0x04 command 0x0A");
 }
 
 // A list past the limit is refused at the first line past it, so reading stops there rather
