@@ -6,6 +6,7 @@
 #include "common/ImportPlan.h"
 #include "common/SignalStore.h"
 #include "document/CQuorbexDoc.h"
+#include "signal/LircFormat.h"
 #include "ui/SignalText.h"
 
 #include <QFile>
@@ -151,9 +152,10 @@ void ImportCodesInto(QWidget* pParent, CQuorbexDoc& doc, CInfraredDevice& device
             pParent,
             QStringLiteral("%1: larger than the 16 MB a file of codes may be").arg(strPath));
     std::vector<SExchangeCode> codes;
+    std::vector<SSkippedRemote> skipped;
     SExchangeError error;
     if (!ParseAnyCodes(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-                       codes, error))
+                       codes, skipped, error))
         return RefuseAt(pParent, strPath, error);
     CRemote* pRemote = AskRemote(pParent, doc);
     const double dNanos = GetDisplayPeriod(device).dNanos;
@@ -168,6 +170,9 @@ void ImportCodesInto(QWidget* pParent, CQuorbexDoc& doc, CInfraredDevice& device
         return;
     for (const std::string& strRenamed : renamed)
         strReport += strRenamed + ".\n";
+    for (const SSkippedRemote& skip : skipped)
+        strReport += ToDisplayUtf8(strPath.toStdString()) + ":" + std::to_string(skip.error.nLine) +
+                     ": " + DescribeSkippedRemote(skip) + ".\n";
     CMessageBox::Show(pParent, QMessageBox::Information, QString::fromStdString(strReport),
                       QMessageBox::Ok, QMessageBox::Ok);
 }

@@ -261,13 +261,41 @@ void NoteCarriers(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz)
     }
 }
 
+// The daemon's remote file, each remote that is skipped said; one that --source names is
+// refused for the reason it was skipped.
+bool ReadLircInput(const SExchange& exchange, const std::string& strText,
+                   const std::string& strShown, std::vector<SExchangeCode>& codes,
+                   SExchangeError& error)
+{
+    std::vector<SSkippedRemote> skipped;
+    if (!ParseLircCodes(strText, codes, skipped, error))
+        return false;
+    const bool bSourceRead = std::any_of(codes.begin(), codes.end(),
+                                         [&](const SExchangeCode& code)
+                                         { return code.strSource == exchange.strSource; });
+    for (const SSkippedRemote& skip : skipped)
+    {
+        if (!bSourceRead && !exchange.strSource.empty() && skip.strName == exchange.strSource)
+        {
+            error = {skip.error.nLine, DescribeSkippedRemote(skip)};
+            return false;
+        }
+    }
+    for (const SSkippedRemote& skip : skipped)
+        std::fprintf(stderr, "quorbit: %s:%d: %s\n", strShown.c_str(), skip.error.nLine,
+                     DescribeSkippedRemote(skip).c_str());
+    return true;
+}
+
 // The codes of the input that are to come in, each checked against the remote.
 bool ReadCodes(const SExchange& exchange, const CRemote& remote, const std::string& strText,
-               const std::string* pButton, std::vector<SExchangeCode>& codes, SExchangeError& error)
+               const std::string& strShown, const std::string* pButton,
+               std::vector<SExchangeCode>& codes, SExchangeError& error)
 {
     const std::string& strFormat = exchange.strFormat;
     const bool bRead = strFormat == "pronto" ? ParseProntoCodes(strText, codes, error)
-                       : strFormat == "lirc" ? ParseLircCodes(strText, codes, error)
+                       : strFormat == "lirc"
+                           ? ReadLircInput(exchange, strText, strShown, codes, error)
                        : strFormat == "code" ? ParseCodeList(strText, codes, error)
                                              : ParseFlipperCodes(strText, codes, error);
     if (!bRead)
@@ -319,8 +347,8 @@ bool ImportCodes(const SExchange& exchange, const std::string& strInput,
         return false;
     std::vector<SExchangeCode> codes;
     SExchangeError error;
-    if (!ReadCodes(exchange, *pRemote, strText, pButtonArgument ? &strButton : nullptr, codes,
-                   error))
+    if (!ReadCodes(exchange, *pRemote, strText, strShown, pButtonArgument ? &strButton : nullptr,
+                   codes, error))
         return Refuse(strShown, error);
     const int nStyleBefore = pRemote->m_nStyle;
     if ((!exchange.strStyle.empty() && !ApplyStyle(*pRemote, exchange.strStyle)) ||

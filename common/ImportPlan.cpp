@@ -104,7 +104,8 @@ std::vector<std::string> NameCodes(std::vector<SExchangeCode>& codes, const CRem
     return renamed;
 }
 
-bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes, SExchangeError& error)
+bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes,
+                   std::vector<SSkippedRemote>& skipped, SExchangeError& error)
 {
     // The first line tells; the rest is for the format's reader.
     std::string_view rest = text;
@@ -118,8 +119,8 @@ bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes, SEx
     if (first == "0000" ||
         (bAny && line.words.size() > 1 && first.ends_with(':') && line.words[1] == "0000"))
         return ParseProntoCodes(text, codes, error);
-    if (first == "begin" || ParseDecimal(first, 10'000'000) != 0)
-        return ParseLircCodes(text, codes, error);
+    if (first == "begin" || ParseDecimal(first, 10'000'000) != 0 || HoldsLircRemote(text))
+        return ParseLircCodes(text, codes, skipped, error);
     return ParseCodeList(text, codes, error);
 }
 

@@ -25,8 +25,10 @@ bool ChooseSource(std::vector<SExchangeCode>& codes, const std::string& strSourc
 std::vector<std::string> NameCodes(std::vector<SExchangeCode>& codes, const CRemote& remote);
 
 // Reads a file of codes in whichever format it is: an .ir signals file, a remote file of the
-// Linux infrared daemon, Pronto hex, or a list of typed codes.
-bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes, SExchangeError& error);
+// Linux infrared daemon (its remotes that cannot be read listed in skipped), Pronto hex, or a
+// list of typed codes.
+bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes,
+                   std::vector<SSkippedRemote>& skipped, SExchangeError& error);
 
 // Every check a code (document spelling) must pass before anything changes: a name a button
 // can have, no megabutton's, a signal that fits a button at dNanos a sample. False, with the
