@@ -157,9 +157,8 @@ private:
 
     // The remote being read cannot be: it is passed over up to its "end remote", under the
     // fault of its header where it has one, as that comes first.
-    bool Refuse(int nLine, std::string strReason)
+    bool Refuse(SExchangeError fault)
     {
-        SExchangeError fault{nLine, std::move(strReason)};
         if (!m_headerFault.strReason.empty())
             fault = m_headerFault;
         m_skipped.push_back({m_remote.strName, std::move(fault)});
@@ -182,9 +181,9 @@ private:
     {
         const bool bInRemote = m_nState != EState::Outside && m_nState != EState::Skipping;
         if (bInRemote && IsLine(line, "begin", "remote"))
-            Refuse(m_nRemoteLine, "the remote that begins here has no \"end remote\" before "
-                                  "the next remote, on line " +
-                                      std::to_string(line.nLine));
+            Refuse({m_nRemoteLine, "the remote that begins here has no \"end remote\" before the "
+                                   "next remote, on line " +
+                                       std::to_string(line.nLine)});
         switch (m_nState)
         {
         case EState::Outside:
@@ -221,6 +220,7 @@ private:
         m_remote = SLircRemote{};
         m_nToggleBit = 0;
         m_headerFault = {};
+        m_flagFault = {};
         m_pending.clear();
         m_nRemoteCodes = m_codes.size();
     }
@@ -240,9 +240,9 @@ private:
             return true;
         }
         if (key == "begin" || key == "end")
-            return Refuse(line.nLine, Quote(line.words[0]) + " followed by " +
-                                          Quote(line.words.size() > 1 ? line.words[1] : "") +
-                                          " is no section of a remote");
+            return Refuse({line.nLine, Quote(line.words[0]) + " followed by " +
+                                           Quote(line.words.size() > 1 ? line.words[1] : "") +
+                                           " is no section of a remote"});
         if (key == "name" && line.words.size() == 2)
             m_remote.strName = std::string(line.words[1]);
         else if (key == "flags")
@@ -313,10 +313,9 @@ private:
                 const std::string strFlag(flags.substr(0, nEnd));
                 flags.remove_prefix(std::min(nEnd + 1, flags.size()));
                 const unsigned nFlag = FindLircFlag(strFlag);
-                if (nFlag == 0 && !strFlag.empty())
-                    return NoteHeaderFault(line.nLine,
-                                           "the flag " + Quote(strFlag) +
-                                               " names an encoding Quorbit cannot make");
+                if (nFlag == 0 && !strFlag.empty() && m_flagFault.strReason.empty())
+                    m_flagFault = {line.nLine, "the flag " + Quote(strFlag) +
+                                                   " names an encoding Quorbit cannot make"};
                 m_remote.nFlags |= nFlag;
             }
         }
@@ -334,8 +333,8 @@ private:
         // A button may list several codes, sent in turn on successive presses; the first is
         // what a press sends.
         if (line.words.size() < 2 || !ParseLircNumber(line.words[1], nCode))
-            return Refuse(line.nLine, "a button is a name and a code, not " + Quote(line.words[0]) +
-                                          " alone or with text");
+            return Refuse({line.nLine, "a button is a name and a code, not " +
+                                           Quote(line.words[0]) + " alone or with text"});
         m_pending.push_back({std::string(line.words[0]), nCode, line.nLine});
         return true;
     }
@@ -369,25 +368,27 @@ private:
             remote.nToggleBitMask = nPlace;
     }
 
-    // An encoded remote's buttons become durations once its whole header is known.
+    // An encoded remote's buttons become durations once its whole header is known. Raw codes
+    // are sent as they stand, whatever encoding the flags name, as the daemon sends them.
     bool FinishRemote()
     {
         const std::string strRemote = m_remote.strName.empty() ? "the remote" : m_remote.strName;
+        if (m_pending.empty())
+            return m_headerFault.strReason.empty() || Refuse(m_headerFault);
         // A remote of scancodes alone is refused for that, before any fault of its header.
-        if (!m_pending.empty() && !m_remote.one.IsSet() && !m_remote.zero.IsSet())
+        if (!m_remote.one.IsSet() && !m_remote.zero.IsSet())
         {
             m_headerFault = {};
-            return Refuse(m_nRemoteLine, strRemote +
-                                             " gives its buttons as codes for a receiver's "
-                                             "driver, without the timings (one, zero) that make "
-                                             "a signal of them");
+            return Refuse({m_nRemoteLine, strRemote +
+                                              " gives its buttons as codes for a receiver's "
+                                              "driver, without the timings (one, zero) that "
+                                              "make a signal of them"});
         }
-        // Refused under its header's fault where it has one.
-        const std::string strFault = m_pending.empty() ? std::string() : FindTimingFault();
-        if (!strFault.empty() || !m_headerFault.strReason.empty())
-            return Refuse(m_nRemoteLine, strRemote + " " + strFault);
-        if (m_pending.empty())
-            return true;
+        if (!m_headerFault.strReason.empty() || !m_flagFault.strReason.empty())
+            return Refuse(m_flagFault);
+        const std::string strFault = FindTimingFault();
+        if (!strFault.empty())
+            return Refuse({m_nRemoteLine, strRemote + " " + strFault});
         ApplyToggleBit();
         m_remote.nFirstCode = m_pending.front().nCode;
         for (const SPendingCode& pending : m_pending)
@@ -399,9 +400,9 @@ private:
     bool AddEncodedCode(const SPendingCode& pending, const std::string& strRemote)
     {
         if (m_remote.nBits < 64 && pending.nCode >> m_remote.nBits != 0)
-            return Refuse(pending.nLine, pending.strName + ": the code is wider than the " +
-                                             std::to_string(m_remote.nBits) + " bits of " +
-                                             strRemote);
+            return Refuse({pending.nLine, pending.strName + ": the code is wider than the " +
+                                              std::to_string(m_remote.nBits) + " bits of " +
+                                              strRemote});
         std::uint32_t nGap = 0;
         SExchangeCode code{pending.strName, EncodeLircCode(m_remote, pending.nCode, nGap),
                            m_remote.nCarrierHz, pending.nLine};
@@ -409,8 +410,8 @@ private:
         // any signal holds.
         if (std::any_of(code.durations.begin(), code.durations.end(),
                         [](std::uint32_t nMicros) { return nMicros > kMaxDuration; }))
-            return Refuse(pending.nLine, pending.strName + " makes a pulse or space longer than " +
-                                             std::to_string(kMaxDuration) + " µs");
+            return Refuse({pending.nLine, pending.strName + " makes a pulse or space longer than " +
+                                              std::to_string(kMaxDuration) + " µs"});
         code.strSource = m_remote.strName;
         m_codes.push_back(std::move(code));
         return true;
@@ -421,7 +422,7 @@ private:
         if (line.words[0] == "name")
         {
             if (line.words.size() != 2)
-                return Refuse(line.nLine, "a name is one word after \"name\"");
+                return Refuse({line.nLine, "a name is one word after \"name\""});
             if (!FinishCode())
                 return false;
             m_codes.push_back({std::string(line.words[1]), {}, m_remote.nCarrierHz, line.nLine});
@@ -435,9 +436,9 @@ private:
             return FinishCode();
         }
         if (!m_bInCode)
-            return Refuse(line.nLine, Quote(line.words[0]) + " comes before the first name");
+            return Refuse({line.nLine, Quote(line.words[0]) + " comes before the first name"});
         const std::string strFault = ReadDurations(line, m_codes.back());
-        return strFault.empty() || Refuse(line.nLine, strFault);
+        return strFault.empty() || Refuse({line.nLine, strFault});
     }
 
     // Why a word of the line is no duration; empty when each is one.
@@ -478,7 +479,7 @@ private:
         m_bInCode = false;
         SExchangeCode& code = m_codes.back();
         if (code.durations.empty())
-            return Refuse(code.nLine, code.strName + " has no durations");
+            return Refuse({code.nLine, code.strName + " has no durations"});
         if (code.durations.size() % 2 == 0)
             code.durations.pop_back();
         return true;
@@ -488,12 +489,12 @@ private:
     void RefuseOpenSection()
     {
         if (m_nState == EState::RawCodes || m_nState == EState::Codes)
-            Refuse(m_nRawCodesLine,
-                   m_nState == EState::Codes
-                       ? "the codes that begin here have no \"end codes\""
-                       : "the raw codes that begin here have no \"end raw_codes\"");
+            Refuse(
+                {m_nRawCodesLine, m_nState == EState::Codes
+                                      ? "the codes that begin here have no \"end codes\""
+                                      : "the raw codes that begin here have no \"end raw_codes\""});
         else if (m_nState == EState::Remote)
-            Refuse(m_nRemoteLine, "the remote that begins here has no \"end remote\"");
+            Refuse({m_nRemoteLine, "the remote that begins here has no \"end remote\""});
     }
 
     void CheckEnd()
@@ -511,6 +512,8 @@ private:
     SLircRemote m_remote;
     int m_nToggleBit = 0;
     SExchangeError m_headerFault;
+    // The first flag naming an encoding Quorbit cannot make, which matters to encoded codes.
+    SExchangeError m_flagFault;
     std::vector<SPendingCode> m_pending;
     bool m_bInCode = false;
     // The codes read before the remote being read, kept should it be passed over.

@@ -241,7 +241,10 @@ const SRefusalCase kRefusalCases[] = {
      "begin remote\n one 1 1\n zero 1 1\n bits 4\n begin codes\n A 0x10\n end codes\nend remote\n",
      6, "wider than the 4 bits"},
     {EFormat::Lirc, "begin remote\n begin codes\n A\n", 3, "a name and a code"},
-    {EFormat::Lirc, "begin remote\n flags SPACE_ENC|XMP\n", 2, "\"XMP\" names an encoding"},
+    {EFormat::Lirc,
+     "begin remote\n flags SPACE_ENC|XMP\n one 1 1\n zero 1 1\n bits 8\n begin codes\n A 1\n"
+     " end codes\nend remote\n",
+     2, "\"XMP\" names an encoding"},
     {EFormat::Lirc, "begin remote\n header 9000\n", 2, "takes a pulse and a space"},
     {EFormat::Lirc, "begin remote\n bits 65\n", 2, "\"bits\" takes a number up to 64"},
     {EFormat::Lirc, "begin remote\n pre_data 0xZZ\n", 2, "\"pre_data\" takes a number"},

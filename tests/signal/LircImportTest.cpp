@@ -140,6 +140,12 @@ const SToleranceCase kToleranceCases[] = {
      {},
      {},
      {{"VCR", {1, "VCR has its toggle bit at 9, past its 8 bits"}}}},
+    {"raw codes are read whatever encoding the flags name",
+     "begin remote\n name TV\n flags GRUNDIG\n begin raw_codes\n  name Power\n  900\n"
+     " end raw_codes\nend remote\n",
+     {"Power"},
+     {"TV"},
+     {}},
     {"'#' within a name is the name's, at a word's start a comment",
      "begin remote\n name TV\n bits 4\n one 300 900\n zero 300 300\n begin codes\n"
      "  X_KEY_1# 0x1 # the first\n  KEY-# 0x2\n#KEY_3 0x3\n end codes\nend remote\n"
