@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <utility>
 
 namespace
@@ -33,11 +34,25 @@ public:
 
     void Pair(std::uint32_t nPulse, std::uint32_t nSpace)
     {
-        m_builder.Add(nPulse);
-        m_builder.Add(-static_cast<double>(nSpace));
+        Add(nPulse);
+        Add(-static_cast<double>(nSpace));
     }
 
-    void Pulse(std::uint32_t nPulse) { m_builder.Add(nPulse); }
+    void Pulse(std::uint32_t nPulse) { Add(nPulse); }
+
+    // A pulse (above 0) or a space (below), counted in the length as the builder lays it.
+    void Add(double dMicros)
+    {
+        if (!m_builder.GetRuns().empty() || dMicros > 0)
+            m_dLength += std::abs(dMicros);
+        m_builder.Add(dMicros);
+    }
+
+    // What was added, from the first pulse; kept as it goes, as a press may hold a thousand
+    // frames.
+    double GetLength() const { return m_dLength; }
+
+    std::vector<std::uint32_t> GetDurations() const { return m_builder.GetDurations(); }
 
     // The bits of nData, the most significant first (the least with REVERSE).
     void Bits(std::uint64_t nData, int nBits)
@@ -75,12 +90,10 @@ public:
         if (!bRepeatSequence && remote.foot.IsSet() &&
             !(bRepeat && (remote.nFlags & kLircNoFootRep)))
         {
-            m_builder.Add(-static_cast<double>(remote.foot.nSpace));
+            Add(-static_cast<double>(remote.foot.nSpace));
             Pulse(remote.foot.nPulse);
         }
     }
-
-    CRunBuilder& GetBuilder() { return m_builder; }
 
 private:
     // The toggle bits of a first press. The daemon starts from the first button's code: where
@@ -117,8 +130,8 @@ private:
         const double dSpace = timing.nSpace * dScale;
         // Biphase (RC-5 and RC-6 alike): a 1 is a space then a pulse.
         const bool bSpaceFirst = (remote.nFlags & (kLircShift | kLircRc6)) && bOne;
-        m_builder.Add(bSpaceFirst ? -dSpace : dPulse);
-        m_builder.Add(bSpaceFirst ? dPulse : -dSpace);
+        Add(bSpaceFirst ? -dSpace : dPulse);
+        Add(bSpaceFirst ? dPulse : -dSpace);
     }
 
     const SLircRemote& m_remote;
@@ -126,6 +139,7 @@ private:
     const std::uint64_t m_nToggleState;
     int m_nSent = 0;
     CRunBuilder m_builder;
+    double m_dLength = 0;
 };
 } // namespace
 
@@ -141,12 +155,11 @@ std::vector<std::uint32_t> EncodeLircCode(const SLircRemote& remote, std::uint64
                                           std::uint32_t& nTrailingGap)
 {
     CLircWriter writer(remote);
-    CRunBuilder& builder = writer.GetBuilder();
     for (int nFrame = 0; nFrame <= remote.nMinRepeat; ++nFrame)
     {
-        const double dStart = builder.GetLength();
+        const double dStart = writer.GetLength();
         writer.Frame(nCode, nFrame > 0);
-        double dLength = builder.GetLength() - dStart;
+        double dLength = writer.GetLength() - dStart;
         // Where repeats go without the header, the daemon counts the first frame without it
         // too, so the gap after it is longer by the header.
         if (nFrame == 0 && (remote.nFlags & kLircNoHeadRep) && remote.header.IsSet())
@@ -157,8 +170,8 @@ std::vector<std::uint32_t> EncodeLircCode(const SLircRemote& remote, std::uint64
         double dGap = bAfterRepeat ? remote.nRepeatGap : remote.nGap;
         if ((remote.nFlags & kLircConstLength) && !bAfterRepeat)
             dGap = std::max(dGap - dLength, 0.0);
-        builder.Add(-dGap);
+        writer.Add(-dGap);
         nTrailingGap = static_cast<std::uint32_t>(dGap);
     }
-    return builder.GetDurations();
+    return writer.GetDurations();
 }
