@@ -59,6 +59,10 @@ constexpr std::uint64_t kMaxWord = ~std::uint64_t{0};
 // Far more repeats than any remote sends (a press of them lasts minutes); the bound keeps a
 // damaged file from making one press of gigabytes.
 constexpr std::uint64_t kMaxMinRepeat = 1000;
+// The pulses and spaces the encoded codes of one file may make: thousands of buttons of
+// ordinary remotes, while a file of many codes that each repeat a long frame hundreds of times
+// cannot take gigabytes.
+constexpr std::size_t kMaxEncodedDurations = 32'000'000;
 
 #define QUORBIT_LIRC_WORD(word, max, field, type)                                                  \
     SNumberWord                                                                                    \
@@ -412,6 +416,12 @@ private:
                         [](std::uint32_t nMicros) { return nMicros > kMaxDuration; }))
             return Refuse({pending.nLine, pending.strName + " makes a pulse or space longer than " +
                                               std::to_string(kMaxDuration) + " µs"});
+        m_nEncodedDurations += code.durations.size();
+        if (m_nEncodedDurations > kMaxEncodedDurations)
+            return Refuse({pending.nLine, "the codes up to " + pending.strName +
+                                              " make more than " +
+                                              std::to_string(kMaxEncodedDurations) +
+                                              " pulses and spaces, more than any remote holds"});
         code.strSource = m_remote.strName;
         m_codes.push_back(std::move(code));
         return true;
@@ -518,6 +528,7 @@ private:
     bool m_bInCode = false;
     // The codes read before the remote being read, kept should it be passed over.
     std::size_t m_nRemoteCodes = 0;
+    std::size_t m_nEncodedDurations = 0;
     std::vector<SExchangeCode> m_codes;
     std::vector<SSkippedRemote> m_skipped;
     SExchangeError m_error;
