@@ -5,6 +5,7 @@
 #include "common/ImportPlan.h"
 #include "common/SignalStore.h"
 #include "document/CQuorbexDoc.h"
+#include "signal/LircFormat.h"
 #include "signal/SignalDecoder.h"
 #include "ui/SignalText.h"
 
@@ -81,6 +82,8 @@ CCodeImportPlanner::~CCodeImportPlanner() = default;
 bool CCodeImportPlanner::ReadFile(const QString& strPath, QStringList& sources, QString& strError)
 {
     m_codes.clear();
+    m_skipped.clear();
+    m_strPath = strPath;
     QFile file(strPath);
     if (!QFileInfo(strPath).isFile() || !file.open(QIODevice::ReadOnly))
     {
@@ -96,7 +99,7 @@ bool CCodeImportPlanner::ReadFile(const QString& strPath, QStringList& sources, 
     SExchangeError error;
     if (!ParseCodeFile(QFileInfo(strPath).fileName().toStdString(),
                        std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-                       m_codes, error))
+                       m_codes, m_skipped, error))
     {
         m_codes.clear();
         strError =
@@ -283,6 +286,11 @@ QString CCodeImportPlanner::Import(const SImportChoices& choices)
     for (const SImportRow& row : planned.rows)
         if (row.bRefused)
             strReport += QStringLiteral("Left out %1: %2.\n").arg(row.strName, row.strFate);
+    for (const SSkippedRemote& skip : m_skipped)
+        strReport += QStringLiteral("%1:%2: %3.\n")
+                         .arg(m_strPath)
+                         .arg(skip.error.nLine)
+                         .arg(FromText(DescribeSkippedRemote(skip)));
     return strReport;
 }
 

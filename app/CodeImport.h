@@ -42,7 +42,9 @@ private:
 
     CQuorbexDoc& m_doc;
     double m_dNanos;
-    std::vector<SExchangeCode> m_codes; // of the file read last
+    std::vector<SExchangeCode> m_codes;    // of the file read last
+    std::vector<SSkippedRemote> m_skipped; // its remotes that could not be read
+    QString m_strPath;
     bool m_bSeveralSources = false;
 };
 

@@ -54,43 +54,75 @@ void AppendUtf8(std::string& strOut, char32_t nCodePoint)
     strOut += static_cast<char>(0x80 | (nCodePoint & 0x3F));
 }
 
-std::string ToDisplayText(const std::string& strWindows1252)
+namespace
+{
+std::string ToUtf8(std::string_view windows1252, bool bShowControls)
 {
     std::string strOut;
-    for (const char c : strWindows1252)
+    for (const char c : windows1252)
     {
         const char32_t nCodePoint = Windows1252ToCodePoint(static_cast<unsigned char>(c));
-        AppendUtf8(strOut, IsControlCharacter(nCodePoint) ? U'?' : nCodePoint);
+        AppendUtf8(strOut, bShowControls && IsControlCharacter(nCodePoint) ? U'?' : nCodePoint);
     }
     return strOut;
 }
 
-namespace
-{
 // The code point starting at nIndex, moving nIndex past it; U+FFFF for a malformed, overlong or
 // surrogate sequence, which no printable byte of the code page matches.
-char32_t DecodeUtf8(const std::string& strUtf8, std::size_t& nIndex)
+constexpr char32_t kInvalidCodePoint = 0xFFFF;
+
+char32_t DecodeUtf8(std::string_view strUtf8, std::size_t& nIndex)
 {
-    constexpr char32_t kInvalid = 0xFFFF;
     const auto nLead = static_cast<unsigned char>(strUtf8[nIndex++]);
     if (nLead < 0x80)
         return nLead;
     const int nFollowing = nLead >= 0xF0 ? 3 : nLead >= 0xE0 ? 2 : nLead >= 0xC0 ? 1 : 0;
     if (nFollowing == 0 || nLead >= 0xF8)
-        return kInvalid;
+        return kInvalidCodePoint;
     char32_t nCodePoint = nLead & (0x3F >> nFollowing);
     for (int n = 0; n < nFollowing; ++n)
     {
         if (nIndex == strUtf8.size() ||
             (static_cast<unsigned char>(strUtf8[nIndex]) & 0xC0) != 0x80)
-            return kInvalid;
+            return kInvalidCodePoint;
         nCodePoint = (nCodePoint << 6) | (static_cast<unsigned char>(strUtf8[nIndex++]) & 0x3F);
     }
     constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
     const bool bSurrogate = nCodePoint >= 0xD800 && nCodePoint < 0xE000;
-    return nCodePoint < kSmallest[nFollowing] || bSurrogate ? kInvalid : nCodePoint;
+    return nCodePoint < kSmallest[nFollowing] || bSurrogate ? kInvalidCodePoint : nCodePoint;
 }
 } // namespace
+
+std::string ToDisplayText(const std::string& strWindows1252)
+{
+    return ToUtf8(strWindows1252, true);
+}
+
+std::string Windows1252ToUtf8(std::string_view windows1252)
+{
+    return ToUtf8(windows1252, false);
+}
+
+bool IsUtf8Text(std::string_view text)
+{
+    for (std::size_t nIndex = 0; nIndex < text.size();)
+        if (DecodeUtf8(text, nIndex) == kInvalidCodePoint)
+            return false;
+    return true;
+}
+
+std::string ToDisplayUtf8(std::string_view utf8)
+{
+    std::string strOut;
+    for (std::size_t nIndex = 0; nIndex < utf8.size();)
+    {
+        const char32_t nCodePoint = DecodeUtf8(utf8, nIndex);
+        // AppendUtf8 writes the Basic Multilingual Plane, where the code page lies.
+        const bool bShown = nCodePoint < kInvalidCodePoint && !IsControlCharacter(nCodePoint);
+        AppendUtf8(strOut, bShown ? nCodePoint : U'?');
+    }
+    return strOut;
+}
 
 bool FromUtf8Text(const std::string& strUtf8, std::string& strWindows1252)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Document texts are 8-bit Windows-1252, as documents made on Windows are; people and other
 // tools get UTF-8.
@@ -20,6 +21,16 @@ void AppendUtf8(std::string& strOut, char32_t nCodePoint);
 // The text for a terminal: UTF-8, with each control character shown as '?' so that a name
 // read from a file cannot drive the terminal.
 std::string ToDisplayText(const std::string& strWindows1252);
+
+// Windows-1252 text (Latin-1 included) as UTF-8, every byte kept, control characters too.
+std::string Windows1252ToUtf8(std::string_view windows1252);
+
+// True when text is valid UTF-8 throughout (plain ASCII included).
+bool IsUtf8Text(std::string_view text);
+
+// UTF-8 text for a terminal: each control character, each byte that is no UTF-8 and each
+// character past the Basic Multilingual Plane shown as '?'.
+std::string ToDisplayUtf8(std::string_view utf8);
 
 // Document text from UTF-8 that people and other tools write. False when strUtf8 is not valid
 // UTF-8 or holds a character the code page cannot print (a control character included).

@@ -283,15 +283,43 @@ std::string DescribeRename(const SRenamedCode& renamed, const SExchangeCode& cod
            ": line " + std::to_string(renamed.nFirstLine) + " has a code of that name";
 }
 
+// The daemon's remote file, each remote that is skipped said; one that --source names is
+// refused for the reason it was skipped.
+bool ReadLircInput(const SExchange& exchange, const std::string& strText,
+                   const std::string& strShown, std::vector<SExchangeCode>& codes,
+                   SExchangeError& error)
+{
+    std::vector<SSkippedRemote> skipped;
+    if (!ParseLircCodes(strText, codes, skipped, error))
+        return false;
+    const bool bSourceRead = std::any_of(codes.begin(), codes.end(),
+                                         [&](const SExchangeCode& code)
+                                         { return code.strSource == exchange.strSource; });
+    for (const SSkippedRemote& skip : skipped)
+    {
+        if (!bSourceRead && !exchange.strSource.empty() && skip.strName == exchange.strSource)
+        {
+            error = {skip.error.nLine, DescribeSkippedRemote(skip)};
+            return false;
+        }
+    }
+    for (const SSkippedRemote& skip : skipped)
+        std::fprintf(stderr, "quorbit: %s:%d: %s\n", strShown.c_str(), skip.error.nLine,
+                     DescribeSkippedRemote(skip).c_str());
+    return true;
+}
+
 // The codes of the input that are to come in, each checked against the remote; a renamed code
 // is said on standard error, after strWhere ("codes.ir: ") when there are several inputs.
-bool ReadCodes(const SExchange& exchange, const CRemote& remote, const std::string& strText,
+bool ReadCodes(const SExchange& exchange, const CRemote& remote, const SInputText& input,
                const std::string* pButton, const std::string& strWhere,
                std::vector<SExchangeCode>& codes, SExchangeError& error)
 {
     const std::string& strFormat = exchange.strFormat;
+    const std::string& strText = input.strText;
     const bool bRead = strFormat == "pronto" ? ParseProntoCodes(strText, codes, error)
-                       : strFormat == "lirc" ? ParseLircCodes(strText, codes, error)
+                       : strFormat == "lirc"
+                           ? ReadLircInput(exchange, strText, input.strShown, codes, error)
                        : strFormat == "code" ? ParseCodeList(strText, codes, error)
                                              : ParseFlipperCodes(strText, codes, error);
     if (!bRead)
@@ -337,7 +365,7 @@ bool ImportInput(const SExchange& exchange, CQuorbexDoc& doc, CRemote& remote,
     const std::string strWhere = exchange.bSeveral ? input.strShown + ": " : std::string();
     std::vector<SExchangeCode> codes;
     SExchangeError error;
-    if (!ReadCodes(exchange, remote, input.strText, pButton, strWhere, codes, error))
+    if (!ReadCodes(exchange, remote, input, pButton, strWhere, codes, error))
         return Refuse(input.strShown, error);
     if (!CheckImportRoom(remote, codes, exchange.strStyle.empty()))
         return false;

@@ -148,7 +148,8 @@ std::vector<SRenamedCode> NameCodes(std::vector<SExchangeCode>& codes, const CRe
     return renamed;
 }
 
-bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes, SExchangeError& error)
+bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes,
+                   std::vector<SSkippedRemote>& skipped, SExchangeError& error)
 {
     // The first line tells; the rest is for the format's reader.
     std::string_view rest = text;
@@ -162,13 +163,14 @@ bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes, SEx
     if (first == "0000" ||
         (bAny && line.words.size() > 1 && first.ends_with(':') && line.words[1] == "0000"))
         return ParseProntoCodes(text, codes, error);
-    if (first == "begin" || ParseDecimal(first, 10'000'000) != 0)
-        return ParseLircCodes(text, codes, error);
+    if (first == "begin" || ParseDecimal(first, 10'000'000) != 0 || HoldsLircRemote(text))
+        return ParseLircCodes(text, codes, skipped, error);
     return ParseCodeList(text, codes, error);
 }
 
 bool ParseCodeFile(const std::string& strFileName, std::string_view text,
-                   std::vector<SExchangeCode>& codes, SExchangeError& error)
+                   std::vector<SExchangeCode>& codes, std::vector<SSkippedRemote>& skipped,
+                   SExchangeError& error)
 {
     // Editors on other systems start UTF-8 text with a byte-order mark.
     if (text.starts_with("\xEF\xBB\xBF"))
@@ -178,7 +180,7 @@ bool ParseCodeFile(const std::string& strFileName, std::string_view text,
     else if (strFileName.ends_with(".ir") && !SkipBlanks(text).starts_with("Filetype:"))
         error = {0, "is not an \".ir\" file: such a file starts with a \"Filetype:\" line"};
     else
-        return ParseAnyCodes(text, codes, error);
+        return ParseAnyCodes(text, codes, skipped, error);
     return false;
 }
 

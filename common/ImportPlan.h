@@ -33,13 +33,16 @@ struct SRenamedCode
 std::vector<SRenamedCode> NameCodes(std::vector<SExchangeCode>& codes, const CRemote& remote);
 
 // Reads a file of codes in whichever format it is: an .ir signals file, a remote file of the
-// Linux infrared daemon, Pronto hex, or a list of typed codes.
-bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes, SExchangeError& error);
+// Linux infrared daemon (its remotes that cannot be read listed in skipped), Pronto hex, or a
+// list of typed codes.
+bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes,
+                   std::vector<SSkippedRemote>& skipped, SExchangeError& error);
 
 // As ParseAnyCodes, for a file named strFileName: one that holds bytes no text has, or is named
 // ".ir" without being one, is refused as such rather than by the reader its first line suggests.
 bool ParseCodeFile(const std::string& strFileName, std::string_view text,
-                   std::vector<SExchangeCode>& codes, SExchangeError& error);
+                   std::vector<SExchangeCode>& codes, std::vector<SSkippedRemote>& skipped,
+                   SExchangeError& error);
 
 // Every check a code (document spelling) must pass before anything changes: a name a button
 // can have, no megabutton's, a signal that fits a button at dNanos a sample. False, with the

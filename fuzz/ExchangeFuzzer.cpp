@@ -1,9 +1,9 @@
 // Feeds arbitrary text to the readers of Pronto hex, of the infrared daemon's remote files (raw
-// and encoded), of .ir signals files and of typed code lists. What one accepts must write out
-// again and read back: the daemon's durations unchanged, a Pronto code as a code, an .ir record
-// as the same record sending the same frames; a typed code must decode as a code. What a reader
-// refuses must be refused with a reason. The sanitizers catch any read or write out of bounds on
-// the way.
+// and encoded, remotes that cannot be read passed over), of .ir signals files and of typed code
+// lists. What one accepts must write out again and read back: the daemon's durations unchanged,
+// a Pronto code as a code, an .ir record as the same record sending the same frames; a typed
+// code must decode as a code. What a reader refuses or passes over must be refused with a line
+// and a reason. The sanitizers catch any read or write out of bounds on the way.
 #include "signal/CodeListFormat.h"
 #include "signal/FlipperFormat.h"
 #include "signal/LircFormat.h"
@@ -35,16 +35,21 @@ void NameCodes(std::vector<SExchangeCode>& codes)
 void CheckLirc(std::string_view text)
 {
     std::vector<SExchangeCode> codes;
+    std::vector<SSkippedRemote> skipped;
     SExchangeError error;
-    if (!ParseLircCodes(text, codes, error))
+    if (!ParseLircCodes(text, codes, skipped, error))
     {
-        Check(!error.strReason.empty() && codes.empty());
+        Check(!error.strReason.empty() && codes.empty() && skipped.empty());
         return;
     }
+    // A remote passed over is named by its line and a reason.
+    for (const SSkippedRemote& skip : skipped)
+        Check(skip.error.nLine > 0 && !skip.error.strReason.empty() &&
+              !DescribeSkippedRemote(skip).empty());
     NameCodes(codes);
     std::vector<SExchangeCode> again;
-    Check(ParseLircCodes(FormatLircRemote("R", codes, kDefaultCarrierHz), again, error));
-    Check(again.size() == codes.size());
+    Check(ParseLircCodes(FormatLircRemote("R", codes, kDefaultCarrierHz), again, skipped, error));
+    Check(again.size() == codes.size() && skipped.empty());
     for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
         Check(again[nCode].durations == codes[nCode].durations);
 }

@@ -13,7 +13,8 @@
 // PROTOCOL is a protocol's one-word key (NEC, NEC42, Samsung32, Kaseikyo, Sony12, RC5, RC6A32,
 // ..., case and '-' ignored); numbers are decimal or 0x hexadecimal. An address wider than a
 // protocol's device field is its extended form (NEC's 16-bit address). MAKER is Kaseikyo's maker
-// code, Panasonic's (0x2002) when left out. '#' begins a comment.
+// code, Panasonic's (0x2002) when left out. A '#' that begins a word begins a comment; within
+// a word ("KEY-#") it is the word's.
 
 // More codes than a list of one's own typing holds, and than any pad has buttons for many
 // times over: a larger list is a mistake, refused before it takes time and memory.

@@ -35,3 +35,11 @@ struct SExchangeError
     int nLine = 0;
     std::string strReason;
 };
+
+// A part of an input that a reader passed over while it took the rest (a remote of a file that
+// holds several): its name, empty when it gave none, and where and why.
+struct SSkippedRemote
+{
+    std::string strName;
+    SExchangeError error;
+};

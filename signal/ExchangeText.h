@@ -16,14 +16,15 @@ struct SWordLine
     std::vector<std::string_view> words;
 };
 
-// The lines of text split into words at spaces and tabs, without what follows a '#' (a comment)
-// and without lines that hold no words. The words point into text.
+// The lines of text split into words at spaces and tabs, without comments (from a '#' that
+// begins a word to the end of the line; "KEY-#" is a word) and without lines that hold no
+// words, after a UTF-8 byte-order mark at the start. The words point into text.
 std::vector<SWordLine> SplitWordLines(std::string_view text);
 // The same one line at a time, for an input read as it goes: takes the next line that holds
 // words from rest (nLine counts the lines taken, from 0); false at the end of the text.
 bool TakeWordLine(std::string_view& rest, int& nLine, SWordLine& line);
 
-// A name as these formats hold it: one word. Spaces, tabs, '#' and ':' become '_'.
+// A name as these formats hold it: one word. Spaces, tabs, ':' and a leading '#' become '_'.
 std::string MakeExchangeName(const std::string& strName);
 
 // strWord as a decimal number from 1 to nMax, or 0 when it is not one.

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cmath>
 #include <utility>
 
 namespace
@@ -25,17 +27,32 @@ class CLircWriter
 {
 public:
     explicit CLircWriter(const SLircRemote& remote)
-        : m_remote(remote), m_nAllBits(remote.nPreDataBits + remote.nBits + remote.nPostDataBits)
+        : m_remote(remote), m_nAllBits(remote.nPreDataBits + remote.nBits + remote.nPostDataBits),
+          m_nToggleState(FirstToggleState(remote))
     {
     }
 
     void Pair(std::uint32_t nPulse, std::uint32_t nSpace)
     {
-        m_builder.Add(nPulse);
-        m_builder.Add(-static_cast<double>(nSpace));
+        Add(nPulse);
+        Add(-static_cast<double>(nSpace));
     }
 
-    void Pulse(std::uint32_t nPulse) { m_builder.Add(nPulse); }
+    void Pulse(std::uint32_t nPulse) { Add(nPulse); }
+
+    // A pulse (above 0) or a space (below), counted in the length as the builder lays it.
+    void Add(double dMicros)
+    {
+        if (!m_builder.GetRuns().empty() || dMicros > 0)
+            m_dLength += std::abs(dMicros);
+        m_builder.Add(dMicros);
+    }
+
+    // What was added, from the first pulse; kept as it goes, as a press may hold a thousand
+    // frames.
+    double GetLength() const { return m_dLength; }
+
+    std::vector<std::uint32_t> GetDurations() const { return m_builder.GetDurations(); }
 
     // The bits of nData, the most significant first (the least with REVERSE).
     void Bits(std::uint64_t nData, int nBits)
@@ -73,34 +90,56 @@ public:
         if (!bRepeatSequence && remote.foot.IsSet() &&
             !(bRepeat && (remote.nFlags & kLircNoFootRep)))
         {
-            m_builder.Add(-static_cast<double>(remote.foot.nSpace));
+            Add(-static_cast<double>(remote.foot.nSpace));
             Pulse(remote.foot.nPulse);
         }
     }
 
-    CRunBuilder& GetBuilder() { return m_builder; }
-
 private:
+    // The toggle bits of a first press. The daemon starts from the first button's code: where
+    // it has none of the toggle bits, all of them are flipped; else those it has are.
+    static std::uint64_t FirstToggleState(const SLircRemote& remote)
+    {
+        std::uint64_t nFirst = remote.nFirstCode;
+        if (remote.nFlags & kLircReverse)
+        {
+            nFirst = 0;
+            for (int nBit = 0; nBit < remote.nBits; ++nBit)
+                nFirst |= (remote.nFirstCode >> nBit & 1) << (remote.nBits - 1 - nBit);
+        }
+        const std::uint64_t nHeld = nFirst & remote.nToggleBitMask;
+        return nHeld != 0 ? nHeld : remote.nToggleBitMask;
+    }
+
     void Bit(bool bOne)
     {
         const SLircRemote& remote = m_remote;
         const int nFromEnd = m_nAllBits - 1 - m_nSent++;
-        const bool bDouble = (remote.nFlags & kLircRc6) && nFromEnd >= 0 && nFromEnd < 64 &&
-                             (remote.nRc6Mask >> nFromEnd & 1);
+        const std::uint64_t nPlace =
+            nFromEnd >= 0 && nFromEnd < 64 ? std::uint64_t{1} << nFromEnd : 0;
+        if (remote.nToggleBitMask & nPlace)
+        {
+            // A lone toggle bit is sent as the state says; several are flipped by it.
+            const bool bState = (m_nToggleState & nPlace) != 0;
+            bOne = std::has_single_bit(remote.nToggleBitMask) ? bState : bOne != bState;
+        }
+        const bool bDouble = (remote.nFlags & kLircRc6) && (remote.nRc6Mask & nPlace);
         const double dScale = bDouble ? 2 : 1;
         const SLircTiming& timing = bOne ? remote.one : remote.zero;
         const double dPulse = timing.nPulse * dScale;
         const double dSpace = timing.nSpace * dScale;
         // Biphase (RC-5 and RC-6 alike): a 1 is a space then a pulse.
         const bool bSpaceFirst = (remote.nFlags & (kLircShift | kLircRc6)) && bOne;
-        m_builder.Add(bSpaceFirst ? -dSpace : dPulse);
-        m_builder.Add(bSpaceFirst ? dPulse : -dSpace);
+        Add(bSpaceFirst ? -dSpace : dPulse);
+        Add(bSpaceFirst ? dPulse : -dSpace);
     }
 
     const SLircRemote& m_remote;
     const int m_nAllBits;
+    const std::uint64_t m_nToggleState;
     int m_nSent = 0;
     CRunBuilder m_builder;
+    double m_dLength = 0;
 };
 } // namespace
 
@@ -115,22 +154,24 @@ unsigned FindLircFlag(const std::string& strWord)
 std::vector<std::uint32_t> EncodeLircCode(const SLircRemote& remote, std::uint64_t nCode,
                                           std::uint32_t& nTrailingGap)
 {
-    // The daemon flips the toggle bits for the first press it sends, as for every new one.
-    nCode ^= remote.nToggleBitMask;
     CLircWriter writer(remote);
-    CRunBuilder& builder = writer.GetBuilder();
     for (int nFrame = 0; nFrame <= remote.nMinRepeat; ++nFrame)
     {
-        const double dStart = builder.GetLength();
+        const double dStart = writer.GetLength();
         writer.Frame(nCode, nFrame > 0);
-        const double dLength = builder.GetLength() - dStart;
-        // repeat_gap follows the remote's repeat sequence; repeated frames keep the gap.
+        double dLength = writer.GetLength() - dStart;
+        // Where repeats go without the header, the daemon counts the first frame without it
+        // too, so the gap after it is longer by the header.
+        if (nFrame == 0 && (remote.nFlags & kLircNoHeadRep) && remote.header.IsSet())
+            dLength -= remote.header.nPulse + remote.header.nSpace;
+        // repeat_gap follows the remote's repeat sequence as it stands, whatever the length;
+        // repeated frames keep the gap.
         const bool bAfterRepeat = nFrame > 0 && remote.repeat.IsSet() && remote.nRepeatGap != 0;
         double dGap = bAfterRepeat ? remote.nRepeatGap : remote.nGap;
-        if (remote.nFlags & kLircConstLength)
+        if ((remote.nFlags & kLircConstLength) && !bAfterRepeat)
             dGap = std::max(dGap - dLength, 0.0);
-        builder.Add(-dGap);
+        writer.Add(-dGap);
         nTrailingGap = static_cast<std::uint32_t>(dGap);
     }
-    return builder.GetDurations();
+    return writer.GetDurations();
 }

@@ -46,16 +46,20 @@ struct SLircRemote
     // Which bits of pre_data, data and post_data (counted from the last sent) are sent twice
     // as long, for RC-6.
     std::uint64_t nRc6Mask = 0;
-    // The code bits that change with every new press.
+    // The bits of pre_data, data and post_data (counted from the last sent) that change with
+    // every new press.
     std::uint64_t nToggleBitMask = 0;
+    // The code of the remote's first button: the daemon starts its toggle bits from it.
+    std::uint64_t nFirstCode = 0;
     unsigned nCarrierHz = 0;
 };
 
 // The flag a word of the flags line names; 0 for one this reader does not know.
 unsigned FindLircFlag(const std::string& strWord);
 
-// The signal one press of the button with this code sends: the frame, then min_repeat repeats
-// (the repeat sequence where the remote has one), each followed by its gap. Durations end on
-// the last pulse; nTrailingGap takes the gap after it.
+// The signal the first press of the button with this code sends: the frame, then min_repeat
+// repeats (the repeat sequence where the remote has one), each followed by its gap, with the
+// toggle bits as the daemon sets them for a first press. Durations end on the last pulse;
+// nTrailingGap takes the gap after it.
 std::vector<std::uint32_t> EncodeLircCode(const SLircRemote& remote, std::uint64_t nCode,
                                           std::uint32_t& nTrailingGap);

@@ -1,5 +1,6 @@
 #include "signal/LircFormat.h"
 
+#include "base/TextEncoding.h"
 #include "signal/ExchangeText.h"
 #include "signal/LircEncoding.h"
 
@@ -55,6 +56,13 @@ struct SNumberWord
 
 constexpr std::uint64_t kMaxMicros = 10'000'000;
 constexpr std::uint64_t kMaxWord = ~std::uint64_t{0};
+// Far more repeats than any remote sends (a press of them lasts minutes); the bound keeps a
+// damaged file from making one press of gigabytes.
+constexpr std::uint64_t kMaxMinRepeat = 1000;
+// The pulses and spaces the encoded codes of one file may make: thousands of buttons of
+// ordinary remotes, while a file of many codes that each repeat a long frame hundreds of times
+// cannot take gigabytes.
+constexpr std::size_t kMaxEncodedDurations = 32'000'000;
 
 #define QUORBIT_LIRC_WORD(word, max, field, type)                                                  \
     SNumberWord                                                                                    \
@@ -73,7 +81,7 @@ const SNumberWord kNumberWords[] = {
     QUORBIT_LIRC_WORD("ptrail", kMaxMicros, nPtrail, std::uint32_t),
     QUORBIT_LIRC_WORD("gap", kMaxMicros, nGap, std::uint32_t),
     QUORBIT_LIRC_WORD("repeat_gap", kMaxMicros, nRepeatGap, std::uint32_t),
-    QUORBIT_LIRC_WORD("min_repeat", 20, nMinRepeat, int),
+    QUORBIT_LIRC_WORD("min_repeat", kMaxMinRepeat, nMinRepeat, int),
     QUORBIT_LIRC_WORD("rc6_mask", kMaxWord, nRc6Mask, std::uint64_t),
     QUORBIT_LIRC_WORD("toggle_bit_mask", kMaxWord, nToggleBitMask, std::uint64_t),
     QUORBIT_LIRC_WORD("frequency", kMaxCarrierHz, nCarrierHz, unsigned),
@@ -101,23 +109,44 @@ struct SPendingCode
     int nLine = 0;
 };
 
-// Reads the file a line at a time: outside any remote, in a remote's header, or among its raw
-// codes.
+bool HoldsRemote(const std::vector<SWordLine>& lines)
+{
+    return std::any_of(lines.begin(), lines.end(),
+                       [](const SWordLine& line) { return IsLine(line, "begin", "remote"); });
+}
+
+// A bare list holds numbers only; a file with a remote in it is a remote file, whatever text
+// comes before its first remote.
+bool IsBareList(const std::vector<SWordLine>& lines)
+{
+    return !lines.empty() && ParseDecimal(lines[0].words[0], kMaxDuration) != 0 &&
+           !HoldsRemote(lines);
+}
+
+// Reads the file a line at a time: outside any remote, in a remote's header, among its codes,
+// or passing over the rest of a remote that cannot be read.
 class CLircReader
 {
 public:
-    bool Read(std::string_view text, std::vector<SExchangeCode>& codes, SExchangeError& error)
+    bool Read(std::string_view text, std::vector<SExchangeCode>& codes,
+              std::vector<SSkippedRemote>& skipped, SExchangeError& error)
     {
-        const std::vector<SWordLine> lines = SplitWordLines(text);
-        const bool bBareList = !lines.empty() && ParseDecimal(lines[0].words[0], kMaxDuration);
-        for (const SWordLine& line : lines)
+        // Lines and names stay where they are: each byte becomes one character.
+        const std::string converted = IsUtf8Text(text) ? std::string() : Windows1252ToUtf8(text);
+        const std::vector<SWordLine> lines =
+            SplitWordLines(converted.empty() ? text : std::string_view(converted));
+        if (IsBareList(lines))
+            ReadBareList(lines);
+        else
         {
-            if (!(bBareList ? ReadBareDurations(line) : ReadLine(line)))
-                break;
-        }
-        if (m_error.strReason.empty())
+            for (const SWordLine& line : lines)
+                ReadLine(line);
             CheckEnd();
-        return HandOver(m_codes, m_error, codes, error);
+        }
+        if (!HandOver(m_codes, m_error, codes, error))
+            return false;
+        skipped = std::move(m_skipped);
+        return true;
     }
 
 private:
@@ -127,39 +156,77 @@ private:
         Remote,
         RawCodes,
         Codes,
+        Skipping,
     };
 
-    bool Refuse(int nLine, std::string strReason)
+    // The remote being read cannot be: it is passed over up to its "end remote", under the
+    // fault of its header where it has one, as that comes first.
+    bool Refuse(SExchangeError fault)
     {
-        m_error = {nLine, std::move(strReason)};
+        if (!m_headerFault.strReason.empty())
+            fault = m_headerFault;
+        m_skipped.push_back({m_remote.strName, std::move(fault)});
+        m_codes.resize(m_nRemoteCodes);
+        m_bInCode = false;
+        m_nState = EState::Skipping;
         return false;
     }
 
-    bool ReadLine(const SWordLine& line)
+    // A header line that cannot be read spoils the remote, which is passed over at its end:
+    // one that lists scancodes alone is refused for that first.
+    bool NoteHeaderFault(int nLine, std::string strReason)
     {
+        if (m_headerFault.strReason.empty())
+            m_headerFault = {nLine, std::move(strReason)};
+        return true;
+    }
+
+    void ReadLine(const SWordLine& line)
+    {
+        const bool bInRemote = m_nState != EState::Outside && m_nState != EState::Skipping;
+        if (bInRemote && IsLine(line, "begin", "remote"))
+            Refuse({m_nRemoteLine, "the remote that begins here has no \"end remote\" before the "
+                                   "next remote, on line " +
+                                       std::to_string(line.nLine)});
         switch (m_nState)
         {
         case EState::Outside:
-            return ReadOutside(line);
+        case EState::Skipping:
+            ReadOutside(line);
+            break;
         case EState::Remote:
-            return ReadHeader(line);
+            ReadHeader(line);
+            break;
         case EState::RawCodes:
-            return ReadRawCode(line);
         case EState::Codes:
-            return ReadEncodedCode(line);
+            if (IsLine(line, "end", "remote"))
+            {
+                RefuseOpenSection();
+                m_nState = EState::Outside;
+            }
+            else if (m_nState == EState::RawCodes)
+                ReadRawCode(line);
+            else
+                ReadEncodedCode(line);
+            break;
         }
-        return false;
     }
 
-    bool ReadOutside(const SWordLine& line)
+    // Outside a remote, and in one passed over, only the start or end of a remote counts.
+    void ReadOutside(const SWordLine& line)
     {
+        if (IsLine(line, "end", "remote"))
+            m_nState = EState::Outside;
         if (!IsLine(line, "begin", "remote"))
-            return Refuse(line.nLine, "\"begin remote\" was expected, not " + Quote(line.words[0]));
+            return;
         m_nState = EState::Remote;
         m_nRemoteLine = line.nLine;
         m_remote = SLircRemote{};
+        m_nToggleBit = 0;
+        m_headerFault = {};
+        m_flagFault = {};
         m_pending.clear();
-        return true;
+        m_nRemoteCodes = m_codes.size();
     }
 
     bool ReadHeader(const SWordLine& line)
@@ -177,13 +244,15 @@ private:
             return true;
         }
         if (key == "begin" || key == "end")
-            return Refuse(line.nLine, Quote(line.words[0]) + " followed by " +
-                                          Quote(line.words.size() > 1 ? line.words[1] : "") +
-                                          " is no section of a remote");
+            return Refuse({line.nLine, Quote(line.words[0]) + " followed by " +
+                                           Quote(line.words.size() > 1 ? line.words[1] : "") +
+                                           " is no section of a remote"});
         if (key == "name" && line.words.size() == 2)
             m_remote.strName = std::string(line.words[1]);
         else if (key == "flags")
             return ReadFlags(line);
+        else if (key == "toggle_bit" || key == "repeat_bit")
+            return ReadToggleBit(line);
         else if (SLircTiming SLircRemote::*pTiming = FindTimingWord(key))
             return ReadTiming(line, m_remote.*pTiming);
         for (const SNumberWord& number : kNumberWords)
@@ -197,16 +266,31 @@ private:
     bool ReadNumber(const SWordLine& line, const SNumberWord& number)
     {
         std::uint64_t nValue = 0;
-        // gap may give a second figure, for remotes whose gaps vary; the first is the usual.
-        const bool bCount =
-            line.words.size() == 2 || (line.words[0] == "gap" && line.words.size() == 3);
+        // gap may give a second figure, for remotes whose gaps vary; the daemon sends the
+        // shorter.
+        const bool bGaps = line.words[0] == "gap" && line.words.size() == 3;
+        std::uint64_t nSecond = 0;
+        const bool bCount = line.words.size() == 2 || bGaps;
         if (!bCount || !ParseLircNumber(line.words[1], nValue) || nValue > number.nMax ||
+            (bGaps && (!ParseLircNumber(line.words[2], nSecond) || nSecond > number.nMax)) ||
             (line.words[0] == "frequency" && nValue == 0))
-            return Refuse(line.nLine, line.words[0] == "frequency"
-                                          ? std::string("the frequency is not a number of hertz")
-                                          : Quote(line.words[0]) + " takes a number up to " +
-                                                std::to_string(number.nMax));
-        number.pStore(m_remote, nValue);
+            return NoteHeaderFault(line.nLine,
+                                   line.words[0] == "frequency"
+                                       ? std::string("the frequency is not a number of hertz")
+                                       : Quote(line.words[0]) + " takes a number up to " +
+                                             std::to_string(number.nMax));
+        number.pStore(m_remote, nSecond != 0 ? std::min(nValue, nSecond) : nValue);
+        return true;
+    }
+
+    // The older way of naming the one toggle bit: its place from 1 at the first bit sent.
+    bool ReadToggleBit(const SWordLine& line)
+    {
+        std::uint64_t nValue = 0;
+        if (line.words.size() != 2 || !ParseLircNumber(line.words[1], nValue) || nValue > 64)
+            return NoteHeaderFault(line.nLine,
+                                   Quote(line.words[0]) + " takes the place of a bit, up to 64");
+        m_nToggleBit = static_cast<int>(nValue);
         return true;
     }
 
@@ -216,8 +300,8 @@ private:
         std::uint64_t nSpace = 0;
         if (line.words.size() != 3 || !ParseLircNumber(line.words[1], nPulse) ||
             !ParseLircNumber(line.words[2], nSpace) || nPulse > kMaxMicros || nSpace > kMaxMicros)
-            return Refuse(line.nLine,
-                          Quote(line.words[0]) + " takes a pulse and a space in microseconds");
+            return NoteHeaderFault(line.nLine, Quote(line.words[0]) +
+                                                   " takes a pulse and a space in microseconds");
         timing = {static_cast<std::uint32_t>(nPulse), static_cast<std::uint32_t>(nSpace)};
         return true;
     }
@@ -233,9 +317,9 @@ private:
                 const std::string strFlag(flags.substr(0, nEnd));
                 flags.remove_prefix(std::min(nEnd + 1, flags.size()));
                 const unsigned nFlag = FindLircFlag(strFlag);
-                if (nFlag == 0 && !strFlag.empty())
-                    return Refuse(line.nLine, "the flag " + Quote(strFlag) +
-                                                  " names an encoding Quorbit cannot make");
+                if (nFlag == 0 && !strFlag.empty() && m_flagFault.strReason.empty())
+                    m_flagFault = {line.nLine, "the flag " + Quote(strFlag) +
+                                                   " names an encoding Quorbit cannot make"};
                 m_remote.nFlags |= nFlag;
             }
         }
@@ -253,8 +337,8 @@ private:
         // A button may list several codes, sent in turn on successive presses; the first is
         // what a press sends.
         if (line.words.size() < 2 || !ParseLircNumber(line.words[1], nCode))
-            return Refuse(line.nLine, "a button is a name and a code, not " + Quote(line.words[0]) +
-                                          " alone or with text");
+            return Refuse({line.nLine, "a button is a name and a code, not " +
+                                           Quote(line.words[0]) + " alone or with text"});
         m_pending.push_back({std::string(line.words[0]), nCode, line.nLine});
         return true;
     }
@@ -262,45 +346,84 @@ private:
     std::string FindTimingFault() const
     {
         const SLircRemote& remote = m_remote;
-        if (!remote.one.IsSet() && !remote.zero.IsSet())
-            return "gives its buttons as codes for a receiver's driver, without the timings "
-                   "(one, zero) that make a signal of them";
         if (!remote.one.IsSet() || !remote.zero.IsSet())
             return "needs a pulse and a space for both one and zero";
-        if (remote.nBits == 0 || remote.nPreDataBits + remote.nBits + remote.nPostDataBits > 64)
+        const int nAllBits = remote.nPreDataBits + remote.nBits + remote.nPostDataBits;
+        if (remote.nBits == 0 || nAllBits > 64)
             return "needs bits from 1, and no more than 64 with pre_data_bits and post_data_bits";
+        if (m_nToggleBit > nAllBits)
+            return "has its toggle bit at " + std::to_string(m_nToggleBit) + ", past its " +
+                   std::to_string(nAllBits) + " bits";
         return {};
     }
 
-    // An encoded remote's buttons become durations once its whole header is known.
+    // The older toggle_bit, where the file gives it: the toggle bit, unless toggle_bit_mask
+    // names others, and for RC-6 without rc6_mask also the bit sent twice as long.
+    void ApplyToggleBit()
+    {
+        SLircRemote& remote = m_remote;
+        if (m_nToggleBit == 0)
+            return;
+        const int nAllBits = remote.nPreDataBits + remote.nBits + remote.nPostDataBits;
+        const std::uint64_t nPlace = std::uint64_t{1} << (nAllBits - m_nToggleBit);
+        if ((remote.nFlags & kLircRc6) && remote.nRc6Mask == 0)
+            remote.nRc6Mask = nPlace;
+        if (remote.nToggleBitMask == 0)
+            remote.nToggleBitMask = nPlace;
+    }
+
+    // An encoded remote's buttons become durations once its whole header is known. Raw codes
+    // are sent as they stand, whatever encoding the flags name, as the daemon sends them.
     bool FinishRemote()
     {
-        if (m_pending.empty())
-            return true;
-        const std::string strFault = FindTimingFault();
         const std::string strRemote = m_remote.strName.empty() ? "the remote" : m_remote.strName;
-        if (!strFault.empty())
-            return Refuse(m_nRemoteLine, strRemote + " " + strFault);
-        for (const SPendingCode& pending : m_pending)
+        if (m_pending.empty())
+            return m_headerFault.strReason.empty() || Refuse(m_headerFault);
+        // A remote of scancodes alone is refused for that, before any fault of its header.
+        if (!m_remote.one.IsSet() && !m_remote.zero.IsSet())
         {
-            if (m_remote.nBits < 64 && pending.nCode >> m_remote.nBits != 0)
-                return Refuse(pending.nLine, pending.strName + ": the code is wider than the " +
-                                                 std::to_string(m_remote.nBits) + " bits of " +
-                                                 strRemote);
-            std::uint32_t nGap = 0;
-            SExchangeCode code{pending.strName, EncodeLircCode(m_remote, pending.nCode, nGap),
-                               m_remote.nCarrierHz, pending.nLine};
-            // Timings that run together (a lead pulse and a bit's pulse) may add up to more
-            // than any signal holds.
-            if (std::any_of(code.durations.begin(), code.durations.end(),
-                            [](std::uint32_t nMicros) { return nMicros > kMaxDuration; }))
-                return Refuse(pending.nLine, pending.strName +
-                                                 " makes a pulse or space longer "
-                                                 "than " +
-                                                 std::to_string(kMaxDuration) + " µs");
-            code.strSource = m_remote.strName;
-            m_codes.push_back(std::move(code));
+            m_headerFault = {};
+            return Refuse({m_nRemoteLine, strRemote +
+                                              " gives its buttons as codes for a receiver's "
+                                              "driver, without the timings (one, zero) that "
+                                              "make a signal of them"});
         }
+        if (!m_headerFault.strReason.empty() || !m_flagFault.strReason.empty())
+            return Refuse(m_flagFault);
+        const std::string strFault = FindTimingFault();
+        if (!strFault.empty())
+            return Refuse({m_nRemoteLine, strRemote + " " + strFault});
+        ApplyToggleBit();
+        m_remote.nFirstCode = m_pending.front().nCode;
+        for (const SPendingCode& pending : m_pending)
+            if (!AddEncodedCode(pending, strRemote))
+                return false;
+        return true;
+    }
+
+    bool AddEncodedCode(const SPendingCode& pending, const std::string& strRemote)
+    {
+        if (m_remote.nBits < 64 && pending.nCode >> m_remote.nBits != 0)
+            return Refuse({pending.nLine, pending.strName + ": the code is wider than the " +
+                                              std::to_string(m_remote.nBits) + " bits of " +
+                                              strRemote});
+        std::uint32_t nGap = 0;
+        SExchangeCode code{pending.strName, EncodeLircCode(m_remote, pending.nCode, nGap),
+                           m_remote.nCarrierHz, pending.nLine};
+        // Timings that run together (a lead pulse and a bit's pulse) may add up to more than
+        // any signal holds.
+        if (std::any_of(code.durations.begin(), code.durations.end(),
+                        [](std::uint32_t nMicros) { return nMicros > kMaxDuration; }))
+            return Refuse({pending.nLine, pending.strName + " makes a pulse or space longer than " +
+                                              std::to_string(kMaxDuration) + " µs"});
+        m_nEncodedDurations += code.durations.size();
+        if (m_nEncodedDurations > kMaxEncodedDurations)
+            return Refuse({pending.nLine, "the codes up to " + pending.strName +
+                                              " make more than " +
+                                              std::to_string(kMaxEncodedDurations) +
+                                              " pulses and spaces, more than any remote holds"});
+        code.strSource = m_remote.strName;
+        m_codes.push_back(std::move(code));
         return true;
     }
 
@@ -309,7 +432,7 @@ private:
         if (line.words[0] == "name")
         {
             if (line.words.size() != 2)
-                return Refuse(line.nLine, "a name is one word after \"name\"");
+                return Refuse({line.nLine, "a name is one word after \"name\""});
             if (!FinishCode())
                 return false;
             m_codes.push_back({std::string(line.words[1]), {}, m_remote.nCarrierHz, line.nLine});
@@ -323,29 +446,39 @@ private:
             return FinishCode();
         }
         if (!m_bInCode)
-            return Refuse(line.nLine, Quote(line.words[0]) + " comes before the first name");
-        return ReadDurations(line, m_codes.back());
+            return Refuse({line.nLine, Quote(line.words[0]) + " comes before the first name"});
+        const std::string strFault = ReadDurations(line, m_codes.back());
+        return strFault.empty() || Refuse({line.nLine, strFault});
     }
 
-    bool ReadDurations(const SWordLine& line, SExchangeCode& code)
+    // Why a word of the line is no duration; empty when each is one.
+    static std::string ReadDurations(const SWordLine& line, SExchangeCode& code)
     {
         for (const std::string_view word : line.words)
         {
             const unsigned long nMicros = ParseDecimal(word, kMaxDuration);
             if (nMicros == 0)
-                return Refuse(line.nLine, Quote(word) +
-                                              " is not a duration in microseconds (1 to " +
-                                              std::to_string(kMaxDuration) + ")");
+                return Quote(word) + " is not a duration in microseconds (1 to " +
+                       std::to_string(kMaxDuration) + ")";
             code.durations.push_back(static_cast<std::uint32_t>(nMicros));
         }
-        return true;
+        return {};
     }
 
-    bool ReadBareDurations(const SWordLine& line)
+    void ReadBareList(const std::vector<SWordLine>& lines)
     {
-        if (m_codes.empty())
-            m_codes.push_back({std::string(), {}, 0, line.nLine});
-        return ReadDurations(line, m_codes.back());
+        m_codes.push_back({std::string(), {}, 0, lines.front().nLine});
+        for (const SWordLine& line : lines)
+        {
+            const std::string strFault = ReadDurations(line, m_codes.back());
+            if (!strFault.empty())
+            {
+                m_error = {line.nLine, strFault};
+                return;
+            }
+        }
+        if (m_codes.back().durations.size() % 2 == 0)
+            m_codes.back().durations.pop_back();
     }
 
     // A code ends at the next name or at the end of the raw codes.
@@ -356,34 +489,48 @@ private:
         m_bInCode = false;
         SExchangeCode& code = m_codes.back();
         if (code.durations.empty())
-            return Refuse(code.nLine, code.strName + " has no durations");
+            return Refuse({code.nLine, code.strName + " has no durations"});
         if (code.durations.size() % 2 == 0)
             code.durations.pop_back();
         return true;
     }
 
-    void CheckEnd()
+    // A remote still open at the end of the file, or at an "end remote" among its codes.
+    void RefuseOpenSection()
     {
         if (m_nState == EState::RawCodes || m_nState == EState::Codes)
-            Refuse(m_nRawCodesLine,
-                   m_nState == EState::Codes
-                       ? "the codes that begin here have no \"end codes\""
-                       : "the raw codes that begin here have no \"end raw_codes\"");
+            Refuse(
+                {m_nRawCodesLine, m_nState == EState::Codes
+                                      ? "the codes that begin here have no \"end codes\""
+                                      : "the raw codes that begin here have no \"end raw_codes\""});
         else if (m_nState == EState::Remote)
-            Refuse(m_nRemoteLine, "the remote that begins here has no \"end remote\"");
-        else if (m_codes.empty())
-            Refuse(0, "it holds no code");
-        else if (m_codes.back().strName.empty() && m_codes.back().durations.size() % 2 == 0)
-            m_codes.back().durations.pop_back();
+            Refuse({m_nRemoteLine, "the remote that begins here has no \"end remote\""});
+    }
+
+    void CheckEnd()
+    {
+        RefuseOpenSection();
+        if (!m_codes.empty())
+            return;
+        m_error =
+            m_skipped.empty() ? SExchangeError{0, "it holds no code"} : m_skipped.front().error;
     }
 
     EState m_nState = EState::Outside;
     int m_nRemoteLine = 0;
     int m_nRawCodesLine = 0;
     SLircRemote m_remote;
+    int m_nToggleBit = 0;
+    SExchangeError m_headerFault;
+    // The first flag naming an encoding Quorbit cannot make, which matters to encoded codes.
+    SExchangeError m_flagFault;
     std::vector<SPendingCode> m_pending;
     bool m_bInCode = false;
+    // The codes read before the remote being read, kept should it be passed over.
+    std::size_t m_nRemoteCodes = 0;
+    std::size_t m_nEncodedDurations = 0;
     std::vector<SExchangeCode> m_codes;
+    std::vector<SSkippedRemote> m_skipped;
     SExchangeError m_error;
 };
 } // namespace
@@ -402,7 +549,20 @@ std::string FormatLircRemote(const std::string& strRemote, const std::vector<SEx
     return strText + "\n  end raw_codes\n\nend remote\n";
 }
 
-bool ParseLircCodes(std::string_view text, std::vector<SExchangeCode>& codes, SExchangeError& error)
+bool ParseLircCodes(std::string_view text, std::vector<SExchangeCode>& codes,
+                    std::vector<SSkippedRemote>& skipped, SExchangeError& error)
 {
-    return CLircReader().Read(text, codes, error);
+    return CLircReader().Read(text, codes, skipped, error);
+}
+
+bool HoldsLircRemote(std::string_view text)
+{
+    return HoldsRemote(SplitWordLines(text));
+}
+
+std::string DescribeSkippedRemote(const SSkippedRemote& skipped)
+{
+    const std::string strRemote =
+        skipped.strName.empty() ? "a remote without a name" : "the remote " + skipped.strName;
+    return ToDisplayUtf8("skipped " + strRemote + ": " + skipped.error.strReason);
 }

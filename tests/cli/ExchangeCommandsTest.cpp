@@ -215,6 +215,41 @@ const SRepeatedNamesCase kRepeatedNamesCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Formats, RepeatedNamesTest, testing::ValuesIn(kRepeatedNamesCases));
 
+// A remote file as found: words before the first remote, a name in Latin-1 and a remote that
+// cannot be read beside the one wanted. The good remote comes in, with or without --source,
+// the name in the document's code page, and the other is reported with its line and reason.
+const std::string kMixedLircFile =
+    "Lights remote, recorded 2004\n"
+    "begin remote\n  name Lights\n  begin raw_codes\n    name Lautst\xE4rke\n"
+    "      9000 4500 560\n  end raw_codes\nend remote\n"
+    "begin remote\n  name VCR\n  bits 8\n  flags XMP\n  one 500 1500\n  zero 500 500\n"
+    "  begin codes\n    Play 0x1\n  end codes\nend remote\n";
+
+class MixedLircFileTest : public ExchangeCommandTest,
+                          public testing::WithParamInterface<std::vector<std::string>>
+{
+};
+
+TEST_P(MixedLircFileTest, TheGoodRemoteComesInAndTheOtherIsReported)
+{
+    WriteFileBytes(m_strInput, kMixedLircFile);
+    std::vector<std::string> arguments{"--import", "DOC", "Lights", "INPUT", "--format", "lirc"};
+    arguments.insert(arguments.end(), GetParam().begin(), GetParam().end());
+    const SProcessResult result = Run(arguments);
+    ASSERT_EQ(result.nExitStatus, 0) << result.strErr;
+    EXPECT_NE(result.strErr.find("quorbit: " + m_strInput +
+                                 ":12: skipped the remote VCR: the flag \"XMP\" names an "
+                                 "encoding Quorbit cannot make\n"),
+              std::string::npos)
+        << result.strErr;
+    EXPECT_NE(List().find("  Button Lautst\xC3\xA4rke: "), std::string::npos) << List();
+    EXPECT_NE(ReadFileBytes(m_strDoc).find("Lautst\xE4rke"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, MixedLircFileTest,
+                         testing::Values(std::vector<std::string>{},
+                                         std::vector<std::string>{"--source", "Lights"}));
+
 // A button named after the input takes the first code of that name, as the daemon sends it.
 TEST_F(ExchangeCommandTest, ANamedButtonTakesTheFirstCodeOfItsName)
 {
@@ -336,6 +371,10 @@ const SRefusalCase kRefusalCases[] = {
      "begin remote\nname B\nbegin raw_codes\nname Y\n900\nend raw_codes\nend remote\n",
      1,
      "codes.txt: it holds the remotes A, B: choose one with --source NAME"},
+    {{"--import", "DOC", "TV", "INPUT", "--format", "lirc", "--source", "VCR"},
+     kMixedLircFile.c_str(),
+     1,
+     "codes.txt:12: skipped the remote VCR: the flag \"XMP\" names an encoding"},
     {{"--import", "DOC", "TV", "INPUT", "--format", "lirc", "--source", "C"},
      "begin remote\nname A\nbegin raw_codes\nname X\n900\nend raw_codes\nend remote\n",
      1,

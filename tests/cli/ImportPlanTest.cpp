@@ -172,7 +172,8 @@ TEST(ImportPlanTest, AFileIsRefusedForWhatItIsNot)
     {
         std::vector<SExchangeCode> codes;
         SExchangeError error;
-        const bool bRead = ParseCodeFile(test.pszFile, test.strText, codes, error);
+        std::vector<SSkippedRemote> skipped;
+        const bool bRead = ParseCodeFile(test.pszFile, test.strText, codes, skipped, error);
         EXPECT_EQ(bRead, *test.pszReason == '\0') << test.pszFile << error.strReason;
         EXPECT_EQ(error.strReason, test.pszReason) << test.pszFile;
     }
@@ -189,14 +190,19 @@ TEST(ImportPlanTest, TellsEachFormatApart)
         {"begin remote\nbegin raw_codes\nname A\n9000 4500 560\nend raw_codes\nend remote\n",
          "unknown (3 runs)"},
         {"9000 4500 560\n", "unknown (3 runs)"},
+        // Text before the first remote, after a byte-order mark, as some files begin.
+        {"\xEF\xBB\xBFTV remote, recorded with irrecord\nbegin remote\nbegin raw_codes\nname A\n"
+         "9000 4500 560\nend raw_codes\nend remote\n",
+         "unknown (3 runs)"},
         {"A: 0000 006D 0002 0000 0156 00AB 0015 05F1\n", "unknown (3 runs)"},
         {"A Sony12 1 0x15\n", "Sony 12-bit address 0x01 command 0x15, repeated 2 times"},
     };
     for (const auto& [pszText, pszSignal] : cases)
     {
         std::vector<SExchangeCode> codes;
+        std::vector<SSkippedRemote> skipped;
         SExchangeError error;
-        ASSERT_TRUE(ParseAnyCodes(pszText, codes, error)) << pszText << error.strReason;
+        ASSERT_TRUE(ParseAnyCodes(pszText, codes, skipped, error)) << pszText << error.strReason;
         ASSERT_EQ(codes.size(), 1u) << pszText;
         EXPECT_EQ(DescribeSignal(DecodeSignal(codes[0].durations)), pszSignal) << pszText;
     }

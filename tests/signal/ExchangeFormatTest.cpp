@@ -31,7 +31,10 @@ bool Parse(EFormat nFormat, const std::string& strText, std::vector<SExchangeCod
     case EFormat::Pronto:
         return ParseProntoCodes(strText, codes, error);
     case EFormat::Lirc:
-        return ParseLircCodes(strText, codes, error);
+    {
+        std::vector<SSkippedRemote> skipped;
+        return ParseLircCodes(strText, codes, skipped, error);
+    }
     case EFormat::Flipper:
         return ParseFlipperCodes(strText, codes, error);
     case EFormat::Code:
@@ -114,7 +117,8 @@ TEST_P(LircRoundTripTest, EveryRunComesBackWithinOneSample)
 
     std::vector<SExchangeCode> codes;
     SExchangeError error;
-    ASSERT_TRUE(ParseLircCodes(strText, codes, error)) << error.nLine << ": " << error.strReason;
+    ASSERT_TRUE(Parse(EFormat::Lirc, strText, codes, error))
+        << error.nLine << ": " << error.strReason;
     ASSERT_EQ(codes.size(), 1u);
     EXPECT_EQ(codes[0].strName, "Vol_up");
     EXPECT_EQ(codes[0].nCarrierHz, 38000u);
@@ -222,7 +226,7 @@ const SRefusalCase kRefusalCases[] = {
     {EFormat::Pronto, "A:\nB: 0000 006D 0001 0000 0015 05F1", 1, "no code follows the name A"},
     {EFormat::Pronto, "A: 0000 006D 0001 0000 0015 05F1\nB:", 2, "no code follows the name B"},
     {EFormat::Lirc, "# nothing\n", 0, "holds no code"},
-    {EFormat::Lirc, "begin remotes\n", 1, "\"begin remote\" was expected"},
+    {EFormat::Lirc, "begin remotes\n", 0, "holds no code"},
     {EFormat::Lirc, "begin remote\n name TV\n begin codes\n", 3, "no \"end codes\""},
     {EFormat::Lirc, "begin remote\n name TV\n begin nothing\n", 3, "is no section"},
     {EFormat::Lirc,
@@ -237,7 +241,10 @@ const SRefusalCase kRefusalCases[] = {
      "begin remote\n one 1 1\n zero 1 1\n bits 4\n begin codes\n A 0x10\n end codes\nend remote\n",
      6, "wider than the 4 bits"},
     {EFormat::Lirc, "begin remote\n begin codes\n A\n", 3, "a name and a code"},
-    {EFormat::Lirc, "begin remote\n flags SPACE_ENC|XMP\n", 2, "\"XMP\" names an encoding"},
+    {EFormat::Lirc,
+     "begin remote\n flags SPACE_ENC|XMP\n one 1 1\n zero 1 1\n bits 8\n begin codes\n A 1\n"
+     " end codes\nend remote\n",
+     2, "\"XMP\" names an encoding"},
     {EFormat::Lirc, "begin remote\n header 9000\n", 2, "takes a pulse and a space"},
     {EFormat::Lirc, "begin remote\n bits 65\n", 2, "\"bits\" takes a number up to 64"},
     {EFormat::Lirc, "begin remote\n pre_data 0xZZ\n", 2, "\"pre_data\" takes a number"},
@@ -247,7 +254,8 @@ const SRefusalCase kRefusalCases[] = {
     {EFormat::Lirc, "begin remote\nbegin raw_codes\nname A\n900 -5\n", 4, "\"-5\" is not a dur"},
     {EFormat::Lirc, "begin remote\nbegin raw_codes\nname A\n0\n", 4, "\"0\" is not a duration"},
     {EFormat::Lirc, "begin remote\nbegin raw_codes\nname A\nname B\n1\n", 3, "A has no durations"},
-    {EFormat::Lirc, "begin remote\nbegin raw_codes\nname A\n1\nend remote\n", 5, "\"end\""},
+    {EFormat::Lirc, "begin remote\nbegin raw_codes\nname A\n1\nend remote\n", 2,
+     "no \"end raw_codes\""},
     {EFormat::Lirc, "begin remote\n\nbegin raw_codes\nname A\n1\n", 3, "no \"end raw_codes\""},
     {EFormat::Lirc, "begin remote\nbegin raw_codes\nname A\n1\nend raw_codes\n", 1,
      "no \"end remo"},
@@ -288,6 +296,9 @@ const SRefusalCase kRefusalCases[] = {
     {EFormat::Code, "A NEC 1 x\n", 1, "are numbers"},
     {EFormat::Code, "A Sony12 1 0x80\n", 1, "too wide for Sony 12-bit"},
     {EFormat::Code, "A NEC 1 2 3\n", 1, "or it has no maker"},
+    // A '#' within a word is no comment: the command is "8#".
+    {EFormat::Code, "A NEC 4 8#\n", 1, "are numbers"},
+    {EFormat::Code, "\xEF\xBB\xBF# only a comment\n", 0, "holds no code"},
 };
 
 class ExchangeRefusalTest : public testing::TestWithParam<SRefusalCase>
@@ -345,6 +356,25 @@ TEST(FlipperFormatTest, ParsedAndRawRecordsComeBackAsTheyWent)
     EXPECT_EQ(DescribeSignal(DecodeSignal(codes[1].durations)), "RC-5 address 0x03 command 0x41");
     EXPECT_EQ(codes[0].nCarrierHz, 38000u);
     EXPECT_EQ(FormatFlipperCodes(codes, 38000), strText);
+}
+
+// A typed list may carry a byte-order mark, names with '#' in them and comments after a line's
+// words; each code is the protocol's, on the line it was typed.
+TEST(CodeListTest, NamesWithHashesAndTrailingComments)
+{
+    std::vector<SExchangeCode> codes;
+    SExchangeError error;
+    ASSERT_TRUE(ParseCodeList("\xEF\xBB\xBFPower# NEC 4 8 # the TV\n#Mute NEC 4 9\n"
+                              "KEY-# NEC 0x04 0x0A\n",
+                              codes, error))
+        << error.nLine << ": " << error.strReason;
+    ASSERT_EQ(codes.size(), 2u);
+    EXPECT_EQ(codes[0].strName, "Power#");
+    EXPECT_EQ(codes[0].nLine, 1);
+    EXPECT_EQ(DescribeSignal(DecodeSignal(codes[0].durations)), "NEC address 0x04 command 0x08");
+    EXPECT_EQ(codes[1].strName, "KEY-#");
+    EXPECT_EQ(codes[1].nLine, 3);
+    EXPECT_EQ(DescribeSignal(DecodeSignal(codes[1].durations)), "NEC address 0x04 command 0x0A");
 }
 
 // A list past the limit is refused at the first line past it, so reading stops there rather
