@@ -15,6 +15,7 @@
 #include <string>
 
 class CControlHandler;
+class CMosquittoLibrary;
 class CQuorbexDoc;
 struct mosquitto;
 struct mosquitto_message;
@@ -118,6 +119,7 @@ private:
     CControlHandler& m_handler;
     SMqttSettings m_settings;
     CMqttTopics m_topics;
+    const CMosquittoLibrary* m_pLib = nullptr; // once started
     mosquitto* m_pClient = nullptr;
     std::string m_strClientId;
     std::unique_ptr<CHostLookup> m_pLookup; // while the broker's name is looked up
