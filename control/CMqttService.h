@@ -52,6 +52,9 @@ public:
     void Beat();
 
     EState GetState() const { return m_nState; }
+    // Whether Beat has work each second: while connecting, or waiting to try again. Connected,
+    // a beat every few seconds keeps the connection alive.
+    bool WantsEveryBeat() const { return m_pClient && m_nState != EState::Connected; }
     // For the status bar and STATUS: "connected to HOST:PORT" and the like.
     std::string GetStateText() const;
     const CMqttTopics& GetTopics() const { return m_topics; }
