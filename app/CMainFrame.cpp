@@ -38,10 +38,12 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTime>
 #include <QTimer>
 #include <QToolBar>
 
@@ -122,6 +124,13 @@ QString GetFirstLocalFile(const QMimeData* pMime)
             return url.toLocalFile();
     }
     return {};
+}
+
+// The clock pane's time of day to the minute, in the locale's short form: a pane that showed
+// seconds would redraw every second, the only drawing an idle window does.
+QString FormatClockTime(const CTime& time)
+{
+    return QLocale().toString(QTime(time.GetHour(), time.GetMinute()), QLocale::ShortFormat);
 }
 
 } // namespace
@@ -263,8 +272,8 @@ void CMainFrame::CreateStatusBar()
     const QFontMetrics metrics = fontMetrics();
     const int nWidest =
         std::max(metrics.horizontalAdvance(LoadString(StringId::kClockPaneSizer)),
-                 metrics.horizontalAdvance(FormatTimeOfDay(CTime(2000, 1, 1, 23, 58, 58))));
-    m_pClockPane = new QLabel(FormatTimeOfDay(m_pSession->GetClock().GetBiosTime()));
+                 metrics.horizontalAdvance(FormatClockTime(CTime(2000, 1, 1, 23, 58, 0))));
+    m_pClockPane = new QLabel(FormatClockTime(m_pSession->GetClock().GetBiosTime()));
     m_pClockPane->setObjectName("clockPane");
     m_pClockPane->setAlignment(Qt::AlignCenter);
     m_pClockPane->setMinimumWidth(nWidest + 12);
@@ -619,9 +628,10 @@ void CMainFrame::UpdateBackendText()
         m_pBackendPane->setText(strText);
 }
 
-void CMainFrame::SetClockText(const QString& strText)
+void CMainFrame::ShowClockTime(const CTime& now)
 {
-    m_pClockPane->setText(strText);
+    // The label repaints only when its text changes, once a minute.
+    m_pClockPane->setText(FormatClockTime(now));
 }
 
 QString CMainFrame::GetClockText() const
