@@ -63,7 +63,16 @@ bool RegisterMimeType(const QString& strDataHome)
     return true;
 }
 
-bool RegisterLauncher(const QString& strDataHome, const QString& strExecutable)
+constexpr const char* kThemeIconLine = "\nIcon=quorbit\n";
+
+// The launcher's Icon line naming strIconPath in full, a backslash escaped as the format says.
+QString IconLine(QString strIconPath)
+{
+    return "\nIcon=" + strIconPath.replace("\\", "\\\\") + "\n";
+}
+
+bool RegisterLauncher(const QString& strDataHome, const QString& strExecutable,
+                      const QString& strIconPath)
 {
     const QString strApplications = strDataHome + "/applications";
     const QString strPath = strApplications + "/quorbit.desktop";
@@ -71,16 +80,48 @@ bool RegisterLauncher(const QString& strDataHome, const QString& strExecutable)
         return true;
     QString strEntry = ReadResource(":/desktop/quorbit.desktop");
     strEntry.replace("Exec=quorbit %f", "Exec=" + QuoteExecArgument(strExecutable) + " %f");
+    strEntry.replace(kThemeIconLine, IconLine(strIconPath));
     if (!WriteNewFile(strPath, strEntry))
         return false;
     RunIfInstalled("update-desktop-database", strApplications);
     return true;
 }
-// The launcher names its icon "quorbit"; the desktop finds it in the user's icon theme folder.
-bool RegisterIcon(const QString& strDataHome)
+
+// The icon in a data folder of Quorbit's own, which the launcher names in full. Not in the
+// user's icon theme folder: one there without the index that the icon cache tool writes makes
+// every Qt program look each of its icons up in every folder of the theme, some 22,000 failing
+// look-ups and 60 ms at each start.
+bool RegisterIcon(const QString& strIconPath)
 {
-    const QString strPath = strDataHome + "/icons/hicolor/scalable/apps/quorbit.svg";
-    return QFile::exists(strPath) || WriteNewFile(strPath, ReadResource(":/icons/quorbit.svg"));
+    return QFile::exists(strIconPath) ||
+           WriteNewFile(strIconPath, ReadResource(":/icons/quorbit.svg"));
+}
+
+// Earlier starts put the icon in the user's icon theme folder. Still as written, it goes, with
+// the folders made for it when they hold nothing else, and the launcher written then names the
+// icon's new place.
+void MoveIconOutOfTheme(const QString& strDataHome, const QString& strIconPath)
+{
+    const QString strThemeIcon = strDataHome + "/icons/hicolor/scalable/apps/quorbit.svg";
+    QFile icon(strThemeIcon);
+    if (!icon.open(QIODevice::ReadOnly) ||
+        QString::fromUtf8(icon.readAll()) != ReadResource(":/icons/quorbit.svg") || !icon.remove())
+        return;
+    QDir home(strDataHome);
+    for (const char* pszFolder :
+         {"icons/hicolor/scalable/apps", "icons/hicolor/scalable", "icons/hicolor", "icons"})
+        home.rmdir(pszFolder);
+    QFile launcher(strDataHome + "/applications/quorbit.desktop");
+    if (!launcher.open(QIODevice::ReadWrite))
+        return;
+    QString strEntry = QString::fromUtf8(launcher.readAll());
+    if (!strEntry.contains(kThemeIconLine))
+        return;
+    strEntry.replace(kThemeIconLine, IconLine(strIconPath));
+    const QByteArray bytes = strEntry.toUtf8();
+    launcher.resize(0);
+    launcher.seek(0);
+    launcher.write(bytes);
 }
 // Whether a data folder of the system ($XDG_DATA_DIRS, else /usr/local/share and /usr/share)
 // holds Quorbit's launcher.
@@ -106,8 +147,10 @@ bool RegisterDocumentType(const QString& strExecutable)
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (strDataHome.isEmpty())
         return false;
+    const QString strIconPath = strDataHome + "/quorbit/quorbit.svg";
     const bool bMime = RegisterMimeType(strDataHome);
-    const bool bLauncher = RegisterLauncher(strDataHome, strExecutable);
-    const bool bIcon = RegisterIcon(strDataHome);
+    const bool bIcon = RegisterIcon(strIconPath);
+    const bool bLauncher = RegisterLauncher(strDataHome, strExecutable, strIconPath);
+    MoveIconOutOfTheme(strDataHome, strIconPath);
     return bMime && bLauncher && bIcon;
 }

@@ -14,6 +14,7 @@ class CQuorbexView;
 class CRecentFileMenu;
 class CSchedulerHeartbeat;
 class CSettings;
+class CTime;
 class QTimer;
 class CRemote;
 class CRemoteButton;
@@ -89,7 +90,7 @@ public:
 
     // Title, recent-file list and commands after the document was replaced or saved.
     void OnDocumentChanged();
-    void SetClockText(const QString& strText);
+    void ShowClockTime(const CTime& now);
     // Follows the infrared unit being unplugged and plugged back in.
     void UpdateBackendText();
     QString GetClockText() const;

@@ -24,6 +24,8 @@ CMqttLink::CMqttLink(CControlHandler& handler, std::function<void(const QString&
     : m_handler(handler), m_showState(std::move(showState))
 {
     m_beat.setInterval(kBeatMs);
+    // With the scheduler's beat, on the whole second.
+    m_beat.setTimerType(Qt::VeryCoarseTimer);
     QObject::connect(&m_beat, &QTimer::timeout, [this] { Beat(); });
 }
 

@@ -109,7 +109,7 @@ void CQtFrontEnd::OnContentChanged()
 
 void CQtFrontEnd::ShowClockTime(const CTime& now)
 {
-    m_frame.SetClockText(FormatTimeOfDay(now));
+    m_frame.ShowClockTime(now);
     m_frame.UpdateBackendText();
 }
 

@@ -10,6 +10,9 @@ CSchedulerHeartbeat::CSchedulerHeartbeat(CScheduler& scheduler,
     : m_scheduler(scheduler), m_onBeat(std::move(onBeat))
 {
     m_timer.setInterval(1000);
+    // On the whole second, so that the MQTT link's beat and other timers of a second wake the
+    // program together, not each on its own.
+    m_timer.setTimerType(Qt::VeryCoarseTimer);
     m_scheduler.SetFireObserver(
         [onFiring = std::move(onFiring)](const CTimedEvent& armed)
         { onFiring(FormatButtonName(*armed.m_pRemote, *armed.m_pButton)); });

@@ -73,6 +73,16 @@ void CHeadlessRunner::Tick()
         m_beatObserver();
 }
 
+int CHeadlessRunner::GetBeatsToNextWork()
+{
+    if (m_changedStamp != m_loadedStamp)
+        return 1;
+    const int nToMinute = 60 - m_session.GetClock().GetBiosTime().GetSecond();
+    const std::uint32_t nToCheckMs = m_session.GetScheduler().GetMsToClockCheck();
+    const auto nToCheck = static_cast<int>((nToCheckMs + kTickMs - 1) / kTickMs);
+    return std::max(1, std::min(nToMinute, nToCheck));
+}
+
 void CHeadlessRunner::OnPump(std::uint32_t nMaxWaitMs)
 {
     if (m_ticks.GetTickCount() - m_nLastTick >= kTickMs)
@@ -308,7 +318,11 @@ int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBacke
             continue;
         }
         runner.Tick();
-        nNextTick += kTickMs;
+        // Idle, the run wakes only for a beat with work; MQTT beats each second until it is
+        // connected, and a request ends the sleep at once.
+        const bool bMqttBusy = mqtt && mqtt->WantsEveryBeat();
+        nNextTick +=
+            kTickMs * static_cast<std::uint32_t>(bMqttBusy ? 1 : runner.GetBeatsToNextWork());
         // After a long firing the timer goes on from now, without a burst of missed beats.
         if (static_cast<std::int32_t>(nNextTick - ticks.GetTickCount()) <= 0)
             nNextTick = ticks.GetTickCount() + kTickMs;

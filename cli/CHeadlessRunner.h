@@ -49,6 +49,10 @@ public:
     // False when the document cannot be opened (the reason is on pErr).
     bool Start();
     void Tick();
+    // Beats from the last one to the next that has work, when no firing runs: the first of
+    // the next minute by the clock, the scheduler's next clock check, or the next one while a
+    // changed file settles. The beats between do nothing, and the loop sleeps through them.
+    int GetBeatsToNextWork();
     // What a megabutton's wait does after giving the timer its due: the real loop serves the
     // control socket for at most the milliseconds given, which end when the wait or the
     // timer's next beat is due.

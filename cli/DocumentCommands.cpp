@@ -14,10 +14,13 @@ int ListDocument(const std::string& strPath, bool bJson, CClockBackend& clockBac
     // A listing leaves the unit alone, so it reads signals at the nominal microsecond a sample
     // of the simulated unit; the decoder allows for a machine somewhat slower or faster.
     constexpr double kNanos = CSimulatedRemote::kNanosPerSample;
-    const std::string strText = bJson ? FormatDocumentJson(loaded.GetDocument(), kNanos)
-                                      : FormatDocumentText(loaded.GetDocument(), kNanos);
-    std::fwrite(strText.data(), 1, strText.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    const auto write = [](std::string_view text)
+    { std::fwrite(text.data(), 1, text.size(), stdout); };
+    if (bJson)
+        WriteDocumentJson(loaded.GetDocument(), kNanos, write);
+    else
+        write(FormatDocumentText(loaded.GetDocument(), kNanos));
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
 
 int ConvertDocument(const std::string& strInPath, const std::string& strOutPath,

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <ranges>
 #include <string_view>
+#include <utility>
 
 namespace
 {
@@ -250,17 +251,12 @@ Json ButtonJson(const CRemoteButton* pButton, double dNanosPerSample)
     return button;
 }
 
-Json RemoteJson(const CRemote* pRemote, double dNanosPerSample)
+// A remote's own fields; its buttons follow them as they are written.
+Json RemoteJson(const CRemote* pRemote)
 {
-    return {{"name", ToUtf8(pRemote->m_strName)},
-            {"style", pRemote->m_nStyle},
-            {"menuId", pRemote->m_nMenuId},
-            {"padOpen", pRemote->m_bPadOpen},
-            {"padX", pRemote->m_nPadX},
-            {"padY", pRemote->m_nPadY},
-            {"buttons", JsonArray(RecordsOf(pRemote->m_buttons),
-                                  [dNanosPerSample](const CRemoteButton* pButton)
-                                  { return ButtonJson(pButton, dNanosPerSample); })}};
+    return {{"name", ToUtf8(pRemote->m_strName)}, {"style", pRemote->m_nStyle},
+            {"menuId", pRemote->m_nMenuId},       {"padOpen", pRemote->m_bPadOpen},
+            {"padX", pRemote->m_nPadX},           {"padY", pRemote->m_nPadY}};
 }
 
 Json EventJson(const CTimedEvent* pEvent)
@@ -272,6 +268,45 @@ Json EventJson(const CTimedEvent* pEvent)
             {"frequency", pEvent->m_nFrequency},
             {"remote", ToUtf8(NameOf(pEvent->m_pRemote))},
             {"button", ToUtf8(NameOf(pEvent->m_pButton))}};
+}
+
+// ---- Writing JSON as it goes ----
+
+// One value, as the listing writes it.
+std::string Dump(const Json& value)
+{
+    return WithControlsAsCodes(value.dump());
+}
+
+// An object's text up to its closing brace, for the members written after it.
+std::string OpenObject(const Json& object)
+{
+    std::string strJson = Dump(object);
+    strJson.pop_back();
+    return strJson;
+}
+
+template <class TRange, class TWriteItem>
+void WriteJsonArray(const TRange& items, const CTextSink& write, TWriteItem writeItem)
+{
+    write("[");
+    std::string_view separator;
+    for (const auto& item : items)
+    {
+        write(std::exchange(separator, ","));
+        writeItem(item);
+    }
+    write("]");
+}
+
+// A remote's buttons one at a time: one holds up to 100 kB of hex, and a document thousands.
+void WriteRemoteJson(const CRemote* pRemote, double dNanosPerSample, const CTextSink& write)
+{
+    write(OpenObject(RemoteJson(pRemote)) + ",\"buttons\":");
+    WriteJsonArray(RecordsOf(pRemote->m_buttons), write,
+                   [&write, dNanosPerSample](const CRemoteButton* pButton)
+                   { write(Dump(ButtonJson(pButton, dNanosPerSample))); });
+    write("}");
 }
 
 const CRemoteMap kNoRemotes;
@@ -298,12 +333,21 @@ std::string FormatDocumentText(const CQuorbexDoc& doc, double dNanosPerSample)
     return strText;
 }
 
+void WriteDocumentJson(const CQuorbexDoc& doc, double dNanosPerSample, const CTextSink& write)
+{
+    write(OpenObject(Json{{"version", doc.m_nFileVersion}}) + ",\"remotes\":");
+    WriteJsonArray(RecordsOf(RemotesOf(doc)), write,
+                   [&write, dNanosPerSample](const CRemote* pRemote)
+                   { WriteRemoteJson(pRemote, dNanosPerSample, write); });
+    write(",\"events\":");
+    WriteJsonArray(RecordsOf(EventsOf(doc)), write,
+                   [&write](const CTimedEvent* pEvent) { write(Dump(EventJson(pEvent))); });
+    write("}\n");
+}
+
 std::string FormatDocumentJson(const CQuorbexDoc& doc, double dNanosPerSample)
 {
-    const auto remoteJson = [dNanosPerSample](const CRemote* pRemote)
-    { return RemoteJson(pRemote, dNanosPerSample); };
-    const Json root = {{"version", doc.m_nFileVersion},
-                       {"remotes", JsonArray(RecordsOf(RemotesOf(doc)), remoteJson)},
-                       {"events", JsonArray(RecordsOf(EventsOf(doc)), EventJson)}};
-    return WithControlsAsCodes(root.dump()) + "\n";
+    std::string strJson;
+    WriteDocumentJson(doc, dNanosPerSample, [&strJson](std::string_view text) { strJson += text; });
+    return strJson;
 }

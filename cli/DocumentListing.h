@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 class CQuorbexDoc;
 
@@ -22,3 +24,10 @@ std::string FormatDocumentText(const CQuorbexDoc& doc, double dNanosPerSample);
 // "repeats"} ("maker" first for Kaseikyo), {"protocol", "repeatOnly": true} for repeat frames
 // alone, or {"protocol": "unknown", "runs"}.
 std::string FormatDocumentJson(const CQuorbexDoc& doc, double dNanosPerSample);
+
+// Takes each piece of a listing as it is made.
+using CTextSink = std::function<void(std::string_view)>;
+
+// The same JSON in pieces as it goes, a button at a time, so that listing a large document
+// takes little more memory than reading it.
+void WriteDocumentJson(const CQuorbexDoc& doc, double dNanosPerSample, const CTextSink& write);

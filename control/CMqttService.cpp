@@ -1,9 +1,9 @@
 #include "control/CMqttService.h"
 
 #include "control/CControlHandler.h"
+#include "control/CMosquittoLibrary.h"
 #include "document/CQuorbexDoc.h"
 
-#include <mosquitto.h>
 #include <mqtt_protocol.h>
 #include <nlohmann/json.hpp>
 
@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <random>
 #include <ranges>
 #include <utility>
@@ -50,17 +49,11 @@ constexpr const char* kClientProperty = "quorbit-client";
 // Where the system keeps the certificate authorities it trusts.
 constexpr const char* kCaFolder = "/etc/ssl/certs";
 
-void InitLibrary()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { mosquitto_lib_init(); });
-}
-
 // Without the library's full stop, as the reason goes on within a sentence.
-std::string DescribeResult(int nResult)
+std::string DescribeResult(const CMosquittoLibrary& library, int nResult)
 {
     std::string strText =
-        nResult == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(nResult);
+        nResult == MOSQ_ERR_ERRNO ? std::strerror(errno) : library.m_pfnStrerror(nResult);
     if (strText.ends_with('.'))
         strText.pop_back();
     return strText;
@@ -69,12 +62,12 @@ std::string DescribeResult(int nResult)
 // Each run a client id of its own: the broker pushes a client off for another with its id, so
 // that two Quorbits with one node name would push each other off in turn.
 // The client that published an availability message, if it said.
-std::string ReadClient(const mosquitto_property* pProperties)
+std::string ReadClient(const CMosquittoLibrary& library, const mosquitto_property* pProperties)
 {
     char* pszName = nullptr;
     char* pszValue = nullptr;
     std::string strClient;
-    if (mosquitto_property_read_string_pair(pProperties, MQTT_PROP_USER_PROPERTY, &pszName,
+    if (library.m_pfnPropertyReadStringPair(pProperties, MQTT_PROP_USER_PROPERTY, &pszName,
                                             &pszValue, false) &&
         std::strcmp(pszName, kClientProperty) == 0)
         strClient = pszValue;
@@ -96,7 +89,6 @@ CMqttService::CMqttService(CControlHandler& handler, SMqttSettings settings)
     : m_handler(handler), m_settings(std::move(settings)), m_topics(m_settings.strNode),
       m_backOff(kFirstBackOff)
 {
-    InitLibrary();
 }
 
 CMqttService::~CMqttService()
@@ -109,43 +101,47 @@ CMqttService::~CMqttService()
     {
         // Said before going, so that the hub does not wait for the will.
         Publish(m_topics.GetAvailability(), kOffline, true);
-        mosquitto_disconnect(m_pClient);
-        mosquitto_loop_write(m_pClient, 1);
+        m_pLib->m_pfnDisconnect(m_pClient);
+        m_pLib->m_pfnLoopWrite(m_pClient, 1);
     }
-    mosquitto_destroy(m_pClient);
+    m_pLib->m_pfnDestroy(m_pClient);
 }
 
 void CMqttService::Start()
 {
+    std::string strError;
+    m_pLib = CMosquittoLibrary::Get(strError);
+    if (!m_pLib)
+        return SetState(EState::Failed, strError);
     m_strClientId = MakeClientId(m_topics.GetNode());
-    m_pClient = mosquitto_new(m_strClientId.c_str(), true, this);
+    m_pClient = m_pLib->m_pfnNew(m_strClientId.c_str(), true, this);
     if (!m_pClient)
         return SetState(EState::Failed, "the MQTT client cannot be made");
     // MQTT 5 tells a retained message published while subscribed from a live one.
-    mosquitto_int_option(m_pClient, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
-    mosquitto_connect_callback_set(m_pClient, OnConnectCallback);
-    mosquitto_disconnect_callback_set(m_pClient, OnDisconnectCallback);
-    mosquitto_message_v5_callback_set(m_pClient, OnMessageCallback);
-    mosquitto_subscribe_callback_set(m_pClient, OnSubscribeCallback);
-    mosquitto_log_callback_set(m_pClient, OnLogCallback);
+    m_pLib->m_pfnIntOption(m_pClient, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
+    m_pLib->m_pfnConnectCallbackSet(m_pClient, OnConnectCallback);
+    m_pLib->m_pfnDisconnectCallbackSet(m_pClient, OnDisconnectCallback);
+    m_pLib->m_pfnMessageV5CallbackSet(m_pClient, OnMessageCallback);
+    m_pLib->m_pfnSubscribeCallbackSet(m_pClient, OnSubscribeCallback);
+    m_pLib->m_pfnLogCallbackSet(m_pClient, OnLogCallback);
     const std::string strAvailability = m_topics.GetAvailability();
-    mosquitto_will_set(m_pClient, strAvailability.c_str(), static_cast<int>(std::strlen(kOffline)),
-                       kOffline, 1, true);
+    m_pLib->m_pfnWillSet(m_pClient, strAvailability.c_str(),
+                         static_cast<int>(std::strlen(kOffline)), kOffline, 1, true);
     if (!m_settings.strUser.empty())
-        mosquitto_username_pw_set(m_pClient, m_settings.strUser.c_str(),
-                                  m_settings.strPassword.c_str());
+        m_pLib->m_pfnUsernamePwSet(m_pClient, m_settings.strUser.c_str(),
+                                   m_settings.strPassword.c_str());
     if (m_settings.bTls)
     {
         // Never the password in the clear instead.
         if (const int nResult =
-                mosquitto_tls_set(m_pClient, nullptr, kCaFolder, nullptr, nullptr, nullptr);
+                m_pLib->m_pfnTlsSet(m_pClient, nullptr, kCaFolder, nullptr, nullptr, nullptr);
             nResult != MOSQ_ERR_SUCCESS)
         {
-            mosquitto_destroy(std::exchange(m_pClient, nullptr));
+            m_pLib->m_pfnDestroy(std::exchange(m_pClient, nullptr));
             return SetState(EState::Failed, "TLS cannot be set up with the certificate "
                                             "authorities in " +
                                                 std::string(kCaFolder) + ": " +
-                                                DescribeResult(nResult));
+                                                DescribeResult(*m_pLib, nResult));
         }
     }
     if (m_stateObserver)
@@ -178,9 +174,9 @@ void CMqttService::ConnectFound()
     m_strTlsError.clear();
     // The connection goes on in the background.
     const int nResult = m_bAddressGiven
-                            ? mosquitto_reconnect_async(m_pClient)
-                            : mosquitto_connect_async(m_pClient, m_settings.strHost.c_str(),
-                                                      m_settings.nPort, kKeepAliveSeconds);
+                            ? m_pLib->m_pfnReconnectAsync(m_pClient)
+                            : m_pLib->m_pfnConnectAsync(m_pClient, m_settings.strHost.c_str(),
+                                                        m_settings.nPort, kKeepAliveSeconds);
     m_bAddressGiven = true;
     if (nResult != MOSQ_ERR_SUCCESS)
         return Lose(EState::Lost, DescribeFailure(nResult));
@@ -211,7 +207,7 @@ void CMqttService::Beat()
             Connect();
         return;
     }
-    AfterLoop(mosquitto_loop_misc(m_pClient));
+    AfterLoop(m_pLib->m_pfnLoopMisc(m_pClient));
     if (m_nState == EState::Connected)
         PublishChanges();
 }
@@ -239,31 +235,31 @@ std::string CMqttService::GetStateText() const
 
 bool CMqttService::HasSocket() const
 {
-    return m_pClient && mosquitto_socket(m_pClient) >= 0 && !m_bSocketFailed;
+    return m_pClient && m_pLib->m_pfnSocket(m_pClient) >= 0 && !m_bSocketFailed;
 }
 
 std::vector<int> CMqttService::GetWatchedDescriptors() const
 {
-    return HasSocket() ? std::vector<int>{mosquitto_socket(m_pClient)} : std::vector<int>();
+    return HasSocket() ? std::vector<int>{m_pLib->m_pfnSocket(m_pClient)} : std::vector<int>();
 }
 
 std::vector<int> CMqttService::GetWritingDescriptors() const
 {
-    if (!m_pClient || !mosquitto_want_write(m_pClient))
+    if (!m_pClient || !m_pLib->m_pfnWantWrite(m_pClient))
         return {};
     return GetWatchedDescriptors();
 }
 
 void CMqttService::OnReadable(int /*nDescriptor*/)
 {
-    const int nResult = mosquitto_loop_read(m_pClient, 1);
+    const int nResult = m_pLib->m_pfnLoopRead(m_pClient, 1);
     if (nResult != MOSQ_ERR_SUCCESS || !IsAttemptFailed())
         AfterLoop(nResult);
 }
 
 void CMqttService::OnWritable(int /*nDescriptor*/)
 {
-    const int nResult = mosquitto_loop_write(m_pClient, 1);
+    const int nResult = m_pLib->m_pfnLoopWrite(m_pClient, 1);
     if (nResult != MOSQ_ERR_SUCCESS || !IsAttemptFailed())
         AfterLoop(nResult);
 }
@@ -286,7 +282,7 @@ bool CMqttService::IsAttemptFailed()
     // Ready, served without a fault, yet with no peer: the connection was never made. Setting
     // up TLS, the library does not see it, and would be handed the socket again at once, for
     // ever; the next attempt closes it.
-    const int nSocket = mosquitto_socket(m_pClient);
+    const int nSocket = m_pLib->m_pfnSocket(m_pClient);
     sockaddr_storage peer{};
     socklen_t nPeerSize = sizeof(peer);
     m_bReached = getpeername(nSocket, reinterpret_cast<sockaddr*>(&peer), &nPeerSize) == 0;
@@ -312,7 +308,7 @@ void CMqttService::AfterLoop(int nResult)
     // A failed read or write has closed the socket and told OnDisconnected already, unless the
     // connection never came about.
     if (nResult != MOSQ_ERR_SUCCESS && m_nState == EState::Connecting &&
-        mosquitto_socket(m_pClient) < 0)
+        m_pLib->m_pfnSocket(m_pClient) < 0)
         Lose(EState::Lost, DescribeFailure(nResult));
     AnswerRequests();
 }
@@ -328,10 +324,10 @@ std::string CMqttService::DescribeFailure(int nResult) const
     const bool bHungUp = nResult == MOSQ_ERR_TLS || nResult == MOSQ_ERR_CONN_LOST ||
                          (nResult == MOSQ_ERR_ERRNO && errno == ECONNRESET);
     if (!bHungUp || m_nState != EState::Connecting)
-        return DescribeResult(nResult);
+        return DescribeResult(*m_pLib, nResult);
     if (m_settings.bTls)
         return "the broker does not answer in TLS (" +
-               (m_strTlsError.empty() ? DescribeResult(nResult) : m_strTlsError) +
+               (m_strTlsError.empty() ? DescribeResult(*m_pLib, nResult) : m_strTlsError) +
                "); if that port takes plain MQTT, name the broker mqtt://";
     return "the broker closed the connection before answering; if that port takes TLS, name the "
            "broker mqtts://";
@@ -372,7 +368,7 @@ void CMqttService::OnSubscribeCallback(mosquitto*, void* pSelf, int nMessageId, 
 void CMqttService::OnConnected(int nCode)
 {
     if (nCode != 0)
-        return Lose(EState::Refused, mosquitto_reason_string(nCode));
+        return Lose(EState::Refused, m_pLib->m_pfnReasonString(nCode));
     // A broker that restarted without persistence holds nothing of ours.
     m_published.clear();
     m_strStatus.clear();
@@ -407,8 +403,8 @@ void CMqttService::Join()
 void CMqttService::Subscribe(const std::string& strFilter, int nQos, int* pMessageId)
 {
     // As published, so that a retained request is known for one whenever it comes.
-    mosquitto_subscribe_v5(m_pClient, pMessageId, strFilter.c_str(), nQos,
-                           MQTT_SUB_OPT_RETAIN_AS_PUBLISHED, nullptr);
+    m_pLib->m_pfnSubscribeV5(m_pClient, pMessageId, strFilter.c_str(), nQos,
+                             MQTT_SUB_OPT_RETAIN_AS_PUBLISHED, nullptr);
 }
 
 void CMqttService::OnDisconnected(int nCode)
@@ -426,7 +422,7 @@ void CMqttService::OnMessage(const mosquitto_message& message,
     const std::string strPayload(static_cast<const char*>(message.payload),
                                  static_cast<std::size_t>(std::max(0, message.payloadlen)));
     if (strTopic == m_topics.GetAvailability())
-        OnAvailability(strPayload, ReadClient(pProperties));
+        OnAvailability(strPayload, ReadClient(*m_pLib, pProperties));
     else if (strTopic.starts_with("homeassistant/") || strTopic == m_topics.GetStatus() ||
              m_topics.IsEventState(strTopic))
         OnKept(strTopic, strPayload, message.retain);
@@ -457,7 +453,7 @@ void CMqttService::OnAvailability(const std::string& strPayload, const std::stri
         return;
     m_bJoined = false;
     // Cleanly, so that the broker does not publish the will over the other's "online".
-    mosquitto_disconnect(m_pClient);
+    m_pLib->m_pfnDisconnect(m_pClient);
     Lose(EState::NameTaken, "another Quorbit is online as node " + m_topics.GetNode() + " (" +
                                 m_topics.GetAvailability() +
                                 " says online); give each its own node name");
@@ -467,12 +463,12 @@ void CMqttService::PublishOnline()
 {
     // Says who, so that two Quorbits that went online under one name at once tell each other.
     mosquitto_property* pProperties = nullptr;
-    mosquitto_property_add_string_pair(&pProperties, MQTT_PROP_USER_PROPERTY, kClientProperty,
+    m_pLib->m_pfnPropertyAddStringPair(&pProperties, MQTT_PROP_USER_PROPERTY, kClientProperty,
                                        m_strClientId.c_str());
     const std::string strTopic = m_topics.GetAvailability();
-    mosquitto_publish_v5(m_pClient, nullptr, strTopic.c_str(),
-                         static_cast<int>(std::strlen(kOnline)), kOnline, 1, true, pProperties);
-    mosquitto_property_free_all(&pProperties);
+    m_pLib->m_pfnPublishV5(m_pClient, nullptr, strTopic.c_str(),
+                           static_cast<int>(std::strlen(kOnline)), kOnline, 1, true, pProperties);
+    m_pLib->m_pfnPropertyFreeAll(&pProperties);
 }
 
 void CMqttService::OnKept(const std::string& strTopic, const std::string& strPayload,
@@ -605,8 +601,8 @@ void CMqttService::PublishConfigs(const CQuorbexDoc* pDoc)
 
 void CMqttService::Publish(const std::string& strTopic, const std::string& strPayload, bool bRetain)
 {
-    mosquitto_publish(m_pClient, nullptr, strTopic.c_str(), static_cast<int>(strPayload.size()),
-                      strPayload.data(), 1, bRetain);
+    m_pLib->m_pfnPublish(m_pClient, nullptr, strTopic.c_str(), static_cast<int>(strPayload.size()),
+                         strPayload.data(), 1, bRetain);
 }
 
 void CMqttService::PublishError(const SRequest& request, const SControlResult& result)

@@ -15,6 +15,7 @@
 #include <string>
 
 class CControlHandler;
+class CMosquittoLibrary;
 class CQuorbexDoc;
 struct mosquitto;
 struct mosquitto_message;
@@ -51,6 +52,9 @@ public:
     void Beat();
 
     EState GetState() const { return m_nState; }
+    // Whether Beat has work each second: while connecting, or waiting to try again. Connected,
+    // a beat every few seconds keeps the connection alive.
+    bool WantsEveryBeat() const { return m_pClient && m_nState != EState::Connected; }
     // For the status bar and STATUS: "connected to HOST:PORT" and the like.
     std::string GetStateText() const;
     const CMqttTopics& GetTopics() const { return m_topics; }
@@ -119,6 +123,7 @@ private:
     CControlHandler& m_handler;
     SMqttSettings m_settings;
     CMqttTopics m_topics;
+    const CMosquittoLibrary* m_pLib = nullptr; // once started
     mosquitto* m_pClient = nullptr;
     std::string m_strClientId;
     std::unique_ptr<CHostLookup> m_pLookup; // while the broker's name is looked up

@@ -144,6 +144,14 @@ void CScheduler::CheckClockJump(const CTime& now)
     m_bDeadlineWrapped = m_nCheckDeadline < m_nCheckBase;
 }
 
+std::uint32_t CScheduler::GetMsToClockCheck() const
+{
+    const std::uint32_t nTicks = m_ticks.GetTickCount();
+    if (!m_bStarted || HasIntervalEnded(nTicks, m_nCheckBase, m_nCheckDeadline, m_bDeadlineWrapped))
+        return 0;
+    return m_nCheckDeadline - nTicks;
+}
+
 void CScheduler::FireArmedEvent()
 {
     CTimedEvent& armed = m_doc.m_armed;

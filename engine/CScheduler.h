@@ -24,6 +24,10 @@ public:
     // Sets the system clock from the BIOS clock when the refresh schedule says so.
     void CheckClockRefresh();
 
+    // Milliseconds until a tick would next compare the clock with the tick count; 0 when one
+    // would now, or before the first tick.
+    std::uint32_t GetMsToClockCheck() const;
+
     // While a menu of the main window is open no event fires.
     void HoldForMenu();
     void ReleaseMenuHold();

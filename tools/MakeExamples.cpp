@@ -1,4 +1,5 @@
-// Writes the sample document examples/living-room.qb into the folder named on the command line.
+// Writes the sample document examples/living-room.qb into the folder named on the command line,
+// or with --buttons a large document of that many buttons for measuring.
 // The document is built through the document's own operations, so the sample is exactly what a
 // person could have made in the windows; the output is the same on every run.
 #include "cli/CListingFrontEnd.h"
@@ -6,10 +7,13 @@
 #include "device/CSimulatedClock.h"
 #include "document/CQuorbexDoc.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -24,18 +28,24 @@ class CBitstreamWriter
 public:
     explicit CBitstreamWriter(CRemoteButton& button) : m_button(button) {}
 
+    ~CBitstreamWriter() { m_button.m_bits = CBitstream(std::span<const std::uint8_t>(m_bytes)); }
+    CBitstreamWriter(const CBitstreamWriter&) = delete;
+    CBitstreamWriter& operator=(const CBitstreamWriter&) = delete;
+
     void Append(bool bInfrared, double dMicroseconds)
     {
         const auto nSamples =
             static_cast<std::size_t>(std::lround(dMicroseconds / kMicrosecondsPerSample));
-        for (std::size_t i = 0; i < nSamples && m_nSample < kBitstreamSamples; ++i, ++m_nSample)
+        const std::size_t nEnd = std::min(m_nSample + nSamples, kBitstreamSamples);
+        if (nEnd > m_nSample)
+            m_bytes.resize((nEnd + 7) / 8);
+        for (; m_nSample < nEnd; ++m_nSample)
         {
-            m_bytes.resize(m_nSample / 8 + 1);
             if (bInfrared)
                 m_bytes[m_nSample / 8] |= static_cast<std::uint8_t>(0x80 >> (m_nSample % 8));
         }
-        m_button.m_bits = CBitstream(std::span<const std::uint8_t>(m_bytes));
     }
+    bool IsFull() const { return m_nSample == kBitstreamSamples; }
 
 private:
     CRemoteButton& m_button;
@@ -47,10 +57,9 @@ private:
 // address, inverted address, command and inverted command, least significant bit first, each
 // bit a 562.5 us mark and a short (0) or long (1) space, then a stop mark and the silence
 // before the recorder stops. Every duration wobbles by a few microseconds, as real ones do.
-void LearnFrame(CRemoteButton& button, std::uint8_t nAddress, std::uint8_t nCommand,
-                std::minstd_rand& random)
+void AppendFrame(CBitstreamWriter& writer, std::uint8_t nAddress, std::uint8_t nCommand,
+                 std::minstd_rand& random)
 {
-    CBitstreamWriter writer(button);
     const auto wobbly = [&random](double dMicroseconds)
     { return dMicroseconds + static_cast<double>(random() % 13) - 6.0; };
     writer.Append(true, wobbly(9000));
@@ -64,6 +73,22 @@ void LearnFrame(CRemoteButton& button, std::uint8_t nAddress, std::uint8_t nComm
     }
     writer.Append(true, wobbly(562.5));
     writer.Append(false, 10000);
+}
+
+void LearnFrame(CRemoteButton& button, std::uint8_t nAddress, std::uint8_t nCommand,
+                std::minstd_rand& random)
+{
+    CBitstreamWriter writer(button);
+    AppendFrame(writer, nAddress, nCommand, random);
+}
+
+// The button held for the whole recording: frames one after another until it is full.
+void LearnFullLength(CRemoteButton& button, std::uint8_t nAddress, std::uint8_t nCommand,
+                     std::minstd_rand& random)
+{
+    CBitstreamWriter writer(button);
+    while (!writer.IsFull())
+        AppendFrame(writer, nAddress, nCommand, random);
 }
 
 struct SButtonRow
@@ -242,24 +267,71 @@ bool BuildLivingRoom(CQuorbexDoc& doc, CListingFrontEnd& frontEnd)
     frontEnd.OpenPad(tv);
     return true;
 }
+// nButtons full-length recordings on remotes of a full pad each, and on each remote an event
+// that is armed but not due for decades.
+bool BuildLarge(CQuorbexDoc& doc, int nButtons)
+{
+    constexpr int kPerRemote = kRemoteStyles[0].nRows * kRemoteStyles[0].nColumns;
+    std::minstd_rand random(2026);
+    if (!doc.OnNewDocument())
+        return false;
+    for (int nFirst = 0; nFirst < nButtons; nFirst += kPerRemote)
+    {
+        const int nRemote = nFirst / kPerRemote;
+        char szName[16];
+        std::snprintf(szName, sizeof szName, "Remote %03d", nRemote + 1);
+        CRemote* pRemote = doc.AddRemote(szName, 0);
+        if (!pRemote)
+            return false;
+        for (int nIndex = 0; nIndex < kPerRemote && nFirst + nIndex < nButtons; ++nIndex)
+        {
+            std::snprintf(szName, sizeof szName, "Key %02d", nIndex + 1);
+            CRemoteButton* pButton = doc.AddButton(*pRemote, szName, "", false);
+            if (!pButton)
+                return false;
+            PlaceButton(*pRemote, *pButton, nIndex / kGridRows, nIndex % kGridRows);
+            LearnFullLength(*pButton, static_cast<std::uint8_t>(nRemote),
+                            static_cast<std::uint8_t>(nIndex), random);
+        }
+        CTimedEvent fields;
+        std::snprintf(szName, sizeof szName, "Event %03d", nRemote + 1);
+        fields.m_strName = szName;
+        fields.m_time = CTime(2099, 1, 1, nRemote / 60 % 24, nRemote % 60, 0);
+        fields.m_nFrequency = kFrequencyOnce;
+        fields.m_pRemote = pRemote;
+        fields.m_pButton = pRemote->FindButton("Key 01");
+        if (!doc.AddEvent(fields))
+            return false;
+    }
+    return true;
+}
+
+bool Build(CQuorbexDoc& doc, CListingFrontEnd& frontEnd, int nButtons)
+{
+    return nButtons > 0 ? BuildLarge(doc, nButtons) : BuildLivingRoom(doc, frontEnd);
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    const bool bLarge = argc == 4 && std::string_view(argv[1]) == "--buttons";
+    const int nButtons = bLarge ? std::atoi(argv[2]) : 0;
+    if (argc != 2 && !(bLarge && nButtons > 0))
     {
-        std::fprintf(stderr, "Usage: quorbit_make_examples FOLDER\n");
+        std::fprintf(stderr, "Usage: quorbit_make_examples FOLDER\n"
+                             "       quorbit_make_examples --buttons COUNT FILE\n");
         return 2;
     }
     CListingFrontEnd frontEnd;
     CSimulatedClock clockBackend(CTime(1998, 3, 2, 6, 0, 0));
     CBiosClock clock(clockBackend);
     CQuorbexDoc doc(frontEnd, clock, SClockSettings{});
-    const std::filesystem::path path = std::filesystem::path(argv[1]) / "living-room.qb";
+    const std::filesystem::path path =
+        bLarge ? std::filesystem::path(argv[3]) : std::filesystem::path(argv[1]) / "living-room.qb";
     // Written afresh, so that regenerating leaves no backup beside the sample.
     std::error_code error;
     std::filesystem::remove(path, error);
-    if (!BuildLivingRoom(doc, frontEnd) || !doc.OnSaveDocument(path.string()))
+    if (!Build(doc, frontEnd, nButtons) || !doc.OnSaveDocument(path.string()))
     {
         std::fprintf(stderr, "quorbit_make_examples: could not write %s\n", path.c_str());
         return 1;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -42,6 +43,13 @@ public:
         file.write("[Desktop Entry]\nExec=quorbit %f\n");
     }
     bool IsHomeEmpty() const { return QDir(m_dir.path()).isEmpty(); }
+    QString Path(const QString& strName) const { return m_dir.filePath(strName); }
+    void Write(const QString& strName, const QString& strContent) const
+    {
+        QFile file(m_dir.filePath(strName));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(strContent.toUtf8());
+    }
 
 private:
     QTemporaryDir m_dir;
@@ -71,8 +79,45 @@ TEST(DesktopRegistrationTest, RegistersTheDocumentTypeAndALauncherForIt)
     const QString strEntry = home.Read("applications/quorbit.desktop");
     EXPECT_TRUE(strEntry.contains("\nExec=/opt/quorbit/bin/quorbit %f\n"));
     EXPECT_TRUE(strEntry.contains("\nMimeType=application/x-quorbit;\n"));
-    EXPECT_TRUE(strEntry.contains("\nIcon=quorbit\n"));
-    EXPECT_TRUE(home.Read("icons/hicolor/scalable/apps/quorbit.svg").contains("<svg"));
+    EXPECT_TRUE(strEntry.contains("\nIcon=" + home.Path("quorbit/quorbit.svg") + "\n"));
+    EXPECT_TRUE(home.Read("quorbit/quorbit.svg").contains("<svg"));
+    // An icon theme folder without its cache slows every Qt program's start.
+    EXPECT_FALSE(QFileInfo::exists(home.Path("icons")));
+}
+
+// The icon earlier starts put in the icon theme folder goes, with the folders made for it, and
+// the launcher then written names the icon's new place; what the person put there stays.
+TEST(DesktopRegistrationTest, MovesTheIconOfEarlierStartsOutOfTheTheme)
+{
+    struct SCase
+    {
+        bool bOwnIcon;   // the theme's quorbit.svg is the one Quorbit wrote
+        bool bOtherIcon; // the person keeps another icon beside it
+        bool bIconsGone;
+        bool bThemeIconGone;
+    };
+    for (const SCase& test : {SCase{true, false, true, true}, SCase{true, true, false, true},
+                              SCase{false, false, false, false}})
+    {
+        const CScopedDataHome home;
+        ASSERT_TRUE(RegisterDocumentType("/usr/local/bin/quorbit"));
+        const QString strApps = home.Path("icons/hicolor/scalable/apps");
+        ASSERT_TRUE(QDir().mkpath(strApps));
+        const QString strOwn = home.Read("quorbit/quorbit.svg");
+        home.Write("icons/hicolor/scalable/apps/quorbit.svg", test.bOwnIcon ? strOwn : "<svg/>");
+        if (test.bOtherIcon)
+            home.Write("icons/hicolor/scalable/apps/other.svg", "<svg/>");
+        home.Write("applications/quorbit.desktop",
+                   "[Desktop Entry]\nExec=/usr/local/bin/quorbit %f\nIcon=quorbit\n");
+
+        EXPECT_TRUE(RegisterDocumentType("/usr/local/bin/quorbit"));
+        EXPECT_EQ(!QFileInfo::exists(home.Path("icons")), test.bIconsGone);
+        EXPECT_EQ(!QFileInfo::exists(strApps + "/quorbit.svg"), test.bThemeIconGone);
+        EXPECT_EQ(QFileInfo::exists(strApps + "/other.svg"), test.bOtherIcon);
+        EXPECT_EQ(home.Read("applications/quorbit.desktop"),
+                  "[Desktop Entry]\nExec=/usr/local/bin/quorbit %f\nIcon=" +
+                      (test.bThemeIconGone ? home.Path("quorbit/quorbit.svg") : "quorbit") + "\n");
+    }
 }
 
 TEST(DesktopRegistrationTest, QuotesAProgramPathTheLauncherCouldMisread)

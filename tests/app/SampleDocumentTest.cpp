@@ -29,6 +29,6 @@ TEST_F(SampleDocumentTest, MainWindowListsItsEventsWithTheirLiveStatus)
     EXPECT_EQ(statuses["Record the final"], "Expired");
     EXPECT_EQ(statuses["Sunday film"], "Disabled");
     EXPECT_EQ(statuses["Lights out"], "Active");
-    EXPECT_EQ(Frame().GetClockText(), "6:00:00 AM");
+    EXPECT_EQ(Frame().GetClockText(), "6:00 AM");
 }
 } // namespace

@@ -19,8 +19,10 @@
 #include <algorithm>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 namespace
@@ -106,6 +108,49 @@ TEST_F(CHeadlessRunnerTest, ExampleFiresWakeAtSevenAndLeavesTheFileAlone)
     EXPECT_EQ(m_device.m_sent[0].bytes, (std::vector<std::uint8_t>{0xFF, 0x00}));
     EXPECT_EQ(ReadFileBytes(kExample), strBefore);
     EXPECT_EQ(m_err.GetText(), "");
+}
+
+// Asleep between the beats with work, the run fires at the start of the minute as a run that
+// ticks each second does, and wakes a few times a minute instead of sixty.
+TEST_F(CHeadlessRunnerTest, SleepingThroughIdleBeatsStillFiresOnTime)
+{
+    CHeadlessRunner& runner = MakeRunner(kExample);
+    ASSERT_TRUE(runner.Start());
+    std::vector<int> beats;
+    for (int nSeconds = 0; nSeconds < 180; nSeconds += beats.back())
+    {
+        runner.Tick();
+        beats.push_back(runner.GetBeatsToNextWork());
+        m_time.Advance(1000 * static_cast<std::uint32_t>(beats.back()));
+    }
+    EXPECT_EQ(CountOf(m_out.GetText(), " fired "), 1);
+    EXPECT_NE(m_out.GetText().find("1998-03-02 07:00:00 fired Wake (remote TV, button Power)\n"),
+              std::string::npos)
+        << m_out.GetText();
+    // From 06:59:58: to the minute, to the first clock check ten seconds after the first beat,
+    // then every ten seconds, each minute's first beat between them.
+    EXPECT_EQ(std::vector<int>(beats.begin(), beats.begin() + 10),
+              (std::vector<int>{2, 8, 10, 10, 10, 10, 10, 2, 8, 10}));
+}
+
+// A file that changed is looked at again on the next beat, until it has held still and is
+// loaded.
+TEST_F(CHeadlessRunnerTest, AChangedFileKeepsTheRunAwakeUntilLoaded)
+{
+    const CTempFolder folder;
+    const std::string strPath = folder.File("example.qb");
+    std::filesystem::copy_file(kExample, strPath);
+    CHeadlessRunner& runner = MakeRunner(strPath);
+    ASSERT_TRUE(runner.Start());
+    runner.Tick();
+    EXPECT_GT(runner.GetBeatsToNextWork(), 1);
+    std::filesystem::last_write_time(strPath, std::filesystem::last_write_time(strPath) +
+                                                  std::chrono::seconds(5));
+    runner.Tick();
+    EXPECT_EQ(runner.GetBeatsToNextWork(), 1);
+    runner.Tick();
+    EXPECT_NE(m_out.GetText().find("Reloaded " + strPath), std::string::npos) << m_out.GetText();
+    EXPECT_GT(runner.GetBeatsToNextWork(), 1);
 }
 
 // The document is not written, so what fired is remembered beside it.

@@ -198,6 +198,30 @@ TEST_F(CSchedulerTest, ClockJumpCheckCarriesOnAcrossTheWrapOfTheTickCount)
     EXPECT_EQ(CountCalls("RefreshEventRows"), 1);
 }
 
+// A loop that sleeps until the next clock check wakes in time for it, also across the wrap of
+// the tick count, and ticks that come late find it due at once.
+TEST_F(CSchedulerTest, TimeToTheClockCheckFollowsItsInterval)
+{
+    struct SCase
+    {
+        std::uint32_t nStart;
+        std::uint32_t nAfterMs; // ticks after the first
+        std::uint32_t nExpectedMs;
+    };
+    for (const SCase& test : {SCase{1000, 0, 10000}, SCase{1000, 3500, 6500}, SCase{1000, 10000, 0},
+                              SCase{1000, 25000, 0}, SCase{0xFFFFFFFFu - 4000, 3000, 7000},
+                              SCase{0xFFFFFFFFu - 4000, 6000, 4000}})
+    {
+        CScriptedTickSource ticks(test.nStart);
+        CScheduler scheduler(m_doc, m_engine, ticks, m_clock);
+        EXPECT_EQ(scheduler.GetMsToClockCheck(), 0u) << "before the first tick";
+        scheduler.SchedulerTick();
+        ticks.Advance(test.nAfterMs);
+        EXPECT_EQ(scheduler.GetMsToClockCheck(), test.nExpectedMs)
+            << test.nStart << " + " << test.nAfterMs;
+    }
+}
+
 TEST_F(CSchedulerTest, DailyEventArmedTheDayBeforeSummerTimeFiresAtSevenOnTheDay)
 {
     SetClock(CTime(1998, 3, 28, 8, 0, 0));
