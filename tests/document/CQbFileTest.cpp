@@ -321,7 +321,7 @@ TEST(CQbFileTest, ResolvesStepsOnRemotesFurtherOnAndRefusesNewerVersions)
     ASSERT_EQ(Parse(file(512), content), EQbParse::Ok);
     EXPECT_EQ(Button(content, "All", "Off").m_steps.at(0).m_pButton,
               &Button(content, "VCR", "Stop"));
-    EXPECT_EQ(Parse(file(513), content), EQbParse::NewerVersion);
+    EXPECT_EQ(Parse(file(514), content), EQbParse::NewerVersion);
     EXPECT_EQ(Parse(CQbBytes().Header(0xFFFF).m_bytes), EQbParse::NewerVersion);
     // The refused parse left the earlier content alone.
     EXPECT_EQ(content.pRemotes->size(), 2u);
