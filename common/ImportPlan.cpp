@@ -172,9 +172,9 @@ bool CheckImportedCode(const CRemote& remote, const SExchangeCode& code, double 
                        SExchangeError& error)
 {
     error = {code.nLine, FindSignalRefusal(remote, code.strName)};
-    if (error.strReason.empty() && CountSamples(code.durations, dNanos) > kBitstreamSamples)
+    if (error.strReason.empty() && FindHoldingPeriod(code.durations, dNanos) <= 0)
         error.strReason = ToDisplayText(code.strName) + " lasts longer than the " +
-                          std::to_string(kBitstreamSamples) + " samples a button holds, at " +
-                          FormatMicros(dNanos) + " a sample";
+                          std::to_string(kBitstreamSamples) + " samples a button holds, even at " +
+                          FormatMicros(std::max(dNanos, 100000.0)) + " a sample";
     return error.strReason.empty();
 }

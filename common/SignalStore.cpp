@@ -4,6 +4,7 @@
 #include "document/CFrontEnd.h"
 #include "document/CQbFile.h"
 #include "document/CQuorbexDoc.h"
+#include "signal/ButtonSignal.h"
 #include "signal/SignalDurations.h"
 
 #include <algorithm>
@@ -98,7 +99,11 @@ bool ApplyCodes(CQuorbexDoc& doc, CRemote& remote, const std::vector<SExchangeCo
             strReport += "Added " + strShown + " in cell " + std::to_string(nColumn) + "/" +
                          std::to_string(nRow) + " of the pad.\n";
         }
-        pButton->m_bits = ToBitstream(code.durations, dNanos);
+        // A code too long for the unit's period takes a coarser one; CheckImportedCode has
+        // refused any that no period holds.
+        const double dPeriod = FindHoldingPeriod(code.durations, dNanos);
+        pButton->m_bits = ToBitstream(code.durations, dPeriod);
+        pButton->m_facts = MakeSignalFacts(code.durations, dPeriod, code.nCarrierHz, code.code);
     }
     if (bPadOpen)
         doc.GetFrontEnd().OpenPad(remote);

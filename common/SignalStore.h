@@ -25,10 +25,11 @@ std::string FindSignalRefusal(const CRemote& remote, const std::string& strName)
 std::size_t CountFreeCells(const CRemote& remote);
 std::size_t CountNewButtons(const CRemote& remote, const std::vector<SExchangeCode>& codes);
 
-// Stores each code's durations, at dNanosPerSample a sample, in the remote's button of the
-// code's name, without saving: a known button keeps its description and cell, a new name
-// becomes a button in the first free cell of the pad, read row by row. strReport gains a line
-// for each code.
-// False when the document refused a change (the front end said why).
+// Stores each code's durations in the remote's button of the code's name, at dNanosPerSample a
+// sample or, for a code longer than that holds, the finest coarser period that holds it, with
+// its carrier and the code it was made from; without saving: a known button keeps its description
+// and cell, a new name becomes a button in the first free cell of the pad, read row by row.
+// strReport gains a line for each code. False when the document refused a change (the front end
+// said why).
 bool ApplyCodes(CQuorbexDoc& doc, CRemote& remote, const std::vector<SExchangeCode>& codes,
                 double dNanosPerSample, std::string& strReport);

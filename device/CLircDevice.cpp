@@ -412,9 +412,10 @@ bool CLircDevice::TakesCarrier() const
     return (m_nFeatures & LIRC_CAN_SET_SEND_CARRIER) != 0;
 }
 
-void CLircDevice::SetSendCarrier(std::uint32_t nHertz)
+void CLircDevice::SetSendCarrier(std::uint32_t nHertz, std::uint32_t nDutyPercent)
 {
     m_nCarrier = nHertz != 0 ? nHertz : kDefaultCarrier;
+    m_nDutyCycle = nDutyPercent != 0 ? nDutyPercent : kDutyCyclePercent;
 }
 
 void CLircDevice::SetUpCarrier()
@@ -422,12 +423,20 @@ void CLircDevice::SetUpCarrier()
     std::uint32_t nValue = m_nCarrier;
     if (TakesCarrier())
         m_system.Ioctl(m_nFd, LIRC_SET_SEND_CARRIER, nValue);
-    nValue = kDutyCyclePercent;
+    nValue = m_nDutyCycle;
     if ((m_nFeatures & LIRC_CAN_SET_SEND_DUTY_CYCLE) != 0)
         m_system.Ioctl(m_nFd, LIRC_SET_SEND_DUTY_CYCLE, nValue);
 }
 
 void CLircDevice::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength)
+{
+    const std::uint32_t nBytes = std::min<std::uint32_t>(nLength, kBitstreamBytes);
+    TransmitDurations(SamplesToDurations(std::span(pSrc, nBytes), kNanosPerSample),
+                      kNanosPerSample);
+}
+
+void CLircDevice::TransmitDurations(const std::vector<std::uint32_t>& durations,
+                                    double /*dNanosPerSample*/)
 {
     m_strFault.clear();
     if (RefuseWhileUnplugged())
@@ -438,9 +447,6 @@ void CLircDevice::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLen
                      DescribeComplement("send");
         return;
     }
-    const std::uint32_t nBytes = std::min<std::uint32_t>(nLength, kBitstreamBytes);
-    const std::vector<std::uint32_t> durations =
-        SamplesToDurations(std::span(pSrc, nBytes), kNanosPerSample);
     if (durations.empty())
         return;
     SetUpCarrier();

@@ -2,12 +2,10 @@
 
 #include "base/CStringTable.h"
 #include "device/CInfraredDevice.h"
-#include "device/SamplePeriod.h"
 #include "document/CFrontEnd.h"
 #include "document/CRemoteButton.h"
+#include "engine/ButtonPlayback.h"
 #include "engine/CTickSource.h"
-#include "signal/SignalDecoder.h"
-#include "signal/SignalDurations.h"
 
 #include <algorithm>
 #include <span>
@@ -43,13 +41,7 @@ bool CFiringEngine::Fire(CRemoteButton& button)
 
 bool CFiringEngine::FirePlain(const CRemoteButton& button)
 {
-    if (m_pDevice->TakesCarrier())
-    {
-        const SDecodedSignal decoded =
-            DecodeSignal(ToDurations(button.m_bits, GetMachineNanosPerSample(*m_pDevice)));
-        m_pDevice->SetSendCarrier(GetProtocolCarrier(decoded.eProtocol));
-    }
-    m_pDevice->TransmitBitstream(button.m_bits.GetBytes().data(), button.m_bits.GetLength());
+    PlayButton(*m_pDevice, button);
     if (m_pDevice->GetLastFault().empty())
         return true;
     Report(StringId::kFireFailed, button, m_pDevice->GetLastFault());
@@ -100,6 +92,7 @@ bool CFiringEngine::Learn(CRemoteButton& button, std::uint32_t nCapacity)
     }
     button.m_bits = CBitstream(
         std::span<const std::uint8_t>(m_captureField.data(), std::min(nCaptured, nLimit)));
+    button.m_facts = MakeLearnedFacts(*m_pDevice, button.m_bits);
     if (!m_pDevice->GetLastNotice().empty())
         Report(StringId::kLearnCut, button, m_pDevice->GetLastNotice());
     return true;
