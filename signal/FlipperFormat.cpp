@@ -7,6 +7,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace
@@ -332,16 +333,28 @@ SDecodedSignal ToFlipperForm(const SDecodedSignal& decoded)
     return FromFieldValues(wide, values);
 }
 
+// A parsed record goes out at its protocol's carrier; a code at another one is written raw.
+bool IsAtProtocolCarrier(const SExchangeCode& code, const SDecodedSignal& decoded)
+{
+    constexpr double kCarrierTolerance = 0.05;
+    const double dProtocolHz = GetProtocolCarrier(decoded.eProtocol);
+    return code.nCarrierHz == 0 ||
+           std::abs(code.nCarrierHz - dProtocolHz) <= kCarrierTolerance * dProtocolHz;
+}
+
 std::string FormatRecord(const SExchangeCode& code, unsigned nCarrierHz)
 {
     std::string strText = "#\nname: " + MakeExchangeName(code.strName) + "\n";
-    const SDecodedSignal decoded = ToFlipperForm(DecodeSignal(code.durations));
-    if (const SFlipperProtocol* pFlipper = decoded.bRepeatOnly ? nullptr : FindFlipperName(decoded))
+    // The code a signal was made from says what a recording cannot: Pioneer's frames are NEC's.
+    const SDecodedSignal decoded =
+        ToFlipperForm(code.code ? *code.code : DecodeSignal(code.durations));
+    const SFlipperProtocol* pFlipper = decoded.bRepeatOnly ? nullptr : FindFlipperName(decoded);
+    if (pFlipper && IsAtProtocolCarrier(code, decoded))
         return strText + "type: parsed\nprotocol: " + pFlipper->pszName +
                "\naddress: " + FormatBytes(ToFlipperAddress(decoded)) +
                "\ncommand: " + FormatBytes(decoded.nCommand & ~pFlipper->nCommandBit) + "\n";
-    strText +=
-        "type: raw\nfrequency: " + std::to_string(nCarrierHz) + "\nduty_cycle: 0.330000\ndata:";
+    strText += "type: raw\nfrequency: " + std::to_string(GetCarrierOr(code, nCarrierHz)) +
+               "\nduty_cycle: 0.330000\ndata:";
     for (const std::uint32_t nMicros : code.durations)
         strText += " " + std::to_string(nMicros);
     return strText + " " + std::to_string(kTrailingGapMicros) + "\n";
