@@ -6,6 +6,7 @@
 #include "support/CPrivateRuntime.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 #include <filesystem>
@@ -157,5 +158,27 @@ TEST_F(ExchangeFactsTest, APioneerRecordGoesBackAsPioneer)
     const SProcessResult exported = Export("Power", "flipper");
     ASSERT_EQ(exported.nExitStatus, 0) << exported.strErr;
     EXPECT_EQ(exported.strOut, kIrHeader + strRecord);
+}
+
+// --learn keeps the unit's sample period and the carrier of the protocol it heard, and no code:
+// a recording is not made from one.
+TEST_F(ExchangeFactsTest, ALearnedButtonKeepsTheUnitsPeriodAndItsProtocolsCarrier)
+{
+    const SProcessResult learned =
+        RunQuorbit({"--learn", m_strDoc, "Lights", "Guide", "--device", "sim"});
+    ASSERT_EQ(learned.nExitStatus, 0) << learned.strErr;
+    const SProcessResult listed = RunQuorbit({"--list", "--json", m_strDoc});
+    ASSERT_EQ(listed.nExitStatus, 0) << listed.strErr;
+    const nlohmann::json document = nlohmann::json::parse(listed.strOut);
+    for (const auto& remote : document["remotes"])
+        for (const auto& button : remote["buttons"])
+            if (button["name"] == "Guide")
+            {
+                EXPECT_EQ(button["nanosPerSample"], 1000.0);
+                EXPECT_EQ(button["carrier"], 38000);
+                EXPECT_FALSE(button.contains("code"));
+                return;
+            }
+    ADD_FAILURE() << "no button Guide";
 }
 } // namespace

@@ -79,22 +79,6 @@ TEST(ButtonSignalTest, ACarrierComesFromTheInputElseFromTheProtocol)
     EXPECT_EQ(facts.code->strProtocol, "Pioneer");
 }
 
-// A button imported at 2 µs a sample gives its durations back, not halved, whatever unit is at
-// hand; one of an older document is read at the unit's period.
-TEST(ButtonSignalTest, ExportsReadEachButtonAtItsOwnTimeBase)
-{
-    CRemoteButton button("Cool", false);
-    const CDurations durations{9000, 4500, 560, 1690, 560};
-    button.m_bits = ToBitstream(durations, 2000);
-    EXPECT_EQ(MakeExchangeCode(button, "Cool", 1000).durations,
-              (CDurations{4500, 2250, 280, 845, 280}));
-    button.m_facts.SetNanosPerSample(2000);
-    button.m_facts.nCarrierHz = 56000;
-    const SExchangeCode code = MakeExchangeCode(button, "Cool", 1000);
-    EXPECT_EQ(code.durations, durations);
-    EXPECT_EQ(code.nCarrierHz, 56000u);
-}
-
 // Pronto's carrier word is 1,000,000 / (Hz × 0.241246): 0x006D for 38 kHz, 0x004A for 56 kHz.
 TEST(ButtonSignalTest, ExportersWriteEachCodesOwnCarrier)
 {
