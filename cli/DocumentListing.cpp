@@ -2,6 +2,7 @@
 
 #include "base/TextEncoding.h"
 #include "document/CQuorbexDoc.h"
+#include "signal/ButtonSignal.h"
 #include "signal/SignalDecoder.h"
 #include "signal/SignalDurations.h"
 
@@ -96,9 +97,10 @@ std::string TargetText(const CRemote* pRemote, const CRemoteButton* pButton)
     return ToDisplayText(NameOf(pRemote)) + "/" + ToDisplayText(NameOf(pButton));
 }
 
+// At the button's own time base where it keeps one.
 SDecodedSignal DecodeButton(const CRemoteButton& button, double dNanosPerSample)
 {
-    return DecodeSignal(ToDurations(button.m_bits, dNanosPerSample));
+    return DecodeSignal(GetButtonDurations(button, dNanosPerSample));
 }
 
 std::string ButtonText(const CRemoteButton& button, double dNanosPerSample)
@@ -239,6 +241,34 @@ Json SignalJson(const SDecodedSignal& decoded)
     return signal;
 }
 
+Json CodeJson(const SButtonCode& code)
+{
+    const std::optional<SDecodedSignal> decoded = FromButtonCode(code);
+    Json json = {{"protocol", decoded ? GetProtocolName(decoded->eProtocol) : code.strProtocol}};
+    if (code.nMaker != 0)
+        json["maker"] = code.nMaker;
+    json["address"] = code.nAddress;
+    json["command"] = code.nCommand;
+    json["bits"] = code.nBits;
+    json["extended"] = code.bExtended;
+    json["timings"] = code.bIrFileForm ? "ir-file" : "table";
+    return json;
+}
+
+// What a button keeps beside its samples, each only when known, so that the listing of a
+// document made before they were kept stays as it was.
+void AddFactsJson(Json& button, const SSendingFacts& facts)
+{
+    if (facts.nSamplePicos != 0)
+        button["nanosPerSample"] = facts.nSamplePicos / 1000.0;
+    if (facts.nCarrierHz != 0)
+        button["carrier"] = facts.nCarrierHz;
+    if (facts.nDutyPercent != 0)
+        button["dutyCycle"] = facts.nDutyPercent;
+    if (facts.code)
+        button["code"] = CodeJson(*facts.code);
+}
+
 Json ButtonJson(const CRemoteButton* pButton, double dNanosPerSample)
 {
     Json button = {
@@ -248,6 +278,7 @@ Json ButtonJson(const CRemoteButton* pButton, double dNanosPerSample)
         {"bits", FormatHex(*pButton)},        {"steps", JsonArray(pButton->m_steps, StepJson)}};
     if (!pButton->m_bMega)
         button["signal"] = SignalJson(DecodeButton(*pButton, dNanosPerSample));
+    AddFactsJson(button, pButton->m_facts);
     return button;
 }
 

@@ -12,6 +12,7 @@
 #include "device/SamplePeriod.h"
 #include "document/CQbFile.h"
 #include "document/CSafeFile.h"
+#include "signal/ButtonSignal.h"
 #include "signal/CodeListFormat.h"
 #include "signal/ExchangeText.h"
 #include "signal/FlipperFormat.h"
@@ -99,7 +100,7 @@ std::string GetSilenceReason(const CRemoteButton& button)
 // Exported codes carry names as other tools read them: UTF-8.
 SExchangeCode MakeCode(const CRemoteButton& button, double dNanos)
 {
-    return {ToDisplayText(button.m_strName), ToDurations(button.m_bits, dNanos), 0, 0};
+    return MakeExchangeCode(button, ToDisplayText(button.m_strName), dNanos);
 }
 
 // The codes of the one button named, or of every button of the remote that has a signal, by

@@ -6,6 +6,7 @@
 #include "document/CFrontEnd.h"
 #include "document/CQuorbexDoc.h"
 #include "document/CRemote.h"
+#include "signal/ButtonSignal.h"
 #include "signal/CodeListFormat.h"
 #include "signal/ExchangeText.h"
 #include "signal/FlipperFormat.h"
@@ -233,10 +234,10 @@ bool CheckImportedCode(const CRemote& remote, const SExchangeCode& code, double 
                        SExchangeError& error)
 {
     error = {code.nLine, FindSignalRefusal(remote, code.strName)};
-    if (error.strReason.empty() && CountSamples(code.durations, dNanos) > kBitstreamSamples)
+    if (error.strReason.empty() && FindHoldingPeriod(code.durations, dNanos) <= 0)
         error.strReason = ToDisplayText(code.strName) + " lasts longer than the " +
-                          std::to_string(kBitstreamSamples) + " samples a button holds, at " +
-                          FormatMicros(dNanos) + " a sample";
+                          std::to_string(kBitstreamSamples) + " samples a button holds, even at " +
+                          FormatMicros(std::max(dNanos, 100000.0)) + " a sample";
     return error.strReason.empty();
 }
 
@@ -297,7 +298,12 @@ bool ApplyPlan(CQuorbexDoc& doc, CRemote& target, const SImportPlan& plan,
                 return false;
             remote.PlaceButton(*pButton, place.nColumn, place.nRow);
         }
-        pButton->m_bits = ToBitstream(codes[nCode].durations, dNanos);
+        // A code too long for the unit's period takes a coarser one; CheckImportedCode has
+        // refused any that no period holds.
+        const SExchangeCode& code = codes[nCode];
+        const double dPeriod = FindHoldingPeriod(code.durations, dNanos);
+        pButton->m_bits = ToBitstream(code.durations, dPeriod);
+        pButton->m_facts = MakeSignalFacts(code.durations, dPeriod, code.nCarrierHz, code.code);
     }
     for (CRemote* pOpen : open)
         doc.GetFrontEnd().OpenPad(*pOpen);

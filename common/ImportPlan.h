@@ -45,8 +45,8 @@ bool ParseCodeFile(const std::string& strFileName, std::string_view text,
                    SExchangeError& error);
 
 // Every check a code (document spelling) must pass before anything changes: a name a button
-// can have, no megabutton's, a signal that fits a button at dNanos a sample. False, with the
-// line and the reason.
+// can have, no megabutton's, a signal that fits a button at dNanos a sample or a coarser period
+// (FindHoldingPeriod). False, with the line and the reason.
 bool CheckImportedCode(const CRemote& remote, const SExchangeCode& code, double dNanos,
                        SExchangeError& error);
 

@@ -4,6 +4,8 @@
 #include "base/SampleRuns.h"
 #include "device/PortTable.h"
 
+#include <cstdio>
+
 namespace
 {
 // Reads of the detector line in one burst: about a sample's time each on a port.
@@ -39,4 +41,24 @@ std::uint64_t CInfraredDevice::GetLongestTimedMicros(double dNanosPerSample) con
 {
     return static_cast<std::uint64_t>(static_cast<double>(kBitstreamSamples) * dNanosPerSample /
                                       1000);
+}
+
+void CInfraredDevice::TransmitDurations(const std::vector<std::uint32_t>& durations,
+                                        double dNanosPerSample)
+{
+    const std::uint64_t nSamples = CountSamples(durations, dNanosPerSample);
+    if (nSamples > kBitstreamSamples)
+    {
+        char szText[160];
+        std::snprintf(szText, sizeof szText,
+                      "the signal lasts %.3f s; %s plays %zu samples, %.3f s at %.3f µs a sample",
+                      static_cast<double>(nSamples) * dNanosPerSample / 1e9, GetBackendName(),
+                      kBitstreamSamples,
+                      static_cast<double>(kBitstreamSamples) * dNanosPerSample / 1e9,
+                      dNanosPerSample / 1000);
+        m_strFault = szText;
+        return;
+    }
+    const std::vector<std::uint8_t> bytes = DurationsToSamples(durations, dNanosPerSample);
+    TransmitBitstream(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The infrared unit on a parallel port: the detector on status bit 4, the emitter on data
 // bit 0, the detector's enable on data bit 1. Backends reach the port registers in their own
@@ -33,6 +34,12 @@ public:
     virtual void CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLength) = 0;
     // Plays min(nLength, 50,000) bytes of pSrc to the emitter.
     virtual void TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength) = 0;
+    // Plays mark and space durations (microseconds, a mark first). A unit that plays samples
+    // lays them out at dNanosPerSample, its own period, and refuses (GetLastFault) a signal
+    // longer than the 400,000 samples it plays; a device that plays durations itself takes
+    // them as they are, however long.
+    virtual void TransmitDurations(const std::vector<std::uint32_t>& durations,
+                                   double dNanosPerSample);
     // Plays min(nLength, 50,000) bytes of pBits to the emitter with the detector powered and, in
     // the same loop, records the detector over them into pBits: the one way a single thread can
     // hear what it sends. A sample then costs a write and a read, so the loop keeps its own
@@ -54,7 +61,8 @@ public:
     // Devices that modulate the marks themselves take the carrier of what they play next, in
     // hertz; 0 asks for their usual one.
     virtual bool TakesCarrier() const { return false; }
-    virtual void SetSendCarrier(std::uint32_t /*nHertz*/) {}
+    // nDutyPercent 0 asks for the device's usual duty cycle.
+    virtual void SetSendCarrier(std::uint32_t /*nHertz*/, std::uint32_t /*nDutyPercent*/ = 0) {}
 
     // Plays the frames of a held button, each beginning its nStartMicros after the first began.
     // A unit on a port plays them as one recording, the silences between them as samples of

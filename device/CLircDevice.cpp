@@ -412,9 +412,10 @@ bool CLircDevice::TakesCarrier() const
     return (m_nFeatures & LIRC_CAN_SET_SEND_CARRIER) != 0;
 }
 
-void CLircDevice::SetSendCarrier(std::uint32_t nHertz)
+void CLircDevice::SetSendCarrier(std::uint32_t nHertz, std::uint32_t nDutyPercent)
 {
     m_nCarrier = nHertz != 0 ? nHertz : kDefaultCarrier;
+    m_nDutyCycle = nDutyPercent != 0 ? nDutyPercent : kDutyCyclePercent;
 }
 
 void CLircDevice::SetUpCarrier()
@@ -422,7 +423,7 @@ void CLircDevice::SetUpCarrier()
     std::uint32_t nValue = m_nCarrier;
     if (TakesCarrier())
         m_system.Ioctl(m_nFd, LIRC_SET_SEND_CARRIER, nValue);
-    nValue = kDutyCyclePercent;
+    nValue = m_nDutyCycle;
     if ((m_nFeatures & LIRC_CAN_SET_SEND_DUTY_CYCLE) != 0)
         m_system.Ioctl(m_nFd, LIRC_SET_SEND_DUTY_CYCLE, nValue);
 }
@@ -442,12 +443,15 @@ bool CLircDevice::RefuseUnlessSending()
 
 void CLircDevice::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength)
 {
-    if (RefuseUnlessSending())
-        return;
     const std::uint32_t nBytes = std::min<std::uint32_t>(nLength, kBitstreamBytes);
-    const std::vector<std::uint32_t> durations =
-        SamplesToDurations(std::span(pSrc, nBytes), kNanosPerSample);
-    if (durations.empty())
+    TransmitDurations(SamplesToDurations(std::span(pSrc, nBytes), kNanosPerSample),
+                      kNanosPerSample);
+}
+
+void CLircDevice::TransmitDurations(const std::vector<std::uint32_t>& durations,
+                                    double /*dNanosPerSample*/)
+{
+    if (RefuseUnlessSending() || durations.empty())
         return;
     SetUpCarrier();
     WriteDurations(durations);

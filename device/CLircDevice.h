@@ -59,6 +59,9 @@ public:
     bool WaitForDetectorLine(bool bHigh, int nMaxWaitMs) override;
     void CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLength) override;
     void TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength) override;
+    // Writes the durations as they are, at any length; the period is a unit's on a port.
+    void TransmitDurations(const std::vector<std::uint32_t>& durations,
+                           double dNanosPerSample) override;
     // Plays, then reads back what its own receiver heard meanwhile, laid out after the same
     // leading silence as what was played.
     double LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength) override;
@@ -77,7 +80,7 @@ public:
     bool CanReceive() const override { return m_bCanReceive; }
     double GetNominalNanosPerSample() const override { return kNanosPerSample; }
     bool TakesCarrier() const override;
-    void SetSendCarrier(std::uint32_t nHertz) override;
+    void SetSendCarrier(std::uint32_t nHertz, std::uint32_t nDutyPercent = 0) override;
 
     const std::string& GetPath() const { return m_strPath; }
     bool IsAwaitingReplug() const { return m_bUnplugged; }
@@ -120,6 +123,7 @@ private:
     bool m_bCanSend = false;
     bool m_bCanReceive = false;
     std::uint32_t m_nCarrier = kDefaultCarrier;
+    std::uint32_t m_nDutyCycle = kDutyCyclePercent;
     // As many values as the driver was seen to take in one write.
     std::size_t m_nValuesPerWrite = kMaxValuesPerWrite;
 

@@ -155,6 +155,13 @@ void CLircPair::TransmitTimedFrames(const CTimedFrames& frames, double dNanosPer
     TakeNews(*m_pSender);
 }
 
+void CLircPair::TransmitDurations(const std::vector<std::uint32_t>& durations,
+                                  double dNanosPerSample)
+{
+    m_pSender->TransmitDurations(durations, dNanosPerSample);
+    TakeNews(*m_pSender);
+}
+
 double CLircPair::LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength)
 {
     const double dNanos = PlayAndHearBack(*m_pSender, *m_pReceiver, pBits, nLength);

@@ -28,6 +28,8 @@ public:
     {
         return m_pSender->GetLongestTimedMicros(dNanosPerSample);
     }
+    void TransmitDurations(const std::vector<std::uint32_t>& durations,
+                           double dNanosPerSample) override;
     double LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength) override;
     // "lirc /dev/lirc1 (send), /dev/lirc0 (receive)".
     const char* GetBackendName() const override { return m_strName.c_str(); }
@@ -35,7 +37,10 @@ public:
     void Revive() override;
     double GetNominalNanosPerSample() const override { return CLircDevice::kNanosPerSample; }
     bool TakesCarrier() const override { return m_pSender->TakesCarrier(); }
-    void SetSendCarrier(std::uint32_t nHertz) override { m_pSender->SetSendCarrier(nHertz); }
+    void SetSendCarrier(std::uint32_t nHertz, std::uint32_t nDutyPercent = 0) override
+    {
+        m_pSender->SetSendCarrier(nHertz, nDutyPercent);
+    }
 
     const CLircDevice& GetSender() const { return *m_pSender; }
     const CLircDevice& GetReceiver() const { return *m_pReceiver; }

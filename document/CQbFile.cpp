@@ -77,15 +77,41 @@ bool IsPlaceOnPad(int nStyle, int nColumn, int nRow)
            IsCellOnStyle(nStyle, nCell / kGridRows, nCell % kGridRows);
 }
 
+// Tags of the fields that close a record in a tagged-version file; docs/file-format.md gives
+// their layout. A tag this program does not know is a later version's and is passed over.
+enum EButtonTag : std::uint16_t
+{
+    kTagSamplePicos = 1,
+    kTagCarrier = 2,
+    kTagDutyCycle = 3,
+    kTagCode = 4,
+};
+enum EStepTag : std::uint16_t
+{
+    kTagHold = 1,
+};
+// Flags of a code field; later versions may add more, which this one passes over.
+constexpr std::uint16_t kCodeExtended = 0x1;
+constexpr std::uint16_t kCodeIrFileForm = 0x2;
+constexpr std::size_t kMaxProtocolKey = 31;
+constexpr int kMaxCodeBits = 64;
+// A step's hold is kept in an int of milliseconds.
+constexpr std::uint32_t kMaxHoldMillis = std::numeric_limits<std::int32_t>::max();
+
 class CByteReader
 {
 public:
     explicit CByteReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    // The bytes of one tagged field, which begin at nBase in the file.
+    CByteReader(std::span<const std::uint8_t> bytes, std::size_t nBase)
+        : m_bytes(bytes), m_nBase(nBase), m_pszShort("a tagged field shorter than its tag needs")
+    {
+    }
 
     std::span<const std::uint8_t> GetBytes(std::size_t nCount)
     {
         if (nCount > m_bytes.size() - m_nPos)
-            throw CFormatError{m_bytes.size(), "the file ends in the middle of a record"};
+            throw CFormatError{m_nBase + m_bytes.size(), m_pszShort};
         const auto bytes = m_bytes.subspan(m_nPos, nCount);
         m_nPos += nCount;
         return bytes;
@@ -99,13 +125,19 @@ public:
 
     int GetS16() { return static_cast<std::int16_t>(GetU16()); }
 
+    std::uint32_t GetU32()
+    {
+        const std::uint32_t nLow = GetU16();
+        return nLow | static_cast<std::uint32_t>(GetU16()) << 16;
+    }
+
     int GetBounded(int nMax)
     {
         const int nValue = GetU16();
         if (nValue > nMax)
-            throw CFormatError{m_nPos - 2, "a value of " + std::to_string(nValue) +
-                                               " where at most " + std::to_string(nMax) +
-                                               " may be"};
+            throw CFormatError{GetOffset() - 2, "a value of " + std::to_string(nValue) +
+                                                    " where at most " + std::to_string(nMax) +
+                                                    " may be"};
         return nValue;
     }
 
@@ -115,7 +147,7 @@ public:
         const auto field = GetBytes(nField);
         const auto end = std::find(field.begin(), field.end(), std::uint8_t{0});
         if (end == field.end())
-            throw CFormatError{m_nPos - nField, "a text field without its closing zero byte"};
+            throw CFormatError{GetOffset() - nField, "a text field without its closing zero byte"};
         return std::string(field.begin(), end);
     }
 
@@ -129,7 +161,7 @@ public:
         const int nHour = GetU16();
         const int nMinute = GetU16();
         if (!IsStorableDate(nYear, nMonth, nDay, nHour, nMinute))
-            throw CFormatError{m_nPos - 10, "a date or time that does not exist"};
+            throw CFormatError{GetOffset() - 10, "a date or time that does not exist"};
         return {nYear, nMonth, nDay, nHour, nMinute};
     }
 
@@ -139,12 +171,14 @@ public:
         return CTime(stored.nYear, stored.nMonth, stored.nDay, stored.nHour, stored.nMinute, 0);
     }
 
-    std::size_t GetOffset() const { return m_nPos; }
+    std::size_t GetOffset() const { return m_nBase + m_nPos; }
     std::size_t GetLeft() const { return m_bytes.size() - m_nPos; }
 
 private:
     std::span<const std::uint8_t> m_bytes;
     std::size_t m_nPos = 0;
+    std::size_t m_nBase = 0;
+    const char* m_pszShort = "the file ends in the middle of a record";
 };
 
 class CByteWriter
@@ -166,6 +200,12 @@ public:
     }
 
     void PutS16(int nValue) { PutU16(static_cast<std::uint16_t>(nValue)); }
+
+    void PutU32(std::uint32_t nValue)
+    {
+        PutU16(nValue & 0xFFFF);
+        PutU16(nValue >> 16);
+    }
 
     // Longer texts are cut so that the terminating zero always fits.
     void PutText(const std::string& strText, std::size_t nField)
@@ -298,7 +338,8 @@ public:
             const auto [pRemote, pButton] =
                 Resolve(pending.strRemote, pending.strButton, pending.nOffset,
                         "a step of megabutton " + pending.pMegabutton->m_strName);
-            pending.pMegabutton->m_steps.push_back({pRemote, pButton, pending.nDelay});
+            pending.pMegabutton->m_steps.push_back(
+                {pRemote, pButton, pending.nDelay, pending.nHoldMillis});
         }
     }
 
@@ -322,6 +363,8 @@ public:
         const int nCount = m_reader.GetU16();
         for (int i = 0; i < nCount; ++i)
             ReadEvent();
+        // The document's own fields, after everything else.
+        ReadTags([](std::uint16_t, CByteReader&) {});
         // A count smaller than the records present would otherwise lose the rest unseen.
         if (m_reader.GetLeft() != 0)
             Fail(m_reader.GetOffset(), std::to_string(m_reader.GetLeft()) +
@@ -336,6 +379,7 @@ private:
         std::string strButton;
         int nDelay;
         std::size_t nOffset;
+        int nHoldMillis = 0;
     };
 
     [[noreturn]] static void Fail(std::size_t nOffset, std::string strReason)
@@ -378,6 +422,7 @@ private:
             m_buttonOffsets[pButton.get()] = nButtonOffset;
             AddButton(*pRemote, std::move(pButton), nButtonOffset);
         }
+        ReadTags([](std::uint16_t, CByteReader&) {});
 
         CRemote* pAdded = pRemote.get();
         if (m_content.pRemotes->contains(pAdded->m_strName))
@@ -411,7 +456,86 @@ private:
             ReadSteps(*pButton, remote);
         else
             ReadBitstream(*pButton);
+        ReadTags([this, &facts = pButton->m_facts](std::uint16_t nTag, CByteReader& field)
+                 { ReadFactsField(nTag, field, facts); });
         return pButton;
+    }
+
+    bool IsTagged() const { return m_content.nVersion >= kQbTaggedVersion; }
+
+    // The tagged fields that close a record in a tagged-version file: a word with their size in
+    // bytes, then each as a tag, the size of its value and the value. onField reads a field
+    // whose tag it knows from the start of its value; what it leaves, or a field of a tag it
+    // does not know, is a later version's and is passed over.
+    template <typename TOnField> void ReadTags(TOnField onField)
+    {
+        if (!IsTagged())
+            return;
+        const std::size_t nSize = m_reader.GetU16();
+        CByteReader block(m_reader.GetBytes(nSize), m_reader.GetOffset() - nSize);
+        while (block.GetLeft() > 0)
+        {
+            const std::size_t nOffset = block.GetOffset();
+            if (block.GetLeft() < 4)
+                Fail(nOffset, "a tagged field cut short by the end of its record");
+            const std::uint16_t nTag = block.GetU16();
+            const std::size_t nLength = block.GetU16();
+            if (nLength > block.GetLeft())
+                Fail(nOffset,
+                     "tagged field " + std::to_string(nTag) + " runs past the end of its record");
+            CByteReader field(block.GetBytes(nLength), block.GetOffset() - nLength);
+            onField(nTag, field);
+        }
+    }
+
+    static std::uint32_t GetNonZero(CByteReader& field, const char* pszWhat)
+    {
+        const std::uint32_t nValue = field.GetU32();
+        if (nValue == 0)
+            Fail(field.GetOffset() - 4, std::string(pszWhat) + " of 0");
+        return nValue;
+    }
+
+    void ReadFactsField(std::uint16_t nTag, CByteReader& field, SSendingFacts& facts)
+    {
+        switch (nTag)
+        {
+        case kTagSamplePicos:
+            facts.nSamplePicos = GetNonZero(field, "a time base");
+            break;
+        case kTagCarrier:
+            facts.nCarrierHz = GetNonZero(field, "a carrier");
+            break;
+        case kTagDutyCycle:
+            facts.nDutyPercent = static_cast<std::uint32_t>(field.GetBounded(100));
+            if (facts.nDutyPercent == 0)
+                Fail(field.GetOffset() - 2, "a duty cycle of 0");
+            break;
+        case kTagCode:
+            facts.code = ReadCode(field);
+            break;
+        default:
+            break;
+        }
+    }
+
+    SButtonCode ReadCode(CByteReader& field)
+    {
+        SButtonCode code;
+        const std::uint16_t nFlags = field.GetU16();
+        code.bExtended = (nFlags & kCodeExtended) != 0;
+        code.bIrFileForm = (nFlags & kCodeIrFileForm) != 0;
+        code.nBits = field.GetBounded(kMaxCodeBits);
+        code.nAddress = field.GetU32();
+        code.nCommand = field.GetU32();
+        code.nMaker = field.GetU32();
+        const std::size_t nOffset = field.GetOffset();
+        const auto key = field.GetBytes(field.GetU16());
+        code.strProtocol.assign(key.begin(), key.end());
+        if (!IsStorableName(code.strProtocol, kMaxProtocolKey))
+            Fail(nOffset, "a code whose protocol has no name, or one with control characters");
+        Charge(code.strProtocol.size());
+        return code;
     }
 
     void ReadBitstream(CRemoteButton& button)
@@ -434,9 +558,22 @@ private:
             std::string strRemote = bOwnRemote ? remote.m_strName : m_reader.GetText(kShortText);
             std::string strButton = m_reader.GetText(kShortText);
             const int nDelay = m_reader.GetBounded(kStepDelayCount - 1);
-            m_pendingSteps.push_back(
-                {&megabutton, std::move(strRemote), std::move(strButton), nDelay, nOffset});
+            SPendingStep& pending = m_pendingSteps.emplace_back(SPendingStep{
+                &megabutton, std::move(strRemote), std::move(strButton), nDelay, nOffset});
+            ReadTags([&pending](std::uint16_t nTag, CByteReader& field)
+                     { ReadStepField(nTag, field, pending); });
         }
+    }
+
+    static void ReadStepField(std::uint16_t nTag, CByteReader& field, SPendingStep& pending)
+    {
+        if (nTag != kTagHold)
+            return;
+        const std::uint32_t nHold = field.GetU32();
+        if (nHold > kMaxHoldMillis)
+            Fail(field.GetOffset() - 4, "a step held for " + std::to_string(nHold) +
+                                            " ms, longer than a step may be held");
+        pending.nHoldMillis = static_cast<int>(nHold);
     }
 
     static void CheckPlace(const CRemote& remote, const std::string& strButton, int nColumn,
@@ -482,6 +619,7 @@ private:
         std::tie(pEvent->m_pRemote, pEvent->m_pButton) =
             Resolve(strRemote, strButton, nOffset, "event " + pEvent->m_strName);
 
+        ReadTags([](std::uint16_t, CByteReader&) {});
         CTimedEvent* pAdded = pEvent.get();
         if (m_content.pEvents->contains(pAdded->m_strName))
             Fail(nOffset, "a second event named " + pAdded->m_strName);
@@ -535,6 +673,95 @@ std::vector<const CRemoteMap::value_type*> SortedByMenuOrder(const CRemoteMap& r
 
 const CRemoteMap kNoRemotes;
 
+// True when a record of the remotes holds what only tagged fields can keep.
+bool NeedsTags(const CRemoteMap& remotes)
+{
+    for (const auto& [strRemote, pRemote] : remotes)
+        for (const auto& [strButton, pButton] : pRemote->m_buttons)
+        {
+            if (!pButton->m_facts.IsEmpty())
+                return true;
+            for (const CMegaStep& step : pButton->m_steps)
+                if (step.m_nHoldMillis != 0)
+                    return true;
+        }
+    return false;
+}
+
+// The tagged fields of one record, gathered before the size that leads them is known.
+class CTagBlock
+{
+public:
+    CTagBlock() = default;
+    // The writers hold on to this block's own buffers.
+    CTagBlock(const CTagBlock&) = delete;
+    CTagBlock& operator=(const CTagBlock&) = delete;
+
+    // A field whose value the caller writes next through the returned writer.
+    CByteWriter& Add(std::uint16_t nTag)
+    {
+        m_nTag = nTag;
+        m_value.clear();
+        return m_valueWriter;
+    }
+    // Closes the field Add opened.
+    void End()
+    {
+        m_blockWriter.PutU16(m_nTag);
+        m_blockWriter.PutU16(m_value.size());
+        m_blockWriter.PutBytes(m_value);
+    }
+    void AddU32(std::uint16_t nTag, std::uint32_t nValue)
+    {
+        Add(nTag).PutU32(nValue);
+        End();
+    }
+    const std::vector<std::uint8_t>& GetBytes() const { return m_block; }
+
+private:
+    std::uint16_t m_nTag = 0;
+    std::vector<std::uint8_t> m_value;
+    std::vector<std::uint8_t> m_block;
+    CByteWriter m_valueWriter{m_value};
+    CByteWriter m_blockWriter{m_block};
+};
+
+bool IsStorableCode(const SButtonCode& code)
+{
+    return IsStorableName(code.strProtocol, kMaxProtocolKey) && code.nBits >= 0 &&
+           code.nBits <= kMaxCodeBits;
+}
+
+void AddCode(CTagBlock& block, const SButtonCode& code)
+{
+    CByteWriter& value = block.Add(kTagCode);
+    value.PutU16((code.bExtended ? kCodeExtended : 0) | (code.bIrFileForm ? kCodeIrFileForm : 0));
+    value.PutU16(static_cast<std::size_t>(code.nBits));
+    value.PutU32(code.nAddress);
+    value.PutU32(code.nCommand);
+    value.PutU32(code.nMaker);
+    value.PutU16(code.strProtocol.size());
+    value.PutBytes(std::span(reinterpret_cast<const std::uint8_t*>(code.strProtocol.data()),
+                             code.strProtocol.size()));
+    block.End();
+}
+
+// Only what is known is written; a reader takes a missing field as unknown.
+void AddFacts(CTagBlock& block, const SSendingFacts& facts)
+{
+    if (facts.nSamplePicos != 0)
+        block.AddU32(kTagSamplePicos, facts.nSamplePicos);
+    if (facts.nCarrierHz != 0)
+        block.AddU32(kTagCarrier, facts.nCarrierHz);
+    if (facts.nDutyPercent != 0)
+    {
+        block.Add(kTagDutyCycle).PutU16(facts.nDutyPercent);
+        block.End();
+    }
+    if (facts.code)
+        AddCode(block, *facts.code);
+}
+
 // Writes a document, refusing (by throwing SQbStoreError) anything the reader would refuse or
 // read back otherwise, before the fault could reach the bytes.
 class CQbStorer
@@ -545,7 +772,8 @@ public:
     void Store(const CRemoteMap* pRemotes, const CEventMap* pEvents)
     {
         const CRemoteMap& remotes = pRemotes != nullptr ? *pRemotes : kNoRemotes;
-        m_writer.PutU16(kQbFileVersion);
+        m_bTagged = NeedsTags(remotes);
+        m_writer.PutU16(m_bTagged ? kQbTaggedVersion : kQbFileVersion);
         const auto remoteEntries = SortedByMenuOrder(remotes);
         PutCount(remoteEntries.size(), std::string());
         for (const auto* pEntry : remoteEntries)
@@ -556,6 +784,7 @@ public:
         PutCount(eventEntries.size(), std::string());
         for (const auto* pEntry : eventEntries)
             StoreEvent(pEntry->first, *pEntry->second, remotes);
+        PutTags(CTagBlock());
         Require(m_writer.GetSize() <= kMaxQbFileBytes, StringId::kDocumentTooLarge, std::string());
     }
 
@@ -569,6 +798,15 @@ private:
     void Charge(std::size_t nBytes)
     {
         Require(m_budget.Charge(nBytes), StringId::kDocumentTooLarge, std::string());
+    }
+
+    // A record's tagged fields, in a tagged-version file only.
+    void PutTags(const CTagBlock& block)
+    {
+        if (!m_bTagged)
+            return;
+        m_writer.PutU16(block.GetBytes().size());
+        m_writer.PutBytes(block.GetBytes());
     }
 
     // Every count is a 16-bit word; a larger one would be written cut.
@@ -605,6 +843,7 @@ private:
         std::array<bool, kGridCells> taken{};
         for (const auto* pEntry : buttons)
             StoreButton(pEntry->first, remote, *pEntry->second, remotes, taken);
+        PutTags(CTagBlock());
     }
 
     // The reader rebuilds the grid from the buttons' places: a placed button may only be where
@@ -639,10 +878,20 @@ private:
         m_writer.PutU16(static_cast<std::size_t>(bPlaced ? button.m_nRow : kNotPlacedRow));
         m_writer.PutU16(button.m_bMega ? 1 : 0);
         if (button.m_bMega)
-        {
             StoreSteps(button, strRecord, remotes);
-            return;
-        }
+        else
+            StoreBitstream(button, strRecord);
+        const SSendingFacts& facts = button.m_facts;
+        Require(facts.nDutyPercent <= 100 && (!facts.code || IsStorableCode(*facts.code)),
+                StringId::kRecordNotStorable, strRecord);
+        Charge(facts.code ? facts.code->strProtocol.size() : 0);
+        CTagBlock block;
+        AddFacts(block, facts);
+        PutTags(block);
+    }
+
+    void StoreBitstream(const CRemoteButton& button, const std::string& strRecord)
+    {
         Require(CompressBitstream(button.m_bits.GetBytes(), m_encoded), StringId::kBitstreamTooLong,
                 strRecord);
         Charge(button.m_bits.GetLength());
@@ -657,12 +906,17 @@ private:
         for (const CMegaStep& step : megabutton.m_steps)
         {
             Require(IsButtonInRemotes(remotes, step.m_pRemote, step.m_pButton) &&
-                        step.m_nDelay >= 0 && step.m_nDelay < kStepDelayCount,
+                        step.m_nDelay >= 0 && step.m_nDelay < kStepDelayCount &&
+                        step.m_nHoldMillis >= 0,
                     StringId::kRecordNotStorable, strRecord);
             Charge(kStepCost);
             m_writer.PutText(step.m_pRemote->m_strName, kShortText);
             m_writer.PutText(step.m_pButton->m_strName, kShortText);
             m_writer.PutU16(static_cast<std::size_t>(step.m_nDelay));
+            CTagBlock block;
+            if (step.m_nHoldMillis != 0)
+                block.AddU32(kTagHold, static_cast<std::uint32_t>(step.m_nHoldMillis));
+            PutTags(block);
         }
     }
 
@@ -701,11 +955,13 @@ private:
         m_writer.PutU16(static_cast<std::size_t>(event.m_nFrequency));
         m_writer.PutText(event.m_pRemote->m_strName, kShortText);
         m_writer.PutText(event.m_pButton->m_strName, kShortText);
+        PutTags(CTagBlock());
     }
 
     CByteWriter m_writer;
     std::vector<std::uint8_t> m_encoded;
     CMemoryBudget m_budget;
+    bool m_bTagged = false;
 };
 } // namespace
 
@@ -720,7 +976,7 @@ EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content,
     try
     {
         CQbParser parser(bytes, parsed);
-        if (parser.ReadVersion() > kQbFileVersion)
+        if (parser.ReadVersion() > kQbTaggedVersion)
             return EQbParse::NewerVersion;
         parser.ReadRemotes();
         parser.ResolveSteps();

@@ -13,7 +13,13 @@
 // The ".qb" document file: little-endian 16-bit words, fixed-size text fields and
 // run-length-encoded bitstreams.
 
+// The version of every document whose records the fixed fields hold; saved again, such a
+// document keeps the bytes it had.
 constexpr std::uint16_t kQbFileVersion = 512;
+// The version that follows each record with tagged fields (a button's time base, carrier and
+// code, a step's hold), written only for a document that has something to keep there. Later
+// fields are new tags, not new versions. docs/file-format.md gives the layout.
+constexpr std::uint16_t kQbTaggedVersion = 513;
 // Files up to this version name a step's button only; the step plays on the megabutton's remote.
 constexpr std::uint16_t kQbLastVersionWithoutStepRemote = 256;
 
@@ -75,7 +81,8 @@ struct SQbStoreError
     std::string strRecord;
 };
 
-// Writes remotes and events (either may be null, meaning none) as a current-version file.
+// Writes remotes and events (either may be null, meaning none): as version kQbFileVersion when
+// nothing in them needs a tagged field, else as kQbTaggedVersion.
 // False, with the first fault in error and bytes meaningless, for anything the reader would
 // refuse or read back differently.
 bool StoreQbFile(const CRemoteMap* pRemotes, const CEventMap* pEvents,

@@ -3,6 +3,7 @@
 #include "base/DocumentConstants.h"
 #include "document/CBitstream.h"
 #include "document/CMegaStep.h"
+#include "document/SSendingFacts.h"
 
 #include <cstdint>
 #include <map>
@@ -40,7 +41,8 @@ public:
     int m_nColumn = kNotPlacedColumn;
     int m_nRow = kNotPlacedRow;
     bool m_bMega = false;
-    CBitstream m_bits; // its length is the number of bytes in use; 0 = not learned
+    CBitstream m_bits;     // its length is the number of bytes in use; 0 = not learned
+    SSendingFacts m_facts; // of the bitstream: its time base, carrier and code
     CMegaStepList m_steps;
 };
 

@@ -5,9 +5,10 @@
 #include "device/SamplePeriod.h"
 #include "document/CFrontEnd.h"
 #include "document/CRemoteButton.h"
+#include "engine/ButtonPlayback.h"
 #include "engine/CTickSource.h"
+#include "signal/ButtonSignal.h"
 #include "signal/SignalDecoder.h"
-#include "signal/SignalDurations.h"
 #include "signal/SignalEncoder.h"
 
 #include <algorithm>
@@ -24,26 +25,6 @@ std::uint32_t GetStepDelayMs(int nDelay)
     return static_cast<std::uint32_t>(kStepDelays[nIndex]) * 100;
 }
 
-// The code the button sends, where it is known. A button keeps only its samples, so the code
-// is read back from them.
-SDecodedSignal FindButtonCode(const CRemoteButton& button, double dNanosPerSample)
-{
-    return DecodeSignal(ToDurations(button.m_bits, dNanosPerSample));
-}
-
-// The button's samples sending the code's toggle bit: the recording itself when that is the bit
-// it holds, else the code made anew with the other bit.
-CBitstream WithToggle(const CRemoteButton& button, const SDecodedSignal& recorded, bool bToggle,
-                      double dNanosPerSample)
-{
-    SDecodedSignal code = recorded;
-    code.bToggle = bToggle;
-    SEncodedSignal encoded;
-    if (recorded.bToggle == bToggle || !EncodeSignal(code, encoded))
-        return button.m_bits;
-    return ToBitstream(encoded.durations, dNanosPerSample);
-}
-
 // The frames of the button held for nHoldMillis: its code's, else its recording's own.
 CTimedFrames MakeHeldFrames(const CRemoteButton& button, const SDecodedSignal& code,
                             std::uint32_t nHoldMillis, double dNanosPerSample)
@@ -52,7 +33,7 @@ CTimedFrames MakeHeldFrames(const CRemoteButton& button, const SDecodedSignal& c
     CTimedFrames frames;
     if (EncodeHeldFrames(code, nHoldMicros, frames))
         return frames;
-    return HoldRecording(ToDurations(button.m_bits, dNanosPerSample), nHoldMicros);
+    return HoldRecording(GetButtonDurations(button, dNanosPerSample), nHoldMicros);
 }
 
 std::string FormatMillis(std::uint64_t nMicros)
@@ -81,10 +62,15 @@ bool CFiringEngine::Fire(CRemoteButton& button)
 bool CFiringEngine::FirePlain(const CRemoteButton& button)
 {
     const double dNanos = GetMachineNanosPerSample(*m_pDevice);
-    const SDecodedSignal recorded = FindButtonCode(button, dNanos);
+    const SDecodedSignal recorded = GetButtonCode(button, dNanos);
     const SDecodedSignal code = StartPress(button, recorded);
-    const CBitstream bits = WithToggle(button, recorded, code.bToggle, dNanos);
-    m_pDevice->TransmitBitstream(bits.GetBytes().data(), bits.GetLength());
+    // The recording itself when it holds the toggle bit this press sends, else the code made
+    // anew with the other bit.
+    SEncodedSignal encoded;
+    if (code.bToggle != recorded.bToggle && EncodeSignal(code, encoded))
+        m_pDevice->TransmitDurations(encoded.durations, dNanos);
+    else
+        PlayButton(*m_pDevice, button);
     return ReportFault(button);
 }
 
@@ -98,7 +84,7 @@ bool CFiringEngine::Hold(CRemoteButton& button, std::uint32_t nHoldMillis)
         return false;
     }
     const double dNanos = GetMachineNanosPerSample(*m_pDevice);
-    const SDecodedSignal code = StartPress(button, FindButtonCode(button, dNanos));
+    const SDecodedSignal code = StartPress(button, GetButtonCode(button, dNanos));
     m_pDevice->TransmitTimedFrames(MakeHeldFrames(button, code, nHoldMillis, dNanos), dNanos);
     return ReportFault(button);
 }
@@ -113,7 +99,7 @@ std::string CFiringEngine::GetHoldRefusal(const CRemoteButton& button, std::uint
                std::to_string(nHoldMillis) + " ms";
     const double dNanos = GetMachineNanosPerSample(*m_pDevice);
     const std::uint64_t nLength =
-        GetTimedLength(MakeHeldFrames(button, FindButtonCode(button, dNanos), nHoldMillis, dNanos));
+        GetTimedLength(MakeHeldFrames(button, GetButtonCode(button, dNanos), nHoldMillis, dNanos));
     const std::uint64_t nLongest = m_pDevice->GetLongestTimedMicros(dNanos);
     if (nLength <= nLongest)
         return {};
@@ -125,8 +111,7 @@ std::string CFiringEngine::GetHoldRefusal(const CRemoteButton& button, std::uint
 
 SDecodedSignal CFiringEngine::StartPress(const CRemoteButton& button, SDecodedSignal code)
 {
-    if (m_pDevice->TakesCarrier())
-        m_pDevice->SetSendCarrier(GetProtocolCarrier(code.eProtocol));
+    SetUpButtonCarrier(*m_pDevice, button);
     if (HasToggleBit(code.eProtocol))
         code.bToggle = NextToggle(button, code.bToggle);
     return code;
@@ -192,6 +177,7 @@ bool CFiringEngine::Learn(CRemoteButton& button, std::uint32_t nCapacity)
     }
     button.m_bits = CBitstream(
         std::span<const std::uint8_t>(m_captureField.data(), std::min(nCaptured, nLimit)));
+    button.m_facts = MakeLearnedFacts(*m_pDevice, button.m_bits);
     if (!m_pDevice->GetLastNotice().empty())
         Report(StringId::kLearnCut, button, m_pDevice->GetLastNotice());
     return true;

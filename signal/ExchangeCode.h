@@ -29,6 +29,12 @@ struct SExchangeCode
     std::optional<SDecodedSignal> code = {};
 };
 
+// The carrier a code is written with: its own, else nDefaultHz (the one asked for).
+inline unsigned GetCarrierOr(const SExchangeCode& code, unsigned nDefaultHz)
+{
+    return code.nCarrierHz != 0 ? code.nCarrierHz : nDefaultHz;
+}
+
 // Why an input was refused: the line (from 1; 0 for the input as a whole) and the reason.
 struct SExchangeError
 {

@@ -9,6 +9,7 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace
@@ -349,19 +350,31 @@ SDecodedSignal ToFlipperForm(const SDecodedSignal& decoded)
     return FromFieldValues(wide, values);
 }
 
+// A parsed record goes out at its protocol's carrier; a code at another one is written raw.
+bool IsAtProtocolCarrier(const SExchangeCode& code, const SDecodedSignal& decoded)
+{
+    constexpr double kCarrierTolerance = 0.05;
+    const double dProtocolHz = GetProtocolCarrier(decoded.eProtocol);
+    return code.nCarrierHz == 0 ||
+           std::abs(code.nCarrierHz - dProtocolHz) <= kCarrierTolerance * dProtocolHz;
+}
+
 std::string FormatRecord(const SExchangeCode& code, unsigned nCarrierHz)
 {
     std::string strText = "#\nname: " + MakeExchangeName(code.strName) + "\n";
-    // A code read from a parsed record goes back as that record.
+    // A code read from a parsed record goes back as that record. Otherwise the code a signal was
+    // made from says what a recording cannot (Pioneer's frames are NEC's), unless the signal goes
+    // out at another carrier than its protocol's.
     const bool bRecord = code.code && code.code->eForm == EFrameForm::kIrFile;
     const SDecodedSignal decoded =
-        bRecord ? *code.code : ToFlipperForm(DecodeSignal(code.durations));
-    if (const SFlipperProtocol* pFlipper = decoded.bRepeatOnly ? nullptr : FindFlipperName(decoded))
+        bRecord ? *code.code : ToFlipperForm(code.code ? *code.code : DecodeSignal(code.durations));
+    const SFlipperProtocol* pFlipper = decoded.bRepeatOnly ? nullptr : FindFlipperName(decoded);
+    if (pFlipper && (bRecord || IsAtProtocolCarrier(code, decoded)))
         return strText + "type: parsed\nprotocol: " + pFlipper->pszName +
                "\naddress: " + FormatBytes(ToFlipperAddress(decoded)) +
                "\ncommand: " + FormatBytes(decoded.nCommand & ~pFlipper->nCommandBit) + "\n";
-    strText +=
-        "type: raw\nfrequency: " + std::to_string(nCarrierHz) + "\nduty_cycle: 0.330000\ndata:";
+    strText += "type: raw\nfrequency: " + std::to_string(GetCarrierOr(code, nCarrierHz)) +
+               "\nduty_cycle: 0.330000\ndata:";
     for (const std::uint32_t nMicros : code.durations)
         strText += " " + std::to_string(nMicros);
     return strText + " " + std::to_string(kTrailingGapMicros) + "\n";

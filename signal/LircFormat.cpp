@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 namespace
 {
@@ -535,14 +536,30 @@ private:
 };
 } // namespace
 
+namespace
+{
+// A remote has one carrier: the one most of its codes name, else nCarrierHz.
+unsigned FindRemoteCarrier(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz)
+{
+    std::map<unsigned, std::size_t> counts;
+    for (const SExchangeCode& code : codes)
+        if (code.nCarrierHz != 0)
+            ++counts[code.nCarrierHz];
+    const auto it =
+        std::ranges::max_element(counts, {}, [](const auto& entry) { return entry.second; });
+    return it != counts.end() ? it->first : nCarrierHz;
+}
+} // namespace
+
 std::string FormatLircRemote(const std::string& strRemote, const std::vector<SExchangeCode>& codes,
                              unsigned nCarrierHz)
 {
     std::string strText = "# Written by Quorbit: raw codes in microseconds, a pulse first.\n"
                           "begin remote\n\n  name  " +
                           MakeExchangeName(strRemote) + "\n  flags RAW_CODES\n" + kTolerances +
-                          "  frequency " + std::to_string(nCarrierHz) + "\n  gap   " +
-                          std::to_string(kTrailingGapMicros) + "\n\n  begin raw_codes\n";
+                          "  frequency " + std::to_string(FindRemoteCarrier(codes, nCarrierHz)) +
+                          "\n  gap   " + std::to_string(kTrailingGapMicros) +
+                          "\n\n  begin raw_codes\n";
     for (const SExchangeCode& code : codes)
         strText +=
             "\n    name " + MakeExchangeName(code.strName) + "\n" + FormatDurations(code.durations);

@@ -175,10 +175,11 @@ bool ParseCode(const std::vector<SToken>& tokens, std::size_t& nFirst, SExchange
 bool FormatProntoCodes(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz,
                        std::string& strText, std::string& strError)
 {
-    const auto nCarrierWord = static_cast<unsigned>(std::lround(1e6 / (nCarrierHz * kClockMicros)));
     std::string strCodes;
     for (const SExchangeCode& code : codes)
     {
+        const auto nCarrierWord = static_cast<unsigned>(
+            std::lround(1e6 / (GetCarrierOr(code, nCarrierHz) * kClockMicros)));
         std::string strCode;
         if (!FormatCode(code.durations, nCarrierWord, strCode, strError))
         {

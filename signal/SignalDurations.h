@@ -26,3 +26,8 @@ std::vector<std::uint32_t> ToDurations(const CBitstream& bitstream, double dNano
 // conversion itself) with kBitstreamSamples first. A period that is not a positive number gives
 // an empty bitstream.
 CBitstream ToBitstream(const std::vector<std::uint32_t>& durations, double dNanosPerSample);
+
+// The finest time base, in nanoseconds a sample, at which a bitstream holds the whole signal:
+// dLeastNanos when it does, else the first of 2, 5, 10, 20, 50 and 100 µs above it that does
+// (at 1 µs a bitstream holds 0.4 s, at 100 µs 40 s). 0 when not even 100 µs holds it.
+double FindHoldingPeriod(const std::vector<std::uint32_t>& durations, double dLeastNanos);

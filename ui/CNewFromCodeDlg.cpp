@@ -84,5 +84,6 @@ void CNewFromCodeDlg::accept()
                                 .arg(QString::fromLatin1(form.pRow->pszName)));
         return;
     }
+    m_code = code;
     QDialog::accept();
 }

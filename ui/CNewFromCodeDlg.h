@@ -20,6 +20,8 @@ public:
     // Runs the dialog; true, with the code's signal, when the person gave a code that fits its
     // protocol and chose OK.
     bool AskSignal(SEncodedSignal& encoded);
+    // The code of the signal AskSignal gave.
+    const SDecodedSignal& GetCode() const { return m_code; }
 
     void accept() override;
 
@@ -30,4 +32,5 @@ private:
     QLineEdit* m_pMaker = nullptr;
     QLabel* m_pProblem = nullptr;
     SEncodedSignal m_encoded;
+    SDecodedSignal m_code;
 };

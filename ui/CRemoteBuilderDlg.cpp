@@ -4,6 +4,7 @@
 #include "document/CFrontEnd.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
+#include "signal/ButtonSignal.h"
 #include "signal/SignalDurations.h"
 #include "ui/CBitstreamStrip.h"
 #include "ui/CButtonRecorderDlg.h"
@@ -371,9 +372,14 @@ void CRemoteBuilderDlg::ShowSignal()
         return;
     }
     const SDisplayPeriod period = GetDisplayPeriod(m_device);
-    m_pSignal->setText(DescribeButtonSignal(*m_pCurrent, period.dNanos));
+    QString strText = DescribeButtonSignal(*m_pCurrent, period.dNanos);
+    const std::string strFacts = DescribeButtonFacts(*m_pCurrent);
+    if (!strFacts.empty() && m_pCurrent->m_bits.GetLength() != 0)
+        strText += QStringLiteral("; ") + QString::fromStdString(strFacts);
+    m_pSignal->setText(strText);
     m_pSignal->setCursorPosition(0);
-    m_pSignal->setToolTip(period.strText);
+    // A button that keeps its time base is read at it, not at the machine's.
+    m_pSignal->setToolTip(m_pCurrent->m_facts.nSamplePicos != 0 ? QString() : period.strText);
 }
 
 // Left, or Enter pressed: the text becomes the named button's description. For a new name it
@@ -439,7 +445,10 @@ void CRemoteBuilderDlg::OnNewFromCode()
     }
     if (!pButton)
         return;
-    pButton->m_bits = ToBitstream(encoded.durations, dNanos);
+    const double dPeriod = FindHoldingPeriod(encoded.durations, dNanos);
+    pButton->m_bits = ToBitstream(encoded.durations, dPeriod);
+    pButton->m_facts =
+        MakeSignalFacts(encoded.durations, dPeriod, encoded.nCarrierHz, ask.GetCode());
     m_pTest->setEnabled(pButton->GetFiringLength() != 0);
     m_pStrip->update();
     ShowSignal();

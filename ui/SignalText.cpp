@@ -2,8 +2,8 @@
 
 #include "device/SamplePeriod.h"
 #include "document/CRemoteButton.h"
+#include "signal/ButtonSignal.h"
 #include "signal/SignalDecoder.h"
-#include "signal/SignalDurations.h"
 
 SDisplayPeriod GetDisplayPeriod(CInfraredDevice& device)
 {
@@ -21,5 +21,5 @@ QString DescribeButtonSignal(const CRemoteButton& button, double dNanosPerSample
     if (button.m_bits.GetLength() == 0)
         return QStringLiteral("not learned");
     return QString::fromStdString(
-        DescribeSignal(DecodeSignal(ToDurations(button.m_bits, dNanosPerSample))));
+        DescribeSignal(DecodeSignal(GetButtonDurations(button, dNanosPerSample))));
 }

@@ -5,9 +5,8 @@
 class CInfraredDevice;
 class CRemoteButton;
 
-// A document does not keep the sample period its recordings were made at, so the windows read
-// them at this machine's: the simulated unit's nominal microsecond, or the period measured on
-// the port.
+// Recordings of documents made before buttons kept their time base are read at this machine's
+// sample period: the simulated unit's nominal microsecond, or the period measured on the port.
 struct SDisplayPeriod
 {
     double dNanos = 0;
@@ -16,7 +15,7 @@ struct SDisplayPeriod
 };
 SDisplayPeriod GetDisplayPeriod(CInfraredDevice& device);
 
-// What a plain button's recording carries, read at dNanosPerSample: "NEC address 0x04 command
-// 0x12", "unknown (67 runs)", "not learned". Empty for a megabutton, which plays other buttons'
-// recordings rather than one of its own.
+// What a plain button's recording carries, read at its own time base, else at dNanosPerSample: "NEC
+// address 0x04 command 0x12", "unknown (67 runs)", "not learned". Empty for a megabutton, which
+// plays other buttons' recordings rather than one of its own.
 QString DescribeButtonSignal(const CRemoteButton& button, double dNanosPerSample);

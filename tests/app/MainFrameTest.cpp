@@ -589,7 +589,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SBadFileCase{"NotADocument", "notes.qb",
                                    "These are notes, not remote controls.", StringId::kInvalidFile},
                       SBadFileCase{"TooShort", "short.qb", "QB", StringId::kInvalidFile},
-                      SBadFileCase{"NewerVersion", "newer.qb", QByteArray("QB\x01\x02\0\0\0\0", 8),
+                      SBadFileCase{"NewerVersion", "newer.qb", QByteArray("QB\x02\x02\0\0\0\0", 8),
                                    StringId::kNewerVersion},
                       SBadFileCase{"Missing", "missing.qb", QByteArray(), StringId::kOpenFailed}),
     [](const ::testing::TestParamInfo<SBadFileCase>& info) { return info.param.pszName; });

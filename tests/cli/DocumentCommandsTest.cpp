@@ -187,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SBadFileCase{"TooShort", "QB\x01", StringId::kInvalidFile, ""},
                     SBadFileCase{"WrongMagic", std::string("QC\x00\x02\x00\x00\x00\x00", 8),
                                  StringId::kInvalidFile, ""},
-                    SBadFileCase{"Newer", std::string("QB\x01\x02\x00\x00\x00\x00", 8),
+                    SBadFileCase{"Newer", std::string("QB\x02\x02\x00\x00\x00\x00", 8),
                                  StringId::kNewerVersion, ""},
                     SBadFileCase{"EndsInARecord", Truncated(100), StringId::kInvalidFile,
                                  ", at byte 100: the file ends in the middle of a record"}),

@@ -405,9 +405,10 @@ const SRefusalCase kRefusalCases[] = {
      "--source and --style go with --import"},
     {{"--export", "DOC", "TV", "--format", "code"}, nullptr, 2, "need --format pronto, lirc or"},
     {{"--import", "DOC", "TV", "INPUT", "Long", "--format", "lirc"},
-     "900 500000 900",
+     // 45 s: longer than 400,000 samples of 100 µs, the coarsest time base.
+     "900 9000000 900 9000000 900 9000000 900 9000000 900 9000000 900",
      1,
-     "codes.txt:1: Long lasts longer than the 400000 samples a button holds"},
+     "codes.txt:1: Long lasts longer than the 400000 samples a button holds, even at 100.000 µs"},
     {{"--import", "DOC", "Lights", "INPUT", "--format", "lirc"},
      "begin remote\nbegin raw_codes\nname A\n9\nname B\n9\nname C\n9\nname D\n9\nname E\n9\n"
      "end raw_codes\nend remote\n",

@@ -534,6 +534,9 @@ TEST_F(RemoteBuilderRoadTest, AddLearnTestAssignSaveReopenAndFireFromThePad)
     EXPECT_EQ(tested, learned);
     // The simulated remote's frame, read at its nominal microsecond a sample.
     EXPECT_TRUE(strDecoded.startsWith("NEC address 0x04 command 0x")) << strDecoded.toStdString();
+    // What the button keeps beside its samples: the unit's period and NEC's carrier.
+    EXPECT_TRUE(strDecoded.endsWith("; 1.000 µs a sample, carrier 38 kHz"))
+        << strDecoded.toStdString();
     const QString strPath = GetTempPath("amp.qb");
     CFileDialog::QueuePath(strPath);
     Frame().OnCommand(CMainFrame::kCmdFileSaveAs);
@@ -553,7 +556,7 @@ TEST_F(RemoteBuilderRoadTest, AddLearnTestAssignSaveReopenAndFireFromThePad)
     EXPECT_TRUE(CRemotePadDlg::FindPad(*pAmp)
                     ->findChild<CPadButton*>(GetCellName(1, 2))
                     ->toolTip()
-                    .endsWith("Amplifier on/off\n" + strDecoded));
+                    .endsWith("Amplifier on/off\n" + strDecoded.section("; ", 0, 0)));
     port.ClearEmitterRecord();
     ClickCell(*CRemotePadDlg::FindPad(*pAmp), 1, 2);
     EXPECT_EQ(GetSentBits(port), learned);
@@ -594,13 +597,17 @@ TEST_F(RemoteBuilderTest, NewFromCodeMakesTheButtonsSignal)
     Builder().Click("fromCode");
     const CRemoteButton* pGuide = m_pTv->FindButton("Guide");
     ASSERT_NE(pGuide, nullptr);
-    EXPECT_EQ(signalText(), "NEC address 0x04 command 0x12");
+    EXPECT_EQ(signalText(), "NEC address 0x04 command 0x12; 1.000 µs a sample, carrier 38 kHz, "
+                            "made from NEC address 0x04 command 0x12");
     EXPECT_TRUE(Builder().IsEnabled("test"));
 
     Builder().Type("buttonBox", "Mute");
     WhenCodeAsked("Sony 15-bit", "0x97", "21");
     Builder().Click("fromCode");
-    EXPECT_EQ(signalText(), "Sony 15-bit address 0x97 command 0x15, repeated 2 times");
+    EXPECT_EQ(signalText(), "Sony 15-bit address 0x97 command 0x15, repeated 2 times; 1.000 µs a "
+                            "sample, carrier 40 kHz, made from Sony 15-bit address 0x97 command "
+                            "0x15");
+    EXPECT_EQ(m_pTv->FindButton("Mute")->m_facts.code->strProtocol, "Sony15");
     EXPECT_TRUE(Doc().IsModified());
 
     Builder().Type("buttonBox", "Movie");
