@@ -9,6 +9,7 @@
 #include "app/CMqttLink.h"
 #include "app/CQuorbexApp.h"
 #include "device/CClockBackend.h"
+#include "device/CLircSystem.h"
 #include "device/PortAvailability.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CQuorbexSession.h"
@@ -84,7 +85,8 @@ public:
         settings.Write(store);
         store.sync();
         m_pApp = std::make_unique<CQuorbexApp>("sim", std::make_unique<CStillClock>(now),
-                                               std::make_unique<CSteadyTickSource>());
+                                               std::make_unique<CSteadyTickSource>(),
+                                               GetKernelLircSystem());
         return m_pApp->InitInstance(strFile) ? m_pApp.get() : nullptr;
     }
 

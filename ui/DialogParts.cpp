@@ -2,8 +2,45 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+
+namespace
+{
+// A scroll area that asks for all its content needs up to a limit, where the stock one stops
+// at a size of its own.
+class CBoundedScrollArea : public QScrollArea
+{
+public:
+    explicit CBoundedScrollArea(const QSize& limit) : m_limit(limit) {}
+
+    QSize sizeHint() const override
+    {
+        const int nFrame = 2 * frameWidth();
+        const int nBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const QSize wanted = widget()->sizeHint() + QSize(nFrame + nBar, nFrame);
+        return wanted.boundedTo(m_limit);
+    }
+
+private:
+    QSize m_limit;
+};
+
+// The room a window has on the screen it will show on, less what the window manager adds
+// around it (a title bar and borders, about two lines of text).
+QSize GetRoomOnScreen(const QDialog& dialog)
+{
+    const QWidget* pOver = dialog.parentWidget() ? dialog.parentWidget() : &dialog;
+    const QScreen* pScreen = pOver->screen() ? pOver->screen() : QGuiApplication::primaryScreen();
+    const int nDecoration = 2 * dialog.fontMetrics().height() + 8;
+    return pScreen->availableGeometry().size() - QSize(nDecoration / 2, nDecoration);
+}
+} // namespace
 
 QLabel* MakeWrappedLabel(const QString& strText, const char* pszName)
 {
@@ -22,4 +59,35 @@ QDialogButtonBox* MakeOkCancelButtons(QDialog& dialog)
     QObject::connect(pButtons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(pButtons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     return pButtons;
+}
+
+QLabel* MakeRefusalLabel()
+{
+    QLabel* pRefusal = MakeWrappedLabel(QString(), "refusal");
+    pRefusal->setStyleSheet(QStringLiteral("color: #b00000"));
+    pRefusal->hide();
+    return pRefusal;
+}
+
+void FitOnScreen(QDialog& dialog, QWidget* pButtons)
+{
+    QLayout* pLayout = dialog.layout();
+    const QSize room = GetRoomOnScreen(dialog);
+    if (!pLayout || room.expandedTo(dialog.sizeHint()) == room)
+        return;
+    pLayout->removeWidget(pButtons);
+    // The content takes the dialog's layout and its widgets with it.
+    auto* pContent = new QWidget;
+    pContent->setLayout(pLayout);
+    const int nButtons = pButtons->sizeHint().height() + 2 * dialog.fontMetrics().height();
+    auto* pScroll = new CBoundedScrollArea(room - QSize(0, nButtons));
+    pScroll->setObjectName(QStringLiteral("scroll"));
+    pScroll->setWidgetResizable(true);
+    pScroll->setFrameShape(QFrame::NoFrame);
+    pScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    pScroll->setWidget(pContent);
+    auto* pOuter = new QVBoxLayout(&dialog);
+    pOuter->addWidget(pScroll, 1);
+    pOuter->addWidget(pButtons);
+    dialog.setMaximumSize(room);
 }

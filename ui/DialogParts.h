@@ -4,6 +4,7 @@ class QDialog;
 class QDialogButtonBox;
 class QLabel;
 class QString;
+class QWidget;
 
 // Parts the configuration dialogs build alike.
 
@@ -11,3 +12,9 @@ class QString;
 QLabel* MakeWrappedLabel(const QString& strText, const char* pszName);
 // OK (the default, named "ok") and Cancel ("cancel"), accepting and rejecting dialog.
 QDialogButtonBox* MakeOkCancelButtons(QDialog& dialog);
+// Where a dialog says why it stays open after OK ("refusal"): hidden until then, wrapping, so
+// that a long reason makes the dialog taller rather than squeezing its fields.
+QLabel* MakeRefusalLabel();
+// Keeps a finished dialog on its screen: when what it holds is taller or wider than the room
+// there, it scrolls, with pButtons (part of the dialog's layout) staying in sight under it.
+void FitOnScreen(QDialog& dialog, QWidget* pButtons);
