@@ -501,7 +501,8 @@ void CMainFrame::OnParallelPort()
 
 void CMainFrame::OnMqtt()
 {
-    CMqttDlg dlg(m_pMqtt->GetConfig(), CMqttLink::GetDefaultNode(), &CMqttLink::Check, this);
+    CMqttDlg dlg(m_pMqtt->GetConfig(), CMqttLink::GetDefaultNode(), CMqttLink::GetDialogHelpers(),
+                 CMqttLink::GetDefaultPasswordFile(), this);
     if (dlg.exec() != QDialog::Accepted)
         return;
     m_settings.m_mqtt = dlg.GetConfig();

@@ -229,8 +229,9 @@ std::vector<QWidget*> ArrangeMqtt(CPictureRun& run)
     const SMqttConfig config{QStringLiteral("mqtt://broker.lan:1883"),
                              QStringLiteral("/home/quorbit/.mqtt-password"),
                              QStringLiteral("living-room")};
-    return ShowOverMainWindow(
-        frame, new CMqttDlg(config, QStringLiteral("livingroom-pc"), &CMqttLink::Check, &frame));
+    return ShowOverMainWindow(frame, new CMqttDlg(config, QStringLiteral("livingroom-pc"),
+                                                  CMqttLink::GetDialogHelpers(),
+                                                  CMqttLink::GetDefaultPasswordFile(), &frame));
 }
 
 // The Remote Builder on the sample's TV remote with its "Ch+" button chosen, owned by the main

@@ -256,13 +256,10 @@ void CPortDialog::accept()
         const SPortAvailability& port = m_availability[static_cast<std::size_t>(nId)];
         if (port.nState != EPortAvailability::Available)
         {
-            m_pRefusal->setText(
-                QStringLiteral("%1 cannot be chosen: %2")
-                    .arg(QString(kPortTable[static_cast<std::size_t>(nId)].pszCaption)
-                             .remove('&')
-                             .simplified(),
-                         DescribeAvailability(port)));
-            m_pRefusal->show();
+            const QString strPort =
+                QString(kPortTable[static_cast<std::size_t>(nId)].pszCaption).remove('&');
+            ShowGrown(*m_pRefusal, QStringLiteral("%1 cannot be chosen: %2")
+                                       .arg(strPort.simplified(), DescribeAvailability(port)));
             return;
         }
     }

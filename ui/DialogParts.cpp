@@ -10,6 +10,8 @@
 #include <QScrollArea>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace
 {
 // A scroll area that asks for all its content needs up to a limit, where the stock one stops
@@ -59,6 +61,27 @@ QDialogButtonBox* MakeOkCancelButtons(QDialog& dialog)
     QObject::connect(pButtons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(pButtons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     return pButtons;
+}
+
+QLabel* MakeBuddyLabel(const QString& strText, QWidget* pBuddy)
+{
+    auto* pLabel = new QLabel(strText);
+    pLabel->setBuddy(pBuddy);
+    return pLabel;
+}
+
+void ShowGrown(QLabel& label, const QString& strText)
+{
+    label.setText(strText);
+    label.show();
+    QWidget* pWindow = label.window();
+    if (QLayout* pLayout = pWindow->layout())
+        pLayout->activate();
+    const int nWidth = pWindow->width();
+    const int nNeeded = pWindow->hasHeightForWidth() ? pWindow->heightForWidth(nWidth)
+                                                     : pWindow->sizeHint().height();
+    if (nNeeded > pWindow->height())
+        pWindow->resize(nWidth, std::min(nNeeded, pWindow->maximumHeight()));
 }
 
 QLabel* MakeRefusalLabel()

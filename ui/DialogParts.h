@@ -12,6 +12,10 @@ class QWidget;
 QLabel* MakeWrappedLabel(const QString& strText, const char* pszName);
 // OK (the default, named "ok") and Cancel ("cancel"), accepting and rejecting dialog.
 QDialogButtonBox* MakeOkCancelButtons(QDialog& dialog);
+// A field's label, its mnemonic taking the person to pBuddy.
+QLabel* MakeBuddyLabel(const QString& strText, QWidget* pBuddy);
+// Shows strText in label and lets its window grow to hold it, rather than squeezing the rest.
+void ShowGrown(QLabel& label, const QString& strText);
 // Where a dialog says why it stays open after OK ("refusal"): hidden until then, wrapping, so
 // that a long reason makes the dialog taller rather than squeezing its fields.
 QLabel* MakeRefusalLabel();
