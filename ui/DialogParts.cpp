@@ -1,5 +1,6 @@
 #include "ui/DialogParts.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
@@ -82,6 +83,15 @@ void ShowGrown(QLabel& label, const QString& strText)
                                                      : pWindow->sizeHint().height();
     if (nNeeded > pWindow->height())
         pWindow->resize(nWidth, std::min(nNeeded, pWindow->maximumHeight()));
+}
+
+void KeepTitleWhole(QDialog& dialog)
+{
+    // The window manager's buttons and icon take about four lines' height of the bar.
+    const QFontMetrics metrics(QApplication::font("QMdiSubWindowTitleBar"));
+    const int nWidth =
+        metrics.horizontalAdvance(dialog.windowTitle()) + 4 * dialog.fontMetrics().height();
+    dialog.setMinimumWidth(std::max(dialog.minimumWidth(), nWidth));
 }
 
 QLabel* MakeRefusalLabel()

@@ -19,6 +19,8 @@ void ShowGrown(QLabel& label, const QString& strText);
 // Where a dialog says why it stays open after OK ("refusal"): hidden until then, wrapping, so
 // that a long reason makes the dialog taller rather than squeezing its fields.
 QLabel* MakeRefusalLabel();
+// Makes the dialog wide enough for its whole title beside the title bar's buttons.
+void KeepTitleWhole(QDialog& dialog);
 // Keeps a finished dialog on its screen: when what it holds is taller or wider than the room
 // there, it scrolls, with pButtons (part of the dialog's layout) staying in sight under it.
 void FitOnScreen(QDialog& dialog, QWidget* pButtons);
