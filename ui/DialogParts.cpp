@@ -85,13 +85,18 @@ void ShowGrown(QLabel& label, const QString& strText)
         pWindow->resize(nWidth, std::min(nNeeded, pWindow->maximumHeight()));
 }
 
+int GetWholeTitleWidth(const QWidget& window)
+{
+    QFont font = window.font();
+    font.setBold(true);
+    // An icon and three buttons, each about a line and a half square, and the bar's margins.
+    const int nLine = window.fontMetrics().height();
+    return QFontMetrics(font).horizontalAdvance(window.windowTitle()) + 8 * nLine;
+}
+
 void KeepTitleWhole(QDialog& dialog)
 {
-    // The window manager's buttons and icon take about four lines' height of the bar.
-    const QFontMetrics metrics(QApplication::font("QMdiSubWindowTitleBar"));
-    const int nWidth =
-        metrics.horizontalAdvance(dialog.windowTitle()) + 4 * dialog.fontMetrics().height();
-    dialog.setMinimumWidth(std::max(dialog.minimumWidth(), nWidth));
+    dialog.setMinimumWidth(std::max(dialog.minimumWidth(), GetWholeTitleWidth(dialog)));
 }
 
 QLabel* MakeRefusalLabel()

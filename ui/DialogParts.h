@@ -19,7 +19,10 @@ void ShowGrown(QLabel& label, const QString& strText);
 // Where a dialog says why it stays open after OK ("refusal"): hidden until then, wrapping, so
 // that a long reason makes the dialog taller rather than squeezing its fields.
 QLabel* MakeRefusalLabel();
-// Makes the dialog wide enough for its whole title beside the title bar's buttons.
+// How wide a window must be for its whole title: the title in the bar's bold font, beside the
+// window manager's icon and three buttons.
+int GetWholeTitleWidth(const QWidget& window);
+// Makes the dialog that wide.
 void KeepTitleWhole(QDialog& dialog);
 // Keeps a finished dialog on its screen: when what it holds is taller or wider than the room
 // there, it scrolls, with pButtons (part of the dialog's layout) staying in sight under it.

@@ -1,9 +1,12 @@
+#include "app/CAppFixture.h"
+#include "app/CMainFrame.h"
 #include "app/CMqttLink.h"
 #include "document/CRemote.h"
 #include "ui/CDeleteRemoteDlg.h"
 #include "ui/CDialogDriver.h"
 #include "ui/CMqttDlg.h"
 #include "ui/CPortDialog.h"
+#include "ui/DialogParts.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -38,10 +41,7 @@ void ExpectWhole(QDialog& dlg)
         else
             EXPECT_GE(pLabel->width(), pLabel->sizeHint().width()) << strText;
     }
-    const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
-    EXPECT_GE(dlg.width(),
-              title.horizontalAdvance(dlg.windowTitle()) + 3 * dlg.fontMetrics().height())
-        << dlg.windowTitle().toStdString();
+    EXPECT_GE(dlg.width(), GetWholeTitleWidth(dlg)) << dlg.windowTitle().toStdString();
 }
 
 struct SFitCase
@@ -115,4 +115,32 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, DialogFitTest,
                                            SFitCase{"DeleteRemote", &MakeDeleteRemoteDialog}),
                          [](const ::testing::TestParamInfo<SFitCase>& info)
                          { return info.param.pszName; });
+
+class DialogCommandsTest : public CAppFixture, public ::testing::WithParamInterface<int>
+{
+};
+
+// Every dialog the menus open, as the program opens it, over a document with a remote.
+TEST_P(DialogCommandsTest, FitsTheScreenWithEveryTextWhole)
+{
+    ASSERT_TRUE(Start());
+    AddRemoteWithButton("TV");
+    bool bOpened = false;
+    WhenDialogOpens(
+        [&bOpened](QDialog& dlg)
+        {
+            bOpened = true;
+            ExpectWhole(dlg);
+            dlg.reject();
+        });
+    Frame().OnCommand(GetParam());
+    EXPECT_TRUE(bOpened);
+}
+
+INSTANTIATE_TEST_SUITE_P(Menus, DialogCommandsTest,
+                         ::testing::Values(CMainFrame::kCmdAddRemote, CMainFrame::kCmdDeleteRemote,
+                                           CMainFrame::kCmdRemoteBuilder,
+                                           CMainFrame::kCmdEventProgrammer,
+                                           CMainFrame::kCmdParallelPort,
+                                           CMainFrame::kCmdSystemClock));
 } // namespace
