@@ -43,6 +43,16 @@ QSize GetRoomOnScreen(const QDialog& dialog)
     const int nDecoration = 2 * dialog.fontMetrics().height() + 8;
     return pScreen->availableGeometry().size() - QSize(nDecoration / 2, nDecoration);
 }
+
+// What the window's content asks for, its wrapped texts at the width it gets.
+QSize GetWantedSize(const QWidget& window)
+{
+    window.layout()->activate();
+    QSize wanted = window.sizeHint().expandedTo(window.minimumSize());
+    if (window.hasHeightForWidth())
+        wanted.setHeight(std::max(wanted.height(), window.heightForWidth(wanted.width())));
+    return wanted;
+}
 } // namespace
 
 QLabel* MakeWrappedLabel(const QString& strText, const char* pszName)
@@ -111,8 +121,10 @@ void FitOnScreen(QDialog& dialog, QWidget* pButtons)
 {
     QLayout* pLayout = dialog.layout();
     const QSize room = GetRoomOnScreen(dialog);
-    if (!pLayout || room.expandedTo(dialog.sizeHint()) == room)
-        return;
+    // Sized here, as the window system would not: it would cut the dialog to two thirds of
+    // the screen and its wrapped texts with it.
+    if (room.expandedTo(GetWantedSize(dialog)) == room)
+        return dialog.resize(GetWantedSize(dialog));
     pLayout->removeWidget(pButtons);
     // The content takes the dialog's layout and its widgets with it.
     auto* pContent = new QWidget;
@@ -122,10 +134,10 @@ void FitOnScreen(QDialog& dialog, QWidget* pButtons)
     pScroll->setObjectName(QStringLiteral("scroll"));
     pScroll->setWidgetResizable(true);
     pScroll->setFrameShape(QFrame::NoFrame);
-    pScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     pScroll->setWidget(pContent);
     auto* pOuter = new QVBoxLayout(&dialog);
     pOuter->addWidget(pScroll, 1);
     pOuter->addWidget(pButtons);
     dialog.setMaximumSize(room);
+    dialog.resize(GetWantedSize(dialog).boundedTo(room));
 }

@@ -5,6 +5,7 @@
 #include "ui/CDeleteRemoteDlg.h"
 #include "ui/CDialogDriver.h"
 #include "ui/CMqttDlg.h"
+#include "ui/CNewFromCodeDlg.h"
 #include "ui/CPortDialog.h"
 #include "ui/DialogParts.h"
 
@@ -20,12 +21,13 @@
 
 namespace
 {
-// Shown at the size it asks for, every label holds its whole text: one line as wide as its
+// Shown, every label holds its whole text: one line as wide as its
 // text, a wrapped one as tall as its lines, and the title fits beside the title bar's buttons.
 void ExpectWhole(QDialog& dlg)
 {
-    dlg.resize(dlg.sizeHint());
-    dlg.show();
+    // A dialog already shown is checked as the person sees it, after what it was told.
+    if (!dlg.isVisible())
+        dlg.show();
     QApplication::processEvents();
     // The test screen (800x600) is smaller than 1366x768.
     const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
@@ -100,6 +102,22 @@ std::unique_ptr<QDialog> MakeRefusedMqttDialog()
     return pDialog;
 }
 
+// A code too wide for RC-5.
+std::unique_ptr<QDialog> MakeRefusedCodeDialog()
+{
+    auto pDialog = std::make_unique<CNewFromCodeDlg>();
+    pDialog->show();
+    const CDialogDriver ui(*pDialog);
+    auto& protocols = ui.Find<QComboBox>("protocol");
+    protocols.setCurrentIndex(protocols.findText("RC-5"));
+    ui.Type("address", "99");
+    ui.Type("command", "300");
+    QTest::keyClick(&ui.Find<QWidget>("command"), Qt::Key_Return);
+    EXPECT_TRUE(pDialog->isVisible());
+    EXPECT_FALSE(ui.Text("problem").isEmpty());
+    return pDialog;
+}
+
 std::unique_ptr<QDialog> MakeDeleteRemoteDialog()
 {
     static CRemoteMap remotes;
@@ -112,6 +130,7 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, DialogFitTest,
                                            SFitCase{"InfraredUnitRefusingAPort",
                                                     &MakeRefusedPortDialog},
                                            SFitCase{"MqttRefusal", &MakeRefusedMqttDialog},
+                                           SFitCase{"NewFromCodeRefusal", &MakeRefusedCodeDialog},
                                            SFitCase{"DeleteRemote", &MakeDeleteRemoteDialog}),
                          [](const ::testing::TestParamInfo<SFitCase>& info)
                          { return info.param.pszName; });
