@@ -1,6 +1,7 @@
 #include "control/CMqttService.h"
 
 #include "control/CControlHandler.h"
+#include "control/MqttProbe.h"
 #include "document/CQuorbexDoc.h"
 
 #include <mosquitto.h>
@@ -36,16 +37,6 @@ void InitLibrary()
 {
     static std::once_flag once;
     std::call_once(once, [] { mosquitto_lib_init(); });
-}
-
-// Without the library's full stop, as the reason goes on within a sentence.
-std::string DescribeResult(int nResult)
-{
-    std::string strText =
-        nResult == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(nResult);
-    if (strText.ends_with('.'))
-        strText.pop_back();
-    return strText;
 }
 
 // Each run a client id of its own: the broker pushes a client off for another with its id, so
@@ -127,7 +118,7 @@ void CMqttService::Start()
             return SetState(EState::Failed, "TLS cannot be set up with the certificate "
                                             "authorities in " +
                                                 std::string(kCaFolder) + ": " +
-                                                DescribeResult(nResult));
+                                                DescribeMosquittoResult(nResult));
         }
     }
     if (m_stateObserver)
@@ -310,10 +301,10 @@ std::string CMqttService::DescribeFailure(int nResult) const
     const bool bHungUp = nResult == MOSQ_ERR_TLS || nResult == MOSQ_ERR_CONN_LOST ||
                          (nResult == MOSQ_ERR_ERRNO && errno == ECONNRESET);
     if (!bHungUp || m_nState != EState::Connecting)
-        return DescribeResult(nResult);
+        return DescribeMosquittoResult(nResult);
     if (m_settings.bTls)
         return "the broker does not answer in TLS (" +
-               (m_strTlsError.empty() ? DescribeResult(nResult) : m_strTlsError) +
+               (m_strTlsError.empty() ? DescribeMosquittoResult(nResult) : m_strTlsError) +
                "); if that port takes plain MQTT, name the broker mqtt://";
     return "the broker closed the connection before answering; if that port takes TLS, name the "
            "broker mqtts://";

@@ -14,15 +14,6 @@ constexpr int kLoopWaitMs = 100;
 constexpr const char* kCaFolder = "/etc/ssl/certs";
 constexpr int kNoAnswer = -1;
 
-std::string DescribeResult(int nResult)
-{
-    std::string strText =
-        nResult == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(nResult);
-    if (strText.ends_with('.'))
-        strText.pop_back();
-    return strText;
-}
-
 // The client and the broker's answer to the login, gone with the probe.
 class CProbeClient
 {
@@ -68,10 +59,19 @@ std::string SetUp(mosquitto* pClient, const SMqttSettings& settings)
                                           : MOSQ_ERR_SUCCESS;
         nResult != MOSQ_ERR_SUCCESS)
         return "TLS cannot be set up with the certificate authorities in " +
-               std::string(kCaFolder) + ": " + DescribeResult(nResult);
+               std::string(kCaFolder) + ": " + DescribeMosquittoResult(nResult);
     return {};
 }
 } // namespace
+
+std::string DescribeMosquittoResult(int nResult)
+{
+    std::string strText =
+        nResult == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(nResult);
+    if (strText.ends_with('.'))
+        strText.pop_back();
+    return strText;
+}
 
 std::string ProbeMqttBroker(const SMqttSettings& settings, int nTimeoutMs)
 {
@@ -87,7 +87,7 @@ std::string ProbeMqttBroker(const SMqttSettings& settings, int nTimeoutMs)
         nResult = mosquitto_loop(client.Get(), kLoopWaitMs, 1);
     // A broker that turns the login down hangs up right after saying so.
     if (client.GetAnswer() == kNoAnswer && nResult != MOSQ_ERR_SUCCESS)
-        return "cannot reach " + strAddress + ": " + DescribeResult(nResult);
+        return "cannot reach " + strAddress + ": " + DescribeMosquittoResult(nResult);
     if (client.GetAnswer() == kNoAnswer)
         return strAddress + " did not answer the login within " +
                std::to_string(nTimeoutMs / 1000) + " s";

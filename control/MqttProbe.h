@@ -10,3 +10,7 @@
 // publishes nothing and leaves no last will, so the hub sees no Quorbit come and go; it waits
 // for the broker's answer at most nTimeoutMs, sleeping in the socket's wait meanwhile.
 std::string ProbeMqttBroker(const SMqttSettings& settings, int nTimeoutMs);
+
+// A libmosquitto result in words, without the library's full stop, as the reason goes on within
+// a sentence.
+std::string DescribeMosquittoResult(int nResult);
