@@ -1,9 +1,14 @@
 #include "app/CAppFixture.h"
 #include "app/CMainFrame.h"
 #include "app/CMqttLink.h"
+#include "app/CSettings.h"
+#include "document/CQuorbexDoc.h"
 #include "document/CRemote.h"
+#include "engine/CQuorbexSession.h"
+#include "ui/CButtonRecorderDlg.h"
 #include "ui/CDeleteRemoteDlg.h"
 #include "ui/CDialogDriver.h"
+#include "ui/CMegaButtonDlg.h"
 #include "ui/CMqttDlg.h"
 #include "ui/CNewFromCodeDlg.h"
 #include "ui/CPortDialog.h"
@@ -154,6 +159,20 @@ TEST_P(DialogCommandsTest, FitsTheScreenWithEveryTextWhole)
         });
     Frame().OnCommand(GetParam());
     EXPECT_TRUE(bOpened);
+}
+
+// The editors the Remote Builder opens.
+TEST_F(DialogCommandsTest, TheBuildersEditorsFitToo)
+{
+    ASSERT_TRUE(Start());
+    CRemote& tv = AddRemoteWithButton("TV");
+    CRemoteButton& movie = *Doc().AddButton(tv, "Movie", "", true);
+    CSettings::SPosition place;
+    CMegaButtonDlg editor(Doc(), tv, movie, place.nLeft, place.nTop, &Frame());
+    ExpectWhole(editor);
+    CButtonRecorderDlg recorder(*tv.FindButton("Power"), App().GetSession().GetEngine(),
+                                App().GetUnit().GetDevice(), place.nLeft, place.nTop, &Frame());
+    ExpectWhole(recorder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Menus, DialogCommandsTest,
