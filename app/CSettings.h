@@ -91,6 +91,9 @@ public:
 
     // "MQTT Settings": the broker Quorbit joins; none by default.
     SMqttConfig m_mqtt;
+
+    // "Import Settings": the folder of code files Import Codes searches; none by default.
+    QString m_strCodeLibrary;
 };
 
 template <typename TSettings, typename TVisitor>
@@ -139,4 +142,6 @@ void CSettings::VisitValues(TSettings& settings, TVisitor&& visit)
     visit("MQTT Settings/Broker", settings.m_mqtt.m_strBroker);
     visit("MQTT Settings/Password File", settings.m_mqtt.m_strPasswordFile);
     visit("MQTT Settings/Node", settings.m_mqtt.m_strNode);
+
+    visit("Import Settings/Code Library", settings.m_strCodeLibrary);
 }
