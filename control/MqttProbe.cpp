@@ -79,8 +79,10 @@ std::string ProbeMqttBroker(const SMqttSettings& settings, int nTimeoutMs)
     CProbeClient client(settings.strNode);
     if (const std::string strError = SetUp(client.Get(), settings); !strError.empty())
         return "cannot try " + strAddress + ": " + strError;
-    int nResult = mosquitto_connect(client.Get(), settings.strHost.c_str(), settings.nPort,
-                                    kKeepAliveSeconds);
+    // Without waiting on the connection itself, so that a host that never answers costs the
+    // wait given and not the kernel's minutes.
+    int nResult = mosquitto_connect_async(client.Get(), settings.strHost.c_str(), settings.nPort,
+                                          kKeepAliveSeconds);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(nTimeoutMs);
     while (nResult == MOSQ_ERR_SUCCESS && client.GetAnswer() == kNoAnswer &&
            std::chrono::steady_clock::now() < deadline)
@@ -90,7 +92,7 @@ std::string ProbeMqttBroker(const SMqttSettings& settings, int nTimeoutMs)
         return "cannot reach " + strAddress + ": " + DescribeMosquittoResult(nResult);
     if (client.GetAnswer() == kNoAnswer)
         return strAddress + " did not answer the login within " +
-               std::to_string(nTimeoutMs / 1000) + " s";
+               std::to_string((nTimeoutMs + 999) / 1000) + " s";
     if (client.GetAnswer() != 0)
         return strAddress + " refused the login: " + mosquitto_reason_string(client.GetAnswer());
     mosquitto_disconnect(client.Get());

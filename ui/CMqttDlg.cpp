@@ -150,6 +150,7 @@ void CMqttDlg::OnTest()
     if (strResult.isEmpty())
         strResult = m_helpers.check(config);
     m_pTestResult->setText(QStringLiteral("Trying the broker\u2026"));
+    m_pTestResult->repaint();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (strResult.isEmpty())
         strResult = m_helpers.test(config, m_pPassword->text());
