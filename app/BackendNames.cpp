@@ -9,9 +9,12 @@ QString DescribeInfraredBackend(const QString& strName)
     // "ppdev /dev/parport0": the kernel's device for the port.
     if (strName.startsWith("ppdev "))
         return "infrared unit on " + strName.section(' ', 1);
-    // "lirc /dev/lirc0, send and receive": a kernel infrared device and what it can do.
+    // "lirc /dev/lirc0, send and receive": a kernel infrared device and what it can do;
+    // "lirc /dev/lirc1 (send), /dev/lirc0 (receive)": an emitter and a receiver.
     if (strName.startsWith("lirc "))
-        return "infrared device " + strName.section(' ', 1);
+        return (strName.contains(QStringLiteral("(send")) ? "infrared devices "
+                                                          : "infrared device ") +
+               strName.section(' ', 1);
     return "infrared unit: " + strName;
 }
 

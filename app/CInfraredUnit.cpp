@@ -2,39 +2,46 @@
 
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"
+#include "device/CLircPair.h"
 #include "device/CSimulatedRemote.h"
 #include "device/PortTable.h"
 #include "engine/CTickSource.h"
 
 #include <cstdio>
 
-CInfraredUnit::CInfraredUnit(std::string strStartBackend, CTickSource& ticks)
-    : m_strStartBackend(std::move(strStartBackend)), m_ticks(ticks)
+CInfraredUnit::CInfraredUnit(std::string strStartBackend, CTickSource& ticks, CLircSystem& lirc)
+    : m_strStartBackend(std::move(strStartBackend)), m_ticks(ticks), m_lirc(lirc)
 {
 }
 
 CInfraredUnit::~CInfraredUnit() = default;
 
-bool CInfraredUnit::Open(const std::string& strChosen, int nPort)
+bool CInfraredUnit::Open(const std::string& strChosen, int nPort,
+                         const CFallbackQuestion& askFallback)
 {
     std::string strError;
     // A unit asked for at start must be had.
     m_strBackend = m_strStartBackend.empty() ? strChosen : m_strStartBackend;
-    m_pDevice = CreateInfraredDevice(m_strBackend, nPort, strError);
+    m_pDevice = CreateInfraredDevice(m_strBackend, nPort, m_lirc, strError);
     if (!m_pDevice && m_strStartBackend.empty() && !m_strBackend.empty())
     {
         std::fprintf(stderr, "quorbit: %s; going on without it\n", strError.c_str());
         m_strBackend.clear();
-        m_pDevice = CreateInfraredDevice(m_strBackend, nPort, strError);
+        m_pDevice = CreateInfraredDevice(m_strBackend, nPort, m_lirc, strError);
     }
-    // Infrared devices that are there but cannot be used are named, with the reason, before the
-    // simulated unit stands in for them.
+    // Infrared devices that are there but cannot be used are named, with the reason, and the
+    // person decides whether the simulated unit stands in: events would fire into nothing.
     if (!m_pDevice && m_strStartBackend.empty())
     {
+        if (!askFallback(strError))
+        {
+            std::fprintf(stderr, "quorbit: %s\n", strError.c_str());
+            return false;
+        }
         std::fprintf(stderr, "quorbit: %s; the simulated unit stands in for it\n",
                      strError.c_str());
         m_strBackend = "sim";
-        m_pDevice = CreateInfraredDevice(m_strBackend, nPort, strError);
+        m_pDevice = CreateInfraredDevice(m_strBackend, nPort, m_lirc, strError);
     }
     if (!m_pDevice)
     {
@@ -71,20 +78,32 @@ bool CInfraredUnit::SelectDevice(const std::string& strBackend, int nPort, bool 
     // before the new one is opened, also when the port stays the same.
     const int nOldPort = m_pDevice->GetPort();
     m_pDevice.reset();
-    m_pDevice =
-        CreateInfraredDevice(strNewBackend, IsValidPort(nPort) ? nPort : nOldPort, strError);
+    m_pDevice = CreateInfraredDevice(strNewBackend, IsValidPort(nPort) ? nPort : nOldPort, m_lirc,
+                                     strError);
     const bool bSelected = m_pDevice != nullptr;
     if (bSelected)
         m_strBackend = strNewBackend;
     else
     {
         std::string strIgnored;
-        m_pDevice = CreateInfraredDevice(m_strBackend, nOldPort, strIgnored);
+        m_pDevice = CreateInfraredDevice(m_strBackend, nOldPort, m_lirc, strIgnored);
         if (!m_pDevice)
-            m_pDevice = CreateInfraredDevice("sim", nOldPort, strIgnored);
+            m_pDevice = CreateInfraredDevice("sim", nOldPort, m_lirc, strIgnored);
     }
     m_pDevice->SelectPort(m_pDevice->GetPort(), bMaskInterrupts);
     TimeSimulatedPresses();
     m_onMoved(*m_pDevice);
     return bSelected;
+}
+
+std::string CInfraredUnit::GetBackendInUse() const
+{
+    if (FindSimulatedPort(*m_pDevice))
+        return "sim";
+    const std::string strPrefix(CLircDevice::kBackendPrefix);
+    if (const auto* pPair = dynamic_cast<const CLircPair*>(m_pDevice.get()))
+        return strPrefix + pPair->GetSender().GetPath() + "," + pPair->GetReceiver().GetPath();
+    if (const auto* pLirc = dynamic_cast<const CLircDevice*>(m_pDevice.get()))
+        return strPrefix + pLirc->GetPath();
+    return {};
 }

@@ -498,9 +498,11 @@ void CMainFrame::OnParallelPort()
     CPortDialog::CAvailability availability;
     for (int nPort = 1; nPort <= kPortCount; ++nPort)
         availability[static_cast<std::size_t>(nPort - 1)] = ProbePort(nPort);
+    // The dialog shows the unit in use, which may differ from the one last chosen: one asked
+    // for at start, or what stood in for a device that was unplugged.
     CPortDialog dlg(m_settings.m_nParallelPort - 1, m_settings.m_bDisableInterrupts ? 1 : 0,
-                    availability, this, ProbeLircDevices(GetKernelLircSystem()),
-                    m_settings.m_strInfraredDevice.toStdString());
+                    availability, this, ProbeLircDevices(m_unit.GetLircSystem()),
+                    m_unit.GetBackendInUse());
     if (dlg.exec() != QDialog::Accepted)
         return;
     // No port chosen stores 0, which leaves the port in use as it is.
@@ -528,7 +530,8 @@ void CMainFrame::OnParallelPort()
 
 void CMainFrame::OnMqtt()
 {
-    CMqttDlg dlg(m_pMqtt->GetConfig(), CMqttLink::GetDefaultNode(), &CMqttLink::Check, this);
+    CMqttDlg dlg(m_pMqtt->GetConfig(), CMqttLink::GetDefaultNode(), CMqttLink::GetDialogHelpers(),
+                 CMqttLink::GetDefaultPasswordFile(), this);
     if (dlg.exec() != QDialog::Accepted)
         return;
     m_settings.m_mqtt = dlg.GetConfig();

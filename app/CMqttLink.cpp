@@ -4,13 +4,18 @@
 #include "app/CSourceWatcher.h"
 #include "control/CControlHandler.h"
 #include "control/CMqttService.h"
+#include "control/MqttProbe.h"
 #include "control/MqttSettings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 namespace
 {
 constexpr int kBeatMs = 1000;
+// A broker on the network answers a login within a second or two.
+constexpr int kTestWaitMs = 5000;
 
 bool MakeSettings(const SMqttConfig& config, SMqttSettings& settings, std::string& strError)
 {
@@ -52,6 +57,46 @@ QString CMqttLink::Check(const SMqttConfig& config)
 QString CMqttLink::GetDefaultNode()
 {
     return QString::fromStdString(GetHostNodeName());
+}
+
+QString CMqttLink::Test(const SMqttConfig& config, const QString& strPassword)
+{
+    SMqttConfig tried = config;
+    if (!strPassword.isEmpty())
+        tried.m_strPasswordFile.clear();
+    SMqttSettings settings;
+    std::string strError;
+    if (!MakeSettings(tried, settings, strError))
+        return QString::fromStdString(strError);
+    if (!strPassword.isEmpty())
+        settings.strPassword = strPassword.toStdString();
+    return QString::fromStdString(ProbeMqttBroker(settings, kTestWaitMs));
+}
+
+CMqttDlg::SHelpers CMqttLink::GetDialogHelpers()
+{
+    return {&CMqttLink::Check, &CMqttLink::Test,
+            [](const QString& strPath, const QString& strPassword)
+            {
+                std::string strError;
+                WriteMqttPasswordFile(QFile::encodeName(strPath).toStdString(),
+                                      strPassword.toStdString(), strError);
+                return QString::fromStdString(strError);
+            },
+            [](const QString& strPath)
+            {
+                std::string strPassword;
+                std::string strError;
+                ReadMqttPasswordFile(QFile::encodeName(strPath).toStdString(), strPassword,
+                                     strError);
+                return QString::fromStdString(strPassword);
+            }};
+}
+
+QString CMqttLink::GetDefaultPasswordFile()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("quorbit/mqtt-password"));
 }
 
 bool CMqttLink::Join(const SMqttConfig& config, QWidget* pParent)

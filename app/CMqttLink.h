@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/CMqttDlg.h"
 #include "ui/SMqttConfig.h"
 
 #include <QString>
@@ -30,6 +31,13 @@ public:
     static QString Check(const SMqttConfig& config);
     // The node name used when the configuration names none.
     static QString GetDefaultNode();
+    // Tries the broker with the configuration, and strPassword in place of its password file's
+    // when not empty; what happened, in words.
+    static QString Test(const SMqttConfig& config, const QString& strPassword);
+    // What Configure > MQTT asks of the link, and where a password typed there is kept when no
+    // file is named: beside the settings, private to the person.
+    static CMqttDlg::SHelpers GetDialogHelpers();
+    static QString GetDefaultPasswordFile();
 
     // Leaves the broker of the service in use, if any (it says "offline" there), and joins the
     // one config names. A configuration the service refuses is shown to the person in a box

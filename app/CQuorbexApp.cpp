@@ -16,6 +16,7 @@
 #include "control/RunningQuorbit.h"
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"
+#include "device/CLircSystem.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
 #include "engine/CQuorbexSession.h"
@@ -87,6 +88,19 @@ void ShowStartRefusal(int argc, char** argv, const std::string& strRefusal)
     CMessageBox::Show(nullptr, QMessageBox::Warning, QString::fromStdString(strRefusal),
                       QMessageBox::Ok, QMessageBox::Ok);
 }
+
+// A device the person may not open is not passed over in silence: timed events would fire
+// into nothing. No, the default, ends the start so that the group can be joined first.
+bool AskForSimulatedUnit(const std::string& strReason)
+{
+    QString strText = QStringLiteral("%1.\n\nGo on with the simulated infrared unit? Nothing "
+                                     "it fires reaches an appliance.")
+                          .arg(QString::fromStdString(strReason));
+    strText[0] = strText[0].toUpper();
+    return CMessageBox::Show(nullptr, QMessageBox::Question, strText,
+                             QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No) == QMessageBox::Yes;
+}
 } // namespace
 
 int RunQuorbitApp(int argc, char** argv, const SCommandLine& commandLine)
@@ -124,7 +138,7 @@ int RunQuorbitApp(int argc, char** argv, const SCommandLine& commandLine)
     QApplication::setApplicationName(LoadString(StringId::kAppName));
     QApplication::setApplicationVersion(QUORBIT_VERSION);
     CQuorbexApp app(commandLine.strDevice, std::move(pClockBackend),
-                    std::make_unique<CSteadyTickSource>());
+                    std::make_unique<CSteadyTickSource>(), GetKernelLircSystem());
     QObject::connect(&application, &QGuiApplication::commitDataRequest,
                      [&app](QSessionManager& manager) { app.OnCommitDataRequest(manager); });
     // Listening before the start-up, so that a program started meanwhile waits for its answer
@@ -159,9 +173,9 @@ int RunQuorbitApp(int argc, char** argv, const SCommandLine& commandLine)
 }
 
 CQuorbexApp::CQuorbexApp(std::string strDevice, std::unique_ptr<CClockBackend> pClockBackend,
-                         std::unique_ptr<CTickSource> pTicks)
+                         std::unique_ptr<CTickSource> pTicks, CLircSystem& lirc)
     : m_pClockBackend(std::move(pClockBackend)), m_pTicks(std::move(pTicks)),
-      m_unit(std::move(strDevice), *m_pTicks)
+      m_unit(std::move(strDevice), *m_pTicks, lirc)
 {
 }
 
@@ -170,7 +184,8 @@ CQuorbexApp::~CQuorbexApp() = default;
 bool CQuorbexApp::InitInstance(const QString& strFile)
 {
     m_settingsFile.Read(m_settings);
-    if (!m_unit.Open(m_settings.m_strInfraredDevice.toStdString(), m_settings.m_nParallelPort))
+    if (!m_unit.Open(m_settings.m_strInfraredDevice.toStdString(), m_settings.m_nParallelPort,
+                     &AskForSimulatedUnit))
         return false;
     m_unit.GetDevice().SelectPort(m_settings.m_nParallelPort, m_settings.m_bDisableInterrupts);
     RegisterDocumentType(QCoreApplication::applicationFilePath());

@@ -11,6 +11,7 @@
 
 class CClockBackend;
 class CDocumentController;
+class CLircSystem;
 class CMainFrame;
 class CQtFrontEnd;
 class CQuorbexSession;
@@ -31,9 +32,9 @@ class CQuorbexApp
 public:
     // strDevice: the infrared backend ("" for the best this machine offers); pClockBackend: the
     // clock every schedule reads; pTicks: the millisecond count that megabutton waits and the
-    // clock-jump check measure with.
+    // clock-jump check measure with; lirc: the calls the lirc devices are driven through.
     CQuorbexApp(std::string strDevice, std::unique_ptr<CClockBackend> pClockBackend,
-                std::unique_ptr<CTickSource> pTicks);
+                std::unique_ptr<CTickSource> pTicks, CLircSystem& lirc);
     ~CQuorbexApp();
     CQuorbexApp(const CQuorbexApp&) = delete;
     CQuorbexApp& operator=(const CQuorbexApp&) = delete;

@@ -1,5 +1,8 @@
 #include "control/CMosquittoLibrary.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <dlfcn.h>
 
 namespace
@@ -53,4 +56,12 @@ bool CMosquittoLibrary::Load(const char* pszFile, std::string& strError)
     if (pHandle)
         dlclose(pHandle);
     return false;
+}
+
+std::string CMosquittoLibrary::DescribeResult(int nResult) const
+{
+    std::string strText = nResult == MOSQ_ERR_ERRNO ? std::strerror(errno) : m_pfnStrerror(nResult);
+    if (strText.ends_with('.'))
+        strText.pop_back();
+    return strText;
 }

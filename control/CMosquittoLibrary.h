@@ -20,6 +20,7 @@
     X(UsernamePwSet, mosquitto_username_pw_set)                                                    \
     X(TlsSet, mosquitto_tls_set)                                                                   \
     X(ConnectAsync, mosquitto_connect_async)                                                       \
+    X(Loop, mosquitto_loop)                                                                        \
     X(ReconnectAsync, mosquitto_reconnect_async)                                                   \
     X(Disconnect, mosquitto_disconnect)                                                            \
     X(Socket, mosquitto_socket)                                                                    \
@@ -51,6 +52,10 @@ public:
     // Loads pszFile and finds every call in it; false, with strError naming the file and the
     // reason, when it cannot. Get loads kFileName through it.
     bool Load(const char* pszFile, std::string& strError);
+
+    // A result in words, without the library's full stop, as the reason goes on within a
+    // sentence.
+    std::string DescribeResult(int nResult) const;
 
 #define QUORBIT_MOSQUITTO_MEMBER(Name, symbol) decltype(&::symbol) m_pfn##Name = nullptr;
     QUORBIT_MOSQUITTO_CALLS(QUORBIT_MOSQUITTO_MEMBER)

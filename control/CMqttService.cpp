@@ -49,16 +49,6 @@ constexpr const char* kClientProperty = "quorbit-client";
 // Where the system keeps the certificate authorities it trusts.
 constexpr const char* kCaFolder = "/etc/ssl/certs";
 
-// Without the library's full stop, as the reason goes on within a sentence.
-std::string DescribeResult(const CMosquittoLibrary& library, int nResult)
-{
-    std::string strText =
-        nResult == MOSQ_ERR_ERRNO ? std::strerror(errno) : library.m_pfnStrerror(nResult);
-    if (strText.ends_with('.'))
-        strText.pop_back();
-    return strText;
-}
-
 // Each run a client id of its own: the broker pushes a client off for another with its id, so
 // that two Quorbits with one node name would push each other off in turn.
 // The client that published an availability message, if it said.
@@ -141,7 +131,7 @@ void CMqttService::Start()
             return SetState(EState::Failed, "TLS cannot be set up with the certificate "
                                             "authorities in " +
                                                 std::string(kCaFolder) + ": " +
-                                                DescribeResult(*m_pLib, nResult));
+                                                m_pLib->DescribeResult(nResult));
         }
     }
     if (m_stateObserver)
@@ -324,10 +314,10 @@ std::string CMqttService::DescribeFailure(int nResult) const
     const bool bHungUp = nResult == MOSQ_ERR_TLS || nResult == MOSQ_ERR_CONN_LOST ||
                          (nResult == MOSQ_ERR_ERRNO && errno == ECONNRESET);
     if (!bHungUp || m_nState != EState::Connecting)
-        return DescribeResult(*m_pLib, nResult);
+        return m_pLib->DescribeResult(nResult);
     if (m_settings.bTls)
         return "the broker does not answer in TLS (" +
-               (m_strTlsError.empty() ? DescribeResult(*m_pLib, nResult) : m_strTlsError) +
+               (m_strTlsError.empty() ? m_pLib->DescribeResult(nResult) : m_strTlsError) +
                "); if that port takes plain MQTT, name the broker mqtt://";
     return "the broker closed the connection before answering; if that port takes TLS, name the "
            "broker mqtts://";

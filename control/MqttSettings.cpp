@@ -87,9 +87,12 @@ bool ParseMqttUrl(const std::string& strUrl, SMqttSettings& settings, std::strin
     return true;
 }
 
+} // namespace
+
 // The first line of a file no one else may read or change, read through the descriptor that was
 // checked.
-bool ReadPasswordFile(const std::string& strPath, std::string& strPassword, std::string& strError)
+bool ReadMqttPasswordFile(const std::string& strPath, std::string& strPassword,
+                          std::string& strError)
 {
     const CFileDescriptor file(open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     struct stat status
@@ -124,6 +127,30 @@ bool ReadPasswordFile(const std::string& strPath, std::string& strPassword, std:
     return true;
 }
 
+bool WriteMqttPasswordFile(const std::string& strPath, const std::string& strPassword,
+                           std::string& strError)
+{
+    const std::size_t nSlash = strPath.rfind('/');
+    if (nSlash != std::string::npos && nSlash > 0)
+        mkdir(strPath.substr(0, nSlash).c_str(), S_IRWXU);
+    // Never through a link, and private before the password is in it, also for a file that was
+    // there already.
+    const CFileDescriptor file(open(
+        strPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR));
+    const std::string strLine = strPassword + "\n";
+    if (!file.IsOpen() || fchmod(file.Get(), S_IRUSR | S_IWUSR) != 0 ||
+        write(file.Get(), strLine.data(), strLine.size()) != static_cast<ssize_t>(strLine.size()) ||
+        fsync(file.Get()) != 0)
+    {
+        strError = strPath + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+namespace
+{
+
 // The node name is the hub's node id in every discovery topic, which takes no other
 // characters, and the login an access list matches with %u.
 bool IsValidNode(const std::string& strNode)
@@ -154,7 +181,7 @@ bool MakeMqttSettings(const std::string& strUrl, const std::string& strPasswordF
         return false;
     }
     if (!strPasswordFile.empty() &&
-        !ReadPasswordFile(strPasswordFile, settings.strPassword, strError))
+        !ReadMqttPasswordFile(strPasswordFile, settings.strPassword, strError))
         return false;
     settings.strNode = strNode.empty() ? GetHostNodeName() : strNode;
     if (!IsValidNode(settings.strNode))

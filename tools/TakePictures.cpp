@@ -10,6 +10,7 @@
 #include "app/CQuorbexApp.h"
 #include "app/CodeImport.h"
 #include "device/CClockBackend.h"
+#include "device/CLircSystem.h"
 #include "device/PortAvailability.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CQuorbexSession.h"
@@ -89,7 +90,8 @@ public:
         settings.Write(store);
         store.sync();
         m_pApp = std::make_unique<CQuorbexApp>("sim", std::make_unique<CStillClock>(now),
-                                               std::make_unique<CSteadyTickSource>());
+                                               std::make_unique<CSteadyTickSource>(),
+                                               GetKernelLircSystem());
         return m_pApp->InitInstance(strFile) ? m_pApp.get() : nullptr;
     }
 
@@ -201,9 +203,9 @@ std::vector<QWidget*> ArrangeClock(CPictureRun& run)
         new CClockConfigDlg(settings, app.GetSession().GetClock(), &app.GetMainFrame()));
 }
 
-// The unit dialog as this computer's kernel shows its parallel ports, with the lirc devices of
-// a computer that has a USB transceiver, a GPIO receiver and a device it may not open, the
-// transceiver chosen.
+// The unit dialog as this computer's kernel shows its parallel ports, with the lirc devices of a
+// small board: a GPIO receiver on lirc0, a GPIO emitter on lirc1, both in use, and a USB
+// transceiver it may not open.
 std::vector<QWidget*> ArrangePort(CPictureRun& run)
 {
     if (ArrangeMainWindow(run).empty())
@@ -213,14 +215,14 @@ std::vector<QWidget*> ArrangePort(CPictureRun& run)
     for (int nPort = 1; nPort <= kPortCount; ++nPort)
         availability[static_cast<std::size_t>(nPort - 1)] = ProbePort(nPort);
     const std::vector<SLircAvailability> lircDevices{
-        {"/dev/lirc0", true, true, true, ""},
-        {"/dev/lirc1", true, false, true, ""},
+        {"/dev/lirc0", true, false, true, ""},
+        {"/dev/lirc1", true, true, false, ""},
         {"/dev/lirc2", false, false, false,
          "you may not open /dev/lirc2: join the group video (sudo adduser $USER video) and "
          "log in again"}};
-    return ShowOverMainWindow(
-        app.GetMainFrame(),
-        new CPortDialog(0, 1, availability, &app.GetMainFrame(), lircDevices, "lirc:/dev/lirc0"));
+    return ShowOverMainWindow(app.GetMainFrame(),
+                              new CPortDialog(0, 1, availability, &app.GetMainFrame(), lircDevices,
+                                              "lirc:/dev/lirc1,/dev/lirc0"));
 }
 
 // The living room's PC of a home with a Quorbit in two rooms, both on one broker.
@@ -229,11 +231,12 @@ std::vector<QWidget*> ArrangeMqtt(CPictureRun& run)
     if (ArrangeMainWindow(run).empty())
         return {};
     CMainFrame& frame = run.GetApp().GetMainFrame();
-    const SMqttConfig config{QStringLiteral("mqtt://broker.lan:1883"),
+    const SMqttConfig config{QStringLiteral("mqtt://living-room@broker.lan:1883"),
                              QStringLiteral("/home/quorbit/.mqtt-password"),
                              QStringLiteral("living-room")};
-    return ShowOverMainWindow(
-        frame, new CMqttDlg(config, QStringLiteral("livingroom-pc"), &CMqttLink::Check, &frame));
+    return ShowOverMainWindow(frame, new CMqttDlg(config, QStringLiteral("livingroom-pc"),
+                                                  CMqttLink::GetDialogHelpers(),
+                                                  CMqttLink::GetDefaultPasswordFile(), &frame));
 }
 
 // The Remote Builder on the sample's TV remote with its "Ch+" button chosen, owned by the main

@@ -1,6 +1,7 @@
 #include "ui/CDeleteRemoteDlg.h"
 
 #include "ui/CDisplayOrder.h"
+#include "ui/DialogParts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -30,7 +31,8 @@ CDeleteRemoteDlg::CDeleteRemoteDlg(const CRemoteMap& remotes, QWidget* pParent)
     auto* pLayout = new QFormLayout(this);
     pLayout->addRow(QStringLiteral("&Name:"), m_pNameList);
     pLayout->addRow(pButtons);
-    pLayout->setSizeConstraint(QLayout::SetFixedSize);
+    // "Delete Remote" in full in the title bar, rather than only as wide as the list.
+    KeepTitleWhole(*this);
 }
 
 void CDeleteRemoteDlg::accept()

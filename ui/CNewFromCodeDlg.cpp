@@ -2,6 +2,7 @@
 
 #include "signal/ExchangeText.h"
 #include "signal/ProtocolTable.h"
+#include "ui/DialogParts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -73,15 +74,15 @@ void CNewFromCodeDlg::accept()
     if (!ReadNumber(*m_pAddress, code.nAddress) || !ReadNumber(*m_pCommand, code.nCommand) ||
         (bKaseikyo && !ReadNumber(*m_pMaker, code.nMaker)))
     {
-        m_pProblem->setText(QStringLiteral("Give numbers, decimal or 0x hexadecimal."));
+        ShowGrown(*m_pProblem, QStringLiteral("Give numbers, decimal or 0x hexadecimal."));
         return;
     }
     // An address wider than the device field is the protocol's extended form.
     code.bExtended = form.pRow->cSubdeviceDefault != 0 && code.nAddress >> form.nDeviceBits != 0;
     if (!EncodeSignal(code, m_encoded))
     {
-        m_pProblem->setText(QStringLiteral("The address or command is too wide for %1.")
-                                .arg(QString::fromLatin1(form.pRow->pszName)));
+        ShowGrown(*m_pProblem, QStringLiteral("The address or command is too wide for %1.")
+                                   .arg(QString::fromLatin1(form.pRow->pszName)));
         return;
     }
     m_code = code;

@@ -4,7 +4,9 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,9 +18,9 @@ namespace
 {
 constexpr int kLastFlag = 2;
 // Choice ids: the ports are 0 to 2 (their options), then the simulated unit, then the lirc
-// devices in their order.
+// devices.
 constexpr int kSimulatedId = kPortCount;
-constexpr int kFirstLircId = kSimulatedId + 1;
+constexpr int kLircId = kSimulatedId + 1;
 constexpr std::string_view kLircPrefix = CLircDevice::kBackendPrefix;
 
 QString DescribeAvailability(const SPortAvailability& availability)
@@ -74,19 +76,19 @@ CPortDialog::CPortDialog(int nPortOption, int nInterruptFlag, const CAvailabilit
                          QWidget* pParent, const std::vector<SLircAvailability>& lircDevices,
                          const std::string& strBackend)
     : QDialog(pParent), m_pUnits(new QButtonGroup(this)), m_pInterrupts(nullptr),
-      m_nPortOption(nPortOption)
+      m_nPortOption(nPortOption), m_availability(availability)
 {
     setObjectName(QStringLiteral("portDialog"));
     setWindowTitle(QStringLiteral("Configure Infrared Unit"));
     auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(
-        new QLabel(QStringLiteral("Which infrared unit does Quorbit send and learn through?")));
+    pLayout->addWidget(MakeWrappedLabel(
+        QStringLiteral("Which infrared unit does Quorbit send and learn through?"), "question"));
 
     AddChoice(pLayout, kSimulatedId, QStringLiteral("simulated"),
               QStringLiteral("&Simulated infrared unit"),
               QStringLiteral("No hardware: its remote presses the buttons you learn, and what "
                              "it fires goes nowhere."));
-    AddPorts(pLayout, availability);
+    AddPorts(pLayout);
     AddLircDevices(pLayout, lircDevices);
     Choose(nPortOption, strBackend);
 
@@ -99,11 +101,14 @@ CPortDialog::CPortDialog(int nPortOption, int nInterruptFlag, const CAvailabilit
     m_pInterrupts->setEnabled(false);
     m_pInterrupts->hide();
     pLayout->addWidget(m_pInterrupts);
+    m_pRefusal = MakeRefusalLabel();
+    pLayout->addWidget(m_pRefusal);
 
     QDialogButtonBox* pButtons = MakeOkCancelButtons(*this);
     pLayout->addWidget(pButtons);
     // About as wide as the port's note was meant to be read, with room for a device's path.
     setMinimumWidth(fontMetrics().averageCharWidth() * 60);
+    FitOnScreen(*this, pButtons);
 }
 
 void CPortDialog::AddChoice(QVBoxLayout* pLayout, int nId, const QString& strName,
@@ -116,7 +121,7 @@ void CPortDialog::AddChoice(QVBoxLayout* pLayout, int nId, const QString& strNam
     AddNote(pLayout, strNote, pRadio->sizeHint().height())->setObjectName(strName + "Device");
 }
 
-void CPortDialog::AddPorts(QVBoxLayout* pLayout, const CAvailability& availability)
+void CPortDialog::AddPorts(QVBoxLayout* pLayout)
 {
     pLayout->addSpacing(fontMetrics().height() / 2);
     pLayout->addWidget(new QLabel(QStringLiteral("On a parallel port:")));
@@ -124,7 +129,7 @@ void CPortDialog::AddPorts(QVBoxLayout* pLayout, const CAvailability& availabili
     {
         const auto nIndex = static_cast<std::size_t>(nOption);
         AddChoice(pLayout, nOption, QStringLiteral("port%1").arg(nOption + 1),
-                  kPortTable[nIndex].pszCaption, DescribeAvailability(availability[nIndex]));
+                  kPortTable[nIndex].pszCaption, DescribeAvailability(m_availability[nIndex]));
     }
     AddNote(pLayout,
             QStringLiteral("The LPT number of a port may vary from one computer to another. If "
@@ -138,19 +143,54 @@ void CPortDialog::AddLircDevices(QVBoxLayout* pLayout,
 {
     pLayout->addSpacing(fontMetrics().height() / 2);
     pLayout->addWidget(
-        new QLabel(QStringLiteral("A USB, GPIO or built-in infrared device (lirc):")));
+        new QLabel(QStringLiteral("USB, GPIO or built-in infrared devices (lirc):")));
     if (devices.empty())
         AddNote(pLayout, QStringLiteral("None on this computer."), 0)
             ->setObjectName(QStringLiteral("noLirc"));
     for (std::size_t nDevice = 0; nDevice < devices.size(); ++nDevice)
     {
         const SLircAvailability& device = devices[nDevice];
-        const int nId = kFirstLircId + static_cast<int>(nDevice);
-        AddChoice(pLayout, nId, QStringLiteral("lirc%1").arg(nDevice),
-                  QString::fromStdString(device.strPath), DescribeLircDevice(device));
-        m_pUnits->button(nId)->setEnabled(device.bUsable);
-        m_lircPaths.push_back(device.strPath);
+        AddNote(pLayout,
+                QStringLiteral("%1: %2").arg(QString::fromStdString(device.strPath),
+                                             DescribeLircDevice(device)),
+                0)
+            ->setObjectName(QStringLiteral("lirc%1Device").arg(nDevice));
     }
+    auto* pRadio = new QRadioButton(QStringLiteral("&Lirc devices, the emitter firing and the "
+                                                   "receiver learning:"));
+    pRadio->setObjectName(QStringLiteral("lirc"));
+    m_pUnits->addButton(pRadio, kLircId);
+    pLayout->addWidget(pRadio);
+    m_pEmitter = AddRoleList(pLayout, QStringLiteral("&Emitter:"), "emitter", devices, true);
+    m_pReceiver = AddRoleList(pLayout, QStringLiteral("&Receiver:"), "receiver", devices, false);
+    pRadio->setEnabled(m_pEmitter->isEnabled() || m_pReceiver->isEnabled());
+}
+
+// The usable devices that can take the role, the first chosen as the command line's plain
+// "lirc" chooses it; choosing one chooses the lirc devices as the unit.
+QComboBox* CPortDialog::AddRoleList(QVBoxLayout* pLayout, const QString& strCaption,
+                                    const char* pszName,
+                                    const std::vector<SLircAvailability>& devices, bool bSender)
+{
+    auto* pList = new QComboBox;
+    pList->setObjectName(pszName);
+    for (const SLircAvailability& device : devices)
+        if (device.bUsable && (bSender ? device.bCanSend : device.bCanReceive))
+            pList->addItem(QString::fromStdString(device.strPath));
+    if (pList->count() == 0)
+    {
+        pList->addItem(bSender ? QStringLiteral("none: buttons cannot be fired")
+                               : QStringLiteral("none: buttons cannot be learned"));
+        pList->setEnabled(false);
+    }
+    connect(pList, &QComboBox::activated, this, [this] { m_pUnits->button(kLircId)->click(); });
+    auto* pRow = new QFormLayout;
+    pRow->setContentsMargins(QRadioButton().sizeHint().height(), 0, 0, 0);
+    auto* pLabel = new QLabel(strCaption);
+    pLabel->setBuddy(pList);
+    pRow->addRow(pLabel, pList);
+    pLayout->addLayout(pRow);
+    return pList;
 }
 
 void CPortDialog::Choose(int nPortOption, const std::string& strBackend)
@@ -160,11 +200,24 @@ void CPortDialog::Choose(int nPortOption, const std::string& strBackend)
         nId = kSimulatedId;
     else if (strBackend.starts_with(kLircPrefix))
     {
-        const auto it = std::ranges::find(m_lircPaths, strBackend.substr(kLircPrefix.size()));
-        nId = kFirstLircId + static_cast<int>(it - m_lircPaths.begin());
+        nId = kLircId;
+        ChooseLircDevices(strBackend.substr(kLircPrefix.size()));
     }
     if (QAbstractButton* pChosen = m_pUnits->button(nId))
         pChosen->setChecked(true);
+}
+
+// "EMITTER,RECEIVER", or one device doing what it can.
+void CPortDialog::ChooseLircDevices(const std::string& strPaths)
+{
+    const std::size_t nComma = strPaths.find(',');
+    const QString strEmitter = QString::fromStdString(strPaths.substr(0, nComma));
+    const QString strReceiver = nComma == std::string::npos
+                                    ? strEmitter
+                                    : QString::fromStdString(strPaths.substr(nComma + 1));
+    for (auto [pList, strPath] : {std::pair{m_pEmitter, strEmitter}, {m_pReceiver, strReceiver}})
+        if (const int nIndex = pList->findText(strPath); nIndex >= 0)
+            pList->setCurrentIndex(nIndex);
 }
 
 int CPortDialog::GetPortOption() const
@@ -183,7 +236,32 @@ std::string CPortDialog::GetBackend() const
     const int nId = m_pUnits->checkedId();
     if (nId == kSimulatedId)
         return "sim";
-    if (nId >= kFirstLircId)
-        return std::string(kLircPrefix) + m_lircPaths[static_cast<std::size_t>(nId - kFirstLircId)];
-    return {};
+    if (nId != kLircId)
+        return {};
+    QStringList paths;
+    if (m_pEmitter->isEnabled())
+        paths << m_pEmitter->currentText();
+    if (m_pReceiver->isEnabled() && !paths.contains(m_pReceiver->currentText()))
+        paths << m_pReceiver->currentText();
+    const QString strPaths = paths.join(',');
+    return std::string(kLircPrefix) + strPaths.toStdString();
+}
+
+// A port that is not there would be kept and quietly passed over at the next start.
+void CPortDialog::accept()
+{
+    const int nId = m_pUnits->checkedId();
+    if (nId >= 0 && nId < kPortCount)
+    {
+        const SPortAvailability& port = m_availability[static_cast<std::size_t>(nId)];
+        if (port.nState != EPortAvailability::Available)
+        {
+            const QString strPort =
+                QString(kPortTable[static_cast<std::size_t>(nId)].pszCaption).remove('&');
+            ShowGrown(*m_pRefusal, QStringLiteral("%1 cannot be chosen: %2")
+                                       .arg(strPort.simplified(), DescribeAvailability(port)));
+            return;
+        }
+    }
+    QDialog::accept();
 }

@@ -54,8 +54,8 @@ struct SLabel
 };
 
 const SLabel kLabels[] = {
-    {"remoteLabel", "R&emote:", {5, 5, 28, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
-    {"buttonLabel", "B&utton:", {5, 25, 24, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
+    {"remoteLabel", "R&emote:", {5, 5, 30, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
+    {"buttonLabel", "B&utton:", {5, 25, 30, kBoxHeight}, Qt::AlignLeft | Qt::AlignVCenter},
     // Ends where the layout has it, but may start further left: the text is wider in most
     // fonts than the layout allows for.
     {"descriptionLabel",

@@ -2,6 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
+#include "device/CLircSystem.h"
 #include "document/CQuorbexDoc.h"
 
 #include <QApplication>
@@ -25,7 +26,8 @@ void CAppFixture::MakeApp()
     auto pTicks = std::make_unique<CScriptedTickSource>();
     m_pClock = pClock.get();
     m_pTicks = pTicks.get();
-    m_pApp = std::make_unique<CQuorbexApp>("sim", std::move(pClock), std::move(pTicks));
+    m_pApp = std::make_unique<CQuorbexApp>(m_strDevice, std::move(pClock), std::move(pTicks),
+                                           m_pLirc ? *m_pLirc : GetKernelLircSystem());
 }
 
 bool CAppFixture::StartAgain(const QString& strFile)

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+class CLircSystem;
 class CMainFrame;
 class CQuorbexDoc;
 class CRemote;
@@ -51,6 +52,10 @@ protected:
     QString WriteTempFile(const QString& strName, const QByteArray& bytes) const;
 
     CScopedTimeZone m_zone{"UTC0"};
+    // The infrared backend asked for at start and the lirc devices there are; the next
+    // StartAgain takes changes to them.
+    std::string m_strDevice = "sim";
+    CLircSystem* m_pLirc = nullptr; // null: the kernel's
     QTemporaryDir m_dir;
     CScriptedClock* m_pClock = nullptr;
     CScriptedTickSource* m_pTicks = nullptr;

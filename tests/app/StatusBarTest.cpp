@@ -141,7 +141,9 @@ TEST(BackendNamesTest, BackendsAreNamedInWordsAPersonKnows)
          {SNames{"simulated", "simulated infrared unit"},
           SNames{"ppdev /dev/parport1", "infrared unit on /dev/parport1"},
           SNames{"direct", "infrared unit on the parallel port"},
-          SNames{"lirc /dev/lirc0, send only", "infrared device /dev/lirc0, send only"}})
+          SNames{"lirc /dev/lirc0, send only", "infrared device /dev/lirc0, send only"},
+          SNames{"lirc /dev/lirc1 (send), /dev/lirc0 (receive)",
+                 "infrared devices /dev/lirc1 (send), /dev/lirc0 (receive)"}})
         EXPECT_EQ(DescribeInfraredBackend(pszName), pszWords);
     for (const auto& [pszName, pszWords] :
          {SNames{"rtc", "hardware clock"}, SNames{"os", "system clock"},

@@ -4,11 +4,14 @@
 #include "device/CInfraredDevice.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CFiringEngine.h"
+#include "support/CFakeLircSystem.h"
 #include "ui/CDialogDriver.h"
 #include "ui/CPortDialog.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QRadioButton>
+#include <QStatusBar>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +19,18 @@
 
 namespace
 {
+constexpr std::uint32_t kReceiveOnly = LIRC_CAN_REC_MODE2 | LIRC_CAN_SET_REC_TIMEOUT;
+constexpr std::uint32_t kSendOnly = LIRC_CAN_SEND_PULSE | LIRC_CAN_SET_SEND_CARRIER;
+
+CPortDialog::CAvailability AllPortsHere()
+{
+    CPortDialog::CAvailability availability;
+    for (std::size_t nPort = 0; nPort < availability.size(); ++nPort)
+        availability[nPort] = {EPortAvailability::Available, "/dev/parport" + std::to_string(nPort),
+                               ""};
+    return availability;
+}
+
 struct SRoundTripCase
 {
     const char* pszName;
@@ -41,7 +56,7 @@ const char* kRadios[] = {"port1", "port2", "port3"};
 TEST_P(PortDialogTest, CarriesThePortAndTheHiddenFlagThrough)
 {
     const SRoundTripCase& test = GetParam();
-    CPortDialog dlg(test.nOption, test.nFlag, {});
+    CPortDialog dlg(test.nOption, test.nFlag, AllPortsHere());
     dlg.show();
     const CDialogDriver ui(dlg);
     for (int nOption = 0; nOption < kPortCount; ++nOption)
@@ -86,71 +101,222 @@ TEST(PortDialogDeviceTest, SaysWhatServesEachAddress)
               "The kernel drives this port, but /dev/parport2 is missing: load the ppdev module.");
 }
 
-// Each lirc device is a choice saying what it can do, one that cannot be used is greyed with
-// the reason; the choice comes back as the unit's backend and leaves the port setting alone.
-TEST(PortDialogDeviceTest, ChoosesAmongTheSimulatedUnitThePortsAndTheLircDevices)
+// Keeping a port that is not there would leave the unit where it was at the next start
+// without a word; the dialog stays open and says why.
+TEST(PortDialogDeviceTest, APortThatIsNotThereIsRefusedWithTheReason)
 {
-    const std::vector<SLircAvailability> devices{
-        {"/dev/lirc0", true, true, true, ""},
-        {"/dev/lirc1", true, true, false, ""},
-        {"/dev/lirc2", false, false, false, "you may not open /dev/lirc2: join the group video"}};
-    CPortDialog dlg(1, 1, {}, nullptr, devices, "lirc:/dev/lirc1");
+    using SCase = std::pair<EPortAvailability, const char*>;
+    for (const auto& [nState, pszReason] :
+         {SCase{EPortAvailability::NoDriver, "LPT2 (0278) cannot be chosen: No parallel port "
+                                             "here: no parallel port driver is loaded "
+                                             "(parport_pc)."},
+          SCase{EPortAvailability::NoPort,
+                "LPT2 (0278) cannot be chosen: No parallel port at this address here."},
+          SCase{EPortAvailability::NoPermission,
+                "LPT2 (0278) cannot be chosen: /dev/parport1 is here, but you may not open it: "
+                "join the group lp and log in again."},
+          SCase{EPortAvailability::Available, ""}})
+    {
+        CPortDialog::CAvailability availability = AllPortsHere();
+        availability[1] = {nState, "/dev/parport1", "lp"};
+        CPortDialog dlg(0, 0, availability, nullptr, {}, "sim");
+        dlg.show();
+        const CDialogDriver ui(dlg);
+        ui.Click("port2");
+        ui.Click("ok");
+        const bool bRefused = *pszReason != '\0';
+        EXPECT_EQ(dlg.isVisible(), bRefused) << pszReason;
+        EXPECT_EQ(ui.Find<QLabel>("refusal").isVisible(), bRefused);
+        if (bRefused)
+            EXPECT_EQ(ui.Text("refusal").toStdString(), pszReason);
+        else
+            EXPECT_EQ(dlg.GetPortOption(), 1);
+    }
+}
+
+// The usual small-board layout: a receiver on lirc0, an emitter on lirc1, and a two-way device
+// this user may not open. Built before the program that drives them and gone after it.
+struct STwoLircDevices
+{
+    STwoLircDevices()
+    {
+        m_lirc.AddDevice("/dev/lirc0").nFeatures = kReceiveOnly;
+        m_lirc.AddDevice("/dev/lirc1").nFeatures = kSendOnly;
+        CFakeLircSystem::SDevice& locked = m_lirc.AddDevice("/dev/lirc2");
+        locked.nOpenError = EACCES;
+        locked.strGroup = "video";
+    }
+
+    CFakeLircSystem m_lirc;
+};
+
+struct SLircChoiceCase
+{
+    const char* pszName;
+    const char* pszInUse;
+    const char* pszChecked; // the unit's radio at first
+    const char* pszEmitter; // shown at first
+    const char* pszReceiver;
+    const char* pszChoose;  // "emitter" or "receiver": its entry picked again; null for none
+    const char* pszBackend; // handed back after OK
+};
+
+void PrintTo(const SLircChoiceCase& test, std::ostream* pStream)
+{
+    *pStream << test.pszName;
+}
+
+class LircChoiceTest : public STwoLircDevices, public ::testing::TestWithParam<SLircChoiceCase>
+{
+};
+
+// Each device says what it can do; the emitter list holds only devices that send, the receiver
+// list only devices that receive, and the choice comes back as a backend that opens both.
+TEST_P(LircChoiceTest, ChoosesTheEmitterAndTheReceiver)
+{
+    const SLircChoiceCase& test = GetParam();
+    CPortDialog dlg(0, 0, AllPortsHere(), nullptr, ProbeLircDevices(m_lirc), test.pszInUse);
     dlg.show();
     const CDialogDriver ui(dlg);
-    EXPECT_TRUE(ui.Find<QRadioButton>("lirc1").isChecked());
+    EXPECT_TRUE(ui.Find<QRadioButton>(test.pszChecked).isChecked());
+    EXPECT_EQ(ui.Text("emitter"), test.pszEmitter);
+    EXPECT_EQ(ui.Text("receiver"), test.pszReceiver);
+    EXPECT_EQ(ui.Find<QComboBox>("emitter").count(), 1);
+    EXPECT_EQ(ui.Text("lirc0Device").toStdString(),
+              "/dev/lirc0: Receives only: buttons can be learned, not fired, through it.");
     EXPECT_EQ(ui.Text("lirc1Device").toStdString(),
-              "Sends only: buttons can be fired, not learned, through it.");
-    EXPECT_FALSE(ui.Find<QRadioButton>("lirc2").isEnabled());
-    EXPECT_EQ(ui.Text("lirc2Device").toStdString(),
-              "You may not open /dev/lirc2: join the group video.");
-    ui.Click("lirc0");
+              "/dev/lirc1: Sends only: buttons can be fired, not learned, through it.");
+    EXPECT_NE(ui.Text("lirc2Device").indexOf("join the group video"), -1);
+    if (test.pszChoose)
+    {
+        // As the list's popup does when the person clicks an entry.
+        auto& list = ui.Find<QComboBox>(test.pszChoose);
+        emit list.activated(list.currentIndex());
+    }
+    ui.Click("ok");
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.GetBackend(), test.pszBackend);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PortDialog, LircChoiceTest,
+    ::testing::Values(SLircChoiceCase{"TheDevicesInUse", "lirc:/dev/lirc1,/dev/lirc0", "lirc",
+                                      "/dev/lirc1", "/dev/lirc0", nullptr,
+                                      "lirc:/dev/lirc1,/dev/lirc0"},
+                      SLircChoiceCase{"PickedFromTheSimulatedUnit", "sim", "simulated",
+                                      "/dev/lirc1", "/dev/lirc0", "receiver",
+                                      "lirc:/dev/lirc1,/dev/lirc0"},
+                      SLircChoiceCase{"OneNamedForBoth", "lirc:/dev/lirc1", "lirc", "/dev/lirc1",
+                                      "/dev/lirc0", nullptr, "lirc:/dev/lirc1,/dev/lirc0"}),
+    [](const ::testing::TestParamInfo<SLircChoiceCase>& info) { return info.param.pszName; });
+
+// With a receiver alone there is no emitter to choose, and the unit is that one device.
+TEST(PortDialogDeviceTest, AReceiverAloneIsTheUnitWithoutAnEmitter)
+{
+    const std::vector<SLircAvailability> devices{{"/dev/lirc0", true, false, true, ""}};
+    CPortDialog dlg(0, 0, AllPortsHere(), nullptr, devices, "lirc:/dev/lirc0");
+    dlg.show();
+    const CDialogDriver ui(dlg);
+    EXPECT_FALSE(ui.IsEnabled("emitter"));
+    EXPECT_EQ(ui.Text("emitter"), "none: buttons cannot be fired");
     ui.Click("ok");
     EXPECT_EQ(dlg.GetBackend(), "lirc:/dev/lirc0");
-    EXPECT_EQ(dlg.GetPortOption(), 1);
 
-    CPortDialog simulated(0, 1, {}, nullptr, {}, "sim");
-    simulated.show();
-    const CDialogDriver simulatedUi(simulated);
-    EXPECT_TRUE(simulatedUi.Find<QRadioButton>("simulated").isChecked());
-    EXPECT_EQ(simulatedUi.Text("noLirc").toStdString(), "None on this computer.");
-    simulatedUi.Click("port3");
-    simulatedUi.Click("ok");
-    EXPECT_EQ(simulated.GetBackend(), "");
-    EXPECT_EQ(simulated.GetPortOption(), 2);
+    CPortDialog none(0, 0, AllPortsHere(), nullptr, {}, "sim");
+    const CDialogDriver noneUi(none);
+    EXPECT_EQ(noneUi.Text("noLirc").toStdString(), "None on this computer.");
+    EXPECT_FALSE(noneUi.IsEnabled("lirc"));
+}
+
+// The window program on the lirc devices of the fake, started without a unit asked for.
+class LircCommandTest : public STwoLircDevices, public CAppFixture
+{
+protected:
+    bool StartOnLirc()
+    {
+        m_strDevice.clear();
+        m_pLirc = &m_lirc;
+        return StartAgain();
+    }
+};
+
+// Started on the emitter and the receiver the machine has, the status bar names both, the
+// dialog opens on them, and OK keeps them for the next start.
+TEST_F(LircCommandTest, TheDialogShowsTheDevicesInUseAndKeepsThemForTheNextStart)
+{
+    ASSERT_TRUE(StartOnLirc());
+    EXPECT_NE(Frame()
+                  .findChild<QLabel*>("backendPane")
+                  ->text()
+                  .indexOf("Infrared devices /dev/lirc1 (send), /dev/lirc0 (receive)"),
+              -1)
+        << Frame().findChild<QLabel*>("backendPane")->text().toStdString();
+    WhenDialogOpens(
+        [](QDialog& dlg)
+        {
+            const CDialogDriver ui(dlg);
+            EXPECT_TRUE(ui.Find<QRadioButton>("lirc").isChecked());
+            EXPECT_EQ(ui.Text("emitter"), "/dev/lirc1");
+            EXPECT_EQ(ui.Text("receiver"), "/dev/lirc0");
+            ui.Click("ok");
+        });
+    Frame().OnCommand(CMainFrame::kCmdParallelPort);
+    EXPECT_EQ(App().GetSettings().m_strInfraredDevice, "lirc:/dev/lirc1,/dev/lirc0");
+    App().SaveSettings();
+
+    // Next time each device does both, so that without the choice lirc0 alone would be taken.
+    m_lirc.GetDevice("/dev/lirc0").nFeatures = CFakeLircSystem::kFullFeatures;
+    m_lirc.GetDevice("/dev/lirc1").nFeatures = CFakeLircSystem::kFullFeatures;
+    ASSERT_TRUE(StartAgain());
+    EXPECT_STREQ(App().GetUnit().GetDevice().GetBackendName(),
+                 "lirc /dev/lirc1 (send), /dev/lirc0 (receive)");
+}
+
+// A device there that this user may not open is named with the group to join, and the
+// simulated unit stands in only when the person says so.
+TEST_F(LircCommandTest, ADeviceThatMayNotBeOpenedIsNamedAndTheSimulatedUnitOffered)
+{
+    m_lirc.GetDevice("/dev/lirc0").nOpenError = EACCES;
+    m_lirc.GetDevice("/dev/lirc1").nOpenError = EACCES;
+    CMessageBox::QueueAnswer(QMessageBox::No);
+    EXPECT_FALSE(StartOnLirc());
+    const QStringList shown = CMessageBox::TakeShownTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_NE(shown[0].indexOf("you may not open /dev/lirc0: join the group plugdev (sudo adduser "
+                               "$USER plugdev) and log in again"),
+              -1)
+        << shown[0].toStdString();
+    EXPECT_NE(shown[0].indexOf("Go on with the simulated infrared unit?"), -1);
+
+    CMessageBox::QueueAnswer(QMessageBox::Yes);
+    ASSERT_TRUE(StartAgain());
+    EXPECT_EQ(CMessageBox::TakeShownTexts().size(), 1);
+    EXPECT_STREQ(App().GetUnit().GetDevice().GetBackendName(), "simulated");
 }
 
 using PortCommandTest = CAppFixture;
 
-// The firing engine plays through the device the port command made: a reference to the one
-// it replaced would point at freed memory.
-TEST_F(PortCommandTest, OkMovesTheInfraredUnitToTheChosenPort)
+// The dialog shows the unit in use, here the simulated one asked for at start rather than the
+// port last stored; a port this machine lacks is refused and nothing is stored.
+TEST_F(PortCommandTest, OpensOnTheUnitInUseAndRefusesAPortThatIsNotThere)
 {
     StoreSettings([](CSettings& settings) { settings.m_nParallelPort = 2; });
     ASSERT_TRUE(Start());
-    CRemote& tv = AddRemoteWithButton("TV");
-    const auto choose = [this](const char* pszButton)
-    {
-        WhenDialogOpens(
-            [pszButton](QDialog& dlg)
-            {
-                const CDialogDriver ui(dlg);
-                EXPECT_TRUE(ui.Find<QRadioButton>("port2").isChecked());
-                ui.Click("port3");
-                ui.Click(pszButton);
-            });
-        Frame().OnCommand(CMainFrame::kCmdParallelPort);
-    };
-
-    choose("cancel");
+    WhenDialogOpens(
+        [](QDialog& dlg)
+        {
+            const CDialogDriver ui(dlg);
+            EXPECT_TRUE(ui.Find<QRadioButton>("simulated").isChecked());
+            ui.Click("port3");
+            ui.Click("ok");
+            EXPECT_TRUE(dlg.isVisible());
+            EXPECT_TRUE(ui.Text("refusal").startsWith("LPT3 (03bc) cannot be chosen: "));
+            ui.Click("cancel");
+        });
+    Frame().OnCommand(CMainFrame::kCmdParallelPort);
     EXPECT_EQ(App().GetSettings().m_nParallelPort, 2);
-    EXPECT_EQ(App().GetUnit().GetDevice().GetPort(), 2);
-
-    choose("ok");
-    EXPECT_EQ(App().GetSettings().m_nParallelPort, 3);
-    EXPECT_EQ(App().GetUnit().GetDevice().GetPort(), 3);
-    EXPECT_TRUE(App().GetUnit().GetDevice().GetMaskInterrupts());
-    App().GetSession().GetEngine().Fire(*tv.FindButton("Power"));
-    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
+    EXPECT_EQ(App().GetSettings().m_strInfraredDevice, "");
+    EXPECT_STREQ(App().GetUnit().GetDevice().GetBackendName(), "simulated");
 }
 
 TEST_F(PortCommandTest, TheSimulatedUnitChosenIsKeptForTheNextStart)
@@ -167,15 +333,5 @@ TEST_F(PortCommandTest, TheSimulatedUnitChosenIsKeptForTheNextStart)
     EXPECT_EQ(App().GetSettings().m_strInfraredDevice, "sim");
     EXPECT_EQ(App().GetSettings().m_nParallelPort, 1);
     EXPECT_STREQ(App().GetUnit().GetDevice().GetBackendName(), "simulated");
-}
-
-TEST_F(PortCommandTest, NoPortChosenLeavesThePortInUse)
-{
-    StoreSettings([](CSettings& settings) { settings.m_nParallelPort = 0; });
-    ASSERT_TRUE(Start());
-    WhenDialogOpens([](QDialog& dlg) { CDialogDriver(dlg).Click("ok"); });
-    Frame().OnCommand(CMainFrame::kCmdParallelPort);
-    EXPECT_EQ(App().GetSettings().m_nParallelPort, 0);
-    EXPECT_EQ(App().GetUnit().GetDevice().GetPort(), 1);
 }
 } // namespace
