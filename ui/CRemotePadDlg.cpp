@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace
@@ -233,11 +234,11 @@ void CRemotePadDlg::RestorePosition()
         PlaceBesideOwner();
         return;
     }
-    const int nSavedX = remote.m_nPadX;
-    const int nSavedY = remote.m_nPadY;
-    PlaceWindowOnScreen(*this, remote.m_nPadX, remote.m_nPadY);
-    if (remote.m_nPadX != nSavedX || remote.m_nPadY != nSavedY)
-        m_doc.SetModifiedFlag();
+    // Pulled onto this screen for now; the remote keeps its place until the person moves the
+    // pad, so that opening a document made on a larger screen changes nothing in it.
+    int nX = remote.m_nPadX;
+    int nY = remote.m_nPadY;
+    PlaceWindowOnScreen(*this, nX, nY);
 }
 
 // A pad opened for the first time goes beside its owner, right of it when there is room and
@@ -286,6 +287,7 @@ void CRemotePadDlg::showEvent(QShowEvent* pEvent)
     // person's.
     QDialog::showEvent(pEvent);
     m_bInitialised = true;
+    m_placed = geometry().topLeft();
 }
 
 void CRemotePadDlg::moveEvent(QMoveEvent* pEvent)
@@ -295,6 +297,11 @@ void CRemotePadDlg::moveEvent(QMoveEvent* pEvent)
         return;
     // The inner corner: the one that restoring the position puts back in place.
     const QPoint position = geometry().topLeft();
+    // The window manager frames a new window after it is shown and keeps either its frame or
+    // its inside where the pad put it; only a move of both is the person's.
+    const QPoint placed = std::exchange(m_placed, position);
+    if (pos() == placed || position == placed)
+        return;
     if (position.x() == m_pRemote->m_nPadX && position.y() == m_pRemote->m_nPadY)
         return;
     m_pRemote->m_nPadX = position.x();

@@ -83,6 +83,7 @@ private:
     int m_nColumns;
     int m_nRows;
     bool m_bInitialised = false;
+    QPoint m_placed; // where the pad was put or last moved to: its inner corner
     EMode m_nMode;
     CQuorbexDoc& m_doc;
     CFiringEngine& m_engine;
