@@ -20,6 +20,7 @@
 #include "ui/CRemotePadDlg.h"
 #include "ui/PlaceWindowOnScreen.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -176,6 +177,25 @@ TEST_F(RemoteBuilderTest, TheDescriptionIsStoredForTheNamedButtonWhenLeftOrEnter
     EXPECT_EQ(Builder().Find<QLineEdit>("description").text(), "");
     Builder().Click("add");
     EXPECT_EQ(m_pTv->FindButton("Dim")->m_strDescription, "");
+}
+
+// Imported names are long: the Button box's list shows them whole however narrow the box, and
+// each entry's tooltip names it.
+TEST_F(RemoteBuilderTest, TheButtonListShowsLongNamesWhole)
+{
+    Doc().AddButton(*m_pTv, "KEY_VOLUMEDOWN", "", false);
+    OpenBuilder();
+    auto& box = Builder().Find<QComboBox>("buttonBox");
+    const int nIndex = box.findText("KEY_VOLUMEDOWN");
+    ASSERT_GE(nIndex, 0);
+    box.showPopup();
+    QAbstractItemView& view = *box.view();
+    const QRect entry = view.visualRect(box.model()->index(nIndex, 0));
+    EXPECT_GE(entry.width(), view.fontMetrics().horizontalAdvance("KEY_VOLUMEDOWN"));
+    EXPECT_GT(view.width(), box.width());
+    EXPECT_EQ(view.textElideMode(), Qt::ElideMiddle);
+    EXPECT_EQ(box.itemData(nIndex, Qt::ToolTipRole).toString(), "KEY_VOLUMEDOWN");
+    box.hidePopup();
 }
 
 // The letter after the ampersand, or nothing.
