@@ -529,8 +529,20 @@ void CMainFrame::ShowContentAgain()
 
 void CMainFrame::OpenPad(CRemote& remote)
 {
+    const CSettings::CPadKey key{m_pDocuments->GetPathName(), ToDisplayString(remote.m_strName)};
+    const auto itSize = m_settings.m_padSizes.find(key);
+    const bool bNew = !CRemotePadDlg::FindPad(remote);
     CRemotePadDlg& pad =
-        CRemotePadDlg::ShowPad(remote, m_pSession->GetDocument(), m_pSession->GetEngine(), this);
+        CRemotePadDlg::ShowPad(remote, m_pSession->GetDocument(), m_pSession->GetEngine(), this,
+                               itSize == m_settings.m_padSizes.end() ? QSize() : itSize->second);
+    // Kept in the settings, which are written once the person has stopped sizing it.
+    if (bNew)
+        connect(&pad, &CRemotePadDlg::Resized, this,
+                [this, key](const QSize& size)
+                {
+                    m_settings.m_padSizes[key] = size;
+                    m_pPlacementTimer->start();
+                });
     connect(&pad, &CRemotePadDlg::FiringStarted, this, &CMainFrame::ShowSending,
             Qt::UniqueConnection);
     connect(&pad, &CRemotePadDlg::FiringEnded, this, &CMainFrame::OnFiringEnded,

@@ -5,8 +5,12 @@
 #include "ui/SMqttConfig.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QStringList>
 #include <QVariantList>
+
+#include <map>
+#include <utility>
 
 class QSettings;
 struct SBuilderPlaces;
@@ -91,6 +95,11 @@ public:
 
     // "MQTT Settings": the broker Quorbit joins; none by default.
     SMqttConfig m_mqtt;
+
+    // "Pad Sizes": the size the person gave a pad, by the document's path and the remote's
+    // name. Kept here rather than in the document, whose files stay as they were.
+    using CPadKey = std::pair<QString, QString>;
+    std::map<CPadKey, QSize> m_padSizes;
 };
 
 template <typename TSettings, typename TVisitor>
@@ -139,4 +148,6 @@ void CSettings::VisitValues(TSettings& settings, TVisitor&& visit)
     visit("MQTT Settings/Broker", settings.m_mqtt.m_strBroker);
     visit("MQTT Settings/Password File", settings.m_mqtt.m_strPasswordFile);
     visit("MQTT Settings/Node", settings.m_mqtt.m_strNode);
+
+    visit("Pad Sizes/Pad", settings.m_padSizes);
 }

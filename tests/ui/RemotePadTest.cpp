@@ -2,6 +2,7 @@
 #include "ui/CPadFixture.h"
 #include "ui/CRemotePadDlg.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
@@ -11,6 +12,7 @@
 #include <array>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -132,10 +134,14 @@ TEST_F(RemotePadTest, CutNamesAreMarkedAndGivenWholeInTheTooltip)
     PlacePlain("A", 2, 0, 4, "Aux");
     const CRemotePadDlg& pad = ShowPad();
     // Below the name and the description: what the recording (here silence) carries.
+    // Cut in the middle: the end tells "Volume up" from "Volume down".
     for (const auto& [nId, pszToolTip] : {std::pair{1049, "Television set\nSwitch on\nno signal"},
                                           std::pair{1064, "Radio&Tape deck\nno signal"}})
     {
-        EXPECT_TRUE(FindCell(pad, nId)->GetShownText().endsWith(QChar(0x2026))) << nId;
+        const QString strShown = FindCell(pad, nId)->GetShownText();
+        EXPECT_TRUE(strShown.contains(QChar(0x2026)) && !strShown.endsWith(QChar(0x2026)) &&
+                    strShown.back() == QString(pszToolTip).section('\n', 0, 0).back())
+            << nId << strShown.toStdString();
         EXPECT_EQ(FindCell(pad, nId)->toolTip(), pszToolTip);
     }
     EXPECT_EQ(FindCell(pad, 1079)->GetShownText(), "A");
@@ -150,6 +156,88 @@ TEST_F(RemotePadTest, CutNamesAreMarkedAndGivenWholeInTheTooltip)
     EXPECT_LE(pName->fontMetrics().horizontalAdvance(pName->text()), pName->contentsRect().width());
     EXPECT_EQ(pName->toolTip(), "Living room TV");
     EXPECT_EQ(narrow.findChild<QPushButton*>("closeBar")->text(), "Close");
+}
+
+TEST(SharedPrefixTest, OnlyAWholeWordEveryNameSharesIsLeftOut)
+{
+    struct SCase
+    {
+        QStringList names;
+        const char* pszPrefix;
+    };
+    const SCase cases[] = {
+        {{"KEY_POWER", "KEY_MUTE", "KEY_VOLUMEUP"}, "KEY_"},
+        {{"KEY_VOLUMEUP", "KEY_VOLUMEDOWN"}, "KEY_"}, // not "KEY_VOLUME"
+        {{"tv-on", "tv-off"}, "tv-"},
+        {{"Power", "Play"}, ""},  // a shared letter is no word
+        {{"KEY_POWER"}, ""},      // one name shares with nothing
+        {{"KEY_", "KEY_UP"}, ""}, // a name would be left empty
+        {{"KEY_UP", "key_DOWN"}, ""},
+        {{"BTN_A", "KEY_A"}, ""},
+        {{}, ""},
+    };
+    for (const SCase& test : cases)
+        EXPECT_EQ(FindSharedPrefix(test.names), test.pszPrefix)
+            << test.names.join(',').toStdString();
+}
+
+// Names as the LIRC files of imported remotes give them: the cells leave out what every button
+// shares, and the tooltip still names the button whole.
+TEST_F(RemotePadTest, CellsLeaveOutThePrefixEveryButtonShares)
+{
+    PlacePlain("KEY_UP", 0, 0, 4);
+    PlacePlain("KEY_OK", 1, 0, 4);
+    m_pRemote->AddButton(std::make_unique<CRemoteButton>("KEY_EXIT", false)); // not placed
+    const CRemotePadDlg& pad = ShowPad();
+    EXPECT_EQ(FindCell(pad, 1049)->GetShownText(), "UP");
+    EXPECT_EQ(FindCell(pad, 1064)->GetShownText(), "OK");
+    EXPECT_TRUE(FindCell(pad, 1049)->toolTip().startsWith("KEY_UP\n"));
+}
+
+// A pad the person makes larger has larger cells, where long names read whole.
+TEST_F(RemotePadTest, ASizedPadGrowsItsCellsAndSaysSo)
+{
+    m_pRemote->m_nStyle = 7;
+    PlacePlain("Volumedown", 0, 0, 4);
+    PlacePlain("Mute", 2, 2, 4);
+    CRemotePadDlg& pad = ShowPad();
+    QCoreApplication::processEvents();
+    ASSERT_NE(FindCell(pad, 1049)->GetShownText(), "Volumedown") << "cut at the template's size";
+    std::vector<QSize> told;
+    QObject::connect(&pad, &CRemotePadDlg::Resized,
+                     [&told](const QSize& size) { told.push_back(size); });
+    const QSize cell = FindCell(pad, 1049)->size();
+
+    pad.resize(pad.size() * 3);
+    QCoreApplication::processEvents();
+
+    const QRect grown = FindCell(pad, 1049)->geometry();
+    EXPECT_GE(grown.width(), 3 * cell.width() - 3);
+    EXPECT_EQ(grown.width(), grown.height());
+    EXPECT_EQ(FindCell(pad, 1049)->GetShownText(), "Volumedown");
+    EXPECT_TRUE(pad.rect().contains(FindCell(pad, 1081)->geometry()));
+    EXPECT_TRUE(pad.rect().contains(pad.findChild<QPushButton*>("closeBar")->geometry()));
+    EXPECT_EQ(told, std::vector<QSize>{pad.size()});
+}
+
+// A scale factor of 2 doubles the font against the screen: the tallest pad must still fit, with
+// every cell and the close bar in reach.
+TEST_F(RemotePadTest, TheTallestPadFitsTheScreenAtTwiceTheFont)
+{
+    const QFont previous = QApplication::font();
+    QFont doubled = previous;
+    doubled.setPointSizeF(previous.pointSizeF() * 2);
+    QApplication::setFont(doubled);
+    CRemotePadDlg& pad = ShowPad();
+    QApplication::setFont(previous);
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(
+        QGuiApplication::primaryScreen()->availableGeometry().contains(pad.frameGeometry()));
+    const std::vector<QWidget*> parts{FindCell(pad, 1049), FindCell(pad, 1123),
+                                      pad.findChild<QPushButton*>("closeBar")};
+    for (const QWidget* pPart : parts)
+        EXPECT_TRUE(pad.rect().contains(pPart->geometry())) << pPart->objectName().toStdString();
 }
 
 // A short name reads whole at the person's font, and Tab goes through the cells row by row.
