@@ -51,6 +51,9 @@
 
 namespace
 {
+// How long the status bar says what was sent, once it is out.
+constexpr int kSentMessageMs = 5000;
+
 struct SCommandInfo
 {
     int nId;
@@ -249,13 +252,15 @@ void CMainFrame::CreateToolBar()
 void CMainFrame::CreateStatusBar()
 {
     statusBar()->addWidget(new QLabel("Ready"), 1);
+    // The panes beside it may leave a message too little room: hovering shows it whole.
+    connect(statusBar(), &QStatusBar::messageChanged, statusBar(), &QWidget::setToolTip);
     m_pBackendPane = new QLabel(GetBackendText());
     m_pBackendPane->setObjectName("backendPane");
     m_pBackendPane->setToolTip("What Quorbit sends through, and the clock its events follow");
     statusBar()->addPermanentWidget(m_pBackendPane);
     m_pMqttPane = new QLabel;
     m_pMqttPane->setObjectName("mqttPane");
-    m_pMqttPane->setToolTip("Whether a home-automation hub reaches Quorbit through the broker");
+
     m_pMqttPane->hide();
     statusBar()->addPermanentWidget(m_pMqttPane);
 
@@ -650,6 +655,10 @@ void CMainFrame::SetMqttLink(CMqttLink* pLink)
 void CMainFrame::SetMqttText(const QString& strText)
 {
     m_pMqttPane->setText(strText);
+    // A refusal from the broker may be longer than the pane has room for.
+    m_pMqttPane->setToolTip(
+        QStringLiteral("Whether a home-automation hub reaches Quorbit through the broker:\n%1")
+            .arg(strText));
     m_pMqttPane->setVisible(!strText.isEmpty());
 }
 
@@ -678,15 +687,17 @@ void CMainFrame::ShowSending(const QString& strButton)
 {
     statusBar()->showMessage(QStringLiteral("Sending %1\u2026").arg(strButton));
     statusBar()->repaint();
+    m_strSent = strButton;
     m_bSending = true;
 }
 
-// Other messages (the prompts of the menu entries) are left alone.
+// Other messages (the prompts of the menu entries) are left alone. A plain button is sent in a
+// moment: what went out stays a while, so that the person sees it.
 void CMainFrame::OnFiringEnded()
 {
     if (!m_bSending || IsFiring())
         return;
-    statusBar()->clearMessage();
+    statusBar()->showMessage(QStringLiteral("Sent %1").arg(m_strSent), kSentMessageMs);
     m_bSending = false;
 }
 

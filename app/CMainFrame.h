@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
 
 #include <functional>
 #include <map>
@@ -101,7 +102,7 @@ public:
     // The status bar says what is being sent ("TV: Power") while a button fires; it is painted
     // at once, since sending a plain button keeps the windows still until it is done.
     void ShowSending(const QString& strButton);
-    // A firing ended: the message goes once nothing fires any more.
+    // A firing ended: once nothing fires any more, the message says what was sent, for a while.
     void OnFiringEnded();
     // A script asked for the button: it is sent as a pad would send it.
     void FireFromScript(CRemote& remote, CRemoteButton& button);
@@ -172,4 +173,5 @@ private:
     std::function<void()> m_onSettingsChanged = [] {};
     int m_nOpenMenus = 0;
     bool m_bSending = false; // the status bar shows what a firing sends
+    QString m_strSent;       // the button it names
 };

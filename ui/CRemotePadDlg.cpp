@@ -401,8 +401,8 @@ void CRemotePadDlg::FireCell(CPadButton& cell)
     // must leave the object alone until the firing has returned here.
     {
         const CScopedCount firing(m_nFiring);
-        emit FiringStarted(FormatButtonName(*m_pRemote, *pButton));
         cell.SetSending(true);
+        emit FiringStarted(FormatButtonName(*m_pRemote, *pButton));
         m_engine.Fire(*pButton);
         cell.SetSending(false);
         emit FiringEnded();

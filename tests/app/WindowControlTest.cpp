@@ -69,7 +69,7 @@ TEST_F(WindowControlTest, ScriptsOpenFilesAndFireAsThePersonWould)
 
     EXPECT_EQ(Request("FIRE TV Power"), "OK fired TV Power");
     EXPECT_GT(App().GetUnit().GetDevice().GetLastTransmitNanosPerSample(), 0);
-    EXPECT_EQ(Frame().statusBar()->currentMessage(), "");
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "Sent TV: TV on/off");
 
     // A dialog may hold records of the document that opening would replace.
     WhenDialogOpens(
