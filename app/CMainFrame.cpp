@@ -717,7 +717,7 @@ void CMainFrame::StorePlacement()
 {
     for (int nColumn = 0; nColumn < SEventListSettings::kColumns; ++nColumn)
         m_settings.m_eventList.m_widths[static_cast<std::size_t>(nColumn)] =
-            m_pView->GetColumnWidth(nColumn);
+            m_pView->GetChosenWidth(nColumn);
     CFramePlacement::Store(*this, m_settings);
 }
 
