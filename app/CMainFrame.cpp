@@ -26,6 +26,7 @@
 #include "ui/CClockConfigDlg.h"
 #include "ui/CDeleteRemoteDlg.h"
 #include "ui/CEventProgrammerDlg.h"
+#include "ui/CHelpWindow.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CMqttDlg.h"
 #include "ui/CPortDialog.h"
@@ -64,7 +65,7 @@ struct SCommandInfo
     int nPromptId;
 };
 
-constexpr std::array<SCommandInfo, 16> kCommandInfo{{
+constexpr std::array<SCommandInfo, 17> kCommandInfo{{
     {CMainFrame::kCmdFileNew, "&New\tCtrl+N", "Start a new, empty document\nNew", 0},
     {CMainFrame::kCmdFileOpen, "&Open...\tCtrl+O", "Open a document from a file\nOpen", 0},
     {CMainFrame::kCmdFileSave, "&Save\tCtrl+S", "Save the document\nSave", 0},
@@ -85,6 +86,7 @@ constexpr std::array<SCommandInfo, 16> kCommandInfo{{
     {CMainFrame::kCmdRemoteBuilder, "&Remote Builder", nullptr, StringId::kRemoteBuilderPrompt},
     {CMainFrame::kCmdViewToolbar, "&Toolbar", "Show or hide the toolbar\nToolbar", 0},
     {CMainFrame::kCmdViewStatusBar, "&Status Bar", "Show or hide the status bar\nStatus Bar", 0},
+    {CMainFrame::kCmdHelp, "Quorbit &Help", "Open Quorbit's manual\nQuorbit Help", 0},
     {CMainFrame::kCmdAbout, "&About Quorbit...", "Show the program's name and version\nAbout", 0},
 }};
 
@@ -218,6 +220,11 @@ void CMainFrame::CreateMenus()
     m_pViewMenu->addSeparator();
 
     QMenu* pHelpMenu = menuBar()->addMenu("&Help");
+    // F1 opens the manual from every window of the program.
+    QAction* pHelp = AddCommand(pHelpMenu, kCmdHelp);
+    pHelp->setShortcut(QKeySequence::HelpContents);
+    pHelp->setShortcutContext(Qt::ApplicationShortcut);
+    pHelpMenu->addSeparator();
     AddCommand(pHelpMenu, kCmdAbout);
 
     for (QMenu* pMenu : {m_pFileMenu, pConfigureMenu, m_pViewMenu, pHelpMenu})
@@ -437,6 +444,9 @@ bool CMainFrame::OnCommand(int nId)
     case kCmdAbout:
         ShowAbout();
         break;
+    case kCmdHelp:
+        ShowHelp();
+        break;
     default:
         OnRecentFile(nId - kCmdRecentFile);
         break;
@@ -578,6 +588,26 @@ void CMainFrame::ShowAbout()
     CMessageBox::Show(this, QMessageBox::Information,
                       GetAppTitle() + "\nVersion " + QUORBIT_VERSION, QMessageBox::Ok,
                       QMessageBox::Ok);
+}
+
+// The manual is the README: where the program is installed, where it was to be installed, or,
+// run from its build folder, in the sources it was built from.
+void CMainFrame::ShowHelp()
+{
+    const QString strProgramDir = QCoreApplication::applicationDirPath();
+    const QStringList places{strProgramDir + "/../" QUORBIT_DOC_DIR "/README.md",
+                             QUORBIT_INSTALL_PREFIX "/" QUORBIT_DOC_DIR "/README.md",
+                             QUORBIT_SOURCE_DIR "/README.md"};
+    const QString strManual = CHelpWindow::FindManual(places);
+    if (strManual.isEmpty())
+    {
+        CMessageBox::Show(this, QMessageBox::Warning,
+                          "Quorbit's manual was not found. It was looked for as:\n" +
+                              places.join('\n'),
+                          QMessageBox::Ok, QMessageBox::Ok);
+        return;
+    }
+    CHelpWindow::ShowManual(strManual, this);
 }
 
 void CMainFrame::AddRemoteMenuEntry(const CRemote& remote)

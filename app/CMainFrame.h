@@ -46,6 +46,7 @@ public:
         kCmdFileSaveAs = 57604,
         kCmdRecentFile = 57616, // the first of four
         kCmdAbout = 57664,
+        kCmdHelp = 57670,
         kCmdExit = 57665,
         kCmdViewToolbar = 59392,
         kCmdViewStatusBar = 59393,
@@ -147,6 +148,7 @@ private:
     void OnMqtt();
     QString GetBackendText() const;
     void ShowAbout();
+    void ShowHelp();
     void WatchPlacement();
     void KeepSettings();
     bool IsFiring() const;
