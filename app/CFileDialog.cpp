@@ -33,15 +33,6 @@ QString CFileDialog::GetOpenPath(QWidget* pParent)
     return QFileDialog::getOpenFileName(pParent, QString(), QString(), kFilter);
 }
 
-QString CFileDialog::GetImportPath(QWidget* pParent)
-{
-    if (GetScript().bActive)
-        return TakeScriptedPath();
-    return QFileDialog::getOpenFileName(
-        pParent, QStringLiteral("Import Codes"), QString(),
-        QStringLiteral("Codes (*.ir *.conf *.lircd *.txt);;All Files (*)"));
-}
-
 QString CFileDialog::GetSavePath(QWidget* pParent, const QString& strProposed)
 {
     if (GetScript().bActive)

@@ -11,8 +11,6 @@ class CFileDialog
 public:
     static QString GetOpenPath(QWidget* pParent);
     static QString GetSavePath(QWidget* pParent, const QString& strProposed);
-    // A file of codes from another tool, for File > Import.
-    static QString GetImportPath(QWidget* pParent);
 
     static void UseScriptedPaths();
     static void QueuePath(const QString& strPath);

@@ -336,8 +336,10 @@ bool CMainFrame::IsCommandEnabled(int nId) const
     switch (nId)
     {
     case kCmdDeleteRemote:
-    case kCmdImport:
         return bHasRemotes && !IsFiring();
+    case kCmdImport:
+        // Import Codes can make the first remote.
+        return !IsFiring();
     case kCmdRemoteBuilder:
     case kCmdEventProgrammer:
         return bHasRemotes;
@@ -418,7 +420,8 @@ bool CMainFrame::OnCommand(int nId)
         OnDeleteRemote();
         break;
     case kCmdImport:
-        ImportCodesInto(this, doc, m_unit.GetDevice());
+        ImportCodesInto(this, doc, m_unit.GetDevice(), m_settings);
+        KeepSettings();
         break;
     case kCmdRemoteBuilder:
         OnRemoteBuilder();

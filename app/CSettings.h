@@ -96,6 +96,9 @@ public:
     // "MQTT Settings": the broker Quorbit joins; none by default.
     SMqttConfig m_mqtt;
 
+    // "Import Settings": the folder of code files Import Codes searches; none by default.
+    QString m_strCodeLibrary;
+
     // "Pad Sizes": the size the person gave a pad, by the document's path and the remote's
     // name. Kept here rather than in the document, whose files stay as they were.
     using CPadKey = std::pair<QString, QString>;
@@ -148,6 +151,8 @@ void CSettings::VisitValues(TSettings& settings, TVisitor&& visit)
     visit("MQTT Settings/Broker", settings.m_mqtt.m_strBroker);
     visit("MQTT Settings/Password File", settings.m_mqtt.m_strPasswordFile);
     visit("MQTT Settings/Node", settings.m_mqtt.m_strNode);
+
+    visit("Import Settings/Code Library", settings.m_strCodeLibrary);
 
     visit("Pad Sizes/Pad", settings.m_padSizes);
 }

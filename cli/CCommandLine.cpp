@@ -7,6 +7,7 @@
 #include "cli/LearnCommand.h"
 #include "cli/SelfTest.h"
 #include "control/CControlServer.h"
+#include "control/ControlProtocol.h"
 #include "control/MqttSettings.h"
 #include "device/CDeviceFactory.h"
 #include "signal/ExchangeText.h"
@@ -26,6 +27,9 @@ struct SCommandOption
     const char* pszOperands; // for commands whose operands are more than file names
 };
 
+// Optional names without a limit: --import's inputs.
+constexpr int kAnyCount = 1 << 20;
+
 constexpr std::array<SCommandOption, 12> kCommandOptions{{
     {"--help", ECommand::Help, 0, 0, nullptr},
     {"--version", ECommand::Version, 0, 0, nullptr},
@@ -36,7 +40,7 @@ constexpr std::array<SCommandOption, 12> kCommandOptions{{
     {"--fire", ECommand::Fire, 3, 0, "FILE REMOTE BUTTON"},
     {"--status", ECommand::Status, 0, 0, nullptr},
     {"--export", ECommand::Export, 2, 1, "FILE REMOTE [BUTTON]"},
-    {"--import", ECommand::Import, 3, 1, "FILE REMOTE INPUT [BUTTON]"},
+    {"--import", ECommand::Import, 3, kAnyCount, "FILE REMOTE INPUT [BUTTON | INPUT...]"},
     {"--learn", ECommand::Learn, 3, 0, "FILE REMOTE BUTTON"},
     {"--selftest", ECommand::SelfTest, 0, 0, nullptr},
 }};
@@ -57,7 +61,7 @@ struct SValueOption
     std::string SCommandLine::*pValue;
 };
 
-constexpr std::array<SValueOption, 11> kValueOptions{{
+constexpr std::array<SValueOption, 12> kValueOptions{{
     {"--device", &SCommandLine::strDevice},
     {"--clock-start", &SCommandLine::strClockStart},
     {"--format", &SCommandLine::strFormat},
@@ -69,6 +73,7 @@ constexpr std::array<SValueOption, 11> kValueOptions{{
     {"--mqtt-password-file", &SCommandLine::strMqttPasswordFile},
     {"--mqtt-node", &SCommandLine::strMqttNode},
     {"--late", &SCommandLine::strLate},
+    {"--hold", &SCommandLine::strHold},
 }};
 
 // "--name VALUE" or "--name=VALUE" for the options that take a value; null for other names.
@@ -193,6 +198,26 @@ bool CheckLateOption(const SCommandLine& commandLine, std::string& strError)
     return strError.empty();
 }
 
+bool CheckHoldOption(const SCommandLine& commandLine, std::string& strError)
+{
+    std::uint32_t nMillis = 0;
+    if (commandLine.strHold.empty())
+        return true;
+    if (commandLine.nCommand != ECommand::Send && commandLine.nCommand != ECommand::Fire)
+        strError = "--hold goes with --send or --fire";
+    else if (!ParseHoldMillis(commandLine.strHold, nMillis))
+        strError = "--hold takes milliseconds, a whole number from 1 on, not \"" +
+                   commandLine.strHold + "\"";
+    return strError.empty();
+}
+
+// --hold's milliseconds, 0 for a single press.
+std::uint32_t GetHoldMillis(const SCommandLine& commandLine)
+{
+    std::uint32_t nMillis = 0;
+    return ParseHoldMillis(commandLine.strHold, nMillis) ? nMillis : 0;
+}
+
 std::unique_ptr<CClockBackend> OpenClock(const SCommandLine& commandLine)
 {
     std::string strError;
@@ -252,7 +277,8 @@ int RunFire(const SCommandLine& commandLine)
     if (!pClock)
         return 1;
     const std::vector<std::string>& operands = commandLine.files;
-    return FireFromFile(operands[0], operands[1], operands[2], commandLine.strDevice, *pClock);
+    return FireFromFile(operands[0], operands[1], operands[2], commandLine.strDevice, *pClock,
+                        GetHoldMillis(commandLine));
 }
 } // namespace
 
@@ -285,7 +311,8 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& c
                    "the window program";
         return false;
     }
-    if (!CheckMqttOptions(commandLine, strError) || !CheckLateOption(commandLine, strError))
+    if (!CheckMqttOptions(commandLine, strError) || !CheckLateOption(commandLine, strError) ||
+        !CheckHoldOption(commandLine, strError))
         return false;
     return CheckExchangeOptions(commandLine, strError) &&
            CheckLearnOptions(commandLine, strError) &&
@@ -299,12 +326,12 @@ const char* GetUsage()
            "       quorbit --convert IN OUT\n"
            "       quorbit --run FILE [--mqtt URL [--mqtt-password-file FILE]\n"
            "               [--mqtt-node NAME]] [--late MINUTES]\n"
-           "       quorbit --send REMOTE BUTTON\n"
-           "       quorbit --fire FILE REMOTE BUTTON\n"
+           "       quorbit --send REMOTE BUTTON [--hold MS]\n"
+           "       quorbit --fire FILE REMOTE BUTTON [--hold MS]\n"
            "       quorbit --status\n"
            "       quorbit --export FILE REMOTE [BUTTON] --format FORMAT [--carrier HZ]\n"
-           "       quorbit --import FILE REMOTE INPUT [BUTTON] --format FORMAT [--carrier HZ]\n"
-           "               [--source NAME] [--style HIGHxWIDE]\n"
+           "       quorbit --import FILE REMOTE INPUT [BUTTON | INPUT...] --format FORMAT\n"
+           "               [--carrier HZ] [--source NAME] [--style HIGHxWIDE]\n"
            "       quorbit --learn FILE REMOTE BUTTON [--presses N]\n"
            "       quorbit --selftest [--device NAME]\n"
            "\n"
@@ -323,15 +350,21 @@ const char* GetUsage()
            "  --fire FILE REMOTE BUTTON\n"
            "                      fire a button of FILE: through the Quorbit that runs\n"
            "                      when it has FILE open, else straight from the file\n"
+           "  --hold MS           for --send and --fire: hold the button down for MS\n"
+           "                      milliseconds (at most 10000), repeating as its remote does\n"
            "  --status            print what the running Quorbit has open and will fire\n"
            "  --export FILE REMOTE [BUTTON]\n"
            "                      print the remote's learned buttons, or one button, as\n"
            "                      codes other infrared tools read (--format)\n"
-           "  --import FILE REMOTE INPUT [BUTTON]\n"
+           "  --import FILE REMOTE INPUT [BUTTON | INPUT...]\n"
            "                      bring the codes of INPUT (a file, or - for standard\n"
            "                      input) into the remote: new names become buttons on\n"
            "                      free places of its pad, known ones take the new signal;\n"
-           "                      BUTTON picks one code, or names an input's only code\n"
+           "                      when no pad style holds them all, the rest go on to\n"
+           "                      remotes named after it (\"TV 2\", ..., 15x5 if new); BUTTON\n"
+           "                      picks one code, or names an input's only code; several\n"
+           "                      INPUTs come in one after another, saved once (a fourth\n"
+           "                      operand alone is an INPUT when such a file exists)\n"
            "  --learn FILE REMOTE BUTTON\n"
            "                      record a few presses of the button on its remote, and\n"
            "                      store the signal they agree on (a new name becomes a\n"
@@ -403,7 +436,8 @@ bool RunHeadlessCommand(int argc, char** argv, SCommandLine& commandLine, int& n
         nExitCode = RunEvents(commandLine);
         return true;
     case ECommand::Send:
-        nExitCode = SendFire(commandLine.files[0], commandLine.files[1]);
+        nExitCode =
+            SendFire(commandLine.files[0], commandLine.files[1], GetHoldMillis(commandLine));
         return true;
     case ECommand::Fire:
         nExitCode = RunFire(commandLine);

@@ -23,9 +23,13 @@
 
 namespace
 {
-std::string FormatFireRequest(const std::string& strRemote, const std::string& strButton)
+std::string FormatFireRequest(const std::string& strRemote, const std::string& strButton,
+                              std::uint32_t nHoldMillis)
 {
-    return "FIRE " + QuoteControlWord(strRemote) + " " + QuoteControlWord(strButton);
+    const std::string strNames = QuoteControlWord(strRemote) + " " + QuoteControlWord(strButton);
+    if (nHoldMillis == 0)
+        return "FIRE " + strNames;
+    return "HOLD " + strNames + " " + std::to_string(nHoldMillis);
 }
 
 // The exit status for a firing's result.
@@ -82,7 +86,7 @@ private:
 
 int FireDirectly(const std::string& strPath, const std::string& strRemote,
                  const std::string& strButton, const std::string& strDevice,
-                 CClockBackend& clockBackend)
+                 CClockBackend& clockBackend, std::uint32_t nHoldMillis)
 {
     std::string strError;
     const std::unique_ptr<CInfraredDevice> pDevice =
@@ -95,7 +99,7 @@ int FireDirectly(const std::string& strPath, const std::string& strRemote,
     CDirectFire fire(*pDevice, clockBackend);
     if (!fire.Load(strPath))
         return 1;
-    return ReportFire(strRemote, strButton, fire.Fire(strRemote, strButton));
+    return ReportFire(strRemote, strButton, fire.Fire(strRemote, strButton, nHoldMillis));
 }
 
 // What to tell someone who wants the infrared unit while a Quorbit holds it.
@@ -116,12 +120,13 @@ bool RefuseBesideRunning(const std::string& strWindowAdvice)
     return true;
 }
 
-int SendFire(const std::string& strRemote, const std::string& strButton)
+int SendFire(const std::string& strRemote, const std::string& strButton, std::uint32_t nHoldMillis)
 {
     std::vector<std::string> dataLines;
     std::string strLastLine;
     bool bNoneRuns = false;
-    if (!RequestRunning(FormatFireRequest(strRemote, strButton), dataLines, strLastLine, bNoneRuns))
+    if (!RequestRunning(FormatFireRequest(strRemote, strButton, nHoldMillis), dataLines,
+                        strLastLine, bNoneRuns))
     {
         if (bNoneRuns)
             PrintError(
@@ -149,13 +154,13 @@ int PrintRunningStatus()
 
 int FireFromFile(const std::string& strPath, const std::string& strRemote,
                  const std::string& strButton, const std::string& strDevice,
-                 CClockBackend& clockBackend)
+                 CClockBackend& clockBackend, std::uint32_t nHoldMillis)
 {
     const SRunningQuorbit running = DescribeRunning();
     if (!running.bRuns)
-        return FireDirectly(strPath, strRemote, strButton, strDevice, clockBackend);
+        return FireDirectly(strPath, strRemote, strButton, strDevice, clockBackend, nHoldMillis);
     if (IsSameFile(running.strDocument, strPath))
-        return SendFire(strRemote, strButton);
+        return SendFire(strRemote, strButton, nHoldMillis);
     struct stat status
     {
     };

@@ -2,6 +2,7 @@
 
 #include "control/RunningQuorbit.h"
 
+#include <cstdint>
 #include <string>
 
 class CClockBackend;
@@ -13,12 +14,13 @@ class CClockBackend;
 // runs, as it holds the unit. strWindowAdvice is what to do when that is the window program.
 bool RefuseBesideRunning(const std::string& strWindowAdvice);
 
-// quorbit --send REMOTE BUTTON
-int SendFire(const std::string& strRemote, const std::string& strButton);
+// quorbit --send REMOTE BUTTON [--hold MS]; nHoldMillis 0 for a single press.
+int SendFire(const std::string& strRemote, const std::string& strButton,
+             std::uint32_t nHoldMillis = 0);
 // quorbit --status
 int PrintRunningStatus();
 // quorbit --fire FILE REMOTE BUTTON: through the running Quorbit when it has FILE open, else
 // straight from the file through the infrared unit strDevice names.
 int FireFromFile(const std::string& strPath, const std::string& strRemote,
                  const std::string& strButton, const std::string& strDevice,
-                 CClockBackend& clockBackend);
+                 CClockBackend& clockBackend, std::uint32_t nHoldMillis = 0);

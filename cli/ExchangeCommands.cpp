@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <ranges>
 
@@ -68,6 +69,14 @@ struct SExchange
     double dNanosPerSample;
     const std::string& strSource;
     const std::string& strStyle;
+    bool bSeveral; // more than one input: each is named in the report
+};
+
+// An input of --import as read, and its name as messages show it.
+struct SInputText
+{
+    std::string strShown;
+    std::string strText;
 };
 
 void SayPeriod(double dNanos, const std::string& strSource)
@@ -261,9 +270,24 @@ void NoteCarriers(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz)
     }
 }
 
-// The codes of the input that are to come in, each checked against the remote.
+// Why the code is stored under another name: "KEY_BRIGHTNESS_CYCLE is stored as KEY_BRIGHTNESS_,
+// ...", or "Power on line 9 is stored as Power 2: line 5 has a code of that name".
+std::string DescribeRename(const SRenamedCode& renamed, const SExchangeCode& code)
+{
+    const std::string strShown = ToDisplayText(renamed.strInput);
+    const std::string strNew = ToDisplayText(code.strName);
+    if (renamed.nFirstLine == 0)
+        return strShown + " is stored as " + strNew + ", a button name holding at most " +
+               std::to_string(kMaxRemoteName) + " characters";
+    return strShown + " on line " + std::to_string(code.nLine) + " is stored as " + strNew +
+           ": line " + std::to_string(renamed.nFirstLine) + " has a code of that name";
+}
+
+// The codes of the input that are to come in, each checked against the remote; a renamed code
+// is said on standard error, after strWhere ("codes.ir: ") when there are several inputs.
 bool ReadCodes(const SExchange& exchange, const CRemote& remote, const std::string& strText,
-               const std::string* pButton, std::vector<SExchangeCode>& codes, SExchangeError& error)
+               const std::string* pButton, const std::string& strWhere,
+               std::vector<SExchangeCode>& codes, SExchangeError& error)
 {
     const std::string& strFormat = exchange.strFormat;
     const bool bRead = strFormat == "pronto" ? ParseProntoCodes(strText, codes, error)
@@ -276,8 +300,9 @@ bool ReadCodes(const SExchange& exchange, const CRemote& remote, const std::stri
     if (!ChooseSource(codes, exchange.strSource, error.strReason) ||
         !ConvertCodeNames(codes, error) || !ChooseCodes(codes, pButton, error))
         return false;
-    for (const std::string& strRenamed : NameCodes(codes, remote))
-        std::fprintf(stderr, "quorbit: %s\n", strRenamed.c_str());
+    for (const SRenamedCode& renamed : NameCodes(codes, remote))
+        std::fprintf(stderr, "quorbit: %s%s\n", strWhere.c_str(),
+                     DescribeRename(renamed, codes[renamed.nCode]).c_str());
     return std::all_of(codes.begin(), codes.end(),
                        [&](const SExchangeCode& code) {
                            return CheckImportedCode(remote, code, exchange.dNanosPerSample, error);
@@ -296,41 +321,80 @@ bool ApplyStyle(CRemote& remote, const std::string& strStyle)
     return true;
 }
 
-bool ImportCodes(const SExchange& exchange, const std::string& strInput,
+// Room for the codes: on the remote's pad, or, where no pad style of the remote holds them all,
+// on the further remotes the import makes. A larger style that would do is the person's choice.
+bool CheckImportRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes,
+                     bool bStyleHint)
+{
+    return FindRoomyStyle(remote, CountNewButtons(remote, codes)) < 0 ||
+           CheckRoom(remote, codes, bStyleHint);
+}
+
+// One input brought into the loaded document, its report added to strReport.
+bool ImportInput(const SExchange& exchange, CQuorbexDoc& doc, CRemote& remote,
+                 const SInputText& input, const std::string* pButton, std::string& strReport)
+{
+    const std::string strWhere = exchange.bSeveral ? input.strShown + ": " : std::string();
+    std::vector<SExchangeCode> codes;
+    SExchangeError error;
+    if (!ReadCodes(exchange, remote, input.strText, pButton, strWhere, codes, error))
+        return Refuse(input.strShown, error);
+    if (!CheckImportRoom(remote, codes, exchange.strStyle.empty()))
+        return false;
+    NoteCarriers(codes, exchange.nCarrierHz);
+    if (exchange.bSeveral)
+        strReport += "From " + input.strShown + ":\n";
+    const SImportPlan plan = PlanPlaces(*doc.m_pRemotes, remote, remote.m_nStyle, codes);
+    return StorePlanned(doc, remote, plan, codes, exchange.dNanosPerSample, strReport);
+}
+
+// Every input, read before the document is locked: it stays locked from its read to its save,
+// not while a person types the codes.
+bool ReadInputs(const std::vector<std::string>& inputs, std::vector<SInputText>& texts)
+{
+    if (std::count(inputs.begin(), inputs.end(), "-") > 1)
+        return FailCommand("standard input (-) can be read only once");
+    for (const std::string& strInput : inputs)
+    {
+        SInputText& input = texts.emplace_back();
+        input.strShown = strInput == "-" ? "standard input" : strInput;
+        if (!ReadInput(strInput, input.strShown, input.strText))
+            return false;
+    }
+    return true;
+}
+
+bool ImportCodes(const SExchange& exchange, const std::vector<std::string>& inputs,
                  const std::string* pButtonArgument)
 {
     std::string strButton;
     std::string strReason;
     if (pButtonArgument && !ToDocumentName(*pButtonArgument, strButton, strReason))
         return FailCommand("the button name \"" + *pButtonArgument + "\" " + strReason);
-    // Read first: the document stays locked from its read to its save, not while a person
-    // types the codes.
-    const std::string strShown = strInput == "-" ? "standard input" : strInput;
-    std::string strText;
-    if (!ReadInput(strInput, strShown, strText))
+    std::vector<SInputText> texts;
+    if (!ReadInputs(inputs, texts))
         return false;
     COsClock osClock;
     CLoadedDocument loaded(osClock);
     if (!loaded.OpenToChange(exchange.strDocument))
         return false;
-    CRemote* pRemote =
-        FindRemoteArgument(loaded.GetDocument(), exchange.strDocument, exchange.strRemote);
+    CQuorbexDoc& doc = loaded.GetDocument();
+    CRemote* pRemote = FindRemoteArgument(doc, exchange.strDocument, exchange.strRemote);
     if (!pRemote)
         return false;
-    std::vector<SExchangeCode> codes;
-    SExchangeError error;
-    if (!ReadCodes(exchange, *pRemote, strText, pButtonArgument ? &strButton : nullptr, codes,
-                   error))
-        return Refuse(strShown, error);
     const int nStyleBefore = pRemote->m_nStyle;
-    if ((!exchange.strStyle.empty() && !ApplyStyle(*pRemote, exchange.strStyle)) ||
-        !CheckRoom(*pRemote, codes, exchange.strStyle.empty()))
+    if (!exchange.strStyle.empty() && !ApplyStyle(*pRemote, exchange.strStyle))
         return false;
+    std::string strReport;
+    for (const SInputText& input : texts)
+        if (!ImportInput(exchange, doc, *pRemote, input, pButtonArgument ? &strButton : nullptr,
+                         strReport))
+            return false;
     if (pRemote->m_nStyle != nStyleBefore)
-        std::printf("Made the pad of %s %s.\n", ToDisplayText(pRemote->m_strName).c_str(),
-                    kRemoteStyles[static_cast<std::size_t>(pRemote->m_nStyle)].pszText);
-    NoteCarriers(codes, exchange.nCarrierHz);
-    return StoreSignals(loaded, *pRemote, codes, exchange.dNanosPerSample, exchange.strDocument);
+        strReport.insert(0, "Made the pad of " + ToDisplayText(pRemote->m_strName) + " " +
+                                kRemoteStyles[static_cast<std::size_t>(pRemote->m_nStyle)].pszText +
+                                ".\n");
+    return SaveReported(loaded, exchange.strDocument, strReport);
 }
 
 // The time base of the recordings: the running Quorbit's period when one runs, as it holds the
@@ -363,6 +427,15 @@ bool CheckNotOpenInWindows(const SRunningQuorbit& running, const std::string& st
         return true;
     return FailCommand(running.strDescription + " has " + strDocument +
                        " open, and its next save would undo the import; close it there first");
+}
+// The inputs of --import FILE REMOTE INPUT [BUTTON | INPUT...]: a fourth operand alone is a
+// further input when it is "-" or a file of that name exists, else the BUTTON.
+std::vector<std::string> FindImportInputs(const std::vector<std::string>& files)
+{
+    std::error_code error;
+    const bool bFourthIsButton =
+        files.size() == 4 && files[3] != "-" && !std::filesystem::exists(files[3], error);
+    return {files.begin() + 2, bFourthIsButton ? files.begin() + 3 : files.end()};
 }
 } // namespace
 
@@ -409,15 +482,18 @@ int RunExchangeCommand(const SCommandLine& commandLine)
     if ((!bExport && !CheckNotOpenInWindows(running, files[0])) ||
         !FindPeriod(commandLine, running, dNanos))
         return 1;
+    const std::vector<std::string> inputs =
+        bExport ? std::vector<std::string>() : FindImportInputs(files);
     const SExchange exchange{files[0],
                              files[1],
                              commandLine.strFormat,
                              GetCarrierHz(commandLine),
                              dNanos,
                              commandLine.strSource,
-                             commandLine.strStyle};
-    const bool bDone =
-        bExport ? ExportCodes(exchange, files.size() > 2 ? &files[2] : nullptr)
-                : ImportCodes(exchange, files[2], files.size() > 3 ? &files[3] : nullptr);
+                             commandLine.strStyle,
+                             inputs.size() > 1};
+    const std::string* pButton = files.size() > 2 + inputs.size() ? &files.back() : nullptr;
+    const bool bDone = bExport ? ExportCodes(exchange, files.size() > 2 ? &files[2] : nullptr)
+                               : ImportCodes(exchange, inputs, pButton);
     return bDone ? 0 : 1;
 }

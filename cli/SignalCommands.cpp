@@ -41,14 +41,50 @@ bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes, b
         (nStyle < 0 ? std::string() : "; --style " + FormatStyle(nStyle) + " gives it room"));
 }
 
-bool StoreSignals(CLoadedDocument& loaded, CRemote& remote, const std::vector<SExchangeCode>& codes,
-                  double dNanosPerSample, const std::string& strPath)
+bool StorePlanned(CQuorbexDoc& doc, CRemote& target, const SImportPlan& plan,
+                  const std::vector<SExchangeCode>& codes, double dNanosPerSample,
+                  std::string& strReport)
 {
-    std::string strReport;
-    if (!ApplyCodes(loaded.GetDocument(), remote, codes, dNanosPerSample, strReport) ||
-        !loaded.GetDocument().OnSaveDocument(strPath))
+    if (!ApplyPlan(doc, target, plan, codes, dNanosPerSample))
+        return false;
+    const std::string strTarget = ToDisplayText(target.m_strName);
+    for (const SFurtherRemote& further : plan.further)
+        if (further.bMake)
+            strReport += "Made the remote " + ToDisplayText(further.strName) + ", " +
+                         kRemoteStyles[0].pszText + ", for the codes " + strTarget +
+                         " has no room for.\n";
+    for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
+    {
+        const SCodePlace& place = plan.places[nCode];
+        const std::string strShown = ToDisplayText(codes[nCode].strName);
+        const std::string strPad =
+            place.nRemote == 0
+                ? "the pad"
+                : "the pad of " + ToDisplayText(plan.further[place.nRemote - 1].strName);
+        if (place.bReplaces)
+            strReport += "Replaced the signal of " + strShown + ".\n";
+        else
+            strReport += "Added " + strShown + " in cell " + std::to_string(place.nColumn) + "/" +
+                         std::to_string(place.nRow) + " of " + strPad + ".\n";
+    }
+    return true;
+}
+
+bool SaveReported(CLoadedDocument& loaded, const std::string& strPath, const std::string& strReport)
+{
+    if (!loaded.GetDocument().OnSaveDocument(strPath))
         return false;
     std::printf("%sSaved %s; the previous version is kept as %s.\n", strReport.c_str(),
                 strPath.c_str(), CSafeFile::GetBackupPath(strPath).c_str());
     return std::fflush(stdout) == 0;
+}
+
+bool StoreSignals(CLoadedDocument& loaded, CRemote& remote, const std::vector<SExchangeCode>& codes,
+                  double dNanosPerSample, const std::string& strPath)
+{
+    CQuorbexDoc& doc = loaded.GetDocument();
+    const SImportPlan plan = PlanPlaces(*doc.m_pRemotes, remote, remote.m_nStyle, codes);
+    std::string strReport;
+    return StorePlanned(doc, remote, plan, codes, dNanosPerSample, strReport) &&
+           SaveReported(loaded, strPath, strReport);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ImportPlan.h"
 #include "signal/ExchangeCode.h"
 
 #include <string>
@@ -25,10 +26,20 @@ CRemote* FindRemoteArgument(const CQuorbexDoc& doc, const std::string& strDocume
 // room.
 bool CheckRoom(const CRemote& remote, const std::vector<SExchangeCode>& codes, bool bStyleHint);
 
-// Stores each code's durations, at dNanosPerSample a sample, in the remote's button of the
-// code's name, as ApplyCodes does. Then saves the document as strPath, keeping
-// the previous file as its backup, and says on standard output what was done. The codes must
-// have passed FindSignalRefusal and CheckRoom. False, with the reason on standard error and the
-// file as it was, when the save failed.
+// Stores the codes where the plan puts them, as ApplyPlan does, without saving; strReport gains
+// a line for each remote made and each code. The codes must have passed FindSignalRefusal.
+bool StorePlanned(CQuorbexDoc& doc, CRemote& target, const SImportPlan& plan,
+                  const std::vector<SExchangeCode>& codes, double dNanosPerSample,
+                  std::string& strReport);
+
+// Saves the document as strPath, keeping the previous file as its backup, and prints strReport
+// and what was saved on standard output. False, with the reason on standard error and the file
+// as it was, when the save failed.
+bool SaveReported(CLoadedDocument& loaded, const std::string& strPath,
+                  const std::string& strReport);
+
+// Stores each code's durations in the remote's button of the code's name, a new name on the
+// first free cell of the pad, then saves and reports as SaveReported does. The codes must have
+// passed FindSignalRefusal and CheckRoom.
 bool StoreSignals(CLoadedDocument& loaded, CRemote& remote, const std::vector<SExchangeCode>& codes,
                   double dNanosPerSample, const std::string& strPath);

@@ -3,6 +3,8 @@
 #include "base/TextEncoding.h"
 #include "common/SignalStore.h"
 #include "device/SamplePeriod.h"
+#include "document/CFrontEnd.h"
+#include "document/CQuorbexDoc.h"
 #include "document/CRemote.h"
 #include "signal/CodeListFormat.h"
 #include "signal/ExchangeText.h"
@@ -12,8 +14,10 @@
 #include "signal/SignalDurations.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
+#include <tuple>
 
 namespace
 {
@@ -29,17 +33,57 @@ std::string NameWithTail(const std::string& strName, const std::string& strTail)
     return strName.substr(0, kMaxRemoteName - strTail.size()) + strTail;
 }
 
-// Why the code is stored as strNew: its name is too long, or (pFirstLine) an earlier code has it.
-std::string DescribeRename(const SExchangeCode& code, const std::string& strNew,
-                           const int* pFirstLine)
+// The free cells of the remote's pad at style nStyle, row by row.
+std::vector<std::pair<int, int>> FindFreeCellsAt(const CRemote& remote, int nStyle)
 {
-    const std::string strShown = ToDisplayText(code.strName);
-    if (!pFirstLine)
-        return strShown + " is stored as " + ToDisplayText(strNew) +
-               ", a button name holding at most " + std::to_string(kMaxRemoteName) + " characters";
-    return strShown + " on line " + std::to_string(code.nLine) + " is stored as " +
-           ToDisplayText(strNew) + ": line " + std::to_string(*pFirstLine) +
-           " has a code of that name";
+    std::vector<std::pair<int, int>> cells;
+    const SRemoteStyle& style = kRemoteStyles[static_cast<std::size_t>(nStyle)];
+    for (int nRow = 0; nRow < style.nRows; ++nRow)
+        for (int nColumn = 0; nColumn < style.nColumns; ++nColumn)
+            if (!remote.GetButtonAt(nColumn, nRow))
+                cells.emplace_back(nColumn, nRow);
+    return cells;
+}
+
+// The text from its first word on.
+std::string_view SkipBlanks(std::string_view text)
+{
+    const std::size_t nFirst = text.find_first_not_of(" \t\r\n");
+    return nFirst == std::string_view::npos ? std::string_view() : text.substr(nFirst);
+}
+
+// A pad new buttons of an import go on: the target's, or a further remote's.
+struct SPad
+{
+    const CRemote* pRemote; // null: a remote the import makes
+    std::vector<std::pair<int, int>> cells;
+    std::size_t nUsed = 0;
+};
+
+// Whether the code can have the pad's next free cell: a remote of the document takes no code of
+// a name it has, or that it refuses.
+bool HasRoomFor(const SPad& pad, const std::string& strName)
+{
+    return pad.nUsed < pad.cells.size() &&
+           (!pad.pRemote || (!pad.pRemote->FindButton(strName) &&
+                             FindSignalRefusal(*pad.pRemote, strName).empty()));
+}
+
+// The next pad after the target's: the document's remote named after the target with the next
+// number ("LG 2"), its free cells, or a new remote of that name with the largest style.
+SPad AddFurtherPad(const CRemoteMap& remotes, const std::string& strTarget, SImportPlan& plan)
+{
+    const std::string strName =
+        NameWithTail(strTarget, " " + std::to_string(plan.further.size() + 2));
+    const auto it = remotes.find(strName);
+    plan.further.push_back({strName, it == remotes.end() && strName != strTarget});
+    if (!plan.further.back().bMake)
+    {
+        const CRemote* pRemote = it == remotes.end() ? nullptr : it->second.get();
+        return {pRemote, pRemote ? FindFreeCellsAt(*pRemote, pRemote->m_nStyle)
+                                 : std::vector<std::pair<int, int>>()};
+    }
+    return {nullptr, FindFreeCellsAt(CRemote(strName, 0, 0), 0)};
 }
 
 int CountPlaced(const CRemote& remote)
@@ -73,7 +117,7 @@ bool ChooseSource(std::vector<SExchangeCode>& codes, const std::string& strSourc
     return true;
 }
 
-std::vector<std::string> NameCodes(std::vector<SExchangeCode>& codes, const CRemote& remote)
+std::vector<SRenamedCode> NameCodes(std::vector<SExchangeCode>& codes, const CRemote& remote)
 {
     // A code keeps its name when the name fits and no code before it has it; every other name is
     // made up clear of those and of the remote's buttons.
@@ -86,7 +130,7 @@ std::vector<std::string> NameCodes(std::vector<SExchangeCode>& codes, const CRem
         keeps.push_back(code.strName.size() <= kMaxRemoteName && kept.insert(code.strName).second);
     taken.insert(kept.begin(), kept.end());
     std::map<std::string, int> firstLines;
-    std::vector<std::string> renamed;
+    std::vector<SRenamedCode> renamed;
     for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
     {
         SExchangeCode& code = codes[nCode];
@@ -98,7 +142,7 @@ std::vector<std::string> NameCodes(std::vector<SExchangeCode>& codes, const CRem
         for (int nNumber = 2; strNew.empty() || taken.contains(strNew); ++nNumber)
             strNew = NameWithTail(code.strName, (bFirst ? "~" : " ") + std::to_string(nNumber));
         taken.insert(strNew);
-        renamed.push_back(DescribeRename(code, strNew, bFirst ? nullptr : &it->second));
+        renamed.push_back({nCode, code.strName, bFirst ? 0 : it->second});
         code.strName = std::move(strNew);
     }
     return renamed;
@@ -121,6 +165,21 @@ bool ParseAnyCodes(std::string_view text, std::vector<SExchangeCode>& codes, SEx
     if (first == "begin" || ParseDecimal(first, 10'000'000) != 0)
         return ParseLircCodes(text, codes, error);
     return ParseCodeList(text, codes, error);
+}
+
+bool ParseCodeFile(const std::string& strFileName, std::string_view text,
+                   std::vector<SExchangeCode>& codes, SExchangeError& error)
+{
+    // Editors on other systems start UTF-8 text with a byte-order mark.
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    if (text.find('\0') != std::string_view::npos)
+        error = {0, "is not a file of codes: it holds bytes no text file has"};
+    else if (strFileName.ends_with(".ir") && !SkipBlanks(text).starts_with("Filetype:"))
+        error = {0, "is not an \".ir\" file: such a file starts with a \"Filetype:\" line"};
+    else
+        return ParseAnyCodes(text, codes, error);
+    return false;
 }
 
 int ParseStyle(const std::string& strStyle)
@@ -177,4 +236,69 @@ bool CheckImportedCode(const CRemote& remote, const SExchangeCode& code, double 
                           std::to_string(kBitstreamSamples) + " samples a button holds, at " +
                           FormatMicros(dNanos) + " a sample";
     return error.strReason.empty();
+}
+
+SImportPlan PlanPlaces(const CRemoteMap& remotes, const CRemote& target, int nStyle,
+                       const std::vector<SExchangeCode>& codes)
+{
+    SImportPlan plan;
+    std::vector<SPad> pads{{&target, FindFreeCellsAt(target, nStyle)}};
+    for (const SExchangeCode& code : codes)
+    {
+        SCodePlace place;
+        place.bReplaces = target.FindButton(code.strName) != nullptr;
+        if (!place.bReplaces)
+        {
+            std::size_t nPad = 0;
+            for (;; ++nPad)
+            {
+                if (nPad == pads.size())
+                    pads.push_back(AddFurtherPad(remotes, target.m_strName, plan));
+                if (HasRoomFor(pads[nPad], code.strName))
+                    break;
+            }
+            place.nRemote = nPad;
+            std::tie(place.nColumn, place.nRow) = pads[nPad].cells[pads[nPad].nUsed++];
+        }
+        plan.places.push_back(place);
+    }
+    return plan;
+}
+
+bool ApplyPlan(CQuorbexDoc& doc, CRemote& target, const SImportPlan& plan,
+               const std::vector<SExchangeCode>& codes, double dNanos)
+{
+    std::vector<CRemote*> remotes{&target};
+    for (const SFurtherRemote& further : plan.further)
+    {
+        remotes.push_back(further.bMake ? doc.AddRemote(further.strName, 0)
+                                        : doc.FindRemote(further.strName));
+        if (!remotes.back())
+            return false;
+    }
+    // Adding a button closes the remote's pad, as a window showing it would be out of date; it
+    // opens again afterwards (without windows only the pad's place in the file).
+    std::vector<CRemote*> open;
+    std::copy_if(remotes.begin(), remotes.end(), std::back_inserter(open),
+                 [](const CRemote* pRemote) { return pRemote->m_bPadOpen; });
+    for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
+    {
+        const SCodePlace& place = plan.places[nCode];
+        CRemote& remote = *remotes[place.nRemote];
+        CRemoteButton* pButton = remote.FindButton(codes[nCode].strName);
+        if (pButton && !doc.CanChangeButton(*pButton))
+            return false;
+        if (!pButton)
+        {
+            pButton = doc.AddButton(remote, codes[nCode].strName, std::string(), false);
+            if (!pButton)
+                return false;
+            remote.PlaceButton(*pButton, place.nColumn, place.nRow);
+        }
+        pButton->m_bits = ToBitstream(codes[nCode].durations, dNanos);
+    }
+    for (CRemote* pOpen : open)
+        doc.GetFrontEnd().OpenPad(*pOpen);
+    doc.SetModifiedFlag();
+    return true;
 }

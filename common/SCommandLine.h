@@ -37,6 +37,7 @@ struct SCommandLine
     std::string strMqttPasswordFile;
     std::string strMqttNode;        // empty: the host's name
     std::string strLate;            // --run and the windows: minutes an event may fire late
+    std::string strHold;            // --send and --fire: milliseconds to hold the button down
     std::vector<std::string> files; // the operands: file names, remote and button names
 };
 

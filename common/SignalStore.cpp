@@ -8,10 +8,48 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <utility>
 
 namespace
 {
+std::string FormatHexByte(unsigned nByte)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return std::string("0x") + kDigits[nByte >> 4 & 0xF] + kDigits[nByte & 0xF];
+}
+
+// The code point of one UTF-8 character of well-formed continuation bytes, or -1.
+long DecodeCharacter(const std::string& strCharacter)
+{
+    static constexpr unsigned kLeadMasks[] = {0x7F, 0x1F, 0x0F, 0x07};
+    long nPoint = static_cast<unsigned char>(strCharacter[0]) & kLeadMasks[strCharacter.size() - 1];
+    for (std::size_t nAt = 1; nAt < strCharacter.size(); ++nAt)
+    {
+        const auto nByte = static_cast<unsigned char>(strCharacter[nAt]);
+        if (nByte >> 6 != 0x2)
+            return -1;
+        nPoint = nPoint << 6 | (nByte & 0x3F);
+    }
+    return nPoint;
+}
+
+bool IsUtf8Character(const std::string& strCharacter)
+{
+    return DecodeCharacter(strCharacter) >= 0;
+}
+
+// "\"Ω\" (U+03A9)", or for a control character only its number.
+std::string DescribeCharacter(const std::string& strCharacter)
+{
+    const long nPoint = DecodeCharacter(strCharacter);
+    char szNumber[16];
+    std::snprintf(szNumber, sizeof szNumber, "U+%04lX", nPoint);
+    const bool bControl = nPoint < 0x20 || (nPoint >= 0x7F && nPoint < 0xA0);
+    return bControl ? "the control character " + std::string(szNumber)
+                    : "\"" + strCharacter + "\" (" + szNumber + ")";
+}
+
 // A button whose name differs from strName only in the case of its letters.
 const CRemoteButton* FindLookalike(const CRemote& remote, const std::string& strName)
 {
@@ -34,9 +72,31 @@ bool ToDocumentName(const std::string& strUtf8, std::string& strName, std::strin
 {
     if (FromUtf8Text(strUtf8, strName))
         return true;
-    strReason = "is not UTF-8 text, or holds a character documents cannot store (they keep "
-                "names in Windows-1252)";
+    strReason = DescribeNameFault(strUtf8);
     return false;
+}
+
+std::string DescribeNameFault(const std::string& strUtf8)
+{
+    for (std::size_t nAt = 0; nAt < strUtf8.size();)
+    {
+        const auto nLead = static_cast<unsigned char>(strUtf8[nAt]);
+        const std::size_t nLength = nLead < 0x80         ? 1
+                                    : nLead >> 5 == 0x6  ? 2
+                                    : nLead >> 4 == 0xE  ? 3
+                                    : nLead >> 3 == 0x1E ? 4
+                                                         : 0;
+        const std::string strCharacter = strUtf8.substr(nAt, nLength == 0 ? 1 : nLength);
+        std::string strConverted;
+        if (nLength == 0 || strCharacter.size() < nLength || !IsUtf8Character(strCharacter))
+            return "is not UTF-8 text: byte " + FormatHexByte(nLead) + " at " +
+                   std::to_string(nAt + 1) + " starts no character";
+        if (!FromUtf8Text(strCharacter, strConverted))
+            return "holds " + DescribeCharacter(strCharacter) +
+                   ", which documents cannot store (they keep names in Windows-1252)";
+        nAt += nLength;
+    }
+    return "is not UTF-8 text";
 }
 
 std::string FindSignalRefusal(const CRemote& remote, const std::string& strName)
@@ -70,38 +130,4 @@ std::size_t CountNewButtons(const CRemote& remote, const std::vector<SExchangeCo
     return static_cast<std::size_t>(std::count_if(codes.begin(), codes.end(),
                                                   [&remote](const auto& code)
                                                   { return !remote.FindButton(code.strName); }));
-}
-
-bool ApplyCodes(CQuorbexDoc& doc, CRemote& remote, const std::vector<SExchangeCode>& codes,
-                double dNanos, std::string& strReport)
-{
-    const std::vector<std::pair<int, int>> freeCells = remote.FindFreeCells();
-    // Adding a button closes the remote's pad, as a window showing it would be out of date; it
-    // opens again afterwards (without windows only the pad's place in the file).
-    const bool bPadOpen = remote.m_bPadOpen;
-    auto nextCell = freeCells.begin();
-    for (const SExchangeCode& code : codes)
-    {
-        const std::string strShown = ToDisplayText(code.strName);
-        CRemoteButton* pButton = remote.FindButton(code.strName);
-        if (pButton && !doc.CanChangeButton(*pButton))
-            return false;
-        if (pButton)
-            strReport += "Replaced the signal of " + strShown + ".\n";
-        else
-        {
-            pButton = doc.AddButton(remote, code.strName, std::string(), false);
-            if (!pButton)
-                return false;
-            const auto [nColumn, nRow] = *nextCell++;
-            remote.PlaceButton(*pButton, nColumn, nRow);
-            strReport += "Added " + strShown + " in cell " + std::to_string(nColumn) + "/" +
-                         std::to_string(nRow) + " of the pad.\n";
-        }
-        pButton->m_bits = ToBitstream(code.durations, dNanos);
-    }
-    if (bPadOpen)
-        doc.GetFrontEnd().OpenPad(remote);
-    doc.SetModifiedFlag();
-    return true;
 }

@@ -16,6 +16,10 @@ class CRemote;
 // false, with why in strReason, when no document can hold it.
 bool ToDocumentName(const std::string& strUtf8, std::string& strName, std::string& strReason);
 
+// Why ToDocumentName refuses the name, naming the first byte or character at fault: "holds
+// \"Ω\" (U+03A9), which documents cannot store (...)".
+std::string DescribeNameFault(const std::string& strUtf8);
+
 // Why the remote's button of that name (document spelling) cannot take a signal: the name is
 // empty or too long, or the button is a megabutton; empty when it can. A missing button can:
 // it is added.
@@ -24,11 +28,3 @@ std::string FindSignalRefusal(const CRemote& remote, const std::string& strName)
 // The free cells of the remote's pad, and how many of the codes' names are no button of it yet.
 std::size_t CountFreeCells(const CRemote& remote);
 std::size_t CountNewButtons(const CRemote& remote, const std::vector<SExchangeCode>& codes);
-
-// Stores each code's durations, at dNanosPerSample a sample, in the remote's button of the
-// code's name, without saving: a known button keeps its description and cell, a new name
-// becomes a button in the first free cell of the pad, read row by row. strReport gains a line
-// for each code.
-// False when the document refused a change (the front end said why).
-bool ApplyCodes(CQuorbexDoc& doc, CRemote& remote, const std::vector<SExchangeCode>& codes,
-                double dNanosPerSample, std::string& strReport);

@@ -41,12 +41,12 @@ void AddMissedEvents(const CQuorbexDoc& doc, SControlStatus& status)
 } // namespace
 
 void CControlHandler::RequestFire(const std::string& strRemote, const std::string& strButton,
-                                  CResultSink done)
+                                  CResultSink done, std::uint32_t nHoldMillis)
 {
     if (m_queuedFires.size() >= kMaxQueuedFires)
         return done(SControlResult::Refused("busy", std::to_string(m_queuedFires.size()) +
                                                         " requests wait for their turn"));
-    m_queuedFires.push_back({strRemote, strButton, std::move(done)});
+    m_queuedFires.push_back({strRemote, strButton, std::move(done), nHoldMillis});
     ServeQueuedFires();
     if (!m_queuedFires.empty())
         OnFireQueued();
@@ -65,7 +65,7 @@ bool CControlHandler::ServeQueuedFires()
         SQueuedFire request = std::move(m_queuedFires.front());
         m_queuedFires.pop_front();
         // The names are looked up now: the button may have gone while the request waited.
-        request.done(Fire(request.strRemote, request.strButton));
+        request.done(Fire(request.strRemote, request.strButton, request.nHoldMillis));
     }
     return !m_queuedFires.empty();
 }
@@ -81,7 +81,8 @@ SControlResult CControlHandler::Show()
     return Open({});
 }
 
-SControlResult CControlHandler::Fire(const std::string& strRemote, const std::string& strButton)
+SControlResult CControlHandler::Fire(const std::string& strRemote, const std::string& strButton,
+                                     std::uint32_t nHoldMillis)
 {
     CQuorbexDoc* pDoc = GetControlDocument();
     if (!pDoc)
@@ -109,12 +110,30 @@ SControlResult CControlHandler::Fire(const std::string& strRemote, const std::st
         return SControlResult::Refused("busy", "another firing is in progress");
     if (const std::string strRefusal = GetFiringRefusal(); !strRefusal.empty())
         return SControlResult::Refused("busy", strRefusal);
-    FireFromControl(*pRemote, *pButton);
+    if (nHoldMillis != 0)
+    {
+        if (const std::string strWhy = GetControlEngine().GetHoldRefusal(*pButton, nHoldMillis);
+            !strWhy.empty())
+            return SControlResult::Refused("cannot-hold", strWhy);
+        HoldFromControl(*pRemote, *pButton, nHoldMillis);
+    }
+    else
+        FireFromControl(*pRemote, *pButton);
     // Every transmit says how it went; a megabutton stops at the one that failed.
     if (const std::string& strFault = GetControlDevice().GetLastFault(); !strFault.empty())
         return SControlResult::Refused("device", strFault);
-    return SControlResult::Done("fired " + QuoteName(pRemote->m_strName) + " " +
-                                QuoteName(pButton->m_strName));
+    const std::string strNames =
+        QuoteName(pRemote->m_strName) + " " + QuoteName(pButton->m_strName);
+    if (nHoldMillis != 0)
+        return SControlResult::Done("held " + strNames + " for " + std::to_string(nHoldMillis) +
+                                    " ms");
+    return SControlResult::Done("fired " + strNames);
+}
+
+void CControlHandler::HoldFromControl(CRemote& /*remote*/, CRemoteButton& button,
+                                      std::uint32_t nHoldMillis)
+{
+    GetControlEngine().Hold(button, nHoldMillis);
 }
 
 SControlResult CControlHandler::Enable(const std::string& strEvent, bool bEnable)

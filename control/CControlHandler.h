@@ -3,6 +3,7 @@
 #include "control/SControlResult.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
@@ -62,13 +63,16 @@ class CControlHandler
 public:
     virtual ~CControlHandler() = default;
 
-    // Fires the button of that remote now, names in UTF-8; busy while another firing plays.
-    SControlResult Fire(const std::string& strRemote, const std::string& strButton);
+    // Fires the button of that remote now, names in UTF-8, held down for nHoldMillis (0 for a
+    // single press); busy while another firing plays.
+    SControlResult Fire(const std::string& strRemote, const std::string& strButton,
+                        std::uint32_t nHoldMillis = 0);
     // Where a request that waits its turn has its result once it is there.
     using CResultSink = std::function<void(const SControlResult& result)>;
     // Fires at once when nothing else does, else queues the request behind the others, in the
     // order requests came; done has the result when it fired or was refused.
-    void RequestFire(const std::string& strRemote, const std::string& strButton, CResultSink done);
+    void RequestFire(const std::string& strRemote, const std::string& strButton, CResultSink done,
+                     std::uint32_t nHoldMillis = 0);
     // Fires the queued requests while nothing else fires; true while some still wait. The
     // owner's event loop calls it when a firing that did not come from here may have ended.
     bool ServeQueuedFires();
@@ -105,6 +109,8 @@ protected:
     virtual std::string GetFiringRefusal() const { return {}; }
     // Plays the button, telling the person as a firing from a pad would.
     virtual void FireFromControl(CRemote& remote, CRemoteButton& button) = 0;
+    // Plays the button held down for nHoldMillis.
+    virtual void HoldFromControl(CRemote& remote, CRemoteButton& button, std::uint32_t nHoldMillis);
     // A request was queued behind a firing; the owner's loop must call ServeQueuedFires once
     // it ends.
     virtual void OnFireQueued() {}
@@ -116,6 +122,7 @@ private:
     {
         std::string strRemote, strButton;
         CResultSink done;
+        std::uint32_t nHoldMillis = 0;
     };
 
     std::function<std::string()> m_mqttState;

@@ -22,6 +22,24 @@
 
 namespace
 {
+// "PRESS" presses the button once; {"hold_ms": 800} holds it down that long. False for anything
+// else.
+bool ParsePressPayload(const std::string& strPayload, std::uint32_t& nHoldMillis)
+{
+    nHoldMillis = 0;
+    if (strPayload == "PRESS")
+        return true;
+    const nlohmann::json payload = nlohmann::json::parse(strPayload, nullptr, false);
+    if (!payload.is_object() || payload.size() != 1 || !payload.contains("hold_ms") ||
+        !payload["hold_ms"].is_number_unsigned())
+        return false;
+    const auto nMillis = payload["hold_ms"].get<std::uint64_t>();
+    if (nMillis == 0 || nMillis > UINT32_MAX)
+        return false;
+    nHoldMillis = static_cast<std::uint32_t>(nMillis);
+    return true;
+}
+
 constexpr int kKeepAliveSeconds = 30;
 constexpr auto kFirstBackOff = std::chrono::seconds(1);
 constexpr auto kLongestBackOff = std::chrono::seconds(60);
@@ -497,10 +515,14 @@ void CMqttService::OnRequest(const std::string& strTopic, const std::string& str
                                                              "a retained request is never carried "
                                                              "out; publish it without retain"));
     request.bEnable = strPayload == "ON";
-    if (bEnable ? strPayload != "ON" && strPayload != "OFF" : strPayload != "PRESS")
+    const bool bUnderstood = bEnable ? strPayload == "ON" || strPayload == "OFF"
+                                     : ParsePressPayload(strPayload, request.nHoldMillis);
+    if (!bUnderstood)
         return PublishError(request, SControlResult::Refused(
                                          "malformed", bEnable ? "an event's topic takes ON or OFF"
-                                                              : "a press topic takes PRESS"));
+                                                              : "a press topic takes PRESS, or "
+                                                                "{\"hold_ms\": MILLISECONDS} "
+                                                                "to hold the button down"));
     // Carried out once the library has returned: a firing takes a while and serves the loop
     // again.
     m_requests.push_back(std::move(request));
@@ -521,12 +543,14 @@ void CMqttService::AnswerRequests()
         }
         // A press waits its turn behind a firing; the service may be gone by then.
         const std::weak_ptr<CMqttService*> alive = m_pAlive;
-        m_handler.RequestFire(request.strRemote, request.strButton,
-                              [alive, request](const SControlResult& result)
-                              {
-                                  if (const auto pSelf = alive.lock())
-                                      (*pSelf)->AnswerRequest(request, result);
-                              });
+        m_handler.RequestFire(
+            request.strRemote, request.strButton,
+            [alive, request](const SControlResult& result)
+            {
+                if (const auto pSelf = alive.lock())
+                    (*pSelf)->AnswerRequest(request, result);
+            },
+            request.nHoldMillis);
     }
     // An event turned off shows so at once, not at the next beat.
     if (m_nState == EState::Connected)

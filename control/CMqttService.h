@@ -69,6 +69,7 @@ private:
         std::string strRemote, strButton;
         std::string strEvent; // empty for a press
         bool bEnable = false;
+        std::uint32_t nHoldMillis = 0; // a press holding the button down
     };
     using CClock = std::chrono::steady_clock;
 

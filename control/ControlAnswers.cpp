@@ -56,6 +56,17 @@ std::string FormatStatus(CControlHandler& handler)
         strReply += "MISSED " + QuoteControlWord(strEvent) + " " + QuoteControlWord(strTime) + "\n";
     return strReply + FormatControlOk();
 }
+void RequestHold(CControlHandler& handler, const std::vector<std::string>& arguments,
+                 const CReplySink& reply)
+{
+    std::uint32_t nMillis = 0;
+    if (!ParseHoldMillis(arguments[2], nMillis))
+        return reply(FormatControlError("malformed", "HOLD takes a number of milliseconds, not " +
+                                                         QuoteControlWord(arguments[2])));
+    handler.RequestFire(
+        arguments[0], arguments[1],
+        [reply](const SControlResult& result) { reply(FormatControlResult(result)); }, nMillis);
+}
 } // namespace
 
 void AnswerControlLine(CControlHandler& handler, std::string_view strLine, CReplySink reply)
@@ -75,6 +86,8 @@ void AnswerControlLine(CControlHandler& handler, std::string_view strLine, CRepl
         return handler.RequestFire(arguments[0], arguments[1],
                                    [reply](const SControlResult& result)
                                    { reply(FormatControlResult(result)); });
+    case EControlCommand::Hold:
+        return RequestHold(handler, arguments, reply);
     case EControlCommand::List:
         return reply(FormatList(handler));
     case EControlCommand::Status:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 
 namespace
 {
@@ -13,10 +14,11 @@ struct SCommandWord
     std::size_t nArguments;
 };
 
-constexpr std::array<SCommandWord, 5> kCommandWords{{
+constexpr std::array<SCommandWord, 6> kCommandWords{{
     {"OPEN", EControlCommand::Open, 1},
     {"SHOW", EControlCommand::Show, 0},
     {"FIRE", EControlCommand::Fire, 2},
+    {"HOLD", EControlCommand::Hold, 3},
     {"LIST", EControlCommand::List, 0},
     {"STATUS", EControlCommand::Status, 0},
 }};
@@ -127,7 +129,7 @@ bool ParseControlRequest(std::string_view strLine, SControlRequest& request, std
     if (it == kCommandWords.end())
     {
         strReply = FormatControlError("unknown-command",
-                                      "the commands are OPEN, SHOW, FIRE, LIST and STATUS");
+                                      "the commands are OPEN, SHOW, FIRE, HOLD, LIST and STATUS");
         return false;
     }
     if (words.size() - 1 != it->nArguments)
@@ -140,6 +142,14 @@ bool ParseControlRequest(std::string_view strLine, SControlRequest& request, std
     request.nCommand = it->nCommand;
     request.arguments.assign(words.begin() + 1, words.end());
     return true;
+}
+
+bool ParseHoldMillis(std::string_view strText, std::uint32_t& nMillis)
+{
+    const auto [pEnd, error] =
+        std::from_chars(strText.data(), strText.data() + strText.size(), nMillis);
+    return error == std::errc() && pEnd == strText.data() + strText.size() && nMillis != 0 &&
+           std::isdigit(static_cast<unsigned char>(strText.front()));
 }
 
 std::string QuoteControlWord(const std::string& strWord)

@@ -3,6 +3,7 @@
 #include "control/SControlResult.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,7 @@ enum class EControlCommand
     Open,
     Show,
     Fire,
+    Hold,
     List,
     Status,
 };
@@ -38,6 +40,9 @@ bool SplitControlWords(std::string_view strLine, std::vector<std::string>& words
 // A request line (without its newline). False, with the whole "ERROR ..." reply line in
 // strReply, when it is not a request this program knows.
 bool ParseControlRequest(std::string_view strLine, SControlRequest& request, std::string& strReply);
+
+// The milliseconds of a hold: decimal digits making 1 or more. False for anything else.
+bool ParseHoldMillis(std::string_view strText, std::uint32_t& nMillis);
 
 // A word as a line carries it: bare when it can be, else in quotes.
 std::string QuoteControlWord(const std::string& strWord);

@@ -1,5 +1,7 @@
 #include "device/CInfraredDevice.h"
 
+#include "base/DocumentConstants.h"
+#include "base/SampleRuns.h"
 #include "device/PortTable.h"
 
 namespace
@@ -24,4 +26,17 @@ bool CInfraredDevice::WaitForDetectorLine(bool bHigh, int /*nMaxWaitMs*/)
             return true;
     }
     return false;
+}
+
+void CInfraredDevice::TransmitTimedFrames(const CTimedFrames& frames, double dNanosPerSample)
+{
+    const std::vector<std::uint8_t> samples =
+        DurationsToSamples(JoinTimedFrames(frames), dNanosPerSample);
+    TransmitBitstream(samples.data(), static_cast<std::uint32_t>(samples.size()));
+}
+
+std::uint64_t CInfraredDevice::GetLongestTimedMicros(double dNanosPerSample) const
+{
+    return static_cast<std::uint64_t>(static_cast<double>(kBitstreamSamples) * dNanosPerSample /
+                                      1000);
 }

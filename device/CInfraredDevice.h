@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/TimedFrames.h"
+
 #include <cstdint>
 #include <string>
 
@@ -53,6 +55,15 @@ public:
     // hertz; 0 asks for their usual one.
     virtual bool TakesCarrier() const { return false; }
     virtual void SetSendCarrier(std::uint32_t /*nHertz*/) {}
+
+    // Plays the frames of a held button, each beginning its nStartMicros after the first began.
+    // A unit on a port plays them as one recording, the silences between them as samples of
+    // dNanosPerSample (the period it plays at), so no longer than a field holds; a device that
+    // plays durations itself times each frame's start on its own clock.
+    virtual void TransmitTimedFrames(const CTimedFrames& frames, double dNanosPerSample);
+    // The longest run of timed frames the unit plays, from the first frame's start to the last
+    // one's end, in microseconds.
+    virtual std::uint64_t GetLongestTimedMicros(double dNanosPerSample) const;
 
     // Why the last capture or transmit failed, in words for the person (no closing full stop);
     // empty when it worked.

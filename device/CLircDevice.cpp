@@ -427,17 +427,23 @@ void CLircDevice::SetUpCarrier()
         m_system.Ioctl(m_nFd, LIRC_SET_SEND_DUTY_CYCLE, nValue);
 }
 
-void CLircDevice::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength)
+// True, with the fault, when nothing can be sent now.
+bool CLircDevice::RefuseUnlessSending()
 {
     m_strFault.clear();
     if (RefuseWhileUnplugged())
+        return true;
+    if (m_bCanSend)
+        return false;
+    m_strFault =
+        m_strName + " cannot fire buttons: it only receives infrared" + DescribeComplement("send");
+    return true;
+}
+
+void CLircDevice::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength)
+{
+    if (RefuseUnlessSending())
         return;
-    if (!m_bCanSend)
-    {
-        m_strFault = m_strName + " cannot fire buttons: it only receives infrared" +
-                     DescribeComplement("send");
-        return;
-    }
     const std::uint32_t nBytes = std::min<std::uint32_t>(nLength, kBitstreamBytes);
     const std::vector<std::uint32_t> durations =
         SamplesToDurations(std::span(pSrc, nBytes), kNanosPerSample);
@@ -445,6 +451,20 @@ void CLircDevice::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLen
         return;
     SetUpCarrier();
     WriteDurations(durations);
+}
+
+void CLircDevice::TransmitTimedFrames(const CTimedFrames& frames, double /*dNanosPerSample*/)
+{
+    if (RefuseUnlessSending() || frames.empty())
+        return;
+    SetUpCarrier();
+    const std::uint64_t nFirst = m_system.GetMicros() - frames.front().nStartMicros;
+    for (const STimedFrame& frame : frames)
+    {
+        WaitUntil(nFirst + frame.nStartMicros);
+        if (!WriteDurations(frame.durations))
+            return;
+    }
 }
 
 // The whole signal in one write where the driver takes it. Where it has to be split, because the

@@ -62,6 +62,14 @@ public:
     // Plays, then reads back what its own receiver heard meanwhile, laid out after the same
     // leading silence as what was played.
     double LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength) override;
+    // Each frame a write of its own, begun when it is due counted from when the first began: a
+    // process woken late delays that frame, not those after it.
+    void TransmitTimedFrames(const CTimedFrames& frames, double dNanosPerSample) override;
+    // As long as the person asks.
+    std::uint64_t GetLongestTimedMicros(double /*dNanosPerSample*/) const override
+    {
+        return UINT64_MAX;
+    }
     const char* GetBackendName() const override { return m_strName.c_str(); }
 
     void Revive() override { Reconnect(); }
@@ -90,6 +98,7 @@ private:
     bool WaitForSignalEnd();
     void ForgetHeard();
 
+    bool RefuseUnlessSending();
     void SetUpCarrier();
     bool WriteDurations(const std::vector<std::uint32_t>& durations);
     void WaitUntil(std::uint64_t nMicros);

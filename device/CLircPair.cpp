@@ -149,6 +149,12 @@ void CLircPair::TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLengt
     TakeNews(*m_pSender);
 }
 
+void CLircPair::TransmitTimedFrames(const CTimedFrames& frames, double dNanosPerSample)
+{
+    m_pSender->TransmitTimedFrames(frames, dNanosPerSample);
+    TakeNews(*m_pSender);
+}
+
 double CLircPair::LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength)
 {
     const double dNanos = PlayAndHearBack(*m_pSender, *m_pReceiver, pBits, nLength);

@@ -23,6 +23,11 @@ public:
     bool WaitForDetectorLine(bool bHigh, int nMaxWaitMs) override;
     void CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLength) override;
     void TransmitBitstream(const std::uint8_t* pSrc, std::uint32_t nLength) override;
+    void TransmitTimedFrames(const CTimedFrames& frames, double dNanosPerSample) override;
+    std::uint64_t GetLongestTimedMicros(double dNanosPerSample) const override
+    {
+        return m_pSender->GetLongestTimedMicros(dNanosPerSample);
+    }
     double LoopBackBitstream(std::uint8_t* pBits, std::uint32_t nLength) override;
     // "lirc /dev/lirc1 (send), /dev/lirc0 (receive)".
     const char* GetBackendName() const override { return m_strName.c_str(); }

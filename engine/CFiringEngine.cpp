@@ -8,6 +8,7 @@
 #include "engine/CTickSource.h"
 #include "signal/SignalDecoder.h"
 #include "signal/SignalDurations.h"
+#include "signal/SignalEncoder.h"
 
 #include <algorithm>
 #include <span>
@@ -21,6 +22,42 @@ std::uint32_t GetStepDelayMs(int nDelay)
 {
     const int nIndex = std::clamp(nDelay, 0, kStepDelayCount - 1);
     return static_cast<std::uint32_t>(kStepDelays[nIndex]) * 100;
+}
+
+// The code the button sends, where it is known. A button keeps only its samples, so the code
+// is read back from them.
+SDecodedSignal FindButtonCode(const CRemoteButton& button, double dNanosPerSample)
+{
+    return DecodeSignal(ToDurations(button.m_bits, dNanosPerSample));
+}
+
+// The button's samples sending the code's toggle bit: the recording itself when that is the bit
+// it holds, else the code made anew with the other bit.
+CBitstream WithToggle(const CRemoteButton& button, const SDecodedSignal& recorded, bool bToggle,
+                      double dNanosPerSample)
+{
+    SDecodedSignal code = recorded;
+    code.bToggle = bToggle;
+    SEncodedSignal encoded;
+    if (recorded.bToggle == bToggle || !EncodeSignal(code, encoded))
+        return button.m_bits;
+    return ToBitstream(encoded.durations, dNanosPerSample);
+}
+
+// The frames of the button held for nHoldMillis: its code's, else its recording's own.
+CTimedFrames MakeHeldFrames(const CRemoteButton& button, const SDecodedSignal& code,
+                            std::uint32_t nHoldMillis, double dNanosPerSample)
+{
+    const std::uint64_t nHoldMicros = std::uint64_t{nHoldMillis} * 1000;
+    CTimedFrames frames;
+    if (EncodeHeldFrames(code, nHoldMicros, frames))
+        return frames;
+    return HoldRecording(ToDurations(button.m_bits, dNanosPerSample), nHoldMicros);
+}
+
+std::string FormatMillis(std::uint64_t nMicros)
+{
+    return std::to_string((nMicros + 500) / 1000) + " ms";
 }
 } // namespace
 
@@ -43,13 +80,68 @@ bool CFiringEngine::Fire(CRemoteButton& button)
 
 bool CFiringEngine::FirePlain(const CRemoteButton& button)
 {
-    if (m_pDevice->TakesCarrier())
+    const double dNanos = GetMachineNanosPerSample(*m_pDevice);
+    const SDecodedSignal recorded = FindButtonCode(button, dNanos);
+    const SDecodedSignal code = StartPress(button, recorded);
+    const CBitstream bits = WithToggle(button, recorded, code.bToggle, dNanos);
+    m_pDevice->TransmitBitstream(bits.GetBytes().data(), bits.GetLength());
+    return ReportFault(button);
+}
+
+bool CFiringEngine::Hold(CRemoteButton& button, std::uint32_t nHoldMillis)
+{
+    if (nHoldMillis == 0 || button.GetFiringLength() == 0)
+        return Fire(button);
+    if (const std::string strWhy = GetHoldRefusal(button, nHoldMillis); !strWhy.empty())
     {
-        const SDecodedSignal decoded =
-            DecodeSignal(ToDurations(button.m_bits, GetMachineNanosPerSample(*m_pDevice)));
-        m_pDevice->SetSendCarrier(GetProtocolCarrier(decoded.eProtocol));
+        Report(StringId::kFireFailed, button, strWhy);
+        return false;
     }
-    m_pDevice->TransmitBitstream(button.m_bits.GetBytes().data(), button.m_bits.GetLength());
+    const double dNanos = GetMachineNanosPerSample(*m_pDevice);
+    const SDecodedSignal code = StartPress(button, FindButtonCode(button, dNanos));
+    m_pDevice->TransmitTimedFrames(MakeHeldFrames(button, code, nHoldMillis, dNanos), dNanos);
+    return ReportFault(button);
+}
+
+std::string CFiringEngine::GetHoldRefusal(const CRemoteButton& button, std::uint32_t nHoldMillis)
+{
+    if (button.m_bMega)
+        return "a megabutton is not held as a whole: each of its steps says how long it holds "
+               "its button";
+    if (nHoldMillis > kLongestHoldMillis)
+        return "a hold lasts at most " + std::to_string(kLongestHoldMillis) + " ms, not " +
+               std::to_string(nHoldMillis) + " ms";
+    const double dNanos = GetMachineNanosPerSample(*m_pDevice);
+    const std::uint64_t nLength =
+        GetTimedLength(MakeHeldFrames(button, FindButtonCode(button, dNanos), nHoldMillis, dNanos));
+    const std::uint64_t nLongest = m_pDevice->GetLongestTimedMicros(dNanos);
+    if (nLength <= nLongest)
+        return {};
+    return std::string(m_pDevice->GetBackendName()) + " plays at most " + FormatMillis(nLongest) +
+           " at a time (one recording of " + std::to_string(kBitstreamSamples) +
+           " samples), and holding the button " + std::to_string(nHoldMillis) + " ms sends " +
+           FormatMillis(nLength);
+}
+
+SDecodedSignal CFiringEngine::StartPress(const CRemoteButton& button, SDecodedSignal code)
+{
+    if (m_pDevice->TakesCarrier())
+        m_pDevice->SetSendCarrier(GetProtocolCarrier(code.eProtocol));
+    if (HasToggleBit(code.eProtocol))
+        code.bToggle = NextToggle(button, code.bToggle);
+    return code;
+}
+
+bool CFiringEngine::NextToggle(const CRemoteButton& button, bool bRecorded)
+{
+    const auto [it, bFirst] = m_lastToggles.try_emplace(&button, bRecorded);
+    if (!bFirst)
+        it->second = !it->second;
+    return it->second;
+}
+
+bool CFiringEngine::ReportFault(const CRemoteButton& button)
+{
     if (m_pDevice->GetLastFault().empty())
         return true;
     Report(StringId::kFireFailed, button, m_pDevice->GetLastFault());
@@ -71,7 +163,7 @@ bool CFiringEngine::FireSteps(CRemoteButton& megabutton)
         const std::uint32_t nDeadline = nStart + GetStepDelayMs(step.m_nDelay);
         if (m_onStep)
             m_onStep(step);
-        if (!Fire(*step.m_pButton))
+        if (!Hold(*step.m_pButton, static_cast<std::uint32_t>(std::max(step.m_nHoldMillis, 0))))
             return false;
         // A nested megabutton has already waited its own steps' delays.
         if (!step.m_pButton->m_bMega)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "base/CScopedCount.h"
+#include "signal/DecodedSignal.h"
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,17 @@ public:
     // False when the device could not play it (it cannot send, or failed): the person has been
     // told why, and a megabutton plays none of its later steps.
     bool Fire(CRemoteButton& button);
+    // Plays a plain button held down for nHoldMillis, as its remote sends it: the first frame,
+    // then the protocol's repeat frame at the protocol's period (a recording whose protocol is
+    // not known: its last frame at the period it shows) for as long as the hold lasts; 0 is a
+    // single press. False where it cannot be held (GetHoldRefusal) or the device failed: the
+    // person has been told why.
+    bool Hold(CRemoteButton& button, std::uint32_t nHoldMillis);
+    // Why the button cannot be held that long on this unit, in words for the person; empty when
+    // it can.
+    std::string GetHoldRefusal(const CRemoteButton& button, std::uint32_t nHoldMillis);
+    // The longest hold: the program plays it without serving anything else meanwhile.
+    static constexpr std::uint32_t kLongestHoldMillis = 10000;
     // Records from the detector into the button, at most nCapacity bytes. Called the moment the
     // detector sees a signal begin, so it does no work of its own before the first sample.
     // False when the device failed: the person has been told why, and the button keeps what it
@@ -55,6 +68,12 @@ public:
 
 private:
     bool FirePlain(const CRemoteButton& button);
+    // The toggle bit a new press of the button sends: the recorded one at its first press since
+    // the program started, the other one at each press after that, as its remote does.
+    bool NextToggle(const CRemoteButton& button, bool bRecorded);
+    // The button's code with this press's toggle bit; the device's carrier set for it.
+    SDecodedSignal StartPress(const CRemoteButton& button, SDecodedSignal code);
+    bool ReportFault(const CRemoteButton& button);
     bool FireSteps(CRemoteButton& megabutton);
     void Report(int nStringId, const CRemoteButton& button, const std::string& strWhy);
     void WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline);
@@ -64,6 +83,8 @@ private:
     CTickSource& m_ticks;
     int m_nDepth = 0;
     std::function<void(const CMegaStep&)> m_onStep;
+    // The toggle bit each button's last press sent.
+    std::map<const CRemoteButton*, bool> m_lastToggles;
     // The device records a whole field; allocated once, so that a recording starts at once.
     std::vector<std::uint8_t> m_captureField;
 };

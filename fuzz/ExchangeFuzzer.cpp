@@ -1,8 +1,9 @@
 // Feeds arbitrary text to the readers of Pronto hex, of the infrared daemon's remote files (raw
 // and encoded), of .ir signals files and of typed code lists. What one accepts must write out
 // again and read back: the daemon's durations unchanged, a Pronto code as a code, an .ir record
-// as the same code; a typed code must decode as a code. What a reader refuses must be refused
-// with a reason. The sanitizers catch any read or write out of bounds on the way.
+// as the same record sending the same frames; a typed code must decode as a code. What a reader
+// refuses must be refused with a reason. The sanitizers catch any read or write out of bounds on
+// the way.
 #include "signal/CodeListFormat.h"
 #include "signal/FlipperFormat.h"
 #include "signal/LircFormat.h"
@@ -79,8 +80,15 @@ void CheckFlipper(std::string_view text)
     Check(ParseFlipperCodes(FormatFlipperCodes(codes, kDefaultCarrierHz), again, error));
     Check(again.size() == codes.size());
     for (std::size_t nCode = 0; nCode < codes.size(); ++nCode)
+    {
         Check(
             DecodeSignal(again[nCode].durations).IsSameCode(DecodeSignal(codes[nCode].durations)));
+        // A parsed record is written back as itself, and sends the same frames again.
+        Check(again[nCode].code.has_value() == codes[nCode].code.has_value());
+        if (codes[nCode].code)
+            Check(again[nCode].durations == codes[nCode].durations &&
+                  again[nCode].code->IsSameCode(*codes[nCode].code));
+    }
 }
 
 void CheckCodeList(std::string_view text)

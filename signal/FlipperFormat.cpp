@@ -5,7 +5,9 @@
 #include "signal/ProtocolTable.h"
 #include "signal/SignalEncoder.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 
@@ -41,10 +43,16 @@ constexpr std::array kFlipperProtocols{
 constexpr unsigned long kMaxDuration = 10'000'000;
 constexpr unsigned long kMaxCarrierHz = 10'000'000;
 
+// The tool's own names; a hand-edited file may write them in other letter cases ("Necext").
 const SFlipperProtocol* FindFlipperProtocol(std::string_view name)
 {
+    const auto sameLetters = [](char c1, char c2)
+    {
+        return std::tolower(static_cast<unsigned char>(c1)) ==
+               std::tolower(static_cast<unsigned char>(c2));
+    };
     for (const SFlipperProtocol& protocol : kFlipperProtocols)
-        if (name == protocol.pszName)
+        if (std::ranges::equal(name, std::string_view(protocol.pszName), sameLetters))
             return &protocol;
     return nullptr;
 }
@@ -99,6 +107,9 @@ class CFlipperReader
 public:
     bool Read(std::string_view text, std::vector<SExchangeCode>& codes, SExchangeError& error)
     {
+        // Editors on some systems begin a UTF-8 file with a byte-order mark.
+        if (text.starts_with("\xEF\xBB\xBF"))
+            text.remove_prefix(3);
         int nLine = 0;
         while (!text.empty() && m_error.strReason.empty())
         {
@@ -131,10 +142,19 @@ private:
         return false;
     }
 
+    // Files edited by hand indent lines and put tabs and spaces around keys and values.
+    static std::string_view Trim(std::string_view text)
+    {
+        constexpr std::string_view kBlanks = " \t\r";
+        const std::size_t nFirst = text.find_first_not_of(kBlanks);
+        if (nFirst == std::string_view::npos)
+            return {};
+        return text.substr(nFirst, text.find_last_not_of(kBlanks) + 1 - nFirst);
+    }
+
     void ReadLine(int nLine, std::string_view line)
     {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
-            line.remove_suffix(1);
+        line = Trim(line);
         if (line.empty() || line.front() == '#')
             return;
         const std::size_t nColon = line.find(':');
@@ -143,11 +163,8 @@ private:
             Refuse(nLine, "\"" + std::string(line) + "\" is no \"key: value\" line");
             return;
         }
-        const std::string strKey(line.substr(0, nColon));
-        std::string_view value = line.substr(nColon + 1);
-        while (!value.empty() && value.front() == ' ')
-            value.remove_prefix(1);
-        ReadField(nLine, strKey, std::string(value));
+        ReadField(nLine, std::string(Trim(line.substr(0, nColon))),
+                  std::string(Trim(line.substr(nColon + 1))));
     }
 
     void ReadField(int nLine, const std::string& strKey, const std::string& strValue)
@@ -335,7 +352,10 @@ SDecodedSignal ToFlipperForm(const SDecodedSignal& decoded)
 std::string FormatRecord(const SExchangeCode& code, unsigned nCarrierHz)
 {
     std::string strText = "#\nname: " + MakeExchangeName(code.strName) + "\n";
-    const SDecodedSignal decoded = ToFlipperForm(DecodeSignal(code.durations));
+    // A code read from a parsed record goes back as that record.
+    const bool bRecord = code.code && code.code->eForm == EFrameForm::kIrFile;
+    const SDecodedSignal decoded =
+        bRecord ? *code.code : ToFlipperForm(DecodeSignal(code.durations));
     if (const SFlipperProtocol* pFlipper = decoded.bRepeatOnly ? nullptr : FindFlipperName(decoded))
         return strText + "type: parsed\nprotocol: " + pFlipper->pszName +
                "\naddress: " + FormatBytes(ToFlipperAddress(decoded)) +

@@ -20,13 +20,14 @@
 // SIRC20, Kaseikyo, RCA, Pioneer). A raw record's data is durations in microseconds, a pulse
 // first.
 
-// Reads every record; a parsed one becomes the signal its protocol sends for the code. A space
-// after a raw record's last pulse is silence and is dropped. False, with the line and the
-// reason, at the first fault; codes is then left as it was.
+// Reads every record; a parsed one becomes the signal the tool itself sends for the code (the
+// code kept, in the kIrFile form). A space after a raw record's last pulse is silence and is
+// dropped. False, with the line and the reason, at the first fault; codes is then left as it was.
 bool ParseFlipperCodes(std::string_view text, std::vector<SExchangeCode>& codes,
                        SExchangeError& error);
 
-// A signals file of the codes: parsed where the decoder knows the signal and the tool has a
-// name for its protocol, raw at the carrier otherwise. Names are made one word
+// A signals file of the codes: a code read from a parsed record (its code in the tool's form)
+// as that record; else parsed where the decoder knows the signal and the tool has a name for its
+// protocol, raw at the carrier otherwise. Names are made one word
 // (MakeExchangeName).
 std::string FormatFlipperCodes(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz);

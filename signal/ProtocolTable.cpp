@@ -262,6 +262,9 @@ constexpr SProtocolRow kRows[]{
         .eEncoding = B::kPulseDistance,
         .zero = {1, -4},
         .one = {1, -9},
+        // The seven bits after the toggle are split differently by different sources: IRMP and
+        // DecodeIR's Thomson7 read a 7-bit command (F:7, as here), DecodeIR's older Thomson a
+        // fifth device bit and a 6-bit command (D:4,T:1,D:1:5,F:6). The frame is the same.
         .pszFrame = "D:4,T:1,F:7,1",
         .dPeriodMicros = 80000,
     },
@@ -340,6 +343,10 @@ constexpr SProtocolRow kRows[]{
         .pszFrame = "6,-2,1:1,6:3,T:1*,D:8,S:4,F:8",
         .dPeriodMicros = 107000,
     },
+    // A press opens with a sync (a mark, a space, ten 1 bits, a long space), then the frame: its
+    // own mark and space, a 1, six function and three device bits, least significant first
+    // (DecodeIR: {30.3k,528}<-1,1|1,-1>(1,-5,1023:10,-39,1,-5,1:1,F:6,D:3,-230); IrpProtocols:
+    // the same at 512 us, -44 and -236).
     {
         .eProtocol = E::kBlaupunkt,
         .pszName = "Blaupunkt",
@@ -348,10 +355,10 @@ constexpr SProtocolRow kRows[]{
         .nCarrierHz = 30300,
         .dUnitMicros = 528,
         .eEncoding = B::kBiphase,
-        .bMsbFirst = true,
         .zero = {-1, 1},
         .one = {1, -1},
-        .pszFrame = "1,-5,1:1,F:6,D:2",
+        .pszFrame = "1,-5,1:1,F:6,D:3",
+        .pszLead = "1,-5,1,-1,1,-1,1,-1,1,-1,1,-1,1,-1,1,-1,1,-1,1,-1,1,-40",
         .dGapMicros = 121440,
     },
     {
@@ -458,8 +465,14 @@ bool ReadInt(std::string_view text, int& nValue)
     return !text.empty() && error == std::errc{} && pEnd == text.data() + text.size();
 }
 
+// "-8": units of the protocol; "-889us": microseconds.
 bool ReadDuration(std::string_view text, double dUnit, double& dMicros)
 {
+    if (text.ends_with("us"))
+    {
+        text.remove_suffix(2);
+        dUnit = 1;
+    }
     const std::string strText(text);
     char* pszEnd = nullptr;
     const double dUnits = std::strtod(strText.c_str(), &pszEnd);
@@ -787,17 +800,20 @@ std::string MakeForms(std::span<const SProtocolRow> rows, std::vector<SProtocolF
     }
     return "";
 }
+
+// A table that does not hold together is a fault of the program: it stops at first use.
+std::vector<SProtocolForm> MakeFormsOrStop(std::span<const SProtocolRow> rows, const char* pszWhat)
+{
+    std::vector<SProtocolForm> made;
+    if (const std::string strFault = MakeForms(rows, made); !strFault.empty())
+        throw std::logic_error(std::string(pszWhat) + ": " + strFault);
+    return made;
+}
 } // namespace
 
 std::span<const SProtocolForm> GetProtocolForms()
 {
-    static const std::vector<SProtocolForm> forms = []
-    {
-        std::vector<SProtocolForm> made;
-        if (const std::string strFault = MakeForms(kRows, made); !strFault.empty())
-            throw std::logic_error("the protocol table: " + strFault);
-        return made;
-    }();
+    static const std::vector<SProtocolForm> forms = MakeFormsOrStop(kRows, "the protocol table");
     return forms;
 }
 
@@ -807,6 +823,17 @@ const SProtocolForm* FindProtocolForm(EProtocol eProtocol)
         if (form.pRow->eProtocol == eProtocol)
             return &form;
     return nullptr;
+}
+
+const SProtocolForm* FindProtocolForm(EProtocol eProtocol, EFrameForm eForm)
+{
+    static const std::vector<SProtocolForm> irFileForms =
+        MakeFormsOrStop(GetIrFileRows(), "the .ir protocol table");
+    if (eForm == EFrameForm::kIrFile)
+        for (const SProtocolForm& form : irFileForms)
+            if (form.pRow->eProtocol == eProtocol)
+                return &form;
+    return FindProtocolForm(eProtocol);
 }
 
 const SProtocolForm* FindProtocolByKey(std::string_view strWord)

@@ -11,7 +11,8 @@
 
 // The infrared protocols Quorbit reads and writes, each one row of the table in
 // ProtocolTable.cpp. A row names its timings, how it sends a bit, and its frames in a small
-// notation: a number is a mark (positive) or a space (negative) in units of the protocol, "V:n"
+// notation: a number is a mark (positive) or a space (negative) in units of the protocol (in
+// microseconds when it ends in "us"), "V:n"
 // is n bits of the field V ("V:n:s" from its bit s on, "V:-n" in the opposite bit order, "~V"
 // inverted), a number before the colon is a constant, and a trailing '*' sends the bit in a cell
 // twice as wide (RC-6's trailer). The fields: D device, S subdevice, E extra address bits, F
@@ -73,11 +74,12 @@ struct SProtocolRow
     SCheckField checks[2] = {};
     // The maker code meant when a code names none (a code list's line without one).
     std::uint32_t nDefaultMaker = 0;
-    const char* pszRepeat = ""; // the frame a held button repeats; "" for the frame itself
-    const char* pszLead = "";   // sent once before the first frame, "" for none
-    double dPeriodMicros = 0;   // from one frame's start to the next, or 0
-    double dGapMicros = 0;      // silence after each frame's end, when dPeriodMicros is 0
-    int nMinRepeats = 0;        // frames a remote sends after the first even for the shortest press
+    const char* pszRepeat = "";  // the frame a held button repeats; "" for the frame itself
+    const char* pszLead = "";    // sent once before the first frame, "" for none
+    double dPeriodMicros = 0;    // from one frame's start to the next, or 0
+    double dGapMicros = 0;       // silence after each frame's last mark, when dPeriodMicros is 0
+    double dRepeatGapMicros = 0; // silence after each repeat frame, where it is not dGapMicros
+    int nMinRepeats = 0; // frames a remote sends after the first even for the shortest press
     // How S is made when the code gives only D: '~' its inverse, '=' D again, 0 never.
     char cSubdeviceDefault = 0;
     // A space at least this long ends a frame; 0 for the common 5.5 ms.
@@ -125,6 +127,11 @@ struct SProtocolForm
 std::span<const SProtocolForm> GetProtocolForms();
 // The form of a protocol; null for kUnknown.
 const SProtocolForm* FindProtocolForm(EProtocol eProtocol);
+// The form of a protocol as the sender of a code makes its frames: for kIrFile, the ".ir" tool's
+// own where it differs from the table (ProtocolTableIrFile.cpp), else the table's.
+const SProtocolForm* FindProtocolForm(EProtocol eProtocol, EFrameForm eForm);
+// The rows of the protocols the ".ir" tool sends with timings of its own.
+std::span<const SProtocolRow> GetIrFileRows();
 // The protocol whose key (or name) is strWord, ignoring case and '-', ' ' and '_'; null for none.
 const SProtocolForm* FindProtocolByKey(std::string_view strWord);
 

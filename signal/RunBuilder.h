@@ -12,8 +12,14 @@ public:
     void Add(double dMicros)
     {
         const bool bMark = dMicros > 0;
-        if (dMicros == 0 || (m_runs.empty() && !bMark))
-            return; // the silence before the first mark is no part of the signal
+        if (dMicros == 0)
+            return;
+        if (m_runs.empty() && !bMark)
+        {
+            // The silence before the first mark is no part of the signal.
+            m_dSilenceBefore -= dMicros;
+            return;
+        }
         if (!m_runs.empty() && m_bLastMark == bMark)
             m_runs.back() += std::abs(dMicros);
         else
@@ -28,6 +34,21 @@ public:
         for (const double dRun : m_runs)
             dLength += dRun;
         return dLength;
+    }
+
+    // The length from the start of everything added, the silence before the first mark
+    // included: where a frame that begins with a space (half a biphase cell) really began.
+    double GetTimeline() const { return m_dSilenceBefore + GetLength(); }
+
+    // Ends the runs on their last mark: a biphase frame's closing half-cell of silence is no
+    // part of the frame, and the gap after it is counted from that mark.
+    void DropTrailingSpace()
+    {
+        if (!m_runs.empty() && !m_bLastMark)
+        {
+            m_runs.pop_back();
+            m_bLastMark = true;
+        }
     }
 
     const std::vector<double>& GetRuns() const { return m_runs; }
@@ -45,5 +66,6 @@ public:
 
 private:
     std::vector<double> m_runs;
+    double m_dSilenceBefore = 0;
     bool m_bLastMark = false;
 };

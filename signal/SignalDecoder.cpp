@@ -22,9 +22,20 @@ constexpr std::uint32_t kFrameGap = 5500;
 constexpr double kTolerance = 0.3;
 constexpr double kStretchMicros = 150;
 
+// A receiver lengthens a short mark by as much as 200 us and more (RECS-80's 158 us marks come
+// in at 360), so a mark may grow by this much on top.
+constexpr double kMarkGrowthMicros = 100;
+
 bool IsNear(std::uint32_t nMicros, double dNominal)
 {
     return std::abs(nMicros - dNominal) <= dNominal * kTolerance + kStretchMicros;
+}
+
+bool IsNearMark(std::uint32_t nMicros, double dNominal)
+{
+    return IsNear(nMicros, dNominal) ||
+           (nMicros > dNominal &&
+            nMicros - dNominal <= dNominal * kTolerance + kStretchMicros + kMarkGrowthMicros);
 }
 
 // The frames of a signal: runs that begin with a mark and end on the mark before a space of at
@@ -200,6 +211,9 @@ class CPulseReader
 public:
     CPulseReader(CRuns frame, const SProtocolForm& form) : m_frame(frame), m_form(form) {}
 
+    // How far the symbols' periods strayed from the protocol's, as parts of them added up.
+    double GetMisfit() const { return m_dMisfit; }
+
     std::optional<std::uint64_t> Read(const std::vector<SFrameItem>& items)
     {
         int nPending = 0;
@@ -226,7 +240,8 @@ private:
         if (!bMark && m_nRun == m_frame.size())
             return true; // the silence after the frame
         if (m_nRun >= m_frame.size() || (m_nRun % 2 == 0) != bMark ||
-            !IsNear(m_frame[m_nRun], std::abs(dMicros)))
+            !(bMark ? IsNearMark(m_frame[m_nRun], dMicros)
+                    : IsNear(m_frame[m_nRun], std::abs(dMicros))))
             return false;
         ++m_nRun;
         return true;
@@ -243,8 +258,10 @@ private:
             const std::uint32_t nSpace = bSpace ? m_frame[m_nRun + 1] : 0;
             const std::size_t nSymbol = ChooseSymbol(m_form, nMark, nSpace);
             const auto& [dMark, dSpace] = m_form.symbols[nSymbol];
-            if (!IsNear(nMark, dMark) || (bSpace && !IsNear(nMark + nSpace, dMark - dSpace)))
+            if (!IsNearMark(nMark, dMark) || (bSpace && !IsNear(nMark + nSpace, dMark - dSpace)))
                 return false;
+            if (bSpace)
+                m_dMisfit += std::abs(nMark + nSpace - (dMark - dSpace)) / (dMark - dSpace);
             m_nRun += bSpace ? 2 : 1;
             for (int nPlace = m_form.nBitsPerSymbol - 1; nPlace >= 0; --nPlace)
                 m_nWord |= std::uint64_t{nSymbol >> nPlace & 1} << m_nAt++;
@@ -257,14 +274,23 @@ private:
     std::size_t m_nRun = 0;
     std::uint64_t m_nWord = 0;
     int m_nAt = 0;
+    double m_dMisfit = 0;
 };
 
+// The frame word the items read; the misfit (0 for biphase frames) into *pMisfit when asked.
 std::optional<std::uint64_t> ReadFrame(CRuns frame, const SProtocolForm& form,
-                                       const std::vector<SFrameItem>& items)
+                                       const std::vector<SFrameItem>& items,
+                                       double* pMisfit = nullptr)
 {
     if (frame.empty())
         return std::nullopt;
-    return form.bBiphase ? ReadBiphase(frame, form, items) : CPulseReader(frame, form).Read(items);
+    if (form.bBiphase)
+        return ReadBiphase(frame, form, items);
+    CPulseReader reader(frame, form);
+    const std::optional<std::uint64_t> nWord = reader.Read(items);
+    if (pMisfit)
+        *pMisfit = reader.GetMisfit();
+    return nWord;
 }
 
 bool HasBits(const std::vector<SFrameItem>& items)
@@ -315,42 +341,116 @@ struct SFound
     }
 };
 
+// Whether the protocol's repeat frame carries the whole code, so that a frame whose lead was
+// missed (JVC's repeats have none) still tells it.
+bool RepeatCarriesCode(const SProtocolForm& form)
+{
+    if (!HasBits(form.repeat))
+        return false;
+    return std::all_of(form.frame.begin(), form.frame.end(),
+                       [&](const SFrameItem& item)
+                       {
+                           return item.cField == 0 || item.eCheck != ECheck::kNone ||
+                                  std::any_of(form.repeat.begin(), form.repeat.end(),
+                                              [&](const SFrameItem& repeated)
+                                              { return repeated.cField == item.cField; });
+                       });
+}
+
+// The code the items read in the frame nFrame, with the frames after it that repeat it, and how
+// far its timings strayed.
+std::optional<SFound> ReadCode(const std::vector<CRuns>& frames, std::size_t nFrame,
+                               std::size_t nForm, const std::vector<SFrameItem>& items,
+                               double& dMisfit)
+{
+    const SProtocolForm& form = GetProtocolForms()[nForm];
+    CFieldValues values;
+    const std::optional<std::uint64_t> nWord = ReadFrame(frames[nFrame], form, items, &dMisfit);
+    if (!nWord || !ReadFrameWord(form, items, *nWord, values))
+        return std::nullopt;
+    SFound found{FromFieldValues(form, values), nForm};
+    found.decoded.nRepeats = static_cast<int>(
+        std::count_if(frames.begin() + static_cast<std::ptrdiff_t>(nFrame) + 1, frames.end(),
+                      [&](CRuns frame) { return IsRepeatOf(form, values, frame); }));
+    return found;
+}
+
+// Whether the frame is the protocol's lead, sent once before the first frame (Blaupunkt's sync,
+// which a frame of all 1 bits would read as a code).
+bool IsLead(CRuns frame, const SProtocolForm& form)
+{
+    std::vector<double> lead;
+    for (const SFrameItem& item : form.lead)
+        lead.push_back(std::abs(item.dMicros));
+    if (!lead.empty() && form.lead.back().dMicros < 0)
+        lead.pop_back(); // the space that ends it is the gap after the frame
+    if (lead.size() != frame.size())
+        return false;
+    for (std::size_t nRun = 0; nRun < lead.size(); ++nRun)
+        if (!IsNear(frame[nRun], lead[nRun]))
+            return false;
+    return true;
+}
+
+// The code of one frame: the first protocol whose frame explains it; but a protocol earlier in
+// the table whose repeat frame explains it (a JVC frame without its lead) goes first where its
+// timings fit better (a Mitsubishi frame is laid out like JVC's, at other timings).
+std::optional<SFound> DecodeFrame(const std::vector<CRuns>& frames, std::size_t nFrame,
+                                  std::uint32_t nSplit)
+{
+    const std::span<const SProtocolForm> forms = GetProtocolForms();
+    std::optional<SFound> headless;
+    double dHeadlessMisfit = 0;
+    for (std::size_t nForm = 0; nForm < forms.size(); ++nForm)
+    {
+        if (!IsDecodedAt(forms[nForm], nSplit) || IsLead(frames[nFrame], forms[nForm]))
+            continue;
+        double dMisfit = 0;
+        if (std::optional<SFound> found =
+                ReadCode(frames, nFrame, nForm, forms[nForm].frame, dMisfit))
+            return headless && dHeadlessMisfit < dMisfit ? headless : found;
+        if (!headless && RepeatCarriesCode(forms[nForm]))
+            headless = ReadCode(frames, nFrame, nForm, forms[nForm].repeat, dHeadlessMisfit);
+    }
+    return headless;
+}
+
+// A repeat frame without a code that some protocol splitting at nSplit sends.
+std::optional<SFound> FindRepeatOnly(CRuns frame, std::uint32_t nSplit)
+{
+    const std::span<const SProtocolForm> forms = GetProtocolForms();
+    for (std::size_t nForm = 0; nForm < forms.size(); ++nForm)
+    {
+        const SProtocolForm& form = forms[nForm];
+        if (IsDecodedAt(form, nSplit) && !form.repeat.empty() && !HasBits(form.repeat) &&
+            ReadFrame(frame, form, form.repeat))
+        {
+            SFound found{SDecodedSignal{}, nForm};
+            found.decoded.eProtocol = form.pRow->eProtocol;
+            found.decoded.bRepeatOnly = true;
+            return found;
+        }
+    }
+    return std::nullopt;
+}
+
 // The first frame, split at nSplit, that a protocol splitting there explains, with its repeats;
 // else a repeat frame without a code, when one was seen.
 std::optional<SFound> DecodeAt(CRuns durations, std::uint32_t nSplit)
 {
-    const std::span<const SProtocolForm> forms = GetProtocolForms();
     const std::vector<CRuns> frames = SplitFrames(durations, nSplit);
     std::optional<SFound> repeatOnly;
     for (std::size_t nFrame = 0; nFrame < frames.size(); ++nFrame)
     {
         const std::size_t nStart =
             static_cast<std::size_t>(frames[nFrame].data() - durations.data());
-        for (std::size_t nForm = 0; nForm < forms.size(); ++nForm)
+        if (std::optional<SFound> found = DecodeFrame(frames, nFrame, nSplit))
         {
-            const SProtocolForm& form = forms[nForm];
-            if (!IsDecodedAt(form, nSplit))
-                continue;
-            CFieldValues values;
-            const std::optional<std::uint64_t> nWord = ReadFrame(frames[nFrame], form, form.frame);
-            if (nWord && ReadFrameWord(form, form.frame, *nWord, values))
-            {
-                SDecodedSignal decoded = FromFieldValues(form, values);
-                decoded.nFrameStart = nStart;
-                decoded.nRepeats = static_cast<int>(std::count_if(
-                    frames.begin() + static_cast<std::ptrdiff_t>(nFrame) + 1, frames.end(),
-                    [&](CRuns frame) { return IsRepeatOf(form, values, frame); }));
-                return SFound{decoded, nForm};
-            }
-            if (!repeatOnly && !form.repeat.empty() && !HasBits(form.repeat) &&
-                ReadFrame(frames[nFrame], form, form.repeat))
-            {
-                repeatOnly = SFound{SDecodedSignal{}, nForm};
-                repeatOnly->decoded.eProtocol = form.pRow->eProtocol;
-                repeatOnly->decoded.bRepeatOnly = true;
-                repeatOnly->decoded.nFrameStart = nStart;
-            }
+            found->decoded.nFrameStart = nStart;
+            return found;
         }
+        if (!repeatOnly && (repeatOnly = FindRepeatOnly(frames[nFrame], nSplit)))
+            repeatOnly->decoded.nFrameStart = nStart;
     }
     return repeatOnly;
 }

@@ -8,6 +8,7 @@
 #include "app/CMessageBox.h"
 #include "app/CMqttLink.h"
 #include "app/CQuorbexApp.h"
+#include "app/CodeImport.h"
 #include "device/CClockBackend.h"
 #include "device/PortAvailability.h"
 #include "device/SamplePeriod.h"
@@ -23,6 +24,7 @@
 #include "ui/CEventListModel.h"
 #include "ui/CEventProgrammerDlg.h"
 #include "ui/CHostedListCtrl.h"
+#include "ui/CImportCodesDlg.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CMegaButtonDlg.h"
 #include "ui/CMqttDlg.h"
@@ -35,6 +37,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QPainter>
 #include <QPixmap>
@@ -400,6 +405,85 @@ std::vector<QWidget*> ArrangeMegaButtonEditor(CPictureRun& run)
     return windows;
 }
 
+// One parsed record of an .ir file, as such files write NEC codes.
+QByteArray IrRecord(const char* pszName, int nAddress, int nCommand)
+{
+    const auto hex = [](int nByte)
+    { return QString::number(nByte, 16).toUpper().rightJustified(2, QLatin1Char('0')); };
+    return QStringLiteral("#\nname: %1\ntype: parsed\nprotocol: NEC\naddress: %2 00 00 00\n"
+                          "command: %3 00 00 00\n")
+        .arg(QString::fromLatin1(pszName), hex(nAddress), hex(nCommand))
+        .toLatin1();
+}
+
+// A small code library as a clone of a public .ir collection lays it out, with a folder of
+// LIRC remotes beside it; it lasts as long as the pictures' run.
+QString WriteCodeLibrary()
+{
+    static QTemporaryDir library;
+    const auto write = [](const QString& strPath, const QByteArray& text)
+    {
+        QDir().mkpath(QFileInfo(strPath).path());
+        QFile file(strPath);
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    };
+    QByteArray lg = "Filetype: IR signals file\nVersion: 1\n";
+    const char* const names[] = {"Power", "Vol_up", "Vol_dn", "Ch_next", "Ch_prev",
+                                 "Mute",  "Input",  "Movie",  "Power"};
+    for (int nCode = 0; nCode < static_cast<int>(std::size(names)); ++nCode)
+        lg += IrRecord(names[nCode], 0x04, nCode < 8 ? 0x08 + nCode : 0xC4);
+    lg += "#\nname: Netflix\ntype: raw\nfrequency: 38000\nduty_cycle: 0.330000\n"
+          "data: 9000 4500 560 560 560 1690 560 560 560 1690 560\n";
+    const QString strFolder = library.path();
+    const bool bWritten = write(strFolder + "/TVs/LG/LG_42LB650V.ir", lg) &&
+                          write(strFolder + "/TVs/LG/LG_AKB72915207.ir", lg) &&
+                          write(strFolder + "/TVs/Samsung/Samsung_BN59-01175N.ir", lg) &&
+                          write(strFolder + "/Audio/Denon/Denon_RC-1196.ir", lg) &&
+                          write(strFolder + "/lirc/remotes/lg/AKB72915207.lircd.conf",
+                                "begin remote\n  name LG\n  begin raw_codes\n    name KEY_POWER\n"
+                                "      9000 4500 560\n  end raw_codes\nend remote\n");
+    return bWritten ? strFolder : QString();
+}
+
+// Import Codes over the main window, as opened from File > Import Codes with strLibrary kept
+// in the settings.
+CImportCodesDlg* OpenImportCodes(CPictureRun& run, const QString& strLibrary)
+{
+    CQuorbexApp& app = run.GetApp();
+    static std::unique_ptr<CCodeImportPlanner> pPlanner;
+    pPlanner = std::make_unique<CCodeImportPlanner>(app.GetSession().GetDocument(), 1000.0);
+    auto* pDialog = new CImportCodesDlg(*pPlanner, strLibrary, &app.GetMainFrame());
+    pDialog->resize(760, 620);
+    return pDialog;
+}
+
+// The codes of an LG television's .ir file previewed for the sample's TV remote: new ones,
+// Power replacing the button's signal, a second Power renamed, the Movie megabutton refused.
+std::vector<QWidget*> ArrangeImportCodes(CPictureRun& run)
+{
+    const QString strLibrary = WriteCodeLibrary();
+    if (strLibrary.isEmpty() || ArrangeMainWindow(run).empty())
+        return {};
+    CImportCodesDlg* pDialog = OpenImportCodes(run, QString());
+    pDialog->OpenFile(strLibrary + "/TVs/LG/LG_42LB650V.ir");
+    auto* pTarget = pDialog->findChild<QComboBox*>("target");
+    pTarget->setCurrentText(QStringLiteral("TV"));
+    return ShowOverMainWindow(run.GetApp().GetMainFrame(), pDialog);
+}
+
+// The code library searched for an LG model, the file found previewed.
+std::vector<QWidget*> ArrangeCodeLibrary(CPictureRun& run)
+{
+    const QString strLibrary = WriteCodeLibrary();
+    if (strLibrary.isEmpty() || ArrangeMainWindow(run).empty())
+        return {};
+    CImportCodesDlg* pDialog = OpenImportCodes(run, strLibrary);
+    pDialog->findChild<QLineEdit*>("search")->setText(QStringLiteral("lg akb"));
+    pDialog->findChild<QListWidget*>("found")->setCurrentRow(1);
+    pDialog->findChild<QComboBox*>("target")->setCurrentText(QStringLiteral("TV"));
+    return ShowOverMainWindow(run.GetApp().GetMainFrame(), pDialog);
+}
+
 struct SPicture
 {
     const char* pszName; // the file NAME.png
@@ -419,6 +503,8 @@ const SPicture kPictures[] = {
     {"remote-builder-overview", ArrangeBuilderOverview},
     {"remote-builder-advanced", ArrangeBuilderZoomed},
     {"megabutton-editor", ArrangeMegaButtonEditor},
+    {"import-codes", ArrangeImportCodes},
+    {"code-library", ArrangeCodeLibrary},
 };
 
 // The windows as a desktop shows them, each under a plain title bar: without a window manager

@@ -4,6 +4,7 @@
 #include "document/CFrontEnd.h"
 #include "document/CQbFile.h"
 #include "document/CQuorbexDoc.h"
+#include "engine/CFiringEngine.h"
 #include "ui/CDialogMetrics.h"
 #include "ui/CDisplayOrder.h"
 #include "ui/CHostedListCtrl.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QStyle>
 
 namespace
@@ -20,8 +22,8 @@ namespace
 constexpr Qt::WindowFlags kMegaFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
-// The layout in dialog units.
-constexpr QSize kClientSize(292, 149);
+// The layout in dialog units: a row for the hold below the step list, the buttons below it.
+constexpr QSize kClientSize(292, 167);
 constexpr int kBoxHeight = 12;
 const QRect kRemoteBoxRect(5, 30, 105, kBoxHeight);
 const QRect kButtonBoxRect(115, 30, 50, kBoxHeight);
@@ -29,6 +31,9 @@ const QRect kDelayBoxRect(245, 30, 40, kBoxHeight);
 const QRect kDescriptionRect(170, 30, 70, 13);
 const QRect kStepListRect(5, 50, 280, 75);
 const QRect kTitleRect(5, 5, 160, 8);
+const QRect kHoldBoxRect(35, 130, 70, 13);
+// A hold is set in steps of a tenth of a second, and typed to the millisecond.
+constexpr int kHoldStepMillis = 100;
 
 struct SControl
 {
@@ -42,12 +47,13 @@ const SControl kLabels[] = {
     {"", "Remote", {5, 20, 40, 8}},
     {"", "Button", {115, 20, 40, 8}},
     {"", "Delay", {245, 20, 40, 8}},
+    {"", "Hold", {5, 132, 28, 8}},
 };
 
 const SControl kButtons[] = {
-    {"insert", "&Insert", {65, 130, 50, 15}},
-    {"delete", "Delete", {116, 130, 50, 15}},
-    {"close", "Close", {175, 130, 50, 15}},
+    {"insert", "&Insert", {65, 148, 50, 15}},
+    {"delete", "Delete", {116, 148, 50, 15}},
+    {"close", "Close", {175, 148, 50, 15}},
 };
 
 enum EStepColumn
@@ -63,6 +69,16 @@ QString GetDelayText(int nDelay)
 {
     const float fSeconds = static_cast<float>(kStepDelays[static_cast<std::size_t>(nDelay)]) * 0.1F;
     return QString::asprintf("%4.1fs", static_cast<double>(fSeconds));
+}
+
+// The description, and how long a held step holds its button: "Louder, held 800 ms".
+QString GetStepDescription(const CMegaStep& step)
+{
+    QString strText = QString::fromStdString(step.m_pButton->m_strDescription);
+    if (step.m_nHoldMillis <= 0 || step.m_pButton->m_bMega)
+        return strText;
+    return (strText.isEmpty() ? QString() : strText + QStringLiteral(", ")) +
+           QStringLiteral("held %1 ms").arg(step.m_nHoldMillis);
 }
 
 CMegaStep& GetStep(CListHostDlg::CListItem pItem)
@@ -104,6 +120,16 @@ void CMegaButtonDlg::CreateControls()
     m_pRemoteBox = addBox("remoteBox", kRemoteBoxRect);
     m_pButtonBox = addBox("buttonBox", kButtonBoxRect);
     m_pDelayBox = addBox("delayBox", kDelayBoxRect);
+    m_pHoldBox = new QSpinBox(this);
+    m_pHoldBox->setObjectName(QStringLiteral("holdBox"));
+    m_pHoldBox->setGeometry(units.ToPixels(kHoldBoxRect));
+    m_pHoldBox->setRange(0, static_cast<int>(CFiringEngine::kLongestHoldMillis));
+    m_pHoldBox->setSingleStep(kHoldStepMillis);
+    m_pHoldBox->setSuffix(QStringLiteral(" ms"));
+    m_pHoldBox->setSpecialValueText(QStringLiteral("a press"));
+    m_pHoldBox->setToolTip(QStringLiteral(
+        "How long the step holds its button down, repeating it as its remote does while held. "
+        "The delay counts from the step's start, so it includes the hold."));
     connect(m_pRemoteBox, &QComboBox::currentIndexChanged, this, &CMegaButtonDlg::OnRemoteChosen);
     connect(m_pButtonBox, &QComboBox::currentIndexChanged, this, &CMegaButtonDlg::OnButtonChosen);
 
@@ -214,7 +240,11 @@ void CMegaButtonDlg::OnButtonChosen()
     m_pDescription->setText(pButton ? QString::fromStdString(pButton->m_strDescription)
                                     : QString());
     if (pButton)
+    {
         m_pDelayBox->setEnabled(!pButton->m_bMega);
+        // A megabutton is not held as a whole: its steps hold their own buttons.
+        m_pHoldBox->setEnabled(!pButton->m_bMega);
+    }
     m_pInsert->setEnabled(pButton != nullptr);
 }
 
@@ -243,6 +273,7 @@ void CMegaButtonDlg::ItemSelected(int /*nListId*/, CListItem pItem)
         m_pRemoteBox->setCurrentIndex(0);
         OnRemoteChosen();
         m_pDelayBox->setCurrentIndex(0);
+        m_pHoldBox->setValue(0);
         m_pDelete->setEnabled(false);
         return;
     }
@@ -258,6 +289,7 @@ void CMegaButtonDlg::ItemSelected(int /*nListId*/, CListItem pItem)
     }
     OnButtonChosen();
     m_pDelayBox->setCurrentIndex(step.m_nDelay);
+    m_pHoldBox->setValue(step.m_nHoldMillis);
     m_pDelete->setEnabled(true);
 }
 
@@ -273,7 +305,7 @@ void CMegaButtonDlg::ItemText(int /*nListId*/, CListItem pItem, int nColumn, QSt
         strText = QString::fromStdString(step.m_pButton->m_strName);
         break;
     case kColumnDescription:
-        strText = QString::fromStdString(step.m_pButton->m_strDescription);
+        strText = GetStepDescription(step);
         break;
     default:
         strText = step.m_pButton->m_bMega ? QString() : GetDelayText(step.m_nDelay);
@@ -300,7 +332,8 @@ void CMegaButtonDlg::OnInsert()
     const int nCurrent = m_pSteps->GetCurrent();
     const int nRow = nCurrent >= 0 ? nCurrent : static_cast<int>(steps.size());
     steps.insert(steps.begin() + nRow,
-                 CMegaStep{GetChosenRemote(), pButton, std::max(m_pDelayBox->currentIndex(), 0)});
+                 CMegaStep{GetChosenRemote(), pButton, std::max(m_pDelayBox->currentIndex(), 0),
+                           pButton->m_bMega ? 0 : m_pHoldBox->value()});
     // Whatever is saved must open again: the loader refuses a megabutton nested too deep or
     // playing too many buttons, and this step may make this one, or one that plays it, so.
     if (!AreMegabuttonsStorable(*m_doc.m_pRemotes))

@@ -9,12 +9,13 @@ class CRemoteButton;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 
-// The dialog in which the person composes a megabutton: its steps, each a button of any remote
-// and a delay, listed in the order they fire. A step is inserted before the current row or at
-// the end, and the current row's step can be deleted; every change goes straight into the
-// megabutton and marks the document modified. Only buttons that cannot lead back to the
-// megabutton are offered, so no step can make it play itself.
+// The dialog in which the person composes a megabutton: its steps, each a button of any remote,
+// a delay and how long the button is held down, listed in the order they fire. A step is inserted
+// before the current row or at the end, and the current row's step can be deleted; every change
+// goes straight into the megabutton and marks the document modified. Only buttons that cannot lead
+// back to the megabutton are offered, so no step can make it play itself.
 class CMegaButtonDlg : public CListHostDlg
 {
     Q_OBJECT
@@ -56,6 +57,8 @@ private:
     QComboBox* m_pRemoteBox = nullptr;
     QComboBox* m_pButtonBox = nullptr;
     QComboBox* m_pDelayBox = nullptr;
+    // How long the step holds its button down; 0 is a single press.
+    QSpinBox* m_pHoldBox = nullptr;
     CHostedListCtrl* m_pSteps = nullptr;
     QPushButton* m_pInsert = nullptr;
     QPushButton* m_pDelete = nullptr;

@@ -90,33 +90,42 @@ TEST_P(RefuseCommandLineTest, Refuses)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefuseCommandLineTest,
-    testing::Values(SRefusalCase{{"--lst", "a.qb"}, "unknown option --lst"},
-                    SRefusalCase{{"-x"}, "unknown option -x"},
-                    SRefusalCase{{"--list"}, "--list takes 1 file name, 0 given"},
-                    SRefusalCase{{"--convert", "a.qb"}, "--convert takes 2 file names, 1 given"},
-                    SRefusalCase{{"--version", "a.qb"}, "--version takes 0 file names, 1 given"},
-                    SRefusalCase{{"a.qb", "b.qb"}, "only one document can be opened at a time"},
-                    SRefusalCase{{"--json", "a.qb"}, "--json goes with --list"},
-                    SRefusalCase{{"--list", "a.qb", "--run"},
-                                 "choose one command, not both --list and --run"},
-                    SRefusalCase{{"--list", "a.qb", "--device"}, "--device needs a value"},
-                    SRefusalCase{{"--convert", "a.qb", "b.qb", "--device=sim"},
-                                 "--device goes with --run, --fire, --learn, --export, --import, "
-                                 "--selftest or the window program"},
-                    SRefusalCase{{"--send", "TV"}, "--send takes REMOTE BUTTON, 1 given"},
-                    SRefusalCase{{"--send", "TV", "Power", "--device=sim"},
-                                 "--device goes with --run, --fire, --learn, --export, --import, "
-                                 "--selftest or the window program"},
-                    SRefusalCase{{"--list", "a.qb", "--mqtt", "mqtt://h"},
-                                 "--mqtt goes with --run or the window program"},
-                    SRefusalCase{{"--run", "a.qb", "--mqtt-node", "den"},
-                                 "--mqtt-password-file and --mqtt-node go with --mqtt URL"},
-                    SRefusalCase{{"--list", "a.qb", "--late", "5"},
-                                 "--late goes with --run or the window program"},
-                    SRefusalCase{{"--run", "a.qb", "--late", "721"},
-                                 "--late takes minutes from 0 to 720, not \"721\""},
-                    SRefusalCase{{"--run", "a.qb", "--late=-1"},
-                                 "--late takes minutes from 0 to 720, not \"-1\""}));
+    testing::Values(
+        SRefusalCase{{"--lst", "a.qb"}, "unknown option --lst"},
+        SRefusalCase{{"-x"}, "unknown option -x"},
+        SRefusalCase{{"--list"}, "--list takes 1 file name, 0 given"},
+        SRefusalCase{{"--convert", "a.qb"}, "--convert takes 2 file names, 1 given"},
+        SRefusalCase{{"--version", "a.qb"}, "--version takes 0 file names, 1 given"},
+        SRefusalCase{{"a.qb", "b.qb"}, "only one document can be opened at a time"},
+        SRefusalCase{{"--json", "a.qb"}, "--json goes with --list"},
+        SRefusalCase{{"--list", "a.qb", "--run"}, "choose one command, not both --list and --run"},
+        SRefusalCase{{"--list", "a.qb", "--device"}, "--device needs a value"},
+        SRefusalCase{{"--convert", "a.qb", "b.qb", "--device=sim"},
+                     "--device goes with --run, --fire, --learn, --export, --import, "
+                     "--selftest or the window program"},
+        SRefusalCase{{"--send", "TV"}, "--send takes REMOTE BUTTON, 1 given"},
+        SRefusalCase{{"--send", "TV", "Power", "--device=sim"},
+                     "--device goes with --run, --fire, --learn, --export, --import, "
+                     "--selftest or the window program"},
+        SRefusalCase{{"--list", "a.qb", "--mqtt", "mqtt://h"},
+                     "--mqtt goes with --run or the window program"},
+        SRefusalCase{{"--run", "a.qb", "--mqtt-node", "den"},
+                     "--mqtt-password-file and --mqtt-node go with --mqtt URL"},
+        SRefusalCase{{"--list", "a.qb", "--late", "5"},
+                     "--late goes with --run or the window program"},
+        SRefusalCase{{"--run", "a.qb", "--late", "721"},
+                     "--late takes minutes from 0 to 720, not \"721\""},
+        SRefusalCase{{"--run", "a.qb", "--late=-1"},
+                     "--late takes minutes from 0 to 720, not \"-1\""},
+        SRefusalCase{{"--run", "a.qb", "--hold", "500"}, "--hold goes with --send or --fire"},
+        SRefusalCase{{"--send", "TV", "Vol+", "--hold", "0"},
+                     "--hold takes milliseconds, a whole number from 1 on, not \"0\""},
+        SRefusalCase{{"--fire", "a.qb", "TV", "Vol+", "--hold=0.5s"},
+                     "--hold takes milliseconds, a whole number from 1 on, not "
+                     "\"0.5s\""},
+        SRefusalCase{{"--send", "TV", "Vol+", "--hold", "+800"},
+                     "--hold takes milliseconds, a whole number from 1 on, not "
+                     "\"+800\""}));
 
 // Scripts and people look a command up in --help: every command is described there, in the
 // form it is called by.
@@ -128,7 +137,7 @@ TEST(CommandLineProgramTest, HelpAndVersionGoToStandardOutput)
     for (const char* pszForm :
          {"--list FILE", "--list --json FILE", "--convert IN OUT", "--run FILE",
           "--send REMOTE BUTTON", "--fire FILE REMOTE BUTTON", "--status",
-          "--export FILE REMOTE [BUTTON]", "--import FILE REMOTE INPUT [BUTTON]",
+          "--export FILE REMOTE [BUTTON]", "--import FILE REMOTE INPUT [BUTTON | INPUT...]",
           "--learn FILE REMOTE BUTTON", "--selftest", "--help", "--version"})
         EXPECT_NE(help.strOut.find(std::string("\n  ") + pszForm), std::string::npos) << pszForm;
     EXPECT_EQ(help.strErr, "");

@@ -54,6 +54,8 @@ TEST(ControlProtocolTest, LinesAreRequestsOrGetTheirError)
         {"", "ERROR malformed the line is empty", {}},
         {"HELLO", "ERROR unknown-command", {}},
         {"FIRE TV", "ERROR malformed FIRE takes 2 words", {}},
+        {"hold TV \"Vol +\" 800", "", {"TV", "Vol +", "800"}},
+        {"HOLD TV Vol+", "ERROR malformed HOLD takes 3 words", {}},
         {"LIST now", "ERROR malformed LIST takes 0 words", {}},
         {"FIRE \"TV Power", "ERROR malformed a quote is not closed", {}},
         {"FIRE \"TV\"x y", "ERROR malformed a closing quote must end its word", {}},
@@ -170,6 +172,32 @@ TEST_F(ControlTest, WithoutARunningQuorbitScriptsAreToldOrFireStraightFromTheFil
     EXPECT_EQ(send.nExitStatus, 1);
     EXPECT_NE(send.strErr.find("no Quorbit is running"), std::string::npos) << send.strErr;
     EXPECT_EQ(RunQuorbit({"--fire", kExample, "TV", "Power", "--device", "sim"}).nExitStatus, 0);
+}
+
+// --hold goes as HOLD to the running Quorbit, or straight from the file; the simulated unit
+// plays at most one recording of 0.4 s, so a longer hold is refused there with the reason.
+TEST_F(ControlTest, AHoldGoesThroughTheRunningQuorbitOrStraightFromTheFile)
+{
+    const std::string strTooLong =
+        "quorbit: cannot fire TV Power: simulated plays at most 400 ms at a time";
+    {
+        const CRunningQuorbit running(kExample, false);
+        EXPECT_EQ(RunQuorbit({"--send", "TV", "Power", "--hold", "300"}).nExitStatus, 0);
+        const SProcessResult tooLong = RunQuorbit({"--send", "TV", "Power", "--hold", "800"});
+        EXPECT_EQ(tooLong.nExitStatus, 1);
+        EXPECT_TRUE(tooLong.strErr.starts_with(strTooLong)) << tooLong.strErr;
+        EXPECT_EQ(Converse("HOLD TV Power 300\nHOLD TV Power 1e3\nHOLD TV Power 10001\n", 3),
+                  "OK held TV Power for 300 ms\n"
+                  "ERROR malformed HOLD takes a number of milliseconds, not 1e3\n"
+                  "ERROR cannot-hold a hold lasts at most 10000 ms, not 10001 ms\n");
+    }
+    EXPECT_EQ(RunQuorbit({"--fire", kExample, "TV", "Power", "--device", "sim", "--hold", "300"})
+                  .nExitStatus,
+              0);
+    const SProcessResult tooLong =
+        RunQuorbit({"--fire", kExample, "TV", "Power", "--device", "sim", "--hold", "800"});
+    EXPECT_EQ(tooLong.nExitStatus, 1);
+    EXPECT_TRUE(tooLong.strErr.starts_with(strTooLong)) << tooLong.strErr;
 }
 
 TEST_F(ControlTest, AStaleSocketIsReplaced)

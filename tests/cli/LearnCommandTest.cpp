@@ -86,7 +86,7 @@ const SLearnCase kLearnCases[] = {
      "Ω",
      {},
      1,
-     {"the button name \"Ω\" is not UTF-8 text, or holds a character documents cannot store"}},
+     {"the button name \"Ω\" holds \"Ω\" (U+03A9), which documents cannot store"}},
 };
 
 class LearnCommandTest : public testing::TestWithParam<SLearnCase>

@@ -253,6 +253,17 @@ TEST_F(CMqttServiceTest, RequestsActAsFireDoesAndARetainedOneNeverDoes)
         {"TV/Ch%2b/press", "PRESS", "malformed"},
         {"events/Nope/set", "OFF", "unknown-event"},
         {"events/Lights out/set", "PRESS", "malformed"},
+        // A press that holds the button names its milliseconds, a whole number from 1 on.
+        {"TV/Power/press", R"({"hold_ms": 0})", "malformed"},
+        {"TV/Power/press", R"({"hold_ms": "300"})", "malformed"},
+        {"TV/Power/press", R"({"hold_ms": 300.5})", "malformed"},
+        {"TV/Power/press", R"({"hold_ms": 300, "repeat": 2})", "malformed"},
+        {"TV/Power/press", R"({"hold_ms": 300)", "malformed"},
+        // Understood, and refused as HOLD refuses them: the recording unit plays samples far
+        // shorter than a microsecond, and a megabutton's steps hold their own buttons.
+        {"TV/Power/press", R"({"hold_ms": 300})", "cannot-hold"},
+        {"HiFi/Party/press", R"({"hold_ms": 300})", "cannot-hold"},
+        {"TV/Power/press", R"({"hold_ms": 10001})", "cannot-hold"},
     };
     for (const auto& refusal : refusals)
     {

@@ -241,3 +241,30 @@ void CFakeLircSystem::SleepMicros(std::uint32_t nMicros)
     m_sleeps.push_back(nMicros);
     m_nMicros += nMicros;
 }
+
+std::vector<CFakeLircSystem::SPlayedFrame> CFakeLircSystem::ReadPlayedFrames(const SDevice& device)
+{
+    constexpr std::uint64_t kFrameGap = 5500;
+    std::vector<SPlayedFrame> frames;
+    std::size_t nValue = 0;
+    std::uint64_t nLastEnd = 0;
+    for (std::size_t nWrite = 0; nWrite < device.writeCounts.size(); ++nWrite)
+    {
+        std::uint64_t nAt = device.writeStarts[nWrite];
+        for (std::size_t nIndex = 0; nIndex < device.writeCounts[nWrite]; ++nIndex)
+        {
+            const std::uint32_t nMicros = device.written[nValue++];
+            if (nIndex % 2 == 0)
+            {
+                if (frames.empty() || nAt - nLastEnd >= kFrameGap)
+                    frames.push_back({nAt, {}});
+                else
+                    frames.back().durations.push_back(static_cast<std::uint32_t>(nAt - nLastEnd));
+                frames.back().durations.push_back(nMicros);
+                nLastEnd = nAt + nMicros;
+            }
+            nAt += nMicros;
+        }
+    }
+    return frames;
+}

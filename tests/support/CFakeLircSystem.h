@@ -72,6 +72,15 @@ public:
     SDevice& AddDevice(const std::string& strPath);
     SDevice& GetDevice(const std::string& strPath) { return m_devices.at(strPath); }
     std::size_t CountOpen() const { return m_open.size(); }
+    // A frame the device played: when its first mark began on the fake's clock, and its marks
+    // and spaces. A space of 5.5 ms or more, within a write or between two, parts two frames.
+    struct SPlayedFrame
+    {
+        std::uint64_t nStart = 0;
+        std::vector<std::uint32_t> durations;
+    };
+    // The frames written to the device, whether it wrote them one a write or several at once.
+    static std::vector<SPlayedFrame> ReadPlayedFrames(const SDevice& device);
     // Lirc values for durations (a mark first), after the long space a driver begins with.
     static std::vector<std::uint32_t> ToValues(const std::vector<std::uint32_t>& durations);
 

@@ -11,6 +11,7 @@
 #include "ui/CRemoteBuilderDlg.h"
 #include "ui/PlaceWindowOnScreen.h"
 
+#include <QSpinBox>
 #include <QTest>
 
 #include <memory>
@@ -171,6 +172,39 @@ TEST_F(MegaButtonEditorTest, KeyboardChoosesTheCurrentRow)
     EXPECT_EQ(Editor().Text("buttonBox"), "Mute");
     EXPECT_EQ(Editor().Text("description"), "Sound off");
     EXPECT_TRUE(Editor().IsEnabled("delete"));
+}
+
+// A plain step may hold its button: the hold typed goes into the step, shows beside its
+// description and comes back into the box when its row is chosen. A megabutton step holds
+// nothing of its own.
+TEST_F(MegaButtonEditorTest, AStepHoldsItsButtonForTheTimeTyped)
+{
+    OpenEditor();
+    QSpinBox& hold = Editor().Find<QSpinBox>("holdBox");
+    EXPECT_EQ(hold.text(), "a press");
+    Choose("Hifi", "Volume");
+    ASSERT_TRUE(hold.isEnabled());
+    QTest::keyClick(&hold, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&hold, "800");
+    Editor().Click("insert");
+    ASSERT_EQ(m_pMovie->m_steps.size(), 3u);
+    EXPECT_EQ(m_pMovie->m_steps[2].m_nHoldMillis, 800);
+    EXPECT_EQ(m_pMovie->m_steps[2].m_nDelay, 0);
+    EXPECT_EQ(GetRowTexts(2), (QStringList{"", "Sound off", "Louder, held 800 ms"}));
+
+    Choose("Hifi", "Loud");
+    EXPECT_FALSE(hold.isEnabled());
+    Editor().Click("insert");
+    ASSERT_EQ(m_pMovie->m_steps.size(), 4u);
+    EXPECT_EQ(m_pMovie->m_steps[3].m_nHoldMillis, 0);
+    EXPECT_EQ(GetRowTexts(2).back(), "Three up");
+
+    ClickRow(0);
+    EXPECT_EQ(hold.value(), 0);
+    ClickRow(2);
+    EXPECT_EQ(hold.value(), 800);
+    EXPECT_EQ(hold.text(), "800 ms");
+    EXPECT_TRUE(Doc().IsModified());
 }
 
 struct SEditCase
