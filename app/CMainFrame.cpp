@@ -26,6 +26,7 @@
 #include "ui/CClockConfigDlg.h"
 #include "ui/CDeleteRemoteDlg.h"
 #include "ui/CEventProgrammerDlg.h"
+#include "ui/CHelpWindow.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CMqttDlg.h"
 #include "ui/CPortDialog.h"
@@ -55,6 +56,9 @@
 
 namespace
 {
+// How long the status bar says what was sent, once it is out.
+constexpr int kSentMessageMs = 5000;
+
 struct SCommandInfo
 {
     int nId;
@@ -65,7 +69,7 @@ struct SCommandInfo
     int nPromptId;
 };
 
-constexpr std::array<SCommandInfo, 16> kCommandInfo{{
+constexpr std::array<SCommandInfo, 17> kCommandInfo{{
     {CMainFrame::kCmdFileNew, "&New\tCtrl+N", "Start a new, empty document\nNew", 0},
     {CMainFrame::kCmdFileOpen, "&Open...\tCtrl+O", "Open a document from a file\nOpen", 0},
     {CMainFrame::kCmdFileSave, "&Save\tCtrl+S", "Save the document\nSave", 0},
@@ -86,6 +90,7 @@ constexpr std::array<SCommandInfo, 16> kCommandInfo{{
     {CMainFrame::kCmdRemoteBuilder, "&Remote Builder", nullptr, StringId::kRemoteBuilderPrompt},
     {CMainFrame::kCmdViewToolbar, "&Toolbar", "Show or hide the toolbar\nToolbar", 0},
     {CMainFrame::kCmdViewStatusBar, "&Status Bar", "Show or hide the status bar\nStatus Bar", 0},
+    {CMainFrame::kCmdHelp, "Quorbit &Help", "Open Quorbit's manual\nQuorbit Help", 0},
     {CMainFrame::kCmdAbout, "&About Quorbit...", "Show the program's name and version\nAbout", 0},
 }};
 
@@ -241,6 +246,11 @@ void CMainFrame::CreateMenus()
     m_pViewMenu->addSeparator();
 
     QMenu* pHelpMenu = menuBar()->addMenu("&Help");
+    // F1 opens the manual from every window of the program.
+    QAction* pHelp = AddCommand(pHelpMenu, kCmdHelp);
+    pHelp->setShortcut(QKeySequence::HelpContents);
+    pHelp->setShortcutContext(Qt::ApplicationShortcut);
+    pHelpMenu->addSeparator();
     AddCommand(pHelpMenu, kCmdAbout);
 
     for (QMenu* pMenu : {m_pFileMenu, pConfigureMenu, m_pViewMenu, pHelpMenu})
@@ -275,13 +285,15 @@ void CMainFrame::CreateToolBar()
 void CMainFrame::CreateStatusBar()
 {
     statusBar()->addWidget(new QLabel("Ready"), 1);
+    // The panes beside it may leave a message too little room: hovering shows it whole.
+    connect(statusBar(), &QStatusBar::messageChanged, statusBar(), &QWidget::setToolTip);
     m_pBackendPane = new QLabel(GetBackendText());
     m_pBackendPane->setObjectName("backendPane");
     m_pBackendPane->setToolTip("What Quorbit sends through, and the clock its events follow");
     statusBar()->addPermanentWidget(m_pBackendPane);
     m_pMqttPane = new QLabel;
     m_pMqttPane->setObjectName("mqttPane");
-    m_pMqttPane->setToolTip("Whether a home-automation hub reaches Quorbit through the broker");
+
     m_pMqttPane->hide();
     statusBar()->addPermanentWidget(m_pMqttPane);
 
@@ -461,6 +473,9 @@ bool CMainFrame::OnCommand(int nId)
     case kCmdAbout:
         ShowAbout();
         break;
+    case kCmdHelp:
+        ShowHelp();
+        break;
     default:
         OnRecentFile(nId - kCmdRecentFile);
         break;
@@ -561,8 +576,20 @@ void CMainFrame::ShowContentAgain()
 
 void CMainFrame::OpenPad(CRemote& remote)
 {
+    const CSettings::CPadKey key{m_pDocuments->GetPathName(), ToDisplayString(remote.m_strName)};
+    const auto itSize = m_settings.m_padSizes.find(key);
+    const bool bNew = !CRemotePadDlg::FindPad(remote);
     CRemotePadDlg& pad =
-        CRemotePadDlg::ShowPad(remote, m_pSession->GetDocument(), m_pSession->GetEngine(), this);
+        CRemotePadDlg::ShowPad(remote, m_pSession->GetDocument(), m_pSession->GetEngine(), this,
+                               itSize == m_settings.m_padSizes.end() ? QSize() : itSize->second);
+    // Kept in the settings, which are written once the person has stopped sizing it.
+    if (bNew)
+        connect(&pad, &CRemotePadDlg::Resized, this,
+                [this, key](const QSize& size)
+                {
+                    m_settings.m_padSizes[key] = size;
+                    m_pPlacementTimer->start();
+                });
     connect(&pad, &CRemotePadDlg::FiringStarted, this, &CMainFrame::ShowSending,
             Qt::UniqueConnection);
     connect(&pad, &CRemotePadDlg::FiringEnded, this, &CMainFrame::OnFiringEnded,
@@ -593,6 +620,26 @@ void CMainFrame::ShowAbout()
     CMessageBox::Show(this, QMessageBox::Information,
                       GetAppTitle() + "\nVersion " + QUORBIT_VERSION, QMessageBox::Ok,
                       QMessageBox::Ok);
+}
+
+// The manual is the README: where the program is installed, where it was to be installed, or,
+// run from its build folder, in the sources it was built from.
+void CMainFrame::ShowHelp()
+{
+    const QString strProgramDir = QCoreApplication::applicationDirPath();
+    const QStringList places{strProgramDir + "/../" QUORBIT_DOC_DIR "/README.md",
+                             QUORBIT_INSTALL_PREFIX "/" QUORBIT_DOC_DIR "/README.md",
+                             QUORBIT_SOURCE_DIR "/README.md"};
+    const QString strManual = CHelpWindow::FindManual(places);
+    if (strManual.isEmpty())
+    {
+        CMessageBox::Show(this, QMessageBox::Warning,
+                          "Quorbit's manual was not found. It was looked for as:\n" +
+                              places.join('\n'),
+                          QMessageBox::Ok, QMessageBox::Ok);
+        return;
+    }
+    CHelpWindow::ShowManual(strManual, this);
 }
 
 void CMainFrame::AddRemoteMenuEntry(const CRemote& remote)
@@ -671,6 +718,10 @@ void CMainFrame::SetMqttLink(CMqttLink* pLink)
 void CMainFrame::SetMqttText(const QString& strText)
 {
     m_pMqttPane->setText(strText);
+    // A refusal from the broker may be longer than the pane has room for.
+    m_pMqttPane->setToolTip(
+        QStringLiteral("Whether a home-automation hub reaches Quorbit through the broker:\n%1")
+            .arg(strText));
     m_pMqttPane->setVisible(!strText.isEmpty());
 }
 
@@ -699,15 +750,17 @@ void CMainFrame::ShowSending(const QString& strButton)
 {
     statusBar()->showMessage(QStringLiteral("Sending %1\u2026").arg(strButton));
     statusBar()->repaint();
+    m_strSent = strButton;
     m_bSending = true;
 }
 
-// Other messages (the prompts of the menu entries) are left alone.
+// Other messages (the prompts of the menu entries) are left alone. A plain button is sent in a
+// moment: what went out stays a while, so that the person sees it.
 void CMainFrame::OnFiringEnded()
 {
     if (!m_bSending || IsFiring())
         return;
-    statusBar()->clearMessage();
+    statusBar()->showMessage(QStringLiteral("Sent %1").arg(m_strSent), kSentMessageMs);
     m_bSending = false;
 }
 
@@ -727,7 +780,7 @@ void CMainFrame::StorePlacement()
 {
     for (int nColumn = 0; nColumn < SEventListSettings::kColumns; ++nColumn)
         m_settings.m_eventList.m_widths[static_cast<std::size_t>(nColumn)] =
-            m_pView->GetColumnWidth(nColumn);
+            m_pView->GetChosenWidth(nColumn);
     CFramePlacement::Store(*this, m_settings);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
 
 #include <functional>
 #include <map>
@@ -46,6 +47,7 @@ public:
         kCmdFileSaveAs = 57604,
         kCmdRecentFile = 57616, // the first of four
         kCmdAbout = 57664,
+        kCmdHelp = 57670,
         kCmdExit = 57665,
         kCmdViewToolbar = 59392,
         kCmdViewStatusBar = 59393,
@@ -102,7 +104,7 @@ public:
     // The status bar says what is being sent ("TV: Power") while a button fires; it is painted
     // at once, since sending a plain button keeps the windows still until it is done.
     void ShowSending(const QString& strButton);
-    // A firing ended: the message goes once nothing fires any more.
+    // A firing ended: once nothing fires any more, the message says what was sent, for a while.
     void OnFiringEnded();
     // A script asked for the button: it is sent as a pad would send it.
     void FireFromScript(CRemote& remote, CRemoteButton& button);
@@ -147,6 +149,7 @@ private:
     void OnMqtt();
     QString GetBackendText() const;
     void ShowAbout();
+    void ShowHelp();
     void WatchPlacement();
     void KeepSettings();
     bool IsFiring() const;
@@ -173,4 +176,5 @@ private:
     std::function<void()> m_onSettingsChanged = [] {};
     int m_nOpenMenus = 0;
     bool m_bSending = false; // the status bar shows what a firing sends
+    QString m_strSent;       // the button it names
 };

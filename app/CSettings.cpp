@@ -66,6 +66,22 @@ public:
         }
     }
 
+    // Entries with an empty remote name or a size below one pixel are left out.
+    void operator()(const QString& strKey, std::map<CSettings::CPadKey, QSize>& sizes) const
+    {
+        sizes.clear();
+        const int nCount = m_store.beginReadArray(strKey);
+        for (int nEntry = 0; nEntry < nCount; ++nEntry)
+        {
+            m_store.setArrayIndex(nEntry);
+            const QSize size(m_store.value("Width").toInt(), m_store.value("Height").toInt());
+            const QString strRemote = m_store.value("Remote").toString();
+            if (!strRemote.isEmpty() && !size.isEmpty())
+                sizes[{m_store.value("Document").toString(), strRemote}] = size;
+        }
+        m_store.endArray();
+    }
+
 private:
     QSettings& m_store;
 };
@@ -110,6 +126,22 @@ public:
             else
                 m_store.remove(strEntryKey);
         }
+    }
+
+    void operator()(const QString& strKey, const std::map<CSettings::CPadKey, QSize>& sizes) const
+    {
+        m_store.remove(strKey);
+        m_store.beginWriteArray(strKey, static_cast<int>(sizes.size()));
+        int nEntry = 0;
+        for (const auto& [key, size] : sizes)
+        {
+            m_store.setArrayIndex(nEntry++);
+            m_store.setValue("Document", key.first);
+            m_store.setValue("Remote", key.second);
+            m_store.setValue("Width", size.width());
+            m_store.setValue("Height", size.height());
+        }
+        m_store.endArray();
     }
 
 private:

@@ -5,8 +5,12 @@
 #include "ui/SMqttConfig.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QStringList>
 #include <QVariantList>
+
+#include <map>
+#include <utility>
 
 class QSettings;
 struct SBuilderPlaces;
@@ -94,6 +98,11 @@ public:
 
     // "Import Settings": the folder of code files Import Codes searches; none by default.
     QString m_strCodeLibrary;
+
+    // "Pad Sizes": the size the person gave a pad, by the document's path and the remote's
+    // name. Kept here rather than in the document, whose files stay as they were.
+    using CPadKey = std::pair<QString, QString>;
+    std::map<CPadKey, QSize> m_padSizes;
 };
 
 template <typename TSettings, typename TVisitor>
@@ -144,4 +153,6 @@ void CSettings::VisitValues(TSettings& settings, TVisitor&& visit)
     visit("MQTT Settings/Node", settings.m_mqtt.m_strNode);
 
     visit("Import Settings/Code Library", settings.m_strCodeLibrary);
+
+    visit("Pad Sizes/Pad", settings.m_padSizes);
 }

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <algorithm>
@@ -119,6 +120,16 @@ SControlResult CWindowControl::Open(const std::string& strPath)
         return SControlResult::Refused("not-opened",
                                        FormatString(refusal.nStringId, refusal.strArgument));
     }
+    // The question about unsaved changes is put once the reply has gone: the program that
+    // handed the file over must not wait for the person's answer.
+    if (GetSession().GetDocument().IsModified())
+    {
+        QTimer::singleShot(0, m_pFrame,
+                           [this, strFile] { m_pDocuments->OpenDocumentFile(strFile); });
+        return SControlResult::Refused(
+            "busy", "the changes to " + m_pDocuments->GetTitle().toStdString() +
+                        " are not saved; Quorbit asks about them before it opens " + strPath);
+    }
     if (!m_pDocuments->ReplaceDocument(strFile, content))
         return SControlResult::Refused("not-opened", "the document open in Quorbit was kept");
     return SControlResult::Done("opened " + QuoteControlWord(GetDocumentPath()));
@@ -127,9 +138,13 @@ SControlResult CWindowControl::Open(const std::string& strPath)
 std::string CWindowControl::GetEditRefusal()
 {
     // The Event Programmer and the other dialogs work on the document as it was opened to them.
-    if (QApplication::activeModalWidget())
-        return "a dialog is open in Quorbit; close it first";
-    return {};
+    const QWidget* pModal = QApplication::activeModalWidget();
+    if (!pModal)
+        return {};
+    if (const auto* pQuestion = qobject_cast<const QMessageBox*>(pModal))
+        return "Quorbit asks \"" + pQuestion->text().simplified().toStdString() +
+               "\"; answer it first";
+    return "a dialog is open in Quorbit; close it first";
 }
 
 std::string CWindowControl::GetOpenRefusal()

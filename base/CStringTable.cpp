@@ -90,6 +90,11 @@ constexpr std::pair<int, const char*> kStrings[]{
      "%s\n\nThis document is larger than Quorbit can work with: its content may need at most "
      "256 MB of memory, and its file may be at most 64 MB."},
     {StringId::kUsedBy, "used by"},
+    {StringId::kConfirmReplaceSignal,
+     "%s:  This button has a signal already.  Replace it with the new code?"},
+    {StringId::kConfirmPastEvent,
+     "%s:  This one-time event's date and time have passed, so it will never fire.  Keep it "
+     "all the same?"},
     {StringId::kSaveRefused, "%s\n\nThe document was not saved.  Nothing was written."},
     {StringId::kMegabuttonStepTooDeep,
      "%s:  With this step the megabutton would nest megabuttons more than 64 deep or play more "

@@ -55,6 +55,10 @@ constexpr int kSaveRefused = 61251;
 constexpr int kMegabuttonStepTooDeep = 61252;
 constexpr int kUsedBy = 61253;
 
+// Questions before a change the person may not have meant.
+constexpr int kConfirmReplaceSignal = 61260;
+constexpr int kConfirmPastEvent = 61261;
+
 // The infrared device could not do what was asked; the argument is the button and the reason.
 constexpr int kFireFailed = 61270;
 constexpr int kLearnFailed = 61271;

@@ -12,10 +12,13 @@
 #include "device/CClockBackend.h"
 #include "device/CLircSystem.h"
 #include "device/PortAvailability.h"
+#include "device/SamplePeriod.h"
 #include "document/CQuorbexDoc.h"
 #include "engine/CQuorbexSession.h"
 #include "engine/CScheduler.h"
 #include "engine/CTickSource.h"
+#include "signal/SignalDurations.h"
+#include "signal/SignalEncoder.h"
 #include "ui/CBitstreamStrip.h"
 #include "ui/CButtonRecorderDlg.h"
 #include "ui/CClockConfigDlg.h"
@@ -156,6 +159,43 @@ std::vector<QWidget*> ArrangePads(CPictureRun& run)
         nLeft += windows[n]->width() + 24;
     }
     return windows;
+}
+
+// A remote whose codes came from a LIRC file, its buttons named as the kernel names keys, on a
+// pad the person made larger: the cells leave out the KEY_ that every name shares.
+std::vector<QWidget*> ArrangeImportedPad(CPictureRun& run)
+{
+    CQuorbexApp* pApp = run.Start(
+        CTime(1998, 7, 12, 18, 0, 0), [](CSettings&) {}, QString());
+    if (!pApp)
+        return {};
+    CQuorbexDoc& doc = pApp->GetSession().GetDocument();
+    CRemote& remote = *doc.AddRemote("Bedroom TV", 6);
+    const char* const names[] = {"KEY_POWER",      "KEY_INPUT", "KEY_MUTE",        "KEY_MENU",
+                                 "KEY_VOLUMEUP",   "KEY_UP",    "KEY_CHANNELUP",   "KEY_INFO",
+                                 "KEY_LEFT",       "KEY_OK",    "KEY_RIGHT",       "KEY_EXIT",
+                                 "KEY_VOLUMEDOWN", "KEY_DOWN",  "KEY_CHANNELDOWN", "KEY_BACK"};
+    const double dNanos = GetMachineNanosPerSample(pApp->GetUnit().GetDevice());
+    for (int nCell = 0; nCell < 16; ++nCell)
+    {
+        CRemoteButton& button = *doc.AddButton(remote, names[nCell], "", false);
+        SDecodedSignal code;
+        code.eProtocol = EProtocol::kNec;
+        code.nAddress = 0x04;
+        code.nCommand = static_cast<std::uint32_t>(nCell);
+        SEncodedSignal encoded;
+        if (EncodeSignal(code, encoded))
+            button.m_bits = ToBitstream(encoded.durations, dNanos);
+        remote.PlaceButton(button, nCell % 4, nCell / 4);
+    }
+    doc.SetModifiedFlag(false);
+    CMainFrame& frame = pApp->GetMainFrame();
+    frame.OnCommand(remote.m_nMenuId);
+    CRemotePadDlg* pPad = CRemotePadDlg::FindPad(remote);
+    if (!pPad)
+        return {};
+    pPad->resize(pPad->size() * 2);
+    return {pPad};
 }
 
 // A dialog of the window program over its main window, as a person sees it after choosing
@@ -456,6 +496,7 @@ struct SPicture
 const SPicture kPictures[] = {
     {"main-window", ArrangeMainWindow},
     {"pads", ArrangePads},
+    {"imported-pad", ArrangeImportedPad},
     {"event-programmer", ArrangeEventProgrammer},
     {"clock", ArrangeClock},
     {"port", ArrangePort},

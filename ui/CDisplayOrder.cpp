@@ -2,9 +2,34 @@
 
 #include "ui/EventFormat.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QStyle>
 
 #include <algorithm>
+
+namespace
+{
+// The drop-down shows every name whole, wider than its box if need be, and a name too long
+// even for the screen loses its middle rather than its end; each entry's tooltip names it whole.
+void ShowNamesWhole(QComboBox& list)
+{
+    QAbstractItemView& view = *list.view();
+    view.setTextElideMode(Qt::ElideMiddle);
+    const QFontMetrics metrics(view.font());
+    int nWidest = 0;
+    for (int nIndex = 0; nIndex < list.count(); ++nIndex)
+    {
+        const QString strText = list.itemText(nIndex);
+        list.setItemData(nIndex, strText, Qt::ToolTipRole);
+        nWidest = std::max(nWidest, metrics.horizontalAdvance(strText));
+    }
+    // Room for the entry's margins and the scroll bar beside it.
+    const int nMargins = 4 * metrics.averageCharWidth() + 2 * view.frameWidth() +
+                         list.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    view.setMinimumWidth(nWidest + nMargins);
+}
+} // namespace
 
 CDisplayOrder::CDisplayOrder()
 {
@@ -27,6 +52,7 @@ void CDisplayOrder::FillList(QComboBox& list, const std::vector<std::string>& na
     list.clear();
     for (const std::string& strName : names)
         list.addItem(ToDisplayString(strName), QByteArray::fromStdString(strName));
+    ShowNamesWhole(list);
 }
 
 void CDisplayOrder::InsertIntoList(QComboBox& list, const std::string& strName) const
@@ -35,6 +61,7 @@ void CDisplayOrder::InsertIntoList(QComboBox& list, const std::string& strName) 
     while (nAt < list.count() && (*this)(GetListName(list, nAt), strName))
         ++nAt;
     list.insertItem(nAt, ToDisplayString(strName), QByteArray::fromStdString(strName));
+    ShowNamesWhole(list);
 }
 
 std::string GetListName(const QComboBox& list, int nIndex)

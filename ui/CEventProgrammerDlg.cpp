@@ -1,6 +1,8 @@
 #include "ui/CEventProgrammerDlg.h"
 
+#include "base/CStringTable.h"
 #include "base/CTimeSource.h"
+#include "document/CFrontEnd.h"
 #include "document/CQuorbexDoc.h"
 #include "ui/CSpinField.h"
 #include "ui/DocumentText.h"
@@ -308,7 +310,7 @@ void CEventProgrammerDlg::SetDate(const CTime& date)
 void CEventProgrammerDlg::OnAdd()
 {
     const CTimedEvent fields = GetFields();
-    if (!IsValid() || !m_doc.AddEvent(fields))
+    if (!IsValid() || !IsKeptIfPast(fields) || !m_doc.AddEvent(fields))
         return;
     {
         const QSignalBlocker blocker(m_pEventBox);
@@ -325,7 +327,7 @@ void CEventProgrammerDlg::OnAdd()
 void CEventProgrammerDlg::OnUpdate()
 {
     CTimedEvent* pEvent = FindTypedEvent();
-    if (pEvent && IsValid() && m_doc.UpdateEvent(*pEvent, GetFields()))
+    if (pEvent && IsValid() && IsKeptIfPast(GetFields()) && m_doc.UpdateEvent(*pEvent, GetFields()))
         LoadEvent();
     UpdateButtons();
     m_pEventBox->setFocus();
@@ -384,6 +386,17 @@ bool CEventProgrammerDlg::IsValid() const
                             (m_pDay->IsTextInRange() && m_pYear->IsTextInRange());
     return !GetTypedName().empty() && m_pHour->IsTextInRange() && m_pMinute->IsTextInRange() &&
            bDateValid && GetChosenButton();
+}
+
+// A one-time event whose minute has passed would only ever show as Expired: the person is
+// asked whether that is meant.
+bool CEventProgrammerDlg::IsKeptIfPast(const CTimedEvent& fields) const
+{
+    if (fields.m_nFrequency != kFrequencyOnce ||
+        fields.m_time >= m_doc.GetClock().GetBiosTime().ToMinute())
+        return true;
+    return m_doc.GetFrontEnd().ShowMessage(StringId::kConfirmPastEvent, fields.m_strName,
+                                           EMessageBox::Question) == EAnswer::Yes;
 }
 
 bool CEventProgrammerDlg::IsChanged(const CTimedEvent& event) const

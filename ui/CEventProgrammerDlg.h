@@ -71,6 +71,7 @@ private:
     CRemote* GetChosenRemote() const;
     CRemoteButton* GetChosenButton() const;
     bool IsValid() const;
+    bool IsKeptIfPast(const CTimedEvent& fields) const;
     bool IsChanged(const CTimedEvent& event) const;
     // An event as the controls describe it.
     CTimedEvent GetFields() const;

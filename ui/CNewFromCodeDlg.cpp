@@ -22,6 +22,11 @@ bool ReadNumber(const QLineEdit& field, std::uint32_t& nValue)
     return true;
 }
 
+QString FormatNumber(std::uint32_t nValue)
+{
+    return QStringLiteral("0x") + QString::number(nValue, 16).toUpper().rightJustified(2, '0');
+}
+
 QLineEdit* AddField(QFormLayout& layout, const char* pszLabel, const char* pszName,
                     const QString& strText)
 {
@@ -54,6 +59,18 @@ CNewFromCodeDlg::CNewFromCodeDlg(QWidget* pParent) : QDialog(pParent)
     pLayout->addRow(pButtons);
     connect(pButtons, &QDialogButtonBox::accepted, this, &CNewFromCodeDlg::accept);
     connect(pButtons, &QDialogButtonBox::rejected, this, &CNewFromCodeDlg::reject);
+}
+
+void CNewFromCodeDlg::StartFrom(const SDecodedSignal& code)
+{
+    const int nIndex = m_pProtocol->findData(static_cast<int>(code.eProtocol));
+    if (code.eProtocol == EProtocol::kUnknown || nIndex < 0)
+        return;
+    m_pProtocol->setCurrentIndex(nIndex);
+    m_pAddress->setText(FormatNumber(code.nAddress));
+    m_pCommand->setText(FormatNumber(code.nCommand));
+    if (code.eProtocol == EProtocol::kKaseikyo)
+        m_pMaker->setText(FormatNumber(code.nMaker));
 }
 
 bool CNewFromCodeDlg::AskSignal(SEncodedSignal& encoded)

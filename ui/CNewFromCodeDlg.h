@@ -17,6 +17,8 @@ class CNewFromCodeDlg : public QDialog
 public:
     explicit CNewFromCodeDlg(QWidget* pParent = nullptr);
 
+    // Starts from a code as a button's signal decodes; a signal no protocol reads is left out.
+    void StartFrom(const SDecodedSignal& code);
     // Runs the dialog; true, with the code's signal, when the person gave a code that fits its
     // protocol and chose OK.
     bool AskSignal(SEncodedSignal& encoded);

@@ -43,9 +43,11 @@ CPadButton::CPadButton(int nColumn, int nRow, QWidget* pParent)
     setAutoDefault(false);
 }
 
-void CPadButton::Bind(CRemoteButton* pButton, bool bChoosingCell, double dNanosPerSample)
+void CPadButton::Bind(CRemoteButton* pButton, bool bChoosingCell, double dNanosPerSample,
+                      int nPrefixLength)
 {
     m_pButton = pButton;
+    m_strShortName = pButton ? ToDisplayString(pButton->m_strName).mid(nPrefixLength) : QString();
     setVisible(bChoosingCell || pButton);
     setEnabled(bChoosingCell || (pButton && pButton->GetFiringLength() != 0));
     if (!pButton)
@@ -77,13 +79,20 @@ int CPadButton::GetTextRoom() const
 
 CPadButton::SShownName CPadButton::GetShownName() const
 {
-    const QString strName = m_pButton ? ToDisplayString(m_pButton->m_strName) : QString();
+    const QString& strName = m_strShortName;
     const int nRoom = GetTextRoom();
     if (fontMetrics().horizontalAdvance(strName) <= nRoom)
         return {strName, font()};
     QFont smaller = font();
     smaller.setPointSizeF(smaller.pointSizeF() * kSmallerFont);
-    return {QFontMetrics(smaller).elidedText(strName, Qt::ElideRight, nRoom), smaller};
+    return {QFontMetrics(smaller).elidedText(strName, Qt::ElideMiddle, nRoom), smaller};
+}
+
+void CPadButton::SetSending(bool bSending)
+{
+    m_bSending = bSending;
+    // Painted at once: sending a plain button keeps the windows still until it is done.
+    repaint();
 }
 
 void CPadButton::paintEvent(QPaintEvent*)
@@ -91,6 +100,12 @@ void CPadButton::paintEvent(QPaintEvent*)
     QStylePainter painter(this);
     QStyleOptionButton option;
     initStyleOption(&option);
+    if (m_bSending)
+    {
+        option.state |= QStyle::State_Sunken | QStyle::State_On;
+        option.palette.setBrush(QPalette::Button, option.palette.highlight());
+        option.palette.setBrush(QPalette::ButtonText, option.palette.highlightedText());
+    }
     painter.drawControl(QStyle::CE_PushButtonBevel, option);
     const SShownName shown = GetShownName();
     painter.setFont(shown.font);
@@ -113,4 +128,26 @@ int CPadButton::GetCellWidthFor(const QFont& font, const QString& strName)
 QString CPadButton::GetObjectName(int nId)
 {
     return QStringLiteral("cell%1").arg(nId);
+}
+
+QString FindSharedPrefix(const QStringList& names)
+{
+    if (names.size() < 2)
+        return {};
+    qsizetype nShared = names.front().size();
+    for (const QString& strName : names)
+    {
+        qsizetype nSame = 0;
+        while (nSame < nShared && nSame < strName.size() && strName[nSame] == names.front()[nSame])
+            ++nSame;
+        nShared = nSame;
+    }
+    while (nShared > 0 && names.front()[nShared - 1].isLetterOrNumber())
+        --nShared;
+    for (const QString& strName : names)
+    {
+        if (strName.size() <= nShared)
+            return {};
+    }
+    return names.front().left(nShared);
 }

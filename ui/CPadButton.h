@@ -3,6 +3,7 @@
 #include "base/DocumentConstants.h"
 
 #include <QPushButton>
+#include <QStringList>
 
 class CRemoteButton;
 
@@ -27,8 +28,11 @@ public:
 
     // Shows pButton (null for an empty cell). A pad that fires hides its empty cells and greys
     // the buttons that cannot fire; a pad where a cell is being chosen offers every cell. The
-    // tooltip tells what a learned button's recording carries, read at dNanosPerSample.
-    void Bind(CRemoteButton* pButton, bool bChoosingCell, double dNanosPerSample);
+    // cell leaves out the first nPrefixLength characters of the name, a prefix that every
+    // button of the remote shares; the tooltip names the button whole and tells what a learned
+    // button's recording carries, read at dNanosPerSample.
+    void Bind(CRemoteButton* pButton, bool bChoosingCell, double dNanosPerSample,
+              int nPrefixLength = 0);
 
     // The name under which tests and the pad find the cell with this id.
     static QString GetObjectName(int nId);
@@ -37,9 +41,12 @@ public:
     // The width a cell needs to show strName whole in font.
     static int GetCellWidthFor(const QFont& font, const QString& strName);
 
-    // The button's name as the cell shows it: whole, in a smaller font if need be, or cut
-    // with an ellipsis when even that is too wide.
+    // The button's name as the cell shows it: without the shared prefix, whole, in a smaller
+    // font if need be, or cut in the middle with an ellipsis when even that is too wide.
     QString GetShownText() const { return GetShownName().strText; }
+    // While its button is being sent the cell is lit.
+    void SetSending(bool bSending);
+    bool IsSending() const { return m_bSending; }
 
 protected:
     void paintEvent(QPaintEvent* pEvent) override;
@@ -56,4 +63,11 @@ private:
     int m_nColumn;
     int m_nRow;
     CRemoteButton* m_pButton = nullptr;
+    QString m_strShortName; // the name without the prefix the remote's buttons share
+    bool m_bSending = false;
 };
+
+// The prefix that every one of names starts with ("KEY_" of "KEY_POWER" and "KEY_MUTE"), up to
+// and including its last character that is neither a letter nor a digit, so that no word is cut;
+// empty for fewer than two names or when a name would be left with nothing.
+QString FindSharedPrefix(const QStringList& names);

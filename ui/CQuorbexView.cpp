@@ -5,7 +5,10 @@
 #include "ui/SEventListSettings.h"
 
 #include <QHeaderView>
+#include <QResizeEvent>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace
 {
@@ -67,19 +70,40 @@ void CQuorbexView::FitColumns()
 {
     m_bFitPending = false;
     m_bFittingNow = true;
+    int nOthers = 0;
     for (int nColumn = 0; nColumn < CEventListModel::kColumnCount; ++nColumn)
     {
         if (m_fitting[static_cast<std::size_t>(nColumn)])
             m_pList->resizeColumnToContents(nColumn);
+        if (nColumn != kLastColumn)
+            nOthers += m_pList->columnWidth(nColumn);
     }
+    // The last column takes the room the others leave free.
+    if (m_fitting[static_cast<std::size_t>(kLastColumn)])
+        m_pList->setColumnWidth(kLastColumn, std::max(m_pList->columnWidth(kLastColumn),
+                                                      m_pList->viewport()->width() - nOthers));
     m_bFittingNow = false;
 }
 
-// A width the person chose stays.
+// A width the person chose stays; the last column then fills what is left again.
 void CQuorbexView::OnSectionResized(int nColumn)
 {
-    if (!m_bFittingNow && nColumn >= 0 && nColumn < CEventListModel::kColumnCount)
-        m_fitting[static_cast<std::size_t>(nColumn)] = false;
+    if (m_bFittingNow || nColumn < 0 || nColumn >= CEventListModel::kColumnCount)
+        return;
+    m_fitting[static_cast<std::size_t>(nColumn)] = false;
+    ScheduleFitColumns();
+}
+
+int CQuorbexView::GetChosenWidth(int nColumn) const
+{
+    return m_fitting[static_cast<std::size_t>(nColumn)] ? SEventListSettings::kNoWidth
+                                                        : GetColumnWidth(nColumn);
+}
+
+void CQuorbexView::resizeEvent(QResizeEvent* pEvent)
+{
+    QWidget::resizeEvent(pEvent);
+    ScheduleFitColumns();
 }
 
 void CQuorbexView::AddEventRow(CTimedEvent& event)

@@ -20,7 +20,8 @@ class CQuorbexView : public QWidget
 
 public:
     // A column without a stored width fits its heading and its texts, and goes on fitting them
-    // as rows come and go until the person sets its width.
+    // as rows come and go until the person sets its width; the last one also fills the room
+    // the others leave.
     CQuorbexView(const CQuorbexDoc& doc, SEventListSettings& settings, QWidget* pParent = nullptr);
 
     void AddEventRow(CTimedEvent& event);
@@ -30,6 +31,8 @@ public:
     void RefreshEventRows();
     CTimedEvent* GetSelectedEvent() const;
     int GetColumnWidth(int nColumn) const;
+    // The width the person set or was stored for the column; kNoWidth while it fits itself.
+    int GetChosenWidth(int nColumn) const;
 
     // A click on a column heading: the sorted column, or another of Time, Frequency and Date
     // while one of them is sorted, reverses the order; any other column sorts in the current
@@ -45,7 +48,12 @@ signals:
     // Delete pressed in the list.
     void RemoveEventRequested();
 
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+
 private:
+    static constexpr int kLastColumn = CEventListModel::kColumnCount - 1;
+
     void SetUpColumns();
     void ShowSortIndicator();
     void ScheduleFitColumns();

@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QToolTip>
 
 namespace
 {
@@ -165,6 +166,19 @@ void CRemoteBuilderDlg::CreateFields(const CDialogMetrics& units)
     m_pDescription->setMaxLength(static_cast<int>(kMaxEventName));
     m_pDescription->setValidator(CreateDocumentTextValidator(m_pDescription));
     m_pDescription->setGeometry(units.ToPixels(kDescriptionRect));
+    // The field stops at the limit a file can keep; it says so before and when it stops.
+    const QString strLimit =
+        QStringLiteral("A description holds %1 characters at most.").arg(kMaxEventName);
+    m_pDescription->setPlaceholderText(QStringLiteral("%1 characters at most").arg(kMaxEventName));
+    m_pDescription->setToolTip(strLimit);
+    connect(m_pDescription, &QLineEdit::inputRejected, this,
+            [this, strLimit]
+            {
+                if (m_pDescription->text().size() >= m_pDescription->maxLength())
+                    QToolTip::showText(
+                        m_pDescription->mapToGlobal(QPoint(0, m_pDescription->height())), strLimit,
+                        m_pDescription);
+            });
     connect(m_pDescription, &QLineEdit::editingFinished, this,
             &CRemoteBuilderDlg::StoreDescription);
 
@@ -431,12 +445,21 @@ void CRemoteBuilderDlg::UpdateFromCode()
 void CRemoteBuilderDlg::OnNewFromCode()
 {
     CNewFromCodeDlg ask(this);
+    const double dNanos = GetDisplayPeriod(m_device).dNanos;
+    CRemoteButton* pButton = FindTypedButton();
+    const bool bLearned = pButton && pButton->m_bits.GetLength() != 0;
+    // The button's own code is where a change to it starts.
+    if (bLearned)
+        ask.StartFrom(GetButtonCode(*pButton, dNanos));
     SEncodedSignal encoded;
     if (!ask.AskSignal(encoded))
         return;
-    const double dNanos = GetDisplayPeriod(m_device).dNanos;
-    CRemoteButton* pButton = FindTypedButton();
+    pButton = FindTypedButton();
     if (pButton && !m_doc.CanChangeButton(*pButton))
+        return;
+    if (bLearned && pButton &&
+        m_doc.GetFrontEnd().ShowMessage(StringId::kConfirmReplaceSignal, pButton->GetDisplayText(),
+                                        EMessageBox::Question) != EAnswer::Yes)
         return;
     if (!pButton)
     {

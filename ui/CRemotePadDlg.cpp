@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace
@@ -39,6 +40,11 @@ const std::array<SPadLayout, kStyleCount> kPadLayouts{{
     {{55, 66}, {1, 0, 52, 56}, {5, 58, 43, 6}},
 }};
 
+const SPadLayout& GetLayout(int nStyle)
+{
+    return kPadLayouts[static_cast<std::size_t>(nStyle)];
+}
+
 constexpr int kCellSize = 13;
 constexpr int kCellPitch = 15;
 constexpr int kGridLeft = 5;
@@ -54,16 +60,18 @@ constexpr const char* kShortName = "Power";
 
 // One dialog unit is an eighth of the font's line height in both directions, so the cells stay
 // square and grow with the person's font; larger, when a cell of that size would cut short
-// names.
+// names. A pad the person sized scales the line height with it.
 class CDialogUnits
 {
 public:
+    explicit CDialogUnits(double dLineHeight) : m_dLineHeight(dLineHeight) {}
     CDialogUnits(int nLineHeight, int nCellPixels)
-        : m_nLineHeight(std::max(nLineHeight, (nCellPixels * 8 + kCellSize - 1) / kCellSize))
+        : m_dLineHeight(std::max(nLineHeight, (nCellPixels * 8 + kCellSize - 1) / kCellSize))
     {
     }
 
-    int ToPixels(int nUnits) const { return nUnits * m_nLineHeight / 8; }
+    double GetLineHeight() const { return m_dLineHeight; }
+    int ToPixels(int nUnits) const { return static_cast<int>(nUnits * m_dLineHeight / 8); }
     // Position and size are converted on their own, so that every cell has the same size.
     QRect ToPixels(const QRect& rect) const
     {
@@ -72,8 +80,20 @@ public:
     }
 
 private:
-    int m_nLineHeight;
+    double m_dLineHeight;
 };
+
+// A pad may shrink to this part of its size, so that the tallest fits a small screen.
+constexpr double kSmallestScale = 0.4;
+
+QFont ScaleFont(QFont font, double dScale)
+{
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * dScale);
+    else
+        font.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * dScale)));
+    return font;
+}
 
 // Where a new pad may go: a frame of this size on the screen, clear of the taken rectangles,
 // tried column by column from nFirstLeft in steps of nStepX, each from nTop down in steps of
@@ -117,7 +137,7 @@ constexpr Qt::WindowFlags kPadFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt:
 } // namespace
 
 CRemotePadDlg::CRemotePadDlg(CRemote& remote, EMode nMode, CQuorbexDoc& doc, CFiringEngine& engine,
-                             QWidget* pParent)
+                             QWidget* pParent, QSize size)
     : QDialog(pParent, kPadFlags), m_pRemote(&remote),
       m_nColumns(kRemoteStyles[remote.m_nStyle].nColumns),
       m_nRows(kRemoteStyles[remote.m_nStyle].nRows), m_nMode(nMode), m_doc(doc), m_engine(engine)
@@ -125,6 +145,8 @@ CRemotePadDlg::CRemotePadDlg(CRemote& remote, EMode nMode, CQuorbexDoc& doc, CFi
     setObjectName(QStringLiteral("remotePad"));
     CreateControls();
     BindCells();
+    resize(FitScreen(size.isValid() ? size : m_natural));
+    LayOut();
     RestorePosition();
     setWindowTitle(ToDisplayString(remote.m_strName));
 }
@@ -138,7 +160,7 @@ CRemotePadDlg::~CRemotePadDlg()
 }
 
 CRemotePadDlg& CRemotePadDlg::ShowPad(CRemote& remote, CQuorbexDoc& doc, CFiringEngine& engine,
-                                      QWidget* pOwner)
+                                      QWidget* pOwner, QSize size)
 {
     if (CRemotePadDlg* pOpen = FindPad(remote))
     {
@@ -146,7 +168,7 @@ CRemotePadDlg& CRemotePadDlg::ShowPad(CRemote& remote, CQuorbexDoc& doc, CFiring
         pOpen->activateWindow();
         return *pOpen;
     }
-    auto* pPad = new CRemotePadDlg(remote, kFireMode, doc, engine, pOwner);
+    auto* pPad = new CRemotePadDlg(remote, kFireMode, doc, engine, pOwner, size);
     remote.m_bPadOpen = true;
     pPad->show();
     return *pPad;
@@ -172,56 +194,106 @@ void CRemotePadDlg::CreateControls()
     const QFont smallFont = CPadButton::MakeCellFont(font());
     const CDialogUnits units(fontMetrics().height(),
                              CPadButton::GetCellWidthFor(smallFont, kShortName));
-    const SPadLayout& layout = kPadLayouts[static_cast<std::size_t>(m_pRemote->m_nStyle)];
-    const QRect frame = units.ToPixels(layout.frame);
-    const int nNameHeight = QFontMetrics(smallFont).height() + units.ToPixels(1);
-    const auto place = [&units, nNameHeight](QWidget* pWidget, const QRect& rect)
-    { pWidget->setGeometry(units.ToPixels(rect).translated(0, nNameHeight)); };
-    setFixedSize(units.ToPixels(layout.client.width()),
-                 units.ToPixels(layout.client.height()) + nNameHeight);
+    m_dLineHeight = units.GetLineHeight();
+    m_nNameHeight = QFontMetrics(smallFont).height() + units.ToPixels(1);
+    const SPadLayout& layout = GetLayout(m_pRemote->m_nStyle);
+    m_natural = QSize(units.ToPixels(layout.client.width()),
+                      units.ToPixels(layout.client.height()) + m_nNameHeight);
+    setMinimumSize(m_natural * kSmallestScale);
 
-    auto* pName = new QLabel(this);
-    pName->setObjectName(QStringLiteral("remoteName"));
-    pName->setFont(smallFont);
-    pName->setTextFormat(Qt::PlainText);
-    pName->setAlignment(Qt::AlignCenter);
-    pName->setGeometry(frame.left(), 0, frame.width(), nNameHeight);
-    const QString strName = ToDisplayString(m_pRemote->m_strName);
-    pName->setText(
-        QFontMetrics(smallFont).elidedText(strName, Qt::ElideRight, pName->contentsRect().width()));
-    pName->setToolTip(strName);
+    m_pName = new QLabel(this);
+    m_pName->setObjectName(QStringLiteral("remoteName"));
+    m_pName->setTextFormat(Qt::PlainText);
+    m_pName->setAlignment(Qt::AlignCenter);
+    m_pName->setToolTip(ToDisplayString(m_pRemote->m_strName));
 
-    place(new QGroupBox(this), layout.frame);
+    m_pFrame = new QGroupBox(this);
     // Made row by row, which is the order Tab goes through them, as the eye reads the pad.
     for (int nRow = 0; nRow < m_nRows; ++nRow)
     {
         for (int nColumn = 0; nColumn < m_nColumns; ++nColumn)
         {
             auto* pCell = new CPadButton(nColumn, nRow, this);
-            place(pCell, QRect(kGridLeft + kCellPitch * nColumn, kGridTop + kCellPitch * nRow,
-                               kCellSize, kCellSize));
             connect(pCell, &QPushButton::clicked, this, [this, pCell] { OnCellClicked(*pCell); });
             m_cells[static_cast<std::size_t>(pCell->GetCell())] = pCell;
         }
     }
 
-    auto* pCloseBar = new QPushButton(QStringLiteral("Close"), this);
-    pCloseBar->setObjectName(QStringLiteral("closeBar"));
-    pCloseBar->setFont(smallFont);
-    pCloseBar->setAutoDefault(false);
-    place(pCloseBar, layout.closeBar);
-    connect(pCloseBar, &QPushButton::clicked, this, &CRemotePadDlg::reject);
+    m_pCloseBar = new QPushButton(QStringLiteral("Close"), this);
+    m_pCloseBar->setObjectName(QStringLiteral("closeBar"));
+    m_pCloseBar->setAutoDefault(false);
+    connect(m_pCloseBar, &QPushButton::clicked, this, &CRemotePadDlg::reject);
+}
+
+// The pad keeps the template's proportions at any size, centred in what is left over; its fonts
+// shrink with it.
+void CRemotePadDlg::LayOut()
+{
+    const double dScale = std::min(static_cast<double>(width()) / m_natural.width(),
+                                   static_cast<double>(height()) / m_natural.height());
+    const CDialogUnits units(m_dLineHeight * dScale);
+    // A larger pad keeps the person's font, so that longer names fit its larger cells.
+    const QFont smallFont = ScaleFont(CPadButton::MakeCellFont(font()), std::min(dScale, 1.0));
+    const int nNameHeight = static_cast<int>(m_nNameHeight * dScale);
+    const QPoint offset((width() - static_cast<int>(m_natural.width() * dScale)) / 2,
+                        (height() - static_cast<int>(m_natural.height() * dScale)) / 2);
+    const auto place = [&units, offset, nNameHeight](QWidget* pWidget, const QRect& rect)
+    { pWidget->setGeometry(units.ToPixels(rect).translated(offset + QPoint(0, nNameHeight))); };
+
+    const SPadLayout& layout = GetLayout(m_pRemote->m_nStyle);
+    const QRect frame = units.ToPixels(layout.frame);
+    m_pName->setFont(smallFont);
+    m_pName->setGeometry(frame.left() + offset.x(), offset.y(), frame.width(), nNameHeight);
+    m_pName->setText(QFontMetrics(smallFont).elidedText(m_pName->toolTip(), Qt::ElideMiddle,
+                                                        m_pName->contentsRect().width()));
+    place(m_pFrame, layout.frame);
+    for (CPadButton* pCell : m_cells)
+    {
+        if (!pCell)
+            continue;
+        pCell->setFont(smallFont);
+        place(pCell, QRect(kGridLeft + kCellPitch * pCell->GetColumn(),
+                           kGridTop + kCellPitch * pCell->GetRow(), kCellSize, kCellSize));
+    }
+    m_pCloseBar->setFont(smallFont);
+    place(m_pCloseBar, layout.closeBar);
+}
+
+// As large as asked, but never beyond the screen's free area: a tall pad at a large scale
+// shrinks, keeping its proportions, until it fits.
+QSize CRemotePadDlg::FitScreen(const QSize& wanted)
+{
+    const QWidget* pOwner = parentWidget();
+    const QScreen* pScreen = pOwner ? pOwner->screen() : screen();
+    winId();
+    const QSize frame = frameGeometry().size() - size();
+    const QSize room = pScreen->availableGeometry().size() - frame;
+    const double dScale = std::min({1.0, static_cast<double>(room.width()) / wanted.width(),
+                                    static_cast<double>(room.height()) / wanted.height()});
+    return (wanted * dScale).expandedTo(minimumSize());
+}
+
+void CRemotePadDlg::resizeEvent(QResizeEvent* pEvent)
+{
+    QDialog::resizeEvent(pEvent);
+    LayOut();
+    if (m_bInitialised)
+        emit Resized(size());
 }
 
 // The cells show the grid as it is now; a pad whose remote changes is closed and opened anew.
 void CRemotePadDlg::BindCells()
 {
     const double dNanosPerSample = GetMachineNanosPerSample(m_engine.GetDevice());
+    QStringList names;
+    for (const auto& entry : m_pRemote->m_buttons)
+        names.append(ToDisplayString(entry.first));
+    const int nPrefixLength = static_cast<int>(FindSharedPrefix(names).size());
     for (CPadButton* pCell : m_cells)
     {
         if (pCell)
             pCell->Bind(m_pRemote->m_grid[static_cast<std::size_t>(pCell->GetCell())],
-                        m_nMode == kAssignMode, dNanosPerSample);
+                        m_nMode == kAssignMode, dNanosPerSample, nPrefixLength);
     }
 }
 
@@ -233,11 +305,11 @@ void CRemotePadDlg::RestorePosition()
         PlaceBesideOwner();
         return;
     }
-    const int nSavedX = remote.m_nPadX;
-    const int nSavedY = remote.m_nPadY;
-    PlaceWindowOnScreen(*this, remote.m_nPadX, remote.m_nPadY);
-    if (remote.m_nPadX != nSavedX || remote.m_nPadY != nSavedY)
-        m_doc.SetModifiedFlag();
+    // Pulled onto this screen for now; the remote keeps its place until the person moves the
+    // pad, so that opening a document made on a larger screen changes nothing in it.
+    int nX = remote.m_nPadX;
+    int nY = remote.m_nPadY;
+    PlaceWindowOnScreen(*this, nX, nY);
 }
 
 // A pad opened for the first time goes beside its owner, right of it when there is room and
@@ -286,6 +358,7 @@ void CRemotePadDlg::showEvent(QShowEvent* pEvent)
     // person's.
     QDialog::showEvent(pEvent);
     m_bInitialised = true;
+    m_placed = geometry().topLeft();
 }
 
 void CRemotePadDlg::moveEvent(QMoveEvent* pEvent)
@@ -295,6 +368,11 @@ void CRemotePadDlg::moveEvent(QMoveEvent* pEvent)
         return;
     // The inner corner: the one that restoring the position puts back in place.
     const QPoint position = geometry().topLeft();
+    // The window manager frames a new window after it is shown and keeps either its frame or
+    // its inside where the pad put it; only a move of both is the person's.
+    const QPoint placed = std::exchange(m_placed, position);
+    if (pos() == placed || position == placed)
+        return;
     if (position.x() == m_pRemote->m_nPadX && position.y() == m_pRemote->m_nPadY)
         return;
     m_pRemote->m_nPadX = position.x();
@@ -302,7 +380,7 @@ void CRemotePadDlg::moveEvent(QMoveEvent* pEvent)
     m_doc.SetModifiedFlag();
 }
 
-void CRemotePadDlg::OnCellClicked(const CPadButton& cell)
+void CRemotePadDlg::OnCellClicked(CPadButton& cell)
 {
     if (m_nMode == kFireMode)
     {
@@ -314,7 +392,7 @@ void CRemotePadDlg::OnCellClicked(const CPadButton& cell)
     accept();
 }
 
-void CRemotePadDlg::FireCell(const CPadButton& cell)
+void CRemotePadDlg::FireCell(CPadButton& cell)
 {
     CRemoteButton* pButton = cell.GetButton();
     if (!pButton)
@@ -323,8 +401,10 @@ void CRemotePadDlg::FireCell(const CPadButton& cell)
     // must leave the object alone until the firing has returned here.
     {
         const CScopedCount firing(m_nFiring);
+        cell.SetSending(true);
         emit FiringStarted(FormatButtonName(*m_pRemote, *pButton));
         m_engine.Fire(*pButton);
+        cell.SetSending(false);
         emit FiringEnded();
     }
     if (m_nFiring == 0 && !m_pRemote)

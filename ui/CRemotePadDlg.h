@@ -10,6 +10,9 @@ class CFiringEngine;
 class CPadButton;
 class CQuorbexDoc;
 class CRemote;
+class QGroupBox;
+class QLabel;
+class QPushButton;
 
 // A remote's pad: a small window laid out like the hand-held remote, a grid of square cells in
 // the remote's style. In fire mode it is a window of its own beside the main window and a click
@@ -28,14 +31,15 @@ public:
     // The close bar's id; the cells have ids 1049 to 1123.
     static constexpr int kCloseBarId = 2;
 
+    // size: the size the person last gave the pad; an invalid size for the template's.
     CRemotePadDlg(CRemote& remote, EMode nMode, CQuorbexDoc& doc, CFiringEngine& engine,
-                  QWidget* pParent = nullptr);
+                  QWidget* pParent = nullptr, QSize size = QSize());
     ~CRemotePadDlg() override;
 
     // Opens the remote's pad in fire mode, owned by pOwner, and marks the remote's pad open;
     // when it is open already, brings it forward with the keyboard focus.
     static CRemotePadDlg& ShowPad(CRemote& remote, CQuorbexDoc& doc, CFiringEngine& engine,
-                                  QWidget* pOwner);
+                                  QWidget* pOwner, QSize size = QSize());
     // The fire-mode pad that shows the remote, or null.
     static CRemotePadDlg* FindPad(const CRemote& remote);
 
@@ -63,26 +67,38 @@ signals:
     // A click fires strButton ("TV: Power"); the firing has ended.
     void FiringStarted(const QString& strButton);
     void FiringEnded();
+    // The person gave the pad a new size.
+    void Resized(const QSize& size);
 
 protected:
     void moveEvent(QMoveEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
     void showEvent(QShowEvent* pEvent) override;
 
 private:
     void CreateControls();
+    void LayOut();
+    QSize FitScreen(const QSize& wanted);
     void BindCells();
     void RestorePosition();
     void PlaceBesideOwner();
-    void OnCellClicked(const CPadButton& cell);
-    void FireCell(const CPadButton& cell);
+    void OnCellClicked(CPadButton& cell);
+    void FireCell(CPadButton& cell);
 
     std::array<CPadButton*, kGridCells> m_cells{};
+    QLabel* m_pName = nullptr;
+    QGroupBox* m_pFrame = nullptr;
+    QPushButton* m_pCloseBar = nullptr;
+    QSize m_natural;          // the template's size at the person's font
+    double m_dLineHeight = 0; // the line height that gives it
+    int m_nNameHeight = 0;    // the name strip's height at that size
     int m_nChosenColumn = -1;
     int m_nChosenRow = -1;
     CRemote* m_pRemote; // null once a fire-mode pad was closed
     int m_nColumns;
     int m_nRows;
     bool m_bInitialised = false;
+    QPoint m_placed; // where the pad was put or last moved to: its inner corner
     EMode m_nMode;
     CQuorbexDoc& m_doc;
     CFiringEngine& m_engine;

@@ -11,6 +11,7 @@
 #include "ui/CDialogDriver.h"
 #include "ui/CEventListModel.h"
 #include "ui/CEventProgrammerDlg.h"
+#include "ui/CHelpWindow.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CQuorbexView.h"
 #include "ui/CRemotePadDlg.h"
@@ -26,6 +27,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QWindow>
 
@@ -117,6 +119,36 @@ TEST_F(MainFrameTest, FirstStartShowsAnEmptyUntitledDocumentAtTheDefaults)
     m_pClock->m_now = CTime(1998, 6, 1, 7, 0, 30);
     App().GetSession().GetScheduler().SchedulerTick();
     EXPECT_EQ(frame.GetClockText(), "7:00 AM");
+}
+
+// F1, from the main window or a pad, and Help > Quorbit Help open the manual shipped with the
+// program; run from the build folder, it is found in the sources.
+TEST_F(MainFrameTest, F1OpensTheManualFromEveryWindow)
+{
+    ASSERT_TRUE(Start());
+    CRemote& tv = AddRemoteWithButton("TV");
+    Frame().OnCommand(tv.m_nMenuId);
+    QCoreApplication::processEvents();
+    QAction* pHelp = Frame().FindCommand(CMainFrame::kCmdHelp);
+    ASSERT_NE(pHelp, nullptr);
+    EXPECT_EQ(pHelp->text(), "Quorbit &Help");
+    EXPECT_EQ(GetMenu(Frame(), 2)->actions().first(), pHelp);
+
+    QWidget* pPad = CRemotePadDlg::FindPad(tv);
+    pPad->activateWindow();
+    QTest::keyClick(pPad, Qt::Key_F1);
+    auto* pWindow = Frame().findChild<CHelpWindow*>();
+    ASSERT_NE(pWindow, nullptr);
+    EXPECT_TRUE(pWindow->isVisible());
+    EXPECT_EQ(pWindow->windowTitle(), "Quorbit Help");
+    const QTextDocument& manual = *pWindow->GetBrowser().document();
+    EXPECT_TRUE(manual.toPlainText().startsWith("Quorbit\n"));
+    EXPECT_TRUE(manual.toPlainText().contains("The window program"));
+    EXPECT_EQ(pWindow->GetBrowser().source().fileName(), "README.md");
+
+    // Asked again, the open window comes forward.
+    Frame().OnCommand(CMainFrame::kCmdHelp);
+    EXPECT_EQ(Frame().findChildren<CHelpWindow*>().size(), 1);
 }
 
 struct SPlacementCase

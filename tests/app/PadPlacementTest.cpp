@@ -5,6 +5,7 @@
 #include "ui/CRemotePadDlg.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -40,6 +41,41 @@ TEST_F(PadPlacementTest, APadComesBackWhereItWasAfterSaveAndOpen)
     QCoreApplication::processEvents();
     EXPECT_EQ(CRemotePadDlg::FindPad(*Doc().FindRemote("TV"))->geometry(), inner);
     EXPECT_FALSE(Doc().IsModified());
+}
+
+// The size the person gives a pad is kept for that remote of that document, in the settings: the
+// file stays as files made before, and another document's remote of that name is not sized.
+TEST_F(PadPlacementTest, APadComesBackInTheSizeThePersonGaveIt)
+{
+    const QString strFile = GetTempPath("den.qb");
+    ASSERT_TRUE(Start());
+    AddRemoteWithButton("TV");
+    AddRemoteWithButton("Amp");
+    CFileDialog::QueuePath(strFile);
+    Frame().OnCommand(CMainFrame::kCmdFileSaveAs);
+    const QByteArray saved = [&strFile]
+    {
+        QFile file(strFile);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    CRemotePadDlg& pad = OpenPad(Frame(), *Doc().FindRemote("TV"));
+    const QSize natural = pad.size();
+    const QSize sized(natural.width() + 40, natural.height() - 30);
+    pad.resize(sized);
+    QCoreApplication::processEvents();
+    Frame().OnCommand(CMainFrame::kCmdViewToolbar); // any command writes what changed
+    Frame().OnCommand(CMainFrame::kCmdViewToolbar);
+
+    ASSERT_TRUE(StartAgain(strFile));
+    EXPECT_EQ(OpenPad(Frame(), *Doc().FindRemote("TV")).size(), sized);
+    EXPECT_EQ(OpenPad(Frame(), *Doc().FindRemote("Amp")).size(), natural);
+    EXPECT_FALSE(Doc().IsModified());
+    QFile file(strFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), saved);
+
+    Frame().OnCommand(CMainFrame::kCmdFileNew);
+    EXPECT_EQ(OpenPad(Frame(), *Doc().AddRemote("TV", 0)).size(), natural);
 }
 
 // Pads never moved before go beside the main window, apart and wholly on the screen: right of

@@ -1,8 +1,14 @@
 #include "app/CAppFixture.h"
 #include "app/CMainFrame.h"
+#include "app/CMessageBox.h"
+#include "document/CQuorbexDoc.h"
 #include "engine/CScheduler.h"
 #include "ui/CEventListModel.h"
 #include "ui/CQuorbexView.h"
+#include "ui/CRemotePadDlg.h"
+
+#include <QCoreApplication>
+#include <QFile>
 
 #include <map>
 
@@ -30,5 +36,28 @@ TEST_F(SampleDocumentTest, MainWindowListsItsEventsWithTheirLiveStatus)
     EXPECT_EQ(statuses["Sunday film"], "Disabled");
     EXPECT_EQ(statuses["Lights out"], "Active");
     EXPECT_EQ(Frame().GetClockText(), "6:00 AM");
+}
+// Opening shows the pads that were open, the person opens the others, and the window manager
+// frames each; saved and opened again, the document is as it was: no "*", no question.
+TEST_F(SampleDocumentTest, OpeningAndShowingPadsNeverMarksTheDocumentModified)
+{
+    const QString strCopy = GetTempPath("living-room.qb");
+    ASSERT_TRUE(QFile::copy(QUORBIT_EXAMPLES "/living-room.qb", strCopy));
+    for (int nRound = 0; nRound < 2; ++nRound)
+    {
+        ASSERT_TRUE(nRound == 0 ? Start(strCopy) : StartAgain(strCopy));
+        for (const auto& [strName, pRemote] : *Doc().m_pRemotes)
+        {
+            Frame().OnCommand(pRemote->m_nMenuId);
+            QCoreApplication::processEvents();
+            CRemotePadDlg& pad = *CRemotePadDlg::FindPad(*pRemote);
+            pad.move(pad.geometry().topLeft());
+            QCoreApplication::processEvents();
+        }
+        EXPECT_FALSE(Doc().IsModified()) << "round " << nRound;
+        EXPECT_FALSE(Frame().isWindowModified()) << "round " << nRound;
+        Frame().OnCommand(CMainFrame::kCmdFileSave);
+    }
+    EXPECT_TRUE(CMessageBox::TakeShownTexts().isEmpty());
 }
 } // namespace

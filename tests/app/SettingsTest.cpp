@@ -53,6 +53,11 @@ struct SChangeEveryValue
     void operator()(const QString& strKey, QString& strValue) { strValue = strKey; }
     void operator()(const QString&, QByteArray& value) { value = QByteArray("\x00\x01layout", 8); }
     void operator()(const QString&, QStringList& paths) { paths = {"/a.qb", "/b.qb"}; }
+    // A remote of an untitled document too, and a name a settings key could not hold.
+    void operator()(const QString&, std::map<CSettings::CPadKey, QSize>& sizes)
+    {
+        sizes = {{{"/a.qb", "TV"}, QSize(300, 600)}, {{"", "Hi/Fi=1"}, QSize(120, 80)}};
+    }
 
     int m_nNext = 0;
 };
@@ -76,6 +81,14 @@ TEST_F(SettingsTest, ValuesSurviveWriteAndRead)
     EXPECT_EQ(Store().value("Recent File List/File2").toString(), "/b.qb");
     EXPECT_EQ(Store().value("MQTT Settings/Password File").toString(),
               read.m_mqtt.m_strPasswordFile);
+    EXPECT_EQ(read.m_padSizes, written.m_padSizes);
+
+    // Fewer pads later leave no entry of the earlier ones behind.
+    written.m_padSizes.erase(written.m_padSizes.begin());
+    ASSERT_NE(written.GetValues(), read.GetValues());
+    written.Write(Store());
+    read.Read(Store());
+    EXPECT_EQ(read.m_padSizes, written.m_padSizes);
 }
 
 TEST_F(SettingsTest, ValueThatIsNotANumberOrOutOfRangeKeepsItsDefault)

@@ -62,7 +62,7 @@ TEST_F(StatusBarTest, WhileAScheduledMegabuttonPlaysTheClockGoesOnAndSaysWhatIsS
     for (const char* pszShown :
          {"7:00 AM Sending TV: Party\u2026", "7:01 AM Sending TV: Party\u2026"})
         EXPECT_TRUE(shownWhileFiring.count(pszShown)) << pszShown;
-    EXPECT_EQ(Frame().statusBar()->currentMessage(), "");
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "Sent TV: Party");
 }
 
 // Counts the paintings of a widget.
@@ -121,17 +121,36 @@ TEST_F(StatusBarTest, APadsButtonIsShownBeforeItGoesOut)
     QCoreApplication::processEvents();
     CPaintCounter painted(*Frame().statusBar());
     QString strShown;
+    auto* pCell =
+        CRemotePadDlg::FindPad(tv)->findChild<CPadButton*>(CPadButton::GetObjectName(1049));
     QObject::connect(CRemotePadDlg::FindPad(tv), &CRemotePadDlg::FiringStarted,
                      [&]
                      {
                          strShown = Frame().statusBar()->currentMessage() +
-                                    (painted.m_nPaints > 0 ? " (painted)" : "");
+                                    (painted.m_nPaints > 0 ? " (painted)" : "") +
+                                    (pCell->IsSending() ? " (lit)" : "");
                      });
-    QTest::mouseClick(
-        CRemotePadDlg::FindPad(tv)->findChild<QPushButton*>(CPadButton::GetObjectName(1049)),
-        Qt::LeftButton);
-    EXPECT_EQ(strShown, "Sending TV: Power on\u2026 (painted)");
-    EXPECT_EQ(Frame().statusBar()->currentMessage(), "");
+    QTest::mouseClick(pCell, Qt::LeftButton);
+    EXPECT_EQ(strShown, "Sending TV: Power on\u2026 (painted) (lit)");
+    // Sent in a moment: the bar still says what went out, and the cell is itself again.
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "Sent TV: Power on");
+    EXPECT_FALSE(pCell->IsSending());
+}
+
+// A long name, or a broker's long refusal, may not fit beside the other panes: the bar and the
+// pane show it whole on hover.
+TEST_F(StatusBarTest, AMessageTooLongForTheBarIsShownWholeOnHover)
+{
+    ASSERT_TRUE(Start());
+    const QString strButton = "Living room amplifier: Volume down by three steps";
+    Frame().ShowSending(strButton);
+    EXPECT_EQ(Frame().statusBar()->toolTip(), "Sending " + strButton + "\u2026");
+    Frame().OnFiringEnded();
+    EXPECT_EQ(Frame().statusBar()->toolTip(), "Sent " + strButton);
+
+    const QString strRefused = "MQTT: not connected to broker.example.org:1883: Connection Refused";
+    Frame().SetMqttText(strRefused);
+    EXPECT_TRUE(Frame().findChild<QLabel*>("mqttPane")->toolTip().endsWith("\n" + strRefused));
 }
 
 TEST(BackendNamesTest, BackendsAreNamedInWordsAPersonKnows)

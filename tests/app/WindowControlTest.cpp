@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QMessageBox>
 #include <QStatusBar>
 
 #include <future>
@@ -68,7 +69,7 @@ TEST_F(WindowControlTest, ScriptsOpenFilesAndFireAsThePersonWould)
 
     EXPECT_EQ(Request("FIRE TV Power"), "OK fired TV Power");
     EXPECT_GT(App().GetUnit().GetDevice().GetLastTransmitNanosPerSample(), 0);
-    EXPECT_EQ(Frame().statusBar()->currentMessage(), "");
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "Sent TV: TV on/off");
 
     // A dialog may hold records of the document that opening would replace.
     WhenDialogOpens(
@@ -87,6 +88,35 @@ TEST_F(WindowControlTest, ScriptsOpenFilesAndFireAsThePersonWould)
               "OK enabled \"Sunday film\"\n");
     EXPECT_TRUE(App().GetSession().GetDocument().IsModified());
 }
+// "quorbit FILE" hands the file over and waits for the reply: a question put to the person must
+// not hold it up, whether it is open already or the hand-over would raise it.
+TEST_F(WindowControlTest, AHandOverIsAnsweredAtOnceWhileAQuestionIsOrWouldBeOpen)
+{
+    ASSERT_TRUE(Start());
+    Serve();
+    AddRemoteWithButton("TV");
+    const QString strFile = QString(QUORBIT_EXAMPLES) + "/living-room.qb";
+    const std::string strOpen = "OPEN " + QuoteControlWord(strFile.toStdString());
+
+    QMessageBox question(QMessageBox::Question, "Quorbit", "Save changes to Untitled?",
+                         QMessageBox::Yes | QMessageBox::No, &Frame());
+    question.open();
+    EXPECT_EQ(Request(strOpen),
+              "ERROR busy Quorbit asks \"Save changes to Untitled?\"; answer it first");
+    question.reject();
+    QCoreApplication::processEvents();
+    CMessageBox::TakeShownTexts(); // the refusal, shown to the person too
+
+    CMessageBox::QueueAnswer(QMessageBox::No);
+    EXPECT_EQ(Request(strOpen), "ERROR busy the changes to Untitled are not saved; Quorbit asks "
+                                "about them before it opens " +
+                                    strFile.toStdString());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(CMessageBox::TakeShownTexts(), QStringList{"Save changes to Untitled?"});
+    EXPECT_EQ(App().GetDocuments().GetPathName(), strFile);
+    EXPECT_FALSE(Doc().IsModified());
+}
+
 // A second start or a script waits for the reply; the person's box must not hold it up, and
 // the document open stays as it was.
 TEST_F(WindowControlTest, ARefusedFileIsAnsweredBeforeItsMessageAndKeepsTheDocument)

@@ -306,6 +306,32 @@ TEST_F(EventListTest, ColumnsFitTheirHeadingsAndTextsUntilThePersonSetsAWidth)
     EXPECT_EQ(CQuorbexView(m_doc, m_settings).GetColumnWidth(3), 140);
 }
 
+// The last column takes the room the others leave, as the window grows, until the person sets
+// its width; only what the person set is kept in the settings.
+TEST_F(EventListTest, TheLastColumnFillsTheFreeRoomUntilThePersonSetsIt)
+{
+    Add({"News", kFrequencyDaily, CTime(1998, 1, 1, 7, 0, 0)});
+    m_pView->resize(1200, 200);
+    m_pView->show();
+    QCoreApplication::processEvents();
+    CListCtrlEx& list = m_pView->GetList();
+    const int nLast = CEventListModel::kColumnCount - 1;
+    const auto columnsRight = [&list, nLast]
+    { return list.columnViewportPosition(nLast) + list.columnWidth(nLast); };
+    EXPECT_EQ(columnsRight(), list.viewport()->width());
+    EXPECT_EQ(m_pView->GetChosenWidth(nLast), SEventListSettings::kNoWidth);
+
+    m_pView->resize(1400, 200);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(columnsRight(), list.viewport()->width());
+
+    list.header()->resizeSection(nLast, 60);
+    m_pView->resize(1500, 200);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list.columnWidth(nLast), 60);
+    EXPECT_EQ(m_pView->GetChosenWidth(nLast), 60);
+}
+
 TEST_F(EventListTest, SelectionFollowsItsEventThroughSortingAndRemoval)
 {
     CTimedEvent& b = Add({"b", kFrequencyDaily, CTime(1998, 1, 1, 6, 0, 0)});

@@ -292,6 +292,37 @@ TEST_F(EventProgrammerTest, UpdateAndRemoveActOnTheEventOfExactlyTheTypedName)
     EXPECT_EQ(GetOffered(), "- update remove");
 }
 
+// A one-time event whose minute has passed would show Expired at once and never fire.
+TEST_F(EventProgrammerTest, AOneTimeEventInThePastIsKeptOnlyWhenThePersonSaysSo)
+{
+    const CDialogDriver ui = Open();
+    ui.Type("event", "Wake");
+    ui.Type("minute", "58");
+    ui.Leave("minute");
+    ui.Click("add"); // answered No
+    EXPECT_EQ(m_doc.FindEvent("Wake"), nullptr);
+    ASSERT_EQ(m_frontEnd.m_messages.size(), 1u);
+    EXPECT_EQ(m_frontEnd.m_messages[0].nStringId, StringId::kConfirmPastEvent);
+    EXPECT_EQ(m_frontEnd.m_messages[0].strArgument, "Wake");
+    m_frontEnd.QueueAnswer(EAnswer::Yes);
+    ui.Click("add");
+    EXPECT_NE(m_doc.FindEvent("Wake"), nullptr);
+
+    // This very minute, and a daily event at a time passed today, are asked about by nobody.
+    ui.Type("event", "Now");
+    ui.Type("minute", "59");
+    ui.Leave("minute");
+    ui.Click("add");
+    ui.Type("event", "Daily");
+    ui.Find<QComboBox>("frequency").setCurrentText("Daily");
+    ui.Type("minute", "58");
+    ui.Leave("minute");
+    ui.Click("add");
+    EXPECT_NE(m_doc.FindEvent("Now"), nullptr);
+    EXPECT_NE(m_doc.FindEvent("Daily"), nullptr);
+    EXPECT_EQ(m_frontEnd.m_messages.size(), 2u);
+}
+
 // The scheduler runs under the dialog: the event may have begun to fire after the buttons
 // were last judged.
 TEST_F(EventProgrammerTest, AnEventThatStartedFiringIsNeitherUpdatedNorRemoved)

@@ -20,11 +20,13 @@
 #include "ui/CRemotePadDlg.h"
 #include "ui/PlaceWindowOnScreen.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <fstream>
@@ -176,6 +178,39 @@ TEST_F(RemoteBuilderTest, TheDescriptionIsStoredForTheNamedButtonWhenLeftOrEnter
     EXPECT_EQ(Builder().Find<QLineEdit>("description").text(), "");
     Builder().Click("add");
     EXPECT_EQ(m_pTv->FindButton("Dim")->m_strDescription, "");
+}
+
+// Imported names are long: the Button box's list shows them whole however narrow the box, and
+// each entry's tooltip names it.
+TEST_F(RemoteBuilderTest, TheButtonListShowsLongNamesWhole)
+{
+    Doc().AddButton(*m_pTv, "KEY_VOLUMEDOWN", "", false);
+    OpenBuilder();
+    auto& box = Builder().Find<QComboBox>("buttonBox");
+    const int nIndex = box.findText("KEY_VOLUMEDOWN");
+    ASSERT_GE(nIndex, 0);
+    box.showPopup();
+    QAbstractItemView& view = *box.view();
+    const QRect entry = view.visualRect(box.model()->index(nIndex, 0));
+    EXPECT_GE(entry.width(), view.fontMetrics().horizontalAdvance("KEY_VOLUMEDOWN"));
+    EXPECT_GT(view.width(), box.width());
+    EXPECT_EQ(view.textElideMode(), Qt::ElideMiddle);
+    EXPECT_EQ(box.itemData(nIndex, Qt::ToolTipRole).toString(), "KEY_VOLUMEDOWN");
+    box.hidePopup();
+}
+
+// The field stops at what a file keeps, and says so before and when it stops.
+TEST_F(RemoteBuilderTest, TheDescriptionSaysItHoldsThirtyOneCharacters)
+{
+    OpenBuilder();
+    auto& description = Builder().Find<QLineEdit>("description");
+    description.clear();
+    EXPECT_TRUE(description.placeholderText().contains("31 characters"));
+    description.setFocus();
+    QTest::keyClicks(&description, QString(35, 'x'));
+    EXPECT_EQ(description.text().size(), 31);
+    EXPECT_EQ(QToolTip::text(), "A description holds 31 characters at most.");
+    QToolTip::hideText();
 }
 
 // The letter after the ampersand, or nothing.
@@ -612,5 +647,49 @@ TEST_F(RemoteBuilderTest, NewFromCodeMakesTheButtonsSignal)
 
     Builder().Type("buttonBox", "Movie");
     EXPECT_FALSE(Builder().IsEnabled("fromCode"));
+}
+
+// A learned button's code is where New from code starts, and its signal is replaced only when
+// the person says so.
+TEST_F(RemoteBuilderTest, NewFromCodeStartsFromTheButtonsCodeAndAsksBeforeReplacingIt)
+{
+    OpenBuilder();
+    Builder().Type("buttonBox", "Mute");
+    WhenCodeAsked("NEC", "0x04", "0x12");
+    Builder().Click("fromCode");
+    ASSERT_TRUE(CMessageBox::TakeShownTexts().isEmpty()) << "nothing to replace yet";
+    const CBytes necBits = GetBits(*m_pMute);
+
+    for (const QMessageBox::StandardButton nAnswer : {QMessageBox::No, QMessageBox::Yes})
+    {
+        std::vector<std::string> started;
+        QTimer::singleShot(
+            0,
+            [&started]
+            {
+                auto* pAsk = qobject_cast<CNewFromCodeDlg*>(QApplication::activeModalWidget());
+                ASSERT_NE(pAsk, nullptr);
+                const CDialogDriver ask(*pAsk);
+                started = {pAsk->findChild<QComboBox*>("protocol")->currentText().toStdString(),
+                           ask.Find<QLineEdit>("address").text().toStdString(),
+                           ask.Find<QLineEdit>("command").text().toStdString()};
+                ask.Type("command", "0x13");
+                pAsk->accept();
+            });
+        CMessageBox::QueueAnswer(nAnswer);
+        Builder().Click("fromCode");
+        EXPECT_EQ(started, (std::vector<std::string>{"NEC", "0x04", "0x12"}));
+        EXPECT_EQ(CMessageBox::TakeShownTexts(),
+                  QStringList{"Mute:  This button has a signal already.  Replace it with the "
+                              "new code?"});
+        EXPECT_EQ(GetBits(*m_pMute) == necBits, nAnswer == QMessageBox::No);
+        if (nAnswer == QMessageBox::Yes)
+        {
+            // The code first; what the button keeps of how it is sent follows.
+            EXPECT_TRUE(m_pBuilder->findChild<QLineEdit*>("decodedSignal")
+                            ->text()
+                            .startsWith("NEC address 0x04 command 0x13;"));
+        }
+    }
 }
 } // namespace

@@ -2,6 +2,7 @@
 #include "ui/CPadFixture.h"
 #include "ui/CRemotePadDlg.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
@@ -11,6 +12,7 @@
 #include <array>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -132,10 +134,14 @@ TEST_F(RemotePadTest, CutNamesAreMarkedAndGivenWholeInTheTooltip)
     PlacePlain("A", 2, 0, 4, "Aux");
     const CRemotePadDlg& pad = ShowPad();
     // Below the name and the description: what the recording (here silence) carries.
+    // Cut in the middle: the end tells "Volume up" from "Volume down".
     for (const auto& [nId, pszToolTip] : {std::pair{1049, "Television set\nSwitch on\nno signal"},
                                           std::pair{1064, "Radio&Tape deck\nno signal"}})
     {
-        EXPECT_TRUE(FindCell(pad, nId)->GetShownText().endsWith(QChar(0x2026))) << nId;
+        const QString strShown = FindCell(pad, nId)->GetShownText();
+        EXPECT_TRUE(strShown.contains(QChar(0x2026)) && !strShown.endsWith(QChar(0x2026)) &&
+                    strShown.back() == QString(pszToolTip).section('\n', 0, 0).back())
+            << nId << strShown.toStdString();
         EXPECT_EQ(FindCell(pad, nId)->toolTip(), pszToolTip);
     }
     EXPECT_EQ(FindCell(pad, 1079)->GetShownText(), "A");
@@ -150,6 +156,88 @@ TEST_F(RemotePadTest, CutNamesAreMarkedAndGivenWholeInTheTooltip)
     EXPECT_LE(pName->fontMetrics().horizontalAdvance(pName->text()), pName->contentsRect().width());
     EXPECT_EQ(pName->toolTip(), "Living room TV");
     EXPECT_EQ(narrow.findChild<QPushButton*>("closeBar")->text(), "Close");
+}
+
+TEST(SharedPrefixTest, OnlyAWholeWordEveryNameSharesIsLeftOut)
+{
+    struct SCase
+    {
+        QStringList names;
+        const char* pszPrefix;
+    };
+    const SCase cases[] = {
+        {{"KEY_POWER", "KEY_MUTE", "KEY_VOLUMEUP"}, "KEY_"},
+        {{"KEY_VOLUMEUP", "KEY_VOLUMEDOWN"}, "KEY_"}, // not "KEY_VOLUME"
+        {{"tv-on", "tv-off"}, "tv-"},
+        {{"Power", "Play"}, ""},  // a shared letter is no word
+        {{"KEY_POWER"}, ""},      // one name shares with nothing
+        {{"KEY_", "KEY_UP"}, ""}, // a name would be left empty
+        {{"KEY_UP", "key_DOWN"}, ""},
+        {{"BTN_A", "KEY_A"}, ""},
+        {{}, ""},
+    };
+    for (const SCase& test : cases)
+        EXPECT_EQ(FindSharedPrefix(test.names), test.pszPrefix)
+            << test.names.join(',').toStdString();
+}
+
+// Names as the LIRC files of imported remotes give them: the cells leave out what every button
+// shares, and the tooltip still names the button whole.
+TEST_F(RemotePadTest, CellsLeaveOutThePrefixEveryButtonShares)
+{
+    PlacePlain("KEY_UP", 0, 0, 4);
+    PlacePlain("KEY_OK", 1, 0, 4);
+    m_pRemote->AddButton(std::make_unique<CRemoteButton>("KEY_EXIT", false)); // not placed
+    const CRemotePadDlg& pad = ShowPad();
+    EXPECT_EQ(FindCell(pad, 1049)->GetShownText(), "UP");
+    EXPECT_EQ(FindCell(pad, 1064)->GetShownText(), "OK");
+    EXPECT_TRUE(FindCell(pad, 1049)->toolTip().startsWith("KEY_UP\n"));
+}
+
+// A pad the person makes larger has larger cells, where long names read whole.
+TEST_F(RemotePadTest, ASizedPadGrowsItsCellsAndSaysSo)
+{
+    m_pRemote->m_nStyle = 7;
+    PlacePlain("Volumedown", 0, 0, 4);
+    PlacePlain("Mute", 2, 2, 4);
+    CRemotePadDlg& pad = ShowPad();
+    QCoreApplication::processEvents();
+    ASSERT_NE(FindCell(pad, 1049)->GetShownText(), "Volumedown") << "cut at the template's size";
+    std::vector<QSize> told;
+    QObject::connect(&pad, &CRemotePadDlg::Resized,
+                     [&told](const QSize& size) { told.push_back(size); });
+    const QSize cell = FindCell(pad, 1049)->size();
+
+    pad.resize(pad.size() * 3);
+    QCoreApplication::processEvents();
+
+    const QRect grown = FindCell(pad, 1049)->geometry();
+    EXPECT_GE(grown.width(), 3 * cell.width() - 3);
+    EXPECT_EQ(grown.width(), grown.height());
+    EXPECT_EQ(FindCell(pad, 1049)->GetShownText(), "Volumedown");
+    EXPECT_TRUE(pad.rect().contains(FindCell(pad, 1081)->geometry()));
+    EXPECT_TRUE(pad.rect().contains(pad.findChild<QPushButton*>("closeBar")->geometry()));
+    EXPECT_EQ(told, std::vector<QSize>{pad.size()});
+}
+
+// A scale factor of 2 doubles the font against the screen: the tallest pad must still fit, with
+// every cell and the close bar in reach.
+TEST_F(RemotePadTest, TheTallestPadFitsTheScreenAtTwiceTheFont)
+{
+    const QFont previous = QApplication::font();
+    QFont doubled = previous;
+    doubled.setPointSizeF(previous.pointSizeF() * 2);
+    QApplication::setFont(doubled);
+    CRemotePadDlg& pad = ShowPad();
+    QApplication::setFont(previous);
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(
+        QGuiApplication::primaryScreen()->availableGeometry().contains(pad.frameGeometry()));
+    const std::vector<QWidget*> parts{FindCell(pad, 1049), FindCell(pad, 1123),
+                                      pad.findChild<QPushButton*>("closeBar")};
+    for (const QWidget* pPart : parts)
+        EXPECT_TRUE(pad.rect().contains(pPart->geometry())) << pPart->objectName().toStdString();
 }
 
 // A short name reads whole at the person's font, and Tab goes through the cells row by row.
@@ -197,7 +285,6 @@ struct SPositionCase
     QPoint saved; // the inner corner, from the screen's top-left corner
     EEdge nX;
     EEdge nY;
-    bool bModified;
 };
 
 class PadPositionTest : public CPadFixture, public ::testing::WithParamInterface<SPositionCase>
@@ -229,16 +316,16 @@ TEST_P(PadPositionTest, SavedPositionIsPulledOntoTheScreen)
         test.nY == EEdge::Kept ? inner.y() : frame.y(),
         GetExpectedEdge(test.nY, saved.y(), screen.top(), screen.bottom() - frame.height() + 1));
     EXPECT_TRUE(screen.contains(frame));
-    // What is stored is what restoring puts back: the inner corner.
-    EXPECT_EQ(QPoint(m_pRemote->m_nPadX, m_pRemote->m_nPadY), inner);
-    EXPECT_EQ(m_doc.IsModified(), test.bModified);
+    // Opening changes nothing in the document: a place off this screen is kept for the next.
+    EXPECT_EQ(QPoint(m_pRemote->m_nPadX, m_pRemote->m_nPadY), saved);
+    EXPECT_FALSE(m_doc.IsModified());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Positions, PadPositionTest,
-    ::testing::Values(SPositionCase{"Inside", {100, 120}, EEdge::Kept, EEdge::Kept, false},
-                      SPositionCase{"PastRightEdge", {5000, 30}, EEdge::Far, EEdge::Kept, true},
-                      SPositionCase{"AboveAndLeft", {-40, -10}, EEdge::Near, EEdge::Near, true}),
+    ::testing::Values(SPositionCase{"Inside", {100, 120}, EEdge::Kept, EEdge::Kept},
+                      SPositionCase{"PastRightEdge", {5000, 30}, EEdge::Far, EEdge::Kept},
+                      SPositionCase{"AboveAndLeft", {-40, -10}, EEdge::Near, EEdge::Near}),
     [](const auto& info) { return std::string(info.param.pszName); });
 
 TEST_F(RemotePadTest, MovingThePadStoresItsPositionAndMarksTheDocument)
@@ -254,6 +341,27 @@ TEST_F(RemotePadTest, MovingThePadStoresItsPositionAndMarksTheDocument)
 
     EXPECT_EQ(QPoint(m_pRemote->m_nPadX, m_pRemote->m_nPadY), pad.geometry().topLeft());
     EXPECT_TRUE(m_doc.IsModified());
+}
+
+// A window manager frames a pad once it is shown, keeping its frame where the pad asked for its
+// inside; the inside then moves by the frame's width. That is no move of the person's.
+TEST_F(RemotePadTest, TheWindowManagerFramingAPadLeavesTheDocumentUnchanged)
+{
+    for (const int nSavedX : {kNoPadPosition, 200})
+    {
+        m_pRemote->m_nPadX = nSavedX;
+        m_pRemote->m_nPadY = nSavedX == kNoPadPosition ? kNoPadPosition : 100;
+        CRemotePadDlg& pad = ShowPad();
+        QCoreApplication::processEvents();
+        const QPoint inner = pad.geometry().topLeft();
+        pad.move(inner);
+        QCoreApplication::processEvents();
+        ASSERT_NE(pad.geometry().topLeft(), inner) << "the frame has a width";
+        EXPECT_FALSE(m_doc.IsModified()) << nSavedX;
+        EXPECT_EQ(m_pRemote->m_nPadX, nSavedX);
+        pad.Close();
+        DeleteClosedPads();
+    }
 }
 
 enum class EClose
