@@ -50,6 +50,8 @@ bool CFiringEngine::FirePlain(const CRemoteButton& button)
         m_pDevice->SetSendCarrier(GetProtocolCarrier(decoded.eProtocol));
     }
     m_pDevice->TransmitBitstream(button.m_bits.GetBytes().data(), button.m_bits.GetLength());
+    m_bSent = true;
+    m_nSentTick = m_ticks.GetTickCount();
     if (m_pDevice->GetLastFault().empty())
         return true;
     Report(StringId::kFireFailed, button, m_pDevice->GetLastFault());
@@ -88,8 +90,15 @@ void CFiringEngine::WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline)
         PumpWaitMessages(nDeadline - nNow);
 }
 
+bool CFiringEngine::GetLastSentTick(std::uint32_t& nTick) const
+{
+    nTick = m_nSentTick;
+    return m_bSent;
+}
+
 bool CFiringEngine::Learn(CRemoteButton& button, std::uint32_t nCapacity)
 {
+    EndLearning();
     const std::uint32_t nLimit = std::min(nCapacity, static_cast<std::uint32_t>(kBitstreamBytes));
     std::uint32_t nCaptured = nLimit;
     m_pDevice->CaptureBitstream(m_captureField.data(), nCaptured);
@@ -108,7 +117,8 @@ bool CFiringEngine::Learn(CRemoteButton& button, std::uint32_t nCapacity)
 bool CFiringEngine::EnableDetector(const CRemoteButton& button)
 {
     m_pDevice->EnableDetector();
-    if (m_pDevice->GetLastFault().empty())
+    m_bLearning = m_pDevice->GetLastFault().empty();
+    if (m_bLearning)
         return true;
     Report(StringId::kLearnFailed, button, m_pDevice->GetLastFault());
     return false;

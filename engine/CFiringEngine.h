@@ -50,6 +50,14 @@ public:
     void SetDevice(CInfraredDevice& device) { m_pDevice = &device; }
     CInfraredDevice& GetDevice() const { return *m_pDevice; }
 
+    // When the emitter last stopped playing, by the tick count; false while it never played.
+    // What a receiver hears then is Quorbit's own light, not a remote's.
+    bool GetLastSentTick(std::uint32_t& nTick) const;
+    // Recording from the detector is under way: nothing else may read what it hears.
+    bool IsLearning() const { return m_bLearning; }
+    // The recording is over, learned or given up.
+    void EndLearning() { m_bLearning = false; }
+
     // Called for each megabutton step just before its button is played.
     void SetStepObserver(std::function<void(const CMegaStep&)> onStep);
 
@@ -63,6 +71,9 @@ private:
     CFrontEnd& m_frontEnd;
     CTickSource& m_ticks;
     int m_nDepth = 0;
+    bool m_bSent = false;
+    std::uint32_t m_nSentTick = 0;
+    bool m_bLearning = false;
     std::function<void(const CMegaStep&)> m_onStep;
     // The device records a whole field; allocated once, so that a recording starts at once.
     std::vector<std::uint8_t> m_captureField;
