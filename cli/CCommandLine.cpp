@@ -26,7 +26,7 @@ struct SCommandOption
     const char* pszOperands; // for commands whose operands are more than file names
 };
 
-constexpr std::array<SCommandOption, 12> kCommandOptions{{
+constexpr std::array<SCommandOption, 13> kCommandOptions{{
     {"--help", ECommand::Help, 0, 0, nullptr},
     {"--version", ECommand::Version, 0, 0, nullptr},
     {"--list", ECommand::List, 1, 0, nullptr},
@@ -35,6 +35,7 @@ constexpr std::array<SCommandOption, 12> kCommandOptions{{
     {"--send", ECommand::Send, 2, 0, "REMOTE BUTTON"},
     {"--fire", ECommand::Fire, 3, 0, "FILE REMOTE BUTTON"},
     {"--status", ECommand::Status, 0, 0, nullptr},
+    {"--listen", ECommand::Listen, 0, 0, nullptr},
     {"--export", ECommand::Export, 2, 1, "FILE REMOTE [BUTTON]"},
     {"--import", ECommand::Import, 3, 1, "FILE REMOTE INPUT [BUTTON]"},
     {"--learn", ECommand::Learn, 3, 0, "FILE REMOTE BUTTON"},
@@ -302,6 +303,7 @@ const char* GetUsage()
            "       quorbit --send REMOTE BUTTON\n"
            "       quorbit --fire FILE REMOTE BUTTON\n"
            "       quorbit --status\n"
+           "       quorbit --listen\n"
            "       quorbit --export FILE REMOTE [BUTTON] --format FORMAT [--carrier HZ]\n"
            "       quorbit --import FILE REMOTE INPUT [BUTTON] --format FORMAT [--carrier HZ]\n"
            "               [--source NAME] [--style HIGHxWIDE]\n"
@@ -324,6 +326,8 @@ const char* GetUsage()
            "                      fire a button of FILE: through the Quorbit that runs\n"
            "                      when it has FILE open, else straight from the file\n"
            "  --status            print what the running Quorbit has open and will fire\n"
+           "  --listen            print a line for every button press the running\n"
+           "                      Quorbit's receiver hears, until it stops\n"
            "  --export FILE REMOTE [BUTTON]\n"
            "                      print the remote's learned buttons, or one button, as\n"
            "                      codes other infrared tools read (--format)\n"
@@ -410,6 +414,9 @@ bool RunHeadlessCommand(int argc, char** argv, SCommandLine& commandLine, int& n
         return true;
     case ECommand::Status:
         nExitCode = PrintRunningStatus();
+        return true;
+    case ECommand::Listen:
+        nExitCode = ListenToRunning();
         return true;
     case ECommand::Export:
     case ECommand::Import:

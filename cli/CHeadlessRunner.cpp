@@ -48,7 +48,12 @@ CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
     m_session.GetScheduler().SetMissedObserver([this](const CTimedEvent& event)
                                                { OnMissed(event); });
     m_session.GetEngine().SetStepObserver([this](const CMegaStep& step) { PrintStep(step); });
-    m_session.GetListener().AddObserver([this](const SHeardPress& press) { PrintHeard(press); });
+    m_session.GetListener().AddObserver(
+        [this](const SHeardPress& press)
+        {
+            PrintHeard(press);
+            TellHeard(press);
+        });
     m_lastFired.SetNoticeObserver([pErr](const std::string& strNotice)
                                   { std::fprintf(pErr, "quorbit: %s\n", strNotice.c_str()); });
 }

@@ -40,6 +40,26 @@ void AddMissedEvents(const CQuorbexDoc& doc, SControlStatus& status)
 }
 } // namespace
 
+SControlResult CControlHandler::Listen(CHeardSink sink)
+{
+    CInfraredDevice& device = GetControlDevice();
+    if (!device.HearsOnItsOwn())
+        return SControlResult::Refused("cannot-listen", std::string(device.GetBackendName()) +
+                                                            " hears only while it learns a button");
+    m_heardSinks.push_back(std::move(sink));
+    return SControlResult::Done("listening on " + std::string(device.GetBackendName()));
+}
+
+void CControlHandler::TellHeard(const SHeardPress& press)
+{
+    // A sink may add another while it is told.
+    const std::vector<CHeardSink> sinks = std::move(m_heardSinks);
+    m_heardSinks.clear();
+    for (const CHeardSink& sink : sinks)
+        if (sink(press))
+            m_heardSinks.push_back(sink);
+}
+
 void CControlHandler::RequestFire(const std::string& strRemote, const std::string& strButton,
                                   CResultSink done)
 {

@@ -13,6 +13,7 @@ class CInfraredDevice;
 class CQuorbexDoc;
 class CRemote;
 class CRemoteButton;
+struct SHeardPress;
 
 // What STATUS reports, as text fit for a reply or a JSON document.
 struct SControlStatus
@@ -82,6 +83,14 @@ public:
     virtual SControlResult Open(const std::string& strPath);
     virtual SControlResult Show();
 
+    // Whoever is to be told of every press heard (a LISTEN connection, the broker): told until
+    // it returns false.
+    using CHeardSink = std::function<bool(const SHeardPress& press)>;
+    // Refused when the unit cannot hear on its own (it hears only while it learns).
+    SControlResult Listen(CHeardSink sink);
+    // The owner's listener heard a press: every sink is told.
+    void TellHeard(const SHeardPress& press);
+
     // The document buttons are fired from; null while there is none.
     const CQuorbexDoc* GetServedDocument() { return GetControlDocument(); }
     // How the broker connection stands, for STATUS; none when not set.
@@ -120,5 +129,6 @@ private:
 
     std::function<std::string()> m_mqttState;
     std::deque<SQueuedFire> m_queuedFires;
+    std::vector<CHeardSink> m_heardSinks;
     bool m_bServingQueue = false;
 };

@@ -13,12 +13,13 @@ struct SCommandWord
     std::size_t nArguments;
 };
 
-constexpr std::array<SCommandWord, 5> kCommandWords{{
+constexpr std::array<SCommandWord, 6> kCommandWords{{
     {"OPEN", EControlCommand::Open, 1},
     {"SHOW", EControlCommand::Show, 0},
     {"FIRE", EControlCommand::Fire, 2},
     {"LIST", EControlCommand::List, 0},
     {"STATUS", EControlCommand::Status, 0},
+    {"LISTEN", EControlCommand::Listen, 0},
 }};
 
 bool IsControlByte(char c)

@@ -22,6 +22,7 @@ enum class EControlCommand
     Fire,
     List,
     Status,
+    Listen,
 };
 
 struct SControlRequest
