@@ -63,13 +63,37 @@ void CControlHandler::TellHeard(const SHeardPress& press)
 void CControlHandler::RequestFire(const std::string& strRemote, const std::string& strButton,
                                   CResultSink done)
 {
+    Enqueue({strRemote, strButton, std::move(done), {}, 0});
+}
+
+void CControlHandler::RequestSignal(std::vector<std::uint32_t> durations, std::uint32_t nCarrier,
+                                    CResultSink done)
+{
+    Enqueue({{}, {}, std::move(done), std::move(durations), nCarrier});
+}
+
+void CControlHandler::Enqueue(SQueuedFire request)
+{
     if (m_queuedFires.size() >= kMaxQueuedFires)
-        return done(SControlResult::Refused("busy", std::to_string(m_queuedFires.size()) +
-                                                        " requests wait for their turn"));
-    m_queuedFires.push_back({strRemote, strButton, std::move(done)});
+        return request.done(SControlResult::Refused("busy", std::to_string(m_queuedFires.size()) +
+                                                                " requests wait for their turn"));
+    m_queuedFires.push_back(std::move(request));
     ServeQueuedFires();
     if (!m_queuedFires.empty())
         OnFireQueued();
+}
+
+SControlResult CControlHandler::SendQueued(const SQueuedFire& request)
+{
+    // The names are looked up now: the button may have gone while the request waited.
+    if (request.durations.empty())
+        return Fire(request.strRemote, request.strButton);
+    if (const std::string strRefusal = GetFiringRefusal(); !strRefusal.empty())
+        return SControlResult::Refused("busy", strRefusal);
+    if (!GetControlEngine().SendSignal(request.durations, request.nCarrier))
+        return SControlResult::Refused("device", GetControlDevice().GetLastFault());
+    return SControlResult::Done("sent " + std::to_string(request.durations.size()) +
+                                " marks and spaces");
 }
 
 bool CControlHandler::ServeQueuedFires()
@@ -84,8 +108,7 @@ bool CControlHandler::ServeQueuedFires()
     {
         SQueuedFire request = std::move(m_queuedFires.front());
         m_queuedFires.pop_front();
-        // The names are looked up now: the button may have gone while the request waited.
-        request.done(Fire(request.strRemote, request.strButton));
+        request.done(SendQueued(request));
     }
     return !m_queuedFires.empty();
 }

@@ -3,6 +3,7 @@
 #include "control/SControlResult.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
@@ -70,6 +71,10 @@ public:
     // Fires at once when nothing else does, else queues the request behind the others, in the
     // order requests came; done has the result when it fired or was refused.
     void RequestFire(const std::string& strRemote, const std::string& strButton, CResultSink done);
+    // Queues a signal that is no button's (marks and spaces in microseconds, a mark first, sent
+    // at nCarrier hertz, 0 for the unit's usual) in turn with the FIRE requests.
+    void RequestSignal(std::vector<std::uint32_t> durations, std::uint32_t nCarrier,
+                       CResultSink done);
     // Fires the queued requests while nothing else fires; true while some still wait. The
     // owner's event loop calls it when a firing that did not come from here may have ended.
     bool ServeQueuedFires();
@@ -125,7 +130,13 @@ private:
     {
         std::string strRemote, strButton;
         CResultSink done;
+        // A signal of no button: sent instead of the names when not empty.
+        std::vector<std::uint32_t> durations;
+        std::uint32_t nCarrier = 0;
     };
+
+    void Enqueue(SQueuedFire request);
+    SControlResult SendQueued(const SQueuedFire& request);
 
     std::function<std::string()> m_mqttState;
     std::deque<SQueuedFire> m_queuedFires;

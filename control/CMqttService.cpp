@@ -76,7 +76,13 @@ std::string MakeClientId(const std::string& strNode)
 
 CMqttService::CMqttService(CControlHandler& handler, SMqttSettings settings)
     : m_handler(handler), m_settings(std::move(settings)), m_topics(m_settings.strNode),
-      m_backOff(kFirstBackOff)
+      m_backOff(kFirstBackOff),
+      m_infrared(handler, m_topics,
+                 [this](const std::string& strTopic, const std::string& strPayload, bool bRetain)
+                 {
+                     if (m_bJoined)
+                         Publish(strTopic, strPayload, bRetain);
+                 })
 {
     InitLibrary();
 }
@@ -99,6 +105,7 @@ CMqttService::~CMqttService()
 
 void CMqttService::Start()
 {
+    m_infrared.StartHearing();
     m_strClientId = MakeClientId(m_topics.GetNode());
     m_pClient = mosquitto_new(m_strClientId.c_str(), true, this);
     if (!m_pClient)
@@ -377,7 +384,8 @@ void CMqttService::Join()
     m_backOff = kFirstBackOff;
     PublishOnline();
     for (const std::string& strFilter :
-         {m_topics.GetPressFilter(), m_topics.GetEnableFilter(), m_topics.GetEventStateFilter()})
+         {m_topics.GetPressFilter(), m_topics.GetEnableFilter(), m_topics.GetEventStateFilter(),
+          m_infrared.GetCommandTopic()})
         Subscribe(strFilter, 1);
     Subscribe(m_topics.GetDiscoveryFilter(), 0);
     for (const std::string& strOld : CMqttTopics::GetOldDiscoveryFilters())
@@ -412,6 +420,8 @@ void CMqttService::OnMessage(const mosquitto_message& message,
     else if (strTopic.starts_with("homeassistant/") || strTopic == m_topics.GetStatus() ||
              m_topics.IsEventState(strTopic))
         OnKept(strTopic, strPayload, message.retain);
+    else if (strTopic == m_infrared.GetCommandTopic())
+        m_infrared.OnCommand(strPayload, message.retain);
     else
         OnRequest(strTopic, strPayload, message.retain);
 }
@@ -508,6 +518,7 @@ void CMqttService::OnRequest(const std::string& strTopic, const std::string& str
 
 void CMqttService::AnswerRequests()
 {
+    m_infrared.SendCommands();
     if (m_requests.empty())
         return;
     while (!m_requests.empty())
@@ -559,6 +570,7 @@ void CMqttService::PublishChanges()
 void CMqttService::PublishConfigs(const CQuorbexDoc* pDoc)
 {
     std::map<std::string, std::string> configs = m_topics.MakeRetained(pDoc);
+    m_infrared.AddConfigs(pDoc, configs);
     for (const auto& [strTopic, strPayload] : m_published)
     {
         if (!configs.contains(strTopic))

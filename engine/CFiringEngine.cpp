@@ -43,19 +43,31 @@ bool CFiringEngine::Fire(CRemoteButton& button)
 
 bool CFiringEngine::FirePlain(const CRemoteButton& button)
 {
+    std::uint32_t nCarrier = 0;
     if (m_pDevice->TakesCarrier())
-    {
-        const SDecodedSignal decoded =
-            DecodeSignal(ToDurations(button.m_bits, GetMachineNanosPerSample(*m_pDevice)));
-        m_pDevice->SetSendCarrier(GetProtocolCarrier(decoded.eProtocol));
-    }
-    m_pDevice->TransmitBitstream(button.m_bits.GetBytes().data(), button.m_bits.GetLength());
-    m_bSent = true;
-    m_nSentTick = m_ticks.GetTickCount();
+        nCarrier = GetProtocolCarrier(
+            DecodeSignal(ToDurations(button.m_bits, GetMachineNanosPerSample(*m_pDevice)))
+                .eProtocol);
+    Transmit(button.m_bits, nCarrier);
     if (m_pDevice->GetLastFault().empty())
         return true;
     Report(StringId::kFireFailed, button, m_pDevice->GetLastFault());
     return false;
+}
+
+bool CFiringEngine::SendSignal(const std::vector<std::uint32_t>& durations, std::uint32_t nCarrier)
+{
+    Transmit(ToBitstream(durations, GetMachineNanosPerSample(*m_pDevice)), nCarrier);
+    return m_pDevice->GetLastFault().empty();
+}
+
+void CFiringEngine::Transmit(const CBitstream& bits, std::uint32_t nCarrier)
+{
+    if (m_pDevice->TakesCarrier())
+        m_pDevice->SetSendCarrier(nCarrier);
+    m_pDevice->TransmitBitstream(bits.GetBytes().data(), bits.GetLength());
+    m_bSent = true;
+    m_nSentTick = m_ticks.GetTickCount();
 }
 
 void CFiringEngine::Report(int nStringId, const CRemoteButton& button, const std::string& strWhy)

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+class CBitstream;
 class CFrontEnd;
 class CInfraredDevice;
 class CMegaStep;
@@ -26,6 +27,10 @@ public:
     // False when the device could not play it (it cannot send, or failed): the person has been
     // told why, and a megabutton plays none of its later steps.
     bool Fire(CRemoteButton& button);
+    // Plays marks and spaces in microseconds (a mark first) that are no button's, at nCarrier
+    // hertz on a unit that takes one (0 for its usual). False when the device could not play
+    // them: its fault says why.
+    bool SendSignal(const std::vector<std::uint32_t>& durations, std::uint32_t nCarrier);
     // Records from the detector into the button, at most nCapacity bytes. Called the moment the
     // detector sees a signal begin, so it does no work of its own before the first sample.
     // False when the device failed: the person has been told why, and the button keeps what it
@@ -63,6 +68,7 @@ public:
 
 private:
     bool FirePlain(const CRemoteButton& button);
+    void Transmit(const CBitstream& bits, std::uint32_t nCarrier);
     bool FireSteps(CRemoteButton& megabutton);
     void Report(int nStringId, const CRemoteButton& button, const std::string& strWhy);
     void WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline);
