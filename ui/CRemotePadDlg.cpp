@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
 #include <optional>
@@ -40,6 +41,8 @@ const std::array<SPadLayout, kStyleCount> kPadLayouts{{
 }};
 
 constexpr int kCellSize = 13;
+// How long a heard button's cell stays lit.
+constexpr int kLightMs = 300;
 constexpr int kCellPitch = 15;
 constexpr int kGridLeft = 5;
 constexpr int kGridTop = 8;
@@ -348,4 +351,15 @@ void CRemotePadDlg::reject()
         Close();
     else
         QDialog::reject();
+}
+
+void CRemotePadDlg::LightButton(const CRemoteButton& button)
+{
+    for (CPadButton* pCell : m_cells)
+    {
+        if (!pCell || pCell->GetButton() != &button)
+            continue;
+        pCell->setDown(true);
+        QTimer::singleShot(kLightMs, pCell, [pCell] { pCell->setDown(false); });
+    }
 }
