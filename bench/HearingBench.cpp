@@ -6,6 +6,7 @@
 #include "device/CDeviceFactory.h"
 #include "device/CLircDevice.h"
 #include "engine/CTickSource.h"
+#include "signal/SignalFrames.h"
 #include "support/CFakeLircSystem.h"
 #include "support/CMosquittoBroker.h"
 #include "support/CMqttTestClient.h"
@@ -32,18 +33,10 @@ double Percentile(std::vector<double> values, double fShare)
     return values[static_cast<std::size_t>(fShare * static_cast<double>(values.size() - 1))];
 }
 
+// NEC address 0x04 (0xFB04 with its inverse) and the command, as the remote sends it.
 std::vector<std::uint32_t> NecFrame(std::uint8_t nCommand)
 {
-    std::vector<std::uint32_t> runs{9000, 4500};
-    const std::uint32_t nValue = 0xFB04u | std::uint32_t{nCommand} << 16 |
-                                 std::uint32_t{static_cast<std::uint8_t>(~nCommand)} << 24;
-    for (int nBit = 0; nBit < 32; ++nBit)
-    {
-        runs.push_back(560);
-        runs.push_back((nValue >> nBit & 1u) != 0 ? 1690 : 560);
-    }
-    runs.push_back(560);
-    return runs;
+    return SignalFrames::Nec(0xFB04, nCommand);
 }
 
 double CpuSeconds()

@@ -6,6 +6,7 @@
 #include "control/ControlAnswers.h"
 #include "device/CLircDevice.h"
 #include "signal/SignalDurations.h"
+#include "signal/SignalFrames.h"
 #include "support/CFakeLircSystem.h"
 #include "support/CPrivateRuntime.h"
 #include "support/CRecordingDevice.h"
@@ -25,19 +26,10 @@ namespace
 {
 using CRuns = std::vector<std::uint32_t>;
 
-// NEC address 0x04 command nCommand, as the remote sends it.
+// NEC address 0x04 (0xFB04 with its inverse) and the command, as the remote sends it.
 CRuns NecFrame(std::uint8_t nCommand)
 {
-    CRuns runs{9000, 4500};
-    const std::uint32_t nValue = 0xFB04u | std::uint32_t{nCommand} << 16 |
-                                 std::uint32_t{static_cast<std::uint8_t>(~nCommand)} << 24;
-    for (int nBit = 0; nBit < 32; ++nBit)
-    {
-        runs.push_back(560);
-        runs.push_back((nValue >> nBit & 1u) != 0 ? 1690 : 560);
-    }
-    runs.push_back(560);
-    return runs;
+    return SignalFrames::Nec(0xFB04, nCommand);
 }
 
 // Saves a document whose TV/Power was learned from NecFrame(0x12) on a unit counting in

@@ -5,6 +5,7 @@
 #include "cli/ListingTestDocument.h"
 #include "device/CLircDevice.h"
 #include "signal/SignalDurations.h"
+#include "signal/SignalFrames.h"
 #include "support/CFakeLircSystem.h"
 #include "support/CMosquittoBroker.h"
 #include "support/CMqttTestClient.h"
@@ -26,18 +27,10 @@ const std::string kNode = CMosquittoBroker::kQuorbitUser;
 const std::string kRoot = "quorbit/" + kNode + "/";
 const std::string kCommandTopic = kRoot + "infrared/send";
 
+// NEC address 0x04 (0xFB04 with its inverse) and the command, as the remote sends it.
 CRuns NecFrame(std::uint8_t nCommand)
 {
-    CRuns runs{9000, 4500};
-    const std::uint32_t nValue = 0xFB04u | std::uint32_t{nCommand} << 16 |
-                                 std::uint32_t{static_cast<std::uint8_t>(~nCommand)} << 24;
-    for (int nBit = 0; nBit < 32; ++nBit)
-    {
-        runs.push_back(560);
-        runs.push_back((nValue >> nBit & 1u) != 0 ? 1690 : 560);
-    }
-    runs.push_back(560);
-    return runs;
+    return SignalFrames::Nec(0xFB04, nCommand);
 }
 
 // Home Assistant's keys for MQTT discovery, by their abbreviations (its abbreviations table).
