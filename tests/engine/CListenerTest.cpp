@@ -104,6 +104,18 @@ TEST_F(CListenerTest, APressCarriesItsCodeTimeAndCarrier)
     EXPECT_EQ(m_heard[0].durations, SignalFrames::Nec(0xFB04, 0x12));
 }
 
+// A driver that does not report its timeout: the signal ends once it has been quiet long enough.
+TEST_F(CListenerTest, ASignalEndsInSilenceWithoutTheDriversReport)
+{
+    m_receiver.bReportsTimeout = false;
+    Press(SignalFrames::Nec(0xFB04, 0x12));
+    EXPECT_TRUE(m_heard.empty());
+    m_system.m_nMicros += CLircDevice::kEndSilenceMicros;
+    m_listener.Listen(0);
+    ASSERT_EQ(m_heard.size(), 1u);
+    EXPECT_EQ(HeardButton(0), "TV/Power");
+}
+
 // A button held down sends its frame and then repeats (NEC's short repeat frames, RC-6's
 // whole frame with the same toggle bit): one press, until it has been let go.
 TEST_F(CListenerTest, AHeldButtonIsOnePress)
