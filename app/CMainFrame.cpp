@@ -11,6 +11,7 @@
 #include "app/CSettings.h"
 #include "app/CodeImport.h"
 #include "base/CStringTable.h"
+#include "base/TextEncoding.h"
 #include "device/CBiosClock.h"
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"
@@ -19,13 +20,16 @@
 #include "device/PortAvailability.h"
 #include "device/PortTable.h"
 #include "document/CQuorbexDoc.h"
+#include "document/SHeardPress.h"
 #include "engine/CFiringEngine.h"
+#include "engine/CListener.h"
 #include "engine/CQuorbexSession.h"
 #include "engine/CScheduler.h"
 #include "ui/CAddRemoteDlg.h"
 #include "ui/CClockConfigDlg.h"
 #include "ui/CDeleteRemoteDlg.h"
 #include "ui/CEventProgrammerDlg.h"
+#include "ui/CHeardDock.h"
 #include "ui/CHelpWindow.h"
 #include "ui/CListCtrlEx.h"
 #include "ui/CMqttDlg.h"
@@ -58,6 +62,8 @@ namespace
 {
 // How long the status bar says what was sent, once it is out.
 constexpr int kSentMessageMs = 5000;
+// How long the status bar tells of a press heard.
+constexpr int kHeardShownMs = 3000;
 
 struct SCommandInfo
 {
@@ -187,6 +193,9 @@ void CMainFrame::Create(CQuorbexSession& session, CDocumentController& documents
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    m_pHeardDock = new CHeardDock(this);
+    addDockWidget(Qt::RightDockWidgetArea, m_pHeardDock);
+    m_pHeardDock->setVisible(session.GetListener().CanListen());
     WatchPlacement();
     // No context menu on the bars: the View menu shows and hides them.
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -280,6 +289,21 @@ void CMainFrame::CreateToolBar()
     addButton(kCmdRemoteBuilder, "computer", QStyle::SP_ComputerIcon);
     m_pToolBar->addSeparator();
     addButton(kCmdAbout, "standardbutton-help", QStyle::SP_DialogHelpButton);
+}
+
+void CMainFrame::ShowHeard(const SHeardPress& press)
+{
+    m_pHeardDock->AddPress(press);
+    if (!press.pButton)
+        return statusBar()->showMessage(QStringLiteral("Heard a signal of no button"),
+                                        kHeardShownMs);
+    statusBar()->showMessage(
+        QStringLiteral("Heard %1/%2")
+            .arg(QString::fromStdString(ToDisplayText(press.pRemote->m_strName)),
+                 QString::fromStdString(ToDisplayText(press.pButton->GetDisplayText()))),
+        kHeardShownMs);
+    if (CRemotePadDlg* pPad = CRemotePadDlg::FindPad(*press.pRemote))
+        pPad->LightButton(*press.pButton);
 }
 
 void CMainFrame::CreateStatusBar()

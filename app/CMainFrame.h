@@ -10,7 +10,9 @@
 class CDocumentController;
 class CInfraredUnit;
 class CMqttLink;
+class CHeardDock;
 class CQuorbexSession;
+struct SHeardPress;
 class CQuorbexView;
 class CRecentFileMenu;
 class CSchedulerHeartbeat;
@@ -100,6 +102,9 @@ public:
     void SetMqttLink(CMqttLink* pLink);
     // The MQTT pane's text; empty hides the pane.
     void SetMqttText(const QString& strText);
+    // A press heard: the status bar says which, its pad's cell lights, the Heard list shows it.
+    void ShowHeard(const SHeardPress& press);
+    CHeardDock& GetHeardDock() const { return *m_pHeardDock; }
     QString GetMqttText() const;
     // The status bar says what is being sent ("TV: Power") while a button fires; it is painted
     // at once, since sending a plain button keeps the windows still until it is done.
@@ -165,6 +170,7 @@ private:
     QLabel* m_pBackendPane = nullptr;
     QLabel* m_pClockPane = nullptr;
     QLabel* m_pMqttPane = nullptr;
+    CHeardDock* m_pHeardDock = nullptr;
     CMqttLink* m_pMqtt = nullptr;
     QMenu* m_pFileMenu = nullptr;
     QMenu* m_pViewMenu = nullptr;

@@ -119,3 +119,8 @@ void CQtFrontEnd::EnableCloseCommand(bool /*bEnable*/)
     // frame refuses the close instead, and its own commands follow the firing depth.
     m_frame.UpdateCommandUI();
 }
+
+void CQtFrontEnd::OnHeard(const SHeardPress& press)
+{
+    m_frame.ShowHeard(press);
+}

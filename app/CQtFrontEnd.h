@@ -41,6 +41,7 @@ public:
     void OnContentChanged() override;
     void ShowClockTime(const CTime& now) override;
     void EnableCloseCommand(bool bEnable) override;
+    void OnHeard(const SHeardPress& press) override;
 
 private:
     CMainFrame& m_frame;

@@ -3,6 +3,7 @@
 #include "app/CDesktopRegistration.h"
 #include "app/CDocumentController.h"
 #include "app/CEndSignals.h"
+#include "app/CHearingLink.h"
 #include "app/CMainFrame.h"
 #include "app/CMessageBox.h"
 #include "app/CMqttLink.h"
@@ -161,6 +162,7 @@ int RunQuorbitApp(int argc, char** argv, const SCommandLine& commandLine)
         });
     control.StartServing(app.GetDocuments(), app.GetMainFrame());
     CMainFrame& frame = app.GetMainFrame();
+    const CHearingLink hearing(app.GetSession(), control, frame);
     // Goes before the control it fires through, saying "offline" on the broker.
     CMqttLink mqtt(control, [&frame](const QString& strState) { frame.SetMqttText(strState); });
     frame.SetMqttLink(&mqtt);

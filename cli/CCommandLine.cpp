@@ -30,7 +30,7 @@ struct SCommandOption
 // Optional names without a limit: --import's inputs.
 constexpr int kAnyCount = 1 << 20;
 
-constexpr std::array<SCommandOption, 12> kCommandOptions{{
+constexpr std::array<SCommandOption, 13> kCommandOptions{{
     {"--help", ECommand::Help, 0, 0, nullptr},
     {"--version", ECommand::Version, 0, 0, nullptr},
     {"--list", ECommand::List, 1, 0, nullptr},
@@ -39,6 +39,7 @@ constexpr std::array<SCommandOption, 12> kCommandOptions{{
     {"--send", ECommand::Send, 2, 0, "REMOTE BUTTON"},
     {"--fire", ECommand::Fire, 3, 0, "FILE REMOTE BUTTON"},
     {"--status", ECommand::Status, 0, 0, nullptr},
+    {"--listen", ECommand::Listen, 0, 0, nullptr},
     {"--export", ECommand::Export, 2, 1, "FILE REMOTE [BUTTON]"},
     {"--import", ECommand::Import, 3, kAnyCount, "FILE REMOTE INPUT [BUTTON | INPUT...]"},
     {"--learn", ECommand::Learn, 3, 0, "FILE REMOTE BUTTON"},
@@ -329,6 +330,7 @@ const char* GetUsage()
            "       quorbit --send REMOTE BUTTON [--hold MS]\n"
            "       quorbit --fire FILE REMOTE BUTTON [--hold MS]\n"
            "       quorbit --status\n"
+           "       quorbit --listen\n"
            "       quorbit --export FILE REMOTE [BUTTON] --format FORMAT [--carrier HZ]\n"
            "       quorbit --import FILE REMOTE INPUT [BUTTON | INPUT...] --format FORMAT\n"
            "               [--carrier HZ] [--source NAME] [--style HIGHxWIDE]\n"
@@ -353,6 +355,8 @@ const char* GetUsage()
            "  --hold MS           for --send and --fire: hold the button down for MS\n"
            "                      milliseconds (at most 10000), repeating as its remote does\n"
            "  --status            print what the running Quorbit has open and will fire\n"
+           "  --listen            print a line for every button press the running\n"
+           "                      Quorbit's receiver hears, until it stops\n"
            "  --export FILE REMOTE [BUTTON]\n"
            "                      print the remote's learned buttons, or one button, as\n"
            "                      codes other infrared tools read (--format)\n"
@@ -444,6 +448,9 @@ bool RunHeadlessCommand(int argc, char** argv, SCommandLine& commandLine, int& n
         return true;
     case ECommand::Status:
         nExitCode = PrintRunningStatus();
+        return true;
+    case ECommand::Listen:
+        nExitCode = ListenToRunning();
         return true;
     case ECommand::Export:
     case ECommand::Import:

@@ -6,10 +6,13 @@
 #include "device/CClockBackend.h"
 #include "device/CInfraredDevice.h"
 #include "document/CDocumentLock.h"
+#include "document/SHeardPress.h"
 #include "engine/CFiringEngine.h"
+#include "engine/CListener.h"
 #include "engine/CScheduler.h"
 #include "engine/CTickSource.h"
 #include "engine/EventStatus.h"
+#include "signal/SignalDecoder.h"
 
 #include <algorithm>
 #include <csignal>
@@ -45,6 +48,12 @@ CHeadlessRunner::CHeadlessRunner(std::string strPath, CInfraredDevice& device,
     m_session.GetScheduler().SetMissedObserver([this](const CTimedEvent& event)
                                                { OnMissed(event); });
     m_session.GetEngine().SetStepObserver([this](const CMegaStep& step) { PrintStep(step); });
+    m_session.GetListener().AddObserver(
+        [this](const SHeardPress& press)
+        {
+            PrintHeard(press);
+            TellHeard(press);
+        });
     m_lastFired.SetNoticeObserver([pErr](const std::string& strNotice)
                                   { std::fprintf(pErr, "quorbit: %s\n", strNotice.c_str()); });
 }
@@ -58,6 +67,8 @@ bool CHeadlessRunner::Start()
     m_lastFired.Apply(GetDocumentPath(), m_session.GetDocument());
     m_session.GetDocument().ArmNextEvent();
     std::fprintf(m_pOut, "Running %s\n", ToDisplayText(m_strPath).c_str());
+    if (m_session.GetListener().CanListen())
+        std::fprintf(m_pOut, "Listening on %s\n", GetControlDevice().GetBackendName());
     PrintEvents();
     return true;
 }
@@ -219,6 +230,20 @@ void CHeadlessRunner::FireFromControl(CRemote& remote, CRemoteButton& button)
     m_session.GetEngine().Fire(button);
 }
 
+bool CHeadlessRunner::Listen(int nMaxWaitMs)
+{
+    return m_session.GetListener().Listen(nMaxWaitMs);
+}
+
+void CHeadlessRunner::PrintHeard(const SHeardPress& press)
+{
+    const std::string strButton =
+        press.pButton ? DescribeButton(press.pRemote, press.pButton) : "(no button)";
+    std::fprintf(m_pOut, "%s heard %s %s\n", press.time.Format(' ', true).c_str(),
+                 DescribeSignal(DecodeSignal(press.durations)).c_str(), strButton.c_str());
+    std::fflush(m_pOut);
+}
+
 void CHeadlessRunner::PrintStep(const CMegaStep& step)
 {
     std::fprintf(m_pOut, "%s   step %s\n",
@@ -230,6 +255,28 @@ void CHeadlessRunner::PrintStep(const CMegaStep& step)
 namespace
 {
 volatile std::sig_atomic_t g_bStopRequested = 0;
+
+// The unit's receiver, watched beside the control socket and the broker.
+class CHearingSource final : public CWatchedSource
+{
+public:
+    CHearingSource(CHeadlessRunner& runner, CInfraredDevice& device)
+        : m_runner(runner), m_device(device)
+    {
+    }
+    std::vector<int> GetWatchedDescriptors() const override
+    {
+        const int nFd = m_device.GetHearingDescriptor();
+        return nFd < 0 ? std::vector<int>{} : std::vector<int>{nFd};
+    }
+    void OnReadable(int /*nDescriptor*/) override { m_runner.Listen(0); }
+    std::vector<int> GetWritingDescriptors() const override { return {}; }
+    void OnWritable(int /*nDescriptor*/) override {}
+
+private:
+    CHeadlessRunner& m_runner;
+    CInfraredDevice& m_device;
+};
 
 void OnStopSignal(int)
 {
@@ -279,7 +326,8 @@ int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBacke
     CSteadyTickSource ticks;
     CHeadlessRunner runner(strPath, device, clockBackend, ticks, pOut, pErr);
     runner.SetLateMinutes(options.nLateMinutes);
-    std::vector<CWatchedSource*> sources{&server};
+    CHearingSource hearing(runner, device);
+    std::vector<CWatchedSource*> sources{&server, &hearing};
     std::optional<CMqttService> mqtt;
     if (options.pMqtt)
     {
@@ -315,6 +363,9 @@ int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBacke
         if (nWait > 0)
         {
             serve(nWait);
+            // A signal the driver does not end with a report ends in silence; the simulated
+            // unit has nothing to watch at all.
+            runner.Listen(0);
             continue;
         }
         runner.Tick();

@@ -15,7 +15,9 @@
 class CClockBackend;
 class CControlServer;
 class CInfraredDevice;
+class CListener;
 class CTickSource;
+struct SHeardPress;
 struct SMqttSettings;
 
 // Without windows there are no settings to read the port from; the first port is the usual one.
@@ -63,6 +65,10 @@ public:
     // Called after each beat, within a firing's waits too.
     void SetBeatObserver(std::function<void()> observer) { m_beatObserver = std::move(observer); }
 
+    // Takes what the unit heard, waiting up to nMaxWaitMs, and prints each press.
+    bool Listen(int nMaxWaitMs);
+    CListener& GetListener() const { return m_session.GetListener(); }
+
     const CQuorbexDoc& GetDocument() const { return m_session.GetDocument(); }
     // Occurrences that could not fire in their minute still fire up to nMinutes late.
     void SetLateMinutes(int nMinutes) { m_session.GetDocument().SetLateMinutes(nMinutes); }
@@ -85,6 +91,7 @@ private:
     void OnFired(const CTimedEvent& event, bool bSent);
     void OnMissed(const CTimedEvent& event);
     void PrintStep(const CMegaStep& step);
+    void PrintHeard(const SHeardPress& press);
 
     std::string m_strPath;
     std::FILE* m_pOut;

@@ -4,6 +4,7 @@
 #include "cli/CHeadlessRunner.h"
 #include "control/CControlHandler.h"
 #include "control/ControlProtocol.h"
+#include "control/ControlSocket.h"
 #include "device/CDeviceFactory.h"
 #include "device/CInfraredDevice.h"
 #include "document/CQuorbexDoc.h"
@@ -150,6 +151,35 @@ int PrintRunningStatus()
     for (const std::string& strLine : dataLines)
         std::puts(strLine.c_str());
     return IsControlOk(strLastLine) ? 0 : 1;
+}
+
+int ListenToRunning()
+{
+    CControlClient client;
+    std::string strError;
+    const CControlClient::EConnect nConnect = client.Connect(strError);
+    if (nConnect == CControlClient::EConnect::NoneRuns)
+        strError = "no Quorbit is running; start one with quorbit --run FILE, or the windows";
+    std::vector<std::string> dataLines;
+    std::string strLine;
+    if (nConnect != CControlClient::EConnect::Connected ||
+        !client.Request("LISTEN", dataLines, strLine, strError))
+    {
+        PrintError(strError);
+        return 1;
+    }
+    if (!IsControlOk(strLine))
+    {
+        PrintError(GetErrorText(strLine));
+        return 1;
+    }
+    while (client.ReadLine(strLine, strError))
+    {
+        std::puts(strLine.c_str());
+        std::fflush(stdout);
+    }
+    PrintError("the running Quorbit stopped");
+    return 1;
 }
 
 int FireFromFile(const std::string& strPath, const std::string& strRemote,

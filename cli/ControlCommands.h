@@ -19,6 +19,8 @@ int SendFire(const std::string& strRemote, const std::string& strButton,
              std::uint32_t nHoldMillis = 0);
 // quorbit --status
 int PrintRunningStatus();
+// quorbit --listen: the running Quorbit's HEARD lines, one a press, until it stops (exit 1).
+int ListenToRunning();
 // quorbit --fire FILE REMOTE BUTTON: through the running Quorbit when it has FILE open, else
 // straight from the file through the infrared unit strDevice names.
 int FireFromFile(const std::string& strPath, const std::string& strRemote,

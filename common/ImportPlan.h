@@ -94,8 +94,9 @@ SImportPlan PlanPlaces(const CRemoteMap& remotes, const CRemote& target, int nSt
                        const std::vector<SExchangeCode>& codes);
 
 // Carries out the plan (PlanPlaces) without saving: makes the further remotes it makes, and
-// stores each code's durations, at dNanosPerSample a sample, in the button
-// its place names; a known button keeps its description and cell. False when the document
-// refused a change (the front end said why).
+// stores each code's durations in the button its place names, at dNanosPerSample a sample or,
+// for a code longer than that holds, the finest coarser period that holds it, with its carrier
+// and the code it was made from; a known button keeps its description and cell. False when the
+// document refused a change (the front end said why).
 bool ApplyPlan(CQuorbexDoc& doc, CRemote& target, const SImportPlan& plan,
                const std::vector<SExchangeCode>& codes, double dNanosPerSample);

@@ -14,6 +14,7 @@ enum class ECommand
     Send,
     Fire,
     Status,
+    Listen,
     Export,
     Import,
     Learn,

@@ -40,16 +40,60 @@ void AddMissedEvents(const CQuorbexDoc& doc, SControlStatus& status)
 }
 } // namespace
 
+SControlResult CControlHandler::Listen(CHeardSink sink)
+{
+    CInfraredDevice& device = GetControlDevice();
+    if (!device.HearsOnItsOwn())
+        return SControlResult::Refused("cannot-listen", std::string(device.GetBackendName()) +
+                                                            " hears only while it learns a button");
+    m_heardSinks.push_back(std::move(sink));
+    return SControlResult::Done("listening on " + std::string(device.GetBackendName()));
+}
+
+void CControlHandler::TellHeard(const SHeardPress& press)
+{
+    // A sink may add another while it is told.
+    const std::vector<CHeardSink> sinks = std::move(m_heardSinks);
+    m_heardSinks.clear();
+    for (const CHeardSink& sink : sinks)
+        if (sink(press))
+            m_heardSinks.push_back(sink);
+}
+
 void CControlHandler::RequestFire(const std::string& strRemote, const std::string& strButton,
                                   CResultSink done, std::uint32_t nHoldMillis)
 {
+    Enqueue({strRemote, strButton, std::move(done), nHoldMillis, {}, 0});
+}
+
+void CControlHandler::RequestSignal(std::vector<std::uint32_t> durations, std::uint32_t nCarrier,
+                                    CResultSink done)
+{
+    Enqueue({{}, {}, std::move(done), 0, std::move(durations), nCarrier});
+}
+
+void CControlHandler::Enqueue(SQueuedFire request)
+{
     if (m_queuedFires.size() >= kMaxQueuedFires)
-        return done(SControlResult::Refused("busy", std::to_string(m_queuedFires.size()) +
-                                                        " requests wait for their turn"));
-    m_queuedFires.push_back({strRemote, strButton, std::move(done), nHoldMillis});
+        return request.done(SControlResult::Refused("busy", std::to_string(m_queuedFires.size()) +
+                                                                " requests wait for their turn"));
+    m_queuedFires.push_back(std::move(request));
     ServeQueuedFires();
     if (!m_queuedFires.empty())
         OnFireQueued();
+}
+
+SControlResult CControlHandler::SendQueued(const SQueuedFire& request)
+{
+    // The names are looked up now: the button may have gone while the request waited.
+    if (request.durations.empty())
+        return Fire(request.strRemote, request.strButton, request.nHoldMillis);
+    if (const std::string strRefusal = GetFiringRefusal(); !strRefusal.empty())
+        return SControlResult::Refused("busy", strRefusal);
+    if (!GetControlEngine().SendSignal(request.durations, request.nCarrier))
+        return SControlResult::Refused("device", GetControlDevice().GetLastFault());
+    return SControlResult::Done("sent " + std::to_string(request.durations.size()) +
+                                " marks and spaces");
 }
 
 bool CControlHandler::ServeQueuedFires()
@@ -64,8 +108,7 @@ bool CControlHandler::ServeQueuedFires()
     {
         SQueuedFire request = std::move(m_queuedFires.front());
         m_queuedFires.pop_front();
-        // The names are looked up now: the button may have gone while the request waited.
-        request.done(Fire(request.strRemote, request.strButton, request.nHoldMillis));
+        request.done(SendQueued(request));
     }
     return !m_queuedFires.empty();
 }

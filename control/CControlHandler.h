@@ -14,6 +14,7 @@ class CInfraredDevice;
 class CQuorbexDoc;
 class CRemote;
 class CRemoteButton;
+struct SHeardPress;
 
 // What STATUS reports, as text fit for a reply or a JSON document.
 struct SControlStatus
@@ -73,6 +74,10 @@ public:
     // order requests came; done has the result when it fired or was refused.
     void RequestFire(const std::string& strRemote, const std::string& strButton, CResultSink done,
                      std::uint32_t nHoldMillis = 0);
+    // Queues a signal that is no button's (marks and spaces in microseconds, a mark first, sent
+    // at nCarrier hertz, 0 for the unit's usual) in turn with the FIRE requests.
+    void RequestSignal(std::vector<std::uint32_t> durations, std::uint32_t nCarrier,
+                       CResultSink done);
     // Fires the queued requests while nothing else fires; true while some still wait. The
     // owner's event loop calls it when a firing that did not come from here may have ended.
     bool ServeQueuedFires();
@@ -85,6 +90,14 @@ public:
     // changes first), and raise the window.
     virtual SControlResult Open(const std::string& strPath);
     virtual SControlResult Show();
+
+    // Whoever is to be told of every press heard (a LISTEN connection, the broker): told until
+    // it returns false.
+    using CHeardSink = std::function<bool(const SHeardPress& press)>;
+    // Refused when the unit cannot hear on its own (it hears only while it learns).
+    SControlResult Listen(CHeardSink sink);
+    // The owner's listener heard a press: every sink is told.
+    void TellHeard(const SHeardPress& press);
 
     // The document buttons are fired from; null while there is none.
     const CQuorbexDoc* GetServedDocument() { return GetControlDocument(); }
@@ -123,9 +136,16 @@ private:
         std::string strRemote, strButton;
         CResultSink done;
         std::uint32_t nHoldMillis = 0;
+        // A signal of no button: sent instead of the names when not empty.
+        std::vector<std::uint32_t> durations;
+        std::uint32_t nCarrier = 0;
     };
+
+    void Enqueue(SQueuedFire request);
+    SControlResult SendQueued(const SQueuedFire& request);
 
     std::function<std::string()> m_mqttState;
     std::deque<SQueuedFire> m_queuedFires;
+    std::vector<CHeardSink> m_heardSinks;
     bool m_bServingQueue = false;
 };

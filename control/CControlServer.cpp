@@ -238,12 +238,31 @@ void CControlServer::AnswerLater(SConnection& connection, const std::string& str
     connection.bAwaitingReply = true;
     const std::weak_ptr<CControlServer*> alive = m_pAlive;
     SConnection* pConnection = &connection;
-    AnswerControlLine(*m_pHandler, strLine,
-                      [alive, pConnection](const std::string& strReply)
-                      {
-                          if (const auto pSelf = alive.lock())
-                              (*pSelf)->Deliver(*pConnection, strReply);
-                      });
+    AnswerControlLine(
+        *m_pHandler, strLine,
+        [alive, pConnection](const std::string& strReply)
+        {
+            if (const auto pSelf = alive.lock())
+                (*pSelf)->Deliver(*pConnection, strReply);
+        },
+        MakeStream(connection));
+}
+
+std::function<bool(const std::string&)> CControlServer::MakeStream(SConnection& connection)
+{
+    const std::weak_ptr<CControlServer*> alive = m_pAlive;
+    const std::weak_ptr<int> presence = connection.pPresence;
+    SConnection* pConnection = &connection;
+    return [alive, presence, pConnection](const std::string& strLine)
+    {
+        const auto pSelf = alive.lock();
+        if (!pSelf || presence.expired() || pConnection->bClosed)
+            return false;
+        // A listener counts as busy, not idle, while presses come.
+        pConnection->lastRequest = std::chrono::steady_clock::now();
+        (*pSelf)->Reply(*pConnection, strLine);
+        return true;
+    };
 }
 
 void CControlServer::Deliver(SConnection& connection, const std::string& strReply)

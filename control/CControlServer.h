@@ -67,6 +67,8 @@ private:
         bool bDiscarding = false;    // skipping the rest of a line that was too long
         bool bClosed = false;
         std::chrono::steady_clock::time_point lastRequest; // or when it connected
+        // Held by what streams to it (a LISTEN): gone with the connection.
+        std::shared_ptr<int> pPresence = std::make_shared<int>(0);
 
         // Neither read from nor dropped while a request of its is being answered.
         bool IsAnswering() const { return nAnswering != 0 || bAwaitingReply; }
@@ -83,6 +85,8 @@ private:
     void AnswerLater(SConnection& connection, const std::string& strLine);
     void Deliver(SConnection& connection, const std::string& strReply);
     void Reply(SConnection& connection, const std::string& strReply);
+    // Where a LISTEN of the connection streams its lines.
+    std::function<bool(const std::string&)> MakeStream(SConnection& connection);
     // Hands the socket as much of the waiting replies as it takes without waiting.
     static void Flush(SConnection& connection);
     SConnection* FindConnection(int nDescriptor) const;

@@ -77,7 +77,13 @@ std::string MakeClientId(const std::string& strNode)
 
 CMqttService::CMqttService(CControlHandler& handler, SMqttSettings settings)
     : m_handler(handler), m_settings(std::move(settings)), m_topics(m_settings.strNode),
-      m_backOff(kFirstBackOff)
+      m_backOff(kFirstBackOff),
+      m_infrared(handler, m_topics,
+                 [this](const std::string& strTopic, const std::string& strPayload, bool bRetain)
+                 {
+                     if (m_bJoined)
+                         Publish(strTopic, strPayload, bRetain);
+                 })
 {
 }
 
@@ -103,6 +109,7 @@ void CMqttService::Start()
     m_pLib = CMosquittoLibrary::Get(strError);
     if (!m_pLib)
         return SetState(EState::Failed, strError);
+    m_infrared.StartHearing();
     m_strClientId = MakeClientId(m_topics.GetNode());
     m_pClient = m_pLib->m_pfnNew(m_strClientId.c_str(), true, this);
     if (!m_pClient)
@@ -381,7 +388,8 @@ void CMqttService::Join()
     m_backOff = kFirstBackOff;
     PublishOnline();
     for (const std::string& strFilter :
-         {m_topics.GetPressFilter(), m_topics.GetEnableFilter(), m_topics.GetEventStateFilter()})
+         {m_topics.GetPressFilter(), m_topics.GetEnableFilter(), m_topics.GetEventStateFilter(),
+          m_infrared.GetCommandTopic()})
         Subscribe(strFilter, 1);
     Subscribe(m_topics.GetDiscoveryFilter(), 0);
     for (const std::string& strOld : CMqttTopics::GetOldDiscoveryFilters())
@@ -416,6 +424,8 @@ void CMqttService::OnMessage(const mosquitto_message& message,
     else if (strTopic.starts_with("homeassistant/") || strTopic == m_topics.GetStatus() ||
              m_topics.IsEventState(strTopic))
         OnKept(strTopic, strPayload, message.retain);
+    else if (strTopic == m_infrared.GetCommandTopic())
+        m_infrared.OnCommand(strPayload, message.retain);
     else
         OnRequest(strTopic, strPayload, message.retain);
 }
@@ -516,6 +526,7 @@ void CMqttService::OnRequest(const std::string& strTopic, const std::string& str
 
 void CMqttService::AnswerRequests()
 {
+    m_infrared.SendCommands();
     if (m_requests.empty())
         return;
     while (!m_requests.empty())
@@ -569,6 +580,7 @@ void CMqttService::PublishChanges()
 void CMqttService::PublishConfigs(const CQuorbexDoc* pDoc)
 {
     std::map<std::string, std::string> configs = m_topics.MakeRetained(pDoc);
+    m_infrared.AddConfigs(pDoc, configs);
     for (const auto& [strTopic, strPayload] : m_published)
     {
         if (!configs.contains(strTopic))

@@ -2,6 +2,7 @@
 
 #include "control/CHostLookup.h"
 #include "control/CWatchedSource.h"
+#include "control/MqttInfrared.h"
 #include "control/MqttSettings.h"
 #include "control/MqttTopics.h"
 #include "control/SControlResult.h"
@@ -153,4 +154,5 @@ private:
     std::map<std::string, std::string> m_published;
     std::string m_strStatus;
     std::function<void()> m_stateObserver;
+    CMqttInfrared m_infrared;
 };

@@ -1,7 +1,13 @@
 #include "control/ControlAnswers.h"
 
+#include "base/TextEncoding.h"
 #include "control/CControlHandler.h"
 #include "control/ControlProtocol.h"
+#include "document/CRemote.h"
+#include "document/SHeardPress.h"
+#include "signal/SignalDecoder.h"
+
+#include <cstdio>
 
 #include <unistd.h>
 
@@ -69,7 +75,26 @@ void RequestHold(CControlHandler& handler, const std::vector<std::string>& argum
 }
 } // namespace
 
-void AnswerControlLine(CControlHandler& handler, std::string_view strLine, CReplySink reply)
+std::string FormatHeardLine(const SHeardPress& press)
+{
+    const SDecodedSignal decoded = DecodeSignal(press.durations);
+    std::string strLine = "HEARD " + press.time.Format(' ', true) + " ";
+    if (decoded.eProtocol == EProtocol::kUnknown)
+        strLine += "unknown - -";
+    else
+    {
+        char szCode[32];
+        std::snprintf(szCode, sizeof szCode, " 0x%02X 0x%02X", decoded.nAddress, decoded.nCommand);
+        strLine += QuoteControlWord(GetProtocolName(decoded.eProtocol)) + szCode;
+    }
+    if (press.pButton)
+        strLine += " " + QuoteControlWord(ToDisplayText(press.pRemote->m_strName)) + " " +
+                   QuoteControlWord(ToDisplayText(press.pButton->m_strName));
+    return strLine + "\n";
+}
+
+void AnswerControlLine(CControlHandler& handler, std::string_view strLine, CReplySink reply,
+                       CStreamSink stream)
 {
     SControlRequest request;
     std::string strReply;
@@ -92,5 +117,10 @@ void AnswerControlLine(CControlHandler& handler, std::string_view strLine, CRepl
         return reply(FormatList(handler));
     case EControlCommand::Status:
         return reply(FormatStatus(handler));
+    case EControlCommand::Listen:
+        if (!stream)
+            return reply(FormatControlError("cannot-listen", "only a connection can listen"));
+        return reply(FormatControlResult(handler.Listen(
+            [stream](const SHeardPress& press) { return stream(FormatHeardLine(press)); })));
     }
 }

@@ -14,13 +14,14 @@ struct SCommandWord
     std::size_t nArguments;
 };
 
-constexpr std::array<SCommandWord, 6> kCommandWords{{
+constexpr std::array<SCommandWord, 7> kCommandWords{{
     {"OPEN", EControlCommand::Open, 1},
     {"SHOW", EControlCommand::Show, 0},
     {"FIRE", EControlCommand::Fire, 2},
     {"HOLD", EControlCommand::Hold, 3},
     {"LIST", EControlCommand::List, 0},
     {"STATUS", EControlCommand::Status, 0},
+    {"LISTEN", EControlCommand::Listen, 0},
 }};
 
 bool IsControlByte(char c)
@@ -129,7 +130,7 @@ bool ParseControlRequest(std::string_view strLine, SControlRequest& request, std
     if (it == kCommandWords.end())
     {
         strReply = FormatControlError("unknown-command",
-                                      "the commands are OPEN, SHOW, FIRE, HOLD, LIST and STATUS");
+                                      "the commands are OPEN, SHOW, FIRE, HOLD, LIST, STATUS and LISTEN");
         return false;
     }
     if (words.size() - 1 != it->nArguments)

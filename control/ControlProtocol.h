@@ -24,6 +24,7 @@ enum class EControlCommand
     Hold,
     List,
     Status,
+    Listen,
 };
 
 struct SControlRequest

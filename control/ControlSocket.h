@@ -45,9 +45,10 @@ public:
     bool Request(const std::string& strLine, std::vector<std::string>& dataLines,
                  std::string& strLastLine, std::string& strError);
 
-private:
+    // Waits for the next line the running Quorbit sends (a LISTEN's), without its newline.
     bool ReadLine(std::string& strLine, std::string& strError);
 
+private:
     CFileDescriptor m_socket;
     std::string m_strPending;
 };

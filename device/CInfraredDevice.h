@@ -58,6 +58,18 @@ public:
     // The sample period a device's bitstreams have whatever its loop costs, in nanoseconds; 0
     // for a device whose period is that of its own loop.
     virtual double GetNominalNanosPerSample() const { return 0; }
+    // Listening between firings. A device that hears on its own (a lirc receiver, the simulated
+    // unit's remote) takes what has arrived, waiting up to nMaxWaitMs for it, and returns true
+    // once a whole signal has been heard: its marks and spaces in microseconds, a mark first, in
+    // durations. A unit on a port records only while it learns, and never hears so.
+    virtual bool HearsOnItsOwn() const { return false; }
+    virtual bool HearSignal(std::vector<std::uint32_t>& /*durations*/, int /*nMaxWaitMs*/)
+    {
+        return false;
+    }
+    // The descriptor an event loop may watch for what comes to be heard; -1 when there is none
+    // (the loop then looks at every beat).
+    virtual int GetHearingDescriptor() const { return -1; }
     // Devices that modulate the marks themselves take the carrier of what they play next, in
     // hertz; 0 asks for their usual one.
     virtual bool TakesCarrier() const { return false; }

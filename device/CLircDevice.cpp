@@ -383,6 +383,33 @@ bool CLircDevice::WaitForSignalEnd()
     return true;
 }
 
+bool CLircDevice::HearSignal(std::vector<std::uint32_t>& durations, int nMaxWaitMs)
+{
+    if (!m_bCanReceive || RefuseWhileUnplugged())
+        return false;
+    // A fault while listening (an overflow, say) loses that signal only.
+    m_strFault.clear();
+    short nRevents = 0;
+    const int nReady = m_system.Poll(m_nFd, POLLIN, nRevents, std::max(nMaxWaitMs, 0));
+    if (nReady > 0 && (nRevents & kHangUp) != 0)
+        FailWith("listening", ENODEV);
+    else if (nReady > 0)
+        ReadArrived(true);
+    else if (nReady < 0 && errno != EINTR)
+        FailWith("listening", errno);
+    if (!m_heard.empty() && m_system.GetMicros() - m_nLastArrival >= kEndSilenceMicros)
+        m_bSignalEnded = true;
+    if (!m_strFault.empty())
+        ForgetHeard();
+    if (!m_bSignalEnded)
+        return false;
+    if (m_heard.size() % 2 == 0)
+        m_heard.pop_back();
+    durations = std::move(m_heard);
+    ForgetHeard();
+    return !durations.empty();
+}
+
 void CLircDevice::CaptureBitstream(std::uint8_t* pDest, std::uint32_t& nLength)
 {
     // A fault met while the detector was watched stands until the next EnableDetector.

@@ -74,6 +74,10 @@ public:
         return UINT64_MAX;
     }
     const char* GetBackendName() const override { return m_strName.c_str(); }
+    // A signal ends with the driver's timeout report or, without one, kEndSilenceMicros of quiet.
+    bool HearsOnItsOwn() const override { return m_bCanReceive && !m_bUnplugged; }
+    bool HearSignal(std::vector<std::uint32_t>& durations, int nMaxWaitMs) override;
+    int GetHearingDescriptor() const override { return HearsOnItsOwn() ? m_nFd : -1; }
 
     void Revive() override { Reconnect(); }
     bool CanSend() const override { return m_bCanSend; }

@@ -34,6 +34,13 @@ public:
     // "lirc /dev/lirc1 (send), /dev/lirc0 (receive)".
     const char* GetBackendName() const override { return m_strName.c_str(); }
 
+    bool HearsOnItsOwn() const override { return m_pReceiver->HearsOnItsOwn(); }
+    bool HearSignal(std::vector<std::uint32_t>& durations, int nMaxWaitMs) override
+    {
+        return m_pReceiver->HearSignal(durations, nMaxWaitMs);
+    }
+    int GetHearingDescriptor() const override { return m_pReceiver->GetHearingDescriptor(); }
+
     void Revive() override;
     double GetNominalNanosPerSample() const override { return CLircDevice::kNanosPerSample; }
     bool TakesCarrier() const override { return m_pSender->TakesCarrier(); }

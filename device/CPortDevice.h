@@ -98,7 +98,20 @@ public:
 
     const char* GetBackendName() const override { return m_port.GetName(); }
 
+    // Only the simulated unit's remote is heard between recordings: a port has no receiver of
+    // its own that gathers a signal while nobody samples the line.
+    bool HearsOnItsOwn() const override { return kHasRemote; }
+    bool HearSignal([[maybe_unused]] std::vector<std::uint32_t>& durations,
+                    int /*nMaxWaitMs*/) override
+    {
+        if constexpr (kHasRemote)
+            return m_port.GetRemote().TakeHeard(durations);
+        return false;
+    }
+
 private:
+    static constexpr bool kHasRemote = requires(TPort & port) { port.GetRemote(); };
+
     // The earliest sample lands in the most significant bit; a low line means infrared.
     void SampleInto(std::uint16_t nStatus)
     {

@@ -77,3 +77,12 @@ bool CSimulatedRemote::HasPressBegun()
     m_bAwaitingPress = false;
     return true;
 }
+
+bool CSimulatedRemote::TakeHeard(std::vector<std::uint32_t>& durations)
+{
+    if (m_heard.empty())
+        return false;
+    durations = std::move(m_heard.front());
+    m_heard.pop_front();
+    return true;
+}

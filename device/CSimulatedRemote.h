@@ -44,6 +44,15 @@ public:
     // a new command each press.
     void SetRepeatCommand(bool bRepeat) { m_bRepeatCommand = bRepeat; }
 
+    // Someone presses a button while nothing records: the signal (marks and spaces in
+    // microseconds, a mark first) is there for whoever listens.
+    void PressHeard(std::vector<std::uint32_t> durations)
+    {
+        m_heard.push_back(std::move(durations));
+    }
+    // The oldest signal pressed so and not yet heard; false when there is none.
+    bool TakeHeard(std::vector<std::uint32_t>& durations);
+
     // Whether infrared reaches the detector at the next sample of the current press.
     bool NextSample()
     {
@@ -64,6 +73,7 @@ private:
     bool HasPressBegun();
 
     std::deque<CRuns> m_queued;
+    std::deque<std::vector<std::uint32_t>> m_heard;
     // Sample numbers, counted from the press, at which the line changes.
     std::vector<std::uint64_t> m_edges;
     std::size_t m_nNextEdge = 0;

@@ -6,6 +6,7 @@
 class CRemote;
 class CTime;
 class CTimedEvent;
+struct SHeardPress;
 
 // How a message box looks: a refusal (stop icon, OK) or a question (question icon, Yes and
 // No, No the default).
@@ -63,4 +64,6 @@ public:
     virtual void ShowClockTime(const CTime& /*now*/) {}
     // The firing depth left or reached 0: grey or enable the window's Close command.
     virtual void EnableCloseCommand(bool /*bEnable*/) {}
+    // A remote's button was pressed at the receiver (once per press, however long it was held).
+    virtual void OnHeard(const SHeardPress& /*press*/) {}
 };

@@ -127,10 +127,26 @@ bool CFiringEngine::NextToggle(const CRemoteButton& button, bool bRecorded)
 
 bool CFiringEngine::ReportFault(const CRemoteButton& button)
 {
+    NoteSent();
     if (m_pDevice->GetLastFault().empty())
         return true;
     Report(StringId::kFireFailed, button, m_pDevice->GetLastFault());
     return false;
+}
+
+bool CFiringEngine::SendSignal(const std::vector<std::uint32_t>& durations, std::uint32_t nCarrier)
+{
+    if (m_pDevice->TakesCarrier())
+        m_pDevice->SetSendCarrier(nCarrier);
+    m_pDevice->TransmitDurations(durations, GetMachineNanosPerSample(*m_pDevice));
+    NoteSent();
+    return m_pDevice->GetLastFault().empty();
+}
+
+void CFiringEngine::NoteSent()
+{
+    m_bSent = true;
+    m_nSentTick = m_ticks.GetTickCount();
 }
 
 void CFiringEngine::Report(int nStringId, const CRemoteButton& button, const std::string& strWhy)
@@ -165,8 +181,15 @@ void CFiringEngine::WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline)
         PumpWaitMessages(nDeadline - nNow);
 }
 
+bool CFiringEngine::GetLastSentTick(std::uint32_t& nTick) const
+{
+    nTick = m_nSentTick;
+    return m_bSent;
+}
+
 bool CFiringEngine::Learn(CRemoteButton& button, std::uint32_t nCapacity)
 {
+    EndLearning();
     const std::uint32_t nLimit = std::min(nCapacity, static_cast<std::uint32_t>(kBitstreamBytes));
     std::uint32_t nCaptured = nLimit;
     m_pDevice->CaptureBitstream(m_captureField.data(), nCaptured);
@@ -186,7 +209,8 @@ bool CFiringEngine::Learn(CRemoteButton& button, std::uint32_t nCapacity)
 bool CFiringEngine::EnableDetector(const CRemoteButton& button)
 {
     m_pDevice->EnableDetector();
-    if (m_pDevice->GetLastFault().empty())
+    m_bLearning = m_pDevice->GetLastFault().empty();
+    if (m_bLearning)
         return true;
     Report(StringId::kLearnFailed, button, m_pDevice->GetLastFault());
     return false;

@@ -39,6 +39,10 @@ public:
     std::string GetHoldRefusal(const CRemoteButton& button, std::uint32_t nHoldMillis);
     // The longest hold: the program plays it without serving anything else meanwhile.
     static constexpr std::uint32_t kLongestHoldMillis = 10000;
+    // Plays marks and spaces in microseconds (a mark first) that are no button's, at nCarrier
+    // hertz on a unit that takes one (0 for its usual). False when the device could not play
+    // them: its fault says why.
+    bool SendSignal(const std::vector<std::uint32_t>& durations, std::uint32_t nCarrier);
     // Records from the detector into the button, at most nCapacity bytes. Called the moment the
     // detector sees a signal begin, so it does no work of its own before the first sample.
     // False when the device failed: the person has been told why, and the button keeps what it
@@ -63,6 +67,14 @@ public:
     void SetDevice(CInfraredDevice& device) { m_pDevice = &device; }
     CInfraredDevice& GetDevice() const { return *m_pDevice; }
 
+    // When the emitter last stopped playing, by the tick count; false while it never played.
+    // What a receiver hears then is Quorbit's own light, not a remote's.
+    bool GetLastSentTick(std::uint32_t& nTick) const;
+    // Recording from the detector is under way: nothing else may read what it hears.
+    bool IsLearning() const { return m_bLearning; }
+    // The recording is over, learned or given up.
+    void EndLearning() { m_bLearning = false; }
+
     // Called for each megabutton step just before its button is played.
     void SetStepObserver(std::function<void(const CMegaStep&)> onStep);
 
@@ -73,7 +85,10 @@ private:
     bool NextToggle(const CRemoteButton& button, bool bRecorded);
     // The button's code with this press's toggle bit; the device's carrier set for it.
     SDecodedSignal StartPress(const CRemoteButton& button, SDecodedSignal code);
+    // Says what went wrong with the press just sent, if anything; the emitter has played.
     bool ReportFault(const CRemoteButton& button);
+    // The emitter has just played: what the receiver hears for a while is Quorbit's own light.
+    void NoteSent();
     bool FireSteps(CRemoteButton& megabutton);
     void Report(int nStringId, const CRemoteButton& button, const std::string& strWhy);
     void WaitUntil(std::uint32_t nStart, std::uint32_t nDeadline);
@@ -82,6 +97,9 @@ private:
     CFrontEnd& m_frontEnd;
     CTickSource& m_ticks;
     int m_nDepth = 0;
+    bool m_bSent = false;
+    std::uint32_t m_nSentTick = 0;
+    bool m_bLearning = false;
     std::function<void(const CMegaStep&)> m_onStep;
     // The toggle bit each button's last press sent.
     std::map<const CRemoteButton*, bool> m_lastToggles;

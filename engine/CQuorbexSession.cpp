@@ -1,6 +1,7 @@
 #include "engine/CQuorbexSession.h"
 
 #include "engine/CFiringEngine.h"
+#include "engine/CListener.h"
 #include "engine/CScheduler.h"
 
 CQuorbexSession::CQuorbexSession(CFrontEnd& frontEnd, CClockBackend& clockBackend,
@@ -16,6 +17,7 @@ CQuorbexSession::CQuorbexSession(CFrontEnd& frontEnd, CClockBackend& clockBacken
 {
     m_pEngine = std::make_unique<CFiringEngine>(device, frontEnd, ticks);
     m_pScheduler = std::make_unique<CScheduler>(m_doc, *m_pEngine, ticks, m_clock);
+    m_pListener = std::make_unique<CListener>(*m_pEngine, m_doc, m_clock, frontEnd, ticks);
 }
 
 CQuorbexSession::~CQuorbexSession() = default;

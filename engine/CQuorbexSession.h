@@ -9,6 +9,7 @@ class CClockBackend;
 class CFiringEngine;
 class CFrontEnd;
 class CInfraredDevice;
+class CListener;
 class CScheduler;
 class CTickSource;
 
@@ -37,6 +38,7 @@ public:
     // Only in a session with a device.
     CFiringEngine& GetEngine() const { return *m_pEngine; }
     CScheduler& GetScheduler() const { return *m_pScheduler; }
+    CListener& GetListener() const { return *m_pListener; }
     // A button, a megabutton or an event is being played.
     bool IsFiring() const;
 
@@ -45,4 +47,5 @@ private:
     CQuorbexDoc m_doc;
     std::unique_ptr<CFiringEngine> m_pEngine;
     std::unique_ptr<CScheduler> m_pScheduler;
+    std::unique_ptr<CListener> m_pListener;
 };

@@ -114,6 +114,7 @@ bool CButtonRecorderDlg::RecordButton()
     // device that cannot learn, or fails, has told the person so, and the button stays as it was.
     const bool bRecorded = m_engine.EnableDetector(m_button) && WaitForLine(true) &&
                            WaitForLine(false) && m_engine.Learn(m_button, kBitstreamBytes);
+    m_engine.EndLearning();
     m_nLeft = geometry().left();
     m_nTop = geometry().top();
     hide();

@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
 #include <optional>
@@ -46,6 +47,8 @@ const SPadLayout& GetLayout(int nStyle)
 }
 
 constexpr int kCellSize = 13;
+// How long a heard button's cell stays lit.
+constexpr int kLightMs = 300;
 constexpr int kCellPitch = 15;
 constexpr int kGridLeft = 5;
 constexpr int kGridTop = 8;
@@ -428,4 +431,15 @@ void CRemotePadDlg::reject()
         Close();
     else
         QDialog::reject();
+}
+
+void CRemotePadDlg::LightButton(const CRemoteButton& button)
+{
+    for (CPadButton* pCell : m_cells)
+    {
+        if (!pCell || pCell->GetButton() != &button)
+            continue;
+        pCell->setDown(true);
+        QTimer::singleShot(kLightMs, pCell, [pCell] { pCell->setDown(false); });
+    }
 }

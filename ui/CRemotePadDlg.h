@@ -13,6 +13,7 @@ class CRemote;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class CRemoteButton;
 
 // A remote's pad: a small window laid out like the hand-held remote, a grid of square cells in
 // the remote's style. In fire mode it is a window of its own beside the main window and a click
@@ -49,6 +50,9 @@ public:
         if (m_pRemote)
             BindCells();
     }
+
+    // The button's cell lights for a moment: the button was heard.
+    void LightButton(const CRemoteButton& button);
 
     // Closes a fire-mode pad whatever it is doing: the remote's pad is closed at once, the window
     // goes and the object is deleted once no firing started from it is running any more.

@@ -1,6 +1,7 @@
 #include "cli/CRunningQuorbit.h"
 
 #include "device/CDeviceFactory.h"
+#include "device/CSimulatedRemote.h"
 
 #include <gtest/gtest.h>
 
@@ -55,8 +56,23 @@ CRunningQuorbit::CRunningQuorbit(const std::string& strPath, bool bWindows,
         [this]
         {
             while (!m_bStop)
+            {
                 m_server.ServeFor(10);
+                {
+                    const std::lock_guard lock(m_pressMutex);
+                    for (std::vector<std::uint32_t>& durations : m_presses)
+                        FindSimulatedRemote(*m_pDevice)->PressHeard(std::move(durations));
+                    m_presses.clear();
+                }
+                m_pRunner->Listen(0);
+            }
         });
+}
+
+void CRunningQuorbit::Press(std::vector<std::uint32_t> durations)
+{
+    const std::lock_guard lock(m_pressMutex);
+    m_presses.push_back(std::move(durations));
 }
 
 std::string CRunningQuorbit::GetOpened() const

@@ -8,8 +8,10 @@
 #include <atomic>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 class CInfraredDevice;
 
@@ -27,6 +29,8 @@ public:
     CRunningQuorbit& operator=(const CRunningQuorbit&) = delete;
 
     CInfraredDevice& GetDevice() const { return *m_pDevice; }
+    // A remote's button pressed at the simulated unit, heard by the serving thread.
+    void Press(std::vector<std::uint32_t> durations);
     // The file a window program was asked to open; it opens nothing.
     std::string GetOpened() const;
 
@@ -40,5 +44,7 @@ private:
     std::unique_ptr<CRunner> m_pRunner;
     CControlServer m_server;
     std::atomic<bool> m_bStop = false;
+    std::mutex m_pressMutex;
+    std::vector<std::vector<std::uint32_t>> m_presses;
     std::thread m_serving;
 };
