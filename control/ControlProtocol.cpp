@@ -129,8 +129,8 @@ bool ParseControlRequest(std::string_view strLine, SControlRequest& request, std
                      [&](const SCommandWord& word) { return strCommand == word.pszWord; });
     if (it == kCommandWords.end())
     {
-        strReply = FormatControlError("unknown-command",
-                                      "the commands are OPEN, SHOW, FIRE, HOLD, LIST, STATUS and LISTEN");
+        strReply = FormatControlError(
+            "unknown-command", "the commands are OPEN, SHOW, FIRE, HOLD, LIST, STATUS and LISTEN");
         return false;
     }
     if (words.size() - 1 != it->nArguments)
