@@ -1,6 +1,7 @@
 #include "ui/CImportCodesDlg.h"
 
 #include "base/DocumentConstants.h"
+#include "ui/DialogParts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -138,6 +139,7 @@ CImportCodesDlg::CImportCodesDlg(CImportPlanner& planner, const QString& strLibr
     if (!strLibrary.isEmpty())
         OpenLibrary(strLibrary);
     OnTargetChanged();
+    FitOnScreen(*this, pButtons);
 }
 
 QWidget* CImportCodesDlg::MakeFileRow()
@@ -203,7 +205,7 @@ QWidget* CImportCodesDlg::MakeTargetRow()
     m_pTarget->setObjectName(QStringLiteral("target"));
     m_pTarget->addItems(m_planner.GetRemoteNames());
     m_pTarget->addItem(QStringLiteral("New remote"));
-    auto* pLabel = new QLabel(QStringLiteral("&Into:"));
+    auto* pLabel = new QLabel(QStringLiteral("In&to:"));
     pLabel->setBuddy(m_pTarget);
     m_pNewName = MakeLineEdit("newName", QStringLiteral("name of the new remote"));
     m_pNewName->setMaxLength(static_cast<int>(kMaxRemoteName));

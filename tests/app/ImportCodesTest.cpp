@@ -6,13 +6,17 @@
 #include "ui/CDialogDriver.h"
 #include "ui/CImportCodesDlg.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -283,6 +287,28 @@ TEST_F(ImportCodesTest, TheCodeLibraryIsSearchedPreviewedAndRemembered)
         });
     const std::string strKept = LoadSettings().m_strCodeLibrary.toStdString();
     EXPECT_TRUE(std::filesystem::equivalent(strKept, library.File(""))) << strKept;
+}
+
+// Each Alt+letter of the dialog, the library's rows shown, reaches one field or button: "Into"
+// and "Import" once shared the I.
+TEST_F(ImportCodesTest, EveryMnemonicIsUsedOnce)
+{
+    App().GetSettings().m_strCodeLibrary = kImports;
+    RunImport(
+        [](CImportCodesDlg& dialog)
+        {
+            std::vector<QKeySequence> keys;
+            for (const QLabel* pLabel : dialog.findChildren<QLabel*>())
+                keys.push_back(QKeySequence::mnemonic(pLabel->text()));
+            for (const QAbstractButton* pButton : dialog.findChildren<QAbstractButton*>())
+                keys.push_back(QKeySequence::mnemonic(pButton->text()));
+            std::erase(keys, QKeySequence());
+            // File, browse, choose, code library, search, into, import.
+            EXPECT_EQ(keys.size(), 7u);
+            std::sort(keys.begin(), keys.end());
+            EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end())
+                << std::adjacent_find(keys.begin(), keys.end())->toString().toStdString();
+        });
 }
 
 // The search takes every word, in any case, anywhere in the path.
