@@ -63,6 +63,20 @@ QHBoxLayout* MakeRow(QWidget*& pRow)
     return pLayout;
 }
 
+// A path under the person's home folder as a shell writes it, "~/ir-codes/TVs/LG/LG.ir", and
+// back: the fields are narrow and the home folder says nothing.
+QString ShowPath(const QString& strPath)
+{
+    const QString strHome = QDir::homePath() + QLatin1Char('/');
+    return strPath.startsWith(strHome) ? QStringLiteral("~/") + strPath.mid(strHome.size())
+                                       : strPath;
+}
+
+QString ReadPath(const QString& strText)
+{
+    return strText.startsWith(QStringLiteral("~/")) ? QDir::homePath() + strText.mid(1) : strText;
+}
+
 QTableWidgetItem* MakeItem(const QString& strText, bool bEditable)
 {
     auto* pItem = new QTableWidgetItem(strText);
@@ -151,7 +165,8 @@ QWidget* CImportCodesDlg::MakeFileRow()
     pLabel->setBuddy(m_pFile);
     QPushButton* pBrowse = MakeButton(QStringLiteral("&Browse..."), "browse");
     connect(pBrowse, &QPushButton::clicked, this, &CImportCodesDlg::OnBrowse);
-    connect(m_pFile, &QLineEdit::returnPressed, this, [this] { OpenFile(m_pFile->text()); });
+    connect(m_pFile, &QLineEdit::returnPressed, this,
+            [this] { OpenFile(ReadPath(m_pFile->text())); });
     m_pSource = new QComboBox;
     m_pSource->setObjectName(QStringLiteral("source"));
     m_pSource->setVisible(false);
@@ -225,7 +240,7 @@ QWidget* CImportCodesDlg::MakeTargetRow()
 
 void CImportCodesDlg::OpenFile(const QString& strPath)
 {
-    m_pFile->setText(strPath);
+    m_pFile->setText(ShowPath(strPath));
     m_pReport->clear();
     QStringList sources;
     QString strError;
@@ -251,7 +266,7 @@ void CImportCodesDlg::OpenLibrary(const QString& strFolder)
     // A whole collection has some tens of thousands of files; more is not a code library.
     constexpr int kMaxLibraryFiles = 100000;
     m_strLibrary = strFolder;
-    m_pLibraryFolder->setText(strFolder);
+    m_pLibraryFolder->setText(ShowPath(strFolder));
     m_libraryFiles = ListCodeFiles(strFolder, kMaxLibraryFiles);
     ShowLibrary();
     OnSearch();
@@ -260,7 +275,7 @@ void CImportCodesDlg::OpenLibrary(const QString& strFolder)
 void CImportCodesDlg::OnBrowse()
 {
     const QString strPath = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Import Codes"), m_pFile->text(),
+        this, QStringLiteral("Import Codes"), ReadPath(m_pFile->text()),
         QStringLiteral("Codes (*.ir *.conf *.lircd *.txt);;All Files (*)"));
     if (!strPath.isEmpty())
         OpenFile(strPath);

@@ -289,6 +289,34 @@ TEST_F(ImportCodesTest, TheCodeLibraryIsSearchedPreviewedAndRemembered)
     EXPECT_TRUE(std::filesystem::equivalent(strKept, library.File(""))) << strKept;
 }
 
+// Paths under the home folder show as a shell writes them, and one typed so opens: a "~/" the
+// dialog showed but could not read back would leave the person a field that lies.
+TEST_F(ImportCodesTest, PathsUnderTheHomeFolderShowFromTilde)
+{
+    const CTempFolder home;
+    const QByteArray strOldHome = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(home.File("")));
+    std::filesystem::create_directories(home.File("ir-codes/TVs/LG"));
+    std::filesystem::copy_file(kImports.toStdString() + "repeated-names.ir",
+                               home.File("ir-codes/TVs/LG/LG_42LB650V.ir"));
+    App().GetSettings().m_strCodeLibrary = QString::fromStdString(home.File("ir-codes"));
+    RunImport(
+        [](CImportCodesDlg& dialog)
+        {
+            const CDialogDriver driver(dialog);
+            EXPECT_EQ(driver.Find<QLineEdit>("libraryFolder").text(), "~/ir-codes");
+            driver.Find<QListWidget>("found").setCurrentRow(0);
+            EXPECT_EQ(driver.Find<QLineEdit>("file").text(), "~/ir-codes/TVs/LG/LG_42LB650V.ir");
+            const int nCodes = Table(dialog).rowCount();
+            EXPECT_GT(nCodes, 0);
+            driver.Type("file", "~/ir-codes/TVs/LG/LG_42LB650V.ir");
+            Table(dialog).setRowCount(0);
+            QTest::keyClick(&driver.Find<QLineEdit>("file"), Qt::Key_Return);
+            EXPECT_EQ(Table(dialog).rowCount(), nCodes);
+        });
+    qputenv("HOME", strOldHome);
+}
+
 // Each Alt+letter of the dialog, the library's rows shown, reaches one field or button: "Into"
 // and "Import" once shared the I.
 TEST_F(ImportCodesTest, EveryMnemonicIsUsedOnce)
