@@ -130,6 +130,10 @@ CImportCodesDlg::CImportCodesDlg(CImportPlanner& planner, const QString& strLibr
                                          QStringLiteral("What happens")});
     m_pCodes->horizontalHeader()->setStretchLastSection(true);
     m_pCodes->verticalHeader()->hide();
+    // On a small screen the dialog scrolls rather than squeeze the table to a row or two.
+    constexpr int kRowsAlwaysShown = 6;
+    m_pCodes->setMinimumHeight(m_pCodes->horizontalHeader()->sizeHint().height() +
+                               kRowsAlwaysShown * m_pCodes->verticalHeader()->defaultSectionSize());
     connect(m_pCodes, &QTableWidget::itemChanged, this, &CImportCodesDlg::UpdatePreview);
     pLayout->addWidget(m_pCodes, 3);
     m_pProblem = new QLabel;
