@@ -14,6 +14,7 @@
 #include "device/PortAvailability.h"
 #include "device/SamplePeriod.h"
 #include "document/CQuorbexDoc.h"
+#include "document/SHeardPress.h"
 #include "engine/CQuorbexSession.h"
 #include "engine/CScheduler.h"
 #include "engine/CTickSource.h"
@@ -24,6 +25,7 @@
 #include "ui/CClockConfigDlg.h"
 #include "ui/CEventListModel.h"
 #include "ui/CEventProgrammerDlg.h"
+#include "ui/CHeardDock.h"
 #include "ui/CHostedListCtrl.h"
 #include "ui/CImportCodesDlg.h"
 #include "ui/CListCtrlEx.h"
@@ -47,6 +49,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <cstdio>
 #include <cstdlib>
@@ -161,6 +164,18 @@ std::vector<QWidget*> ArrangePads(CPictureRun& run)
     return windows;
 }
 
+// The marks and spaces of a NEC code.
+std::vector<std::uint32_t> EncodeNec(std::uint32_t nAddress, std::uint32_t nCommand)
+{
+    SDecodedSignal code;
+    code.eProtocol = EProtocol::kNec;
+    code.nAddress = nAddress;
+    code.nCommand = nCommand;
+    SEncodedSignal encoded;
+    EncodeSignal(code, encoded);
+    return encoded.durations;
+}
+
 // A remote whose codes came from a LIRC file, its buttons named as the kernel names keys, on a
 // pad the person made larger: the cells leave out the KEY_ that every name shares.
 std::vector<QWidget*> ArrangeImportedPad(CPictureRun& run)
@@ -179,13 +194,7 @@ std::vector<QWidget*> ArrangeImportedPad(CPictureRun& run)
     for (int nCell = 0; nCell < 16; ++nCell)
     {
         CRemoteButton& button = *doc.AddButton(remote, names[nCell], "", false);
-        SDecodedSignal code;
-        code.eProtocol = EProtocol::kNec;
-        code.nAddress = 0x04;
-        code.nCommand = static_cast<std::uint32_t>(nCell);
-        SEncodedSignal encoded;
-        if (EncodeSignal(code, encoded))
-            button.m_bits = ToBitstream(encoded.durations, dNanos);
+        button.m_bits = ToBitstream(EncodeNec(0x04, static_cast<std::uint32_t>(nCell)), dNanos);
         remote.PlaceButton(button, nCell % 4, nCell / 4);
     }
     doc.SetModifiedFlag(false);
@@ -420,10 +429,9 @@ QByteArray IrRecord(const char* pszName, int nAddress, int nCommand)
 }
 
 // A small code library as a clone of a public .ir collection lays it out, with a folder of
-// LIRC remotes beside it; it lasts as long as the pictures' run.
+// LIRC remotes beside it, in ~/ir-codes of the pictures' own home folder.
 QString WriteCodeLibrary()
 {
-    static QTemporaryDir library;
     const auto write = [](const QString& strPath, const QByteArray& text)
     {
         QDir().mkpath(QFileInfo(strPath).path());
@@ -437,7 +445,7 @@ QString WriteCodeLibrary()
         lg += IrRecord(names[nCode], 0x04, nCode < 8 ? 0x08 + nCode : 0xC4);
     lg += "#\nname: Netflix\ntype: raw\nfrequency: 38000\nduty_cycle: 0.330000\n"
           "data: 9000 4500 560 560 560 1690 560 560 560 1690 560\n";
-    const QString strFolder = library.path();
+    const QString strFolder = QDir::homePath() + QStringLiteral("/ir-codes");
     const bool bWritten = write(strFolder + "/TVs/LG/LG_42LB650V.ir", lg) &&
                           write(strFolder + "/TVs/LG/LG_AKB72915207.ir", lg) &&
                           write(strFolder + "/TVs/Samsung/Samsung_BN59-01175N.ir", lg) &&
@@ -487,6 +495,43 @@ std::vector<QWidget*> ArrangeCodeLibrary(CPictureRun& run)
     return ShowOverMainWindow(run.GetApp().GetMainFrame(), pDialog);
 }
 
+// A press of the sample's button (the first plain one of the remote) as the receiver heard it.
+SHeardPress HearButton(CQuorbexApp& app, const char* pszRemote, const CTime& time)
+{
+    SHeardPress press;
+    press.time = time;
+    press.pRemote = app.GetSession().GetDocument().FindRemote(pszRemote);
+    if (!press.pRemote)
+        return press;
+    for (const auto& [strName, pButton] : press.pRemote->m_buttons)
+        if (!press.pButton && !pButton->m_bMega)
+            press.pButton = pButton.get();
+    if (press.pButton)
+        press.durations =
+            ToDurations(press.pButton->m_bits, GetMachineNanosPerSample(app.GetUnit().GetDevice()));
+    return press;
+}
+
+// The Heard list beside the main window: two presses of the sample's buttons and one of a
+// remote the document does not know, chosen, so that Learn is offered.
+std::vector<QWidget*> ArrangeHeard(CPictureRun& run)
+{
+    const std::vector<QWidget*> windows = ArrangeMainWindow(run);
+    if (windows.empty())
+        return {};
+    CQuorbexApp& app = run.GetApp();
+    CHeardDock& dock = app.GetMainFrame().GetHeardDock();
+    dock.show();
+    dock.AddPress(HearButton(app, "TV", CTime(1998, 7, 13, 5, 58, 12)));
+    dock.AddPress(HearButton(app, "HiFi", CTime(1998, 7, 13, 5, 59, 3)));
+    dock.AddPress({CTime(1998, 7, 13, 5, 59, 41), EncodeNec(0x20, 0x11), 38000, nullptr, nullptr});
+    auto* pList = dock.findChild<QTreeWidget*>("heardList");
+    pList->setCurrentItem(pList->topLevelItem(0));
+    app.GetMainFrame().resize(1240, 420);
+    app.GetMainFrame().resizeDocks({&dock}, {600}, Qt::Horizontal);
+    return windows;
+}
+
 struct SPicture
 {
     const char* pszName; // the file NAME.png
@@ -508,6 +553,7 @@ const SPicture kPictures[] = {
     {"megabutton-editor", ArrangeMegaButtonEditor},
     {"import-codes", ArrangeImportCodes},
     {"code-library", ArrangeCodeLibrary},
+    {"heard", ArrangeHeard},
 };
 
 // The windows as a desktop shows them, each under a plain title bar: without a window manager
@@ -585,6 +631,7 @@ int main(int argc, char** argv)
     const QTemporaryDir home;
     if (!home.isValid())
         return 1;
+    qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());

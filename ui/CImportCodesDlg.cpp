@@ -1,6 +1,7 @@
 #include "ui/CImportCodesDlg.h"
 
 #include "base/DocumentConstants.h"
+#include "ui/DialogParts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -62,6 +63,20 @@ QHBoxLayout* MakeRow(QWidget*& pRow)
     return pLayout;
 }
 
+// A path under the person's home folder as a shell writes it, "~/ir-codes/TVs/LG/LG.ir", and
+// back: the fields are narrow and the home folder says nothing.
+QString ShowPath(const QString& strPath)
+{
+    const QString strHome = QDir::homePath() + QLatin1Char('/');
+    return strPath.startsWith(strHome) ? QStringLiteral("~/") + strPath.mid(strHome.size())
+                                       : strPath;
+}
+
+QString ReadPath(const QString& strText)
+{
+    return strText.startsWith(QStringLiteral("~/")) ? QDir::homePath() + strText.mid(1) : strText;
+}
+
 QTableWidgetItem* MakeItem(const QString& strText, bool bEditable)
 {
     auto* pItem = new QTableWidgetItem(strText);
@@ -115,6 +130,10 @@ CImportCodesDlg::CImportCodesDlg(CImportPlanner& planner, const QString& strLibr
                                          QStringLiteral("What happens")});
     m_pCodes->horizontalHeader()->setStretchLastSection(true);
     m_pCodes->verticalHeader()->hide();
+    // On a small screen the dialog scrolls rather than squeeze the table to a row or two.
+    constexpr int kRowsAlwaysShown = 6;
+    m_pCodes->setMinimumHeight(m_pCodes->horizontalHeader()->sizeHint().height() +
+                               kRowsAlwaysShown * m_pCodes->verticalHeader()->defaultSectionSize());
     connect(m_pCodes, &QTableWidget::itemChanged, this, &CImportCodesDlg::UpdatePreview);
     pLayout->addWidget(m_pCodes, 3);
     m_pProblem = new QLabel;
@@ -138,6 +157,7 @@ CImportCodesDlg::CImportCodesDlg(CImportPlanner& planner, const QString& strLibr
     if (!strLibrary.isEmpty())
         OpenLibrary(strLibrary);
     OnTargetChanged();
+    FitOnScreen(*this, pButtons);
 }
 
 QWidget* CImportCodesDlg::MakeFileRow()
@@ -149,7 +169,8 @@ QWidget* CImportCodesDlg::MakeFileRow()
     pLabel->setBuddy(m_pFile);
     QPushButton* pBrowse = MakeButton(QStringLiteral("&Browse..."), "browse");
     connect(pBrowse, &QPushButton::clicked, this, &CImportCodesDlg::OnBrowse);
-    connect(m_pFile, &QLineEdit::returnPressed, this, [this] { OpenFile(m_pFile->text()); });
+    connect(m_pFile, &QLineEdit::returnPressed, this,
+            [this] { OpenFile(ReadPath(m_pFile->text())); });
     m_pSource = new QComboBox;
     m_pSource->setObjectName(QStringLiteral("source"));
     m_pSource->setVisible(false);
@@ -203,7 +224,7 @@ QWidget* CImportCodesDlg::MakeTargetRow()
     m_pTarget->setObjectName(QStringLiteral("target"));
     m_pTarget->addItems(m_planner.GetRemoteNames());
     m_pTarget->addItem(QStringLiteral("New remote"));
-    auto* pLabel = new QLabel(QStringLiteral("&Into:"));
+    auto* pLabel = new QLabel(QStringLiteral("In&to:"));
     pLabel->setBuddy(m_pTarget);
     m_pNewName = MakeLineEdit("newName", QStringLiteral("name of the new remote"));
     m_pNewName->setMaxLength(static_cast<int>(kMaxRemoteName));
@@ -223,7 +244,7 @@ QWidget* CImportCodesDlg::MakeTargetRow()
 
 void CImportCodesDlg::OpenFile(const QString& strPath)
 {
-    m_pFile->setText(strPath);
+    m_pFile->setText(ShowPath(strPath));
     m_pReport->clear();
     QStringList sources;
     QString strError;
@@ -249,7 +270,7 @@ void CImportCodesDlg::OpenLibrary(const QString& strFolder)
     // A whole collection has some tens of thousands of files; more is not a code library.
     constexpr int kMaxLibraryFiles = 100000;
     m_strLibrary = strFolder;
-    m_pLibraryFolder->setText(strFolder);
+    m_pLibraryFolder->setText(ShowPath(strFolder));
     m_libraryFiles = ListCodeFiles(strFolder, kMaxLibraryFiles);
     ShowLibrary();
     OnSearch();
@@ -258,7 +279,7 @@ void CImportCodesDlg::OpenLibrary(const QString& strFolder)
 void CImportCodesDlg::OnBrowse()
 {
     const QString strPath = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Import Codes"), m_pFile->text(),
+        this, QStringLiteral("Import Codes"), ReadPath(m_pFile->text()),
         QStringLiteral("Codes (*.ir *.conf *.lircd *.txt);;All Files (*)"));
     if (!strPath.isEmpty())
         OpenFile(strPath);

@@ -6,13 +6,17 @@
 #include "ui/CDialogDriver.h"
 #include "ui/CImportCodesDlg.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -283,6 +287,56 @@ TEST_F(ImportCodesTest, TheCodeLibraryIsSearchedPreviewedAndRemembered)
         });
     const std::string strKept = LoadSettings().m_strCodeLibrary.toStdString();
     EXPECT_TRUE(std::filesystem::equivalent(strKept, library.File(""))) << strKept;
+}
+
+// Paths under the home folder show as a shell writes them, and one typed so opens: a "~/" the
+// dialog showed but could not read back would leave the person a field that lies.
+TEST_F(ImportCodesTest, PathsUnderTheHomeFolderShowFromTilde)
+{
+    const CTempFolder home;
+    const QByteArray strOldHome = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(home.File("")));
+    std::filesystem::create_directories(home.File("ir-codes/TVs/LG"));
+    std::filesystem::copy_file(kImports.toStdString() + "repeated-names.ir",
+                               home.File("ir-codes/TVs/LG/LG_42LB650V.ir"));
+    App().GetSettings().m_strCodeLibrary = QString::fromStdString(home.File("ir-codes"));
+    RunImport(
+        [](CImportCodesDlg& dialog)
+        {
+            const CDialogDriver driver(dialog);
+            EXPECT_EQ(driver.Find<QLineEdit>("libraryFolder").text(), "~/ir-codes");
+            driver.Find<QListWidget>("found").setCurrentRow(0);
+            EXPECT_EQ(driver.Find<QLineEdit>("file").text(), "~/ir-codes/TVs/LG/LG_42LB650V.ir");
+            const int nCodes = Table(dialog).rowCount();
+            EXPECT_GT(nCodes, 0);
+            driver.Type("file", "~/ir-codes/TVs/LG/LG_42LB650V.ir");
+            Table(dialog).setRowCount(0);
+            QTest::keyClick(&driver.Find<QLineEdit>("file"), Qt::Key_Return);
+            EXPECT_EQ(Table(dialog).rowCount(), nCodes);
+        });
+    qputenv("HOME", strOldHome);
+}
+
+// Each Alt+letter of the dialog, the library's rows shown, reaches one field or button: "Into"
+// and "Import" once shared the I.
+TEST_F(ImportCodesTest, EveryMnemonicIsUsedOnce)
+{
+    App().GetSettings().m_strCodeLibrary = kImports;
+    RunImport(
+        [](CImportCodesDlg& dialog)
+        {
+            std::vector<QKeySequence> keys;
+            for (const QLabel* pLabel : dialog.findChildren<QLabel*>())
+                keys.push_back(QKeySequence::mnemonic(pLabel->text()));
+            for (const QAbstractButton* pButton : dialog.findChildren<QAbstractButton*>())
+                keys.push_back(QKeySequence::mnemonic(pButton->text()));
+            std::erase(keys, QKeySequence());
+            // File, browse, choose, code library, search, into, import.
+            EXPECT_EQ(keys.size(), 7u);
+            std::sort(keys.begin(), keys.end());
+            EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end())
+                << std::adjacent_find(keys.begin(), keys.end())->toString().toStdString();
+        });
 }
 
 // The search takes every word, in any case, anywhere in the path.

@@ -8,6 +8,7 @@
 #include "ui/CButtonRecorderDlg.h"
 #include "ui/CDeleteRemoteDlg.h"
 #include "ui/CDialogDriver.h"
+#include "ui/CImportCodesDlg.h"
 #include "ui/CMegaButtonDlg.h"
 #include "ui/CMqttDlg.h"
 #include "ui/CNewFromCodeDlg.h"
@@ -15,9 +16,12 @@
 #include "ui/DialogParts.h"
 
 #include <QApplication>
+#include <QDockWidget>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
+#include <QTableWidget>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +53,14 @@ void ExpectWhole(QDialog& dlg)
             EXPECT_GE(pLabel->width(), pLabel->sizeHint().width()) << strText;
     }
     EXPECT_GE(dlg.width(), GetWholeTitleWidth(dlg)) << dlg.windowTitle().toStdString();
+    // For the closing walk: what each dialog took of the room (--gtest_output=xml lists them).
+    ::testing::Test::RecordProperty(dlg.windowTitle().toStdString(),
+                                    QStringLiteral("%1x%2 of %3x%4")
+                                        .arg(dlg.width())
+                                        .arg(dlg.height())
+                                        .arg(room.width())
+                                        .arg(room.height())
+                                        .toStdString());
 }
 
 struct SFitCase
@@ -175,10 +187,47 @@ TEST_F(DialogCommandsTest, TheBuildersEditorsFitToo)
     ExpectWhole(recorder);
 }
 
+// Import Codes at its fullest: a library listed and a file of 135 codes in the table.
+TEST_F(DialogCommandsTest, ImportCodesWithALibraryAndALargeFileFits)
+{
+    ASSERT_TRUE(Start());
+    App().GetSettings().m_strCodeLibrary = QStringLiteral(QUORBIT_FIXTURES "/import");
+    bool bOpened = false;
+    WhenDialogOpens(
+        [&bOpened](QDialog& dlg)
+        {
+            auto* pImport = qobject_cast<CImportCodesDlg*>(&dlg);
+            ASSERT_NE(pImport, nullptr);
+            pImport->OpenFile(QStringLiteral(QUORBIT_FIXTURES "/import/big-remote.lircd.conf"));
+            EXPECT_EQ(CDialogDriver(dlg).Find<QTableWidget>("codes").rowCount(), 135);
+            bOpened = true;
+            ExpectWhole(dlg);
+            dlg.reject();
+        });
+    Frame().OnCommand(CMainFrame::kCmdImport);
+    EXPECT_TRUE(bOpened);
+}
+
+// The Heard list docked beside the pads leaves the window room to fit the screen, its Learn
+// button whole.
+TEST_F(DialogCommandsTest, TheHeardListFits)
+{
+    ASSERT_TRUE(Start());
+    auto& dock = *Frame().findChild<QDockWidget*>("heardDock");
+    dock.show();
+    Frame().show();
+    QApplication::processEvents();
+    const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+    EXPECT_EQ(room.expandedTo(Frame().minimumSizeHint()), room);
+    const auto& learn = *dock.findChild<QPushButton*>("heardLearn");
+    EXPECT_GE(learn.width(), learn.sizeHint().width());
+    EXPECT_GE(dock.width(), GetWholeTitleWidth(dock));
+}
+
 INSTANTIATE_TEST_SUITE_P(Menus, DialogCommandsTest,
                          ::testing::Values(CMainFrame::kCmdAddRemote, CMainFrame::kCmdDeleteRemote,
                                            CMainFrame::kCmdRemoteBuilder,
                                            CMainFrame::kCmdEventProgrammer,
                                            CMainFrame::kCmdParallelPort,
-                                           CMainFrame::kCmdSystemClock));
+                                           CMainFrame::kCmdSystemClock, CMainFrame::kCmdImport));
 } // namespace
