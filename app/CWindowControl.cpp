@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -98,6 +99,13 @@ std::string CWindowControl::GetFiringRefusal() const
 void CWindowControl::FireFromControl(CRemote& remote, CRemoteButton& button)
 {
     m_pFrame->FireFromScript(remote, button);
+}
+
+void CWindowControl::OnActionRefused(const std::string& strAction, const SControlResult& result)
+{
+    m_pFrame->statusBar()->showMessage(
+        QStringLiteral("Could not fire %1: %2")
+            .arg(QString::fromStdString(strAction), QString::fromStdString(result.strText)));
 }
 
 SControlResult CWindowControl::Open(const std::string& strPath)

@@ -41,6 +41,8 @@ protected:
     // does not tell the socket, so the queue looks now and then while it holds any.
     void OnFireQueued() override;
     void FireFromControl(CRemote& remote, CRemoteButton& button) override;
+    // Said in the status bar, where the press that set it off was.
+    void OnActionRefused(const std::string& strAction, const SControlResult& result) override;
 
 private:
     CQuorbexSession& GetSession() const;

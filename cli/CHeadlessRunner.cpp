@@ -230,6 +230,12 @@ void CHeadlessRunner::FireFromControl(CRemote& remote, CRemoteButton& button)
     m_session.GetEngine().Fire(button);
 }
 
+void CHeadlessRunner::OnActionRefused(const std::string& strAction, const SControlResult& result)
+{
+    std::fprintf(m_pErr, "quorbit: the button heard could not fire %s: %s\n", strAction.c_str(),
+                 result.strText.c_str());
+}
+
 bool CHeadlessRunner::Listen(int nMaxWaitMs)
 {
     return m_session.GetListener().Listen(nMaxWaitMs);

@@ -81,6 +81,7 @@ protected:
     CInfraredDevice& GetControlDevice() override;
     std::string GetClockName() const override;
     void FireFromControl(CRemote& remote, CRemoteButton& button) override;
+    void OnActionRefused(const std::string& strAction, const SControlResult& result) override;
 
 private:
     void OnPump(std::uint32_t nMaxWaitMs);

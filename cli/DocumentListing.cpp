@@ -122,6 +122,9 @@ std::string ButtonText(const CRemoteButton& button, double dNanosPerSample)
         strText += "    " + std::to_string(++nStep) + ". " +
                    TargetText(step.m_pRemote, step.m_pButton) + " (" + DelayText(step.m_nDelay) +
                    ")\n";
+    if (button.m_pActionButton != nullptr)
+        strText += "    when heard fires " +
+                   TargetText(button.m_pActionRemote, button.m_pActionButton) + "\n";
     return strText;
 }
 
@@ -279,6 +282,10 @@ Json ButtonJson(const CRemoteButton* pButton, double dNanosPerSample)
     if (!pButton->m_bMega)
         button["signal"] = SignalJson(DecodeButton(*pButton, dNanosPerSample));
     AddFactsJson(button, pButton->m_facts);
+    // Only where there is one, so that the listing of a document without actions stays as it was.
+    if (pButton->m_pActionButton != nullptr)
+        button["whenHeard"] = {{"remote", ToUtf8(NameOf(pButton->m_pActionRemote))},
+                               {"button", ToUtf8(NameOf(pButton->m_pActionButton))}};
     return button;
 }
 

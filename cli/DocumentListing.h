@@ -22,7 +22,8 @@ std::string FormatDocumentText(const CQuorbexDoc& doc, double dNanosPerSample);
 // occupies; "padOpen", "mega" and "disabled" are booleans. A button that is not a megabutton
 // has a "signal", read at dNanosPerSample: {"protocol", "address", "command", "bits",
 // "repeats"} ("maker" first for Kaseikyo), {"protocol", "repeatOnly": true} for repeat frames
-// alone, or {"protocol": "unknown", "runs"}.
+// alone, or {"protocol": "unknown", "runs"}. A button whose being heard fires another has
+// "whenHeard": {"remote", "button"} after the rest.
 std::string FormatDocumentJson(const CQuorbexDoc& doc, double dNanosPerSample);
 
 // Takes each piece of a listing as it is made.

@@ -8,6 +8,7 @@
 #include "device/SamplePeriod.h"
 #include "document/CQuorbexDoc.h"
 #include "document/CRemote.h"
+#include "document/SHeardPress.h"
 #include "engine/CFiringEngine.h"
 #include "engine/EventStatus.h"
 
@@ -58,6 +59,22 @@ void CControlHandler::TellHeard(const SHeardPress& press)
     for (const CHeardSink& sink : sinks)
         if (sink(press))
             m_heardSinks.push_back(sink);
+    FireAction(press);
+}
+
+void CControlHandler::FireAction(const SHeardPress& press)
+{
+    if (press.pButton == nullptr || press.pButton->m_pActionButton == nullptr)
+        return;
+    // By name, as a FIRE request: the button may go while the request waits its turn.
+    const std::string strRemote = Windows1252ToUtf8(press.pButton->m_pActionRemote->m_strName);
+    const std::string strButton = Windows1252ToUtf8(press.pButton->m_pActionButton->m_strName);
+    RequestFire(strRemote, strButton,
+                [this, strAction = strRemote + "/" + strButton](const SControlResult& result)
+                {
+                    if (!result.IsOk())
+                        OnActionRefused(strAction, result);
+                });
 }
 
 void CControlHandler::RequestFire(const std::string& strRemote, const std::string& strButton,

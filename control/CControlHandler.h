@@ -96,7 +96,9 @@ public:
     using CHeardSink = std::function<bool(const SHeardPress& press)>;
     // Refused when the unit cannot hear on its own (it hears only while it learns).
     SControlResult Listen(CHeardSink sink);
-    // The owner's listener heard a press: every sink is told.
+    // The owner's listener heard a press: every sink is told, and the button heard fires its
+    // action, if it has one, through the same queue as FIRE requests (once a press, however
+    // long it is held).
     void TellHeard(const SHeardPress& press);
 
     // The document buttons are fired from; null while there is none.
@@ -127,6 +129,10 @@ protected:
     // A request was queued behind a firing; the owner's loop must call ServeQueuedFires once
     // it ends.
     virtual void OnFireQueued() {}
+    // The action of a button heard, "Remote/Button" in UTF-8, could not fire.
+    virtual void OnActionRefused(const std::string& /*strAction*/, const SControlResult& /*result*/)
+    {
+    }
     // Why the document may not be edited now, or empty: a dialog open on it, say.
     virtual std::string GetEditRefusal() { return {}; }
 
@@ -141,6 +147,7 @@ private:
         std::uint32_t nCarrier = 0;
     };
 
+    void FireAction(const SHeardPress& press);
     void Enqueue(SQueuedFire request);
     SControlResult SendQueued(const SQueuedFire& request);
 

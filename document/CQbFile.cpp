@@ -85,6 +85,7 @@ enum EButtonTag : std::uint16_t
     kTagCarrier = 2,
     kTagDutyCycle = 3,
     kTagCode = 4,
+    kTagAction = 5,
 };
 enum EStepTag : std::uint16_t
 {
@@ -343,6 +344,15 @@ public:
         }
     }
 
+    // An action names a button by remote and name, which may come further on in the file.
+    void ResolveActions()
+    {
+        for (const SPendingAction& pending : m_pendingActions)
+            std::tie(pending.pButton->m_pActionRemote, pending.pButton->m_pActionButton) =
+                Resolve(pending.strRemote, pending.strButton, pending.nOffset,
+                        "the action of button " + pending.pButton->m_strName);
+    }
+
     void CheckMegabuttons() const
     {
         CMegabuttonWalk walk;
@@ -380,6 +390,14 @@ private:
         int nDelay;
         std::size_t nOffset;
         int nHoldMillis = 0;
+    };
+
+    struct SPendingAction
+    {
+        CRemoteButton* pButton;
+        std::string strRemote;
+        std::string strButton;
+        std::size_t nOffset;
     };
 
     [[noreturn]] static void Fail(std::size_t nOffset, std::string strReason)
@@ -456,8 +474,8 @@ private:
             ReadSteps(*pButton, remote);
         else
             ReadBitstream(*pButton);
-        ReadTags([this, &facts = pButton->m_facts](std::uint16_t nTag, CByteReader& field)
-                 { ReadFactsField(nTag, field, facts); });
+        ReadTags([this, &button = *pButton](std::uint16_t nTag, CByteReader& field)
+                 { ReadButtonField(nTag, field, button); });
         return pButton;
     }
 
@@ -494,6 +512,18 @@ private:
         if (nValue == 0)
             Fail(field.GetOffset() - 4, std::string(pszWhat) + " of 0");
         return nValue;
+    }
+
+    void ReadButtonField(std::uint16_t nTag, CByteReader& field, CRemoteButton& button)
+    {
+        if (nTag != kTagAction)
+            return ReadFactsField(nTag, field, button.m_facts);
+        const std::size_t nOffset = field.GetOffset();
+        std::string strRemote = field.GetText(kShortText);
+        std::string strButton = field.GetText(kShortText);
+        CheckName(strRemote, nOffset, "remote an action fires");
+        CheckName(strButton, nOffset, "button an action fires");
+        m_pendingActions.push_back({&button, std::move(strRemote), std::move(strButton), nOffset});
     }
 
     void ReadFactsField(std::uint16_t nTag, CByteReader& field, SSendingFacts& facts)
@@ -643,6 +673,7 @@ private:
     CByteReader m_reader;
     SQbContent& m_content;
     std::vector<SPendingStep> m_pendingSteps;
+    std::vector<SPendingAction> m_pendingActions;
     std::unordered_map<const CRemoteButton*, std::size_t> m_buttonOffsets;
     CMemoryBudget m_budget;
 };
@@ -679,7 +710,7 @@ bool NeedsTags(const CRemoteMap& remotes)
     for (const auto& [strRemote, pRemote] : remotes)
         for (const auto& [strButton, pButton] : pRemote->m_buttons)
         {
-            if (!pButton->m_facts.IsEmpty())
+            if (!pButton->m_facts.IsEmpty() || pButton->m_pActionButton != nullptr)
                 return true;
             for (const CMegaStep& step : pButton->m_steps)
                 if (step.m_nHoldMillis != 0)
@@ -887,7 +918,20 @@ private:
         Charge(facts.code ? facts.code->strProtocol.size() : 0);
         CTagBlock block;
         AddFacts(block, facts);
+        if (button.m_pActionButton != nullptr)
+            AddAction(block, button, strRecord, remotes);
         PutTags(block);
+    }
+
+    static void AddAction(CTagBlock& block, const CRemoteButton& button,
+                          const std::string& strRecord, const CRemoteMap& remotes)
+    {
+        Require(IsButtonInRemotes(remotes, button.m_pActionRemote, button.m_pActionButton),
+                StringId::kRecordNotStorable, strRecord);
+        CByteWriter& value = block.Add(kTagAction);
+        value.PutText(button.m_pActionRemote->m_strName, kShortText);
+        value.PutText(button.m_pActionButton->m_strName, kShortText);
+        block.End();
     }
 
     void StoreBitstream(const CRemoteButton& button, const std::string& strRecord)
@@ -980,6 +1024,7 @@ EQbParse ParseQbFile(std::span<const std::uint8_t> bytes, SQbContent& content,
             return EQbParse::NewerVersion;
         parser.ReadRemotes();
         parser.ResolveSteps();
+        parser.ResolveActions();
         parser.CheckMegabuttons();
         parser.ReadEvents();
     }

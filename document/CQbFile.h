@@ -16,9 +16,9 @@
 // The version of every document whose records the fixed fields hold; saved again, such a
 // document keeps the bytes it had.
 constexpr std::uint16_t kQbFileVersion = 512;
-// The version that follows each record with tagged fields (a button's time base, carrier and
-// code, a step's hold), written only for a document that has something to keep there. Later
-// fields are new tags, not new versions. docs/file-format.md gives the layout.
+// The version that follows each record with tagged fields (a button's time base, carrier, code
+// and action when heard, a step's hold), written only for a document that has something to keep
+// there. Later fields are new tags, not new versions. docs/file-format.md gives the layout.
 constexpr std::uint16_t kQbTaggedVersion = 513;
 // Files up to this version name a step's button only; the step plays on the megabutton's remote.
 constexpr std::uint16_t kQbLastVersionWithoutStepRemote = 256;

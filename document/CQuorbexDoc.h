@@ -114,7 +114,11 @@ public:
     // Null when refused; without a message when the remote already has a button of that name.
     CRemoteButton* AddButton(CRemote& remote, const std::string& strName,
                              const std::string& strDescription, bool bMega);
+    // Removing a button, or its remote, also clears every action that fires it.
     bool RemoveButton(CRemote& remote, CRemoteButton& button);
+    // What hearing button does from now on: fire pTarget of pRemote, or nothing when pTarget is
+    // null. Refused for a button the document does not hold.
+    bool SetHeardAction(CRemoteButton& button, CRemote* pRemote, CRemoteButton* pTarget);
     // The check every change of a button makes first (refuses while it fires).
     bool CanChangeButton(const CRemoteButton& button);
     // The megabutton editor needs at least one plain button in the document.

@@ -56,6 +56,19 @@ void AddUsingMegabuttons(const CRemoteMap& remotes, const CRemote* pSkipped, TIs
     }
 }
 
+// A button that goes takes the actions that fire it along: hearing their buttons does nothing
+// from then on, rather than fire a button that is no longer there.
+template <typename TIsGoing> void ClearActionsOn(const CRemoteMap& remotes, TIsGoing bIsGoing)
+{
+    for (const auto& [strRemote, pRemote] : remotes)
+        for (const auto& [strButton, pButton] : pRemote->m_buttons)
+            if (pButton->m_pActionButton != nullptr && bIsGoing(*pButton->m_pActionButton))
+            {
+                pButton->m_pActionRemote = nullptr;
+                pButton->m_pActionButton = nullptr;
+            }
+}
+
 // The name that a refusal to delete starts with, and what holds on to the record.
 std::string NameWithUsers(const std::string& strName, const std::vector<std::string>& users)
 {
@@ -145,6 +158,8 @@ bool CQuorbexDoc::DeleteRemote(CRemote& remote)
     if (!Confirm(m_frontEnd, StringId::kConfirmDeleteRemote, remote.m_strName))
         return false;
 
+    ClearActionsOn(*m_pRemotes, [&remote](const CRemoteButton& target)
+                   { return remote.FindButton(target.m_strName) == &target; });
     m_frontEnd.RemoveRemoteMenuEntry(remote);
     if (remote.m_bPadOpen)
         m_frontEnd.ClosePad(remote);
@@ -197,7 +212,21 @@ bool CQuorbexDoc::RemoveButton(CRemote& remote, CRemoteButton& button)
         m_frontEnd.ClosePad(remote);
     if (button.IsPlaced() && remote.m_grid[button.GetCell()] == &button)
         remote.m_grid[button.GetCell()] = nullptr;
+    ClearActionsOn(*m_pRemotes,
+                   [&button](const CRemoteButton& target) { return &target == &button; });
     remote.m_buttons.erase(remote.m_buttons.find(button.m_strName));
+    SetModifiedFlag();
+    return true;
+}
+
+bool CQuorbexDoc::SetHeardAction(CRemoteButton& button, CRemote* pRemote, CRemoteButton* pTarget)
+{
+    if (pTarget != nullptr && !IsButtonInRemotes(*m_pRemotes, pRemote, pTarget))
+        return Refuse(m_frontEnd, StringId::kRecordNotStorable, button.GetDisplayText());
+    if (button.m_pActionButton == pTarget)
+        return true;
+    button.m_pActionRemote = pTarget != nullptr ? pRemote : nullptr;
+    button.m_pActionButton = pTarget;
     SetModifiedFlag();
     return true;
 }

@@ -44,6 +44,10 @@ public:
     CBitstream m_bits;     // its length is the number of bytes in use; 0 = not learned
     SSendingFacts m_facts; // of the bitstream: its time base, carrier and code
     CMegaStepList m_steps;
+    // What hearing this button does: fire that button (of any remote) through the same queue
+    // as a request. Both null for nothing; never a command of the machine's.
+    CRemote* m_pActionRemote = nullptr;
+    CRemoteButton* m_pActionButton = nullptr;
 };
 
 // A remote's buttons by exact, case-sensitive name, in name order; it owns them.

@@ -35,10 +35,12 @@ bool CListener::Listen(int nMaxWaitMs)
 bool CListener::OnSignal(std::vector<std::uint32_t> durations)
 {
     const std::uint32_t nNow = m_ticks.GetTickCount();
-    if (IsOwnLight(nNow))
-        return false;
     const SDecodedSignal decoded = DecodeSignal(durations);
     const bool bHeld = IsHeld(durations, decoded, nNow);
+    // While the emitter is heard, a button still held goes on being held: the firing its press
+    // set off must not part it into a second press.
+    if (IsOwnLight(nNow) && !bHeld)
+        return false;
     m_nLastTick = nNow;
     if (bHeld)
     {

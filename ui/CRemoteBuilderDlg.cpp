@@ -34,14 +34,15 @@ constexpr Qt::WindowFlags kBuilderFlags = Qt::Dialog | Qt::CustomizeWindowHint |
 
 // The layout in dialog units. The advanced panel lies below the Close button; basic mode cuts
 // the dialog off above it.
-constexpr QSize kClientSize(217, 156);
+constexpr QSize kClientSize(217, 171);
 constexpr int kBoxHeight = 12; // a combo box or an edit field
 const QRect kRemoteBoxRect(35, 5, 105, kBoxHeight);
 const QRect kButtonBoxRect(35, 25, 50, kBoxHeight);
 const QRect kDescriptionRect(135, 25, 75, kBoxHeight);
 const QRect kSignalRect(35, 38, 175, 10);
-const QRect kStripFrameRect(10, 110, 195, 20);
-const QRect kBitstreamGroupRect(5, 90, 205, 60);
+const QRect kActionRect(65, 83, 145, kBoxHeight);
+const QRect kStripFrameRect(10, 125, 195, 20);
+const QRect kBitstreamGroupRect(5, 105, 205, 60);
 
 // The bitstream strip sits this many pixels inside its sunken frame on every side.
 constexpr int kStripInset = 4;
@@ -64,10 +65,14 @@ const SLabel kLabels[] = {
      {87, 25, 46, kBoxHeight},
      Qt::AlignRight | Qt::AlignVCenter},
     {"", "Signal:", {5, 38, 28, 10}, Qt::AlignLeft | Qt::AlignVCenter},
-    {"", "start:", {10, 100, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
-    {"windowStart", "0", {30, 100, 25, 8}, Qt::AlignRight | Qt::AlignTop},
-    {"", "end:", {150, 100, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
-    {"windowEnd", "399999", {170, 100, 35, 8}, Qt::AlignRight | Qt::AlignTop},
+    {"actionLabel",
+     "W&hen heard, fire:",
+     {5, 83, 60, kBoxHeight},
+     Qt::AlignLeft | Qt::AlignVCenter},
+    {"", "start:", {10, 115, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
+    {"windowStart", "0", {30, 115, 25, 8}, Qt::AlignRight | Qt::AlignTop},
+    {"", "end:", {150, 115, 20, 8}, Qt::AlignLeft | Qt::AlignTop},
+    {"windowEnd", "399999", {170, 115, 35, 8}, Qt::AlignRight | Qt::AlignTop},
 };
 } // namespace
 
@@ -118,7 +123,8 @@ void CRemoteBuilderDlg::CreateControls()
     for (const auto& [pszLabel, pField] :
          {std::pair<const char*, QWidget*>{"remoteLabel", m_pRemoteBox},
           std::pair<const char*, QWidget*>{"buttonLabel", m_pButtonBox},
-          std::pair<const char*, QWidget*>{"descriptionLabel", m_pDescription}})
+          std::pair<const char*, QWidget*>{"descriptionLabel", m_pDescription},
+          std::pair<const char*, QWidget*>{"actionLabel", m_pAction}})
         findChild<QLabel*>(QString::fromLatin1(pszLabel))->setBuddy(pField);
     m_pWindowFirst = findChild<QLabel*>(QStringLiteral("windowStart"));
     m_pWindowLast = findChild<QLabel*>(QStringLiteral("windowEnd"));
@@ -189,6 +195,13 @@ void CRemoteBuilderDlg::CreateFields(const CDialogMetrics& units)
     m_pSignal->setFrame(false);
     m_pSignal->setFocusPolicy(Qt::ClickFocus);
     m_pSignal->setGeometry(units.ToPixels(kSignalRect));
+
+    m_pAction = new QComboBox(this);
+    m_pAction->setObjectName(QStringLiteral("whenHeard"));
+    m_pAction->setGeometry(units.ToPixels(kActionRect));
+    m_pAction->setToolTip(QStringLiteral(
+        "The button Quorbit fires when it hears this one from its remote, of any remote"));
+    connect(m_pAction, &QComboBox::activated, this, &CRemoteBuilderDlg::OnActionChosen);
 }
 
 void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
@@ -216,20 +229,20 @@ void CRemoteBuilderDlg::CreateButtons(const CDialogMetrics& units)
          true},
         {&CRemoteBuilderDlg::m_pClose, "close", "&Close", {160, 65, 50, 15}, true},
         {&CRemoteBuilderDlg::m_pFromCode, "fromCode", "Ne&w from code...", {145, 4, 65, 14}, false},
-        {&CRemoteBuilderDlg::m_pScrollLeft, "scrollLeft", "&<", {10, 130, 20, 15}, false},
-        {&CRemoteBuilderDlg::m_pTrimLeft, "trimLeft", "< Tr&im", {30, 130, 35, 15}, false},
+        {&CRemoteBuilderDlg::m_pScrollLeft, "scrollLeft", "&<", {10, 145, 20, 15}, false},
+        {&CRemoteBuilderDlg::m_pTrimLeft, "trimLeft", "< Tr&im", {30, 145, 35, 15}, false},
         {&CRemoteBuilderDlg::m_pZoomIn,
          "zoomIn",
          LoadString(StringId::kZoomIn),
-         {65, 130, 42, 15},
+         {65, 145, 42, 15},
          false},
         {&CRemoteBuilderDlg::m_pZoomOut,
          "zoomOut",
          LoadString(StringId::kZoomOut),
-         {107, 130, 43, 15},
+         {107, 145, 43, 15},
          false},
-        {&CRemoteBuilderDlg::m_pTrimRight, "trimRight", "T&rim >", {150, 130, 35, 15}, false},
-        {&CRemoteBuilderDlg::m_pScrollRight, "scrollRight", "&>", {185, 130, 20, 15}, false},
+        {&CRemoteBuilderDlg::m_pTrimRight, "trimRight", "T&rim >", {150, 145, 35, 15}, false},
+        {&CRemoteBuilderDlg::m_pScrollRight, "scrollRight", "&>", {185, 145, 20, 15}, false},
     };
     for (const SButton& row : buttons)
     {
@@ -375,6 +388,7 @@ void CRemoteBuilderDlg::SetCurrentButton(CRemoteButton* pButton)
             : QString());
     m_pStrip->SetButton(pButton);
     ShowSignal();
+    ShowAction();
 }
 
 void CRemoteBuilderDlg::ShowSignal()
@@ -394,6 +408,40 @@ void CRemoteBuilderDlg::ShowSignal()
     m_pSignal->setCursorPosition(0);
     // A button that keeps its time base is read at it, not at the machine's.
     m_pSignal->setToolTip(m_pCurrent->m_facts.nSamplePicos != 0 ? QString() : period.strText);
+}
+
+void CRemoteBuilderDlg::ShowAction()
+{
+    const QSignalBlocker blocker(m_pAction);
+    m_pAction->clear();
+    m_actionTargets.assign(1, {nullptr, nullptr});
+    m_pAction->addItem(QStringLiteral("nothing"));
+    m_pAction->setEnabled(m_pCurrent != nullptr);
+    if (!m_pCurrent)
+        return;
+    // Buttons come and go in this dialog; the list is made anew for each button shown.
+    const CDisplayOrder order;
+    for (const std::string& strRemote : order.GetSortedNames(*m_doc.m_pRemotes))
+    {
+        CRemote* pRemote = m_doc.FindRemote(strRemote);
+        for (const std::string& strButton : order.GetSortedNames(pRemote->m_buttons))
+        {
+            CRemoteButton* pButton = pRemote->FindButton(strButton);
+            m_actionTargets.emplace_back(pRemote, pButton);
+            m_pAction->addItem(ToDisplayString(strRemote + ": " + strButton));
+            if (pButton == m_pCurrent->m_pActionButton)
+                m_pAction->setCurrentIndex(m_pAction->count() - 1);
+        }
+    }
+}
+
+void CRemoteBuilderDlg::OnActionChosen(int nIndex)
+{
+    if (!m_pCurrent || nIndex < 0)
+        return;
+    const auto [pRemote, pButton] = m_actionTargets[static_cast<std::size_t>(nIndex)];
+    if (!m_doc.SetHeardAction(*m_pCurrent, pRemote, pButton))
+        ShowAction();
 }
 
 // Left, or Enter pressed: the text becomes the named button's description. For a new name it
@@ -599,23 +647,24 @@ void CRemoteBuilderDlg::OnStripBitsEdited()
     ShowSignal();
 }
 
-// The advanced panel reaches this far below the Close button.
+// The advanced panel reaches this far below the action's box.
 int CRemoteBuilderDlg::GetAdvancedPanelHeight() const
 {
-    return m_pBitstreamGroup->geometry().bottom() - m_pClose->geometry().bottom();
+    return m_pBitstreamGroup->geometry().bottom() - m_pAction->geometry().bottom();
 }
 
 void CRemoteBuilderDlg::LockForRecording(bool bLock)
 {
     if (bLock)
         m_bTestWasEnabled = m_pTest->isEnabled();
-    for (QWidget* pControl :
-         std::initializer_list<QWidget*>{m_pRemoteBox, m_pButtonBox, m_pDescription, m_pRemove,
-                                         m_pLearn, m_pTest, m_pAssign, m_pClose, m_pFromCode})
+    for (QWidget* pControl : std::initializer_list<QWidget*>{
+             m_pRemoteBox, m_pButtonBox, m_pDescription, m_pRemove, m_pLearn, m_pTest, m_pAssign,
+             m_pClose, m_pFromCode, m_pAction})
         pControl->setEnabled(!bLock);
     if (!bLock)
     {
         m_pTest->setEnabled(m_bTestWasEnabled);
+        m_pAction->setEnabled(m_pCurrent != nullptr);
         UpdateFromCode();
     }
 }

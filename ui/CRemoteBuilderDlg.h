@@ -3,6 +3,8 @@
 #include <QDialog>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class CBitstreamStrip;
 class CButtonRecorderDlg;
@@ -32,10 +34,10 @@ struct SBuilderPlaces
 
 // The dialog in which the person defines the buttons of a remote: adds plain buttons and
 // megabuttons, removes them, teaches a plain button its code through the Button Recorder, edits
-// a megabutton's steps, fires a button as a test and places a button on a cell of the remote's
-// pad. Every change goes straight into the document. The button a command acts on is the one
-// the Button box's text names, letter case aside. The advanced mode grows the dialog to show
-// the current button's bitstream.
+// a megabutton's steps, fires a button as a test, places a button on a cell of the remote's
+// pad and chooses the button that hearing it fires. Every change goes straight into the document.
+// The button a command acts on is the one the Button box's text names, letter case aside. The
+// advanced mode grows the dialog to show the current button's bitstream.
 class CRemoteBuilderDlg : public QDialog
 {
     Q_OBJECT
@@ -78,6 +80,9 @@ private:
     void SetCurrentButton(CRemoteButton* pButton);
     // The current button's decoded recording, read at this machine's sample period.
     void ShowSignal();
+    // The buttons of every remote hearing the current button may fire, and the one it does.
+    void ShowAction();
+    void OnActionChosen(int nIndex);
 
     void StoreDescription();
     void OnAdd(bool bMega);
@@ -106,6 +111,9 @@ private:
     QComboBox* m_pButtonBox = nullptr;
     QLineEdit* m_pDescription = nullptr;
     QLineEdit* m_pSignal = nullptr;
+    QComboBox* m_pAction = nullptr;
+    // What each entry of m_pAction fires; the first, nothing.
+    std::vector<std::pair<CRemote*, CRemoteButton*>> m_actionTargets;
     QPushButton* m_pAdd = nullptr;
     QPushButton* m_pMega = nullptr;
     QPushButton* m_pRemove = nullptr;

@@ -127,6 +127,31 @@ TEST_F(DocumentListingTest, JsonHasTheAgreedShape)
     EXPECT_EQ(events.at(1).at("button"), "Power");
 }
 
+// An action is listed with its button, names as everywhere else (UTF-8 from the document's
+// Windows-1252), in a line and a key that only buttons with an action have.
+TEST_F(DocumentListingTest, AButtonsActionIsListedWithIt)
+{
+    CRemote& kitchen = m_test.AddRemote("K\xFC"
+                                        "che",
+                                        0);
+    CRemoteButton& light = m_test.AddButton(kitchen, "Licht \xBD", "");
+    CRemoteButton& volume = *m_test.m_doc.FindRemote("TV")->FindButton("Vol+");
+    ASSERT_TRUE(m_test.m_doc.SetHeardAction(volume, &kitchen, &light));
+    const std::string strText = FormatDocumentText(m_test.m_doc, kNanos);
+    EXPECT_NE(strText.find("  Button Vol+: not placed, not learned\n"
+                           "    when heard fires K\u00FCche/Licht \u00BD\n"
+                           "  Button Zap"),
+              std::string::npos)
+        << strText;
+
+    const auto root = nlohmann::ordered_json::parse(FormatDocumentJson(m_test.m_doc, kNanos));
+    const auto& tvButtons = root.at("remotes").at(2).at("buttons");
+    EXPECT_EQ(KeysOf(tvButtons.at(1)).back(), "whenHeard");
+    EXPECT_EQ(tvButtons.at(1).at("whenHeard"),
+              nlohmann::ordered_json::parse(R"({"remote":"K\u00FCche","button":"Licht \u00BD"})"));
+    EXPECT_FALSE(tvButtons.at(0).contains("whenHeard"));
+}
+
 // Names reach the JSON in UTF-8 with quotes and backslashes escaped and every control
 // character as \u00XX, the form tools have always read.
 TEST(DocumentListingJsonTest, NamesAreUtf8WithControlsAsCodes)

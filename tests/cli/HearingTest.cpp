@@ -5,6 +5,7 @@
 #include "cli/ListingTestDocument.h"
 #include "control/ControlAnswers.h"
 #include "device/CLircDevice.h"
+#include "signal/SignalDecoder.h"
 #include "signal/SignalDurations.h"
 #include "signal/SignalFrames.h"
 #include "support/CFakeLircSystem.h"
@@ -137,6 +138,90 @@ TEST_F(CHearingRunnerTest, ListenStreamsAHeardLineAPress)
                          "HEARD 2026-12-08 18:30:02 NEC 0x04 0x40\n",
                          "HEARD 2026-12-08 18:30:03 NEC 0x04 0x12 TV Power\n",
                      }));
+}
+
+// TV/Power, heard, fires Amp/On (NEC address 0x05); TV/Mute fires nothing.
+void WriteActionDocument(const std::string& strPath)
+{
+    CListingTestDocument document;
+    CRemote& tv = document.AddRemote("TV", 0);
+    CRemoteButton& power = document.AddButton(tv, "Power", "");
+    power.m_bits = ToBitstream(NecFrame(0x12), 1000);
+    document.AddButton(tv, "Mute", "").m_bits = ToBitstream(NecFrame(0x13), 1000);
+    CRemote& amp = document.AddRemote("Amp", 0);
+    CRemoteButton& on = document.AddButton(amp, "On", "");
+    on.m_bits = ToBitstream(SignalFrames::Nec(0xFA05, 0x20), 1000);
+    ASSERT_TRUE(document.m_doc.SetHeardAction(power, &amp, &on));
+    ASSERT_TRUE(document.m_doc.OnSaveDocument(strPath));
+}
+
+// A button held down sends its frame, then repeats it (or its protocol's repeat frame) this
+// often.
+constexpr std::uint32_t kRepeatMs = 108;
+const CRuns kNecRepeat{9000, 2250, 560};
+
+class CActionRunnerTest : public CHearingRunnerTest
+{
+protected:
+    void SetUp() override
+    {
+        WriteActionDocument(m_strPath);
+        ASSERT_TRUE(m_pRunner->Start());
+    }
+
+    // Pressed, then held down for nRepeats of the repeat frame, then let go.
+    void Hold(const CRuns& first, const CRuns& repeat, int nRepeats)
+    {
+        PressFor(first, kRepeatMs);
+        for (int n = 0; n < nRepeats; ++n)
+            PressFor(repeat, kRepeatMs);
+        m_time.Advance(1000);
+    }
+
+    void PressFor(const CRuns& runs, std::uint32_t nMs)
+    {
+        m_fake.presses.push_back(CFakeLircSystem::ToValues(runs));
+        m_pRunner->Listen(0);
+        m_pRunner->Listen(0);
+        m_time.Advance(nMs);
+    }
+
+    // The frames the unit sent, as codes.
+    std::vector<std::string> GetSentCodes() const
+    {
+        std::vector<std::string> codes;
+        for (const auto& frame : CFakeLircSystem::ReadPlayedFrames(m_fake))
+            codes.push_back(DescribeSignal(DecodeSignal(frame.durations)));
+        return codes;
+    }
+};
+
+// However long the button is held, its action fires once a press, and only its button's.
+TEST_F(CActionRunnerTest, APressFiresItsActionOnceHoweverLongItIsHeld)
+{
+    const struct
+    {
+        const char* pszCase;
+        CRuns first, repeat;
+        int nRepeats;
+        std::size_t nSent; // frames sent by then
+    } cases[]{
+        {"a single press", NecFrame(0x12), {}, 0, 1},
+        {"held with NEC's repeat frames", NecFrame(0x12), kNecRepeat, 12, 2},
+        {"held with its whole frame again", NecFrame(0x12), NecFrame(0x12), 12, 3},
+        {"a button without an action", NecFrame(0x13), NecFrame(0x13), 3, 3},
+        {"a signal of no button", NecFrame(0x40), {}, 0, 3},
+    };
+    for (const auto& test : cases)
+    {
+        Hold(test.first, test.repeat, test.nRepeats);
+        const std::vector<std::string> codes = GetSentCodes();
+        EXPECT_EQ(codes.size(), test.nSent) << test.pszCase;
+        for (const std::string& strCode : codes)
+            EXPECT_EQ(strCode, "NEC address 0x05 command 0x20") << test.pszCase;
+    }
+    EXPECT_NE(GetOutput().find("sending (remote Amp, button On) on request\n"), std::string::npos)
+        << GetOutput();
 }
 
 // A unit on a port hears only while it learns: LISTEN says so rather than stay silent.

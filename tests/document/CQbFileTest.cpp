@@ -865,3 +865,107 @@ TEST(CQbTaggedFieldsTest, RefusesToStoreFactsTheReaderWouldRefuse)
     content.pRemotes->at("All")->m_buttons.at("Ramp")->m_steps[0].m_nHoldMillis = -1;
     EXPECT_FALSE(StoreQbFile(content.pRemotes.get(), nullptr, bytes, error));
 }
+
+// ---- actions on buttons heard ----
+
+namespace
+{
+// A field of tag 5: the remote and the button to fire, each a 16-byte text.
+CBytes ActionField(const std::string& strRemote, const std::string& strButton)
+{
+    CQbBytes value;
+    value.Text(strRemote, 16).Text(strButton, 16);
+    return TagField(5, value.m_bytes);
+}
+} // namespace
+
+TEST(CQbActionTest, AnActionIsWrittenAsTheFormatPageGivesAndComesBackAsItsButton)
+{
+    // Power heard fires Power itself: the one button the example document holds.
+    SQbContent content;
+    ASSERT_EQ(ParseQbFile(GetExampleFileBytes(), content), EQbParse::Ok);
+    CRemote& tv = *content.pRemotes->at("TV");
+    CRemoteButton& power = *tv.m_buttons.at("Power");
+    power.m_pActionRemote = &tv;
+    power.m_pActionButton = &power;
+    const CBytes expected = TaggedExample(ActionField("TV", "Power"));
+    EXPECT_EQ(Store(content), expected);
+
+    SQbContent loaded;
+    ASSERT_EQ(ParseQbFile(expected, loaded), EQbParse::Ok);
+    EXPECT_EQ(loaded.nVersion, kQbTaggedVersion);
+    const CRemoteButton& loadedPower = Button(loaded, "TV", "Power");
+    EXPECT_EQ(loadedPower.m_pActionRemote, loaded.pRemotes->at("TV").get());
+    EXPECT_EQ(loadedPower.m_pActionButton, &loadedPower);
+    // Without its action the document is the 512 one it was, byte for byte.
+    power.m_pActionRemote = nullptr;
+    power.m_pActionButton = nullptr;
+    EXPECT_EQ(Store(content), GetExampleFileBytes());
+}
+
+TEST(CQbActionTest, ActionsReachRemotesFurtherOnAndMegabuttons)
+{
+    SQbContent content = MakeDocumentWithFacts();
+    CRemoteButton& volume = *content.pRemotes->at("Amp")->m_buttons.at("Vol+");
+    CRemote* pAll = content.pRemotes->at("All").get();
+    // Remotes without menu ids are written in name order: All, then Amp, which its action names.
+    volume.m_pActionRemote = pAll;
+    volume.m_pActionButton = pAll->m_buttons.at("Ramp").get();
+    CRemoteButton& ramp = *pAll->m_buttons.at("Ramp");
+    ramp.m_pActionRemote = content.pRemotes->at("Amp").get();
+    ramp.m_pActionButton = content.pRemotes->at("Amp")->m_buttons.at("Power").get();
+    const CBytes bytes = Store(content);
+    SQbContent loaded;
+    ASSERT_EQ(ParseQbFile(bytes, loaded), EQbParse::Ok);
+    EXPECT_EQ(Button(loaded, "Amp", "Vol+").m_pActionButton, &Button(loaded, "All", "Ramp"));
+    EXPECT_EQ(Button(loaded, "All", "Ramp").m_pActionButton, &Button(loaded, "Amp", "Power"));
+    EXPECT_EQ(Store(loaded), bytes);
+}
+
+TEST(CQbActionTest, AnActionOnAButtonTheFileDoesNotHoldIsRefusedByName)
+{
+    struct SCase
+    {
+        const char* pszWhat;
+        CBytes tags;
+        EQbParse eResult;
+        const char* pszReason; // part of it
+    };
+    const CBytes action = ActionField("TV", "Power");
+    const SCase cases[] = {
+        {"a button of no remote", ActionField("Radio", "Power"), EQbParse::InvalidFile,
+         "the action of button Power plays button Power of remote Radio"},
+        {"a button the remote lacks", ActionField("TV", "Mute"), EQbParse::InvalidFile,
+         "button Mute of remote TV, which the file does not hold"},
+        {"a name without its zero", TagField(5, CBytes(32, 'A')), EQbParse::InvalidFile,
+         "without its closing zero"},
+        {"an empty name", ActionField("TV", ""), EQbParse::InvalidFile, "without a name"},
+        {"names cut short", TagField(5, CBytes(20, 0)), EQbParse::InvalidFile,
+         "shorter than its tag needs"},
+        {"a value a later version lengthened",
+         TagField(5, Join({CBytes(action.begin() + 4, action.end()), {7, 7}})), EQbParse::Ok, ""},
+    };
+    for (const SCase& test : cases)
+    {
+        SQbContent content;
+        SQbParseFault fault;
+        EXPECT_EQ(ParseQbFile(TaggedExample(test.tags), content, &fault), test.eResult)
+            << test.pszWhat;
+        EXPECT_NE(fault.strReason.find(test.pszReason), std::string::npos)
+            << test.pszWhat << ": " << fault.strReason;
+    }
+}
+
+TEST(CQbActionTest, AnActionOnAButtonOutsideTheDocumentIsNotStored)
+{
+    SQbContent content = MakeDocumentWithFacts();
+    CRemote stray("Stray", 0, 0);
+    CRemoteButton& strayButton = AddTestButton(stray, "Gone", 0, 0);
+    CRemoteButton& volume = *content.pRemotes->at("Amp")->m_buttons.at("Vol+");
+    volume.m_pActionRemote = &stray;
+    volume.m_pActionButton = &strayButton;
+    CBytes bytes;
+    SQbStoreError error;
+    EXPECT_FALSE(StoreQbFile(content.pRemotes.get(), nullptr, bytes, error));
+    EXPECT_EQ(error.strRecord, "Amp: Vol+");
+}

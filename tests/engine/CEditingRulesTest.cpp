@@ -358,3 +358,60 @@ TEST_F(CEditingRulesTest, RemovingTheArmedEventWhileHeldLeavesNoArmedPointer)
     m_scheduler.ReleaseMenuHold();
 }
 } // namespace
+
+// An action does not hold its button as a step or an event does: the button, or its remote,
+// goes, and the action with it, so that no action fires a button that is no longer there.
+TEST_F(CEditingRulesTest, RemovingTheButtonAnActionFiresClearsTheAction)
+{
+    struct SCase
+    {
+        const char* pszWhat;
+        std::function<bool(CRemote& two, CRemoteButton& target, CRemoteButton& other)> remove;
+        bool bKept;
+    };
+    const SCase cases[] = {
+        {"the target",
+         [this](CRemote& two, CRemoteButton& target, CRemoteButton&)
+         { return m_doc.RemoveButton(two, target); },
+         false},
+        {"the target's remote",
+         [this](CRemote& two, CRemoteButton&, CRemoteButton&) { return m_doc.DeleteRemote(two); },
+         false},
+        {"another button of its remote",
+         [this](CRemote& two, CRemoteButton&, CRemoteButton& other)
+         { return m_doc.RemoveButton(two, other); },
+         true},
+    };
+    for (const SCase& test : cases)
+    {
+        CRemote& tv = MakeRemote("TV");
+        CRemoteButton& target = MakePlain(tv, "Mute");
+        CRemoteButton& other = MakePlain(tv, "Input");
+        ASSERT_TRUE(m_doc.SetHeardAction(m_power, &tv, &target)) << test.pszWhat;
+        m_frontEnd.QueueAnswer(EAnswer::Yes);
+        ASSERT_TRUE(test.remove(tv, target, other)) << test.pszWhat;
+        EXPECT_EQ(m_power.m_pActionButton != nullptr, test.bKept) << test.pszWhat;
+        EXPECT_EQ(m_power.m_pActionRemote != nullptr, test.bKept) << test.pszWhat;
+        m_frontEnd.QueueAnswer(EAnswer::Yes);
+        if (CRemote* pTv = m_doc.FindRemote("TV"))
+        {
+            ASSERT_TRUE(m_doc.DeleteRemote(*pTv));
+        }
+    }
+}
+
+TEST_F(CEditingRulesTest, AnActionIsSetOnlyForAButtonOfTheDocument)
+{
+    CRemote stray("Stray", 0, 0);
+    CRemoteButton strayButton("Gone", false);
+    ExpectRefused([&] { return m_doc.SetHeardAction(m_power, &stray, &strayButton); },
+                  StringId::kRecordNotStorable, "Power");
+    EXPECT_EQ(m_power.m_pActionButton, nullptr);
+    StartRecording();
+    ASSERT_TRUE(m_doc.SetHeardAction(m_power, &m_one, &m_power));
+    EXPECT_TRUE(m_doc.IsModified());
+    StartRecording();
+    ASSERT_TRUE(m_doc.SetHeardAction(m_power, nullptr, nullptr));
+    EXPECT_EQ(m_power.m_pActionRemote, nullptr);
+    EXPECT_TRUE(m_doc.IsModified());
+}

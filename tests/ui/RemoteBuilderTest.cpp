@@ -693,3 +693,45 @@ TEST_F(RemoteBuilderTest, NewFromCodeStartsFromTheButtonsCodeAndAsksBeforeReplac
     }
 }
 } // namespace
+
+namespace
+{
+// "When heard, fire:" offers every button of the document; the choice goes straight into the
+// document, shows again for its button, and goes when its target is removed.
+TEST_F(RemoteBuilderTest, WhenHeardFireChoosesTheButtonHearingThisOneFires)
+{
+    OpenBuilder();
+    auto& action = Builder().Find<QComboBox>("whenHeard");
+    Builder().Type("buttonBox", "power");
+    ASSERT_TRUE(action.isEnabled());
+    EXPECT_EQ(action.currentText(), "nothing");
+    EXPECT_EQ(action.count(), 3) << "nothing, TV: Mute, TV: Power";
+
+    QTest::keyClick(&action, Qt::Key_Down);
+    EXPECT_EQ(action.currentText(), "TV: Mute");
+    EXPECT_EQ(m_pPower->m_pActionButton, m_pMute);
+    EXPECT_EQ(m_pPower->m_pActionRemote, m_pTv);
+    EXPECT_TRUE(Doc().IsModified());
+
+    // Each button shows its own.
+    Builder().Type("buttonBox", "mute");
+    EXPECT_EQ(action.currentText(), "nothing");
+    Builder().Type("buttonBox", "power");
+    EXPECT_EQ(action.currentText(), "TV: Mute");
+
+    // A name of no button has no action to choose.
+    Builder().Type("buttonBox", "volume");
+    EXPECT_FALSE(action.isEnabled());
+
+    // The target removed, its button's action is gone, and so is its entry.
+    Builder().Type("buttonBox", "mute");
+    CMessageBox::QueueAnswer(QMessageBox::Yes);
+    Builder().Click("remove");
+    ASSERT_EQ(m_pTv->FindButton("Mute"), nullptr);
+    EXPECT_EQ(m_pPower->m_pActionButton, nullptr);
+    EXPECT_EQ(m_pPower->m_pActionRemote, nullptr);
+    Builder().Type("buttonBox", "power");
+    EXPECT_EQ(action.currentText(), "nothing");
+    EXPECT_EQ(action.count(), 2);
+}
+} // namespace
