@@ -14,8 +14,12 @@ int ListDocument(const std::string& strPath, bool bJson, CClockBackend& clockBac
     // A listing leaves the unit alone, so it reads signals at the nominal microsecond a sample
     // of the simulated unit; the decoder allows for a machine somewhat slower or faster.
     constexpr double kNanos = CSimulatedRemote::kNanosPerSample;
+    // An empty piece may have no storage at all, and fwrite takes no null pointer.
     const auto write = [](std::string_view text)
-    { std::fwrite(text.data(), 1, text.size(), stdout); };
+    {
+        if (!text.empty())
+            std::fwrite(text.data(), 1, text.size(), stdout);
+    };
     if (bJson)
         WriteDocumentJson(loaded.GetDocument(), kNanos, write);
     else
