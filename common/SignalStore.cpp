@@ -43,7 +43,7 @@ bool IsUtf8Character(const std::string& strCharacter)
 std::string DescribeCharacter(const std::string& strCharacter)
 {
     const long nPoint = DecodeCharacter(strCharacter);
-    char szNumber[16];
+    char szNumber[24]; // room for any long, so the compiler sees nothing cut
     std::snprintf(szNumber, sizeof szNumber, "U+%04lX", nPoint);
     const bool bControl = nPoint < 0x20 || (nPoint >= 0x7F && nPoint < 0xA0);
     return bControl ? "the control character " + std::string(szNumber)
