@@ -38,6 +38,7 @@
 #include "ui/CRemoteBuilderDlg.h"
 #include "ui/CRemotePadDlg.h"
 #include "ui/EventFormat.h"
+#include "ui/ProgramIcons.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -149,9 +150,7 @@ QIcon LoadToolBarIcon(const QStyle& style, const char* pszImage, QStyle::Standar
         QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png").arg(pszImage);
     if (!QFile::exists(strPath.arg(16)))
         return style.standardIcon(nIcon);
-    QIcon icon(strPath.arg(16));
-    icon.addFile(strPath.arg(32));
-    return icon;
+    return ReadPngIcon({strPath.arg(16), strPath.arg(32)});
 }
 
 // The clock pane's time of day to the minute, in the locale's short form: a pane that showed

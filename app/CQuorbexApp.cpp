@@ -22,10 +22,10 @@
 #include "engine/CFiringEngine.h"
 #include "engine/CQuorbexSession.h"
 #include "engine/CTickSource.h"
+#include "ui/ProgramIcons.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QIcon>
 #include <QSessionManager>
 
 #include <algorithm>
@@ -192,7 +192,7 @@ bool CQuorbexApp::InitInstance(const QString& strFile)
     m_unit.GetDevice().SelectPort(m_settings.m_nParallelPort, m_settings.m_bDisableInterrupts);
     RegisterDocumentType(QCoreApplication::applicationFilePath());
     // Every window, the pads and dialogs included, shows the program's icon.
-    QApplication::setWindowIcon(QIcon(":/icons/quorbit.svg"));
+    QApplication::setWindowIcon(MakeProgramIcon());
     CreateWindowsAndDocument();
 
     // A file named at start that cannot be opened ends the program once its message is shown.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/StatusIcons.h"
+#include "ui/ProgramIcons.h"
 
 #include <QAbstractTableModel>
 

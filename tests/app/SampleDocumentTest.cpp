@@ -37,6 +37,25 @@ TEST_F(SampleDocumentTest, MainWindowListsItsEventsWithTheirLiveStatus)
     EXPECT_EQ(statuses["Lights out"], "Active");
     EXPECT_EQ(Frame().GetClockText(), "6:00 AM");
 }
+// Every Qt image plugin, the SVG libraries among them, loads in some milliseconds: a picture
+// read at start with its format left for Qt to find, or an SVG, would load them all before the
+// window appears.
+TEST_F(SampleDocumentTest, StartingLoadsNoImagePlugin)
+{
+    const auto loaded = []
+    {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        EXPECT_TRUE(maps.open(QIODevice::ReadOnly));
+        const QByteArray text = maps.readAll();
+        return text.contains("/imageformats/") || text.contains("libQt6Svg");
+    };
+    if (loaded())
+        GTEST_SKIP() << "an earlier test in this process loaded them";
+    ASSERT_TRUE(Start(QUORBIT_EXAMPLES "/living-room.qb"));
+    ASSERT_NE(CRemotePadDlg::FindPad(*Doc().FindRemote("TV")), nullptr);
+    EXPECT_FALSE(loaded());
+}
+
 // Opening shows the pads that were open, the person opens the others, and the window manager
 // frames each; saved and opened again, the document is as it was: no "*", no question.
 TEST_F(SampleDocumentTest, OpeningAndShowingPadsNeverMarksTheDocumentModified)
