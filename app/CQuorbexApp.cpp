@@ -22,11 +22,13 @@
 #include "engine/CFiringEngine.h"
 #include "engine/CQuorbexSession.h"
 #include "engine/CTickSource.h"
+#include "ui/CQuorbexStyle.h"
 #include "ui/ProgramIcons.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QSessionManager>
+#include <QStyle>
 
 #include <algorithm>
 #include <cstdio>
@@ -191,6 +193,9 @@ bool CQuorbexApp::InitInstance(const QString& strFile)
         return false;
     m_unit.GetDevice().SelectPort(m_settings.m_nParallelPort, m_settings.m_bDisableInterrupts);
     RegisterDocumentType(QCoreApplication::applicationFilePath());
+    // Before the first window, which asks the style for its pictures.
+    if (!dynamic_cast<CQuorbexStyle*>(QApplication::style()))
+        QApplication::setStyle(new CQuorbexStyle(QApplication::style()->name()));
     // Every window, the pads and dialogs included, shows the program's icon.
     QApplication::setWindowIcon(MakeProgramIcon());
     CreateWindowsAndDocument();
