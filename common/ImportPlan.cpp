@@ -304,6 +304,7 @@ bool ApplyPlan(CQuorbexDoc& doc, CRemote& target, const SImportPlan& plan,
         const double dPeriod = FindHoldingPeriod(code.durations, dNanos);
         pButton->m_bits = ToBitstream(code.durations, dPeriod);
         pButton->m_facts = MakeSignalFacts(code.durations, dPeriod, code.nCarrierHz, code.code);
+        pButton->m_facts.nDutyPercent = code.nDutyPercent;
     }
     for (CRemote* pOpen : open)
         doc.GetFrontEnd().OpenPad(*pOpen);

@@ -442,7 +442,8 @@ bool CLircDevice::TakesCarrier() const
 void CLircDevice::SetSendCarrier(std::uint32_t nHertz, std::uint32_t nDutyPercent)
 {
     m_nCarrier = nHertz != 0 ? nHertz : kDefaultCarrier;
-    m_nDutyCycle = nDutyPercent != 0 ? nDutyPercent : kDutyCyclePercent;
+    // The kernel takes 1 to 99 %: 100 is kept for a light that never blinks.
+    m_nDutyCycle = nDutyPercent != 0 ? std::min(nDutyPercent, 99u) : kDutyCyclePercent;
 }
 
 void CLircDevice::SetUpCarrier()

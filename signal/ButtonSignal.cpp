@@ -109,5 +109,6 @@ SExchangeCode MakeExchangeCode(const CRemoteButton& button, std::string strName,
                        button.m_facts.nCarrierHz, 0};
     if (button.m_facts.code)
         code.code = FromButtonCode(*button.m_facts.code);
+    code.nDutyPercent = button.m_facts.nDutyPercent;
     return code;
 }

@@ -27,6 +27,9 @@ struct SExchangeCode
     std::string strSource = {};
     // The code the durations were made from, for inputs that name one rather than timings.
     std::optional<SDecodedSignal> code = {};
+    // The share of the carrier's period the emitter is on, 1 to 100 %, as the input gave it;
+    // 0 when it said nothing.
+    unsigned nDutyPercent = 0;
 };
 
 // The carrier a code is written with: its own, else nDefaultHz (the one asked for).

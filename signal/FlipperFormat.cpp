@@ -43,6 +43,23 @@ constexpr std::array kFlipperProtocols{
 
 constexpr unsigned long kMaxDuration = 10'000'000;
 constexpr unsigned long kMaxCarrierHz = 10'000'000;
+// The duty cycle the tool sends and writes where a record names none.
+constexpr unsigned kIrFileDutyPercent = 33;
+
+// A raw record's "duty_cycle: 0.330000", the share of the carrier's period the light is on, as
+// a percentage from 1 to 100; 0 for anything else, which the tool refuses too.
+unsigned ParseDutyFraction(std::string_view value)
+{
+    const std::vector<SWordLine> lines = SplitWordLines(value);
+    if (lines.size() != 1 || lines[0].words.size() != 1)
+        return 0;
+    const std::string_view word = lines[0].words[0];
+    double dFraction = 0;
+    const auto [pEnd, ec] = std::from_chars(word.data(), word.data() + word.size(), dFraction);
+    if (ec != std::errc() || pEnd != word.data() + word.size() || !(dFraction > 0) || dFraction > 1)
+        return 0;
+    return static_cast<unsigned>(std::clamp(std::lround(dFraction * 100), 1L, 100L));
+}
 
 // The tool's own names; a hand-edited file may write them in other letter cases ("Necext").
 const SFlipperProtocol* FindFlipperProtocol(std::string_view name)
@@ -294,6 +311,13 @@ private:
         code.nCarrierHz = static_cast<unsigned>(ParseDecimal(*pFrequency, kMaxCarrierHz));
         if (code.nCarrierHz == 0)
             return Refuse(nLine, code.strName + ": the frequency is not a number of hertz");
+        if (const std::string* pDuty = Find("duty_cycle", nLine))
+        {
+            code.nDutyPercent = ParseDutyFraction(*pDuty);
+            if (code.nDutyPercent == 0)
+                return Refuse(nLine, code.strName + ": the duty cycle \"" + *pDuty +
+                                         "\" is not a fraction above 0 and up to 1");
+        }
         if (!Need("data", pData, nLine))
             return false;
         for (const SWordLine& line : SplitWordLines(*pData))
@@ -373,8 +397,12 @@ std::string FormatRecord(const SExchangeCode& code, unsigned nCarrierHz)
         return strText + "type: parsed\nprotocol: " + pFlipper->pszName +
                "\naddress: " + FormatBytes(ToFlipperAddress(decoded)) +
                "\ncommand: " + FormatBytes(decoded.nCommand & ~pFlipper->nCommandBit) + "\n";
+    // The tool's own duty cycle where the code gives none.
+    char szDuty[16];
+    std::snprintf(szDuty, sizeof szDuty, "%.6f",
+                  (code.nDutyPercent != 0 ? code.nDutyPercent : kIrFileDutyPercent) / 100.0);
     strText += "type: raw\nfrequency: " + std::to_string(GetCarrierOr(code, nCarrierHz)) +
-               "\nduty_cycle: 0.330000\ndata:";
+               "\nduty_cycle: " + szDuty + "\ndata:";
     for (const std::uint32_t nMicros : code.durations)
         strText += " " + std::to_string(nMicros);
     return strText + " " + std::to_string(kTrailingGapMicros) + "\n";

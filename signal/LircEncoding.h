@@ -52,6 +52,7 @@ struct SLircRemote
     // The code of the remote's first button: the daemon starts its toggle bits from it.
     std::uint64_t nFirstCode = 0;
     unsigned nCarrierHz = 0;
+    unsigned nDutyPercent = 0; // 1 to 100; 0 when the file gives none
 };
 
 // The flag a word of the flags line names; 0 for one this reader does not know.

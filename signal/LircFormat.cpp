@@ -86,6 +86,11 @@ const SNumberWord kNumberWords[] = {
     QUORBIT_LIRC_WORD("rc6_mask", kMaxWord, nRc6Mask, std::uint64_t),
     QUORBIT_LIRC_WORD("toggle_bit_mask", kMaxWord, nToggleBitMask, std::uint64_t),
     QUORBIT_LIRC_WORD("frequency", kMaxCarrierHz, nCarrierHz, unsigned),
+    // A percentage from 1 to 100; one outside them says nothing a daemon could send, and the
+    // remote is read as if it gave none.
+    SNumberWord{"duty_cycle", kMaxWord,
+                [](SLircRemote& remote, std::uint64_t nValue)
+                { remote.nDutyPercent = nValue <= 100 ? static_cast<unsigned>(nValue) : 0; }},
 };
 #undef QUORBIT_LIRC_WORD
 
@@ -259,8 +264,8 @@ private:
         for (const SNumberWord& number : kNumberWords)
             if (key == number.pszWord)
                 return ReadNumber(line, number);
-        // The rest (eps, aeps, duty_cycle, driver...) say how to receive; they change nothing
-        // in what one press sends.
+        // The rest (eps, aeps, driver...) say how to receive; they change nothing in what one
+        // press sends.
         return true;
     }
 
@@ -424,6 +429,7 @@ private:
                                               std::to_string(kMaxEncodedDurations) +
                                               " pulses and spaces, more than any remote holds"});
         code.strSource = m_remote.strName;
+        code.nDutyPercent = m_remote.nDutyPercent;
         m_codes.push_back(std::move(code));
         return true;
     }
@@ -438,6 +444,7 @@ private:
                 return false;
             m_codes.push_back({std::string(line.words[1]), {}, m_remote.nCarrierHz, line.nLine});
             m_codes.back().strSource = m_remote.strName;
+            m_codes.back().nDutyPercent = m_remote.nDutyPercent;
             m_bInCode = true;
             return true;
         }
@@ -538,28 +545,31 @@ private:
 
 namespace
 {
-// A remote has one carrier: the one most of its codes name, else nCarrierHz.
-unsigned FindRemoteCarrier(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz)
+// A remote has one carrier and one duty cycle: the one most of its codes name, else nDefault.
+unsigned FindRemoteValue(const std::vector<SExchangeCode>& codes, unsigned SExchangeCode::*pValue,
+                         unsigned nDefault)
 {
     std::map<unsigned, std::size_t> counts;
     for (const SExchangeCode& code : codes)
-        if (code.nCarrierHz != 0)
-            ++counts[code.nCarrierHz];
+        if (code.*pValue != 0)
+            ++counts[code.*pValue];
     const auto it =
         std::ranges::max_element(counts, {}, [](const auto& entry) { return entry.second; });
-    return it != counts.end() ? it->first : nCarrierHz;
+    return it != counts.end() ? it->first : nDefault;
 }
 } // namespace
 
 std::string FormatLircRemote(const std::string& strRemote, const std::vector<SExchangeCode>& codes,
                              unsigned nCarrierHz)
 {
-    std::string strText = "# Written by Quorbit: raw codes in microseconds, a pulse first.\n"
-                          "begin remote\n\n  name  " +
-                          MakeExchangeName(strRemote) + "\n  flags RAW_CODES\n" + kTolerances +
-                          "  frequency " + std::to_string(FindRemoteCarrier(codes, nCarrierHz)) +
-                          "\n  gap   " + std::to_string(kTrailingGapMicros) +
-                          "\n\n  begin raw_codes\n";
+    std::string strText =
+        "# Written by Quorbit: raw codes in microseconds, a pulse first.\n"
+        "begin remote\n\n  name  " +
+        MakeExchangeName(strRemote) + "\n  flags RAW_CODES\n" + kTolerances + "  frequency " +
+        std::to_string(FindRemoteValue(codes, &SExchangeCode::nCarrierHz, nCarrierHz)) + "\n";
+    if (const unsigned nDuty = FindRemoteValue(codes, &SExchangeCode::nDutyPercent, 0); nDuty != 0)
+        strText += "  duty_cycle " + std::to_string(nDuty) + "\n";
+    strText += "  gap   " + std::to_string(kTrailingGapMicros) + "\n\n  begin raw_codes\n";
     for (const SExchangeCode& code : codes)
         strText +=
             "\n    name " + MakeExchangeName(code.strName) + "\n" + FormatDurations(code.durations);

@@ -32,10 +32,11 @@ CDurations LongRawCode()
     return durations;
 }
 
-std::string FormatRaw(const std::string& strName, const CDurations& durations, unsigned nHz)
+std::string FormatRaw(const std::string& strName, const CDurations& durations, unsigned nHz,
+                      const char* pszDuty = "0.330000")
 {
     std::string strText = "#\nname: " + strName + "\ntype: raw\nfrequency: " + std::to_string(nHz) +
-                          "\nduty_cycle: 0.330000\ndata:";
+                          "\nduty_cycle: " + pszDuty + "\ndata:";
     for (const std::uint32_t nMicros : durations)
         strText += " " + std::to_string(nMicros);
     return strText + "\n";
@@ -79,12 +80,14 @@ protected:
 
 const std::string kIrHeader = "Filetype: IR signals file\nVersion: 1\n";
 
-// A raw ".ir" record of 0.6 s at 56 kHz: it comes in at 2 µs a sample (1 µs holds 0.4 s), and
-// goes back out at its carrier, in every format that says one.
+// A raw ".ir" record of 0.6 s at 56 kHz and a 50 % duty cycle: it comes in at 2 µs a sample
+// (1 µs holds 0.4 s), and goes back out at its carrier and duty cycle, in every format that
+// says them.
 TEST_F(ExchangeFactsTest, ALongRawRecordComesInAndGoesBackAtItsCarrier)
 {
     const CDurations raw = LongRawCode();
-    const SProcessResult imported = Import(kIrHeader + FormatRaw("Cool", raw, 56000), "flipper");
+    const SProcessResult imported =
+        Import(kIrHeader + FormatRaw("Cool", raw, 56000, "0.5"), "flipper");
     ASSERT_EQ(imported.nExitStatus, 0) << imported.strErr;
 
     const SProcessResult exported = Export("Cool", "flipper");
@@ -94,6 +97,8 @@ TEST_F(ExchangeFactsTest, ALongRawRecordComesInAndGoesBackAtItsCarrier)
     ASSERT_TRUE(ParseFlipperCodes(exported.strOut, codes, error)) << error.strReason;
     ASSERT_EQ(codes.size(), 1u);
     EXPECT_EQ(codes[0].nCarrierHz, 56000u);
+    EXPECT_EQ(codes[0].nDutyPercent, 50u);
+    EXPECT_NE(exported.strOut.find("\nduty_cycle: 0.500000\n"), std::string::npos);
     EXPECT_TRUE(IsWithin(codes[0].durations, raw, 5));
 
     // Pronto's carrier word counts 0.241246 µs units: 56 kHz is 74 of them.
@@ -102,7 +107,8 @@ TEST_F(ExchangeFactsTest, ALongRawRecordComesInAndGoesBackAtItsCarrier)
     // One code alone is written without its name.
     EXPECT_TRUE(pronto.strOut.starts_with("0000 004A ")) << pronto.strOut.substr(0, 40);
     const SProcessResult lirc = Export("Cool", "lirc");
-    EXPECT_NE(lirc.strOut.find("  frequency 56000\n"), std::string::npos) << lirc.strOut;
+    EXPECT_NE(lirc.strOut.find("  frequency 56000\n  duty_cycle 50\n"), std::string::npos)
+        << lirc.strOut;
 }
 
 // A press that the remote's file says repeats its frame at least 8 times lasts about a second;

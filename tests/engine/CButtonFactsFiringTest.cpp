@@ -79,6 +79,11 @@ TEST_F(CButtonFactsFiringTest, AButtonFiresAtItsOwnCarrierAndDutyCycle)
     ASSERT_TRUE(m_engine.Fire(pioneer));
     EXPECT_EQ(m_fake.nCarrier, 40000u);
     EXPECT_EQ(m_fake.nDutyCycle, CLircDevice::kDutyCyclePercent);
+
+    // A LIRC file may say 100 %, which the kernel keeps for a light that never blinks.
+    button.m_facts.nDutyPercent = 100;
+    ASSERT_TRUE(m_engine.Fire(button));
+    EXPECT_EQ(m_fake.nDutyCycle, 99u);
 }
 
 // A parallel port samples every 1.37 µs or so; a lirc device counts microseconds. Played

@@ -46,12 +46,21 @@ std::vector<SMalformedCase> MalformedCases()
          strClean},
         {"a library file's header", "Filetype: IR library file\nVersion: 1\n#\n" + kRecord,
          strClean},
+        {"a raw record's duty cycle, written as the tool writes it",
+         kHeader + "name: Odd\ntype: raw\nfrequency: 38000\nduty_cycle: .25\n" +
+             "data: 900 450 560 40000\n",
+         kHeader + "#\nname: Odd\ntype: raw\nfrequency: 38000\nduty_cycle: 0.250000\n" +
+             "data: 900 450 560 40000\n"},
         {"a byte-order mark before something else", "\xEF\xBB\xBFname: Power\n", "", 1,
          "\"Filetype: IR signals file\" was expected"},
         {"a key that is only blanks", kHeader + "name: Power\n \t: parsed\n", "", 3,
          "Power has no \"type\""},
         {"a value lost to blanks", kHeader + "name: Power\ntype: parsed\nprotocol: \t\n", "", 5,
          "Quorbit knows no protocol \"\""},
+        {"a duty cycle given in percent",
+         kHeader + "name: Odd\ntype: raw\nfrequency: 38000\nduty_cycle: 33\n" +
+             "data: 900 450 560\n",
+         "", 6, "Odd: the duty cycle \"33\" is not a fraction above 0 and up to 1"},
         {"a protocol name that only looks like one",
          kHeader + "name: Power\ntype: parsed\nprotocol: NEC ext\n", "", 5,
          "Quorbit knows no protocol \"NEC ext\""},

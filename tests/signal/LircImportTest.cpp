@@ -75,6 +75,7 @@ struct SToleranceCase
     std::vector<std::string> names;   // of the codes read, in order, UTF-8
     std::vector<std::string> sources; // the remote of each
     std::vector<SSkippedRemote> skipped;
+    std::vector<unsigned> duties = {}; // the duty cycle of each; none: 0 for all
 };
 
 const SToleranceCase kToleranceCases[] = {
@@ -160,6 +161,15 @@ const SToleranceCase kToleranceCases[] = {
      {"Lautst\xC3\xA4rke", "Euro\xE2\x82\xAC"},
      {"Wohnzimmer\xC3\xA4", "Wohnzimmer\xC3\xA4"},
      {}},
+    {"a duty cycle, as a percentage; one outside 1 to 100 is passed over",
+     "begin remote\n name TV\n duty_cycle 40\n begin raw_codes\n  name Power\n  900\n"
+     " end raw_codes\nend remote\n"
+     "begin remote\n name Amp\n duty_cycle 150\n begin raw_codes\n  name Mute\n  900\n"
+     " end raw_codes\nend remote\n",
+     {"Power", "Mute"},
+     {"TV", "Amp"},
+     {},
+     {40, 0}},
     {"a byte-order mark before the first remote",
      "\xEF\xBB\xBF"
      "begin remote\n name TV\n begin raw_codes\n  name Power\n  900\n end raw_codes\n"
@@ -202,6 +212,8 @@ TEST_P(LircToleranceTest, ReadsTheRestAndSaysWhatWasSkipped)
     {
         EXPECT_EQ(codes[nCode].strName, tolerance.names[nCode]);
         EXPECT_EQ(codes[nCode].strSource, tolerance.sources[nCode]);
+        const unsigned nDuty = tolerance.duties.empty() ? 0 : tolerance.duties[nCode];
+        EXPECT_EQ(codes[nCode].nDutyPercent, nDuty);
     }
     ASSERT_EQ(skipped.size(), tolerance.skipped.size());
     for (std::size_t nSkip = 0; nSkip < skipped.size(); ++nSkip)
