@@ -158,7 +158,7 @@ std::vector<std::uint32_t> EncodeLircCode(const SLircRemote& remote, std::uint64
     for (int nFrame = 0; nFrame <= remote.nMinRepeat; ++nFrame)
     {
         const double dStart = writer.GetLength();
-        writer.Frame(nCode, nFrame > 0);
+        writer.Frame(nFrame > 0 ? nCode ^ remote.nRepeatMask : nCode, nFrame > 0);
         double dLength = writer.GetLength() - dStart;
         // Where repeats go without the header, the daemon counts the first frame without it
         // too, so the gap after it is longer by the header.

@@ -49,6 +49,8 @@ struct SLircRemote
     // The bits of pre_data, data and post_data (counted from the last sent) that change with
     // every new press.
     std::uint64_t nToggleBitMask = 0;
+    // The bits of the code (data alone) inverted in every repeat of a press.
+    std::uint64_t nRepeatMask = 0;
     // The code of the remote's first button: the daemon starts its toggle bits from it.
     std::uint64_t nFirstCode = 0;
     unsigned nCarrierHz = 0;

@@ -85,6 +85,7 @@ const SNumberWord kNumberWords[] = {
     QUORBIT_LIRC_WORD("min_repeat", kMaxMinRepeat, nMinRepeat, int),
     QUORBIT_LIRC_WORD("rc6_mask", kMaxWord, nRc6Mask, std::uint64_t),
     QUORBIT_LIRC_WORD("toggle_bit_mask", kMaxWord, nToggleBitMask, std::uint64_t),
+    QUORBIT_LIRC_WORD("repeat_mask", kMaxWord, nRepeatMask, std::uint64_t),
     QUORBIT_LIRC_WORD("frequency", kMaxCarrierHz, nCarrierHz, unsigned),
     // A percentage from 1 to 100; one outside them says nothing a daemon could send, and the
     // remote is read as if it gave none.
