@@ -80,7 +80,17 @@ void CQtFrontEnd::RemoveRemoteMenuEntry(const CRemote& remote)
 
 void CQtFrontEnd::OpenPad(CRemote& remote)
 {
-    m_frame.OpenPad(remote);
+    if (m_bHoldingPads)
+        m_heldPads.push_back(&remote);
+    else
+        m_frame.OpenPad(remote);
+}
+
+void CQtFrontEnd::ReleasePads()
+{
+    m_bHoldingPads = false;
+    for (CRemote* pRemote : std::exchange(m_heldPads, {}))
+        m_frame.OpenPad(*pRemote);
 }
 
 void CQtFrontEnd::ClosePad(CRemote& remote)

@@ -3,6 +3,7 @@
 #include "document/CFrontEnd.h"
 
 #include <functional>
+#include <vector>
 
 class CMainFrame;
 
@@ -34,6 +35,10 @@ public:
 
     void OpenPad(CRemote& remote) override;
     void ClosePad(CRemote& remote) override;
+    // At start, the pads of the file open only once the main window stands where it was left:
+    // a pad that was never moved goes beside it there, and the window appears first.
+    void HoldPads() { m_bHoldingPads = true; }
+    void ReleasePads();
 
     void OnModifiedChanged(bool bModified) override;
     // The event list and the open pads look again once the change is done, however many
@@ -47,4 +52,6 @@ private:
     CMainFrame& m_frame;
     std::function<void(bool)> m_onModified = [](bool) {};
     bool m_bContentLookDue = false;
+    bool m_bHoldingPads = false;
+    std::vector<CRemote*> m_heldPads;
 };

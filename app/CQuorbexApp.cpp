@@ -201,12 +201,14 @@ bool CQuorbexApp::InitInstance(const QString& strFile)
     CreateWindowsAndDocument();
 
     // A file named at start that cannot be opened ends the program once its message is shown.
+    m_pFrontEnd->HoldPads();
     if (strFile.isEmpty())
         m_pDocuments->StartNewDocument();
     else if (!m_pDocuments->OpenDocumentFile(strFile))
         return false;
     m_pFrame->setAcceptDrops(true);
     m_pFrame->RestorePlacement();
+    m_pFrontEnd->ReleasePads();
     m_pRecovery->OfferCopies();
     return true;
 }

@@ -1,6 +1,7 @@
 #include "app/CAppFixture.h"
 #include "app/CFileDialog.h"
 #include "app/CMainFrame.h"
+#include "app/CSettings.h"
 #include "document/CQuorbexDoc.h"
 #include "ui/CRemotePadDlg.h"
 
@@ -76,6 +77,34 @@ TEST_F(PadPlacementTest, APadComesBackInTheSizeThePersonGaveIt)
 
     Frame().OnCommand(CMainFrame::kCmdFileNew);
     EXPECT_EQ(OpenPad(Frame(), *Doc().AddRemote("TV", 0)).size(), natural);
+}
+
+// A pad open when the file was saved but never moved has no place of its own: at start it goes
+// beside the main window where the window was left, not where the window stood before that.
+TEST_F(PadPlacementTest, APadNeverMovedOpensAtStartBesideTheWindowWhereItWasLeft)
+{
+    const QString strFile = GetTempPath("den.qb");
+    ASSERT_TRUE(Start());
+    OpenPad(Frame(), AddRemoteWithButton("TV"));
+    CFileDialog::QueuePath(strFile);
+    Frame().OnCommand(CMainFrame::kCmdFileSaveAs);
+    StoreSettings(
+        [](CSettings& settings)
+        {
+            settings.m_nFrameShowCmd = EFrameShowState::Normal;
+            settings.m_nFrameLeft = 40;
+            settings.m_nFrameTop = 70;
+            settings.m_nFrameRight = 340;
+            settings.m_nFrameBottom = 270;
+        });
+
+    ASSERT_TRUE(StartAgain(strFile));
+    QCoreApplication::processEvents();
+    const QRect main = Frame().frameGeometry();
+    ASSERT_EQ(Frame().geometry().topLeft(), QPoint(40, 70));
+    const QRect pad = CRemotePadDlg::FindPad(*Doc().FindRemote("TV"))->frameGeometry();
+    EXPECT_GT(pad.left(), main.right());
+    EXPECT_EQ(pad.top(), main.top());
 }
 
 // Pads never moved before go beside the main window, apart and wholly on the screen: right of
