@@ -1,6 +1,6 @@
 // A button plays the signal its samples stand for on any unit: at its own carrier, converted
 // from the time base it was taken at to the unit's.
-#include "engine/CEngineFixture.h"
+#include "engine/CLircEngineFixture.h"
 
 #include "base/CStringTable.h"
 #include "base/SampleRuns.h"
@@ -36,16 +36,9 @@ CRuns HeldNec(int nFrames)
     return SignalFrames::Join(frames, 40000);
 }
 
-class CButtonFactsFiringTest : public CEngineFixture
+class CButtonFactsFiringTest : public CLircEngineFixture
 {
 protected:
-    CButtonFactsFiringTest()
-    {
-        std::string strError;
-        m_pLirc = CLircDevice::Open(m_system, "/dev/lirc0", strError);
-        m_engine.SetDevice(*m_pLirc);
-    }
-
     // A button whose samples were taken at dNanos a sample, and that knows it.
     CRemoteButton& MakeAt(const std::string& strName, const CRuns& runs, double dNanos,
                           std::uint32_t nCarrierHz = 0)
@@ -58,9 +51,6 @@ protected:
     }
 
     CRemote& m_tv = MakeRemote("TV");
-    CFakeLircSystem m_system;
-    CFakeLircSystem::SDevice& m_fake = m_system.AddDevice("/dev/lirc0");
-    std::unique_ptr<CLircDevice> m_pLirc;
 };
 
 // NEC frames at 56 kHz (a raw ".ir" record of a set that wants them so): the button's carrier

@@ -1,4 +1,4 @@
-#include "engine/CEngineFixture.h"
+#include "engine/CLircEngineFixture.h"
 
 #include "base/CStringTable.h"
 #include "device/CDeviceFactory.h"
@@ -35,28 +35,17 @@ void ExpectNear(const CRuns& actual, const CRuns& expected, const std::string& s
             << strWhat << " run " << nRun;
 }
 
-class CHoldFiringTest : public CEngineFixture
+class CHoldFiringTest : public CLircEngineFixture
 {
 protected:
     CHoldFiringTest()
     {
-        std::string strError;
-        m_pLirc = CLircDevice::Open(m_system, "/dev/lirc0", strError);
-        m_engine.SetDevice(*m_pLirc);
         // A megabutton's waits pass at once, on both clocks.
         m_frontEnd.m_onPump = [this]
         {
             AdvanceMs(10);
             m_system.m_nMicros += 10000;
         };
-    }
-
-    // A button learned from a remote: its samples alone, one a microsecond.
-    CRemoteButton& Learn(const std::string& strName, const CRuns& runs)
-    {
-        CRemoteButton& button = MakePlain(m_remote, strName);
-        button.m_bits = ToBitstream(runs, 1000);
-        return button;
     }
 
     // The toggle bit of each frame played.
@@ -68,9 +57,6 @@ protected:
         return toggles;
     }
 
-    CFakeLircSystem m_system;
-    CFakeLircSystem::SDevice& m_fake = m_system.AddDevice("/dev/lirc0");
-    std::unique_ptr<CLircDevice> m_pLirc;
     CRemote& m_remote = MakeRemote("TV");
 };
 
@@ -100,7 +86,8 @@ TEST_F(CHoldFiringTest, AHeldButtonRepeatsAtItsProtocolsPeriod)
         m_fake.written.clear();
         m_fake.writeCounts.clear();
         m_fake.writeStarts.clear();
-        EXPECT_TRUE(m_engine.Hold(Learn(test.pszName, test.frame), test.nHoldMillis));
+        EXPECT_TRUE(
+            m_engine.Hold(MakeRecorded(m_remote, test.pszName, test.frame), test.nHoldMillis));
         const std::vector<SPlayedFrame> played = ReadPlayedFrames(m_fake);
         ASSERT_EQ(played.size(), test.nFrames) << test.pszName;
         ExpectNear(played[0].durations, test.frame, test.pszName);
@@ -122,7 +109,8 @@ TEST_F(CHoldFiringTest, AHeldButtonRepeatsAtItsProtocolsPeriod)
 TEST_F(CHoldFiringTest, AProcessWokenLateDoesNotStretchTheRepeats)
 {
     m_fake.nWakeLateMicros = 3000;
-    EXPECT_TRUE(m_engine.Hold(Learn("Vol+", SignalFrames::Nec(0xFB04, 0x10)), 2000));
+    EXPECT_TRUE(
+        m_engine.Hold(MakeRecorded(m_remote, "Vol+", SignalFrames::Nec(0xFB04, 0x10)), 2000));
     const std::vector<SPlayedFrame> played = ReadPlayedFrames(m_fake);
     ASSERT_EQ(played.size(), 19u);
     for (std::size_t nFrame = 1; nFrame < played.size(); ++nFrame)
@@ -143,7 +131,7 @@ TEST_F(CHoldFiringTest, EachNewPressFlipsTheToggleBitAndAHoldKeepsIt)
     };
     for (const auto& [pszName, runs] : cases)
     {
-        CRemoteButton& button = Learn(pszName, runs);
+        CRemoteButton& button = MakeRecorded(m_remote, pszName, runs);
         m_fake.written.clear();
         m_fake.writeCounts.clear();
         m_fake.writeStarts.clear();
@@ -175,7 +163,7 @@ TEST_F(CHoldFiringTest, EachNewPressFlipsTheToggleBitAndAHoldKeepsIt)
 TEST_F(CHoldFiringTest, AButtonWithoutAToggleBitSendsItsRecordingAtEveryPress)
 {
     const CRuns runs = SignalFrames::Nec(0xFB04, 0x12);
-    CRemoteButton& button = Learn("Power", runs);
+    CRemoteButton& button = MakeRecorded(m_remote, "Power", runs);
     ASSERT_TRUE(m_engine.Fire(button));
     ASSERT_TRUE(m_engine.Fire(button));
     CRuns both = runs;
@@ -191,7 +179,7 @@ TEST_F(CHoldFiringTest, ARecordingOfNoKnownProtocolRepeatsItsLastFrame)
     CRuns runs = first;
     runs.push_back(21000);
     runs.insert(runs.end(), second.begin(), second.end());
-    EXPECT_TRUE(m_engine.Hold(Learn("Odd", runs), 150));
+    EXPECT_TRUE(m_engine.Hold(MakeRecorded(m_remote, "Odd", runs), 150));
     const std::vector<SPlayedFrame> played = ReadPlayedFrames(m_fake);
     // Frames start at 0, 30, 60, 90 and 120 ms.
     ASSERT_EQ(played.size(), 5u);
@@ -208,7 +196,7 @@ TEST_F(CHoldFiringTest, ARecordingOfNoKnownProtocolRepeatsItsLastFrame)
 // recording of it lasts.
 TEST_F(CHoldFiringTest, AHoldTheUnitCannotSendIsRefusedWithTheReason)
 {
-    CRemoteButton& power = Learn("Power", SignalFrames::Nec(0xFB04, 0x12));
+    CRemoteButton& power = MakeRecorded(m_remote, "Power", SignalFrames::Nec(0xFB04, 0x12));
     CRemoteButton& mega = MakeMega(m_remote, "Both", {{&power, 0}});
     std::string strError;
     const auto pSimulated = CreateInfraredDevice("sim", 1, strError);
@@ -250,7 +238,8 @@ TEST_F(CHoldFiringTest, TheSimulatedUnitPlaysAShortHoldAsOneRecording)
     const auto pSimulated = CreateInfraredDevice("sim", 1, strError);
     CSimulatedPort& port = *FindSimulatedPort(*pSimulated);
     m_engine.SetDevice(*pSimulated);
-    EXPECT_TRUE(m_engine.Hold(Learn("Power", SignalFrames::Nec(0xFB04, 0x12)), 300));
+    EXPECT_TRUE(
+        m_engine.Hold(MakeRecorded(m_remote, "Power", SignalFrames::Nec(0xFB04, 0x12)), 300));
     std::vector<std::uint8_t> record = port.GetEmitterRecord();
     // One sample a write, a microsecond each; frames start where the emitter turns on after a
     // long silence.
@@ -272,8 +261,8 @@ TEST_F(CHoldFiringTest, TheSimulatedUnitPlaysAShortHoldAsOneRecording)
 // A megabutton step may hold its button; the step's delay still counts from its start.
 TEST_F(CHoldFiringTest, AMegabuttonStepHoldsItsButton)
 {
-    CRemoteButton& volume = Learn("Vol+", SignalFrames::Nec(0xFB04, 0x10));
-    CRemoteButton& mute = Learn("Mute", SignalFrames::Nec(0xFB04, 0x11));
+    CRemoteButton& volume = MakeRecorded(m_remote, "Vol+", SignalFrames::Nec(0xFB04, 0x10));
+    CRemoteButton& mute = MakeRecorded(m_remote, "Mute", SignalFrames::Nec(0xFB04, 0x11));
     CRemoteButton& mega = MakeMega(m_remote, "Ramp", {{&volume, 0}, {&mute, 0}});
     mega.m_steps[0].m_nHoldMillis = 500;
     EXPECT_TRUE(m_engine.Fire(mega));

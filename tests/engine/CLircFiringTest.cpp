@@ -1,4 +1,4 @@
-#include "engine/CEngineFixture.h"
+#include "engine/CLircEngineFixture.h"
 
 #include "base/CStringTable.h"
 #include "device/CLircDevice.h"
@@ -12,27 +12,7 @@ namespace
 {
 using CRuns = SignalFrames::CRuns;
 
-class CLircFiringTest : public CEngineFixture
-{
-protected:
-    CLircFiringTest()
-    {
-        std::string strError;
-        m_pDevice = CLircDevice::Open(m_system, "/dev/lirc0", strError);
-        m_engine.SetDevice(*m_pDevice);
-    }
-
-    CRemoteButton& MakeSignal(CRemote& remote, const std::string& strName, const CRuns& runs)
-    {
-        CRemoteButton& button = MakePlain(remote, strName);
-        button.m_bits = ToBitstream(runs, 1000);
-        return button;
-    }
-
-    CFakeLircSystem m_system;
-    CFakeLircSystem::SDevice& m_fake = m_system.AddDevice("/dev/lirc0");
-    std::unique_ptr<CLircDevice> m_pDevice;
-};
+using CLircFiringTest = CLircEngineFixture;
 
 // The carrier comes from what the button's signal carries; one that is not understood gets
 // the device's usual carrier.
@@ -50,7 +30,7 @@ TEST_F(CLircFiringTest, FiresWithTheCarrierOfTheButtonsProtocol)
     {
         m_fake.nCarrier = 0;
         m_fake.written.clear();
-        EXPECT_TRUE(m_engine.Fire(MakeSignal(tv, "B" + std::to_string(++nButton), runs)));
+        EXPECT_TRUE(m_engine.Fire(MakeRecorded(tv, "B" + std::to_string(++nButton), runs)));
         EXPECT_EQ(m_fake.nCarrier, nCarrier) << nButton;
         EXPECT_EQ(m_fake.nDutyCycle, CLircDevice::kDutyCyclePercent);
         EXPECT_EQ(m_fake.written, runs);
@@ -62,8 +42,8 @@ TEST_F(CLircFiringTest, FiresWithTheCarrierOfTheButtonsProtocol)
 TEST_F(CLircFiringTest, AFailedStepEndsTheMegabuttonWithOneMessage)
 {
     CRemote& tv = MakeRemote("TV");
-    CRemoteButton& first = MakeSignal(tv, "Power", SignalFrames::Nec(0xFB04, 0x12));
-    CRemoteButton& second = MakeSignal(tv, "Mute", SignalFrames::Nec(0xFB04, 0x13));
+    CRemoteButton& first = MakeRecorded(tv, "Power", SignalFrames::Nec(0xFB04, 0x12));
+    CRemoteButton& second = MakeRecorded(tv, "Mute", SignalFrames::Nec(0xFB04, 0x13));
     CRemoteButton& mega = MakeMega(tv, "Both", {{&first, 0}, {&second, 0}, {&first, 0}});
     m_fake.writeErrors = {ENODEV};
     EXPECT_FALSE(m_engine.Fire(mega));
@@ -80,14 +60,14 @@ TEST_F(CLircFiringTest, AFailedStepEndsTheMegabuttonWithOneMessage)
 TEST_F(CLircFiringTest, LearningThatCannotBeDoneKeepsTheButton)
 {
     CRemote& tv = MakeRemote("TV");
-    CRemoteButton& power = MakeSignal(tv, "Power", SignalFrames::Nec(0xFB04, 0x12));
+    CRemoteButton& power = MakeRecorded(tv, "Power", SignalFrames::Nec(0xFB04, 0x12));
     const CBitstream before = power.m_bits;
 
     m_fake.readable = {LIRC_PULSE(9000), LIRC_OVERFLOW(0)};
     EXPECT_TRUE(m_engine.EnableDetector(power));
-    EXPECT_TRUE(m_pDevice->WaitForDetectorLine(true, 1000));
+    EXPECT_TRUE(m_pLirc->WaitForDetectorLine(true, 1000));
     m_fake.presses.push_back({LIRC_PULSE(9000), LIRC_OVERFLOW(0)});
-    EXPECT_EQ(m_pDevice->ReadDetectorLine(), 0);
+    EXPECT_EQ(m_pLirc->ReadDetectorLine(), 0);
     EXPECT_FALSE(m_engine.Learn(power, kBitstreamBytes));
     EXPECT_EQ(power.m_bits, before);
 
