@@ -300,6 +300,10 @@ void CEventProgrammerDlg::SetDate(const CTime& date)
         const QSignalBlocker monthBlocker(m_pMonth);
         const QSignalBlocker yearBlocker(m_pYear);
         m_pMonth->setCurrentIndex(date.GetMonth() - 1);
+        // A document may hold any year; one outside the field's years widens them for this
+        // date, or showing the event would change it.
+        m_pYear->setMinimum(std::min(kFirstYear, date.GetYear()));
+        m_pYear->SetMaximum(std::max(kLastYear, date.GetYear()));
         m_pYear->SetNumber(date.GetYear());
         m_pDay->SetMaximum(GetDaysInMonth(m_pYear->value(), date.GetMonth()));
     }

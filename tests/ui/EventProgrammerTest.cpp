@@ -212,6 +212,19 @@ TEST_F(EventProgrammerTest, ShowsTheSelectedEventOrElseTheFirstByName)
     EXPECT_FALSE(ui.IsEnabled("month"));
 }
 
+// A document may hold years the field's arrows never reach: shown, such an event is unchanged,
+// and an update of its hour keeps its year.
+TEST_F(EventProgrammerTest, AYearBeyondTheFieldsRangeIsShownAndKept)
+{
+    CTimedEvent& launch = MakeEvent("Launch", CTime(2060, 7, 12, 20, 45, 0), kFrequencyOnce);
+    const CDialogDriver ui = Open(&launch);
+    EXPECT_EQ(ui.Text("year"), "2060");
+    EXPECT_EQ(GetOffered(), "- - remove");
+    ui.Type("hour", "21");
+    ui.Click("update");
+    EXPECT_EQ(launch.m_time, CTime(2060, 7, 12, 21, 45, 0));
+}
+
 struct SOfferCase
 {
     const char* pszName;
