@@ -97,10 +97,11 @@ void CDocumentController::TakeFile(const QString& strPath, SQbContent& content)
 {
     const QString strAbsolute = QFileInfo(strPath).absoluteFilePath();
     CQuorbexDoc& doc = m_session.GetDocument();
+    // Named first: the pads that open with the content keep their sizes under the file's name.
+    m_strPathName = strAbsolute;
     doc.TakeDocumentContent(content);
     m_lastFired.Apply(ToLocalPath(strAbsolute), doc);
     doc.ArmNextEvent();
-    m_strPathName = strAbsolute;
     m_settings.AddRecentFile(strAbsolute);
     m_onChanged();
 }
@@ -127,8 +128,8 @@ bool CDocumentController::RecoverDocument(const QString& strPath, SQbContent& co
     {
         if (m_session.IsFiring() || !SaveModified())
             return false;
-        doc.TakeDocumentContent(content);
         m_strPathName.clear();
+        doc.TakeDocumentContent(content);
     }
     else if (!ReplaceDocument(strPath, content))
         return false;

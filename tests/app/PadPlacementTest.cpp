@@ -79,6 +79,29 @@ TEST_F(PadPlacementTest, APadComesBackInTheSizeThePersonGaveIt)
     EXPECT_EQ(OpenPad(Frame(), *Doc().AddRemote("TV", 0)).size(), natural);
 }
 
+// A pad that opens with a document opened from the File menu is sized, and keeps the size the
+// person gives it, under that document's name, not the one open before.
+TEST_F(PadPlacementTest, APadOfADocumentOpenedLaterKeepsItsSizeUnderThatDocument)
+{
+    const QString strHall = GetTempPath("hall.qb");
+    ASSERT_TRUE(Start());
+    OpenPad(Frame(), AddRemoteWithButton("TV"));
+    CFileDialog::QueuePath(strHall);
+    Frame().OnCommand(CMainFrame::kCmdFileSaveAs);
+    Frame().OnCommand(CMainFrame::kCmdFileNew);
+    AddRemoteWithButton("TV");
+    CFileDialog::QueuePath(GetTempPath("den.qb"));
+    Frame().OnCommand(CMainFrame::kCmdFileSaveAs);
+
+    ASSERT_TRUE(App().GetDocuments().OpenDocumentFile(strHall));
+    CRemotePadDlg& pad = *CRemotePadDlg::FindPad(*Doc().FindRemote("TV"));
+    pad.resize(pad.size() + QSize(40, 20));
+    QCoreApplication::processEvents();
+    const auto& sizes = App().GetSettings().m_padSizes;
+    ASSERT_EQ(sizes.size(), 1u);
+    EXPECT_EQ(sizes.begin()->first, CSettings::CPadKey(strHall, "TV"));
+}
+
 // A pad open when the file was saved but never moved has no place of its own: at start it goes
 // beside the main window where the window was left, not where the window stood before that.
 TEST_F(PadPlacementTest, APadNeverMovedOpensAtStartBesideTheWindowWhereItWasLeft)
