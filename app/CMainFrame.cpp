@@ -49,6 +49,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTime>
@@ -157,7 +158,11 @@ QIcon LoadToolBarIcon(const QStyle& style, const char* pszImage, QStyle::Standar
 // seconds would redraw every second, the only drawing an idle window does.
 QString FormatClockTime(const CTime& time)
 {
-    return QLocale().toString(QTime(time.GetHour(), time.GetMinute()), QLocale::ShortFormat);
+    // Some locales, C among them, give seconds even in their short form; they would stand at
+    // ":00".
+    QString strFormat = QLocale().timeFormat(QLocale::ShortFormat);
+    strFormat.remove(QRegularExpression(QStringLiteral("[^hHmaApP ]?s+")));
+    return QLocale().toString(QTime(time.GetHour(), time.GetMinute()), strFormat);
 }
 
 } // namespace

@@ -107,6 +107,20 @@ TEST_F(StatusBarTest, TheClockPaneIsDrawnOnlyWhenItsMinuteChanges)
     EXPECT_EQ(painted.m_nPaints, 1);
 }
 
+// The C locale's short time has seconds; the pane shows the minute alone, or they would stand
+// at ":00".
+TEST_F(StatusBarTest, TheClockPaneShowsNoSecondsWhereTheLocalesShortTimeHasThem)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale::c());
+    ASSERT_TRUE(Start());
+    CScriptedTime time(*m_pClock, *m_pTicks);
+    time.SetClock(CTime(1998, 6, 1, 6, 59, 41));
+    App().GetSession().GetScheduler().SchedulerTick();
+    EXPECT_EQ(Frame().findChild<QLabel*>("clockPane")->text(), "06:59");
+    QLocale::setDefault(before);
+}
+
 // Sending a plain button keeps the windows still until it is done, so the message must be
 // painted before: when the pad announces the button, the frame has heard of it first.
 TEST_F(StatusBarTest, APadsButtonIsShownBeforeItGoesOut)
