@@ -31,11 +31,13 @@ enum EColumn : int
 };
 
 // The names code collections give their files: .ir files, and LIRC's remote files, which end
-// in .conf or .lircd, or carry no ending at all under a remotes folder.
+// in .conf or .lircd, carry no ending at all under a remotes folder, or, as Debian ships them,
+// are named lircd.conf.MODEL.
 bool IsCodeFileName(const QString& strName)
 {
     return strName.endsWith(QStringLiteral(".ir")) || strName.endsWith(QStringLiteral(".conf")) ||
-           strName.endsWith(QStringLiteral(".lircd")) || !strName.contains(QLatin1Char('.'));
+           strName.endsWith(QStringLiteral(".lircd")) || !strName.contains(QLatin1Char('.')) ||
+           strName.startsWith(QStringLiteral("lircd.conf."));
 }
 
 QPushButton* MakeButton(const QString& strText, const char* pszName)

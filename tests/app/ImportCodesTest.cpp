@@ -268,6 +268,10 @@ TEST_F(ImportCodesTest, TheCodeLibraryIsSearchedPreviewedAndRemembered)
                                library.File("TVs/LG/LG_42LB650V.ir"));
     std::filesystem::copy_file(kImports.toStdString() + "big-remote.lircd.conf",
                                library.File("remotes/samsung/BN59-00940A.lircd.conf"));
+    // As Debian's lirc-compat-remotes names its files.
+    std::filesystem::create_directories(library.File("remotes/apple"));
+    std::filesystem::copy_file(kImports.toStdString() + "big-remote.lircd.conf",
+                               library.File("remotes/apple/lircd.conf.macmini"));
     std::ofstream(library.File("TVs/LG/README.md")) << "not codes\n";
     App().GetSettings().m_strCodeLibrary = QString::fromStdString(library.File(""));
     RunImport(
@@ -275,7 +279,10 @@ TEST_F(ImportCodesTest, TheCodeLibraryIsSearchedPreviewedAndRemembered)
         {
             const CDialogDriver driver(dialog);
             auto& found = driver.Find<QListWidget>("found");
-            EXPECT_EQ(found.count(), 2);
+            EXPECT_EQ(found.count(), 3);
+            driver.Type("search", "apple");
+            ASSERT_EQ(found.count(), 1);
+            EXPECT_EQ(found.item(0)->text(), "remotes/apple/lircd.conf.macmini");
             driver.Type("search", "lg 42");
             ASSERT_EQ(found.count(), 1);
             EXPECT_EQ(found.item(0)->text(), "TVs/LG/LG_42LB650V.ir");
