@@ -194,12 +194,12 @@ void CMainFrame::Create(CQuorbexSession& session, CDocumentController& documents
                 if (CTimedEvent* pEvent = m_pView->GetSelectedEvent())
                     m_pSession->GetDocument().RemoveEvent(*pEvent);
             });
-    CreateMenus();
-    CreateToolBar();
-    CreateStatusBar();
     m_pHeardDock = new CHeardDock(this);
     addDockWidget(Qt::RightDockWidgetArea, m_pHeardDock);
     m_pHeardDock->setVisible(session.GetListener().CanListen());
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
     WatchPlacement();
     // No context menu on the bars: the View menu shows and hides them.
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -256,6 +256,12 @@ void CMainFrame::CreateMenus()
     m_pViewMenu->addSeparator();
     AddCommand(m_pViewMenu, kCmdViewToolbar)->setCheckable(true);
     AddCommand(m_pViewMenu, kCmdViewStatusBar)->setCheckable(true);
+    // The Heard list closes with its own button; it comes back from here.
+    QAction* pHeard = m_pHeardDock->toggleViewAction();
+    pHeard->setText("&Heard List");
+    pHeard->setStatusTip("Show or hide the signals the receiver heard");
+    pHeard->setEnabled(m_pSession->GetListener().CanListen());
+    m_pViewMenu->addAction(pHeard);
     m_pViewMenu->addSeparator();
 
     QMenu* pHelpMenu = menuBar()->addMenu("&Help");

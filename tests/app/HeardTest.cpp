@@ -15,7 +15,11 @@
 #include "ui/CPadButton.h"
 #include "ui/CRemotePadDlg.h"
 
+#include <QAction>
+#include <QDockWidget>
 #include <QInputDialog>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
@@ -126,6 +130,23 @@ TEST_F(HeardTest, APressShowsInTheStatusBarThePadAndTheHeardList)
     EXPECT_FALSE(pLearn->isEnabled());
     pList->setCurrentItem(pList->topLevelItem(0));
     EXPECT_TRUE(pLearn->isEnabled());
+}
+
+// The list closed with its own button comes back from the View menu.
+TEST_F(HeardTest, TheClosedHeardListComesBackFromTheViewMenu)
+{
+    ASSERT_TRUE(Start());
+    Frame().show();
+    auto& dock = *Frame().findChild<QDockWidget*>("heardDock");
+    dock.close();
+    QAction* pEntry = nullptr;
+    for (QAction* pAction : Frame().menuBar()->actions()[1]->menu()->actions())
+        if (pAction->text() == "&Heard List")
+            pEntry = pAction;
+    ASSERT_NE(pEntry, nullptr);
+    EXPECT_FALSE(pEntry->isChecked());
+    pEntry->trigger();
+    EXPECT_TRUE(dock.isVisible());
 }
 
 // An unknown NEC press learned into TV becomes a button whose signal is that press: it decodes

@@ -555,7 +555,7 @@ TEST_F(MainFrameTest, RemoteEntriesFollowTheRemotesWithIdsNeverHandedOutTwice)
     CMessageBox::QueueAnswer(QMessageBox::No);
     Frame().OnCommand(CMainFrame::kCmdFileNew);
     EXPECT_TRUE(GetRemoteEntries(Frame()).empty());
-    EXPECT_EQ(Frame().GetViewMenu()->actions().size(), 6) << "the fixed entries stay";
+    EXPECT_EQ(Frame().GetViewMenu()->actions().size(), 7) << "the fixed entries stay";
 }
 
 struct SBadFileCase
