@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -50,4 +51,8 @@ CHelpWindow::CHelpWindow(const QString& strPath, QWidget* pOwner)
     const int nLine = fontMetrics().height();
     const QSize room = pOwner->screen()->availableGeometry().size() * 9 / 10;
     resize(QSize(kWidthInLines * nLine, kHeightInLines * nLine).boundedTo(room));
+    // It has no Close button: Escape and the desktop's Close key close it, as a dialog.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
 }

@@ -149,6 +149,11 @@ TEST_F(MainFrameTest, F1OpensTheManualFromEveryWindow)
     // Asked again, the open window comes forward.
     Frame().OnCommand(CMainFrame::kCmdHelp);
     EXPECT_EQ(Frame().findChildren<CHelpWindow*>().size(), 1);
+
+    // It has no Close button; Escape closes it.
+    QApplication::setActiveWindow(pWindow);
+    QTest::keyClick(&pWindow->GetBrowser(), Qt::Key_Escape);
+    EXPECT_FALSE(pWindow->isVisible());
 }
 
 struct SPlacementCase
