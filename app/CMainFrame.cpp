@@ -156,6 +156,9 @@ QIcon LoadToolBarIcon(const QStyle& style, const char* pszImage, QStyle::Standar
 
 // The clock pane's time of day to the minute, in the locale's short form: a pane that showed
 // seconds would redraw every second, the only drawing an idle window does.
+// The MQTT pane's widest text, in average characters.
+constexpr int kMqttPaneChars = 32;
+
 QString FormatClockTime(const CTime& time)
 {
     // Some locales, C among them, give seconds even in their short form; they would stand at
@@ -751,8 +754,11 @@ void CMainFrame::SetMqttLink(CMqttLink* pLink)
 
 void CMainFrame::SetMqttText(const QString& strText)
 {
-    m_pMqttPane->setText(strText);
-    // A refusal from the broker may be longer than the pane has room for.
+    m_strMqttText = strText;
+    // A broker's refusal may run long; cut, it leaves the bar room for "Sending…" and "Sent".
+    m_pMqttPane->setText(m_pMqttPane->fontMetrics().elidedText(
+        strText, Qt::ElideRight, kMqttPaneChars * m_pMqttPane->fontMetrics().averageCharWidth()));
+    // The whole text is there on hover.
     m_pMqttPane->setToolTip(
         QStringLiteral("Whether a home-automation hub reaches Quorbit through the broker:\n%1")
             .arg(strText));
@@ -761,7 +767,7 @@ void CMainFrame::SetMqttText(const QString& strText)
 
 QString CMainFrame::GetMqttText() const
 {
-    return m_pMqttPane->text();
+    return m_strMqttText;
 }
 
 void CMainFrame::FireFromScript(CRemote& remote, CRemoteButton& button)

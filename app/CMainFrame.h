@@ -170,6 +170,7 @@ private:
     QLabel* m_pBackendPane = nullptr;
     QLabel* m_pClockPane = nullptr;
     QLabel* m_pMqttPane = nullptr;
+    QString m_strMqttText; // as given; the pane may show it cut
     CHeardDock* m_pHeardDock = nullptr;
     CMqttLink* m_pMqtt = nullptr;
     QMenu* m_pFileMenu = nullptr;
