@@ -121,6 +121,8 @@ std::string ButtonText(const CRemoteButton& button, double dNanosPerSample)
     for (const CMegaStep& step : button.m_steps)
         strText += "    " + std::to_string(++nStep) + ". " +
                    TargetText(step.m_pRemote, step.m_pButton) + " (" + DelayText(step.m_nDelay) +
+                   (step.m_nHoldMillis != 0 ? ", held " + std::to_string(step.m_nHoldMillis) + " ms"
+                                            : std::string()) +
                    ")\n";
     if (button.m_pActionButton != nullptr)
         strText += "    when heard fires " +
@@ -220,9 +222,12 @@ template <class TRange, class TFormat> Json JsonArray(const TRange& items, TForm
 
 Json StepJson(const CMegaStep& step)
 {
-    return {{"remote", ToUtf8(NameOf(step.m_pRemote))},
-            {"button", ToUtf8(NameOf(step.m_pButton))},
-            {"delay", step.m_nDelay}};
+    Json json = {{"remote", ToUtf8(NameOf(step.m_pRemote))},
+                 {"button", ToUtf8(NameOf(step.m_pButton))},
+                 {"delay", step.m_nDelay}};
+    if (step.m_nHoldMillis != 0)
+        json["holdMs"] = step.m_nHoldMillis;
+    return json;
 }
 
 Json SignalJson(const SDecodedSignal& decoded)

@@ -27,7 +27,7 @@ protected:
         mute.m_bits = ToBitstream(encoded.durations, kNanos);
         CRemoteButton& party = m_test.AddMegabutton(hifi, "Party", 2, 0);
         party.m_strDescription = "Party time";
-        party.m_steps = {{&tv, &power, 1}, {&hifi, &mute, 4}};
+        party.m_steps = {{&tv, &power, 1}, {&hifi, &mute, 4, 300}};
         hifi.m_nPadX = 120;
         hifi.m_nPadY = -8;
         m_test.AddEvent("Wake", CTime(1998, 3, 2, 7, 0, 0), kFrequencyDaily, tv, power);
@@ -50,7 +50,7 @@ TEST_F(DocumentListingTest, TextListsEverythingByName)
               "  Button Mute: not placed, 8531 bytes, NEC address 0x04 command 0x08\n"
               "  Button Party (Party time): megabutton, cell 2/0\n"
               "    1. TV/Power (delay 1.0s)\n"
-              "    2. HiFi/Mute (delay 60.0s)\n"
+              "    2. HiFi/Mute (delay 60.0s, held 300 ms)\n"
               "Remote TV: 15 buttons high, 5 buttons wide, pad closed\n"
               "  Button Power: cell 0/0, 2 bytes, unknown (1 runs)\n"
               "  Button Vol+: not placed, not learned\n"
@@ -105,6 +105,7 @@ TEST_F(DocumentListingTest, JsonHasTheAgreedShape)
     EXPECT_EQ(KeysOf(party.at("steps").at(0)), (Keys{"remote", "button", "delay"}));
     EXPECT_EQ(party.at("steps").at(0).at("remote"), "TV");
     EXPECT_EQ(party.at("steps").at(1).at("delay"), 4);
+    EXPECT_EQ(party.at("steps").at(1).at("holdMs"), 300);
 
     const auto& tvButtons = remotes.at(1).at("buttons");
     EXPECT_EQ(tvButtons.at(0).at("bits"), "ff00");
