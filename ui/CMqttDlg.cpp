@@ -89,6 +89,9 @@ void CMqttDlg::CreateControls(const QString& strHostNode)
     m_pTest->setAutoDefault(false);
     connect(m_pTest, &QPushButton::clicked, this, &CMqttDlg::OnTest);
     m_pTestResult = MakeWrappedLabel(QString(), "testResult");
+    // A result is of what was tried; a change to the fields leaves it saying nothing.
+    for (QLineEdit* pField : {m_pBroker, m_pUser, m_pPassword, m_pPasswordFile, m_pNode})
+        connect(pField, &QLineEdit::textChanged, m_pTestResult, &QLabel::clear);
     m_pRefusal = MakeRefusalLabel();
 
     auto* pPasswordFile = new QHBoxLayout;
@@ -155,7 +158,9 @@ void CMqttDlg::OnTest()
     if (strResult.isEmpty())
         strResult = m_helpers.test(config, m_pPassword->text());
     QApplication::restoreOverrideCursor();
-    strResult[0] = strResult[0].toUpper();
+    // A result that begins with the address typed ("mqtt://...: ...") keeps it as typed.
+    if (!strResult.section(QLatin1Char(' '), 0, 0).contains(QLatin1Char(':')))
+        strResult[0] = strResult[0].toUpper();
     ShowGrown(*m_pTestResult, strResult + '.');
 }
 

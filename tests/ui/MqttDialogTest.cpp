@@ -120,6 +120,20 @@ TEST(MqttDialogTest, TheUserAndPasswordAreKeptOutsideTheSettings)
     EXPECT_EQ(againUi.Find<QLineEdit>("password").text(), "ir secret");
 }
 
+// What Test says of an address it refuses starts with the address as typed, and goes once the
+// fields change: it no longer speaks of what they hold.
+TEST(MqttDialogTest, ATestResultKeepsTheAddressAsTypedAndGoesWithAChange)
+{
+    CMqttDialog dlg;
+    const CDialogDriver ui(dlg);
+    ui.Type("broker", "mqtt://127.0.0.1:99999");
+    ui.Click("test");
+    EXPECT_TRUE(ui.Text("testResult").startsWith("mqtt://127.0.0.1:99999: "))
+        << ui.Text("testResult").toStdString();
+    ui.Type("broker", "mqtt://127.0.0.1:1883");
+    EXPECT_EQ(ui.Text("testResult"), "");
+}
+
 struct STestCase
 {
     const char* pszName;
