@@ -12,12 +12,15 @@
 
 namespace
 {
-bool ReadNumber(const QLineEdit& field, std::uint32_t& nValue)
+// False when the field holds no number. One beyond 32 bits fits no protocol's field: it is
+// read as a number too wide (bTooWide), not as no number.
+bool ReadNumber(const QLineEdit& field, std::uint32_t& nValue, bool& bTooWide)
 {
     std::uint64_t nWide = 0;
     const std::string strText = field.text().trimmed().toStdString();
-    if (!ParseNumber(strText, nWide, false) || nWide > 0xFFFFFFFFu)
+    if (!ParseNumber(strText, nWide, false))
         return false;
+    bTooWide = bTooWide || nWide > 0xFFFFFFFFu;
     nValue = static_cast<std::uint32_t>(nWide);
     return true;
 }
@@ -88,15 +91,17 @@ void CNewFromCodeDlg::accept()
     code.eProtocol = static_cast<EProtocol>(m_pProtocol->currentData().toInt());
     const SProtocolForm& form = *FindProtocolForm(code.eProtocol);
     const bool bKaseikyo = code.eProtocol == EProtocol::kKaseikyo;
-    if (!ReadNumber(*m_pAddress, code.nAddress) || !ReadNumber(*m_pCommand, code.nCommand) ||
-        (bKaseikyo && !ReadNumber(*m_pMaker, code.nMaker)))
+    bool bTooWide = false;
+    if (!ReadNumber(*m_pAddress, code.nAddress, bTooWide) ||
+        !ReadNumber(*m_pCommand, code.nCommand, bTooWide) ||
+        (bKaseikyo && !ReadNumber(*m_pMaker, code.nMaker, bTooWide)))
     {
         ShowGrown(*m_pProblem, QStringLiteral("Give numbers, decimal or 0x hexadecimal."));
         return;
     }
     // An address wider than the device field is the protocol's extended form.
     code.bExtended = form.pRow->cSubdeviceDefault != 0 && code.nAddress >> form.nDeviceBits != 0;
-    if (!EncodeSignal(code, m_encoded))
+    if (bTooWide || !EncodeSignal(code, m_encoded))
     {
         ShowGrown(*m_pProblem, QStringLiteral("The address or command is too wide for %1.")
                                    .arg(QString::fromLatin1(form.pRow->pszName)));
