@@ -406,8 +406,11 @@ void CRemoteBuilderDlg::ShowSignal()
         strText += QStringLiteral("; ") + QString::fromStdString(strFacts);
     m_pSignal->setText(strText);
     m_pSignal->setCursorPosition(0);
-    // A button that keeps its time base is read at it, not at the machine's.
-    m_pSignal->setToolTip(m_pCurrent->m_facts.nSamplePicos != 0 ? QString() : period.strText);
+    // The line is often longer than its box: the tooltip gives it whole, and for a button that
+    // keeps no time base of its own, the machine's it was read at.
+    m_pSignal->setToolTip(m_pCurrent->m_facts.nSamplePicos != 0
+                              ? strText
+                              : strText + QLatin1Char('\n') + period.strText);
 }
 
 void CRemoteBuilderDlg::ShowAction()

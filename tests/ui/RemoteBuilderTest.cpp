@@ -685,10 +685,11 @@ TEST_F(RemoteBuilderTest, NewFromCodeStartsFromTheButtonsCodeAndAsksBeforeReplac
         EXPECT_EQ(GetBits(*m_pMute) == necBits, nAnswer == QMessageBox::No);
         if (nAnswer == QMessageBox::Yes)
         {
-            // The code first; what the button keeps of how it is sent follows.
-            EXPECT_TRUE(m_pBuilder->findChild<QLineEdit*>("decodedSignal")
-                            ->text()
-                            .startsWith("NEC address 0x04 command 0x13;"));
+            // The code first; what the button keeps of how it is sent follows, longer than the
+            // line's box: the tooltip has it whole.
+            const auto& signal = *m_pBuilder->findChild<QLineEdit*>("decodedSignal");
+            EXPECT_TRUE(signal.text().startsWith("NEC address 0x04 command 0x13;"));
+            EXPECT_EQ(signal.toolTip(), signal.text());
         }
     }
 }
