@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -345,6 +346,21 @@ void CImportCodesDlg::FillTable()
     m_bFilling = false;
     UpdatePreview();
     m_pCodes->resizeColumnsToContents();
+    ShowEveryColumn();
+}
+
+// The dialog grows, as far as the screen has room, until the table shows every column whole:
+// "What happens" is the column the person reads before importing.
+void CImportCodesDlg::ShowEveryColumn()
+{
+    // The last column stretches over the room left; measured, it takes its texts' width.
+    QHeaderView& header = *m_pCodes->horizontalHeader();
+    header.setStretchLastSection(false);
+    m_pCodes->resizeColumnToContents(kColumnFate);
+    const int nWanted = header.length() + m_pCodes->verticalScrollBar()->sizeHint().width() +
+                        2 * m_pCodes->frameWidth();
+    header.setStretchLastSection(true);
+    GrowWider(*this, nWanted - m_pCodes->width());
 }
 
 // "New remote" is the last entry of the target list.

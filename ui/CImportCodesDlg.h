@@ -82,6 +82,7 @@ private:
     void OnTargetChanged();
     void FillTable();
     void UpdatePreview();
+    void ShowEveryColumn();
     void OnImport();
     bool IsNewTarget() const;
     SImportChoices GetChoices() const;

@@ -117,6 +117,13 @@ QLabel* MakeRefusalLabel()
     return pRefusal;
 }
 
+void GrowWider(QDialog& dialog, int nWidth)
+{
+    const int nRoom = GetRoomOnScreen(dialog).width();
+    if (nWidth > 0 && dialog.width() < nRoom)
+        dialog.resize(std::min(dialog.width() + nWidth, nRoom), dialog.height());
+}
+
 void FitOnScreen(QDialog& dialog, QWidget* pButtons)
 {
     QLayout* pLayout = dialog.layout();

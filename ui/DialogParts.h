@@ -24,6 +24,8 @@ QLabel* MakeRefusalLabel();
 int GetWholeTitleWidth(const QWidget& window);
 // Makes the dialog that wide.
 void KeepTitleWhole(QDialog& dialog);
+// Widens the dialog by up to nWidth pixels, as far as its screen has room.
+void GrowWider(QDialog& dialog, int nWidth);
 // Keeps a finished dialog on its screen: when what it holds is taller or wider than the room
 // there, it scrolls, with pButtons (part of the dialog's layout) staying in sight under it.
 void FitOnScreen(QDialog& dialog, QWidget* pButtons);

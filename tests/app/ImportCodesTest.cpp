@@ -7,6 +7,7 @@
 #include "ui/CImportCodesDlg.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -106,6 +108,12 @@ TEST_F(ImportCodesTest, ALircRemoteOfManyButtonsIsPreviewedThenSplit)
             EXPECT_EQ(CountFates(dialog, "new"), 75);
             EXPECT_EQ(CountFates(dialog, "goes to LG 2"), 60);
             EXPECT_EQ(Cell(dialog, 75, kFate), "goes to LG 2");
+            // The dialog grew to show every column, "What happens" whole.
+            const QTableWidget& table = Table(dialog);
+            QApplication::processEvents();
+            EXPECT_GT(table.columnWidth(kFate),
+                      table.fontMetrics().horizontalAdvance(Cell(dialog, 75, kFate)));
+            EXPECT_FALSE(table.horizontalScrollBar()->isVisible());
             EXPECT_EQ(CountButtons("LG"), 0u) << "the preview changed the document";
             PressImport(dialog);
             const QString strReport = Report(dialog);
