@@ -79,15 +79,21 @@ TEST_F(PadPlacementTest, APadComesBackInTheSizeThePersonGaveIt)
     EXPECT_EQ(OpenPad(Frame(), *Doc().AddRemote("TV", 0)).size(), natural);
 }
 
+// Saves the document as strPath with a remote TV whose pad is open and was never moved.
+void SaveWithTvPadOpen(CMainFrame& frame, CRemote& tv, const QString& strPath)
+{
+    OpenPad(frame, tv);
+    CFileDialog::QueuePath(strPath);
+    frame.OnCommand(CMainFrame::kCmdFileSaveAs);
+}
+
 // A pad that opens with a document opened from the File menu is sized, and keeps the size the
 // person gives it, under that document's name, not the one open before.
 TEST_F(PadPlacementTest, APadOfADocumentOpenedLaterKeepsItsSizeUnderThatDocument)
 {
     const QString strHall = GetTempPath("hall.qb");
     ASSERT_TRUE(Start());
-    OpenPad(Frame(), AddRemoteWithButton("TV"));
-    CFileDialog::QueuePath(strHall);
-    Frame().OnCommand(CMainFrame::kCmdFileSaveAs);
+    SaveWithTvPadOpen(Frame(), AddRemoteWithButton("TV"), strHall);
     Frame().OnCommand(CMainFrame::kCmdFileNew);
     AddRemoteWithButton("TV");
     CFileDialog::QueuePath(GetTempPath("den.qb"));
@@ -108,9 +114,7 @@ TEST_F(PadPlacementTest, APadNeverMovedOpensAtStartBesideTheWindowWhereItWasLeft
 {
     const QString strFile = GetTempPath("den.qb");
     ASSERT_TRUE(Start());
-    OpenPad(Frame(), AddRemoteWithButton("TV"));
-    CFileDialog::QueuePath(strFile);
-    Frame().OnCommand(CMainFrame::kCmdFileSaveAs);
+    SaveWithTvPadOpen(Frame(), AddRemoteWithButton("TV"), strFile);
     StoreSettings(
         [](CSettings& settings)
         {
