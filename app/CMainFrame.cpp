@@ -45,6 +45,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
@@ -178,9 +179,21 @@ CMainFrame::CMainFrame(CSettings& settings, CInfraredUnit& unit)
     m_pPlacementTimer->setSingleShot(true);
     m_pPlacementTimer->setInterval(1000);
     connect(m_pPlacementTimer, &QTimer::timeout, this, &CMainFrame::KeepSettings);
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 CMainFrame::~CMainFrame() = default;
+
+bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pEvent->type() == QEvent::KeyPress && QApplication::activeModalWidget() &&
+        static_cast<QKeyEvent*>(pEvent)->matches(QKeySequence::HelpContents))
+    {
+        ShowHelp();
+        return true;
+    }
+    return QMainWindow::eventFilter(pWatched, pEvent);
+}
 
 void CMainFrame::Create(CQuorbexSession& session, CDocumentController& documents)
 {
@@ -676,7 +689,10 @@ void CMainFrame::ShowHelp()
                           QMessageBox::Ok, QMessageBox::Ok);
         return;
     }
-    CHelpWindow::ShowManual(strManual, this);
+    // Over a modal dialog the manual belongs to the dialog: a window of the main window's would
+    // take no input until the dialog closed.
+    QWidget* pModal = QApplication::activeModalWidget();
+    CHelpWindow::ShowManual(strManual, pModal ? pModal : this);
 }
 
 void CMainFrame::AddRemoteMenuEntry(const CRemote& remote)

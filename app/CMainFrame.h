@@ -134,6 +134,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dragMoveEvent(QDragMoveEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
+    // The main window's shortcuts do not reach a modal dialog: F1 pressed there is seen here.
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     QAction* AddCommand(QMenu* pMenu, int nId);

@@ -150,6 +150,20 @@ TEST_F(MainFrameTest, F1OpensTheManualFromEveryWindow)
     Frame().OnCommand(CMainFrame::kCmdHelp);
     EXPECT_EQ(Frame().findChildren<CHelpWindow*>().size(), 1);
 
+    // In a modal dialog too, where the main window's own shortcuts do not reach; the manual
+    // then belongs to the dialog, which would otherwise keep it from taking any input.
+    bool bShownOverDialog = false;
+    WhenDialogOpens(
+        [&bShownOverDialog](QDialog& dlg)
+        {
+            QTest::keyClick(&dlg, Qt::Key_F1);
+            const auto* pOver = dlg.findChild<CHelpWindow*>();
+            bShownOverDialog = pOver && pOver->isVisible();
+            dlg.reject();
+        });
+    Frame().OnCommand(CMainFrame::kCmdEventProgrammer);
+    EXPECT_TRUE(bShownOverDialog);
+
     // It has no Close button; Escape closes it.
     QApplication::setActiveWindow(pWindow);
     QTest::keyClick(&pWindow->GetBrowser(), Qt::Key_Escape);
