@@ -345,18 +345,18 @@ void CImportCodesDlg::FillTable()
     }
     m_bFilling = false;
     UpdatePreview();
-    m_pCodes->resizeColumnsToContents();
     ShowEveryColumn();
 }
 
-// The dialog grows, as far as the screen has room, until the table shows every column whole:
-// "What happens" is the column the person reads before importing.
+// The columns take their texts' width, and the dialog grows, as far as the screen has room,
+// until the table shows every column whole: "What happens" is the column the person reads
+// before importing.
 void CImportCodesDlg::ShowEveryColumn()
 {
     // The last column stretches over the room left; measured, it takes its texts' width.
     QHeaderView& header = *m_pCodes->horizontalHeader();
     header.setStretchLastSection(false);
-    m_pCodes->resizeColumnToContents(kColumnFate);
+    m_pCodes->resizeColumnsToContents();
     const int nWanted = header.length() + m_pCodes->verticalScrollBar()->sizeHint().width() +
                         2 * m_pCodes->frameWidth();
     header.setStretchLastSection(true);
