@@ -4,6 +4,7 @@
 #include "device/PortTable.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // The infrared unit simulated on the port, for machines without one. Data-register writes
@@ -14,7 +15,10 @@
 class CSimulatedPort
 {
 public:
-    CSimulatedPort() : m_emitterRecord(kEmitterRecordSize) {}
+    CSimulatedPort()
+        : m_emitterRecord(std::make_unique_for_overwrite<std::uint8_t[]>(kEmitterRecordSize))
+    {
+    }
 
     std::uint8_t In(std::uint16_t)
     {
@@ -53,7 +57,9 @@ private:
 
     CSimulatedRemote m_remote;
     // A ring, allocated once, so that recording a write never allocates in the playing loop.
-    std::vector<std::uint8_t> m_emitterRecord;
+    // Left unfilled: only written entries are read, and the system hands its pages over as
+    // they are first written, not all half a megabyte at the start.
+    std::unique_ptr<std::uint8_t[]> m_emitterRecord;
     std::uint64_t m_nEmitterWrites = 0;
     bool m_bDetectorPowered = false;
     bool m_bEmitterOn = false;
