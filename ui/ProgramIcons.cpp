@@ -25,11 +25,14 @@ QIcon ReadPngIcon(const QStringList& paths)
 
 std::array<QIcon, kStatusCount> MakeStatusIcons()
 {
+    const QIcon expired = ReadPngIcon({":/icons/status-expired.png"});
     // In the order of EEventStatus.
-    return {
-        ReadPngIcon({":/icons/status-active.png"}),  ReadPngIcon({":/icons/status-disabled.png"}),
-        ReadPngIcon({":/icons/status-expired.png"}), ReadPngIcon({":/icons/status-armed.png"}),
-        ReadPngIcon({":/icons/status-firing.png"}),  ReadPngIcon({":/icons/status-expired.png"})};
+    return {ReadPngIcon({":/icons/status-active.png"}),
+            ReadPngIcon({":/icons/status-disabled.png"}),
+            expired,
+            ReadPngIcon({":/icons/status-armed.png"}),
+            ReadPngIcon({":/icons/status-firing.png"}),
+            expired};
 }
 
 QIcon MakeProgramIcon()
