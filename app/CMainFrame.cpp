@@ -50,7 +50,6 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QRegularExpression>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTime>
@@ -164,8 +163,15 @@ QString FormatClockTime(const CTime& time)
 {
     // Some locales, C among them, give seconds even in their short form; they would stand at
     // ":00".
-    QString strFormat = QLocale().timeFormat(QLocale::ShortFormat);
-    strFormat.remove(QRegularExpression(QStringLiteral("[^hHmaApP ]?s+")));
+    // They go with the separator before them ("HH:mm:ss" gives "HH:mm").
+    QString strFormat;
+    for (const QChar c : QLocale().timeFormat(QLocale::ShortFormat))
+    {
+        if (c != u's')
+            strFormat += c;
+        else if (!strFormat.isEmpty() && !QStringView(u"hHmaApPs ").contains(strFormat.back()))
+            strFormat.chop(1);
+    }
     return QLocale().toString(QTime(time.GetHour(), time.GetMinute()), strFormat);
 }
 
