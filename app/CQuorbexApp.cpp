@@ -29,6 +29,7 @@
 #include <QFile>
 #include <QSessionManager>
 #include <QStyle>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -187,6 +188,10 @@ CQuorbexApp::~CQuorbexApp() = default;
 
 bool CQuorbexApp::InitInstance(const QString& strFile)
 {
+    // Every window, the pads and dialogs included, shows the program's icon. It is for the
+    // window manager, not part of any window's picture: read once the first window is up, in
+    // the first turn of whichever event loop runs first (a question at start, or the program's).
+    QTimer::singleShot(0, qApp, [] { QApplication::setWindowIcon(MakeProgramIcon()); });
     m_settingsFile.Read(m_settings);
     if (!m_unit.Open(m_settings.m_strInfraredDevice.toStdString(), m_settings.m_nParallelPort,
                      &AskForSimulatedUnit))
@@ -196,8 +201,6 @@ bool CQuorbexApp::InitInstance(const QString& strFile)
     // Before the first window, which asks the style for its pictures.
     if (!dynamic_cast<CQuorbexStyle*>(QApplication::style()))
         QApplication::setStyle(new CQuorbexStyle(QApplication::style()->name()));
-    // Every window, the pads and dialogs included, shows the program's icon.
-    QApplication::setWindowIcon(MakeProgramIcon());
     CreateWindowsAndDocument();
 
     // A file named at start that cannot be opened ends the program once its message is shown.

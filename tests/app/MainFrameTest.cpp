@@ -98,6 +98,8 @@ TEST_F(MainFrameTest, FirstStartShowsAnEmptyUntitledDocumentAtTheDefaults)
     CMainFrame& frame = Frame();
     EXPECT_TRUE(frame.isVisible());
     EXPECT_FALSE(frame.isMaximized());
+    // The program's icon comes with the first turn of the event loop.
+    QCoreApplication::processEvents();
     EXPECT_EQ(frame.windowIcon().pixmap(32).size(), QSize(32, 32)) << "the program's icon";
     EXPECT_EQ(frame.windowTitle(), "Untitled[*] - Quorbit Remote Control Centre");
     EXPECT_FALSE(frame.isWindowModified());
