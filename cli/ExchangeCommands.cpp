@@ -206,11 +206,13 @@ bool ReadInput(const std::string& strInput, const std::string& strShown, std::st
     return true;
 }
 
+// A reason may quote the input, whatever bytes it holds: shown for a terminal, so that an
+// escape sequence in a file cannot drive it, nor a zero byte cut the reason short.
 bool Refuse(const std::string& strShown, const SExchangeError& error)
 {
     const std::string strWhere =
         error.nLine == 0 ? strShown : strShown + ":" + std::to_string(error.nLine);
-    return FailCommand(strWhere + ": " + error.strReason);
+    return FailCommand(strWhere + ": " + ToDisplayUtf8(error.strReason));
 }
 
 // Other tools write names in UTF-8; the document keeps its own spelling.

@@ -480,6 +480,52 @@ TEST_P(ExchangeRefusalTest, SaysWhyAndChangesNothing)
 
 INSTANTIATE_TEST_SUITE_P(Cases, ExchangeRefusalTest, testing::ValuesIn(kRefusalCases));
 
+struct SHostileInputCase
+{
+    const char* pszFormat;
+    std::string strInput;
+    const char* pszSource; // for --source, or null
+    const char* pszError;  // standard error's line about the input, as the terminal gets it
+};
+
+using namespace std::string_literals;
+
+// A file's bytes quoted in a refusal reach the terminal: an escape sequence there would
+// retitle or recolour it, and a zero byte would end the line before its reason.
+const SHostileInputCase kHostileInputCases[] = {
+    {"flipper", "Filetype: IR signals file\nVersion: 1\n\x1B]0;owned\x07\x1B[31mred\n", nullptr,
+     "codes.txt:3: \"?]0;owned??[31mred\" is no \"key: value\" line\n"},
+    {"pronto", "QB\0\x02\x04\n"s, nullptr, "codes.txt:1: \"QB???\" is not a four-digit"},
+    {"lirc", "begin remote\nname A\nbegin raw_codes\nname X\n900\nend raw_codes\nend remote\n",
+     "\x1B[2J", "it holds no remote \"?[2J\", only A\n"},
+};
+
+void PrintTo(const SHostileInputCase& hostile, std::ostream* pOut)
+{
+    *pOut << hostile.pszFormat;
+}
+
+class HostileInputTest : public ExchangeCommandTest,
+                         public testing::WithParamInterface<SHostileInputCase>
+{
+};
+
+TEST_P(HostileInputTest, RefusalsShowTheInputsControlBytesAsQuestionMarks)
+{
+    const SHostileInputCase& hostile = GetParam();
+    WriteFileBytes(m_strInput, hostile.strInput);
+    std::vector<std::string> arguments{"--import", "DOC",      "TV",
+                                       "INPUT",    "--format", hostile.pszFormat};
+    if (hostile.pszSource)
+        arguments.insert(arguments.end(), {"--source", hostile.pszSource});
+    const SProcessResult result = Run(arguments);
+    EXPECT_EQ(result.nExitStatus, 1);
+    EXPECT_NE(result.strErr.find(hostile.pszError), std::string::npos) << result.strErr;
+    EXPECT_EQ(result.strErr.find_first_of("\x1B\x07"s + '\0'), std::string::npos) << result.strErr;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, HostileInputTest, testing::ValuesIn(kHostileInputCases));
+
 struct SBesideCase
 {
     bool bWindows;  // a window program runs, else a --run
