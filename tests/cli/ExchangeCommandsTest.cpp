@@ -83,6 +83,29 @@ TEST_P(ExchangeRoundTripTest, ExportedCodesComeBackUnchanged)
     EXPECT_EQ(Run({"--export", "DOC", "TV", "--format", GetParam()}).strOut, exported.strOut);
 }
 
+// A name of two words goes out as one, Big Red as Big_Red; beside a button already called
+// Big_Red it takes a word of its own, so that the file read back leaves Big_Red its own signal.
+TEST_P(ExchangeRoundTripTest, NamesMadeOneWordStayApartFromTheOthers)
+{
+    ASSERT_EQ(Run({"--learn", "DOC", "TV", "Big Red", "--presses", "1"}).nExitStatus, 0);
+    WriteFileBytes(m_strInput, "Big_Red NEC 0x30 5\n");
+    ASSERT_EQ(Run({"--import", "DOC", "TV", "INPUT", "--format", "code"}).nExitStatus, 0);
+    const SProcessResult exported = Run({"--export", "DOC", "TV", "--format", GetParam()});
+    ASSERT_EQ(exported.nExitStatus, 0) << exported.strErr;
+    EXPECT_NE(exported.strErr.find("quorbit: Big Red is written as Big_Red_2, a name there being "
+                                   "one word and Big_Red another's\n"),
+              std::string::npos)
+        << exported.strErr;
+    WriteFileBytes(m_strInput, exported.strOut);
+
+    ASSERT_EQ(Run({"--import", "DOC", "TV", "INPUT", "--format", GetParam()}).nExitStatus, 0);
+    const std::string strList = List();
+    const std::size_t nLine = strList.find("  Button Big_Red: ");
+    ASSERT_NE(nLine, std::string::npos) << strList;
+    const std::string strLine = strList.substr(nLine, strList.find('\n', nLine) - nLine);
+    EXPECT_TRUE(strLine.ends_with("NEC address 0x30 command 0x05")) << strLine;
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTripTest,
                          testing::Values("pronto", "lirc", "flipper"));
 
