@@ -494,6 +494,9 @@ bool CheckExchangeOptions(const SCommandLine& commandLine, std::string& strError
     else if (bExchange && !IsKnownFormat(commandLine))
         strError = bImport ? "--import needs --format pronto, lirc, flipper or code"
                            : "--export and --import need --format pronto, lirc or flipper";
+    // Only the daemon's files hold several remotes to choose from.
+    else if (bImport && !commandLine.strSource.empty() && commandLine.strFormat != "lirc")
+        strError = "--source goes with --format lirc";
     else if (bImport && !commandLine.strStyle.empty() && ParseStyle(commandLine.strStyle) < 0)
         strError = "--style takes a pad style as HIGHxWIDE (15x5, 12x4, 12x3, 9x3, 8x4, 6x3, 4x4 "
                    "or 3x3), not \"" +

@@ -427,6 +427,10 @@ const SRefusalCase kRefusalCases[] = {
      2,
      "--source and --style go with --import"},
     {{"--export", "DOC", "TV", "--format", "code"}, nullptr, 2, "need --format pronto, lirc or"},
+    {{"--import", "DOC", "TV", "INPUT", "--format", "flipper", "--source", "TV"},
+     "Filetype: IR signals file\nVersion: 1\n",
+     2,
+     "--source goes with --format lirc\n"},
     {{"--import", "DOC", "TV", "INPUT", "Long", "--format", "lirc"},
      // 45 s: longer than 400,000 samples of 100 µs, the coarsest time base.
      "900 9000000 900 9000000 900 9000000 900 9000000 900 9000000 900",
