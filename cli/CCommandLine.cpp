@@ -13,7 +13,9 @@
 #include "signal/ExchangeText.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace
@@ -281,6 +283,67 @@ int RunFire(const SCommandLine& commandLine)
     return FireFromFile(operands[0], operands[1], operands[2], commandLine.strDevice, *pClock,
                         GetHoldMillis(commandLine));
 }
+
+// Runs the command asked for, setting nExitCode; false for none, when the windows start.
+bool RunCommand(const SCommandLine& commandLine, int& nExitCode)
+{
+    nExitCode = 0;
+    switch (commandLine.nCommand)
+    {
+    case ECommand::None:
+        return false;
+    case ECommand::Help:
+        std::fputs(GetUsage(), stdout);
+        return true;
+    case ECommand::Version:
+        std::printf("quorbit %s\n", QUORBIT_VERSION);
+        return true;
+    case ECommand::List:
+    case ECommand::Convert:
+        nExitCode = RunDocumentCommand(commandLine);
+        return true;
+    case ECommand::Run:
+        nExitCode = RunEvents(commandLine);
+        return true;
+    case ECommand::Send:
+        nExitCode =
+            SendFire(commandLine.files[0], commandLine.files[1], GetHoldMillis(commandLine));
+        return true;
+    case ECommand::Fire:
+        nExitCode = RunFire(commandLine);
+        return true;
+    case ECommand::Status:
+        nExitCode = PrintRunningStatus();
+        return true;
+    case ECommand::Listen:
+        nExitCode = ListenToRunning();
+        return true;
+    case ECommand::Export:
+    case ECommand::Import:
+        nExitCode = RunExchangeCommand(commandLine);
+        return true;
+    case ECommand::Learn:
+        nExitCode = RunLearnCommand(commandLine);
+        return true;
+    case ECommand::SelfTest:
+        nExitCode = RunSelfTestCommand(commandLine);
+        return true;
+    }
+    return false;
+}
+
+// True once everything printed has reached standard output. A full disk or a closed descriptor
+// loses what a script asked for: said on standard error, so that it never passes as success.
+bool FinishOutput()
+{
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
+        return true;
+    // A write that failed before left its reason, which a flush with nothing to write keeps.
+    const int nError = errno;
+    std::fprintf(stderr, "quorbit: cannot write standard output: %s\n",
+                 nError != 0 ? std::strerror(nError) : "the write failed");
+    return false;
+}
 } // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& commandLine,
@@ -421,47 +484,9 @@ bool RunHeadlessCommand(int argc, char** argv, SCommandLine& commandLine, int& n
         nExitCode = 2;
         return true;
     }
-    nExitCode = 0;
-    switch (commandLine.nCommand)
-    {
-    case ECommand::None:
+    if (!RunCommand(commandLine, nExitCode))
         return false;
-    case ECommand::Help:
-        std::fputs(GetUsage(), stdout);
-        return true;
-    case ECommand::Version:
-        std::printf("quorbit %s\n", QUORBIT_VERSION);
-        return true;
-    case ECommand::List:
-    case ECommand::Convert:
-        nExitCode = RunDocumentCommand(commandLine);
-        return true;
-    case ECommand::Run:
-        nExitCode = RunEvents(commandLine);
-        return true;
-    case ECommand::Send:
-        nExitCode =
-            SendFire(commandLine.files[0], commandLine.files[1], GetHoldMillis(commandLine));
-        return true;
-    case ECommand::Fire:
-        nExitCode = RunFire(commandLine);
-        return true;
-    case ECommand::Status:
-        nExitCode = PrintRunningStatus();
-        return true;
-    case ECommand::Listen:
-        nExitCode = ListenToRunning();
-        return true;
-    case ECommand::Export:
-    case ECommand::Import:
-        nExitCode = RunExchangeCommand(commandLine);
-        return true;
-    case ECommand::Learn:
-        nExitCode = RunLearnCommand(commandLine);
-        return true;
-    case ECommand::SelfTest:
-        nExitCode = RunSelfTestCommand(commandLine);
-        return true;
-    }
-    return false;
+    if (!FinishOutput())
+        nExitCode = 1;
+    return true;
 }

@@ -144,8 +144,9 @@ int PrintRunningStatus()
     bool bNoneRuns = false;
     if (!RequestRunning("STATUS", dataLines, strLastLine, bNoneRuns))
     {
+        // Standard output carries the status lines scripts read; this is none of them.
         if (bNoneRuns)
-            std::puts("No Quorbit is running");
+            PrintError("no Quorbit is running");
         return 1;
     }
     for (const std::string& strLine : dataLines)

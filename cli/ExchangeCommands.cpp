@@ -26,6 +26,7 @@
 #include <filesystem>
 #include <map>
 #include <ranges>
+#include <set>
 
 namespace
 {
@@ -136,14 +137,29 @@ bool CollectCodes(const CRemote& remote, const std::string* pButton, double dNan
     return !codes.empty() || FailCommand(strRemote + " has no learned buttons");
 }
 
-void NoteRenamedCodes(const std::vector<SExchangeCode>& codes)
+// Names as the formats hold them: one word each, and no two alike, so that the file read back
+// gives each code to its own button. A name made one word that meets another name takes the
+// first free "_2", "_3"... Each name changed is said on standard error.
+void GiveOneWordNames(std::vector<SExchangeCode>& codes)
 {
+    std::set<std::string> taken;
     for (const SExchangeCode& code : codes)
     {
-        const std::string strWord = MakeExchangeName(code.strName);
-        if (strWord != code.strName)
-            std::fprintf(stderr, "quorbit: %s is written as %s, a name there being one word\n",
-                         code.strName.c_str(), strWord.c_str());
+        if (MakeExchangeName(code.strName) == code.strName)
+            taken.insert(code.strName);
+    }
+    for (SExchangeCode& code : codes)
+    {
+        const std::string strPlain = MakeExchangeName(code.strName);
+        if (strPlain == code.strName)
+            continue;
+        std::string strWord = strPlain;
+        for (int nSuffix = 2; !taken.insert(strWord).second; ++nSuffix)
+            strWord = strPlain + "_" + std::to_string(nSuffix);
+        const std::string strMet = strWord == strPlain ? "" : " and " + strPlain + " another's";
+        std::fprintf(stderr, "quorbit: %s is written as %s, a name there being one word%s\n",
+                     code.strName.c_str(), strWord.c_str(), strMet.c_str());
+        code.strName = strWord;
     }
 }
 
@@ -158,21 +174,18 @@ bool ExportCodes(const SExchange& exchange, const std::string* pButton)
     std::vector<SExchangeCode> codes;
     if (!pRemote || !CollectCodes(*pRemote, pButton, exchange.dNanosPerSample, codes))
         return false;
+    // One button's Pronto code is written bare, as codes are passed around.
+    if (pButton && exchange.strFormat == "pronto")
+        codes[0].strName.clear();
+    GiveOneWordNames(codes);
     std::string strText;
     std::string strError;
     if (exchange.strFormat == "lirc")
         strText = FormatLircRemote(ToDisplayText(pRemote->m_strName), codes, exchange.nCarrierHz);
     else if (exchange.strFormat == "flipper")
         strText = FormatFlipperCodes(codes, exchange.nCarrierHz);
-    else
-    {
-        // One button's code is written bare, as codes are passed around.
-        if (pButton)
-            codes[0].strName.clear();
-        if (!FormatProntoCodes(codes, exchange.nCarrierHz, strText, strError))
-            return FailCommand("cannot write " + strError);
-    }
-    NoteRenamedCodes(codes);
+    else if (!FormatProntoCodes(codes, exchange.nCarrierHz, strText, strError))
+        return FailCommand("cannot write " + strError);
     std::fwrite(strText.data(), 1, strText.size(), stdout);
     return std::fflush(stdout) == 0;
 }
@@ -206,11 +219,13 @@ bool ReadInput(const std::string& strInput, const std::string& strShown, std::st
     return true;
 }
 
+// A reason may quote the input, whatever bytes it holds: shown for a terminal, so that an
+// escape sequence in a file cannot drive it, nor a zero byte cut the reason short.
 bool Refuse(const std::string& strShown, const SExchangeError& error)
 {
     const std::string strWhere =
         error.nLine == 0 ? strShown : strShown + ":" + std::to_string(error.nLine);
-    return FailCommand(strWhere + ": " + error.strReason);
+    return FailCommand(strWhere + ": " + ToDisplayUtf8(error.strReason));
 }
 
 // Other tools write names in UTF-8; the document keeps its own spelling.
@@ -479,6 +494,9 @@ bool CheckExchangeOptions(const SCommandLine& commandLine, std::string& strError
     else if (bExchange && !IsKnownFormat(commandLine))
         strError = bImport ? "--import needs --format pronto, lirc, flipper or code"
                            : "--export and --import need --format pronto, lirc or flipper";
+    // Only the daemon's files hold several remotes to choose from.
+    else if (bImport && !commandLine.strSource.empty() && commandLine.strFormat != "lirc")
+        strError = "--source goes with --format lirc";
     else if (bImport && !commandLine.strStyle.empty() && ParseStyle(commandLine.strStyle) < 0)
         strError = "--style takes a pad style as HIGHxWIDE (15x5, 12x4, 12x3, 9x3, 8x4, 6x3, 4x4 "
                    "or 3x3), not \"" +

@@ -102,7 +102,8 @@ std::string DescribeNameFault(const std::string& strUtf8)
 std::string FindSignalRefusal(const CRemote& remote, const std::string& strName)
 {
     const std::string strShown = ToDisplayText(strName);
-    if (strName.empty())
+    // A name of only spaces shows as nothing on the pad and in every list.
+    if (strName.find_first_not_of(' ') == std::string::npos)
         return "a button needs a name";
     if (!IsStorableName(strName, kMaxRemoteName))
         return "the name " + strShown + " is longer than " + std::to_string(kMaxRemoteName) +

@@ -21,8 +21,8 @@ bool ToDocumentName(const std::string& strUtf8, std::string& strName, std::strin
 std::string DescribeNameFault(const std::string& strUtf8);
 
 // Why the remote's button of that name (document spelling) cannot take a signal: the name is
-// empty or too long, or the button is a megabutton; empty when it can. A missing button can:
-// it is added.
+// empty, only spaces or too long, or the button is a megabutton; empty when it can. A missing
+// button can: it is added.
 std::string FindSignalRefusal(const CRemote& remote, const std::string& strName);
 
 // The free cells of the remote's pad, and how many of the codes' names are no button of it yet.

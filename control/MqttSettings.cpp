@@ -90,11 +90,12 @@ bool ParseMqttUrl(const std::string& strUrl, SMqttSettings& settings, std::strin
 } // namespace
 
 // The first line of a file no one else may read or change, read through the descriptor that was
-// checked.
+// checked. Opening a FIFO without O_NONBLOCK would wait for a writer that may never come.
 bool ReadMqttPasswordFile(const std::string& strPath, std::string& strPassword,
                           std::string& strError)
 {
-    const CFileDescriptor file(open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    const CFileDescriptor file(
+        open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     struct stat status
     {
     };

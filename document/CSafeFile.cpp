@@ -75,8 +75,10 @@ std::string DescribePlanted(const std::filesystem::path& entry, const struct sta
 }
 
 // The file a path names once every symbolic link in it is followed, by hand, so that a link
-// planted in a shared folder is refused rather than followed by whoever saves there.
-bool ResolveTarget(const std::string& strPath, std::string& strTarget, std::string& strError)
+// planted in a shared folder is refused rather than followed by whoever saves there. bLinked
+// says whether a link was followed on the way.
+bool ResolveTarget(const std::string& strPath, std::string& strTarget, bool& bLinked,
+                   std::string& strError)
 {
     namespace fs = std::filesystem;
     // The kernel gives up after as many.
@@ -139,6 +141,7 @@ bool ResolveTarget(const std::string& strPath, std::string& strTarget, std::stri
         }
     }
     strTarget = resolved.string();
+    bLinked = nLinks > 0;
     return true;
 }
 
@@ -303,10 +306,11 @@ bool CSafeFile::Replace(const std::string& strPath, std::span<const std::uint8_t
                         bool bBackup, SFileStamp* pStamp, std::string& strError) const
 {
     std::string strTarget;
-    if (!ResolveTarget(strPath, strTarget, strError))
+    bool bLinked = false;
+    if (!ResolveTarget(strPath, strTarget, bLinked, strError))
         return false;
     const std::string strBackup = GetBackupPath(strTarget);
-    if (!IsReplaceable(strTarget, strTarget == strPath ? "" : "the file it links to, ", strError) ||
+    if (!IsReplaceable(strTarget, bLinked ? "the file it links to, " : "", strError) ||
         (bBackup && !IsReplaceable(strBackup, "its backup ", strError)))
         return false;
     // The target was resolved above; should a link take its place since, it is not followed.

@@ -1,8 +1,10 @@
 #include "cli/CCommandLine.h"
 #include "cli/CliTestSupport.h"
+#include "support/CPrivateRuntime.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 #include <set>
 
@@ -145,6 +147,28 @@ TEST(CommandLineProgramTest, HelpAndVersionGoToStandardOutput)
     const SProcessResult version = RunQuorbit({"--version"});
     EXPECT_EQ(version.nExitStatus, 0);
     EXPECT_EQ(version.strOut, "quorbit " QUORBIT_VERSION "\n");
+}
+
+// Output the system does not take (a full disk) fails the command with the reason: an export
+// cut short must not pass for the file a script asked for, small or large.
+TEST(CommandLineProgramTest, OutputThatCannotBeWrittenFailsTheCommand)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    const CPrivateRuntime runtime;
+    const std::string strExample = QUORBIT_EXAMPLES "/living-room.qb";
+    for (const std::string& strArguments :
+         {std::string("--help"), "--list " + strExample,
+          "--export " + strExample + " TV Mute --format lirc --device sim",
+          "--export " + strExample + " TV --format lirc --device sim"})
+    {
+        SCOPED_TRACE(strArguments);
+        const SProcessResult result = RunProgram(
+            "/bin/sh", {"-c", "exec \"$0\" " + strArguments + " > /dev/full", QUORBIT_BINARY});
+        EXPECT_EQ(result.nExitStatus, 1);
+        EXPECT_NE(result.strErr.find("quorbit: cannot write standard output: "), std::string::npos)
+            << result.strErr;
+    }
 }
 
 TEST(CommandLineProgramTest, MisuseShowsTheReasonAndUsageOnStandardError)

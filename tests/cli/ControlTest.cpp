@@ -167,7 +167,10 @@ TEST_F(ControlTest, ProgramsStartedBesideTheRunningOneGoThroughIt)
 
 TEST_F(ControlTest, WithoutARunningQuorbitScriptsAreToldOrFireStraightFromTheFile)
 {
-    EXPECT_EQ(RunQuorbit({"--status"}).nExitStatus, 1);
+    const SProcessResult status = RunQuorbit({"--status"});
+    EXPECT_EQ(status.nExitStatus, 1);
+    EXPECT_EQ(status.strOut, "");
+    EXPECT_EQ(status.strErr, "quorbit: no Quorbit is running\n");
     const SProcessResult send = RunQuorbit({"--send", "TV", "Power"});
     EXPECT_EQ(send.nExitStatus, 1);
     EXPECT_NE(send.strErr.find("no Quorbit is running"), std::string::npos) << send.strErr;

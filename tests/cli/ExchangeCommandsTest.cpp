@@ -83,6 +83,29 @@ TEST_P(ExchangeRoundTripTest, ExportedCodesComeBackUnchanged)
     EXPECT_EQ(Run({"--export", "DOC", "TV", "--format", GetParam()}).strOut, exported.strOut);
 }
 
+// A name of two words goes out as one, Big Red as Big_Red; beside a button already called
+// Big_Red it takes a word of its own, so that the file read back leaves Big_Red its own signal.
+TEST_P(ExchangeRoundTripTest, NamesMadeOneWordStayApartFromTheOthers)
+{
+    ASSERT_EQ(Run({"--learn", "DOC", "TV", "Big Red", "--presses", "1"}).nExitStatus, 0);
+    WriteFileBytes(m_strInput, "Big_Red NEC 0x30 5\n");
+    ASSERT_EQ(Run({"--import", "DOC", "TV", "INPUT", "--format", "code"}).nExitStatus, 0);
+    const SProcessResult exported = Run({"--export", "DOC", "TV", "--format", GetParam()});
+    ASSERT_EQ(exported.nExitStatus, 0) << exported.strErr;
+    EXPECT_NE(exported.strErr.find("quorbit: Big Red is written as Big_Red_2, a name there being "
+                                   "one word and Big_Red another's\n"),
+              std::string::npos)
+        << exported.strErr;
+    WriteFileBytes(m_strInput, exported.strOut);
+
+    ASSERT_EQ(Run({"--import", "DOC", "TV", "INPUT", "--format", GetParam()}).nExitStatus, 0);
+    const std::string strList = List();
+    const std::size_t nLine = strList.find("  Button Big_Red: ");
+    ASSERT_NE(nLine, std::string::npos) << strList;
+    const std::string strLine = strList.substr(nLine, strList.find('\n', nLine) - nLine);
+    EXPECT_TRUE(strLine.ends_with("NEC address 0x30 command 0x05")) << strLine;
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTripTest,
                          testing::Values("pronto", "lirc", "flipper"));
 
@@ -404,6 +427,10 @@ const SRefusalCase kRefusalCases[] = {
      2,
      "--source and --style go with --import"},
     {{"--export", "DOC", "TV", "--format", "code"}, nullptr, 2, "need --format pronto, lirc or"},
+    {{"--import", "DOC", "TV", "INPUT", "--format", "flipper", "--source", "TV"},
+     "Filetype: IR signals file\nVersion: 1\n",
+     2,
+     "--source goes with --format lirc\n"},
     {{"--import", "DOC", "TV", "INPUT", "Long", "--format", "lirc"},
      // 45 s: longer than 400,000 samples of 100 µs, the coarsest time base.
      "900 9000000 900 9000000 900 9000000 900 9000000 900 9000000 900",
@@ -479,6 +506,52 @@ TEST_P(ExchangeRefusalTest, SaysWhyAndChangesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ExchangeRefusalTest, testing::ValuesIn(kRefusalCases));
+
+struct SHostileInputCase
+{
+    const char* pszFormat;
+    std::string strInput;
+    const char* pszSource; // for --source, or null
+    const char* pszError;  // standard error's line about the input, as the terminal gets it
+};
+
+using namespace std::string_literals;
+
+// A file's bytes quoted in a refusal reach the terminal: an escape sequence there would
+// retitle or recolour it, and a zero byte would end the line before its reason.
+const SHostileInputCase kHostileInputCases[] = {
+    {"flipper", "Filetype: IR signals file\nVersion: 1\n\x1B]0;owned\x07\x1B[31mred\n", nullptr,
+     "codes.txt:3: \"?]0;owned??[31mred\" is no \"key: value\" line\n"},
+    {"pronto", "QB\0\x02\x04\n"s, nullptr, "codes.txt:1: \"QB???\" is not a four-digit"},
+    {"lirc", "begin remote\nname A\nbegin raw_codes\nname X\n900\nend raw_codes\nend remote\n",
+     "\x1B[2J", "it holds no remote \"?[2J\", only A\n"},
+};
+
+void PrintTo(const SHostileInputCase& hostile, std::ostream* pOut)
+{
+    *pOut << hostile.pszFormat;
+}
+
+class HostileInputTest : public ExchangeCommandTest,
+                         public testing::WithParamInterface<SHostileInputCase>
+{
+};
+
+TEST_P(HostileInputTest, RefusalsShowTheInputsControlBytesAsQuestionMarks)
+{
+    const SHostileInputCase& hostile = GetParam();
+    WriteFileBytes(m_strInput, hostile.strInput);
+    std::vector<std::string> arguments{"--import", "DOC",      "TV",
+                                       "INPUT",    "--format", hostile.pszFormat};
+    if (hostile.pszSource)
+        arguments.insert(arguments.end(), {"--source", hostile.pszSource});
+    const SProcessResult result = Run(arguments);
+    EXPECT_EQ(result.nExitStatus, 1);
+    EXPECT_NE(result.strErr.find(hostile.pszError), std::string::npos) << result.strErr;
+    EXPECT_EQ(result.strErr.find_first_of("\x1B\x07"s + '\0'), std::string::npos) << result.strErr;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, HostileInputTest, testing::ValuesIn(kHostileInputCases));
 
 struct SBesideCase
 {

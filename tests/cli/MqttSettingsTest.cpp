@@ -86,6 +86,19 @@ TEST(MqttSettingsTest, APasswordFileMustBePrivateAndANodeOneTopicLevel)
     EXPECT_TRUE(MakeMqttSettings("mqtt://h", "", "Living_room-2", settings, strError));
 }
 
+// A FIFO that no program writes to would hold the start for ever; it is refused unread, as a
+// device is.
+TEST(MqttSettingsTest, APasswordFileThatIsAFifoIsRefusedAtOnce)
+{
+    const CTempFolder folder;
+    const std::string strFifo = folder.File("password");
+    ASSERT_EQ(mkfifo(strFifo.c_str(), 0600), 0);
+    SMqttSettings settings;
+    std::string strError;
+    EXPECT_FALSE(MakeMqttSettings("mqtt://h", strFifo, "", settings, strError));
+    EXPECT_EQ(strError, strFifo + ": a password file is a small regular file");
+}
+
 TEST(MqttSettingsTest, APasswordIsTakenOutOfTheAddressAndNothingElse)
 {
     const std::pair<std::string, std::string> cases[] = {

@@ -326,18 +326,21 @@ TEST_F(CQuorbexDocFileTest, ReplacesOnlyRegularFiles)
         const char* pszName;
         std::function<void()> plant;
         std::string strNamed; // what the refusal names
+        bool bLink;           // whether the document named is a link
     };
     const SCase cases[] = {
         {"a link to a FIFO",
          [&] { ::mkfifo(strVictim.c_str(), 0600), ::symlink("victim", PathOf("l.qb").c_str()); },
-         strVictim},
+         strVictim, true},
+        {"a folder where the document would be", [&] { fs::create_directory(PathOf("l.qb")); },
+         PathOf("l.qb"), false},
         {"a backup that is a link",
          [&]
          {
              WriteBytes(strVictim, old), WriteBytes(PathOf("l.qb"), old);
              ::symlink("victim", PathOf("l.qbb").c_str());
          },
-         PathOf("l.qbb")},
+         PathOf("l.qbb"), false},
     };
     for (const SCase& test : cases)
     {
@@ -347,9 +350,13 @@ TEST_F(CQuorbexDocFileTest, ReplacesOnlyRegularFiles)
         test.plant();
         const auto before = fs::symlink_status(strVictim).type();
         std::string strError;
-        EXPECT_FALSE(CSafeFile().SaveWithBackup(PathOf("l.qb"), fresh, strError));
+        // Named as people type paths, not as the save resolves it.
+        const std::string strTyped = (m_folder.GetPath() / "." / "l.qb").string();
+        EXPECT_FALSE(CSafeFile().SaveWithBackup(strTyped, fresh, strError));
         EXPECT_NE(strError.find(test.strNamed + " is not a regular file"), std::string::npos)
             << strError;
+        // Only a link that was followed is called one.
+        EXPECT_EQ(strError.starts_with("the file it links to, "), test.bLink) << strError;
         EXPECT_EQ(fs::symlink_status(strVictim).type(), before);
         if (before == fs::file_type::regular)
         {
