@@ -1,6 +1,7 @@
 #include "cli/CHeadlessRunner.h"
 
 #include "base/TextEncoding.h"
+#include "cli/CDocumentWatch.h"
 #include "control/CControlServer.h"
 #include "control/CMqttService.h"
 #include "device/CClockBackend.h"
@@ -115,6 +116,26 @@ void CHeadlessRunner::ReloadIfChanged()
         m_changedStamp = stamp;
         return;
     }
+    ReloadUnlessLocked(stamp);
+}
+
+void CHeadlessRunner::OnFileWritten()
+{
+    // Under a firing the file waits for the beats, as above.
+    if (m_session.IsFiring())
+        return;
+    const SFileStamp stamp = ReadFileStamp(m_strPath);
+    if (!stamp.bExists || stamp == m_loadedStamp)
+        return;
+    m_changedStamp = stamp;
+    ReloadUnlessLocked(stamp);
+    // The broker hears of the change now, as it would at a beat.
+    if (m_beatObserver)
+        m_beatObserver();
+}
+
+void CHeadlessRunner::ReloadUnlessLocked(const SFileStamp& stamp)
+{
     // A program that is changing the file holds its lock; its save comes with a later tick.
     CDocumentLock lock;
     std::string strError;
@@ -333,7 +354,9 @@ int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBacke
     CHeadlessRunner runner(strPath, device, clockBackend, ticks, pOut, pErr);
     runner.SetLateMinutes(options.nLateMinutes);
     CHearingSource hearing(runner, device);
-    std::vector<CWatchedSource*> sources{&server, &hearing};
+    // First, so that a request coming after a change to the file finds the change loaded.
+    CDocumentWatch watch(strPath, [&runner] { runner.OnFileWritten(); });
+    std::vector<CWatchedSource*> sources{&watch, &server, &hearing};
     std::optional<CMqttService> mqtt;
     if (options.pMqtt)
     {

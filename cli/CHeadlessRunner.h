@@ -38,7 +38,8 @@ int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBacke
 
 // The runner without signals or real time: Start loads the document and lists its events, and
 // each Tick is one beat of the once-a-second timer. It never writes the document; when the
-// file changes on disk (and has stopped changing for a tick) it is loaded again and re-armed.
+// file changes on disk it is loaded again and re-armed: at once when OnFileWritten says it was
+// written whole, else once it has stopped changing for a tick.
 // What fired is kept in the user's last-fired store, so that a run started again does not
 // fire the same occurrence twice.
 // Scripts fire its buttons, list them and ask its status through the control socket.
@@ -51,6 +52,9 @@ public:
     // False when the document cannot be opened (the reason is on pErr).
     bool Start();
     void Tick();
+    // The file was written whole or put in place: loaded now, not at the next minute's beat,
+    // unless a firing runs or another program holds its lock.
+    void OnFileWritten();
     // Beats from the last one to the next that has work, when no firing runs: the first of
     // the next minute by the clock, the scheduler's next clock check, or the next one while a
     // changed file settles. The beats between do nothing, and the loop sleeps through them.
@@ -62,7 +66,7 @@ public:
     {
         m_idleWait = std::move(idleWait);
     }
-    // Called after each beat, within a firing's waits too.
+    // Called after each beat, within a firing's waits too, and after OnFileWritten.
     void SetBeatObserver(std::function<void()> observer) { m_beatObserver = std::move(observer); }
 
     // Takes what the unit heard, waiting up to nMaxWaitMs, and prints each press.
@@ -86,6 +90,7 @@ protected:
 private:
     void OnPump(std::uint32_t nMaxWaitMs);
     void ReloadIfChanged();
+    void ReloadUnlessLocked(const SFileStamp& stamp);
     void Reload();
     void PrintEvents();
     void OnFiring(const CTimedEvent& armed);

@@ -1,5 +1,6 @@
 #include "cli/CHeadlessRunner.h"
 
+#include "cli/CDocumentWatch.h"
 #include "cli/CliTestSupport.h"
 #include "cli/ListingTestDocument.h"
 #include "control/CControlServer.h"
@@ -300,6 +301,26 @@ TEST_F(CHeadlessReloadTest, StepsPrintAsSentAndTheReloadWaitsForTheFiring)
     // A step's one-second wait may be slept through, but never past the timer's next beat.
     EXPECT_GT(nLongestWait, 0u);
     EXPECT_LE(nLongestWait, 1000u);
+}
+
+// A file saved into place, or written in place and closed, is loaded as soon as the watch says
+// so, with no beat between: a script that imports a button and then sends it finds it there.
+TEST_F(CHeadlessReloadTest, AFileWrittenWholeIsLoadedBeforeTheNextBeat)
+{
+    WriteDocument(m_strPath, false);
+    const std::string strWithoutLate = ReadFileBytes(m_strPath);
+    CHeadlessRunner& runner = MakeRunner(m_strPath);
+    ASSERT_TRUE(runner.Start());
+    CDocumentWatch watch(m_strPath, [&runner] { runner.OnFileWritten(); });
+    CWatchedSource* const sources[] = {&watch};
+
+    WriteDocument(m_strPath, true);
+    ServeSources(sources, 1000);
+    EXPECT_NE(runner.GetDocument().FindEvent("Late"), nullptr) << m_out.GetText();
+    WriteFileBytes(m_strPath, strWithoutLate);
+    ServeSources(sources, 1000);
+    EXPECT_EQ(runner.GetDocument().FindEvent("Late"), nullptr) << m_out.GetText();
+    EXPECT_EQ(CountOf(m_out.GetText(), "Reloaded "), 2) << m_out.GetText();
 }
 
 // The file still holds a one-time event that fired and was deleted in this run; neither a
