@@ -137,6 +137,27 @@ bool CollectCodes(const CRemote& remote, const std::string* pButton, double dNan
     return !codes.empty() || FailCommand(strRemote + " has no learned buttons");
 }
 
+// The tool refuses a whole file for one record it cannot hold: such codes stay out, each said on
+// standard error; the one button asked for by name fails the command instead.
+bool LeaveOutUnfitCodes(const std::string& strRemote, bool bNamed, unsigned nCarrierHz,
+                        std::vector<SExchangeCode>& codes)
+{
+    std::vector<SExchangeCode> fit;
+    for (SExchangeCode& code : codes)
+    {
+        const std::string strReason = FindFlipperRefusal(code, nCarrierHz);
+        if (strReason.empty())
+            fit.push_back(std::move(code));
+        else if (bNamed)
+            return FailCommand(strRemote + ": " + code.strName + " " + strReason);
+        else
+            std::fprintf(stderr, "quorbit: left out %s, which %s\n", code.strName.c_str(),
+                         strReason.c_str());
+    }
+    codes = std::move(fit);
+    return !codes.empty() || FailCommand(strRemote + " has no button a .ir file can hold");
+}
+
 // Names as the formats hold them: one word each, and no two alike, so that the file read back
 // gives each code to its own button. A name made one word that meets another name takes the
 // first free "_2", "_3"... Each name changed is said on standard error.
@@ -173,6 +194,10 @@ bool ExportCodes(const SExchange& exchange, const std::string* pButton)
         FindRemoteArgument(loaded.GetDocument(), exchange.strDocument, exchange.strRemote);
     std::vector<SExchangeCode> codes;
     if (!pRemote || !CollectCodes(*pRemote, pButton, exchange.dNanosPerSample, codes))
+        return false;
+    if (exchange.strFormat == "flipper" &&
+        !LeaveOutUnfitCodes(ToDisplayText(pRemote->m_strName), pButton != nullptr,
+                            exchange.nCarrierHz, codes))
         return false;
     // One button's Pronto code is written bare, as codes are passed around.
     if (pButton && exchange.strFormat == "pronto")

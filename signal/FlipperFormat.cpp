@@ -383,17 +383,24 @@ bool IsAtProtocolCarrier(const SExchangeCode& code, const SDecodedSignal& decode
            std::abs(code.nCarrierHz - dProtocolHz) <= kCarrierTolerance * dProtocolHz;
 }
 
+// The code as the record gives it, and the tool's protocol for a parsed record; null for a raw
+// one. A code read from a parsed record goes back as that record. Otherwise the code a signal
+// was made from says what a recording cannot (Pioneer's frames are NEC's), unless the signal
+// goes out at another carrier than its protocol's.
+const SFlipperProtocol* FindRecordProtocol(const SExchangeCode& code, SDecodedSignal& decoded)
+{
+    const bool bRecord = code.code && code.code->eForm == EFrameForm::kIrFile;
+    decoded =
+        bRecord ? *code.code : ToFlipperForm(code.code ? *code.code : DecodeSignal(code.durations));
+    const SFlipperProtocol* pFlipper = decoded.bRepeatOnly ? nullptr : FindFlipperName(decoded);
+    return pFlipper && (bRecord || IsAtProtocolCarrier(code, decoded)) ? pFlipper : nullptr;
+}
+
 std::string FormatRecord(const SExchangeCode& code, unsigned nCarrierHz)
 {
     std::string strText = "#\nname: " + MakeExchangeName(code.strName) + "\n";
-    // A code read from a parsed record goes back as that record. Otherwise the code a signal was
-    // made from says what a recording cannot (Pioneer's frames are NEC's), unless the signal goes
-    // out at another carrier than its protocol's.
-    const bool bRecord = code.code && code.code->eForm == EFrameForm::kIrFile;
-    const SDecodedSignal decoded =
-        bRecord ? *code.code : ToFlipperForm(code.code ? *code.code : DecodeSignal(code.durations));
-    const SFlipperProtocol* pFlipper = decoded.bRepeatOnly ? nullptr : FindFlipperName(decoded);
-    if (pFlipper && (bRecord || IsAtProtocolCarrier(code, decoded)))
+    SDecodedSignal decoded;
+    if (const SFlipperProtocol* pFlipper = FindRecordProtocol(code, decoded))
         return strText + "type: parsed\nprotocol: " + pFlipper->pszName +
                "\naddress: " + FormatBytes(ToFlipperAddress(decoded)) +
                "\ncommand: " + FormatBytes(decoded.nCommand & ~pFlipper->nCommandBit) + "\n";
@@ -413,6 +420,18 @@ bool ParseFlipperCodes(std::string_view text, std::vector<SExchangeCode>& codes,
                        SExchangeError& error)
 {
     return CFlipperReader().Read(text, codes, error);
+}
+
+std::string FindFlipperRefusal(const SExchangeCode& code, unsigned nCarrierHz)
+{
+    SDecodedSignal decoded;
+    const unsigned nHz = GetCarrierOr(code, nCarrierHz);
+    if (FindRecordProtocol(code, decoded) ||
+        (nHz >= kMinIrFileCarrierHz && nHz <= kMaxIrFileCarrierHz))
+        return {};
+    return "goes out at " + std::to_string(nHz) + " Hz, and a .ir file's raw record holds " +
+           std::to_string(kMinIrFileCarrierHz) + " to " + std::to_string(kMaxIrFileCarrierHz) +
+           " Hz";
 }
 
 std::string FormatFlipperCodes(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz)

@@ -31,3 +31,11 @@ bool ParseFlipperCodes(std::string_view text, std::vector<SExchangeCode>& codes,
 // protocol, raw at the carrier otherwise. Names are made one word
 // (MakeExchangeName).
 std::string FormatFlipperCodes(const std::vector<SExchangeCode>& codes, unsigned nCarrierHz);
+
+// The carriers the tool takes in a raw record; it refuses a whole file with one record outside.
+constexpr unsigned kMinIrFileCarrierHz = 10000;
+constexpr unsigned kMaxIrFileCarrierHz = 56000;
+// Why the tool would refuse the code's record, written at nCarrierHz where the code has no
+// carrier of its own (a raw record's carrier lies outside the range above); empty when it takes
+// it.
+std::string FindFlipperRefusal(const SExchangeCode& code, unsigned nCarrierHz);

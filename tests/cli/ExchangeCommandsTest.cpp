@@ -109,6 +109,26 @@ TEST_P(ExchangeRoundTripTest, NamesMadeOneWordStayApartFromTheOthers)
 INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTripTest,
                          testing::Values("pronto", "lirc", "flipper"));
 
+// A .ir file with one raw record at a carrier the tool does not take is refused whole by it: a
+// button at 460 kHz stays out of the remote's file, and asked for alone fails the command.
+TEST_F(ExchangeCommandTest, AnIrFileLeavesOutAButtonAtACarrierTheToolRefuses)
+{
+    WriteFileBytes(m_strInput, "Hot: 0000 0009 0002 0000 0020 0020 0020 0400\n");
+    ASSERT_EQ(Run({"--import", "DOC", "TV", "INPUT", "--format", "pronto"}).nExitStatus, 0);
+    const std::string strReason = "goes out at 460572 Hz, and a .ir file's raw record holds 10000 "
+                                  "to 56000 Hz\n";
+    const SProcessResult remote = Run({"--export", "DOC", "TV", "--format", "flipper"});
+    EXPECT_EQ(remote.nExitStatus, 0) << remote.strErr;
+    EXPECT_NE(remote.strErr.find("quorbit: left out Hot, which " + strReason), std::string::npos)
+        << remote.strErr;
+    EXPECT_EQ(remote.strOut.find("name: Hot"), std::string::npos);
+    EXPECT_NE(remote.strOut.find("name: Power"), std::string::npos);
+    const SProcessResult alone = Run({"--export", "DOC", "TV", "Hot", "--format", "flipper"});
+    EXPECT_EQ(alone.nExitStatus, 1);
+    EXPECT_NE(alone.strErr.find("quorbit: TV: Hot " + strReason), std::string::npos)
+        << alone.strErr;
+}
+
 // Codes typed as protocol, address and command fill a remote too small for them once it is
 // given a larger pad; a name too long for a button is shortened, and says so.
 TEST_F(ExchangeCommandTest, TypedCodesTakeALargerPadAndShortNames)

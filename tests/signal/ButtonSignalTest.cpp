@@ -120,4 +120,38 @@ TEST(ButtonSignalTest, AKeptCodeIsWrittenAsItsProtocolAtItsProtocolsCarrier)
     EXPECT_NE(FormatFlipperCodes({code}, 38000).find("type: raw\nfrequency: 56000\n"),
               std::string::npos);
 }
+// The tool loads a raw record only at 10 to 56 kHz, both ends taken, and refuses the whole file
+// for one outside (its firmware's check of a raw signal); a parsed record carries no carrier.
+TEST(ButtonSignalTest, AnIrFileTakesRawRecordsAtTheToolsCarriersOnly)
+{
+    const SDecodedSignal nec{.eProtocol = EProtocol::kNec, .nAddress = 0x04, .nCommand = 0x08};
+    SEncodedSignal encoded;
+    ASSERT_TRUE(EncodeSignal(nec, encoded));
+    const std::vector<std::uint32_t> unknown{1000, 500, 1000};
+    struct SCase
+    {
+        const char* pszWhat;
+        SExchangeCode code;
+        unsigned nExportHz;
+        bool bTaken;
+    };
+    const std::vector<SCase> cases{
+        {"raw at the lowest", {"A", unknown, 10000, 0}, 38000, true},
+        {"raw at the highest", {"A", unknown, 56000, 0}, 38000, true},
+        {"raw below", {"A", unknown, 9999, 0}, 38000, false},
+        {"raw above", {"A", unknown, 56001, 0}, 38000, false},
+        {"raw at the export's carrier", {"A", unknown, 0, 0}, 460000, false},
+        {"parsed, whatever the export's carrier", {"A", encoded.durations, 0, 0}, 460000, true},
+        {"a protocol's frame off its carrier goes raw",
+         {"A", encoded.durations, 460000, 0},
+         38000,
+         false},
+    };
+    for (const SCase& testCase : cases)
+        EXPECT_EQ(FindFlipperRefusal(testCase.code, testCase.nExportHz).empty(), testCase.bTaken)
+            << testCase.pszWhat;
+    EXPECT_EQ(FindFlipperRefusal({"A", unknown, 0, 0}, 460000),
+              "goes out at 460000 Hz, and a .ir file's raw record holds 10000 to 56000 Hz");
+}
+
 } // namespace
