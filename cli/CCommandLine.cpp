@@ -201,6 +201,13 @@ bool CheckLateOption(const SCommandLine& commandLine, std::string& strError)
     return strError.empty();
 }
 
+// Checked with the other arguments, so that a wrong one ends every command with exit 2.
+bool CheckClockOption(const SCommandLine& commandLine, std::string& strError)
+{
+    return commandLine.strClockStart.empty() ||
+           CreateClockBackend(commandLine.strClockStart, strError) != nullptr;
+}
+
 bool CheckHoldOption(const SCommandLine& commandLine, std::string& strError)
 {
     std::uint32_t nMillis = 0;
@@ -376,7 +383,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, SCommandLine& c
         return false;
     }
     if (!CheckMqttOptions(commandLine, strError) || !CheckLateOption(commandLine, strError) ||
-        !CheckHoldOption(commandLine, strError))
+        !CheckHoldOption(commandLine, strError) || !CheckClockOption(commandLine, strError))
         return false;
     return CheckExchangeOptions(commandLine, strError) &&
            CheckLearnOptions(commandLine, strError) &&
