@@ -121,13 +121,14 @@ void CHeadlessRunner::ReloadIfChanged()
 
 void CHeadlessRunner::OnFileWritten()
 {
-    // Under a firing the file waits for the beats, as above.
-    if (m_session.IsFiring())
-        return;
     const SFileStamp stamp = ReadFileStamp(m_strPath);
     if (!stamp.bExists || stamp == m_loadedStamp)
         return;
+    // Whole already: a beat that finds it so loads it without waiting for it to hold still.
     m_changedStamp = stamp;
+    // Under a firing it waits for the beats, as above.
+    if (m_session.IsFiring())
+        return;
     ReloadUnlessLocked(stamp);
     // The broker hears of the change now, as it would at a beat.
     if (m_beatObserver)
