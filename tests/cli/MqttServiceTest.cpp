@@ -90,6 +90,21 @@ protected:
                 return done();
             });
     }
+    // Once "online" is put back over an "offline" the hub says, Quorbit has read everything the
+    // broker held before; false when it is not put back.
+    bool ServeUntilEverythingRead()
+    {
+        const std::size_t nMark = m_pHub->m_messages.size();
+        m_pHub->Publish(kRoot + "availability", "offline", false);
+        return ServeUntil(
+            [&]
+            {
+                return std::any_of(m_pHub->m_messages.begin() + static_cast<std::ptrdiff_t>(nMark),
+                                   m_pHub->m_messages.end(),
+                                   [](const CMqttTestClient::SMessage& message)
+                                   { return message.strPayload == "online"; });
+            });
+    }
     bool HubHas(const std::string& strTopic) { return m_pHub->FindLast(strTopic) != nullptr; }
     // Whether the last the hub heard on the topic is the payload.
     bool HubHeard(const std::string& strTopic, const std::string& strPayload)
@@ -142,17 +157,7 @@ TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStal
         [&]
         { return HubHas(kRoot + "status") && HubHeard(strStale, "") && HubHeard(strOld, ""); }));
     EXPECT_EQ(hub.FindLast(kRoot + "availability")->strPayload, "online");
-    // Once "online" is put back over this, Quorbit has read everything the broker held before.
-    const std::size_t nMark = hub.m_messages.size();
-    hub.Publish(kRoot + "availability", "offline", false);
-    ASSERT_TRUE(ServeUntil(
-        [&]
-        {
-            return std::any_of(hub.m_messages.begin() + static_cast<std::ptrdiff_t>(nMark),
-                               hub.m_messages.end(),
-                               [](const CMqttTestClient::SMessage& message)
-                               { return message.strPayload == "online"; });
-        }));
+    ASSERT_TRUE(ServeUntilEverythingRead());
     EXPECT_EQ(hub.FindLast(strOther)->strPayload, strOtherConfig) << "another PC's was cleared";
     EXPECT_EQ(hub.FindLast(strHubs)->strPayload, strOurs + "}");
     EXPECT_EQ(hub.FindLast(strHubsInNode)->strPayload, strOurs + R"(,"unique_id":"hub_macro"})");
@@ -211,6 +216,30 @@ TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStal
          nRound < 200 && hub.FindLast(kRoot + "availability")->strPayload != "offline"; ++nRound)
         hub.Pump(10);
     EXPECT_EQ(hub.FindLast(kRoot + "availability")->strPayload, "offline");
+}
+
+// Any client may leave a configuration under the hub's prefix, and a field of it may be of any
+// type: one that is not text makes it not Quorbit's, and it is left as it is, in the earlier
+// layout too, instead of ending the run each time it connects.
+TEST_F(CMqttServiceTest, AConfigurationWithFieldsOfAnotherTypeIsLeftAlone)
+{
+    CMqttTestClient& hub = ConnectHub();
+    const std::string strOurs = R"({"availability_topic":"quorbit/living-room/availability",)";
+    const std::pair<std::string, std::string> configs[] = {
+        {kDiscovery + "button/living-room/TV__Odd/config", R"({"availability_topic":5})"},
+        {kDiscovery + "button/living-room/TV__Id/config", strOurs + R"("unique_id":["TV"]})"},
+        {kDiscovery + "button/quorbit_living-room_TV_Odd/config", R"({"availability_topic":{}})"},
+    };
+    for (const auto& [strTopic, strConfig] : configs)
+        hub.Publish(strTopic, strConfig, true);
+    // As the hub, so that the earlier layout is read too.
+    SMqttSettings settings = MakeSettings(CMosquittoBroker::kHubPassword);
+    settings.strUser = "hub";
+    StartService(settings);
+    ASSERT_TRUE(ServeUntil([&] { return HubHas(kRoot + "status"); }));
+    ASSERT_TRUE(ServeUntilEverythingRead());
+    for (const auto& [strTopic, strConfig] : configs)
+        EXPECT_EQ(hub.FindLast(strTopic)->strPayload, strConfig) << strTopic;
 }
 
 TEST_F(CMqttServiceTest, RequestsActAsFireDoesAndARetainedOneNeverDoes)
