@@ -407,8 +407,10 @@ void CMqttService::Subscribe(const std::string& strFilter, int nQos, int* pMessa
 
 void CMqttService::OnDisconnected(int nCode)
 {
-    // A refusal said why already; the broker closes the connection after it.
-    if (m_nState == EState::Refused || m_nState == EState::NameTaken)
+    // A refusal said why already; the broker closes the connection after it. A connection
+    // found lost is reported again, as "not connected", when the writing side of its socket is
+    // served after the reading side: the first reason stands, and the back-off grows once.
+    if (m_nState == EState::Refused || m_nState == EState::NameTaken || m_nState == EState::Lost)
         return;
     Lose(EState::Lost, nCode == MOSQ_ERR_SUCCESS ? "disconnected" : DescribeFailure(nCode));
 }

@@ -18,6 +18,8 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <string>
+#include <vector>
 
 #include <sys/resource.h>
 
@@ -521,6 +523,23 @@ TEST_F(CMqttServiceTest, ARefusedLoginIsReportedInTheStatus)
     EXPECT_TRUE(strState.starts_with("127.0.0.1:" + std::to_string(m_broker.GetPort()) +
                                      " refused the login: "))
         << strState;
+}
+
+// The event loop watches both sides of the socket; when the broker goes, the reading side finds
+// it closed (or a write fails), and the other side, served after it, finds no connection. The
+// loss is said once, with its first reason, not "not connected", and the next attempt is not
+// put off twice over.
+TEST_F(CMqttServiceTest, ABrokerThatGoesIsReportedLostOnce)
+{
+    CMqttService& service = StartService(MakeSettings());
+    ASSERT_TRUE(ServeUntil([&] { return service.GetState() == CMqttService::EState::Connected; }));
+    std::vector<std::string> said;
+    service.SetStateObserver([&] { said.push_back(service.GetStateText()); });
+    m_broker.Stop();
+    ASSERT_TRUE(ServeUntil([&] { return service.GetState() == CMqttService::EState::Lost; }));
+    service.OnWritable(-1);
+    ASSERT_EQ(said.size(), 1u) << said.back();
+    EXPECT_EQ(said[0].find("not currently connected"), std::string::npos) << said[0];
 }
 
 TEST_F(CMqttServiceTest, ABrokerRestartedMidRunIsRejoinedAndGivenEverythingAgain)
