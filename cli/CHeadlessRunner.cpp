@@ -221,13 +221,26 @@ std::string CHeadlessRunner::GetDocumentPath() const
     return error ? m_strPath : absolute.lexically_normal().string();
 }
 
+void CHeadlessRunner::PrintSending(const CRemote& remote, const CRemoteButton& button,
+                                   const std::string& strHow)
+{
+    std::fprintf(m_pOut, "%s sending %s%s on request\n",
+                 m_session.GetClock().GetBiosTime().Format(' ', true).c_str(),
+                 DescribeButton(&remote, &button).c_str(), strHow.c_str());
+    std::fflush(m_pOut);
+}
+
 void CHeadlessRunner::FireFromControl(CRemote& remote, CRemoteButton& button)
 {
-    std::fprintf(m_pOut, "%s sending %s on request\n",
-                 m_session.GetClock().GetBiosTime().Format(' ', true).c_str(),
-                 DescribeButton(&remote, &button).c_str());
-    std::fflush(m_pOut);
+    PrintSending(remote, button, "");
     m_session.GetEngine().Fire(button);
+}
+
+void CHeadlessRunner::HoldFromControl(CRemote& remote, CRemoteButton& button,
+                                      std::uint32_t nHoldMillis)
+{
+    PrintSending(remote, button, " held " + std::to_string(nHoldMillis) + " ms");
+    CControlHandler::HoldFromControl(remote, button, nHoldMillis);
 }
 
 void CHeadlessRunner::OnActionRefused(const std::string& strAction, const SControlResult& result)
