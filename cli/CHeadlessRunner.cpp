@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -126,6 +127,11 @@ void CHeadlessRunner::ReloadIfChanged()
 
 void CHeadlessRunner::Reload()
 {
+    // What was missed stays missed in the content read again until it fires: the file does not
+    // keep it.
+    std::map<std::string, CTime> missed;
+    for (const auto& [strName, pEvent] : *m_session.GetDocument().m_pEvents)
+        missed[strName] = pEvent->m_lastMissed;
     if (!m_session.GetDocument().OnOpenDocument(m_strPath))
     {
         std::fprintf(m_pOut, "Reloading %s failed; trying again when it changes\n",
@@ -138,6 +144,11 @@ void CHeadlessRunner::Reload()
     {
         if (CTimedEvent* pEvent = m_session.GetDocument().FindEvent(strName))
             pEvent->m_lastFired = std::max(pEvent->m_lastFired, firedAt);
+    }
+    for (const auto& [strName, missedAt] : missed)
+    {
+        if (CTimedEvent* pEvent = m_session.GetDocument().FindEvent(strName))
+            pEvent->m_lastMissed = std::max(pEvent->m_lastMissed, missedAt);
     }
     m_session.GetDocument().ArmNextEvent();
     std::fprintf(m_pOut, "Reloaded %s\n", ToDisplayText(m_strPath).c_str());
