@@ -542,6 +542,26 @@ TEST_F(CMqttServiceTest, ABrokerThatGoesIsReportedLostOnce)
     EXPECT_EQ(said[0].find("not currently connected"), std::string::npos) << said[0];
 }
 
+// The README's access list gives a login the topics of the node named as it: a node named
+// otherwise connects, and the broker drops all it says. That is said, instead of "connected"
+// while the hub hears nothing.
+TEST_F(CMqttServiceTest, ALoginKeptOffTheNodesTopicsSaysSo)
+{
+    ConnectHub();
+    SMqttSettings settings = MakeSettings();
+    settings.strNode = "livingroom";
+    CMqttService& service = StartService(settings);
+    ASSERT_TRUE(ServeUntil([&] { return service.GetState() == CMqttService::EState::Forbidden; }))
+        << service.GetStateText();
+    const std::string strState = m_runner.GetStatus().strMqttState;
+    EXPECT_NE(strState.find("does not let living-room publish on quorbit/livingroom/availability "
+                            "(Not authorized)"),
+              std::string::npos)
+        << strState;
+    EXPECT_TRUE(strState.ends_with("; trying again")) << strState;
+    EXPECT_FALSE(HubHas("quorbit/livingroom/availability"));
+}
+
 TEST_F(CMqttServiceTest, ABrokerRestartedMidRunIsRejoinedAndGivenEverythingAgain)
 {
     // By name, so that every reconnect goes through the lookup aside.
