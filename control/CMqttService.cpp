@@ -457,6 +457,10 @@ void CMqttService::OnMessage(const mosquitto_message& message,
     else if (strTopic.starts_with("homeassistant/") || strTopic == m_topics.GetStatus() ||
              m_topics.IsEventState(strTopic))
         OnKept(strTopic, strPayload, message.retain);
+    else if (message.retain && message.payloadlen == 0)
+    {
+        // Someone cleared a retained request, which is what its refusal asks for: no request.
+    }
     else if (strTopic == m_infrared.GetCommandTopic())
         m_infrared.OnCommand(strPayload, message.retain);
     else

@@ -260,6 +260,18 @@ TEST_F(CMqttServiceTest, RequestsActAsFireDoesAndARetainedOneNeverDoes)
     EXPECT_EQ(ReadJson(hub.FindLast(kRoot + "error"))["code"], "retained");
     EXPECT_TRUE(m_device.m_sent.empty());
 
+    // Clearing it, as that error asks, is no request: the only error is the next request's.
+    hub.m_messages.clear();
+    hub.Publish(kRoot + "TV/Power/press", "", true);
+    hub.Publish(kRoot + "TV/Nope/press", "PRESS", false);
+    ASSERT_TRUE(
+        ServeUntil([&] { return HubHas(kRoot + "TV/Nope/press") && HubHas(kRoot + "error"); }));
+    ASSERT_TRUE(ServeUntil(
+        [&] { return ReadJson(hub.FindLast(kRoot + "error"))["code"] == "unknown-button"; }));
+    EXPECT_EQ(
+        std::ranges::count(hub.m_messages, kRoot + "error", &CMqttTestClient::SMessage::strTopic),
+        1);
+
     hub.Publish(kRoot + "TV/Ch%2B/press", "PRESS", false);
     ASSERT_TRUE(ServeUntil([&] { return !m_device.m_sent.empty(); }));
     EXPECT_EQ(m_device.m_sent.size(), 1u);
