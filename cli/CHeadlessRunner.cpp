@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -148,6 +149,11 @@ void CHeadlessRunner::ReloadUnlessLocked(const SFileStamp& stamp)
 
 void CHeadlessRunner::Reload()
 {
+    // What was missed stays missed in the content read again until it fires: the file does not
+    // keep it.
+    std::map<std::string, CTime> missed;
+    for (const auto& [strName, pEvent] : *m_session.GetDocument().m_pEvents)
+        missed[strName] = pEvent->m_lastMissed;
     if (!m_session.GetDocument().OnOpenDocument(m_strPath))
     {
         std::fprintf(m_pOut, "Reloading %s failed; trying again when it changes\n",
@@ -160,6 +166,11 @@ void CHeadlessRunner::Reload()
     {
         if (CTimedEvent* pEvent = m_session.GetDocument().FindEvent(strName))
             pEvent->m_lastFired = std::max(pEvent->m_lastFired, firedAt);
+    }
+    for (const auto& [strName, missedAt] : missed)
+    {
+        if (CTimedEvent* pEvent = m_session.GetDocument().FindEvent(strName))
+            pEvent->m_lastMissed = std::max(pEvent->m_lastMissed, missedAt);
     }
     m_session.GetDocument().ArmNextEvent();
     std::fprintf(m_pOut, "Reloaded %s\n", ToDisplayText(m_strPath).c_str());
@@ -243,13 +254,26 @@ std::string CHeadlessRunner::GetDocumentPath() const
     return error ? m_strPath : absolute.lexically_normal().string();
 }
 
+void CHeadlessRunner::PrintSending(const CRemote& remote, const CRemoteButton& button,
+                                   const std::string& strHow)
+{
+    std::fprintf(m_pOut, "%s sending %s%s on request\n",
+                 m_session.GetClock().GetBiosTime().Format(' ', true).c_str(),
+                 DescribeButton(&remote, &button).c_str(), strHow.c_str());
+    std::fflush(m_pOut);
+}
+
 void CHeadlessRunner::FireFromControl(CRemote& remote, CRemoteButton& button)
 {
-    std::fprintf(m_pOut, "%s sending %s on request\n",
-                 m_session.GetClock().GetBiosTime().Format(' ', true).c_str(),
-                 DescribeButton(&remote, &button).c_str());
-    std::fflush(m_pOut);
+    PrintSending(remote, button, "");
     m_session.GetEngine().Fire(button);
+}
+
+void CHeadlessRunner::HoldFromControl(CRemote& remote, CRemoteButton& button,
+                                      std::uint32_t nHoldMillis)
+{
+    PrintSending(remote, button, " held " + std::to_string(nHoldMillis) + " ms");
+    CControlHandler::HoldFromControl(remote, button, nHoldMillis);
 }
 
 void CHeadlessRunner::OnActionRefused(const std::string& strAction, const SControlResult& result)

@@ -85,6 +85,8 @@ protected:
     CInfraredDevice& GetControlDevice() override;
     std::string GetClockName() const override;
     void FireFromControl(CRemote& remote, CRemoteButton& button) override;
+    void HoldFromControl(CRemote& remote, CRemoteButton& button,
+                         std::uint32_t nHoldMillis) override;
     void OnActionRefused(const std::string& strAction, const SControlResult& result) override;
 
 private:
@@ -97,6 +99,9 @@ private:
     void OnFired(const CTimedEvent& event, bool bSent);
     void OnMissed(const CTimedEvent& event);
     void PrintStep(const CMegaStep& step);
+    // "sending (remote R, button B) on request", strHow before "on request".
+    void PrintSending(const CRemote& remote, const CRemoteButton& button,
+                      const std::string& strHow);
     void PrintHeard(const SHeardPress& press);
 
     std::string m_strPath;

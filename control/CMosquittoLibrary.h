@@ -15,6 +15,7 @@
     X(DisconnectCallbackSet, mosquitto_disconnect_callback_set)                                    \
     X(MessageV5CallbackSet, mosquitto_message_v5_callback_set)                                     \
     X(SubscribeCallbackSet, mosquitto_subscribe_callback_set)                                      \
+    X(PublishV5CallbackSet, mosquitto_publish_v5_callback_set)                                     \
     X(LogCallbackSet, mosquitto_log_callback_set)                                                  \
     X(WillSet, mosquitto_will_set)                                                                 \
     X(UsernamePwSet, mosquitto_username_pw_set)                                                    \

@@ -120,6 +120,7 @@ void CMqttService::Start()
     m_pLib->m_pfnDisconnectCallbackSet(m_pClient, OnDisconnectCallback);
     m_pLib->m_pfnMessageV5CallbackSet(m_pClient, OnMessageCallback);
     m_pLib->m_pfnSubscribeCallbackSet(m_pClient, OnSubscribeCallback);
+    m_pLib->m_pfnPublishV5CallbackSet(m_pClient, OnPublishCallback);
     m_pLib->m_pfnLogCallbackSet(m_pClient, OnLogCallback);
     const std::string strAvailability = m_topics.GetAvailability();
     m_pLib->m_pfnWillSet(m_pClient, strAvailability.c_str(),
@@ -221,6 +222,7 @@ std::string CMqttService::GetStateText() const
     case EState::Refused:
         return strAddress + " refused the login: " + m_strReason;
     case EState::NameTaken:
+    case EState::Forbidden:
         return "not joining " + strAddress + ": " + m_strReason + "; trying again";
     case EState::Failed:
         return "cannot join " + strAddress + ": " + m_strReason;
@@ -362,6 +364,12 @@ void CMqttService::OnSubscribeCallback(mosquitto*, void* pSelf, int nMessageId, 
     static_cast<CMqttService*>(pSelf)->OnSubscribed(nMessageId);
 }
 
+void CMqttService::OnPublishCallback(mosquitto*, void* pSelf, int nMessageId, int nReason,
+                                     const mosquitto_property*)
+{
+    static_cast<CMqttService*>(pSelf)->OnPublished(nMessageId, nReason);
+}
+
 void CMqttService::OnConnected(int nCode)
 {
     if (nCode != 0)
@@ -382,10 +390,32 @@ void CMqttService::OnSubscribed(int nMessageId)
         Join();
 }
 
+void CMqttService::OnPublished(int nMessageId, int nReason)
+{
+    // An access list that does not give this login the node's topics lets it connect and then
+    // drops everything it publishes: without a word the hub would never see the node while the
+    // run said it was connected. "online" goes first, and the broker answers why it dropped it.
+    if (nMessageId != m_nOnlineMessageId || !m_bJoined)
+        return;
+    // Only now is the node on the broker; until then each attempt waits longer.
+    if (nReason < MQTT_RC_UNSPECIFIED)
+    {
+        m_backOff = kFirstBackOff;
+        return;
+    }
+    m_bJoined = false;
+    m_pLib->m_pfnDisconnect(m_pClient);
+    const std::string strUser =
+        m_settings.strUser.empty() ? "an anonymous login" : m_settings.strUser;
+    Lose(EState::Forbidden,
+         "the broker does not let " + strUser + " publish on " + m_topics.GetAvailability() + " (" +
+             m_pLib->m_pfnReasonString(nReason) + "); its access list must give that login " +
+             m_topics.GetRoot() + "/# (a pattern with %u wants the node name as the user)");
+}
+
 void CMqttService::Join()
 {
     m_bJoined = true;
-    m_backOff = kFirstBackOff;
     PublishOnline();
     for (const std::string& strFilter :
          {m_topics.GetPressFilter(), m_topics.GetEnableFilter(), m_topics.GetEventStateFilter(),
@@ -407,8 +437,11 @@ void CMqttService::Subscribe(const std::string& strFilter, int nQos, int* pMessa
 
 void CMqttService::OnDisconnected(int nCode)
 {
-    // A refusal said why already; the broker closes the connection after it.
-    if (m_nState == EState::Refused || m_nState == EState::NameTaken)
+    // A refusal said why already; the broker closes the connection after it. A connection
+    // found lost is reported again, as "not connected", when the writing side of its socket is
+    // served after the reading side: the first reason stands, and the back-off grows once.
+    if (m_nState == EState::Refused || m_nState == EState::NameTaken ||
+        m_nState == EState::Forbidden || m_nState == EState::Lost)
         return;
     Lose(EState::Lost, nCode == MOSQ_ERR_SUCCESS ? "disconnected" : DescribeFailure(nCode));
 }
@@ -424,6 +457,10 @@ void CMqttService::OnMessage(const mosquitto_message& message,
     else if (strTopic.starts_with("homeassistant/") || strTopic == m_topics.GetStatus() ||
              m_topics.IsEventState(strTopic))
         OnKept(strTopic, strPayload, message.retain);
+    else if (message.retain && message.payloadlen == 0)
+    {
+        // Someone cleared a retained request, which is what its refusal asks for: no request.
+    }
     else if (strTopic == m_infrared.GetCommandTopic())
         m_infrared.OnCommand(strPayload, message.retain);
     else
@@ -466,7 +503,7 @@ void CMqttService::PublishOnline()
     m_pLib->m_pfnPropertyAddStringPair(&pProperties, MQTT_PROP_USER_PROPERTY, kClientProperty,
                                        m_strClientId.c_str());
     const std::string strTopic = m_topics.GetAvailability();
-    m_pLib->m_pfnPublishV5(m_pClient, nullptr, strTopic.c_str(),
+    m_pLib->m_pfnPublishV5(m_pClient, &m_nOnlineMessageId, strTopic.c_str(),
                            static_cast<int>(std::strlen(kOnline)), kOnline, 1, true, pProperties);
     m_pLib->m_pfnPropertyFreeAll(&pProperties);
 }

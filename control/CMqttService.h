@@ -38,6 +38,7 @@ public:
         Connected,
         Refused,   // the broker turned the login down
         NameTaken, // another Quorbit is online under this node name; tried again later
+        Forbidden, // logged in, but kept off the node's topics by the broker; tried again later
         Lost,      // unreachable or gone; a reconnect is due later
         Failed,    // cannot even try; nothing is tried again
     };
@@ -85,9 +86,13 @@ private:
     static void OnLogCallback(mosquitto* pClient, void* pSelf, int nLevel, const char* pszText);
     static void OnSubscribeCallback(mosquitto* pClient, void* pSelf, int nMessageId, int,
                                     const int*);
+    static void OnPublishCallback(mosquitto* pClient, void* pSelf, int nMessageId, int nReason,
+                                  const mosquitto_property*);
     void OnConnected(int nCode);
     // Goes online once the broker has handed over what the availability topic holds.
     void OnSubscribed(int nMessageId);
+    // The broker's answer to a message of quality 1: a refusal of "online" keeps the node off.
+    void OnPublished(int nMessageId, int nReason);
     void Join();
     void OnDisconnected(int nCode);
     void OnMessage(const mosquitto_message& message, const mosquitto_property* pProperties);
@@ -150,6 +155,7 @@ private:
     // Until the availability topic was read, this node is not online, nor takes requests.
     bool m_bJoined = false;
     int m_nJoinMessageId = -1;
+    int m_nOnlineMessageId = -1;
     // What the broker holds from this connection: discovery payloads by topic, the status.
     std::map<std::string, std::string> m_published;
     std::string m_strStatus;

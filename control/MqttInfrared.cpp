@@ -11,7 +11,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
 #include <numeric>
 #include <ranges>
 
@@ -38,19 +37,23 @@ SControlResult ReadTimings(const nlohmann::json& timings, std::vector<std::uint3
         const nlohmann::json& value = timings[nIndex];
         if (!value.is_number_integer())
             return Malformed("timing " + std::to_string(nIndex + 1) + " is not a whole number");
-        const std::int64_t nValue = value.get<std::int64_t>();
+        // Sign and size apart, so that any whole number JSON holds is read as written: above
+        // the signed range, or the most negative one, which has no positive twin.
+        const bool bSpace = value.is_number_integer() && !value.is_number_unsigned() &&
+                            value.get<std::int64_t>() < 0;
+        const std::uint64_t nMicros =
+            bSpace ? std::uint64_t{0} - static_cast<std::uint64_t>(value.get<std::int64_t>())
+                   : value.get<std::uint64_t>();
+        const std::string strValue = (bSpace ? "-" : "") + std::to_string(nMicros);
         const bool bMark = nIndex % 2 == 0;
-        if (nValue == 0 || (nValue > 0) != bMark)
-            return Malformed("timing " + std::to_string(nIndex + 1) + " is " +
-                             std::to_string(nValue) + "; marks (positive) and spaces " +
-                             "(negative) alternate, a mark first");
-        const std::uint64_t nMicros = static_cast<std::uint64_t>(std::llabs(nValue));
+        if (nMicros == 0 || bSpace == bMark)
+            return Malformed("timing " + std::to_string(nIndex + 1) + " is " + strValue +
+                             "; marks (positive) and spaces (negative) alternate, a mark first");
         if (nMicros < kMinInfraredMicros || nMicros > kMaxInfraredMicros)
-            return SControlResult::Refused("out-of-range",
-                                           "timing " + std::to_string(nIndex + 1) + " is " +
-                                               std::to_string(nValue) + " µs; each lasts " +
-                                               std::to_string(kMinInfraredMicros) + " to " +
-                                               std::to_string(kMaxInfraredMicros) + " µs");
+            return SControlResult::Refused(
+                "out-of-range", "timing " + std::to_string(nIndex + 1) + " is " + strValue +
+                                    " µs; each lasts " + std::to_string(kMinInfraredMicros) +
+                                    " to " + std::to_string(kMaxInfraredMicros) + " µs");
         durations.push_back(static_cast<std::uint32_t>(nMicros));
     }
     return SControlResult::Done();

@@ -184,6 +184,14 @@ bool MakeMqttSettings(const std::string& strUrl, const std::string& strPasswordF
     if (!strPasswordFile.empty() &&
         !ReadMqttPasswordFile(strPasswordFile, settings.strPassword, strError))
         return false;
+    // Without a user the library sends no password at all: the login would be anonymous, or
+    // refused with no word of why.
+    if (!strPasswordFile.empty() && settings.strUser.empty())
+    {
+        strError = strPasswordFile + ": a password goes with a user, and " + strUrl +
+                   " names none (mqtt://USER@HOST)";
+        return false;
+    }
     settings.strNode = strNode.empty() ? GetHostNodeName() : strNode;
     if (!IsValidNode(settings.strNode))
     {

@@ -46,6 +46,13 @@ std::string EscapeBytes(const std::string& strText, bool (*isKept)(unsigned char
     return strEscaped;
 }
 
+// A text field of a configuration anyone may have written: missing or of another type, none.
+std::string ReadTextField(const nlohmann::json& config, const char* pszKey)
+{
+    const auto it = config.find(pszKey);
+    return it != config.end() && it->is_string() ? it->get<std::string>() : std::string();
+}
+
 // The levels of a topic between its slashes.
 std::vector<std::string> SplitLevels(const std::string& strTopic)
 {
@@ -235,12 +242,12 @@ std::map<std::string, std::string> CMqttTopics::MakeRetained(const CQuorbexDoc* 
 bool CMqttTopics::IsOwnDiscovery(const std::string& strTopic, const std::string& strPayload) const
 {
     const nlohmann::json config = nlohmann::json::parse(strPayload, nullptr, false);
-    if (!config.is_object() || config.value("availability_topic", "") != GetAvailability())
+    if (!config.is_object() || ReadTextField(config, "availability_topic") != GetAvailability())
         return false;
     const std::vector<std::string> levels = SplitLevels(strTopic);
     if (levels.size() == 5)
         return levels[2] == m_strNode &&
-               config.value("unique_id", "") == m_strNodeId + "__" + levels[3];
+               ReadTextField(config, "unique_id") == m_strNodeId + "__" + levels[3];
     // The earlier layout: quorbit_NODE_... and quorbit_event_NODE_..., with no node level.
     return levels.size() == 4 && (levels[2].starts_with(kIdPrefix + m_strNode + "_") ||
                                   levels[2].starts_with(kIdPrefix + ("event_" + m_strNode) + "_"));

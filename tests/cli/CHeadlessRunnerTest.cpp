@@ -241,7 +241,8 @@ class CHeadlessReloadTest : public CHeadlessRunnerTest
 {
 protected:
     static void WriteDocument(const std::string& strPath, bool bWithLate,
-                              int nShowFrequency = kFrequencyDaily)
+                              int nShowFrequency = kFrequencyDaily,
+                              const CTime& showLastFired = CTime::NeverFired())
     {
         CListingTestDocument document;
         CRemote& tv = document.AddRemote("TV", 0);
@@ -249,7 +250,8 @@ protected:
         CRemoteButton& b = document.AddButton(tv, "B", "\x02");
         CRemoteButton& show = document.AddMegabutton(tv, "Show", kNotPlacedColumn, kNotPlacedRow);
         show.m_steps = {{&tv, &a, 1}, {&tv, &b, 1}};
-        document.AddEvent("Show", CTime(1998, 3, 2, 7, 0, 0), nShowFrequency, tv, show);
+        document.AddEvent("Show", CTime(1998, 3, 2, 7, 0, 0), nShowFrequency, tv, show)
+            .m_lastFired = showLastFired;
         if (bWithLate)
             document.AddEvent("Late", CTime(1998, 3, 2, 22, 0, 0), kFrequencyDaily, tv, a);
         ASSERT_TRUE(document.m_doc.OnSaveDocument(strPath));
@@ -344,6 +346,31 @@ TEST_F(CHeadlessReloadTest, FiredOccurrenceStaysFiredAcrossReloads)
     EXPECT_EQ(CountOf(strOut, "Reloaded "), 2) << strOut;
     EXPECT_EQ(CountOf(strOut, "Reloading "), 1) << strOut;
     EXPECT_EQ(CountOf(strOut, " fired "), 1) << strOut;
+}
+
+// Show fired the day before, and the run starts after this morning's occurrence: it stays missed
+// (in STATUS, the broker's status and the list) when the file is read again, until it fires.
+TEST_F(CHeadlessReloadTest, AMissedOccurrenceStaysMissedAcrossReloads)
+{
+    WriteDocument(m_strPath, false, kFrequencyDaily, CTime(1998, 3, 1, 7, 0, 0));
+    m_time.Advance(10 * 60 * 1000);
+    CHeadlessRunner& runner = MakeRunner(m_strPath);
+    ASSERT_TRUE(runner.Start());
+    RunSeconds(3);
+    ASSERT_EQ(runner.GetStatus().missed.size(), 1u) << m_out.GetText();
+    WriteDocument(m_strPath, true, kFrequencyDaily, CTime(1998, 3, 1, 7, 0, 0));
+    RunSeconds(3);
+
+    const std::string strOut = m_out.GetText();
+    ASSERT_EQ(CountOf(strOut, "Reloaded "), 1) << strOut;
+    const auto missed = runner.GetStatus().missed;
+    ASSERT_EQ(missed.size(), 1u) << strOut;
+    EXPECT_EQ(missed[0], (std::pair<std::string, std::string>{"Show", "1998-03-02 07:00"}));
+    EXPECT_NE(strOut.find("Show                             1998-03-03 07:00  Missed 1998-03-02 "
+                          "07:00\n",
+                          strOut.find("Reloaded ")),
+              std::string::npos)
+        << strOut;
 }
 
 // A device that tells another thread when it has sent something.

@@ -224,6 +224,17 @@ TEST_F(CActionRunnerTest, APressFiresItsActionOnceHoweverLongItIsHeld)
         << GetOutput();
 }
 
+// A hold asked for by a script or the hub is in the run's output as a press is: the one line
+// that tells the person afterwards what was sent and why.
+TEST_F(CActionRunnerTest, AHoldOnRequestIsPrintedAsAPressIs)
+{
+    const SControlResult result = m_pRunner->Fire("Amp", "On", 300);
+    ASSERT_TRUE(result.IsOk()) << result.strText;
+    EXPECT_NE(GetOutput().find("sending (remote Amp, button On) held 300 ms on request\n"),
+              std::string::npos)
+        << GetOutput();
+}
+
 // A unit on a port hears only while it learns: LISTEN says so rather than stay silent.
 TEST(HearingControlTest, ListenIsRefusedWhereTheUnitCannotHear)
 {

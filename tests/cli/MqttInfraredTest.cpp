@@ -265,6 +265,11 @@ TEST_F(CMqttInfraredTest, BadEmitterCommandsAreRefusedWhole)
         {R"({"timings":[9000.5,-4500]})", "malformed", "not a whole number"},
         {R"({"timings":[9000,-300000]})", "out-of-range", "timing 2 is -300000"},
         {R"({"timings":[2,-4500]})", "out-of-range", "timing 1 is 2"},
+        // Beyond 64 signed bits either way, read as written.
+        {R"({"timings":[18446744073709551615,-4500]})", "out-of-range",
+         "timing 1 is 18446744073709551615 µs"},
+        {R"({"timings":[9000,-9223372036854775808]})", "out-of-range",
+         "timing 2 is -9223372036854775808 µs"},
         {R"({"timings":[9000,-4500],"modulation":100000})", "out-of-range", "100000 Hz"},
         {R"({"timings":[9000,-4500],"modulation":"38k"})", "malformed", "carrier in hertz"},
         {R"({"timings":[9000,-4500],"repeat_count":-1})", "out-of-range", "repeat_count"},

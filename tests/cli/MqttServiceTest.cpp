@@ -18,6 +18,8 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <string>
+#include <vector>
 
 #include <sys/resource.h>
 
@@ -90,6 +92,21 @@ protected:
                 return done();
             });
     }
+    // Once "online" is put back over an "offline" the hub says, Quorbit has read everything the
+    // broker held before; false when it is not put back.
+    bool ServeUntilEverythingRead()
+    {
+        const std::size_t nMark = m_pHub->m_messages.size();
+        m_pHub->Publish(kRoot + "availability", "offline", false);
+        return ServeUntil(
+            [&]
+            {
+                return std::any_of(m_pHub->m_messages.begin() + static_cast<std::ptrdiff_t>(nMark),
+                                   m_pHub->m_messages.end(),
+                                   [](const CMqttTestClient::SMessage& message)
+                                   { return message.strPayload == "online"; });
+            });
+    }
     bool HubHas(const std::string& strTopic) { return m_pHub->FindLast(strTopic) != nullptr; }
     // Whether the last the hub heard on the topic is the payload.
     bool HubHeard(const std::string& strTopic, const std::string& strPayload)
@@ -142,17 +159,7 @@ TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStal
         [&]
         { return HubHas(kRoot + "status") && HubHeard(strStale, "") && HubHeard(strOld, ""); }));
     EXPECT_EQ(hub.FindLast(kRoot + "availability")->strPayload, "online");
-    // Once "online" is put back over this, Quorbit has read everything the broker held before.
-    const std::size_t nMark = hub.m_messages.size();
-    hub.Publish(kRoot + "availability", "offline", false);
-    ASSERT_TRUE(ServeUntil(
-        [&]
-        {
-            return std::any_of(hub.m_messages.begin() + static_cast<std::ptrdiff_t>(nMark),
-                               hub.m_messages.end(),
-                               [](const CMqttTestClient::SMessage& message)
-                               { return message.strPayload == "online"; });
-        }));
+    ASSERT_TRUE(ServeUntilEverythingRead());
     EXPECT_EQ(hub.FindLast(strOther)->strPayload, strOtherConfig) << "another PC's was cleared";
     EXPECT_EQ(hub.FindLast(strHubs)->strPayload, strOurs + "}");
     EXPECT_EQ(hub.FindLast(strHubsInNode)->strPayload, strOurs + R"(,"unique_id":"hub_macro"})");
@@ -213,6 +220,30 @@ TEST_F(CMqttServiceTest, PublishesEveryLearnedButtonForTheHubAndClearsItsOwnStal
     EXPECT_EQ(hub.FindLast(kRoot + "availability")->strPayload, "offline");
 }
 
+// Any client may leave a configuration under the hub's prefix, and a field of it may be of any
+// type: one that is not text makes it not Quorbit's, and it is left as it is, in the earlier
+// layout too, instead of ending the run each time it connects.
+TEST_F(CMqttServiceTest, AConfigurationWithFieldsOfAnotherTypeIsLeftAlone)
+{
+    CMqttTestClient& hub = ConnectHub();
+    const std::string strOurs = R"({"availability_topic":"quorbit/living-room/availability",)";
+    const std::pair<std::string, std::string> configs[] = {
+        {kDiscovery + "button/living-room/TV__Odd/config", R"({"availability_topic":5})"},
+        {kDiscovery + "button/living-room/TV__Id/config", strOurs + R"("unique_id":["TV"]})"},
+        {kDiscovery + "button/quorbit_living-room_TV_Odd/config", R"({"availability_topic":{}})"},
+    };
+    for (const auto& [strTopic, strConfig] : configs)
+        hub.Publish(strTopic, strConfig, true);
+    // As the hub, so that the earlier layout is read too.
+    SMqttSettings settings = MakeSettings(CMosquittoBroker::kHubPassword);
+    settings.strUser = "hub";
+    StartService(settings);
+    ASSERT_TRUE(ServeUntil([&] { return HubHas(kRoot + "status"); }));
+    ASSERT_TRUE(ServeUntilEverythingRead());
+    for (const auto& [strTopic, strConfig] : configs)
+        EXPECT_EQ(hub.FindLast(strTopic)->strPayload, strConfig) << strTopic;
+}
+
 TEST_F(CMqttServiceTest, RequestsActAsFireDoesAndARetainedOneNeverDoes)
 {
     CMqttTestClient& hub = ConnectHub();
@@ -228,6 +259,18 @@ TEST_F(CMqttServiceTest, RequestsActAsFireDoesAndARetainedOneNeverDoes)
     ASSERT_TRUE(ServeUntil([&] { return HubHas(kRoot + "error"); }));
     EXPECT_EQ(ReadJson(hub.FindLast(kRoot + "error"))["code"], "retained");
     EXPECT_TRUE(m_device.m_sent.empty());
+
+    // Clearing it, as that error asks, is no request: the only error is the next request's.
+    hub.m_messages.clear();
+    hub.Publish(kRoot + "TV/Power/press", "", true);
+    hub.Publish(kRoot + "TV/Nope/press", "PRESS", false);
+    ASSERT_TRUE(
+        ServeUntil([&] { return HubHas(kRoot + "TV/Nope/press") && HubHas(kRoot + "error"); }));
+    ASSERT_TRUE(ServeUntil(
+        [&] { return ReadJson(hub.FindLast(kRoot + "error"))["code"] == "unknown-button"; }));
+    EXPECT_EQ(
+        std::ranges::count(hub.m_messages, kRoot + "error", &CMqttTestClient::SMessage::strTopic),
+        1);
 
     hub.Publish(kRoot + "TV/Ch%2B/press", "PRESS", false);
     ASSERT_TRUE(ServeUntil([&] { return !m_device.m_sent.empty(); }));
@@ -492,6 +535,43 @@ TEST_F(CMqttServiceTest, ARefusedLoginIsReportedInTheStatus)
     EXPECT_TRUE(strState.starts_with("127.0.0.1:" + std::to_string(m_broker.GetPort()) +
                                      " refused the login: "))
         << strState;
+}
+
+// The event loop watches both sides of the socket; when the broker goes, the reading side finds
+// it closed (or a write fails), and the other side, served after it, finds no connection. The
+// loss is said once, with its first reason, not "not connected", and the next attempt is not
+// put off twice over.
+TEST_F(CMqttServiceTest, ABrokerThatGoesIsReportedLostOnce)
+{
+    CMqttService& service = StartService(MakeSettings());
+    ASSERT_TRUE(ServeUntil([&] { return service.GetState() == CMqttService::EState::Connected; }));
+    std::vector<std::string> said;
+    service.SetStateObserver([&] { said.push_back(service.GetStateText()); });
+    m_broker.Stop();
+    ASSERT_TRUE(ServeUntil([&] { return service.GetState() == CMqttService::EState::Lost; }));
+    service.OnWritable(-1);
+    ASSERT_EQ(said.size(), 1u) << said.back();
+    EXPECT_EQ(said[0].find("not currently connected"), std::string::npos) << said[0];
+}
+
+// The README's access list gives a login the topics of the node named as it: a node named
+// otherwise connects, and the broker drops all it says. That is said, instead of "connected"
+// while the hub hears nothing.
+TEST_F(CMqttServiceTest, ALoginKeptOffTheNodesTopicsSaysSo)
+{
+    ConnectHub();
+    SMqttSettings settings = MakeSettings();
+    settings.strNode = "livingroom";
+    CMqttService& service = StartService(settings);
+    ASSERT_TRUE(ServeUntil([&] { return service.GetState() == CMqttService::EState::Forbidden; }))
+        << service.GetStateText();
+    const std::string strState = m_runner.GetStatus().strMqttState;
+    EXPECT_NE(strState.find("does not let living-room publish on quorbit/livingroom/availability "
+                            "(Not authorized)"),
+              std::string::npos)
+        << strState;
+    EXPECT_TRUE(strState.ends_with("; trying again")) << strState;
+    EXPECT_FALSE(HubHas("quorbit/livingroom/availability"));
 }
 
 TEST_F(CMqttServiceTest, ABrokerRestartedMidRunIsRejoinedAndGivenEverythingAgain)

@@ -77,6 +77,10 @@ TEST(MqttSettingsTest, APasswordFileMustBePrivateAndANodeOneTopicLevel)
     EXPECT_EQ(settings.strNode, GetHostNodeName());
     EXPECT_FALSE(MakeMqttSettings("mqtt://h", folder.File("missing"), "", settings, strError));
     EXPECT_NE(strError.find("missing"), std::string::npos) << strError;
+    // A password with no user would never be sent.
+    EXPECT_FALSE(MakeMqttSettings("mqtt://h", strFile, "", settings, strError));
+    EXPECT_NE(strError.find(strFile + ": a password goes with a user"), std::string::npos)
+        << strError;
     // The node is the hub's node level and the login an access list matches.
     for (const std::string strNode : {"upstairs/den", "den room", "den.lan", "d%6En", "den+"})
     {
