@@ -120,9 +120,6 @@ INSTANTIATE_TEST_SUITE_P(
         SRefusalCase{{"--run", "a.qb", "--late=-1"},
                      "--late takes minutes from 0 to 720, not \"-1\""},
         SRefusalCase{{"--run", "a.qb", "--hold", "500"}, "--hold goes with --send or --fire"},
-        SRefusalCase{{"--fire", "a.qb", "TV", "Vol+", "--clock-start", "06:59"},
-                     "clock start \"06:59\" is not a local time written YYYY-MM-DD HH:MM:SS (from "
-                     "1970 on)"},
         SRefusalCase{{"--send", "TV", "Vol+", "--hold", "0"},
                      "--hold takes milliseconds, a whole number from 1 on, not \"0\""},
         SRefusalCase{{"--fire", "a.qb", "TV", "Vol+", "--hold=0.5s"},

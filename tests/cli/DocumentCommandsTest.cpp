@@ -201,8 +201,9 @@ TEST(BackendOptionTest, BackendsThatCannotBeHadFailClearly)
     EXPECT_EQ(device.strErr.rfind("quorbit: unknown infrared device \"infrared-cannon\"", 0), 0u)
         << device.strErr;
 
+    // A clock start that is no time is an argument that makes no sense.
     const SProcessResult clock = RunQuorbit({"--list", kSample, "--clock-start", "tomorrow"});
-    EXPECT_EQ(clock.nExitStatus, 1);
+    EXPECT_EQ(clock.nExitStatus, 2);
     EXPECT_EQ(clock.strErr.rfind("quorbit: clock start \"tomorrow\"", 0), 0u) << clock.strErr;
 }
 
