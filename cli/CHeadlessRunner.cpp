@@ -420,6 +420,12 @@ int RunHeadless(const std::string& strPath, CInfraredDevice& device, CClockBacke
             // A signal the driver does not end with a report ends in silence; the simulated
             // unit has nothing to watch at all.
             runner.Listen(0);
+            // A broker lost in the sleep has its beat each second from the next one on, not
+            // from the beat planned while it was connected.
+            const std::uint32_t nNextSecond = ticks.GetTickCount() + kTickMs;
+            if (mqtt && mqtt->WantsEveryBeat() &&
+                static_cast<std::int32_t>(nNextTick - nNextSecond) > 0)
+                nNextTick = nNextSecond;
             continue;
         }
         runner.Tick();
