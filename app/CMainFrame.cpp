@@ -154,16 +154,15 @@ QIcon LoadToolBarIcon(const QStyle& style, const char* pszImage, QStyle::Standar
     return ReadPngIcon({strPath.arg(16), strPath.arg(32)});
 }
 
-// The clock pane's time of day to the minute, in the locale's short form: a pane that showed
-// seconds would redraw every second, the only drawing an idle window does.
 // The MQTT pane's widest text, in average characters.
 constexpr int kMqttPaneChars = 32;
 
+// The clock pane's time of day to the minute, in the locale's short form: a pane that showed
+// seconds would redraw every second, the only drawing an idle window does.
 QString FormatClockTime(const CTime& time)
 {
     // Some locales, C among them, give seconds even in their short form; they would stand at
-    // ":00".
-    // They go with the separator before them ("HH:mm:ss" gives "HH:mm").
+    // ":00". They go with the separator before them ("HH:mm:ss" gives "HH:mm").
     QString strFormat;
     for (const QChar c : QLocale().timeFormat(QLocale::ShortFormat))
     {
