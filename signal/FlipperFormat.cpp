@@ -424,10 +424,11 @@ bool ParseFlipperCodes(std::string_view text, std::vector<SExchangeCode>& codes,
 
 std::string FindFlipperRefusal(const SExchangeCode& code, unsigned nCarrierHz)
 {
+    // The carrier first: only a code outside the range is decoded to see whether it goes parsed.
     SDecodedSignal decoded;
     const unsigned nHz = GetCarrierOr(code, nCarrierHz);
-    if (FindRecordProtocol(code, decoded) ||
-        (nHz >= kMinIrFileCarrierHz && nHz <= kMaxIrFileCarrierHz))
+    if ((nHz >= kMinIrFileCarrierHz && nHz <= kMaxIrFileCarrierHz) ||
+        FindRecordProtocol(code, decoded))
         return {};
     return "goes out at " + std::to_string(nHz) + " Hz, and a .ir file's raw record holds " +
            std::to_string(kMinIrFileCarrierHz) + " to " + std::to_string(kMaxIrFileCarrierHz) +
