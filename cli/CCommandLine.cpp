@@ -291,52 +291,41 @@ int RunFire(const SCommandLine& commandLine)
                         GetHoldMillis(commandLine));
 }
 
-// Runs the command asked for, setting nExitCode; false for none, when the windows start.
-bool RunCommand(const SCommandLine& commandLine, int& nExitCode)
+// The exit status of the command asked for; none when there is none and the windows start.
+std::optional<int> RunCommand(const SCommandLine& commandLine)
 {
-    nExitCode = 0;
     switch (commandLine.nCommand)
     {
     case ECommand::None:
-        return false;
+        return std::nullopt;
     case ECommand::Help:
         std::fputs(GetUsage(), stdout);
-        return true;
+        return 0;
     case ECommand::Version:
         std::printf("quorbit %s\n", QUORBIT_VERSION);
-        return true;
+        return 0;
     case ECommand::List:
     case ECommand::Convert:
-        nExitCode = RunDocumentCommand(commandLine);
-        return true;
+        return RunDocumentCommand(commandLine);
     case ECommand::Run:
-        nExitCode = RunEvents(commandLine);
-        return true;
+        return RunEvents(commandLine);
     case ECommand::Send:
-        nExitCode =
-            SendFire(commandLine.files[0], commandLine.files[1], GetHoldMillis(commandLine));
-        return true;
+        return SendFire(commandLine.files[0], commandLine.files[1], GetHoldMillis(commandLine));
     case ECommand::Fire:
-        nExitCode = RunFire(commandLine);
-        return true;
+        return RunFire(commandLine);
     case ECommand::Status:
-        nExitCode = PrintRunningStatus();
-        return true;
+        return PrintRunningStatus();
     case ECommand::Listen:
-        nExitCode = ListenToRunning();
-        return true;
+        return ListenToRunning();
     case ECommand::Export:
     case ECommand::Import:
-        nExitCode = RunExchangeCommand(commandLine);
-        return true;
+        return RunExchangeCommand(commandLine);
     case ECommand::Learn:
-        nExitCode = RunLearnCommand(commandLine);
-        return true;
+        return RunLearnCommand(commandLine);
     case ECommand::SelfTest:
-        nExitCode = RunSelfTestCommand(commandLine);
-        return true;
+        return RunSelfTestCommand(commandLine);
     }
-    return false;
+    return std::nullopt;
 }
 
 // True once everything printed has reached standard output. A full disk or a closed descriptor
@@ -491,9 +480,9 @@ bool RunHeadlessCommand(int argc, char** argv, SCommandLine& commandLine, int& n
         nExitCode = 2;
         return true;
     }
-    if (!RunCommand(commandLine, nExitCode))
+    const std::optional<int> exitCode = RunCommand(commandLine);
+    if (!exitCode)
         return false;
-    if (!FinishOutput())
-        nExitCode = 1;
+    nExitCode = FinishOutput() ? *exitCode : 1;
     return true;
 }
